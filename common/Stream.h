@@ -1,0 +1,114 @@
+// Seekable byte streams: the open PDF file, the report file and memory.
+//
+// Positions and sizes are signed 32-bit values, so no stream is ever larger
+// than 2 GiB - 1 bytes; files that are larger are refused when opened.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "common/Exceptions.h"
+#include "common/UniqueFd.h"
+
+namespace lumerra {
+
+enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
+
+class TStream {
+public:
+    TStream() = default;
+    TStream(const TStream&) = delete;
+    TStream& operator=(const TStream&) = delete;
+    virtual ~TStream() = default;
+
+    // Plain read: returns how many bytes were read, 0 at the end.
+    virtual int32_t Read(void* buffer, int32_t count) = 0;
+    // Returns how many bytes were written.
+    virtual int32_t Write(const void* buffer, int32_t count) = 0;
+    // Returns the new position. A position before the start, or one that
+    // does not fit in 32 bits, raises EStreamError.
+    virtual int32_t Seek(int32_t offset, TSeekOrigin origin) = 0;
+    virtual int32_t Size();
+
+    int32_t Position() { return Seek(0, TSeekOrigin::soCurrent); }
+    void SetPosition(int32_t position) { Seek(position, TSeekOrigin::soBeginning); }
+
+    // Exact read: raises EReadError when fewer than count bytes remain.
+    void ReadBuffer(void* buffer, int32_t count);
+    // Raises EWriteError when not every byte could be written.
+    void WriteBuffer(const void* buffer, int32_t count);
+    // Copies count bytes from source's current position; raises EReadError
+    // when the source ends first (the bytes copied before that stay written).
+    int32_t CopyFrom(TStream& source, int32_t count);
+
+protected:
+    // The position that Seek would reach, or EStreamError when it is outside
+    // 0 .. INT32_MAX.
+    static int32_t ResolveSeek(int64_t current, int64_t size, int32_t offset, TSeekOrigin origin);
+};
+
+// A file on disk, buffered so that byte-at-a-time reads and one-byte steps
+// back cost no system call.
+class TFileStream final : public TStream {
+public:
+    enum class TMode {
+        OpenRead,  // read only; other writers are locked out (shared flock)
+        Create     // created, or truncated when it exists; write only
+    };
+
+    TFileStream(const std::string& fileName, TMode mode);
+    ~TFileStream() override;  // writes what is buffered; errors are lost
+
+    int32_t Read(void* buffer, int32_t count) override;
+    int32_t Write(const void* buffer, int32_t count) override;
+    int32_t Seek(int32_t offset, TSeekOrigin origin) override;
+    int32_t Size() override { return static_cast<int32_t>(FSize); }
+
+    // Writes the buffered bytes; raises EWriteError when that fails.
+    void Flush();
+    const std::string& FileName() const { return FFileName; }
+    int Handle() const { return FHandle.Get(); }
+
+private:
+    void FillBuffer();
+
+    static constexpr int32_t BufferSize = 64 * 1024;
+
+    std::string FFileName;
+    UniqueFd FHandle;
+    std::unique_ptr<uint8_t[]> FBuffer;
+    int64_t FSize = 0;
+    int64_t FPosition = 0;
+    int64_t FBufferStart = 0;  // file offset of FBuffer[0]
+    int32_t FBufferLength = 0; // bytes of FBuffer valid for reading
+    int32_t FPendingWrite = 0; // bytes of FBuffer not yet written to disk
+};
+
+// Bytes in memory, addressable directly. Grows geometrically.
+class TMemoryStream final : public TStream {
+public:
+    TMemoryStream() = default;
+
+    int32_t Read(void* buffer, int32_t count) override;
+    int32_t Write(const void* buffer, int32_t count) override;
+    int32_t Seek(int32_t offset, TSeekOrigin origin) override;
+    int32_t Size() override { return FSize; }
+
+    uint8_t* Memory() { return FMemory.get(); }
+    const uint8_t* Memory() const { return FMemory.get(); }
+    // Shrinking keeps the capacity; the position is clamped to the new size.
+    void SetSize(int32_t size);
+    // Empties the stream and releases its memory.
+    void Clear();
+
+private:
+    void Reserve(int64_t capacity);
+
+    std::unique_ptr<uint8_t[]> FMemory;
+    int32_t FSize = 0;
+    int32_t FCapacity = 0;
+    int32_t FPosition = 0;
+};
+
+}  // namespace lumerra

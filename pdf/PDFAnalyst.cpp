@@ -1,0 +1,504 @@
+#include "pdf/PDFAnalyst.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_set>
+
+namespace lumerra {
+
+namespace {
+
+const char* const MsgBroken = "このファイルは壊れています";
+const char* const MsgNotPdf = "このファイルはPDFファイルではありません。";
+const char* const MsgUnsupported = "このファイルは未対応の形式です。";
+const char* const MsgNoEof = "%%EOFがありません。";
+const char* const MsgXrefOffsetUnreadable = "相互参照テーブルの位置を正確に取得できませんでした。";
+const char* const MsgXrefOffsetInvalid = "相互参照テーブルの位置が不正です。";
+const char* const MsgXrefFirstInvalid = "相互参照テーブルの先頭オブジェクト番号が不正です。";
+const char* const MsgXrefCountInvalid = "相互参照テーブルの項目数が不正です。";
+const char* const MsgTrailerInvalid = "trailerが正しくありません。";
+const char* const MsgRootFailed = "RootIDの取得に失敗しました。";
+const char* const MsgPrevFailed = "PrevIDの取得に失敗しました。";
+const char* const MsgInfoFailed = "InfoIDの取得に失敗しました。";
+const char* const MsgNoRoot = "RootIDが正確に取得できませんでした。";
+const char* const MsgNoFirstPages = "FirstPagesIDが正確に取得できませんでした。";
+const char* const MsgObjectID = "オブジェクトIDが不正です。";
+const char* const MsgNoStream = "ストリームが不正です。";
+const char* const MsgNoPages = "FirstPagesが存在しません。";
+
+// Each cross-reference entry takes at least 19 bytes of the file.
+constexpr int64_t MinimumEntrySize = 19;
+// The offset table may hold at most one slot per four bytes of the file (or
+// this many for small files), so that no claim in a table sizes memory beyond
+// what the file itself occupies.
+constexpr int64_t MinimumTableLimit = 65536;
+// An offset text longer than this cannot be a 32-bit number.
+constexpr size_t MaximumOffsetText = 32;
+// A /MediaBox text is kept up to this many bytes; the rest is read past.
+constexpr size_t MaximumBoxText = 64 * 1024;
+
+uint8_t ByteAt(TStream& S, int32_t position) {
+    uint8_t c;
+    S.SetPosition(position);
+    S.ReadBuffer(&c, 1);
+    return c;
+}
+
+bool IsRecordEnd(const std::string& token) { return token == "]" || token == "endobj"; }
+
+}  // namespace
+
+TPDFAnalyst::TPDFAnalyst() { Clear(); }
+
+TPDFAnalyst::~TPDFAnalyst() = default;
+
+void TPDFAnalyst::Clear() {
+    FObjectOffsets.clear();
+    FObjectOffsets.shrink_to_fit();
+    FStream.reset();
+    FFreeObjects.clear();
+    FFreeObjects.shrink_to_fit();
+    FVersion.clear();
+    FFileName.clear();
+    FEncrypted = FFailed = FHasStructTree = false;
+    FRootID = FInfoID = FMetadataID = FObjectCount = FPageCount = -1;
+    FFirstPageID = FFirstPagesID = FOutlinesID = -1;
+    FXrefOffsets.clear();
+    FMediaBox = TBox{};
+}
+
+void TPDFAnalyst::Fail(const std::string& Message) {
+    if (OnError) OnError(*this);
+    Clear();
+    FFailed = true;
+    throw Exception(Message);
+}
+
+void TPDFAnalyst::LoadFromFile(const std::string& FileName) {
+    Clear();
+    FStream = std::make_unique<TFileStream>(FileName, TFileStream::TMode::OpenRead);
+    FFileName = FileName;
+    Analyze(*FStream);
+}
+
+void TPDFAnalyst::LoadFromStream(std::unique_ptr<TStream> Source, const std::string& FileName) {
+    Clear();
+    FStream = std::move(Source);
+    FFileName = FileName;
+    Analyze(*FStream);
+}
+
+void TPDFAnalyst::Analyze(TStream& S) {
+    if (&S != FStream.get()) throw Exception(MsgNoStream);
+    const int32_t size = S.Size();
+    if (size < 5) Fail(MsgBroken);
+
+    char header[5];
+    S.ReadBuffer(header, 5);
+    if (std::memcmp(header, "%PDF-", 5) != 0) Fail(MsgNotPdf);
+    FVersion = ReadToken(S);
+    if (FVersion.size() < 3) Fail(MsgNotPdf);
+    const std::string digits{FVersion[0], FVersion[2]};
+    if (StrToIntDef(digits, 15) >= 15) Fail(MsgUnsupported);
+
+    // The end marker: the last bytes before trailing white space.
+    int32_t last = size - 1;
+    while (last >= 0 && IsPdfWhiteSpace(ByteAt(S, last))) --last;
+    if (last < 4) Fail(MsgNoEof);
+    char marker[5];
+    S.SetPosition(last - 4);
+    S.ReadBuffer(marker, 5);
+    if (std::memcmp(marker, "%%EOF", 5) != 0) Fail(MsgNoEof);
+
+    // The word just before "%%EOF" is the offset of the newest section.
+    int32_t cursor = last - 5;
+    while (cursor >= 0 && IsPdfWhiteSpace(ByteAt(S, cursor))) --cursor;
+    std::string offsetText;
+    while (cursor >= 0 && offsetText.size() <= MaximumOffsetText) {
+        const uint8_t c = ByteAt(S, cursor);
+        if (IsPdfWhiteSpace(c)) break;
+        offsetText += static_cast<char>(c);
+        --cursor;
+    }
+    std::reverse(offsetText.begin(), offsetText.end());
+    const int32_t xrefOffset = StrToIntDef(offsetText, -1);
+    if (xrefOffset == -1 || offsetText.size() > MaximumOffsetText) Fail(MsgXrefOffsetUnreadable);
+
+    FFreeObjects.clear();
+    ReadXrefSection(xrefOffset);
+    if (FRootID == -1) Fail(MsgNoRoot);
+    ReadCatalog();
+    if (FFirstPagesID == -1) Fail(MsgNoFirstPages);
+    ReadPageCount();
+    ReadFirstPage();
+}
+
+void TPDFAnalyst::ReadXrefSection(int32_t Offset) {
+    TStream& S = *FStream;
+    std::string token;
+    // The /Prev chain is followed in a loop; an offset read before ends it.
+    std::unordered_set<int32_t> seen;
+    for (int32_t offset = Offset; offset != -1;) {
+        if (offset < 0 || !seen.insert(offset).second) Fail(MsgXrefOffsetInvalid);
+        FXrefOffsets.push_back(std::to_string(offset));
+        int32_t prevOffset = -1;
+
+        char keyword[4];
+        S.SetPosition(offset);
+        S.ReadBuffer(keyword, 4);
+        if (std::memcmp(keyword, "xref", 4) != 0) Fail(MsgXrefOffsetInvalid);
+
+        for (;;) {
+            const int32_t first = StrToIntDef(ReadToken(S, token), -1);
+            if (first < 0) Fail(MsgXrefFirstInvalid);
+            const int32_t count = StrToIntDef(ReadToken(S, token), -1);
+            if (count < 0) Fail(MsgXrefCountInvalid);
+            ReadSubsectionEntries(first, count);
+
+            const int32_t position = S.Position();
+            if (ReadToken(S, token) == "trailer") break;
+            S.SetPosition(position);
+        }
+
+        SkipWhiteSpace(S);
+        char open[2];
+        S.ReadBuffer(open, 2);
+        if (open[0] != '<' || open[1] != '<') Fail(MsgTrailerInvalid);
+
+        while (ReadToken(S, token) != "startxref") {
+            if (token == "/Root") {
+                ReadToken(S, token);
+                if (FRootID == -1) {
+                    FRootID = StrToIntDef(token, -1);
+                    if (FRootID == -1) Fail(MsgRootFailed);
+                }
+            } else if (token == "/Prev") {
+                prevOffset = StrToIntDef(ReadToken(S, token), -1);
+                if (prevOffset == -1) Fail(MsgPrevFailed);
+            } else if (token == "/Info") {
+                ReadToken(S, token);
+                if (FInfoID == -1) {
+                    FInfoID = StrToIntDef(token, -1);
+                    if (FInfoID == -1) Fail(MsgInfoFailed);
+                }
+            } else if (token == "/Encrypt") {
+                FEncrypted = true;
+            }
+        }
+        offset = prevOffset;
+    }
+}
+
+void TPDFAnalyst::ReadSubsectionEntries(int32_t First, int32_t Count) {
+    TStream& S = *FStream;
+    // Refuse claims the file cannot back before any memory is sized.
+    const int64_t size = S.Size();
+    if (Count > (size - S.Position()) / MinimumEntrySize) Fail(MsgXrefCountInvalid);
+    const int64_t end = int64_t{First} + Count;
+    if (end > std::max(size / 4, MinimumTableLimit)) Fail(MsgXrefFirstInvalid);
+
+    if (FObjectCount == -1 || end > FObjectCount) {
+        FObjectOffsets.resize(static_cast<size_t>(end), -1);
+        FFreeObjects.resize(static_cast<size_t>(end), false);
+        FObjectCount = static_cast<int32_t>(end);
+    }
+
+    SkipWhiteSpace(S);
+    char field[10];
+    char middle[8];
+    for (int32_t i = 0; i < Count; ++i) {
+        S.ReadBuffer(field, 10);
+        S.ReadBuffer(middle, 8);
+        uint8_t lineEnd;
+        S.ReadBuffer(&lineEnd, 1);
+        if (lineEnd == '\r' || lineEnd == ' ') {
+            S.ReadBuffer(&lineEnd, 1);
+            if (lineEnd != '\n' && lineEnd != '\r') S.Seek(-1, TSeekOrigin::soCurrent);
+        }
+        const size_t slot = static_cast<size_t>(First) + static_cast<size_t>(i);
+        if (FObjectOffsets[slot] != -1) continue;  // a newer section has it
+        FObjectOffsets[slot] = StrToIntDef(std::string_view(field, 10), -1);
+        if (FObjectOffsets[slot] == -1) Fail(MsgXrefCountInvalid);
+        if (middle[7] == 'f') FFreeObjects[slot] = true;
+    }
+}
+
+void TPDFAnalyst::GoToObject(int32_t ID) {
+    if (!IsValidID(ID)) throw Exception(MsgObjectID);
+    const int32_t offset = FObjectOffsets[static_cast<size_t>(ID)];
+    if (offset < 0 || offset >= FStream->Size()) throw Exception(MsgObjectID);
+    FStream->SetPosition(offset);
+}
+
+void TPDFAnalyst::GoToObjectChecked(int32_t ID) {
+    GoToObject(ID);
+    if (ReadToken(*FStream) != std::to_string(ID)) throw Exception(MsgObjectID);
+}
+
+void TPDFAnalyst::SkipStreamData(int32_t Length) {
+    TStream& S = *FStream;
+    uint8_t c;
+    S.ReadBuffer(&c, 1);
+    if (c == '\r') S.ReadBuffer(&c, 1);
+    // A negative length skips nothing; a length past the end lands at the end.
+    const int64_t target = int64_t{S.Position()} + std::max(Length, 0);
+    S.SetPosition(static_cast<int32_t>(std::min<int64_t>(target, std::max(S.Size(), S.Position()))));
+}
+
+int32_t TPDFAnalyst::ReadObjectInteger(int32_t ID) {
+    TStream& S = *FStream;
+    TPositionKeeper keeper(S);
+    GoToObject(ID);
+    SkipObjectHeader(S);
+    std::string token;
+    for (;;) {
+        ReadToken(S, token);
+        if (token == "%") {
+            SkipLine(S);
+        } else if (token[0] >= '1' && token[0] <= '9') {
+            return StrToIntDef(token, 0);
+        } else if (token == "endobj") {
+            return 0;
+        }
+    }
+}
+
+int32_t TPDFAnalyst::ReadIntegerValue(TStream& S) {
+    const int32_t position = S.Position();
+    int32_t result = 0;
+    try {
+        const std::string t1 = ReadToken(S);
+        const std::string t2 = ReadToken(S);
+        const std::string t3 = ReadToken(S);
+        if (StrToIntDef(t2, -1) != -1 && t3 == "R") {
+            const int32_t ID = StrToIntDef(t1, -1);
+            result = IsValidID(ID) ? ReadObjectInteger(ID) : 0;
+        } else {
+            result = StrToIntDef(t1, 0);
+        }
+    } catch (const std::exception&) {
+        result = 0;
+    }
+    S.SetPosition(position);
+    return result;
+}
+
+namespace {
+
+// The body of an array of references, read as groups of three tokens; the
+// first token of every group that passes Accept is appended. Returns true
+// when at least one complete group was read.
+template <class TAccept>
+bool ReadReferenceRun(TStream& S, TStringList& List, TAccept&& Accept) {
+    std::string token;
+    bool complete = false;
+    for (;;) {
+        if (IsRecordEnd(ReadToken(S, token))) return complete;
+        if (Accept(token)) List.push_back(token);
+        if (IsRecordEnd(ReadToken(S, token))) return complete;
+        if (IsRecordEnd(ReadToken(S, token))) return complete;
+        complete = true;
+    }
+}
+
+// The body of an array of names: every name token up to "]" or "endobj".
+bool ReadNameRun(TStream& S, TStringList& Names) {
+    std::string token;
+    bool any = false;
+    while (!IsRecordEnd(ReadToken(S, token))) {
+        if (token[0] == '/') {
+            Names.push_back(token);
+            any = true;
+        }
+    }
+    return any;
+}
+
+}  // namespace
+
+bool TPDFAnalyst::ReadIDArrayObject(int32_t ID, TStringList& List) {
+    TStream& S = *FStream;
+    TPositionKeeper keeper(S);
+    GoToObject(ID);
+    SkipObjectHeader(S);
+    if (ReadToken(S) != "[") return false;
+    return ReadReferenceRun(S, List, [this](const std::string& t) { return IsValidIDText(t); });
+}
+
+void TPDFAnalyst::ReadIDList(TStream& S, TStringList& List) {
+    TPositionKeeper keeper(S);
+    const std::string token = ReadToken(S);
+    if (token == "[") {
+        ReadReferenceRun(S, List, [this](const std::string& t) { return IsValidIDText(t); });
+        return;
+    }
+    const int32_t ID = StrToIntDef(token, -1);
+    if (IsValidID(ID) && !ReadIDArrayObject(ID, List)) List.push_back(token);
+}
+
+bool TPDFAnalyst::ReadNameArrayObject(int32_t ID, TStringList& Names) {
+    TStream& S = *FStream;
+    TPositionKeeper keeper(S);
+    GoToObject(ID);
+    SkipObjectHeader(S);
+    if (ReadToken(S) != "[") return false;
+    return ReadNameRun(S, Names);
+}
+
+void TPDFAnalyst::ReadNameList(TStream& S, TStringList& Names) {
+    TPositionKeeper keeper(S);
+    const std::string token = ReadToken(S);
+    if (token == "[") {
+        ReadNameRun(S, Names);
+    } else if (token[0] == '/') {
+        Names.push_back(token);
+    } else if (token[0] >= '1' && token[0] <= '9') {
+        const int32_t ID = StrToIntDef(token, -1);
+        if (IsValidID(ID)) ReadNameArrayObject(ID, Names);
+    }
+}
+
+void TPDFAnalyst::ReadCatalog() {
+    TStream& S = *FStream;
+    TPositionKeeper keeper(S);
+    GoToObjectChecked(FRootID);
+    std::string value;
+    ScanObjectBody([&](const std::string& token) {
+        if (token == "/StructTreeRoot") {
+            FHasStructTree = true;
+        } else if (token == "/Outlines") {
+            FOutlinesID = StrToIntDef(ReadToken(S, value), -1);
+        } else if (token == "/Pages") {
+            FFirstPagesID = StrToIntDef(ReadToken(S, value), -1);
+        } else if (token == "/Metadata") {
+            FMetadataID = StrToIntDef(ReadToken(S, value), -1);
+        } else {
+            return TScanAction::Default;
+        }
+        return TScanAction::Handled;
+    });
+}
+
+void TPDFAnalyst::ReadPageCount() {
+    TStream& S = *FStream;
+    TPositionKeeper keeper(S);
+    GoToObjectChecked(FFirstPagesID);
+    std::string token;
+    while (ReadToken(S, token) != "endobj") {
+        if (token == "%")
+            SkipLine(S);
+        else if (token == "/Count")
+            FPageCount = ReadIntegerValue(S);
+    }
+}
+
+std::string& TPDFAnalyst::GetMediaBoxText(int32_t ID, std::string& Text) {
+    Text.clear();
+    if (!IsValidID(ID)) return Text;
+    TStream& S = *FStream;
+    TPositionKeeper keeper(S);
+    // The box is inherited from the nearest ancestor that has one; a /Parent
+    // chain that comes back to a node already seen ends the search.
+    std::unordered_set<int32_t> visited;
+    for (int32_t node = ID; IsValidID(node) && visited.insert(node).second;) {
+        int32_t parent = -1;
+        bool found = false;
+        GoToObject(node);
+        std::string value;
+        ScanObjectBody([&](const std::string& token) {
+            if (token == "/Parent") {
+                parent = StrToIntDef(ReadToken(S, value), -1);
+                return TScanAction::Handled;
+            }
+            if (token != "/MediaBox") return TScanAction::Default;
+            for (;;) {
+                uint8_t c;
+                S.ReadBuffer(&c, 1);
+                if (Text.size() < MaximumBoxText) Text += static_cast<char>(c);
+                if (c == ']') break;
+            }
+            found = true;
+            return TScanAction::Stop;
+        });
+        if (found || parent == -1) break;
+        node = parent;
+    }
+    return Text;
+}
+
+template <class TLeafHandler>
+void TPDFAnalyst::WalkPageTree(TLeafHandler&& OnLeaf) {
+    TStream& S = *FStream;
+    // Depth first with an explicit stack, so that no tree is too deep. A kid
+    // that is already on the current path (a cycle) is not entered, and a
+    // node whose kids were walked once is not walked again, so every walk is
+    // bounded by the size of the file.
+    struct TFrame {
+        int32_t ID;
+        TStringList Kids;
+        size_t Next = 0;
+    };
+    std::vector<TFrame> path;
+    std::unordered_set<int32_t> onPath;
+    std::unordered_set<int32_t> expanded;
+
+    // Scans node ID; returns false when the walk is to end.
+    auto enter = [&](int32_t ID) {
+        TFrame frame{ID, {}};
+        bool leaf = false;
+        GoToObjectChecked(ID);
+        ScanObjectBody([&](const std::string& token) {
+            if (token == "/Kids") {
+                ReadIDList(S, frame.Kids);
+                return TScanAction::Handled;
+            }
+            if (token == "/Page") {
+                leaf = true;
+                return TScanAction::Stop;
+            }
+            return TScanAction::Default;
+        });
+        if (leaf && !OnLeaf(ID)) return false;
+        if (!frame.Kids.empty() && expanded.insert(ID).second) {
+            onPath.insert(ID);
+            path.push_back(std::move(frame));
+        }
+        return true;
+    };
+
+    if (!enter(FFirstPagesID)) return;
+    while (!path.empty()) {
+        TFrame& top = path.back();
+        if (top.Next == top.Kids.size()) {
+            onPath.erase(top.ID);
+            path.pop_back();
+            continue;
+        }
+        const int32_t kid = StrToIntDef(top.Kids[top.Next++], -1);
+        if (onPath.count(kid) != 0) continue;
+        if (!enter(kid)) return;
+    }
+}
+
+void TPDFAnalyst::ReadFirstPage() {
+    FFirstPageID = -1;
+    WalkPageTree([this](int32_t ID) {
+        FFirstPageID = ID;
+        return false;
+    });
+    if (FFirstPageID == -1) return;
+    std::string text;
+    ParseBox(GetMediaBoxText(FFirstPageID, text), FMediaBox);
+}
+
+void TPDFAnalyst::GetPageList(TStringList* List) {
+    if (!FStream) throw Exception(MsgNoStream);
+    if (FFirstPagesID == -1) throw Exception(MsgNoPages);
+    if (List == nullptr) return;
+    WalkPageTree([List](int32_t ID) {
+        List->push_back(std::to_string(ID));
+        return true;
+    });
+}
+
+}  // namespace lumerra

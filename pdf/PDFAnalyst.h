@@ -1,0 +1,181 @@
+// TPDFAnalyst: one open PDF file, its cross-reference offsets and page tree.
+//
+// Objects are never cached: every reader jumps to an object's recorded offset
+// in the one open file and scans it again, token by token. The file stream
+// has a single read position; operations that read elsewhere put it back.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/Exceptions.h"
+#include "common/Stream.h"
+#include "common/StrUtils.h"
+#include "pdf/PDFLexer.h"
+
+namespace lumerra {
+
+// What a token handler of an object body scan tells the scan.
+enum class TScanAction {
+    Default,  // not handled: the general rules apply
+    Handled,  // handled: go on with the next token
+    Stop      // end the scan
+};
+
+class TPDFAnalyst {
+public:
+    using TErrorEvent = std::function<void(TPDFAnalyst&)>;
+
+    TPDFAnalyst();
+    ~TPDFAnalyst();
+    TPDFAnalyst(const TPDFAnalyst&) = delete;
+    TPDFAnalyst& operator=(const TPDFAnalyst&) = delete;
+
+    // Returns to the empty state; OnError is kept.
+    void Clear();
+    // The load error exit: calls OnError, clears, marks the analyser failed
+    // and raises Exception with Message.
+    [[noreturn]] void Fail(const std::string& Message);
+    void LoadFromFile(const std::string& FileName);
+    // The same over a stream already open (memory, for example); the
+    // analyser takes it over.
+    void LoadFromStream(std::unique_ptr<TStream> Source, const std::string& FileName);
+    // The loading algorithm; S must be the analyser's own Stream.
+    void Analyze(TStream& S);
+    // One cross-reference section with its trailer, then the /Prev chain.
+    void ReadXrefSection(int32_t Offset);
+
+    // ---- Object access
+    bool IsValidID(int32_t ID) const { return ID >= 0 && ID <= FObjectCount - 1; }
+    bool IsValidIDText(std::string_view Text) const { return IsValidID(StrToIntDef(Text, -1)); }
+    const std::vector<int32_t>& ObjectOffsets() const { return FObjectOffsets; }
+    // Sets the position of Stream to the start of object ID. Raises
+    // "オブジェクトIDが不正です。" when ID is not in the table or its slot
+    // holds no usable offset.
+    void GoToObject(int32_t ID);
+    // GoToObject, then requires the first token to be ID in decimal; the
+    // position is left on the token after it.
+    void GoToObjectChecked(int32_t ID);
+
+    int32_t ReadObjectInteger(int32_t ID);
+    int32_t ReadIntegerValue(TStream& S);
+    bool ReadIDArrayObject(int32_t ID, TStringList& List);
+    void ReadIDList(TStream& S, TStringList& List);
+    bool ReadNameArrayObject(int32_t ID, TStringList& Names);
+    void ReadNameList(TStream& S, TStringList& Names);
+
+    // ---- Page tree
+    void ReadCatalog();
+    void ReadPageCount();
+    std::string& GetMediaBoxText(int32_t ID, std::string& Text);
+    void ReadFirstPage();
+    // Appends the leaf pages' numbers in document order; List may be null.
+    void GetPageList(TStringList* List);
+
+    // The object body scan, from the current position of Stream up to
+    // "endobj". Handler sees every token first; tokens it leaves to the
+    // default are treated thus: "%" skips a comment, "(" a literal string,
+    // "/Length" reads the stream length, "stream" skips the stream data by
+    // that length, "endobj" ends the scan, anything else is ignored.
+    template <class THandler>
+    void ScanObjectBody(THandler&& Handler);
+
+    // ---- Fields
+    TStream* Stream() const { return FStream.get(); }
+    const std::vector<bool>& FreeObjects() const { return FFreeObjects; }
+    const std::string& Version() const { return FVersion; }
+    const std::string& FileName() const { return FFileName; }
+    int32_t ObjectCount() const { return FObjectCount; }
+    int32_t PageCount() const { return FPageCount; }
+    int32_t RootID() const { return FRootID; }
+    int32_t InfoID() const { return FInfoID; }
+    int32_t MetadataID() const { return FMetadataID; }
+    int32_t FirstPageID() const { return FFirstPageID; }
+    int32_t FirstPagesID() const { return FFirstPagesID; }
+    int32_t OutlinesID() const { return FOutlinesID; }
+    bool Encrypted() const { return FEncrypted; }
+    bool Failed() const { return FFailed; }
+    bool HasStructTree() const { return FHasStructTree; }
+    const TBox& MediaBox() const { return FMediaBox; }
+    const TStringList& XrefOffsets() const { return FXrefOffsets; }
+
+    TErrorEvent OnError;
+
+private:
+    // Passes over the end of line after "stream" and Length bytes of data;
+    // a negative Length skips nothing, one past the file stops at its end.
+    void SkipStreamData(int32_t Length);
+    // Walks the page tree from FFirstPagesID in document order, calling
+    // OnLeaf for every leaf until it returns false.
+    template <class TLeafHandler>
+    void WalkPageTree(TLeafHandler&& OnLeaf);
+    void ReadSubsectionEntries(int32_t First, int32_t Count);
+
+    std::unique_ptr<TStream> FStream;
+    std::vector<int32_t> FObjectOffsets;
+    std::vector<bool> FFreeObjects;
+    std::string FVersion;
+    std::string FFileName;
+    int32_t FObjectCount = -1;
+    int32_t FPageCount = -1;
+    int32_t FRootID = -1;
+    int32_t FInfoID = -1;
+    int32_t FMetadataID = -1;
+    int32_t FFirstPageID = -1;
+    int32_t FFirstPagesID = -1;
+    int32_t FOutlinesID = -1;
+    bool FEncrypted = false;
+    bool FFailed = false;
+    bool FHasStructTree = false;
+    TBox FMediaBox;
+    TStringList FXrefOffsets;
+};
+
+// Saves a stream's position and puts it back when the scope ends normally;
+// after an exception the position stays where the reading stopped.
+class TPositionKeeper {
+public:
+    explicit TPositionKeeper(TStream& S) : FStream(S), FPosition(S.Position()) {}
+    ~TPositionKeeper() {
+        if (std::uncaught_exceptions() == FExceptions) FStream.SetPosition(FPosition);
+    }
+    TPositionKeeper(const TPositionKeeper&) = delete;
+    TPositionKeeper& operator=(const TPositionKeeper&) = delete;
+
+private:
+    TStream& FStream;
+    int32_t FPosition;
+    int FExceptions = std::uncaught_exceptions();
+};
+
+template <class THandler>
+void TPDFAnalyst::ScanObjectBody(THandler&& Handler) {
+    TStream& S = *FStream;
+    std::string token;
+    int32_t length = 0;
+    for (;;) {
+        ReadToken(S, token);
+        switch (Handler(token)) {
+            case TScanAction::Stop: return;
+            case TScanAction::Handled: continue;
+            case TScanAction::Default: break;
+        }
+        if (token == "%") {
+            SkipLine(S);
+        } else if (token == "(") {
+            SkipLiteralString(S);
+        } else if (token == "/Length") {
+            length = ReadIntegerValue(S);
+        } else if (token == "stream") {
+            SkipStreamData(length);
+        } else if (token == "endobj") {
+            return;
+        }
+    }
+}
+
+}  // namespace lumerra

@@ -1,0 +1,155 @@
+#include "pdf/PDFLexer.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "common/UniqueFd.h"
+
+namespace lumerra {
+
+namespace {
+
+uint8_t ReadByteExact(TStream& S) {
+    uint8_t c;
+    S.ReadBuffer(&c, 1);
+    return c;
+}
+
+void StepBack(TStream& S, int32_t count = 1) { S.Seek(-count, TSeekOrigin::soCurrent); }
+
+// One number of a box: the rounded value, or false when the text is not a
+// number or does not fit in 32 bits.
+bool ConvertBoxNumber(std::string_view text, int32_t& value) {
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    if (first != last && *first == '+') ++first;  // from_chars refuses a plus sign
+    if (first != last && *first == '+') return false;
+    double number = 0;
+    const auto [end, error] = std::from_chars(first, last, number);
+    if (error != std::errc() || end != last || !std::isfinite(number)) return false;
+    const double rounded = std::nearbyint(number);  // ties to even
+    if (rounded < INT32_MIN || rounded > INT32_MAX) return false;
+    value = static_cast<int32_t>(rounded);
+    return true;
+}
+
+}  // namespace
+
+bool IsPdfDelimiter(uint8_t c) {
+    switch (c) {
+        case '\n': case '\r': case ' ': case '%': case '(': case ')':
+        case '/': case '<': case '>': case '[': case ']':
+            return true;
+        default:
+            return false;
+    }
+}
+
+void SkipWhiteSpace(TStream& S) {
+    while (IsPdfWhiteSpace(ReadByteExact(S))) {
+    }
+    StepBack(S);
+}
+
+void SkipLine(TStream& S) {
+    for (;;) {
+        const uint8_t c = ReadByteExact(S);
+        if (c == '\n' || c == '\r') return;
+    }
+}
+
+const std::string& ReadToken(TStream& S, std::string& Token) {
+    Token.clear();
+    SkipWhiteSpace(S);
+    for (;;) {
+        const uint8_t c = ReadByteExact(S);
+        if (!IsPdfDelimiter(c)) {
+            Token += static_cast<char>(c);
+            continue;
+        }
+        if (IsPdfWhiteSpace(c) || !Token.empty()) {
+            StepBack(S);
+            return Token;
+        }
+        Token += static_cast<char>(c);
+        if (c != '/') return Token;  // a one-byte delimiter token
+    }
+}
+
+std::string ReadToken(TStream& S) {
+    std::string token;
+    ReadToken(S, token);
+    return token;
+}
+
+void SkipLiteralString(TStream& S) {
+    uint8_t c;
+    auto next = [&S, &c] { return S.Read(&c, 1) == 1; };
+    while (next()) {
+        if (c == ')') return;
+        if (c != '\\') continue;
+        if (!next()) return;
+        if (c == '\r') {
+            if (!next()) return;
+            if (c != '\n') StepBack(S);
+        } else if (c >= '0' && c <= '9') {
+            if (!next() || c == ')') return;
+            if (c >= '0' && c <= '9') {
+                if (!next() || c == ')') return;
+            }
+        }
+    }
+}
+
+void SkipObjectHeader(TStream& S) {
+    std::string token;
+    for (int i = 0; i < 4; ++i) ReadToken(S, token);
+    if (token == "%")
+        SkipLine(S);
+    else
+        StepBack(S, static_cast<int32_t>(token.size()));
+}
+
+TBox& ParseBox(const std::string& Text, TBox& Box) {
+    Box = TBox{};
+    int32_t values[4] = {};
+    size_t cursor = 0;
+    auto at = [&Text](size_t i) -> char { return i < Text.size() ? Text[i] : '\0'; };
+    for (int32_t& value : values) {
+        while (at(cursor) != '\0' && at(cursor) != '+' && at(cursor) != '-' &&
+               !(at(cursor) >= '0' && at(cursor) <= '9'))
+            ++cursor;
+        const size_t start = cursor;
+        while (at(cursor) != '\0' && at(cursor) != '\n' && at(cursor) != '\r' && at(cursor) != ' ' &&
+               at(cursor) != ']')
+            ++cursor;
+        const std::string_view number = cursor > start ? std::string_view(Text).substr(start, cursor - start) : "0";
+        if (!ConvertBoxNumber(number, value)) return Box;
+    }
+    Box = TBox{values[0], values[1], values[2], values[3]};
+    return Box;
+}
+
+void CheckOverwritable(const std::string& FileName) {
+    struct stat info {};
+    if (::stat(FileName.c_str(), &info) != 0) return;
+    // Root may write anything, so a file without any write permission bit is
+    // read-only too.
+    const bool readOnly =
+        ::access(FileName.c_str(), W_OK) != 0 || (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    if (readOnly)
+        throw EFCreateError(FileName + "\n" + "指定されたファイルは読み込み専用です。上書き出来ません。");
+    // Opening for writing while keeping others out: an exclusive lock that
+    // fails while anyone (this program's own reader included) holds the file.
+    UniqueFd file(::open(FileName.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!file.Valid() || ::flock(file.Get(), LOCK_EX | LOCK_NB) != 0)
+        throw EFCreateError(FileName + "\n" + "指定されたファイルは他のプロセスによって上書きが禁止されています。");
+}
+
+}  // namespace lumerra

@@ -1,0 +1,49 @@
+// PDF lexing primitives: free functions that read PDF syntax straight from a
+// byte stream, one byte at a time, without building an object tree.
+//
+// White space is exactly LF, CR and space; the token delimiters are those
+// three and % ( ) / < > [ ]. So "<<" arrives as two "<" tokens.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "common/Stream.h"
+
+namespace lumerra {
+
+// Four integers of a PDF rectangle, in the order they stand in the array.
+struct TBox {
+    int32_t Left = 0;
+    int32_t Bottom = 0;
+    int32_t Right = 0;
+    int32_t Top = 0;
+    friend bool operator==(const TBox&, const TBox&) = default;
+};
+
+inline bool IsPdfWhiteSpace(uint8_t c) { return c == '\n' || c == '\r' || c == ' '; }
+bool IsPdfDelimiter(uint8_t c);
+
+// Leaves the position on the first byte that is not white space; EReadError
+// at the end of the stream.
+void SkipWhiteSpace(TStream& S);
+// Consumes bytes up to and including the first LF or CR.
+void SkipLine(TStream& S);
+// Reads one token (never empty) into Token and returns it. A white-space or
+// delimiter byte that ended the token is left unread. EReadError at the end.
+const std::string& ReadToken(TStream& S, std::string& Token);
+std::string ReadToken(TStream& S);
+// Called after a "(" token: consumes the literal string up to its closing
+// ")". Nested parentheses are not counted. Stops quietly at the end.
+void SkipLiteralString(TStream& S);
+// Passes over "n g obj" (and a comment right after it), leaving the position
+// on the first token of the object's body.
+void SkipObjectHeader(TStream& S);
+// Four numbers out of a box array's text; all zero when a number cannot be
+// converted. Never raises.
+TBox& ParseBox(const std::string& Text, TBox& Box);
+// Raises EFCreateError when an existing file is read-only or cannot be opened
+// for writing while others are kept out. A missing file passes.
+void CheckOverwritable(const std::string& FileName);
+
+}  // namespace lumerra

@@ -1,0 +1,18 @@
+#include <gtest/gtest.h>
+
+#include "pdf/PDFAnalyst.h"
+#include "support/PdfBuilder.h"
+
+using namespace lumerra;
+using namespace lumerra::test;
+
+TEST(AnalystSmoke, LoadsSimpleDocument) {
+    TempFile file(PdfBuilder::SimpleDocument({"BT ET", "q Q"}).Build());
+    TPDFAnalyst analyst;
+    analyst.LoadFromFile(file.Path());
+    EXPECT_EQ(analyst.PageCount(), 2);
+    TStringList pages;
+    analyst.GetPageList(&pages);
+    EXPECT_EQ(pages, (TStringList{"3", "5"}));
+    EXPECT_EQ(analyst.MediaBox(), (TBox{0, 0, 612, 792}));
+}

@@ -1,0 +1,96 @@
+// Builds PDF files for the tests: objects in, bytes out, with exact
+// cross-reference offsets, several revisions (incremental updates), several
+// subsections per section and a choice of entry line ends.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace lumerra::test {
+
+class PdfBuilder {
+public:
+    struct Options {
+        std::string Header = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
+        // Ends each 20-byte entry: " \n", " \r", "\r\n"; "\n" gives 19 bytes.
+        std::string EntryEnd = " \n";
+        // Split each section into one subsection per run of numbers (true),
+        // or into one subsection per object (splitAll).
+        bool SplitAll = false;
+        // What follows the final "%%EOF".
+        std::string Tail = "\n";
+        // Write "startxref" and the offset on one line each before %%EOF.
+        std::string StartXrefPrefix = "startxref\n";
+    };
+
+    PdfBuilder();
+    explicit PdfBuilder(Options options);
+
+    // Adds an object with the next free number; Body stands between
+    // "n 0 obj\n" and "\nendobj\n". Returns the number.
+    int Add(const std::string& Body);
+    // Adds or replaces object Number in the current revision.
+    PdfBuilder& Set(int Number, const std::string& Body);
+    // A stream object: Dict is the dictionary's inside (without << >>);
+    // "/Length n" is added in front of it.
+    int AddStream(const std::string& Dict, const std::string& Data);
+    PdfBuilder& SetStream(int Number, const std::string& Dict, const std::string& Data);
+    // Starts a new revision (an incremental update with /Prev).
+    PdfBuilder& NewRevision();
+    // Extra keys for the current revision's trailer, e.g. "/Encrypt 9 0 R".
+    PdfBuilder& TrailerExtra(const std::string& Extra);
+    // /Root of the current revision's trailer (0 omits it).
+    PdfBuilder& Root(int Number);
+    // Bytes placed between the objects and the xref of the current revision.
+    PdfBuilder& Filler(const std::string& Bytes);
+
+    std::string Build() const;
+    // Offsets of the objects in the last Build, and of each xref section.
+    const std::map<int, size_t>& Offsets() const { return FOffsets; }
+    const std::vector<size_t>& XrefOffsets() const { return FXrefOffsets; }
+
+    // A simple document: catalog 1, page tree root 2, one page per content
+    // text. Each page gets a /MediaBox and, when given, a /Resources value.
+    static PdfBuilder SimpleDocument(const std::vector<std::string>& PageContents,
+                                     const std::string& Resources = "");
+
+private:
+    struct Revision {
+        std::map<int, std::string> Objects;
+        std::string TrailerExtra;
+        std::string Filler;
+        int Root = 0;
+    };
+
+    Options FOptions;
+    std::vector<Revision> FRevisions;
+    int FNextNumber = 1;
+    mutable std::map<int, size_t> FOffsets;
+    mutable std::vector<size_t> FXrefOffsets;
+};
+
+// Writes Bytes to a new file in a fresh temporary folder that is removed
+// with the object.
+class TempFile {
+public:
+    explicit TempFile(const std::string& Bytes, const std::string& Name = "test.pdf");
+    ~TempFile();
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    const std::string& Path() const { return FPath; }
+    const std::string& Folder() const { return FFolder; }
+    // A path in the same folder.
+    std::string Sibling(const std::string& Name) const { return FFolder + "/" + Name; }
+
+private:
+    std::string FFolder;
+    std::string FPath;
+};
+
+std::string ReadFileBytes(const std::string& Path);
+void WriteFileBytes(const std::string& Path, const std::string& Bytes);
+// zlib-compressed Data (for Flate fixtures).
+std::string Deflate(const std::string& Data, int Level = 6);
+
+}  // namespace lumerra::test
