@@ -1,0 +1,8 @@
+#include "decoder/PDFLumerra.h"
+
+namespace lumerra {
+
+TPDFLumerra::TPDFLumerra(TPDFAnalyst* Analyst) : FAnalyst(Analyst) {}
+TPDFLumerra::~TPDFLumerra() = default;
+
+}  // namespace lumerra

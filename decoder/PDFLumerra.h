@@ -1,0 +1,60 @@
+// TPDFLumerra: the content decoder. Collects the resources of each page and
+// of the Form XObjects it can draw, decodes their streams and writes the
+// report.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "common/Stream.h"
+#include "common/StrUtils.h"
+#include "decoder/PDFResource.h"
+#include "pdf/PDFAnalyst.h"
+
+namespace lumerra {
+
+// Progress of a run: called after each page with (0, 100, position, false)
+// and once at the very end with (0, 100, 100, true).
+using TDecodeProgressProc = std::function<void(int32_t Min, int32_t Max, int32_t Position, bool Done)>;
+
+// "Was Escape pressed since the last look, or is it held now?" The desktop
+// program answers from its key events, the command line from Ctrl-C.
+using TEscapeKeyQuery = std::function<bool()>;
+
+class TPDFLumerra {
+public:
+    // Raises "nilは代入できません。" for a null analyser and
+    // "対応できない形式です。" for an encrypted or failed one.
+    explicit TPDFLumerra(TPDFAnalyst* Analyst);
+    ~TPDFLumerra();
+    TPDFLumerra(const TPDFLumerra&) = delete;
+    TPDFLumerra& operator=(const TPDFLumerra&) = delete;
+
+    // Writes pages First..Last (counted from 1) into the report FileName.
+    // A cancelled run deletes the file and sets Cancel.
+    void DecodeToFile(const std::string& FileName, int32_t First, int32_t Last, bool WithComments,
+                      const TDecodeProgressProc& Progress, bool& Cancel);
+
+    // The resources of page P (or of its nearest ancestor), with one child
+    // per Form XObject reachable from it. The record stays owned by the
+    // decoder.
+    TPageResource& CollectPageResources(int32_t P);
+
+    int32_t WriteCommentedPage(int32_t P, TStream& O, int32_t PageNumber);
+    int32_t WritePlainPage(int32_t P, TStream& O);
+    // Appends the decoded data of stream object N to D and its filter names
+    // to F; returns the number of bytes appended.
+    int32_t DecodeStreamObject(int32_t N, TStringList& F, TStream& D);
+    void GetPageContents(int32_t P, TStringList& L);
+
+    TEscapeKeyQuery EscapeKeyQuery;
+
+    const TPageResourceList& PageResources() const { return FPageResources; }
+
+private:
+    TPDFAnalyst* FAnalyst;
+    TPageResourceList FPageResources;
+};
+
+}  // namespace lumerra

@@ -1,0 +1,59 @@
+#include "decoder/PDFResource.h"
+
+#include "common/Exceptions.h"
+#include "common/StrUtils.h"
+
+namespace lumerra {
+
+TPDFResource& TPDFResourceList::Add(const std::string& Name, int32_t ObjectNumber) {
+    return *FItems.emplace_back(std::make_unique<TPDFResource>(Name, ObjectNumber));
+}
+
+TPDFResource& TPDFResourceList::AddFromText(const std::string& Name, const std::string& ObjectNumber) {
+    return Add(Name, StrToIntDef(ObjectNumber, -1));
+}
+
+const TPDFResource& TPDFResourceList::At(int32_t Index) const {
+    if (Index < 0 || Index >= Count()) throw Exception("Index値が不正です。[ " + std::to_string(Index) + " ]");
+    return *FItems[static_cast<size_t>(Index)];
+}
+
+const std::string& TPDFResourceList::GetName(int32_t Index) const { return At(Index).Name; }
+
+int32_t TPDFResourceList::GetObjectNumber(int32_t Index) const { return At(Index).ObjectNumber; }
+
+TPageResource::TPageResource() = default;
+
+TPageResource::~TPageResource() {
+    // Children first, then the seven lists (member order does the rest).
+    FChildren.clear();
+}
+
+TPageChildResourceList& TPageResource::AddChild(const std::string& Name, int32_t ObjectNumber) {
+    return *FChildren.emplace_back(std::make_unique<TPageChildResourceList>(Name, ObjectNumber));
+}
+
+TPageChildResourceList& TPageResource::GetChild(int32_t Index) const {
+    if (Index < 0 || Index >= ChildCount())
+        throw EListError("リストのインデックスが範囲を超えています (" + std::to_string(Index) + ")");
+    return *FChildren[static_cast<size_t>(Index)];
+}
+
+void TPageResource::WriteUsedResources(TStream& S) const {
+    const std::pair<const char*, const TPDFResourceList*> categories[] = {
+        {"%  Used Font       : [", &Fonts},      {"%  Used XObject    : [", &XObjects},
+        {"%  Used ColorSpace : [", &ColorSpaces}, {"%  Used ExtGState  : [", &ExtGStates},
+        {"%  Used Pattern    : [", &Patterns},    {"%  Used Properties : [", &Properties},
+        {"%  Used Shading    : [", &Shadings},
+    };
+    for (const auto& [label, list] : categories) {
+        std::string line = label;
+        for (int32_t i = 0; i < list->Count(); ++i) line += " " + list->GetName(i) + " ";
+        line += "]\n";
+        S.WriteBuffer(line.data(), static_cast<int32_t>(line.size()));
+    }
+}
+
+TPageResource& TPageResourceList::Add() { return *Items.emplace_back(std::make_unique<TPageResource>()); }
+
+}  // namespace lumerra
