@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 
 namespace lumerra {
@@ -91,6 +92,20 @@ TFileStream::TFileStream(const std::string& fileName, TMode mode)
         if (!FHandle.Valid())
             throw EFCreateError("Cannot create file \"" + fileName + "\". " + SystemReason());
     }
+}
+
+TFileStream::TFileStream(std::string fileName, UniqueFd handle)
+    : FFileName(std::move(fileName)),
+      FHandle(std::move(handle)),
+      FBuffer(std::make_unique_for_overwrite<uint8_t[]>(BufferSize)) {}
+
+std::unique_ptr<TFileStream> TFileStream::CreateTemporary() {
+    const char* folder = std::getenv("TMPDIR");
+    std::string pattern = std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") + "/lumerra-XXXXXX";
+    UniqueFd handle(::mkostemp(pattern.data(), O_CLOEXEC));
+    if (!handle.Valid()) throw EFCreateError("Cannot create a temporary file in \"" + pattern + "\". " + SystemReason());
+    ::unlink(pattern.c_str());
+    return std::unique_ptr<TFileStream>(new TFileStream(pattern, std::move(handle)));
 }
 
 TFileStream::~TFileStream() {

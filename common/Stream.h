@@ -60,6 +60,11 @@ public:
     TFileStream(const std::string& fileName, TMode mode);
     ~TFileStream() override;  // writes what is buffered; errors are lost
 
+    // A new file for reading and writing in the temporary folder ($TMPDIR or
+    // /tmp), already unlinked, so that it disappears with the stream whatever
+    // happens to the program.
+    static std::unique_ptr<TFileStream> CreateTemporary();
+
     int32_t Read(void* buffer, int32_t count) override;
     int32_t Write(const void* buffer, int32_t count) override;
     int32_t Seek(int32_t offset, TSeekOrigin origin) override;
@@ -71,6 +76,7 @@ public:
     int Handle() const { return FHandle.Get(); }
 
 private:
+    TFileStream(std::string fileName, UniqueFd handle);
     void FillBuffer();
 
     static constexpr int32_t BufferSize = 64 * 1024;

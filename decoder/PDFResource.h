@@ -59,6 +59,9 @@ public:
     // The seven "%  Used" lines of the report.
     void WriteUsedResources(TStream& S) const;
 
+    // Set when the collection of form children stopped at its limit.
+    bool FormLimitReached = false;
+
 private:
     std::vector<std::unique_ptr<TPageChildResourceList>> FChildren;
 };

@@ -223,11 +223,15 @@ void TPDFAnalyst::ReadSubsectionEntries(int32_t First, int32_t Count) {
     }
 }
 
-void TPDFAnalyst::GoToObject(int32_t ID) {
-    if (!IsValidID(ID)) throw Exception(MsgObjectID);
+bool TPDFAnalyst::HasObject(int32_t ID) {
+    if (!IsValidID(ID) || !FStream) return false;
     const int32_t offset = FObjectOffsets[static_cast<size_t>(ID)];
-    if (offset < 0 || offset >= FStream->Size()) throw Exception(MsgObjectID);
-    FStream->SetPosition(offset);
+    return offset >= 0 && offset < FStream->Size();
+}
+
+void TPDFAnalyst::GoToObject(int32_t ID) {
+    if (!HasObject(ID)) throw Exception(MsgObjectID);
+    FStream->SetPosition(FObjectOffsets[static_cast<size_t>(ID)]);
 }
 
 void TPDFAnalyst::GoToObjectChecked(int32_t ID) {

@@ -53,6 +53,9 @@ public:
     bool IsValidID(int32_t ID) const { return ID >= 0 && ID <= FObjectCount - 1; }
     bool IsValidIDText(std::string_view Text) const { return IsValidID(StrToIntDef(Text, -1)); }
     const std::vector<int32_t>& ObjectOffsets() const { return FObjectOffsets; }
+    // True when ID is in the table and its slot holds an offset inside the
+    // file: the object can be read.
+    bool HasObject(int32_t ID);
     // Sets the position of Stream to the start of object ID. Raises
     // "オブジェクトIDが不正です。" when ID is not in the table or its slot
     // holds no usable offset.

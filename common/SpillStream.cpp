@@ -1,0 +1,21 @@
+#include "common/SpillStream.h"
+
+namespace lumerra {
+
+int32_t TSpillStream::Write(const void* buffer, int32_t count) {
+    if (!FFile && int64_t{FMemory.Position()} + count > FThreshold) {
+        auto file = TFileStream::CreateTemporary();
+        file->WriteBuffer(FMemory.Memory(), FMemory.Size());
+        file->SetPosition(FMemory.Position());
+        FMemory.Clear();
+        FFile = std::move(file);
+    }
+    return Current().Write(buffer, count);
+}
+
+void TSpillStream::Clear() {
+    FFile.reset();
+    FMemory.Clear();
+}
+
+}  // namespace lumerra

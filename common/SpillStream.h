@@ -1,0 +1,35 @@
+// A stream that keeps its bytes in memory up to a threshold and moves them to
+// an unlinked temporary file beyond it, so that one huge decoded stream cannot
+// exhaust memory.
+#pragma once
+
+#include <memory>
+
+#include "common/Stream.h"
+
+namespace lumerra {
+
+class TSpillStream final : public TStream {
+public:
+    static constexpr int32_t DefaultThreshold = 32 * 1024 * 1024;
+
+    explicit TSpillStream(int32_t threshold = DefaultThreshold) : FThreshold(threshold) {}
+
+    int32_t Read(void* buffer, int32_t count) override { return Current().Read(buffer, count); }
+    int32_t Write(const void* buffer, int32_t count) override;
+    int32_t Seek(int32_t offset, TSeekOrigin origin) override { return Current().Seek(offset, origin); }
+    int32_t Size() override { return Current().Size(); }
+
+    // Empties the stream, releasing its memory and its temporary file.
+    void Clear();
+    bool Spilled() const { return FFile != nullptr; }
+
+private:
+    TStream& Current() { return FFile ? static_cast<TStream&>(*FFile) : FMemory; }
+
+    int32_t FThreshold;
+    TMemoryStream FMemory;
+    std::unique_ptr<TFileStream> FFile;
+};
+
+}  // namespace lumerra
