@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +13,29 @@
 #include <stdexcept>
 
 namespace lumerra::test {
+
+namespace {
+
+// Groups entries into subsections of consecutive numbers (or one subsection
+// per entry when SplitAll is set), each under its "first count" line.
+std::string Subsections(const std::map<int, std::string>& Entries, bool SplitAll) {
+    std::string out;
+    auto it = Entries.begin();
+    while (it != Entries.end()) {
+        const int first = it->first;
+        std::string run;
+        int count = 0;
+        do {
+            run += it->second;
+            ++count;
+            ++it;
+        } while (!SplitAll && it != Entries.end() && it->first == first + count);
+        out += std::to_string(first) + " " + std::to_string(count) + "\n" + run;
+    }
+    return out;
+}
+
+}  // namespace
 
 PdfBuilder::PdfBuilder() : PdfBuilder(Options{}) {}
 
@@ -60,7 +84,41 @@ PdfBuilder& PdfBuilder::Filler(const std::string& Bytes) {
     return *this;
 }
 
+PdfBuilder& PdfBuilder::XrefBody(const std::string& Body) {
+    FRevisions.back().HasXrefBody = true;
+    FRevisions.back().XrefBody = Body;
+    return *this;
+}
+
+PdfBuilder& PdfBuilder::Trailer(const std::string& Text) {
+    FRevisions.back().HasTrailer = true;
+    FRevisions.back().Trailer = Text;
+    return *this;
+}
+
+PdfBuilder& PdfBuilder::PrevTo(int Index) {
+    FRevisions.back().PrevTo = Index;
+    return *this;
+}
+
+std::string PdfBuilder::Entry(long long Offset, int Generation, char Type) const {
+    char entry[32];
+    std::snprintf(entry, sizeof entry, "%010lld %05d %c", Offset, Generation, Type);
+    return entry + FOptions.EntryEnd;
+}
+
 std::string PdfBuilder::Build() const {
+    // A /Prev set with PrevTo is written with ten digits, so the bytes keep
+    // their length once the guessed offsets are replaced by the real ones.
+    std::vector<size_t> guess(FRevisions.size(), 0);
+    std::string out = BuildOnce(guess);
+    const bool anyPrevTo =
+        std::any_of(FRevisions.begin(), FRevisions.end(), [](const Revision& r) { return r.PrevTo >= 0; });
+    if (anyPrevTo) out = BuildOnce(FXrefOffsets);
+    return out;
+}
+
+std::string PdfBuilder::BuildOnce(const std::vector<size_t>& XrefGuess) const {
     FOffsets.clear();
     FXrefOffsets.clear();
     std::string out = FOptions.Header;
@@ -78,34 +136,36 @@ std::string PdfBuilder::Build() const {
         const size_t xref = out.size();
         FXrefOffsets.push_back(xref);
         out += "xref\n";
-        // Entries of this section: object 0 (free) in the first revision.
-        std::map<int, std::string> entries;
-        char entry[32];
-        if (r == 0) entries[0] = std::string("0000000000 65535 f") + FOptions.EntryEnd;
-        for (const auto& [number, offset] : offsets) {
-            std::snprintf(entry, sizeof entry, "%010zu 00000 n", offset);
-            entries[number] = entry + FOptions.EntryEnd;
+        if (revision.HasXrefBody) {
+            out += revision.XrefBody;
+        } else {
+            // Entries of this section: object 0 (free) in the first revision.
+            std::map<int, std::string> entries;
+            if (r == 0) entries[0] = Entry(0, 65535, 'f');
+            for (const auto& [number, offset] : offsets) entries[number] = Entry(static_cast<long long>(offset));
+            out += Subsections(entries, FOptions.SplitAll);
         }
-        // Group consecutive numbers into subsections.
-        auto it = entries.begin();
-        while (it != entries.end()) {
-            const int first = it->first;
-            std::string run;
-            int count = 0;
-            do {
-                run += it->second;
-                ++count;
-                ++it;
-            } while (!FOptions.SplitAll && it != entries.end() && it->first == first + count);
-            out += std::to_string(first) + " " + std::to_string(count) + "\n" + run;
+        out += "trailer\n";
+        if (revision.HasTrailer) {
+            out += revision.Trailer;
+        } else {
+            out += "<< /Size " + std::to_string(size);
+            int root = revision.Root;
+            if (r == 0 && root == 0 && revision.Objects.count(1) != 0) root = 1;
+            if (root != 0) out += " /Root " + std::to_string(root) + " 0 R";
+            if (revision.PrevTo >= 0) {
+                char prev[16];
+                const auto index = static_cast<size_t>(revision.PrevTo);
+                const size_t target = index < XrefGuess.size() ? XrefGuess[index] : 0;
+                std::snprintf(prev, sizeof prev, "%010zu", target);
+                out += std::string(" /Prev ") + prev;
+            } else if (r > 0) {
+                out += " /Prev " + std::to_string(FXrefOffsets[r - 1]);
+            }
+            if (!revision.TrailerExtra.empty()) out += " " + revision.TrailerExtra;
+            out += " >>\n";
         }
-        out += "trailer\n<< /Size " + std::to_string(size);
-        int root = revision.Root;
-        if (r == 0 && root == 0 && revision.Objects.count(1) != 0) root = 1;
-        if (root != 0) out += " /Root " + std::to_string(root) + " 0 R";
-        if (r > 0) out += " /Prev " + std::to_string(FXrefOffsets[r - 1]);
-        if (!revision.TrailerExtra.empty()) out += " " + revision.TrailerExtra;
-        out += " >>\n" + FOptions.StartXrefPrefix + std::to_string(xref) + "\n%%EOF" + FOptions.Tail;
+        out += FOptions.StartXrefPrefix + std::to_string(xref) + "\n%%EOF" + FOptions.Tail;
     }
     return out;
 }

@@ -44,6 +44,17 @@ public:
     PdfBuilder& Root(int Number);
     // Bytes placed between the objects and the xref of the current revision.
     PdfBuilder& Filler(const std::string& Bytes);
+    // Replaces the subsection lines of the current revision's section (what
+    // stands between "xref\n" and "trailer"), for damaged tables.
+    PdfBuilder& XrefBody(const std::string& Body);
+    // Replaces what follows "trailer\n" up to the startxref prefix in the
+    // current revision (the dictionary and its line end).
+    PdfBuilder& Trailer(const std::string& Text);
+    // Points the current revision's /Prev at the section of revision Index
+    // (itself or a later one too, for chains that come back).
+    PdfBuilder& PrevTo(int Index);
+    // One cross-reference entry ending in Options::EntryEnd.
+    std::string Entry(long long Offset, int Generation = 0, char Type = 'n') const;
 
     std::string Build() const;
     // Offsets of the objects in the last Build, and of each xref section.
@@ -61,7 +72,14 @@ private:
         std::string TrailerExtra;
         std::string Filler;
         int Root = 0;
+        bool HasXrefBody = false;
+        std::string XrefBody;
+        bool HasTrailer = false;
+        std::string Trailer;
+        int PrevTo = -1;
     };
+
+    std::string BuildOnce(const std::vector<size_t>& XrefGuess) const;
 
     Options FOptions;
     std::vector<Revision> FRevisions;

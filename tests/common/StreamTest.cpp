@@ -1,0 +1,256 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <climits>
+#include <string>
+
+#include "common/Stream.h"
+#include "support/PdfBuilder.h"
+
+using namespace lumerra;
+using namespace lumerra::test;
+
+namespace {
+
+// Bytes whose value depends on their position, so that a byte read from the
+// wrong place shows.
+std::string Pattern(size_t size) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 251) % 256);
+    return bytes;
+}
+
+uint8_t ReadByte(TStream& S) {
+    uint8_t c = 0;
+    S.ReadBuffer(&c, 1);
+    return c;
+}
+
+constexpr int32_t Window = 64 * 1024;
+
+}  // namespace
+
+// ---------------------------------------------------------------- reading a file
+
+TEST(FileStreamRead, ByteByByteAcrossTheBufferBoundaryWithStepsBack) {
+    const std::string bytes = Pattern(3 * Window + 123);
+    TempFile file(bytes, "data.bin");
+    TFileStream S(file.Path(), TFileStream::TMode::OpenRead);
+    ASSERT_EQ(S.Size(), static_cast<int32_t>(bytes.size()));
+    // Read forward, stepping back by one after every byte near a boundary,
+    // the way the tokeniser reads.
+    for (int32_t i = 0; i < S.Size(); ++i) {
+        ASSERT_EQ(ReadByte(S), static_cast<uint8_t>(bytes[i])) << "at " << i;
+        if (i % Window == 0 || i % Window == Window - 1) {
+            S.Seek(-1, TSeekOrigin::soCurrent);
+            ASSERT_EQ(ReadByte(S), static_cast<uint8_t>(bytes[i])) << "again at " << i;
+        }
+    }
+    uint8_t c;
+    EXPECT_EQ(S.Read(&c, 1), 0);
+    EXPECT_THROW(S.ReadBuffer(&c, 1), EReadError);
+}
+
+TEST(FileStreamRead, StepBackOfATokenLengthOverTheBoundary) {
+    const std::string bytes = Pattern(2 * Window + 10);
+    TempFile file(bytes, "data.bin");
+    TFileStream S(file.Path(), TFileStream::TMode::OpenRead);
+    S.SetPosition(Window - 3);
+    char five[5];
+    S.ReadBuffer(five, 5);  // ends two bytes into the second window
+    EXPECT_EQ(std::string(five, 5), bytes.substr(Window - 3, 5));
+    S.Seek(-5, TSeekOrigin::soCurrent);
+    EXPECT_EQ(S.Position(), Window - 3);
+    S.ReadBuffer(five, 5);
+    EXPECT_EQ(std::string(five, 5), bytes.substr(Window - 3, 5));
+}
+
+TEST(FileStreamRead, BackwardsFromTheEndToTheStart) {
+    const std::string bytes = Pattern(2 * Window + 777);
+    TempFile file(bytes, "data.bin");
+    TFileStream S(file.Path(), TFileStream::TMode::OpenRead);
+    for (int32_t i = S.Size() - 1; i >= 0; --i) {
+        S.SetPosition(i);
+        ASSERT_EQ(ReadByte(S), static_cast<uint8_t>(bytes[i])) << "at " << i;
+    }
+}
+
+TEST(FileStreamRead, MixedSeeksAndReadsOfEverySize) {
+    const std::string bytes = Pattern(5 * Window);
+    TempFile file(bytes, "data.bin");
+    TFileStream S(file.Path(), TFileStream::TMode::OpenRead);
+    uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245 + 12345; };
+    std::string buffer(3 * Window, '\0');
+    for (int round = 0; round < 400; ++round) {
+        const int32_t position = static_cast<int32_t>(next() % bytes.size());
+        // Mostly small reads, now and then one larger than the buffer.
+        const int32_t count = static_cast<int32_t>(round % 17 == 0 ? Window + next() % Window : next() % 300);
+        S.SetPosition(position);
+        const int32_t n = S.Read(buffer.data(), count);
+        const int32_t expected = std::min<int32_t>(count, static_cast<int32_t>(bytes.size()) - position);
+        ASSERT_EQ(n, expected);
+        ASSERT_EQ(buffer.substr(0, n), bytes.substr(position, n)) << "round " << round;
+        ASSERT_EQ(S.Position(), position + n);
+    }
+}
+
+TEST(FileStreamRead, ExactReadPastTheEndRaisesAndPlainReadReturnsWhatIsLeft) {
+    TempFile file("abcdef", "data.bin");
+    TFileStream S(file.Path(), TFileStream::TMode::OpenRead);
+    char buffer[16];
+    S.SetPosition(4);
+    EXPECT_THROW(S.ReadBuffer(buffer, 3), EReadError);
+    S.SetPosition(4);
+    EXPECT_EQ(S.Read(buffer, 16), 2);
+    EXPECT_EQ(std::string(buffer, 2), "ef");
+    // A position past the end is allowed; reading there gives nothing.
+    S.SetPosition(100);
+    EXPECT_EQ(S.Read(buffer, 1), 0);
+    EXPECT_THROW(S.Seek(-1, TSeekOrigin::soBeginning), EStreamError);
+    EXPECT_EQ(S.Seek(-2, TSeekOrigin::soEnd), 4);
+}
+
+// ------------------------------------------------------------- opening a file
+
+TEST(FileStreamOpen, MissingFileAndFolderAreRefused) {
+    TempFile file("x", "data.bin");
+    EXPECT_THROW(TFileStream(file.Sibling("missing.pdf"), TFileStream::TMode::OpenRead), EFOpenError);
+    EXPECT_THROW(TFileStream(file.Folder(), TFileStream::TMode::OpenRead), EFOpenError);
+}
+
+TEST(FileStreamOpen, FilesOf2GiBOrMoreAreRefused) {
+    TempFile file("", "sparse.bin");
+    // Sparse files: no disk space is used.
+    {
+        const int fd = ::open(file.Path().c_str(), O_WRONLY);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, off_t{INT32_MAX}), 0);
+        ::close(fd);
+    }
+    {
+        TFileStream largest(file.Path(), TFileStream::TMode::OpenRead);
+        EXPECT_EQ(largest.Size(), INT32_MAX);
+    }
+    {
+        const int fd = ::open(file.Path().c_str(), O_WRONLY);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, off_t{INT32_MAX} + 1), 0);
+        ::close(fd);
+    }
+    EXPECT_THROW(TFileStream(file.Path(), TFileStream::TMode::OpenRead), EFOpenError);
+}
+
+// ------------------------------------------------------------- writing a file
+
+TEST(FileStreamWrite, SmallAndLargeWritesWithSeeksLandInPlace) {
+    TempFile file("old contents that must vanish", "out.bin");
+    const std::string big = Pattern(Window + 5000);
+    {
+        TFileStream S(file.Path(), TFileStream::TMode::Create);
+        EXPECT_EQ(S.Size(), 0);
+        S.WriteBuffer("head", 4);
+        S.WriteBuffer(big.data(), static_cast<int32_t>(big.size()));
+        S.WriteBuffer("tail", 4);
+        EXPECT_EQ(S.Size(), static_cast<int32_t>(8 + big.size()));
+        S.SetPosition(1);
+        S.WriteBuffer("EA", 2);  // overwrite inside what was written
+        S.Flush();
+    }
+    std::string expected = "hEAd" + big + "tail";
+    EXPECT_EQ(ReadFileBytes(file.Path()), expected);
+}
+
+TEST(FileStreamWrite, CreateInMissingFolderRaisesCreateError) {
+    TempFile file("x", "data.bin");
+    EXPECT_THROW(TFileStream(file.Sibling("no/such/folder.txt"), TFileStream::TMode::Create), EFCreateError);
+}
+
+// --------------------------------------------------------------- memory
+
+TEST(MemoryStream, GrowsOverManySmallWritesKeepingEveryByte) {
+    TMemoryStream M;
+    const std::string bytes = Pattern(300000);
+    for (size_t i = 0; i < bytes.size(); i += 7) {
+        const auto n = static_cast<int32_t>(std::min<size_t>(7, bytes.size() - i));
+        M.WriteBuffer(bytes.data() + i, n);
+    }
+    ASSERT_EQ(M.Size(), static_cast<int32_t>(bytes.size()));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(M.Memory()), bytes.size()), bytes);
+    M.SetPosition(1000);
+    char buffer[10];
+    EXPECT_EQ(M.Read(buffer, 10), 10);
+    EXPECT_EQ(std::string(buffer, 10), bytes.substr(1000, 10));
+}
+
+TEST(MemoryStream, WritingPastTheEndFillsTheGapWithZeros) {
+    TMemoryStream M;
+    M.WriteBuffer("ab", 2);
+    M.SetPosition(6);
+    M.WriteBuffer("z", 1);
+    ASSERT_EQ(M.Size(), 7);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(M.Memory()), 7), std::string("ab\0\0\0\0z", 7));
+}
+
+TEST(MemoryStream, SetSizeZeroFillsGrowthAndClampsThePosition) {
+    TMemoryStream M;
+    M.WriteBuffer("abcdef", 6);
+    M.SetSize(3);
+    EXPECT_EQ(M.Size(), 3);
+    EXPECT_EQ(M.Position(), 3);
+    M.SetSize(5);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(M.Memory()), 5), std::string("abc\0\0", 5));
+    EXPECT_THROW(M.SetSize(-1), EStreamError);
+    M.Clear();
+    EXPECT_EQ(M.Size(), 0);
+    EXPECT_EQ(M.Position(), 0);
+    char c;
+    EXPECT_EQ(M.Read(&c, 1), 0);
+    EXPECT_THROW(M.ReadBuffer(&c, 1), EReadError);
+}
+
+// ---------------------------------------------------------------- CopyFrom
+
+TEST(CopyFrom, FromMemoryStartsAtTheSourcePosition) {
+    TMemoryStream source;
+    source.WriteBuffer("0123456789", 10);
+    source.SetPosition(3);
+    TMemoryStream target;
+    EXPECT_EQ(target.CopyFrom(source, 4), 4);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(target.Memory()), 4), "3456");
+    EXPECT_EQ(source.Position(), 7);
+    EXPECT_EQ(target.CopyFrom(source, 0), 0);
+}
+
+TEST(CopyFrom, ShortSourceRaisesAfterWritingWhatItHad) {
+    TMemoryStream source;
+    source.WriteBuffer("abc", 3);
+    source.SetPosition(1);
+    TMemoryStream target;
+    EXPECT_THROW(target.CopyFrom(source, 5), EReadError);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(target.Memory()), static_cast<size_t>(target.Size())), "bc");
+}
+
+TEST(CopyFrom, FromAFileInSeveralChunksAndIntoAFile) {
+    const std::string bytes = Pattern(3 * Window + 99);
+    TempFile file(bytes, "in.bin");
+    TFileStream source(file.Path(), TFileStream::TMode::OpenRead);
+    source.SetPosition(10);
+    TMemoryStream middle;
+    middle.CopyFrom(source, static_cast<int32_t>(bytes.size()) - 20);
+    ASSERT_EQ(middle.Size(), static_cast<int32_t>(bytes.size()) - 20);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(middle.Memory()), bytes.size() - 20),
+              bytes.substr(10, bytes.size() - 20));
+    source.SetPosition(static_cast<int32_t>(bytes.size()) - 5);
+    EXPECT_THROW(middle.CopyFrom(source, 6), EReadError);
+
+    const std::string outPath = file.Sibling("out.bin");
+    {
+        TFileStream out(outPath, TFileStream::TMode::Create);
+        middle.SetPosition(0);
+        out.CopyFrom(middle, static_cast<int32_t>(bytes.size()) - 20);
+        out.Flush();
+    }
+    EXPECT_EQ(ReadFileBytes(outPath), bytes.substr(10, bytes.size() - 20));
+}
