@@ -1,0 +1,240 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "pdf/PDFAnalyst.h"
+#include "pdf/PDFLexer.h"
+#include "support/PdfBuilder.h"
+
+using namespace lumerra;
+using namespace lumerra::test;
+
+namespace {
+
+std::unique_ptr<TMemoryStream> MemoryOf(const std::string& bytes) {
+    auto S = std::make_unique<TMemoryStream>();
+    S->WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+    S->SetPosition(0);
+    return S;
+}
+
+// Every token up to the end of the stream.
+std::vector<std::string> Tokens(const std::string& bytes) {
+    auto S = MemoryOf(bytes);
+    std::vector<std::string> tokens;
+    try {
+        for (;;) tokens.push_back(ReadToken(*S));
+    } catch (const EReadError&) {
+    }
+    return tokens;
+}
+
+std::string Rest(TStream& S) {
+    std::string rest(static_cast<size_t>(S.Size() - S.Position()), '\0');
+    S.ReadBuffer(rest.data(), static_cast<int32_t>(rest.size()));
+    return rest;
+}
+
+TBox Box(const std::string& text) {
+    TBox box{1, 2, 3, 4};
+    return ParseBox(text, box);
+}
+
+}  // namespace
+
+// ------------------------------------------------------------------ tokens
+
+TEST(ReadToken, WhiteSpaceIsOnlyLfCrAndSpace) {
+    EXPECT_EQ(Tokens("  \r\n 12 0 obj\n"), (std::vector<std::string>{"12", "0", "obj"}));
+    EXPECT_EQ(Tokens("1\t0 "), (std::vector<std::string>{"1\t0"}));
+    EXPECT_EQ(Tokens("a\fb "), (std::vector<std::string>{"a\fb"}));
+    EXPECT_EQ(Tokens(std::string("a\0b ", 4)), (std::vector<std::string>{std::string("a\0b", 3)}));
+    EXPECT_EQ(Tokens("{abc} "), (std::vector<std::string>{"{abc}"}));
+}
+
+TEST(ReadToken, DelimitersSplitAndNamesKeepTheirSlash) {
+    EXPECT_EQ(Tokens("<</Type/Page/Parent 3 0 R>>"),
+              (std::vector<std::string>{"<", "<", "/Type", "/Page", "/Parent", "3", "0", "R", ">", ">"}));
+    EXPECT_EQ(Tokens("[0 0 612]"), (std::vector<std::string>{"[", "0", "0", "612", "]"}));
+    EXPECT_EQ(Tokens("<48656C6C6F>"), (std::vector<std::string>{"<", "48656C6C6F", ">"}));
+    EXPECT_EQ(Tokens("/A(x)"), (std::vector<std::string>{"/A", "(", "x", ")"}));
+    EXPECT_EQ(Tokens("// "), (std::vector<std::string>{"/", "/"}));
+    EXPECT_EQ(Tokens("a%b "), (std::vector<std::string>{"a", "%", "b"}));
+}
+
+TEST(ReadToken, LeavesTheEndingByteUnread) {
+    auto S = MemoryOf("/Name%rest of line\nnext ");
+    EXPECT_EQ(ReadToken(*S), "/Name");
+    EXPECT_EQ(ReadToken(*S), "%");
+    SkipLine(*S);
+    EXPECT_EQ(ReadToken(*S), "next");
+
+    auto T = MemoryOf("612]");
+    EXPECT_EQ(ReadToken(*T), "612");
+    EXPECT_EQ(T->Position(), 3);
+    EXPECT_EQ(ReadToken(*T), "]");
+    EXPECT_EQ(T->Position(), 4);
+}
+
+TEST(ReadToken, EndOfStreamRaisesReadError) {
+    auto S = MemoryOf("  \n");
+    EXPECT_THROW(ReadToken(*S), EReadError);
+    auto T = MemoryOf("");
+    EXPECT_THROW(SkipWhiteSpace(*T), EReadError);
+    // A token that runs into the end is not returned either.
+    auto U = MemoryOf("abc");
+    EXPECT_THROW(ReadToken(*U), EReadError);
+}
+
+TEST(SkipLine, ConsumesOnlyOneLineEndByte) {
+    auto S = MemoryOf("abc\r\nxyz ");
+    SkipLine(*S);
+    EXPECT_EQ(S->Position(), 4);  // the LF stays
+    EXPECT_EQ(ReadToken(*S), "xyz");
+    auto T = MemoryOf("no line end");
+    EXPECT_THROW(SkipLine(*T), EReadError);
+}
+
+// ---------------------------------------------------------- literal strings
+
+TEST(SkipLiteralString, EndsAtTheFirstUnescapedParenthesis) {
+    auto S = MemoryOf("a\\)b) tail");
+    SkipLiteralString(*S);
+    EXPECT_EQ(Rest(*S), " tail");
+
+    // Nesting is not counted: the string ends after "b)".
+    auto T = MemoryOf("a(b)c) tail");
+    SkipLiteralString(*T);
+    EXPECT_EQ(Rest(*T), "c) tail");
+}
+
+TEST(SkipLiteralString, Escapes) {
+    struct Case {
+        std::string Bytes;
+        std::string Rest;
+    };
+    const std::vector<Case> cases = {
+        {"\\\r\nx) tail", " tail"},   // backslash CR LF: both line-end bytes belong to the escape
+        {"\\\rx) tail", " tail"},     // backslash CR: the x is read normally
+        {"\\\r) tail", " tail"},      // backslash CR then ")": the ")" ends the string
+        {"\\\nx) tail", " tail"},
+        {"\\12) tail", " tail"},      // two digits then ")": the ")" ends the string
+        {"\\1) tail", " tail"},       // one digit then ")"
+        {"\\123) tail", " tail"},     // three digits
+        {"\\12)) tail", ") tail"},
+        {"\\1a) tail", " tail"},      // the byte after one digit is consumed
+        {"\\123)x) tail", "x) tail"}, // the third digit is consumed, the next ")" ends
+        {"\\\\) tail", " tail"},      // an escaped backslash
+        {"\\() tail", " tail"},
+    };
+    for (const Case& c : cases) {
+        auto S = MemoryOf(c.Bytes);
+        SkipLiteralString(*S);
+        EXPECT_EQ(Rest(*S), c.Rest) << c.Bytes;
+    }
+}
+
+TEST(SkipLiteralString, StopsQuietlyAtTheEnd) {
+    for (const std::string bytes : {"", "abc", "abc\\", "\\1", "\\12", "\\\r"}) {
+        auto S = MemoryOf(bytes);
+        EXPECT_NO_THROW(SkipLiteralString(*S)) << bytes;
+        EXPECT_EQ(S->Position(), S->Size()) << bytes;
+    }
+}
+
+// ------------------------------------------------------------ object header
+
+TEST(SkipObjectHeader, StandsOnTheFirstBodyToken) {
+    auto S = MemoryOf("7 0 obj % note\n<< /Length 5 >>");
+    SkipObjectHeader(*S);
+    EXPECT_EQ(Rest(*S), "<< /Length 5 >>");
+
+    auto T = MemoryOf("7 0 obj<</A 1>>");
+    SkipObjectHeader(*T);
+    EXPECT_EQ(Rest(*T), "<</A 1>>");
+
+    auto U = MemoryOf("7 0 obj\n  42 endobj");
+    SkipObjectHeader(*U);
+    EXPECT_EQ(ReadToken(*U), "42");
+}
+
+// ----------------------------------------------------------------- boxes
+
+TEST(ParseBox, ReadsFourRoundedNumbers) {
+    EXPECT_EQ(Box(" [0 0 612 792]"), (TBox{0, 0, 612, 792}));
+    EXPECT_EQ(Box(" [0 0 612]"), (TBox{0, 0, 612, 0}));
+    EXPECT_EQ(Box("[-8.5 0.5 595.5 842]"), (TBox{-8, 0, 596, 842}));
+    EXPECT_EQ(Box("[612.5 791.5 +3 -2.5e1]"), (TBox{612, 792, 3, -25}));
+    EXPECT_EQ(Box("[.5 0 0 0]"), (TBox{5, 0, 0, 0}));  // the dot is passed over
+    EXPECT_EQ(Box("\r\n[ 1\n2\r3 4 ]"), (TBox{1, 2, 3, 4}));
+    EXPECT_EQ(Box("[-2147483648 2147483647 0 0]"), (TBox{INT32_MIN, INT32_MAX, 0, 0}));
+}
+
+TEST(ParseBox, AnyBadNumberGivesAllZero) {
+    EXPECT_EQ(Box(" [0 0 6.1.2 792]"), TBox{});
+    EXPECT_EQ(Box(""), TBox{});
+    EXPECT_EQ(Box("[1e300 0 0 0]"), TBox{});
+    EXPECT_EQ(Box("[0 -1e300 0 0]"), TBox{});
+    EXPECT_EQ(Box("[0 0 2147483648 0]"), TBox{});
+    EXPECT_EQ(Box("[0 0 1e999 0]"), TBox{});
+    EXPECT_EQ(Box("[1 2 3 4-]"), TBox{});
+    EXPECT_EQ(Box("[1 2 3 ++4]"), TBox{});
+    EXPECT_EQ(Box("[1 2 3 4R]"), TBox{});
+}
+
+// ------------------------------------------------------- CheckOverwritable
+
+namespace {
+
+// The message of the EFCreateError that CheckOverwritable raises, or "".
+std::string OverwriteError(const std::string& path) {
+    try {
+        CheckOverwritable(path);
+    } catch (const EFCreateError& e) {
+        return e.Message();
+    }
+    return "";
+}
+
+}  // namespace
+
+TEST(CheckOverwritable, MissingOrWritableFilesPass) {
+    TempFile file("contents", "report.txt");
+    EXPECT_EQ(OverwriteError(file.Sibling("missing.txt")), "");
+    EXPECT_EQ(OverwriteError(file.Path()), "");
+    EXPECT_EQ(ReadFileBytes(file.Path()), "contents");  // untouched
+}
+
+TEST(CheckOverwritable, ReadOnlyFileEvenForRoot) {
+    TempFile file("contents", "report.txt");
+    ASSERT_EQ(::chmod(file.Path().c_str(), 0444), 0);
+    EXPECT_EQ(OverwriteError(file.Path()),
+              file.Path() + "\n指定されたファイルは読み込み専用です。上書き出来ません。");
+}
+
+TEST(CheckOverwritable, FileHeldByAnAnalyserCannotBeOverwritten) {
+    TempFile file(PdfBuilder::SimpleDocument({"BT ET"}).Build());
+    const std::string held =
+        file.Path() + "\n指定されたファイルは他のプロセスによって上書きが禁止されています。";
+    {
+        TPDFAnalyst analyst;
+        analyst.LoadFromFile(file.Path());
+        EXPECT_EQ(OverwriteError(file.Path()), held);
+    }
+    EXPECT_EQ(OverwriteError(file.Path()), "");  // released with the analyser
+    {
+        TPDFAnalyst analyst;
+        analyst.LoadFromFile(file.Path());
+        analyst.Clear();
+        EXPECT_EQ(OverwriteError(file.Path()), "");  // Clear closes the file
+    }
+}
+
+TEST(CheckOverwritable, FolderCannotBeOverwritten) {
+    TempFile file("x");
+    EXPECT_EQ(OverwriteError(file.Folder()),
+              file.Folder() + "\n指定されたファイルは他のプロセスによって上書きが禁止されています。");
+}
