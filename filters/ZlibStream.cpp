@@ -1,0 +1,113 @@
+#include "filters/ZlibStream.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "filters/PDFFilter.h"
+
+namespace lumerra {
+
+namespace {
+
+constexpr const char* ZlibErrorMessage = "error";
+constexpr const char* InvalidStreamOperation = "Invalid stream operation";
+
+}  // namespace
+
+// ------------------------------------------------------ TCustomZlibStream
+
+TCustomZlibStream::TCustomZlibStream(TStream& Source)
+    : FStrm(Source), FStrmPos(Source.Position()),
+      FBuffer(std::make_unique_for_overwrite<uint8_t[]>(InputBufferSize)) {
+    ClearInput();
+}
+
+void TCustomZlibStream::ClearInput() {
+    FZRec.next_in = FBuffer.get();
+    FZRec.avail_in = 0;
+}
+
+// --------------------------------------------------- TDecompressionStream
+
+TDecompressionStream::TDecompressionStream(TStream& Source) : TCustomZlibStream(Source), FStartPos(FStrmPos) {
+    if (inflateInit(&FZRec) < 0) throw EDecompressionError(ZlibErrorMessage);
+}
+
+TDecompressionStream::~TDecompressionStream() { inflateEnd(&FZRec); }
+
+int32_t TDecompressionStream::Read(void* buffer, int32_t count) {
+    if (FFailed) return -1;
+    if (count <= 0 || FFinished) return 0;
+    FZRec.next_out = static_cast<Bytef*>(buffer);
+    FZRec.avail_out = static_cast<uInt>(count);
+    // The source may be shared with other readers between two calls.
+    if (FStrm.Position() != FStrmPos) FStrm.SetPosition(FStrmPos);
+    try {
+        int32_t calls = 0;
+        while (FZRec.avail_out > 0) {
+            if (FZRec.avail_in == 0) {
+                const int32_t n = FStrm.Read(FBuffer.get(), InputBufferSize);
+                if (n <= 0) break;  // the source ended: truncated data is no error
+                FZRec.next_in = FBuffer.get();
+                FZRec.avail_in = static_cast<uInt>(n);
+                FStrmPos = FStrm.Position();
+            }
+            const int result = inflate(&FZRec, Z_NO_FLUSH);
+            // Whatever follows the end of the zlib data (a line end, padding)
+            // is not ours to inflate.
+            if (result == Z_STREAM_END) {
+                FFinished = true;
+                break;
+            }
+            // No dictionary is ever supplied, so asking for one is a failure.
+            if (result < 0 || result == Z_NEED_DICT) throw ECompressionError(ZlibErrorMessage);
+            if (++calls >= MaxInflateCalls) throw Exception(std::string(FlateFailureMessage));
+        }
+    } catch (const Exception&) {
+        FFailed = true;
+        const int32_t produced = count - static_cast<int32_t>(FZRec.avail_out);
+        return produced > 0 ? produced : -1;
+    }
+    return count - static_cast<int32_t>(FZRec.avail_out);
+}
+
+int32_t TDecompressionStream::Write(const void*, int32_t) { throw EDecompressionError(InvalidStreamOperation); }
+
+int32_t TDecompressionStream::Seek(int32_t offset, TSeekOrigin origin) {
+    if (origin == TSeekOrigin::soBeginning && offset == 0) {
+        Restart();
+    } else if (origin == TSeekOrigin::soCurrent && offset >= 0) {
+        Skip(offset);
+    } else if (origin == TSeekOrigin::soBeginning && offset > TotalOut()) {
+        Skip(int64_t{offset} - TotalOut());
+    } else {
+        throw EDecompressionError(InvalidStreamOperation);
+    }
+    return TotalOut();
+}
+
+void TDecompressionStream::Restart() {
+    if (inflateReset(&FZRec) < 0) throw EDecompressionError(ZlibErrorMessage);
+    ClearInput();
+    FStrm.SetPosition(FStartPos);
+    FStrmPos = FStartPos;
+    FFinished = false;
+    FFailed = false;
+}
+
+void TDecompressionStream::Skip(int64_t count) {
+    constexpr int32_t PieceSize = 4096;
+    uint8_t piece[PieceSize];
+    while (count > 0) {
+        const auto n = static_cast<int32_t>(std::min<int64_t>(count, PieceSize));
+        ReadBuffer(piece, n);  // EReadError when the data ends first
+        count -= n;
+    }
+}
+
+int32_t TDecompressionStream::TotalOut() const {
+    if (FZRec.total_out > INT32_MAX) throw EStreamError("Invalid stream position");
+    return static_cast<int32_t>(FZRec.total_out);
+}
+
+}  // namespace lumerra
