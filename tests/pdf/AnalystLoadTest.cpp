@@ -1,0 +1,483 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "AnalystTestSupport.h"
+
+using namespace lumerra;
+using namespace lumerra::test;
+
+namespace {
+
+const std::string Broken = "このファイルは壊れています";
+const std::string NotPdf = "このファイルはPDFファイルではありません。";
+const std::string Unsupported = "このファイルは未対応の形式です。";
+const std::string NoEof = "%%EOFがありません。";
+const std::string XrefUnreadable = "相互参照テーブルの位置を正確に取得できませんでした。";
+const std::string XrefInvalid = "相互参照テーブルの位置が不正です。";
+const std::string FirstInvalid = "相互参照テーブルの先頭オブジェクト番号が不正です。";
+const std::string CountInvalid = "相互参照テーブルの項目数が不正です。";
+const std::string TrailerInvalid = "trailerが正しくありません。";
+const std::string RootFailed = "RootIDの取得に失敗しました。";
+const std::string PrevFailed = "PrevIDの取得に失敗しました。";
+const std::string InfoFailed = "InfoIDの取得に失敗しました。";
+const std::string NoRoot = "RootIDが正確に取得できませんでした。";
+const std::string NoFirstPages = "FirstPagesIDが正確に取得できませんでした。";
+const std::string ObjectID = "オブジェクトIDが不正です。";
+
+std::string Simple() { return PdfBuilder::SimpleDocument({"BT ET"}).Build(); }
+
+PdfBuilder WithOptions(PdfBuilder::Options options) {
+    PdfBuilder builder(std::move(options));
+    builder.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    builder.Set(2, "<< /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 >>");
+    builder.Set(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] >>");
+    builder.Set(4, "<< /Type /Page /Parent 2 0 R >>");
+    return builder;
+}
+
+// The offsets the builder wrote, as the analyser's table should hold them.
+std::vector<int32_t> ExpectedOffsets(const PdfBuilder& builder, int count) {
+    std::vector<int32_t> offsets(static_cast<size_t>(count), -1);
+    offsets[0] = 0;
+    for (const auto& [number, offset] : builder.Offsets()) offsets[static_cast<size_t>(number)] = static_cast<int32_t>(offset);
+    return offsets;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------- header, version
+
+TEST(AnalystHeader, ShortFileIsBroken) {
+    EXPECT_EQ(LoadMessage(""), Broken);
+    EXPECT_EQ(LoadMessage("%PDF"), Broken);
+}
+
+TEST(AnalystHeader, NothingMayPrecedeTheHeader) {
+    EXPECT_EQ(LoadMessage("\xEF\xBB\xBF" + Simple()), NotPdf);
+    EXPECT_EQ(LoadMessage("\n" + Simple()), NotPdf);
+    EXPECT_EQ(LoadMessage("%FDP-1.4 whatever"), NotPdf);
+}
+
+TEST(AnalystHeader, VersionsUpTo14LoadAndLaterOnesAreRefused) {
+    for (const std::string version : {"1.0", "1.1", "1.2", "1.3", "1.4"}) {
+        PdfBuilder::Options options;
+        options.Header = "%PDF-" + version + "\n";
+        TPDFAnalyst analyst;
+        EXPECT_EQ(LoadMessage(analyst, WithOptions(options).Build()), "") << version;
+        EXPECT_EQ(analyst.Version(), version);
+    }
+    for (const std::string version : {"1.5", "1.7", "2.0", "1.x", "a.b"}) {
+        PdfBuilder::Options options;
+        options.Header = "%PDF-" + version + "\n";
+        EXPECT_EQ(LoadMessage(WithOptions(options).Build()), Unsupported) << version;
+    }
+    for (const std::string header : {"%PDF-1.\n", "%PDF-14\n", "%PDF-1\r"}) {
+        PdfBuilder::Options options;
+        options.Header = header;
+        EXPECT_EQ(LoadMessage(WithOptions(options).Build()), NotPdf) << header;
+    }
+}
+
+// --------------------------------------------------- end marker and offset
+
+TEST(AnalystEndMarker, TrailingLineEndsAndSpacesAreAllowed) {
+    PdfBuilder::Options options;
+    options.Tail = "\r\n \n";
+    EXPECT_EQ(LoadMessage(WithOptions(options).Build()), "");
+    options.Tail = "";
+    EXPECT_EQ(LoadMessage(WithOptions(options).Build()), "");
+}
+
+TEST(AnalystEndMarker, AnyOtherTrailingByteFails) {
+    for (const std::string& tail : {std::string("\0", 1), std::string("\t"), std::string("\n%%EOF."), std::string("x\n")}) {
+        PdfBuilder::Options options;
+        options.Tail = tail;
+        EXPECT_EQ(LoadMessage(WithOptions(options).Build()), NoEof);
+    }
+    EXPECT_EQ(LoadMessage("%PDF-1.4\n"), NoEof);
+    EXPECT_EQ(LoadMessage("%PDF-1.4 \n\r\n   "), NoEof);
+    EXPECT_EQ(LoadMessage(ReplaceLast(Simple(), "%%EOF", "%%EOG")), NoEof);
+}
+
+TEST(AnalystXrefOffset, OnlyTheWordBeforeTheMarkerCounts) {
+    const PdfBuilder builder = WithOptions({});
+    const std::string bytes = builder.Build();
+    // The offset on its own line, glued to the marker, or after a blank run.
+    const std::string glued = ReplaceLast(bytes, "\n%%EOF", "%%EOF");
+    const std::string spaced = ReplaceLast(bytes, "\n%%EOF", " \r\n \n%%EOF");
+    for (const std::string& variant : {bytes, glued, spaced}) {
+        TPDFAnalyst analyst;
+        ASSERT_EQ(LoadMessage(analyst, variant), "");
+        EXPECT_EQ(analyst.XrefOffsets(), (TStringList{std::to_string(builder.XrefOffsets()[0])}));
+    }
+}
+
+TEST(AnalystXrefOffset, WrongOrUnreadableOffsets) {
+    const PdfBuilder builder = WithOptions({});
+    const std::string bytes = builder.Build();
+    const std::string xref = std::to_string(builder.XrefOffsets()[0]);
+    auto withOffset = [&](const std::string& offset) {
+        return ReplaceLast(bytes, "startxref\n" + xref + "\n", "startxref\n" + offset + "\n");
+    };
+    EXPECT_EQ(LoadMessage(withOffset(std::to_string(builder.XrefOffsets()[0] - 1))), XrefInvalid);
+    EXPECT_EQ(LoadMessage(withOffset(std::to_string(builder.XrefOffsets()[0] + 1))), XrefInvalid);
+    EXPECT_EQ(LoadMessage(withOffset(std::to_string(builder.Offsets().at(1)))), XrefInvalid);  // an object
+    EXPECT_EQ(LoadMessage(withOffset("-5")), XrefInvalid);
+    EXPECT_EQ(LoadMessage(withOffset("abc")), XrefUnreadable);
+    EXPECT_EQ(LoadMessage(withOffset("-1")), XrefUnreadable);
+    EXPECT_EQ(LoadMessage(withOffset("99999999999")), XrefUnreadable);
+    EXPECT_EQ(LoadMessage(withOffset(std::string(100, '1'))), XrefUnreadable);
+    // The word may reach back to the first byte of the file, never before it.
+    EXPECT_EQ(LoadMessage("%PDF-1.4%%EOF"), XrefUnreadable);
+    EXPECT_EQ(LoadMessage("%PDF-1.4 \n%%EOF"), XrefUnreadable);
+}
+
+TEST(AnalystXrefOffset, OffsetPastTheEndIsAReadError) {
+    TPDFAnalyst analyst;
+    TempFile file(ReplaceLast(Simple(), "%%EOF", "99999999\n%%EOF"));
+    EXPECT_THROW(analyst.LoadFromFile(file.Path()), EReadError);
+    EXPECT_FALSE(analyst.Failed());
+}
+
+// ----------------------------------------------------------- xref sections
+
+TEST(AnalystXrefSection, EveryEntryLineEndIsRead) {
+    for (const std::string end : {" \n", " \r", "\r\n", "\n", "\r"}) {
+        PdfBuilder::Options options;
+        options.EntryEnd = end;
+        const PdfBuilder builder = WithOptions(options);
+        LoadedDocument doc(builder);
+        EXPECT_EQ(doc.Analyst.ObjectCount(), 5);
+        EXPECT_EQ(doc.Analyst.ObjectOffsets(), ExpectedOffsets(builder, 5));
+        TStringList pages;
+        doc.Analyst.GetPageList(&pages);
+        EXPECT_EQ(pages, (TStringList{"3", "4"}));
+    }
+}
+
+TEST(AnalystXrefSection, OneSubsectionPerObject) {
+    PdfBuilder::Options options;
+    options.SplitAll = true;
+    const PdfBuilder builder = WithOptions(options);
+    const std::string bytes = builder.Build();
+    ASSERT_NE(bytes.find("\n3 1\n"), std::string::npos);
+    LoadedDocument doc(bytes);
+    EXPECT_EQ(doc.Analyst.ObjectOffsets(), ExpectedOffsets(builder, 5));
+}
+
+TEST(AnalystXrefSection, GapsBetweenSubsectionsStayUnset) {
+    PdfBuilder builder;
+    builder.Set(3, "<< /Type /Catalog /Pages 4 0 R >>").Set(4, "<< /Type /Pages /Kids [] /Count 0 >>").Root(3);
+    const std::string bytes = builder.Build();
+    ASSERT_NE(bytes.find("xref\n0 1\n"), std::string::npos);
+    ASSERT_NE(bytes.find("\n3 2\n"), std::string::npos);
+    LoadedDocument doc(bytes);
+    EXPECT_EQ(doc.Analyst.ObjectCount(), 5);
+    EXPECT_EQ(doc.Analyst.ObjectOffsets(), ExpectedOffsets(builder, 5));
+    EXPECT_EQ(doc.Analyst.ObjectOffsets()[1], -1);
+    EXPECT_EQ(doc.Analyst.ObjectOffsets()[2], -1);
+    EXPECT_EQ(doc.Analyst.PageCount(), 0);
+    EXPECT_EQ(doc.Analyst.FirstPageID(), -1);
+}
+
+TEST(AnalystXrefSection, FreeEntriesKeepTheirOffsetAndSetTheirBit) {
+    PdfBuilder builder = WithOptions({});
+    builder.Build();
+    const auto& offsets = builder.Offsets();
+    builder.XrefBody("0 6\n" + builder.Entry(0, 65535, 'f') + builder.Entry(offsets.at(1)) + builder.Entry(offsets.at(2)) +
+                     builder.Entry(offsets.at(3)) + builder.Entry(offsets.at(4)) + builder.Entry(77, 1, 'f'));
+    LoadedDocument doc(builder);
+    EXPECT_EQ(doc.Analyst.ObjectOffsets()[0], 0);
+    EXPECT_EQ(doc.Analyst.ObjectOffsets()[5], 77);
+    EXPECT_EQ(doc.Analyst.FreeObjects(), (std::vector<bool>{true, false, false, false, false, true}));
+}
+
+TEST(AnalystXrefSection, BadSubsectionHeadersAndEntries) {
+    PdfBuilder probe = WithOptions({});
+    probe.Build();
+    const std::string entry = probe.Entry(probe.Offsets().at(1));
+    auto withBody = [&](const std::string& body) {
+        PdfBuilder builder = WithOptions({});
+        builder.XrefBody(body);
+        return builder.Build();
+    };
+    EXPECT_EQ(LoadMessage(withBody("abc 1\n" + entry)), FirstInvalid);
+    EXPECT_EQ(LoadMessage(withBody("-1 1\n" + entry)), FirstInvalid);
+    EXPECT_EQ(LoadMessage(withBody("-5 1\n" + entry)), FirstInvalid);
+    EXPECT_EQ(LoadMessage(withBody("1 x\n" + entry)), CountInvalid);
+    EXPECT_EQ(LoadMessage(withBody("1 -1\n" + entry)), CountInvalid);
+    EXPECT_EQ(LoadMessage(withBody("1 -3\n" + entry)), CountInvalid);
+    EXPECT_EQ(LoadMessage(withBody("1 1\nABCDEFGHIJ 00000 n \n")), CountInvalid);
+    // Three entries announced, two given: the third is read out of the trailer.
+    EXPECT_EQ(LoadMessage(withBody("1 3\n" + entry + entry)), CountInvalid);
+}
+
+TEST(AnalystXrefSection, TablesLargerThanTheFileAreRefusedBeforeSizing) {
+    PdfBuilder probe = WithOptions({});
+    probe.Build();
+    const std::string entry = probe.Entry(probe.Offsets().at(1));
+    auto withBody = [&](const std::string& body) {
+        PdfBuilder builder = WithOptions({});
+        builder.XrefBody(body);
+        return builder.Build();
+    };
+    // More entries than the rest of the file could hold at 19 bytes each.
+    EXPECT_EQ(LoadMessage(withBody("1 2000000000\n" + entry)), CountInvalid);
+    EXPECT_EQ(LoadMessage(withBody("1 100000\n" + entry)), CountInvalid);
+    EXPECT_EQ(LoadMessage(withBody("1 2147483647\n" + entry)), CountInvalid);
+    // A few entries with numbers far beyond anything the file could hold.
+    EXPECT_EQ(LoadMessage(withBody("2000000000 1\n" + entry)), FirstInvalid);
+    EXPECT_EQ(LoadMessage(withBody("2147483647 1\n" + entry)), FirstInvalid);
+    EXPECT_EQ(LoadMessage(withBody("0 1\n" + probe.Entry(0, 65535, 'f') + "2147483600 1\n" + entry)), FirstInvalid);
+}
+
+// ------------------------------------------------------ incremental updates
+
+namespace {
+
+// Revision 0: catalog 1, pages 2, page 3, info 4, objects 5 and 8.
+// Revision 1: a new page 3, a new catalog 6, a new info 7.
+PdfBuilder Updated(bool newRootAndInfo) {
+    PdfBuilder builder;
+    builder.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    builder.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    builder.Set(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] >>");
+    builder.Set(4, "<< /Title (old) >>");
+    builder.Set(5, "null");
+    builder.Set(8, "null");
+    builder.TrailerExtra("/Info 4 0 R");
+    builder.NewRevision();
+    builder.Set(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 300] >>");
+    builder.Set(6, "<< /Type /Catalog /Pages 2 0 R /Outlines 5 0 R >>");
+    builder.Set(7, "<< /Title (new) >>");
+    if (newRootAndInfo) builder.Root(6).TrailerExtra("/Info 7 0 R");
+    return builder;
+}
+
+}  // namespace
+
+TEST(AnalystIncremental, NewerSectionWinsAndOlderHigherNumbersGrowTheTable) {
+    const PdfBuilder builder = Updated(true);
+    const std::string bytes = builder.Build();
+    // The newest section only names 3, 6 and 7.
+    ASSERT_NE(bytes.find("\n3 1\n"), std::string::npos);
+    LoadedDocument doc(bytes);
+    const TPDFAnalyst& a = doc.Analyst;
+    EXPECT_EQ(a.ObjectCount(), 9);
+    EXPECT_EQ(a.ObjectOffsets(), ExpectedOffsets(builder, 9));  // Offsets() holds the newest of each
+    EXPECT_EQ(a.RootID(), 6);
+    EXPECT_EQ(a.InfoID(), 7);
+    EXPECT_EQ(a.OutlinesID(), 5);
+    EXPECT_EQ(a.MediaBox(), (TBox{0, 0, 200, 300}));
+    EXPECT_EQ(a.XrefOffsets(), (TStringList{std::to_string(builder.XrefOffsets()[1]),
+                                            std::to_string(builder.XrefOffsets()[0])}));
+}
+
+TEST(AnalystIncremental, RootAndInfoComeFromTheNewestTrailerThatHasThem) {
+    LoadedDocument doc(Updated(false));
+    EXPECT_EQ(doc.Analyst.RootID(), 1);
+    EXPECT_EQ(doc.Analyst.InfoID(), 4);
+    EXPECT_EQ(doc.Analyst.OutlinesID(), -1);
+}
+
+TEST(AnalystIncremental, OlderInvalidRootOrInfoIsIgnoredOnceSet) {
+    PdfBuilder builder = WithOptions({});
+    builder.Trailer("<< /Size 5 /Root /Catalog /Info (none) >>\n");
+    builder.NewRevision().Set(5, "null").Root(1).TrailerExtra("/Info 5 0 R");
+    LoadedDocument doc(builder);
+    EXPECT_EQ(doc.Analyst.RootID(), 1);
+    EXPECT_EQ(doc.Analyst.InfoID(), 5);
+}
+
+TEST(AnalystIncremental, ThreeRevisionsNewestFirstAndEncryptAnywhere) {
+    PdfBuilder builder = WithOptions({});
+    builder.TrailerExtra("/Encrypt 9 0 R");
+    builder.NewRevision().Set(5, "null");
+    builder.NewRevision().Set(6, "null");
+    LoadedDocument doc(builder);
+    const auto& x = builder.XrefOffsets();
+    EXPECT_EQ(doc.Analyst.XrefOffsets(),
+              (TStringList{std::to_string(x[2]), std::to_string(x[1]), std::to_string(x[0])}));
+    EXPECT_TRUE(doc.Analyst.Encrypted());
+    EXPECT_EQ(doc.Analyst.ObjectCount(), 7);
+}
+
+TEST(AnalystIncremental, PrevChainThatComesBackFails) {
+    {
+        PdfBuilder builder = WithOptions({});
+        builder.PrevTo(0);  // the section names itself
+        TPDFAnalyst analyst;
+        EXPECT_EQ(LoadMessage(analyst, builder.Build()), XrefInvalid);
+        ExpectFailedState(analyst);
+    }
+    {
+        PdfBuilder builder = WithOptions({});
+        builder.NewRevision().Set(5, "null").PrevTo(2);  // back to the newest
+        builder.NewRevision().Set(6, "null");
+        EXPECT_EQ(LoadMessage(builder.Build()), XrefInvalid);
+    }
+}
+
+// ------------------------------------------------------------------ trailer
+
+TEST(AnalystTrailer, MustOpenWithADictionary) {
+    for (const std::string trailer : {"[ /Root 1 0 R ]\n", "< < /Root 1 0 R >>\n", "/Root 1 0 R\n"}) {
+        PdfBuilder builder = WithOptions({});
+        builder.Trailer(trailer);
+        EXPECT_EQ(LoadMessage(builder.Build()), TrailerInvalid) << trailer;
+    }
+    PdfBuilder spaced = WithOptions({});
+    spaced.Trailer(" \r\n <</Root 1 0 R>>\n");
+    EXPECT_EQ(LoadMessage(spaced.Build()), "");
+}
+
+TEST(AnalystTrailer, KeysWhoseValueIsNotANumber) {
+    auto withTrailer = [](const std::string& trailer) {
+        PdfBuilder builder = WithOptions({});
+        builder.Trailer(trailer);
+        return builder.Build();
+    };
+    EXPECT_EQ(LoadMessage(withTrailer("<< /Root /Catalog >>\n")), RootFailed);
+    EXPECT_EQ(LoadMessage(withTrailer("<< /Root 1 0 R /Prev abc >>\n")), PrevFailed);
+    EXPECT_EQ(LoadMessage(withTrailer("<< /Root 1 0 R /Prev -1 >>\n")), PrevFailed);
+    EXPECT_EQ(LoadMessage(withTrailer("<< /Root 1 0 R /Info (x) >>\n")), InfoFailed);
+    EXPECT_EQ(LoadMessage(withTrailer("<< /Size 5 >>\n")), NoRoot);
+}
+
+TEST(AnalystTrailer, StringsAndCommentsAreNotSpecial) {
+    PdfBuilder builder = WithOptions({});
+    builder.Trailer("<< /Size 5 /Note (/Root 1 0 R) >>\n");
+    LoadedDocument doc(builder);
+    EXPECT_EQ(doc.Analyst.RootID(), 1);
+}
+
+TEST(AnalystTrailer, EncryptIsRecordedAndLoadingCompletes) {
+    PdfBuilder builder = WithOptions({});
+    builder.TrailerExtra("/Encrypt 5 0 R /Info 3 0 R");
+    LoadedDocument doc(builder);
+    EXPECT_TRUE(doc.Analyst.Encrypted());
+    EXPECT_EQ(doc.Analyst.InfoID(), 3);
+    EXPECT_EQ(doc.Analyst.FirstPageID(), 3);
+}
+
+TEST(AnalystTrailer, MissingStartxrefIsAReadErrorWithoutFail) {
+    PdfBuilder::Options options;
+    options.StartXrefPrefix = "";
+    TPDFAnalyst analyst;
+    TempFile file(WithOptions(options).Build());
+    EXPECT_THROW(analyst.LoadFromFile(file.Path()), EReadError);
+    EXPECT_FALSE(analyst.Failed());
+    EXPECT_NE(analyst.Stream(), nullptr);
+}
+
+// ------------------------------------------------- Fail and its aftermath
+
+TEST(AnalystFail, ClearsEverythingButCallsOnErrorFirst) {
+    TPDFAnalyst analyst;
+    int calls = 0;
+    int32_t countSeen = -2;
+    bool streamSeen = false;
+    analyst.OnError = [&](TPDFAnalyst& a) {
+        ++calls;
+        countSeen = a.ObjectCount();
+        streamSeen = a.Stream() != nullptr;
+    };
+    PdfBuilder builder = WithOptions({});
+    builder.Trailer("<< /Size 5 >>\n");
+    EXPECT_EQ(LoadMessage(analyst, builder.Build()), NoRoot);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(countSeen, 5);
+    EXPECT_TRUE(streamSeen);
+    ExpectFailedState(analyst);
+    EXPECT_TRUE(analyst.OnError != nullptr);  // kept by Clear
+
+    // The next load starts afresh.
+    EXPECT_EQ(LoadMessage(analyst, Simple()), "");
+    EXPECT_FALSE(analyst.Failed());
+    EXPECT_EQ(analyst.PageCount(), 1);
+}
+
+TEST(AnalystFail, EveryLoadMessageLeavesTheFailedState) {
+    PdfBuilder catalogDirect = WithOptions({});
+    catalogDirect.Set(1, "<< /Type /Catalog /Pages << /Type /Pages >> >>");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"%PD", Broken},
+        {"<html>", NotPdf},
+        {WithOptions({.Header = "%PDF-1.7\n"}).Build(), Unsupported},
+        {Simple() + "x", NoEof},
+        {catalogDirect.Build(), NoFirstPages},
+    };
+    for (const auto& [bytes, message] : cases) {
+        TPDFAnalyst analyst;
+        EXPECT_EQ(LoadMessage(analyst, bytes), message);
+        ExpectFailedState(analyst);
+    }
+}
+
+// --------------------------------------- catalog and root checks at load
+
+TEST(AnalystObjectChecks, RootAndPagesNumbersAreCheckedBeforeUse) {
+    auto expectObjectID = [](const std::string& bytes, const char* what) {
+        TPDFAnalyst analyst;
+        EXPECT_EQ(LoadMessage(analyst, bytes), ObjectID) << what;
+        EXPECT_FALSE(analyst.Failed()) << what;
+        EXPECT_NE(analyst.Stream(), nullptr) << what;
+    };
+    {
+        PdfBuilder builder = WithOptions({});
+        builder.Root(40);
+        expectObjectID(builder.Build(), "root beyond the table");
+    }
+    {
+        PdfBuilder builder;
+        builder.Set(3, "<< /Type /Catalog /Pages 4 0 R >>").Set(4, "<< /Type /Pages /Count 0 >>").Root(1);
+        expectObjectID(builder.Build(), "root in a gap of the table (slot -1)");
+    }
+    {
+        PdfBuilder builder = WithOptions({});
+        builder.Build();
+        const auto& o = builder.Offsets();
+        builder.XrefBody("0 5\n" + builder.Entry(0, 65535, 'f') + builder.Entry(9999999) + builder.Entry(o.at(2)) +
+                         builder.Entry(o.at(3)) + builder.Entry(o.at(4)));
+        expectObjectID(builder.Build(), "root offset past the end of the file");
+    }
+    {
+        PdfBuilder builder = WithOptions({});
+        builder.Build();
+        const auto& o = builder.Offsets();
+        builder.XrefBody("0 5\n" + builder.Entry(0, 65535, 'f') + builder.Entry(o.at(2)) + builder.Entry(o.at(2)) +
+                         builder.Entry(o.at(3)) + builder.Entry(o.at(4)));
+        expectObjectID(builder.Build(), "root offset at another object");
+    }
+    {
+        PdfBuilder builder = WithOptions({});
+        builder.Set(1, "<< /Type /Catalog /Pages 99 0 R >>");
+        expectObjectID(builder.Build(), "pages beyond the table");
+    }
+    {
+        PdfBuilder builder = WithOptions({});
+        builder.Set(1, "<< /Type /Catalog /Pages 0 0 R >>");
+        expectObjectID(builder.Build(), "pages on the free object 0");
+    }
+}
+
+// ------------------------------------------------------------ opening
+
+TEST(AnalystOpen, FoldersMissingFilesAndHugeFilesRaiseOpenErrors) {
+    TempFile file("", "huge.pdf");
+    TPDFAnalyst analyst;
+    EXPECT_THROW(analyst.LoadFromFile(file.Folder()), EFOpenError);
+    EXPECT_THROW(analyst.LoadFromFile(file.Sibling("missing.pdf")), EFOpenError);
+    const int fd = ::open(file.Path().c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, off_t{INT32_MAX} + 1), 0);  // sparse: no disk used
+    ::close(fd);
+    EXPECT_THROW(analyst.LoadFromFile(file.Path()), EFOpenError);
+    EXPECT_FALSE(analyst.Failed());
+    EXPECT_EQ(analyst.Stream(), nullptr);
+}
