@@ -1,0 +1,281 @@
+// ReadStreamData: the filter chains, where the source is left, the line end
+// in front of Flate data, the "endstream" check and which errors get out.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "filters/FilterFixtures.h"
+#include "filters/StreamReader.h"
+#include "pdf/PDFLexer.h"
+#include "support/PdfBuilder.h"
+
+namespace lumerra {
+namespace {
+
+using test::Contents;
+using test::Deflate;
+using test::Load;
+
+const std::string Hex = "/ASCIIHexDecode";
+const std::string A85 = "/ASCII85Decode";
+const std::string Flate = "/FlateDecode";
+
+constexpr int32_t AfterStream = 6;  // the source holds "stream" + the rest
+
+struct Result {
+    std::string Output;
+    int32_t Position = 0;  // of the source on return
+};
+
+// Runs ReadStreamData over "stream" + Rest from just after the keyword.
+Result Read(const std::string& Rest, int32_t Length, const TStringList& Filters) {
+    TMemoryStream source;
+    Load(source, "stream" + Rest, AfterStream);
+    TMemoryStream output;
+    ReadStreamData(source, output, Length, Filters);
+    return {Contents(output), source.Position()};
+}
+
+int32_t Size(const std::string& S) { return static_cast<int32_t>(S.size()); }
+
+// One row of the chain table: Data as it stands in the file, each filter
+// list, what it appends.
+class FilterChains : public ::testing::Test {
+protected:
+    std::string Chain(const TStringList& Filters, const std::string& Data) {
+        const Result r = Read("\r\n" + Data + "\nendstream\nendobj", Size(Data), Filters);
+        if (!Filters.empty() && FiltersSupported(Filters)) {
+            EXPECT_EQ(r.Position, AfterStream + 2 + Size(Data) + Size("\nendstream"));
+        }
+        return r.Output;
+    }
+
+    const std::string Text = test::ContentText(5000);
+};
+
+TEST_F(FilterChains, NoFilterCopiesTheRawBytes) { EXPECT_EQ(Chain({}, "BT (x) Tj ET"), "BT (x) Tj ET"); }
+
+TEST_F(FilterChains, SingleFilters) {
+    EXPECT_EQ(Chain({Hex}, test::EncodeHex(Text) + ">"), Text);
+    EXPECT_EQ(Chain({A85}, test::EncodeASCII85(Text) + "~>"), Text);
+    EXPECT_EQ(Chain({Flate}, Deflate(Text)), Text);
+}
+
+TEST_F(FilterChains, AsciiThenFlate) {
+    EXPECT_EQ(Chain({Hex, Flate}, test::EncodeHex(Deflate(Text)) + ">"), Text);
+    EXPECT_EQ(Chain({A85, Flate}, test::EncodeASCII85(Deflate(Text)) + "~>"), Text);
+}
+
+TEST_F(FilterChains, OtherOrdersAndCountsAppendNothing) {
+    EXPECT_EQ(Chain({Flate, A85}, test::EncodeASCII85(Deflate(Text)) + "~>"), "");
+    EXPECT_EQ(Chain({Flate, Hex}, Deflate(Text)), "");
+    EXPECT_EQ(Chain({Flate, Flate}, Deflate(Deflate(Text))), "");
+    EXPECT_EQ(Chain({Hex, Hex}, test::EncodeHex(test::EncodeHex(Text))), "");
+    EXPECT_EQ(Chain({A85, Hex, Flate}, test::EncodeASCII85(test::EncodeHex(Deflate(Text))) + "~>"), "");
+}
+
+TEST_F(FilterChains, UnknownNamesAppendNothing) {
+    EXPECT_EQ(Chain({"/DCTDecode"}, "raw"), "");
+    EXPECT_EQ(Chain({Flate, "/LZWDecode"}, Deflate(Text)), "");
+    // Compared exactly: no other case, no abbreviations.
+    EXPECT_EQ(Chain({"/flatedecode"}, Deflate(Text)), "");
+    EXPECT_EQ(Chain({"/Fl"}, Deflate(Text)), "");
+    EXPECT_EQ(Chain({"FlateDecode"}, Deflate(Text)), "");
+}
+
+TEST_F(FilterChains, VoidBase85BeforeFlateAppendsNothing) {
+    EXPECT_EQ(Chain({A85, Flate}, "!!z" + test::EncodeASCII85(Deflate(Text)) + "~>"), "");
+}
+
+TEST(FiltersSupported, EveryEntryMustBeKnown) {
+    EXPECT_TRUE(FiltersSupported({}));
+    EXPECT_TRUE(FiltersSupported({Flate, Flate, Hex, A85}));
+    EXPECT_FALSE(FiltersSupported({Flate, "/RunLengthDecode"}));
+    EXPECT_FALSE(FiltersSupported({"/AHx"}));
+}
+
+TEST(SourcePosition, NonPositiveLengthLeavesTheLineEnd) {
+    for (const int32_t length : {0, -1, INT32_MIN}) {
+        const Result r = Read("\r\nABC\nendstream\n", length, {});
+        EXPECT_EQ(r.Output, "");
+        EXPECT_EQ(r.Position, AfterStream);
+        EXPECT_EQ(Read("\r\n4142\nendstream\n", length, {Hex}).Position, AfterStream);
+    }
+}
+
+TEST(SourcePosition, UnsupportedFilterStopsAtTheFirstDataByte) {
+    EXPECT_EQ(Read("\r\nDATA\nendstream\n", 4, {"/DCTDecode"}).Position, AfterStream + 2);
+    EXPECT_EQ(Read("\nDATA\nendstream\n", 4, {"/DCTDecode"}).Position, AfterStream + 1);
+    EXPECT_EQ(Read("\rDATA\nendstream\n", 4, {"/DCTDecode"}).Position, AfterStream + 1);
+}
+
+TEST(SourcePosition, NoFilterStopsJustAfterTheData) {
+    const Result r = Read("\nDATA\nendstream\n", 4, {});
+    EXPECT_EQ(r.Output, "DATA");
+    EXPECT_EQ(r.Position, AfterStream + 1 + 4);
+}
+
+TEST(SourcePosition, SupportedFiltersConsumeTheNextToken) {
+    const Result r = Read("\n4142\r\n  endstream\nendobj", 4, {Hex});
+    EXPECT_EQ(r.Output, "AB");
+    EXPECT_EQ(r.Position, AfterStream + 1 + 4 + 4 + 9);
+}
+
+TEST(StreamLineEnd, OnlyCrLfOrOneByteIsPassedOver) {
+    EXPECT_EQ(Read("\r\nDATA", 4, {}).Output, "DATA");
+    EXPECT_EQ(Read("\rDATA", 4, {}).Output, "DATA");
+    EXPECT_EQ(Read("\nDATA", 4, {}).Output, "DATA");
+    EXPECT_EQ(Read(" DATA", 4, {}).Output, "DATA");
+    EXPECT_EQ(Read("\n\nDATA", 4, {}).Output, "\nDAT");
+    EXPECT_EQ(Read("\r\rDATA", 4, {}).Output, "\rDAT");
+}
+
+TEST(EndstreamCheck, WrongLengthAppendsNothing) {
+    const std::string data = "41424344";
+    EXPECT_EQ(Read("\n" + data + "\nendstream\n", 8, {Hex}).Output, "ABCD");
+    EXPECT_EQ(Read("\n" + data + "\nendstream\n", 6, {Hex}).Output, "");  // next token "44"
+    EXPECT_EQ(Read("\n" + data + "\nendstream\n", 14, {Hex}).Output, "");
+    EXPECT_EQ(Read("\n" + data + "\nendstreamX\n", 8, {Hex}).Output, "");
+    EXPECT_EQ(Read("\n" + data + "\nendobj\n", 8, {Hex}).Output, "");
+}
+
+TEST(EndstreamCheck, UnfilteredDataIsCopiedWhateverFollows) {
+    EXPECT_EQ(Read("\nDATA garbage", 4, {}).Output, "DATA");
+}
+
+// Stored (level 0) zlib data cut inside its block inflates every byte that
+// came, so a line end that reaches the inflater shows in the output.
+class FlateLineEnd : public ::testing::Test {
+protected:
+    std::string Run(const std::string& Counted, const std::string& After) {
+        const std::string data = Stored + Counted;
+        return Read("\n" + data + After + "endstream\n", Size(data), {Flate}).Output;
+    }
+    const std::string Stored = Deflate("ABCDEFGH", 0).substr(0, 2 + 5 + 4);
+};
+
+TEST_F(FlateLineEnd, CountedLineEndIsDropped) {
+    EXPECT_EQ(Run("\r\n", ""), "ABCD");
+    EXPECT_EQ(Run("\n", ""), "ABCD");
+    EXPECT_EQ(Run("\r", ""), "ABCD");
+    EXPECT_EQ(Run("\r\n", " "), "ABCD");
+}
+
+TEST_F(FlateLineEnd, OnlyTheLastLineEndIsDropped) {
+    EXPECT_EQ(Run("\n\r", ""), "ABCD\n");
+    EXPECT_EQ(Run("\n\n", ""), "ABCD\n");
+}
+
+TEST_F(FlateLineEnd, NothingIsDroppedBeforeAnotherLineEnd) {
+    EXPECT_EQ(Run("\r\n", "\n"), "ABCD\r\n");
+    EXPECT_EQ(Run("\n", "\r\n"), "ABCD\n");
+}
+
+TEST_F(FlateLineEnd, HexadecimalFirstPassesOverTheLineEnd) {
+    const std::string hex = test::EncodeHex(Stored) + "\r\n";
+    EXPECT_EQ(Read("\n" + hex + "endstream\n", Size(hex), {Hex, Flate}).Output, "ABCD");
+}
+
+TEST_F(FlateLineEnd, NeverMoreThanTheDataHolds) {
+    EXPECT_EQ(Read("\n\nendstream\n", 1, {Flate}).Output, "");
+    EXPECT_EQ(Read("\n\r\nendstream\n", 2, {Flate}).Output, "");
+}
+
+TEST(FlateInAStream, SecondCountedLineEndDoesNotLoseTheData) {
+    const std::string text = test::ContentText(3000);
+    const std::string data = Deflate(text) + "\r\n";
+    EXPECT_EQ(Read("\r\n" + data + "\r\nendstream\n", Size(data), {Flate}).Output, text);
+}
+
+TEST(FlateInAStream, PaddingAfterTheZlibDataIsIgnored) {
+    const std::string text = test::ContentText(3000);
+    const std::string data = Deflate(text) + std::string(500, ' ') + "%pad";
+    EXPECT_EQ(Read("\n" + data + "\nendstream\n", Size(data), {Flate}).Output, text);
+}
+
+TEST(FlateInAStream, CorruptDataKeepsWhatWasInflatedQuietly) {
+    const std::string text = test::ContentText(40000);
+    const std::string data = test::DeflateThenBadBlock(text);
+    Result r;
+    EXPECT_NO_THROW(r = Read("\n" + data + "\nendstream\n", Size(data), {Flate}));
+    EXPECT_TRUE(r.Output == text);
+    const std::string hex = test::EncodeHex(data);
+    EXPECT_NO_THROW(r = Read("\n" + hex + "\nendstream\n", Size(hex), {Hex, Flate}));
+    EXPECT_TRUE(r.Output == text);
+}
+
+TEST(FlateInAStream, UndecodableDataAppendsNothingQuietly) {
+    EXPECT_EQ(Read("\nnot zlib\nendstream\n", 8, {Flate}).Output, "");
+    const std::string noHeader = test::DeflateWith("text text", -15);
+    EXPECT_EQ(Read("\n" + noHeader + "\nendstream\n", Size(noHeader), {Flate}).Output, "");
+}
+
+TEST(ReadErrors, EndOfFileBeforeTheDataGetsOut) {
+    TMemoryStream output;
+    for (const std::string rest : {"", "\r"}) {
+        TMemoryStream source;
+        Load(source, "stream" + rest, AfterStream);
+        EXPECT_THROW(ReadStreamData(source, output, 4, {}), EReadError);
+        Load(source, "stream" + rest, AfterStream);
+        EXPECT_THROW(ReadStreamData(source, output, 4, {Flate}), EReadError);
+    }
+    EXPECT_EQ(output.Size(), 0);
+}
+
+TEST(ReadErrors, FilteredDataCutByTheEndOfFileGetsOut) {
+    TMemoryStream source;
+    TMemoryStream output;
+    Load(source, "stream\n4142", AfterStream);
+    EXPECT_THROW(ReadStreamData(source, output, 10, {Hex}), EReadError);
+    // Data that ends with the file: no token (or no byte to check) follows.
+    Load(source, "stream\n4142", AfterStream);
+    EXPECT_THROW(ReadStreamData(source, output, 4, {Hex}), EReadError);
+    const std::string flate = "stream\n" + Deflate("xyz");
+    Load(source, flate, AfterStream);
+    EXPECT_THROW(ReadStreamData(source, output, Size(flate) - 7, {Flate}), EReadError);
+    EXPECT_EQ(output.Size(), 0);
+}
+
+TEST(ReadErrors, UnfilteredDataCutByTheEndOfFileKeepsWhatCame) {
+    const Result r = Read("\nDATA", 100, {});
+    EXPECT_EQ(r.Output, "DATA");
+}
+
+TEST(ReadErrors, HugeClaimedLengthFailsWithoutReservingIt) {
+    const std::string data = std::string(200000, 'A');
+    EXPECT_EQ(Read("\n" + data, INT32_MAX, {}).Output, data);
+    TMemoryStream source;
+    TMemoryStream output;
+    Load(source, "stream\n" + Deflate(data), AfterStream);
+    EXPECT_THROW(ReadStreamData(source, output, INT32_MAX, {Flate}), EReadError);
+}
+
+TEST(OutputErrors, AFailingOutputIsNoDecodingError) {
+    test::TFailingStream output;
+    const std::string data = Deflate("BT ET");
+    for (const TStringList& filters : {TStringList{}, TStringList{Flate}}) {
+        TMemoryStream source;
+        Load(source, "stream\n" + data + "\nendstream\n", AfterStream);
+        EXPECT_THROW(ReadStreamData(source, output, Size(data), filters), EWriteError);
+    }
+}
+
+TEST(PdfFile, StreamObjectOfABuiltFile) {
+    const std::string text = test::ContentText(70000);
+    test::PdfBuilder builder;
+    const int number = builder.AddStream("/Filter /FlateDecode", Deflate(text));
+    const std::string pdf = builder.Build();
+    test::TempFile file(pdf);
+    TFileStream source(file.Path(), TFileStream::TMode::OpenRead);
+    const size_t keyword = pdf.find("stream", builder.Offsets().at(number));
+    source.SetPosition(static_cast<int32_t>(keyword + 6));
+    TMemoryStream output;
+    ReadStreamData(source, output, Size(Deflate(text)), {Flate});
+    EXPECT_TRUE(Contents(output) == text);
+    std::string token;
+    EXPECT_EQ(ReadToken(source, token), "endobj");
+}
+
+}  // namespace
+}  // namespace lumerra
