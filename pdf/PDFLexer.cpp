@@ -28,8 +28,11 @@ void StepBack(TStream& S, int32_t count = 1) { S.Seek(-count, TSeekOrigin::soCur
 bool ConvertBoxNumber(std::string_view text, int32_t& value) {
     const char* first = text.data();
     const char* last = text.data() + text.size();
-    if (first != last && *first == '+') ++first;  // from_chars refuses a plus sign
-    if (first != last && *first == '+') return false;
+    // from_chars refuses a plus sign; only one sign may stand before the digits.
+    if (first != last && *first == '+') {
+        ++first;
+        if (first != last && (*first == '+' || *first == '-')) return false;
+    }
     double number = 0;
     const auto [end, error] = std::from_chars(first, last, number);
     if (error != std::errc() || end != last || !std::isfinite(number)) return false;

@@ -182,6 +182,9 @@ TEST(ParseBox, AnyBadNumberGivesAllZero) {
     EXPECT_EQ(Box("[0 0 1e999 0]"), TBox{});
     EXPECT_EQ(Box("[1 2 3 4-]"), TBox{});
     EXPECT_EQ(Box("[1 2 3 ++4]"), TBox{});
+    EXPECT_EQ(Box("[1 2 3 +-4]"), TBox{});
+    EXPECT_EQ(Box("[1 2 3 -+4]"), TBox{});
+    EXPECT_EQ(Box("[1 2 3 -inf]"), TBox{});
     EXPECT_EQ(Box("[1 2 3 4R]"), TBox{});
 }
 
