@@ -1,8 +1,447 @@
 #include "decoder/PDFLumerra.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <unordered_set>
+#include <vector>
+
+#include "common/SpillStream.h"
+#include "filters/StreamReader.h"
+
 namespace lumerra {
 
-TPDFLumerra::TPDFLumerra(TPDFAnalyst* Analyst) : FAnalyst(Analyst) {}
+namespace {
+
+const char* const MsgNil = "nilは代入できません。";
+const char* const MsgUnusable = "対応できない形式です。";
+const char* const MsgInUse = "このファイルは使用中です。別名で保存してください。";
+const char* const MsgBadPages = "ページ番号の指定が不正です。";
+
+const std::string Gap = "\n\n";
+const std::string Separator = "% -------------------------------------------------------------------\n";
+const std::string ClosingSeparator = Separator + "\n";
+
+// A page's form children are collected up to this many; a form graph without
+// cycles can still have exponentially many paths.
+constexpr int32_t MaximumFormChildren = 10000;
+
+bool StartsWithNonZeroDigit(const std::string& token) { return token[0] >= '1' && token[0] <= '9'; }
+
+void Write(TStream& S, const std::string& text) { S.WriteBuffer(text.data(), static_cast<int32_t>(text.size())); }
+
+std::string PageHead(int32_t p, int32_t n) {
+    return "%  Page " + std::to_string(p) + "/" + std::to_string(n);
+}
+
+std::string FilterLine(const TStringList& filters) {
+    std::string line = "%  Used Filter : [ ";
+    for (const std::string& name : filters) line += name + " ";
+    return line + "]\n";
+}
+
+std::string SizeLine(int32_t size) { return "%  DecodeSize  : " + FormatThousands(size) + " Byte\r\n"; }
+
+// The progress position after page index i of a run that ends at Last,
+// rounded to the nearest integer; -1 when Last - 1 is 0.
+int32_t ProgressPosition(int32_t i, int32_t Last) {
+    const int64_t d = int64_t{Last} - 1;
+    if (d == 0) return -1;
+    const int64_t n = int64_t{i} * 100;
+    const bool negative = (n < 0) != (d < 0);
+    const int64_t q = (std::abs(n) * 2 + std::abs(d)) / (std::abs(d) * 2);
+    return static_cast<int32_t>(negative ? -q : q);
+}
+
+// True when Path names the same file as the open descriptor Handle,
+// directly or through a link.
+bool SameFile(const std::string& Path, int Handle) {
+    struct stat target {}, open {};
+    return ::stat(Path.c_str(), &target) == 0 && ::fstat(Handle, &open) == 0 && target.st_dev == open.st_dev &&
+           target.st_ino == open.st_ino;
+}
+
+}  // namespace
+
+// The scans of one page's resources, sharing the page's record.
+class TResourceCollector {
+public:
+    TResourceCollector(TPDFAnalyst& Analyst, TPageResource& Page)
+        : FAnalyst(Analyst), S(*Analyst.Stream()), FPage(Page) {}
+
+    void Collect(int32_t P) {
+        // The page's own /Resources, or those of the nearest ancestor that has
+        // the key; a /Parent chain that loops ends at a node already seen.
+        std::unordered_set<int32_t> visited{P};
+        int32_t parent = ScanResourceOwner(P, FPage, true);
+        while (parent != -1 && visited.insert(parent).second) parent = ScanResourceOwner(parent, FPage, true);
+        CollectForms();
+    }
+
+private:
+    // Scans node N up to its first /Resources (read into R) or "endobj".
+    // Returns the node's /Parent when it has no /Resources, else -1.
+    int32_t ScanResourceOwner(int32_t N, TPageResource& R, bool FollowParent) {
+        TPositionKeeper keeper(S);
+        FAnalyst.GoToObject(N);
+        SkipObjectHeader(S);
+        int32_t parent = -1;
+        std::string token;
+        for (;;) {
+            ReadToken(S, token);
+            if (token == "/Resources") {
+                ReadToken(S, token);
+                if (token == "<") {
+                    S.Seek(1, TSeekOrigin::soCurrent);
+                    ReadResourceDict(R);
+                } else if (StartsWithNonZeroDigit(token)) {
+                    const int32_t object = StrToIntDef(token, -1);
+                    if (FAnalyst.IsValidID(object)) ReadResourceObject(object, R);
+                }
+                return -1;
+            }
+            if (FollowParent && token == "/Parent") {
+                ReadToken(S, token);
+                if (FAnalyst.IsValidIDText(token)) parent = StrToIntDef(token, -1);
+            } else if (token == "(") {
+                SkipLiteralString(S);
+            } else if (token == "%") {
+                SkipLine(S);
+            } else if (token == "endobj") {
+                return parent;
+            }
+        }
+    }
+
+    // A resources dictionary held in object N. An object that holds no
+    // dictionary records nothing (rather than taking the next object's).
+    void ReadResourceObject(int32_t N, TPageResource& R) {
+        if (!FAnalyst.HasObject(N)) return;
+        TPositionKeeper keeper(S);
+        FAnalyst.GoToObject(N);
+        SkipObjectHeader(S);
+        std::string token;
+        while (ReadToken(S, token) != "<") {
+            if (token == "endobj") return;
+        }
+        S.Seek(1, TSeekOrigin::soCurrent);
+        ReadResourceDict(R);
+    }
+
+    // The stream stands just after "<<". Nested dictionaries are passed over
+    // one level deep: the first ">" inside one ends the skip.
+    void ReadResourceDict(TPageResource& R) {
+        TPositionKeeper keeper(S);
+        std::string token;
+        for (;;) {
+            ReadToken(S, token);
+            if (TPDFResourceList* list = CategoryList(R, token)) {
+                ReadCategoryDict(*list);
+            } else if (token == "<") {
+                while (ReadToken(S, token) != ">") {
+                }
+                S.Seek(1, TSeekOrigin::soCurrent);
+            } else if (token == ">") {
+                return;
+            }
+        }
+    }
+
+    // The stream stands just after a category key; it is put back there.
+    void ReadCategoryDict(TPDFResourceList& L) {
+        TPositionKeeper keeper(S);
+        std::string token;
+        ReadToken(S, token);
+        if (token == "<") {
+            S.Seek(1, TSeekOrigin::soCurrent);
+            for (;;) {
+                ReadToken(S, token);
+                if (token[0] == '/') {
+                    ReadEntry(token, L);
+                } else if (token == ">") {
+                    S.Seek(1, TSeekOrigin::soCurrent);
+                    return;
+                }
+            }
+        }
+        if (StartsWithNonZeroDigit(token)) {
+            const int32_t object = StrToIntDef(token, -1);
+            if (FAnalyst.IsValidID(object)) ReadCategoryObject(object, L);
+        }
+    }
+
+    void ReadCategoryObject(int32_t N, TPDFResourceList& L) {
+        if (!FAnalyst.HasObject(N)) return;
+        TPositionKeeper keeper(S);
+        FAnalyst.GoToObject(N);
+        std::string token;
+        while (ReadToken(S, token) != "endobj") {
+            if (token[0] == '/') ReadEntry(token, L);
+        }
+    }
+
+    // Key K's value: recorded when it is an object number; the two tokens
+    // after it (generation and R) are dropped whatever it was.
+    void ReadEntry(const std::string& K, TPDFResourceList& L) {
+        std::string value;
+        ReadToken(S, value);
+        if (FAnalyst.IsValidIDText(value)) L.AddFromText(K, value);
+        std::string dropped;
+        ReadToken(S, dropped);
+        ReadToken(S, dropped);
+    }
+
+    // The first telling key of XObject N decides its subtype.
+    std::string GetXObjectSubtype(int32_t N) {
+        if (!FAnalyst.HasObject(N)) return {};
+        TPositionKeeper keeper(S);
+        FAnalyst.GoToObject(N);
+        std::string token;
+        for (;;) {
+            ReadToken(S, token);
+            if (token == "/Subtype") return ReadToken(S);
+            if (token == "/Width" || token == "/Height" || token == "/BitsPerComponent") return "/Image";
+            if (token == "/BBox" || token == "/FormType" || token == "/Matrix" || token == "/Resources")
+                return "/Form";
+            if (token == "(")
+                SkipLiteralString(S);
+            else if (token == "%")
+                SkipLine(S);
+            else if (token == "stream" || token == "endobj")
+                return {};
+        }
+    }
+
+    // Every form reachable from the page becomes a child of the page, in
+    // depth-first pre-order. A form already on the current path (a cycle) is
+    // not followed again, and collection stops at MaximumFormChildren.
+    void CollectForms() {
+        struct TFrame {
+            const TPDFResourceList* XObjects;
+            int32_t Next;
+            int32_t Form;
+        };
+        std::vector<TFrame> path{{&FPage.XObjects, 0, -1}};
+        std::unordered_multiset<int32_t> onPath;
+        while (!path.empty()) {
+            TFrame& top = path.back();
+            if (top.Next == top.XObjects->Count()) {
+                if (top.Form != -1) onPath.erase(onPath.find(top.Form));
+                path.pop_back();
+                continue;
+            }
+            const int32_t i = top.Next++;
+            const int32_t form = top.XObjects->GetObjectNumber(i);
+            if (onPath.count(form) != 0 || GetXObjectSubtype(form) != "/Form") continue;
+            if (FPage.ChildCount() == MaximumFormChildren) {
+                FPage.FormLimitReached = true;
+                return;
+            }
+            TPageChildResourceList& child = FPage.AddChild(top.XObjects->GetName(i), form);
+            ScanResourceOwner(form, child.Resources, false);
+            onPath.insert(form);
+            path.push_back({&child.Resources.XObjects, 0, form});
+        }
+    }
+
+    static TPDFResourceList* CategoryList(TPageResource& R, const std::string& key) {
+        if (key == "/Font") return &R.Fonts;
+        if (key == "/XObject") return &R.XObjects;
+        if (key == "/ColorSpace") return &R.ColorSpaces;
+        if (key == "/ExtGState") return &R.ExtGStates;
+        if (key == "/Pattern") return &R.Patterns;
+        if (key == "/Properties") return &R.Properties;
+        if (key == "/Shading") return &R.Shadings;
+        return nullptr;
+    }
+
+    TPDFAnalyst& FAnalyst;
+    TStream& S;
+    TPageResource& FPage;
+};
+
+TPDFLumerra::TPDFLumerra(TPDFAnalyst* Analyst) : FAnalyst(Analyst) {
+    if (Analyst == nullptr) throw Exception(MsgNil);
+    if (Analyst->Encrypted() || Analyst->Failed()) throw Exception(MsgUnusable);
+}
+
 TPDFLumerra::~TPDFLumerra() = default;
+
+TPageResource& TPDFLumerra::CollectPageResources(int32_t P) {
+    TPageResource& R = FPageResources.Add();
+    TPositionKeeper keeper(*FAnalyst->Stream());
+    TResourceCollector(*FAnalyst, R).Collect(P);
+    return R;
+}
+
+void TPDFLumerra::GetPageContents(int32_t P, TStringList& L) {
+    TStream& S = *FAnalyst->Stream();
+    TPositionKeeper keeper(S);
+    FAnalyst->GoToObject(P);
+    std::string token;
+    for (;;) {
+        ReadToken(S, token);
+        if (token == "/Contents") {
+            FAnalyst->ReadIDList(S, L);
+            return;
+        }
+        if (token == "(")
+            SkipLiteralString(S);
+        else if (token == "%")
+            SkipLine(S);
+        else if (token == "endobj")
+            return;
+    }
+}
+
+int32_t TPDFLumerra::DecodeStreamObject(int32_t N, TStringList& F, TStream& D) {
+    const int32_t start = D.Position();
+    // A reference to an object the file does not hold is a null stream.
+    if (!FAnalyst->HasObject(N)) return 0;
+    TStream& S = *FAnalyst->Stream();
+    TPositionKeeper keeper(S);
+    FAnalyst->GoToObject(N);
+    SkipObjectHeader(S);
+    int32_t length = 0;
+    std::string token;
+    for (;;) {
+        ReadToken(S, token);
+        if (token == "/Length") {
+            length = FAnalyst->ReadIntegerValue(S);
+        } else if (token == "/Filter") {
+            FAnalyst->ReadNameList(S, F);
+        } else if (token == "stream") {
+            ReadStreamData(S, D, length, F);
+            // Data that an unknown filter left undecoded is passed over by its
+            // length instead of being read as tokens, where a stray "(" would
+            // run the scan to the end of the file.
+            if (length > 0 && !FiltersSupported(F)) {
+                const int64_t end = int64_t{S.Position()} + length;
+                S.SetPosition(static_cast<int32_t>(std::min<int64_t>(end, std::max(S.Size(), S.Position()))));
+            }
+        } else if (token == "(") {
+            SkipLiteralString(S);
+        } else if (token == "%") {
+            SkipLine(S);
+        } else if (token == "endobj") {
+            break;
+        }
+    }
+    return D.Position() - start;
+}
+
+int32_t TPDFLumerra::WriteCommentedPage(int32_t P, TStream& O, int32_t PageNumber) {
+    const int32_t start = O.Position();
+    TStringList filters;
+    TStringList contents;
+    TSpillStream buffer;
+    const TPageResource& R = CollectPageResources(P);
+    const std::string head = PageHead(PageNumber, FAnalyst->PageCount());
+
+    Write(O, Gap + Separator + head + " - Resource\n");
+    R.WriteUsedResources(O);
+    if (R.FormLimitReached)
+        Write(O, "%  XObject Forms : only the first " + FormatThousands(MaximumFormChildren) +
+                     " forms of this page are decoded\n");
+
+    // Each stream is decoded whole first, so that its size can precede it.
+    auto writeStream = [&](int32_t object, const std::string& sectionHead, const TPageResource* resources) {
+        const int32_t size = DecodeStreamObject(object, filters, buffer);
+        buffer.SetPosition(0);
+        Write(O, Separator + sectionHead);
+        if (resources != nullptr) resources->WriteUsedResources(O);
+        Write(O, FilterLine(filters) + SizeLine(size) + ClosingSeparator);
+        O.CopyFrom(buffer, size);
+        buffer.Clear();
+        filters.clear();
+    };
+
+    for (int32_t i = 0; i < R.ChildCount(); ++i) {
+        const TPageChildResourceList& child = R.GetChild(i);
+        writeStream(child.ObjectNumber, head + " - XObject Resource ( " + child.Name + " = SubType is Form)\n",
+                    &child.Resources);
+        Write(O, Gap);
+    }
+
+    GetPageContents(P, contents);
+    const int32_t m = static_cast<int32_t>(contents.size());
+    for (int32_t j = 1; j <= m; ++j) {
+        if (j > 1) Write(O, Gap);
+        writeStream(StrToIntDef(contents[static_cast<size_t>(j - 1)], -1),
+                    head + " - Contents " + std::to_string(j) + "/" + std::to_string(m) + "\n", nullptr);
+    }
+    return O.Position() - start;
+}
+
+int32_t TPDFLumerra::WritePlainPage(int32_t P, TStream& O) {
+    const int32_t start = O.Position();
+    TStringList filters;
+    TStringList contents;
+    const TPageResource& R = CollectPageResources(P);
+    auto writeStream = [&](int32_t object) {
+        Write(O, Gap);
+        DecodeStreamObject(object, filters, O);
+        Write(O, Gap);
+        filters.clear();
+    };
+    for (int32_t i = 0; i < R.ChildCount(); ++i) writeStream(R.GetChild(i).ObjectNumber);
+    GetPageContents(P, contents);
+    for (const std::string& content : contents) writeStream(StrToIntDef(content, -1));
+    return O.Position() - start;
+}
+
+void TPDFLumerra::DecodeToFile(const std::string& FileName, int32_t First, int32_t Last, bool WithComments,
+                               const TDecodeProgressProc& Progress, bool& Cancel) {
+    // The report must never overwrite the document being read, whatever
+    // name or link leads to it.
+    if (auto* source = dynamic_cast<TFileStream*>(FAnalyst->Stream()); source && SameFile(FileName, source->Handle()))
+        throw Exception(MsgInUse);
+    try {
+        CheckOverwritable(FileName);
+    } catch (const std::exception&) {
+        throw Exception(MsgInUse);
+    }
+
+    TStringList pages;
+    TFileStream output(FileName, TFileStream::TMode::Create);
+    bool cancelled = false;
+    auto finish = [&] {
+        if (Progress) Progress(0, 100, 100, true);
+        output.Flush();
+        if (cancelled) {
+            Cancel = true;
+            ::unlink(FileName.c_str());
+        }
+    };
+    try {
+        FAnalyst->GetPageList(&pages);
+        if (First < 1 || static_cast<int64_t>(pages.size()) < Last) throw Exception(MsgBadPages);
+        if (WithComments) Write(output, "% Decode File : " + ExtractFileName(FAnalyst->FileName()));
+        for (int32_t i = First - 1; i <= Last - 1; ++i) {
+            const int32_t page = StrToIntDef(pages[static_cast<size_t>(i)], -1);
+            if (WithComments)
+                WriteCommentedPage(page, output, i + 1);
+            else
+                WritePlainPage(page, output);
+            if (!Progress) continue;
+            Progress(0, 100, ProgressPosition(i, Last), false);
+            const bool escape = EscapeKeyQuery && EscapeKeyQuery();
+            if (escape || Cancel) {
+                cancelled = true;
+                break;
+            }
+        }
+    } catch (...) {
+        try {
+            finish();
+        } catch (const std::exception&) {
+            // The first error is the one to report.
+        }
+        throw;
+    }
+    finish();
+}
 
 }  // namespace lumerra

@@ -1,0 +1,216 @@
+// Resource collection: categories inline and indirect, inheritance, the
+// one-level dictionary skip, and Form XObjects in pre-order.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "decoder/PDFLumerra.h"
+#include "support/PdfBuilder.h"
+
+using namespace lumerra;
+using namespace lumerra::test;
+
+namespace {
+
+using Entries = std::vector<std::pair<std::string, int32_t>>;
+
+Entries ListOf(const TPDFResourceList& list) {
+    Entries entries;
+    for (int32_t i = 0; i < list.Count(); ++i) entries.emplace_back(list.GetName(i), list.GetObjectNumber(i));
+    return entries;
+}
+
+std::vector<std::string> ChildNames(const TPageResource& R) {
+    std::vector<std::string> names;
+    for (int32_t i = 0; i < R.ChildCount(); ++i) names.push_back(R.GetChild(i).Name);
+    return names;
+}
+
+// A document whose page 3 has the given dictionary text; objects 1 and 2 are
+// the catalog and the page tree root; further objects come from Extra.
+class Document {
+public:
+    Document(const std::string& PageDict, const std::map<int, std::string>& Extra,
+             const std::string& RootDict = "<< /Type /Pages /Kids [3 0 R] /Count 1 >>") {
+        PdfBuilder pdf;
+        pdf.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+        pdf.Set(2, RootDict);
+        pdf.Set(3, PageDict);
+        for (const auto& [number, body] : Extra) pdf.Set(number, body);
+        FFile = std::make_unique<TempFile>(pdf.Build());
+        FAnalyst.LoadFromFile(FFile->Path());
+        FDecoder = std::make_unique<TPDFLumerra>(&FAnalyst);
+    }
+    TPageResource& Collect(int32_t Page = 3) {
+        const int32_t before = FAnalyst.Stream()->Position();
+        TPageResource& R = FDecoder->CollectPageResources(Page);
+        EXPECT_EQ(FAnalyst.Stream()->Position(), before);  // the position is restored
+        return R;
+    }
+
+private:
+    std::unique_ptr<TempFile> FFile;
+    TPDFAnalyst FAnalyst;
+    std::unique_ptr<TPDFLumerra> FDecoder;
+};
+
+const std::string Image = "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /Length 0 >>\nstream\n\nendstream";
+
+std::string Form(const std::string& Resources) {
+    return "<< /Type /XObject /Subtype /Form /BBox [0 0 1 1]" + Resources + " /Length 0 >>\nstream\n\nendstream";
+}
+
+}  // namespace
+
+TEST(Collect, InlineCategories) {
+    Document doc("<< /Type /Page /Parent 2 0 R /Resources << /Font << /F1 5 0 R /F2 6 0 R >> "
+                 "/XObject << /Im0 7 0 R >> /ProcSet [/PDF /Text] >> >>",
+                 {{5, "<< >>"}, {6, "<< >>"}, {7, Image}});
+    TPageResource& R = doc.Collect();
+    EXPECT_EQ(ListOf(R.Fonts), (Entries{{"/F1", 5}, {"/F2", 6}}));
+    EXPECT_EQ(ListOf(R.XObjects), (Entries{{"/Im0", 7}}));
+    EXPECT_EQ(R.ColorSpaces.Count() + R.ExtGStates.Count() + R.Patterns.Count() + R.Properties.Count() +
+                  R.Shadings.Count(),
+              0);
+    EXPECT_EQ(R.ChildCount(), 0);
+}
+
+TEST(Collect, IndirectResourcesAndCategories) {
+    Document doc("<< /Type /Page /Resources 4 0 R >>",
+                 {{4, "<< /Font 12 0 R /Shading << /Sh0 8 0 R >> >>"}, {8, "<< >>"}, {12, "<< /F1 5 0 R >>"},
+                  {5, "<< >>"}});
+    TPageResource& R = doc.Collect();
+    EXPECT_EQ(ListOf(R.Fonts), (Entries{{"/F1", 5}}));
+    EXPECT_EQ(ListOf(R.Shadings), (Entries{{"/Sh0", 8}}));
+}
+
+TEST(Collect, InheritsFromTheNearestAncestorOnly) {
+    // Page 3 -> node 4 (no resources) -> root 2 (resources in object 9).
+    Document doc("<< /Type /Page /Parent 4 0 R >>",
+                 {{4, "<< /Type /Pages /Parent 2 0 R /Kids [3 0 R] /Count 1 >>"},
+                  {9, "<< /Font << /F9 5 0 R >> >>"},
+                  {5, "<< >>"}},
+                 "<< /Type /Pages /Kids [4 0 R] /Count 1 /Resources 9 0 R >>");
+    EXPECT_EQ(ListOf(doc.Collect().Fonts), (Entries{{"/F9", 5}}));
+}
+
+TEST(Collect, NullResourcesDoNotInherit) {
+    Document doc("<< /Type /Page /Parent 2 0 R /Resources null >>", {{5, "<< >>"}},
+                 "<< /Type /Pages /Kids [3 0 R] /Count 1 /Resources << /Font << /F1 5 0 R >> >> >>");
+    EXPECT_EQ(doc.Collect().Fonts.Count(), 0);
+}
+
+TEST(Collect, ParentCycleEnds) {
+    Document doc("<< /Type /Page /Parent 4 0 R >>",
+                 {{4, "<< /Type /Pages /Parent 5 0 R >>"}, {5, "<< /Type /Pages /Parent 4 0 R >>"}});
+    EXPECT_EQ(doc.Collect().Fonts.Count(), 0);
+}
+
+TEST(Collect, InvalidReferencesAreDropped) {
+    Document doc("<< /Type /Page /Resources << /Font << /F9 999 0 R /F1 5 0 R >> >> >>", {{5, "<< >>"}});
+    EXPECT_EQ(ListOf(doc.Collect().Fonts), (Entries{{"/F1", 5}}));
+}
+
+TEST(Collect, NestedInlineDictionaryEndsTheScan) {
+    Document doc("<< /Type /Page /Resources << /ExtGState << /GS0 << /LW 2 >> >> /Font << /F1 5 0 R >> >> >>",
+                 {{5, "<< >>"}});
+    EXPECT_EQ(doc.Collect().Fonts.Count(), 0);
+}
+
+TEST(Collect, NonReferenceValuesSwallowTheirNeighbours) {
+    Document doc("<< /Type /Page /Resources << /ColorSpace << /CS0 /DeviceRGB /CS1 7 0 R >> "
+                 "/Font << /F1 5 0 R >> >> >>",
+                 {{5, "<< >>"}, {7, "[/ICCBased 5 0 R]"}});
+    TPageResource& R = doc.Collect();
+    EXPECT_EQ(R.ColorSpaces.Count(), 0);
+    EXPECT_EQ(ListOf(R.Fonts), (Entries{{"/F1", 5}}));
+}
+
+TEST(Collect, ResourcesObjectWithoutDictionaryRecordsNothing) {
+    Document doc("<< /Type /Page /Resources 4 0 R >>", {{4, "null"}, {5, "<< /Font << /F1 6 0 R >> >>"}, {6, "<< >>"}});
+    EXPECT_EQ(doc.Collect().Fonts.Count(), 0);
+}
+
+TEST(Collect, FormsInPreOrderUnderThePage) {
+    Document doc("<< /Type /Page /Resources << /XObject << /Fm0 4 0 R /Im0 7 0 R /Fm2 6 0 R >> >> >>",
+                 {{4, Form(" /Resources << /XObject << /Fm1 5 0 R >> >>")},
+                  {5, Form(" /Resources << /Font << /F1 8 0 R >> >>")},
+                  {6, Form("")},
+                  {7, Image},
+                  {8, "<< >>"}});
+    TPageResource& R = doc.Collect();
+    EXPECT_EQ(ChildNames(R), (std::vector<std::string>{"/Fm0", "/Fm1", "/Fm2"}));
+    EXPECT_EQ(ListOf(R.GetChild(1).Resources.Fonts), (Entries{{"/F1", 8}}));
+    EXPECT_EQ(R.GetChild(0).Resources.Fonts.Count(), 0);
+    EXPECT_EQ(R.GetChild(0).Resources.ChildCount(), 0);
+}
+
+TEST(Collect, SubtypeIsDecidedByTheFirstTellingKey) {
+    Document doc("<< /Type /Page /Resources << /XObject << /A 4 0 R /B 5 0 R /C 6 0 R >> >> >>",
+                 {{4, "<< /BBox [0 0 1 1] /Subtype /Image /Length 0 >>\nstream\n\nendstream"},
+                  {5, "<< /Width 1 /Subtype /Form /Length 0 >>\nstream\n\nendstream"},
+                  {6, "<< /Length 0 >>\nstream\n/Subtype /Form\nendstream"}});
+    EXPECT_EQ(ChildNames(doc.Collect()), (std::vector<std::string>{"/A"}));
+}
+
+TEST(Collect, FormCyclesAreNotFollowed) {
+    // 4 lists itself and 5; 5 lists 4 again.
+    Document doc("<< /Type /Page /Resources << /XObject << /Fm0 4 0 R >> >> >>",
+                 {{4, Form(" /Resources << /XObject << /Self 4 0 R /Fm1 5 0 R >> >>")},
+                  {5, Form(" /Resources << /XObject << /Back 4 0 R >> >>")}});
+    EXPECT_EQ(ChildNames(doc.Collect()), (std::vector<std::string>{"/Fm0", "/Fm1"}));
+}
+
+TEST(Collect, SharedFormsAreCollectedOncePerPath) {
+    Document doc("<< /Type /Page /Resources << /XObject << /A 4 0 R /B 4 0 R >> >> >>",
+                 {{4, Form(" /Resources << /XObject << /Leaf 5 0 R >> >>")}, {5, Form("")}});
+    EXPECT_EQ(ChildNames(doc.Collect()), (std::vector<std::string>{"/A", "/Leaf", "/B", "/Leaf"}));
+}
+
+TEST(Collect, ExponentialFormGraphIsCapped) {
+    // Each form lists the next one twice, thirty levels deep: 2^30 paths.
+    std::map<int, std::string> objects;
+    const int levels = 30;
+    for (int i = 0; i < levels; ++i) {
+        const int self = 10 + i;
+        const std::string next = std::to_string(self + 1);
+        objects[self] = i + 1 < levels ? Form(" /Resources << /XObject << /X " + next + " 0 R /Y " + next + " 0 R >> >>")
+                                       : Form("");
+    }
+    Document doc("<< /Type /Page /Resources << /XObject << /Fm0 10 0 R >> >> >>", objects);
+    TPageResource& R = doc.Collect();
+    EXPECT_EQ(R.ChildCount(), 10000);
+    EXPECT_TRUE(R.FormLimitReached);
+}
+
+TEST(ResourceModel, WritesTheSevenLines) {
+    TPageResource R;
+    R.Fonts.Add("/F1", 5);
+    R.Fonts.Add("/F2", 6);
+    R.Fonts.Add("/F2", 6);
+    TMemoryStream out;
+    R.WriteUsedResources(out);
+    const std::string text(reinterpret_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size()));
+    EXPECT_EQ(text,
+              "%  Used Font       : [ /F1  /F2  /F2 ]\n%  Used XObject    : []\n%  Used ColorSpace : []\n"
+              "%  Used ExtGState  : []\n%  Used Pattern    : []\n%  Used Properties : []\n%  Used Shading    : []\n");
+}
+
+TEST(ResourceModel, IndexErrorsCarryTheIndex) {
+    TPDFResourceList list;
+    EXPECT_EQ(list.AddFromText("/F1", "x12").ObjectNumber, -1);
+    try {
+        list.GetName(1);
+        FAIL();
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Index値が不正です。[ 1 ]");
+    }
+    EXPECT_THROW(list.GetObjectNumber(-1), Exception);
+    TPageResource R;
+    try {
+        R.GetChild(0);
+        FAIL();
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "リストのインデックスが範囲を超えています (0)");
+    }
+}

@@ -1,0 +1,294 @@
+// The report written by DecodeToFile: layout byte for byte, page ranges,
+// progress, cancellation and refusals.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <tuple>
+#include <vector>
+
+#include "decoder/PDFLumerra.h"
+#include "support/PdfBuilder.h"
+
+using namespace lumerra;
+using namespace lumerra::test;
+
+namespace {
+
+const std::string Sep = "% -------------------------------------------------------------------\n";
+const std::string EmptyBlock =
+    "%  Used Font       : []\n%  Used XObject    : []\n%  Used ColorSpace : []\n%  Used ExtGState  : []\n"
+    "%  Used Pattern    : []\n%  Used Properties : []\n%  Used Shading    : []\n";
+
+struct RunResult {
+    std::string Report;
+    bool Cancel = false;
+    std::vector<std::tuple<int, int, int, bool>> Calls;
+};
+
+// Loads Bytes as FileName and writes pages First..Last into a report.
+RunResult Decode(const std::string& Bytes, int First, int Last, bool WithComments, bool WithProgress = true,
+           const std::string& FileName = "doc.pdf", int CancelAfter = 0) {
+    TempFile file(Bytes, FileName);
+    TPDFAnalyst analyst;
+    analyst.LoadFromFile(file.Path());
+    TPDFLumerra decoder(&analyst);
+    RunResult run;
+    TDecodeProgressProc progress;
+    if (WithProgress)
+        progress = [&run, CancelAfter](int32_t Min, int32_t Max, int32_t Position, bool Done) {
+            run.Calls.emplace_back(Min, Max, Position, Done);
+            if (CancelAfter != 0 && static_cast<int>(run.Calls.size()) == CancelAfter) run.Cancel = true;
+        };
+    const std::string out = file.Sibling("out.txt");
+    decoder.DecodeToFile(out, First, Last, WithComments, progress, run.Cancel);
+    if (std::filesystem::exists(out)) run.Report = ReadFileBytes(out);
+    return run;
+}
+
+std::string Repeat(const std::string& piece, size_t bytes) {
+    std::string s;
+    while (s.size() < bytes) s += piece;
+    s.resize(bytes);
+    return s;
+}
+
+}  // namespace
+
+TEST(Report, ExampleDocumentComesOutExactly) {
+    const std::string form = "0 0 m 1 1 ";
+    const std::string content = Repeat("BT /F1 12 Tf (Hi) Tj ET ", 1234);
+    ASSERT_EQ(form.size(), 10u);
+    PdfBuilder pdf;
+    pdf.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    pdf.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    pdf.Set(3,
+            "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792]\n"
+            "/Resources << /Font << /F1 5 0 R >> /XObject << /Fm0 6 0 R >> >> /Contents 4 0 R >>");
+    pdf.SetStream(4, "/Filter /FlateDecode", Deflate(content));
+    pdf.Set(5, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    pdf.SetStream(6, "/Type /XObject /Subtype /Form /BBox [0 0 10 10] /Resources << /Font << /F2 7 0 R >> >> "
+                     "/Filter /FlateDecode",
+                  Deflate(form));
+    pdf.Set(7, "<< /Type /Font /Subtype /Type1 /BaseFont /Courier >>");
+
+    const std::string expected =
+        "% Decode File : sample.pdf\n\n" + Sep +
+        "%  Page 1/1 - Resource\n"
+        "%  Used Font       : [ /F1 ]\n"
+        "%  Used XObject    : [ /Fm0 ]\n"
+        "%  Used ColorSpace : []\n%  Used ExtGState  : []\n%  Used Pattern    : []\n"
+        "%  Used Properties : []\n%  Used Shading    : []\n" +
+        Sep +
+        "%  Page 1/1 - XObject Resource ( /Fm0 = SubType is Form)\n"
+        "%  Used Font       : [ /F2 ]\n"
+        "%  Used XObject    : []\n%  Used ColorSpace : []\n%  Used ExtGState  : []\n%  Used Pattern    : []\n"
+        "%  Used Properties : []\n%  Used Shading    : []\n"
+        "%  Used Filter : [ /FlateDecode ]\n"
+        "%  DecodeSize  : 10 Byte\r\n" +
+        Sep + "\n" + form + "\n\n" + Sep +
+        "%  Page 1/1 - Contents 1/1\n"
+        "%  Used Filter : [ /FlateDecode ]\n"
+        "%  DecodeSize  : 1,234 Byte\r\n" +
+        Sep + "\n" + content;
+    EXPECT_EQ(Decode(pdf.Build(), 1, 1, true, true, "sample.pdf").Report, expected);
+    EXPECT_EQ(Decode(pdf.Build(), 1, 1, false).Report, "\n\n" + form + "\n\n\n\n" + content + "\n\n");
+}
+
+TEST(Report, UncompressedStreamWithoutResources) {
+    const std::string bytes = PdfBuilder::SimpleDocument({"0 0 m 1 1 l S"}).Build();
+    EXPECT_EQ(Decode(bytes, 1, 1, true).Report, "% Decode File : doc.pdf\n\n" + Sep + "%  Page 1/1 - Resource\n" +
+                                                     EmptyBlock + Sep + "%  Page 1/1 - Contents 1/1\n" +
+                                                     "%  Used Filter : [ ]\n%  DecodeSize  : 13 Byte\r\n" + Sep +
+                                                     "\n0 0 m 1 1 l S");
+    EXPECT_EQ(Decode(bytes, 1, 1, false).Report, "\n\n0 0 m 1 1 l S\n\n");
+}
+
+TEST(Report, ContentArrayNumbersEachStream) {
+    PdfBuilder pdf;
+    pdf.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    pdf.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    pdf.Set(3, "<< /Type /Page /Parent 2 0 R /Contents [4 0 R 5 0 R 6 0 R] >>");
+    pdf.SetStream(4, "", "a");
+    pdf.SetStream(5, "/Filter [/ASCIIHexDecode /FlateDecode]", "");
+    pdf.SetStream(6, "/Filter /DCTDecode", "(((binary");
+    const std::string report = Decode(pdf.Build(), 1, 1, true).Report;
+    const std::string tail = Sep + "%  Page 1/1 - Contents 1/3\n%  Used Filter : [ ]\n%  DecodeSize  : 1 Byte\r\n" +
+                             Sep + "\na\n\n" + Sep +
+                             "%  Page 1/1 - Contents 2/3\n%  Used Filter : [ /ASCIIHexDecode /FlateDecode ]\n"
+                             "%  DecodeSize  : 0 Byte\r\n" +
+                             Sep + "\n\n\n" + Sep +
+                             "%  Page 1/1 - Contents 3/3\n%  Used Filter : [ /DCTDecode ]\n"
+                             "%  DecodeSize  : 0 Byte\r\n" +
+                             Sep + "\n";
+    ASSERT_GE(report.size(), tail.size());
+    EXPECT_EQ(report.substr(report.size() - tail.size()), tail);
+}
+
+TEST(Report, SizeLineGroupsThousands) {
+    const std::string data = Repeat("q 1 0 0 1 0 0 cm Q\n", 1234567);
+    PdfBuilder pdf = PdfBuilder::SimpleDocument({""});
+    pdf.SetStream(4, "/Filter /FlateDecode", Deflate(data));
+    const std::string report = Decode(pdf.Build(), 1, 1, true).Report;
+    EXPECT_NE(report.find("%  DecodeSize  : 1,234,567 Byte\r\n"), std::string::npos);
+    EXPECT_EQ(report.substr(report.size() - data.size()), data);
+}
+
+TEST(Report, PageRanges) {
+    const std::string bytes = PdfBuilder::SimpleDocument({"one", "two", "three"}).Build();
+    EXPECT_EQ(Decode(bytes, 2, 3, false).Report, "\n\ntwo\n\n\n\nthree\n\n");
+    // First greater than Last writes no page but still reports the end.
+    const RunResult empty = Decode(bytes, 3, 2, true);
+    EXPECT_EQ(empty.Report, "% Decode File : doc.pdf");
+    EXPECT_EQ(empty.Calls, (std::vector<std::tuple<int, int, int, bool>>{{0, 100, 100, true}}));
+    EXPECT_EQ(Decode(bytes, 3, 2, false).Report, "");
+    // The page head counts pages of the whole document.
+    EXPECT_NE(Decode(bytes, 2, 2, true).Report.find("%  Page 2/3 - Contents 1/1\n"), std::string::npos);
+}
+
+TEST(Report, InvalidPageRangeKeepsAnEmptyFile) {
+    const std::string bytes = PdfBuilder::SimpleDocument({"one", "two"}).Build();
+    for (auto [first, last] : {std::pair{0, 1}, std::pair{1, 3}}) {
+        TempFile file(bytes);
+        TPDFAnalyst analyst;
+        analyst.LoadFromFile(file.Path());
+        TPDFLumerra decoder(&analyst);
+        bool cancel = false;
+        const std::string out = file.Sibling("out.txt");
+        try {
+            decoder.DecodeToFile(out, first, last, true, nullptr, cancel);
+            FAIL() << "no exception";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), "ページ番号の指定が不正です。");
+        }
+        EXPECT_EQ(ReadFileBytes(out), "");
+    }
+}
+
+TEST(Report, ProgressPositionsAndFinalCall) {
+    using Calls = std::vector<std::tuple<int, int, int, bool>>;
+    const std::string three = PdfBuilder::SimpleDocument({"a", "b", "c"}).Build();
+    EXPECT_EQ(Decode(three, 1, 3, true).Calls, (Calls{{0, 100, 0, false}, {0, 100, 50, false}, {0, 100, 100, false},
+                                                      {0, 100, 100, true}}));
+    // A single page reports -1, then the final 100.
+    const std::string one = PdfBuilder::SimpleDocument({"a"}).Build();
+    EXPECT_EQ(Decode(one, 1, 1, true).Calls, (Calls{{0, 100, -1, false}, {0, 100, 100, true}}));
+    // Positions are rounded to the nearest integer: 1/3 and 2/3 of 100.
+    const std::string four = PdfBuilder::SimpleDocument({"a", "b", "c", "d"}).Build();
+    EXPECT_EQ(Decode(four, 1, 4, false).Calls, (Calls{{0, 100, 0, false}, {0, 100, 33, false}, {0, 100, 67, false},
+                                                      {0, 100, 100, false}, {0, 100, 100, true}}));
+}
+
+TEST(Report, CancelAfterThirdPageDeletesTheReport) {
+    std::vector<std::string> pages;
+    for (int i = 0; i < 10; ++i) pages.push_back("page " + std::to_string(i));
+    const RunResult run = Decode(PdfBuilder::SimpleDocument(pages).Build(), 1, 10, true, true, "doc.pdf", 3);
+    EXPECT_TRUE(run.Cancel);
+    EXPECT_EQ(run.Report, "");  // the file is gone
+    ASSERT_EQ(run.Calls.size(), 4u);
+    EXPECT_EQ(run.Calls.back(), std::make_tuple(0, 100, 100, true));
+}
+
+TEST(Report, EscapeStopsTheRunOnlyWithProgress) {
+    const std::string bytes = PdfBuilder::SimpleDocument({"a", "b", "c"}).Build();
+    TempFile file(bytes);
+    TPDFAnalyst analyst;
+    analyst.LoadFromFile(file.Path());
+    const std::string out = file.Sibling("out.txt");
+    int looks = 0;
+    {
+        TPDFLumerra decoder(&analyst);
+        decoder.EscapeKeyQuery = [&looks] { return ++looks == 2; };
+        bool cancel = false;
+        decoder.DecodeToFile(out, 1, 3, false, [](int32_t, int32_t, int32_t, bool) {}, cancel);
+        EXPECT_TRUE(cancel);
+        EXPECT_FALSE(std::filesystem::exists(out));
+        EXPECT_EQ(looks, 2);
+    }
+    {
+        // Without a progress routine neither Escape nor the flag is looked at.
+        TPDFLumerra decoder(&analyst);
+        decoder.EscapeKeyQuery = [] { return true; };
+        bool cancel = false;
+        decoder.DecodeToFile(out, 1, 3, false, nullptr, cancel);
+        EXPECT_FALSE(cancel);
+        EXPECT_EQ(ReadFileBytes(out), "\n\na\n\n\n\nb\n\n\n\nc\n\n");
+    }
+}
+
+TEST(Report, RefusesToOverwriteTheOpenDocument) {
+    const std::string bytes = PdfBuilder::SimpleDocument({"a"}).Build();
+    TempFile file(bytes);
+    TPDFAnalyst analyst;
+    analyst.LoadFromFile(file.Path());
+    TPDFLumerra decoder(&analyst);
+    const std::string link = file.Sibling("link.txt");
+    ASSERT_EQ(::symlink(file.Path().c_str(), link.c_str()), 0);
+    for (const std::string& target : {file.Path(), link}) {
+        bool cancel = false;
+        try {
+            decoder.DecodeToFile(target, 1, 1, true, nullptr, cancel);
+            FAIL() << "no exception";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), "このファイルは使用中です。別名で保存してください。");
+        }
+        EXPECT_EQ(ReadFileBytes(file.Path()), bytes);
+    }
+}
+
+TEST(Report, RefusesAReadOnlyOutputAndLeavesIt) {
+    TempFile file(PdfBuilder::SimpleDocument({"a"}).Build());
+    const std::string out = file.Sibling("out.txt");
+    WriteFileBytes(out, "keep");
+    ASSERT_EQ(::chmod(out.c_str(), 0444), 0);
+    TPDFAnalyst analyst;
+    analyst.LoadFromFile(file.Path());
+    TPDFLumerra decoder(&analyst);
+    bool cancel = false;
+    EXPECT_THROW(decoder.DecodeToFile(out, 1, 1, true, nullptr, cancel), Exception);
+    EXPECT_EQ(ReadFileBytes(out), "keep");
+}
+
+TEST(Report, RefusesUnusableAnalysers) {
+    try {
+        TPDFLumerra decoder(nullptr);
+        FAIL();
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "nilは代入できません。");
+    }
+    PdfBuilder pdf = PdfBuilder::SimpleDocument({"a"});
+    pdf.TrailerExtra("/Encrypt 9 0 R");
+    TempFile file(pdf.Build());
+    TPDFAnalyst analyst;
+    analyst.LoadFromFile(file.Path());
+    ASSERT_TRUE(analyst.Encrypted());
+    try {
+        TPDFLumerra decoder(&analyst);
+        FAIL();
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "対応できない形式です。");
+    }
+}
+
+TEST(Report, TruncatedDocumentKeepsWhatWasWritten) {
+    // The second page's content object lacks "endobj": the run stops with a
+    // read error, and the first page stays in the report.
+    std::string bytes = PdfBuilder::SimpleDocument({"first", "second"}).Build();
+    PdfBuilder pdf = PdfBuilder::SimpleDocument({"first", "second"});
+    pdf.Set(6, "<< /Foo 1 >>");
+    bytes = pdf.Build();
+    const size_t at = bytes.find("6 0 obj");
+    const size_t end = bytes.find("endobj", at);
+    bytes.replace(end, 6, "xxxxxx");
+    // Keep the xref valid: only the object's own text changed, same length.
+    TempFile file(bytes);
+    TPDFAnalyst analyst;
+    analyst.LoadFromFile(file.Path());
+    TPDFLumerra decoder(&analyst);
+    bool cancel = false;
+    const std::string out = file.Sibling("out.txt");
+    // Object 6 now runs into the xref and trailer: its scan meets no endobj.
+    EXPECT_THROW(decoder.DecodeToFile(out, 1, 2, false, nullptr, cancel), EReadError);
+    EXPECT_EQ(ReadFileBytes(out).substr(0, 11), "\n\nfirst\n\n\n\n");
+}
