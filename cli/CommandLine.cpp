@@ -1,0 +1,117 @@
+#include "cli/CommandLine.h"
+
+#include "common/StrUtils.h"
+
+namespace lumerra::cli {
+
+const char* const UsageText =
+    "Usage: lumerra info FILE.pdf\n"
+    "       lumerra decode [-o OUT] [--no-comments] [--pages A-B] [--quiet] FILE.pdf\n"
+    "       lumerra --help\n";
+
+const char* const HelpText =
+    "lumerra - get the drawing commands out of a PDF file (PDF 1.0 to 1.4)\n"
+    "\n"
+    "lumerra info FILE.pdf\n"
+    "    Loads the file and prints its structure, one \"key: value\" line each:\n"
+    "    file, version, objects, pages, root, info, pages-root, first-page,\n"
+    "    outlines, metadata, struct-tree, encrypted, media-box, xref-offsets\n"
+    "    (newest first) and page-list (page objects in document order).\n"
+    "\n"
+    "lumerra decode [options] FILE.pdf\n"
+    "    Decodes the content streams and Form XObjects of the pages into a\n"
+    "    text report.\n"
+    "    -o OUT          write the report to OUT (default: FILE.txt);\n"
+    "                    \"-o -\" writes it to standard output\n"
+    "    --no-comments   only the decoded bytes, without the \"%\" comment lines\n"
+    "    --pages A-B     pages A to B (counted from 1); --pages N for one page\n"
+    "    --quiet         no progress bar\n"
+    "    Ctrl-C stops after the page in progress and removes the partial report.\n"
+    "\n"
+    "Exit codes: 0 done, 1 the file could not be read or decoded (the reason\n"
+    "on standard error), 2 wrong usage, 130 interrupted.\n";
+
+namespace {
+
+int32_t PageNumber(const std::string& Text, const std::string& Range) {
+    const int32_t number = StrToIntDef(Text, -1);
+    if (Text.empty() || Text[0] < '0' || Text[0] > '9' || number < 0)
+        throw EUsageError("invalid page range: " + Range);
+    return number;
+}
+
+TDecodeArgs ParseDecode(const std::vector<std::string>& Args) {
+    TDecodeArgs result;
+    bool haveInput = false;
+    bool optionsEnded = false;
+    for (size_t i = 1; i < Args.size(); ++i) {
+        const std::string& arg = Args[i];
+        auto value = [&](const std::string& option) -> const std::string& {
+            if (i + 1 >= Args.size()) throw EUsageError("option " + option + " needs a value");
+            return Args[++i];
+        };
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && arg == "-o") {
+            result.Output = value(arg);
+            if (result.Output.empty()) throw EUsageError("empty output name");
+        } else if (!optionsEnded && arg == "--no-comments") {
+            result.WithComments = false;
+        } else if (!optionsEnded && arg == "--quiet") {
+            result.Quiet = true;
+        } else if (!optionsEnded && arg == "--pages") {
+            result.Pages = ParsePageRange(value(arg));
+        } else if (!optionsEnded && arg.rfind("--pages=", 0) == 0) {
+            result.Pages = ParsePageRange(arg.substr(8));
+        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            throw EUsageError("unknown option: " + arg);
+        } else if (haveInput) {
+            throw EUsageError("only one file can be decoded at a time");
+        } else {
+            result.Input = arg;
+            haveInput = true;
+        }
+    }
+    if (!haveInput) throw EUsageError("no PDF file given");
+    return result;
+}
+
+}  // namespace
+
+TPageRange ParsePageRange(const std::string& Text) {
+    const size_t dash = Text.find('-');
+    if (dash == std::string::npos) {
+        const int32_t page = PageNumber(Text, Text);
+        return {page, page};
+    }
+    return {PageNumber(Text.substr(0, dash), Text), PageNumber(Text.substr(dash + 1), Text)};
+}
+
+std::string DefaultOutputName(const std::string& Input) {
+    if (SameText(ExtractFileExt(Input), ".pdf")) return ChangeFileExt(Input, ".txt");
+    return Input + ".txt";
+}
+
+TArguments ParseArguments(const std::vector<std::string>& Args) {
+    TArguments result;
+    if (Args.empty()) throw EUsageError("no command given");
+    const std::string& command = Args[0];
+    if (command == "--help" || command == "-h" || command == "help") {
+        result.Command = TCommand::Help;
+    } else if (command == "info") {
+        if (Args.size() == 2 && Args[1] == "--help") return result;
+        if (Args.size() != 2) throw EUsageError("info takes exactly one file");
+        if (Args[1].size() > 1 && Args[1][0] == '-') throw EUsageError("unknown option: " + Args[1]);
+        result.Command = TCommand::Info;
+        result.Input = Args[1];
+    } else if (command == "decode") {
+        if (Args.size() == 2 && Args[1] == "--help") return result;
+        result.Command = TCommand::Decode;
+        result.Decode = ParseDecode(Args);
+    } else {
+        throw EUsageError("unknown command: " + command);
+    }
+    return result;
+}
+
+}  // namespace lumerra::cli

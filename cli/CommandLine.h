@@ -1,0 +1,53 @@
+// The arguments of the command-line tool.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace lumerra::cli {
+
+// Exit codes of the tool.
+enum TExitCode : int { ExitOk = 0, ExitFailed = 1, ExitUsage = 2, ExitInterrupted = 130 };
+
+// Wrong usage: the tool prints the message and the short usage text.
+class EUsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct TPageRange {
+    int32_t First = 1;
+    int32_t Last = 1;
+};
+
+struct TDecodeArgs {
+    std::string Input;
+    std::string Output;  // "-" for standard output; empty for the default
+    bool WithComments = true;
+    bool Quiet = false;
+    std::optional<TPageRange> Pages;  // all pages when absent
+};
+
+enum class TCommand { Help, Info, Decode };
+
+struct TArguments {
+    TCommand Command = TCommand::Help;
+    std::string Input;  // info
+    TDecodeArgs Decode;
+};
+
+// Raises EUsageError for anything it does not understand.
+TArguments ParseArguments(const std::vector<std::string>& Args);
+// "N" or "A-B" (both from 1); raises EUsageError otherwise.
+TPageRange ParsePageRange(const std::string& Text);
+// The report's default name: the input with ".pdf" replaced by ".txt", or
+// ".txt" appended when the input does not end in ".pdf".
+std::string DefaultOutputName(const std::string& Input);
+
+extern const char* const UsageText;
+extern const char* const HelpText;
+
+}  // namespace lumerra::cli

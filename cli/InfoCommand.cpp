@@ -1,0 +1,61 @@
+#include "cli/InfoCommand.h"
+
+#include <sstream>
+
+#include "cli/CommandLine.h"
+
+namespace lumerra::cli {
+
+namespace {
+
+std::string Joined(const TStringList& List) {
+    std::string text;
+    for (const std::string& item : List) text += (text.empty() ? "" : " ") + item;
+    return text;
+}
+
+const char* YesNo(bool Value) { return Value ? "yes" : "no"; }
+
+}  // namespace
+
+std::string FormatInfo(const TPDFAnalyst& Analyst, const TStringList& Pages) {
+    const TBox& box = Analyst.MediaBox();
+    std::ostringstream out;
+    out << "file: " << Analyst.FileName() << '\n'
+        << "version: " << Analyst.Version() << '\n'
+        << "objects: " << Analyst.ObjectCount() << '\n'
+        << "pages: " << Analyst.PageCount() << '\n'
+        << "root: " << Analyst.RootID() << '\n'
+        << "info: " << Analyst.InfoID() << '\n'
+        << "pages-root: " << Analyst.FirstPagesID() << '\n'
+        << "first-page: " << Analyst.FirstPageID() << '\n'
+        << "outlines: " << Analyst.OutlinesID() << '\n'
+        << "metadata: " << Analyst.MetadataID() << '\n'
+        << "struct-tree: " << YesNo(Analyst.HasStructTree()) << '\n'
+        << "encrypted: " << YesNo(Analyst.Encrypted()) << '\n'
+        << "media-box: " << box.Left << ' ' << box.Bottom << ' ' << box.Right << ' ' << box.Top << '\n'
+        << "xref-offsets: " << Joined(Analyst.XrefOffsets()) << '\n'
+        << "page-list: " << Joined(Pages) << '\n';
+    return out.str();
+}
+
+int RunInfo(const std::string& Input, std::ostream& Out, std::ostream& Err) {
+    // Everything is gathered before anything is printed, so that a file that
+    // fails half way prints its error only.
+    std::string text;
+    try {
+        TPDFAnalyst analyst;
+        analyst.LoadFromFile(Input);
+        TStringList pages;
+        analyst.GetPageList(&pages);
+        text = FormatInfo(analyst, pages);
+    } catch (const std::exception& e) {
+        Err << e.what() << '\n';
+        return ExitFailed;
+    }
+    Out << text;
+    Out.flush();
+    return Out ? ExitOk : ExitFailed;
+}
+
+}  // namespace lumerra::cli

@@ -1,0 +1,19 @@
+// "lumerra info": the structure of a PDF file as "key: value" lines.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "common/StrUtils.h"
+#include "pdf/PDFAnalyst.h"
+
+namespace lumerra::cli {
+
+// The lines of a loaded document; Pages is its page list.
+std::string FormatInfo(const TPDFAnalyst& Analyst, const TStringList& Pages);
+
+// Loads Input and writes its lines to Out; a failure writes the exception's
+// message to Err. Returns the exit code.
+int RunInfo(const std::string& Input, std::ostream& Out, std::ostream& Err);
+
+}  // namespace lumerra::cli

@@ -1,0 +1,316 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "decoder/PDFLumerra.h"
+#include "pdf/PDFAnalyst.h"
+#include "support/PdfBuilder.h"
+
+extern char** environ;
+
+using namespace lumerra;
+using namespace lumerra::test;
+
+namespace {
+
+struct RunResult {
+    int ExitCode = -1;  // -1 when killed by a signal
+    std::string Out;
+    std::string Err;
+};
+
+// A started lumerra process whose standard output and error go to files.
+class Process {
+public:
+    Process(const std::vector<std::string>& Args, const TempFile& Scratch)
+        : FOutPath(Scratch.Sibling("stdout.bin")), FErrPath(Scratch.Sibling("stderr.bin")) {
+        std::vector<std::string> all{LUMERRA_CLI_PATH};
+        all.insert(all.end(), Args.begin(), Args.end());
+        std::vector<char*> argv;
+        for (std::string& arg : all) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, FOutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, FErrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int error = posix_spawn(&FPid, argv[0], &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (error != 0) throw std::runtime_error("cannot start " + all[0]);
+    }
+    ~Process() {
+        if (FPid > 0) {
+            ::kill(FPid, SIGKILL);
+            ::waitpid(FPid, nullptr, 0);
+        }
+    }
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    pid_t Pid() const { return FPid; }
+    RunResult Wait() {
+        int status = 0;
+        ::waitpid(FPid, &status, 0);
+        FPid = -1;
+        RunResult result;
+        result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.Out = ReadFileBytes(FOutPath);
+        result.Err = ReadFileBytes(FErrPath);
+        return result;
+    }
+
+private:
+    std::string FOutPath;
+    std::string FErrPath;
+    pid_t FPid = -1;
+};
+
+RunResult RunCli(const std::vector<std::string>& Args) {
+    TempFile scratch("");
+    Process process(Args, scratch);
+    return process.Wait();
+}
+
+// Three pages, the second one with two content streams, one of them
+// Flate-compressed; resources on the page tree root.
+PdfBuilder ThreePages() {
+    PdfBuilder builder;
+    builder.Set(1, "<< /Type /Catalog /Pages 2 0 R /Outlines 12 0 R >>");
+    builder.Set(2, "<< /Type /Pages /Kids [3 0 R 9 0 R] /Count 3 /MediaBox [0 0 595 842]"
+                   " /Resources << /Font << /F1 10 0 R >> >> >>");
+    builder.Set(3, "<< /Type /Pages /Parent 2 0 R /Kids [4 0 R 6 0 R] /Count 2 >>");
+    builder.Set(4, "<< /Type /Page /Parent 3 0 R /Contents 5 0 R >>");
+    builder.SetStream(5, "", "BT /F1 12 Tf (one) Tj ET");
+    builder.Set(6, "<< /Type /Page /Parent 3 0 R /Contents [7 0 R 8 0 R] >>");
+    builder.SetStream(7, "/Filter /FlateDecode", Deflate("BT /F1 12 Tf (two) Tj ET\n"));
+    builder.SetStream(8, "", "0 0 m 10 10 l S");
+    builder.Set(9, "<< /Type /Page /Parent 2 0 R /Contents 11 0 R >>");
+    builder.Set(10, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    builder.SetStream(11, "", "BT /F1 12 Tf (three) Tj ET");
+    builder.Set(12, "<< /Count 0 >>");
+    builder.TrailerExtra("/Info 12 0 R");
+    return builder;
+}
+
+// What DecodeToFile itself writes for these arguments.
+std::string DecoderReport(const std::string& Pdf, const std::string& Out, int32_t First, int32_t Last,
+                          bool WithComments) {
+    TPDFAnalyst analyst;
+    analyst.LoadFromFile(Pdf);
+    TPDFLumerra decoder(&analyst);
+    bool cancel = false;
+    decoder.DecodeToFile(Out, First, Last, WithComments, nullptr, cancel);
+    return ReadFileBytes(Out);
+}
+
+}  // namespace
+
+// ------------------------------------------------------------------ info
+
+TEST(CliInfo, PrintsTheStructureOfAGoodFile) {
+    PdfBuilder builder = ThreePages();
+    builder.NewRevision().Set(13, "null").Root(1);
+    TempFile pdf(builder.Build(), "doc.pdf");
+    const RunResult r = RunCli({"info", pdf.Path()});
+    EXPECT_EQ(r.ExitCode, 0);
+    EXPECT_EQ(r.Err, "");
+    const auto& x = builder.XrefOffsets();
+    EXPECT_EQ(r.Out, "file: " + pdf.Path() +
+                         "\n"
+                         "version: 1.4\n"
+                         "objects: 14\n"
+                         "pages: 3\n"
+                         "root: 1\n"
+                         "info: 12\n"
+                         "pages-root: 2\n"
+                         "first-page: 4\n"
+                         "outlines: 12\n"
+                         "metadata: -1\n"
+                         "struct-tree: no\n"
+                         "encrypted: no\n"
+                         "media-box: 0 0 595 842\n"
+                         "xref-offsets: " +
+                         std::to_string(x[1]) + " " + std::to_string(x[0]) +
+                         "\n"
+                         "page-list: 4 6 9\n");
+}
+
+TEST(CliInfo, EncryptedFilesLoadAndSaySo) {
+    PdfBuilder builder = ThreePages();
+    builder.TrailerExtra("/Encrypt 12 0 R");
+    TempFile pdf(builder.Build(), "doc.pdf");
+    const RunResult r = RunCli({"info", pdf.Path()});
+    EXPECT_EQ(r.ExitCode, 0);
+    EXPECT_NE(r.Out.find("\nencrypted: yes\n"), std::string::npos) << r.Out;
+}
+
+TEST(CliInfo, DamagedFilePrintsTheMessageAndFails) {
+    TempFile pdf("%PDF-1.7\n" + ThreePages().Build().substr(9), "doc.pdf");
+    const RunResult r = RunCli({"info", pdf.Path()});
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_EQ(r.Out, "");
+    EXPECT_EQ(r.Err, "このファイルは未対応の形式です。\n");
+
+    // A page further down the tree that is damaged: nothing half printed.
+    std::string bytes = ThreePages().Build();
+    bytes.replace(bytes.find("9 0 obj"), 7, "8 0 obj");
+    TempFile broken(bytes, "broken.pdf");
+    const RunResult b = RunCli({"info", broken.Path()});
+    EXPECT_EQ(b.ExitCode, 1);
+    EXPECT_EQ(b.Out, "");
+    EXPECT_EQ(b.Err, "オブジェクトIDが不正です。\n");
+
+    const RunResult missing = RunCli({"info", pdf.Sibling("missing.pdf")});
+    EXPECT_EQ(missing.ExitCode, 1);
+    EXPECT_NE(missing.Err, "");
+}
+
+// ----------------------------------------------------------------- usage
+
+TEST(CliUsage, WrongUsageExitsWithTwo) {
+    TempFile pdf(ThreePages().Build(), "doc.pdf");
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"frobnicate"},
+        {"info"},
+        {"info", pdf.Path(), pdf.Path()},
+        {"info", "--verbose", pdf.Path()},
+        {"decode"},
+        {"decode", "--fast", pdf.Path()},
+        {"decode", "-o"},
+        {"decode", pdf.Path(), pdf.Path()},
+        {"decode", "--pages", "abc", pdf.Path()},
+        {"decode", "--pages", "1-x", pdf.Path()},
+        {"decode", "--pages", "-2", pdf.Path()},
+        {"decode", "--pages", pdf.Path()},
+    };
+    for (const auto& args : cases) {
+        const RunResult r = RunCli(args);
+        std::string joined;
+        for (const auto& a : args) joined += a + " ";
+        EXPECT_EQ(r.ExitCode, 2) << joined;
+        EXPECT_EQ(r.Out, "") << joined;
+        EXPECT_NE(r.Err.find("Usage: lumerra"), std::string::npos) << joined;
+    }
+    EXPECT_FALSE(std::filesystem::exists(pdf.Sibling("doc.txt")));
+}
+
+TEST(CliUsage, HelpExplainsBothCommands) {
+    const RunResult r = RunCli({"--help"});
+    EXPECT_EQ(r.ExitCode, 0);
+    EXPECT_EQ(r.Err, "");
+    for (const char* word : {"info", "decode", "-o", "--no-comments", "--pages", "--quiet", "page-list"})
+        EXPECT_NE(r.Out.find(word), std::string::npos) << word;
+}
+
+// ---------------------------------------------------------------- decode
+
+TEST(CliDecode, DefaultOutputIsTheDecodersReport) {
+    TempFile pdf(ThreePages().Build(), "doc.pdf");
+    const RunResult r = RunCli({"decode", pdf.Path()});
+    EXPECT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_EQ(r.Out, "");
+    EXPECT_EQ(r.Err, "");  // no progress bar without a terminal
+    const std::string report = ReadFileBytes(pdf.Sibling("doc.txt"));
+    EXPECT_EQ(report, DecoderReport(pdf.Path(), pdf.Sibling("expected.txt"), 1, 3, true));
+    EXPECT_NE(report.find("BT /F1 12 Tf (two) Tj ET\n"), std::string::npos);  // inflated
+    EXPECT_EQ(report.rfind("% Decode File : doc.pdf\n\n", 0), 0u);
+}
+
+TEST(CliDecode, NamedOutputPagesAndNoComments) {
+    TempFile pdf(ThreePages().Build(), "doc.pdf");
+    struct Case {
+        std::vector<std::string> Options;
+        int32_t First, Last;
+        bool Comments;
+    };
+    const std::vector<Case> cases = {
+        {{}, 1, 3, true},
+        {{"--no-comments"}, 1, 3, false},
+        {{"--pages", "2-3"}, 2, 3, true},
+        {{"--pages=2"}, 2, 2, true},
+        {{"--pages", "3", "--no-comments", "--quiet"}, 3, 3, false},
+        {{"--pages", "3-2"}, 3, 2, true},
+    };
+    int index = 0;
+    for (const Case& c : cases) {
+        const std::string out = pdf.Sibling("out" + std::to_string(index) + ".txt");
+        const std::string expected = pdf.Sibling("expected" + std::to_string(index++) + ".txt");
+        std::vector<std::string> args{"decode", "-o", out};
+        args.insert(args.end(), c.Options.begin(), c.Options.end());
+        args.push_back(pdf.Path());
+        const RunResult r = RunCli(args);
+        EXPECT_EQ(r.ExitCode, 0) << r.Err;
+        EXPECT_EQ(ReadFileBytes(out), DecoderReport(pdf.Path(), expected, c.First, c.Last, c.Comments))
+            << c.Options.size();
+    }
+}
+
+TEST(CliDecode, DashWritesToStandardOutput) {
+    TempFile pdf(ThreePages().Build(), "doc.pdf");
+    const RunResult r = RunCli({"decode", "-o", "-", "--pages", "1-2", pdf.Path()});
+    EXPECT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_EQ(r.Err, "");
+    EXPECT_EQ(r.Out, DecoderReport(pdf.Path(), pdf.Sibling("expected.txt"), 1, 2, true));
+    EXPECT_FALSE(std::filesystem::exists(pdf.Sibling("doc.txt")));
+    EXPECT_FALSE(std::filesystem::exists(pdf.Sibling("-")));
+}
+
+TEST(CliDecode, ErrorsPrintTheMessage) {
+    TempFile pdf(ThreePages().Build(), "doc.pdf");
+    const RunResult range = RunCli({"decode", "-o", "-", "--pages", "2-4", pdf.Path()});
+    EXPECT_EQ(range.ExitCode, 1);
+    EXPECT_EQ(range.Out, "");
+    EXPECT_EQ(range.Err, "ページ番号の指定が不正です。\n");
+
+    // The report may never replace the document itself.
+    const RunResult self = RunCli({"decode", "-o", pdf.Path(), pdf.Path()});
+    EXPECT_EQ(self.ExitCode, 1);
+    EXPECT_EQ(self.Err, "このファイルは使用中です。別名で保存してください。\n");
+    EXPECT_EQ(ReadFileBytes(pdf.Path()), ThreePages().Build());
+
+    TempFile damaged("%PDF-1.4\n", "damaged.pdf");
+    const RunResult d = RunCli({"decode", damaged.Path()});
+    EXPECT_EQ(d.ExitCode, 1);
+    EXPECT_EQ(d.Err, "%%EOFがありません。\n");
+}
+
+TEST(CliDecode, EncryptedFileIsRefused) {
+    PdfBuilder builder = ThreePages();
+    builder.TrailerExtra("/Encrypt 12 0 R");
+    TempFile pdf(builder.Build(), "doc.pdf");
+    const RunResult r = RunCli({"decode", pdf.Path()});
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_EQ(r.Err, "対応できない形式です。\n");
+    EXPECT_FALSE(std::filesystem::exists(pdf.Sibling("doc.txt")));
+}
+
+TEST(CliDecode, InterruptStopsTheRunAndRemovesTheReport) {
+    // Enough pages that the run is still going when the signal comes.
+    constexpr int Pages = 20000;
+    const std::string content = "BT /F1 12 Tf (" + std::string(200, 'x') + ") Tj ET";
+    std::vector<std::string> contents(Pages, content);
+    TempFile pdf(PdfBuilder::SimpleDocument(contents).Build(), "big.pdf");
+    const std::string out = pdf.Sibling("big.txt");
+    TempFile scratch("");
+    Process process({"decode", "--quiet", pdf.Path()}, scratch);
+    // The report exists once the handler is in place and the run has begun.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!std::filesystem::exists(out) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_TRUE(std::filesystem::exists(out));
+    ::kill(process.Pid(), SIGINT);
+    const RunResult r = process.Wait();
+    EXPECT_EQ(r.ExitCode, 130) << r.Err;
+    EXPECT_EQ(r.Err, "キャンセルされました。\n");
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
