@@ -314,3 +314,24 @@ TEST(CliDecode, InterruptStopsTheRunAndRemovesTheReport) {
     EXPECT_EQ(r.Err, "キャンセルされました。\n");
     EXPECT_FALSE(std::filesystem::exists(out));
 }
+
+// ------------------------------------------------------- bundled sample
+
+TEST(CliSample, TheBundledSampleLoadsAndDecodes) {
+    const std::string sample =
+        (std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "examples" / "sample.pdf").lexically_normal();
+    ASSERT_TRUE(std::filesystem::exists(sample)) << sample;
+    const RunResult info = RunCli({"info", sample});
+    EXPECT_EQ(info.ExitCode, 0) << info.Err;
+    EXPECT_NE(info.Out.find("\nversion: 1.4\n"), std::string::npos) << info.Out;
+    EXPECT_NE(info.Out.find("\npages: 3\n"), std::string::npos) << info.Out;
+    EXPECT_NE(info.Out.find("\npage-list: 3 4 5\n"), std::string::npos) << info.Out;
+
+    const RunResult decode = RunCli({"decode", "-o", "-", sample});
+    EXPECT_EQ(decode.ExitCode, 0) << decode.Err;
+    EXPECT_NE(decode.Out.find("%  Page 2/3 - XObject Resource ( /Fm0 = SubType is Form)\n%  Used Font       : [ /F3 ]\n"),
+              std::string::npos);
+    EXPECT_NE(decode.Out.find("(Text inside the form) Tj"), std::string::npos);
+    EXPECT_NE(decode.Out.find("%  Used Font       : [ /F1  /F2 ]\n"), std::string::npos);  // shared through the tree
+    EXPECT_EQ(decode.Out.find("DecodeSize  : 0 Byte"), std::string::npos);  // every stream inflates
+}
