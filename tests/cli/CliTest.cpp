@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <pty.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -31,7 +32,8 @@ struct RunResult {
 // A started lumerra process whose standard output and error go to files.
 class Process {
 public:
-    Process(const std::vector<std::string>& Args, const TempFile& Scratch)
+    // ErrFd, when given, becomes the standard error instead of a file.
+    Process(const std::vector<std::string>& Args, const TempFile& Scratch, int ErrFd = -1)
         : FOutPath(Scratch.Sibling("stdout.bin")), FErrPath(Scratch.Sibling("stderr.bin")) {
         std::vector<std::string> all{LUMERRA_CLI_PATH};
         all.insert(all.end(), Args.begin(), Args.end());
@@ -42,7 +44,10 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 1, FOutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, FErrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (ErrFd >= 0)
+            posix_spawn_file_actions_adddup2(&actions, ErrFd, 2);
+        else
+            posix_spawn_file_actions_addopen(&actions, 2, FErrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int error = posix_spawn(&FPid, argv[0], &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
         if (error != 0) throw std::runtime_error("cannot start " + all[0]);
@@ -64,7 +69,7 @@ public:
         RunResult result;
         result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         result.Out = ReadFileBytes(FOutPath);
-        result.Err = ReadFileBytes(FErrPath);
+        if (std::filesystem::exists(FErrPath)) result.Err = ReadFileBytes(FErrPath);
         return result;
     }
 
@@ -263,6 +268,43 @@ TEST(CliDecode, DashWritesToStandardOutput) {
     EXPECT_EQ(r.Out, DecoderReport(pdf.Path(), pdf.Sibling("expected.txt"), 1, 2, true));
     EXPECT_FALSE(std::filesystem::exists(pdf.Sibling("doc.txt")));
     EXPECT_FALSE(std::filesystem::exists(pdf.Sibling("-")));
+}
+
+namespace {
+
+// Runs decode with standard error on a terminal; returns what it drew there.
+std::string TerminalErrors(const std::vector<std::string>& Args, int& ExitCode) {
+    int master = -1, slave = -1;
+    if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) throw std::runtime_error("openpty failed");
+    TempFile scratch("");
+    RunResult r;
+    {
+        Process process(Args, scratch, slave);
+        ::close(slave);
+        r = process.Wait();
+    }
+    ExitCode = r.ExitCode;
+    std::string drawn;
+    ::fcntl(master, F_SETFL, O_NONBLOCK);
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;) drawn.append(buffer, static_cast<size_t>(n));
+    ::close(master);
+    return drawn;
+}
+
+}  // namespace
+
+TEST(CliDecode, ProgressBarOnlyOnATerminalAndNotWhenQuiet) {
+    TempFile pdf(ThreePages().Build(), "doc.pdf");
+    int exitCode = -1;
+    const std::string drawn = TerminalErrors({"decode", "-o", pdf.Sibling("a.txt"), pdf.Path()}, exitCode);
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_NE(drawn.find("100%"), std::string::npos) << drawn;
+    EXPECT_NE(drawn.find('#'), std::string::npos) << drawn;
+    const std::string quiet = TerminalErrors({"decode", "--quiet", "-o", pdf.Sibling("b.txt"), pdf.Path()}, exitCode);
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(quiet, "");
+    EXPECT_EQ(ReadFileBytes(pdf.Sibling("a.txt")), ReadFileBytes(pdf.Sibling("b.txt")));
 }
 
 TEST(CliDecode, ErrorsPrintTheMessage) {

@@ -126,6 +126,22 @@ TEST_F(ObjectAccess, ReadIDList) {
     EXPECT_EQ(IDList("[3 0 R]", {"x"}), (TStringList{"x", "3"}));  // appended, never cleared
 }
 
+TEST_F(ObjectAccess, ReferenceToAnUnwrittenObjectRaisesObjectID) {
+    // 17 is a valid number whose slot holds no offset: never a jump to -1.
+    for (auto read : {+[](TPDFAnalyst& a, TStream& S) { TStringList l; a.ReadIDList(S, l); },
+                      +[](TPDFAnalyst& a, TStream& S) { TStringList l; a.ReadNameList(S, l); }}) {
+        TMemoryStream S;
+        S.WriteBuffer(" 17 0 R >>", 10);
+        S.SetPosition(0);
+        try {
+            read(Doc.Analyst, S);
+            ADD_FAILURE();
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), ObjectID);
+        }
+    }
+}
+
 TEST_F(ObjectAccess, ReadIDArrayObjectTellsWhetherAGroupWasRead) {
     TStringList list;
     EXPECT_TRUE(Doc.Analyst.ReadIDArrayObject(8, list));
