@@ -159,7 +159,7 @@ void DecodeASCII85ToMemory(const uint8_t* Data, int32_t Length, TMemoryStream& O
 
 int32_t FlateChunkSize(int64_t SourceSize) {
     constexpr int64_t MinChunk = 64 * 1024;
-    constexpr int64_t MaxChunk = 4 * 1024 * 1024;
+    constexpr int64_t MaxChunk = 256 * 1024;
     return static_cast<int32_t>(std::clamp(3 * std::max<int64_t>(SourceSize, 0), MinChunk, MaxChunk));
 }
 

@@ -47,7 +47,7 @@ TEST(DecodeFlate, AppendsAtTheOutputsPosition) {
 }
 
 TEST(DecodeFlate, DataThatGrowsALotArrivesInOrderedChunks) {
-    const std::string text = test::ContentText(3 * 1024 * 1024, 7);
+    const std::string text = test::ContentText(1024 * 1024, 7);
     const std::string compressed = Deflate(text);
     ASSERT_GT(text.size(), 3 * compressed.size());
     TMemoryStream source;
@@ -59,7 +59,7 @@ TEST(DecodeFlate, DataThatGrowsALotArrivesInOrderedChunks) {
 }
 
 TEST(DecodeFlate, DataThatGrowsLittleIsWrittenOnce) {
-    const std::string random = test::RandomBytes(300000);
+    const std::string random = test::RandomBytes(80000);
     TMemoryStream source;
     Load(source, Deflate(random));
     test::TRecordingStream output;
@@ -69,12 +69,13 @@ TEST(DecodeFlate, DataThatGrowsLittleIsWrittenOnce) {
 }
 
 TEST(DecodeFlate, ChunkSizeIsThreeTimesTheSourceWithinBounds) {
-    EXPECT_EQ(FlateChunkSize(100000), 300000);
+    EXPECT_EQ(FlateChunkSize(50000), 150000);
     EXPECT_EQ(FlateChunkSize(10), 64 * 1024);
-    EXPECT_EQ(FlateChunkSize(4 * 1024 * 1024), 4 * 1024 * 1024);
+    EXPECT_EQ(FlateChunkSize(0), 64 * 1024);
+    EXPECT_EQ(FlateChunkSize(4 * 1024 * 1024), 256 * 1024);
     // Three times a large stream would not fit in 32 bits.
-    EXPECT_EQ(FlateChunkSize(INT32_MAX), 4 * 1024 * 1024);
-    EXPECT_EQ(FlateChunkSize(0x60000000), 4 * 1024 * 1024);
+    EXPECT_EQ(FlateChunkSize(INT32_MAX), 256 * 1024);
+    EXPECT_EQ(FlateChunkSize(0x60000000), 256 * 1024);
 }
 
 // Whatever follows the end of the zlib data is not inflated, and everything
@@ -90,7 +91,7 @@ TEST(DecodeFlateEnd, BytesAfterTheZlibDataAreIgnored) {
 }
 
 TEST(DecodeFlateEnd, ExtraBytesAfterAMultiChunkStream) {
-    const std::string text = test::ContentText(2 * 1024 * 1024, 3);
+    const std::string text = test::ContentText(1024 * 1024, 3);
     bool failed = true;
     EXPECT_TRUE(Inflate(Deflate(text) + "\r\n", &failed) == text);
     EXPECT_FALSE(failed);
@@ -133,7 +134,7 @@ TEST(DecodeFlateFault, CorruptBlockKeepsTheBytesBeforeIt) {
 }
 
 TEST(DecodeFlateFault, CorruptBlockAfterSeveralChunks) {
-    const std::string text = test::ContentText(3 * 1024 * 1024, 5);
+    const std::string text = test::ContentText(1024 * 1024, 5);
     bool failed = false;
     EXPECT_TRUE(Inflate(test::DeflateThenBadBlock(text), &failed) == text);
     EXPECT_TRUE(failed);
