@@ -16,6 +16,8 @@ public:
     explicit TSpillStream(int32_t threshold = DefaultThreshold) : FThreshold(threshold) {}
 
     int32_t Read(void* buffer, int32_t count) override { return Current().Read(buffer, count); }
+    bool ReadByte(uint8_t& byte) override { return Current().ReadByte(byte); }
+    const uint8_t* ReadWindow(int32_t& available) override { return Current().ReadWindow(available); }
     int32_t Write(const void* buffer, int32_t count) override;
     int32_t Seek(int32_t offset, TSeekOrigin origin) override { return Current().Seek(offset, origin); }
     int32_t Size() override { return Current().Size(); }

@@ -22,6 +22,15 @@ int32_t TStream::Size() {
     return size;
 }
 
+const uint8_t* TStream::ReadWindow(int32_t& available) {
+    // A one-byte window serves streams without a buffer of their own.
+    available = 0;
+    if (Read(&FWindowByte, 1) != 1) return &FWindowByte;
+    Seek(-1, TSeekOrigin::soCurrent);
+    available = 1;
+    return &FWindowByte;
+}
+
 void TStream::ReadBuffer(void* buffer, int32_t count) {
     if (count > 0 && Read(buffer, count) != count) throw EReadError();
 }
@@ -70,8 +79,7 @@ std::string SystemReason() { return std::strerror(errno); }
 
 }  // namespace
 
-TFileStream::TFileStream(const std::string& fileName, TMode mode)
-    : FFileName(fileName), FBuffer(std::make_unique_for_overwrite<uint8_t[]>(BufferSize)) {
+TFileStream::TFileStream(const std::string& fileName, TMode mode) : FFileName(fileName) {
     if (mode == TMode::OpenRead) {
         const std::string what = "Cannot open file \"" + fileName + "\". ";
         FHandle.Reset(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
@@ -95,9 +103,7 @@ TFileStream::TFileStream(const std::string& fileName, TMode mode)
 }
 
 TFileStream::TFileStream(std::string fileName, UniqueFd handle)
-    : FFileName(std::move(fileName)),
-      FHandle(std::move(handle)),
-      FBuffer(std::make_unique_for_overwrite<uint8_t[]>(BufferSize)) {}
+    : FFileName(std::move(fileName)), FHandle(std::move(handle)) {}
 
 std::unique_ptr<TFileStream> TFileStream::CreateTemporary() {
     const char* folder = std::getenv("TMPDIR");
@@ -116,35 +122,53 @@ TFileStream::~TFileStream() {
     }
 }
 
-void TFileStream::Flush() {
-    const uint8_t* data = FBuffer.get();
-    int64_t offset = FBufferStart;
-    int32_t left = FPendingWrite;
-    FPendingWrite = 0;
-    while (left > 0) {
-        const ssize_t n = ::pwrite(FHandle.Get(), data, static_cast<size_t>(left), offset);
+void TFileStream::WriteThrough(const uint8_t* data, int32_t count, int64_t offset) {
+    while (count > 0) {
+        const ssize_t n = ::pwrite(FHandle.Get(), data, static_cast<size_t>(count), offset);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) throw EWriteError("Stream write error: " + FFileName + ": " + SystemReason());
         data += n;
         offset += n;
-        left -= static_cast<int32_t>(n);
+        count -= static_cast<int32_t>(n);
     }
 }
 
-void TFileStream::FillBuffer() {
-    // Reading backwards (as the search for the end marker does) would refill
-    // at every step if the window started at the position; end it at the old
-    // window's start instead.
-    const bool stepsBack = FBufferLength > 0 && FPosition < FBufferStart && FBufferStart - FPosition <= BufferSize;
-    FBufferStart = stepsBack ? std::max<int64_t>(0, FBufferStart - BufferSize) : FPosition;
-    FBufferLength = 0;
-    for (;;) {
-        const ssize_t n = ::pread(FHandle.Get(), FBuffer.get(), BufferSize, FBufferStart);
-        if (n < 0 && errno == EINTR) continue;
-        // A read error (a file that vanished under us) reads as the end.
-        FBufferLength = n > 0 ? static_cast<int32_t>(n) : 0;
-        return;
+void TFileStream::Flush() {
+    const int32_t pending = FPendingWrite;
+    FPendingWrite = 0;
+    if (pending > 0) WriteThrough(FWriteBuffer.get(), pending, FWriteStart);
+}
+
+void TFileStream::DropBlocks() {
+    for (TBlock& block : FBlocks) {
+        block.Start = -1;
+        block.Length = 0;
     }
+}
+
+bool TFileStream::SelectBlock() {
+    const int64_t start = FPosition - FPosition % BlockSize;
+    int victim = 0;
+    for (int i = 0; i < BlockCount; ++i) {
+        if (FBlocks[i].Start == start && FPosition - start < FBlocks[i].Length) {
+            FCurrent = i;
+            FBlocks[i].LastUse = ++FUseClock;
+            return true;
+        }
+        if (FBlocks[i].LastUse < FBlocks[victim].LastUse) victim = i;
+    }
+    TBlock& block = FBlocks[victim];
+    if (!block.Data) block.Data = std::make_unique_for_overwrite<uint8_t[]>(BlockSize);
+    ssize_t n;
+    do {
+        n = ::pread(FHandle.Get(), block.Data.get(), BlockSize, start);
+    } while (n < 0 && errno == EINTR);
+    // A read error (a file that vanished under us) reads as the end.
+    block.Start = start;
+    block.Length = n > 0 ? static_cast<int32_t>(n) : 0;
+    block.LastUse = ++FUseClock;
+    FCurrent = victim;
+    return FPosition - start < block.Length;
 }
 
 int32_t TFileStream::Read(void* buffer, int32_t count) {
@@ -153,15 +177,16 @@ int32_t TFileStream::Read(void* buffer, int32_t count) {
     auto* out = static_cast<uint8_t*>(buffer);
     int32_t done = 0;
     while (done < count) {
-        const int64_t inBuffer = FPosition - FBufferStart;
-        if (inBuffer >= 0 && inBuffer < FBufferLength) {
-            const int32_t n = std::min<int32_t>(count - done, FBufferLength - static_cast<int32_t>(inBuffer));
-            std::memcpy(out + done, FBuffer.get() + inBuffer, static_cast<size_t>(n));
+        const TBlock& current = FBlocks[FCurrent];
+        const int64_t index = FPosition - current.Start;
+        if (current.Start >= 0 && index >= 0 && index < current.Length) {
+            const int32_t n = std::min<int32_t>(count - done, current.Length - static_cast<int32_t>(index));
+            std::memcpy(out + done, current.Data.get() + index, static_cast<size_t>(n));
             done += n;
             FPosition += n;
             continue;
         }
-        if (count - done >= BufferSize) {
+        if (count - done >= BlockSize) {
             // Large reads go straight to the caller's buffer.
             const ssize_t n = ::pread(FHandle.Get(), out + done, static_cast<size_t>(count - done), FPosition);
             if (n < 0 && errno == EINTR) continue;
@@ -170,36 +195,39 @@ int32_t TFileStream::Read(void* buffer, int32_t count) {
             FPosition += n;
             continue;
         }
-        FillBuffer();
-        if (FBufferLength == 0) break;
+        if (!SelectBlock()) break;
     }
     return done;
+}
+
+const uint8_t* TFileStream::ReadWindow(int32_t& available) {
+    if (FPendingWrite > 0) Flush();
+    const TBlock* block = &FBlocks[FCurrent];
+    int64_t index = FPosition - block->Start;
+    if (block->Start < 0 || index < 0 || index >= block->Length) {
+        available = 0;
+        if (!SelectBlock()) return nullptr;
+        block = &FBlocks[FCurrent];
+        index = FPosition - block->Start;
+    }
+    available = block->Length - static_cast<int32_t>(index);
+    return block->Data.get() + index;
 }
 
 int32_t TFileStream::Write(const void* buffer, int32_t count) {
     if (count <= 0) return 0;
     if (FPosition + count > INT32_MAX) throw EWriteError("Stream write error: the file would reach 2 GiB");
-    FBufferLength = 0;  // cached read data is stale once we write
-    const bool appends = FPendingWrite > 0 && FPosition == FBufferStart + FPendingWrite;
-    if (!appends || FPendingWrite + count > BufferSize) {
+    DropBlocks();  // cached read data is stale once we write
+    const bool appends = FPendingWrite > 0 && FPosition == FWriteStart + FPendingWrite;
+    if (!appends || FPendingWrite + count > WriteBufferSize) {
         Flush();
-        FBufferStart = FPosition;
+        FWriteStart = FPosition;
     }
-    if (count >= BufferSize) {
-        // Large writes bypass the buffer.
-        const auto* data = static_cast<const uint8_t*>(buffer);
-        int32_t left = count;
-        int64_t offset = FPosition;
-        while (left > 0) {
-            const ssize_t n = ::pwrite(FHandle.Get(), data, static_cast<size_t>(left), offset);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) throw EWriteError("Stream write error: " + FFileName + ": " + SystemReason());
-            data += n;
-            offset += n;
-            left -= static_cast<int32_t>(n);
-        }
+    if (count >= WriteBufferSize) {
+        WriteThrough(static_cast<const uint8_t*>(buffer), count, FPosition);  // large writes bypass the buffer
     } else {
-        std::memcpy(FBuffer.get() + FPendingWrite, buffer, static_cast<size_t>(count));
+        if (!FWriteBuffer) FWriteBuffer = std::make_unique_for_overwrite<uint8_t[]>(WriteBufferSize);
+        std::memcpy(FWriteBuffer.get() + FPendingWrite, buffer, static_cast<size_t>(count));
         FPendingWrite += count;
     }
     FPosition += count;

@@ -34,6 +34,16 @@ public:
     int32_t Position() { return Seek(0, TSeekOrigin::soCurrent); }
     void SetPosition(int32_t position) { Seek(position, TSeekOrigin::soBeginning); }
 
+    // One byte; false at the end. Streams override it with a path that
+    // costs no more than a few instructions.
+    virtual bool ReadByte(uint8_t& byte) { return Read(&byte, 1) == 1; }
+
+    // The bytes readable at the current position without a system call:
+    // returns them and sets available (0 at the end). The position does not
+    // move; the bytes stay valid until the next operation on the stream.
+    // Lexers scan these windows instead of calling ReadByte for every byte.
+    virtual const uint8_t* ReadWindow(int32_t& available);
+
     // Exact read: raises EReadError when fewer than count bytes remain.
     void ReadBuffer(void* buffer, int32_t count);
     // Raises EWriteError when not every byte could be written.
@@ -42,14 +52,19 @@ public:
     // when the source ends first (the bytes copied before that stay written).
     int32_t CopyFrom(TStream& source, int32_t count);
 
+private:
+    uint8_t FWindowByte = 0;  // the default ReadWindow's one-byte window
+
 protected:
     // The position that Seek would reach, or EStreamError when it is outside
     // 0 .. INT32_MAX.
     static int32_t ResolveSeek(int64_t current, int64_t size, int32_t offset, TSeekOrigin origin);
 };
 
-// A file on disk, buffered so that byte-at-a-time reads and one-byte steps
-// back cost no system call.
+// A file on disk. Reads go through a few cached blocks, so that byte-at-a-
+// time reading, steps back, and jumps between a handful of places in the file
+// (a page, its shared fonts and forms) cost no system call; writes are
+// buffered.
 class TFileStream final : public TStream {
 public:
     enum class TMode {
@@ -66,6 +81,16 @@ public:
     static std::unique_ptr<TFileStream> CreateTemporary();
 
     int32_t Read(void* buffer, int32_t count) override;
+    bool ReadByte(uint8_t& byte) override {
+        const int64_t index = FPosition - FBlocks[FCurrent].Start;
+        if (index >= 0 && index < FBlocks[FCurrent].Length) {
+            byte = FBlocks[FCurrent].Data[index];
+            ++FPosition;
+            return true;
+        }
+        return Read(&byte, 1) == 1;
+    }
+    const uint8_t* ReadWindow(int32_t& available) override;
     int32_t Write(const void* buffer, int32_t count) override;
     int32_t Seek(int32_t offset, TSeekOrigin origin) override;
     int32_t Size() override { return static_cast<int32_t>(FSize); }
@@ -76,19 +101,33 @@ public:
     int Handle() const { return FHandle.Get(); }
 
 private:
-    TFileStream(std::string fileName, UniqueFd handle);
-    void FillBuffer();
+    struct TBlock {
+        std::unique_ptr<uint8_t[]> Data;
+        int64_t Start = -1;   // file offset of Data[0]; -1 when empty
+        int32_t Length = 0;   // bytes of Data valid
+        uint64_t LastUse = 0;
+    };
 
-    static constexpr int32_t BufferSize = 64 * 1024;
+    TFileStream(std::string fileName, UniqueFd handle);
+    // Makes FCurrent the block that holds FPosition; false at the end.
+    bool SelectBlock();
+    void DropBlocks();
+    void WriteThrough(const uint8_t* data, int32_t count, int64_t offset);
+
+    static constexpr int32_t BlockSize = 16 * 1024;
+    static constexpr int BlockCount = 4;
+    static constexpr int32_t WriteBufferSize = 64 * 1024;
 
     std::string FFileName;
     UniqueFd FHandle;
-    std::unique_ptr<uint8_t[]> FBuffer;
     int64_t FSize = 0;
     int64_t FPosition = 0;
-    int64_t FBufferStart = 0;  // file offset of FBuffer[0]
-    int32_t FBufferLength = 0; // bytes of FBuffer valid for reading
-    int32_t FPendingWrite = 0; // bytes of FBuffer not yet written to disk
+    TBlock FBlocks[BlockCount];
+    int FCurrent = 0;
+    uint64_t FUseClock = 0;
+    std::unique_ptr<uint8_t[]> FWriteBuffer;  // allocated on the first write
+    int64_t FWriteStart = 0;                  // file offset of FWriteBuffer[0]
+    int32_t FPendingWrite = 0;                // bytes of FWriteBuffer not yet written
 };
 
 // Bytes in memory, addressable directly. Grows geometrically.
@@ -97,6 +136,15 @@ public:
     TMemoryStream() = default;
 
     int32_t Read(void* buffer, int32_t count) override;
+    bool ReadByte(uint8_t& byte) override {
+        if (FPosition >= FSize) return false;
+        byte = FMemory[static_cast<size_t>(FPosition++)];
+        return true;
+    }
+    const uint8_t* ReadWindow(int32_t& available) override {
+        available = FPosition < FSize ? FSize - FPosition : 0;
+        return FMemory.get() + (available > 0 ? FPosition : 0);
+    }
     int32_t Write(const void* buffer, int32_t count) override;
     int32_t Seek(int32_t offset, TSeekOrigin origin) override;
     int32_t Size() override { return FSize; }

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -14,12 +15,6 @@
 namespace lumerra {
 
 namespace {
-
-uint8_t ReadByteExact(TStream& S) {
-    uint8_t c;
-    S.ReadBuffer(&c, 1);
-    return c;
-}
 
 void StepBack(TStream& S, int32_t count = 1) { S.Seek(-count, TSeekOrigin::soCurrent); }
 
@@ -44,26 +39,60 @@ bool ConvertBoxNumber(std::string_view text, int32_t& value) {
 
 }  // namespace
 
-bool IsPdfDelimiter(uint8_t c) {
-    switch (c) {
-        case '\n': case '\r': case ' ': case '%': case '(': case ')':
-        case '/': case '<': case '>': case '[': case ']':
-            return true;
-        default:
-            return false;
-    }
+namespace {
+
+enum : uint8_t { Regular = 0, WhiteSpace = 1, Delimiter = 2 };
+
+constexpr std::array<uint8_t, 256> MakeClasses() {
+    std::array<uint8_t, 256> classes{};
+    for (const uint8_t c : {'\n', '\r', ' '}) classes[c] = WhiteSpace;
+    for (const uint8_t c : {'%', '(', ')', '/', '<', '>', '[', ']'}) classes[c] = Delimiter;
+    return classes;
 }
 
+constexpr std::array<uint8_t, 256> Classes = MakeClasses();
+
+// The readable bytes at the position; EReadError at the end of the stream.
+const uint8_t* Window(TStream& S, int32_t& available) {
+    const uint8_t* window = S.ReadWindow(available);
+    if (available <= 0) throw EReadError();
+    return window;
+}
+
+void Advance(TStream& S, int32_t count) {
+    if (count > 0) S.Seek(count, TSeekOrigin::soCurrent);
+}
+
+}  // namespace
+
+bool IsPdfDelimiter(uint8_t c) { return Classes[c] != Regular; }
+
+// The functions below scan the stream's read windows rather than calling a
+// read for every byte; what they consume is exactly what a byte-by-byte
+// reading would consume.
+
 void SkipWhiteSpace(TStream& S) {
-    while (IsPdfWhiteSpace(ReadByteExact(S))) {
+    for (;;) {
+        int32_t available;
+        const uint8_t* p = Window(S, available);
+        int32_t i = 0;
+        while (i < available && Classes[p[i]] == WhiteSpace) ++i;
+        Advance(S, i);
+        if (i < available) return;
     }
-    StepBack(S);
 }
 
 void SkipLine(TStream& S) {
     for (;;) {
-        const uint8_t c = ReadByteExact(S);
-        if (c == '\n' || c == '\r') return;
+        int32_t available;
+        const uint8_t* p = Window(S, available);
+        int32_t i = 0;
+        while (i < available && p[i] != '\n' && p[i] != '\r') ++i;
+        if (i < available) {
+            Advance(S, i + 1);
+            return;
+        }
+        Advance(S, i);
     }
 }
 
@@ -71,17 +100,25 @@ const std::string& ReadToken(TStream& S, std::string& Token) {
     Token.clear();
     SkipWhiteSpace(S);
     for (;;) {
-        const uint8_t c = ReadByteExact(S);
-        if (!IsPdfDelimiter(c)) {
-            Token += static_cast<char>(c);
+        int32_t available;
+        const uint8_t* p = Window(S, available);
+        int32_t i = 0;
+        while (i < available && Classes[p[i]] == Regular) ++i;
+        Token.append(reinterpret_cast<const char*>(p), static_cast<size_t>(i));
+        if (i == available) {
+            Advance(S, i);
             continue;
         }
-        if (IsPdfWhiteSpace(c) || !Token.empty()) {
-            StepBack(S);
+        const uint8_t c = p[i];
+        if (Classes[c] == WhiteSpace || !Token.empty()) {
+            Advance(S, i);  // the ending byte stays unread
             return Token;
         }
+        // A delimiter opens the token: "/" starts a name, the others stand
+        // alone.
         Token += static_cast<char>(c);
-        if (c != '/') return Token;  // a one-byte delimiter token
+        Advance(S, i + 1);
+        if (c != '/') return Token;
     }
 }
 
@@ -93,7 +130,7 @@ std::string ReadToken(TStream& S) {
 
 void SkipLiteralString(TStream& S) {
     uint8_t c;
-    auto next = [&S, &c] { return S.Read(&c, 1) == 1; };
+    auto next = [&S, &c] { return S.ReadByte(c); };
     while (next()) {
         if (c == ')') return;
         if (c != '\\') continue;
