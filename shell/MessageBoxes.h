@@ -1,0 +1,49 @@
+// The program's message boxes: the standard error box that shows an
+// exception left over by a command, and MemCheck's exit warning. Both pass
+// through one replaceable routine so that tests can read what would be
+// shown without a modal box.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+
+#include <QString>
+
+class QWidget;
+
+namespace lumerra {
+
+enum class TMessageBoxKind { Error, Warning };
+
+using TMessageBoxHandler =
+    std::function<void(TMessageBoxKind Kind, QWidget* Owner, const QString& Caption, const QString& Text)>;
+
+// Installs Handler in place of the real boxes and returns the previous
+// routine; an empty Handler brings back the real boxes.
+TMessageBoxHandler SetMessageBoxHandler(TMessageBoxHandler Handler);
+
+// The message as the error box shows it: a "." is appended when the last
+// character sorts after "." (so every message ending in "。" gets one).
+QString StandardErrorText(const QString& Message);
+
+// A modal box with the error icon, an OK button and the caption
+// "PDF Lumerra".
+void ShowStandardErrorBox(QWidget* Owner, const QString& Message);
+void ShowExceptionBox(QWidget* Owner, const std::exception& Error);
+
+// MemCheck's warning: no owner window, warning icon, OK button.
+void ShowLeakWarning(int64_t Count);
+
+// Runs a command handler; an exception that leaves it goes to the standard
+// error box and the program goes on.
+template <class TCommand>
+void RunCommand(QWidget* Owner, TCommand&& Command) {
+    try {
+        Command();
+    } catch (const std::exception& Error) {
+        ShowExceptionBox(Owner, Error);
+    }
+}
+
+}  // namespace lumerra
