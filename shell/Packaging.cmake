@@ -1,0 +1,22 @@
+# The Debian package: cpack -G DEB in the build folder (or the "package"
+# target) builds pdf-lumerra_<version>_<arch>.deb with the desktop program,
+# the command-line tool, the read-me, the icons and the desktop entry.
+set(CPACK_PACKAGE_NAME pdf-lumerra)
+set(CPACK_PACKAGE_VENDOR "PDF Lumerra project")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Get the drawing commands out of a PDF file")
+set(CPACK_PACKAGE_DESCRIPTION
+  "PDF Lumerra reads a PDF file (versions 1.0 to 1.4, classic cross-reference tables), decodes the content streams and form XObjects of every page and writes the drawing commands into a text report. It comes as a Japanese desktop program (pdf-lumerra) and a command-line tool (lumerra).")
+set(CPACK_PACKAGE_CONTACT "PDF Lumerra project <pdf-lumerra@example.org>")
+set(CPACK_PACKAGE_INSTALL_DIRECTORY pdf-lumerra)
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The libraries the programs link (Qt 6, zlib, the C++ runtime) come from
+# dpkg-shlibdeps; the IPA Gothic fonts stand in for the Windows fonts.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic")
+set(CPACK_STRIP_FILES ON)
+include(CPack)

@@ -1,0 +1,512 @@
+#include "shell/frm_Main.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDate>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTextCursor>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "common/StrUtils.h"
+#include "decoder/PDFLumerra.h"
+#include "shell/Fonts.h"
+#include "shell/MessageBoxes.h"
+#include "shell/ScopeExit.h"
+#include "shell/Settings.h"
+#include "shell/ShellCommands.h"
+#include "shell/ShellLink.h"
+#include "shell/frm_Prog.h"
+
+// The images live in the shell library; registering them here keeps the
+// linker from dropping them.
+static void InitResources() { Q_INIT_RESOURCE(lumerra); }
+
+namespace lumerra {
+
+TfrmMain* frmMain = nullptr;
+
+namespace {
+
+QString Text(const char* Utf8) { return QString::fromUtf8(Utf8); }
+
+bool HasExtension(const QString& Path, const char* Extension) {
+    return SameText(ExtractFileExt(Path.toStdString()), Extension);
+}
+
+QFrame* NewToolSeparator(QWidget* Parent, const char* Name) {
+    auto* separator = new QFrame(Parent);
+    separator->setObjectName(Text(Name));
+    separator->setFrameShape(QFrame::VLine);
+    separator->setFrameShadow(QFrame::Sunken);
+    separator->setFixedSize(8, 22);
+    return separator;
+}
+
+QToolButton* NewToolButton(QWidget* Parent, const char* Name, const QIcon& Icon, const char* Hint) {
+    auto* button = new QToolButton(Parent);
+    button->setObjectName(Text(Name));
+    button->setIcon(Icon);
+    button->setIconSize(QSize(16, 16));
+    button->setAutoRaise(true);
+    button->setFixedSize(24, 22);
+    button->setToolTip(Text(Hint));
+    button->setStatusTip(Text(Hint));
+    return button;
+}
+
+QAction* NewAction(QObject* Parent, const char* Name, const char* Caption, const char* Hint) {
+    auto* action = new QAction(Text(Caption), Parent);
+    action->setObjectName(Text(Name));
+    action->setStatusTip(Text(Hint));
+    return action;
+}
+
+QAction* NewSeparator(QMenu* Menu, const char* Name) {
+    QAction* separator = Menu->addSeparator();
+    separator->setObjectName(Text(Name));
+    return separator;
+}
+
+}  // namespace
+
+// Qt's parent-child ownership: every widget and action below is created
+// with a parent, which destroys it.
+TfrmMain::TfrmMain(const QString& SettingsFile, QWidget* Parent)
+    : QMainWindow(Parent), FSettingsFile(SettingsFile.isEmpty() ? DefaultSettingsFileName() : SettingsFile) {
+    setObjectName(QStringLiteral("frmMain"));
+    InitResources();
+    CreateComponents();
+    FormCreate();
+}
+
+TfrmMain::~TfrmMain() { FormDestroy(); }
+
+void TfrmMain::CreateComponents() {
+    setFont(WindowFont());
+    setBackgroundRole(QPalette::Button);
+    setWindowIcon(QIcon(QStringLiteral(":/images/pdf-lumerra.png")));
+
+    ImageList1[0] = QIcon(QStringLiteral(":/images/open.png"));
+    ImageList1[2] = QIcon(QStringLiteral(":/images/help.png"));
+    ImageList1[3] = QIcon(QStringLiteral(":/images/home.png"));
+    ImageList1[4] = QIcon(QStringLiteral(":/images/run.png"));
+
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("Client"));
+    auto* layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    CreateToolBar();
+    layout->addWidget(CoolBar1);
+
+    Memo1 = new QPlainTextEdit(client);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setFont(TextAreaFont());
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Files dropped on the text area go to the window.
+    Memo1->setAcceptDrops(false);
+    layout->addWidget(Memo1, 1);
+    setCentralWidget(client);
+
+    CreateMenus();
+    CreateStatusBar();
+}
+
+void TfrmMain::CreateToolBar() {
+    CoolBar1 = new QWidget(this);
+    CoolBar1->setObjectName(QStringLiteral("CoolBar1"));
+    CoolBar1->setFixedHeight(28);
+    auto* band = new QVBoxLayout(CoolBar1);
+    band->setContentsMargins(0, 0, 0, 0);
+    band->setSpacing(0);
+    auto* line = new QFrame(CoolBar1);
+    line->setObjectName(QStringLiteral("CoolBar1Line"));
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    line->setFixedHeight(2);
+    band->addWidget(line);
+
+    ToolBar1 = new QToolBar(CoolBar1);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setIconSize(QSize(16, 16));
+    ToolBar1->setContentsMargins(0, 0, 0, 0);
+    ToolBar1->layout()->setSpacing(0);
+    ToolBar1->setStyleSheet(QStringLiteral("QToolBar { border: 0px; background: transparent; }"));
+    band->addWidget(ToolBar1, 1);
+
+    ToolButton1 = NewToolButton(ToolBar1, "ToolButton1", ImageList1[0], "ファイルを開く");
+    ToolButton5 = NewToolSeparator(ToolBar1, "ToolButton5");
+    Run1 = NewToolButton(ToolBar1, "Run1", ImageList1[4], "名前を付けて実行する");
+    ToolButton11 = NewToolSeparator(ToolBar1, "ToolButton11");
+    ToolButton3 = NewToolButton(ToolBar1, "ToolButton3", ImageList1[2], "ヘルプ");
+    ToolButton13 = NewToolSeparator(ToolBar1, "ToolButton13");
+    ToolButton4 = NewToolButton(ToolBar1, "ToolButton4", ImageList1[3], "ホームページへ");
+    ToolButton2 = NewToolSeparator(ToolBar1, "ToolButton2");
+    for (QWidget* item : {static_cast<QWidget*>(ToolButton1), static_cast<QWidget*>(ToolButton5),
+                          static_cast<QWidget*>(Run1), static_cast<QWidget*>(ToolButton11),
+                          static_cast<QWidget*>(ToolButton3), static_cast<QWidget*>(ToolButton13),
+                          static_cast<QWidget*>(ToolButton4), static_cast<QWidget*>(ToolButton2)})
+        ToolBar1->addWidget(item);
+
+    connect(ToolButton1, &QToolButton::clicked, this, [this] { ToolButton1Click(); });
+    connect(Run1, &QToolButton::clicked, this, [this] { N2Click(); });
+    connect(ToolButton3, &QToolButton::clicked, this, [this] { Contents1Click(); });
+    connect(ToolButton4, &QToolButton::clicked, this, [this] { GoHomeClick(); });
+}
+
+void TfrmMain::CreateMenus() {
+    MainMenu1 = new QMenuBar(this);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    setMenuBar(MainMenu1);
+
+    File1 = MainMenu1->addMenu(Text("ファイル(&F)"));
+    File1->setObjectName(QStringLiteral("File1"));
+    PDF1 = NewAction(this, "PDF1", "ファイルを開く", "PDFファイルを開く");
+    PDF1->setIcon(ImageList1[0]);
+    PDF1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    File1->addAction(PDF1);
+    N1 = NewSeparator(File1, "N1");
+    Exit1 = NewAction(this, "Exit1", "アプリケーションの終了(&E)", "アプリケーションの終了");
+    Exit1->setShortcut(QKeySequence(Qt::Key_Escape));
+    File1->addAction(Exit1);
+
+    R1 = MainMenu1->addMenu(Text("実行(&R)"));
+    R1->setObjectName(QStringLiteral("R1"));
+    N2 = NewAction(this, "N2", "実行(&R)", "名前をつけて実行する");
+    N2->setShortcut(QKeySequence(Qt::Key_F9));
+    R1->addAction(N2);
+    N4 = NewSeparator(R1, "N4");
+    N7 = R1->addMenu(Text("オプション"));
+    N7->setObjectName(QStringLiteral("N7"));
+    N7->menuAction()->setStatusTip(Text("オプション"));
+    N5 = NewAction(this, "N5", "コメントなし", "出力時にコメントを付加しない");
+    N6 = NewAction(this, "N6", "コメントあり (推奨)", "出力時にコメントを付加する");
+    auto* group1 = new QActionGroup(this);
+    group1->setObjectName(QStringLiteral("Group1"));
+    group1->setExclusive(true);
+    for (QAction* item : {N5, N6}) {
+        item->setCheckable(true);
+        group1->addAction(item);
+        N7->addAction(item);
+    }
+    N6->setChecked(true);
+
+    Help1 = MainMenu1->addMenu(Text("ヘルプ(&H)"));
+    Help1->setObjectName(QStringLiteral("Help1"));
+    Contents1 = NewAction(this, "Contents1", "ReadMe.txt", "ヘルプファイルを開く");
+    Contents1->setShortcut(QKeySequence(Qt::Key_F1));
+    Help1->addAction(Contents1);
+    N3 = NewSeparator(Help1, "N3");
+    GoHome = NewAction(this, "GoHome", "最新版の入手", "最新版を入手する");
+    GoHome->setIcon(ImageList1[3]);
+    Help1->addAction(GoHome);
+
+    connect(PDF1, &QAction::triggered, this, [this] { ToolButton1Click(); });
+    connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
+    connect(R1, &QMenu::aboutToShow, this, [this] { R1Click(); });
+    connect(N2, &QAction::triggered, this, [this] { N2Click(); });
+    connect(N5, &QAction::triggered, this, [this] { N5Click(); });
+    connect(N6, &QAction::triggered, this, [this] { N6Click(); });
+    connect(Contents1, &QAction::triggered, this, [this] { Contents1Click(); });
+    connect(GoHome, &QAction::triggered, this, [this] { GoHomeClick(); });
+}
+
+void TfrmMain::CreateStatusBar() {
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setFixedHeight(20);
+    setStatusBar(StatusBar1);
+    // Panel 0: the hints, no bevel. Panel 1: the date of start-up.
+    FStatusPanel0 = new QLabel(StatusBar1);
+    FStatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
+    FStatusPanel0->setFixedWidth(420);
+    FStatusPanel0->setFrameShape(QFrame::NoFrame);
+    FStatusPanel1 = new QLabel(StatusBar1);
+    FStatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+    FStatusPanel1->setMinimumWidth(50);
+    FStatusPanel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    StatusBar1->addWidget(FStatusPanel0);
+    StatusBar1->addWidget(FStatusPanel1);
+}
+
+void TfrmMain::FormCreate() {
+    FAnalyst.reset();
+    FLoadRaised = false;
+    Run1->setEnabled(false);
+    setWindowTitle(Text(AppTitle));
+    FStatusPanel1->setText(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+
+    FOpenDialog = std::make_unique<TOpenDialogEx>(this);
+    FOpenDialog->Filter = QStringLiteral("PDF - Portable Document Format|*.pdf");
+    FSaveDialog = std::make_unique<TSaveDialogEx>(this);
+    FSaveDialog->Filter = QStringLiteral("TXT - Text File|*.txt");
+    FSaveDialog->DefaultExt = QStringLiteral(".txt");
+    FSaveDialog->Options |= ofOverwritePrompt;
+
+    setAcceptDrops(true);
+    FEscapeKey = std::make_unique<TEscapeKeyFilter>();
+
+    // The client area is 524 x 289 below the menu bar.
+    resize(524, MainMenu1->sizeHint().height() + 289);
+    const TWindowPosition position = ReadWindowPosition(FSettingsFile);
+    move(position.Left, position.Top);
+    R1Click();
+}
+
+void TfrmMain::FormShow() { setWindowTitle(Text(AppTitle)); }
+
+void TfrmMain::FormClose() { WriteWindowPosition(FSettingsFile, {x(), y()}); }
+
+void TfrmMain::FormDestroy() {
+    FOpenDialog.reset();
+    FSaveDialog.reset();
+    FAnalyst.reset();
+    FEscapeKey.reset();
+}
+
+void TfrmMain::showEvent(QShowEvent* Event) {
+    QMainWindow::showEvent(Event);
+    // Only when the program shows the window, not when the desktop
+    // restores it.
+    if (!Event->spontaneous()) FormShow();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* Event) {
+    // A run is under way inside the progress handling: its analyser must
+    // outlive it.
+    if (FRunning) {
+        Event->ignore();
+        return;
+    }
+    FormClose();
+    Event->accept();
+}
+
+bool TfrmMain::event(QEvent* Event) {
+    // The automatic hint display: hints go to status panel 0.
+    if (Event->type() == QEvent::StatusTip) {
+        FStatusPanel0->setText(static_cast<QStatusTipEvent*>(Event)->tip());
+        return true;
+    }
+    return QMainWindow::event(Event);
+}
+
+QString TfrmMain::StatusPanelText(int Index) const {
+    return Index == 0 ? FStatusPanel0->text() : FStatusPanel1->text();
+}
+
+// ---- The text area
+
+void TfrmMain::ClearMemo() { Memo1->clear(); }
+
+void TfrmMain::AddLine(const QString& Line) {
+    // Every added line ends with a line break, as in a list of lines; text
+    // the user typed without one gets it first.
+    QTextCursor cursor(Memo1->document());
+    cursor.movePosition(QTextCursor::End);
+    const QString text = Memo1->toPlainText();
+    QString insert;
+    if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n'))) insert += QLatin1Char('\n');
+    insert += Line + QLatin1Char('\n');
+    cursor.insertText(insert);
+}
+
+QStringList TfrmMain::MemoLines() const {
+    QString text = Memo1->toPlainText();
+    if (text.isEmpty()) return {};
+    if (text.endsWith(QLatin1Char('\n'))) text.chop(1);
+    return text.split(QLatin1Char('\n'));
+}
+
+// ---- Opening files
+
+void TfrmMain::OpenFile(const QString& FileName) {
+    const QString path = HasExtension(FileName, ".lnk")
+                             ? QString::fromStdString(GetShortcutTarget(FileName.toStdString()))
+                             : FileName;
+    if (!QFileInfo(path).isFile()) return;
+    if (!HasExtension(path, ".pdf")) return;
+
+    const QString name = QFileInfo(path).fileName();
+    setWindowTitle(Text(AppTitle) + QStringLiteral(" - ") + name);
+    // From here on the previous document is gone whatever happens, and the
+    // run menu item follows the new state.
+    TScopeExit refreshRunMenu([this] { R1Click(); });
+    FAnalyst.reset();
+    FLoadRaised = false;
+    Run1->setEnabled(false);
+
+    FAnalyst = std::make_unique<TPDFAnalyst>();
+    try {
+        FAnalyst->LoadFromFile(path.toStdString());
+    } catch (const std::exception&) {
+        // Whatever went wrong, the user sees the same damaged-file block.
+        FLoadRaised = true;
+        ClearMemo();
+        AddLine(QString());
+        AddLine(Text(SeparatorLine));
+        AddLine(Text(" このファイルは破損しているか対応できない形式です。"));
+        AddLine(Text(SeparatorLine));
+        return;
+    }
+    if (FAnalyst->ObjectCount() == 0) return;
+
+    ClearMemo();
+    if (FAnalyst->Encrypted()) {
+        AddLine(QString());
+        AddLine(Text(SeparatorLine));
+        AddLine(Text("  暗号化されているファイルには対応していません。"));
+        AddLine(Text(SeparatorLine));
+        AddLine(QString());
+        return;
+    }
+    AddLine(QString());
+    AddLine(QStringLiteral("% ") + name + Text(" の読み込みが完了しました。"));
+    AddLine(Text("% ストリームを展開するにはメニューの「実行」を選択してください。"));
+    Run1->setEnabled(true);
+}
+
+void TfrmMain::DropFiles(const QStringList& FileNames) {
+    if (FileNames.isEmpty()) return;
+    setEnabled(false);
+    try {
+        OpenFile(FileNames.first());
+    } catch (const std::exception& Error) {
+        setEnabled(true);
+        ShowExceptionBox(this, Error);
+        return;
+    }
+    setEnabled(true);
+}
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* Event) {
+    if (Event->mimeData()->hasUrls()) Event->acceptProposedAction();
+}
+
+void TfrmMain::dragMoveEvent(QDragMoveEvent* Event) {
+    if (Event->mimeData()->hasUrls()) Event->acceptProposedAction();
+}
+
+void TfrmMain::dropEvent(QDropEvent* Event) {
+    QStringList names;
+    for (const QUrl& url : Event->mimeData()->urls())
+        if (url.isLocalFile()) names << url.toLocalFile();
+    Event->acceptProposedAction();
+    DropFiles(names);
+}
+
+// ---- Commands
+
+void TfrmMain::ToolButton1Click() {
+    if (!isEnabled()) return;
+    RunCommand(this, [this] {
+        if (FOpenDialog->Execute()) OpenFile(FOpenDialog->FileName);
+    });
+}
+
+void TfrmMain::Exit1Click() {
+    if (!isEnabled()) return;
+    close();
+}
+
+bool TfrmMain::RunAvailable() const {
+    return FAnalyst != nullptr && !FLoadRaised && !FAnalyst->Failed() && !FAnalyst->Encrypted();
+}
+
+void TfrmMain::R1Click() { N2->setEnabled(RunAvailable()); }
+
+void TfrmMain::N5Click() { N5->setChecked(true); }
+
+void TfrmMain::N6Click() { N6->setChecked(true); }
+
+void TfrmMain::N2Click() {
+    if (!isEnabled() || FRunning) return;
+    RunCommand(this, [this] { RunToFile(); });
+}
+
+void TfrmMain::RunToFile() {
+    if (!FSaveDialog->Execute()) return;
+    TPDFLumerra decoder(FAnalyst.get());
+    decoder.EscapeKeyQuery = [this] { return FEscapeKey->Query(); };
+
+    setEnabled(false);
+    Cancel = false;
+    ClearMemo();
+    if (frmProg != nullptr) frmProg->show();
+    {
+        FRunning = true;
+        TScopeExit cleanUp([this] {
+            FRunning = false;
+            setEnabled(true);
+            if (frmProg != nullptr) frmProg->hide();
+        });
+        // Escape pressed before the run (in the save dialog, say) does not
+        // stop it.
+        FEscapeKey->Reset();
+        decoder.DecodeToFile(FSaveDialog->FileName.toStdString(), 1, FAnalyst->PageCount(), N6->isChecked(),
+                             DecodeProgress, Cancel);
+    }
+
+    if (Cancel) {
+        AddLine(QString());
+        AddLine(Text("% キャンセルされました。m(_ _)m"));
+        return;
+    }
+    AddLine(QString());
+    AddLine(Text("% 「ストリームの展開」が完了しました。"));
+    AddLine(Text(DashLine));
+    AddLine(QString());
+    AddLine(QString());
+    AddLine(QString::fromStdString(ExtractFileName(FAnalyst->FileName())) + QStringLiteral(" ---> ") +
+            QFileInfo(FSaveDialog->FileName).fileName());
+    AddLine(QString());
+    AddLine(QString());
+    AddLine(Text(DashLine));
+}
+
+void TfrmMain::Contents1Click() {
+    if (!isEnabled()) return;
+    RunCommand(this, [] { OpenReadMe(); });
+}
+
+void TfrmMain::GoHomeClick() {
+    if (!isEnabled()) return;
+    RunCommand(this, [] { OpenHomePage(); });
+}
+
+// ---- Progress of a run
+
+void DecodeProgress(int32_t Min, int32_t Max, int32_t Position, bool Done) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (frmProg == nullptr) return;
+    frmProg->ProgressBar1->setMinimum(Min);
+    frmProg->ProgressBar1->setMaximum(Max);
+    frmProg->ProgressBar1->setValue(Position);
+    frmProg->Label1->setText(QStringLiteral("%1/%2").arg(Position).arg(Max));
+    frmProg->Label1->adjustSize();
+    if (Done) {
+        frmProg->hide();
+        frmProg->ProgressBar1->setValue(0);
+    }
+}
+
+}  // namespace lumerra
