@@ -1,0 +1,117 @@
+// The file dialogs over QFileDialog: configuration, the accepted name kept
+// for next time, the Help button, and a real modal run.
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "ShellTestSupport.h"
+#include "shell/DialogEx.h"
+
+namespace lumerra::test {
+namespace {
+
+TEST(DialogTest, FiltersBecomeQtNameFilters) {
+    TOpenDialogEx dialog(nullptr);
+    dialog.Filter = QStringLiteral("PDF - Portable Document Format|*.pdf|Text|*.txt;*.log");
+    EXPECT_EQ(dialog.NameFilters(), QStringList({QStringLiteral("PDF - Portable Document Format (*.pdf)"),
+                                                 QStringLiteral("Text (*.txt *.log)")}));
+}
+
+TEST(DialogTest, TheSaveDialogIsConfiguredFromItsProperties) {
+    TSaveDialogEx dialog(nullptr);
+    dialog.Filter = QStringLiteral("TXT - Text File|*.txt");
+    dialog.DefaultExt = QStringLiteral(".txt");
+    dialog.Options |= ofOverwritePrompt;
+    dialog.FileName = QStringLiteral("/tmp/earlier.txt");
+    const auto shown = dialog.CreateDialog();
+    EXPECT_EQ(shown->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_EQ(shown->defaultSuffix(), QStringLiteral("txt"));
+    EXPECT_FALSE(shown->testOption(QFileDialog::DontConfirmOverwrite));
+    EXPECT_EQ(shown->nameFilters(), QStringList({QStringLiteral("TXT - Text File (*.txt)")}));
+    EXPECT_EQ(shown->selectedFiles().value(0), QStringLiteral("/tmp/earlier.txt"));
+}
+
+TEST(DialogTest, TheOpenDialogWantsAnExistingFile) {
+    TOpenDialogEx dialog(nullptr);
+    const auto shown = dialog.CreateDialog();
+    EXPECT_EQ(shown->acceptMode(), QFileDialog::AcceptOpen);
+    EXPECT_EQ(shown->fileMode(), QFileDialog::ExistingFile);
+    EXPECT_EQ(dialog.HelpText, QString::fromUtf8("ヘルプ(&H)"));
+}
+
+TEST(DialogTest, TheHelpButtonAppearsOnlyWhenAskedForAndCallsOnHelp) {
+    TOpenDialogEx dialog(nullptr);
+    EXPECT_EQ(dialog.CreateDialog()->findChild<QPushButton*>(QStringLiteral("HelpButton")), nullptr);
+    dialog.DoHelp();  // nothing assigned: nothing happens
+
+    TOpenDialogEx* sender = nullptr;
+    dialog.OnHelp = [&](TOpenDialogEx& Sender) { sender = &Sender; };
+    dialog.Options |= ofShowHelp;
+    const auto shown = dialog.CreateDialog();
+    auto* help = shown->findChild<QPushButton*>(QStringLiteral("HelpButton"));
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->text(), QString::fromUtf8("ヘルプ(&H)"));
+    help->click();
+    EXPECT_EQ(sender, &dialog);
+}
+
+// Runs Action on the file dialog once it is up.
+void WhenDialogUp(std::function<void(QFileDialog&)> Action) {
+    QTimer::singleShot(0, [Action] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        Action(*dialog);
+    });
+}
+
+TEST(DialogTest, ExecuteShowsTheDialogAndKeepsTheAcceptedName) {
+    TempFile folder("x", "existing.txt");
+    TSaveDialogEx dialog(nullptr);
+    dialog.DefaultExt = QStringLiteral(".txt");
+    bool shown = false;
+    dialog.OnShow = [&](TOpenDialogEx&) { shown = true; };
+    WhenDialogUp([&](QFileDialog& Shown) {
+        Shown.selectFile(QString::fromStdString(folder.Sibling("report")));
+        QMetaObject::invokeMethod(&Shown, "accept", Qt::DirectConnection);
+    });
+    ASSERT_TRUE(dialog.Execute());
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(dialog.FileName, QString::fromStdString(folder.Sibling("report.txt")));
+
+    WhenDialogUp([&](QFileDialog& Shown) {
+        EXPECT_EQ(Shown.selectedFiles().value(0), dialog.FileName);
+        Shown.reject();
+    });
+    EXPECT_FALSE(dialog.Execute());
+    EXPECT_EQ(dialog.FileName, QString::fromStdString(folder.Sibling("report.txt")));
+}
+
+TEST(DialogTest, AnExistingFileIsAcceptedOnlyAfterTheOverwriteQuestion) {
+    TempFile folder("x", "existing.txt");
+    TSaveDialogEx dialog(nullptr);
+    dialog.Options |= ofOverwritePrompt;
+    bool asked = false;
+    bool stillOpen = false;
+    WhenDialogUp([&](QFileDialog& Shown) {
+        // Answer "No" to the question; the dialog stays; then give up.
+        QTimer::singleShot(0, [&] {
+            auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(question, nullptr);
+            asked = true;
+            question->button(QMessageBox::No)->click();
+        });
+        Shown.selectFile(QString::fromStdString(folder.Path()));
+        QMetaObject::invokeMethod(&Shown, "accept", Qt::DirectConnection);
+        stillOpen = Shown.isVisible();
+        Shown.reject();
+    });
+    EXPECT_FALSE(dialog.Execute());
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(stillOpen);
+}
+
+}  // namespace
+}  // namespace lumerra::test

@@ -1,0 +1,289 @@
+// The main window: start-up state, opening files in every outcome, drops,
+// the availability of the run command, hints, the read-me and home-page
+// commands, and the settings file at close and start.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDate>
+#include <QMenuBar>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QSettings>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolButton>
+#include <QDropEvent>
+#include <QDir>
+
+#include "ShellTestSupport.h"
+#include "shell/DialogEx.h"
+
+namespace lumerra::test {
+namespace {
+
+const char* const Separator = "=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=";
+
+QStringList LoadedLines(const char* Name) {
+    return {QString(), QStringLiteral("% ") + QString::fromUtf8(Name) + QString::fromUtf8(" の読み込みが完了しました。"),
+            QString::fromUtf8("% ストリームを展開するにはメニューの「実行」を選択してください。")};
+}
+
+const QStringList DamagedLines = Lines({"", Separator, " このファイルは破損しているか対応できない形式です。", Separator});
+const QStringList EncryptedLines =
+    Lines({"", Separator, "  暗号化されているファイルには対応していません。", Separator, ""});
+
+using MainWindowTest = TShellFixture;
+
+TEST_F(MainWindowTest, StartsWithNoFileAndTheRunCommandUnavailable) {
+    EXPECT_EQ(WindowTitle(), QStringLiteral("PDF Lumerra v1.21"));
+    EXPECT_FALSE(Main().Run1->isEnabled());
+    EXPECT_FALSE(Main().N2->isEnabled());
+    EXPECT_TRUE(Main().MemoLines().isEmpty());
+    EXPECT_TRUE(Main().N6->isChecked());
+    EXPECT_FALSE(Main().N5->isChecked());
+    EXPECT_EQ(Main().StatusPanelText(1), QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+    EXPECT_EQ(Main().pos(), QPoint(50, 50));
+    EXPECT_FALSE(Prog().isVisible());
+}
+
+TEST_F(MainWindowTest, EveryComponentCarriesItsFormName) {
+    for (const char* name : {"CoolBar1", "ToolBar1", "ToolButton1", "ToolButton11", "ToolButton3", "ToolButton13",
+                             "ToolButton4", "MainMenu1", "File1", "PDF1", "N1", "Exit1", "R1", "N2", "N4", "N7",
+                             "Help1", "Contents1", "N3", "GoHome", "N5", "N6", "StatusBar1", "Memo1", "Run1",
+                             "ToolButton5", "ToolButton2"})
+        EXPECT_NE(Main().findChild<QObject*>(QString::fromLatin1(name)), nullptr) << name;
+}
+
+TEST_F(MainWindowTest, MenusCarryTheirCaptionsHintsAndShortcuts) {
+    struct Item {
+        QAction* Action;
+        const char* Caption;
+        const char* Hint;
+        QKeySequence Shortcut;
+    };
+    const Item items[] = {
+        {Main().PDF1, "ファイルを開く", "PDFファイルを開く", QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {Main().Exit1, "アプリケーションの終了(&E)", "アプリケーションの終了", QKeySequence(Qt::Key_Escape)},
+        {Main().N2, "実行(&R)", "名前をつけて実行する", QKeySequence(Qt::Key_F9)},
+        {Main().N5, "コメントなし", "出力時にコメントを付加しない", QKeySequence()},
+        {Main().N6, "コメントあり (推奨)", "出力時にコメントを付加する", QKeySequence()},
+        {Main().Contents1, "ReadMe.txt", "ヘルプファイルを開く", QKeySequence(Qt::Key_F1)},
+        {Main().GoHome, "最新版の入手", "最新版を入手する", QKeySequence()},
+    };
+    for (const Item& item : items) {
+        EXPECT_EQ(item.Action->text(), QString::fromUtf8(item.Caption));
+        EXPECT_EQ(item.Action->statusTip(), QString::fromUtf8(item.Hint)) << item.Caption;
+        EXPECT_EQ(item.Action->shortcut(), item.Shortcut) << item.Caption;
+    }
+    EXPECT_EQ(Main().File1->title(), QString::fromUtf8("ファイル(&F)"));
+    EXPECT_EQ(Main().R1->title(), QString::fromUtf8("実行(&R)"));
+    EXPECT_EQ(Main().N7->title(), QString::fromUtf8("オプション"));
+    EXPECT_EQ(Main().Help1->title(), QString::fromUtf8("ヘルプ(&H)"));
+    EXPECT_FALSE(Main().PDF1->icon().isNull());
+    EXPECT_FALSE(Main().GoHome->icon().isNull());
+    EXPECT_TRUE(Main().N1->isSeparator() && Main().N3->isSeparator() && Main().N4->isSeparator());
+}
+
+TEST_F(MainWindowTest, ToolButtonsShowTheirHintsAsTipAndInStatusPanel0) {
+    struct Button {
+        QToolButton* Widget;
+        const char* Hint;
+    };
+    for (const Button& button : {Button{Main().ToolButton1, "ファイルを開く"}, Button{Main().Run1, "名前を付けて実行する"},
+                                 Button{Main().ToolButton3, "ヘルプ"}, Button{Main().ToolButton4, "ホームページへ"}}) {
+        EXPECT_EQ(button.Widget->toolTip(), QString::fromUtf8(button.Hint));
+        EXPECT_FALSE(button.Widget->icon().isNull());
+        EXPECT_EQ(button.Widget->size(), QSize(24, 22));
+        QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+        QCoreApplication::sendEvent(button.Widget, &enter);
+        EXPECT_EQ(Main().StatusPanelText(0), QString::fromUtf8(button.Hint));
+    }
+    // A menu item under the pointer reports through the menu bar.
+    Main().N2->showStatusText(Main().MainMenu1);
+    EXPECT_EQ(Main().StatusPanelText(0), QString::fromUtf8("名前をつけて実行する"));
+}
+
+TEST_F(MainWindowTest, LayoutFollowsTheFormSizes) {
+    Main().show();
+    EXPECT_EQ(Main().CoolBar1->height(), 28);
+    EXPECT_EQ(Main().StatusBar1->height(), 20);
+    EXPECT_EQ(Main().width(), 524);
+    EXPECT_EQ(Main().height() - Main().MainMenu1->height(), 289);
+    EXPECT_EQ(Main().font().families().first(), QString::fromUtf8("ＭＳ Ｐゴシック"));
+    EXPECT_EQ(Main().font().pixelSize(), 12);
+    EXPECT_EQ(Main().Memo1->font().families().first(), QString::fromUtf8("ＭＳ ゴシック"));
+    EXPECT_EQ(Main().Memo1->font().pixelSize(), 15);
+    EXPECT_EQ(Main().Memo1->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+}
+
+TEST_F(MainWindowTest, OpeningAGoodFileShowsTheLoadCompleteLines) {
+    Main().OpenFile(Write("sample.pdf", GoodPdf()));
+    EXPECT_EQ(Main().MemoLines(), LoadedLines("sample.pdf"));
+    EXPECT_EQ(WindowTitle(), QStringLiteral("PDF Lumerra v1.21 - sample.pdf"));
+    EXPECT_TRUE(Main().Run1->isEnabled());
+    EXPECT_TRUE(Main().N2->isEnabled());
+}
+
+TEST_F(MainWindowTest, TheExtensionIsComparedWithoutRegardToCase) {
+    Main().OpenFile(Write("SAMPLE.PDF", GoodPdf()));
+    EXPECT_EQ(Main().MemoLines(), LoadedLines("SAMPLE.PDF"));
+}
+
+TEST_F(MainWindowTest, ADamagedFileShowsTheDamagedBlockAndNoRun) {
+    Main().OpenFile(Write("good.pdf", GoodPdf()));
+    Main().OpenFile(Write("broken.pdf", DamagedPdf()));
+    EXPECT_EQ(Main().MemoLines(), DamagedLines);
+    EXPECT_EQ(WindowTitle(), QStringLiteral("PDF Lumerra v1.21 - broken.pdf"));
+    EXPECT_FALSE(Main().Run1->isEnabled());
+    EXPECT_FALSE(Main().N2->isEnabled());
+}
+
+TEST_F(MainWindowTest, AFileThatCannotEvenBeOpenedCountsAsDamaged) {
+    // Another program writes the file: the open fails before the analyser
+    // reads anything, so its own failure mark stays unset.
+    const QString name = Write("busy.pdf", GoodPdf());
+    const int writer = ::open(name.toLocal8Bit().constData(), O_RDWR);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(::flock(writer, LOCK_EX), 0);
+    Main().OpenFile(name);
+    ::close(writer);
+    EXPECT_EQ(Main().MemoLines(), DamagedLines);
+    ASSERT_NE(Main().Analyst(), nullptr);
+    EXPECT_FALSE(Main().Analyst()->Failed());
+    EXPECT_FALSE(Main().N2->isEnabled());
+    EXPECT_FALSE(Main().Run1->isEnabled());
+}
+
+TEST_F(MainWindowTest, AnEncryptedFileShowsTheEncryptedBlock) {
+    Main().OpenFile(Write("secret.pdf", EncryptedPdf()));
+    EXPECT_EQ(Main().MemoLines(), EncryptedLines);
+    EXPECT_EQ(WindowTitle(), QStringLiteral("PDF Lumerra v1.21 - secret.pdf"));
+    EXPECT_FALSE(Main().Run1->isEnabled());
+    EXPECT_FALSE(Main().N2->isEnabled());
+}
+
+TEST_F(MainWindowTest, NonPdfMissingAndFolderNamesChangeNothing) {
+    Main().OpenFile(Write("sample.pdf", GoodPdf()));
+    const QStringList before = Main().MemoLines();
+    QDir().mkpath(QPath("folder.pdf"));
+    for (const QString& name : {Write("notes.txt", "%PDF-1.4 but not named so"), QPath("missing.pdf"),
+                                QPath("folder.pdf"), QString()}) {
+        Main().OpenFile(name);
+        EXPECT_EQ(WindowTitle(), QStringLiteral("PDF Lumerra v1.21 - sample.pdf")) << name.toStdString();
+        EXPECT_EQ(Main().MemoLines(), before);
+        EXPECT_TRUE(Main().Run1->isEnabled());
+        EXPECT_TRUE(Main().N2->isEnabled());
+    }
+}
+
+TEST_F(MainWindowTest, AShortcutOpensItsTargetUnderTheTargetsName) {
+    Write("target.pdf", GoodPdf());
+    TLinkSpec spec;
+    spec.LocalBasePath = Path("target.pdf");
+    Main().OpenFile(Write("link.LNK", BuildShellLink(spec)));
+    EXPECT_EQ(WindowTitle(), QStringLiteral("PDF Lumerra v1.21 - target.pdf"));
+    EXPECT_EQ(Main().MemoLines(), LoadedLines("target.pdf"));
+}
+
+TEST_F(MainWindowTest, AShortcutToSomethingElseOrADamagedShortcutChangesNothing) {
+    Write("notes.txt", "text");
+    TLinkSpec spec;
+    spec.LocalBasePath = Path("notes.txt");
+    Main().OpenFile(Write("text.lnk", BuildShellLink(spec)));
+    Main().OpenFile(Write("junk.lnk", "not a shortcut at all"));
+    EXPECT_EQ(WindowTitle(), QStringLiteral("PDF Lumerra v1.21"));
+    EXPECT_TRUE(Main().MemoLines().isEmpty());
+}
+
+TEST_F(MainWindowTest, ADropOpensOnlyTheFirstFileAndReenablesTheWindow) {
+    const QStringList names = {Write("first.pdf", GoodPdf()), Write("second.pdf", GoodPdf()),
+                               Write("third.pdf", GoodPdf())};
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(names[0]), QUrl::fromLocalFile(names[1]), QUrl::fromLocalFile(names[2])});
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&Main(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&Main(), &drop);
+    EXPECT_EQ(WindowTitle(), QStringLiteral("PDF Lumerra v1.21 - first.pdf"));
+    EXPECT_TRUE(Main().isEnabled());
+}
+
+TEST_F(MainWindowTest, DroppingATextFileOrAFolderChangesNothing) {
+    QDir().mkpath(QPath("dir"));
+    Main().DropFiles({Write("notes.txt", "text"), QPath("dir")});
+    Main().DropFiles({QPath("dir")});
+    EXPECT_EQ(WindowTitle(), QStringLiteral("PDF Lumerra v1.21"));
+    EXPECT_TRUE(Main().isEnabled());
+}
+
+TEST_F(MainWindowTest, TheOpenCommandOpensTheChosenName) {
+    const QString name = Write("chosen.pdf", GoodPdf());
+    Main().OpenDialog().Chooser = [&](TOpenDialogEx& Dialog) {
+        Dialog.FileName = name;
+        return true;
+    };
+    Main().PDF1->trigger();
+    EXPECT_EQ(WindowTitle(), QStringLiteral("PDF Lumerra v1.21 - chosen.pdf"));
+    Main().OpenDialog().Chooser = [](TOpenDialogEx&) { return false; };
+    Main().OpenFile(Write("other.pdf", DamagedPdf()));
+    Main().ToolButton1->click();
+    EXPECT_EQ(WindowTitle(), QStringLiteral("PDF Lumerra v1.21 - other.pdf"));
+}
+
+TEST_F(MainWindowTest, TheCommentOptionIsARadioPair) {
+    Main().N5->trigger();
+    EXPECT_TRUE(Main().N5->isChecked());
+    EXPECT_FALSE(Main().N6->isChecked());
+    Main().N6->trigger();
+    EXPECT_TRUE(Main().N6->isChecked());
+    EXPECT_FALSE(Main().N5->isChecked());
+}
+
+TEST_F(MainWindowTest, ReadMeAndHomePageGoToTheDesktop) {
+    Main().Contents1->trigger();
+    Main().ToolButton4->click();
+    ASSERT_EQ(FUrls.Urls.size(), 2u);
+    EXPECT_TRUE(FUrls.Urls[0].isLocalFile());
+    EXPECT_EQ(QFileInfo(FUrls.Urls[0].toLocalFile()).fileName(), QStringLiteral("readme.txt"));
+    EXPECT_EQ(FUrls.Urls[1], QUrl(QString::fromLatin1(HomePageAddress)));
+}
+
+TEST_F(MainWindowTest, ClosingWritesThePositionAndKeepsOtherSections) {
+    WriteFileBytes(FSettings.toStdString(), "[Other]\nKey=kept\n\n[frmMain]\nLeft=200\nTop=150\n");
+    Recreate();
+    EXPECT_EQ(Main().pos(), QPoint(200, 150));
+    Main().move(123, 77);
+    Main().Exit1->trigger();
+    EXPECT_FALSE(Main().isVisible());
+    QSettings settings(FSettings, QSettings::IniFormat);
+    EXPECT_EQ(settings.value("frmMain/Left").toString(), QStringLiteral("123"));
+    EXPECT_EQ(settings.value("frmMain/Top").toString(), QStringLiteral("77"));
+    EXPECT_EQ(settings.value("Other/Key").toString(), QStringLiteral("kept"));
+    Recreate();
+    EXPECT_EQ(Main().pos(), QPoint(123, 77));
+}
+
+TEST_F(MainWindowTest, ClosingWithoutASettingsFileCreatesOne) {
+    ASSERT_FALSE(QFileInfo::exists(FSettings));
+    Main().show();
+    Main().close();
+    const std::string text = ReadFileBytes(FSettings.toStdString());
+    EXPECT_NE(text.find("[frmMain]"), std::string::npos);
+    EXPECT_NE(text.find("Left=50"), std::string::npos);
+    EXPECT_NE(text.find("Top=50"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, ShowingTheWindowRestoresTheBareTitle) {
+    Main().setWindowTitle(QStringLiteral("something else"));
+    Main().show();
+    EXPECT_EQ(WindowTitle(), QStringLiteral("PDF Lumerra v1.21"));
+}
+
+}  // namespace
+}  // namespace lumerra::test

@@ -1,0 +1,106 @@
+// The whole program, as its entry runs it, with the allocation accounting
+// of the real executable: a normal session warns about nothing, a block
+// left unreleased on purpose is reported at exit.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QSettings>
+#include <QTimer>
+
+#include "ShellTestSupport.h"
+#include "shell/MemCheck.h"
+
+namespace lumerra::test {
+namespace {
+
+int RunProgram(const TProgramOptions& Options) {
+    static char name[] = "pdf-lumerra";
+    static char* arguments[] = {name, nullptr};
+    static int count = 1;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    return ProgramMain(count, arguments, Options);
+}
+
+TEST(ProgramTest, ASessionOpensRunsCancelsAndClosesWithoutAWarning) {
+    TempFile document(GoodPdf(4), "sample.pdf");
+    const QString settings = QString::fromStdString(document.Sibling("pdf-lumerra.ini"));
+    const QString report = QString::fromStdString(document.Sibling("sample.txt"));
+    TMessageBoxRecorder boxes;
+    TUrlRecorder urls;
+    urls.Urls.reserve(4);  // the recorder's own storage, made before the session
+    // Results are kept in Qt containers: their storage is the toolkit's,
+    // not counted, so it may outlive the accounting.
+    QStringList completed;
+    QStringList cancelled;
+    bool reportWritten = false;
+    int64_t liveWhileOpen = 0;
+
+    TProgramOptions options;
+    options.SettingsFile = settings;
+    options.OnStarted = [&](TApplicationForms& Forms) {
+        TfrmMain& main = Forms.Main();
+        main.OpenFile(QString::fromStdString(document.Path()));
+        liveWhileOpen = MemCheck::LiveBlockCount();
+        main.SaveDialog().Chooser = [&](TOpenDialogEx& Dialog) {
+            Dialog.FileName = report;
+            return true;
+        };
+        main.N2->trigger();
+        completed = main.MemoLines();
+        reportWritten = QFileInfo::exists(report);
+
+        auto* clicker = new QTimer(&main);
+        QObject::connect(clicker, &QTimer::timeout, [&Forms, clicker] {
+            if (!Forms.Prog().isVisible()) return;
+            Forms.Prog().Button1->click();
+            clicker->stop();
+        });
+        clicker->start(0);
+        main.N2->trigger();
+        cancelled = main.MemoLines();
+        main.Contents1->trigger();
+        main.move(70, 80);
+        main.Exit1->trigger();
+    };
+    EXPECT_EQ(RunProgram(options), 0);
+
+    EXPECT_TRUE(boxes.Boxes.empty()) << boxes.Boxes.front().Text.toStdString();
+    // The windows, their components and the analyser were counted while
+    // they lived (the count is not idle).
+    if (MemCheck::HooksInstalled()) {
+        EXPECT_GT(liveWhileOpen, 50);
+    }
+    EXPECT_TRUE(reportWritten);
+    EXPECT_EQ(completed.value(5), QStringLiteral("sample.pdf ---> sample.txt"));
+    EXPECT_EQ(cancelled, Lines({"", "% キャンセルされました。m(_ _)m"}));
+    EXPECT_FALSE(QFileInfo::exists(report));
+    EXPECT_EQ(urls.Urls.size(), 1u);
+    QSettings stored(settings, QSettings::IniFormat);
+    EXPECT_EQ(stored.value("frmMain/Left").toInt(), 70);
+    EXPECT_EQ(stored.value("frmMain/Top").toInt(), 80);
+}
+
+TEST(ProgramTest, ABlockLeftUnreleasedIsReportedAtExit) {
+    if (!MemCheck::HooksInstalled()) GTEST_SKIP() << "sanitizer build: the sanitizer's leak checker counts instead";
+    TempFile folder("", "unused");
+    TMessageBoxRecorder boxes;
+    int* forgotten = nullptr;
+    TProgramOptions options;
+    options.SettingsFile = QString::fromStdString(folder.Sibling("pdf-lumerra.ini"));
+    options.OnStarted = [&](TApplicationForms& Forms) {
+        forgotten = new int(42);
+        Forms.Main().close();
+    };
+    RunProgram(options);
+    delete forgotten;
+
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Kind, TMessageBoxKind::Warning);
+    EXPECT_EQ(boxes.Boxes[0].Caption, QString::fromUtf8("メモリーリークエラー"));
+    EXPECT_EQ(boxes.Boxes[0].Text, QString::fromUtf8("1 回メモリーを解放し忘れています"));
+}
+
+}  // namespace
+}  // namespace lumerra::test

@@ -1,0 +1,77 @@
+// The progress dialog and the progress routine of a run.
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include "ShellTestSupport.h"
+
+namespace lumerra::test {
+namespace {
+
+using ProgressDialogTest = TShellFixture;
+
+TEST_F(ProgressDialogTest, HasItsCaptionLayoutAndNoCloseButton) {
+    EXPECT_EQ(Prog().windowTitle(), QString::fromUtf8("PDF オブジェクトを解析中・・・"));
+    EXPECT_EQ(Prog().size(), QSize(328, 76));
+    EXPECT_EQ(Prog().ProgressBar1->geometry(), QRect(16, 12, 297, 25));
+    EXPECT_EQ(Prog().Button1->geometry(), QRect(126, 46, 75, 23));
+    EXPECT_EQ(Prog().Button1->text(), QString::fromUtf8("中止(&N)"));
+    EXPECT_EQ(Prog().Label1->pos(), QPoint(267, 56));
+    EXPECT_TRUE(Prog().Label1->text().isEmpty());
+    EXPECT_EQ(Prog().ProgressBar1->minimum(), 0);
+    EXPECT_EQ(Prog().ProgressBar1->maximum(), 100);
+    const Qt::WindowFlags flags = Prog().windowFlags();
+    EXPECT_FALSE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_FALSE(Prog().isModal());
+}
+
+TEST_F(ProgressDialogTest, NeitherTheFrameNorEscapeClosesIt) {
+    Prog().show();
+    EXPECT_FALSE(Prog().close());
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(&Prog(), &escape);
+    EXPECT_TRUE(Prog().isVisible());
+    Prog().hide();
+}
+
+TEST_F(ProgressDialogTest, TheButtonOnlyRaisesTheMainWindowsCancel) {
+    Prog().show();
+    Main().Cancel = false;
+    Prog().Button1->click();
+    EXPECT_TRUE(Main().Cancel);
+    EXPECT_TRUE(Prog().isVisible());
+    Prog().hide();
+}
+
+TEST_F(ProgressDialogTest, DecodeProgressShowsWhatItGets) {
+    Prog().show();
+    DecodeProgress(0, 100, 37, false);
+    EXPECT_EQ(Prog().ProgressBar1->value(), 37);
+    EXPECT_EQ(Prog().Label1->text(), QStringLiteral("37/100"));
+    EXPECT_TRUE(Prog().isVisible());
+
+    // A single page reports -1: the label shows it, the bar cannot.
+    DecodeProgress(0, 100, -1, false);
+    EXPECT_EQ(Prog().Label1->text(), QStringLiteral("-1/100"));
+
+    DecodeProgress(0, 100, 100, true);
+    EXPECT_FALSE(Prog().isVisible());
+    EXPECT_EQ(Prog().ProgressBar1->value(), 0);
+    EXPECT_EQ(Prog().Label1->text(), QStringLiteral("100/100"));
+}
+
+TEST_F(ProgressDialogTest, DecodeProgressLetsPendingEventsRun) {
+    bool ran = false;
+    QTimer::singleShot(0, &Main(), [&] { ran = true; });
+    DecodeProgress(0, 100, 0, false);
+    EXPECT_TRUE(ran);
+}
+
+}  // namespace
+}  // namespace lumerra::test

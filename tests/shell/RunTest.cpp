@@ -1,0 +1,240 @@
+// The run command: reports with and without comments, the completion and
+// cancellation lines, cancelling through the progress dialog's button and
+// the Escape key, and errors going to the standard error box.
+#include <sys/stat.h>
+
+#include <functional>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+
+#include "ShellTestSupport.h"
+
+namespace lumerra::test {
+namespace {
+
+const char* const Dashes = "---------------------------------------------------";
+
+QStringList CompletedLines(const char* Pdf, const char* Report) {
+    return {QString(),
+            QString::fromUtf8("% 「ストリームの展開」が完了しました。"),
+            QString::fromLatin1(Dashes),
+            QString(),
+            QString(),
+            QString::fromUtf8(Pdf) + QStringLiteral(" ---> ") + QString::fromUtf8(Report),
+            QString(),
+            QString(),
+            QString::fromLatin1(Dashes)};
+}
+
+const QStringList CancelledLines = Lines({"", "% キャンセルされました。m(_ _)m"});
+
+// Runs Action at each page's progress report until it returns true.
+void DuringRun(std::function<bool()> Action) {
+    auto* timer = new QTimer(frmMain);  // deletes itself once done, or goes with the window
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, Action] {
+        if (frmProg == nullptr || !frmProg->isVisible() || !Action()) return;
+        timer->stop();
+        timer->deleteLater();
+    });
+    timer->start();
+}
+
+class RunTest : public TShellFixture {
+protected:
+    void Open(const std::string& Name, const std::string& Bytes) { Main().OpenFile(Write(Name, Bytes)); }
+    bool ReportExists(const std::string& Name) const { return QFileInfo::exists(QPath(Name)); }
+};
+
+TEST_F(RunTest, ARunWithCommentsWritesTheReportAndTheCompletionLines) {
+    Open("sample.pdf", GoodPdf(2));
+    ChooseOutput("sample.txt");
+    Main().N2->trigger();
+    EXPECT_EQ(Main().MemoLines(), CompletedLines("sample.pdf", "sample.txt"));
+    const std::string report = ReadFileBytes(Path("sample.txt"));
+    EXPECT_EQ(report.rfind("% Decode File : sample.pdf\n\n% ---", 0), 0u) << report;
+    EXPECT_NE(report.find("%  Page 2/2 - Contents 1/1\n"), std::string::npos);
+    EXPECT_TRUE(Main().isEnabled());
+    EXPECT_FALSE(Prog().isVisible());
+    EXPECT_EQ(Prog().ProgressBar1->value(), 0);
+    EXPECT_EQ(Prog().Label1->text(), QStringLiteral("100/100"));
+    EXPECT_TRUE(Main().Run1->isEnabled());
+    EXPECT_EQ(WindowTitle(), QStringLiteral("PDF Lumerra v1.21 - sample.pdf"));
+}
+
+TEST_F(RunTest, ARunWithoutCommentsWritesOnlyTheDecodedBytes) {
+    Open("sample.pdf", GoodPdf());
+    Main().N5->trigger();
+    ChooseOutput("plain.txt");
+    Main().Run1->click();
+    EXPECT_EQ(ReadFileBytes(Path("plain.txt")), "\n\n" + PageContent + "\n\n");
+    EXPECT_EQ(Main().MemoLines(), CompletedLines("sample.pdf", "plain.txt"));
+}
+
+TEST_F(RunTest, TheSaveDialogProposesTheNameAcceptedBefore) {
+    Open("sample.pdf", GoodPdf());
+    ChooseOutput("first.txt");
+    Main().N2->trigger();
+    Main().N2->trigger();
+    ASSERT_EQ(FProposed.size(), 2u);
+    EXPECT_TRUE(FProposed[0].isEmpty());
+    EXPECT_EQ(FProposed[1], QPath("first.txt"));
+}
+
+TEST_F(RunTest, ACancelledSaveDialogStartsNoRun) {
+    Open("sample.pdf", GoodPdf());
+    Main().SaveDialog().Chooser = [](TOpenDialogEx&) { return false; };
+    Main().N2->trigger();
+    EXPECT_EQ(Main().MemoLines().size(), 3);
+    EXPECT_FALSE(QFileInfo::exists(QPath("sample.txt")));
+}
+
+TEST_F(RunTest, TheCancelButtonStopsTheRunAfterThePageInProgress) {
+    Open("sample.pdf", GoodPdf(5));
+    ChooseOutput("sample.txt");
+    int reports = 0;
+    DuringRun([&] {
+        ++reports;
+        Prog().Button1->click();
+        return true;
+    });
+    Main().N2->trigger();
+    EXPECT_EQ(reports, 1);
+    EXPECT_EQ(Main().MemoLines(), CancelledLines);
+    EXPECT_TRUE(Main().Cancel);
+    EXPECT_FALSE(ReportExists("sample.txt"));
+    EXPECT_TRUE(Main().isEnabled());
+    EXPECT_FALSE(Prog().isVisible());
+}
+
+TEST_F(RunTest, EscapeDuringARunCancelsIt) {
+    Open("sample.pdf", GoodPdf(5));
+    ChooseOutput("sample.txt");
+    DuringRun([&] {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(&Prog(), &press);
+        QCoreApplication::sendEvent(&Prog(), &release);
+        return true;
+    });
+    Main().N2->trigger();
+    EXPECT_EQ(Main().MemoLines(), CancelledLines);
+    EXPECT_FALSE(ReportExists("sample.txt"));
+    // Escape reached neither the dialog's own closing nor the main window's
+    // exit command.
+    EXPECT_FALSE(Prog().isVisible());
+    EXPECT_TRUE(Main().isEnabled());
+}
+
+TEST_F(RunTest, EscapePressedBeforeTheRunDoesNotCancelIt) {
+    Open("sample.pdf", GoodPdf(3));
+    Main().SaveDialog().Chooser = [this](TOpenDialogEx& Dialog) {
+        // Escape pressed while the dialog was up (its own cancel key).
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(Main().Memo1, &press);
+        QCoreApplication::sendEvent(Main().Memo1, &release);
+        Dialog.FileName = QPath("sample.txt");
+        return true;
+    };
+    Main().N2->trigger();
+    EXPECT_EQ(Main().MemoLines(), CompletedLines("sample.pdf", "sample.txt"));
+}
+
+TEST_F(RunTest, TheWindowCannotBeClosedDuringARun) {
+    Open("sample.pdf", GoodPdf(3));
+    Main().show();
+    ChooseOutput("sample.txt");
+    bool closed = true;
+    DuringRun([&] {
+        closed = Main().close();
+        return true;
+    });
+    Main().N2->trigger();
+    EXPECT_FALSE(closed);
+    EXPECT_TRUE(Main().isVisible());
+    EXPECT_EQ(Main().MemoLines(), CompletedLines("sample.pdf", "sample.txt"));
+}
+
+TEST_F(RunTest, TheWindowIsDisabledAndTheDialogShownWhileRunning) {
+    Open("sample.pdf", GoodPdf(3));
+    ChooseOutput("sample.txt");
+    bool enabled = true;
+    bool shown = false;
+    QStringList memo = {QStringLiteral("not looked at")};
+    DuringRun([&] {
+        enabled = Main().isEnabled();
+        shown = Prog().isVisible();
+        memo = Main().MemoLines();
+        return true;
+    });
+    Main().N2->trigger();
+    EXPECT_FALSE(enabled);
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(memo.isEmpty());
+}
+
+TEST_F(RunTest, AnOutputFileInUseGoesToTheStandardErrorBox) {
+    Open("sample.pdf", GoodPdf());
+    const std::string before = ReadFileBytes(Path("sample.pdf"));
+    // The document itself is held open by the program.
+    ChooseOutput("sample.pdf");
+    Main().N2->trigger();
+    ASSERT_EQ(FBoxes.Boxes.size(), 1u);
+    EXPECT_EQ(FBoxes.Boxes[0].Kind, TMessageBoxKind::Error);
+    EXPECT_EQ(FBoxes.Boxes[0].Caption, QStringLiteral("PDF Lumerra"));
+    EXPECT_EQ(FBoxes.Boxes[0].Text, QString::fromUtf8("このファイルは使用中です。別名で保存してください。."));
+    EXPECT_TRUE(Main().MemoLines().isEmpty());
+    EXPECT_TRUE(Main().isEnabled());
+    EXPECT_FALSE(Prog().isVisible());
+    EXPECT_EQ(ReadFileBytes(Path("sample.pdf")), before);
+
+    // A read-only file of another name is in use too.
+    WriteFileBytes(Path("readonly.txt"), "keep");
+    ::chmod(Path("readonly.txt").c_str(), 0444);
+    ChooseOutput("readonly.txt");
+    Main().N2->trigger();
+    ASSERT_EQ(FBoxes.Boxes.size(), 2u);
+    EXPECT_EQ(FBoxes.Boxes[1].Text, FBoxes.Boxes[0].Text);
+    EXPECT_EQ(ReadFileBytes(Path("readonly.txt")), "keep");
+}
+
+TEST_F(RunTest, TheDecodersRefusalGoesToTheBoxAndChangesNothingElse) {
+    Open("broken.pdf", DamagedPdf());
+    ChooseOutput("out.txt");
+    Main().N2Click();  // unavailable from the menu; the handler itself still guards
+    ASSERT_EQ(FBoxes.Boxes.size(), 1u);
+    EXPECT_EQ(FBoxes.Boxes[0].Text, QString::fromUtf8("対応できない形式です。."));
+    EXPECT_EQ(Main().MemoLines().size(), 4);
+    EXPECT_FALSE(QFileInfo::exists(QPath("out.txt")));
+    EXPECT_TRUE(Main().isEnabled());
+}
+
+TEST_F(RunTest, ASecondRunStartsWithTheBarAtZeroAndTheLastLabel) {
+    Open("sample.pdf", GoodPdf(2));
+    ChooseOutput("sample.txt");
+    Main().N2->trigger();
+    // Looked at in the first page's progress report, before it updates.
+    int value = -2;
+    QString label;
+    DuringRun([&] {
+        value = Prog().ProgressBar1->value();
+        label = Prog().Label1->text();
+        return true;
+    });
+    Main().N2->trigger();
+    EXPECT_EQ(value, 0);
+    EXPECT_EQ(label, QStringLiteral("100/100"));
+}
+
+}  // namespace
+}  // namespace lumerra::test

@@ -1,0 +1,130 @@
+// Small units of the shell: the standard error box's text, the Escape key
+// watch, and the allocation accounting's bookkeeping.
+#include <cstdlib>
+#include <cstring>
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QWidget>
+
+#include "ShellTestSupport.h"
+#include "shell/EscapeKey.h"
+#include "shell/MemCheck.h"
+
+namespace lumerra::test {
+namespace {
+
+TEST(StandardErrorBoxTest, AppendsAPeriodAfterCharactersThatSortAfterIt) {
+    EXPECT_EQ(StandardErrorText(QString::fromUtf8("使用中です。")), QString::fromUtf8("使用中です。."));
+    EXPECT_EQ(StandardErrorText(QStringLiteral("cannot read")), QStringLiteral("cannot read."));
+    EXPECT_EQ(StandardErrorText(QStringLiteral("done.")), QStringLiteral("done."));
+    EXPECT_EQ(StandardErrorText(QStringLiteral("stop!")), QStringLiteral("stop!"));
+    EXPECT_EQ(StandardErrorText(QStringLiteral("(x)")), QStringLiteral("(x)"));
+    EXPECT_EQ(StandardErrorText(QString()), QString());
+    EXPECT_EQ(StandardErrorText(QString::fromUtf8("絵\U0001F600")), QString::fromUtf8("絵\U0001F600."));
+}
+
+TEST(StandardErrorBoxTest, ShowsTheMessageUnderTheProgramsTitle) {
+    TMessageBoxRecorder recorder;
+    RunCommand(nullptr, [] { throw Exception("ページ番号の指定が不正です。"); });
+    RunCommand(nullptr, [] {});
+    ASSERT_EQ(recorder.Boxes.size(), 1u);
+    EXPECT_EQ(recorder.Boxes[0].Kind, TMessageBoxKind::Error);
+    EXPECT_EQ(recorder.Boxes[0].Caption, QStringLiteral("PDF Lumerra"));
+    EXPECT_EQ(recorder.Boxes[0].Text, QString::fromUtf8("ページ番号の指定が不正です。."));
+}
+
+TEST(LeakWarningTest, NamesTheNumberOfBlocks) {
+    TMessageBoxRecorder recorder;
+    ShowLeakWarning(3);
+    ASSERT_EQ(recorder.Boxes.size(), 1u);
+    EXPECT_EQ(recorder.Boxes[0].Kind, TMessageBoxKind::Warning);
+    EXPECT_EQ(recorder.Boxes[0].Caption, QString::fromUtf8("メモリーリークエラー"));
+    EXPECT_EQ(recorder.Boxes[0].Text, QString::fromUtf8("3 回メモリーを解放し忘れています"));
+}
+
+void SendKey(QObject* Receiver, QEvent::Type Type, int Key, bool AutoRepeat = false) {
+    QKeyEvent event(Type, Key, Qt::NoModifier, QString(), AutoRepeat);
+    QCoreApplication::sendEvent(Receiver, &event);
+}
+
+TEST(EscapeKeyTest, APressIsSeenOnceAndAHeldKeyEveryTime) {
+    TEscapeKeyFilter watch;
+    QWidget anywhere;
+    EXPECT_FALSE(watch.Query());
+    SendKey(&anywhere, QEvent::KeyPress, Qt::Key_Escape);
+    SendKey(&anywhere, QEvent::KeyRelease, Qt::Key_Escape);
+    EXPECT_TRUE(watch.Query());
+    EXPECT_FALSE(watch.Query());
+
+    SendKey(&anywhere, QEvent::KeyPress, Qt::Key_Escape);
+    SendKey(&anywhere, QEvent::KeyRelease, Qt::Key_Escape, true);  // auto-repeat: still held
+    EXPECT_TRUE(watch.Query());
+    EXPECT_TRUE(watch.Query());
+    SendKey(&anywhere, QEvent::KeyRelease, Qt::Key_Escape);
+    EXPECT_FALSE(watch.Query());
+
+    SendKey(&anywhere, QEvent::KeyPress, Qt::Key_A);
+    EXPECT_FALSE(watch.Query());
+}
+
+TEST(EscapeKeyTest, ResetForgetsEarlierPresses) {
+    TEscapeKeyFilter watch;
+    QWidget anywhere;
+    SendKey(&anywhere, QEvent::KeyPress, Qt::Key_Escape);
+    SendKey(&anywhere, QEvent::KeyRelease, Qt::Key_Escape);
+    watch.Reset();
+    EXPECT_FALSE(watch.Query());
+}
+
+// An address inside this executable's machine code.
+const void* ProgramAddress() { return reinterpret_cast<const void*>(&ProgramAddress); }
+
+TEST(MemCheckTest, CountsBlocksOfProgramCodeWhileOn) {
+    MemCheck::Start();
+    void* own = MemCheck::CountingGetMem(10, ProgramAddress());
+    void* foreign = MemCheck::CountingGetMem(10, nullptr);
+    void* library = MemCheck::CountingGetMem(10, reinterpret_cast<const void*>(&::free));
+    EXPECT_TRUE(MemCheck::IsCounted(own));
+    EXPECT_FALSE(MemCheck::IsCounted(foreign));
+    EXPECT_FALSE(MemCheck::IsCounted(library));
+    EXPECT_EQ(MemCheck::LiveBlockCount(), 1);
+    MemCheck::CountingFreeMem(foreign);
+    MemCheck::CountingFreeMem(library);
+    EXPECT_EQ(MemCheck::LiveBlockCount(), 1);
+    MemCheck::CountingFreeMem(own);
+    EXPECT_EQ(MemCheck::Stop(), 0);
+    MemCheck::CountingFreeMem(nullptr);
+}
+
+TEST(MemCheckTest, AMovedBlockKeepsItsCountAndTheBlocksAreUsable) {
+    MemCheck::Start();
+    auto* block = static_cast<char*>(MemCheck::CountingGetMem(4, ProgramAddress()));
+    std::memcpy(block, "abc", 4);
+    block = static_cast<char*>(MemCheck::CountingReallocMem(block, 1 << 20, ProgramAddress()));
+    ASSERT_NE(block, nullptr);
+    EXPECT_STREQ(block, "abc");
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % 16, 0u);
+    EXPECT_EQ(MemCheck::LiveBlockCount(), 1);
+    void* fresh = MemCheck::CountingReallocMem(nullptr, 8, ProgramAddress());
+    EXPECT_EQ(MemCheck::LiveBlockCount(), 2);
+    EXPECT_EQ(MemCheck::CountingReallocMem(fresh, 0, ProgramAddress()), nullptr);
+    EXPECT_EQ(MemCheck::LiveBlockCount(), 1);
+    EXPECT_EQ(MemCheck::Stop(), 1);
+    MemCheck::CountingFreeMem(block);
+}
+
+TEST(MemCheckTest, NothingCountsWhileOffOrFromAnEarlierSession) {
+    void* before = MemCheck::CountingGetMem(8, ProgramAddress());
+    MemCheck::Start();
+    void* earlier = MemCheck::CountingGetMem(8, ProgramAddress());
+    MemCheck::Stop();
+    MemCheck::Start();
+    MemCheck::CountingFreeMem(before);
+    MemCheck::CountingFreeMem(earlier);
+    EXPECT_EQ(MemCheck::Stop(), 0);
+    EXPECT_EQ(MemCheck::LeakWarningText(1), "1 回メモリーを解放し忘れています");
+}
+
+}  // namespace
+}  // namespace lumerra::test
