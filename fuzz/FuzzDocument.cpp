@@ -1,0 +1,114 @@
+// Whole-file target: the bytes are loaded as a PDF file and, when that
+// succeeds, every page is written into a report, with comments and without.
+// Every failure must be an exception with a message; nothing may crash, hang
+// or grow without bound.
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <exception>
+#include <filesystem>
+#include <string>
+
+#include "decoder/PDFLumerra.h"
+#include "fuzz/FuzzSupport.h"
+#include "pdf/PDFAnalyst.h"
+
+using namespace lumerra;
+using namespace lumerra::fuzz;
+
+namespace {
+
+// The reports go into a folder of this process, removed at exit.
+class TReportFolder {
+public:
+    TReportFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "lumerra-fuzz-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) Violation("cannot create the report folder");
+        FPath = pattern;
+    }
+    ~TReportFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(FPath, ignored);
+    }
+    std::string File(const char* Name) const { return FPath + "/" + Name; }
+
+private:
+    std::string FPath;
+};
+
+const TReportFolder& Folder() {
+    static const TReportFolder folder;
+    return folder;
+}
+
+// Runs one report; returns its size, or -1 when the run raised.
+int64_t Report(TPDFAnalyst& Analyst, int32_t Last, bool WithComments) {
+    const std::string path = Folder().File(WithComments ? "commented.txt" : "plain.txt");
+    int64_t size = -1;
+    try {
+        TPDFLumerra decoder(&Analyst);
+        bool cancel = false;
+        int32_t calls = 0;
+        bool done = false;
+        auto progress = [&](int32_t Min, int32_t Max, int32_t, bool Done) {
+            Require(Min == 0 && Max == 100, "progress range is 0..100");
+            Require(!done, "nothing follows the final progress call");
+            done = Done;
+            ++calls;
+        };
+        decoder.DecodeToFile(path, 1, Last, WithComments, progress, cancel);
+        Require(done, "a run ends with the final progress call");
+        Require(!cancel, "an uncancelled run leaves the flag alone");
+        size = static_cast<int64_t>(std::filesystem::file_size(path));
+    } catch (const Exception& e) {
+        Require(!e.Message().empty(), "an error carries a message");
+    } catch (const std::exception& e) {
+        Require(e.what()[0] != '\0', "an error carries a message");
+    }
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+    return size;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    Folder();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+    TPDFAnalyst analyst;
+    try {
+        analyst.LoadFromStream(MemoryOf(Data, Size), "fuzz.pdf");
+    } catch (const Exception& e) {
+        Require(!e.Message().empty(), "a load error carries a message");
+        return 0;
+    }
+    Require(analyst.Stream() != nullptr && !analyst.Failed(), "a loaded analyser holds its stream");
+    Require(analyst.RootID() != -1 && analyst.FirstPagesID() != -1, "a loaded analyser knows its root and pages");
+    if (analyst.Encrypted()) {
+        try {
+            TPDFLumerra refused(&analyst);
+            Violation("the decoder refuses an encrypted document");
+        } catch (const Exception&) {
+        }
+        return 0;
+    }
+
+    TStringList pages;
+    try {
+        analyst.GetPageList(&pages);
+    } catch (const Exception&) {
+        return 0;
+    }
+    const auto last = static_cast<int32_t>(pages.size());
+    const int64_t commented = Report(analyst, last, true);
+    const int64_t plain = Report(analyst, last, false);
+    // The same streams are decoded either way; the comments only add lines.
+    if (commented >= 0 && plain >= 0) Require(plain <= commented, "comments only add to a report");
+    // A range past the page list is refused, never read out of bounds.
+    Require(Report(analyst, last + 1, false) == -1, "a range past the last page is refused");
+    return 0;
+}
