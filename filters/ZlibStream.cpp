@@ -47,7 +47,16 @@ int32_t TDecompressionStream::Read(void* buffer, int32_t count) {
         while (FZRec.avail_out > 0) {
             if (FZRec.avail_in == 0) {
                 const int32_t n = FStrm.Read(FBuffer.get(), InputBufferSize);
-                if (n <= 0) break;  // the source ended: truncated data is no error
+                if (n <= 0) {
+                    // The source ended: truncated data is no error, but zlib
+                    // may still hold output of the input it has taken (the
+                    // rest of a match that did not fit); let it go.
+                    const int result = inflate(&FZRec, Z_NO_FLUSH);
+                    if (result == Z_STREAM_END) FFinished = true;
+                    if (result == Z_NEED_DICT || (result < 0 && result != Z_BUF_ERROR))
+                        throw ECompressionError(ZlibErrorMessage);
+                    break;
+                }
                 FZRec.next_in = FBuffer.get();
                 FZRec.avail_in = static_cast<uInt>(n);
                 FStrmPos = FStrm.Position();
