@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <string>
+#include <vector>
 
 #include "common/Stream.h"
 #include "support/PdfBuilder.h"
@@ -28,6 +29,8 @@ uint8_t ReadByte(TStream& S) {
 }
 
 constexpr int32_t Window = 64 * 1024;
+// Every cache block size the file stream might use is a multiple of this.
+constexpr int32_t Boundary = 4 * 1024;
 
 }  // namespace
 
@@ -42,7 +45,7 @@ TEST(FileStreamRead, ByteByByteAcrossTheBufferBoundaryWithStepsBack) {
     // the way the tokeniser reads.
     for (int32_t i = 0; i < S.Size(); ++i) {
         ASSERT_EQ(ReadByte(S), static_cast<uint8_t>(bytes[i])) << "at " << i;
-        if (i % Window == 0 || i % Window == Window - 1) {
+        if (i % Boundary == 0 || i % Boundary == Boundary - 1) {
             S.Seek(-1, TSeekOrigin::soCurrent);
             ASSERT_EQ(ReadByte(S), static_cast<uint8_t>(bytes[i])) << "again at " << i;
         }
@@ -74,6 +77,74 @@ TEST(FileStreamRead, BackwardsFromTheEndToTheStart) {
         S.SetPosition(i);
         ASSERT_EQ(ReadByte(S), static_cast<uint8_t>(bytes[i])) << "at " << i;
     }
+}
+
+TEST(FileStreamRead, ByteByByteRoundRobinOverMorePlacesThanCachedBlocks) {
+    const std::string bytes = Pattern(8 * Window);
+    TempFile file(bytes, "data.bin");
+    TFileStream S(file.Path(), TFileStream::TMode::OpenRead);
+    // Eight readers taking turns, as nested object scans do.
+    std::vector<int32_t> cursors;
+    for (int32_t i = 0; i < 8; ++i) cursors.push_back(i * Window - (i > 0 ? 3 : 0));
+    for (int round = 0; round < 2000; ++round) {
+        for (int32_t& cursor : cursors) {
+            S.SetPosition(cursor);
+            ASSERT_EQ(ReadByte(S), static_cast<uint8_t>(bytes[cursor])) << cursor;
+            uint8_t c = 0;
+            ASSERT_TRUE(S.ReadByte(c));
+            ASSERT_EQ(c, static_cast<uint8_t>(bytes[cursor + 1])) << cursor + 1;
+            S.Seek(-1, TSeekOrigin::soCurrent);
+            cursor = S.Position();
+        }
+    }
+}
+
+TEST(FileStreamRead, ReadWindowShowsTheBytesAtThePositionWithoutMoving) {
+    const std::string bytes = Pattern(3 * Window);
+    TempFile file(bytes, "data.bin");
+    TFileStream S(file.Path(), TFileStream::TMode::OpenRead);
+    for (const int32_t position : {0, Boundary - 1, Window - 1, Window, 2 * Window + 17, 3 * Window - 1}) {
+        S.SetPosition(position);
+        int32_t available = -1;
+        const uint8_t* window = S.ReadWindow(available);
+        ASSERT_GT(available, 0) << position;
+        ASSERT_LE(available, 3 * Window - position);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(window), static_cast<size_t>(available)),
+                  bytes.substr(static_cast<size_t>(position), static_cast<size_t>(available)));
+        EXPECT_EQ(S.Position(), position);
+    }
+    S.SetPosition(3 * Window);
+    int32_t available = -1;
+    S.ReadWindow(available);
+    EXPECT_EQ(available, 0);
+    uint8_t c;
+    EXPECT_FALSE(S.ReadByte(c));
+}
+
+TEST(FileStreamReadWrite, ReadsSeeWritesAndWritesReplaceCachedBytes) {
+    auto S = TFileStream::CreateTemporary();
+    const std::string bytes = Pattern(2 * Window);
+    S->WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+    S->SetPosition(Window - 2);
+    char four[4];
+    S->ReadBuffer(four, 4);  // the bytes around the boundary are now cached
+    EXPECT_EQ(std::string(four, 4), bytes.substr(Window - 2, 4));
+    S->SetPosition(Window - 1);
+    S->WriteBuffer("XY", 2);  // still pending in the write buffer
+    S->SetPosition(Window - 2);
+    S->ReadBuffer(four, 4);
+    EXPECT_EQ(std::string(four, 4), bytes.substr(Window - 2, 1) + "XY" + bytes.substr(Window + 1, 1));
+    S->SetPosition(Window);
+    int32_t available = 0;
+    const uint8_t* window = S->ReadWindow(available);
+    ASSERT_GT(available, 0);
+    EXPECT_EQ(window[0], 'Y');
+    // Appending past the end grows the size seen by readers.
+    S->SetPosition(S->Size());
+    S->WriteBuffer("tail", 4);
+    S->SetPosition(S->Size() - 4);
+    S->ReadBuffer(four, 4);
+    EXPECT_EQ(std::string(four, 4), "tail");
 }
 
 TEST(FileStreamRead, MixedSeeksAndReadsOfEverySize) {

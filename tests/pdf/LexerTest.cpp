@@ -98,6 +98,46 @@ TEST(SkipLine, ConsumesOnlyOneLineEndByte) {
     EXPECT_THROW(SkipLine(*T), EReadError);
 }
 
+TEST(ReadToken, FileAndMemoryStreamsReadTheSameTokensAcrossBlockBoundaries) {
+    // PDF-like bytes with tokens of every length, comments and strings, so
+    // that tokens, line ends and escapes straddle the file's cache blocks.
+    std::string bytes;
+    uint32_t seed = 7;
+    auto next = [&seed] { return seed = seed * 1664525 + 1013904223; };
+    while (bytes.size() < 300000) {
+        switch (next() % 8) {
+            case 0: bytes += "/Name" + std::string(next() % 40, 'n') + " "; break;
+            case 1: bytes += std::to_string(next() % 100000) + " 0 R\r\n"; break;
+            case 2: bytes += "% comment " + std::string(next() % 300, 'c') + "\r"; break;
+            case 3: bytes += "(str\\) \\12" + std::string(next() % 200, 's') + ")"; break;
+            case 4: bytes += "<<[" + std::string(next() % 5, ' ') + "]>>"; break;
+            case 5: bytes += std::string(next() % 4000, ' '); break;
+            case 6: bytes += "stream\r\n" + std::string(next() % 9000, 'd') + "\nendstream\n"; break;
+            default: bytes += std::string(next() % 20000, 'x') + "\n"; break;
+        }
+    }
+    bytes += " end\n";
+    TempFile file(bytes, "tokens.bin");
+    TFileStream F(file.Path(), TFileStream::TMode::OpenRead);
+    auto M = MemoryOf(bytes);
+    std::string a, b;
+    for (int count = 0;; ++count) {
+        ReadToken(*M, a);
+        ReadToken(F, b);
+        ASSERT_EQ(a, b) << "token " << count;
+        ASSERT_EQ(M->Position(), F.Position()) << "token " << count;
+        if (a == "end") break;
+        if (a == "%") {
+            SkipLine(*M);
+            SkipLine(F);
+        } else if (a == "(") {
+            SkipLiteralString(*M);
+            SkipLiteralString(F);
+        }
+        ASSERT_EQ(M->Position(), F.Position()) << "after token " << count;
+    }
+}
+
 // ---------------------------------------------------------- literal strings
 
 TEST(SkipLiteralString, EndsAtTheFirstUnescapedParenthesis) {
