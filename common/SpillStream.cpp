@@ -15,7 +15,12 @@ int32_t TSpillStream::Write(const void* buffer, int32_t count) {
 
 void TSpillStream::Clear() {
     FFile.reset();
-    FMemory.Clear();
+    // A modest buffer is kept for the next stream instead of being grown
+    // again from nothing; a large one is released.
+    if (FMemory.Capacity() <= RetainedCapacity)
+        FMemory.SetSize(0);
+    else
+        FMemory.Clear();
 }
 
 }  // namespace lumerra

@@ -22,8 +22,10 @@ public:
     int32_t Seek(int32_t offset, TSeekOrigin origin) override { return Current().Seek(offset, origin); }
     int32_t Size() override { return Current().Size(); }
 
-    // Empties the stream, releasing its memory and its temporary file.
+    // Empties the stream, releasing its temporary file and any memory beyond
+    // RetainedCapacity.
     void Clear();
+    static constexpr int32_t RetainedCapacity = 4 * 1024 * 1024;
     bool Spilled() const { return FFile != nullptr; }
 
 private:

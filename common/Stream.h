@@ -150,6 +150,7 @@ public:
     int32_t Size() override { return FSize; }
 
     uint8_t* Memory() { return FMemory.get(); }
+    int32_t Capacity() const { return FCapacity; }
     const uint8_t* Memory() const { return FMemory.get(); }
     // Shrinking keeps the capacity; the position is clamped to the new size.
     void SetSize(int32_t size);

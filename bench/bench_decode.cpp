@@ -1,0 +1,276 @@
+// A whole report run on a large realistic document, side by side with zlib
+// alone inflating the same streams.
+//
+// The document: 2,000 pages in a two-level page tree, each page with its own
+// Flate content stream of about 30 KiB of text-drawing operators, shared
+// fonts and graphics states, two Form XObjects (one nested in the other) and
+// an image that the report does not decode.
+//
+//   bench_decode                          run the benchmarks
+//   bench_decode --write-document=PATH    only write the document (for
+//                                         measuring a CLI run's peak memory)
+#include <benchmark/benchmark.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "decoder/PDFLumerra.h"
+
+namespace {
+
+constexpr int PageCount = 2000;
+constexpr int PagesPerNode = 50;
+constexpr size_t ContentSize = 30 * 1024;
+
+std::string Compress(const std::string& data) {
+    uLongf size = compressBound(static_cast<uLong>(data.size()));
+    std::string out(size, '\0');
+    if (compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
+                  static_cast<uLong>(data.size()), 6) != Z_OK)
+        throw std::runtime_error("compress2 failed");
+    out.resize(size);
+    return out;
+}
+
+// Text-drawing operators as producers write them: positioned lines of
+// kerned text in a few fonts and sizes, with varied words and numbers.
+std::string PageText(int page) {
+    static const char* const Words[] = {
+        "the",     "of",        "and",     "to",      "in",      "document", "page",   "stream",  "object",
+        "font",    "resource",  "report",  "decode",  "filter",  "table",    "offset", "version", "header",
+        "catalog", "reference", "section", "content", "drawing", "command",  "text",   "number",  "value",
+        "first",   "last",      "between", "without", "through", "because",  "after",  "before",  "while"};
+    uint32_t seed = 2654435761u * static_cast<uint32_t>(page + 1);
+    auto next = [&seed](uint32_t range) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % range;
+    };
+    std::string text = "q 1 0 0 1 0 0 cm /GS0 gs /Fm0 Do Q\nBT\n";
+    char piece[96];
+    while (text.size() < ContentSize) {
+        std::snprintf(piece, sizeof piece, "/F%u %u.%u Tf\n%u.%02u %u.%02u Td\n[(", 1 + next(2), 8 + next(6),
+                      next(10), 40 + next(500), next(100), 40 + next(700), next(100));
+        text += piece;
+        const uint32_t words = 4 + next(8);
+        for (uint32_t w = 0; w < words; ++w) {
+            text += Words[next(sizeof Words / sizeof *Words)];
+            if (next(3) == 0) {
+                std::snprintf(piece, sizeof piece, ")-%u(", 10 + next(300));
+                text += piece;
+            } else {
+                text += ' ';
+            }
+        }
+        text += ")] TJ\n";
+    }
+    return text + "ET\n";
+}
+
+struct Document {
+    std::string Bytes;
+    // Compressed streams in the order a report inflates them.
+    std::vector<std::string> Streams;
+    size_t DecodedBytes = 0;
+};
+
+Document MakeDocument() {
+    Document doc;
+    std::map<int, std::string> objects;
+    auto stream = [](const std::string& dict, const std::string& data) {
+        return "<< /Length " + std::to_string(data.size()) + " " + dict + " >>\nstream\n" + data + "\nendstream";
+    };
+    // Shared objects: fonts 3 and 4, graphics state 5, forms 6 and 7, image 8.
+    objects[3] = "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>";
+    objects[4] = "<< /Type /Font /Subtype /Type1 /BaseFont /Times-Roman >>";
+    objects[5] = "<< /Type /ExtGState /LW 1 /CA 1 >>";
+    const std::string outerForm = Compress("q 0 0 1 rg 0 0 100 20 re f Q /Fm1 Do\n");
+    const std::string innerForm = Compress("BT /F1 8 Tf (footer) Tj ET\n");
+    objects[6] = stream("/Type /XObject /Subtype /Form /BBox [0 0 100 20] /Filter /FlateDecode "
+                        "/Resources << /XObject << /Fm1 7 0 R >> >>",
+                        outerForm);
+    objects[7] = stream("/Type /XObject /Subtype /Form /BBox [0 0 100 20] /Filter /FlateDecode "
+                        "/Resources << /Font << /F1 3 0 R >> >>",
+                        innerForm);
+    objects[8] = stream("/Type /XObject /Subtype /Image /Width 16 /Height 16 /BitsPerComponent 8 "
+                        "/ColorSpace /DeviceGray /Filter /DCTDecode",
+                        std::string(256, '\x7f'));
+    const std::string resources =
+        "<< /Font << /F1 3 0 R /F2 4 0 R >> /XObject << /Fm0 6 0 R /Im0 8 0 R >> /ExtGState << /GS0 5 0 R >> "
+        "/ProcSet [/PDF /Text /ImageB] >>";
+
+    const int firstNode = 9;
+    const int nodes = PageCount / PagesPerNode;
+    const int firstPage = firstNode + nodes;
+    std::string rootKids;
+    for (int n = 0; n < nodes; ++n) {
+        std::string kids;
+        for (int k = 0; k < PagesPerNode; ++k) {
+            const int page = firstPage + 2 * (n * PagesPerNode + k);
+            kids += std::to_string(page) + " 0 R ";
+            const std::string content = PageText(n * PagesPerNode + k);
+            const std::string compressed = Compress(content);
+            objects[page] = "<< /Type /Page /Parent " + std::to_string(firstNode + n) +
+                            " 0 R /MediaBox [0 0 612 792] /Resources " + resources + " /Contents " +
+                            std::to_string(page + 1) + " 0 R >>";
+            objects[page + 1] = stream("/Filter /FlateDecode", compressed);
+            doc.Streams.insert(doc.Streams.end(), {outerForm, innerForm, compressed});
+            doc.DecodedBytes += content.size();
+        }
+        objects[firstNode + n] = "<< /Type /Pages /Parent 2 0 R /Kids [" + kids + "] /Count " +
+                                 std::to_string(PagesPerNode) + " >>";
+        rootKids += std::to_string(firstNode + n) + " 0 R ";
+    }
+    objects[1] = "<< /Type /Catalog /Pages 2 0 R >>";
+    objects[2] = "<< /Type /Pages /Kids [" + rootKids + "] /Count " + std::to_string(PageCount) + " >>";
+
+    std::string& out = doc.Bytes;
+    out = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n";
+    std::vector<size_t> offsets(objects.rbegin()->first + 1, 0);
+    for (const auto& [number, body] : objects) {
+        offsets[number] = out.size();
+        out += std::to_string(number) + " 0 obj\n" + body + "\nendobj\n";
+    }
+    const size_t xref = out.size();
+    out += "xref\n0 " + std::to_string(offsets.size()) + "\n0000000000 65535 f \n";
+    char entry[32];
+    for (size_t i = 1; i < offsets.size(); ++i) {
+        std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offsets[i]);
+        out += entry;
+    }
+    out += "trailer\n<< /Size " + std::to_string(offsets.size()) + " /Root 1 0 R >>\nstartxref\n" +
+           std::to_string(xref) + "\n%%EOF\n";
+    return doc;
+}
+
+const Document& TheDocument() {
+    static const Document doc = MakeDocument();
+    return doc;
+}
+
+// Reports go to memory-backed /dev/shm where there is one, so that the
+// figures measure the program rather than the disk.
+std::string TempPath(const std::string& name) {
+    const std::filesystem::path folder =
+        std::filesystem::is_directory("/dev/shm") ? std::filesystem::path("/dev/shm") : std::filesystem::temp_directory_path();
+    return (folder / ("lumerra-bench-" + name)).string();
+}
+
+double CpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+const std::string& DocumentPath() {
+    static const std::string path = [] {
+        const std::string p = TempPath("document.pdf");
+        std::ofstream(p, std::ios::binary) << TheDocument().Bytes;
+        return p;
+    }();
+    return path;
+}
+
+// zlib alone: inflate every stream the report inflates, into one reused
+// buffer.
+size_t InflateAll(const std::vector<std::string>& streams) {
+    static std::vector<unsigned char> out(1 << 20);
+    size_t total = 0;
+    for (const std::string& s : streams) {
+        z_stream z{};
+        inflateInit(&z);
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(s.data()));
+        z.avail_in = static_cast<uInt>(s.size());
+        int result = Z_OK;
+        while (result == Z_OK) {
+            z.next_out = out.data();
+            z.avail_out = static_cast<uInt>(out.size());
+            result = inflate(&z, Z_NO_FLUSH);
+            total += out.size() - z.avail_out;
+        }
+        inflateEnd(&z);
+    }
+    return total;
+}
+
+void RunReport(const std::string& output, bool withComments) {
+    lumerra::TPDFAnalyst analyst;
+    analyst.LoadFromFile(DocumentPath());
+    lumerra::TPDFLumerra decoder(&analyst);
+    bool cancel = false;
+    decoder.DecodeToFile(output, 1, analyst.PageCount(), withComments, nullptr, cancel);
+    std::filesystem::remove(output);
+}
+
+void BM_ZlibInflateOnly(benchmark::State& state) {
+    const Document& doc = TheDocument();
+    for (auto _ : state) benchmark::DoNotOptimize(InflateAll(doc.Streams));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * doc.DecodedBytes));
+}
+BENCHMARK(BM_ZlibInflateOnly)->Unit(benchmark::kMillisecond);
+
+void BM_DecodeToFile(benchmark::State& state) {
+    const bool withComments = state.range(0) != 0;
+    const std::string output = TempPath("report.txt");
+    DocumentPath();
+    for (auto _ : state) RunReport(output, withComments);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * TheDocument().DecodedBytes));
+    std::filesystem::remove(output);
+}
+BENCHMARK(BM_DecodeToFile)->Arg(1)->Arg(0)->ArgName("comments")->Unit(benchmark::kMillisecond);
+
+// Both measured alternately in the same run, best of the iterations each;
+// "ratio" is the report's wall time over zlib's, "cpu_ratio" the same in
+// process CPU time, steadier on a busy machine (the target is at most 1.5).
+void BM_RunVersusZlib(benchmark::State& state) {
+    using Clock = std::chrono::steady_clock;
+    const Document& doc = TheDocument();
+    const std::string output = TempPath("report.txt");
+    DocumentPath();
+    double run = 1e9, zlib = 1e9, runCpu = 1e9, zlibCpu = 1e9;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        const double c0 = CpuSeconds();
+        benchmark::DoNotOptimize(InflateAll(doc.Streams));
+        const auto t1 = Clock::now();
+        const double c1 = CpuSeconds();
+        RunReport(output, true);
+        const auto t2 = Clock::now();
+        const double c2 = CpuSeconds();
+        zlib = std::min(zlib, std::chrono::duration<double>(t1 - t0).count());
+        run = std::min(run, std::chrono::duration<double>(t2 - t1).count());
+        zlibCpu = std::min(zlibCpu, c1 - c0);
+        runCpu = std::min(runCpu, c2 - c1);
+    }
+    state.counters["ratio"] = run / zlib;
+    state.counters["cpu_ratio"] = runCpu / zlibCpu;
+    std::printf("whole run with comments / zlib inflate alone: %.3f (wall), %.3f (cpu)\n", run / zlib,
+                runCpu / zlibCpu);
+}
+BENCHMARK(BM_RunVersusZlib)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string writeOption = "--write-document=";
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], writeOption.c_str(), writeOption.size()) == 0) {
+            std::ofstream(argv[i] + writeOption.size(), std::ios::binary) << TheDocument().Bytes;
+            return 0;
+        }
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::filesystem::remove(DocumentPath());
+    return 0;
+}
