@@ -9,7 +9,6 @@
 namespace lumerra {
 namespace {
 
-using test::Contents;
 using test::Deflate;
 using test::Load;
 
@@ -151,16 +150,6 @@ TEST_F(DecompressionStreamTest, PresetDictionaryRequestFailsAtOnce) {
     TDecompressionStream z(Source);
     char buffer[10];
     EXPECT_EQ(z.Read(buffer, 10), -1);
-}
-
-TEST_F(DecompressionStreamTest, DestructionLeavesTheSourceAlone) {
-    {
-        TDecompressionStream z(Source);
-        char buffer[10];
-        z.ReadBuffer(buffer, 10);
-    }
-    EXPECT_EQ(Source.Position(), Source.Size());
-    EXPECT_EQ(Contents(Source), Deflate(Text));
 }
 
 }  // namespace
