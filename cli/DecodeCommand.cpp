@@ -48,7 +48,15 @@ int RunDecode(const TDecodeArgs& Args, std::ostream& Err) {
         if (toStdout) temp.emplace();
         const std::string output =
             toStdout ? temp->Path("report.txt") : Args.Output.empty() ? DefaultOutputName(Args.Input) : Args.Output;
-        const TPageRange pages = Args.Pages.value_or(TPageRange{1, analyst.PageCount()});
+        // By default every page the page tree lists, whatever its /Count says.
+        TPageRange pages{1, 0};
+        if (Args.Pages) {
+            pages = *Args.Pages;
+        } else {
+            TStringList list;
+            analyst.GetPageList(&list);
+            pages.Last = static_cast<int32_t>(list.size());
+        }
 
         TProgressBar bar(stderr, !Args.Quiet && ::isatty(STDERR_FILENO) == 1);
         // A progress routine is always given: the decoder only looks for a

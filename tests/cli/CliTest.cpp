@@ -231,6 +231,17 @@ TEST(CliDecode, DefaultOutputIsTheDecodersReport) {
     EXPECT_EQ(report.rfind("% Decode File : doc.pdf\n\n", 0), 0u);
 }
 
+TEST(CliDecode, DefaultRangeIsEveryListedPageWhateverTheCount) {
+    for (const std::string count : {"", "/Count 7", "/Count 1"}) {
+        PdfBuilder builder = ThreePages();
+        builder.Set(2, "<< /Type /Pages /Kids [3 0 R 9 0 R] " + count + " >>");
+        TempFile pdf(builder.Build(), "doc.pdf");
+        const RunResult r = RunCli({"decode", "--no-comments", "-o", "-", pdf.Path()});
+        EXPECT_EQ(r.ExitCode, 0) << count << ": " << r.Err;
+        EXPECT_NE(r.Out.find("(three) Tj"), std::string::npos) << count;
+    }
+}
+
 TEST(CliDecode, NamedOutputPagesAndNoComments) {
     TempFile pdf(ThreePages().Build(), "doc.pdf");
     struct Case {
