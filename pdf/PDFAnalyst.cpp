@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace lumerra {
@@ -445,9 +446,15 @@ void TPDFAnalyst::WalkPageTree(TLeafHandler&& OnLeaf) {
     std::vector<TFrame> path;
     std::unordered_set<int32_t> onPath;
     std::unordered_set<int32_t> expanded;
+    // Whether each node scanned so far is a leaf. A node reached again adds
+    // nothing but its leaf, so it is not scanned again: a node listed many
+    // times with many kids would otherwise cost their product.
+    std::unordered_map<int32_t, bool> scannedLeaf;
 
     // Scans node ID; returns false when the walk is to end.
     auto enter = [&](int32_t ID) {
+        if (const auto known = scannedLeaf.find(ID); known != scannedLeaf.end())
+            return !known->second || OnLeaf(ID);
         TFrame frame{ID, {}};
         bool leaf = false;
         GoToObjectChecked(ID);
@@ -462,6 +469,7 @@ void TPDFAnalyst::WalkPageTree(TLeafHandler&& OnLeaf) {
             }
             return TScanAction::Default;
         });
+        scannedLeaf.emplace(ID, leaf);
         if (leaf && !OnLeaf(ID)) return false;
         if (!frame.Kids.empty() && expanded.insert(ID).second) {
             onPath.insert(ID);
