@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -27,6 +28,9 @@ const std::string ClosingSeparator = Separator + "\n";
 // A page's form children are collected up to this many; a form graph without
 // cycles can still have exponentially many paths.
 constexpr int32_t MaximumFormChildren = 10000;
+// ... and while they cost at most this many tokens and entries, since a form
+// with large resources can be reached along many paths too.
+constexpr int64_t MaximumFormWork = 2000000;
 
 bool StartsWithNonZeroDigit(const std::string& token) { return token[0] >= '1' && token[0] <= '9'; }
 
@@ -65,53 +69,114 @@ bool SameFile(const std::string& Path, int Handle) {
 
 }  // namespace
 
+// What a scan of a page-tree node or a form found: where its first
+// /Resources value stands and, for a node climbed for inheritance, the
+// /Parent it names before "endobj".
+struct TNodeScan {
+    static constexpr int32_t Unknown = -2;
+    int32_t ResourcesAt = -1;  // the position just after the key; -1 without one
+    int32_t Parent = -1;
+    int32_t Owner = Unknown;   // the node whose resources a climb from here uses
+};
+
+class TScanCache {
+public:
+    // Keyed by object number * 2 + 1 for climbing scans (which read
+    // /Parent), * 2 for form scans (which do not).
+    std::unordered_map<int64_t, TNodeScan> Nodes;
+    std::unordered_map<int32_t, std::string> Subtypes;
+};
+
 // The scans of one page's resources, sharing the page's record.
 class TResourceCollector {
 public:
-    TResourceCollector(TPDFAnalyst& Analyst, TPageResource& Page)
-        : FAnalyst(Analyst), S(*Analyst.Stream()), FPage(Page) {}
+    TResourceCollector(TPDFAnalyst& Analyst, TScanCache& Cache, TPageResource& Page)
+        : FAnalyst(Analyst), FCache(Cache), S(*Analyst.Stream()), FPage(Page) {}
 
     void Collect(int32_t P) {
         // The page's own /Resources, or those of the nearest ancestor that has
-        // the key; a /Parent chain that loops ends at a node already seen.
-        std::unordered_set<int32_t> visited{P};
-        int32_t parent = ScanResourceOwner(P, FPage, true);
-        while (parent != -1 && visited.insert(parent).second) parent = ScanResourceOwner(parent, FPage, true);
+        // the key.
+        const int32_t owner = ResourceOwner(P);
+        if (owner != -1) ReadResourcesValue(Scan(owner, true).ResourcesAt, FPage);
         CollectForms();
     }
 
 private:
-    // Scans node N up to its first /Resources (read into R) or "endobj".
-    // Returns the node's /Parent when it has no /Resources, else -1.
-    int32_t ScanResourceOwner(int32_t N, TPageResource& R, bool FollowParent) {
-        TPositionKeeper keeper(S);
-        FAnalyst.GoToObject(N);
-        SkipObjectHeader(S);
-        int32_t parent = -1;
-        std::string token;
-        for (;;) {
-            ReadToken(S, token);
-            if (token == "/Resources") {
-                ReadToken(S, token);
-                if (token == "<") {
-                    S.Seek(1, TSeekOrigin::soCurrent);
-                    ReadResourceDict(R);
-                } else if (StartsWithNonZeroDigit(token)) {
-                    const int32_t object = StrToIntDef(token, -1);
-                    if (FAnalyst.IsValidID(object)) ReadResourceObject(object, R);
+    const std::string& Next(std::string& Token) {
+        ++FWork;
+        return ReadToken(S, Token);
+    }
+
+    // Scans node N up to its first /Resources or "endobj", once per decoder.
+    TNodeScan& Scan(int32_t N, bool Climbing) {
+        const int64_t key = int64_t{N} * 2 + (Climbing ? 1 : 0);
+        if (const auto known = FCache.Nodes.find(key); known != FCache.Nodes.end()) return known->second;
+        TNodeScan scan;
+        {
+            TPositionKeeper keeper(S);
+            FAnalyst.GoToObject(N);
+            SkipObjectHeader(S);
+            std::string token;
+            for (;;) {
+                Next(token);
+                if (token == "/Resources") {
+                    scan.ResourcesAt = S.Position();
+                    scan.Parent = -1;
+                    break;
                 }
-                return -1;
+                if (Climbing && token == "/Parent") {
+                    Next(token);
+                    if (FAnalyst.IsValidIDText(token)) scan.Parent = StrToIntDef(token, -1);
+                } else if (token == "(") {
+                    SkipLiteralString(S);
+                } else if (token == "%") {
+                    SkipLine(S);
+                } else if (token == "endobj") {
+                    break;
+                }
             }
-            if (FollowParent && token == "/Parent") {
-                ReadToken(S, token);
-                if (FAnalyst.IsValidIDText(token)) parent = StrToIntDef(token, -1);
-            } else if (token == "(") {
-                SkipLiteralString(S);
-            } else if (token == "%") {
-                SkipLine(S);
-            } else if (token == "endobj") {
-                return parent;
+        }
+        return FCache.Nodes.emplace(key, scan).first->second;
+    }
+
+    // The node whose /Resources page P uses: P or the nearest ancestor with
+    // the key, -1 when none has it. A /Parent chain that loops ends at a node
+    // already seen. What a climb finds is kept for every node it passed, so
+    // pages under the same nodes do not climb again.
+    int32_t ResourceOwner(int32_t P) {
+        std::vector<int32_t> path;
+        std::unordered_set<int32_t> visited;
+        int32_t owner = -1;
+        for (int32_t node = P; node != -1 && visited.insert(node).second;) {
+            const TNodeScan& scan = Scan(node, true);
+            if (scan.Owner != TNodeScan::Unknown) {
+                owner = scan.Owner;
+                break;
             }
+            path.push_back(node);
+            if (scan.ResourcesAt != -1) {
+                owner = node;
+                break;
+            }
+            node = scan.Parent;
+        }
+        for (const int32_t node : path) Scan(node, true).Owner = owner;
+        return owner;
+    }
+
+    // The value of a /Resources key that stands at At: an inline dictionary
+    // or a reference; anything else (null) records nothing.
+    void ReadResourcesValue(int32_t At, TPageResource& R) {
+        TPositionKeeper keeper(S);
+        S.SetPosition(At);
+        std::string token;
+        Next(token);
+        if (token == "<") {
+            S.Seek(1, TSeekOrigin::soCurrent);
+            ReadResourceDict(R);
+        } else if (StartsWithNonZeroDigit(token)) {
+            const int32_t object = StrToIntDef(token, -1);
+            if (FAnalyst.IsValidID(object)) ReadResourceObject(object, R);
         }
     }
 
@@ -123,7 +188,7 @@ private:
         FAnalyst.GoToObject(N);
         SkipObjectHeader(S);
         std::string token;
-        while (ReadToken(S, token) != "<") {
+        while (Next(token) != "<") {
             if (token == "endobj") return;
         }
         S.Seek(1, TSeekOrigin::soCurrent);
@@ -136,11 +201,11 @@ private:
         TPositionKeeper keeper(S);
         std::string token;
         for (;;) {
-            ReadToken(S, token);
+            Next(token);
             if (TPDFResourceList* list = CategoryList(R, token)) {
                 ReadCategoryDict(*list);
             } else if (token == "<") {
-                while (ReadToken(S, token) != ">") {
+                while (Next(token) != ">") {
                 }
                 S.Seek(1, TSeekOrigin::soCurrent);
             } else if (token == ">") {
@@ -153,11 +218,11 @@ private:
     void ReadCategoryDict(TPDFResourceList& L) {
         TPositionKeeper keeper(S);
         std::string token;
-        ReadToken(S, token);
+        Next(token);
         if (token == "<") {
             S.Seek(1, TSeekOrigin::soCurrent);
             for (;;) {
-                ReadToken(S, token);
+                Next(token);
                 if (token[0] == '/') {
                     ReadEntry(token, L);
                 } else if (token == ">") {
@@ -177,7 +242,7 @@ private:
         TPositionKeeper keeper(S);
         FAnalyst.GoToObject(N);
         std::string token;
-        while (ReadToken(S, token) != "endobj") {
+        while (Next(token) != "endobj") {
             if (token[0] == '/') ReadEntry(token, L);
         }
     }
@@ -186,22 +251,27 @@ private:
     // after it (generation and R) are dropped whatever it was.
     void ReadEntry(const std::string& K, TPDFResourceList& L) {
         std::string value;
-        ReadToken(S, value);
+        Next(value);
         if (FAnalyst.IsValidIDText(value)) L.AddFromText(K, value);
         std::string dropped;
-        ReadToken(S, dropped);
-        ReadToken(S, dropped);
+        Next(dropped);
+        Next(dropped);
     }
 
     // The first telling key of XObject N decides its subtype.
-    std::string GetXObjectSubtype(int32_t N) {
+    const std::string& GetXObjectSubtype(int32_t N) {
+        if (const auto known = FCache.Subtypes.find(N); known != FCache.Subtypes.end()) return known->second;
+        return FCache.Subtypes.emplace(N, ScanXObjectSubtype(N)).first->second;
+    }
+
+    std::string ScanXObjectSubtype(int32_t N) {
         if (!FAnalyst.HasObject(N)) return {};
         TPositionKeeper keeper(S);
         FAnalyst.GoToObject(N);
         std::string token;
         for (;;) {
-            ReadToken(S, token);
-            if (token == "/Subtype") return ReadToken(S);
+            Next(token);
+            if (token == "/Subtype") return Next(token);
             if (token == "/Width" || token == "/Height" || token == "/BitsPerComponent") return "/Image";
             if (token == "/BBox" || token == "/FormType" || token == "/Matrix" || token == "/Resources")
                 return "/Form";
@@ -216,13 +286,16 @@ private:
 
     // Every form reachable from the page becomes a child of the page, in
     // depth-first pre-order. A form already on the current path (a cycle) is
-    // not followed again, and collection stops at MaximumFormChildren.
+    // not followed again. Collection stops at MaximumFormChildren forms, or
+    // when it has read MaximumFormWork tokens and entries: one heavy form
+    // reached along many paths must not fill memory or take hours.
     void CollectForms() {
         struct TFrame {
             const TPDFResourceList* XObjects;
             int32_t Next;
             int32_t Form;
         };
+        const int64_t start = FWork;
         std::vector<TFrame> path{{&FPage.XObjects, 0, -1}};
         std::unordered_multiset<int32_t> onPath;
         while (!path.empty()) {
@@ -232,6 +305,10 @@ private:
                 path.pop_back();
                 continue;
             }
+            if (++FWork - start > MaximumFormWork) {
+                FPage.FormLimitReached = true;
+                return;
+            }
             const int32_t i = top.Next++;
             const int32_t form = top.XObjects->GetObjectNumber(i);
             if (onPath.count(form) != 0 || GetXObjectSubtype(form) != "/Form") continue;
@@ -240,7 +317,8 @@ private:
                 return;
             }
             TPageChildResourceList& child = FPage.AddChild(top.XObjects->GetName(i), form);
-            ScanResourceOwner(form, child.Resources, false);
+            const TNodeScan& scan = Scan(form, false);
+            if (scan.ResourcesAt != -1) ReadResourcesValue(scan.ResourcesAt, child.Resources);
             onPath.insert(form);
             path.push_back({&child.Resources.XObjects, 0, form});
         }
@@ -258,11 +336,13 @@ private:
     }
 
     TPDFAnalyst& FAnalyst;
+    TScanCache& FCache;
     TStream& S;
     TPageResource& FPage;
+    int64_t FWork = 0;  // tokens read and entries looked at
 };
 
-TPDFLumerra::TPDFLumerra(TPDFAnalyst* Analyst) : FAnalyst(Analyst) {
+TPDFLumerra::TPDFLumerra(TPDFAnalyst* Analyst) : FAnalyst(Analyst), FScanCache(std::make_unique<TScanCache>()) {
     if (Analyst == nullptr) throw Exception(MsgNil);
     if (Analyst->Encrypted() || Analyst->Failed()) throw Exception(MsgUnusable);
 }
@@ -272,7 +352,7 @@ TPDFLumerra::~TPDFLumerra() = default;
 TPageResource& TPDFLumerra::CollectPageResources(int32_t P) {
     TPageResource& R = FPageResources.Add();
     TPositionKeeper keeper(*FAnalyst->Stream());
-    TResourceCollector(*FAnalyst, R).Collect(P);
+    TResourceCollector(*FAnalyst, *FScanCache, R).Collect(P);
     return R;
 }
 
@@ -343,7 +423,7 @@ int32_t TPDFLumerra::WriteCommentedPage(int32_t P, TStream& O, int32_t PageNumbe
     Write(O, Gap + Separator + head + " - Resource\n");
     R.WriteUsedResources(O);
     if (R.FormLimitReached)
-        Write(O, "%  XObject Forms : only the first " + FormatThousands(MaximumFormChildren) +
+        Write(O, "%  XObject Forms : only the first " + FormatThousands(R.ChildCount()) +
                      " forms of this page are decoded\n");
 
     // Each stream is decoded whole first, so that its size can precede it.
@@ -425,6 +505,8 @@ void TPDFLumerra::DecodeToFile(const std::string& FileName, int32_t First, int32
                 WriteCommentedPage(page, output, i + 1);
             else
                 WritePlainPage(page, output);
+            // Pages that share large resources must not add up in memory.
+            FPageResources.Items.clear();
             if (!Progress) continue;
             Progress(0, 100, ProgressPosition(i, Last), false);
             const bool escape = EscapeKeyQuery && EscapeKeyQuery();

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "common/Stream.h"
@@ -22,6 +23,10 @@ using TDecodeProgressProc = std::function<void(int32_t Min, int32_t Max, int32_t
 // program answers from its key events, the command line from Ctrl-C.
 using TEscapeKeyQuery = std::function<bool()>;
 
+// What the scans of page-tree nodes and forms found (defined with the
+// collector).
+class TScanCache;
+
 class TPDFLumerra {
 public:
     // Raises "nilは代入できません。" for a null analyser and
@@ -32,7 +37,9 @@ public:
     TPDFLumerra& operator=(const TPDFLumerra&) = delete;
 
     // Writes pages First..Last (counted from 1) into the report FileName.
-    // A cancelled run deletes the file and sets Cancel.
+    // A cancelled run deletes the file and sets Cancel. Each page's records
+    // are released once the page is written, so that memory follows one
+    // page, not the whole document.
     void DecodeToFile(const std::string& FileName, int32_t First, int32_t Last, bool WithComments,
                       const TDecodeProgressProc& Progress, bool& Cancel);
 
@@ -55,6 +62,9 @@ public:
 private:
     TPDFAnalyst* FAnalyst;
     TPageResourceList FPageResources;
+    // The file does not change while it is read, so no node or form is
+    // scanned twice: pages that share ancestors or forms cost them once.
+    std::unique_ptr<TScanCache> FScanCache;
 };
 
 }  // namespace lumerra
