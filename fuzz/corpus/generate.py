@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """Writes the seed corpus of the fuzz targets: small valid files and the edge
 cases the tests care about. Run from anywhere; it rewrites the folders beside
-it (document/, lexer/, ascii_hex/, ascii85/, flate/, stream_data/)."""
+it (document/, lexer/, ascii_hex/, ascii85/, flate/, stream_data/), keeping
+the inputs that fuzzing found (found-*), which the regression tests check."""
 
 import os
-import shutil
 import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -120,14 +120,15 @@ def documents():
     pdf.stream(11, "/Subtype /Image /Width 1 /Height 1 /BitsPerComponent 8", b"\x00")
     docs["forms"] = pdf.build()
 
-    # Exponential form paths: each level lists the next twice.
+    # Form paths that multiply: each level lists the next twice (256 paths;
+    # the 10,000-form limit is left to the tests, as it makes every run slow).
     pdf = Pdf()
     pdf.set(1, "<< /Type /Catalog /Pages 2 0 R >>")
     pdf.set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>")
     pdf.set(3, "<< /Type /Page /Parent 2 0 R /Resources << /XObject << /A 10 0 R >> >> >>")
-    for level in range(10, 26):
+    for level in range(10, 18):
         nxt = level + 1
-        res = "<< /XObject << /A %d 0 R /B %d 0 R >> >>" % (nxt, nxt) if level < 25 else "<< >>"
+        res = "<< /XObject << /A %d 0 R /B %d 0 R >> >>" % (nxt, nxt) if level < 17 else "<< >>"
         pdf.stream(level, "/Subtype /Form /Resources " + res, b"q Q")
     docs["form-diamonds"] = pdf.build()
 
@@ -222,9 +223,13 @@ def filter_inputs():
 
 
 def write(folder, cases):
+    """Replaces the folder's generated files; inputs that fuzzing found
+    (named found-*) are kept."""
     path = os.path.join(HERE, folder)
-    shutil.rmtree(path, ignore_errors=True)
-    os.makedirs(path)
+    os.makedirs(path, exist_ok=True)
+    for name in os.listdir(path):
+        if not name.startswith("found-"):
+            os.remove(os.path.join(path, name))
     for name, data in cases.items():
         with open(os.path.join(path, name), "wb") as f:
             f.write(data)
