@@ -1,7 +1,10 @@
 #include "shell/Program.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTimer>
+#include <QTranslator>
 
 #include "shell/MemCheck.h"
 #include "shell/MessageBoxes.h"
@@ -31,6 +34,12 @@ int ProgramMain(int& ArgC, char** ArgV, const TProgramOptions& Options) {
     {
         QApplication application(ArgC, ArgV);
         QApplication::setApplicationName(QString::fromUtf8(ApplicationTitle));
+        // The toolkit's own texts (file dialogs, buttons of the boxes) in the
+        // desktop's language, as the platform's dialogs would be.
+        QTranslator toolkitTexts;
+        if (toolkitTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                              QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QApplication::installTranslator(&toolkitTexts);
         {
             TApplicationForms forms(Options.SettingsFile);
             forms.Main().show();

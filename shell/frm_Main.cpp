@@ -1,5 +1,7 @@
 #include "shell/frm_Main.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -238,13 +240,15 @@ void TfrmMain::CreateStatusBar() {
     // Panel 0: the hints, no bevel. Panel 1: the date of start-up.
     FStatusPanel0 = new QLabel(StatusBar1);
     FStatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
-    FStatusPanel0->setFixedWidth(420);
+    // 420 pixels; it gives way first when the window is narrower, so the
+    // date stays whole.
+    FStatusPanel0->setMinimumWidth(0);
+    FStatusPanel0->setMaximumWidth(420);
     FStatusPanel0->setFrameShape(QFrame::NoFrame);
     FStatusPanel1 = new QLabel(StatusBar1);
     FStatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
-    FStatusPanel1->setMinimumWidth(50);
     FStatusPanel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    StatusBar1->addWidget(FStatusPanel0);
+    StatusBar1->addWidget(FStatusPanel0, 1);
     StatusBar1->addWidget(FStatusPanel1);
 }
 
@@ -254,6 +258,8 @@ void TfrmMain::FormCreate() {
     Run1->setEnabled(false);
     setWindowTitle(Text(AppTitle));
     FStatusPanel1->setText(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+    // 50 pixels, or wider when the date needs it: a clipped date helps no one.
+    FStatusPanel1->setFixedWidth(std::max(50, FStatusPanel1->sizeHint().width()));
 
     FOpenDialog = std::make_unique<TOpenDialogEx>(this);
     FOpenDialog->Filter = QStringLiteral("PDF - Portable Document Format|*.pdf");
