@@ -1,0 +1,21 @@
+#include "hostile/HostileDocuments.h"
+
+#include <filesystem>
+
+#include "decoder/PDFLumerra.h"
+#include "pdf/PDFAnalyst.h"
+
+namespace lumerra::test {
+
+std::string WriteReport(const std::string& Path, const std::string& Report, bool WithComments) {
+    TPDFAnalyst analyst;
+    analyst.LoadFromFile(Path);
+    TStringList pages;
+    analyst.GetPageList(&pages);
+    TPDFLumerra decoder(&analyst);
+    bool cancel = false;
+    decoder.DecodeToFile(Report, 1, static_cast<int32_t>(pages.size()), WithComments, nullptr, cancel);
+    return "pages=" + std::to_string(pages.size()) + " bytes=" + std::to_string(std::filesystem::file_size(Report));
+}
+
+}  // namespace lumerra::test

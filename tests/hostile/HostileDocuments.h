@@ -1,0 +1,42 @@
+// Shared steps of the hostile cases: loading a file and writing its report
+// the way the programs do, and the checks on a case's outcome.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "hostile/HostileSupport.h"
+
+namespace lumerra::test {
+
+// Memory a case may use above the baseline. Generous, since the sanitizers'
+// quarantine keeps freed blocks resident; a case that holds data in
+// proportion to what it decodes or repeats goes far beyond it.
+inline constexpr int64_t MemoryBudgetKiB = 512 * 1024;
+
+// Loads the file at Path and writes every page of its page list into the
+// report at Report; returns "pages=N bytes=M".
+std::string WriteReport(const std::string& Path, const std::string& Report, bool WithComments);
+
+// The case ended with a report or a message, in time and within the budget.
+inline void ExpectClearOutcome(const TCaseOutcome& Outcome) {
+    EXPECT_NE(Outcome.Kind, TCaseOutcome::TKind::Failed) << Outcome.Failure;
+    EXPECT_LT(Outcome.PeakKiB - BaselineKiB(), MemoryBudgetKiB) << "peak " << Outcome.PeakKiB << " KiB";
+}
+
+inline void ExpectReport(const TCaseOutcome& Outcome) {
+    ExpectClearOutcome(Outcome);
+    EXPECT_EQ(Outcome.Kind, TCaseOutcome::TKind::Report) << Outcome.Text;
+}
+
+inline void ExpectMessage(const TCaseOutcome& Outcome, const std::string& Message = "") {
+    ExpectClearOutcome(Outcome);
+    EXPECT_EQ(Outcome.Kind, TCaseOutcome::TKind::Message) << Outcome.Text;
+    if (!Message.empty()) {
+        EXPECT_EQ(Outcome.Text, Message);
+    }
+}
+
+}  // namespace lumerra::test
