@@ -5,12 +5,11 @@
 #include <QMessageBox>
 
 #include "shell/MemCheck.h"
+#include "shell/Program.h"
 
 namespace lumerra {
 
 namespace {
-
-constexpr char ErrorCaption[] = "PDF Lumerra";
 
 void ShowRealBox(TMessageBoxKind Kind, QWidget* Owner, const QString& Caption, const QString& Text) {
     QMessageBox box(Kind == TMessageBoxKind::Error ? QMessageBox::Critical : QMessageBox::Warning, Caption, Text,
@@ -44,7 +43,7 @@ QString StandardErrorText(const QString& Message) {
 }
 
 void ShowStandardErrorBox(QWidget* Owner, const QString& Message) {
-    Show(TMessageBoxKind::Error, Owner, QString::fromUtf8(ErrorCaption), StandardErrorText(Message));
+    Show(TMessageBoxKind::Error, Owner, QString::fromUtf8(ApplicationTitle), StandardErrorText(Message));
 }
 
 void ShowExceptionBox(QWidget* Owner, const std::exception& Error) {
