@@ -15,8 +15,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the programs link (Qt 6, zlib, the C++ runtime) come from
-# dpkg-shlibdeps; the IPA Gothic fonts stand in for the Windows fonts.
+# dpkg-shlibdeps; the IPA Gothic fonts stand in for the Windows fonts, and
+# Qt's translations put the file dialogs in the desktop's language.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic, qt6-translations-l10n")
 set(CPACK_STRIP_FILES ON)
 include(CPack)
