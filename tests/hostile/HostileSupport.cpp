@@ -32,8 +32,8 @@ std::vector<TRecord>& Records() {
     return records;
 }
 
-// Prints every case's time and peak memory, the slowest and the largest
-// first, when the program ends.
+// Prints every case's time and peak memory, the slowest first, when the
+// program ends.
 class TSummary final : public ::testing::Environment {
 public:
     void TearDown() override {
@@ -41,13 +41,14 @@ public:
         if (records.empty()) return;
         const int64_t base = BaselineKiB();
         std::sort(records.begin(), records.end(), [](auto& a, auto& b) { return a.Seconds > b.Seconds; });
-        std::printf("\nHostile cases (baseline %lld KiB), slowest first:\n", static_cast<long long>(base));
+        std::printf("\nHostile cases, slowest first (memory: peak growth of the case's process; an empty case "
+                    "grows by %lld KiB):\n",
+                    static_cast<long long>(base));
         for (const auto& r : records)
-            std::printf("  %8.2f s  %8lld KiB  (+%lld)  %s\n", r.Seconds, static_cast<long long>(r.PeakKiB),
-                        static_cast<long long>(r.PeakKiB - base), r.Name.c_str());
+            std::printf("  %8.2f s  %8lld KiB  %s\n", r.Seconds, static_cast<long long>(r.PeakKiB), r.Name.c_str());
         const auto largest = std::max_element(records.begin(), records.end(),
                                               [](auto& a, auto& b) { return a.PeakKiB < b.PeakKiB; });
-        std::printf("Slowest: %s, %.2f s. Largest: %s, %lld KiB.\n", records.front().Name.c_str(),
+        std::printf("Slowest: %s, %.2f s. Largest peak growth: %s, %lld KiB.\n", records.front().Name.c_str(),
                     records.front().Seconds, largest->Name.c_str(), static_cast<long long>(largest->PeakKiB));
     }
 };
@@ -74,9 +75,29 @@ std::string ReadAll(int Fd) {
     }
 }
 
-// The child's side: the outcome's kind letter and text go into the pipe.
+// A field of /proc/self/status in KiB ("VmRSS", "VmHWM"), 0 when unknown.
+int64_t StatusKiB(const std::string& Field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.compare(0, Field.size() + 1, Field + ":") == 0) return std::stoll(line.substr(Field.size() + 1));
+    }
+    return 0;
+}
+
+// The child starts with the pages it shares with the test program, which
+// grows as it builds large documents. The case's own peak is what the
+// resident set grew by: the high-water mark is reset at the start.
+int64_t StartPeakMeasure() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+    return StatusKiB("VmRSS");
+}
+
+// The child's side: the outcome's kind letter, its peak growth and its text
+// go into the pipe.
 [[noreturn]] void RunChild(int Fd, const std::function<std::string()>& Body, int LimitSeconds) {
     ::alarm(static_cast<unsigned>(LimitSeconds));
+    const int64_t startKiB = StartPeakMeasure();
     std::string answer;
     try {
         answer = "R" + Body();
@@ -87,7 +108,8 @@ std::string ReadAll(int Fd) {
     } catch (...) {
         answer = "Fan exception that is not a std::exception";
     }
-    WriteAll(Fd, answer);
+    const int64_t peakKiB = std::max<int64_t>(0, StatusKiB("VmHWM") - startKiB);
+    WriteAll(Fd, answer.substr(0, 1) + std::to_string(peakKiB) + " " + answer.substr(1));
     ::close(Fd);
     std::fflush(nullptr);
     ::_exit(0);
@@ -115,7 +137,13 @@ TCaseOutcome RunCase(const std::string& Name, const std::function<std::string()>
     }
     TCaseOutcome outcome;
     outcome.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    // A child that did not answer is measured as a whole.
     outcome.PeakKiB = usage.ru_maxrss;
+    std::string text = answer.size() > 1 ? answer.substr(1) : std::string();
+    if (const auto space = text.find(' '); !answer.empty() && space != std::string::npos) {
+        outcome.PeakKiB = std::stoll(text.substr(0, space));
+        text.erase(0, space + 1);
+    }
     if (WIFSIGNALED(status)) {
         const int signal = WTERMSIG(status);
         outcome.Failure = signal == SIGALRM ? "no outcome within " + std::to_string(LimitSeconds) + " s (a hang)"
@@ -125,10 +153,10 @@ TCaseOutcome RunCase(const std::string& Name, const std::function<std::string()>
     } else if (answer.empty()) {
         outcome.Failure = "no answer from the case";
     } else if (answer[0] == 'F') {
-        outcome.Failure = answer.substr(1);
+        outcome.Failure = text;
     } else {
         outcome.Kind = answer[0] == 'R' ? TCaseOutcome::TKind::Report : TCaseOutcome::TKind::Message;
-        outcome.Text = answer.substr(1);
+        outcome.Text = text;
     }
     if (Name != "baseline") Records().push_back({Name, outcome.Seconds, outcome.PeakKiB});
     return outcome;
@@ -185,3 +213,7 @@ int64_t CountInFile(const std::string& Path, const std::string& Needle) {
 }
 
 }  // namespace lumerra::test
+
+// Under AddressSanitizer, freed blocks stay resident in a quarantine of 256 MiB
+// by default, which would hide how much a case really holds.
+extern "C" const char* __asan_default_options() { return "quarantine_size_mb=16"; }

@@ -20,7 +20,7 @@ struct TCaseOutcome {
     std::string Text;      // what the body returned, or the exception's message
     std::string Failure;   // how the child ended when Kind is Failed
     double Seconds = 0;    // wall-clock time of the child
-    int64_t PeakKiB = 0;   // the child's peak resident memory
+    int64_t PeakKiB = 0;   // how far the child's resident memory grew at its peak
 };
 
 inline std::ostream& operator<<(std::ostream& Out, TCaseOutcome::TKind Kind) {
@@ -42,7 +42,7 @@ inline constexpr int HangLimitSeconds = 20;
 TCaseOutcome RunCase(const std::string& Name, const std::function<std::string()>& Body,
                      int LimitSeconds = HangLimitSeconds);
 
-// Peak memory of a child that does nothing: what every case starts from.
+// Peak growth of a child that does nothing: the noise of the measure.
 int64_t BaselineKiB();
 
 // Zero bytes of Size, compressed with zlib without holding them in memory.
