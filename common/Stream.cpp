@@ -40,27 +40,17 @@ void TStream::WriteBuffer(const void* buffer, int32_t count) {
 }
 
 int32_t TStream::CopyFrom(TStream& source, int32_t count) {
-    if (count <= 0) return 0;
-    // Memory streams need no intermediate buffer.
-    if (auto* memory = dynamic_cast<TMemoryStream*>(&source)) {
-        const int32_t position = memory->Position();
-        const int32_t available = std::max(0, memory->Size() - position);
-        const int32_t n = std::min(count, available);
-        WriteBuffer(memory->Memory() + position, n);
-        memory->SetPosition(position + n);
-        if (n != count) throw EReadError();
-        return count;
-    }
-    constexpr int32_t ChunkSize = 64 * 1024;
-    const auto chunk = std::make_unique_for_overwrite<uint8_t[]>(ChunkSize);
-    int32_t left = count;
-    while (left > 0) {
-        const int32_t n = std::min(left, ChunkSize);
-        source.ReadBuffer(chunk.get(), n);
-        WriteBuffer(chunk.get(), n);
+    // Straight from the source's read windows: no intermediate buffer.
+    for (int32_t left = count; left > 0;) {
+        int32_t available;
+        const uint8_t* window = source.ReadWindow(available);
+        if (available <= 0) throw EReadError();
+        const int32_t n = std::min(left, available);
+        WriteBuffer(window, n);
+        source.Seek(n, TSeekOrigin::soCurrent);
         left -= n;
     }
-    return count;
+    return std::max(count, 0);
 }
 
 int32_t TStream::ResolveSeek(int64_t current, int64_t size, int32_t offset, TSeekOrigin origin) {

@@ -17,8 +17,10 @@ constexpr const char* InvalidStreamOperation = "Invalid stream operation";
 // ------------------------------------------------------ TCustomZlibStream
 
 TCustomZlibStream::TCustomZlibStream(TStream& Source)
-    : FStrm(Source), FStrmPos(Source.Position()),
-      FBuffer(std::make_unique_for_overwrite<uint8_t[]>(InputBufferSize)) {
+    : FStrm(Source),
+      FStrmPos(Source.Position()),
+      FBufferSize(std::clamp(Source.Size(), 1, InputBufferSize)),
+      FBuffer(std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(FBufferSize))) {
     ClearInput();
 }
 
@@ -46,7 +48,7 @@ int32_t TDecompressionStream::Read(void* buffer, int32_t count) {
         int32_t calls = 0;
         while (FZRec.avail_out > 0) {
             if (FZRec.avail_in == 0) {
-                const int32_t n = FStrm.Read(FBuffer.get(), InputBufferSize);
+                const int32_t n = FStrm.Read(FBuffer.get(), FBufferSize);
                 if (n <= 0) {
                     // The source ended: truncated data is no error, but zlib
                     // may still hold output of the input it has taken (the

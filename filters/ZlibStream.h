@@ -42,6 +42,10 @@ protected:
     TStream& FStrm;         // not owned
     int32_t FStrmPos = 0;   // where the next read from FStrm continues
     z_stream FZRec{};
+    // Compressed bytes are read in blocks of InputBufferSize; a smaller
+    // source gets a buffer of its own size, since a run inflates thousands
+    // of small streams and large short-lived blocks only churn the heap.
+    int32_t FBufferSize;
     std::unique_ptr<uint8_t[]> FBuffer;
 };
 
