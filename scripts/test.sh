@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the optimised build, then the sanitizer build.
+# Builds and runs every test: the optimised build, a short run of every fuzz
+# target (clang, sanitizers), then the sanitizer build of the tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 cmake --workflow --preset default
+cmake --workflow --preset fuzz
 cmake --workflow --preset asan
