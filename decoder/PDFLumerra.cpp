@@ -174,10 +174,17 @@ private:
         if (token == "<") {
             S.Seek(1, TSeekOrigin::soCurrent);
             ReadResourceDict(R);
-        } else if (StartsWithNonZeroDigit(token)) {
-            const int32_t object = StrToIntDef(token, -1);
-            if (FAnalyst.IsValidID(object)) ReadResourceObject(object, R);
+        } else if (const int32_t object = ReferencedObject(token); object != -1) {
+            ReadResourceObject(object, R);
         }
+    }
+
+    // The object that a reference's first token names; -1 for any other
+    // value (null, a name, a number outside the table).
+    int32_t ReferencedObject(const std::string& token) const {
+        if (!StartsWithNonZeroDigit(token)) return -1;
+        const int32_t object = StrToIntDef(token, -1);
+        return FAnalyst.IsValidID(object) ? object : -1;
     }
 
     // A resources dictionary held in object N. An object that holds no
@@ -231,10 +238,7 @@ private:
                 }
             }
         }
-        if (StartsWithNonZeroDigit(token)) {
-            const int32_t object = StrToIntDef(token, -1);
-            if (FAnalyst.IsValidID(object)) ReadCategoryObject(object, L);
-        }
+        if (const int32_t object = ReferencedObject(token); object != -1) ReadCategoryObject(object, L);
     }
 
     void ReadCategoryObject(int32_t N, TPDFResourceList& L) {

@@ -47,6 +47,14 @@ RunResult Decode(const std::string& Bytes, int First, int Last, bool WithComment
     return run;
 }
 
+// A document loaded from Bytes, with a report path beside it.
+struct Loaded {
+    explicit Loaded(const std::string& Bytes) : File(Bytes) { Analyst.LoadFromFile(File.Path()); }
+    TempFile File;
+    TPDFAnalyst Analyst;
+    const std::string Out = File.Sibling("out.txt");
+};
+
 std::string Repeat(const std::string& piece, size_t bytes) {
     std::string s;
     while (s.size() < bytes) s += piece;
@@ -150,19 +158,16 @@ TEST(Report, PageRanges) {
 TEST(Report, InvalidPageRangeKeepsAnEmptyFile) {
     const std::string bytes = PdfBuilder::SimpleDocument({"one", "two"}).Build();
     for (auto [first, last] : {std::pair{0, 1}, std::pair{1, 3}}) {
-        TempFile file(bytes);
-        TPDFAnalyst analyst;
-        analyst.LoadFromFile(file.Path());
-        TPDFLumerra decoder(&analyst);
+        Loaded doc(bytes);
+        TPDFLumerra decoder(&doc.Analyst);
         bool cancel = false;
-        const std::string out = file.Sibling("out.txt");
         try {
-            decoder.DecodeToFile(out, first, last, true, nullptr, cancel);
+            decoder.DecodeToFile(doc.Out, first, last, true, nullptr, cancel);
             FAIL() << "no exception";
         } catch (const Exception& e) {
             EXPECT_EQ(e.Message(), "ページ番号の指定が不正です。");
         }
-        EXPECT_EQ(ReadFileBytes(out), "");
+        EXPECT_EQ(ReadFileBytes(doc.Out), "");
     }
 }
 
@@ -191,11 +196,9 @@ TEST(Report, CancelAfterThirdPageDeletesTheReport) {
 }
 
 TEST(Report, EscapeStopsTheRunOnlyWithProgress) {
-    const std::string bytes = PdfBuilder::SimpleDocument({"a", "b", "c"}).Build();
-    TempFile file(bytes);
-    TPDFAnalyst analyst;
-    analyst.LoadFromFile(file.Path());
-    const std::string out = file.Sibling("out.txt");
+    Loaded doc(PdfBuilder::SimpleDocument({"a", "b", "c"}).Build());
+    TPDFAnalyst& analyst = doc.Analyst;
+    const std::string& out = doc.Out;
     int looks = 0;
     {
         TPDFLumerra decoder(&analyst);
@@ -238,16 +241,13 @@ TEST(Report, RefusesToOverwriteTheOpenDocument) {
 }
 
 TEST(Report, RefusesAReadOnlyOutputAndLeavesIt) {
-    TempFile file(PdfBuilder::SimpleDocument({"a"}).Build());
-    const std::string out = file.Sibling("out.txt");
-    WriteFileBytes(out, "keep");
-    ASSERT_EQ(::chmod(out.c_str(), 0444), 0);
-    TPDFAnalyst analyst;
-    analyst.LoadFromFile(file.Path());
-    TPDFLumerra decoder(&analyst);
+    Loaded doc(PdfBuilder::SimpleDocument({"a"}).Build());
+    WriteFileBytes(doc.Out, "keep");
+    ASSERT_EQ(::chmod(doc.Out.c_str(), 0444), 0);
+    TPDFLumerra decoder(&doc.Analyst);
     bool cancel = false;
-    EXPECT_THROW(decoder.DecodeToFile(out, 1, 1, true, nullptr, cancel), Exception);
-    EXPECT_EQ(ReadFileBytes(out), "keep");
+    EXPECT_THROW(decoder.DecodeToFile(doc.Out, 1, 1, true, nullptr, cancel), Exception);
+    EXPECT_EQ(ReadFileBytes(doc.Out), "keep");
 }
 
 TEST(Report, RefusesUnusableAnalysers) {
@@ -274,21 +274,17 @@ TEST(Report, RefusesUnusableAnalysers) {
 TEST(Report, TruncatedDocumentKeepsWhatWasWritten) {
     // The second page's content object lacks "endobj": the run stops with a
     // read error, and the first page stays in the report.
-    std::string bytes = PdfBuilder::SimpleDocument({"first", "second"}).Build();
     PdfBuilder pdf = PdfBuilder::SimpleDocument({"first", "second"});
     pdf.Set(6, "<< /Foo 1 >>");
-    bytes = pdf.Build();
+    std::string bytes = pdf.Build();
     const size_t at = bytes.find("6 0 obj");
     const size_t end = bytes.find("endobj", at);
     bytes.replace(end, 6, "xxxxxx");
-    // Keep the xref valid: only the object's own text changed, same length.
-    TempFile file(bytes);
-    TPDFAnalyst analyst;
-    analyst.LoadFromFile(file.Path());
-    TPDFLumerra decoder(&analyst);
+    // The xref stays valid: only the object's own text changed, same length.
+    Loaded doc(bytes);
+    TPDFLumerra decoder(&doc.Analyst);
     bool cancel = false;
-    const std::string out = file.Sibling("out.txt");
     // Object 6 now runs into the xref and trailer: its scan meets no endobj.
-    EXPECT_THROW(decoder.DecodeToFile(out, 1, 2, false, nullptr, cancel), EReadError);
-    EXPECT_EQ(ReadFileBytes(out).substr(0, 11), "\n\nfirst\n\n\n\n");
+    EXPECT_THROW(decoder.DecodeToFile(doc.Out, 1, 2, false, nullptr, cancel), EReadError);
+    EXPECT_EQ(ReadFileBytes(doc.Out).substr(0, 11), "\n\nfirst\n\n\n\n");
 }
