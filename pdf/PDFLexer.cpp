@@ -98,15 +98,25 @@ void SkipLine(TStream& S) {
 
 const std::string& ReadToken(TStream& S, std::string& Token) {
     Token.clear();
-    SkipWhiteSpace(S);
+    int32_t available;
+    const uint8_t* p = Window(S, available);
+    int32_t i = 0;
+    // White space first, then the token, usually within one window.
     for (;;) {
-        int32_t available;
-        const uint8_t* p = Window(S, available);
-        int32_t i = 0;
+        while (i < available && Classes[p[i]] == WhiteSpace) ++i;
+        if (i < available) break;
+        Advance(S, i);
+        p = Window(S, available);
+        i = 0;
+    }
+    int32_t start = i;
+    for (;;) {
         while (i < available && Classes[p[i]] == Regular) ++i;
-        Token.append(reinterpret_cast<const char*>(p), static_cast<size_t>(i));
+        Token.append(reinterpret_cast<const char*>(p + start), static_cast<size_t>(i - start));
         if (i == available) {
             Advance(S, i);
+            p = Window(S, available);
+            i = start = 0;
             continue;
         }
         const uint8_t c = p[i];
@@ -117,8 +127,11 @@ const std::string& ReadToken(TStream& S, std::string& Token) {
         // A delimiter opens the token: "/" starts a name, the others stand
         // alone.
         Token += static_cast<char>(c);
-        Advance(S, i + 1);
-        if (c != '/') return Token;
+        start = ++i;
+        if (c != '/') {
+            Advance(S, i);
+            return Token;
+        }
     }
 }
 
