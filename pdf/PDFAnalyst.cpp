@@ -205,22 +205,35 @@ void TPDFAnalyst::ReadSubsectionEntries(int32_t First, int32_t Count) {
     }
 
     SkipWhiteSpace(S);
-    char field[10];
-    char middle[8];
+    // An entry: the 10-byte offset, 8 bytes that end with the type, and a
+    // line end of one byte, or two when the first is CR or space and the
+    // second LF or CR.
+    char entry[20];
     for (int32_t i = 0; i < Count; ++i) {
-        S.ReadBuffer(field, 10);
-        S.ReadBuffer(middle, 8);
-        uint8_t lineEnd;
-        S.ReadBuffer(&lineEnd, 1);
-        if (lineEnd == '\r' || lineEnd == ' ') {
-            S.ReadBuffer(&lineEnd, 1);
-            if (lineEnd != '\n' && lineEnd != '\r') S.Seek(-1, TSeekOrigin::soCurrent);
+        int32_t available;
+        const uint8_t* window = S.ReadWindow(available);
+        const auto secondLineEnd = [&entry] {
+            return (entry[18] == '\r' || entry[18] == ' ') && (entry[19] == '\n' || entry[19] == '\r');
+        };
+        if (available >= 20) {
+            // The common case, straight from the stream's buffer.
+            std::memcpy(entry, window, 20);
+            S.Seek(secondLineEnd() ? 20 : 19, TSeekOrigin::soCurrent);
+        } else {
+            // Near a buffer's end or the file's: exact reads, which raise
+            // EReadError when the entry is cut short.
+            S.ReadBuffer(entry, 19);
+            if (entry[18] == '\r' || entry[18] == ' ') {
+                S.ReadBuffer(entry + 19, 1);
+                if (!secondLineEnd()) S.Seek(-1, TSeekOrigin::soCurrent);
+            }
         }
+
         const size_t slot = static_cast<size_t>(First) + static_cast<size_t>(i);
         if (FObjectOffsets[slot] != -1) continue;  // a newer section has it
-        FObjectOffsets[slot] = StrToIntDef(std::string_view(field, 10), -1);
+        FObjectOffsets[slot] = StrToIntDef(std::string_view(entry, 10), -1);
         if (FObjectOffsets[slot] == -1) Fail(MsgXrefCountInvalid);
-        if (middle[7] == 'f') FFreeObjects[slot] = true;
+        if (entry[17] == 'f') FFreeObjects[slot] = true;
     }
 }
 

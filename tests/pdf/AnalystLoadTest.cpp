@@ -160,6 +160,21 @@ TEST(AnalystXrefSection, EveryEntryLineEndIsRead) {
     }
 }
 
+TEST(AnalystXrefSection, LongTablesAreReadAcrossBufferEnds) {
+    // Thousands of entries of 19 or 20 bytes cross the file stream's
+    // buffer ends at every alignment.
+    for (const std::string end : {" \n", "\r\n", "\n", "\r"}) {
+        PdfBuilder::Options options;
+        options.EntryEnd = end;
+        PdfBuilder builder(options);
+        builder.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+        builder.Set(2, "<< /Type /Pages /Kids [] /Count 0 >>");
+        for (int i = 3; i < 4000; ++i) builder.Set(i, "null");
+        LoadedDocument doc(builder);
+        EXPECT_EQ(doc.Analyst.ObjectOffsets(), ExpectedOffsets(builder, 4000)) << "entry end " << end.size();
+    }
+}
+
 TEST(AnalystXrefSection, OneSubsectionPerObject) {
     PdfBuilder::Options options;
     options.SplitAll = true;
