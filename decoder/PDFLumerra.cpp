@@ -85,6 +85,9 @@ public:
     // /Parent), * 2 for form scans (which do not).
     std::unordered_map<int64_t, TNodeScan> Nodes;
     std::unordered_map<int32_t, std::string> Subtypes;
+    // Form collection work done so far, against the decoder's budget: a heavy
+    // page listed again and again in the page tree must not take hours.
+    int64_t FormWorkDone = 0;
 };
 
 // The scans of one page's resources, sharing the page's record.
@@ -93,12 +96,15 @@ public:
     TResourceCollector(TPDFAnalyst& Analyst, TScanCache& Cache, TPageResource& Page)
         : FAnalyst(Analyst), FCache(Cache), S(*Analyst.Stream()), FPage(Page) {}
 
-    void Collect(int32_t P) {
+    // FormWorkLeft: what collecting forms may still cost in this run.
+    void Collect(int32_t P, int64_t FormWorkLeft) {
         // The page's own /Resources, or those of the nearest ancestor that has
         // the key.
         const int32_t owner = ResourceOwner(P);
         if (owner != -1) ReadResourcesValue(Scan(owner, true).ResourcesAt, FPage);
-        CollectForms();
+        const int64_t start = FWork;
+        CollectForms(std::min(MaximumFormWork, FormWorkLeft));
+        FCache.FormWorkDone += FWork - start;
     }
 
 private:
@@ -291,9 +297,9 @@ private:
     // Every form reachable from the page becomes a child of the page, in
     // depth-first pre-order. A form already on the current path (a cycle) is
     // not followed again. Collection stops at MaximumFormChildren forms, or
-    // when it has read MaximumFormWork tokens and entries: one heavy form
+    // when it has read budget tokens and entries: one heavy form
     // reached along many paths must not fill memory or take hours.
-    void CollectForms() {
+    void CollectForms(int64_t budget) {
         struct TFrame {
             const TPDFResourceList* XObjects;
             int32_t Next;
@@ -309,7 +315,7 @@ private:
                 path.pop_back();
                 continue;
             }
-            if (++FWork - start > MaximumFormWork) {
+            if (++FWork - start > budget) {
                 FPage.FormLimitReached = true;
                 return;
             }
@@ -356,7 +362,7 @@ TPDFLumerra::~TPDFLumerra() = default;
 TPageResource& TPDFLumerra::CollectPageResources(int32_t P) {
     TPageResource& R = FPageResources.Add();
     TPositionKeeper keeper(*FAnalyst->Stream());
-    TResourceCollector(*FAnalyst, *FScanCache, R).Collect(P);
+    TResourceCollector(*FAnalyst, *FScanCache, R).Collect(P, FormWorkBudget - FScanCache->FormWorkDone);
     return R;
 }
 

@@ -57,6 +57,11 @@ public:
 
     TEscapeKeyQuery EscapeKeyQuery;
 
+    // Tokens and entries that collecting Form XObjects may cost over the
+    // decoder's whole life (each page has a limit of its own too). Past it,
+    // pages get no more form children and the report says so.
+    int64_t FormWorkBudget = 100'000'000;
+
     const TPageResourceList& PageResources() const { return FPageResources; }
 
 private:

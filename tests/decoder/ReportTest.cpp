@@ -220,6 +220,27 @@ TEST(Report, EscapeStopsTheRunOnlyWithProgress) {
     }
 }
 
+TEST(Report, FormCollectionStopsWhenTheRunsBudgetIsSpent) {
+    PdfBuilder pdf;
+    pdf.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    pdf.Set(2, "<< /Type /Pages /Kids [3 0 R 3 0 R] /Count 2 >>");
+    pdf.Set(3, "<< /Type /Page /Parent 2 0 R /Resources << /XObject << /Fm0 4 0 R >> >> >>");
+    pdf.SetStream(4, "/Subtype /Form /BBox [0 0 1 1]", "0 0 m");
+    for (const int64_t budget : {int64_t{100'000'000}, int64_t{0}}) {
+        Loaded doc(pdf.Build());
+        TPDFLumerra decoder(&doc.Analyst);
+        decoder.FormWorkBudget = budget;
+        bool cancel = false;
+        decoder.DecodeToFile(doc.Out, 1, 2, true, nullptr, cancel);
+        const std::string report = ReadFileBytes(doc.Out);
+        const bool spent = budget == 0;
+        EXPECT_EQ(report.find("( /Fm0 = SubType is Form)") == std::string::npos, spent);
+        EXPECT_EQ(report.find("%  XObject Forms : only the first 0 forms of this page are decoded\n") !=
+                      std::string::npos,
+                  spent);
+    }
+}
+
 TEST(Report, RefusesToOverwriteTheOpenDocument) {
     const std::string bytes = PdfBuilder::SimpleDocument({"a"}).Build();
     TempFile file(bytes);
