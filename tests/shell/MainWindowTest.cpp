@@ -183,18 +183,18 @@ TEST_F(MainWindowTest, NonPdfMissingAndFolderNamesChangeNothing) {
 
 TEST_F(MainWindowTest, AShortcutOpensItsTargetUnderTheTargetsName) {
     Write("target.pdf", GoodPdf());
-    TLinkSpec spec;
-    spec.LocalBasePath = Path("target.pdf");
-    Main().OpenFile(Write("link.LNK", BuildShellLink(spec)));
+    TLinkFields link;
+    link.LocalBasePath = Path("target.pdf");
+    Main().OpenFile(Write("link.LNK", BuildShellLink(link)));
     EXPECT_EQ(WindowTitle(), QStringLiteral("PDF Lumerra v1.21 - target.pdf"));
     EXPECT_EQ(Main().MemoLines(), LoadedLines("target.pdf"));
 }
 
 TEST_F(MainWindowTest, AShortcutToSomethingElseOrADamagedShortcutChangesNothing) {
     Write("notes.txt", "text");
-    TLinkSpec spec;
-    spec.LocalBasePath = Path("notes.txt");
-    Main().OpenFile(Write("text.lnk", BuildShellLink(spec)));
+    TLinkFields link;
+    link.LocalBasePath = Path("notes.txt");
+    Main().OpenFile(Write("text.lnk", BuildShellLink(link)));
     Main().OpenFile(Write("junk.lnk", "not a shortcut at all"));
     EXPECT_EQ(WindowTitle(), QStringLiteral("PDF Lumerra v1.21"));
     EXPECT_TRUE(Main().MemoLines().isEmpty());

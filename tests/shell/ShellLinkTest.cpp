@@ -15,32 +15,32 @@ TShellLinkPaths Parse(const std::string& Data) {
 }
 
 TEST(ShellLinkTest, ReadsTheLocalBasePathWithItsSuffix) {
-    TLinkSpec spec;
-    spec.LocalBasePath = "C:\\Documents\\";
-    spec.CommonPathSuffix = "sample.pdf";
-    EXPECT_EQ(Parse(BuildShellLink(spec)).LocalPath, "C:\\Documents\\sample.pdf");
-    spec.WithIdList = false;
-    spec.Unicode = false;
-    EXPECT_EQ(Parse(BuildShellLink(spec)).LocalPath, "C:\\Documents\\sample.pdf");
+    TLinkFields link;
+    link.LocalBasePath = "C:\\Documents\\";
+    link.CommonPathSuffix = "sample.pdf";
+    EXPECT_EQ(Parse(BuildShellLink(link)).LocalPath, "C:\\Documents\\sample.pdf");
+    link.WithIdList = false;
+    link.Unicode = false;
+    EXPECT_EQ(Parse(BuildShellLink(link)).LocalPath, "C:\\Documents\\sample.pdf");
 }
 
 TEST(ShellLinkTest, PrefersTheUnicodePathsAndDecodesTheJapaneseCodePage) {
-    TLinkSpec spec;
-    spec.LocalBasePath = "C:\\資料\\見本.pdf";
-    spec.UnicodeLinkInfo = true;
-    EXPECT_EQ(Parse(BuildShellLink(spec)).LocalPath, "C:\\資料\\見本.pdf");
-    spec.UnicodeLinkInfo = false;
-    spec.AnsiAsCp932 = true;
-    EXPECT_EQ(Parse(BuildShellLink(spec)).LocalPath, "C:\\資料\\見本.pdf");
+    TLinkFields link;
+    link.LocalBasePath = "C:\\資料\\見本.pdf";
+    link.UnicodeLinkInfo = true;
+    EXPECT_EQ(Parse(BuildShellLink(link)).LocalPath, "C:\\資料\\見本.pdf");
+    link.UnicodeLinkInfo = false;
+    link.AnsiAsCp932 = true;
+    EXPECT_EQ(Parse(BuildShellLink(link)).LocalPath, "C:\\資料\\見本.pdf");
 }
 
 TEST(ShellLinkTest, ReadsNetworkAndRelativePaths) {
-    TLinkSpec spec;
-    spec.NetName = "\\\\server\\share";
-    spec.CommonPathSuffix = "dir\\a.pdf";
-    spec.RelativePath = "..\\dir\\a.pdf";
-    spec.WorkingDir = "C:\\work";
-    const TShellLinkPaths paths = Parse(BuildShellLink(spec));
+    TLinkFields link;
+    link.NetName = "\\\\server\\share";
+    link.CommonPathSuffix = "dir\\a.pdf";
+    link.RelativePath = "..\\dir\\a.pdf";
+    link.WorkingDir = "C:\\work";
+    const TShellLinkPaths paths = Parse(BuildShellLink(link));
     EXPECT_EQ(paths.NetworkPath, "\\\\server\\share\\dir\\a.pdf");
     EXPECT_EQ(paths.RelativePath, "..\\dir\\a.pdf");
     EXPECT_EQ(paths.WorkingDir, "C:\\work");
@@ -58,26 +58,26 @@ TEST(ShellLinkTest, WindowsPathsTakeThisSystemsForm) {
 
 TEST(ShellLinkTest, TargetsAreFoundAsStoredConvertedOrBesideTheShortcut) {
     TempFile target(GoodPdf(), "target.pdf");
-    TLinkSpec spec;
-    spec.LocalBasePath = target.Path();
-    WriteFileBytes(target.Sibling("plain.lnk"), BuildShellLink(spec));
+    TLinkFields link;
+    link.LocalBasePath = target.Path();
+    WriteFileBytes(target.Sibling("plain.lnk"), BuildShellLink(link));
     EXPECT_EQ(GetShortcutTarget(target.Sibling("plain.lnk")), target.Path());
 
-    spec.LocalBasePath = "Z:" + target.Path();
-    for (char& c : spec.LocalBasePath)
+    link.LocalBasePath = "Z:" + target.Path();
+    for (char& c : link.LocalBasePath)
         if (c == '/') c = '\\';
-    WriteFileBytes(target.Sibling("windows.Lnk"), BuildShellLink(spec));
+    WriteFileBytes(target.Sibling("windows.Lnk"), BuildShellLink(link));
     EXPECT_EQ(GetShortcutTarget(target.Sibling("windows.Lnk")), target.Path());
 
     // Copied from another machine: the stored path is elsewhere, the
     // relative one still leads to the file.
-    spec.LocalBasePath = "C:\\Users\\someone\\target.pdf";
-    spec.RelativePath = ".\\target.pdf";
-    WriteFileBytes(target.Sibling("moved.LNK"), BuildShellLink(spec));
+    link.LocalBasePath = "C:\\Users\\someone\\target.pdf";
+    link.RelativePath = ".\\target.pdf";
+    WriteFileBytes(target.Sibling("moved.LNK"), BuildShellLink(link));
     EXPECT_EQ(GetShortcutTarget(target.Sibling("moved.LNK")), target.Path());
 
-    spec.RelativePath.clear();
-    WriteFileBytes(target.Sibling("gone.lnk"), BuildShellLink(spec));
+    link.RelativePath.clear();
+    WriteFileBytes(target.Sibling("gone.lnk"), BuildShellLink(link));
     EXPECT_EQ(GetShortcutTarget(target.Sibling("gone.lnk")), "/Users/someone/target.pdf");
 }
 
@@ -89,9 +89,9 @@ TEST(ShellLinkTest, OtherNamesPassAndUnreadableShortcutsGiveNothing) {
 }
 
 TEST(ShellLinkTest, RefusesWrongHeaders) {
-    TLinkSpec spec;
-    spec.LocalBasePath = "C:\\a.pdf";
-    const std::string good = BuildShellLink(spec);
+    TLinkFields link;
+    link.LocalBasePath = "C:\\a.pdf";
+    const std::string good = BuildShellLink(link);
     TShellLinkPaths paths;
     std::string wrongSize = good;
     wrongSize[0] = 0x4D;
@@ -104,14 +104,14 @@ TEST(ShellLinkTest, RefusesWrongHeaders) {
 }
 
 TEST(ShellLinkTest, SurvivesEveryTruncationAndRandomDamage) {
-    TLinkSpec spec;
-    spec.LocalBasePath = "C:\\dir\\";
-    spec.CommonPathSuffix = "file.pdf";
-    spec.NetName = "\\\\host\\share";
-    spec.RelativePath = ".\\file.pdf";
-    spec.WorkingDir = "C:\\dir";
-    spec.UnicodeLinkInfo = true;
-    const std::string good = BuildShellLink(spec);
+    TLinkFields link;
+    link.LocalBasePath = "C:\\dir\\";
+    link.CommonPathSuffix = "file.pdf";
+    link.NetName = "\\\\host\\share";
+    link.RelativePath = ".\\file.pdf";
+    link.WorkingDir = "C:\\dir";
+    link.UnicodeLinkInfo = true;
+    const std::string good = BuildShellLink(link);
     TShellLinkPaths paths;
     for (size_t length = 0; length <= good.size(); ++length) {
         ParseShellLink(good.substr(0, length), paths);

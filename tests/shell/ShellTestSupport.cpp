@@ -66,14 +66,14 @@ std::string ToCp932(const std::string& Utf8) {
 
 }  // namespace
 
-std::string BuildShellLink(const TLinkSpec& Spec) {
-    const bool hasLinkInfo = !Spec.LocalBasePath.empty() || !Spec.NetName.empty();
+std::string BuildShellLink(const TLinkFields& Fields) {
+    const bool hasLinkInfo = !Fields.LocalBasePath.empty() || !Fields.NetName.empty();
     uint32_t flags = 0;
-    if (Spec.WithIdList) flags |= 0x01;
+    if (Fields.WithIdList) flags |= 0x01;
     if (hasLinkInfo) flags |= 0x02;
-    if (!Spec.RelativePath.empty()) flags |= 0x08;
-    if (!Spec.WorkingDir.empty()) flags |= 0x10;
-    if (Spec.Unicode) flags |= 0x80;
+    if (!Fields.RelativePath.empty()) flags |= 0x08;
+    if (!Fields.WorkingDir.empty()) flags |= 0x10;
+    if (Fields.Unicode) flags |= 0x80;
 
     std::string out;
     Put32(out, 0x4C);
@@ -84,7 +84,7 @@ std::string BuildShellLink(const TLinkSpec& Spec) {
     Put32(out, 1);                      // show normally
     out.append(2 + 2 + 4 + 4, '\0');
 
-    if (Spec.WithIdList) {
+    if (Fields.WithIdList) {
         std::string items;
         Put16(items, 6);
         items += "\x1F\x50\x10\x20";
@@ -94,8 +94,8 @@ std::string BuildShellLink(const TLinkSpec& Spec) {
     }
 
     if (hasLinkInfo) {
-        const uint32_t headerSize = Spec.UnicodeLinkInfo ? 0x24 : 0x1C;
-        auto ansi = [&](const std::string& Text) { return Spec.AnsiAsCp932 ? ToCp932(Text) : Text; };
+        const uint32_t headerSize = Fields.UnicodeLinkInfo ? 0x24 : 0x1C;
+        auto ansi = [&](const std::string& Text) { return Fields.AnsiAsCp932 ? ToCp932(Text) : Text; };
         std::string body;  // after the header
         auto place = [&](const std::string& Bytes) {
             const uint32_t offset = headerSize + static_cast<uint32_t>(body.size());
@@ -104,7 +104,7 @@ std::string BuildShellLink(const TLinkSpec& Spec) {
         };
         uint32_t infoFlags = 0;
         uint32_t volume = 0, base = 0, network = 0, baseUnicode = 0, suffixUnicode = 0;
-        if (!Spec.LocalBasePath.empty()) {
+        if (!Fields.LocalBasePath.empty()) {
             infoFlags |= 1;
             std::string volumeId;
             Put32(volumeId, 0x11);
@@ -113,12 +113,12 @@ std::string BuildShellLink(const TLinkSpec& Spec) {
             Put32(volumeId, 0x10);
             volumeId += '\0';
             volume = place(volumeId);
-            base = place(ansi(Spec.LocalBasePath) + '\0');
+            base = place(ansi(Fields.LocalBasePath) + '\0');
         }
-        if (!Spec.NetName.empty()) {
+        if (!Fields.NetName.empty()) {
             infoFlags |= 2;
             std::string link;
-            const std::string name = ansi(Spec.NetName) + '\0';
+            const std::string name = ansi(Fields.NetName) + '\0';
             Put32(link, 0x14 + static_cast<uint32_t>(name.size()));
             Put32(link, 0);
             Put32(link, 0x14);
@@ -127,10 +127,10 @@ std::string BuildShellLink(const TLinkSpec& Spec) {
             link += name;
             network = place(link);
         }
-        const uint32_t suffix = place(ansi(Spec.CommonPathSuffix) + '\0');
-        if (Spec.UnicodeLinkInfo) {
-            if (!Spec.LocalBasePath.empty()) baseUnicode = place(Utf16(Spec.LocalBasePath) + std::string(2, '\0'));
-            suffixUnicode = place(Utf16(Spec.CommonPathSuffix) + std::string(2, '\0'));
+        const uint32_t suffix = place(ansi(Fields.CommonPathSuffix) + '\0');
+        if (Fields.UnicodeLinkInfo) {
+            if (!Fields.LocalBasePath.empty()) baseUnicode = place(Utf16(Fields.LocalBasePath) + std::string(2, '\0'));
+            suffixUnicode = place(Utf16(Fields.CommonPathSuffix) + std::string(2, '\0'));
         }
         std::string info;
         Put32(info, headerSize + static_cast<uint32_t>(body.size()));
@@ -140,7 +140,7 @@ std::string BuildShellLink(const TLinkSpec& Spec) {
         Put32(info, base);
         Put32(info, network);
         Put32(info, suffix);
-        if (Spec.UnicodeLinkInfo) {
+        if (Fields.UnicodeLinkInfo) {
             Put32(info, baseUnicode);
             Put32(info, suffixUnicode);
         }
@@ -148,12 +148,12 @@ std::string BuildShellLink(const TLinkSpec& Spec) {
     }
 
     auto stringData = [&](const std::string& Text) {
-        const std::string bytes = Spec.Unicode ? Utf16(Text) : Text;
-        Put16(out, static_cast<uint32_t>(Spec.Unicode ? bytes.size() / 2 : bytes.size()));
+        const std::string bytes = Fields.Unicode ? Utf16(Text) : Text;
+        Put16(out, static_cast<uint32_t>(Fields.Unicode ? bytes.size() / 2 : bytes.size()));
         out += bytes;
     };
-    if (!Spec.RelativePath.empty()) stringData(Spec.RelativePath);
-    if (!Spec.WorkingDir.empty()) stringData(Spec.WorkingDir);
+    if (!Fields.RelativePath.empty()) stringData(Fields.RelativePath);
+    if (!Fields.WorkingDir.empty()) stringData(Fields.WorkingDir);
     Put32(out, 0);  // no extra data
     return out;
 }

@@ -63,7 +63,7 @@ inline const std::string PageContent = "0 0 m 100 100 l S";
 
 // A shortcut file. Texts are UTF-8; Unicode selects UTF-16 for LinkInfo's
 // extra paths and StringData.
-struct TLinkSpec {
+struct TLinkFields {
     std::string LocalBasePath;
     std::string CommonPathSuffix;
     std::string NetName;
@@ -74,7 +74,7 @@ struct TLinkSpec {
     bool WithIdList = true;
     bool AnsiAsCp932 = false;  // LinkInfo's 8-bit paths in CP932
 };
-std::string BuildShellLink(const TLinkSpec& Spec);
+std::string BuildShellLink(const TLinkFields& Fields);
 
 // Both forms over a settings file in a temporary folder.
 class TShellFixture : public ::testing::Test {
