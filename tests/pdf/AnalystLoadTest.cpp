@@ -212,15 +212,23 @@ TEST(AnalystXrefSection, FreeEntriesKeepTheirOffsetAndSetTheirBit) {
     EXPECT_EQ(doc.Analyst.FreeObjects(), (std::vector<bool>{true, false, false, false, false, true}));
 }
 
-TEST(AnalystXrefSection, BadSubsectionHeadersAndEntries) {
+// The simple document with its cross-reference entries replaced by Body.
+std::string WithXrefBody(const std::string& Body) {
+    PdfBuilder builder = WithOptions({});
+    builder.XrefBody(Body);
+    return builder.Build();
+}
+
+// A well-formed entry for object 1 of the simple document.
+std::string ObjectOneEntry() {
     PdfBuilder probe = WithOptions({});
     probe.Build();
-    const std::string entry = probe.Entry(probe.Offsets().at(1));
-    auto withBody = [&](const std::string& body) {
-        PdfBuilder builder = WithOptions({});
-        builder.XrefBody(body);
-        return builder.Build();
-    };
+    return probe.Entry(probe.Offsets().at(1));
+}
+
+TEST(AnalystXrefSection, BadSubsectionHeadersAndEntries) {
+    const std::string entry = ObjectOneEntry();
+    const auto withBody = WithXrefBody;
     EXPECT_EQ(LoadMessage(withBody("abc 1\n" + entry)), FirstInvalid);
     EXPECT_EQ(LoadMessage(withBody("-1 1\n" + entry)), FirstInvalid);
     EXPECT_EQ(LoadMessage(withBody("-5 1\n" + entry)), FirstInvalid);
@@ -233,14 +241,8 @@ TEST(AnalystXrefSection, BadSubsectionHeadersAndEntries) {
 }
 
 TEST(AnalystXrefSection, TablesLargerThanTheFileAreRefusedBeforeSizing) {
-    PdfBuilder probe = WithOptions({});
-    probe.Build();
-    const std::string entry = probe.Entry(probe.Offsets().at(1));
-    auto withBody = [&](const std::string& body) {
-        PdfBuilder builder = WithOptions({});
-        builder.XrefBody(body);
-        return builder.Build();
-    };
+    const std::string entry = ObjectOneEntry();
+    const auto withBody = WithXrefBody;
     // More entries than the rest of the file could hold at 19 bytes each.
     EXPECT_EQ(LoadMessage(withBody("1 2000000000\n" + entry)), CountInvalid);
     EXPECT_EQ(LoadMessage(withBody("1 100000\n" + entry)), CountInvalid);
@@ -248,7 +250,8 @@ TEST(AnalystXrefSection, TablesLargerThanTheFileAreRefusedBeforeSizing) {
     // A few entries with numbers far beyond anything the file could hold.
     EXPECT_EQ(LoadMessage(withBody("2000000000 1\n" + entry)), FirstInvalid);
     EXPECT_EQ(LoadMessage(withBody("2147483647 1\n" + entry)), FirstInvalid);
-    EXPECT_EQ(LoadMessage(withBody("0 1\n" + probe.Entry(0, 65535, 'f') + "2147483600 1\n" + entry)), FirstInvalid);
+    EXPECT_EQ(LoadMessage(withBody("0 1\n" + PdfBuilder().Entry(0, 65535, 'f') + "2147483600 1\n" + entry)),
+              FirstInvalid);
 }
 
 // ------------------------------------------------------ incremental updates
