@@ -407,10 +407,7 @@ int32_t TPDFLumerra::DecodeStreamObject(int32_t N, TStringList& F, TStream& D) {
             // Data that an unknown filter left undecoded is passed over by its
             // length instead of being read as tokens, where a stray "(" would
             // run the scan to the end of the file.
-            if (length > 0 && !FiltersSupported(F)) {
-                const int64_t end = int64_t{S.Position()} + length;
-                S.SetPosition(static_cast<int32_t>(std::min<int64_t>(end, std::max(S.Size(), S.Position()))));
-            }
+            if (!FiltersSupported(F)) SkipData(S, length);
         } else if (token == "(") {
             SkipLiteralString(S);
         } else if (token == "%") {

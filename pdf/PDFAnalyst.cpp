@@ -258,9 +258,7 @@ void TPDFAnalyst::SkipStreamData(int32_t Length) {
     uint8_t c;
     S.ReadBuffer(&c, 1);
     if (c == '\r') S.ReadBuffer(&c, 1);
-    // A negative length skips nothing; a length past the end lands at the end.
-    const int64_t target = int64_t{S.Position()} + std::max(Length, 0);
-    S.SetPosition(static_cast<int32_t>(std::min<int64_t>(target, std::max(S.Size(), S.Position()))));
+    SkipData(S, Length);
 }
 
 int32_t TPDFAnalyst::ReadObjectInteger(int32_t ID) {

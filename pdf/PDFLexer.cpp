@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -158,6 +159,12 @@ void SkipLiteralString(TStream& S) {
             }
         }
     }
+}
+
+void SkipData(TStream& S, int32_t Count) {
+    const int32_t position = S.Position();
+    const int64_t target = int64_t{position} + std::max(Count, 0);
+    S.SetPosition(static_cast<int32_t>(std::min<int64_t>(target, std::max(S.Size(), position))));
 }
 
 void SkipObjectHeader(TStream& S) {

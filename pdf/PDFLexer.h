@@ -36,6 +36,9 @@ std::string ReadToken(TStream& S);
 // Called after a "(" token: consumes the literal string up to its closing
 // ")". Nested parentheses are not counted. Stops quietly at the end.
 void SkipLiteralString(TStream& S);
+// Moves the position on by Count bytes of stream data: a negative count
+// skips nothing, and a count that runs past the end of the stream stops there.
+void SkipData(TStream& S, int32_t Count);
 // Passes over "n g obj" (and a comment right after it), leaving the position
 // on the first token of the object's body.
 void SkipObjectHeader(TStream& S);
