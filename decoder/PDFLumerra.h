@@ -62,8 +62,6 @@ public:
     // pages get no more form children and the report says so.
     int64_t FormWorkBudget = 100'000'000;
 
-    const TPageResourceList& PageResources() const { return FPageResources; }
-
 private:
     TPDFAnalyst* FAnalyst;
     TPageResourceList FPageResources;
