@@ -9,14 +9,24 @@ namespace lumerra {
 
 // The general exception type: carries a message text and is the base of all
 // others. Messages shown to the user are Japanese and fixed.
+//
+// Beside the message an error may carry its context: where the fault is
+// ("object 12, offset 3456") or why a file was refused ("read-only"). The
+// desktop program shows the message alone; the command line adds the context.
 class Exception : public std::exception {
 public:
-    explicit Exception(std::string message) : FMessage(std::move(message)) {}
+    explicit Exception(std::string message, std::string context = {})
+        : FMessage(std::move(message)), FContext(std::move(context)) {}
     const std::string& Message() const noexcept { return FMessage; }
+    const std::string& Context() const noexcept { return FContext; }
+    void SetContext(std::string context) { FContext = std::move(context); }
+    // The message followed by its context in parentheses, when there is one.
+    std::string Detailed() const { return FContext.empty() ? FMessage : FMessage + " (" + FContext + ")"; }
     const char* what() const noexcept override { return FMessage.c_str(); }
 
 private:
     std::string FMessage;
+    std::string FContext;
 };
 
 class EStreamError : public Exception {
