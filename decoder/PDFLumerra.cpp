@@ -1,14 +1,12 @@
 #include "decoder/PDFLumerra.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
+#include "common/OutputFile.h"
 #include "common/SpillStream.h"
 #include "filters/StreamReader.h"
 
@@ -18,7 +16,6 @@ namespace {
 
 const char* const MsgNil = "nilは代入できません。";
 const char* const MsgUnusable = "対応できない形式です。";
-const char* const MsgInUse = "このファイルは使用中です。別名で保存してください。";
 const char* const MsgBadPages = "ページ番号の指定が不正です。";
 
 const std::string Gap = "\n\n";
@@ -57,14 +54,6 @@ int32_t ProgressPosition(int32_t i, int32_t Last) {
     const bool negative = (n < 0) != (d < 0);
     const int64_t q = (std::abs(n) * 2 + std::abs(d)) / (std::abs(d) * 2);
     return static_cast<int32_t>(negative ? -q : q);
-}
-
-// True when Path names the same file as the open descriptor Handle,
-// directly or through a link.
-bool SameFile(const std::string& Path, int Handle) {
-    struct stat target {}, open {};
-    return ::stat(Path.c_str(), &target) == 0 && ::fstat(Handle, &open) == 0 && target.st_dev == open.st_dev &&
-           target.st_ino == open.st_ino;
 }
 
 }  // namespace
@@ -481,37 +470,24 @@ int32_t TPDFLumerra::WritePlainPage(int32_t P, TStream& O) {
 
 void TPDFLumerra::DecodeToFile(const std::string& FileName, int32_t First, int32_t Last, bool WithComments,
                                const TDecodeProgressProc& Progress, bool& Cancel) {
-    // The report must never overwrite the document being read, whatever
-    // name or link leads to it.
-    if (auto* source = dynamic_cast<TFileStream*>(FAnalyst->Stream()); source && SameFile(FileName, source->Handle()))
-        throw Exception(MsgInUse);
-    try {
-        CheckOverwritable(FileName);
-    } catch (const std::exception&) {
-        throw Exception(MsgInUse);
-    }
+    TOutputFile output(FileName, FAnalyst->Stream());
+    if (DecodeToStream(output.Stream(), First, Last, WithComments, Progress, Cancel)) output.Commit();
+}
 
-    TStringList pages;
-    TFileStream output(FileName, TFileStream::TMode::Create);
+bool TPDFLumerra::DecodeToStream(TStream& Output, int32_t First, int32_t Last, bool WithComments,
+                                 const TDecodeProgressProc& Progress, bool& Cancel) {
     bool cancelled = false;
-    auto finish = [&] {
-        if (Progress) Progress(0, 100, 100, true);
-        output.Flush();
-        if (cancelled) {
-            Cancel = true;
-            ::unlink(FileName.c_str());
-        }
-    };
     try {
+        TStringList pages;
         FAnalyst->GetPageList(&pages);
         if (First < 1 || static_cast<int64_t>(pages.size()) < Last) throw Exception(MsgBadPages);
-        if (WithComments) Write(output, "% Decode File : " + ExtractFileName(FAnalyst->FileName()));
+        if (WithComments) Write(Output, "% Decode File : " + ExtractFileName(FAnalyst->FileName()));
         for (int32_t i = First - 1; i <= Last - 1; ++i) {
             const int32_t page = StrToIntDef(pages[static_cast<size_t>(i)], -1);
             if (WithComments)
-                WriteCommentedPage(page, output, i + 1);
+                WriteCommentedPage(page, Output, i + 1);
             else
-                WritePlainPage(page, output);
+                WritePlainPage(page, Output);
             // Pages that share large resources must not add up in memory.
             FPageResources.Items.clear();
             if (!Progress) continue;
@@ -523,14 +499,12 @@ void TPDFLumerra::DecodeToFile(const std::string& FileName, int32_t First, int32
             }
         }
     } catch (...) {
-        try {
-            finish();
-        } catch (const std::exception&) {
-            // The first error is the one to report.
-        }
+        if (Progress) Progress(0, 100, 100, true);
         throw;
     }
-    finish();
+    if (Progress) Progress(0, 100, 100, true);
+    if (cancelled) Cancel = true;
+    return !cancelled;
 }
 
 }  // namespace lumerra

@@ -36,12 +36,19 @@ public:
     TPDFLumerra(const TPDFLumerra&) = delete;
     TPDFLumerra& operator=(const TPDFLumerra&) = delete;
 
-    // Writes pages First..Last (counted from 1) into the report FileName.
-    // A cancelled run deletes the file and sets Cancel. Each page's records
-    // are released once the page is written, so that memory follows one
-    // page, not the whole document.
+    // Writes the report of pages First..Last into the file FileName, which
+    // is replaced only when the run completes (see TOutputFile): a failed or
+    // cancelled run leaves a previous file as it was. A cancelled run sets
+    // Cancel.
     void DecodeToFile(const std::string& FileName, int32_t First, int32_t Last, bool WithComments,
                       const TDecodeProgressProc& Progress, bool& Cancel);
+
+    // Writes pages First..Last (counted from 1) into Output. Returns false
+    // when the run was cancelled between pages, and then sets Cancel. Each
+    // page's records are released once the page is written, so that memory
+    // follows one page, not the whole document.
+    bool DecodeToStream(TStream& Output, int32_t First, int32_t Last, bool WithComments,
+                        const TDecodeProgressProc& Progress, bool& Cancel);
 
     // The resources of page P (or of its nearest ancestor), with one child
     // per Form XObject reachable from it. The record stays owned by the

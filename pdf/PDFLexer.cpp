@@ -196,20 +196,4 @@ TBox& ParseBox(const std::string& Text, TBox& Box) {
     return Box;
 }
 
-void CheckOverwritable(const std::string& FileName) {
-    struct stat info {};
-    if (::stat(FileName.c_str(), &info) != 0) return;
-    // Root may write anything, so a file without any write permission bit is
-    // read-only too.
-    const bool readOnly =
-        ::access(FileName.c_str(), W_OK) != 0 || (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
-    if (readOnly)
-        throw EFCreateError(FileName + "\n" + "指定されたファイルは読み込み専用です。上書き出来ません。");
-    // Opening for writing while keeping others out: an exclusive lock that
-    // fails while anyone (this program's own reader included) holds the file.
-    UniqueFd file(::open(FileName.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (!file.Valid() || ::flock(file.Get(), LOCK_EX | LOCK_NB) != 0)
-        throw EFCreateError(FileName + "\n" + "指定されたファイルは他のプロセスによって上書きが禁止されています。");
-}
-
 }  // namespace lumerra

@@ -45,8 +45,5 @@ void SkipObjectHeader(TStream& S);
 // Four numbers out of a box array's text; all zero when a number cannot be
 // converted. Never raises.
 TBox& ParseBox(const std::string& Text, TBox& Box);
-// Raises EFCreateError when an existing file is read-only or cannot be opened
-// for writing while others are kept out. A missing file passes.
-void CheckOverwritable(const std::string& FileName);
 
 }  // namespace lumerra

@@ -155,22 +155,6 @@ TEST(Report, PageRanges) {
     EXPECT_NE(Decode(bytes, 2, 2, true).Report.find("%  Page 2/3 - Contents 1/1\n"), std::string::npos);
 }
 
-TEST(Report, InvalidPageRangeKeepsAnEmptyFile) {
-    const std::string bytes = PdfBuilder::SimpleDocument({"one", "two"}).Build();
-    for (auto [first, last] : {std::pair{0, 1}, std::pair{1, 3}}) {
-        Loaded doc(bytes);
-        TPDFLumerra decoder(&doc.Analyst);
-        bool cancel = false;
-        try {
-            decoder.DecodeToFile(doc.Out, first, last, true, nullptr, cancel);
-            FAIL() << "no exception";
-        } catch (const Exception& e) {
-            EXPECT_EQ(e.Message(), "ページ番号の指定が不正です。");
-        }
-        EXPECT_EQ(ReadFileBytes(doc.Out), "");
-    }
-}
-
 TEST(Report, ProgressPositionsAndFinalCall) {
     using Calls = std::vector<std::tuple<int, int, int, bool>>;
     const std::string three = PdfBuilder::SimpleDocument({"a", "b", "c"}).Build();
@@ -185,14 +169,65 @@ TEST(Report, ProgressPositionsAndFinalCall) {
                                                       {0, 100, 100, false}, {0, 100, 100, true}}));
 }
 
-TEST(Report, CancelAfterThirdPageDeletesTheReport) {
+TEST(Report, CancelAfterThirdPageStopsThere) {
     std::vector<std::string> pages;
     for (int i = 0; i < 10; ++i) pages.push_back("page " + std::to_string(i));
     const RunResult run = Decode(PdfBuilder::SimpleDocument(pages).Build(), 1, 10, true, true, "doc.pdf", 3);
     EXPECT_TRUE(run.Cancel);
-    EXPECT_EQ(run.Report, "");  // the file is gone
+    EXPECT_EQ(run.Report, "");  // no report
     ASSERT_EQ(run.Calls.size(), 4u);
     EXPECT_EQ(run.Calls.back(), std::make_tuple(0, 100, 100, true));
+}
+
+// A run that does not complete leaves the previous report as it was and
+// nothing beside it: cancelled, a page range beyond the document, a read
+// error half way.
+TEST(Report, PreviousReportSurvivesARunThatDoesNotComplete) {
+    PdfBuilder pdf = PdfBuilder::SimpleDocument({"first", "second"});
+    pdf.Set(6, "<< /Foo 1 >>");
+    std::string truncated = pdf.Build();
+    // Object 6 runs into the xref and trailer: its scan meets no endobj.
+    truncated.replace(truncated.find("endobj", truncated.find("6 0 obj")), 6, "xxxxxx");
+    struct Case {
+        std::string Name, Bytes;
+        int First, Last;
+        bool CancelAfterFirstPage;
+        std::string Message;  // "" when the run is cancelled
+    };
+    const std::string good = PdfBuilder::SimpleDocument({"first", "second"}).Build();
+    const std::vector<Case> cases = {
+        {"cancelled", good, 1, 2, true, ""},
+        {"first page 0", good, 0, 1, false, "ページ番号の指定が不正です。"},
+        {"past the last page", good, 1, 3, false, "ページ番号の指定が不正です。"},
+        {"read error", truncated, 1, 2, false, "Stream read error"},
+    };
+    for (const Case& c : cases) {
+        for (const bool hadReport : {true, false}) {
+            Loaded doc(c.Bytes);
+            if (hadReport) WriteFileBytes(doc.Out, "previous report");
+            TPDFLumerra decoder(&doc.Analyst);
+            bool cancel = false;
+            const TDecodeProgressProc progress = [&](int32_t, int32_t, int32_t, bool) {
+                cancel = c.CancelAfterFirstPage;
+            };
+            std::string message;
+            try {
+                decoder.DecodeToFile(doc.Out, c.First, c.Last, true, progress, cancel);
+            } catch (const Exception& e) {
+                message = e.Message();
+            }
+            EXPECT_EQ(message, c.Message) << c.Name;
+            EXPECT_EQ(cancel, c.CancelAfterFirstPage) << c.Name;
+            EXPECT_EQ(std::filesystem::exists(doc.Out), hadReport) << c.Name;
+            if (hadReport) {
+                EXPECT_EQ(ReadFileBytes(doc.Out), "previous report") << c.Name;
+            }
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(doc.File.Folder()),
+                                    std::filesystem::directory_iterator()),
+                      hadReport ? 2 : 1)
+                << c.Name;
+        }
+    }
 }
 
 TEST(Report, EscapeStopsTheRunOnlyWithProgress) {
@@ -292,20 +327,16 @@ TEST(Report, RefusesUnusableAnalysers) {
     }
 }
 
-TEST(Report, TruncatedDocumentKeepsWhatWasWritten) {
-    // The second page's content object lacks "endobj": the run stops with a
-    // read error, and the first page stays in the report.
+TEST(Report, TruncatedDocumentKeepsWhatWasWrittenToTheStream) {
     PdfBuilder pdf = PdfBuilder::SimpleDocument({"first", "second"});
     pdf.Set(6, "<< /Foo 1 >>");
     std::string bytes = pdf.Build();
-    const size_t at = bytes.find("6 0 obj");
-    const size_t end = bytes.find("endobj", at);
-    bytes.replace(end, 6, "xxxxxx");
     // The xref stays valid: only the object's own text changed, same length.
+    bytes.replace(bytes.find("endobj", bytes.find("6 0 obj")), 6, "xxxxxx");
     Loaded doc(bytes);
     TPDFLumerra decoder(&doc.Analyst);
     bool cancel = false;
-    // Object 6 now runs into the xref and trailer: its scan meets no endobj.
-    EXPECT_THROW(decoder.DecodeToFile(doc.Out, 1, 2, false, nullptr, cancel), EReadError);
-    EXPECT_EQ(ReadFileBytes(doc.Out).substr(0, 11), "\n\nfirst\n\n\n\n");
+    TMemoryStream out;
+    EXPECT_THROW(decoder.DecodeToStream(out, 1, 2, false, nullptr, cancel), EReadError);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(out.Memory()), 11), "\n\nfirst\n\n\n\n");
 }
