@@ -1,5 +1,9 @@
 #include "cli/CommandLine.h"
 
+#include <cerrno>
+#include <cstring>
+
+#include "common/Exceptions.h"
 #include "common/StrUtils.h"
 
 namespace lumerra::cli {
@@ -24,9 +28,12 @@ const char* const HelpText =
     "    -o OUT          write the report to OUT (default: FILE.txt);\n"
     "                    \"-o -\" writes it to standard output\n"
     "    --no-comments   only the decoded bytes, without the \"%\" comment lines\n"
-    "    --pages A-B     pages A to B (counted from 1); --pages N for one page\n"
+    "    --pages A-B     pages A to B (counted from 1, A <= B); --pages N for one page\n"
     "    --quiet         no progress bar\n"
-    "    Ctrl-C stops after the page in progress and removes the partial report.\n"
+    "    The report is written beside OUT and takes its place only when the run\n"
+    "    completes: a failed or interrupted run leaves a previous OUT as it was.\n"
+    "    Ctrl-C stops after the page in progress. Devices and pipes are written\n"
+    "    in place.\n"
     "\n"
     "Exit codes: 0 done, 1 the file could not be read or decoded (the reason\n"
     "on standard error), 2 wrong usage, 130 interrupted.\n";
@@ -84,7 +91,23 @@ TPageRange ParsePageRange(const std::string& Text) {
         const int32_t page = PageNumber(Text, Text);
         return {page, page};
     }
-    return {PageNumber(Text.substr(0, dash), Text), PageNumber(Text.substr(dash + 1), Text)};
+    const TPageRange range{PageNumber(Text.substr(0, dash), Text), PageNumber(Text.substr(dash + 1), Text)};
+    if (range.Last < range.First) throw EUsageError("reversed page range: " + Text);
+    return range;
+}
+
+std::string ErrorLine(const std::string& File, const std::exception& Error) {
+    const auto* error = dynamic_cast<const Exception*>(&Error);
+    return "lumerra: " + File + ": " + (error != nullptr ? error->Detailed() : std::string(Error.what())) + "\n";
+}
+
+int CheckStandardOutput(std::ostream& Out, std::ostream& Err) {
+    errno = 0;
+    Out.flush();
+    if (Out) return ExitOk;
+    const int error = errno != 0 ? errno : EIO;
+    Err << ErrorLine("standard output", Exception("書き込みに失敗しました。", std::strerror(error)));
+    return ExitFailed;
 }
 
 std::string DefaultOutputName(const std::string& Input) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -46,6 +47,14 @@ TPageRange ParsePageRange(const std::string& Text);
 // The report's default name: the input with ".pdf" replaced by ".txt", or
 // ".txt" appended when the input does not end in ".pdf".
 std::string DefaultOutputName(const std::string& Input);
+
+// "lumerra: FILE: message (context)" and a line end: how every failure
+// that concerns a file is told.
+std::string ErrorLine(const std::string& File, const std::exception& Error);
+
+// Flushes Out (standard output) and tells on Err when anything written to it
+// was lost, e.g. to a full disk. Returns the exit code.
+int CheckStandardOutput(std::ostream& Out, std::ostream& Err);
 
 extern const char* const UsageText;
 extern const char* const HelpText;

@@ -2,14 +2,9 @@
 
 #include <unistd.h>
 
-#include <cstdio>
-#include <memory>
-#include <optional>
-
 #include "cli/Interrupt.h"
 #include "cli/ProgressBar.h"
-#include "cli/TempFolder.h"
-#include "common/Stream.h"
+#include "common/OutputFile.h"
 #include "decoder/PDFLumerra.h"
 #include "pdf/PDFAnalyst.h"
 
@@ -18,45 +13,32 @@ namespace lumerra::cli {
 namespace {
 
 const char* const MsgCancelled = "キャンセルされました。";
-
-// Copies a finished report to standard output.
-void CopyToStdout(const std::string& Path) {
-    TFileStream report(Path, TFileStream::TMode::OpenRead);
-    constexpr int32_t ChunkSize = 64 * 1024;
-    const auto chunk = std::make_unique_for_overwrite<char[]>(ChunkSize);
-    for (;;) {
-        const int32_t n = report.Read(chunk.get(), ChunkSize);
-        if (n <= 0) break;
-        if (std::fwrite(chunk.get(), 1, static_cast<size_t>(n), stdout) != static_cast<size_t>(n))
-            throw EWriteError("Cannot write to standard output");
-    }
-    if (std::fflush(stdout) != 0) throw EWriteError("Cannot write to standard output");
-}
+const char* const MsgBadPages = "ページ番号の指定が不正です。";
 
 }  // namespace
 
 int RunDecode(const TDecodeArgs& Args, std::ostream& Err) {
+    const std::string outputName =
+        Args.Output.empty() ? DefaultOutputName(Args.Input) : Args.Output;
+    // Which file a failure is about: the document until the output is open,
+    // then the output for its own errors.
+    std::string culprit = Args.Input;
     try {
         TPDFAnalyst analyst;
         analyst.LoadFromFile(Args.Input);
         TPDFLumerra decoder(&analyst);  // refuses encrypted files
 
-        const bool toStdout = Args.Output == "-";
-        // The decoder writes a named file (and deletes it when cancelled), so
-        // standard output gets a copy of a private temporary one.
-        std::optional<TTempFolder> temp;
-        if (toStdout) temp.emplace();
-        const std::string output =
-            toStdout ? temp->Path("report.txt") : Args.Output.empty() ? DefaultOutputName(Args.Input) : Args.Output;
-        // By default every page the page tree lists, whatever its /Count says.
-        TPageRange pages{1, 0};
-        if (Args.Pages) {
-            pages = *Args.Pages;
-        } else {
-            TStringList list;
-            analyst.GetPageList(&list);
-            pages.Last = static_cast<int32_t>(list.size());
-        }
+        // By default every page the page tree lists, whatever its /Count
+        // says. A range beyond the list is refused before any output exists.
+        TStringList list;
+        analyst.GetPageList(&list);
+        const TPageRange pages = Args.Pages.value_or(TPageRange{1, static_cast<int32_t>(list.size())});
+        if (pages.First < 1 || pages.Last > static_cast<int64_t>(list.size())) throw Exception(MsgBadPages);
+
+        TTerminationGuard termination;
+        culprit = outputName == TOutputFile::StandardOutput ? "standard output" : outputName;
+        TOutputFile output(outputName, analyst.Stream(), TTerminationGuard::RemoveOnSignal);
+        culprit = Args.Input;
 
         TProgressBar bar(stderr, !Args.Quiet && ::isatty(STDERR_FILENO) == 1);
         // A progress routine is always given: the decoder only looks for a
@@ -67,14 +49,19 @@ int RunDecode(const TDecodeArgs& Args, std::ostream& Err) {
         TInterruptGuard interrupt;
         decoder.EscapeKeyQuery = [] { return TakeInterrupt(); };
         bool cancel = false;
-        decoder.DecodeToFile(output, pages.First, pages.Last, Args.WithComments, progress, cancel);
-        if (cancel) {
-            Err << MsgCancelled << '\n';
-            return ExitInterrupted;
+        try {
+            if (!decoder.DecodeToStream(output.Stream(), pages.First, pages.Last, Args.WithComments, progress,
+                                        cancel)) {
+                Err << ErrorLine(Args.Input, Exception(MsgCancelled));
+                return ExitInterrupted;
+            }
+            output.Commit();
+        } catch (const EOutputWriteError&) {
+            culprit = output.DisplayName();
+            throw;
         }
-        if (toStdout) CopyToStdout(output);
     } catch (const std::exception& e) {
-        Err << e.what() << '\n';
+        Err << ErrorLine(culprit, e);
         return ExitFailed;
     }
     return ExitOk;

@@ -50,12 +50,11 @@ int RunInfo(const std::string& Input, std::ostream& Out, std::ostream& Err) {
         analyst.GetPageList(&pages);
         text = FormatInfo(analyst, pages);
     } catch (const std::exception& e) {
-        Err << e.what() << '\n';
+        Err << ErrorLine(Input, e);
         return ExitFailed;
     }
     Out << text;
-    Out.flush();
-    return Out ? ExitOk : ExitFailed;
+    return CheckStandardOutput(Out, Err);
 }
 
 }  // namespace lumerra::cli

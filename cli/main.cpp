@@ -1,5 +1,6 @@
 // lumerra: the command-line tool. "info" prints a PDF file's structure,
 // "decode" writes the report of its drawing commands.
+#include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -10,11 +11,12 @@
 
 using namespace lumerra::cli;
 
-int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+namespace {
+
+int Run(const std::vector<std::string>& Args) {
     TArguments arguments;
     try {
-        arguments = ParseArguments(args);
+        arguments = ParseArguments(Args);
     } catch (const EUsageError& e) {
         std::cerr << "lumerra: " << e.what() << '\n' << UsageText;
         return ExitUsage;
@@ -22,11 +24,23 @@ int main(int argc, char** argv) {
     switch (arguments.Command) {
         case TCommand::Help:
             std::cout << HelpText;
-            return ExitOk;
+            return CheckStandardOutput(std::cout, std::cerr);
         case TCommand::Info:
             return RunInfo(arguments.Input, std::cout, std::cerr);
         case TCommand::Decode:
             return RunDecode(arguments.Decode, std::cerr);
     }
     return ExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // A file-size limit then shows as a write error with its reason, not as
+    // a silent end of the process.
+    std::signal(SIGXFSZ, SIG_IGN);
+    const int exitCode = Run(std::vector<std::string>(argv + 1, argv + argc));
+    // What could not be told on standard error is still a failure.
+    std::cerr.flush();
+    return exitCode == ExitOk && !std::cerr ? ExitFailed : exitCode;
 }

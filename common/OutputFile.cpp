@@ -18,7 +18,7 @@ namespace {
 const char* const MsgInUse = "このファイルは使用中です。別名で保存してください。";
 const char* const MsgNoFolder = "保存先のフォルダが見つかりません。";
 const char* const MsgCannotCreate = "レポートを作成できません。";
-const char* const MsgCannotWrite = "レポートを書き込めません。";
+const char* const MsgCannotWrite = "書き込みに失敗しました。";
 
 std::string SystemReason(int error) { return std::strerror(error); }
 
@@ -73,7 +73,7 @@ void TOutputStream::WriteThrough(const uint8_t* data, size_t count) {
     while (count > 0) {
         const ssize_t n = ::write(FHandle, data, count);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) throw EWriteError(MsgCannotWrite, FName + ": " + SystemReason(n < 0 ? errno : EIO));
+        if (n <= 0) throw EOutputWriteError(MsgCannotWrite, SystemReason(n < 0 ? errno : EIO));
         data += n;
         count -= static_cast<size_t>(n);
     }
@@ -82,7 +82,7 @@ void TOutputStream::WriteThrough(const uint8_t* data, size_t count) {
 int32_t TOutputStream::Write(const void* buffer, int32_t count) {
     if (count <= 0) return 0;
     if (int64_t{FPosition} + count > INT32_MAX)
-        throw EWriteError(MsgCannotWrite, FName + ": a report can hold less than 2 GiB");
+        throw EOutputWriteError(MsgCannotWrite, "an output can hold less than 2 GiB");
     if (FPending + count > BufferSize) Flush();
     if (count >= BufferSize) {
         WriteThrough(static_cast<const uint8_t*>(buffer), static_cast<size_t>(count));
@@ -213,9 +213,9 @@ void TOutputFile::LinkUnnamed() {
             SetTemporaryName(name);
             return;
         }
-        if (errno != EEXIST) throw EWriteError(MsgCannotWrite, FDisplayName + ": " + SystemReason(errno));
+        if (errno != EEXIST) throw EOutputWriteError(MsgCannotWrite, SystemReason(errno));
     }
-    throw EWriteError(MsgCannotWrite, FDisplayName + ": no free temporary name");
+    throw EOutputWriteError(MsgCannotWrite, "no free temporary name");
 }
 
 void TOutputFile::Commit() {
@@ -224,10 +224,10 @@ void TOutputFile::Commit() {
     if (!InPlace()) {
         // A replaced report must survive a crash right after the rename.
         if (FReplacesFile && ::fsync(FHandle.Get()) != 0)
-            throw EWriteError(MsgCannotWrite, FDisplayName + ": " + SystemReason(errno));
+            throw EOutputWriteError(MsgCannotWrite, SystemReason(errno));
         if (FUnnamed) LinkUnnamed();
         if (::rename(FTemporary.c_str(), FTarget.c_str()) != 0)
-            throw EWriteError(MsgCannotWrite, FDisplayName + ": " + SystemReason(errno));
+            throw EOutputWriteError(MsgCannotWrite, SystemReason(errno));
         SetTemporaryName("");
     }
     FCommitted = true;

@@ -27,6 +27,13 @@ public:
     using EFCreateError::EFCreateError;
 };
 
+// Writing the output failed: the disk is full, the file would reach 2 GiB,
+// the reader of a pipe has gone. The context gives the reason.
+class EOutputWriteError : public EWriteError {
+public:
+    using EWriteError::EWriteError;
+};
+
 // A write-only stream over a file descriptor, written front to back: all a
 // report needs, and all that a pipe or a terminal allows. The position is the
 // number of bytes written.
@@ -42,7 +49,7 @@ public:
     int32_t Seek(int32_t offset, TSeekOrigin origin) override;
     int32_t Size() override { return FPosition; }
 
-    // Writes the buffered bytes; raises EWriteError when that fails.
+    // Writes the buffered bytes; raises EOutputWriteError when that fails.
     void Flush();
 
 private:
@@ -87,8 +94,8 @@ public:
 
     // Writes what is buffered and puts the report in place: the temporary
     // file takes the target's name, with the permissions of the file it
-    // replaces. Raises EWriteError when that fails; the target is then
-    // unchanged.
+    // replaces. Raises EOutputWriteError when that fails; the target is
+    // then unchanged.
     void Commit();
 
 private:

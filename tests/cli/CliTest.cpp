@@ -6,8 +6,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,17 +30,28 @@ namespace {
 
 struct RunResult {
     int ExitCode = -1;  // -1 when killed by a signal
+    int Signal = 0;     // the signal that ended it
     std::string Out;
     std::string Err;
+};
+
+// How a lumerra process is started.
+struct Launch {
+    std::string Stdout;    // a file for standard output; a scratch file when empty
+    int ErrFd = -1;        // standard error instead of a scratch file
+    int FileSizeBlocks = 0;  // a file-size limit in 512-byte blocks (0: none)
 };
 
 // A started lumerra process whose standard output and error go to files.
 class Process {
 public:
-    // ErrFd, when given, becomes the standard error instead of a file.
-    Process(const std::vector<std::string>& Args, const TempFile& Scratch, int ErrFd = -1)
-        : FOutPath(Scratch.Sibling("stdout.bin")), FErrPath(Scratch.Sibling("stderr.bin")) {
-        std::vector<std::string> all{LUMERRA_CLI_PATH};
+    Process(const std::vector<std::string>& Args, const TempFile& Scratch, const Launch& How = {})
+        : FOutPath(How.Stdout.empty() ? Scratch.Sibling("stdout.bin") : How.Stdout),
+          FErrPath(Scratch.Sibling("stderr.bin")) {
+        std::vector<std::string> all;
+        if (How.FileSizeBlocks > 0)
+            all = {"/bin/sh", "-c", "ulimit -f " + std::to_string(How.FileSizeBlocks) + " && exec \"$@\"", "sh"};
+        all.push_back(LUMERRA_CLI_PATH);
         all.insert(all.end(), Args.begin(), Args.end());
         std::vector<char*> argv;
         for (std::string& arg : all) argv.push_back(arg.data());
@@ -44,8 +60,8 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 1, FOutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (ErrFd >= 0)
-            posix_spawn_file_actions_adddup2(&actions, ErrFd, 2);
+        if (How.ErrFd >= 0)
+            posix_spawn_file_actions_adddup2(&actions, How.ErrFd, 2);
         else
             posix_spawn_file_actions_addopen(&actions, 2, FErrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int error = posix_spawn(&FPid, argv[0], &actions, nullptr, argv.data(), environ);
@@ -62,13 +78,21 @@ public:
     Process& operator=(const Process&) = delete;
 
     pid_t Pid() const { return FPid; }
+    // True once the process has its Ctrl-C handler, i.e. its run has begun.
+    bool Running() const {
+        std::ifstream status("/proc/" + std::to_string(FPid) + "/status");
+        for (std::string line; std::getline(status, line);)
+            if (line.rfind("SigCgt:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> (SIGINT - 1)) & 1;
+        return false;
+    }
     RunResult Wait() {
         int status = 0;
         ::waitpid(FPid, &status, 0);
         FPid = -1;
         RunResult result;
         result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.Out = ReadFileBytes(FOutPath);
+        result.Signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+        if (std::filesystem::is_regular_file(FOutPath)) result.Out = ReadFileBytes(FOutPath);
         if (std::filesystem::exists(FErrPath)) result.Err = ReadFileBytes(FErrPath);
         return result;
     }
@@ -163,7 +187,7 @@ TEST(CliInfo, DamagedFilePrintsTheMessageAndFails) {
     const RunResult r = RunCli({"info", pdf.Path()});
     EXPECT_EQ(r.ExitCode, 1);
     EXPECT_EQ(r.Out, "");
-    EXPECT_EQ(r.Err, "このファイルは未対応の形式です。\n");
+    EXPECT_EQ(r.Err, "lumerra: " + pdf.Path() + ": このファイルは未対応の形式です。\n");
 
     // A page further down the tree that is damaged: nothing half printed.
     std::string bytes = ThreePages().Build();
@@ -172,7 +196,7 @@ TEST(CliInfo, DamagedFilePrintsTheMessageAndFails) {
     const RunResult b = RunCli({"info", broken.Path()});
     EXPECT_EQ(b.ExitCode, 1);
     EXPECT_EQ(b.Out, "");
-    EXPECT_EQ(b.Err, "オブジェクトIDが不正です。\n");
+    EXPECT_EQ(b.Err, "lumerra: " + broken.Path() + ": オブジェクトIDが不正です。\n");
 
     const RunResult missing = RunCli({"info", pdf.Sibling("missing.pdf")});
     EXPECT_EQ(missing.ExitCode, 1);
@@ -196,6 +220,7 @@ TEST(CliUsage, WrongUsageExitsWithTwo) {
         {"decode", "--pages", "abc", pdf.Path()},
         {"decode", "--pages", "1-x", pdf.Path()},
         {"decode", "--pages", "-2", pdf.Path()},
+        {"decode", "--pages", "3-1", pdf.Path()},
         {"decode", "--pages", pdf.Path()},
     };
     for (const auto& args : cases) {
@@ -255,7 +280,6 @@ TEST(CliDecode, NamedOutputPagesAndNoComments) {
         {{"--pages", "2-3"}, 2, 3, true},
         {{"--pages=2"}, 2, 2, true},
         {{"--pages", "3", "--no-comments", "--quiet"}, 3, 3, false},
-        {{"--pages", "3-2"}, 3, 2, true},
     };
     int index = 0;
     for (const Case& c : cases) {
@@ -290,7 +314,9 @@ std::string TerminalErrors(const std::vector<std::string>& Args, int& ExitCode) 
     TempFile scratch("");
     RunResult r;
     {
-        Process process(Args, scratch, slave);
+        Launch how;
+        how.ErrFd = slave;
+        Process process(Args, scratch, how);
         ::close(slave);
         r = process.Wait();
     }
@@ -318,23 +344,59 @@ TEST(CliDecode, ProgressBarOnlyOnATerminalAndNotWhenQuiet) {
     EXPECT_EQ(ReadFileBytes(pdf.Sibling("a.txt")), ReadFileBytes(pdf.Sibling("b.txt")));
 }
 
-TEST(CliDecode, ErrorsPrintTheMessage) {
+TEST(CliDecode, ErrorsNameTheFileAndTheReason) {
     TempFile pdf(ThreePages().Build(), "doc.pdf");
-    const RunResult range = RunCli({"decode", "-o", "-", "--pages", "2-4", pdf.Path()});
-    EXPECT_EQ(range.ExitCode, 1);
-    EXPECT_EQ(range.Out, "");
-    EXPECT_EQ(range.Err, "ページ番号の指定が不正です。\n");
-
-    // The report may never replace the document itself.
-    const RunResult self = RunCli({"decode", "-o", pdf.Path(), pdf.Path()});
-    EXPECT_EQ(self.ExitCode, 1);
-    EXPECT_EQ(self.Err, "このファイルは使用中です。別名で保存してください。\n");
+    WriteFileBytes(pdf.Sibling("ro.txt"), "keep");
+    ::chmod(pdf.Sibling("ro.txt").c_str(), 0444);
+    const std::string inUse = "このファイルは使用中です。別名で保存してください。";
+    struct Case {
+        std::vector<std::string> Args;
+        std::string Err;
+    };
+    const std::vector<Case> cases = {
+        {{"-o", "-", "--pages", "2-4"}, pdf.Path() + ": ページ番号の指定が不正です。"},
+        {{"--pages", "4"}, pdf.Path() + ": ページ番号の指定が不正です。"},
+        // The report may never replace the document itself.
+        {{"-o", pdf.Path()}, pdf.Path() + ": " + inUse + " (the PDF being read)"},
+        {{"-o", pdf.Sibling("ro.txt")}, pdf.Sibling("ro.txt") + ": " + inUse + " (read-only)"},
+        {{"-o", pdf.Folder()}, pdf.Folder() + ": " + inUse + " (a folder)"},
+        {{"-o", pdf.Sibling("none/x.txt")}, pdf.Sibling("none/x.txt") + ": 保存先のフォルダが見つかりません。 (" +
+                                                pdf.Sibling("none") + ")"},
+        {{"-o", "/dev/full"}, "/dev/full: 書き込みに失敗しました。 (" + std::string(std::strerror(ENOSPC)) + ")"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"decode"};
+        args.insert(args.end(), c.Args.begin(), c.Args.end());
+        args.push_back(pdf.Path());
+        const RunResult r = RunCli(args);
+        EXPECT_EQ(r.ExitCode, 1) << c.Err;
+        EXPECT_EQ(r.Out, "") << c.Err;
+        EXPECT_EQ(r.Err, "lumerra: " + c.Err + "\n");
+    }
     EXPECT_EQ(ReadFileBytes(pdf.Path()), ThreePages().Build());
+    EXPECT_EQ(ReadFileBytes(pdf.Sibling("ro.txt")), "keep");
+    EXPECT_FALSE(std::filesystem::exists(pdf.Sibling("doc.txt")));
 
     TempFile damaged("%PDF-1.4\n", "damaged.pdf");
     const RunResult d = RunCli({"decode", damaged.Path()});
     EXPECT_EQ(d.ExitCode, 1);
-    EXPECT_EQ(d.Err, "%%EOFがありません。\n");
+    EXPECT_EQ(d.Err, "lumerra: " + damaged.Path() + ": %%EOFがありません。\n");
+}
+
+TEST(CliOutput, FailedStandardOutputIsToldAndFails) {
+    TempFile pdf(ThreePages().Build(), "doc.pdf");
+    TempFile scratch("");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"info", pdf.Path()}, {"--help"}, {"decode", "-o", "-", pdf.Path()}}) {
+        Launch how;
+        how.Stdout = "/dev/full";
+        Process process(args, scratch, how);
+        const RunResult r = process.Wait();
+        EXPECT_EQ(r.ExitCode, 1) << args[0];
+        EXPECT_EQ(r.Err, "lumerra: standard output: 書き込みに失敗しました。 (" + std::string(std::strerror(ENOSPC)) +
+                             ")\n")
+            << args[0];
+    }
 }
 
 TEST(CliDecode, EncryptedFileIsRefused) {
@@ -343,29 +405,96 @@ TEST(CliDecode, EncryptedFileIsRefused) {
     TempFile pdf(builder.Build(), "doc.pdf");
     const RunResult r = RunCli({"decode", pdf.Path()});
     EXPECT_EQ(r.ExitCode, 1);
-    EXPECT_EQ(r.Err, "対応できない形式です。\n");
+    EXPECT_EQ(r.Err, "lumerra: " + pdf.Path() + ": 対応できない形式です。\n");
     EXPECT_FALSE(std::filesystem::exists(pdf.Sibling("doc.txt")));
 }
 
-TEST(CliDecode, InterruptStopsTheRunAndRemovesTheReport) {
-    // Enough pages that the run is still going when the signal comes.
-    constexpr int Pages = 20000;
+// ------------------------------------------------------- output safety
+
+namespace {
+
+// A document whose report takes a while and is large.
+std::string BigDocument(int Pages) {
     const std::string content = "BT /F1 12 Tf (" + std::string(200, 'x') + ") Tj ET";
-    std::vector<std::string> contents(Pages, content);
-    TempFile pdf(PdfBuilder::SimpleDocument(contents).Build(), "big.pdf");
+    return PdfBuilder::SimpleDocument(std::vector<std::string>(static_cast<size_t>(Pages), content)).Build();
+}
+
+std::set<std::string> FolderEntries(const std::string& Folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(Folder)) names.insert(entry.path().filename());
+    return names;
+}
+
+}  // namespace
+
+// Ctrl-C, a terminating signal or a kill in the middle of a run: the previous
+// report is kept and nothing is left beside it.
+TEST(CliOutput, PreviousReportSurvivesSignals) {
+    TempFile pdf(BigDocument(20000), "big.pdf");
     const std::string out = pdf.Sibling("big.txt");
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
+        WriteFileBytes(out, "previous report");
+        const auto entries = FolderEntries(pdf.Folder());
+        TempFile scratch("");
+        Process process({"decode", "--quiet", pdf.Path()}, scratch);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!process.Running() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ASSERT_TRUE(process.Running());
+        ::kill(process.Pid(), signal);
+        const RunResult r = process.Wait();
+        if (signal == SIGINT) {
+            EXPECT_EQ(r.ExitCode, 130) << r.Err;
+            EXPECT_EQ(r.Err, "lumerra: " + pdf.Path() + ": キャンセルされました。\n");
+        } else {
+            EXPECT_EQ(r.Signal, signal) << r.Err;
+        }
+        EXPECT_EQ(ReadFileBytes(out), "previous report") << signal;
+        EXPECT_EQ(FolderEntries(pdf.Folder()), entries) << signal;
+    }
+}
+
+TEST(CliOutput, PreviousReportSurvivesAFullDisk) {
+    TempFile pdf(BigDocument(500), "doc.pdf");
+    WriteFileBytes(pdf.Sibling("doc.txt"), "previous report");
+    const auto entries = FolderEntries(pdf.Folder());
     TempFile scratch("");
-    Process process({"decode", "--quiet", pdf.Path()}, scratch);
-    // The report exists once the handler is in place and the run has begun.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!std::filesystem::exists(out) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    ASSERT_TRUE(std::filesystem::exists(out));
-    ::kill(process.Pid(), SIGINT);
+    Launch how;
+    how.FileSizeBlocks = 64;  // 32 KiB
+    Process process({"decode", pdf.Path()}, scratch, how);
     const RunResult r = process.Wait();
-    EXPECT_EQ(r.ExitCode, 130) << r.Err;
-    EXPECT_EQ(r.Err, "キャンセルされました。\n");
-    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_EQ(r.Err, "lumerra: " + pdf.Sibling("doc.txt") + ": 書き込みに失敗しました。 (" +
+                         std::string(std::strerror(EFBIG)) + ")\n");
+    EXPECT_EQ(ReadFileBytes(pdf.Sibling("doc.txt")), "previous report");
+    EXPECT_EQ(FolderEntries(pdf.Folder()), entries);
+}
+
+TEST(CliOutput, DevicesAndLinksToThemSurviveACancel) {
+    TempFile pdf(BigDocument(20000), "big.pdf");
+    const std::string link = pdf.Sibling("null.txt");
+    std::filesystem::create_symlink("/dev/null", link);
+    TempFile scratch("");
+    Process process({"decode", "--quiet", "-o", link, pdf.Path()}, scratch);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!process.Running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ::kill(process.Pid(), SIGINT);
+    EXPECT_EQ(process.Wait().ExitCode, 130);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+}
+
+TEST(CliOutput, StandardOutputIsStreamedWithoutATemporaryCopy) {
+    TempFile pdf(BigDocument(2000), "big.pdf");
+    TempFile scratch("");
+    // The reader goes away early: the run ends, and nothing stays behind.
+    const std::string command = "TMPDIR=" + scratch.Folder() + " " + LUMERRA_CLI_PATH + " decode -o - " + pdf.Path() +
+                                " | head -c 100 > " + scratch.Sibling("head.txt");
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(ReadFileBytes(scratch.Sibling("head.txt")).size(), 100u);
+    EXPECT_EQ(FolderEntries(scratch.Folder()), (std::set<std::string>{"head.txt", "test.pdf"}));
+    EXPECT_EQ(FolderEntries(pdf.Folder()), (std::set<std::string>{"big.pdf"}));
 }
 
 // ------------------------------------------------------- bundled sample
