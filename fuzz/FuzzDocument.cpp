@@ -2,12 +2,8 @@
 // succeeds, every page is written into a report, with comments and without.
 // Every failure must be an exception with a message; nothing may crash, hang
 // or grow without bound.
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <exception>
-#include <filesystem>
 #include <string>
 
 #include "decoder/PDFLumerra.h"
@@ -19,33 +15,10 @@ using namespace lumerra::fuzz;
 
 namespace {
 
-// The reports go into a folder of this process, removed at exit.
-class TReportFolder {
-public:
-    TReportFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "lumerra-fuzz-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) Violation("cannot create the report folder");
-        FPath = pattern;
-    }
-    ~TReportFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(FPath, ignored);
-    }
-    std::string File(const char* Name) const { return FPath + "/" + Name; }
-
-private:
-    std::string FPath;
-};
-
-const TReportFolder& Folder() {
-    static const TReportFolder folder;
-    return folder;
-}
-
 // Runs one report; returns its size, or -1 when the run raised.
 int64_t Report(TPDFAnalyst& Analyst, int32_t Last, bool WithComments) {
-    const std::string path = Folder().File(WithComments ? "commented.txt" : "plain.txt");
     int64_t size = -1;
+    TMemoryStream report;
     try {
         TPDFLumerra decoder(&Analyst);
         bool cancel = false;
@@ -57,26 +30,19 @@ int64_t Report(TPDFAnalyst& Analyst, int32_t Last, bool WithComments) {
             done = Done;
             ++calls;
         };
-        decoder.DecodeToFile(path, 1, Last, WithComments, progress, cancel);
+        Require(decoder.DecodeToStream(report, 1, Last, WithComments, progress, cancel), "an uncancelled run completes");
         Require(done, "a run ends with the final progress call");
         Require(!cancel, "an uncancelled run leaves the flag alone");
-        size = static_cast<int64_t>(std::filesystem::file_size(path));
+        size = report.Size();
     } catch (const Exception& e) {
         Require(!e.Message().empty(), "an error carries a message");
     } catch (const std::exception& e) {
         Require(e.what()[0] != '\0', "an error carries a message");
     }
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);
     return size;
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    Folder();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     TPDFAnalyst analyst;
