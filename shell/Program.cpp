@@ -14,16 +14,13 @@
 namespace lumerra {
 
 TApplicationForms::TApplicationForms(const QString& SettingsFile)
-    : FMain(std::make_unique<TfrmMain>(SettingsFile)) {
-    frmMain = FMain.get();
-    FProg = std::make_unique<TfrmProg>();
-    frmProg = FProg.get();
+    : FMain(std::make_unique<TfrmMain>(SettingsFile)), FProg(std::make_unique<TfrmProg>()) {
+    FMain->SetProgressDialog(FProg.get());
 }
 
 TApplicationForms::~TApplicationForms() {
-    frmProg = nullptr;
+    FMain->SetProgressDialog(nullptr);
     FProg.reset();
-    frmMain = nullptr;
     FMain.reset();
 }
 

@@ -12,8 +12,8 @@ namespace lumerra {
 class TfrmMain;
 class TfrmProg;
 
-// Creates the main window, then the hidden progress dialog, and makes them
-// the program's frmMain and frmProg; destroys them in the reverse order.
+// Creates the main window, then the hidden progress dialog of its runs;
+// destroys them in the reverse order.
 class TApplicationForms {
 public:
     explicit TApplicationForms(const QString& SettingsFile = QString());

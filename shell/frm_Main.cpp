@@ -39,7 +39,6 @@ static void InitResources() { Q_INIT_RESOURCE(lumerra); }
 
 namespace lumerra {
 
-TfrmMain* frmMain = nullptr;
 
 namespace {
 
@@ -444,6 +443,12 @@ void TfrmMain::N5Click() { N5->setChecked(true); }
 
 void TfrmMain::N6Click() { N6->setChecked(true); }
 
+void TfrmMain::SetProgressDialog(TfrmProg* Dialog) {
+    if (FProg != nullptr) FProg->OnCancel = nullptr;
+    FProg = Dialog;
+    if (FProg != nullptr) FProg->OnCancel = [this] { Cancel = true; };
+}
+
 void TfrmMain::N2Click() {
     if (!isEnabled() || FRunning) return;
     RunCommand(this, [this] { RunToFile(); });
@@ -457,19 +462,25 @@ void TfrmMain::RunToFile() {
     setEnabled(false);
     Cancel = false;
     ClearMemo();
-    if (frmProg != nullptr) frmProg->show();
+    if (FProg != nullptr) FProg->show();
     {
         FRunning = true;
         TScopeExit cleanUp([this] {
             FRunning = false;
             setEnabled(true);
-            if (frmProg != nullptr) frmProg->hide();
+            if (FProg != nullptr) FProg->hide();
         });
         // Escape pressed before the run (in the save dialog, say) does not
         // stop it.
         FEscapeKey->Reset();
+        // After each page: pending window messages are handled (a press of
+        // the cancel button sets Cancel), then the dialog shows the progress.
+        const TDecodeProgressProc progress = [this](int32_t Min, int32_t Max, int32_t Position, bool Done) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            if (FProg != nullptr) FProg->ShowProgress(Min, Max, Position, Done);
+        };
         decoder.DecodeToFile(FSaveDialog->FileName.toStdString(), 1, FAnalyst->PageCount(), N6->isChecked(),
-                             DecodeProgress, Cancel);
+                             progress, Cancel);
     }
 
     if (Cancel) {
@@ -497,22 +508,6 @@ void TfrmMain::Contents1Click() {
 void TfrmMain::GoHomeClick() {
     if (!isEnabled()) return;
     RunCommand(this, [] { OpenHomePage(); });
-}
-
-// ---- Progress of a run
-
-void DecodeProgress(int32_t Min, int32_t Max, int32_t Position, bool Done) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-    if (frmProg == nullptr) return;
-    frmProg->ProgressBar1->setMinimum(Min);
-    frmProg->ProgressBar1->setMaximum(Max);
-    frmProg->ProgressBar1->setValue(Position);
-    frmProg->Label1->setText(QStringLiteral("%1/%2").arg(Position).arg(Max));
-    frmProg->Label1->adjustSize();
-    if (Done) {
-        frmProg->hide();
-        frmProg->ProgressBar1->setValue(0);
-    }
 }
 
 }  // namespace lumerra

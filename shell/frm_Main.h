@@ -28,6 +28,10 @@ class QToolBar;
 class QToolButton;
 
 namespace lumerra {
+class TfrmProg;
+}
+
+namespace lumerra {
 
 // The caption with no file open, and the first part of it with one.
 inline constexpr char AppTitle[] = "PDF Lumerra v1.21";
@@ -95,6 +99,10 @@ public:
     void Contents1Click();
     void GoHomeClick();
 
+    // The progress dialog of the runs (not owned); its cancel button then
+    // sets Cancel.
+    void SetProgressDialog(TfrmProg* Dialog);
+
     // ---- For the program and its tests
     TOpenDialogEx& OpenDialog() { return *FOpenDialog; }
     TSaveDialogEx& SaveDialog() { return *FSaveDialog; }
@@ -140,14 +148,7 @@ private:
     QLabel* FStatusPanel0 = nullptr;
     QLabel* FStatusPanel1 = nullptr;
     bool FRunning = false;
+    TfrmProg* FProg = nullptr;
 };
-
-// The one main window, created at start-up.
-extern TfrmMain* frmMain;
-
-// The progress routine of a run: lets pending window messages be handled
-// (a press of the cancel button sets frmMain->Cancel), then shows the
-// progress in frmProg and hides it when Done.
-void DecodeProgress(int32_t Min, int32_t Max, int32_t Position, bool Done);
 
 }  // namespace lumerra

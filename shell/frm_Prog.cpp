@@ -8,11 +8,8 @@
 #include <QScreen>
 
 #include "shell/Fonts.h"
-#include "shell/frm_Main.h"
 
 namespace lumerra {
-
-TfrmProg* frmProg = nullptr;
 
 // Widgets are created with their parent, which owns and destroys them.
 TfrmProg::TfrmProg(QWidget* Parent)
@@ -56,7 +53,19 @@ void TfrmProg::FormCreate() {
 }
 
 void TfrmProg::Button1Click() {
-    if (frmMain != nullptr) frmMain->Cancel = true;
+    if (OnCancel) OnCancel();
+}
+
+void TfrmProg::ShowProgress(int32_t Min, int32_t Max, int32_t Position, bool Done) {
+    ProgressBar1->setMinimum(Min);
+    ProgressBar1->setMaximum(Max);
+    ProgressBar1->setValue(Position);
+    Label1->setText(QStringLiteral("%1/%2").arg(Position).arg(Max));
+    Label1->adjustSize();
+    if (Done) {
+        hide();
+        ProgressBar1->setValue(0);
+    }
 }
 
 void TfrmProg::CenterOnScreen() {

@@ -3,6 +3,9 @@
 
 #include <QDialog>
 
+#include <cstdint>
+#include <functional>
+
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -20,8 +23,13 @@ public:
     QPushButton* Button1;
     QLabel* Label1;
 
-    // Asks the main window's run to stop; the dialog stays until it ends.
+    // Asks the run to stop; the dialog stays until it ends.
     void Button1Click();
+    // What the button asks for: set by whoever runs with this dialog.
+    std::function<void()> OnCancel;
+    // Shows the progress of a run, as its progress callback reports it;
+    // hides the dialog when Done.
+    void ShowProgress(int32_t Min, int32_t Max, int32_t Position, bool Done);
     // Places the dialog in the centre of the screen.
     void CenterOnScreen();
 
@@ -35,8 +43,5 @@ protected:
 private:
     void FormCreate();
 };
-
-// The one progress dialog, created at start-up right after the main window.
-extern TfrmProg* frmProg;
 
 }  // namespace lumerra

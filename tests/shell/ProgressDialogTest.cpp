@@ -1,11 +1,10 @@
-// The progress dialog and the progress routine of a run.
+// The progress dialog of a run.
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 
 #include "ShellTestSupport.h"
 
@@ -49,28 +48,21 @@ TEST_F(ProgressDialogTest, TheButtonOnlyRaisesTheMainWindowsCancel) {
     Prog().hide();
 }
 
-TEST_F(ProgressDialogTest, DecodeProgressShowsWhatItGets) {
+TEST_F(ProgressDialogTest, ShowsWhatTheRunReports) {
     Prog().show();
-    DecodeProgress(0, 100, 37, false);
+    Prog().ShowProgress(0, 100, 37, false);
     EXPECT_EQ(Prog().ProgressBar1->value(), 37);
     EXPECT_EQ(Prog().Label1->text(), QStringLiteral("37/100"));
     EXPECT_TRUE(Prog().isVisible());
 
     // A single page reports -1: the label shows it, the bar cannot.
-    DecodeProgress(0, 100, -1, false);
+    Prog().ShowProgress(0, 100, -1, false);
     EXPECT_EQ(Prog().Label1->text(), QStringLiteral("-1/100"));
 
-    DecodeProgress(0, 100, 100, true);
+    Prog().ShowProgress(0, 100, 100, true);
     EXPECT_FALSE(Prog().isVisible());
     EXPECT_EQ(Prog().ProgressBar1->value(), 0);
     EXPECT_EQ(Prog().Label1->text(), QStringLiteral("100/100"));
-}
-
-TEST_F(ProgressDialogTest, DecodeProgressLetsPendingEventsRun) {
-    bool ran = false;
-    QTimer::singleShot(0, &Main(), [&] { ran = true; });
-    DecodeProgress(0, 100, 0, false);
-    EXPECT_TRUE(ran);
 }
 
 }  // namespace

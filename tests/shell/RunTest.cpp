@@ -37,20 +37,19 @@ QStringList CompletedLines(const char* Pdf, const char* Report) {
 
 const QStringList CancelledLines = Lines({"", "% キャンセルされました。m(_ _)m"});
 
-// Runs Action at each page's progress report until it returns true.
-void DuringRun(std::function<bool()> Action) {
-    auto* timer = new QTimer(frmMain);  // deletes itself once done, or goes with the window
-    timer->setInterval(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, Action] {
-        if (frmProg == nullptr || !frmProg->isVisible() || !Action()) return;
-        timer->stop();
-        timer->deleteLater();
-    });
-    timer->start();
-}
-
 class RunTest : public TShellFixture {
 protected:
+    // Runs Action at each page's progress report until it returns true.
+    void DuringRun(std::function<bool()> Action) {
+        auto* timer = new QTimer(&Main());  // deletes itself once done, or goes with the window
+        timer->setInterval(0);
+        QObject::connect(timer, &QTimer::timeout, [this, timer, Action] {
+            if (!Prog().isVisible() || !Action()) return;
+            timer->stop();
+            timer->deleteLater();
+        });
+        timer->start();
+    }
     void Open(const std::string& Name, const std::string& Bytes) { Main().OpenFile(Write(Name, Bytes)); }
     bool ReportExists(const std::string& Name) const { return QFileInfo::exists(QPath(Name)); }
 };
