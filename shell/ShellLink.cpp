@@ -339,8 +339,9 @@ std::string GetShortcutTarget(const std::string& LinkName) {
             candidates.push_back(*stored);
             candidates.push_back(WindowsPathToLocal(*stored));
         }
-        if (!paths.RelativePath.empty()) {
-            const std::string relative = WindowsPathToLocal(paths.RelativePath);
+        // A relative path can be empty in local form ("\\?\" alone): it
+        // names nothing, not the shortcut's folder.
+        if (const std::string relative = WindowsPathToLocal(paths.RelativePath); !relative.empty()) {
             const std::filesystem::path resolved =
                 relative.front() == '/' ? std::filesystem::path(relative)
                                         : std::filesystem::path(FolderOf(LinkName)) / relative;
@@ -348,6 +349,7 @@ std::string GetShortcutTarget(const std::string& LinkName) {
         }
         for (const std::string& candidate : candidates)
             if (IsExistingFile(candidate)) return candidate;
+        if (candidates.empty()) return {};
         // None exists: the stored target in local form, which the caller
         // will not find either.
         return candidates.size() > 1 ? candidates[1] : candidates.front();

@@ -86,6 +86,11 @@ TEST(ShellLinkTest, OtherNamesPassAndUnreadableShortcutsGiveNothing) {
     EXPECT_EQ(GetShortcutTarget("/no/such/link.lnk"), "");
     TempFile junk("GARBAGE", "junk.lnk");
     EXPECT_EQ(GetShortcutTarget(junk.Path()), "");
+    // Its one path is empty in local form: not the shortcut's own folder.
+    TLinkFields prefixOnly;
+    prefixOnly.RelativePath = "\\\\?\\";
+    TempFile prefix(BuildShellLink(prefixOnly), "prefix.lnk");
+    EXPECT_EQ(GetShortcutTarget(prefix.Path()), "");
 }
 
 TEST(ShellLinkTest, RefusesWrongHeaders) {
