@@ -326,6 +326,24 @@ std::string WindowsPathToLocal(std::string_view Path) {
     return local;
 }
 
+std::vector<std::string> ShortcutTargetCandidates(const std::string& LinkName, const TShellLinkPaths& Paths) {
+    std::vector<std::string> candidates;
+    for (const std::string* stored : {&Paths.LocalPath, &Paths.NetworkPath}) {
+        if (stored->empty()) continue;
+        candidates.push_back(*stored);
+        candidates.push_back(WindowsPathToLocal(*stored));
+    }
+    // A relative path can be empty in local form ("\\?\" alone): it names
+    // nothing, not the shortcut's folder.
+    if (const std::string relative = WindowsPathToLocal(Paths.RelativePath); !relative.empty()) {
+        const std::filesystem::path resolved =
+            relative.front() == '/' ? std::filesystem::path(relative)
+                                    : std::filesystem::path(FolderOf(LinkName)) / relative;
+        candidates.push_back(resolved.lexically_normal().string());
+    }
+    return candidates;
+}
+
 std::string GetShortcutTarget(const std::string& LinkName) {
     if (!SameText(ExtractFileExt(LinkName), ".lnk")) return LinkName;
     try {
@@ -333,20 +351,7 @@ std::string GetShortcutTarget(const std::string& LinkName) {
         TShellLinkPaths paths;
         if (!data || !ParseShellLink(*data, paths)) return {};
 
-        std::vector<std::string> candidates;
-        for (const std::string* stored : {&paths.LocalPath, &paths.NetworkPath}) {
-            if (stored->empty()) continue;
-            candidates.push_back(*stored);
-            candidates.push_back(WindowsPathToLocal(*stored));
-        }
-        // A relative path can be empty in local form ("\\?\" alone): it
-        // names nothing, not the shortcut's folder.
-        if (const std::string relative = WindowsPathToLocal(paths.RelativePath); !relative.empty()) {
-            const std::filesystem::path resolved =
-                relative.front() == '/' ? std::filesystem::path(relative)
-                                        : std::filesystem::path(FolderOf(LinkName)) / relative;
-            candidates.push_back(resolved.lexically_normal().string());
-        }
+        const std::vector<std::string> candidates = ShortcutTargetCandidates(LinkName, paths);
         for (const std::string& candidate : candidates)
             if (IsExistingFile(candidate)) return candidate;
         if (candidates.empty()) return {};
