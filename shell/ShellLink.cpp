@@ -250,7 +250,13 @@ bool ReadStringData(const TReader& R, size_t& Offset, bool Unicode, std::string*
     const size_t length = static_cast<size_t>(*count) * (Unicode ? 2 : 1);
     const auto bytes = R.Bytes(Offset + 2, length);
     if (!bytes) return false;
-    if (Text != nullptr) *Text = Unicode ? Utf16ToUtf8(*bytes) : AnsiToUtf8(*bytes);
+    if (Text != nullptr) {
+        // Counted, yet a NUL in it ends the text, as it does for the
+        // platform's own readers of these zero-terminated strings.
+        const size_t end = Offset + 2 + length;
+        const auto text = (Unicode ? R.UnicodeZ(Offset + 2, end) : R.AnsiZ(Offset + 2, end)).value_or(*bytes);
+        *Text = Unicode ? Utf16ToUtf8(text) : AnsiToUtf8(text);
+    }
     Offset += 2 + length;
     return true;
 }

@@ -8,6 +8,8 @@
 namespace lumerra::test {
 namespace {
 
+using namespace std::string_literals;
+
 TShellLinkPaths Parse(const std::string& Data) {
     TShellLinkPaths paths;
     EXPECT_TRUE(ParseShellLink(Data, paths));
@@ -45,6 +47,18 @@ TEST(ShellLinkTest, ReadsNetworkAndRelativePaths) {
     EXPECT_EQ(paths.RelativePath, "..\\dir\\a.pdf");
     EXPECT_EQ(paths.WorkingDir, "C:\\work");
     EXPECT_TRUE(paths.LocalPath.empty());
+}
+
+TEST(ShellLinkTest, ANulEndsACountedText) {
+    for (const bool unicode : {true, false}) {
+        TLinkFields link;
+        link.RelativePath = ".\\a.pdf\0.txt"s;
+        link.WorkingDir = "C:\\dir\0junk"s;
+        link.Unicode = unicode;
+        const TShellLinkPaths paths = Parse(BuildShellLink(link));
+        EXPECT_EQ(paths.RelativePath, ".\\a.pdf") << unicode;
+        EXPECT_EQ(paths.WorkingDir, "C:\\dir") << unicode;
+    }
 }
 
 TEST(ShellLinkTest, WindowsPathsTakeThisSystemsForm) {
