@@ -250,7 +250,13 @@ bool ReadStringData(const TReader& R, size_t& Offset, bool Unicode, std::string*
     const size_t length = static_cast<size_t>(*count) * (Unicode ? 2 : 1);
     const auto bytes = R.Bytes(Offset + 2, length);
     if (!bytes) return false;
-    if (Text != nullptr) *Text = Unicode ? Utf16ToUtf8(*bytes) : AnsiToUtf8(*bytes);
+    if (Text != nullptr) {
+        // Counted, yet a NUL in it ends the text, as it does for the
+        // platform's own readers of these zero-terminated strings.
+        const size_t end = Offset + 2 + length;
+        const auto text = (Unicode ? R.UnicodeZ(Offset + 2, end) : R.AnsiZ(Offset + 2, end)).value_or(*bytes);
+        *Text = Unicode ? Utf16ToUtf8(text) : AnsiToUtf8(text);
+    }
     Offset += 2 + length;
     return true;
 }
@@ -326,6 +332,24 @@ std::string WindowsPathToLocal(std::string_view Path) {
     return local;
 }
 
+std::vector<std::string> ShortcutTargetCandidates(const std::string& LinkName, const TShellLinkPaths& Paths) {
+    std::vector<std::string> candidates;
+    for (const std::string* stored : {&Paths.LocalPath, &Paths.NetworkPath}) {
+        if (stored->empty()) continue;
+        candidates.push_back(*stored);
+        candidates.push_back(WindowsPathToLocal(*stored));
+    }
+    // A relative path can be empty in local form ("\\?\" alone): it names
+    // nothing, not the shortcut's folder.
+    if (const std::string relative = WindowsPathToLocal(Paths.RelativePath); !relative.empty()) {
+        const std::filesystem::path resolved =
+            relative.front() == '/' ? std::filesystem::path(relative)
+                                    : std::filesystem::path(FolderOf(LinkName)) / relative;
+        candidates.push_back(resolved.lexically_normal().string());
+    }
+    return candidates;
+}
+
 std::string GetShortcutTarget(const std::string& LinkName) {
     if (!SameText(ExtractFileExt(LinkName), ".lnk")) return LinkName;
     try {
@@ -333,21 +357,10 @@ std::string GetShortcutTarget(const std::string& LinkName) {
         TShellLinkPaths paths;
         if (!data || !ParseShellLink(*data, paths)) return {};
 
-        std::vector<std::string> candidates;
-        for (const std::string* stored : {&paths.LocalPath, &paths.NetworkPath}) {
-            if (stored->empty()) continue;
-            candidates.push_back(*stored);
-            candidates.push_back(WindowsPathToLocal(*stored));
-        }
-        if (!paths.RelativePath.empty()) {
-            const std::string relative = WindowsPathToLocal(paths.RelativePath);
-            const std::filesystem::path resolved =
-                relative.front() == '/' ? std::filesystem::path(relative)
-                                        : std::filesystem::path(FolderOf(LinkName)) / relative;
-            candidates.push_back(resolved.lexically_normal().string());
-        }
+        const std::vector<std::string> candidates = ShortcutTargetCandidates(LinkName, paths);
         for (const std::string& candidate : candidates)
             if (IsExistingFile(candidate)) return candidate;
+        if (candidates.empty()) return {};
         // None exists: the stored target in local form, which the caller
         // will not find either.
         return candidates.size() > 1 ? candidates[1] : candidates.front();

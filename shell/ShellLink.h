@@ -20,6 +20,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lumerra {
 
@@ -36,6 +37,10 @@ bool ParseShellLink(std::string_view Data, TShellLinkPaths& Paths);
 
 // A Windows path in this system's form (see above).
 std::string WindowsPathToLocal(std::string_view Path);
+
+// The paths to try for the shortcut LinkName, in the order above, before
+// any of them is looked up.
+std::vector<std::string> ShortcutTargetCandidates(const std::string& LinkName, const TShellLinkPaths& Paths);
 
 // The path that the shortcut LinkName stores, for a name ending in ".lnk"
 // in any case; LinkName itself for any other name; empty when the shortcut

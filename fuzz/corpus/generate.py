@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the seed corpus of the fuzz targets: small valid files and the edge
 cases the tests care about. Run from anywhere; it rewrites the folders beside
-it (document/, lexer/, ascii_hex/, ascii85/, flate/, stream_data/), keeping
+it (document/, lexer/, ascii_hex/, ascii85/, flate/, stream_data/,
+shell_link/), keeping
 the inputs that fuzzing found (found-*), which the regression tests check."""
 
 import os
@@ -222,6 +223,96 @@ def filter_inputs():
     return {"ascii_hex": hex_cases, "ascii85": a85_cases, "flate": flate_cases, "stream_data": stream_cases}
 
 
+def u16(value):
+    return value.to_bytes(2, "little")
+
+
+def u32(value):
+    return value.to_bytes(4, "little")
+
+
+def link_info(local_base="", suffix="", net_name="", unicode=False, encoding="latin-1"):
+    """LinkInfo: the local base path with its volume, the network share, the
+    common path suffix; the Unicode forms too when asked (header 0x24)."""
+    header = 0x24 if unicode else 0x1C
+    body = bytearray()
+
+    def ansi_z(text):
+        # What the code page cannot hold is written as "?", as Windows does.
+        return text.encode(encoding, "replace") + b"\0"
+
+    def place(data):
+        offset = header + len(body)
+        body.extend(data)
+        return offset
+
+    flags = volume = base = network = base_unicode = suffix_unicode = 0
+    if local_base:
+        flags |= 1
+        volume = place(u32(0x11) + u32(3) + u32(0x1234ABCD) + u32(0x10) + b"\0")
+        base = place(ansi_z(local_base))
+    if net_name:
+        flags |= 2
+        # NetNameOffset above 0x14: the Unicode name follows the ANSI one.
+        ansi = ansi_z(net_name)
+        wide = net_name.encode("utf-16-le") + b"\0\0"
+        size = 0x1C + len(ansi) + len(wide)
+        network = place(u32(size) + u32(0) + u32(0x1C) + u32(0) + u32(0x20000) + u32(0x1C + len(ansi)) + u32(0) +
+                        ansi + wide)
+    common = place(ansi_z(suffix))
+    if unicode:
+        if local_base:
+            base_unicode = place(local_base.encode("utf-16-le") + b"\0\0")
+        suffix_unicode = place(suffix.encode("utf-16-le") + b"\0\0")
+    fields = u32(header) + u32(flags) + u32(volume) + u32(base) + u32(network) + u32(common)
+    if unicode:
+        fields += u32(base_unicode) + u32(suffix_unicode)
+    return u32(4 + len(fields) + len(body)) + fields + bytes(body)
+
+
+def shortcut(info=None, name=None, relative=None, working_dir=None, arguments=None, id_list=True, unicode=True,
+             encoding="latin-1", extra_flags=0):
+    """A .lnk file: header, target ID list, LinkInfo, the StringData entries
+    given, an empty extra-data list."""
+    flags = extra_flags | (0x80 if unicode else 0)
+    body = bytearray()
+    if id_list:
+        flags |= 0x01
+        # One item, "My Computer", and the terminator.
+        item = b"\x1f\x50" + bytes.fromhex("e04fd020ea3a6910a2d808002b30309d")
+        items = u16(2 + len(item)) + item + u16(0)
+        body += u16(len(items)) + items
+    if info is not None:
+        flags |= 0x02
+        body += info
+    for flag, text in ((0x04, name), (0x08, relative), (0x10, working_dir), (0x20, arguments)):
+        if text is not None:
+            flags |= flag
+            data = text.encode("utf-16-le") if unicode else text.encode(encoding)
+            body += u16(len(data) // 2 if unicode else len(data)) + data
+    body += u32(0)
+    header = (u32(0x4C) + bytes.fromhex("0114020000000000c000000000000046") + u32(flags) + u32(0x20) +
+              bytes(24) + u32(0x1000) + u32(0) + u32(1) + u16(0) + bytes(10))
+    return header + bytes(body)
+
+
+def shortcuts():
+    return {
+        "local-ansi": shortcut(link_info("C:\\Documents\\", "sample.pdf"), name="sample",
+                               relative="..\\Documents\\sample.pdf", working_dir="C:\\Documents", arguments=""),
+        "local-unicode": shortcut(link_info("C:\\資料\\見本.pdf", unicode=True), relative=".\\見本.pdf"),
+        "cp932": shortcut(link_info("C:\\資料\\", "ｶﾀｶﾅ.pdf", encoding="cp932"), relative="..\\資料\\ｶﾀｶﾅ.pdf",
+                          id_list=False, unicode=False, encoding="cp932"),
+        "network": shortcut(link_info(suffix="dir\\a.pdf", net_name="\\\\server\\share", unicode=True),
+                            working_dir="\\\\server\\share\\dir"),
+        "relative-only": shortcut(name="a", relative="sub\\a.pdf", working_dir="C:\\", id_list=False,
+                                  unicode=False),
+        "force-no-link-info": shortcut(link_info("C:\\x.pdf"), relative="x.pdf", extra_flags=0x100),
+        "long-path-prefix": shortcut(link_info("\\\\?\\C:\\long\\x.pdf"), relative="\\\\?\\"),
+        "header-only": shortcut(id_list=False, unicode=False),
+    }
+
+
 def write(folder, cases):
     """Replaces the folder's generated files; inputs that fuzzing found
     (named found-*) are kept."""
@@ -240,6 +331,7 @@ def main():
     write("lexer", lexer_inputs())
     for folder, cases in filter_inputs().items():
         write(folder, cases)
+    write("shell_link", shortcuts())
 
 
 if __name__ == "__main__":

@@ -8,6 +8,8 @@
 namespace lumerra::test {
 namespace {
 
+using namespace std::string_literals;
+
 TShellLinkPaths Parse(const std::string& Data) {
     TShellLinkPaths paths;
     EXPECT_TRUE(ParseShellLink(Data, paths));
@@ -45,6 +47,18 @@ TEST(ShellLinkTest, ReadsNetworkAndRelativePaths) {
     EXPECT_EQ(paths.RelativePath, "..\\dir\\a.pdf");
     EXPECT_EQ(paths.WorkingDir, "C:\\work");
     EXPECT_TRUE(paths.LocalPath.empty());
+}
+
+TEST(ShellLinkTest, ANulEndsACountedText) {
+    for (const bool unicode : {true, false}) {
+        TLinkFields link;
+        link.RelativePath = ".\\a.pdf\0.txt"s;
+        link.WorkingDir = "C:\\dir\0junk"s;
+        link.Unicode = unicode;
+        const TShellLinkPaths paths = Parse(BuildShellLink(link));
+        EXPECT_EQ(paths.RelativePath, ".\\a.pdf") << unicode;
+        EXPECT_EQ(paths.WorkingDir, "C:\\dir") << unicode;
+    }
 }
 
 TEST(ShellLinkTest, WindowsPathsTakeThisSystemsForm) {
@@ -86,6 +100,11 @@ TEST(ShellLinkTest, OtherNamesPassAndUnreadableShortcutsGiveNothing) {
     EXPECT_EQ(GetShortcutTarget("/no/such/link.lnk"), "");
     TempFile junk("GARBAGE", "junk.lnk");
     EXPECT_EQ(GetShortcutTarget(junk.Path()), "");
+    // Its one path is empty in local form: not the shortcut's own folder.
+    TLinkFields prefixOnly;
+    prefixOnly.RelativePath = "\\\\?\\";
+    TempFile prefix(BuildShellLink(prefixOnly), "prefix.lnk");
+    EXPECT_EQ(GetShortcutTarget(prefix.Path()), "");
 }
 
 TEST(ShellLinkTest, RefusesWrongHeaders) {
