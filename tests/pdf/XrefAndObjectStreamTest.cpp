@@ -1,0 +1,92 @@
+// The cross-reference stream's entries and the object stream's table, read
+// from decoded data built here.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "pdf/ObjectStream.h"
+#include "pdf/XrefStream.h"
+
+using namespace lumerra;
+
+namespace {
+
+std::span<const uint8_t> Bytes(const std::string& Text) {
+    return {reinterpret_cast<const uint8_t*>(Text.data()), Text.size()};
+}
+
+// "number:kind:field2:field3" for each entry visited.
+std::string Entries(const std::string& Data, TXrefStreamLayout Layout) {
+    std::string seen;
+    const auto count = ReadXrefStreamEntries(Bytes(Data), Layout, [&](int32_t Number, const TXrefStreamEntry& E) {
+        seen += std::to_string(Number) + ":" + std::to_string(static_cast<int>(E.Kind)) + ":" +
+                std::to_string(E.Field2) + ":" + std::to_string(E.Field3) + " ";
+    });
+    return count ? seen : "refused";
+}
+
+}  // namespace
+
+TEST(XrefStream, EntriesFollowTheLayout) {
+    const std::string rows("\x01\x00\x0f\x00" "\x02\x00\x07\x03" "\x00\x00\x00\xff", 12);
+    struct Case {
+        const char* Name;
+        TXrefStreamLayout Layout;
+        std::string Data, Expected;
+    };
+    const std::vector<Case> cases = {
+        {"one subsection", {{1, 2, 1}, {{0, 3}}}, rows, "0:1:15:0 1:2:7:3 2:0:0:255 "},
+        {"several subsections", {{1, 2, 1}, {{0, 1}, {10, 2}}}, rows, "0:1:15:0 10:2:7:3 11:0:0:255 "},
+        {"a count beyond the data", {{1, 2, 1}, {{5, 1000000000}}}, rows, "5:1:15:0 6:2:7:3 7:0:0:255 "},
+        {"a partial last row is not read", {{1, 2, 1}, {{0, 3}}}, rows.substr(0, 10), "0:1:15:0 1:2:7:3 "},
+        {"no type field: in use", {{0, 2, 2}, {{0, 3}}}, rows, "0:1:256:3840 1:1:512:1795 2:1:0:255 "},
+        {"no generation field", {{1, 3, 0}, {{0, 2}}}, rows.substr(0, 8), "0:1:3840:0 1:2:1795:0 "},
+        {"an unknown type", {{1, 1, 0}, {{0, 1}}}, std::string("\x07\x01", 2), "0:3:1:0 "},
+        {"numbers past 32 bits are skipped", {{1, 2, 1}, {{2147483646, 3}}}, rows,
+         "2147483646:1:15:0 2147483647:2:7:3 "},
+        {"a field wider than 8 bytes", {{1, 9, 1}, {{0, 1}}}, rows, "refused"},
+        {"no field at all", {{0, 0, 0}, {{0, 1}}}, rows, "refused"},
+        {"a negative width", {{1, -1, 1}, {{0, 1}}}, rows, "refused"},
+        {"a negative count", {{1, 2, 1}, {{0, -1}}}, rows, "refused"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Entries(c.Data, c.Layout), c.Expected) << c.Name;
+}
+
+TEST(ObjectStream, TableOfContents) {
+    const std::string objects = "<< /A 1 >>[1 2]42";
+    struct Case {
+        const char* Name;
+        std::string Header;
+        int64_t N;
+        std::string Expected;  // "number@start-end" for each entry
+    };
+    const std::vector<Case> cases = {
+        {"three objects", "7 0 8 10 9 15 ", 3, "7@14-24 8@24-29 9@29-31 "},
+        {"fewer pairs than /N", "7 0 8 10 ", 3, "7@9-19 8@19-26 "},
+        {"/N smaller than the pairs", "7 0 8 10 9 15 ", 1, "7@14-31 "},
+        {"an offset going back ends the table", "7 0 8 10 9 5 ", 3, "7@13-23 8@23-30 "},
+        {"an offset beyond the data ends it", "7 0 8 99 ", 2, "7@9-26 "},
+        {"a pair that is not numbers ends it", "7 0 x 10 ", 2, "7@9-26 "},
+        {"a number past 32 bits ends it", "7 0 99999999999 1 ", 2, "7@18-35 "},
+        {"no objects", "", 0, ""},
+    };
+    for (const Case& c : cases) {
+        const std::string data = c.Header + objects;
+        const auto index = TObjectStreamIndex::Read(Bytes(data), c.N, static_cast<int64_t>(c.Header.size()));
+        ASSERT_TRUE(index) << c.Name;
+        std::string seen;
+        for (const auto& e : index->Entries())
+            seen += std::to_string(e.Number) + "@" + std::to_string(e.Start) + "-" + std::to_string(e.End) + " ";
+        EXPECT_EQ(seen, c.Expected) << c.Name;
+    }
+    const std::string data = "7 0 " + objects;
+    EXPECT_FALSE(TObjectStreamIndex::Read(Bytes(data), 1, 1000)) << "/First beyond the data";
+    EXPECT_FALSE(TObjectStreamIndex::Read(Bytes(data), -1, 4)) << "negative /N";
+    EXPECT_FALSE(TObjectStreamIndex::Read(Bytes(data), 1000000, 4)) << "/N the header cannot hold";
+    const auto index = TObjectStreamIndex::Read(Bytes(data), 1, 4);
+    ASSERT_TRUE(index);
+    EXPECT_NE(index->At(0), nullptr);
+    EXPECT_EQ(index->At(1), nullptr);
+    EXPECT_EQ(index->At(-1), nullptr);
+}
