@@ -1,0 +1,59 @@
+// The tables of cross-reference streams and object streams, read from
+// hostile decoded data. The first bytes choose the layout (/W, /Index, /N,
+// /First); the rest is the data. Entries must stay inside the data and the
+// work inside its size.
+#include <cstdint>
+
+#include "fuzz/FuzzSupport.h"
+#include "pdf/ObjectStream.h"
+#include "pdf/XrefStream.h"
+
+using namespace lumerra;
+using namespace lumerra::fuzz;
+
+namespace {
+
+void XrefEntries(const uint8_t* Data, size_t Size) {
+    TXrefStreamLayout layout;
+    for (int64_t& width : layout.Widths) width = TakeByte(Data, Size) % 11 - 1;  // -1 .. 9
+    const int subsections = TakeByte(Data, Size) % 4;
+    for (int i = 0; i < subsections; ++i) {
+        const int64_t first = static_cast<int64_t>(TakeByte(Data, Size)) << (TakeByte(Data, Size) % 40);
+        const int64_t count = static_cast<int64_t>(TakeByte(Data, Size)) << (TakeByte(Data, Size) % 40);
+        layout.Subsections.emplace_back(first, count);
+    }
+    int64_t visits = 0;
+    const auto visited = ReadXrefStreamEntries({Data, Size}, layout, [&](int32_t Number, const TXrefStreamEntry& E) {
+        Require(Number >= 0, "object numbers are not negative");
+        Require(E.Kind <= TXrefStreamEntry::TKind::Unknown, "a known kind of entry");
+        ++visits;
+    });
+    if (!visited) return;
+    Require(*visited == visits, "the count is the number of entries visited");
+    const int64_t rowWidth = layout.Widths[0] + layout.Widths[1] + layout.Widths[2];
+    Require(rowWidth > 0 && visits <= static_cast<int64_t>(Size) / rowWidth, "no entry beyond the data");
+}
+
+void ObjectTable(const uint8_t* Data, size_t Size) {
+    const int64_t n = static_cast<int64_t>(TakeByte(Data, Size)) << (TakeByte(Data, Size) % 32);
+    const int64_t first = TakeByte(Data, Size) * 4 - 16;
+    const auto index = TObjectStreamIndex::Read({Data, Size}, n, first);
+    if (!index) return;
+    int32_t previous = static_cast<int32_t>(first);
+    for (const auto& entry : index->Entries()) {
+        Require(entry.Start >= previous && entry.Start <= entry.End, "entries in order");
+        Require(entry.End <= static_cast<int64_t>(Size), "entries inside the data");
+        previous = entry.Start;
+    }
+    Require(static_cast<int64_t>(index->Entries().size()) <= n, "no more entries than /N");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+    if (TakeByte(Data, Size) % 2 == 0)
+        XrefEntries(Data, Size);
+    else
+        ObjectTable(Data, Size);
+    return 0;
+}
