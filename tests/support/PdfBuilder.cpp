@@ -118,6 +118,111 @@ std::string PdfBuilder::Build() const {
     return out;
 }
 
+std::string PdfBuilder::TrailerKeys(size_t R, int Size, const std::vector<size_t>& XrefGuess) const {
+    const Revision& revision = FRevisions[R];
+    std::string keys = "/Size " + std::to_string(Size);
+    int root = revision.Root;
+    if (R == 0 && root == 0 && revision.Objects.count(1) != 0) root = 1;
+    if (root != 0) keys += " /Root " + std::to_string(root) + " 0 R";
+    if (revision.PrevTo >= 0) {
+        char prev[16];
+        const auto index = static_cast<size_t>(revision.PrevTo);
+        const size_t target = index < XrefGuess.size() ? XrefGuess[index] : 0;
+        std::snprintf(prev, sizeof prev, "%010zu", target);
+        keys += std::string(" /Prev ") + prev;
+    } else if (R > 0) {
+        keys += " /Prev " + std::to_string(FXrefOffsets[R - 1]);
+    }
+    if (!revision.TrailerExtra.empty()) keys += " " + revision.TrailerExtra;
+    return keys;
+}
+
+namespace {
+
+// Big-endian fields of one cross-reference stream entry with /W [1 4 2].
+std::string XrefRow(int Type, size_t Field2, int Field3) {
+    const std::string row = {static_cast<char>(Type),         static_cast<char>(Field2 >> 24 & 0xff),
+                             static_cast<char>(Field2 >> 16 & 0xff), static_cast<char>(Field2 >> 8 & 0xff),
+                             static_cast<char>(Field2 & 0xff),        static_cast<char>(Field3 >> 8 & 0xff),
+                             static_cast<char>(Field3 & 0xff)};
+    return row;
+}
+
+// PNG Up rows of Columns bytes: each row as its difference to the one above.
+std::string PngUp(const std::string& Data, size_t Columns) {
+    std::string out;
+    for (size_t row = 0; row * Columns < Data.size(); ++row) {
+        out += '\x02';
+        for (size_t i = 0; i < Columns && row * Columns + i < Data.size(); ++i) {
+            const auto above = row == 0 ? 0 : static_cast<uint8_t>(Data[(row - 1) * Columns + i]);
+            out += static_cast<char>(static_cast<uint8_t>(Data[row * Columns + i]) - above);
+        }
+    }
+    return out;
+}
+
+bool IsStreamBody(const std::string& Body) { return Body.find("\nstream\n") != std::string::npos; }
+
+}  // namespace
+
+size_t PdfBuilder::WriteStreamRevision(size_t R, std::string& Out, int& Size,
+                                       const std::vector<size_t>& XrefGuess) const {
+    const Revision& revision = FRevisions[R];
+    std::map<int, std::string> rows;  // object number -> its entry
+    if (R == 0) rows[0] = XrefRow(0, 0, 65535);
+    // The builder's own objects take numbers that no revision uses.
+    int next = Size;
+    for (const Revision& any : FRevisions)
+        for (const auto& [number, body] : any.Objects) next = std::max(next, number + 1);
+    const auto streamObject = [&](int Number, const std::string& Dict, const std::string& Data, int Columns) {
+        std::string data = Data;
+        std::string dict = Dict;
+        if (FOptions.CompressStructure) {
+            data = Deflate(Columns > 0 ? PngUp(Data, static_cast<size_t>(Columns)) : Data);
+            dict += " /Filter /FlateDecode";
+            if (Columns > 0) dict += " /DecodeParms << /Predictor 12 /Columns " + std::to_string(Columns) + " >>";
+        }
+        FOffsets[Number] = Out.size();
+        rows[Number] = XrefRow(1, Out.size(), 0);
+        Out += std::to_string(Number) + " 0 obj\n" + StreamBody(dict, data) + "\nendobj\n";
+    };
+
+    std::string header, objects;
+    int index = 0;
+    const int objectStream = FOptions.ObjectStreams ? next++ : 0;
+    for (const auto& [number, body] : revision.Objects) {
+        if (FOptions.ObjectStreams && !IsStreamBody(body)) {
+            header += std::to_string(number) + " " + std::to_string(objects.size()) + " ";
+            objects += body + "\n";
+            rows[number] = XrefRow(2, static_cast<size_t>(objectStream), index++);
+            continue;
+        }
+        FOffsets[number] = Out.size();
+        rows[number] = XrefRow(1, Out.size(), 0);
+        Out += std::to_string(number) + " 0 obj\n" + body + "\nendobj\n";
+    }
+    if (index > 0)
+        streamObject(objectStream, "/Type /ObjStm /N " + std::to_string(index) + " /First " +
+                                       std::to_string(header.size()),
+                     header + objects, 0);
+    Out += revision.Filler;
+
+    const int xrefNumber = next++;
+    Size = std::max(Size, next);
+    const size_t xref = Out.size();
+    rows[xrefNumber] = XrefRow(1, xref, 0);
+    std::string data, subsections;
+    for (auto it = rows.begin(); it != rows.end();) {
+        const int first = it->first;
+        int count = 0;
+        for (; it != rows.end() && it->first == first + count; ++it, ++count) data += it->second;
+        subsections += std::to_string(first) + " " + std::to_string(count) + " ";
+    }
+    streamObject(xrefNumber, "/Type /XRef " + TrailerKeys(R, Size, XrefGuess) + " /W [1 4 2] /Index [" + subsections + "]",
+                 data, 7);
+    return xref;
+}
+
 std::string PdfBuilder::BuildOnce(const std::vector<size_t>& XrefGuess) const {
     FOffsets.clear();
     FXrefOffsets.clear();
@@ -125,6 +230,12 @@ std::string PdfBuilder::BuildOnce(const std::vector<size_t>& XrefGuess) const {
     int size = 1;
     for (size_t r = 0; r < FRevisions.size(); ++r) {
         const Revision& revision = FRevisions[r];
+        if (FOptions.XrefStreams) {
+            const size_t xref = WriteStreamRevision(r, out, size, XrefGuess);
+            FXrefOffsets.push_back(xref);
+            out += FOptions.StartXrefPrefix + std::to_string(xref) + "\n%%EOF" + FOptions.Tail;
+            continue;
+        }
         std::map<int, size_t> offsets;
         for (const auto& [number, body] : revision.Objects) {
             offsets[number] = out.size();
@@ -146,25 +257,7 @@ std::string PdfBuilder::BuildOnce(const std::vector<size_t>& XrefGuess) const {
             out += Subsections(entries, FOptions.SplitAll);
         }
         out += "trailer\n";
-        if (revision.HasTrailer) {
-            out += revision.Trailer;
-        } else {
-            out += "<< /Size " + std::to_string(size);
-            int root = revision.Root;
-            if (r == 0 && root == 0 && revision.Objects.count(1) != 0) root = 1;
-            if (root != 0) out += " /Root " + std::to_string(root) + " 0 R";
-            if (revision.PrevTo >= 0) {
-                char prev[16];
-                const auto index = static_cast<size_t>(revision.PrevTo);
-                const size_t target = index < XrefGuess.size() ? XrefGuess[index] : 0;
-                std::snprintf(prev, sizeof prev, "%010zu", target);
-                out += std::string(" /Prev ") + prev;
-            } else if (r > 0) {
-                out += " /Prev " + std::to_string(FXrefOffsets[r - 1]);
-            }
-            if (!revision.TrailerExtra.empty()) out += " " + revision.TrailerExtra;
-            out += " >>\n";
-        }
+        out += revision.HasTrailer ? revision.Trailer : "<< " + TrailerKeys(r, size, XrefGuess) + " >>\n";
         out += FOptions.StartXrefPrefix + std::to_string(xref) + "\n%%EOF" + FOptions.Tail;
     }
     return out;

@@ -22,6 +22,15 @@ public:
         std::string Tail = "\n";
         // Write "startxref" and the offset on one line each before %%EOF.
         std::string StartXrefPrefix = "startxref\n";
+        // Each revision's cross-reference section as a stream (/Type /XRef)
+        // with the trailer's keys in its dictionary, instead of a table.
+        bool XrefStreams = false;
+        // The objects of each revision that are not streams go into one
+        // object stream (needs XrefStreams).
+        bool ObjectStreams = false;
+        // Those two streams Flate-compressed with a PNG Up predictor, as
+        // producers write them; plain when false.
+        bool CompressStructure = true;
     };
 
     PdfBuilder();
@@ -80,6 +89,12 @@ private:
     };
 
     std::string BuildOnce(const std::vector<size_t>& XrefGuess) const;
+    // The trailer keys of revision R (without << >>), for a table's trailer
+    // or a cross-reference stream's dictionary.
+    std::string TrailerKeys(size_t R, int Size, const std::vector<size_t>& XrefGuess) const;
+    // Writes revision R's objects, as they are or in an object stream, and
+    // its cross-reference stream; returns that stream's offset.
+    size_t WriteStreamRevision(size_t R, std::string& Out, int& Size, const std::vector<size_t>& XrefGuess) const;
 
     Options FOptions;
     std::vector<Revision> FRevisions;
