@@ -6,7 +6,7 @@
 #include <cstring>
 #include <memory>
 
-#include "filters/ZlibStream.h"
+#include "filters/ZlibSource.h"
 
 namespace lumerra {
 
@@ -167,7 +167,7 @@ void DecodeFlate(TStream& Source, TStream& Output) {
     const int32_t size = Source.Size();
     if (size <= 0) return;
     const int32_t chunkSize = FlateChunkSize(size);
-    TDecompressionStream inflater(Source);
+    TDecompressionSource inflater(Source);
     const auto chunk = std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(chunkSize));
     for (;;) {
         const int32_t count = inflater.Read(chunk.get(), chunkSize);
