@@ -5,7 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "filters/PDFFilter.h"
+#include "filters/AsciiDecode.h"
+#include "filters/Flate.h"
 #include "pdf/PDFLexer.h"
 
 namespace lumerra {

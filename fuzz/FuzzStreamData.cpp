@@ -7,7 +7,6 @@
 #include <string>
 
 #include "common/StrUtils.h"
-#include "filters/PDFFilter.h"
 #include "filters/StreamReader.h"
 #include "fuzz/FuzzSupport.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "filters/FilterFixtures.h"
-#include "filters/PDFFilter.h"
+#include "filters/AsciiDecode.h"
 
 namespace lumerra {
 namespace {

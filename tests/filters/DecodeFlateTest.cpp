@@ -5,7 +5,7 @@
 #include <string>
 
 #include "filters/FilterFixtures.h"
-#include "filters/PDFFilter.h"
+#include "filters/Flate.h"
 
 namespace lumerra {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "filters/PDFFilter.h"
+#include "filters/Flate.h"
 #include "filters/ZlibSource.h"
 #include "support/PdfBuilder.h"
 
