@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/SpillStream.h"
+#include "filters/FilterChain.h"
 #include "filters/StreamReader.h"
 
 namespace lumerra {

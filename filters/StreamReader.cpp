@@ -5,8 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "filters/AsciiDecode.h"
-#include "filters/Flate.h"
+#include "filters/FilterChain.h"
 #include "pdf/PDFLexer.h"
 
 namespace lumerra {
@@ -58,13 +57,13 @@ void ReadRaw(TStream& Source, TMemoryStream& Raw, int32_t Length) {
     Raw.SetPosition(0);
 }
 
-// Drops an end of line that Length counted in front of "endstream", unless
-// the byte after the data is itself a line end. Returns the new length.
-int32_t TrimFlateLineEnd(TStream& Source, TMemoryStream& Raw, int32_t Length) {
+// Drops an end of line that the length counted in front of "endstream",
+// unless the byte after the data is itself a line end.
+void TrimFlateLineEnd(TStream& Source, TMemoryStream& Raw) {
     const int32_t after = Source.Position();
     const uint8_t next = ReadByteExact(Source);
     Source.SetPosition(after);
-    if (next == LF || next == CR) return Length;
+    if (next == LF || next == CR) return;
     const uint8_t* data = Raw.Memory();
     int32_t size = Raw.Size();
     if (size > 0 && data[size - 1] == CR) {
@@ -73,9 +72,7 @@ int32_t TrimFlateLineEnd(TStream& Source, TMemoryStream& Raw, int32_t Length) {
         --size;
         if (size > 0 && data[size - 1] == CR) --size;
     }
-    const int32_t dropped = Raw.Size() - size;
     Raw.SetSize(size);
-    return Length - dropped;
 }
 
 // Passes writes on to the real output and remembers whether the output
@@ -102,40 +99,7 @@ private:
     bool FFailed = false;
 };
 
-bool IsFilterName(const std::string& Name) {
-    return Name == ASCIIHexDecodeName || Name == ASCII85DecodeName || Name == FlateDecodeName;
-}
-
 }  // namespace
-
-bool FiltersSupported(const TStringList& Filters) { return std::all_of(Filters.begin(), Filters.end(), IsFilterName); }
-
-void ApplyFilters(TMemoryStream& Raw, int32_t Length, const TStringList& Filters, TStream& Output) {
-    const int32_t length = std::clamp(Length, 0, Raw.Size());
-    const uint8_t* data = Raw.Memory();
-    if (Filters.size() == 1) {
-        const std::string& filter = Filters[0];
-        if (filter == ASCIIHexDecodeName) {
-            const std::string decoded = DecodeASCIIHex(data, length);
-            Output.WriteBuffer(decoded.data(), static_cast<int32_t>(decoded.size()));
-        } else if (filter == ASCII85DecodeName) {
-            DecodeASCII85(data, length, Output);
-        } else if (filter == FlateDecodeName) {
-            Raw.SetPosition(0);
-            DecodeFlate(Raw, Output);
-        }
-        return;
-    }
-    if (Filters.size() != 2 || Filters[1] != FlateDecodeName) return;
-    TMemoryStream intermediate;
-    if (Filters[0] == ASCIIHexDecodeName)
-        DecodeASCIIHexToMemory(data, length, intermediate);
-    else if (Filters[0] == ASCII85DecodeName)
-        DecodeASCII85ToMemory(data, length, intermediate);
-    else
-        return;
-    DecodeFlate(intermediate, Output);
-}
 
 void ReadStreamData(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters) {
     if (Length <= 0) return;
@@ -147,12 +111,12 @@ void ReadStreamData(TStream& Source, TStream& Output, int32_t Length, const TStr
     if (!FiltersSupported(Filters)) return;
     TMemoryStream raw;
     ReadRaw(Source, raw, Length);
-    if (Filters.front() == FlateDecodeName) Length = TrimFlateLineEnd(Source, raw, Length);
+    if (Filters.front() == FlateDecodeName) TrimFlateLineEnd(Source, raw);
     std::string token;
     if (ReadToken(Source, token) != "endstream") return;
     TOutputGuard output(Output);
     try {
-        ApplyFilters(raw, Length, Filters, output);
+        ApplyFilters(raw, Filters, output);
     } catch (const std::exception&) {
         // A stream that cannot be decoded contributes what it gave so far.
         if (output.Failed()) throw;

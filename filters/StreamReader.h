@@ -4,16 +4,11 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
 #include "common/StrUtils.h"
 #include "common/Stream.h"
 
 namespace lumerra {
-
-inline constexpr std::string_view ASCIIHexDecodeName = "/ASCIIHexDecode";
-inline constexpr std::string_view ASCII85DecodeName = "/ASCII85Decode";
-inline constexpr std::string_view FlateDecodeName = "/FlateDecode";
 
 // Source stands just after the keyword "stream"; the decoded bytes are
 // appended to Output. Decoding errors are swallowed: the bytes that reached
@@ -24,12 +19,5 @@ inline constexpr std::string_view FlateDecodeName = "/FlateDecode";
 //   no filter               just after the copied data
 //   supported filters       just after the token that follows the data
 void ReadStreamData(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters);
-
-// True when every entry is one of the three known names (an empty list too).
-bool FiltersSupported(const TStringList& Filters);
-
-// Runs the filter chain over the first Length bytes of Raw (Flate inflates
-// all of Raw); an unsupported chain writes nothing.
-void ApplyFilters(TMemoryStream& Raw, int32_t Length, const TStringList& Filters, TStream& Output);
 
 }  // namespace lumerra

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/StrUtils.h"
+#include "filters/FilterChain.h"
 #include "filters/StreamReader.h"
 #include "fuzz/FuzzSupport.h"
 
