@@ -11,7 +11,7 @@
 
 #include "common/SpillStream.h"
 #include "filters/FilterChain.h"
-#include "filters/StreamReader.h"
+#include "pdf/StreamData.h"
 
 namespace lumerra {
 

@@ -8,8 +8,8 @@
 
 #include "common/StrUtils.h"
 #include "filters/FilterChain.h"
-#include "filters/StreamReader.h"
 #include "fuzz/FuzzSupport.h"
+#include "pdf/StreamData.h"
 
 using namespace lumerra;
 using namespace lumerra::fuzz;

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "filters/FilterFixtures.h"
 #include "filters/ZlibSource.h"
+#include "support/FilterFixtures.h"
 
 namespace lumerra {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "filters/FilterChain.h"
-#include "filters/FilterFixtures.h"
 #include "filters/Flate.h"
+#include "support/FilterFixtures.h"
 
 namespace lumerra {
 namespace {

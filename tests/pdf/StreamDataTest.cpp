@@ -1,13 +1,15 @@
-// ReadStreamData: the filter chains, where the source is left, the line end
-// in front of Flate data, the "endstream" check and which errors get out.
+// The stream data reader: the end of line after "stream", where the source is
+// left, the line end in front of Flate data, the "endstream" check and which
+// errors get out.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <string>
 
-#include "filters/FilterFixtures.h"
-#include "filters/StreamReader.h"
+#include "filters/FilterChain.h"
 #include "pdf/PDFLexer.h"
+#include "pdf/StreamData.h"
+#include "support/FilterFixtures.h"
 #include "support/PdfBuilder.h"
 
 namespace lumerra {
@@ -17,9 +19,9 @@ using test::Contents;
 using test::Deflate;
 using test::Load;
 
-const std::string Hex = "/ASCIIHexDecode";
-const std::string A85 = "/ASCII85Decode";
-const std::string Flate = "/FlateDecode";
+const std::string Hex(ASCIIHexDecodeName);
+const std::string A85(ASCII85DecodeName);
+const std::string Flate(FlateDecodeName);
 
 constexpr int32_t AfterStream = 6;  // the source holds "stream" + the rest
 
@@ -85,13 +87,20 @@ TEST(SourcePosition, SupportedFiltersConsumeTheNextToken) {
     EXPECT_EQ(r.Position, AfterStream + 1 + 4 + 4 + 9);
 }
 
-TEST(StreamLineEnd, OnlyCrLfOrOneByteIsPassedOver) {
-    EXPECT_EQ(Read("\r\nDATA", 4, {}).Output, "DATA");
-    EXPECT_EQ(Read("\rDATA", 4, {}).Output, "DATA");
-    EXPECT_EQ(Read("\nDATA", 4, {}).Output, "DATA");
-    EXPECT_EQ(Read(" DATA", 4, {}).Output, "DATA");
-    EXPECT_EQ(Read("\n\nDATA", 4, {}).Output, "\nDAT");
-    EXPECT_EQ(Read("\r\rDATA", 4, {}).Output, "\rDAT");
+TEST(StreamLineEnd, CrLfOrOneByteIsPassedOver) {
+    const struct {
+        std::string Bytes;
+        int32_t DataStart;
+    } cases[] = {
+        {"\r\nDATA", 2}, {"\nDATA", 1}, {"\rDATA", 1}, {" DATA", 1},
+        {"\n\nDATA", 1}, {"\r\rDATA", 1}, {"\n\rDATA", 1},
+    };
+    for (const auto& c : cases) {
+        TMemoryStream source;
+        Load(source, c.Bytes);
+        SkipStreamLineEnd(source);
+        EXPECT_EQ(source.Position(), c.DataStart) << test::EncodeHex(c.Bytes);
+    }
 }
 
 TEST(EndstreamCheck, WrongLengthAppendsNothing) {

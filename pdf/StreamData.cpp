@@ -1,4 +1,4 @@
-#include "filters/StreamReader.h"
+#include "pdf/StreamData.h"
 
 #include <algorithm>
 #include <exception>
@@ -20,12 +20,6 @@ uint8_t ReadByteExact(TStream& S) {
     uint8_t c;
     S.ReadBuffer(&c, 1);
     return c;
-}
-
-// The end of line after "stream": CR LF, CR or any single byte (normally LF).
-void SkipStreamLineEnd(TStream& Source) {
-    if (ReadByteExact(Source) != CR) return;
-    if (ReadByteExact(Source) != LF) Source.Seek(-1, TSeekOrigin::soCurrent);
 }
 
 // Copies up to Length bytes, as many as Source still has.
@@ -100,6 +94,11 @@ private:
 };
 
 }  // namespace
+
+void SkipStreamLineEnd(TStream& S) {
+    if (ReadByteExact(S) != CR) return;
+    if (ReadByteExact(S) != LF) S.Seek(-1, TSeekOrigin::soCurrent);
+}
 
 void ReadStreamData(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters) {
     if (Length <= 0) return;

@@ -1,6 +1,6 @@
-// Copies the data of one stream object out of the PDF file and undoes its
-// filters: none, one of the three known ones, or hexadecimal or base-85
-// followed by Flate.
+// Reading the data of one stream object out of the PDF file: the end of line
+// after the keyword "stream", the declared length and the "endstream" check.
+// The filter chain then decodes the bytes.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,11 @@
 #include "common/Stream.h"
 
 namespace lumerra {
+
+// Passes over the end of line after the keyword "stream": CR LF, a lone CR
+// (the byte after it is data), or any other single byte, normally LF.
+// EReadError at the end of S.
+void SkipStreamLineEnd(TStream& S);
 
 // Source stands just after the keyword "stream"; the decoded bytes are
 // appended to Output. Decoding errors are swallowed: the bytes that reached
