@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "filters/FilterChain.h"
@@ -116,6 +117,8 @@ void ReadStreamData(TStream& Source, TStream& Output, int32_t Length, const TStr
     TOutputGuard output(Output);
     try {
         ApplyFilters(raw, Filters, output);
+    } catch (const std::bad_alloc&) {
+        throw;  // memory ran out: no fault of the stream's data
     } catch (const std::exception&) {
         // A stream that cannot be decoded contributes what it gave so far.
         if (output.Failed()) throw;

@@ -18,7 +18,7 @@ void SkipStreamLineEnd(TStream& S);
 // Source stands just after the keyword "stream"; the decoded bytes are
 // appended to Output. Decoding errors are swallowed: the bytes that reached
 // Output before one stay. Read errors at the end of Source propagate, and so
-// do errors raised by Output itself. Where Source is left:
+// do errors raised by Output itself and std::bad_alloc. Where Source is left:
 //   Length <= 0             unchanged (the line end is not consumed)
 //   an unsupported filter   at the first byte of the data
 //   no filter               just after the copied data

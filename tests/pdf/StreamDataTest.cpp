@@ -3,7 +3,13 @@
 // errors get out.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <climits>
+#include <cstdlib>
+#include <fstream>
+#include <new>
 #include <string>
 
 #include "filters/FilterChain.h"
@@ -40,6 +46,27 @@ Result Read(const std::string& Rest, int32_t Length, const TStringList& Filters)
 }
 
 int32_t Size(const std::string& S) { return static_cast<int32_t>(S.size()); }
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool AddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool AddressSanitizer = true;
+#else
+constexpr bool AddressSanitizer = false;
+#endif
+#else
+constexpr bool AddressSanitizer = false;
+#endif
+
+// Lets the process map at most Extra bytes more than it has mapped now.
+void LimitAddressSpace(int64_t Extra) {
+    int64_t pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const auto limit = static_cast<rlim_t>(pages * sysconf(_SC_PAGESIZE) + Extra);
+    const rlimit value{limit, limit};
+    if (pages <= 0 || setrlimit(RLIMIT_AS, &value) != 0) std::_Exit(2);
+}
 
 // Which lists decode is the chain's business; the reader hands it the data
 // of every list of known names, and reads the token after it.
@@ -231,6 +258,28 @@ TEST(OutputErrors, AFailingOutputIsNoDecodingError) {
         Load(source, "stream\n" + data + "\nendstream\n", AfterStream);
         EXPECT_THROW(ReadStreamData(source, output, Size(data), filters), EWriteError);
     }
+}
+
+// Memory that runs out while decoding must stop the run, not shorten the
+// report. Base-85 "z" groups decode to four times their size in one block,
+// which a limit on the address space refuses.
+TEST(OutOfMemory, AnAllocationFailureIsNoDecodingError) {
+    if (AddressSanitizer) GTEST_SKIP() << "the sanitizer's shadow memory does not fit under the limit";
+    constexpr int32_t Zeros = 16 * 1024 * 1024;
+    TMemoryStream source;
+    Load(source, "stream\n" + std::string(Zeros, 'z') + "\nendstream\n", AfterStream);
+    EXPECT_EXIT(
+        {
+            LimitAddressSpace(3 * int64_t{Zeros});  // room for the raw data, not for its decoding
+            TMemoryStream output;
+            try {
+                ReadStreamData(source, output, Zeros, {A85});
+            } catch (const std::bad_alloc&) {
+                std::_Exit(0);
+            }
+            std::_Exit(1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST(PdfFile, StreamObjectOfABuiltFile) {
