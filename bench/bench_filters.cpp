@@ -14,7 +14,8 @@
 #include <string>
 
 #include "common/Stream.h"
-#include "filters/PDFFilter.h"
+#include "filters/AsciiDecode.h"
+#include "filters/Flate.h"
 
 namespace {
 

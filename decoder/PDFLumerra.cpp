@@ -8,7 +8,8 @@
 
 #include "common/OutputFile.h"
 #include "common/SpillStream.h"
-#include "filters/StreamReader.h"
+#include "filters/FilterChain.h"
+#include "pdf/StreamData.h"
 
 namespace lumerra {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "filters/PDFFilter.h"
+#include "filters/AsciiDecode.h"
 #include "fuzz/FuzzSupport.h"
 
 using namespace lumerra;

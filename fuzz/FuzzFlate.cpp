@@ -1,4 +1,4 @@
-// /FlateDecode: DecodeFlate and the decompression stream against zlib's own
+// /FlateDecode: DecodeFlate and the decompression source against zlib's own
 // inflate over the whole input. Complete data must come out whole and raise
 // nothing, truncated data gives what could be inflated, corrupt data raises
 // the Flate failure after a prefix of the good bytes.
@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "filters/PDFFilter.h"
-#include "filters/ZlibStream.h"
+#include "filters/Flate.h"
+#include "filters/ZlibSource.h"
 #include "fuzz/FuzzSupport.h"
 
 using namespace lumerra;
@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     // Reading the stream in small pieces gives the same bytes.
     if (Size == 0) return 0;
     source->SetPosition(0);
-    TDecompressionStream inflater(*source);
+    TDecompressionSource inflater(*source);
     const auto piece = static_cast<int32_t>(1 + (Data[0] * 131u + Size) % 4096);
     std::vector<uint8_t> buffer(static_cast<size_t>(piece));
     std::string pieces;

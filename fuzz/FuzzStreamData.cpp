@@ -7,9 +7,9 @@
 #include <string>
 
 #include "common/StrUtils.h"
-#include "filters/PDFFilter.h"
-#include "filters/StreamReader.h"
+#include "filters/FilterChain.h"
 #include "fuzz/FuzzSupport.h"
+#include "pdf/StreamData.h"
 
 using namespace lumerra;
 using namespace lumerra::fuzz;

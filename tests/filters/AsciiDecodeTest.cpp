@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "filters/FilterFixtures.h"
-#include "filters/PDFFilter.h"
+#include "filters/AsciiDecode.h"
+#include "support/FilterFixtures.h"
 
 namespace lumerra {
 namespace {

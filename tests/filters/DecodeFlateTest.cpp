@@ -4,8 +4,8 @@
 #include <climits>
 #include <string>
 
-#include "filters/FilterFixtures.h"
-#include "filters/PDFFilter.h"
+#include "filters/Flate.h"
+#include "support/FilterFixtures.h"
 
 namespace lumerra {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "filters/PDFFilter.h"
-#include "filters/ZlibStream.h"
+#include "filters/Flate.h"
+#include "filters/ZlibSource.h"
 #include "support/PdfBuilder.h"
 
 using namespace lumerra;
@@ -35,7 +35,7 @@ std::string ReadInPieces(const std::string& Data, int32_t Piece) {
     TMemoryStream source;
     source.WriteBuffer(Data.data(), static_cast<int32_t>(Data.size()));
     source.SetPosition(0);
-    TDecompressionStream inflater(source);
+    TDecompressionSource inflater(source);
     std::vector<char> buffer(static_cast<size_t>(Piece));
     std::string out;
     for (int32_t n; (n = inflater.Read(buffer.data(), Piece)) > 0;) out.append(buffer.data(), static_cast<size_t>(n));

@@ -1,12 +1,10 @@
-#include "filters/PDFFilter.h"
+#include "filters/AsciiDecode.h"
 
 #include <algorithm>
 #include <array>
 #include <climits>
 #include <cstring>
 #include <memory>
-
-#include "filters/ZlibStream.h"
 
 namespace lumerra {
 
@@ -153,28 +151,6 @@ void DecodeASCII85ToMemory(const uint8_t* Data, int32_t Length, TMemoryStream& O
         Output.SetSize(std::max(0, DecodeASCII85Into(Data, Length, Output.Memory())));
     }
     Output.SetPosition(0);
-}
-
-// ------------------------------------------------------------------ Flate
-
-int32_t FlateChunkSize(int64_t SourceSize) {
-    constexpr int64_t MinChunk = 64 * 1024;
-    constexpr int64_t MaxChunk = 256 * 1024;
-    return static_cast<int32_t>(std::clamp(3 * std::max<int64_t>(SourceSize, 0), MinChunk, MaxChunk));
-}
-
-void DecodeFlate(TStream& Source, TStream& Output) {
-    const int32_t size = Source.Size();
-    if (size <= 0) return;
-    const int32_t chunkSize = FlateChunkSize(size);
-    TDecompressionStream inflater(Source);
-    const auto chunk = std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(chunkSize));
-    for (;;) {
-        const int32_t count = inflater.Read(chunk.get(), chunkSize);
-        if (count == 0) return;
-        if (count < 0) throw Exception(std::string(FlateFailureMessage));
-        Output.WriteBuffer(chunk.get(), count);
-    }
 }
 
 }  // namespace lumerra

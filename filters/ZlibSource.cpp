@@ -1,43 +1,28 @@
-#include "filters/ZlibStream.h"
+#include "filters/ZlibSource.h"
 
 #include <algorithm>
-#include <climits>
-
-#include "filters/PDFFilter.h"
 
 namespace lumerra {
 
 namespace {
 
 constexpr const char* ZlibErrorMessage = "error";
-constexpr const char* InvalidStreamOperation = "Invalid stream operation";
 
 }  // namespace
 
-// ------------------------------------------------------ TCustomZlibStream
-
-TCustomZlibStream::TCustomZlibStream(TStream& Source)
+TDecompressionSource::TDecompressionSource(TStream& Source)
     : FStrm(Source),
       FStrmPos(Source.Position()),
       FBufferSize(std::clamp(Source.Size(), 1, InputBufferSize)),
       FBuffer(std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(FBufferSize))) {
-    ClearInput();
-}
-
-void TCustomZlibStream::ClearInput() {
     FZRec.next_in = FBuffer.get();
     FZRec.avail_in = 0;
-}
-
-// --------------------------------------------------- TDecompressionStream
-
-TDecompressionStream::TDecompressionStream(TStream& Source) : TCustomZlibStream(Source), FStartPos(FStrmPos) {
     if (inflateInit(&FZRec) < 0) throw EDecompressionError(ZlibErrorMessage);
 }
 
-TDecompressionStream::~TDecompressionStream() { inflateEnd(&FZRec); }
+TDecompressionSource::~TDecompressionSource() { inflateEnd(&FZRec); }
 
-int32_t TDecompressionStream::Read(void* buffer, int32_t count) {
+int32_t TDecompressionSource::Read(void* buffer, int32_t count) {
     if (FFailed) return -1;
     if (count <= 0 || FFinished) return 0;
     FZRec.next_out = static_cast<Bytef*>(buffer);
@@ -72,7 +57,7 @@ int32_t TDecompressionStream::Read(void* buffer, int32_t count) {
             }
             // No dictionary is ever supplied, so asking for one is a failure.
             if (result < 0 || result == Z_NEED_DICT) throw ECompressionError(ZlibErrorMessage);
-            if (++calls >= MaxInflateCalls) throw Exception(std::string(FlateFailureMessage));
+            if (++calls >= MaxInflateCalls) throw ECompressionError(ZlibErrorMessage);
         }
     } catch (const Exception&) {
         FFailed = true;
@@ -80,45 +65,6 @@ int32_t TDecompressionStream::Read(void* buffer, int32_t count) {
         return produced > 0 ? produced : -1;
     }
     return count - static_cast<int32_t>(FZRec.avail_out);
-}
-
-int32_t TDecompressionStream::Write(const void*, int32_t) { throw EDecompressionError(InvalidStreamOperation); }
-
-int32_t TDecompressionStream::Seek(int32_t offset, TSeekOrigin origin) {
-    if (origin == TSeekOrigin::soBeginning && offset == 0) {
-        Restart();
-    } else if (origin == TSeekOrigin::soCurrent && offset >= 0) {
-        Skip(offset);
-    } else if (origin == TSeekOrigin::soBeginning && offset > TotalOut()) {
-        Skip(int64_t{offset} - TotalOut());
-    } else {
-        throw EDecompressionError(InvalidStreamOperation);
-    }
-    return TotalOut();
-}
-
-void TDecompressionStream::Restart() {
-    if (inflateReset(&FZRec) < 0) throw EDecompressionError(ZlibErrorMessage);
-    ClearInput();
-    FStrm.SetPosition(FStartPos);
-    FStrmPos = FStartPos;
-    FFinished = false;
-    FFailed = false;
-}
-
-void TDecompressionStream::Skip(int64_t count) {
-    constexpr int32_t PieceSize = 4096;
-    uint8_t piece[PieceSize];
-    while (count > 0) {
-        const auto n = static_cast<int32_t>(std::min<int64_t>(count, PieceSize));
-        ReadBuffer(piece, n);  // EReadError when the data ends first
-        count -= n;
-    }
-}
-
-int32_t TDecompressionStream::TotalOut() const {
-    if (FZRec.total_out > INT32_MAX) throw EStreamError("Invalid stream position");
-    return static_cast<int32_t>(FZRec.total_out);
 }
 
 }  // namespace lumerra

@@ -1,11 +1,12 @@
-#include "filters/StreamReader.h"
+#include "pdf/StreamData.h"
 
 #include <algorithm>
 #include <exception>
 #include <memory>
+#include <new>
 #include <string>
 
-#include "filters/PDFFilter.h"
+#include "filters/FilterChain.h"
 #include "pdf/PDFLexer.h"
 
 namespace lumerra {
@@ -20,12 +21,6 @@ uint8_t ReadByteExact(TStream& S) {
     uint8_t c;
     S.ReadBuffer(&c, 1);
     return c;
-}
-
-// The end of line after "stream": CR LF, CR or any single byte (normally LF).
-void SkipStreamLineEnd(TStream& Source) {
-    if (ReadByteExact(Source) != CR) return;
-    if (ReadByteExact(Source) != LF) Source.Seek(-1, TSeekOrigin::soCurrent);
 }
 
 // Copies up to Length bytes, as many as Source still has.
@@ -57,13 +52,13 @@ void ReadRaw(TStream& Source, TMemoryStream& Raw, int32_t Length) {
     Raw.SetPosition(0);
 }
 
-// Drops an end of line that Length counted in front of "endstream", unless
-// the byte after the data is itself a line end. Returns the new length.
-int32_t TrimFlateLineEnd(TStream& Source, TMemoryStream& Raw, int32_t Length) {
+// Drops an end of line that the length counted in front of "endstream",
+// unless the byte after the data is itself a line end.
+void TrimFlateLineEnd(TStream& Source, TMemoryStream& Raw) {
     const int32_t after = Source.Position();
     const uint8_t next = ReadByteExact(Source);
     Source.SetPosition(after);
-    if (next == LF || next == CR) return Length;
+    if (next == LF || next == CR) return;
     const uint8_t* data = Raw.Memory();
     int32_t size = Raw.Size();
     if (size > 0 && data[size - 1] == CR) {
@@ -72,9 +67,7 @@ int32_t TrimFlateLineEnd(TStream& Source, TMemoryStream& Raw, int32_t Length) {
         --size;
         if (size > 0 && data[size - 1] == CR) --size;
     }
-    const int32_t dropped = Raw.Size() - size;
     Raw.SetSize(size);
-    return Length - dropped;
 }
 
 // Passes writes on to the real output and remembers whether the output
@@ -101,39 +94,11 @@ private:
     bool FFailed = false;
 };
 
-bool IsFilterName(const std::string& Name) {
-    return Name == ASCIIHexDecodeName || Name == ASCII85DecodeName || Name == FlateDecodeName;
-}
-
 }  // namespace
 
-bool FiltersSupported(const TStringList& Filters) { return std::all_of(Filters.begin(), Filters.end(), IsFilterName); }
-
-void ApplyFilters(TMemoryStream& Raw, int32_t Length, const TStringList& Filters, TStream& Output) {
-    const int32_t length = std::clamp(Length, 0, Raw.Size());
-    const uint8_t* data = Raw.Memory();
-    if (Filters.size() == 1) {
-        const std::string& filter = Filters[0];
-        if (filter == ASCIIHexDecodeName) {
-            const std::string decoded = DecodeASCIIHex(data, length);
-            Output.WriteBuffer(decoded.data(), static_cast<int32_t>(decoded.size()));
-        } else if (filter == ASCII85DecodeName) {
-            DecodeASCII85(data, length, Output);
-        } else if (filter == FlateDecodeName) {
-            Raw.SetPosition(0);
-            DecodeFlate(Raw, Output);
-        }
-        return;
-    }
-    if (Filters.size() != 2 || Filters[1] != FlateDecodeName) return;
-    TMemoryStream intermediate;
-    if (Filters[0] == ASCIIHexDecodeName)
-        DecodeASCIIHexToMemory(data, length, intermediate);
-    else if (Filters[0] == ASCII85DecodeName)
-        DecodeASCII85ToMemory(data, length, intermediate);
-    else
-        return;
-    DecodeFlate(intermediate, Output);
+void SkipStreamLineEnd(TStream& S) {
+    if (ReadByteExact(S) != CR) return;
+    if (ReadByteExact(S) != LF) S.Seek(-1, TSeekOrigin::soCurrent);
 }
 
 void ReadStreamData(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters) {
@@ -146,12 +111,14 @@ void ReadStreamData(TStream& Source, TStream& Output, int32_t Length, const TStr
     if (!FiltersSupported(Filters)) return;
     TMemoryStream raw;
     ReadRaw(Source, raw, Length);
-    if (Filters.front() == FlateDecodeName) Length = TrimFlateLineEnd(Source, raw, Length);
+    if (Filters.front() == FlateDecodeName) TrimFlateLineEnd(Source, raw);
     std::string token;
     if (ReadToken(Source, token) != "endstream") return;
     TOutputGuard output(Output);
     try {
-        ApplyFilters(raw, Length, Filters, output);
+        ApplyFilters(raw, Filters, output);
+    } catch (const std::bad_alloc&) {
+        throw;  // memory ran out: no fault of the stream's data
     } catch (const std::exception&) {
         // A stream that cannot be decoded contributes what it gave so far.
         if (output.Failed()) throw;

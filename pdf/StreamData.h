@@ -1,0 +1,28 @@
+// Reading the data of one stream object out of the PDF file: the end of line
+// after the keyword "stream", the declared length and the "endstream" check.
+// The filter chain then decodes the bytes.
+#pragma once
+
+#include <cstdint>
+
+#include "common/StrUtils.h"
+#include "common/Stream.h"
+
+namespace lumerra {
+
+// Passes over the end of line after the keyword "stream": CR LF, a lone CR
+// (the byte after it is data), or any other single byte, normally LF.
+// EReadError at the end of S.
+void SkipStreamLineEnd(TStream& S);
+
+// Source stands just after the keyword "stream"; the decoded bytes are
+// appended to Output. Decoding errors are swallowed: the bytes that reached
+// Output before one stay. Read errors at the end of Source propagate, and so
+// do errors raised by Output itself and std::bad_alloc. Where Source is left:
+//   Length <= 0             unchanged (the line end is not consumed)
+//   an unsupported filter   at the first byte of the data
+//   no filter               just after the copied data
+//   supported filters       just after the token that follows the data
+void ReadStreamData(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters);
+
+}  // namespace lumerra
