@@ -13,7 +13,6 @@
 #include <string>
 
 #include "common/OutputFile.h"
-#include "pdf/PDFAnalyst.h"
 #include "support/PdfBuilder.h"
 
 using namespace lumerra;
@@ -42,7 +41,7 @@ TEST(OutputFile, RefusedTargetsAreLeftAsTheyAre) {
         bool ReadingTheDocument;
         std::string Message, Context;
     };
-    TPDFAnalyst holder;  // another reader of a file, as another program would be
+    std::unique_ptr<TFileStream> holder;  // another reader of a file, as another program would be
     const std::vector<Case> cases = {
         {"a folder", [&] { return pdf.Folder(); }, false, MsgInUse, "a folder"},
         {"read-only",
@@ -55,7 +54,7 @@ TEST(OutputFile, RefusedTargetsAreLeftAsTheyAre) {
         {"locked",
          [&] {
              WriteFileBytes(pdf.Sibling("held.pdf"), PdfBuilder::SimpleDocument({"BT ET"}).Build());
-             holder.LoadFromFile(pdf.Sibling("held.pdf"));
+             holder = std::make_unique<TFileStream>(pdf.Sibling("held.pdf"), TFileStream::TMode::OpenRead);
              return pdf.Sibling("held.pdf");
          },
          false, MsgInUse, "locked by another program"},
@@ -74,10 +73,9 @@ TEST(OutputFile, RefusedTargetsAreLeftAsTheyAre) {
         const bool existed = std::filesystem::exists(target);
         const std::string before = existed && !std::filesystem::is_directory(target) ? ReadFileBytes(target) : "";
         const auto entries = FolderEntries(pdf.Folder());
-        TPDFAnalyst reader;
-        reader.LoadFromFile(pdf.Path());
+        const TFileStream reader(pdf.Path(), TFileStream::TMode::OpenRead);
         try {
-            TOutputFile output(target, c.ReadingTheDocument ? reader.Stream() : nullptr);
+            TOutputFile output(target, c.ReadingTheDocument ? &reader : nullptr);
             ADD_FAILURE() << c.Name << ": accepted";
         } catch (const EOutputRefused& e) {
             EXPECT_EQ(e.Message(), c.Message) << c.Name;
@@ -88,7 +86,7 @@ TEST(OutputFile, RefusedTargetsAreLeftAsTheyAre) {
             EXPECT_EQ(ReadFileBytes(target), before) << c.Name;
         }
     }
-    holder.Clear();  // the lock goes with the reader
+    holder.reset();  // the lock goes with the reader
     EXPECT_NO_THROW(TOutputFile(pdf.Sibling("held.pdf"), nullptr));
 }
 
