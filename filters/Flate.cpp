@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "filters/FastInflate.h"
 #include "filters/ZlibSource.h"
 
 namespace lumerra {
@@ -15,6 +16,22 @@ int32_t FlateChunkSize(int64_t SourceSize) {
 }
 
 void DecodeFlate(TStream& Source, TStream& Output) {
+    // Data in memory that is one clean zlib stream takes the fast path; the
+    // rest, damaged data above all, goes through zlib's rules.
+    if (auto* memory = dynamic_cast<TMemoryStream*>(&Source)) {
+        const int32_t position = memory->Position();
+        const int32_t size = memory->Size();
+        TFastInflater fast;
+        if (position < size && fast.Inflate(memory->Memory() + position, static_cast<size_t>(size - position))) {
+            Output.WriteBuffer(fast.Output(), static_cast<int32_t>(fast.OutputSize()));
+            memory->SetPosition(size);
+            return;
+        }
+    }
+    DecodeFlateWithZlib(Source, Output);
+}
+
+void DecodeFlateWithZlib(TStream& Source, TStream& Output) {
     const int32_t size = Source.Size();
     if (size <= 0) return;
     const int32_t chunkSize = FlateChunkSize(size);

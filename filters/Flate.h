@@ -12,11 +12,18 @@ namespace lumerra {
 inline constexpr std::string_view FlateFailureMessage = "flate圧縮を正常に展開できませんでした。";
 
 // Inflates Source from its current position to the end of its zlib data and
-// appends the bytes to Output, chunk by chunk. Anything after the end of the
-// zlib data is ignored; truncated data gives what could be inflated. Corrupt
-// data, or data that asks for a preset dictionary, appends what was inflated
-// before the fault and then raises Exception(FlateFailureMessage).
+// appends the bytes to Output. Anything after the end of the zlib data is
+// ignored; truncated data gives what could be inflated. Corrupt data, or data
+// that asks for a preset dictionary, appends what was inflated before the
+// fault and then raises Exception(FlateFailureMessage).
+//
+// A memory source holding one clean zlib stream is inflated at once by the
+// fast path (TFastInflater); anything else by zlib, chunk by chunk. Both give
+// the same bytes.
 void DecodeFlate(TStream& Source, TStream& Output);
+// The zlib path alone, chunk by chunk: what DecodeFlate does with data the
+// fast path leaves to it.
+void DecodeFlateWithZlib(TStream& Source, TStream& Output);
 
 // The size of the chunks DecodeFlate inflates at once for a source of
 // SourceSize bytes: three times that size, kept between 64 KiB and 256 KiB.

@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   g++ make cmake pkg-config
-  zlib1g-dev
+  zlib1g-dev libdeflate-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev fonts-ipafont-gothic
   clang libclang-rt-14-dev
