@@ -53,7 +53,7 @@ int RunDecode(const TDecodeArgs& Args, std::ostream& Err) {
         if (Args.Pages) {
             pages = *Args.Pages;
         } else {
-            TStringList list;
+            TIDList list;
             analyst.GetPageList(&list);
             pages.Last = static_cast<int32_t>(list.size());
         }

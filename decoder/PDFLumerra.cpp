@@ -366,7 +366,7 @@ TPageResource& TPDFLumerra::CollectPageResources(int32_t P) {
     return R;
 }
 
-void TPDFLumerra::GetPageContents(int32_t P, TStringList& L) {
+void TPDFLumerra::GetPageContents(int32_t P, TIDList& L) {
     TStream& S = *FAnalyst->Stream();
     TPositionKeeper keeper(S);
     FAnalyst->GoToObject(P);
@@ -422,7 +422,7 @@ int32_t TPDFLumerra::DecodeStreamObject(int32_t N, TStringList& F, TStream& D) {
 int32_t TPDFLumerra::WriteCommentedPage(int32_t P, TStream& O, int32_t PageNumber) {
     const int32_t start = O.Position();
     TStringList filters;
-    TStringList contents;
+    TIDList contents;
     TSpillStream buffer;
     const TPageResource& R = CollectPageResources(P);
     const std::string head = PageHead(PageNumber, FAnalyst->PageCount());
@@ -456,7 +456,7 @@ int32_t TPDFLumerra::WriteCommentedPage(int32_t P, TStream& O, int32_t PageNumbe
     const int32_t m = static_cast<int32_t>(contents.size());
     for (int32_t j = 1; j <= m; ++j) {
         if (j > 1) Write(O, Gap);
-        writeStream(StrToIntDef(contents[static_cast<size_t>(j - 1)], -1),
+        writeStream(contents[static_cast<size_t>(j - 1)],
                     head + " - Contents " + std::to_string(j) + "/" + std::to_string(m) + "\n", nullptr);
     }
     return O.Position() - start;
@@ -465,7 +465,7 @@ int32_t TPDFLumerra::WriteCommentedPage(int32_t P, TStream& O, int32_t PageNumbe
 int32_t TPDFLumerra::WritePlainPage(int32_t P, TStream& O) {
     const int32_t start = O.Position();
     TStringList filters;
-    TStringList contents;
+    TIDList contents;
     const TPageResource& R = CollectPageResources(P);
     auto writeStream = [&](int32_t object) {
         Write(O, Gap);
@@ -475,7 +475,7 @@ int32_t TPDFLumerra::WritePlainPage(int32_t P, TStream& O) {
     };
     for (int32_t i = 0; i < R.ChildCount(); ++i) writeStream(R.GetChild(i).ObjectNumber);
     GetPageContents(P, contents);
-    for (const std::string& content : contents) writeStream(StrToIntDef(content, -1));
+    for (const int32_t content : contents) writeStream(content);
     return O.Position() - start;
 }
 
@@ -491,7 +491,7 @@ void TPDFLumerra::DecodeToFile(const std::string& FileName, int32_t First, int32
         throw Exception(MsgInUse);
     }
 
-    TStringList pages;
+    TIDList pages;
     TFileStream output(FileName, TFileStream::TMode::Create);
     bool cancelled = false;
     auto finish = [&] {
@@ -507,7 +507,7 @@ void TPDFLumerra::DecodeToFile(const std::string& FileName, int32_t First, int32
         if (First < 1 || static_cast<int64_t>(pages.size()) < Last) throw Exception(MsgBadPages);
         if (WithComments) Write(output, "% Decode File : " + ExtractFileName(FAnalyst->FileName()));
         for (int32_t i = First - 1; i <= Last - 1; ++i) {
-            const int32_t page = StrToIntDef(pages[static_cast<size_t>(i)], -1);
+            const int32_t page = pages[static_cast<size_t>(i)];
             if (WithComments)
                 WriteCommentedPage(page, output, i + 1);
             else

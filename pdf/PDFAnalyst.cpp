@@ -302,15 +302,14 @@ int32_t TPDFAnalyst::ReadIntegerValue(TStream& S) {
 namespace {
 
 // The body of an array of references, read as groups of three tokens; the
-// first token of every group that passes Accept is appended. Returns true
-// when at least one complete group was read.
-template <class TAccept>
-bool ReadReferenceRun(TStream& S, TStringList& List, TAccept&& Accept) {
+// first token of every group that is a valid object number is appended.
+// Returns true when at least one complete group was read.
+bool ReadReferenceRun(const TPDFAnalyst& Analyst, TStream& S, TIDList& List) {
     std::string token;
     bool complete = false;
     for (;;) {
         if (IsRecordEnd(ReadToken(S, token))) return complete;
-        if (Accept(token)) List.push_back(token);
+        if (const int32_t ID = StrToIntDef(token, -1); Analyst.IsValidID(ID)) List.push_back(ID);
         if (IsRecordEnd(ReadToken(S, token))) return complete;
         if (IsRecordEnd(ReadToken(S, token))) return complete;
         complete = true;
@@ -332,24 +331,24 @@ bool ReadNameRun(TStream& S, TStringList& Names) {
 
 }  // namespace
 
-bool TPDFAnalyst::ReadIDArrayObject(int32_t ID, TStringList& List) {
+bool TPDFAnalyst::ReadIDArrayObject(int32_t ID, TIDList& List) {
     TStream& S = *FStream;
     TPositionKeeper keeper(S);
     GoToObject(ID);
     SkipObjectHeader(S);
     if (ReadToken(S) != "[") return false;
-    return ReadReferenceRun(S, List, [this](const std::string& t) { return IsValidIDText(t); });
+    return ReadReferenceRun(*this, S, List);
 }
 
-void TPDFAnalyst::ReadIDList(TStream& S, TStringList& List) {
+void TPDFAnalyst::ReadIDList(TStream& S, TIDList& List) {
     TPositionKeeper keeper(S);
     const std::string token = ReadToken(S);
     if (token == "[") {
-        ReadReferenceRun(S, List, [this](const std::string& t) { return IsValidIDText(t); });
+        ReadReferenceRun(*this, S, List);
         return;
     }
     const int32_t ID = StrToIntDef(token, -1);
-    if (IsValidID(ID) && !ReadIDArrayObject(ID, List)) List.push_back(token);
+    if (IsValidID(ID) && !ReadIDArrayObject(ID, List)) List.push_back(ID);
 }
 
 bool TPDFAnalyst::ReadNameArrayObject(int32_t ID, TStringList& Names) {
@@ -451,7 +450,7 @@ void TPDFAnalyst::WalkPageTree(TLeafHandler&& OnLeaf) {
     // bounded by the size of the file.
     struct TFrame {
         int32_t ID;
-        TStringList Kids;
+        TIDList Kids;
         size_t Next = 0;
     };
     std::vector<TFrame> path;
@@ -497,7 +496,7 @@ void TPDFAnalyst::WalkPageTree(TLeafHandler&& OnLeaf) {
             path.pop_back();
             continue;
         }
-        const int32_t kid = StrToIntDef(top.Kids[top.Next++], -1);
+        const int32_t kid = top.Kids[top.Next++];
         if (onPath.count(kid) != 0) continue;
         if (!enter(kid)) return;
     }
@@ -514,12 +513,12 @@ void TPDFAnalyst::ReadFirstPage() {
     ParseBox(GetMediaBoxText(FFirstPageID, text), FMediaBox);
 }
 
-void TPDFAnalyst::GetPageList(TStringList* List) {
+void TPDFAnalyst::GetPageList(TIDList* List) {
     if (!FStream) throw Exception(MsgNoStream);
     if (FFirstPagesID == -1) throw Exception(MsgNoPages);
     if (List == nullptr) return;
     WalkPageTree([List](int32_t ID) {
-        List->push_back(std::to_string(ID));
+        List->push_back(ID);
         return true;
     });
 }

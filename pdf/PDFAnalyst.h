@@ -15,6 +15,7 @@
 #include "common/Exceptions.h"
 #include "common/Stream.h"
 #include "common/StrUtils.h"
+#include "pdf/ObjectLocation.h"
 #include "pdf/PDFLexer.h"
 
 namespace lumerra {
@@ -66,8 +67,8 @@ public:
 
     int32_t ReadObjectInteger(int32_t ID);
     int32_t ReadIntegerValue(TStream& S);
-    bool ReadIDArrayObject(int32_t ID, TStringList& List);
-    void ReadIDList(TStream& S, TStringList& List);
+    bool ReadIDArrayObject(int32_t ID, TIDList& List);
+    void ReadIDList(TStream& S, TIDList& List);
     bool ReadNameArrayObject(int32_t ID, TStringList& Names);
     void ReadNameList(TStream& S, TStringList& Names);
 
@@ -77,7 +78,7 @@ public:
     std::string& GetMediaBoxText(int32_t ID, std::string& Text);
     void ReadFirstPage();
     // Appends the leaf pages' numbers in document order; List may be null.
-    void GetPageList(TStringList* List);
+    void GetPageList(TIDList* List);
 
     // The object body scan, from the current position of Stream up to
     // "endobj". Handler sees every token first; tokens it leaves to the

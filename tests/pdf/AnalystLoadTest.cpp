@@ -154,9 +154,9 @@ TEST(AnalystXrefSection, EveryEntryLineEndIsRead) {
         LoadedDocument doc(builder);
         EXPECT_EQ(doc.Analyst.ObjectCount(), 5);
         EXPECT_EQ(doc.Analyst.ObjectOffsets(), ExpectedOffsets(builder, 5));
-        TStringList pages;
+        TIDList pages;
         doc.Analyst.GetPageList(&pages);
-        EXPECT_EQ(pages, (TStringList{"3", "4"}));
+        EXPECT_EQ(pages, (TIDList{3, 4}));
     }
 }
 
