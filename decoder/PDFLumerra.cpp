@@ -11,6 +11,7 @@
 
 #include "common/SpillStream.h"
 #include "filters/StreamReader.h"
+#include "pdf/ObjectScanner.h"
 
 namespace lumerra {
 
@@ -33,6 +34,21 @@ constexpr int32_t MaximumFormChildren = 10000;
 constexpr int64_t MaximumFormWork = 2000000;
 
 bool StartsWithNonZeroDigit(const std::string& token) { return token[0] >= '1' && token[0] <= '9'; }
+
+// The scans of a page, a page-tree node or a form up to its /Resources.
+// Stream data is not passed over: a form without /Resources is read through
+// its data to "endobj", as the reports have always had it.
+constexpr TScanOptions ResourceOwnerScan{
+    .Header = THeaderRule::Skip, .SkipStrings = true, .SkipComments = true, .EndsAt = {.Endobj = true}};
+
+// The resource scans take strings and comments as tokens: resources hold
+// names and references only, and the reports have always been made so.
+// Dictionaries end at their first ">": one level deep only.
+constexpr TScanOptions DictionaryScan{.EndsAt = {.Close = true}};
+
+// The readers of a page's own keys meet the header as tokens: they look for
+// keys it cannot match.
+constexpr TScanOptions PageKeyScan{.SkipStrings = true, .SkipComments = true, .EndsAt = {.Endobj = true}};
 
 void Write(TStream& S, const std::string& text) { S.WriteBuffer(text.data(), static_cast<int32_t>(text.size())); }
 
@@ -101,48 +117,48 @@ public:
         // The page's own /Resources, or those of the nearest ancestor that has
         // the key.
         const int32_t owner = ResourceOwner(P);
-        if (owner != -1) ReadResourcesValue(Scan(owner, true).ResourcesAt, FPage);
+        if (owner != -1) ReadResourcesValue(owner, Scan(owner, true).ResourcesAt, FPage);
         const int64_t start = FWork;
         CollectForms(std::min(MaximumFormWork, FormWorkLeft));
         FCache.FormWorkDone += FWork - start;
     }
 
 private:
-    const std::string& Next(std::string& Token) {
-        ++FWork;
-        return ReadToken(S, Token);
+    // Every token the collector reads counts against the form budget.
+    TObjectScanner Open(int32_t N, const TScanOptions& Options) {
+        TObjectScanner scan = TObjectScanner::OpenObject(FAnalyst, N, Options);
+        scan.CountInto(FWork);
+        return scan;
+    }
+    TObjectScanner Here(const TScanOptions& Options, int32_t Object) {
+        TObjectScanner scan(FAnalyst, S, Options, Object);
+        scan.CountInto(FWork);
+        return scan;
     }
 
     // Scans node N up to its first /Resources or "endobj", once per decoder.
     TNodeScan& Scan(int32_t N, bool Climbing) {
         const int64_t key = int64_t{N} * 2 + (Climbing ? 1 : 0);
         if (const auto known = FCache.Nodes.find(key); known != FCache.Nodes.end()) return known->second;
-        TNodeScan scan;
+        TNodeScan result;
         {
             TPositionKeeper keeper(S);
-            FAnalyst.GoToObject(N);
-            SkipObjectHeader(S);
-            std::string token;
-            for (;;) {
-                Next(token);
-                if (token == "/Resources") {
-                    scan.ResourcesAt = S.Position();
-                    scan.Parent = -1;
-                    break;
+            TObjectScanner scan = Open(N, ResourceOwnerScan);
+            scan.Run([&](const TToken& token) {
+                if (token.Text == "/Resources") {
+                    result.ResourcesAt = S.Position();
+                    result.Parent = -1;
+                    return TScanAction::Stop;
                 }
-                if (Climbing && token == "/Parent") {
-                    Next(token);
-                    if (FAnalyst.IsValidIDText(token)) scan.Parent = StrToIntDef(token, -1);
-                } else if (token == "(") {
-                    SkipLiteralString(S);
-                } else if (token == "%") {
-                    SkipLine(S);
-                } else if (token == "endobj") {
-                    break;
+                if (Climbing && token.Text == "/Parent") {
+                    const std::string& value = scan.Next().Text;
+                    if (FAnalyst.IsValidIDText(value)) result.Parent = StrToIntDef(value, -1);
+                    return TScanAction::Handled;
                 }
-            }
+                return TScanAction::Default;
+            });
         }
-        return FCache.Nodes.emplace(key, scan).first->second;
+        return FCache.Nodes.emplace(key, result).first->second;
     }
 
     // The node whose /Resources page P uses: P or the nearest ancestor with
@@ -170,16 +186,16 @@ private:
         return owner;
     }
 
-    // The value of a /Resources key that stands at At: an inline dictionary
-    // or a reference; anything else (null) records nothing.
-    void ReadResourcesValue(int32_t At, TPageResource& R) {
+    // The value of object Owner's /Resources key, which stands at At: an
+    // inline dictionary or a reference; anything else (null, a hexadecimal
+    // string) records nothing.
+    void ReadResourcesValue(int32_t Owner, int32_t At, TPageResource& R) {
         TPositionKeeper keeper(S);
         S.SetPosition(At);
-        std::string token;
-        Next(token);
+        TObjectScanner value = Here({}, Owner);
+        const std::string token = value.Next().Text;
         if (token == "<") {
-            S.Seek(1, TSeekOrigin::soCurrent);
-            ReadResourceDict(R);
+            if (value.TakeSecond('<')) ReadResourceDict(R, Owner);
         } else if (const int32_t object = ReferencedObject(token); object != -1) {
             ReadResourceObject(object, R);
         }
@@ -198,74 +214,70 @@ private:
     void ReadResourceObject(int32_t N, TPageResource& R) {
         if (!FAnalyst.HasObject(N)) return;
         TPositionKeeper keeper(S);
-        FAnalyst.GoToObject(N);
-        SkipObjectHeader(S);
-        std::string token;
-        while (Next(token) != "<") {
-            if (token == "endobj") return;
-        }
-        S.Seek(1, TSeekOrigin::soCurrent);
-        ReadResourceDict(R);
+        // Every token before the dictionary's "<<" is passed over.
+        TObjectScanner scan = Open(N, {.Header = THeaderRule::Skip, .EndsAt = {.Endobj = true, .Open = true}});
+        if (scan.Run() == TScanEnd::Open && scan.TakeSecond('<')) ReadResourceDict(R, N);
     }
 
-    // The stream stands just after "<<". Nested dictionaries are passed over
-    // one level deep: the first ">" inside one ends the skip.
-    void ReadResourceDict(TPageResource& R) {
+    // The stream stands just after the "<<" of a resources dictionary in
+    // object Owner. Nested dictionaries are passed over one level deep: the
+    // first ">" inside one ends the skip.
+    void ReadResourceDict(TPageResource& R, int32_t Owner) {
         TPositionKeeper keeper(S);
-        std::string token;
-        for (;;) {
-            Next(token);
-            if (TPDFResourceList* list = CategoryList(R, token)) {
-                ReadCategoryDict(*list);
-            } else if (token == "<") {
-                while (Next(token) != ">") {
-                }
-                S.Seek(1, TSeekOrigin::soCurrent);
-            } else if (token == ">") {
-                return;
+        TObjectScanner scan = Here(DictionaryScan, Owner);
+        scan.Run([&](const TToken& token) {
+            if (TPDFResourceList* list = CategoryList(R, token.Text)) {
+                ReadCategoryDict(*list, Owner);
+                return TScanAction::Handled;
             }
-        }
+            if (token.Text == "<") {
+                TObjectScanner nested = Here(DictionaryScan, Owner);
+                nested.Run();
+                nested.TakeSecond('>');
+                return TScanAction::Handled;
+            }
+            return TScanAction::Default;
+        });
     }
 
     // The stream stands just after a category key; it is put back there.
-    void ReadCategoryDict(TPDFResourceList& L) {
+    void ReadCategoryDict(TPDFResourceList& L, int32_t Owner) {
         TPositionKeeper keeper(S);
-        std::string token;
-        Next(token);
+        TObjectScanner value = Here({}, Owner);
+        const std::string token = value.Next().Text;
         if (token == "<") {
-            S.Seek(1, TSeekOrigin::soCurrent);
-            for (;;) {
-                Next(token);
-                if (token[0] == '/') {
-                    ReadEntry(token, L);
-                } else if (token == ">") {
-                    S.Seek(1, TSeekOrigin::soCurrent);
-                    return;
-                }
-            }
+            if (!value.TakeSecond('<')) return;
+            TObjectScanner entries = Here(DictionaryScan, Owner);
+            entries.Run([&](const TToken& key) {
+                if (key.Kind != TTokenKind::Name) return TScanAction::Default;
+                ReadEntry(entries, key.Text, L);
+                return TScanAction::Handled;
+            });
+            return;
         }
         if (const int32_t object = ReferencedObject(token); object != -1) ReadCategoryObject(object, L);
     }
 
+    // Every key of object N with its value; the scan reads the object's
+    // header as tokens, which are no keys, and does not stop at ">".
     void ReadCategoryObject(int32_t N, TPDFResourceList& L) {
         if (!FAnalyst.HasObject(N)) return;
         TPositionKeeper keeper(S);
-        FAnalyst.GoToObject(N);
-        std::string token;
-        while (Next(token) != "endobj") {
-            if (token[0] == '/') ReadEntry(token, L);
-        }
+        TObjectScanner scan = Open(N, {.EndsAt = {.Endobj = true}});
+        scan.Run([&](const TToken& key) {
+            if (key.Kind != TTokenKind::Name) return TScanAction::Default;
+            ReadEntry(scan, key.Text, L);
+            return TScanAction::Handled;
+        });
     }
 
     // Key K's value: recorded when it is an object number; the two tokens
     // after it (generation and R) are dropped whatever it was.
-    void ReadEntry(const std::string& K, TPDFResourceList& L) {
-        std::string value;
-        Next(value);
+    void ReadEntry(TObjectScanner& Scan, const std::string& K, TPDFResourceList& L) {
+        const std::string& value = Scan.Next().Text;
         if (FAnalyst.IsValidIDText(value)) L.AddFromText(K, value);
-        std::string dropped;
-        Next(dropped);
-        Next(dropped);
+        Scan.Next();
+        Scan.Next();
     }
 
     // The first telling key of XObject N decides its subtype.
@@ -277,21 +289,24 @@ private:
     std::string ScanXObjectSubtype(int32_t N) {
         if (!FAnalyst.HasObject(N)) return {};
         TPositionKeeper keeper(S);
-        FAnalyst.GoToObject(N);
-        std::string token;
-        for (;;) {
-            Next(token);
-            if (token == "/Subtype") return Next(token);
-            if (token == "/Width" || token == "/Height" || token == "/BitsPerComponent") return "/Image";
-            if (token == "/BBox" || token == "/FormType" || token == "/Matrix" || token == "/Resources")
-                return "/Form";
-            if (token == "(")
-                SkipLiteralString(S);
-            else if (token == "%")
-                SkipLine(S);
-            else if (token == "stream" || token == "endobj")
-                return {};
-        }
+        // No key is looked for in the data: the dictionary is over at
+        // "stream".
+        TObjectScanner scan = Open(N, {.SkipStrings = true, .SkipComments = true,
+                                       .EndsAt = {.Endobj = true, .Stream = true}});
+        std::string subtype;
+        scan.Run([&](const TToken& token) {
+            const std::string& key = token.Text;
+            if (key == "/Subtype")
+                subtype = scan.Next().Text;
+            else if (key == "/Width" || key == "/Height" || key == "/BitsPerComponent")
+                subtype = "/Image";
+            else if (key == "/BBox" || key == "/FormType" || key == "/Matrix" || key == "/Resources")
+                subtype = "/Form";
+            else
+                return TScanAction::Default;
+            return TScanAction::Stop;
+        });
+        return subtype;
     }
 
     // Every form reachable from the page becomes a child of the page, in
@@ -328,7 +343,7 @@ private:
             }
             TPageChildResourceList& child = FPage.AddChild(top.XObjects->GetName(i), form);
             const TNodeScan& scan = Scan(form, false);
-            if (scan.ResourcesAt != -1) ReadResourcesValue(scan.ResourcesAt, child.Resources);
+            if (scan.ResourcesAt != -1) ReadResourcesValue(form, scan.ResourcesAt, child.Resources);
             onPath.insert(form);
             path.push_back({&child.Resources.XObjects, 0, form});
         }
@@ -369,21 +384,12 @@ TPageResource& TPDFLumerra::CollectPageResources(int32_t P) {
 void TPDFLumerra::GetPageContents(int32_t P, TIDList& L) {
     TStream& S = *FAnalyst->Stream();
     TPositionKeeper keeper(S);
-    FAnalyst->GoToObject(P);
-    std::string token;
-    for (;;) {
-        ReadToken(S, token);
-        if (token == "/Contents") {
-            FAnalyst->ReadIDList(S, L);
-            return;
-        }
-        if (token == "(")
-            SkipLiteralString(S);
-        else if (token == "%")
-            SkipLine(S);
-        else if (token == "endobj")
-            return;
-    }
+    TObjectScanner scan = TObjectScanner::OpenObject(*FAnalyst, P, PageKeyScan);
+    scan.Run([&](const TToken& token) {
+        if (token.Text != "/Contents") return TScanAction::Default;
+        FAnalyst->ReadIDList(S, L);
+        return TScanAction::Stop;
+    });
 }
 
 int32_t TPDFLumerra::DecodeStreamObject(int32_t N, TStringList& F, TStream& D) {
@@ -392,30 +398,27 @@ int32_t TPDFLumerra::DecodeStreamObject(int32_t N, TStringList& F, TStream& D) {
     if (!FAnalyst->HasObject(N)) return 0;
     TStream& S = *FAnalyst->Stream();
     TPositionKeeper keeper(S);
-    FAnalyst->GoToObject(N);
-    SkipObjectHeader(S);
+    // The handler reads /Length and decodes the data itself.
+    TObjectScanner scan = TObjectScanner::OpenObject(
+        *FAnalyst, N,
+        {.Header = THeaderRule::Skip, .SkipStrings = true, .SkipComments = true, .EndsAt = {.Endobj = true}});
     int32_t length = 0;
-    std::string token;
-    for (;;) {
-        ReadToken(S, token);
-        if (token == "/Length") {
+    scan.Run([&](const TToken& token) {
+        if (token.Text == "/Length") {
             length = FAnalyst->ReadIntegerValue(S);
-        } else if (token == "/Filter") {
+        } else if (token.Text == "/Filter") {
             FAnalyst->ReadNameList(S, F);
-        } else if (token == "stream") {
+        } else if (token.Text == "stream") {
             ReadStreamData(S, D, length, F);
             // Data that an unknown filter left undecoded is passed over by its
             // length instead of being read as tokens, where a stray "(" would
             // run the scan to the end of the file.
             if (!FiltersSupported(F)) SkipData(S, length);
-        } else if (token == "(") {
-            SkipLiteralString(S);
-        } else if (token == "%") {
-            SkipLine(S);
-        } else if (token == "endobj") {
-            break;
+        } else {
+            return TScanAction::Default;
         }
-    }
+        return TScanAction::Handled;
+    });
     return D.Position() - start;
 }
 

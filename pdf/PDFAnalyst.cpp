@@ -5,6 +5,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "pdf/ObjectScanner.h"
+
 namespace lumerra {
 
 namespace {
@@ -23,7 +25,6 @@ const char* const MsgPrevFailed = "PrevIDの取得に失敗しました。";
 const char* const MsgInfoFailed = "InfoIDの取得に失敗しました。";
 const char* const MsgNoRoot = "RootIDが正確に取得できませんでした。";
 const char* const MsgNoFirstPages = "FirstPagesIDが正確に取得できませんでした。";
-const char* const MsgObjectID = "オブジェクトIDが不正です。";
 const char* const MsgNoStream = "ストリームが不正です。";
 const char* const MsgNoPages = "FirstPagesが存在しません。";
 
@@ -45,7 +46,24 @@ uint8_t ByteAt(TStream& S, int32_t position) {
     return c;
 }
 
-bool IsRecordEnd(const std::string& token) { return token == "]" || token == "endobj"; }
+// The scans of the catalog and the page tree: the header must name the
+// object, and a node that is itself a stream has its data passed over.
+constexpr TScanOptions TreeScan{.Header = THeaderRule::Check,
+                                .SkipStrings = true,
+                                .SkipComments = true,
+                                .SkipStreamData = true,
+                                .EndsAt = {.Endobj = true}};
+
+// The same for the media box, whose reader looks for keys that the header's
+// tokens cannot match, so the header is not checked.
+constexpr TScanOptions MediaBoxScan{.Header = THeaderRule::Keep,
+                                    .SkipStrings = true,
+                                    .SkipComments = true,
+                                    .SkipStreamData = true,
+                                    .EndsAt = {.Endobj = true}};
+
+// The body of an array object or value: every token up to "]" or "endobj".
+constexpr TScanOptions ArrayScan{.Header = THeaderRule::Skip, .EndsAt = {.Endobj = true, .ArrayEnd = true}};
 
 }  // namespace
 
@@ -61,18 +79,27 @@ void TPDFAnalyst::Clear() {
     FFreeObjects.shrink_to_fit();
     FVersion.clear();
     FFileName.clear();
-    FEncrypted = FFailed = FHasStructTree = false;
+    FEncrypted = FFailed = FLoaded = FHasStructTree = false;
     FRootID = FInfoID = FMetadataID = FObjectCount = FPageCount = -1;
     FFirstPageID = FFirstPagesID = FOutlinesID = -1;
     FXrefOffsets.clear();
     FMediaBox = TBox{};
 }
 
-void TPDFAnalyst::Fail(const std::string& Message) {
+void TPDFAnalyst::MarkFailed() {
     if (OnError) OnError(*this);
     Clear();
     FFailed = true;
+}
+
+void TPDFAnalyst::Fail(const std::string& Message) {
+    MarkFailed();
     throw Exception(Message);
+}
+
+void TPDFAnalyst::Fail(const std::string& Message, int32_t Offset, int32_t Object) {
+    MarkFailed();
+    throw EDamagedInput(Message, Offset, Object);
 }
 
 void TPDFAnalyst::LoadFromFile(const std::string& FileName) {
@@ -80,6 +107,7 @@ void TPDFAnalyst::LoadFromFile(const std::string& FileName) {
     FStream = std::make_unique<TFileStream>(FileName, TFileStream::TMode::OpenRead);
     FFileName = FileName;
     Analyze(*FStream);
+    FLoaded = true;
 }
 
 void TPDFAnalyst::LoadFromStream(std::unique_ptr<TStream> Source, const std::string& FileName) {
@@ -87,6 +115,7 @@ void TPDFAnalyst::LoadFromStream(std::unique_ptr<TStream> Source, const std::str
     FStream = std::move(Source);
     FFileName = FileName;
     Analyze(*FStream);
+    FLoaded = true;
 }
 
 void TPDFAnalyst::Analyze(TStream& S) {
@@ -237,20 +266,11 @@ void TPDFAnalyst::ReadSubsectionEntries(int32_t First, int32_t Count) {
     }
 }
 
-bool TPDFAnalyst::HasObject(int32_t ID) {
-    if (!IsValidID(ID) || !FStream) return false;
+TObjectLocation TPDFAnalyst::Locate(int32_t ID) {
+    if (!IsValidID(ID) || !FStream) return {};
     const int32_t offset = FObjectOffsets[static_cast<size_t>(ID)];
-    return offset >= 0 && offset < FStream->Size();
-}
-
-void TPDFAnalyst::GoToObject(int32_t ID) {
-    if (!HasObject(ID)) throw Exception(MsgObjectID);
-    FStream->SetPosition(FObjectOffsets[static_cast<size_t>(ID)]);
-}
-
-void TPDFAnalyst::GoToObjectChecked(int32_t ID) {
-    GoToObject(ID);
-    if (ReadToken(*FStream) != std::to_string(ID)) throw Exception(MsgObjectID);
+    if (offset < 0 || offset >= FStream->Size()) return {};
+    return TObjectLocation::InFile(offset);
 }
 
 void TPDFAnalyst::SkipStreamData(int32_t Length) {
@@ -262,21 +282,18 @@ void TPDFAnalyst::SkipStreamData(int32_t Length) {
 }
 
 int32_t TPDFAnalyst::ReadObjectInteger(int32_t ID) {
-    TStream& S = *FStream;
-    TPositionKeeper keeper(S);
-    GoToObject(ID);
-    SkipObjectHeader(S);
-    std::string token;
-    for (;;) {
-        ReadToken(S, token);
-        if (token == "%") {
-            SkipLine(S);
-        } else if (token[0] >= '1' && token[0] <= '9') {
-            return StrToIntDef(token, 0);
-        } else if (token == "endobj") {
-            return 0;
-        }
-    }
+    TPositionKeeper keeper(*FStream);
+    // Strings are not skipped: none stands before the number of an integer
+    // object.
+    TObjectScanner scan = TObjectScanner::OpenObject(
+        *this, ID, {.Header = THeaderRule::Skip, .SkipComments = true, .EndsAt = {.Endobj = true}});
+    int32_t result = 0;
+    scan.Run([&result](const TToken& token) {
+        if (token.Text[0] < '1' || token.Text[0] > '9') return TScanAction::Default;
+        result = StrToIntDef(token.Text, 0);
+        return TScanAction::Stop;
+    });
+    return result;
 }
 
 int32_t TPDFAnalyst::ReadIntegerValue(TStream& S) {
@@ -292,7 +309,8 @@ int32_t TPDFAnalyst::ReadIntegerValue(TStream& S) {
         } else {
             result = StrToIntDef(t1, 0);
         }
-    } catch (const std::exception&) {
+    } catch (const Exception&) {
+        // A value that cannot be read counts as 0.
         result = 0;
     }
     S.SetPosition(position);
@@ -304,47 +322,50 @@ namespace {
 // The body of an array of references, read as groups of three tokens; the
 // first token of every group that is a valid object number is appended.
 // Returns true when at least one complete group was read.
-bool ReadReferenceRun(const TPDFAnalyst& Analyst, TStream& S, TIDList& List) {
-    std::string token;
+bool ReadReferenceRun(const TPDFAnalyst& Analyst, TObjectScanner& Scan, TIDList& List) {
+    int32_t index = 0;
     bool complete = false;
-    for (;;) {
-        if (IsRecordEnd(ReadToken(S, token))) return complete;
-        if (const int32_t ID = StrToIntDef(token, -1); Analyst.IsValidID(ID)) List.push_back(ID);
-        if (IsRecordEnd(ReadToken(S, token))) return complete;
-        if (IsRecordEnd(ReadToken(S, token))) return complete;
-        complete = true;
-    }
+    Scan.Run([&](const TToken& token) {
+        if (index == 0) {
+            if (const int32_t ID = StrToIntDef(token.Text, -1); Analyst.IsValidID(ID)) List.push_back(ID);
+        }
+        if (++index == 3) {
+            index = 0;
+            complete = true;
+        }
+        return TScanAction::Handled;
+    });
+    return complete;
 }
 
-// The body of an array of names: every name token up to "]" or "endobj".
-bool ReadNameRun(TStream& S, TStringList& Names) {
-    std::string token;
+// The body of an array of names: every name token.
+bool ReadNameRun(TObjectScanner& Scan, TStringList& Names) {
     bool any = false;
-    while (!IsRecordEnd(ReadToken(S, token))) {
-        if (token[0] == '/') {
-            Names.push_back(token);
+    Scan.Run([&](const TToken& token) {
+        if (token.Kind == TTokenKind::Name) {
+            Names.push_back(token.Text);
             any = true;
         }
-    }
+        return TScanAction::Handled;
+    });
     return any;
 }
 
 }  // namespace
 
 bool TPDFAnalyst::ReadIDArrayObject(int32_t ID, TIDList& List) {
-    TStream& S = *FStream;
-    TPositionKeeper keeper(S);
-    GoToObject(ID);
-    SkipObjectHeader(S);
-    if (ReadToken(S) != "[") return false;
-    return ReadReferenceRun(*this, S, List);
+    TPositionKeeper keeper(*FStream);
+    TObjectScanner scan = TObjectScanner::OpenObject(*this, ID, ArrayScan);
+    if (scan.Next().Text != "[") return false;
+    return ReadReferenceRun(*this, scan, List);
 }
 
 void TPDFAnalyst::ReadIDList(TStream& S, TIDList& List) {
     TPositionKeeper keeper(S);
-    const std::string token = ReadToken(S);
+    TObjectScanner scan(*this, S, ArrayScan);
+    const std::string token = scan.Next().Text;
     if (token == "[") {
-        ReadReferenceRun(*this, S, List);
+        ReadReferenceRun(*this, scan, List);
         return;
     }
     const int32_t ID = StrToIntDef(token, -1);
@@ -352,41 +373,40 @@ void TPDFAnalyst::ReadIDList(TStream& S, TIDList& List) {
 }
 
 bool TPDFAnalyst::ReadNameArrayObject(int32_t ID, TStringList& Names) {
-    TStream& S = *FStream;
-    TPositionKeeper keeper(S);
-    GoToObject(ID);
-    SkipObjectHeader(S);
-    if (ReadToken(S) != "[") return false;
-    return ReadNameRun(S, Names);
+    TPositionKeeper keeper(*FStream);
+    TObjectScanner scan = TObjectScanner::OpenObject(*this, ID, ArrayScan);
+    if (scan.Next().Text != "[") return false;
+    return ReadNameRun(scan, Names);
 }
 
 void TPDFAnalyst::ReadNameList(TStream& S, TStringList& Names) {
     TPositionKeeper keeper(S);
-    const std::string token = ReadToken(S);
-    if (token == "[") {
-        ReadNameRun(S, Names);
-    } else if (token[0] == '/') {
-        Names.push_back(token);
-    } else if (token[0] >= '1' && token[0] <= '9') {
-        const int32_t ID = StrToIntDef(token, -1);
+    TObjectScanner scan(*this, S, ArrayScan);
+    const TToken& token = scan.Next();
+    if (token.Text == "[") {
+        ReadNameRun(scan, Names);
+    } else if (token.Kind == TTokenKind::Name) {
+        Names.push_back(token.Text);
+    } else if (token.Text[0] >= '1' && token.Text[0] <= '9') {
+        const int32_t ID = StrToIntDef(token.Text, -1);
         if (IsValidID(ID)) ReadNameArrayObject(ID, Names);
     }
 }
 
 void TPDFAnalyst::ReadCatalog() {
-    TStream& S = *FStream;
-    TPositionKeeper keeper(S);
-    GoToObjectChecked(FRootID);
-    std::string value;
-    ScanObjectBody([&](const std::string& token) {
-        if (token == "/StructTreeRoot") {
+    TPositionKeeper keeper(*FStream);
+    TObjectScanner scan = TObjectScanner::OpenObject(*this, FRootID, TreeScan);
+    // Each value is the first token of a reference; a later key wins.
+    auto valueID = [&scan] { return StrToIntDef(scan.Next().Text, -1); };
+    scan.Run([&](const TToken& token) {
+        if (token.Text == "/StructTreeRoot") {
             FHasStructTree = true;
-        } else if (token == "/Outlines") {
-            FOutlinesID = StrToIntDef(ReadToken(S, value), -1);
-        } else if (token == "/Pages") {
-            FFirstPagesID = StrToIntDef(ReadToken(S, value), -1);
-        } else if (token == "/Metadata") {
-            FMetadataID = StrToIntDef(ReadToken(S, value), -1);
+        } else if (token.Text == "/Outlines") {
+            FOutlinesID = valueID();
+        } else if (token.Text == "/Pages") {
+            FFirstPagesID = valueID();
+        } else if (token.Text == "/Metadata") {
+            FMetadataID = valueID();
         } else {
             return TScanAction::Default;
         }
@@ -395,16 +415,16 @@ void TPDFAnalyst::ReadCatalog() {
 }
 
 void TPDFAnalyst::ReadPageCount() {
-    TStream& S = *FStream;
-    TPositionKeeper keeper(S);
-    GoToObjectChecked(FFirstPagesID);
-    std::string token;
-    while (ReadToken(S, token) != "endobj") {
-        if (token == "%")
-            SkipLine(S);
-        else if (token == "/Count")
-            FPageCount = ReadIntegerValue(S);
-    }
+    TPositionKeeper keeper(*FStream);
+    // Neither strings nor stream data are passed over: the count has always
+    // been read this way.
+    TObjectScanner scan = TObjectScanner::OpenObject(
+        *this, FFirstPagesID, {.Header = THeaderRule::Check, .SkipComments = true, .EndsAt = {.Endobj = true}});
+    scan.Run([&](const TToken& token) {
+        if (token.Text != "/Count") return TScanAction::Default;
+        FPageCount = ReadIntegerValue(*FStream);
+        return TScanAction::Handled;
+    });
 }
 
 std::string& TPDFAnalyst::GetMediaBoxText(int32_t ID, std::string& Text) {
@@ -418,14 +438,14 @@ std::string& TPDFAnalyst::GetMediaBoxText(int32_t ID, std::string& Text) {
     for (int32_t node = ID; IsValidID(node) && visited.insert(node).second;) {
         int32_t parent = -1;
         bool found = false;
-        GoToObject(node);
-        std::string value;
-        ScanObjectBody([&](const std::string& token) {
-            if (token == "/Parent") {
-                parent = StrToIntDef(ReadToken(S, value), -1);
+        TObjectScanner scan = TObjectScanner::OpenObject(*this, node, MediaBoxScan);
+        scan.Run([&](const TToken& token) {
+            if (token.Text == "/Parent") {
+                parent = StrToIntDef(scan.Next().Text, -1);
                 return TScanAction::Handled;
             }
-            if (token != "/MediaBox") return TScanAction::Default;
+            if (token.Text != "/MediaBox") return TScanAction::Default;
+            // The raw bytes up to the first "]", white space and all.
             for (;;) {
                 uint8_t c;
                 S.ReadBuffer(&c, 1);
@@ -467,13 +487,13 @@ void TPDFAnalyst::WalkPageTree(TLeafHandler&& OnLeaf) {
             return !known->second || OnLeaf(ID);
         TFrame frame{ID, {}};
         bool leaf = false;
-        GoToObjectChecked(ID);
-        ScanObjectBody([&](const std::string& token) {
-            if (token == "/Kids") {
+        TObjectScanner scan = TObjectScanner::OpenObject(*this, ID, TreeScan);
+        scan.Run([&](const TToken& token) {
+            if (token.Text == "/Kids") {
                 ReadIDList(S, frame.Kids);
                 return TScanAction::Handled;
             }
-            if (token == "/Page") {
+            if (token.Text == "/Page") {
                 leaf = true;
                 return TScanAction::Stop;
             }

@@ -293,8 +293,8 @@ TEST(Report, RefusesUnusableAnalysers) {
 }
 
 TEST(Report, TruncatedDocumentKeepsWhatWasWritten) {
-    // The second page's content object lacks "endobj": the run stops with a
-    // read error, and the first page stays in the report.
+    // The second page's content object lacks "endobj": the run stops with an
+    // error that names the object, and the first page stays in the report.
     PdfBuilder pdf = PdfBuilder::SimpleDocument({"first", "second"});
     pdf.Set(6, "<< /Foo 1 >>");
     std::string bytes = pdf.Build();
@@ -306,6 +306,11 @@ TEST(Report, TruncatedDocumentKeepsWhatWasWritten) {
     TPDFLumerra decoder(&doc.Analyst);
     bool cancel = false;
     // Object 6 now runs into the xref and trailer: its scan meets no endobj.
-    EXPECT_THROW(decoder.DecodeToFile(doc.Out, 1, 2, false, nullptr, cancel), EReadError);
+    try {
+        decoder.DecodeToFile(doc.Out, 1, 2, false, nullptr, cancel);
+        ADD_FAILURE();
+    } catch (const EDamagedInput& e) {
+        EXPECT_EQ(e.Detailed(), "ファイルが途中で終わっています。 (object 6, offset " + std::to_string(at) + ")");
+    }
     EXPECT_EQ(ReadFileBytes(doc.Out).substr(0, 11), "\n\nfirst\n\n\n\n");
 }
