@@ -35,21 +35,6 @@ constexpr int64_t MaximumFormWork = 2000000;
 
 bool StartsWithNonZeroDigit(const std::string& token) { return token[0] >= '1' && token[0] <= '9'; }
 
-// The scans of a page, a page-tree node or a form up to its /Resources.
-// Stream data is not passed over: a form without /Resources is read through
-// its data to "endobj", as the reports have always had it.
-constexpr TScanOptions ResourceOwnerScan{
-    .Header = THeaderRule::Skip, .SkipStrings = true, .SkipComments = true, .EndsAt = {.Endobj = true}};
-
-// The resource scans take strings and comments as tokens: resources hold
-// names and references only, and the reports have always been made so.
-// Dictionaries end at their first ">": one level deep only.
-constexpr TScanOptions DictionaryScan{.EndsAt = {.Close = true}};
-
-// The readers of a page's own keys meet the header as tokens: they look for
-// keys it cannot match.
-constexpr TScanOptions PageKeyScan{.SkipStrings = true, .SkipComments = true, .EndsAt = {.Endobj = true}};
-
 void Write(TStream& S, const std::string& text) { S.WriteBuffer(text.data(), static_cast<int32_t>(text.size())); }
 
 std::string PageHead(int32_t p, int32_t n) {
@@ -192,7 +177,7 @@ private:
     void ReadResourcesValue(int32_t Owner, int32_t At, TPageResource& R) {
         TPositionKeeper keeper(S);
         S.SetPosition(At);
-        TObjectScanner value = Here({}, Owner);
+        TObjectScanner value = Here(ValueScan, Owner);
         const std::string token = value.Next().Text;
         if (token == "<") {
             if (value.TakeSecond('<')) ReadResourceDict(R, Owner);
@@ -214,8 +199,7 @@ private:
     void ReadResourceObject(int32_t N, TPageResource& R) {
         if (!FAnalyst.HasObject(N)) return;
         TPositionKeeper keeper(S);
-        // Every token before the dictionary's "<<" is passed over.
-        TObjectScanner scan = Open(N, {.Header = THeaderRule::Skip, .EndsAt = {.Endobj = true, .Open = true}});
+        TObjectScanner scan = Open(N, ResourcesObjectScan);
         if (scan.Run() == TScanEnd::Open && scan.TakeSecond('<')) ReadResourceDict(R, N);
     }
 
@@ -243,7 +227,7 @@ private:
     // The stream stands just after a category key; it is put back there.
     void ReadCategoryDict(TPDFResourceList& L, int32_t Owner) {
         TPositionKeeper keeper(S);
-        TObjectScanner value = Here({}, Owner);
+        TObjectScanner value = Here(ValueScan, Owner);
         const std::string token = value.Next().Text;
         if (token == "<") {
             if (!value.TakeSecond('<')) return;
@@ -258,12 +242,11 @@ private:
         if (const int32_t object = ReferencedObject(token); object != -1) ReadCategoryObject(object, L);
     }
 
-    // Every key of object N with its value; the scan reads the object's
-    // header as tokens, which are no keys, and does not stop at ">".
+    // Every key of object N with its value.
     void ReadCategoryObject(int32_t N, TPDFResourceList& L) {
         if (!FAnalyst.HasObject(N)) return;
         TPositionKeeper keeper(S);
-        TObjectScanner scan = Open(N, {.EndsAt = {.Endobj = true}});
+        TObjectScanner scan = Open(N, CategoryObjectScan);
         scan.Run([&](const TToken& key) {
             if (key.Kind != TTokenKind::Name) return TScanAction::Default;
             ReadEntry(scan, key.Text, L);
@@ -289,10 +272,7 @@ private:
     std::string ScanXObjectSubtype(int32_t N) {
         if (!FAnalyst.HasObject(N)) return {};
         TPositionKeeper keeper(S);
-        // No key is looked for in the data: the dictionary is over at
-        // "stream".
-        TObjectScanner scan = Open(N, {.SkipStrings = true, .SkipComments = true,
-                                       .EndsAt = {.Endobj = true, .Stream = true}});
+        TObjectScanner scan = Open(N, XObjectSubtypeScan);
         std::string subtype;
         scan.Run([&](const TToken& token) {
             const std::string& key = token.Text;
@@ -398,10 +378,7 @@ int32_t TPDFLumerra::DecodeStreamObject(int32_t N, TStringList& F, TStream& D) {
     if (!FAnalyst->HasObject(N)) return 0;
     TStream& S = *FAnalyst->Stream();
     TPositionKeeper keeper(S);
-    // The handler reads /Length and decodes the data itself.
-    TObjectScanner scan = TObjectScanner::OpenObject(
-        *FAnalyst, N,
-        {.Header = THeaderRule::Skip, .SkipStrings = true, .SkipComments = true, .EndsAt = {.Endobj = true}});
+    TObjectScanner scan = TObjectScanner::OpenObject(*FAnalyst, N, StreamObjectScan);
     int32_t length = 0;
     scan.Run([&](const TToken& token) {
         if (token.Text == "/Length") {

@@ -46,47 +46,7 @@ enum class TScanEnd : uint8_t { Stopped, Endobj, Stream, Open, Close, ArrayEnd }
 
 // The rules of one scan. Each token read is first checked against the ends;
 // then the handler is shown it; what the handler leaves to the default meets
-// the skipping rules, and is otherwise ignored. The readers and their rules
-// ("-": the scan starts inside an object, so no header; "token": the bytes
-// are read as tokens like any others):
-//
-//   reader                      starts at        header  "(" strings "%" comments stream data  ends at
-//   page object                 the page         skip    skip        skip         token        endobj
-//   page-tree node (climbed)    the node         skip    skip        skip         token        endobj
-//   form object                 the form         skip    skip        skip         token        endobj
-//   resources object            the object       skip    token       token        token        first "<", endobj
-//   resources dictionary        just after "<<"  -       token       token        token        ">"
-//   nested dictionary, passed   just after "<"   -       token       token        token        ">"
-//   category value (inline)     just after "<<"  -       token       token        token        ">"
-//   category object             the object       keep    token       token        token        endobj
-//   XObject subtype             the XObject      keep    skip        skip         token        stream, endobj
-//   page contents               the page         keep    skip        skip         token        endobj
-//   stream object               the stream       skip    skip        skip         its handler  endobj
-//   catalog, page-tree walk     the object       check   skip        skip         skip         endobj
-//   media box                   the node         keep    skip        skip         skip         endobj
-//   page count                  the root node    check   token       skip         token        endobj
-//   integer object              the object       skip    token       skip         token        endobj
-//   array object / array value  the object / "["  skip/-  token       token        token        "]", endobj
-//
-// Handlers end some scans early: the page, node and form scans once they
-// have read /Resources, the contents scan once it has read /Contents, the
-// subtype scan at the first key that tells, the page-tree walk at /Page.
-//
-// Why the rules differ:
-// - Check where the page tree rests on the object: a table entry pointing
-//   elsewhere must stop the load rather than give a wrong tree.
-// - Keep where the reader's keys cannot match the header's tokens anyway.
-// - The resource scans read strings and comments as tokens: resources hold
-//   names and references only, and the reports have always been made so.
-// - The page count and integer reads skip comments but not strings, as they
-//   always have; an integer object holds no string before its number.
-// - Only the analyser's scans skip stream data by /Length: a catalog or a
-//   page-tree node that is itself a stream must not have its data taken for
-//   keys. A form without /Resources is read through its data to "endobj",
-//   which the reports rely on; the subtype scan stops at "stream" instead,
-//   and the stream object's handler decodes the data itself.
-// - The resources object ends at its first "<" because its dictionary starts
-//   there; dictionaries end at their first ">", one level deep only.
+// the skipping rules, and is otherwise ignored.
 struct TScanOptions {
     THeaderRule Header = THeaderRule::Keep;  // for scans opened on an object
     bool SkipStrings = false;                // "(": the literal string is passed over
@@ -94,6 +54,73 @@ struct TScanOptions {
     bool SkipStreamData = false;             // "/Length" is read; "stream" passes over that many bytes
     TScanEnds EndsAt;
 };
+
+// The readers' rules, one set per kind of reader ("token": the bytes are
+// read as tokens like any others; "-": the scan starts inside an object):
+//
+//   rules              reader                      starts at        header "(" strings "%" comments stream data ends at
+//   ResourceOwnerScan  page object, page-tree      the object       skip   skip        skip         token       endobj
+//                      node climbed, form object
+//   ResourcesObjectScan resources object           the object       skip   token       token        token       first "<", endobj
+//   DictionaryScan     resources dictionary,       just after "<<"  -      token       token        token       ">"
+//                      a nested one passed over,   (after "<")
+//                      category value (inline)
+//   CategoryObjectScan category object             the object       keep   token       token        token       endobj
+//   XObjectSubtypeScan XObject subtype             the object       keep   skip        skip         token       stream, endobj
+//   PageKeyScan        page contents               the page         keep   skip        skip         token       endobj
+//   StreamObjectScan   stream object               the object       skip   skip        skip         handler     endobj
+//   PageTreeScan       catalog, page-tree walk     the object       check  skip        skip         skip        endobj
+//   MediaBoxScan       media box                   the node         keep   skip        skip         skip        endobj
+//   PageCountScan      page count                  the root node    check  token       skip         token       endobj
+//   IntegerScan        integer object              the object       skip   token       skip         token       endobj
+//   ArrayScan          array object, array value   the object, "["  skip/- token       token        token       "]", endobj
+//   ValueScan          single tokens of a value    the value        -      token       token        token       -
+//
+// Handlers end some scans early: the resource owners once they have read
+// /Resources, the contents scan once it has read /Contents, the subtype scan
+// at the first key that tells, the page-tree walk at /Page.
+
+// Stream data is read as tokens: a form without /Resources is scanned through
+// its data to "endobj", which the reports rely on.
+inline constexpr TScanOptions ResourceOwnerScan{
+    .Header = THeaderRule::Skip, .SkipStrings = true, .SkipComments = true, .EndsAt = {.Endobj = true}};
+// Resources hold names and references only; their scans have always taken
+// strings and comments as tokens. The dictionary starts at the first "<".
+inline constexpr TScanOptions ResourcesObjectScan{.Header = THeaderRule::Skip,
+                                                  .EndsAt = {.Endobj = true, .Open = true}};
+// A dictionary ends at its first ">": nesting is followed one level only.
+inline constexpr TScanOptions DictionaryScan{.EndsAt = {.Close = true}};
+// Every key of the object is an entry; ">" does not end it.
+inline constexpr TScanOptions CategoryObjectScan{.EndsAt = {.Endobj = true}};
+// The dictionary is over at "stream": no key is looked for in the data.
+inline constexpr TScanOptions XObjectSubtypeScan{
+    .SkipStrings = true, .SkipComments = true, .EndsAt = {.Endobj = true, .Stream = true}};
+// The header is kept: its tokens cannot match the page's keys.
+inline constexpr TScanOptions PageKeyScan{.SkipStrings = true, .SkipComments = true, .EndsAt = {.Endobj = true}};
+// The handler reads /Length and decodes the data itself.
+inline constexpr TScanOptions StreamObjectScan{
+    .Header = THeaderRule::Skip, .SkipStrings = true, .SkipComments = true, .EndsAt = {.Endobj = true}};
+// The page tree rests on these objects: a table entry pointing elsewhere must
+// stop the load. A node that is itself a stream has its data passed over.
+inline constexpr TScanOptions PageTreeScan{.Header = THeaderRule::Check,
+                                           .SkipStrings = true,
+                                           .SkipComments = true,
+                                           .SkipStreamData = true,
+                                           .EndsAt = {.Endobj = true}};
+// As the page tree's, but /Parent and /MediaBox cannot match the header.
+inline constexpr TScanOptions MediaBoxScan{.SkipStrings = true,
+                                           .SkipComments = true,
+                                           .SkipStreamData = true,
+                                           .EndsAt = {.Endobj = true}};
+// The count has always been read without passing over strings or data.
+inline constexpr TScanOptions PageCountScan{
+    .Header = THeaderRule::Check, .SkipComments = true, .EndsAt = {.Endobj = true}};
+// No string stands before an integer object's number.
+inline constexpr TScanOptions IntegerScan{.Header = THeaderRule::Skip, .SkipComments = true, .EndsAt = {.Endobj = true}};
+// An array of references or names: every token up to its end.
+inline constexpr TScanOptions ArrayScan{.Header = THeaderRule::Skip, .EndsAt = {.Endobj = true, .ArrayEnd = true}};
+// No loop: Next and TakeSecond read a value's tokens.
+inline constexpr TScanOptions ValueScan{};
 
 class TObjectScanner {
 public:

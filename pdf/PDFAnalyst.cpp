@@ -46,25 +46,6 @@ uint8_t ByteAt(TStream& S, int32_t position) {
     return c;
 }
 
-// The scans of the catalog and the page tree: the header must name the
-// object, and a node that is itself a stream has its data passed over.
-constexpr TScanOptions TreeScan{.Header = THeaderRule::Check,
-                                .SkipStrings = true,
-                                .SkipComments = true,
-                                .SkipStreamData = true,
-                                .EndsAt = {.Endobj = true}};
-
-// The same for the media box, whose reader looks for keys that the header's
-// tokens cannot match, so the header is not checked.
-constexpr TScanOptions MediaBoxScan{.Header = THeaderRule::Keep,
-                                    .SkipStrings = true,
-                                    .SkipComments = true,
-                                    .SkipStreamData = true,
-                                    .EndsAt = {.Endobj = true}};
-
-// The body of an array object or value: every token up to "]" or "endobj".
-constexpr TScanOptions ArrayScan{.Header = THeaderRule::Skip, .EndsAt = {.Endobj = true, .ArrayEnd = true}};
-
 }  // namespace
 
 TPDFAnalyst::TPDFAnalyst() { Clear(); }
@@ -283,10 +264,7 @@ void TPDFAnalyst::SkipStreamData(int32_t Length) {
 
 int32_t TPDFAnalyst::ReadObjectInteger(int32_t ID) {
     TPositionKeeper keeper(*FStream);
-    // Strings are not skipped: none stands before the number of an integer
-    // object.
-    TObjectScanner scan = TObjectScanner::OpenObject(
-        *this, ID, {.Header = THeaderRule::Skip, .SkipComments = true, .EndsAt = {.Endobj = true}});
+    TObjectScanner scan = TObjectScanner::OpenObject(*this, ID, IntegerScan);
     int32_t result = 0;
     scan.Run([&result](const TToken& token) {
         if (token.Text[0] < '1' || token.Text[0] > '9') return TScanAction::Default;
@@ -323,32 +301,25 @@ namespace {
 // first token of every group that is a valid object number is appended.
 // Returns true when at least one complete group was read.
 bool ReadReferenceRun(const TPDFAnalyst& Analyst, TObjectScanner& Scan, TIDList& List) {
-    int32_t index = 0;
-    bool complete = false;
+    int64_t read = 0;
     Scan.Run([&](const TToken& token) {
-        if (index == 0) {
+        if (read++ % 3 == 0) {
             if (const int32_t ID = StrToIntDef(token.Text, -1); Analyst.IsValidID(ID)) List.push_back(ID);
         }
-        if (++index == 3) {
-            index = 0;
-            complete = true;
-        }
         return TScanAction::Handled;
     });
-    return complete;
+    return read >= 3;
 }
 
-// The body of an array of names: every name token.
+// The body of an array of names: every name token. Returns true when there
+// was one.
 bool ReadNameRun(TObjectScanner& Scan, TStringList& Names) {
-    bool any = false;
-    Scan.Run([&](const TToken& token) {
-        if (token.Kind == TTokenKind::Name) {
-            Names.push_back(token.Text);
-            any = true;
-        }
+    const size_t before = Names.size();
+    Scan.Run([&Names](const TToken& token) {
+        if (token.Kind == TTokenKind::Name) Names.push_back(token.Text);
         return TScanAction::Handled;
     });
-    return any;
+    return Names.size() > before;
 }
 
 }  // namespace
@@ -395,7 +366,7 @@ void TPDFAnalyst::ReadNameList(TStream& S, TStringList& Names) {
 
 void TPDFAnalyst::ReadCatalog() {
     TPositionKeeper keeper(*FStream);
-    TObjectScanner scan = TObjectScanner::OpenObject(*this, FRootID, TreeScan);
+    TObjectScanner scan = TObjectScanner::OpenObject(*this, FRootID, PageTreeScan);
     // Each value is the first token of a reference; a later key wins.
     auto valueID = [&scan] { return StrToIntDef(scan.Next().Text, -1); };
     scan.Run([&](const TToken& token) {
@@ -416,10 +387,7 @@ void TPDFAnalyst::ReadCatalog() {
 
 void TPDFAnalyst::ReadPageCount() {
     TPositionKeeper keeper(*FStream);
-    // Neither strings nor stream data are passed over: the count has always
-    // been read this way.
-    TObjectScanner scan = TObjectScanner::OpenObject(
-        *this, FFirstPagesID, {.Header = THeaderRule::Check, .SkipComments = true, .EndsAt = {.Endobj = true}});
+    TObjectScanner scan = TObjectScanner::OpenObject(*this, FFirstPagesID, PageCountScan);
     scan.Run([&](const TToken& token) {
         if (token.Text != "/Count") return TScanAction::Default;
         FPageCount = ReadIntegerValue(*FStream);
@@ -487,7 +455,7 @@ void TPDFAnalyst::WalkPageTree(TLeafHandler&& OnLeaf) {
             return !known->second || OnLeaf(ID);
         TFrame frame{ID, {}};
         bool leaf = false;
-        TObjectScanner scan = TObjectScanner::OpenObject(*this, ID, TreeScan);
+        TObjectScanner scan = TObjectScanner::OpenObject(*this, ID, PageTreeScan);
         scan.Run([&](const TToken& token) {
             if (token.Text == "/Kids") {
                 ReadIDList(S, frame.Kids);
