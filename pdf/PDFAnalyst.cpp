@@ -73,16 +73,6 @@ void TPDFAnalyst::MarkFailed() {
     FFailed = true;
 }
 
-void TPDFAnalyst::Fail(const std::string& Message) {
-    MarkFailed();
-    throw Exception(Message);
-}
-
-void TPDFAnalyst::Fail(const std::string& Message, int32_t Offset, int32_t Object) {
-    MarkFailed();
-    throw EDamagedInput(Message, Offset, Object);
-}
-
 void TPDFAnalyst::LoadFromFile(const std::string& FileName) {
     Clear();
     FStream = std::make_unique<TFileStream>(FileName, TFileStream::TMode::OpenRead);
@@ -102,12 +92,14 @@ void TPDFAnalyst::LoadFromStream(std::unique_ptr<TStream> Source, const std::str
 void TPDFAnalyst::Analyze(TStream& S) {
     if (&S != FStream.get()) throw Exception(MsgNoStream);
     const int32_t size = S.Size();
-    if (size < 5) Fail(MsgBroken);
+    if (size < 5) Fail(MsgBroken, 0);
 
     char header[5];
     S.ReadBuffer(header, 5);
     if (std::memcmp(header, "%PDF-", 5) != 0) Fail(MsgNotPdf);
-    FVersion = ReadToken(S);
+    TToken version;
+    if (NextToken(S, version) == TTokenKind::EndOfData) throw EDamagedInput::FileEnds(5);
+    FVersion = version.Text;
     if (FVersion.size() < 3) Fail(MsgNotPdf);
     const std::string digits{FVersion[0], FVersion[2]};
     if (StrToIntDef(digits, 15) >= 15) Fail(MsgUnsupported);
@@ -115,11 +107,11 @@ void TPDFAnalyst::Analyze(TStream& S) {
     // The end marker: the last bytes before trailing white space.
     int32_t last = size - 1;
     while (last >= 0 && IsPdfWhiteSpace(ByteAt(S, last))) --last;
-    if (last < 4) Fail(MsgNoEof);
+    if (last < 4) Fail(MsgNoEof, 0);
     char marker[5];
     S.SetPosition(last - 4);
     S.ReadBuffer(marker, 5);
-    if (std::memcmp(marker, "%%EOF", 5) != 0) Fail(MsgNoEof);
+    if (std::memcmp(marker, "%%EOF", 5) != 0) Fail(MsgNoEof, last - 4);
 
     // The word just before "%%EOF" is the offset of the newest section.
     int32_t cursor = last - 5;
@@ -133,13 +125,13 @@ void TPDFAnalyst::Analyze(TStream& S) {
     }
     std::reverse(offsetText.begin(), offsetText.end());
     const int32_t xrefOffset = StrToIntDef(offsetText, -1);
-    if (xrefOffset == -1 || offsetText.size() > MaximumOffsetText) Fail(MsgXrefOffsetUnreadable);
+    if (xrefOffset == -1 || offsetText.size() > MaximumOffsetText) Fail(MsgXrefOffsetUnreadable, cursor + 1);
 
     FFreeObjects.clear();
     ReadXrefSection(xrefOffset);
-    if (FRootID == -1) Fail(MsgNoRoot);
+    if (FRootID == -1) Fail(MsgNoRoot, xrefOffset);
     ReadCatalog();
-    if (FFirstPagesID == -1) Fail(MsgNoFirstPages);
+    if (FFirstPagesID == -1) Fail(MsgNoFirstPages, Locate(FRootID).Offset(), FRootID);
     ReadPageCount();
     ReadFirstPage();
 }
@@ -149,54 +141,63 @@ void TPDFAnalyst::ReadXrefSection(int32_t Offset) {
     std::string token;
     // The /Prev chain is followed in a loop; an offset read before ends it.
     std::unordered_set<int32_t> seen;
-    for (int32_t offset = Offset; offset != -1;) {
-        if (offset < 0 || !seen.insert(offset).second) Fail(MsgXrefOffsetInvalid);
-        FXrefOffsets.push_back(std::to_string(offset));
-        int32_t prevOffset = -1;
+    int32_t offset = Offset;
+    try {
+        while (offset != -1) {
+            if (offset < 0 || !seen.insert(offset).second) Fail(MsgXrefOffsetInvalid, offset);
+            FXrefOffsets.push_back(std::to_string(offset));
+            int32_t prevOffset = -1;
 
-        char keyword[4];
-        S.SetPosition(offset);
-        S.ReadBuffer(keyword, 4);
-        if (std::memcmp(keyword, "xref", 4) != 0) Fail(MsgXrefOffsetInvalid);
+            char keyword[4];
+            S.SetPosition(offset);
+            S.ReadBuffer(keyword, 4);
+            if (std::memcmp(keyword, "xref", 4) != 0) Fail(MsgXrefOffsetInvalid, offset);
 
-        for (;;) {
-            const int32_t first = StrToIntDef(ReadToken(S, token), -1);
-            if (first < 0) Fail(MsgXrefFirstInvalid);
-            const int32_t count = StrToIntDef(ReadToken(S, token), -1);
-            if (count < 0) Fail(MsgXrefCountInvalid);
-            ReadSubsectionEntries(first, count);
+            for (;;) {
+                const int32_t at = S.Position();
+                const int32_t first = StrToIntDef(ReadToken(S, token), -1);
+                if (first < 0) Fail(MsgXrefFirstInvalid, at);
+                const int32_t count = StrToIntDef(ReadToken(S, token), -1);
+                if (count < 0) Fail(MsgXrefCountInvalid, at);
+                ReadSubsectionEntries(first, count);
 
-            const int32_t position = S.Position();
-            if (ReadToken(S, token) == "trailer") break;
-            S.SetPosition(position);
-        }
-
-        SkipWhiteSpace(S);
-        char open[2];
-        S.ReadBuffer(open, 2);
-        if (open[0] != '<' || open[1] != '<') Fail(MsgTrailerInvalid);
-
-        while (ReadToken(S, token) != "startxref") {
-            if (token == "/Root") {
-                ReadToken(S, token);
-                if (FRootID == -1) {
-                    FRootID = StrToIntDef(token, -1);
-                    if (FRootID == -1) Fail(MsgRootFailed);
-                }
-            } else if (token == "/Prev") {
-                prevOffset = StrToIntDef(ReadToken(S, token), -1);
-                if (prevOffset == -1) Fail(MsgPrevFailed);
-            } else if (token == "/Info") {
-                ReadToken(S, token);
-                if (FInfoID == -1) {
-                    FInfoID = StrToIntDef(token, -1);
-                    if (FInfoID == -1) Fail(MsgInfoFailed);
-                }
-            } else if (token == "/Encrypt") {
-                FEncrypted = true;
+                const int32_t position = S.Position();
+                if (ReadToken(S, token) == "trailer") break;
+                S.SetPosition(position);
             }
+
+            SkipWhiteSpace(S);
+            char open[2];
+            const int32_t trailer = S.Position();
+            S.ReadBuffer(open, 2);
+            if (open[0] != '<' || open[1] != '<') Fail(MsgTrailerInvalid, trailer);
+
+            while (ReadToken(S, token) != "startxref") {
+                const int32_t at = S.Position();
+                if (token == "/Root") {
+                    ReadToken(S, token);
+                    if (FRootID == -1) {
+                        FRootID = StrToIntDef(token, -1);
+                        if (FRootID == -1) Fail(MsgRootFailed, at);
+                    }
+                } else if (token == "/Prev") {
+                    prevOffset = StrToIntDef(ReadToken(S, token), -1);
+                    if (prevOffset == -1) Fail(MsgPrevFailed, at);
+                } else if (token == "/Info") {
+                    ReadToken(S, token);
+                    if (FInfoID == -1) {
+                        FInfoID = StrToIntDef(token, -1);
+                        if (FInfoID == -1) Fail(MsgInfoFailed, at);
+                    }
+                } else if (token == "/Encrypt") {
+                    FEncrypted = true;
+                }
+            }
+            offset = prevOffset;
         }
-        offset = prevOffset;
+    } catch (const EReadError&) {
+        // The section at offset runs into the end of the file.
+        throw EDamagedInput::FileEnds(offset);
     }
 }
 
@@ -204,9 +205,10 @@ void TPDFAnalyst::ReadSubsectionEntries(int32_t First, int32_t Count) {
     TStream& S = *FStream;
     // Refuse claims the file cannot back before any memory is sized.
     const int64_t size = S.Size();
-    if (Count > (size - S.Position()) / MinimumEntrySize) Fail(MsgXrefCountInvalid);
+    const int32_t at = S.Position();
+    if (Count > (size - at) / MinimumEntrySize) Fail(MsgXrefCountInvalid, at);
     const int64_t end = int64_t{First} + Count;
-    if (end > std::max(size / 4, MinimumTableLimit)) Fail(MsgXrefFirstInvalid);
+    if (end > std::max(size / 4, MinimumTableLimit)) Fail(MsgXrefFirstInvalid, at);
 
     if (FObjectCount == -1 || end > FObjectCount) {
         FObjectOffsets.resize(static_cast<size_t>(end), -1);
@@ -225,24 +227,29 @@ void TPDFAnalyst::ReadSubsectionEntries(int32_t First, int32_t Count) {
         const auto secondLineEnd = [&entry] {
             return (entry[18] == '\r' || entry[18] == ' ') && (entry[19] == '\n' || entry[19] == '\r');
         };
+        int32_t length = 19;
         if (available >= 20) {
             // The common case, straight from the stream's buffer.
             std::memcpy(entry, window, 20);
-            S.Seek(secondLineEnd() ? 20 : 19, TSeekOrigin::soCurrent);
+            if (secondLineEnd()) length = 20;
+            S.Seek(length, TSeekOrigin::soCurrent);
         } else {
             // Near a buffer's end or the file's: exact reads, which raise
             // EReadError when the entry is cut short.
             S.ReadBuffer(entry, 19);
             if (entry[18] == '\r' || entry[18] == ' ') {
                 S.ReadBuffer(entry + 19, 1);
-                if (!secondLineEnd()) S.Seek(-1, TSeekOrigin::soCurrent);
+                if (secondLineEnd())
+                    length = 20;
+                else
+                    S.Seek(-1, TSeekOrigin::soCurrent);
             }
         }
 
         const size_t slot = static_cast<size_t>(First) + static_cast<size_t>(i);
         if (FObjectOffsets[slot] != -1) continue;  // a newer section has it
         FObjectOffsets[slot] = StrToIntDef(std::string_view(entry, 10), -1);
-        if (FObjectOffsets[slot] == -1) Fail(MsgXrefCountInvalid);
+        if (FObjectOffsets[slot] == -1) Fail(MsgXrefCountInvalid, S.Position() - length);
         if (entry[17] == 'f') FFreeObjects[slot] = true;
     }
 }

@@ -33,9 +33,15 @@ public:
     void Clear();
     // The load error exit: calls OnError, clears, marks the analyser failed
     // and raises Exception with Message (a file refused as it is)...
-    [[noreturn]] void Fail(const std::string& Message);
+    [[noreturn]] void Fail(const std::string& Message) {
+        MarkFailed();
+        throw Exception(Message);
+    }
     // ... or EDamagedInput with Message and where the damage was found.
-    [[noreturn]] void Fail(const std::string& Message, int32_t Offset, int32_t Object = -1);
+    [[noreturn]] void Fail(const std::string& Message, int32_t Offset, int32_t Object = -1) {
+        MarkFailed();
+        throw EDamagedInput(Message, Offset, Object);
+    }
     void LoadFromFile(const std::string& FileName);
     // The same over a stream already open (memory, for example); the
     // analyser takes it over.

@@ -39,9 +39,23 @@ inline std::string LoadMessage(const std::string& Bytes) {
     return LoadMessage(analyst, Bytes);
 }
 
+inline const std::string FileEnds = "ファイルが途中で終わっています。";
+
+// Loads the file at Path and returns the message and context of the
+// EDamagedInput that loading raised ("" when it loaded).
+inline std::string DamageOnLoad(TPDFAnalyst& Analyst, const std::string& Path) {
+    try {
+        Analyst.LoadFromFile(Path);
+    } catch (const EDamagedInput& e) {
+        return e.Detailed();
+    }
+    return "";
+}
+
 // The state after Fail: empty but marked failed.
 inline void ExpectFailedState(const TPDFAnalyst& Analyst) {
     EXPECT_TRUE(Analyst.Failed());
+    EXPECT_FALSE(Analyst.Loaded());
     EXPECT_EQ(Analyst.Stream(), nullptr);
     EXPECT_EQ(Analyst.ObjectCount(), -1);
     EXPECT_TRUE(Analyst.ObjectOffsets().empty());
