@@ -73,6 +73,9 @@ int RunDecode(const TDecodeArgs& Args, std::ostream& Err) {
             return ExitInterrupted;
         }
         if (toStdout) CopyToStdout(output);
+    } catch (const Exception& e) {
+        Err << e.Detailed() << '\n';
+        return ExitFailed;
     } catch (const std::exception& e) {
         Err << e.what() << '\n';
         return ExitFailed;

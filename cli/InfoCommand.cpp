@@ -55,6 +55,9 @@ int RunInfo(const std::string& Input, std::ostream& Out, std::ostream& Err) {
         TIDList pages;
         analyst.GetPageList(&pages);
         text = FormatInfo(analyst, pages);
+    } catch (const Exception& e) {
+        Err << e.Detailed() << '\n';
+        return ExitFailed;
     } catch (const std::exception& e) {
         Err << e.what() << '\n';
         return ExitFailed;
