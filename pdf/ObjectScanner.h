@@ -55,26 +55,28 @@ struct TScanOptions {
     TScanEnds EndsAt;
 };
 
-// The readers' rules, one set per kind of reader ("token": the bytes are
-// read as tokens like any others; "-": the scan starts inside an object):
+// The readers' rules, one set per kind of reader. Columns: where the scan
+// starts; the header rule ("-": the scan starts inside an object); what
+// becomes of "(" strings, "%" comments and stream data ("token": read as
+// tokens like any others); the tokens that end the scan.
 //
-//   rules              reader                      starts at        header "(" strings "%" comments stream data ends at
-//   ResourceOwnerScan  page object, page-tree      the object       skip   skip        skip         token       endobj
-//                      node climbed, form object
-//   ResourcesObjectScan resources object           the object       skip   token       token        token       first "<", endobj
-//   DictionaryScan     resources dictionary,       just after "<<"  -      token       token        token       ">"
-//                      a nested one passed over,   (after "<")
-//                      category value (inline)
-//   CategoryObjectScan category object             the object       keep   token       token        token       endobj
-//   XObjectSubtypeScan XObject subtype             the object       keep   skip        skip         token       stream, endobj
-//   PageKeyScan        page contents               the page         keep   skip        skip         token       endobj
-//   StreamObjectScan   stream object               the object       skip   skip        skip         handler     endobj
-//   PageTreeScan       catalog, page-tree walk     the object       check  skip        skip         skip        endobj
-//   MediaBoxScan       media box                   the node         keep   skip        skip         skip        endobj
-//   PageCountScan      page count                  the root node    check  token       skip         token       endobj
-//   IntegerScan        integer object              the object       skip   token       skip         token       endobj
-//   ArrayScan          array object, array value   the object, "["  skip/- token       token        token       "]", endobj
-//   ValueScan          single tokens of a value    the value        -      token       token        token       -
+//   rules                reader                        starts at   header  (      %      data     ends at
+//   ResourceOwnerScan    page; page-tree node climbed  the object  skip    skip   skip   token    endobj
+//                        for resources; form
+//   ResourcesObjectScan  resources object              the object  skip    token  token  token    first "<", endobj
+//   DictionaryScan       resources dictionary; inline  after "<<"  -       token  token  token    ">"
+//                        category value; a nested one
+//                        passed over (after "<")
+//   CategoryObjectScan   category object               the object  keep    token  token  token    endobj
+//   XObjectSubtypeScan   XObject subtype               the object  keep    skip   skip   token    stream, endobj
+//   PageKeyScan          page contents                 the page    keep    skip   skip   token    endobj
+//   StreamObjectScan     stream object                 the object  skip    skip   skip   handler  endobj
+//   PageTreeScan         catalog; page-tree walk       the object  check   skip   skip   skip     endobj
+//   MediaBoxScan         media box                     the node    keep    skip   skip   skip     endobj
+//   PageCountScan        page count                    the root    check   token  skip   token    endobj
+//   IntegerScan          integer object                the object  skip    token  skip   token    endobj
+//   ArrayScan            array object; array value     object/"["  skip/-  token  token  token    "]", endobj
+//   ValueScan            single tokens of a value      the value   -       token  token  token    -
 //
 // Handlers end some scans early: the resource owners once they have read
 // /Resources, the contents scan once it has read /Contents, the subtype scan
@@ -116,7 +118,8 @@ inline constexpr TScanOptions MediaBoxScan{.SkipStrings = true,
 inline constexpr TScanOptions PageCountScan{
     .Header = THeaderRule::Check, .SkipComments = true, .EndsAt = {.Endobj = true}};
 // No string stands before an integer object's number.
-inline constexpr TScanOptions IntegerScan{.Header = THeaderRule::Skip, .SkipComments = true, .EndsAt = {.Endobj = true}};
+inline constexpr TScanOptions IntegerScan{
+    .Header = THeaderRule::Skip, .SkipComments = true, .EndsAt = {.Endobj = true}};
 // An array of references or names: every token up to its end.
 inline constexpr TScanOptions ArrayScan{.Header = THeaderRule::Skip, .EndsAt = {.Endobj = true, .ArrayEnd = true}};
 // No loop: Next and TakeSecond read a value's tokens.
@@ -151,8 +154,6 @@ public:
     bool TakeSecond(char Bracket);
     // Every token read from here on is counted in Counter as well.
     void CountInto(int64_t& Counter) { FCounter = &Counter; }
-
-    TStream& Stream() const { return FStream; }
 
 private:
     TObjectScanner(TPDFAnalyst& Analyst, TStream& S, const TScanOptions& Options, int32_t Object, int32_t Offset);
