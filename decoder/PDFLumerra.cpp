@@ -115,6 +115,7 @@ private:
         scan.CountInto(FWork);
         return scan;
     }
+    // A scan from where the stream stands, inside object Object.
     TObjectScanner Here(const TScanOptions& Options, int32_t Object) {
         TObjectScanner scan(FAnalyst, S, Options, Object);
         scan.CountInto(FWork);
@@ -257,8 +258,7 @@ private:
     // Key K's value: recorded when it is an object number; the two tokens
     // after it (generation and R) are dropped whatever it was.
     void ReadEntry(TObjectScanner& Scan, const std::string& K, TPDFResourceList& L) {
-        const std::string& value = Scan.Next().Text;
-        if (FAnalyst.IsValidIDText(value)) L.AddFromText(K, value);
+        if (const int32_t object = StrToIntDef(Scan.Next().Text, -1); FAnalyst.IsValidID(object)) L.Add(K, object);
         Scan.Next();
         Scan.Next();
     }
