@@ -172,16 +172,25 @@ private:
         return owner;
     }
 
+    // After a "<" that opens a dictionary, or the ">" that closes a nested
+    // one: the second bracket of "<<" (">>") is passed over. Any other byte
+    // there, as after the "<" of a hexadecimal string, is passed over all the
+    // same and what follows is read as the dictionary would be: the reports
+    // of damaged files have always been made so.
+    static void PassSecondBracket(TObjectScanner& Scan, char Bracket) {
+        if (!Scan.TakeSecond(Bracket)) Scan.PassByte();
+    }
+
     // The value of object Owner's /Resources key, which stands at At: an
-    // inline dictionary or a reference; anything else (null, a hexadecimal
-    // string) records nothing.
+    // inline dictionary or a reference; anything else (null) records nothing.
     void ReadResourcesValue(int32_t Owner, int32_t At, TPageResource& R) {
         TPositionKeeper keeper(S);
         S.SetPosition(At);
         TObjectScanner value = Here(ValueScan, Owner);
         const std::string token = value.Next().Text;
         if (token == "<") {
-            if (value.TakeSecond('<')) ReadResourceDict(R, Owner);
+            PassSecondBracket(value, '<');
+            ReadResourceDict(R, Owner);
         } else if (const int32_t object = ReferencedObject(token); object != -1) {
             ReadResourceObject(object, R);
         }
@@ -201,7 +210,9 @@ private:
         if (!FAnalyst.HasObject(N)) return;
         TPositionKeeper keeper(S);
         TObjectScanner scan = Open(N, ResourcesObjectScan);
-        if (scan.Run() == TScanEnd::Open && scan.TakeSecond('<')) ReadResourceDict(R, N);
+        if (scan.Run() != TScanEnd::Open) return;
+        PassSecondBracket(scan, '<');
+        ReadResourceDict(R, N);
     }
 
     // The stream stands just after the "<<" of a resources dictionary in
@@ -218,7 +229,7 @@ private:
             if (token.Text == "<") {
                 TObjectScanner nested = Here(DictionaryScan, Owner);
                 nested.Run();
-                nested.TakeSecond('>');
+                PassSecondBracket(nested, '>');
                 return TScanAction::Handled;
             }
             return TScanAction::Default;
@@ -231,7 +242,7 @@ private:
         TObjectScanner value = Here(ValueScan, Owner);
         const std::string token = value.Next().Text;
         if (token == "<") {
-            if (!value.TakeSecond('<')) return;
+            PassSecondBracket(value, '<');
             TObjectScanner entries = Here(DictionaryScan, Owner);
             entries.Run([&](const TToken& key) {
                 if (key.Kind != TTokenKind::Name) return TScanAction::Default;

@@ -152,6 +152,8 @@ public:
     // bracket, as in "<<" and ">>", and tells whether it did. Any other byte
     // (a hexadecimal string's first digit, say) stays unread.
     bool TakeSecond(char Bracket);
+    // Passes over one byte, whatever it is.
+    void PassByte() { FStream.Seek(1, TSeekOrigin::soCurrent); }
     // Every token read from here on is counted in Counter as well.
     void CountInto(int64_t& Counter) { FCounter = &Counter; }
 
