@@ -55,7 +55,7 @@ size_t BytewiseRead(const std::string& path) {
 size_t LoadAndListPages(const std::string& path) {
     TPDFAnalyst analyst;
     analyst.LoadFromFile(path);
-    TStringList pages;
+    TIDList pages;
     analyst.GetPageList(&pages);
     if (pages.size() != 10000 || analyst.ObjectCount() != 100000) throw std::runtime_error("unexpected document");
     return pages.size();

@@ -30,7 +30,7 @@ int RunDecode(const TDecodeArgs& Args, std::ostream& Err) {
 
         // By default every page the page tree lists, whatever its /Count
         // says. A range beyond the list is refused before any output exists.
-        TStringList list;
+        TIDList list;
         analyst.GetPageList(&list);
         const TPageRange pages = Args.Pages.value_or(TPageRange{1, static_cast<int32_t>(list.size())});
         if (pages.First < 1 || pages.Last > static_cast<int64_t>(list.size())) throw Exception(MsgBadPages);

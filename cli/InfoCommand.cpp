@@ -14,11 +14,17 @@ std::string Joined(const TStringList& List) {
     return text;
 }
 
+std::string Joined(const TIDList& List) {
+    std::string text;
+    for (const int32_t ID : List) text += (text.empty() ? "" : " ") + std::to_string(ID);
+    return text;
+}
+
 const char* YesNo(bool Value) { return Value ? "yes" : "no"; }
 
 }  // namespace
 
-std::string FormatInfo(const TPDFAnalyst& Analyst, const TStringList& Pages) {
+std::string FormatInfo(const TPDFAnalyst& Analyst, const TIDList& Pages) {
     const TBox& box = Analyst.MediaBox();
     std::ostringstream out;
     out << "file: " << Analyst.FileName() << '\n'
@@ -46,7 +52,7 @@ int RunInfo(const std::string& Input, std::ostream& Out, std::ostream& Err) {
     try {
         TPDFAnalyst analyst;
         analyst.LoadFromFile(Input);
-        TStringList pages;
+        TIDList pages;
         analyst.GetPageList(&pages);
         text = FormatInfo(analyst, pages);
     } catch (const std::exception& e) {

@@ -10,7 +10,7 @@
 namespace lumerra::cli {
 
 // The lines of a loaded document; Pages is its page list.
-std::string FormatInfo(const TPDFAnalyst& Analyst, const TStringList& Pages);
+std::string FormatInfo(const TPDFAnalyst& Analyst, const TIDList& Pages);
 
 // Loads Input and writes its lines to Out; a failure writes the exception's
 // message to Err. Returns the exit code.

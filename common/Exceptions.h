@@ -1,6 +1,7 @@
 // Exception types shared by every part of the program.
 #pragma once
 
+#include <cstdint>
 #include <exception>
 #include <string>
 #include <utility>
@@ -57,6 +58,31 @@ public:
 class EFCreateError : public EStreamError {
 public:
     using EStreamError::EStreamError;
+};
+
+// Input that cannot be read as it stands. The message says what is wrong;
+// the context says where: the byte offset and, where known, the object
+// ("object 12, offset 3456"). Either is -1 when unknown.
+class EDamagedInput : public Exception {
+public:
+    EDamagedInput(std::string message, int32_t offset, int32_t object = -1)
+        : Exception(std::move(message), Where(offset, object)), FOffset(offset), FObject(object) {}
+    // The data ended where more was expected.
+    static EDamagedInput FileEnds(int32_t offset, int32_t object = -1) {
+        return EDamagedInput("ファイルが途中で終わっています。", offset, object);
+    }
+    int32_t Offset() const noexcept { return FOffset; }
+    int32_t Object() const noexcept { return FObject; }
+
+private:
+    static std::string Where(int32_t offset, int32_t object) {
+        std::string where = object >= 0 ? "object " + std::to_string(object) : "";
+        if (offset >= 0) where += (where.empty() ? "offset " : ", offset ") + std::to_string(offset);
+        return where;
+    }
+
+    int32_t FOffset;
+    int32_t FObject;
 };
 
 // An index outside a list's range.

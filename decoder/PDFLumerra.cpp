@@ -9,6 +9,7 @@
 #include "common/OutputFile.h"
 #include "common/SpillStream.h"
 #include "filters/FilterChain.h"
+#include "pdf/ObjectScanner.h"
 #include "pdf/StreamData.h"
 
 namespace lumerra {
@@ -91,48 +92,49 @@ public:
         // The page's own /Resources, or those of the nearest ancestor that has
         // the key.
         const int32_t owner = ResourceOwner(P);
-        if (owner != -1) ReadResourcesValue(Scan(owner, true).ResourcesAt, FPage);
+        if (owner != -1) ReadResourcesValue(owner, Scan(owner, true).ResourcesAt, FPage);
         const int64_t start = FWork;
         CollectForms(std::min(MaximumFormWork, FormWorkLeft));
         FCache.FormWorkDone += FWork - start;
     }
 
 private:
-    const std::string& Next(std::string& Token) {
-        ++FWork;
-        return ReadToken(S, Token);
+    // Every token the collector reads counts against the form budget.
+    TObjectScanner Open(int32_t N, const TScanOptions& Options) {
+        TObjectScanner scan = TObjectScanner::OpenObject(FAnalyst, N, Options);
+        scan.CountInto(FWork);
+        return scan;
+    }
+    // A scan from where the stream stands, inside object Object.
+    TObjectScanner Here(const TScanOptions& Options, int32_t Object) {
+        TObjectScanner scan(FAnalyst, S, Options, Object);
+        scan.CountInto(FWork);
+        return scan;
     }
 
     // Scans node N up to its first /Resources or "endobj", once per decoder.
     TNodeScan& Scan(int32_t N, bool Climbing) {
         const int64_t key = int64_t{N} * 2 + (Climbing ? 1 : 0);
         if (const auto known = FCache.Nodes.find(key); known != FCache.Nodes.end()) return known->second;
-        TNodeScan scan;
+        TNodeScan result;
         {
             TPositionKeeper keeper(S);
-            FAnalyst.GoToObject(N);
-            SkipObjectHeader(S);
-            std::string token;
-            for (;;) {
-                Next(token);
-                if (token == "/Resources") {
-                    scan.ResourcesAt = S.Position();
-                    scan.Parent = -1;
-                    break;
+            TObjectScanner scan = Open(N, ResourceOwnerScan);
+            scan.Run([&](const TToken& token) {
+                if (token.Text == "/Resources") {
+                    result.ResourcesAt = S.Position();
+                    result.Parent = -1;
+                    return TScanAction::Stop;
                 }
-                if (Climbing && token == "/Parent") {
-                    Next(token);
-                    if (FAnalyst.IsValidIDText(token)) scan.Parent = StrToIntDef(token, -1);
-                } else if (token == "(") {
-                    SkipLiteralString(S);
-                } else if (token == "%") {
-                    SkipLine(S);
-                } else if (token == "endobj") {
-                    break;
+                if (Climbing && token.Text == "/Parent") {
+                    const std::string& value = scan.Next().Text;
+                    if (FAnalyst.IsValidIDText(value)) result.Parent = StrToIntDef(value, -1);
+                    return TScanAction::Handled;
                 }
-            }
+                return TScanAction::Default;
+            });
         }
-        return FCache.Nodes.emplace(key, scan).first->second;
+        return FCache.Nodes.emplace(key, result).first->second;
     }
 
     // The node whose /Resources page P uses: P or the nearest ancestor with
@@ -160,16 +162,25 @@ private:
         return owner;
     }
 
-    // The value of a /Resources key that stands at At: an inline dictionary
-    // or a reference; anything else (null) records nothing.
-    void ReadResourcesValue(int32_t At, TPageResource& R) {
+    // After a "<" that opens a dictionary, or the ">" that closes a nested
+    // one: the second bracket of "<<" (">>") is passed over. Any other byte
+    // there, as after the "<" of a hexadecimal string, is passed over all the
+    // same and what follows is read as the dictionary would be: the reports
+    // of damaged files have always been made so.
+    static void PassSecondBracket(TObjectScanner& Scan, char Bracket) {
+        if (!Scan.TakeSecond(Bracket)) Scan.PassByte();
+    }
+
+    // The value of object Owner's /Resources key, which stands at At: an
+    // inline dictionary or a reference; anything else (null) records nothing.
+    void ReadResourcesValue(int32_t Owner, int32_t At, TPageResource& R) {
         TPositionKeeper keeper(S);
         S.SetPosition(At);
-        std::string token;
-        Next(token);
+        TObjectScanner value = Here(ValueScan, Owner);
+        const std::string token = value.Next().Text;
         if (token == "<") {
-            S.Seek(1, TSeekOrigin::soCurrent);
-            ReadResourceDict(R);
+            PassSecondBracket(value, '<');
+            ReadResourceDict(R, Owner);
         } else if (const int32_t object = ReferencedObject(token); object != -1) {
             ReadResourceObject(object, R);
         }
@@ -188,74 +199,69 @@ private:
     void ReadResourceObject(int32_t N, TPageResource& R) {
         if (!FAnalyst.HasObject(N)) return;
         TPositionKeeper keeper(S);
-        FAnalyst.GoToObject(N);
-        SkipObjectHeader(S);
-        std::string token;
-        while (Next(token) != "<") {
-            if (token == "endobj") return;
-        }
-        S.Seek(1, TSeekOrigin::soCurrent);
-        ReadResourceDict(R);
+        TObjectScanner scan = Open(N, ResourcesObjectScan);
+        if (scan.Run() != TScanEnd::Open) return;
+        PassSecondBracket(scan, '<');
+        ReadResourceDict(R, N);
     }
 
-    // The stream stands just after "<<". Nested dictionaries are passed over
-    // one level deep: the first ">" inside one ends the skip.
-    void ReadResourceDict(TPageResource& R) {
+    // The stream stands just after the "<<" of a resources dictionary in
+    // object Owner. Nested dictionaries are passed over one level deep: the
+    // first ">" inside one ends the skip.
+    void ReadResourceDict(TPageResource& R, int32_t Owner) {
         TPositionKeeper keeper(S);
-        std::string token;
-        for (;;) {
-            Next(token);
-            if (TPDFResourceList* list = CategoryList(R, token)) {
-                ReadCategoryDict(*list);
-            } else if (token == "<") {
-                while (Next(token) != ">") {
-                }
-                S.Seek(1, TSeekOrigin::soCurrent);
-            } else if (token == ">") {
-                return;
+        TObjectScanner scan = Here(DictionaryScan, Owner);
+        scan.Run([&](const TToken& token) {
+            if (TPDFResourceList* list = CategoryList(R, token.Text)) {
+                ReadCategoryDict(*list, Owner);
+                return TScanAction::Handled;
             }
-        }
+            if (token.Text == "<") {
+                TObjectScanner nested = Here(DictionaryScan, Owner);
+                nested.Run();
+                PassSecondBracket(nested, '>');
+                return TScanAction::Handled;
+            }
+            return TScanAction::Default;
+        });
     }
 
     // The stream stands just after a category key; it is put back there.
-    void ReadCategoryDict(TPDFResourceList& L) {
+    void ReadCategoryDict(TPDFResourceList& L, int32_t Owner) {
         TPositionKeeper keeper(S);
-        std::string token;
-        Next(token);
+        TObjectScanner value = Here(ValueScan, Owner);
+        const std::string token = value.Next().Text;
         if (token == "<") {
-            S.Seek(1, TSeekOrigin::soCurrent);
-            for (;;) {
-                Next(token);
-                if (token[0] == '/') {
-                    ReadEntry(token, L);
-                } else if (token == ">") {
-                    S.Seek(1, TSeekOrigin::soCurrent);
-                    return;
-                }
-            }
+            PassSecondBracket(value, '<');
+            TObjectScanner entries = Here(DictionaryScan, Owner);
+            entries.Run([&](const TToken& key) {
+                if (key.Kind != TTokenKind::Name) return TScanAction::Default;
+                ReadEntry(entries, key.Text, L);
+                return TScanAction::Handled;
+            });
+            return;
         }
         if (const int32_t object = ReferencedObject(token); object != -1) ReadCategoryObject(object, L);
     }
 
+    // Every key of object N with its value.
     void ReadCategoryObject(int32_t N, TPDFResourceList& L) {
         if (!FAnalyst.HasObject(N)) return;
         TPositionKeeper keeper(S);
-        FAnalyst.GoToObject(N);
-        std::string token;
-        while (Next(token) != "endobj") {
-            if (token[0] == '/') ReadEntry(token, L);
-        }
+        TObjectScanner scan = Open(N, CategoryObjectScan);
+        scan.Run([&](const TToken& key) {
+            if (key.Kind != TTokenKind::Name) return TScanAction::Default;
+            ReadEntry(scan, key.Text, L);
+            return TScanAction::Handled;
+        });
     }
 
     // Key K's value: recorded when it is an object number; the two tokens
     // after it (generation and R) are dropped whatever it was.
-    void ReadEntry(const std::string& K, TPDFResourceList& L) {
-        std::string value;
-        Next(value);
-        if (FAnalyst.IsValidIDText(value)) L.AddFromText(K, value);
-        std::string dropped;
-        Next(dropped);
-        Next(dropped);
+    void ReadEntry(TObjectScanner& Scan, const std::string& K, TPDFResourceList& L) {
+        if (const int32_t object = StrToIntDef(Scan.Next().Text, -1); FAnalyst.IsValidID(object)) L.Add(K, object);
+        Scan.Next();
+        Scan.Next();
     }
 
     // The first telling key of XObject N decides its subtype.
@@ -267,21 +273,21 @@ private:
     std::string ScanXObjectSubtype(int32_t N) {
         if (!FAnalyst.HasObject(N)) return {};
         TPositionKeeper keeper(S);
-        FAnalyst.GoToObject(N);
-        std::string token;
-        for (;;) {
-            Next(token);
-            if (token == "/Subtype") return Next(token);
-            if (token == "/Width" || token == "/Height" || token == "/BitsPerComponent") return "/Image";
-            if (token == "/BBox" || token == "/FormType" || token == "/Matrix" || token == "/Resources")
-                return "/Form";
-            if (token == "(")
-                SkipLiteralString(S);
-            else if (token == "%")
-                SkipLine(S);
-            else if (token == "stream" || token == "endobj")
-                return {};
-        }
+        TObjectScanner scan = Open(N, XObjectSubtypeScan);
+        std::string subtype;
+        scan.Run([&](const TToken& token) {
+            const std::string& key = token.Text;
+            if (key == "/Subtype")
+                subtype = scan.Next().Text;
+            else if (key == "/Width" || key == "/Height" || key == "/BitsPerComponent")
+                subtype = "/Image";
+            else if (key == "/BBox" || key == "/FormType" || key == "/Matrix" || key == "/Resources")
+                subtype = "/Form";
+            else
+                return TScanAction::Default;
+            return TScanAction::Stop;
+        });
+        return subtype;
     }
 
     // Every form reachable from the page becomes a child of the page, in
@@ -318,7 +324,7 @@ private:
             }
             TPageChildResourceList& child = FPage.AddChild(top.XObjects->GetName(i), form);
             const TNodeScan& scan = Scan(form, false);
-            if (scan.ResourcesAt != -1) ReadResourcesValue(scan.ResourcesAt, child.Resources);
+            if (scan.ResourcesAt != -1) ReadResourcesValue(form, scan.ResourcesAt, child.Resources);
             onPath.insert(form);
             path.push_back({&child.Resources.XObjects, 0, form});
         }
@@ -356,24 +362,15 @@ TPageResource& TPDFLumerra::CollectPageResources(int32_t P) {
     return R;
 }
 
-void TPDFLumerra::GetPageContents(int32_t P, TStringList& L) {
+void TPDFLumerra::GetPageContents(int32_t P, TIDList& L) {
     TStream& S = *FAnalyst->Stream();
     TPositionKeeper keeper(S);
-    FAnalyst->GoToObject(P);
-    std::string token;
-    for (;;) {
-        ReadToken(S, token);
-        if (token == "/Contents") {
-            FAnalyst->ReadIDList(S, L);
-            return;
-        }
-        if (token == "(")
-            SkipLiteralString(S);
-        else if (token == "%")
-            SkipLine(S);
-        else if (token == "endobj")
-            return;
-    }
+    TObjectScanner scan = TObjectScanner::OpenObject(*FAnalyst, P, PageKeyScan);
+    scan.Run([&](const TToken& token) {
+        if (token.Text != "/Contents") return TScanAction::Default;
+        FAnalyst->ReadIDList(S, L);
+        return TScanAction::Stop;
+    });
 }
 
 int32_t TPDFLumerra::DecodeStreamObject(int32_t N, TStringList& F, TStream& D) {
@@ -382,37 +379,31 @@ int32_t TPDFLumerra::DecodeStreamObject(int32_t N, TStringList& F, TStream& D) {
     if (!FAnalyst->HasObject(N)) return 0;
     TStream& S = *FAnalyst->Stream();
     TPositionKeeper keeper(S);
-    FAnalyst->GoToObject(N);
-    SkipObjectHeader(S);
+    TObjectScanner scan = TObjectScanner::OpenObject(*FAnalyst, N, StreamObjectScan);
     int32_t length = 0;
-    std::string token;
-    for (;;) {
-        ReadToken(S, token);
-        if (token == "/Length") {
+    scan.Run([&](const TToken& token) {
+        if (token.Text == "/Length") {
             length = FAnalyst->ReadIntegerValue(S);
-        } else if (token == "/Filter") {
+        } else if (token.Text == "/Filter") {
             FAnalyst->ReadNameList(S, F);
-        } else if (token == "stream") {
+        } else if (token.Text == "stream") {
             ReadStreamData(S, D, length, F);
             // Data that an unknown filter left undecoded is passed over by its
             // length instead of being read as tokens, where a stray "(" would
             // run the scan to the end of the file.
             if (!FiltersSupported(F)) SkipData(S, length);
-        } else if (token == "(") {
-            SkipLiteralString(S);
-        } else if (token == "%") {
-            SkipLine(S);
-        } else if (token == "endobj") {
-            break;
+        } else {
+            return TScanAction::Default;
         }
-    }
+        return TScanAction::Handled;
+    });
     return D.Position() - start;
 }
 
 int32_t TPDFLumerra::WriteCommentedPage(int32_t P, TStream& O, int32_t PageNumber) {
     const int32_t start = O.Position();
     TStringList filters;
-    TStringList contents;
+    TIDList contents;
     TSpillStream buffer;
     const TPageResource& R = CollectPageResources(P);
     const std::string head = PageHead(PageNumber, FAnalyst->PageCount());
@@ -446,7 +437,7 @@ int32_t TPDFLumerra::WriteCommentedPage(int32_t P, TStream& O, int32_t PageNumbe
     const int32_t m = static_cast<int32_t>(contents.size());
     for (int32_t j = 1; j <= m; ++j) {
         if (j > 1) Write(O, Gap);
-        writeStream(StrToIntDef(contents[static_cast<size_t>(j - 1)], -1),
+        writeStream(contents[static_cast<size_t>(j - 1)],
                     head + " - Contents " + std::to_string(j) + "/" + std::to_string(m) + "\n", nullptr);
     }
     return O.Position() - start;
@@ -455,7 +446,7 @@ int32_t TPDFLumerra::WriteCommentedPage(int32_t P, TStream& O, int32_t PageNumbe
 int32_t TPDFLumerra::WritePlainPage(int32_t P, TStream& O) {
     const int32_t start = O.Position();
     TStringList filters;
-    TStringList contents;
+    TIDList contents;
     const TPageResource& R = CollectPageResources(P);
     auto writeStream = [&](int32_t object) {
         Write(O, Gap);
@@ -465,7 +456,7 @@ int32_t TPDFLumerra::WritePlainPage(int32_t P, TStream& O) {
     };
     for (int32_t i = 0; i < R.ChildCount(); ++i) writeStream(R.GetChild(i).ObjectNumber);
     GetPageContents(P, contents);
-    for (const std::string& content : contents) writeStream(StrToIntDef(content, -1));
+    for (const int32_t content : contents) writeStream(content);
     return O.Position() - start;
 }
 
@@ -479,12 +470,12 @@ bool TPDFLumerra::DecodeToStream(TStream& Output, int32_t First, int32_t Last, b
                                  const TDecodeProgressProc& Progress, bool& Cancel) {
     bool cancelled = false;
     try {
-        TStringList pages;
+        TIDList pages;
         FAnalyst->GetPageList(&pages);
         if (First < 1 || static_cast<int64_t>(pages.size()) < Last) throw Exception(MsgBadPages);
         if (WithComments) Write(Output, "% Decode File : " + ExtractFileName(FAnalyst->FileName()));
         for (int32_t i = First - 1; i <= Last - 1; ++i) {
-            const int32_t page = StrToIntDef(pages[static_cast<size_t>(i)], -1);
+            const int32_t page = pages[static_cast<size_t>(i)];
             if (WithComments)
                 WriteCommentedPage(page, Output, i + 1);
             else

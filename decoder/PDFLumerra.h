@@ -60,7 +60,7 @@ public:
     // Appends the decoded data of stream object N to D and its filter names
     // to F; returns the number of bytes appended.
     int32_t DecodeStreamObject(int32_t N, TStringList& F, TStream& D);
-    void GetPageContents(int32_t P, TStringList& L);
+    void GetPageContents(int32_t P, TIDList& L);
 
     TEscapeKeyQuery EscapeKeyQuery;
 

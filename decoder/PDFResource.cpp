@@ -1,16 +1,11 @@
 #include "decoder/PDFResource.h"
 
 #include "common/Exceptions.h"
-#include "common/StrUtils.h"
 
 namespace lumerra {
 
 TPDFResource& TPDFResourceList::Add(const std::string& Name, int32_t ObjectNumber) {
     return *FItems.emplace_back(std::make_unique<TPDFResource>(Name, ObjectNumber));
-}
-
-TPDFResource& TPDFResourceList::AddFromText(const std::string& Name, const std::string& ObjectNumber) {
-    return Add(Name, StrToIntDef(ObjectNumber, -1));
 }
 
 const TPDFResource& TPDFResourceList::At(int32_t Index) const {

@@ -12,7 +12,7 @@
 namespace lumerra {
 
 // One entry of a resource dictionary: its name (with "/") and the number of
-// the object it refers to, -1 when that was not an integer.
+// the object it refers to.
 class TPDFResource {
 public:
     TPDFResource(std::string Name, int32_t ObjectNumber) : Name(std::move(Name)), ObjectNumber(ObjectNumber) {}
@@ -23,7 +23,6 @@ public:
 class TPDFResourceList {
 public:
     TPDFResource& Add(const std::string& Name, int32_t ObjectNumber);
-    TPDFResource& AddFromText(const std::string& Name, const std::string& ObjectNumber);
     int32_t Count() const { return static_cast<int32_t>(FItems.size()); }
     // Both raise "Index値が不正です。[ %d ]" outside 0 .. Count - 1.
     const std::string& GetName(int32_t Index) const;

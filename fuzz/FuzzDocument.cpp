@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
         return 0;
     }
 
-    TStringList pages;
+    TIDList pages;
     try {
         analyst.GetPageList(&pages);
     } catch (const Exception&) {

@@ -5,6 +5,9 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "pdf/ObjectScanner.h"
+#include "pdf/StreamData.h"
+
 namespace lumerra {
 
 namespace {
@@ -23,7 +26,6 @@ const char* const MsgPrevFailed = "PrevIDの取得に失敗しました。";
 const char* const MsgInfoFailed = "InfoIDの取得に失敗しました。";
 const char* const MsgNoRoot = "RootIDが正確に取得できませんでした。";
 const char* const MsgNoFirstPages = "FirstPagesIDが正確に取得できませんでした。";
-const char* const MsgObjectID = "オブジェクトIDが不正です。";
 const char* const MsgNoStream = "ストリームが不正です。";
 const char* const MsgNoPages = "FirstPagesが存在しません。";
 
@@ -45,8 +47,6 @@ uint8_t ByteAt(TStream& S, int32_t position) {
     return c;
 }
 
-bool IsRecordEnd(const std::string& token) { return token == "]" || token == "endobj"; }
-
 }  // namespace
 
 TPDFAnalyst::TPDFAnalyst() { Clear(); }
@@ -61,18 +61,17 @@ void TPDFAnalyst::Clear() {
     FFreeObjects.shrink_to_fit();
     FVersion.clear();
     FFileName.clear();
-    FEncrypted = FFailed = FHasStructTree = false;
+    FEncrypted = FFailed = FLoaded = FHasStructTree = false;
     FRootID = FInfoID = FMetadataID = FObjectCount = FPageCount = -1;
     FFirstPageID = FFirstPagesID = FOutlinesID = -1;
     FXrefOffsets.clear();
     FMediaBox = TBox{};
 }
 
-void TPDFAnalyst::Fail(const std::string& Message) {
+void TPDFAnalyst::MarkFailed() {
     if (OnError) OnError(*this);
     Clear();
     FFailed = true;
-    throw Exception(Message);
 }
 
 void TPDFAnalyst::LoadFromFile(const std::string& FileName) {
@@ -80,6 +79,7 @@ void TPDFAnalyst::LoadFromFile(const std::string& FileName) {
     FStream = std::make_unique<TFileStream>(FileName, TFileStream::TMode::OpenRead);
     FFileName = FileName;
     Analyze(*FStream);
+    FLoaded = true;
 }
 
 void TPDFAnalyst::LoadFromStream(std::unique_ptr<TStream> Source, const std::string& FileName) {
@@ -87,17 +87,20 @@ void TPDFAnalyst::LoadFromStream(std::unique_ptr<TStream> Source, const std::str
     FStream = std::move(Source);
     FFileName = FileName;
     Analyze(*FStream);
+    FLoaded = true;
 }
 
 void TPDFAnalyst::Analyze(TStream& S) {
     if (&S != FStream.get()) throw Exception(MsgNoStream);
     const int32_t size = S.Size();
-    if (size < 5) Fail(MsgBroken);
+    if (size < 5) Fail(MsgBroken, 0);
 
     char header[5];
     S.ReadBuffer(header, 5);
     if (std::memcmp(header, "%PDF-", 5) != 0) Fail(MsgNotPdf);
-    FVersion = ReadToken(S);
+    TToken version;
+    if (NextToken(S, version) == TTokenKind::EndOfData) throw EDamagedInput::FileEnds(5);
+    FVersion = version.Text;
     if (FVersion.size() < 3) Fail(MsgNotPdf);
     const std::string digits{FVersion[0], FVersion[2]};
     if (StrToIntDef(digits, 15) >= 15) Fail(MsgUnsupported);
@@ -105,11 +108,11 @@ void TPDFAnalyst::Analyze(TStream& S) {
     // The end marker: the last bytes before trailing white space.
     int32_t last = size - 1;
     while (last >= 0 && IsPdfWhiteSpace(ByteAt(S, last))) --last;
-    if (last < 4) Fail(MsgNoEof);
+    if (last < 4) Fail(MsgNoEof, 0);
     char marker[5];
     S.SetPosition(last - 4);
     S.ReadBuffer(marker, 5);
-    if (std::memcmp(marker, "%%EOF", 5) != 0) Fail(MsgNoEof);
+    if (std::memcmp(marker, "%%EOF", 5) != 0) Fail(MsgNoEof, last - 4);
 
     // The word just before "%%EOF" is the offset of the newest section.
     int32_t cursor = last - 5;
@@ -123,13 +126,13 @@ void TPDFAnalyst::Analyze(TStream& S) {
     }
     std::reverse(offsetText.begin(), offsetText.end());
     const int32_t xrefOffset = StrToIntDef(offsetText, -1);
-    if (xrefOffset == -1 || offsetText.size() > MaximumOffsetText) Fail(MsgXrefOffsetUnreadable);
+    if (xrefOffset == -1 || offsetText.size() > MaximumOffsetText) Fail(MsgXrefOffsetUnreadable, cursor + 1);
 
     FFreeObjects.clear();
     ReadXrefSection(xrefOffset);
-    if (FRootID == -1) Fail(MsgNoRoot);
+    if (FRootID == -1) Fail(MsgNoRoot, xrefOffset);
     ReadCatalog();
-    if (FFirstPagesID == -1) Fail(MsgNoFirstPages);
+    if (FFirstPagesID == -1) Fail(MsgNoFirstPages, Locate(FRootID).Offset(), FRootID);
     ReadPageCount();
     ReadFirstPage();
 }
@@ -139,54 +142,63 @@ void TPDFAnalyst::ReadXrefSection(int32_t Offset) {
     std::string token;
     // The /Prev chain is followed in a loop; an offset read before ends it.
     std::unordered_set<int32_t> seen;
-    for (int32_t offset = Offset; offset != -1;) {
-        if (offset < 0 || !seen.insert(offset).second) Fail(MsgXrefOffsetInvalid);
-        FXrefOffsets.push_back(std::to_string(offset));
-        int32_t prevOffset = -1;
+    int32_t offset = Offset;
+    try {
+        while (offset != -1) {
+            if (offset < 0 || !seen.insert(offset).second) Fail(MsgXrefOffsetInvalid, offset);
+            FXrefOffsets.push_back(std::to_string(offset));
+            int32_t prevOffset = -1;
 
-        char keyword[4];
-        S.SetPosition(offset);
-        S.ReadBuffer(keyword, 4);
-        if (std::memcmp(keyword, "xref", 4) != 0) Fail(MsgXrefOffsetInvalid);
+            char keyword[4];
+            S.SetPosition(offset);
+            S.ReadBuffer(keyword, 4);
+            if (std::memcmp(keyword, "xref", 4) != 0) Fail(MsgXrefOffsetInvalid, offset);
 
-        for (;;) {
-            const int32_t first = StrToIntDef(ReadToken(S, token), -1);
-            if (first < 0) Fail(MsgXrefFirstInvalid);
-            const int32_t count = StrToIntDef(ReadToken(S, token), -1);
-            if (count < 0) Fail(MsgXrefCountInvalid);
-            ReadSubsectionEntries(first, count);
+            for (;;) {
+                const int32_t at = S.Position();
+                const int32_t first = StrToIntDef(ReadToken(S, token), -1);
+                if (first < 0) Fail(MsgXrefFirstInvalid, at);
+                const int32_t count = StrToIntDef(ReadToken(S, token), -1);
+                if (count < 0) Fail(MsgXrefCountInvalid, at);
+                ReadSubsectionEntries(first, count);
 
-            const int32_t position = S.Position();
-            if (ReadToken(S, token) == "trailer") break;
-            S.SetPosition(position);
-        }
-
-        SkipWhiteSpace(S);
-        char open[2];
-        S.ReadBuffer(open, 2);
-        if (open[0] != '<' || open[1] != '<') Fail(MsgTrailerInvalid);
-
-        while (ReadToken(S, token) != "startxref") {
-            if (token == "/Root") {
-                ReadToken(S, token);
-                if (FRootID == -1) {
-                    FRootID = StrToIntDef(token, -1);
-                    if (FRootID == -1) Fail(MsgRootFailed);
-                }
-            } else if (token == "/Prev") {
-                prevOffset = StrToIntDef(ReadToken(S, token), -1);
-                if (prevOffset == -1) Fail(MsgPrevFailed);
-            } else if (token == "/Info") {
-                ReadToken(S, token);
-                if (FInfoID == -1) {
-                    FInfoID = StrToIntDef(token, -1);
-                    if (FInfoID == -1) Fail(MsgInfoFailed);
-                }
-            } else if (token == "/Encrypt") {
-                FEncrypted = true;
+                const int32_t position = S.Position();
+                if (ReadToken(S, token) == "trailer") break;
+                S.SetPosition(position);
             }
+
+            SkipWhiteSpace(S);
+            char open[2];
+            const int32_t trailer = S.Position();
+            S.ReadBuffer(open, 2);
+            if (open[0] != '<' || open[1] != '<') Fail(MsgTrailerInvalid, trailer);
+
+            while (ReadToken(S, token) != "startxref") {
+                const int32_t at = S.Position();
+                if (token == "/Root") {
+                    ReadToken(S, token);
+                    if (FRootID == -1) {
+                        FRootID = StrToIntDef(token, -1);
+                        if (FRootID == -1) Fail(MsgRootFailed, at);
+                    }
+                } else if (token == "/Prev") {
+                    prevOffset = StrToIntDef(ReadToken(S, token), -1);
+                    if (prevOffset == -1) Fail(MsgPrevFailed, at);
+                } else if (token == "/Info") {
+                    ReadToken(S, token);
+                    if (FInfoID == -1) {
+                        FInfoID = StrToIntDef(token, -1);
+                        if (FInfoID == -1) Fail(MsgInfoFailed, at);
+                    }
+                } else if (token == "/Encrypt") {
+                    FEncrypted = true;
+                }
+            }
+            offset = prevOffset;
         }
-        offset = prevOffset;
+    } catch (const EReadError&) {
+        // The section at offset runs into the end of the file.
+        throw EDamagedInput::FileEnds(offset);
     }
 }
 
@@ -194,9 +206,10 @@ void TPDFAnalyst::ReadSubsectionEntries(int32_t First, int32_t Count) {
     TStream& S = *FStream;
     // Refuse claims the file cannot back before any memory is sized.
     const int64_t size = S.Size();
-    if (Count > (size - S.Position()) / MinimumEntrySize) Fail(MsgXrefCountInvalid);
+    const int32_t at = S.Position();
+    if (Count > (size - at) / MinimumEntrySize) Fail(MsgXrefCountInvalid, at);
     const int64_t end = int64_t{First} + Count;
-    if (end > std::max(size / 4, MinimumTableLimit)) Fail(MsgXrefFirstInvalid);
+    if (end > std::max(size / 4, MinimumTableLimit)) Fail(MsgXrefFirstInvalid, at);
 
     if (FObjectCount == -1 || end > FObjectCount) {
         FObjectOffsets.resize(static_cast<size_t>(end), -1);
@@ -215,68 +228,55 @@ void TPDFAnalyst::ReadSubsectionEntries(int32_t First, int32_t Count) {
         const auto secondLineEnd = [&entry] {
             return (entry[18] == '\r' || entry[18] == ' ') && (entry[19] == '\n' || entry[19] == '\r');
         };
+        int32_t length = 19;
         if (available >= 20) {
             // The common case, straight from the stream's buffer.
             std::memcpy(entry, window, 20);
-            S.Seek(secondLineEnd() ? 20 : 19, TSeekOrigin::soCurrent);
+            if (secondLineEnd()) length = 20;
+            S.Seek(length, TSeekOrigin::soCurrent);
         } else {
             // Near a buffer's end or the file's: exact reads, which raise
             // EReadError when the entry is cut short.
             S.ReadBuffer(entry, 19);
             if (entry[18] == '\r' || entry[18] == ' ') {
                 S.ReadBuffer(entry + 19, 1);
-                if (!secondLineEnd()) S.Seek(-1, TSeekOrigin::soCurrent);
+                if (secondLineEnd())
+                    length = 20;
+                else
+                    S.Seek(-1, TSeekOrigin::soCurrent);
             }
         }
 
         const size_t slot = static_cast<size_t>(First) + static_cast<size_t>(i);
         if (FObjectOffsets[slot] != -1) continue;  // a newer section has it
         FObjectOffsets[slot] = StrToIntDef(std::string_view(entry, 10), -1);
-        if (FObjectOffsets[slot] == -1) Fail(MsgXrefCountInvalid);
+        if (FObjectOffsets[slot] == -1) Fail(MsgXrefCountInvalid, S.Position() - length);
         if (entry[17] == 'f') FFreeObjects[slot] = true;
     }
 }
 
-bool TPDFAnalyst::HasObject(int32_t ID) {
-    if (!IsValidID(ID) || !FStream) return false;
+TObjectLocation TPDFAnalyst::Locate(int32_t ID) {
+    if (!IsValidID(ID) || !FStream) return {};
     const int32_t offset = FObjectOffsets[static_cast<size_t>(ID)];
-    return offset >= 0 && offset < FStream->Size();
-}
-
-void TPDFAnalyst::GoToObject(int32_t ID) {
-    if (!HasObject(ID)) throw Exception(MsgObjectID);
-    FStream->SetPosition(FObjectOffsets[static_cast<size_t>(ID)]);
-}
-
-void TPDFAnalyst::GoToObjectChecked(int32_t ID) {
-    GoToObject(ID);
-    if (ReadToken(*FStream) != std::to_string(ID)) throw Exception(MsgObjectID);
+    if (offset < 0 || offset >= FStream->Size()) return {};
+    return TObjectLocation::InFile(offset);
 }
 
 void TPDFAnalyst::SkipStreamData(int32_t Length) {
-    TStream& S = *FStream;
-    uint8_t c;
-    S.ReadBuffer(&c, 1);
-    if (c == '\r') S.ReadBuffer(&c, 1);
-    SkipData(S, Length);
+    SkipStreamLineEnd(*FStream);
+    SkipData(*FStream, Length);
 }
 
 int32_t TPDFAnalyst::ReadObjectInteger(int32_t ID) {
-    TStream& S = *FStream;
-    TPositionKeeper keeper(S);
-    GoToObject(ID);
-    SkipObjectHeader(S);
-    std::string token;
-    for (;;) {
-        ReadToken(S, token);
-        if (token == "%") {
-            SkipLine(S);
-        } else if (token[0] >= '1' && token[0] <= '9') {
-            return StrToIntDef(token, 0);
-        } else if (token == "endobj") {
-            return 0;
-        }
-    }
+    TPositionKeeper keeper(*FStream);
+    TObjectScanner scan = TObjectScanner::OpenObject(*this, ID, IntegerScan);
+    int32_t result = 0;
+    scan.Run([&result](const TToken& token) {
+        if (token.Text[0] < '1' || token.Text[0] > '9') return TScanAction::Default;
+        result = StrToIntDef(token.Text, 0);
+        return TScanAction::Stop;
+    });
+    return result;
 }
 
 int32_t TPDFAnalyst::ReadIntegerValue(TStream& S) {
@@ -292,7 +292,8 @@ int32_t TPDFAnalyst::ReadIntegerValue(TStream& S) {
         } else {
             result = StrToIntDef(t1, 0);
         }
-    } catch (const std::exception&) {
+    } catch (const Exception&) {
+        // A value that cannot be read counts as 0.
         result = 0;
     }
     S.SetPosition(position);
@@ -302,92 +303,86 @@ int32_t TPDFAnalyst::ReadIntegerValue(TStream& S) {
 namespace {
 
 // The body of an array of references, read as groups of three tokens; the
-// first token of every group that passes Accept is appended. Returns true
-// when at least one complete group was read.
-template <class TAccept>
-bool ReadReferenceRun(TStream& S, TStringList& List, TAccept&& Accept) {
-    std::string token;
-    bool complete = false;
-    for (;;) {
-        if (IsRecordEnd(ReadToken(S, token))) return complete;
-        if (Accept(token)) List.push_back(token);
-        if (IsRecordEnd(ReadToken(S, token))) return complete;
-        if (IsRecordEnd(ReadToken(S, token))) return complete;
-        complete = true;
-    }
+// first token of every group that is a valid object number is appended.
+// Returns true when at least one complete group was read.
+bool ReadReferenceRun(const TPDFAnalyst& Analyst, TObjectScanner& Scan, TIDList& List) {
+    int64_t read = 0;
+    Scan.Run([&](const TToken& token) {
+        if (read++ % 3 == 0) {
+            if (const int32_t ID = StrToIntDef(token.Text, -1); Analyst.IsValidID(ID)) List.push_back(ID);
+        }
+        return TScanAction::Handled;
+    });
+    return read >= 3;
 }
 
-// The body of an array of names: every name token up to "]" or "endobj".
-bool ReadNameRun(TStream& S, TStringList& Names) {
-    std::string token;
-    bool any = false;
-    while (!IsRecordEnd(ReadToken(S, token))) {
-        if (token[0] == '/') {
-            Names.push_back(token);
-            any = true;
-        }
-    }
-    return any;
+// The body of an array of names: every name token. Returns true when there
+// was one.
+bool ReadNameRun(TObjectScanner& Scan, TStringList& Names) {
+    const size_t before = Names.size();
+    Scan.Run([&Names](const TToken& token) {
+        if (token.Kind == TTokenKind::Name) Names.push_back(token.Text);
+        return TScanAction::Handled;
+    });
+    return Names.size() > before;
 }
 
 }  // namespace
 
-bool TPDFAnalyst::ReadIDArrayObject(int32_t ID, TStringList& List) {
-    TStream& S = *FStream;
-    TPositionKeeper keeper(S);
-    GoToObject(ID);
-    SkipObjectHeader(S);
-    if (ReadToken(S) != "[") return false;
-    return ReadReferenceRun(S, List, [this](const std::string& t) { return IsValidIDText(t); });
+bool TPDFAnalyst::ReadIDArrayObject(int32_t ID, TIDList& List) {
+    TPositionKeeper keeper(*FStream);
+    TObjectScanner scan = TObjectScanner::OpenObject(*this, ID, ArrayScan);
+    if (scan.Next().Text != "[") return false;
+    return ReadReferenceRun(*this, scan, List);
 }
 
-void TPDFAnalyst::ReadIDList(TStream& S, TStringList& List) {
+void TPDFAnalyst::ReadIDList(TStream& S, TIDList& List) {
     TPositionKeeper keeper(S);
-    const std::string token = ReadToken(S);
+    TObjectScanner scan(*this, S, ArrayScan);
+    const std::string token = scan.Next().Text;
     if (token == "[") {
-        ReadReferenceRun(S, List, [this](const std::string& t) { return IsValidIDText(t); });
+        ReadReferenceRun(*this, scan, List);
         return;
     }
     const int32_t ID = StrToIntDef(token, -1);
-    if (IsValidID(ID) && !ReadIDArrayObject(ID, List)) List.push_back(token);
+    if (IsValidID(ID) && !ReadIDArrayObject(ID, List)) List.push_back(ID);
 }
 
 bool TPDFAnalyst::ReadNameArrayObject(int32_t ID, TStringList& Names) {
-    TStream& S = *FStream;
-    TPositionKeeper keeper(S);
-    GoToObject(ID);
-    SkipObjectHeader(S);
-    if (ReadToken(S) != "[") return false;
-    return ReadNameRun(S, Names);
+    TPositionKeeper keeper(*FStream);
+    TObjectScanner scan = TObjectScanner::OpenObject(*this, ID, ArrayScan);
+    if (scan.Next().Text != "[") return false;
+    return ReadNameRun(scan, Names);
 }
 
 void TPDFAnalyst::ReadNameList(TStream& S, TStringList& Names) {
     TPositionKeeper keeper(S);
-    const std::string token = ReadToken(S);
-    if (token == "[") {
-        ReadNameRun(S, Names);
-    } else if (token[0] == '/') {
-        Names.push_back(token);
-    } else if (token[0] >= '1' && token[0] <= '9') {
-        const int32_t ID = StrToIntDef(token, -1);
+    TObjectScanner scan(*this, S, ArrayScan);
+    const TToken& token = scan.Next();
+    if (token.Text == "[") {
+        ReadNameRun(scan, Names);
+    } else if (token.Kind == TTokenKind::Name) {
+        Names.push_back(token.Text);
+    } else if (token.Text[0] >= '1' && token.Text[0] <= '9') {
+        const int32_t ID = StrToIntDef(token.Text, -1);
         if (IsValidID(ID)) ReadNameArrayObject(ID, Names);
     }
 }
 
 void TPDFAnalyst::ReadCatalog() {
-    TStream& S = *FStream;
-    TPositionKeeper keeper(S);
-    GoToObjectChecked(FRootID);
-    std::string value;
-    ScanObjectBody([&](const std::string& token) {
-        if (token == "/StructTreeRoot") {
+    TPositionKeeper keeper(*FStream);
+    TObjectScanner scan = TObjectScanner::OpenObject(*this, FRootID, PageTreeScan);
+    // Each value is the first token of a reference; a later key wins.
+    auto valueID = [&scan] { return StrToIntDef(scan.Next().Text, -1); };
+    scan.Run([&](const TToken& token) {
+        if (token.Text == "/StructTreeRoot") {
             FHasStructTree = true;
-        } else if (token == "/Outlines") {
-            FOutlinesID = StrToIntDef(ReadToken(S, value), -1);
-        } else if (token == "/Pages") {
-            FFirstPagesID = StrToIntDef(ReadToken(S, value), -1);
-        } else if (token == "/Metadata") {
-            FMetadataID = StrToIntDef(ReadToken(S, value), -1);
+        } else if (token.Text == "/Outlines") {
+            FOutlinesID = valueID();
+        } else if (token.Text == "/Pages") {
+            FFirstPagesID = valueID();
+        } else if (token.Text == "/Metadata") {
+            FMetadataID = valueID();
         } else {
             return TScanAction::Default;
         }
@@ -396,16 +391,13 @@ void TPDFAnalyst::ReadCatalog() {
 }
 
 void TPDFAnalyst::ReadPageCount() {
-    TStream& S = *FStream;
-    TPositionKeeper keeper(S);
-    GoToObjectChecked(FFirstPagesID);
-    std::string token;
-    while (ReadToken(S, token) != "endobj") {
-        if (token == "%")
-            SkipLine(S);
-        else if (token == "/Count")
-            FPageCount = ReadIntegerValue(S);
-    }
+    TPositionKeeper keeper(*FStream);
+    TObjectScanner scan = TObjectScanner::OpenObject(*this, FFirstPagesID, PageCountScan);
+    scan.Run([&](const TToken& token) {
+        if (token.Text != "/Count") return TScanAction::Default;
+        FPageCount = ReadIntegerValue(*FStream);
+        return TScanAction::Handled;
+    });
 }
 
 std::string& TPDFAnalyst::GetMediaBoxText(int32_t ID, std::string& Text) {
@@ -419,14 +411,14 @@ std::string& TPDFAnalyst::GetMediaBoxText(int32_t ID, std::string& Text) {
     for (int32_t node = ID; IsValidID(node) && visited.insert(node).second;) {
         int32_t parent = -1;
         bool found = false;
-        GoToObject(node);
-        std::string value;
-        ScanObjectBody([&](const std::string& token) {
-            if (token == "/Parent") {
-                parent = StrToIntDef(ReadToken(S, value), -1);
+        TObjectScanner scan = TObjectScanner::OpenObject(*this, node, MediaBoxScan);
+        scan.Run([&](const TToken& token) {
+            if (token.Text == "/Parent") {
+                parent = StrToIntDef(scan.Next().Text, -1);
                 return TScanAction::Handled;
             }
-            if (token != "/MediaBox") return TScanAction::Default;
+            if (token.Text != "/MediaBox") return TScanAction::Default;
+            // The raw bytes up to the first "]", white space and all.
             for (;;) {
                 uint8_t c;
                 S.ReadBuffer(&c, 1);
@@ -451,7 +443,7 @@ void TPDFAnalyst::WalkPageTree(TLeafHandler&& OnLeaf) {
     // bounded by the size of the file.
     struct TFrame {
         int32_t ID;
-        TStringList Kids;
+        TIDList Kids;
         size_t Next = 0;
     };
     std::vector<TFrame> path;
@@ -468,13 +460,13 @@ void TPDFAnalyst::WalkPageTree(TLeafHandler&& OnLeaf) {
             return !known->second || OnLeaf(ID);
         TFrame frame{ID, {}};
         bool leaf = false;
-        GoToObjectChecked(ID);
-        ScanObjectBody([&](const std::string& token) {
-            if (token == "/Kids") {
+        TObjectScanner scan = TObjectScanner::OpenObject(*this, ID, PageTreeScan);
+        scan.Run([&](const TToken& token) {
+            if (token.Text == "/Kids") {
                 ReadIDList(S, frame.Kids);
                 return TScanAction::Handled;
             }
-            if (token == "/Page") {
+            if (token.Text == "/Page") {
                 leaf = true;
                 return TScanAction::Stop;
             }
@@ -497,7 +489,7 @@ void TPDFAnalyst::WalkPageTree(TLeafHandler&& OnLeaf) {
             path.pop_back();
             continue;
         }
-        const int32_t kid = StrToIntDef(top.Kids[top.Next++], -1);
+        const int32_t kid = top.Kids[top.Next++];
         if (onPath.count(kid) != 0) continue;
         if (!enter(kid)) return;
     }
@@ -514,12 +506,12 @@ void TPDFAnalyst::ReadFirstPage() {
     ParseBox(GetMediaBoxText(FFirstPageID, text), FMediaBox);
 }
 
-void TPDFAnalyst::GetPageList(TStringList* List) {
+void TPDFAnalyst::GetPageList(TIDList* List) {
     if (!FStream) throw Exception(MsgNoStream);
     if (FFirstPagesID == -1) throw Exception(MsgNoPages);
     if (List == nullptr) return;
     WalkPageTree([List](int32_t ID) {
-        List->push_back(std::to_string(ID));
+        List->push_back(ID);
         return true;
     });
 }

@@ -15,16 +15,10 @@
 #include "common/Exceptions.h"
 #include "common/Stream.h"
 #include "common/StrUtils.h"
+#include "pdf/ObjectLocation.h"
 #include "pdf/PDFLexer.h"
 
 namespace lumerra {
-
-// What a token handler of an object body scan tells the scan.
-enum class TScanAction {
-    Default,  // not handled: the general rules apply
-    Handled,  // handled: go on with the next token
-    Stop      // end the scan
-};
 
 class TPDFAnalyst {
 public:
@@ -38,8 +32,16 @@ public:
     // Returns to the empty state; OnError is kept.
     void Clear();
     // The load error exit: calls OnError, clears, marks the analyser failed
-    // and raises Exception with Message.
-    [[noreturn]] void Fail(const std::string& Message);
+    // and raises Exception with Message (a file refused as it is)...
+    [[noreturn]] void Fail(const std::string& Message) {
+        MarkFailed();
+        throw Exception(Message);
+    }
+    // ... or EDamagedInput with Message and where the damage was found.
+    [[noreturn]] void Fail(const std::string& Message, int32_t Offset, int32_t Object = -1) {
+        MarkFailed();
+        throw EDamagedInput(Message, Offset, Object);
+    }
     void LoadFromFile(const std::string& FileName);
     // The same over a stream already open (memory, for example); the
     // analyser takes it over.
@@ -52,22 +54,19 @@ public:
     // ---- Object access
     bool IsValidID(int32_t ID) const { return ID >= 0 && ID <= FObjectCount - 1; }
     bool IsValidIDText(std::string_view Text) const { return IsValidID(StrToIntDef(Text, -1)); }
+    // The table as the cross-reference sections filled it. Readers ask
+    // Locate instead (or, to read an object, TObjectScanner::OpenObject).
     const std::vector<int32_t>& ObjectOffsets() const { return FObjectOffsets; }
-    // True when ID is in the table and its slot holds an offset inside the
-    // file: the object can be read.
-    bool HasObject(int32_t ID);
-    // Sets the position of Stream to the start of object ID. Raises
-    // "オブジェクトIDが不正です。" when ID is not in the table or its slot
-    // holds no usable offset.
-    void GoToObject(int32_t ID);
-    // GoToObject, then requires the first token to be ID in decimal; the
-    // position is left on the token after it.
-    void GoToObjectChecked(int32_t ID);
+    // Where object ID is: None unless ID is in the table and its slot holds
+    // an offset inside the file.
+    TObjectLocation Locate(int32_t ID);
+    // True when object ID can be read.
+    bool HasObject(int32_t ID) { return Locate(ID).Found(); }
 
     int32_t ReadObjectInteger(int32_t ID);
     int32_t ReadIntegerValue(TStream& S);
-    bool ReadIDArrayObject(int32_t ID, TStringList& List);
-    void ReadIDList(TStream& S, TStringList& List);
+    bool ReadIDArrayObject(int32_t ID, TIDList& List);
+    void ReadIDList(TStream& S, TIDList& List);
     bool ReadNameArrayObject(int32_t ID, TStringList& Names);
     void ReadNameList(TStream& S, TStringList& Names);
 
@@ -77,15 +76,11 @@ public:
     std::string& GetMediaBoxText(int32_t ID, std::string& Text);
     void ReadFirstPage();
     // Appends the leaf pages' numbers in document order; List may be null.
-    void GetPageList(TStringList* List);
+    void GetPageList(TIDList* List);
 
-    // The object body scan, from the current position of Stream up to
-    // "endobj". Handler sees every token first; tokens it leaves to the
-    // default are treated thus: "%" skips a comment, "(" a literal string,
-    // "/Length" reads the stream length, "stream" skips the stream data by
-    // that length, "endobj" ends the scan, anything else is ignored.
-    template <class THandler>
-    void ScanObjectBody(THandler&& Handler);
+    // Passes over the end of line after "stream" and Length bytes of data;
+    // a negative Length skips nothing, one past the file stops at its end.
+    void SkipStreamData(int32_t Length);
 
     // ---- Fields
     TStream* Stream() const { return FStream.get(); }
@@ -102,6 +97,9 @@ public:
     int32_t OutlinesID() const { return FOutlinesID; }
     bool Encrypted() const { return FEncrypted; }
     bool Failed() const { return FFailed; }
+    // The last load returned normally; any error leaves it false, whether or
+    // not it went through Fail.
+    bool Loaded() const { return FLoaded; }
     bool HasStructTree() const { return FHasStructTree; }
     const TBox& MediaBox() const { return FMediaBox; }
     const TStringList& XrefOffsets() const { return FXrefOffsets; }
@@ -109,9 +107,7 @@ public:
     TErrorEvent OnError;
 
 private:
-    // Passes over the end of line after "stream" and Length bytes of data;
-    // a negative Length skips nothing, one past the file stops at its end.
-    void SkipStreamData(int32_t Length);
+    void MarkFailed();
     // Walks the page tree from FFirstPagesID in document order, calling
     // OnLeaf for every leaf until it returns false.
     template <class TLeafHandler>
@@ -133,6 +129,7 @@ private:
     int32_t FOutlinesID = -1;
     bool FEncrypted = false;
     bool FFailed = false;
+    bool FLoaded = false;
     bool FHasStructTree = false;
     TBox FMediaBox;
     TStringList FXrefOffsets;
@@ -154,31 +151,5 @@ private:
     int32_t FPosition;
     int FExceptions = std::uncaught_exceptions();
 };
-
-template <class THandler>
-void TPDFAnalyst::ScanObjectBody(THandler&& Handler) {
-    TStream& S = *FStream;
-    std::string token;
-    int32_t length = 0;
-    for (;;) {
-        ReadToken(S, token);
-        switch (Handler(token)) {
-            case TScanAction::Stop: return;
-            case TScanAction::Handled: continue;
-            case TScanAction::Default: break;
-        }
-        if (token == "%") {
-            SkipLine(S);
-        } else if (token == "(") {
-            SkipLiteralString(S);
-        } else if (token == "/Length") {
-            length = ReadIntegerValue(S);
-        } else if (token == "stream") {
-            SkipStreamData(length);
-        } else if (token == "endobj") {
-            return;
-        }
-    }
-}
 
 }  // namespace lumerra

@@ -64,13 +64,90 @@ void Advance(TStream& S, int32_t count) {
     if (count > 0) S.Seek(count, TSeekOrigin::soCurrent);
 }
 
+// A number: an optional sign, then digits with at most one decimal point.
+bool IsNumberText(const std::string& text) {
+    size_t i = text[0] == '+' || text[0] == '-' ? 1 : 0;
+    bool digits = false;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            digits = true;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    return digits;
+}
+
+TTokenKind KindOf(const std::string& text) {
+    switch (text[0]) {
+        case '/': return TTokenKind::Name;
+        case '(': return TTokenKind::StringStart;
+        case '%': return TTokenKind::Comment;
+        case ')':
+        case '<':
+        case '>':
+        case '[':
+        case ']': return TTokenKind::Delimiter;
+        default: return IsNumberText(text) ? TTokenKind::Number : TTokenKind::Keyword;
+    }
+}
+
+// The token at the position into Token; false when the data ends before a
+// token is complete (the position is then at the end).
+//
+// The readers from here on scan the stream's read windows rather than calling
+// a read for every byte; what they consume is exactly what a byte-by-byte
+// reading would consume.
+bool LexToken(TStream& S, std::string& Token) {
+    Token.clear();
+    int32_t available;
+    const uint8_t* p = S.ReadWindow(available);
+    if (available <= 0) return false;
+    int32_t i = 0;
+    // White space first, then the token, usually within one window.
+    for (;;) {
+        while (i < available && Classes[p[i]] == WhiteSpace) ++i;
+        if (i < available) break;
+        Advance(S, i);
+        p = S.ReadWindow(available);
+        if (available <= 0) return false;
+        i = 0;
+    }
+    int32_t start = i;
+    for (;;) {
+        while (i < available && Classes[p[i]] == Regular) ++i;
+        Token.append(reinterpret_cast<const char*>(p + start), static_cast<size_t>(i - start));
+        if (i == available) {
+            Advance(S, i);
+            p = S.ReadWindow(available);
+            if (available <= 0) return false;
+            i = start = 0;
+            continue;
+        }
+        const uint8_t c = p[i];
+        if (Classes[c] == WhiteSpace || !Token.empty()) {
+            Advance(S, i);  // the ending byte stays unread
+            return true;
+        }
+        // A delimiter opens the token: "/" starts a name, the others stand
+        // alone.
+        Token += static_cast<char>(c);
+        start = ++i;
+        if (c != '/') {
+            Advance(S, i);
+            return true;
+        }
+    }
+}
+
 }  // namespace
 
 bool IsPdfDelimiter(uint8_t c) { return Classes[c] != Regular; }
 
-// The functions below scan the stream's read windows rather than calling a
-// read for every byte; what they consume is exactly what a byte-by-byte
-// reading would consume.
 
 void SkipWhiteSpace(TStream& S) {
     for (;;) {
@@ -97,43 +174,15 @@ void SkipLine(TStream& S) {
     }
 }
 
+TTokenKind NextToken(TStream& S, TToken& Token) {
+    if (LexToken(S, Token.Text)) return Token.Kind = KindOf(Token.Text);
+    Token.Text.clear();
+    return Token.Kind = TTokenKind::EndOfData;
+}
+
 const std::string& ReadToken(TStream& S, std::string& Token) {
-    Token.clear();
-    int32_t available;
-    const uint8_t* p = Window(S, available);
-    int32_t i = 0;
-    // White space first, then the token, usually within one window.
-    for (;;) {
-        while (i < available && Classes[p[i]] == WhiteSpace) ++i;
-        if (i < available) break;
-        Advance(S, i);
-        p = Window(S, available);
-        i = 0;
-    }
-    int32_t start = i;
-    for (;;) {
-        while (i < available && Classes[p[i]] == Regular) ++i;
-        Token.append(reinterpret_cast<const char*>(p + start), static_cast<size_t>(i - start));
-        if (i == available) {
-            Advance(S, i);
-            p = Window(S, available);
-            i = start = 0;
-            continue;
-        }
-        const uint8_t c = p[i];
-        if (Classes[c] == WhiteSpace || !Token.empty()) {
-            Advance(S, i);  // the ending byte stays unread
-            return Token;
-        }
-        // A delimiter opens the token: "/" starts a name, the others stand
-        // alone.
-        Token += static_cast<char>(c);
-        start = ++i;
-        if (c != '/') {
-            Advance(S, i);
-            return Token;
-        }
-    }
+    if (!LexToken(S, Token)) throw EReadError();
+    return Token;
 }
 
 std::string ReadToken(TStream& S) {

@@ -24,13 +24,36 @@ struct TBox {
 inline bool IsPdfWhiteSpace(uint8_t c) { return c == '\n' || c == '\r' || c == ' '; }
 bool IsPdfDelimiter(uint8_t c);
 
+// What a token is, told by its first bytes. The dialect does not pair
+// brackets: "<<" is two Delimiter tokens "<", and "<" may as well open a
+// hexadecimal string.
+enum class TTokenKind : uint8_t {
+    Name,         // "/Type", the slash kept
+    Number,       // "12", "-5", "0.5"
+    Keyword,      // any other run of regular bytes: obj, R, stream, null, hex digits
+    Delimiter,    // one of < > [ ] ) standing alone
+    StringStart,  // "(": a literal string follows
+    Comment,      // "%": a comment runs to the end of the line
+    EndOfData     // the data ended before a token was complete
+};
+
+struct TToken {
+    TTokenKind Kind = TTokenKind::EndOfData;
+    std::string Text;  // empty at the end of the data
+};
+
 // Leaves the position on the first byte that is not white space; EReadError
 // at the end of the stream.
 void SkipWhiteSpace(TStream& S);
 // Consumes bytes up to and including the first LF or CR.
 void SkipLine(TStream& S);
-// Reads one token (never empty) into Token and returns it. A white-space or
-// delimiter byte that ended the token is left unread. EReadError at the end.
+// Reads one token into Token and returns its kind. A white-space or
+// delimiter byte that ended the token is left unread. At the end of the data
+// (also when a token runs into it) the kind is EndOfData and the position is
+// at the end.
+TTokenKind NextToken(TStream& S, TToken& Token);
+// The same for readers that take the end as an error: the token's text
+// (never empty); EReadError at the end.
 const std::string& ReadToken(TStream& S, std::string& Token);
 std::string ReadToken(TStream& S);
 // Called after a "(" token: consumes the literal string up to its closing

@@ -253,7 +253,6 @@ void TfrmMain::CreateStatusBar() {
 
 void TfrmMain::FormCreate() {
     FAnalyst.reset();
-    FLoadRaised = false;
     Run1->setEnabled(false);
     setWindowTitle(Text(AppTitle));
     FStatusPanel1->setText(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
@@ -357,15 +356,15 @@ void TfrmMain::OpenFile(const QString& FileName) {
     // run menu item follows the new state.
     TScopeExit refreshRunMenu([this] { R1Click(); });
     FAnalyst.reset();
-    FLoadRaised = false;
     Run1->setEnabled(false);
 
     FAnalyst = std::make_unique<TPDFAnalyst>();
     try {
         FAnalyst->LoadFromFile(path.toStdString());
-    } catch (const std::exception&) {
-        // Whatever went wrong, the user sees the same damaged-file block.
-        FLoadRaised = true;
+    } catch (const Exception&) {
+        // Whatever was wrong with the file, the user sees the same
+        // damaged-file block; the analyser stays, not Loaded. Anything else
+        // (memory running out) goes to the error box.
         ClearMemo();
         AddLine(QString());
         AddLine(Text(SeparatorLine));
@@ -434,7 +433,7 @@ void TfrmMain::Exit1Click() {
 }
 
 bool TfrmMain::RunAvailable() const {
-    return FAnalyst != nullptr && !FLoadRaised && !FAnalyst->Failed() && !FAnalyst->Encrypted();
+    return FAnalyst != nullptr && FAnalyst->Loaded() && !FAnalyst->Encrypted();
 }
 
 void TfrmMain::R1Click() { N2->setEnabled(RunAvailable()); }

@@ -138,9 +138,6 @@ private:
     bool RunAvailable() const;
 
     std::unique_ptr<TPDFAnalyst> FAnalyst;
-    // LoadFromFile of FAnalyst raised (its Failed flag covers only the
-    // analyser's own load errors).
-    bool FLoadRaised = false;
     std::unique_ptr<TOpenDialogEx> FOpenDialog;
     std::unique_ptr<TSaveDialogEx> FSaveDialog;
     std::unique_ptr<TEscapeKeyFilter> FEscapeKey;

@@ -191,12 +191,13 @@ TEST(CliInfo, DamagedFilePrintsTheMessageAndFails) {
 
     // A page further down the tree that is damaged: nothing half printed.
     std::string bytes = ThreePages().Build();
-    bytes.replace(bytes.find("9 0 obj"), 7, "8 0 obj");
+    const size_t at = bytes.find("9 0 obj");
+    bytes.replace(at, 7, "8 0 obj");
     TempFile broken(bytes, "broken.pdf");
     const RunResult b = RunCli({"info", broken.Path()});
     EXPECT_EQ(b.ExitCode, 1);
     EXPECT_EQ(b.Out, "");
-    EXPECT_EQ(b.Err, "lumerra: " + broken.Path() + ": オブジェクトIDが不正です。\n");
+    EXPECT_EQ(b.Err, "lumerra: " + broken.Path() + ": オブジェクトIDが不正です。 (object 9, offset " + std::to_string(at) + ")\n");
 
     const RunResult missing = RunCli({"info", pdf.Sibling("missing.pdf")});
     EXPECT_EQ(missing.ExitCode, 1);
@@ -380,7 +381,7 @@ TEST(CliDecode, ErrorsNameTheFileAndTheReason) {
     TempFile damaged("%PDF-1.4\n", "damaged.pdf");
     const RunResult d = RunCli({"decode", damaged.Path()});
     EXPECT_EQ(d.ExitCode, 1);
-    EXPECT_EQ(d.Err, "lumerra: " + damaged.Path() + ": %%EOFがありません。\n");
+    EXPECT_EQ(d.Err, "lumerra: " + damaged.Path() + ": %%EOFがありません。 (offset 3)\n");
 }
 
 TEST(CliOutput, FailedStandardOutputIsToldAndFails) {

@@ -10,7 +10,7 @@ namespace lumerra::test {
 std::string WriteReport(const std::string& Path, const std::string& Report, bool WithComments) {
     TPDFAnalyst analyst;
     analyst.LoadFromFile(Path);
-    TStringList pages;
+    TIDList pages;
     analyst.GetPageList(&pages);
     TPDFLumerra decoder(&analyst);
     bool cancel = false;

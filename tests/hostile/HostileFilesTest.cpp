@@ -51,7 +51,7 @@ std::string ReportAfter(const std::string& Path, const std::string& Report, bool
     TPDFAnalyst analyst;
     analyst.LoadFromFile(Path);
     Change();
-    TStringList pages;
+    TIDList pages;
     analyst.GetPageList(&pages);
     TPDFLumerra decoder(&analyst);
     bool cancel = false;

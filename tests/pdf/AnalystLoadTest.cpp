@@ -137,10 +137,10 @@ TEST(AnalystXrefOffset, WrongOrUnreadableOffsets) {
     EXPECT_EQ(LoadMessage("%PDF-1.4 \n%%EOF"), XrefUnreadable);
 }
 
-TEST(AnalystXrefOffset, OffsetPastTheEndIsAReadError) {
+TEST(AnalystXrefOffset, OffsetPastTheEndMeansTheFileEnds) {
     TPDFAnalyst analyst;
     TempFile file(ReplaceLast(Simple(), "%%EOF", "99999999\n%%EOF"));
-    EXPECT_THROW(analyst.LoadFromFile(file.Path()), EReadError);
+    EXPECT_EQ(DamageOnLoad(analyst, file.Path()), FileEnds + " (offset 99999999)");
     EXPECT_FALSE(analyst.Failed());
 }
 
@@ -154,9 +154,9 @@ TEST(AnalystXrefSection, EveryEntryLineEndIsRead) {
         LoadedDocument doc(builder);
         EXPECT_EQ(doc.Analyst.ObjectCount(), 5);
         EXPECT_EQ(doc.Analyst.ObjectOffsets(), ExpectedOffsets(builder, 5));
-        TStringList pages;
+        TIDList pages;
         doc.Analyst.GetPageList(&pages);
-        EXPECT_EQ(pages, (TStringList{"3", "4"}));
+        EXPECT_EQ(pages, (TIDList{3, 4}));
     }
 }
 
@@ -383,13 +383,16 @@ TEST(AnalystTrailer, EncryptIsRecordedAndLoadingCompletes) {
     EXPECT_EQ(doc.Analyst.FirstPageID(), 3);
 }
 
-TEST(AnalystTrailer, MissingStartxrefIsAReadErrorWithoutFail) {
+TEST(AnalystTrailer, MissingStartxrefMeansTheFileEndsWithoutFail) {
     PdfBuilder::Options options;
     options.StartXrefPrefix = "";
+    const PdfBuilder builder = WithOptions(options);
     TPDFAnalyst analyst;
-    TempFile file(WithOptions(options).Build());
-    EXPECT_THROW(analyst.LoadFromFile(file.Path()), EReadError);
+    TempFile file(builder.Build());
+    EXPECT_EQ(DamageOnLoad(analyst, file.Path()),
+              FileEnds + " (offset " + std::to_string(builder.XrefOffsets()[0]) + ")");
     EXPECT_FALSE(analyst.Failed());
+    EXPECT_FALSE(analyst.Loaded());
     EXPECT_NE(analyst.Stream(), nullptr);
 }
 

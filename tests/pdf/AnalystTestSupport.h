@@ -19,14 +19,16 @@ struct LoadedDocument {
     TPDFAnalyst Analyst;  // declared after File: closed before the file goes
 };
 
-// Loads Bytes and returns the message of the plain Exception that loading
-// raised ("" when it loaded). Another exception type fails the test.
+// Loads Bytes and returns the message that loading raised ("" when it
+// loaded): a refusal (Exception) or damage (EDamagedInput). Another exception
+// type fails the test.
 inline std::string LoadMessage(TPDFAnalyst& Analyst, const std::string& Bytes) {
     TempFile file(Bytes);
     try {
         Analyst.LoadFromFile(file.Path());
     } catch (const Exception& e) {
-        EXPECT_EQ(typeid(e), typeid(Exception)) << "raised " << typeid(e).name() << ": " << e.Message();
+        EXPECT_TRUE(typeid(e) == typeid(Exception) || typeid(e) == typeid(EDamagedInput))
+            << "raised " << typeid(e).name() << ": " << e.Message();
         return e.Message();
     }
     return "";
@@ -37,9 +39,23 @@ inline std::string LoadMessage(const std::string& Bytes) {
     return LoadMessage(analyst, Bytes);
 }
 
+inline const std::string FileEnds = "ファイルが途中で終わっています。";
+
+// Loads the file at Path and returns the message and context of the
+// EDamagedInput that loading raised ("" when it loaded).
+inline std::string DamageOnLoad(TPDFAnalyst& Analyst, const std::string& Path) {
+    try {
+        Analyst.LoadFromFile(Path);
+    } catch (const EDamagedInput& e) {
+        return e.Detailed();
+    }
+    return "";
+}
+
 // The state after Fail: empty but marked failed.
 inline void ExpectFailedState(const TPDFAnalyst& Analyst) {
     EXPECT_TRUE(Analyst.Failed());
+    EXPECT_FALSE(Analyst.Loaded());
     EXPECT_EQ(Analyst.Stream(), nullptr);
     EXPECT_EQ(Analyst.ObjectCount(), -1);
     EXPECT_TRUE(Analyst.ObjectOffsets().empty());

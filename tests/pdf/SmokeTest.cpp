@@ -11,8 +11,8 @@ TEST(AnalystSmoke, LoadsSimpleDocument) {
     TPDFAnalyst analyst;
     analyst.LoadFromFile(file.Path());
     EXPECT_EQ(analyst.PageCount(), 2);
-    TStringList pages;
+    TIDList pages;
     analyst.GetPageList(&pages);
-    EXPECT_EQ(pages, (TStringList{"3", "5"}));
+    EXPECT_EQ(pages, (TIDList{3, 5}));
     EXPECT_EQ(analyst.MediaBox(), (TBox{0, 0, 612, 792}));
 }
