@@ -142,7 +142,8 @@ TEST(DecodePredictor, ParametersRefusedBeforeAnythingIsDone) {
         {12, INT32_MAX, 16, INT32_MAX}, {2, 1 << 20, 16, 1 << 20}, {11, INT32_MAX, 1, 1},  // overflowing
     };
     for (const TPredictorParams& p : refused) {
-        EXPECT_FALSE(PredictorIsDecodable(p)) << p.Predictor << " " << p.Colors << " " << p.BitsPerComponent << " " << p.Columns;
+        EXPECT_FALSE(PredictorIsDecodable(p))
+            << p.Predictor << " " << p.Colors << " " << p.BitsPerComponent << " " << p.Columns;
         const TDecoded d = Predicted("some data", p);
         EXPECT_EQ(d.Bytes, "");
         EXPECT_EQ(d.End, TDecodeEnd::NotDecodable);
@@ -150,7 +151,8 @@ TEST(DecodePredictor, ParametersRefusedBeforeAnythingIsDone) {
     // The widest row taken costs no more than the data it comes from.
     EXPECT_TRUE(PredictorIsDecodable({2, 1, 16, widest16}));
     EXPECT_EQ(Predicted(Bytes({0, 1, 0, 1}), {2, 1, 16, widest16}).Bytes, Bytes({0, 1, 0, 2}));
-    EXPECT_EQ(Predicted(Bytes({2, 1, 0, 1}), {15, 1, 8, static_cast<int32_t>(MaxPredictorRow)}).Bytes, Bytes({1, 0, 1}));
+    const auto widest8 = static_cast<int32_t>(MaxPredictorRow);
+    EXPECT_EQ(Predicted(Bytes({2, 1, 0, 1}), {15, 1, 8, widest8}).Bytes, Bytes({1, 0, 1}));
 }
 
 }  // namespace

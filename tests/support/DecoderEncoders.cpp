@@ -76,8 +76,8 @@ std::string EncodeLZW(const std::string& Data, const TLZWEncoding& Options) {
         ++sinceClear;
         if (next < TableSize) table[w << 8 | byte] = next++;
         w = byte;
-        if ((next == TableSize && Options.ClearWhenFull) || (Options.ClearEvery > 0 && sinceClear == Options.ClearEvery))
-            clear();
+        const bool full = next == TableSize;
+        if ((full && Options.ClearWhenFull) || (Options.ClearEvery > 0 && sinceClear == Options.ClearEvery)) clear();
     }
     if (w >= 0) {
         bits.Put(w, width());
