@@ -152,12 +152,5 @@ TEST(DecodeLZW, NothingAfterTheEndMarkerCounts) {
     EXPECT_EQ(d.End, TDecodeEnd::Complete);
 }
 
-TEST(DecodeLZW, OnlyTheFirstLengthBytesCount) {
-    const std::string data = test::EncodeLZW("abcdefgh", {.ClearFirst = false});
-    TMemoryStream out;
-    EXPECT_EQ(DecodeLZW(reinterpret_cast<const uint8_t*>(data.data()), 3, out), TDecodeEnd::Truncated);
-    EXPECT_EQ(test::Contents(out), "ab");  // 24 bits: two 9-bit codes
-}
-
 }  // namespace
 }  // namespace lumerra
