@@ -1,0 +1,61 @@
+#include "filters/DecodeOutput.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace lumerra {
+
+namespace {
+
+constexpr int32_t ChunkSize = 64 * 1024;
+
+}  // namespace
+
+int32_t OutputCap(TStream& Output, int32_t MaxOutput) {
+    return std::clamp(MaxOutput, 0, INT32_MAX - Output.Position());
+}
+
+TCappedOutput::TCappedOutput(TStream& Output, int32_t MaxOutput)
+    : FOutput(Output), FRoom(OutputCap(Output, MaxOutput)), FChunkSize(std::min(FRoom, ChunkSize)) {
+    if (FChunkSize > 0) FChunk = std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(FChunkSize));
+}
+
+bool TCappedOutput::Append(const uint8_t* Bytes, int32_t Count) {
+    if (Count <= 0) return true;
+    const int32_t n = std::min(Count, FRoom);
+    FRoom -= n;
+    for (int32_t done = 0; done < n;) {
+        if (FFill == FChunkSize) Flush();
+        const int32_t piece = std::min(n - done, FChunkSize - FFill);
+        std::memcpy(FChunk.get() + FFill, Bytes + done, static_cast<size_t>(piece));
+        FFill += piece;
+        done += piece;
+    }
+    return n == Count;
+}
+
+bool TCappedOutput::Repeat(uint8_t Byte, int32_t Count) {
+    if (Count <= 0) return true;
+    const int32_t n = std::min(Count, FRoom);
+    FRoom -= n;
+    for (int32_t done = 0; done < n;) {
+        if (FFill == FChunkSize) Flush();
+        const int32_t piece = std::min(n - done, FChunkSize - FFill);
+        std::memset(FChunk.get() + FFill, Byte, static_cast<size_t>(piece));
+        FFill += piece;
+        done += piece;
+    }
+    return n == Count;
+}
+
+TDecodeEnd TCappedOutput::Finish(TDecodeEnd End) {
+    Flush();
+    return End;
+}
+
+void TCappedOutput::Flush() {
+    if (FFill > 0) FOutput.WriteBuffer(FChunk.get(), FFill);
+    FFill = 0;
+}
+
+}  // namespace lumerra

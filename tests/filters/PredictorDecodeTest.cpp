@@ -1,0 +1,159 @@
+// DecodePredictor: the PNG row types, TIFF predictor 2 at every width, final
+// partial rows and the parameters refused.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "filters/FilterFixtures.h"
+#include "filters/Predictor.h"
+#include "support/DecoderEncoders.h"
+
+namespace lumerra {
+namespace {
+
+struct TDecoded {
+    std::string Bytes;
+    TDecodeEnd End;
+};
+
+TDecoded Predicted(const std::string& Data, const TPredictorParams& Params) {
+    TMemoryStream out;
+    const TDecodeEnd end = DecodePredictor(reinterpret_cast<const uint8_t*>(Data.data()),
+                                           static_cast<int32_t>(Data.size()), Params, out);
+    return {test::Contents(out), end};
+}
+
+std::string Bytes(std::initializer_list<int> Values) {
+    std::string bytes;
+    for (const int v : Values) bytes += static_cast<char>(v);
+    return bytes;
+}
+
+TEST(DecodePredictor, EachPNGRowTypeUndoesItsFilter) {
+    // Above the filtered row: 0 10 0 40 38. Paeth picks left at 1, up-left
+    // at 2, up at 3, and up over an up-left as near at 4.
+    struct TCase {
+        int Type;
+        std::string Row;
+    };
+    const std::vector<TCase> cases = {
+        {0, Bytes({20, 0, 5, 1, 2})},     {1, Bytes({20, 20, 25, 26, 28})}, {2, Bytes({20, 10, 5, 41, 40})},
+        {3, Bytes({20, 15, 12, 27, 34})}, {4, Bytes({20, 20, 15, 41, 40})},
+    };
+    const std::string above = Bytes({0, 0, 10, 0, 40, 38});
+    for (const TCase& c : cases) {
+        const TDecoded d = Predicted(above + Bytes({c.Type, 20, 0, 5, 1, 2}), {.Predictor = 10, .Columns = 5});
+        EXPECT_EQ(d.Bytes, Bytes({0, 10, 0, 40, 38}) + c.Row) << "type " << c.Type;
+        EXPECT_EQ(d.End, TDecodeEnd::Complete);
+    }
+}
+
+TEST(DecodePredictor, PNGRowsRoundTripAtEveryWidth) {
+    struct TCase {
+        int Colors, Bits, Columns;
+    };
+    const std::string data = test::RandomBytes(12 * 37, 11);
+    for (const TCase& c : {TCase{1, 8, 37}, TCase{3, 8, 37}, TCase{3, 16, 37}, TCase{1, 1, 296}, TCase{2, 4, 37},
+                           TCase{1, 2, 148}}) {
+        const int rowBytes = (c.Colors * c.Bits * c.Columns + 7) / 8;
+        const int pixelBytes = (c.Colors * c.Bits + 7) / 8;
+        for (const std::vector<uint8_t>& types : {std::vector<uint8_t>{0}, {1}, {2}, {3}, {4}, {4, 0, 3, 1, 2}}) {
+            for (const int predictor : {10, 15}) {
+                const TDecoded d = Predicted(test::EncodePNG(data, rowBytes, pixelBytes, types),
+                                             {predictor, c.Colors, c.Bits, c.Columns});
+                EXPECT_TRUE(d.Bytes == data) << c.Colors << "x" << c.Bits << " type " << int(types[0]);
+                EXPECT_EQ(d.End, data.size() % rowBytes == 0 ? TDecodeEnd::Complete : TDecodeEnd::Truncated);
+            }
+        }
+    }
+}
+
+TEST(DecodePredictor, TIFFKnownRows) {
+    struct TCase {
+        TPredictorParams Params;
+        std::string Data, Bytes;
+    };
+    const std::vector<TCase> cases = {
+        {{2, 1, 8, 4}, Bytes({1, 1, 1, 255}), Bytes({1, 2, 3, 2})},
+        {{2, 2, 8, 2}, Bytes({1, 2, 3, 4, 9, 9, 0, 0}), Bytes({1, 2, 4, 6, 9, 9, 9, 9})},  // row by row
+        {{2, 1, 16, 2}, Bytes({0x00, 0xFF, 0x00, 0x01}), Bytes({0x00, 0xFF, 0x01, 0x00})},  // the carry
+        {{2, 1, 1, 5}, Bytes({0xA7}), Bytes({0xC7})},  // 10100 -> 11000, padding 111 kept
+        {{2, 1, 4, 3}, Bytes({0x1F, 0x20, 0x12, 0x3F}), Bytes({0x10, 0x20, 0x13, 0x6F})},
+    };
+    for (const TCase& c : cases) {
+        const TDecoded d = Predicted(c.Data, c.Params);
+        EXPECT_EQ(d.Bytes, c.Bytes) << c.Params.Colors << "x" << c.Params.BitsPerComponent;
+        EXPECT_EQ(d.End, TDecodeEnd::Complete);
+    }
+}
+
+TEST(DecodePredictor, TIFFRoundTripsAtEveryWidth) {
+    const std::string data = test::RandomBytes(4 * 75, 12);
+    for (const int bits : {1, 2, 4, 8, 16}) {
+        for (const int colors : {1, 3}) {
+            const int columns = 25 * 8 / bits;  // 75 bytes a row with 3 colours
+            const TDecoded d = Predicted(test::EncodeTIFF(data, colors, bits, columns), {2, colors, bits, columns});
+            EXPECT_TRUE(d.Bytes == data) << colors << "x" << bits;
+        }
+    }
+}
+
+TEST(DecodePredictor, FinalPartialRowIsKeptAsFarAsItGoes) {
+    struct TCase {
+        const char* Name;
+        std::string Data;
+        TPredictorParams Params;
+        std::string Bytes;
+    };
+    const std::vector<TCase> cases = {
+        {"PNG bytes", Bytes({0, 1, 2, 3, 2, 1, 1}), {12, 1, 8, 3}, Bytes({1, 2, 3, 2, 3})},
+        {"PNG type byte alone", Bytes({0, 1, 2, 3, 2}), {12, 1, 8, 3}, Bytes({1, 2, 3})},
+        {"TIFF components", Bytes({1, 1, 1, 1, 1}), {2, 1, 8, 3}, Bytes({1, 2, 3, 1, 2})},
+        {"TIFF 16-bit odd byte", Bytes({0, 1, 0, 1, 0, 1, 0}), {2, 1, 16, 2}, Bytes({0, 1, 0, 2, 0, 1})},
+    };
+    for (const TCase& c : cases) {
+        const TDecoded d = Predicted(c.Data, c.Params);
+        EXPECT_EQ(d.Bytes, c.Bytes) << c.Name;
+        EXPECT_EQ(d.End, TDecodeEnd::Truncated) << c.Name;
+    }
+}
+
+TEST(DecodePredictor, UnknownPNGRowTypeEndsTheData) {
+    const TDecoded d = Predicted(Bytes({0, 1, 2, 5, 3, 4, 0, 5, 6}), {10, 1, 8, 2});
+    EXPECT_EQ(d.Bytes, Bytes({1, 2}));
+    EXPECT_EQ(d.End, TDecodeEnd::Invalid);
+}
+
+TEST(DecodePredictor, NoPredictorCopiesWhateverTheOtherEntries) {
+    const TDecoded d = Predicted("any bytes", {1, 0, 3, 0});
+    EXPECT_EQ(d.Bytes, "any bytes");
+    EXPECT_EQ(d.End, TDecodeEnd::Complete);
+}
+
+TEST(DecodePredictor, ParametersRefusedBeforeAnythingIsDone) {
+    const int32_t widest16 = static_cast<int32_t>(MaxPredictorRow / 2);
+    const std::vector<TPredictorParams> refused = {
+        {7, 1, 8, 1},  {0, 1, 8, 1},   {3, 1, 8, 1},  {16, 1, 8, 1},   {-1, 1, 8, 1},  // predictors
+        {2, 1, 3, 1},  {10, 1, 0, 1},  {10, 1, 32, 1}, {2, 1, -8, 1},                  // widths
+        {10, 0, 8, 1}, {2, -3, 8, 1},  {10, 1, 8, 0},  {2, 1, 8, -1},                  // counts
+        {12, 1, 8, 2000000000}, {2, 1, 16, widest16 + 1},                              // absurd rows
+        {12, INT32_MAX, 16, INT32_MAX}, {2, 1 << 20, 16, 1 << 20}, {11, INT32_MAX, 1, 1},  // overflowing
+    };
+    for (const TPredictorParams& p : refused) {
+        EXPECT_FALSE(PredictorIsDecodable(p))
+            << p.Predictor << " " << p.Colors << " " << p.BitsPerComponent << " " << p.Columns;
+        const TDecoded d = Predicted("some data", p);
+        EXPECT_EQ(d.Bytes, "");
+        EXPECT_EQ(d.End, TDecodeEnd::NotDecodable);
+    }
+    // The widest row taken costs no more than the data it comes from.
+    EXPECT_TRUE(PredictorIsDecodable({2, 1, 16, widest16}));
+    EXPECT_EQ(Predicted(Bytes({0, 1, 0, 1}), {2, 1, 16, widest16}).Bytes, Bytes({0, 1, 0, 2}));
+    const auto widest8 = static_cast<int32_t>(MaxPredictorRow);
+    EXPECT_EQ(Predicted(Bytes({2, 1, 0, 1}), {15, 1, 8, widest8}).Bytes, Bytes({1, 0, 1}));
+}
+
+}  // namespace
+}  // namespace lumerra
