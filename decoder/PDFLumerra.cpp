@@ -105,9 +105,9 @@ private:
         scan.CountInto(FWork);
         return scan;
     }
-    // A scan from where the stream stands, inside object Object.
-    TObjectScanner Here(const TScanOptions& Options, int32_t Object) {
-        TObjectScanner scan(FAnalyst, S, Options, Object);
+    // A scan from where In stands, inside object Object.
+    TObjectScanner Here(TStream& In, const TScanOptions& Options, int32_t Object) {
+        TObjectScanner scan(FAnalyst, In, Options, Object);
         scan.CountInto(FWork);
         return scan;
     }
@@ -122,7 +122,9 @@ private:
             TObjectScanner scan = Open(N, ResourceOwnerScan);
             scan.Run([&](const TToken& token) {
                 if (token.Text == "/Resources") {
-                    result.ResourcesAt = S.Position();
+                    // Where the value stands in the object's bytes: the file,
+                    // or its own bytes when it is kept in an object stream.
+                    result.ResourcesAt = scan.Stream().Position();
                     result.Parent = -1;
                     return TScanAction::Stop;
                 }
@@ -175,12 +177,14 @@ private:
     // inline dictionary or a reference; anything else (null) records nothing.
     void ReadResourcesValue(int32_t Owner, int32_t At, TPageResource& R) {
         TPositionKeeper keeper(S);
-        S.SetPosition(At);
-        TObjectScanner value = Here(ValueScan, Owner);
+        TObjectScanner owner = TObjectScanner::OpenObject(FAnalyst, Owner, ValueScan);
+        TStream& in = owner.Stream();
+        in.SetPosition(At);
+        TObjectScanner value = Here(in, ValueScan, Owner);
         const std::string token = value.Next().Text;
         if (token == "<") {
             PassSecondBracket(value, '<');
-            ReadResourceDict(R, Owner);
+            ReadResourceDict(in, R, Owner);
         } else if (const int32_t object = ReferencedObject(token); object != -1) {
             ReadResourceObject(object, R);
         }
@@ -202,22 +206,22 @@ private:
         TObjectScanner scan = Open(N, ResourcesObjectScan);
         if (scan.Run() != TScanEnd::Open) return;
         PassSecondBracket(scan, '<');
-        ReadResourceDict(R, N);
+        ReadResourceDict(scan.Stream(), R, N);
     }
 
-    // The stream stands just after the "<<" of a resources dictionary in
-    // object Owner. Nested dictionaries are passed over one level deep: the
-    // first ">" inside one ends the skip.
-    void ReadResourceDict(TPageResource& R, int32_t Owner) {
-        TPositionKeeper keeper(S);
-        TObjectScanner scan = Here(DictionaryScan, Owner);
+    // In stands just after the "<<" of a resources dictionary in object
+    // Owner. Nested dictionaries are passed over one level deep: the first
+    // ">" inside one ends the skip.
+    void ReadResourceDict(TStream& In, TPageResource& R, int32_t Owner) {
+        TPositionKeeper keeper(In);
+        TObjectScanner scan = Here(In, DictionaryScan, Owner);
         scan.Run([&](const TToken& token) {
             if (TPDFResourceList* list = CategoryList(R, token.Text)) {
-                ReadCategoryDict(*list, Owner);
+                ReadCategoryDict(In, *list, Owner);
                 return TScanAction::Handled;
             }
             if (token.Text == "<") {
-                TObjectScanner nested = Here(DictionaryScan, Owner);
+                TObjectScanner nested = Here(In, DictionaryScan, Owner);
                 nested.Run();
                 PassSecondBracket(nested, '>');
                 return TScanAction::Handled;
@@ -226,14 +230,14 @@ private:
         });
     }
 
-    // The stream stands just after a category key; it is put back there.
-    void ReadCategoryDict(TPDFResourceList& L, int32_t Owner) {
-        TPositionKeeper keeper(S);
-        TObjectScanner value = Here(ValueScan, Owner);
+    // In stands just after a category key; it is put back there.
+    void ReadCategoryDict(TStream& In, TPDFResourceList& L, int32_t Owner) {
+        TPositionKeeper keeper(In);
+        TObjectScanner value = Here(In, ValueScan, Owner);
         const std::string token = value.Next().Text;
         if (token == "<") {
             PassSecondBracket(value, '<');
-            TObjectScanner entries = Here(DictionaryScan, Owner);
+            TObjectScanner entries = Here(In, DictionaryScan, Owner);
             entries.Run([&](const TToken& key) {
                 if (key.Kind != TTokenKind::Name) return TScanAction::Default;
                 ReadEntry(entries, key.Text, L);
@@ -368,7 +372,7 @@ void TPDFLumerra::GetPageContents(int32_t P, TIDList& L) {
     TObjectScanner scan = TObjectScanner::OpenObject(*FAnalyst, P, PageKeyScan);
     scan.Run([&](const TToken& token) {
         if (token.Text != "/Contents") return TScanAction::Default;
-        FAnalyst->ReadIDList(S, L);
+        FAnalyst->ReadIDList(scan.Stream(), L);
         return TScanAction::Stop;
     });
 }

@@ -15,6 +15,13 @@ TObjectScanner TObjectScanner::OpenObject(TPDFAnalyst& Analyst, int32_t ID, cons
     switch (location.Kind()) {
         case TObjectLocation::TKind::None: throw EDamagedInput(MsgObjectID, -1, ID);
         case TObjectLocation::TKind::InFile: break;
+        case TObjectLocation::TKind::InObjectStream: {
+            auto bytes = Analyst.CompressedObject(ID, location);
+            if (!bytes) throw EDamagedInput(MsgObjectID, -1, ID);
+            TObjectScanner scanner(Analyst, std::move(bytes), Options, ID);
+            scanner.EnterBody();
+            return scanner;
+        }
     }
     TStream& S = *Analyst.Stream();
     S.SetPosition(location.Offset());
@@ -29,6 +36,10 @@ TObjectScanner::TObjectScanner(TPDFAnalyst& Analyst, TStream& S, const TScanOpti
 TObjectScanner::TObjectScanner(TPDFAnalyst& Analyst, TStream& S, const TScanOptions& Options, int32_t Object,
                                int32_t Offset)
     : FAnalyst(Analyst), FStream(S), FOptions(Options), FObject(Object), FOffset(Offset) {}
+
+TObjectScanner::TObjectScanner(TPDFAnalyst& Analyst, std::unique_ptr<TStream> Owned, const TScanOptions& Options,
+                               int32_t Object)
+    : FAnalyst(Analyst), FStream(*Owned), FOptions(Options), FObject(Object), FOffset(-1), FOwned(std::move(Owned)) {}
 
 void TObjectScanner::EnterBody() {
     try {
@@ -61,7 +72,7 @@ void TObjectScanner::ApplyStreamRule(const TToken& Token) {
     if (Token.Text == "/Length")
         FLength = FAnalyst.ReadIntegerValue(FStream);
     else if (Token.Text == "stream")
-        FAnalyst.SkipStreamData(FLength);
+        FAnalyst.SkipStreamData(FStream, FLength);
 }
 
 void TObjectScanner::RaiseFileEnds() const { throw EDamagedInput::FileEnds(FOffset, FObject); }

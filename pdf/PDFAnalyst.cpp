@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "pdf/ObjectScanner.h"
+#include "pdf/ObjectStreamCache.h"
 #include "pdf/StreamData.h"
 
 namespace lumerra {
@@ -66,6 +67,10 @@ void TPDFAnalyst::Clear() {
     FFirstPageID = FFirstPagesID = FOutlinesID = -1;
     FXrefOffsets.clear();
     FMediaBox = TBox{};
+    FCompressed.clear();
+    FCompressed.shrink_to_fit();
+    FObjectStreams.reset();
+    FCensus = {};
 }
 
 void TPDFAnalyst::MarkFailed() {
@@ -103,7 +108,8 @@ void TPDFAnalyst::Analyze(TStream& S) {
     FVersion = version.Text;
     if (FVersion.size() < 3) Fail(MsgNotPdf);
     const std::string digits{FVersion[0], FVersion[2]};
-    if (StrToIntDef(digits, 15) >= 15) Fail(MsgUnsupported);
+    // Extended reading takes every version up to 2.0.
+    if (StrToIntDef(digits, 15) >= (FExtended ? 21 : 15)) Fail(MsgUnsupported);
 
     // The end marker: the last bytes before trailing white space.
     int32_t last = size - 1;
@@ -152,7 +158,13 @@ void TPDFAnalyst::ReadXrefSection(int32_t Offset) {
             char keyword[4];
             S.SetPosition(offset);
             S.ReadBuffer(keyword, 4);
-            if (std::memcmp(keyword, "xref", 4) != 0) Fail(MsgXrefOffsetInvalid, offset);
+            if (std::memcmp(keyword, "xref", 4) != 0) {
+                if (!FExtended) Fail(MsgXrefOffsetInvalid, offset);
+                offset = ReadXrefStream(offset, false);
+                continue;
+            }
+            ++FCensus.Tables;
+            int32_t xrefStream = -1;
 
             for (;;) {
                 const int32_t at = S.Position();
@@ -192,7 +204,15 @@ void TPDFAnalyst::ReadXrefSection(int32_t Offset) {
                     }
                 } else if (token == "/Encrypt") {
                     FEncrypted = true;
+                } else if (FExtended && token == "/XRefStm") {
+                    xrefStream = StrToIntDef(ReadToken(S, token), -1);
                 }
+            }
+            // A hybrid file: the table's objects kept in object streams are
+            // listed by a cross-reference stream beside it.
+            if (xrefStream >= 0) {
+                FCensus.Hybrid = true;
+                ReadXrefStream(xrefStream, true);
             }
             offset = prevOffset;
         }
@@ -208,14 +228,7 @@ void TPDFAnalyst::ReadSubsectionEntries(int32_t First, int32_t Count) {
     const int64_t size = S.Size();
     const int32_t at = S.Position();
     if (Count > (size - at) / MinimumEntrySize) Fail(MsgXrefCountInvalid, at);
-    const int64_t end = int64_t{First} + Count;
-    if (end > std::max(size / 4, MinimumTableLimit)) Fail(MsgXrefFirstInvalid, at);
-
-    if (FObjectCount == -1 || end > FObjectCount) {
-        FObjectOffsets.resize(static_cast<size_t>(end), -1);
-        FFreeObjects.resize(static_cast<size_t>(end), false);
-        FObjectCount = static_cast<int32_t>(end);
-    }
+    GrowTable(int64_t{First} + Count, at);
 
     SkipWhiteSpace(S);
     // An entry: the 10-byte offset, 8 bytes that end with the type, and a
@@ -255,16 +268,29 @@ void TPDFAnalyst::ReadSubsectionEntries(int32_t First, int32_t Count) {
     }
 }
 
+void TPDFAnalyst::GrowTable(int64_t End, int32_t At) {
+    if (End > std::max(int64_t{FStream->Size()} / 4, MinimumTableLimit)) Fail(MsgXrefFirstInvalid, At);
+    if (FObjectCount != -1 && End <= FObjectCount) return;
+    FObjectOffsets.resize(static_cast<size_t>(End), -1);
+    FFreeObjects.resize(static_cast<size_t>(End), false);
+    if (FExtended) FCompressed.resize(static_cast<size_t>(End));
+    FObjectCount = static_cast<int32_t>(End);
+}
+
 TObjectLocation TPDFAnalyst::Locate(int32_t ID) {
     if (!IsValidID(ID) || !FStream) return {};
+    if (FExtended && FCompressed[static_cast<size_t>(ID)].Stream >= 0) {
+        const TCompressedEntry& entry = FCompressed[static_cast<size_t>(ID)];
+        return TObjectLocation::InObjectStream(entry.Stream, entry.Index);
+    }
     const int32_t offset = FObjectOffsets[static_cast<size_t>(ID)];
     if (offset < 0 || offset >= FStream->Size()) return {};
     return TObjectLocation::InFile(offset);
 }
 
-void TPDFAnalyst::SkipStreamData(int32_t Length) {
-    SkipStreamLineEnd(*FStream);
-    SkipData(*FStream, Length);
+void TPDFAnalyst::SkipStreamData(TStream& S, int32_t Length) {
+    SkipStreamLineEnd(S);
+    SkipData(S, Length);
 }
 
 int32_t TPDFAnalyst::ReadObjectInteger(int32_t ID) {
@@ -395,7 +421,7 @@ void TPDFAnalyst::ReadPageCount() {
     TObjectScanner scan = TObjectScanner::OpenObject(*this, FFirstPagesID, PageCountScan);
     scan.Run([&](const TToken& token) {
         if (token.Text != "/Count") return TScanAction::Default;
-        FPageCount = ReadIntegerValue(*FStream);
+        FPageCount = ReadIntegerValue(scan.Stream());
         return TScanAction::Handled;
     });
 }
@@ -421,7 +447,7 @@ std::string& TPDFAnalyst::GetMediaBoxText(int32_t ID, std::string& Text) {
             // The raw bytes up to the first "]", white space and all.
             for (;;) {
                 uint8_t c;
-                S.ReadBuffer(&c, 1);
+                scan.Stream().ReadBuffer(&c, 1);
                 if (Text.size() < MaximumBoxText) Text += static_cast<char>(c);
                 if (c == ']') break;
             }
@@ -436,7 +462,6 @@ std::string& TPDFAnalyst::GetMediaBoxText(int32_t ID, std::string& Text) {
 
 template <class TLeafHandler>
 void TPDFAnalyst::WalkPageTree(TLeafHandler&& OnLeaf) {
-    TStream& S = *FStream;
     // Depth first with an explicit stack, so that no tree is too deep. A kid
     // that is already on the current path (a cycle) is not entered, and a
     // node whose kids were walked once is not walked again, so every walk is
@@ -463,7 +488,7 @@ void TPDFAnalyst::WalkPageTree(TLeafHandler&& OnLeaf) {
         TObjectScanner scan = TObjectScanner::OpenObject(*this, ID, PageTreeScan);
         scan.Run([&](const TToken& token) {
             if (token.Text == "/Kids") {
-                ReadIDList(S, frame.Kids);
+                ReadIDList(scan.Stream(), frame.Kids);
                 return TScanAction::Handled;
             }
             if (token.Text == "/Page") {

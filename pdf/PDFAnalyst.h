@@ -20,6 +20,9 @@
 
 namespace lumerra {
 
+class TObjectStreamCache;
+struct TDecodedObjectStream;
+
 class TPDFAnalyst {
 public:
     using TErrorEvent = std::function<void(TPDFAnalyst&)>;
@@ -42,6 +45,12 @@ public:
         MarkFailed();
         throw EDamagedInput(Message, Offset, Object);
     }
+    // Extended reading: PDF 1.5 to 2.0 (cross-reference streams, object
+    // streams) and every standard filter. Off by default; kept by Clear, so
+    // set it before loading.
+    void SetExtendedReading(bool On) { FExtended = On; }
+    bool ExtendedReading() const { return FExtended; }
+
     void LoadFromFile(const std::string& FileName);
     // The same over a stream already open (memory, for example); the
     // analyser takes it over.
@@ -62,6 +71,10 @@ public:
     TObjectLocation Locate(int32_t ID);
     // True when object ID can be read.
     bool HasObject(int32_t ID) { return Locate(ID).Found(); }
+    // The bytes of an object kept in an object stream, framed as the file
+    // frames its objects ("ID 0 obj" ... "endobj"), so that every scan reads
+    // them as it reads the file; null when the object stream cannot give it.
+    std::unique_ptr<TStream> CompressedObject(int32_t ID, const TObjectLocation& Location);
 
     int32_t ReadObjectInteger(int32_t ID);
     int32_t ReadIntegerValue(TStream& S);
@@ -80,7 +93,7 @@ public:
 
     // Passes over the end of line after "stream" and Length bytes of data;
     // a negative Length skips nothing, one past the file stops at its end.
-    void SkipStreamData(int32_t Length);
+    void SkipStreamData(TStream& S, int32_t Length);
 
     // ---- Fields
     TStream* Stream() const { return FStream.get(); }
@@ -104,6 +117,18 @@ public:
     const TBox& MediaBox() const { return FMediaBox; }
     const TStringList& XrefOffsets() const { return FXrefOffsets; }
 
+    // What extended reading found: how many sections were tables and how many
+    // streams, whether a table named a stream beside it (/XRefStm), and the
+    // objects kept in object streams.
+    struct TXrefCensus {
+        int32_t Tables = 0;
+        int32_t Streams = 0;
+        bool Hybrid = false;
+        int32_t ObjectStreams = 0;
+        int32_t ObjectsInStreams = 0;
+    };
+    TXrefCensus XrefCensus() const;
+
     TErrorEvent OnError;
 
 private:
@@ -113,6 +138,20 @@ private:
     template <class TLeafHandler>
     void WalkPageTree(TLeafHandler&& OnLeaf);
     void ReadSubsectionEntries(int32_t First, int32_t Count);
+    // Makes room in the table for object numbers below End, within what the
+    // file can back; At is where the claim was read.
+    void GrowTable(int64_t End, int32_t At);
+    // A cross-reference stream at Offset: its entries and, unless EntriesOnly
+    // (a hybrid file's /XRefStm), its trailer keys. Returns its /Prev or -1.
+    int32_t ReadXrefStream(int32_t Offset, bool EntriesOnly);
+    // The decoded object stream Number, from the cache or decoded now; null
+    // when it cannot be read.
+    const TDecodedObjectStream* ObjectStream(int32_t Number);
+
+    struct TCompressedEntry {
+        int32_t Stream = -1;
+        int32_t Index = -1;
+    };
 
     std::unique_ptr<TStream> FStream;
     std::vector<int32_t> FObjectOffsets;
@@ -133,6 +172,10 @@ private:
     bool FHasStructTree = false;
     TBox FMediaBox;
     TStringList FXrefOffsets;
+    bool FExtended = false;
+    std::vector<TCompressedEntry> FCompressed;  // sized with the table in extended mode
+    std::unique_ptr<TObjectStreamCache> FObjectStreams;
+    TXrefCensus FCensus;
 };
 
 // Saves a stream's position and puts it back when the scope ends normally;

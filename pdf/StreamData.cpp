@@ -125,4 +125,25 @@ void ReadStreamData(TStream& Source, TStream& Output, int32_t Length, const TStr
     }
 }
 
+bool ReadStreamDataExtended(TStream& Source, TStream& Output, int32_t Length, const std::vector<TFilterStep>& Steps,
+                            int32_t MaxOutput) {
+    if (Length <= 0) return true;
+    SkipStreamLineEnd(Source);
+    if (!ExtendedFiltersDecodable(Steps)) return false;
+    TMemoryStream raw;
+    ReadRaw(Source, raw, Length);
+    if (!Steps.empty() && Steps.front().Name == FlateDecodeName) TrimFlateLineEnd(Source, raw);
+    std::string token;
+    if (ReadToken(Source, token) != "endstream") return true;
+    TOutputGuard output(Output);
+    try {
+        ApplyExtendedFilters(raw, Steps, output, MaxOutput);
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception&) {
+        if (output.Failed()) throw;
+    }
+    return true;
+}
+
 }  // namespace lumerra

@@ -5,8 +5,11 @@
 
 #include <cstdint>
 
+#include <vector>
+
 #include "common/StrUtils.h"
 #include "common/Stream.h"
+#include "filters/ExtendedChain.h"
 
 namespace lumerra {
 
@@ -24,5 +27,11 @@ void SkipStreamLineEnd(TStream& S);
 //   no filter               just after the copied data
 //   supported filters       just after the token that follows the data
 void ReadStreamData(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters);
+
+// The same for extended reading, with the extended chain and its decode
+// parameters, appending at most MaxOutput bytes. Returns false when the
+// steps cannot be decoded; Source is then at the first byte of the data.
+bool ReadStreamDataExtended(TStream& Source, TStream& Output, int32_t Length, const std::vector<TFilterStep>& Steps,
+                            int32_t MaxOutput = MaxStreamOutput);
 
 }  // namespace lumerra

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "filters/FilterFixtures.h"
+#include "support/FilterFixtures.h"
 #include "filters/Lzw.h"
 #include "filters/Predictor.h"
 #include "filters/RunLength.h"

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "filters/FilterFixtures.h"
+#include "support/FilterFixtures.h"
 #include "filters/Lzw.h"
 #include "support/DecoderEncoders.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "filters/FilterFixtures.h"
+#include "support/FilterFixtures.h"
 #include "filters/Predictor.h"
 #include "support/DecoderEncoders.h"
 

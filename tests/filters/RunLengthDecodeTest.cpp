@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "filters/FilterFixtures.h"
+#include "support/FilterFixtures.h"
 #include "filters/RunLength.h"
 
 namespace lumerra {
