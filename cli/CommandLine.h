@@ -29,6 +29,7 @@ struct TDecodeArgs {
     std::string Output;  // "-" for standard output; empty for the default
     bool WithComments = true;
     bool Quiet = false;
+    bool Extended = false;
     std::optional<TPageRange> Pages;  // all pages when absent
 };
 
@@ -37,6 +38,7 @@ enum class TCommand { Help, Info, Decode };
 struct TArguments {
     TCommand Command = TCommand::Help;
     std::string Input;  // info
+    bool Extended = false;  // info
     TDecodeArgs Decode;
 };
 
@@ -51,6 +53,10 @@ std::string DefaultOutputName(const std::string& Input);
 // "lumerra: FILE: message (context)" and a line end: how every failure
 // that concerns a file is told.
 std::string ErrorLine(const std::string& File, const std::exception& Error);
+
+// After the default reading refused to load Input: a line that says that
+// extended reading loads it, or "" when it does not either.
+std::string ExtendedReadingHint(const std::string& Input);
 
 // Flushes Out (standard output) and tells on Err when anything written to it
 // was lost, e.g. to a full disk. Returns the exit code.

@@ -23,9 +23,12 @@ int RunDecode(const TDecodeArgs& Args, std::ostream& Err) {
     // Which file a failure is about: the document until the output is open,
     // then the output for its own errors.
     std::string culprit = Args.Input;
+    bool loaded = false;
     try {
         TPDFAnalyst analyst;
+        analyst.SetExtendedReading(Args.Extended);
         analyst.LoadFromFile(Args.Input);
+        loaded = true;
         TPDFLumerra decoder(&analyst);  // refuses encrypted files
 
         // By default every page the page tree lists, whatever its /Count
@@ -62,6 +65,7 @@ int RunDecode(const TDecodeArgs& Args, std::ostream& Err) {
         }
     } catch (const std::exception& e) {
         Err << ErrorLine(culprit, e);
+        if (!Args.Extended && !loaded) Err << ExtendedReadingHint(Args.Input);
         return ExitFailed;
     }
     return ExitOk;

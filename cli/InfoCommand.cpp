@@ -42,21 +42,34 @@ std::string FormatInfo(const TPDFAnalyst& Analyst, const TIDList& Pages) {
         << "media-box: " << box.Left << ' ' << box.Bottom << ' ' << box.Right << ' ' << box.Top << '\n'
         << "xref-offsets: " << Joined(Analyst.XrefOffsets()) << '\n'
         << "page-list: " << Joined(Pages) << '\n';
+    if (Analyst.ExtendedReading()) {
+        const TPDFAnalyst::TXrefCensus census = Analyst.XrefCensus();
+        const char* kind = census.Hybrid ? "hybrid" : census.Streams > 0 && census.Tables == 0 ? "stream"
+                           : census.Streams > 0                                        ? "mixed"
+                                                                                       : "table";
+        out << "xref: " << kind << '\n'
+            << "object-streams: " << census.ObjectStreams << '\n'
+            << "objects-in-streams: " << census.ObjectsInStreams << '\n';
+    }
     return out.str();
 }
 
-int RunInfo(const std::string& Input, std::ostream& Out, std::ostream& Err) {
+int RunInfo(const std::string& Input, bool Extended, std::ostream& Out, std::ostream& Err) {
     // Everything is gathered before anything is printed, so that a file that
     // fails half way prints its error only.
     std::string text;
+    bool loaded = false;
     try {
         TPDFAnalyst analyst;
+        analyst.SetExtendedReading(Extended);
         analyst.LoadFromFile(Input);
+        loaded = true;
         TIDList pages;
         analyst.GetPageList(&pages);
         text = FormatInfo(analyst, pages);
     } catch (const std::exception& e) {
         Err << ErrorLine(Input, e);
+        if (!Extended && !loaded) Err << ExtendedReadingHint(Input);
         return ExitFailed;
     }
     Out << text;

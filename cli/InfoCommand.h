@@ -14,6 +14,6 @@ std::string FormatInfo(const TPDFAnalyst& Analyst, const TIDList& Pages);
 
 // Loads Input and writes its lines to Out; a failure writes the exception's
 // message to Err. Returns the exit code.
-int RunInfo(const std::string& Input, std::ostream& Out, std::ostream& Err);
+int RunInfo(const std::string& Input, bool Extended, std::ostream& Out, std::ostream& Err);
 
 }  // namespace lumerra::cli

@@ -26,7 +26,7 @@ int Run(const std::vector<std::string>& Args) {
             std::cout << HelpText;
             return CheckStandardOutput(std::cout, std::cerr);
         case TCommand::Info:
-            return RunInfo(arguments.Input, std::cout, std::cerr);
+            return RunInfo(arguments.Input, arguments.Extended, std::cout, std::cerr);
         case TCommand::Decode:
             return RunDecode(arguments.Decode, std::cerr);
     }

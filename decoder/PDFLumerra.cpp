@@ -9,6 +9,7 @@
 #include "common/OutputFile.h"
 #include "common/SpillStream.h"
 #include "filters/FilterChain.h"
+#include "pdf/DecodeParms.h"
 #include "pdf/ObjectScanner.h"
 #include "pdf/StreamData.h"
 
@@ -385,12 +386,22 @@ int32_t TPDFLumerra::DecodeStreamObject(int32_t N, TStringList& F, TStream& D) {
     TPositionKeeper keeper(S);
     TObjectScanner scan = TObjectScanner::OpenObject(*FAnalyst, N, StreamObjectScan);
     int32_t length = 0;
+    std::vector<TDecodeParams> params;
     scan.Run([&](const TToken& token) {
         if (token.Text == "/Length") {
             length = FAnalyst->ReadIntegerValue(S);
         } else if (token.Text == "/Filter") {
             FAnalyst->ReadNameList(S, F);
+        } else if (token.Text == "/DecodeParms" && FAnalyst->ExtendedReading()) {
+            ReadDecodeParms(*FAnalyst, S, params);
         } else if (token.Text == "stream") {
+            // Extended reading decodes only what the three decoders leave
+            // undecoded, so that both modes agree on every stream both read.
+            const int32_t data = S.Position();
+            if (FAnalyst->ExtendedReading() && !FiltersSupported(F) &&
+                ReadStreamDataExtended(S, D, length, FilterSteps(F, params)))
+                return TScanAction::Handled;
+            S.SetPosition(data);
             ReadStreamData(S, D, length, F);
             // Data that an unknown filter left undecoded is passed over by its
             // length instead of being read as tokens, where a stray "(" would
