@@ -11,7 +11,7 @@ namespace lumerra::cli {
 const char* const UsageText =
     "Usage: lumerra info FILE.pdf\n"
     "       lumerra decode [-o OUT] [--no-comments] [--pages A-B] [--quiet] FILE.pdf\n"
-    "       lumerra --help\n";
+    "       lumerra --help | --version\n";
 
 const char* const HelpText =
     "lumerra - get the drawing commands out of a PDF file (PDF 1.0 to 1.4)\n"
@@ -35,8 +35,13 @@ const char* const HelpText =
     "    Ctrl-C stops after the page in progress. Devices and pipes are written\n"
     "    in place.\n"
     "\n"
+    "lumerra --version\n"
+    "    Prints the version.\n"
+    "\n"
     "Exit codes: 0 done, 1 the file could not be read or decoded (the reason\n"
     "on standard error), 2 wrong usage, 130 interrupted.\n";
+
+const char* const VersionText = "lumerra " LUMERRA_VERSION "\n";
 
 namespace {
 
@@ -121,6 +126,8 @@ TArguments ParseArguments(const std::vector<std::string>& Args) {
     const std::string& command = Args[0];
     if (command == "--help" || command == "-h" || command == "help") {
         result.Command = TCommand::Help;
+    } else if (command == "--version") {
+        result.Command = TCommand::Version;
     } else if (command == "info") {
         if (Args.size() == 2 && Args[1] == "--help") return result;
         if (Args.size() != 2) throw EUsageError("info takes exactly one file");
