@@ -117,10 +117,11 @@ int ProgramMain(int& ArgC, char** ArgV, const TProgramOptions& Options) {
     {
         QApplication application(ArgC, ArgV);
         QApplication::setApplicationName(QString::fromUtf8(ApplicationTitle));
-        // The toolkit's own texts (file dialogs, buttons of the boxes) in the
-        // desktop's language, as the platform's dialogs would be.
+        // The whole interface is Japanese, so the toolkit's own texts (file
+        // dialogs and their questions, buttons of the boxes) are too, whatever
+        // the desktop's language.
         QTranslator toolkitTexts;
-        if (toolkitTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+        if (toolkitTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
                               QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
             QApplication::installTranslator(&toolkitTexts);
         // Now without the toolkit's own options.
