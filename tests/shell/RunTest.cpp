@@ -209,6 +209,15 @@ TEST_F(RunTest, AnOutputFileInUseGoesToTheStandardErrorBox) {
     EXPECT_EQ(ReadFileBytes(Path("readonly.txt")), "keep");
 }
 
+TEST_F(RunTest, AFullDiskIsToldInJapanese) {
+    Open("sample.pdf", GoodPdf());
+    ChooseOutput("/dev/full");
+    Main().N2->trigger();
+    ASSERT_EQ(FBoxes.Boxes.size(), 1u);
+    EXPECT_EQ(FBoxes.Boxes[0].Text, QString::fromUtf8("書き込みに失敗しました。\nディスクの空き容量が足りません。."));
+    EXPECT_TRUE(Main().MemoLines().isEmpty());
+}
+
 TEST_F(RunTest, EveryRunShowsTheProgressDialogRestoredAndCentredOverTheMainWindow) {
     Open("sample.pdf", GoodPdf(2));
     ChooseOutput("sample.txt");
