@@ -12,7 +12,7 @@ namespace lumerra::cli {
 const char* const UsageText =
     "Usage: lumerra info [--extended] FILE.pdf\n"
     "       lumerra decode [-o OUT] [--no-comments] [--pages A-B] [--quiet] [--extended] FILE.pdf\n"
-    "       lumerra --help\n";
+    "       lumerra --help | --version\n";
 
 const char* const HelpText =
     "lumerra - get the drawing commands out of a PDF file (PDF 1.0 to 1.4)\n"
@@ -39,6 +39,9 @@ const char* const HelpText =
     "    Ctrl-C stops after the page in progress. Devices and pipes are written\n"
     "    in place.\n"
     "\n"
+    "lumerra --version\n"
+    "    Prints the version.\n"
+    "\n"
     "Extended reading (--extended) also reads PDF 1.5 to 2.0: cross-reference\n"
     "streams, object streams, and the LZW and RunLength filters with their\n"
     "predictors. A file that the default reading also reads gets the same\n"
@@ -46,6 +49,8 @@ const char* const HelpText =
     "\n"
     "Exit codes: 0 done, 1 the file could not be read or decoded (the reason\n"
     "on standard error), 2 wrong usage, 130 interrupted.\n";
+
+const char* const VersionText = "lumerra " LUMERRA_VERSION "\n";
 
 namespace {
 
@@ -143,6 +148,8 @@ TArguments ParseArguments(const std::vector<std::string>& Args) {
     const std::string& command = Args[0];
     if (command == "--help" || command == "-h" || command == "help") {
         result.Command = TCommand::Help;
+    } else if (command == "--version") {
+        result.Command = TCommand::Version;
     } else if (command == "info") {
         if (Args.size() == 2 && Args[1] == "--help") return result;
         std::vector<std::string> files;

@@ -33,7 +33,7 @@ struct TDecodeArgs {
     std::optional<TPageRange> Pages;  // all pages when absent
 };
 
-enum class TCommand { Help, Info, Decode };
+enum class TCommand { Help, Version, Info, Decode };
 
 struct TArguments {
     TCommand Command = TCommand::Help;
@@ -64,5 +64,6 @@ int CheckStandardOutput(std::ostream& Out, std::ostream& Err);
 
 extern const char* const UsageText;
 extern const char* const HelpText;
+extern const char* const VersionText;
 
 }  // namespace lumerra::cli

@@ -25,6 +25,9 @@ int Run(const std::vector<std::string>& Args) {
         case TCommand::Help:
             std::cout << HelpText;
             return CheckStandardOutput(std::cout, std::cerr);
+        case TCommand::Version:
+            std::cout << VersionText;
+            return CheckStandardOutput(std::cout, std::cerr);
         case TCommand::Info:
             return RunInfo(arguments.Input, arguments.Extended, std::cout, std::cerr);
         case TCommand::Decode:

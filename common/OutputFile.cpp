@@ -22,6 +22,8 @@ const char* const MsgCannotWrite = "書き込みに失敗しました。";
 
 std::string SystemReason(int error) { return std::strerror(error); }
 
+[[noreturn]] void ThrowWriteError(int error) { throw EOutputWriteError(MsgCannotWrite, SystemReason(error), error); }
+
 bool SameFile(const struct stat& A, const struct stat& B) { return A.st_dev == B.st_dev && A.st_ino == B.st_ino; }
 
 // Root may write anything, so a file without any write permission bit counts
@@ -73,7 +75,7 @@ void TOutputStream::WriteThrough(const uint8_t* data, size_t count) {
     while (count > 0) {
         const ssize_t n = ::write(FHandle, data, count);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) throw EOutputWriteError(MsgCannotWrite, SystemReason(n < 0 ? errno : EIO));
+        if (n <= 0) ThrowWriteError(n < 0 ? errno : EIO);
         data += n;
         count -= static_cast<size_t>(n);
     }
@@ -82,7 +84,7 @@ void TOutputStream::WriteThrough(const uint8_t* data, size_t count) {
 int32_t TOutputStream::Write(const void* buffer, int32_t count) {
     if (count <= 0) return 0;
     if (int64_t{FPosition} + count > INT32_MAX)
-        throw EOutputWriteError(MsgCannotWrite, "an output can hold less than 2 GiB");
+        throw EOutputWriteError(MsgCannotWrite, "an output can hold less than 2 GiB", EFBIG);
     if (FPending + count > BufferSize) Flush();
     if (count >= BufferSize) {
         WriteThrough(static_cast<const uint8_t*>(buffer), static_cast<size_t>(count));
@@ -127,7 +129,7 @@ TOutputFile::TOutputFile(const std::string& Path, const TStream* Source, TTempor
     struct stat target {};
     if (::stat(Path.c_str(), &target) != 0) {
         const int error = errno;
-        if (error != ENOENT) throw EOutputRefused(MsgCannotCreate, SystemReason(error));
+        if (error != ENOENT) throw EOutputRefused(MsgCannotCreate, SystemReason(error), error);
         const std::string folder = FolderOf(Path);
         struct stat info {};
         if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) throw EOutputRefused(MsgNoFolder, folder);
@@ -161,7 +163,10 @@ TOutputFile::~TOutputFile() {
 
 void TOutputFile::OpenInPlace(const std::string& Path, int Flags) {
     FHandle.Reset(::open(Path.c_str(), Flags));
-    if (!FHandle.Valid()) throw EOutputRefused(MsgCannotCreate, SystemReason(errno));
+    if (!FHandle.Valid()) {
+        const int error = errno;
+        throw EOutputRefused(MsgCannotCreate, SystemReason(error), error);
+    }
     FStream = std::make_unique<TOutputStream>(FHandle.Get(), FDisplayName);
 }
 
@@ -185,11 +190,11 @@ void TOutputFile::CreateBeside(const struct stat* Replaced) {
             FHandle.Reset(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
             if (FHandle.Valid()) {
                 SetTemporaryName(name);
-            } else if (errno != EEXIST) {
-                throw EFCreateError(MsgCannotCreate, folder + ": " + SystemReason(errno));
+            } else if (const int error = errno; error != EEXIST) {
+                throw EOutputRefused(MsgCannotCreate, folder + ": " + SystemReason(error), error);
             }
         }
-        if (!FHandle.Valid()) throw EFCreateError(MsgCannotCreate, folder + ": no free temporary name");
+        if (!FHandle.Valid()) throw EOutputRefused(MsgCannotCreate, folder + ": no free temporary name");
     }
     if (Replaced != nullptr) {
         FReplacesFile = true;
@@ -213,7 +218,7 @@ void TOutputFile::LinkUnnamed() {
             SetTemporaryName(name);
             return;
         }
-        if (errno != EEXIST) throw EOutputWriteError(MsgCannotWrite, SystemReason(errno));
+        if (errno != EEXIST) ThrowWriteError(errno);
     }
     throw EOutputWriteError(MsgCannotWrite, "no free temporary name");
 }
@@ -223,11 +228,9 @@ void TOutputFile::Commit() {
     FStream->Flush();
     if (!InPlace()) {
         // A replaced report must survive a crash right after the rename.
-        if (FReplacesFile && ::fsync(FHandle.Get()) != 0)
-            throw EOutputWriteError(MsgCannotWrite, SystemReason(errno));
+        if (FReplacesFile && ::fsync(FHandle.Get()) != 0) ThrowWriteError(errno);
         if (FUnnamed) LinkUnnamed();
-        if (::rename(FTemporary.c_str(), FTarget.c_str()) != 0)
-            throw EOutputWriteError(MsgCannotWrite, SystemReason(errno));
+        if (::rename(FTemporary.c_str(), FTarget.c_str()) != 0) ThrowWriteError(errno);
         SetTemporaryName("");
     }
     FCommitted = true;

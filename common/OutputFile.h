@@ -22,16 +22,30 @@ namespace lumerra {
 
 // The output was refused before anything was written. The message is the one
 // the user sees; the context says which of the possible reasons applies.
+// SystemError is the errno value when the file system refused, 0 when the
+// refusal is the program's own (read-only, locked, a folder): front ends
+// word the reason in their own language from it.
 class EOutputRefused : public EFCreateError {
 public:
-    using EFCreateError::EFCreateError;
+    explicit EOutputRefused(std::string message, std::string context = {}, int systemError = 0)
+        : EFCreateError(std::move(message), std::move(context)), FSystemError(systemError) {}
+    int SystemError() const noexcept { return FSystemError; }
+
+private:
+    int FSystemError;
 };
 
-// Writing the output failed: the disk is full, the file would reach 2 GiB,
-// the reader of a pipe has gone. The context gives the reason.
+// Writing the output failed: the disk is full, the file would reach 2 GiB
+// (SystemError EFBIG), the reader of a pipe has gone. The context gives the
+// reason, SystemError its errno value (0 when there is none).
 class EOutputWriteError : public EWriteError {
 public:
-    using EWriteError::EWriteError;
+    explicit EOutputWriteError(std::string message, std::string context = {}, int systemError = 0)
+        : EWriteError(std::move(message), std::move(context)), FSystemError(systemError) {}
+    int SystemError() const noexcept { return FSystemError; }
+
+private:
+    int FSystemError;
 };
 
 // A write-only stream over a file descriptor, written front to back: all a
@@ -76,8 +90,8 @@ public:
     // written. Source is the document being read, which the report may never
     // replace (may be null). Raises EOutputRefused for a target that is a
     // folder, read-only, locked by another program, the document itself, or
-    // in a folder that does not exist; EFCreateError when the file system
-    // refuses to create the temporary file.
+    // in a folder that does not exist, and when the file system refuses to
+    // create the temporary file.
     TOutputFile(const std::string& Path, const TStream* Source, TTemporaryNameWatch Watch = {});
     // Without Commit the temporary file is removed; the target is never
     // touched.

@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only those that are missing.
+# As root it installs them itself; as a user through sudo when there is sudo,
+# otherwise it says what root has to run.
 set -euo pipefail
 
 packages=(
   g++ make cmake pkg-config
   zlib1g-dev libdeflate-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev fonts-ipafont-gothic
+  qt6-base-dev qt6-translations-l10n fonts-ipafont-gothic
   clang libclang-rt-14-dev
+  file dpkg-dev lintian
+  xvfb xauth
 )
 
 missing=()
@@ -22,8 +26,17 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null 2>&1; then
+    echo "setup: missing packages: ${missing[*]}" >&2
+    echo "setup: there is no sudo here; as root, run:" >&2
+    echo "  apt-get update && apt-get install --no-install-recommends ${missing[*]}" >&2
+    exit 1
+  fi
+  as_root=(sudo)
+fi
+
 echo "setup: installing ${missing[*]}"
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"

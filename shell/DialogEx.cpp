@@ -4,6 +4,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "shell/WindowPlacement.h"
+
 namespace lumerra {
 
 TOpenDialogEx::TOpenDialogEx(QWidget* Owner) : HelpText(QStringLiteral("ヘルプ(&H)")), FOwner(Owner) {}
@@ -53,6 +55,13 @@ std::unique_ptr<QFileDialog> TOpenDialogEx::CreateDialog() {
 bool TOpenDialogEx::Execute() {
     if (Chooser) return Chooser(*this);
     const std::unique_ptr<QFileDialog> dialog = CreateDialog();
+    // Over the window it belongs to: the toolkit's own guess at the frame
+    // puts it up and to the left, into the screen's corner.
+    if (FOwner != nullptr) {
+        if (!dialog->testAttribute(Qt::WA_Resized)) dialog->adjustSize();
+        dialog->winId();  // its window, and so its frame where the platform knows it already
+        CenterOver(*dialog, *FOwner);
+    }
     // The show notification: once the dialog has come up.
     QTimer::singleShot(0, dialog.get(), [this] {
         if (OnShow) OnShow(*this);

@@ -27,6 +27,11 @@ TMessageBoxHandler SetMessageBoxHandler(TMessageBoxHandler Handler);
 // character sorts after "." (so every message ending in "。" gets one).
 QString StandardErrorText(const QString& Message);
 
+// The message of Error as the error box gives it: the message alone, and
+// for a file the file system refused (disk full, read-only file system, no
+// access, ...) its reason on a second line, in Japanese like the message.
+QString ErrorBoxMessage(const std::exception& Error);
+
 // A modal box with the error icon, an OK button and the caption
 // "PDF Lumerra".
 void ShowStandardErrorBox(QWidget* Owner, const QString& Message);

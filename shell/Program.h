@@ -6,6 +6,7 @@
 #include <memory>
 
 #include <QString>
+#include <QStringList>
 
 namespace lumerra {
 
@@ -39,7 +40,24 @@ struct TProgramOptions {
 
 inline constexpr char ApplicationTitle[] = "PDF Lumerra";
 
-// Runs the whole program and returns its exit code.
+// What the command line asks for: pdf-lumerra [FILE...] | --help | --version.
+struct TProgramArguments {
+    enum class TAction { Run, Help, Version, Wrong };
+    TAction Action = TAction::Run;
+    // Opened once the window is shown, as a drop of these files would be.
+    QStringList Files;
+    // Why the arguments are Wrong.
+    QString Error;
+};
+
+// Arguments without the program's name. --help and --version win wherever
+// they stand (before "--"), so that they are seen before the toolkit has
+// taken out its own options.
+TProgramArguments ParseProgramArguments(const QStringList& Arguments);
+
+// Runs the whole program and returns its exit code: 0, or 2 for arguments
+// it does not understand. --help and --version print and return without a
+// window, without even the toolkit.
 int ProgramMain(int& ArgC, char** ArgV, const TProgramOptions& Options = {});
 
 }  // namespace lumerra

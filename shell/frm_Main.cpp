@@ -461,7 +461,7 @@ void TfrmMain::RunToFile() {
     setEnabled(false);
     Cancel = false;
     ClearMemo();
-    if (FProg != nullptr) FProg->show();
+    if (FProg != nullptr) FProg->ShowOver(*this);
     {
         FRunning = true;
         TScopeExit cleanUp([this] {

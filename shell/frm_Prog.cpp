@@ -8,6 +8,7 @@
 #include <QScreen>
 
 #include "shell/Fonts.h"
+#include "shell/WindowPlacement.h"
 
 namespace lumerra {
 
@@ -73,6 +74,14 @@ void TfrmProg::CenterOnScreen() {
     if (screen == nullptr) return;
     const QRect area = screen->availableGeometry();
     move(area.center() - rect().center());
+}
+
+void TfrmProg::ShowOver(const QWidget& Owner) {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    CenterOver(*this, Owner);
+    show();  // raised and activated by showEvent
+    // The frame is known once the window exists: centred with it.
+    CenterOver(*this, Owner);
 }
 
 void TfrmProg::closeEvent(QCloseEvent* Event) { Event->ignore(); }

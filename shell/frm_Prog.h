@@ -32,6 +32,10 @@ public:
     void ShowProgress(int32_t Min, int32_t Max, int32_t Position, bool Done);
     // Places the dialog in the centre of the screen.
     void CenterOnScreen();
+    // Shows the dialog for a run: restored (the user may have minimised it
+    // in an earlier run, which would leave nothing to see but a disabled
+    // main window), centred over Owner and on top.
+    void ShowOver(const QWidget& Owner);
 
 protected:
     // The frame offers no way to close the dialog, and Escape does not

@@ -241,8 +241,12 @@ TEST(CliUsage, HelpExplainsBothCommands) {
     const RunResult r = RunCli({"--help"});
     EXPECT_EQ(r.ExitCode, 0);
     EXPECT_EQ(r.Err, "");
-    for (const char* word : {"info", "decode", "-o", "--no-comments", "--pages", "--quiet", "page-list"})
+    for (const char* word : {"info", "decode", "-o", "--no-comments", "--pages", "--quiet", "page-list", "--version"})
         EXPECT_NE(r.Out.find(word), std::string::npos) << word;
+
+    const RunResult version = RunCli({"--version"});
+    EXPECT_EQ(version.ExitCode, 0);
+    EXPECT_EQ(version.Out, "lumerra " LUMERRA_VERSION "\n");
 }
 
 // ---------------------------------------------------------------- decode
@@ -390,7 +394,7 @@ TEST(CliOutput, FailedStandardOutputIsToldAndFails) {
     TempFile pdf(ThreePages().Build(), "doc.pdf");
     TempFile scratch("");
     for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"info", pdf.Path()}, {"--help"}, {"decode", "-o", "-", pdf.Path()}}) {
+         {std::vector<std::string>{"info", pdf.Path()}, {"--help"}, {"--version"}, {"decode", "-o", "-", pdf.Path()}}) {
         Launch how;
         how.Stdout = "/dev/full";
         Process process(args, scratch, how);

@@ -89,6 +89,20 @@ TEST(DialogTest, ExecuteShowsTheDialogAndKeepsTheAcceptedName) {
     EXPECT_EQ(dialog.FileName, QString::fromStdString(folder.Sibling("report.txt")));
 }
 
+TEST(DialogTest, TheDialogComesUpCentredOverItsOwner) {
+    QWidget owner;
+    owner.setGeometry(300, 250, 200, 150);
+    owner.show();
+    TOpenDialogEx dialog(&owner);
+    QPoint offset(-1000, -1000);
+    WhenDialogUp([&](QFileDialog& Shown) {
+        offset = Shown.frameGeometry().center() - owner.frameGeometry().center();
+        Shown.reject();
+    });
+    dialog.Execute();
+    EXPECT_LE(offset.manhattanLength(), 2);
+}
+
 TEST(DialogTest, AnExistingFileIsAcceptedOnlyAfterTheOverwriteQuestion) {
     TempFile folder("x", "existing.txt");
     TSaveDialogEx dialog(nullptr);

@@ -15,12 +15,14 @@
 namespace lumerra::test {
 namespace {
 
-int RunProgram(const TProgramOptions& Options) {
-    static char name[] = "pdf-lumerra";
-    static char* arguments[] = {name, nullptr};
-    static int count = 1;
+int RunProgram(const TProgramOptions& Options, std::vector<std::string> Arguments = {}) {
+    Arguments.insert(Arguments.begin(), "pdf-lumerra");
+    std::vector<char*> argv;
+    for (std::string& argument : Arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    int count = static_cast<int>(Arguments.size());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    return ProgramMain(count, arguments, Options);
+    return ProgramMain(count, argv.data(), Options);
 }
 
 TEST(ProgramTest, ASessionOpensRunsCancelsAndClosesWithoutAWarning) {
@@ -81,6 +83,55 @@ TEST(ProgramTest, ASessionOpensRunsCancelsAndClosesWithoutAWarning) {
     QSettings stored(settings, QSettings::IniFormat);
     EXPECT_EQ(stored.value("frmMain/Left").toInt(), 70);
     EXPECT_EQ(stored.value("frmMain/Top").toInt(), 80);
+}
+
+TEST(ProgramTest, TheCommandLineOpensAFileOrAnswersWithoutAWindow) {
+    TempFile document(GoodPdf(2), "sample.pdf");
+    TLinkFields link;
+    link.LocalBasePath = document.Path();
+    const std::string shortcut = document.Sibling("sample.lnk");
+    WriteFileBytes(shortcut, BuildShellLink(link));
+    const QString opened = QString::fromUtf8(AppTitle) + QStringLiteral(" - sample.pdf");
+    const std::string usage = "Usage: pdf-lumerra [FILE]\n";
+
+    struct TCase {
+        std::vector<std::string> Arguments;
+        int ExitCode;
+        std::string Out;  // what standard output starts with
+        std::string Err;  // what standard error contains
+        QString Title;    // empty: no window was shown
+    };
+    const std::vector<TCase> cases = {
+        {{}, 0, "", "", QString::fromUtf8(AppTitle)},
+        {{document.Path()}, 0, "", "", opened},
+        {{shortcut}, 0, "", "", opened},
+        {{document.Sibling("missing.pdf")}, 0, "", "", QString::fromUtf8(AppTitle)},
+        {{"--version"}, 0, "pdf-lumerra " LUMERRA_VERSION "\n", "", {}},
+        {{document.Path(), "--help"}, 0, usage, "", {}},
+        {{"-h"}, 0, usage, "", {}},
+        {{"--frobnicate", document.Path()}, 2, "", "pdf-lumerra: unknown option: --frobnicate\n" + usage, {}},
+    };
+    TempFile folder("", "unused");
+    for (const TCase& test : cases) {
+        const std::string arguments = ::testing::PrintToString(test.Arguments);
+        TProgramOptions options;
+        options.SettingsFile = QString::fromStdString(folder.Sibling("pdf-lumerra.ini"));
+        QString title;
+        options.OnStarted = [&](TApplicationForms& Forms) {
+            title = Forms.Main().windowTitle();
+            Forms.Main().close();
+        };
+        ::testing::internal::CaptureStdout();
+        ::testing::internal::CaptureStderr();
+        const int exitCode = RunProgram(options, test.Arguments);
+        const std::string out = ::testing::internal::GetCapturedStdout();
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(exitCode, test.ExitCode) << arguments;
+        EXPECT_EQ(out.substr(0, test.Out.size()), test.Out) << arguments;
+        EXPECT_EQ(out.empty(), test.Out.empty()) << arguments;
+        EXPECT_NE(err.find(test.Err), std::string::npos) << arguments;
+        EXPECT_EQ(title, test.Title) << arguments;
+    }
 }
 
 TEST(ProgramTest, ABlockLeftUnreleasedIsReportedAtExit) {

@@ -209,6 +209,36 @@ TEST_F(RunTest, AnOutputFileInUseGoesToTheStandardErrorBox) {
     EXPECT_EQ(ReadFileBytes(Path("readonly.txt")), "keep");
 }
 
+TEST_F(RunTest, AFullDiskIsToldInJapanese) {
+    Open("sample.pdf", GoodPdf());
+    ChooseOutput("/dev/full");
+    Main().N2->trigger();
+    ASSERT_EQ(FBoxes.Boxes.size(), 1u);
+    EXPECT_EQ(FBoxes.Boxes[0].Text, QString::fromUtf8("書き込みに失敗しました。\nディスクの空き容量が足りません。."));
+    EXPECT_TRUE(Main().MemoLines().isEmpty());
+}
+
+TEST_F(RunTest, EveryRunShowsTheProgressDialogRestoredAndCentredOverTheMainWindow) {
+    Open("sample.pdf", GoodPdf(2));
+    ChooseOutput("sample.txt");
+    Main().show();
+    for (const QPoint where : {QPoint(40, 30), QPoint(200, 150)}) {
+        Main().move(where);
+        bool minimized = true;
+        QPoint offset(-1000, -1000);
+        DuringRun([&] {
+            minimized = Prog().isMinimized();
+            offset = Prog().frameGeometry().center() - Main().frameGeometry().center();
+            // The user hides it away; the next run must bring it back.
+            Prog().showMinimized();
+            return true;
+        });
+        Main().N2->trigger();
+        EXPECT_FALSE(minimized) << where.x();
+        EXPECT_LE(offset.manhattanLength(), 2) << where.x();
+    }
+}
+
 TEST_F(RunTest, TheDecodersRefusalGoesToTheBoxAndChangesNothingElse) {
     Open("broken.pdf", DamagedPdf());
     ChooseOutput("out.txt");

@@ -1,5 +1,6 @@
-// Small units of the shell: the standard error box's text, the Escape key
+// Small units of the shell: the standard error box's texts, the Escape key
 // watch, and the allocation accounting's bookkeeping.
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -8,6 +9,7 @@
 #include <QWidget>
 
 #include "ShellTestSupport.h"
+#include "common/OutputFile.h"
 #include "shell/EscapeKey.h"
 #include "shell/MemCheck.h"
 
@@ -32,6 +34,31 @@ TEST(StandardErrorBoxTest, ShowsTheMessageUnderTheProgramsTitle) {
     EXPECT_EQ(recorder.Boxes[0].Kind, TMessageBoxKind::Error);
     EXPECT_EQ(recorder.Boxes[0].Caption, QStringLiteral("PDF Lumerra"));
     EXPECT_EQ(recorder.Boxes[0].Text, QString::fromUtf8("ページ番号の指定が不正です。."));
+}
+
+TEST(StandardErrorBoxTest, FileSystemErrorsAddTheirReasonInJapanese) {
+    const std::string cannotWrite = "書き込みに失敗しました。";
+    const struct {
+        int Error;
+        const char* Reason;  // the box's second line
+    } reasons[] = {
+        {ENOSPC, "ディスクの空き容量が足りません。"},
+        {EROFS, "読み込み専用のファイルシステムです。"},
+        {EACCES, "アクセスが拒否されました。"},
+        {EFBIG, "ファイルが大きすぎます。"},
+        {ENOENT, "保存先のフォルダが見つかりません。"},
+        {EXDEV, "システムエラーが発生しました (エラー番号 18)。"},
+    };
+    for (const auto& row : reasons) {
+        const QString expected = QString::fromStdString(cannotWrite + "\n") + QString::fromUtf8(row.Reason);
+        EXPECT_EQ(ErrorBoxMessage(EOutputWriteError(cannotWrite, std::strerror(row.Error), row.Error)), expected);
+    }
+    EXPECT_EQ(ErrorBoxMessage(EOutputRefused("レポートを作成できません。", "/x: Read-only file system", EROFS)),
+              QString::fromUtf8("レポートを作成できません。\n読み込み専用のファイルシステムです。"));
+    // The program's own refusals and every other error: the message alone.
+    EXPECT_EQ(ErrorBoxMessage(EOutputRefused("このファイルは使用中です。別名で保存してください。", "read-only")),
+              QString::fromUtf8("このファイルは使用中です。別名で保存してください。"));
+    EXPECT_EQ(ErrorBoxMessage(Exception("対応できない形式です。", "object 12")), QString::fromUtf8("対応できない形式です。"));
 }
 
 TEST(LeakWarningTest, NamesTheNumberOfBlocks) {
