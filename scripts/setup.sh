@@ -12,6 +12,8 @@ packages=(
   clang libclang-rt-14-dev
   file dpkg-dev lintian
   xvfb xauth
+  # Test-only: rewrites fixtures with object streams; never linked.
+  qpdf
 )
 
 missing=()

@@ -1,0 +1,170 @@
+// Extended reading: the same document written as a table, as cross-reference
+// streams and as object streams gives the same report; the other filters are
+// decoded only where the default reading writes nothing.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "decoder/PDFLumerra.h"
+#include "support/DecoderEncoders.h"
+#include "support/PdfBuilder.h"
+
+using namespace lumerra;
+using namespace lumerra::test;
+
+namespace {
+
+// The report of every page; "error: message" when loading or decoding fails.
+std::string Report(const std::string& Bytes, bool Extended, bool WithComments = true) {
+    TempFile file(Bytes, "doc.pdf");
+    try {
+        TPDFAnalyst analyst;
+        analyst.SetExtendedReading(Extended);
+        analyst.LoadFromFile(file.Path());
+        TIDList pages;
+        analyst.GetPageList(&pages);
+        TPDFLumerra decoder(&analyst);
+        TMemoryStream out;
+        bool cancel = false;
+        decoder.DecodeToStream(out, 1, static_cast<int32_t>(pages.size()), WithComments, nullptr, cancel);
+        return std::string(reinterpret_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size()));
+    } catch (const Exception& e) {
+        return "error: " + e.Message();
+    }
+}
+
+// Two revisions: forms, resources through references, an indirect /Length
+// and a /Contents array object, all of which may end up in object streams.
+PdfBuilder Document(const PdfBuilder::Options& Options) {
+    PdfBuilder b(Options);
+    b.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    b.Set(2, "<< /Type /Pages /Kids [3 0 R 6 0 R] /Count 2 /Resources 9 0 R /MediaBox [0 0 612 792] >>");
+    b.Set(3, "<< /Type /Page /Parent 2 0 R /Contents 4 0 R >>");
+    b.Set(4, "<< /Length 5 0 R /Filter /FlateDecode >>\nstream\n" + Deflate("BT /F1 12 Tf (one) Tj ET /Fm0 Do") +
+                 "\nendstream");
+    b.Set(5, std::to_string(Deflate("BT /F1 12 Tf (one) Tj ET /Fm0 Do").size()));
+    b.Set(6, "<< /Type /Page /Parent 2 0 R /Contents 7 0 R /Resources << /Font 10 0 R >> >>");
+    b.Set(7, "[8 0 R 11 0 R]");
+    b.SetStream(8, "", "0 0 m 10 10 l S");
+    b.Set(9, "<< /Font 10 0 R /XObject << /Fm0 12 0 R >> >>");
+    b.Set(10, "<< /F1 13 0 R >>");
+    b.SetStream(11, "/Filter /ASCIIHexDecode", "42 54 20 45 54>");
+    b.SetStream(12, "/Type /XObject /Subtype /Form /BBox [0 0 1 1] /Resources << /Font << /F2 13 0 R >> >>", "q Q");
+    b.Set(13, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    b.NewRevision().Root(1).Set(10, "<< /F1 13 0 R /F9 13 0 R >>");
+    return b;
+}
+
+PdfBuilder::Options Form(const std::string& Version, bool XrefStreams, bool ObjectStreams, bool Compress = true) {
+    PdfBuilder::Options options;
+    options.Header = "%PDF-" + Version + "\n";
+    options.XrefStreams = XrefStreams;
+    options.ObjectStreams = ObjectStreams;
+    options.CompressStructure = Compress;
+    return options;
+}
+
+}  // namespace
+
+TEST(ExtendedReport, EveryWritingOfTheDocumentReportsAsTheClassicOne) {
+    const std::string classic = Document(Form("1.4", false, false)).Build();
+    const std::string expected = Report(classic, false);
+    ASSERT_EQ(expected.rfind("error", 0), std::string::npos) << expected;
+    EXPECT_NE(expected.find("Used Font       : [ /F1  /F9 ]"), std::string::npos);  // the newer revision
+    EXPECT_EQ(Report(classic, true), expected);
+    struct Case {
+        const char* Name;
+        PdfBuilder::Options Options;
+    };
+    const std::vector<Case> cases = {
+        {"1.5 table", Form("1.5", false, false)},
+        {"1.5 cross-reference streams", Form("1.5", true, false)},
+        {"1.5 uncompressed streams", Form("1.5", true, true, false)},
+        {"1.5 object streams", Form("1.5", true, true)},
+        {"1.7 object streams", Form("1.7", true, true)},
+        {"2.0 object streams", Form("2.0", true, true)},
+        {"1.4 cross-reference streams", Form("1.4", true, true)},
+    };
+    for (const Case& c : cases) {
+        const std::string bytes = Document(c.Options).Build();
+        EXPECT_EQ(Report(bytes, true), expected) << c.Name;
+        EXPECT_EQ(Report(bytes, true, false), Report(classic, false, false)) << c.Name;
+        EXPECT_EQ(Report(bytes, false).rfind("error: ", 0), 0u) << c.Name << ": the default reading refuses it";
+    }
+    EXPECT_EQ(Report(Document(Form("2.1", true, true)).Build(), true), "error: このファイルは未対応の形式です。");
+}
+
+TEST(ExtendedReport, CensusOfTheCrossReferenceSections) {
+    const auto census = [](const PdfBuilder::Options& Options) {
+        TempFile file(Document(Options).Build(), "doc.pdf");
+        TPDFAnalyst analyst;
+        analyst.SetExtendedReading(true);
+        analyst.LoadFromFile(file.Path());
+        const auto c = analyst.XrefCensus();
+        return std::to_string(c.Tables) + " tables, " + std::to_string(c.Streams) + " streams, " +
+               std::to_string(c.ObjectStreams) + " object streams, " + std::to_string(c.ObjectsInStreams) + " in them";
+    };
+    EXPECT_EQ(census(Form("1.4", false, false)), "2 tables, 0 streams, 0 object streams, 0 in them");
+    EXPECT_EQ(census(Form("1.5", true, false)), "0 tables, 2 streams, 0 object streams, 0 in them");
+    EXPECT_EQ(census(Form("1.5", true, true)), "0 tables, 2 streams, 2 object streams, 9 in them");
+}
+
+// The default reading gives 0 bytes for these; extended reading decodes them.
+// Where the default reading writes bytes (Flate with a predictor: the
+// predicted bytes), extended reading writes the same.
+TEST(ExtendedReport, OtherFiltersOnlyWhereTheDefaultWritesNothing) {
+    const std::string text = "BT /F1 12 Tf (filtered) Tj ET";
+    const std::string png = Deflate(EncodePNG(text, 8, 1, {0, 1, 2, 3, 4}));
+    struct Case {
+        const char* Name;
+        std::string Dictionary, Data;
+        std::string Extended;  // "" when it stays as the default reading gives it
+    };
+    const std::vector<Case> cases = {
+        {"LZW", "/Filter /LZWDecode", EncodeLZW(text), text},
+        {"LZW, EarlyChange 0", "/Filter /LZWDecode /DecodeParms << /EarlyChange 0 >>",
+         EncodeLZW(text, {.EarlyChange = false}), text},
+        {"RunLength", "/Filter /RunLengthDecode", std::string("\x1c", 1) + text + "\x80", text},
+        {"a chain of three", "/Filter [/ASCIIHexDecode /RunLengthDecode /LZWDecode] /DecodeParms [null null null]",
+         [&] {
+             std::string hex;
+             const std::string runs = std::string(1, static_cast<char>(EncodeLZW(text).size() - 1)) + EncodeLZW(text) + "\x80";
+             for (const unsigned char c : runs) hex += "0123456789ABCDEF"[c >> 4], hex += "0123456789ABCDEF"[c & 15];
+             return hex + ">";
+         }(),
+         text},
+        {"Identity crypt filter", "/Filter [/Crypt /LZWDecode]", EncodeLZW(text), text},
+        {"an image filter stays undecoded", "/Filter /DCTDecode", "\xff\xd8\xff", ""},
+        {"Flate with a predictor keeps the default's bytes",
+         "/Filter /FlateDecode /DecodeParms << /Predictor 12 /Columns 8 >>", png, ""},
+    };
+    for (const Case& c : cases) {
+        PdfBuilder b = PdfBuilder::SimpleDocument({"placeholder"});
+        b.SetStream(4, c.Dictionary, c.Data);
+        const std::string bytes = b.Build();
+        const std::string plain = Report(bytes, false, false);
+        const std::string extended = Report(bytes, true, false);
+        if (c.Extended.empty()) {
+            EXPECT_EQ(extended, plain) << c.Name;
+        } else {
+            EXPECT_EQ(plain, "\n\n\n\n") << c.Name;
+            EXPECT_EQ(extended, "\n\n" + c.Extended + "\n\n") << c.Name;
+        }
+    }
+}
+
+// qpdf, where the machine has it, writes the classic document anew with
+// object streams: its extended report is the classic one.
+TEST(ExtendedReport, ObjectStreamsWrittenByAnotherToolReportTheSame) {
+    if (std::system("command -v qpdf > /dev/null 2>&1") != 0) GTEST_SKIP() << "qpdf is not installed";
+    TempFile classic(Document(Form("1.4", false, false)).Build(), "classic.pdf");
+    for (const std::string version : {"1.5", "1.7", "2.0"}) {
+        const std::string rewritten = classic.Sibling("os" + version + ".pdf");
+        const std::string command = "qpdf --object-streams=generate --stream-data=preserve --force-version=" + version +
+                                    " " + classic.Path() + " " + rewritten;
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        EXPECT_EQ(Report(ReadFileBytes(rewritten), true), Report(ReadFileBytes(classic.Path()), false)) << version;
+    }
+}
