@@ -118,13 +118,7 @@ std::string ErrorLine(const std::string& File, const std::exception& Error) {
 }
 
 std::string ExtendedReadingHint(const std::string& Input) {
-    try {
-        TPDFAnalyst analyst;
-        analyst.SetExtendedReading(true);
-        analyst.LoadFromFile(Input);
-    } catch (const std::exception&) {
-        return "";
-    }
+    if (!ExtendedReadingLoads(Input)) return "";
     return "lumerra: " + Input + ": --extended reads this file (PDF 1.5 or later, or a cross-reference stream)\n";
 }
 

@@ -178,6 +178,10 @@ private:
     TXrefCensus FCensus;
 };
 
+// True when extended reading loads the file FileName (for telling a user
+// whose default reading refused it).
+bool ExtendedReadingLoads(const std::string& FileName);
+
 // Saves a stream's position and puts it back when the scope ends normally;
 // after an exception the position stays where the reading stopped.
 class TPositionKeeper {

@@ -204,4 +204,15 @@ TPDFAnalyst::TXrefCensus TPDFAnalyst::XrefCensus() const {
     return census;
 }
 
+bool ExtendedReadingLoads(const std::string& FileName) {
+    try {
+        TPDFAnalyst analyst;
+        analyst.SetExtendedReading(true);
+        analyst.LoadFromFile(FileName);
+        return true;
+    } catch (const Exception&) {
+        return false;
+    }
+}
+
 }  // namespace lumerra

@@ -53,4 +53,17 @@ void WriteWindowPosition(const QString& FileName, const TWindowPosition& Positio
     settings.sync();
 }
 
+bool ReadExtendedReading(const QString& FileName) {
+    if (!QFileInfo(FileName).isFile()) return false;
+    QSettings settings(FileName, QSettings::IniFormat);
+    return settings.value(QStringLiteral("Options/ExtendedReading"), 0).toInt() == 1;
+}
+
+void WriteExtendedReading(const QString& FileName, bool On) {
+    QDir().mkpath(QFileInfo(FileName).absolutePath());
+    QSettings settings(FileName, QSettings::IniFormat);
+    settings.setValue(QStringLiteral("Options/ExtendedReading"), On ? 1 : 0);
+    settings.sync();
+}
+
 }  // namespace lumerra

@@ -27,4 +27,9 @@ TWindowPosition ReadWindowPosition(const QString& FileName);
 // are ignored.
 void WriteWindowPosition(const QString& FileName, const TWindowPosition& Position);
 
+// The extended-reading option, in a section of its own ("Options", key
+// "ExtendedReading", 0 or 1); off when missing.
+bool ReadExtendedReading(const QString& FileName);
+void WriteExtendedReading(const QString& FileName, bool On);
+
 }  // namespace lumerra

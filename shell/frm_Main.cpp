@@ -210,6 +210,11 @@ void TfrmMain::CreateMenus() {
         N7->addAction(item);
     }
     N6->setChecked(true);
+    N9 = NewSeparator(N7, "N9");
+    N8 = NewAction(this, "N8", "拡張読み込み（PDF 1.5 以降など）",
+                   "PDF 1.5 以降の構造や、その他のフィルタも読み込む");
+    N8->setCheckable(true);
+    N7->addAction(N8);
 
     Help1 = MainMenu1->addMenu(Text("ヘルプ(&H)"));
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -227,6 +232,7 @@ void TfrmMain::CreateMenus() {
     connect(N2, &QAction::triggered, this, [this] { N2Click(); });
     connect(N5, &QAction::triggered, this, [this] { N5Click(); });
     connect(N6, &QAction::triggered, this, [this] { N6Click(); });
+    connect(N8, &QAction::triggered, this, [this] { N8Click(); });
     connect(Contents1, &QAction::triggered, this, [this] { Contents1Click(); });
     connect(GoHome, &QAction::triggered, this, [this] { GoHomeClick(); });
 }
@@ -273,6 +279,7 @@ void TfrmMain::FormCreate() {
     resize(524, MainMenu1->sizeHint().height() + 289);
     const TWindowPosition position = ReadWindowPosition(FSettingsFile);
     move(position.Left, position.Top);
+    N8->setChecked(ReadExtendedReading(FSettingsFile));
     R1Click();
 }
 
@@ -359,6 +366,7 @@ void TfrmMain::OpenFile(const QString& FileName) {
     Run1->setEnabled(false);
 
     FAnalyst = std::make_unique<TPDFAnalyst>();
+    FAnalyst->SetExtendedReading(N8->isChecked());
     try {
         FAnalyst->LoadFromFile(path.toStdString());
     } catch (const Exception&) {
@@ -370,6 +378,8 @@ void TfrmMain::OpenFile(const QString& FileName) {
         AddLine(Text(SeparatorLine));
         AddLine(Text(" このファイルは破損しているか対応できない形式です。"));
         AddLine(Text(SeparatorLine));
+        if (!N8->isChecked() && ExtendedReadingLoads(path.toStdString()))
+            AddLine(Text("% オプションの「拡張読み込み（PDF 1.5 以降など）」で読み込めます。"));
         return;
     }
     if (FAnalyst->ObjectCount() == 0) return;
@@ -441,6 +451,8 @@ void TfrmMain::R1Click() { N2->setEnabled(RunAvailable()); }
 void TfrmMain::N5Click() { N5->setChecked(true); }
 
 void TfrmMain::N6Click() { N6->setChecked(true); }
+
+void TfrmMain::N8Click() { WriteExtendedReading(FSettingsFile, N8->isChecked()); }
 
 void TfrmMain::SetProgressDialog(TfrmProg* Dialog) {
     if (FProg != nullptr) FProg->OnCancel = nullptr;

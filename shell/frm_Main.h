@@ -74,6 +74,8 @@ public:
     QAction* GoHome;
     QAction* N5;
     QAction* N6;
+    QAction* N9;  // separator
+    QAction* N8;  // extended reading, a checkable item of its own
     QStatusBar* StatusBar1;
     QPlainTextEdit* Memo1;
     QToolButton* Run1;
@@ -96,6 +98,7 @@ public:
     void N2Click();
     void N5Click();
     void N6Click();
+    void N8Click();
     void Contents1Click();
     void GoHomeClick();
 

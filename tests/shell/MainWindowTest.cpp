@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
+#include <QSettings>
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QStatusBar>
@@ -21,6 +22,7 @@
 #include <QDir>
 
 #include "ShellTestSupport.h"
+#include "shell/Settings.h"
 #include "shell/DialogEx.h"
 
 namespace lumerra::test {
@@ -283,6 +285,40 @@ TEST_F(MainWindowTest, ShowingTheWindowRestoresTheBareTitle) {
     Main().setWindowTitle(QStringLiteral("something else"));
     Main().show();
     EXPECT_EQ(WindowTitle(), QStringLiteral("PDF Lumerra v1.21"));
+}
+
+}  // namespace
+}  // namespace lumerra::test
+
+namespace lumerra::test {
+namespace {
+
+// The extended-reading option: a checkable item below the comment options,
+// remembered in the settings file, and named when only it would read a file.
+TEST_F(MainWindowTest, TheExtendedReadingOptionReadsNewerFilesAndIsRemembered) {
+    const QList<QAction*> options = Main().N7->actions();
+    ASSERT_EQ(options.size(), 4);
+    EXPECT_TRUE(options[2]->isSeparator());
+    EXPECT_EQ(options[3], Main().N8);
+    EXPECT_EQ(Main().N8->text(), QString::fromUtf8("拡張読み込み（PDF 1.5 以降など）"));
+    EXPECT_TRUE(Main().N8->isCheckable());
+    EXPECT_FALSE(Main().N8->isChecked());
+
+    std::string newer = GoodPdf();
+    newer.replace(0, 8, "%PDF-1.7");
+    const QString name = Write("newer.pdf", newer);
+    Main().OpenFile(name);
+    QStringList refused = DamagedLines;
+    refused << QString::fromUtf8("% オプションの「拡張読み込み（PDF 1.5 以降など）」で読み込めます。");
+    EXPECT_EQ(Main().MemoLines(), refused);
+
+    Main().N8->trigger();
+    EXPECT_TRUE(Main().N8->isChecked());
+    Main().OpenFile(name);
+    EXPECT_EQ(Main().MemoLines(), LoadedLines("newer.pdf"));
+    QSettings stored(Main().SettingsFileName(), QSettings::IniFormat);
+    EXPECT_EQ(stored.value("Options/ExtendedReading").toInt(), 1);
+    EXPECT_TRUE(ReadExtendedReading(Main().SettingsFileName()));
 }
 
 }  // namespace
