@@ -4,7 +4,7 @@
 #
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
 #
-# SECONDS per target (default 600); TARGETs among document lexer ascii_hex
+# SECONDS per target (default 600); TARGETs among document document_extended lexer ascii_hex
 # ascii85 flate fast_inflate stream_data stream_tables shell_link lzw run_length
 # predictor (default all). Environment: FUZZ_RSS_MB (2048),
 # FUZZ_TIMEOUT (seconds per input, 15), FUZZ_MAX_LEN (bytes per input, 4096),
@@ -19,7 +19,7 @@ seconds=${1:-600}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(document lexer ascii_hex ascii85 flate fast_inflate stream_data stream_tables shell_link lzw run_length predictor)
+  targets=(document document_extended lexer ascii_hex ascii85 flate fast_inflate stream_data stream_tables shell_link lzw run_length predictor)
 fi
 build=${FUZZ_BUILD:-build/fuzz}
 
