@@ -18,29 +18,34 @@ constexpr std::string_view LZWDecodeName = "/LZWDecode";
 constexpr std::string_view RunLengthDecodeName = "/RunLengthDecode";
 constexpr std::string_view CryptName = "/Crypt";
 
-// Raised by TCappedMemory when a write would pass the cap.
+// Steps before the last hold their output in memory: this much at most, so
+// that a bomb in the middle of a chain cannot fill it.
+constexpr int32_t IntermediateLimit = 128 * 1024 * 1024;
+
+// Raised by TCappedStream when a write would pass the cap.
 struct TCapReached {};
 
 // Flate has no cap of its own: its output goes through this one, which keeps
 // what fits and ends the inflating.
-class TCappedMemory final : public TStream {
+class TCappedStream final : public TStream {
 public:
-    TCappedMemory(TMemoryStream& Target, int32_t Cap) : FTarget(Target), FCap(Cap) {}
+    TCappedStream(TStream& Target, int32_t Cap) : FTarget(Target), FRoom(Cap) {}
     int32_t Read(void*, int32_t) override { return 0; }
     int32_t Write(const void* buffer, int32_t count) override {
-        const int32_t room = FCap - FTarget.Size();
-        if (count > room) {
-            FTarget.WriteBuffer(buffer, std::max(room, 0));
+        if (count > FRoom) {
+            FTarget.WriteBuffer(buffer, std::max(FRoom, 0));
+            FRoom = 0;
             throw TCapReached{};
         }
         FTarget.WriteBuffer(buffer, count);
+        FRoom -= count;
         return count;
     }
     int32_t Seek(int32_t offset, TSeekOrigin origin) override { return FTarget.Seek(offset, origin); }
 
 private:
-    TMemoryStream& FTarget;
-    int32_t FCap;
+    TStream& FTarget;
+    int32_t FRoom;
 };
 
 bool Decodable(const TFilterStep& Step) {
@@ -51,41 +56,43 @@ bool Decodable(const TFilterStep& Step) {
     return name == ASCIIHexDecodeName || name == ASCII85DecodeName || name == RunLengthDecodeName;
 }
 
-// One step from In to Out (which starts empty), at most Cap bytes.
-void DecodeStep(TMemoryStream& In, const TFilterStep& Step, TMemoryStream& Out, int32_t Cap) {
+// One step from In, appending at most Cap bytes to Out.
+void DecodeStep(TMemoryStream& In, const TFilterStep& Step, TStream& Out, int32_t Cap) {
     const uint8_t* data = In.Memory();
     const int32_t size = In.Size();
     const std::string& name = Step.Name;
     const TPredictorParams& predictor = Step.Params.Predictor;
-    const bool predicted = (name == FlateDecodeName || name == LZWDecodeName) && predictor.Predictor != 1;
-    TMemoryStream unpredicted;
-    TMemoryStream& first = predicted ? unpredicted : Out;
-    if (name == CryptName) {
-        first.WriteBuffer(data, std::min(size, Cap));
-    } else if (name == ASCIIHexDecodeName) {
-        DecodeASCIIHexToMemory(data, size, first);
-    } else if (name == ASCII85DecodeName) {
-        DecodeASCII85ToMemory(data, size, first);
-    } else if (name == RunLengthDecodeName) {
-        DecodeRunLength(data, size, first, Cap);
-    } else if (name == LZWDecodeName) {
-        DecodeLZW(data, size, first, Step.Params.EarlyChange, Cap);
-    } else {
-        TMemoryStream source;
-        source.WriteBuffer(data, size);
-        source.SetPosition(0);
-        TCappedMemory capped(first, Cap);
-        try {
-            DecodeFlate(source, capped);
-        } catch (const TCapReached&) {
-        } catch (const std::bad_alloc&) {
-            throw;
-        } catch (const Exception&) {
-            // Damaged data: what was inflated before the damage goes on.
-        }
+    if ((name == FlateDecodeName || name == LZWDecodeName) && predictor.Predictor != 1) {
+        TFilterStep plain = Step;
+        plain.Params.Predictor = TPredictorParams{};
+        TMemoryStream unpredicted;
+        DecodeStep(In, plain, unpredicted, std::min(Cap, IntermediateLimit));
+        DecodePredictor(unpredicted.Memory(), unpredicted.Size(), predictor, Out, Cap);
+        return;
     }
-    if (first.Size() > Cap) first.SetSize(Cap);
-    if (predicted) DecodePredictor(unpredicted.Memory(), unpredicted.Size(), predictor, Out, Cap);
+    TCappedStream capped(Out, Cap);
+    try {
+        if (name == CryptName) {
+            capped.WriteBuffer(data, size);
+        } else if (name == ASCIIHexDecodeName) {
+            const std::string text = DecodeASCIIHex(data, size);
+            capped.WriteBuffer(text.data(), static_cast<int32_t>(text.size()));
+        } else if (name == ASCII85DecodeName) {
+            DecodeASCII85(data, size, capped);
+        } else if (name == RunLengthDecodeName) {
+            DecodeRunLength(data, size, Out, Cap);
+        } else if (name == LZWDecodeName) {
+            DecodeLZW(data, size, Out, Step.Params.EarlyChange, Cap);
+        } else {
+            In.SetPosition(0);
+            DecodeFlate(In, capped);
+        }
+    } catch (const TCapReached&) {
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const Exception&) {
+        // Damaged data: what was decoded before the damage goes on.
+    }
 }
 
 }  // namespace
@@ -98,16 +105,21 @@ bool ApplyExtendedFilters(TMemoryStream& Data, const std::vector<TFilterStep>& S
                           int32_t MaxOutput) {
     if (!ExtendedFiltersDecodable(Steps)) return false;
     const int32_t cap = OutputCap(Output, MaxOutput);
-    // Two buffers take turns as the input and the output of the steps.
+    if (Steps.empty()) {
+        Output.WriteBuffer(Data.Memory(), std::min(Data.Size(), cap));
+        return true;
+    }
+    // Two buffers take turns as the input and the output of the steps before
+    // the last; the last writes to Output itself.
     std::array<TMemoryStream, 2> buffers;
     TMemoryStream* in = &Data;
-    for (size_t i = 0; i < Steps.size(); ++i) {
+    for (size_t i = 0; i + 1 < Steps.size(); ++i) {
         TMemoryStream& out = buffers[i % 2];
         out.Clear();
-        DecodeStep(*in, Steps[i], out, cap);
+        DecodeStep(*in, Steps[i], out, std::min(cap, IntermediateLimit));
         in = &out;
     }
-    Output.WriteBuffer(in->Memory(), std::min(in->Size(), cap));
+    DecodeStep(*in, Steps.back(), Output, cap);
     return true;
 }
 

@@ -7,8 +7,9 @@
 
 namespace lumerra::test {
 
-std::string WriteReport(const std::string& Path, const std::string& Report, bool WithComments) {
+std::string WriteReport(const std::string& Path, const std::string& Report, bool WithComments, bool Extended) {
     TPDFAnalyst analyst;
+    analyst.SetExtendedReading(Extended);
     analyst.LoadFromFile(Path);
     TIDList pages;
     analyst.GetPageList(&pages);

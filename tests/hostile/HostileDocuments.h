@@ -17,8 +17,10 @@ namespace lumerra::test {
 inline constexpr int64_t MemoryBudgetKiB = 512 * 1024;
 
 // Loads the file at Path and writes every page of its page list into the
-// report at Report; returns "pages=N bytes=M".
-std::string WriteReport(const std::string& Path, const std::string& Report, bool WithComments);
+// report at Report, in the default or the extended reading; returns
+// "pages=N bytes=M".
+std::string WriteReport(const std::string& Path, const std::string& Report, bool WithComments,
+                        bool Extended = false);
 
 // The case ended with a report or a message, in time and within the budget.
 inline void ExpectClearOutcome(const TCaseOutcome& Outcome) {

@@ -1,0 +1,99 @@
+// Extended reading's structures built to hurt: object streams that lie or
+// hold themselves, cross-reference streams that loop or claim billions of
+// entries, predictors with absurd rows, an LZW bomb. Each ends in a report
+// or a message, in time and within the memory budget.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "hostile/HostileDocuments.h"
+#include "support/DecoderEncoders.h"
+#include "support/PdfBuilder.h"
+
+using namespace lumerra;
+using namespace lumerra::test;
+
+namespace {
+
+// Big-endian entry of a cross-reference stream with /W [1 4 2].
+std::string Row(int Type, uint32_t Field2, int Field3) {
+    return {static_cast<char>(Type), static_cast<char>(Field2 >> 24), static_cast<char>(Field2 >> 16),
+            static_cast<char>(Field2 >> 8), static_cast<char>(Field2), static_cast<char>(Field3 >> 8),
+            static_cast<char>(Field3)};
+}
+
+// A 1.5 file: Objects as they are (each "n 0 obj ... endobj"), then a
+// cross-reference stream with Dictionary and the given entry data.
+std::string WithXrefStream(const std::string& Objects, const std::string& Dictionary, const std::string& Data) {
+    std::string out = "%PDF-1.5\n" + Objects;
+    const size_t at = out.size();
+    out += "99 0 obj\n<< /Type /XRef /Length " + std::to_string(Data.size()) + " " + Dictionary + " >>\nstream\n" +
+           Data + "\nendstream\nendobj\nstartxref\n" + std::to_string(at) + "\n%%EOF\n";
+    return out;
+}
+
+}  // namespace
+
+TEST(HostileExtended, LyingStructuresEndInReportOrMessage) {
+    const std::string catalog = "1 0 obj\n<< /Type /Catalog /Pages 2 0 R >>\nendobj\n";
+    const std::string pages = "2 0 obj\n<< /Type /Pages /Kids [] /Count 0 >>\nendobj\n";
+    const std::string objstm = [] {
+        const std::string body = "<< /Type /Catalog /Pages 2 0 R >>";
+        return "5 0 obj\n<< /Type /ObjStm /N 1 /First 4 /Length " + std::to_string(4 + body.size()) +
+               " >>\nstream\n1 0 " + body + "\nendstream\nendobj\n";
+    }();
+    struct Case {
+        std::string Name, Bytes;
+    };
+    const std::vector<Case> cases = {
+        {"xref stream whose /Prev is itself",
+         WithXrefStream(catalog + pages, "/W [1 4 2] /Size 3 /Root 1 0 R /Prev 9", Row(0, 0, 65535))},
+        {"xref stream claiming two billion entries",
+         WithXrefStream(catalog + pages, "/W [1 4 2] /Size 2000000000 /Index [0 2000000000] /Root 1 0 R",
+                        Row(0, 0, 65535) + Row(1, 9, 0))},
+        {"xref stream with fields wider than 8 bytes",
+         WithXrefStream(catalog + pages, "/W [1 40 2] /Size 3 /Root 1 0 R", Row(1, 9, 0))},
+        {"object stream with /N and /First out of range",
+         WithXrefStream(pages + "5 0 obj\n<< /Type /ObjStm /N 99999999 /First 99999999 /Length 4 >>\nstream\n1 0 \nendstream\nendobj\n",
+                        "/W [1 4 2] /Size 6 /Root 1 0 R", Row(0, 0, 65535) + Row(2, 5, 0) + Row(1, 9, 0))},
+        {"object stream that holds itself",
+         WithXrefStream(pages + objstm, "/W [1 4 2] /Size 6 /Root 1 0 R",
+                        Row(0, 0, 65535) + Row(2, 5, 0) + Row(1, 9, 0) + Row(0, 0, 0) + Row(0, 0, 0) + Row(2, 5, 0))},
+        {"object stream that is not in the file",
+         WithXrefStream(pages, "/W [1 4 2] /Size 6 /Root 1 0 R", Row(0, 0, 65535) + Row(2, 7, 0) + Row(1, 9, 0))},
+    };
+    for (const Case& c : cases) {
+        TempFile file(c.Bytes, "hostile.pdf");
+        ExpectClearOutcome(RunCase(c.Name, [&] { return WriteReport(file.Path(), file.Sibling("out.txt"), true, true); }));
+    }
+}
+
+TEST(HostileExtended, AbsurdPredictorsAndAnLzwBombStayBounded) {
+    // A few KiB of codes, each for a long run, that decode to 40 MiB: the
+    // report spills it to disk as it does a Flate bomb.
+    TLZWEncoding lzw;
+    lzw.ClearWhenFull = false;
+    const std::string bomb = EncodeLZW(std::string(40 * 1024 * 1024, 'x'), lzw);
+    struct Case {
+        std::string Name, Dictionary, Data;
+    };
+    const std::vector<Case> cases = {
+        {"predictor with two billion columns",
+         "/Filter /LZWDecode /DecodeParms << /Predictor 12 /Columns 2000000000 /Colors 4 >>", EncodeLZW("abcdef")},
+        {"predictor whose row overflows",
+         "/Filter /LZWDecode /DecodeParms << /Predictor 2 /Columns 2147483647 /Colors 2147483647 /BitsPerComponent 16 >>",
+         EncodeLZW("abcdef")},
+        {"LZW bomb", "/Filter /LZWDecode", bomb},
+        {"LZW bomb through RunLength", "/Filter [/LZWDecode /RunLengthDecode]", bomb},
+    };
+    for (const bool comments : {true, false}) {
+        for (const Case& c : cases) {
+            PdfBuilder b = PdfBuilder::SimpleDocument({"placeholder"});
+            b.SetStream(4, c.Dictionary, c.Data);
+            TempFile file(b.Build(), "hostile.pdf");
+            ExpectReport(RunCase(c.Name + (comments ? ", comments" : ""),
+                                 [&] { return WriteReport(file.Path(), file.Sibling("out.txt"), comments, true); }));
+        }
+    }
+}
