@@ -1,0 +1,86 @@
+// Extended reading: the same 2,000-page document with a classic table and
+// with every object that can be in object streams (and cross-reference
+// streams), reported side by side in one run. "ratio" is the object-stream
+// form's time over the classic form's (the target is at most 1.2).
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "decoder/PDFLumerra.h"
+#include "support/PdfBuilder.h"
+
+namespace {
+
+constexpr int Pages = 2000;
+constexpr int KidsPerNode = 50;
+
+std::string Document(bool ObjectStreams) {
+    lumerra::test::PdfBuilder::Options options;
+    options.Header = "%PDF-1.5\n";
+    options.XrefStreams = ObjectStreams;
+    options.ObjectStreams = ObjectStreams;
+    lumerra::test::PdfBuilder b(options);
+    b.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    b.Set(3, "<< /Font << /F1 4 0 R /F2 5 0 R >> /XObject << /Im1 6 0 R >> >>");
+    b.Set(4, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    b.Set(5, "<< /Type /Font /Subtype /Type1 /BaseFont /Times-Roman >>");
+    b.SetStream(6, "/Subtype /Image /Width 1 /Height 1", "x");
+    std::string rootKids;
+    int next = 10;
+    for (int node = 0; node < Pages / KidsPerNode; ++node) {
+        const int nodeNumber = next++;
+        rootKids += std::to_string(nodeNumber) + " 0 R ";
+        std::string kids;
+        for (int k = 0; k < KidsPerNode; ++k) {
+            const int page = next++;
+            const int content = next++;
+            kids += std::to_string(page) + " 0 R ";
+            b.Set(page, "<< /Type /Page /Parent " + std::to_string(nodeNumber) + " 0 R /Resources 3 0 R /Contents " +
+                            std::to_string(content) + " 0 R >>");
+            std::string text;
+            for (int line = 0; line < 40; ++line)
+                text += "BT /F1 10 Tf 72 " + std::to_string(700 - line * 15) + " Td (Line " + std::to_string(line) +
+                        " of page " + std::to_string(page) + ") Tj ET\n";
+            b.SetStream(content, "/Filter /FlateDecode", lumerra::test::Deflate(text));
+        }
+        b.Set(nodeNumber, "<< /Type /Pages /Parent 2 0 R /Kids [" + kids + "] /Count " + std::to_string(KidsPerNode) + " >>");
+    }
+    b.Set(2, "<< /Type /Pages /Kids [" + rootKids + "] /Count " + std::to_string(Pages) + " >>");
+    return b.Build();
+}
+
+double ReportSeconds(const lumerra::test::TempFile& File) {
+    const auto start = std::chrono::steady_clock::now();
+    lumerra::TPDFAnalyst analyst;
+    analyst.SetExtendedReading(true);
+    analyst.LoadFromFile(File.Path());
+    lumerra::TIDList pages;
+    analyst.GetPageList(&pages);
+    lumerra::TPDFLumerra decoder(&analyst);
+    lumerra::TMemoryStream out;
+    bool cancel = false;
+    decoder.DecodeToStream(out, 1, static_cast<int32_t>(pages.size()), true, nullptr, cancel);
+    benchmark::DoNotOptimize(out.Size());
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void BM_ObjectStreamsVersusClassic(benchmark::State& state) {
+    const lumerra::test::TempFile classic(Document(false), "classic.pdf");
+    const lumerra::test::TempFile streams(Document(true), "streams.pdf");
+    double classicBest = 1e9, streamsBest = 1e9;
+    for (auto _ : state) {
+        classicBest = std::min(classicBest, ReportSeconds(classic));
+        streamsBest = std::min(streamsBest, ReportSeconds(streams));
+    }
+    state.counters["ratio"] = streamsBest / classicBest;
+    std::printf("object streams / classic table, whole extended report: %.3f (%.1f ms / %.1f ms)\n",
+                streamsBest / classicBest, streamsBest * 1e3, classicBest * 1e3);
+}
+BENCHMARK(BM_ObjectStreamsVersusClassic)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+}  // namespace
+
+BENCHMARK_MAIN();
