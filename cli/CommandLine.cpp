@@ -119,7 +119,13 @@ std::string ErrorLine(const std::string& File, const std::exception& Error) {
 
 std::string ExtendedReadingHint(const std::string& Input) {
     if (!ExtendedReadingLoads(Input)) return "";
-    return "lumerra: " + Input + ": --extended reads this file (PDF 1.5 or later, or a cross-reference stream)\n";
+    return "lumerra: " + Input + ": --extended reads this file\n";
+}
+
+std::string WarningLines(const std::string& Input, const TPDFAnalyst& Analyst) {
+    std::string lines;
+    for (const std::string& warning : Analyst.Warnings()) lines += "lumerra: " + Input + ": " + warning + "\n";
+    return lines;
 }
 
 int CheckStandardOutput(std::ostream& Out, std::ostream& Err) {

@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+namespace lumerra {
+class TPDFAnalyst;
+}
+
 namespace lumerra::cli {
 
 // Exit codes of the tool.
@@ -53,6 +57,10 @@ std::string DefaultOutputName(const std::string& Input);
 // "lumerra: FILE: message (context)" and a line end: how every failure
 // that concerns a file is told.
 std::string ErrorLine(const std::string& File, const std::exception& Error);
+
+// The analyser's warnings (a rebuilt table), one "lumerra: FILE: ..." line
+// each.
+std::string WarningLines(const std::string& Input, const TPDFAnalyst& Analyst);
 
 // After the default reading refused to load Input: a line that says that
 // extended reading loads it, or "" when it does not either.

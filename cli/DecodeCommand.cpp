@@ -29,6 +29,7 @@ int RunDecode(const TDecodeArgs& Args, std::ostream& Err) {
         analyst.SetExtendedReading(Args.Extended);
         analyst.LoadFromFile(Args.Input);
         loaded = true;
+        Err << WarningLines(Args.Input, analyst);
         TPDFLumerra decoder(&analyst);  // refuses encrypted files
 
         // By default every page the page tree lists, whatever its /Count

@@ -49,7 +49,8 @@ std::string FormatInfo(const TPDFAnalyst& Analyst, const TIDList& Pages) {
                                                                                        : "table";
         out << "xref: " << kind << '\n'
             << "object-streams: " << census.ObjectStreams << '\n'
-            << "objects-in-streams: " << census.ObjectsInStreams << '\n';
+            << "objects-in-streams: " << census.ObjectsInStreams << '\n'
+            << "repaired: " << YesNo(Analyst.Repaired()) << '\n';
     }
     return out.str();
 }
@@ -64,6 +65,7 @@ int RunInfo(const std::string& Input, bool Extended, std::ostream& Out, std::ost
         analyst.SetExtendedReading(Extended);
         analyst.LoadFromFile(Input);
         loaded = true;
+        Err << WarningLines(Input, analyst);
         TIDList pages;
         analyst.GetPageList(&pages);
         text = FormatInfo(analyst, pages);

@@ -395,8 +395,11 @@ int32_t TPDFLumerra::DecodeStreamObject(int32_t N, TStringList& F, TStream& D) {
         } else if (token.Text == "/DecodeParms" && FAnalyst->ExtendedReading()) {
             ReadDecodeParms(*FAnalyst, S, params);
         } else if (token.Text == "stream") {
-            // Extended reading decodes only what the three decoders leave
-            // undecoded, so that both modes agree on every stream both read.
+            // Extended reading takes the data up to the "endstream" that
+            // follows when /Length is wrong, and decodes only what the three
+            // decoders leave undecoded, so that both modes agree on every
+            // stream both read.
+            if (FAnalyst->ExtendedReading()) length = CheckedStreamLength(S, length);
             const int32_t data = S.Position();
             if (FAnalyst->ExtendedReading() && !FiltersSupported(F) &&
                 ReadStreamDataExtended(S, D, length, FilterSteps(F, params)))

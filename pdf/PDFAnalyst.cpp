@@ -71,6 +71,8 @@ void TPDFAnalyst::Clear() {
     FCompressed.shrink_to_fit();
     FObjectStreams.reset();
     FCensus = {};
+    FRepaired = false;
+    FWarnings.clear();
 }
 
 void TPDFAnalyst::MarkFailed() {
@@ -111,6 +113,29 @@ void TPDFAnalyst::Analyze(TStream& S) {
     // Extended reading takes every version up to 2.0.
     if (StrToIntDef(digits, 15) >= (FExtended ? 21 : 15)) Fail(MsgUnsupported);
 
+    if (!FExtended) {
+        ReadStructure(S);
+        return;
+    }
+    // Extended reading reads the file as its table says and, when that
+    // fails anywhere up to the page list, rebuilds the table and goes on.
+    FTryingTable = true;
+    try {
+        ReadStructure(S);
+        GetPageList(nullptr);
+        FTryingTable = false;
+        return;
+    } catch (const Exception&) {
+        FTryingTable = false;
+    } catch (...) {
+        FTryingTable = false;
+        throw;
+    }
+    RebuildTable();
+}
+
+void TPDFAnalyst::ReadStructure(TStream& S) {
+    const int32_t size = S.Size();
     // The end marker: the last bytes before trailing white space.
     int32_t last = size - 1;
     while (last >= 0 && IsPdfWhiteSpace(ByteAt(S, last))) --last;

@@ -37,12 +37,14 @@ public:
     // The load error exit: calls OnError, clears, marks the analyser failed
     // and raises Exception with Message (a file refused as it is)...
     [[noreturn]] void Fail(const std::string& Message) {
-        MarkFailed();
+        if (!FTryingTable) MarkFailed();
         throw Exception(Message);
     }
     // ... or EDamagedInput with Message and where the damage was found.
+    // While extended reading first tries the file's own table, a failure
+    // leaves the analyser as it is: the table is rebuilt next.
     [[noreturn]] void Fail(const std::string& Message, int32_t Offset, int32_t Object = -1) {
-        MarkFailed();
+        if (!FTryingTable) MarkFailed();
         throw EDamagedInput(Message, Offset, Object);
     }
     // Extended reading: PDF 1.5 to 2.0 (cross-reference streams, object
@@ -128,11 +130,22 @@ public:
         int32_t ObjectsInStreams = 0;
     };
     TXrefCensus XrefCensus() const;
+    // Extended reading rebuilt the object table from the file itself.
+    bool Repaired() const { return FRepaired; }
+    // What was repaired, for the user; never part of a report.
+    const std::vector<std::string>& Warnings() const { return FWarnings; }
 
     TErrorEvent OnError;
 
 private:
     void MarkFailed();
+    // From the end marker to the first page, by the file's own table.
+    void ReadStructure(TStream& S);
+    // Extended reading's fallback: the table from one pass over the file
+    // (Repair.h), then the catalog and page tree as usual.
+    void RebuildTable();
+    // Forgets what a failed read of the file's table left behind.
+    void ForgetStructure();
     // Walks the page tree from FFirstPagesID in document order, calling
     // OnLeaf for every leaf until it returns false.
     template <class TLeafHandler>
@@ -176,6 +189,9 @@ private:
     std::vector<TCompressedEntry> FCompressed;  // sized with the table in extended mode
     std::unique_ptr<TObjectStreamCache> FObjectStreams;
     TXrefCensus FCensus;
+    bool FTryingTable = false;
+    bool FRepaired = false;
+    std::vector<std::string> FWarnings;
 };
 
 // True when extended reading loads the file FileName (for telling a user

@@ -146,4 +146,46 @@ bool ReadStreamDataExtended(TStream& Source, TStream& Output, int32_t Length, co
     return true;
 }
 
+int32_t CheckedStreamLength(TStream& S, int32_t Length) {
+    static const std::string End = "endstream";
+    const int32_t keyword = S.Position();
+    int32_t result = Length;
+    try {
+        SkipStreamLineEnd(S);
+        const int32_t data = S.Position();
+        // Does the declared length end just before "endstream"?
+        if (Length >= 0 && int64_t{data} + Length <= S.Size()) {
+            S.SetPosition(data + Length);
+            std::string token;
+            if (ReadToken(S, token) == End) {
+                S.SetPosition(keyword);
+                return Length;
+            }
+        }
+        // The first "endstream" after the data's start.
+        S.SetPosition(data);
+        size_t matched = 0;
+        int32_t found = -1;
+        for (uint8_t c; found < 0 && S.ReadByte(c);) {
+            matched = c == static_cast<uint8_t>(End[matched]) ? matched + 1 : c == 'e' ? 1 : 0;
+            if (matched == End.size()) found = S.Position() - static_cast<int32_t>(End.size());
+        }
+        if (found >= 0) {
+            int32_t end = found;
+            S.SetPosition(data);
+            auto byteAt = [&S](int32_t At) {
+                S.SetPosition(At);
+                return ReadByteExact(S);
+            };
+            if (end > data && byteAt(end - 1) == LF) --end;
+            if (end > data && byteAt(end - 1) == CR) --end;
+            result = end - data;
+        }
+    } catch (const EReadError&) {
+        result = Length;
+    }
+    S.SetPosition(keyword);
+    return result;
+}
+
 }  // namespace lumerra

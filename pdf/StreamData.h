@@ -28,6 +28,13 @@ void SkipStreamLineEnd(TStream& S);
 //   supported filters       just after the token that follows the data
 void ReadStreamData(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters);
 
+// Extended reading's length of a stream whose /Length may be wrong: S stands
+// just after the keyword "stream" and is put back. Length itself when the
+// data it covers is followed by "endstream" (after white space); otherwise
+// the data ends at the "endstream" that follows, less the line end before
+// it; Length again when none follows.
+int32_t CheckedStreamLength(TStream& S, int32_t Length);
+
 // The same for extended reading, with the extended chain and its decode
 // parameters, appending at most MaxOutput bytes. Returns false when the
 // steps cannot be decoded; Source is then at the first byte of the data.

@@ -396,6 +396,7 @@ void TfrmMain::OpenFile(const QString& FileName) {
     AddLine(QString());
     AddLine(QStringLiteral("% ") + name + Text(" の読み込みが完了しました。"));
     AddLine(Text("% ストリームを展開するにはメニューの「実行」を選択してください。"));
+    for (const std::string& warning : FAnalyst->Warnings()) AddLine(QStringLiteral("% ") + QString::fromStdString(warning));
     Run1->setEnabled(true);
 }
 

@@ -168,3 +168,47 @@ TEST(ExtendedReport, ObjectStreamsWrittenByAnotherToolReportTheSame) {
         EXPECT_EQ(Report(ReadFileBytes(rewritten), true), Report(ReadFileBytes(classic.Path()), false)) << version;
     }
 }
+
+// Damaged forms of the document: extended reading rebuilds the table and
+// reports them as the undamaged one.
+TEST(ExtendedReport, DamagedFilesReportAsTheUndamagedOne) {
+    PdfBuilder builder = Document(Form("1.4", false, false));
+    const std::string good = builder.Build();
+    const std::string expected = Report(good, true);
+    const size_t lastXref = builder.XrefOffsets().back();
+    const auto withLength = [&](int32_t Delta) {
+        PdfBuilder b = Document(Form("1.4", false, false));
+        b.Set(8, "<< /Length " + std::to_string(15 + Delta) + " >>\nstream\n0 0 m 10 10 l S\nendstream");
+        return b.Build();
+    };
+    struct Case {
+        const char* Name;
+        std::string Bytes;
+    };
+    std::string wrongEntries = good;
+    const size_t entry = wrongEntries.find(" 00000 n", wrongEntries.find("xref")) - 10;
+    wrongEntries.replace(entry + 11, 10, "0000000077");  // the second entry
+    const std::vector<Case> cases = {
+        {"bytes inserted after the header", good.substr(0, 9) + std::string(100, '%') + "\n" + good.substr(9)},
+        {"table, trailer and startxref cut off", good.substr(0, lastXref)},
+        {"startxref pointing elsewhere",
+         good.substr(0, good.rfind("startxref")) + "startxref\n12\n%%EOF\n"},
+        {"a table entry wrong", wrongEntries},
+        {"a /Length too short", withLength(-5)},
+        {"a /Length too long", withLength(+7)},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Report(c.Bytes, true), expected) << c.Name;
+        EXPECT_NE(Report(c.Bytes, false), expected) << c.Name << ": the default reading does not repair";
+    }
+    TempFile file(good.substr(0, lastXref), "cut.pdf");
+    TPDFAnalyst analyst;
+    analyst.SetExtendedReading(true);
+    analyst.LoadFromFile(file.Path());
+    EXPECT_TRUE(analyst.Repaired());
+    ASSERT_EQ(analyst.Warnings().size(), 1u);
+    EXPECT_EQ(analyst.Warnings()[0], "相互参照テーブルを再構築しました。（見つかったオブジェクト: 13 個）");
+
+    const std::string noTree = "%PDF-1.4\n1 0 obj\n<< /Type /Catalog >>\nendobj\n";
+    EXPECT_EQ(Report(noTree, true), "error: ファイルを走査しましたが、ページツリーが見つかりませんでした。");
+}

@@ -1,0 +1,84 @@
+// Extended reading's last resort for a damaged file: the object table from
+// one pass over the file, then the catalog and the page tree as usual.
+#include <algorithm>
+
+#include "pdf/ObjectStreamCache.h"
+#include "pdf/PDFAnalyst.h"
+#include "pdf/Repair.h"
+
+namespace lumerra {
+
+namespace {
+
+const char* const MsgNoPageTree = "ファイルを走査しましたが、ページツリーが見つかりませんでした。";
+const char* const MsgRebuilt = "相互参照テーブルを再構築しました。";
+
+// As for tables: at most one slot per four bytes of the file, or this many.
+constexpr int64_t MinimumTableLimit = 65536;
+
+}  // namespace
+
+void TPDFAnalyst::ForgetStructure() {
+    FObjectOffsets.clear();
+    FFreeObjects.clear();
+    FCompressed.clear();
+    FObjectStreams.reset();
+    FObjectCount = -1;
+    FRootID = FInfoID = FMetadataID = FFirstPageID = FFirstPagesID = FOutlinesID = FPageCount = -1;
+    FEncrypted = FHasStructTree = false;
+    FXrefOffsets.clear();
+    FCensus = {};
+    FMediaBox = TBox{};
+}
+
+void TPDFAnalyst::RebuildTable() {
+    ForgetStructure();
+    const TRepairScan scan = ScanForObjects(*FStream);
+
+    // Numbers the file could not back are dropped, as a table's would be
+    // refused.
+    const int64_t limit = std::max(int64_t{FStream->Size()} / 4, MinimumTableLimit);
+    int64_t end = 1;
+    for (const auto& [number, offset] : scan.Objects)
+        if (number < limit) end = std::max(end, int64_t{number} + 1);
+    GrowTable(end, 0);
+    for (const auto& [number, offset] : scan.Objects)
+        if (number < end) FObjectOffsets[static_cast<size_t>(number)] = offset;
+
+    // The objects inside object streams, unless the file defines them again
+    // further on.
+    for (const int32_t stream : scan.ObjectStreams) {
+        const TDecodedObjectStream* decoded = ObjectStream(stream);
+        if (decoded == nullptr) continue;
+        const int32_t at = FObjectOffsets[static_cast<size_t>(stream)];
+        int32_t index = 0;
+        for (const auto& entry : decoded->Index.Entries()) {
+            const int32_t number = entry.Number;
+            if (number >= 0 && number < end && number != stream) {
+                const auto slot = static_cast<size_t>(number);
+                if (FObjectOffsets[slot] < at) {
+                    FObjectOffsets[slot] = -2;
+                    FCompressed[slot] = {stream, index};
+                }
+            }
+            ++index;
+        }
+    }
+
+    // The newest trailer's root, or else the last catalog in the file.
+    FRootID = HasObject(scan.Root) ? scan.Root : scan.LastCatalog;
+    FInfoID = HasObject(scan.Info) ? scan.Info : -1;
+    FEncrypted = scan.Encrypted;
+    FRepaired = true;
+    int64_t found = 0;
+    for (size_t i = 0; i < FObjectOffsets.size(); ++i) found += FObjectOffsets[i] >= 0 || FCompressed[i].Stream >= 0;
+    FWarnings.push_back(std::string(MsgRebuilt) + "（見つかったオブジェクト: " + std::to_string(found) + " 個）");
+
+    if (FRootID == -1) Fail(MsgNoPageTree);
+    ReadCatalog();
+    if (FFirstPagesID == -1) Fail(MsgNoPageTree);
+    ReadPageCount();
+    ReadFirstPage();
+}
+
+}  // namespace lumerra

@@ -1,0 +1,32 @@
+// Rebuilding the object table of a damaged file (extended reading): one pass
+// over the whole file that notes every "n g obj" header, every trailer, and
+// the dictionaries that say what an object is. Stream data is passed over up
+// to its "endstream", so headers inside it are not taken for objects.
+#pragma once
+
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include "common/Stream.h"
+
+namespace lumerra {
+
+struct TRepairScan {
+    // Object number -> offset of its header; a later definition wins.
+    std::unordered_map<int32_t, int32_t> Objects;
+    // From the newest trailer (or cross-reference stream) that names them.
+    int32_t Root = -1;
+    int32_t Info = -1;
+    bool Encrypted = false;
+    // The last object whose dictionary says /Type /Catalog.
+    int32_t LastCatalog = -1;
+    // Objects whose dictionary says /Type /ObjStm, in file order.
+    std::vector<int32_t> ObjectStreams;
+};
+
+// Reads S from start to end once. Memory follows the number of objects
+// found; time is linear in the size of the file.
+TRepairScan ScanForObjects(TStream& S);
+
+}  // namespace lumerra
