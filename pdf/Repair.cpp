@@ -1,7 +1,9 @@
 #include "pdf/Repair.h"
 
+#include <algorithm>
 #include <climits>
 #include <string>
+#include <string_view>
 
 namespace lumerra {
 
@@ -17,31 +19,54 @@ bool IsDelimiter(uint8_t c) {
 // after it instead of letting one "(" swallow the rest of the file.
 constexpr int64_t MaximumString = 1024 * 1024;
 
-// The file's bytes one at a time, through the stream's read windows.
+// The file's bytes front to back through one buffer, with a fast search for
+// the word that ends stream data.
 class TByteReader {
 public:
-    explicit TByteReader(TStream& S) : FStream(S) { S.SetPosition(0); }
+    explicit TByteReader(TStream& S) : FStream(S), FBuffer(BufferSize) { S.SetPosition(0); }
     bool Next(uint8_t& c) {
-        if (FIndex == FAvailable && !Refill()) return false;
-        c = FWindow[FIndex++];
+        if (FIndex == FFill && !Refill(0)) return false;
+        c = FBuffer[FIndex++];
         return true;
     }
+    // Only right after Next.
     void Back() { --FIndex; }
     int32_t Position() const { return FBase + FIndex; }
 
-private:
-    bool Refill() {
-        FStream.SetPosition(FBase + FAvailable);
-        FBase += FAvailable;
-        FIndex = 0;
-        FWindow = FStream.ReadWindow(FAvailable);
-        return FAvailable > 0;
+    // Moves just past the next occurrence of Word; false at the end.
+    bool SkipPast(std::string_view Word) {
+        for (;;) {
+            const std::string_view rest(reinterpret_cast<const char*>(FBuffer.data()) + FIndex,
+                                        static_cast<size_t>(FFill - FIndex));
+            if (const size_t hit = rest.find(Word); hit != std::string_view::npos) {
+                FIndex += static_cast<int32_t>(hit + Word.size());
+                return true;
+            }
+            // The word may start in the last bytes: they stay for the next look.
+            const auto keep = static_cast<int32_t>(std::min(rest.size(), Word.size() - 1));
+            FIndex = FFill - keep;
+            if (!Refill(keep)) return false;
+        }
     }
+
+private:
+    static constexpr int32_t BufferSize = 256 * 1024;
+
+    // Reads on after the Keep bytes before FIndex, which move to the front.
+    bool Refill(int32_t Keep) {
+        std::copy(FBuffer.begin() + FIndex, FBuffer.begin() + FIndex + Keep, FBuffer.begin());
+        FBase += FIndex;
+        const int32_t n = FStream.Read(FBuffer.data() + Keep, BufferSize - Keep);
+        FFill = Keep + std::max(n, 0);
+        FIndex = 0;
+        return n > 0;
+    }
+
     TStream& FStream;
-    const uint8_t* FWindow = nullptr;
-    int32_t FAvailable = 0;
+    std::vector<uint8_t> FBuffer;
+    int32_t FBase = 0;   // file offset of FBuffer[0]
+    int32_t FFill = 0;
     int32_t FIndex = 0;
-    int32_t FBase = 0;
 };
 
 struct TWord {
@@ -115,15 +140,7 @@ private:
     }
 
     // Passes over stream data up to the word "endstream".
-    void SkipStreamData() {
-        static const std::string End = "endstream";
-        size_t matched = 0;
-        uint8_t c;
-        while (FIn.Next(c)) {
-            matched = c == static_cast<uint8_t>(End[matched]) ? matched + 1 : c == 'e' ? 1 : 0;
-            if (matched == End.size()) return;
-        }
-    }
+    void SkipStreamData() { FIn.SkipPast("endstream"); }
 
     static int32_t Number(const std::string& Text) {
         if (Text.size() > 10) return -1;

@@ -97,3 +97,33 @@ TEST(HostileExtended, AbsurdPredictorsAndAnLzwBombStayBounded) {
         }
     }
 }
+
+// What the table rebuild meets in damaged files: a million headers, headers
+// inside stream data, objects that overlap.
+TEST(HostileExtended, RebuildingTheTableStaysLinearAndBounded) {
+    std::string manyHeaders = "%PDF-1.4\n";
+    for (int i = 1; i <= 1000000; ++i) manyHeaders += std::to_string(i) + " 0 obj\n";
+    PdfBuilder doc = PdfBuilder::SimpleDocument({"BT ET"});
+    doc.SetStream(4, "", "1 0 obj << /Type /Catalog >> endobj 2 0 obj << /Type /Pages /Kids [] >> endobj");
+    const std::string inStream = doc.Build();
+    struct Case {
+        std::string Name, Bytes;
+    };
+    const std::vector<Case> cases = {
+        {"a million object headers and nothing else", manyHeaders},
+        {"headers inside stream data, table cut off", inStream.substr(0, inStream.rfind("xref"))},
+        {"objects that overlap", "%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 2 0 R 2 0 obj << /Type /Pages /Kids [3 0 R"
+                                 " 3 0 obj << /Type /Page /Parent 2 0 R >> endobj ] /Count 1 >> endobj >> endobj\n"},
+        {"an unterminated string swallowing the file", "%PDF-1.4\n(" + std::string(3 * 1024 * 1024, 'x') + "\n1 0 obj\n"},
+    };
+    for (const Case& c : cases) {
+        TempFile file(c.Bytes, "hostile.pdf");
+        ExpectClearOutcome(RunCase(c.Name, [&] { return WriteReport(file.Path(), file.Sibling("out.txt"), true, true); }));
+    }
+    // The stream's data is passed over: the real catalog and page tree win.
+    TempFile file(inStream.substr(0, inStream.rfind("xref")), "hostile.pdf");
+    const TCaseOutcome outcome =
+        RunCase("headers inside stream data, the report", [&] { return WriteReport(file.Path(), file.Sibling("out.txt"), true, true); });
+    ExpectReport(outcome);
+    EXPECT_EQ(outcome.Text.rfind("pages=1 ", 0), 0u) << outcome.Text;
+}
