@@ -44,8 +44,9 @@ const char* const HelpText =
     "\n"
     "Extended reading (--extended) also reads PDF 1.5 to 2.0: cross-reference\n"
     "streams, object streams, and the LZW and RunLength filters with their\n"
-    "predictors. A file that the default reading also reads gets the same\n"
-    "report either way.\n"
+    "predictors, and repairs damaged files (the object table rebuilt from the\n"
+    "file itself, told on standard error). A file that the default reading\n"
+    "also reads gets the same report either way.\n"
     "\n"
     "Exit codes: 0 done, 1 the file could not be read or decoded (the reason\n"
     "on standard error), 2 wrong usage, 130 interrupted.\n";
