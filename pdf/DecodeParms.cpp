@@ -56,11 +56,8 @@ TDecodeParams ReadDictionary(TStream& S) {
 bool ReadEntry(TPDFAnalyst& Analyst, TStream& S, const TToken& First, std::vector<TDecodeParams>& Params,
                bool Follow);
 
-void ReadReferenced(TPDFAnalyst& Analyst, int32_t ID, std::vector<TDecodeParams>& Params) {
-    if (!Analyst.HasObject(ID)) return;
-    TPositionKeeper keeper(*Analyst.Stream());
-    TObjectScanner scan = TObjectScanner::OpenObject(Analyst, ID, IntegerScan);
-    TStream& S = scan.Stream();
+// A value where S stands: an array of entries, or one entry.
+void ReadValue(TPDFAnalyst& Analyst, TStream& S, std::vector<TDecodeParams>& Params, bool Follow) {
     TToken first;
     if (!Take(S, first)) return;
     if (first.Text == "[") {
@@ -69,7 +66,15 @@ void ReadReferenced(TPDFAnalyst& Analyst, int32_t ID, std::vector<TDecodeParams>
             if (!ReadEntry(Analyst, S, item, Params, false)) break;
         return;
     }
-    ReadEntry(Analyst, S, first, Params, false);
+    ReadEntry(Analyst, S, first, Params, Follow);
+}
+
+// The value held by object ID; references inside it are not followed.
+void ReadReferenced(TPDFAnalyst& Analyst, int32_t ID, std::vector<TDecodeParams>& Params) {
+    if (!Analyst.HasObject(ID)) return;
+    TPositionKeeper keeper(*Analyst.Stream());
+    TObjectScanner scan = TObjectScanner::OpenObject(Analyst, ID, IntegerScan);
+    ReadValue(Analyst, scan.Stream(), Params, false);
 }
 
 bool ReadEntry(TPDFAnalyst& Analyst, TStream& S, const TToken& First, std::vector<TDecodeParams>& Params,
@@ -97,15 +102,7 @@ bool ReadEntry(TPDFAnalyst& Analyst, TStream& S, const TToken& First, std::vecto
 
 void ReadDecodeParms(TPDFAnalyst& Analyst, TStream& S, std::vector<TDecodeParams>& Params) {
     TPositionKeeper keeper(S);
-    TToken first;
-    if (!Take(S, first)) return;
-    if (first.Text == "[") {
-        TToken item;
-        while (Params.size() < MaximumEntries && Take(S, item) && item.Text != "]")
-            if (!ReadEntry(Analyst, S, item, Params, true)) break;
-        return;
-    }
-    ReadEntry(Analyst, S, first, Params, true);
+    ReadValue(Analyst, S, Params, true);
 }
 
 std::vector<TFilterStep> FilterSteps(const TStringList& Filters, const std::vector<TDecodeParams>& Params) {
