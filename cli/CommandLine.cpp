@@ -11,7 +11,7 @@ namespace lumerra::cli {
 
 const char* const UsageText =
     "Usage: lumerra info [--extended] FILE.pdf\n"
-    "       lumerra decode [-o OUT] [--no-comments] [--pages A-B] [--quiet] [--extended] FILE.pdf\n"
+    "       lumerra decode [-o OUT] [--no-comments] [--pages A-B] [--quiet] [--extended] [-j N] FILE.pdf\n"
     "       lumerra --help | --version\n";
 
 const char* const HelpText =
@@ -34,6 +34,10 @@ const char* const HelpText =
     "    --pages A-B     pages A to B (counted from 1, A <= B); --pages N for one page\n"
     "    --quiet         no progress bar\n"
     "    --extended      extended reading (see below)\n"
+    "    -j N, --threads N\n"
+    "                    threads that decode pages ahead of the one being\n"
+    "                    written (default: one per core; -j 1 uses one); the\n"
+    "                    report is the same for every count\n"
     "    The report is written beside OUT and takes its place only when the run\n"
     "    completes: a failed or interrupted run leaves a previous OUT as it was.\n"
     "    Ctrl-C stops after the page in progress. Devices and pipes are written\n"
@@ -81,6 +85,10 @@ TDecodeArgs ParseDecode(const std::vector<std::string>& Args) {
             result.WithComments = false;
         } else if (!optionsEnded && arg == "--extended") {
             result.Extended = true;
+        } else if (!optionsEnded && (arg == "-j" || arg == "--threads")) {
+            const std::string& count = value(arg);
+            result.Threads = StrToIntDef(count, 0);
+            if (result.Threads < 1 || result.Threads > 256) throw EUsageError("invalid thread count: " + count);
         } else if (!optionsEnded && arg == "--quiet") {
             result.Quiet = true;
         } else if (!optionsEnded && arg == "--pages") {

@@ -34,6 +34,7 @@ struct TDecodeArgs {
     bool WithComments = true;
     bool Quiet = false;
     bool Extended = false;
+    int32_t Threads = 0;  // 0: one per processor core
     std::optional<TPageRange> Pages;  // all pages when absent
 };
 

@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <thread>
+
 #include "cli/Interrupt.h"
 #include "cli/ProgressBar.h"
 #include "common/OutputFile.h"
@@ -52,6 +55,7 @@ int RunDecode(const TDecodeArgs& Args, std::ostream& Err) {
         };
         TInterruptGuard interrupt;
         decoder.EscapeKeyQuery = [] { return TakeInterrupt(); };
+        decoder.Threads = Args.Threads > 0 ? Args.Threads : static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
         bool cancel = false;
         try {
             if (!decoder.DecodeToStream(output.Stream(), pages.First, pages.Last, Args.WithComments, progress,

@@ -104,6 +104,14 @@ std::unique_ptr<TFileStream> TFileStream::CreateTemporary() {
     return std::unique_ptr<TFileStream>(new TFileStream(pattern, std::move(handle)));
 }
 
+std::unique_ptr<TFileStream> TFileStream::Duplicate() const {
+    UniqueFd handle(::fcntl(FHandle.Get(), F_DUPFD_CLOEXEC, 0));
+    if (!handle.Valid()) throw EFOpenError("Cannot open file \"" + FFileName + "\" again. " + SystemReason());
+    auto copy = std::unique_ptr<TFileStream>(new TFileStream(FFileName, std::move(handle)));
+    copy->FSize = FSize;
+    return copy;
+}
+
 TFileStream::~TFileStream() {
     try {
         Flush();

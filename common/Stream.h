@@ -79,6 +79,9 @@ public:
     // /tmp), already unlinked, so that it disappears with the stream whatever
     // happens to the program.
     static std::unique_ptr<TFileStream> CreateTemporary();
+    // A second reader of the same open file, with its own position and
+    // blocks: reads are positioned, so the two never disturb each other.
+    std::unique_ptr<TFileStream> Duplicate() const;
 
     int32_t Read(void* buffer, int32_t count) override;
     bool ReadByte(uint8_t& byte) override {

@@ -419,11 +419,21 @@ int32_t TPDFLumerra::DecodeStreamObject(int32_t N, TStringList& F, TStream& D) {
 }
 
 int32_t TPDFLumerra::WriteCommentedPage(int32_t P, TStream& O, int32_t PageNumber) {
+    return WritePage(P, CollectPageResources(P), O, PageNumber, true);
+}
+
+int32_t TPDFLumerra::WritePlainPage(int32_t P, TStream& O) { return WritePage(P, CollectPageResources(P), O, 0, false); }
+
+int32_t TPDFLumerra::DecodeNextStream(int32_t N, TStringList& F, TStream& D) {
+    return FStreamSource ? FStreamSource(N, F, D) : DecodeStreamObject(N, F, D);
+}
+
+int32_t TPDFLumerra::WritePage(int32_t P, const TPageResource& R, TStream& O, int32_t PageNumber, bool WithComments) {
+    if (!WithComments) return WritePlainPage(P, R, O);
     const int32_t start = O.Position();
     TStringList filters;
     TIDList contents;
     TSpillStream buffer;
-    const TPageResource& R = CollectPageResources(P);
     const std::string head = PageHead(PageNumber, FAnalyst->PageCount());
 
     Write(O, Gap + Separator + head + " - Resource\n");
@@ -434,7 +444,7 @@ int32_t TPDFLumerra::WriteCommentedPage(int32_t P, TStream& O, int32_t PageNumbe
 
     // Each stream is decoded whole first, so that its size can precede it.
     auto writeStream = [&](int32_t object, const std::string& sectionHead, const TPageResource* resources) {
-        const int32_t size = DecodeStreamObject(object, filters, buffer);
+        const int32_t size = DecodeNextStream(object, filters, buffer);
         buffer.SetPosition(0);
         Write(O, Separator + sectionHead);
         if (resources != nullptr) resources->WriteUsedResources(O);
@@ -461,14 +471,13 @@ int32_t TPDFLumerra::WriteCommentedPage(int32_t P, TStream& O, int32_t PageNumbe
     return O.Position() - start;
 }
 
-int32_t TPDFLumerra::WritePlainPage(int32_t P, TStream& O) {
+int32_t TPDFLumerra::WritePlainPage(int32_t P, const TPageResource& R, TStream& O) {
     const int32_t start = O.Position();
     TStringList filters;
     TIDList contents;
-    const TPageResource& R = CollectPageResources(P);
     auto writeStream = [&](int32_t object) {
         Write(O, Gap);
-        DecodeStreamObject(object, filters, O);
+        DecodeNextStream(object, filters, O);
         Write(O, Gap);
         filters.clear();
     };
@@ -484,6 +493,18 @@ void TPDFLumerra::DecodeToFile(const std::string& FileName, int32_t First, int32
     if (DecodeToStream(output.Stream(), First, Last, WithComments, Progress, Cancel)) output.Commit();
 }
 
+bool TPDFLumerra::WritePagesInTurn(const TIDList& Pages, int32_t First, int32_t Last, bool WithComments,
+                                   TStream& Output, const TAfterPage& AfterPage) {
+    for (int32_t i = First - 1; i <= Last - 1; ++i) {
+        const int32_t page = Pages[static_cast<size_t>(i)];
+        WritePage(page, CollectPageResources(page), Output, i + 1, WithComments);
+        // Pages that share large resources must not add up in memory.
+        FPageResources.Items.clear();
+        if (AfterPage(i)) return true;
+    }
+    return false;
+}
+
 bool TPDFLumerra::DecodeToStream(TStream& Output, int32_t First, int32_t Last, bool WithComments,
                                  const TDecodeProgressProc& Progress, bool& Cancel) {
     bool cancelled = false;
@@ -492,22 +513,15 @@ bool TPDFLumerra::DecodeToStream(TStream& Output, int32_t First, int32_t Last, b
         FAnalyst->GetPageList(&pages);
         if (First < 1 || static_cast<int64_t>(pages.size()) < Last) throw Exception(MsgBadPages);
         if (WithComments) Write(Output, "% Decode File : " + ExtractFileName(FAnalyst->FileName()));
-        for (int32_t i = First - 1; i <= Last - 1; ++i) {
-            const int32_t page = pages[static_cast<size_t>(i)];
-            if (WithComments)
-                WriteCommentedPage(page, Output, i + 1);
-            else
-                WritePlainPage(page, Output);
-            // Pages that share large resources must not add up in memory.
-            FPageResources.Items.clear();
-            if (!Progress) continue;
+        // After each page: its progress, then a look for a cancel request.
+        const TAfterPage afterPage = [&](int32_t i) {
+            if (!Progress) return false;
             Progress(0, 100, ProgressPosition(i, Last), false);
             const bool escape = EscapeKeyQuery && EscapeKeyQuery();
-            if (escape || Cancel) {
-                cancelled = true;
-                break;
-            }
-        }
+            return escape || Cancel;
+        };
+        cancelled = Threads > 1 ? WritePagesInParallel(pages, First, Last, WithComments, Output, afterPage)
+                                : WritePagesInTurn(pages, First, Last, WithComments, Output, afterPage);
     } catch (...) {
         if (Progress) Progress(0, 100, 100, true);
         throw;

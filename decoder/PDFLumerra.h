@@ -64,13 +64,35 @@ public:
 
     TEscapeKeyQuery EscapeKeyQuery;
 
+    // Threads that decode the streams of the pages ahead of the one being
+    // written (each reading the file through its own handle); 1 does all on
+    // the calling thread. The report is the same for every count.
+    int32_t Threads = 1;
+
     // Tokens and entries that collecting Form XObjects may cost over the
     // decoder's whole life (each page has a limit of its own too). Past it,
     // pages get no more form children and the report says so.
     int64_t FormWorkBudget = 100'000'000;
 
 private:
+    // Called after page index i is written; true asks the run to stop.
+    using TAfterPage = std::function<bool(int32_t i)>;
+    using TStreamSource = std::function<int32_t(int32_t N, TStringList& F, TStream& D)>;
+
+    int32_t WritePage(int32_t P, const TPageResource& R, TStream& O, int32_t PageNumber, bool WithComments);
+    int32_t WritePlainPage(int32_t P, const TPageResource& R, TStream& O);
+    // DecodeStreamObject, or the stream decoded ahead when pages are
+    // decoded in parallel.
+    int32_t DecodeNextStream(int32_t N, TStringList& F, TStream& D);
+    // The run of pages First..Last on this thread, or with Threads threads
+    // (ParallelPages.cpp); each returns true when it was cancelled.
+    bool WritePagesInTurn(const TIDList& Pages, int32_t First, int32_t Last, bool WithComments, TStream& Output,
+                          const TAfterPage& AfterPage);
+    bool WritePagesInParallel(const TIDList& Pages, int32_t First, int32_t Last, bool WithComments, TStream& Output,
+                              const TAfterPage& AfterPage);
+
     TPDFAnalyst* FAnalyst;
+    TStreamSource FStreamSource;
     TPageResourceList FPageResources;
     // The file does not change while it is read, so no node or form is
     // scanned twice: pages that share ancestors or forms cost them once.

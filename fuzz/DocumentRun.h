@@ -14,12 +14,16 @@
 
 namespace lumerra::fuzz {
 
-// Runs one report; returns its size, or -1 when the run raised.
-inline int64_t Report(TPDFAnalyst& Analyst, int32_t Last, bool WithComments) {
+// Runs one report; returns its size, or -1 when the run raised. Bytes, when
+// given, receives the report and what the run raised.
+inline int64_t Report(TPDFAnalyst& Analyst, int32_t Last, bool WithComments, int32_t Threads = 1,
+                      std::string* Bytes = nullptr) {
     int64_t size = -1;
     TMemoryStream report;
+    std::string failure;
     try {
         TPDFLumerra decoder(&Analyst);
+        decoder.Threads = Threads;
         bool cancel = false;
         int32_t calls = 0;
         bool done = false;
@@ -35,9 +39,12 @@ inline int64_t Report(TPDFAnalyst& Analyst, int32_t Last, bool WithComments) {
         size = report.Size();
     } catch (const Exception& e) {
         Require(!e.Message().empty(), "an error carries a message");
+        failure = e.Detailed();
     } catch (const std::exception& e) {
         Require(e.what()[0] != '\0', "an error carries a message");
+        failure = e.what();
     }
+    if (Bytes != nullptr) *Bytes = std::string(fuzz::Bytes(report)) + "|" + failure;
     return size;
 }
 
@@ -74,6 +81,11 @@ inline int RunDocument(const uint8_t* Data, size_t Size, bool Extended) {
     const int64_t plain = Report(analyst, last, false);
     // The same streams are decoded either way; the comments only add lines.
     if (commented >= 0 && plain >= 0) Require(plain <= commented, "comments only add to a report");
+    // Pages decoded ahead on worker threads give the same report.
+    std::string alone, threaded;
+    Report(analyst, last, true, 1, &alone);
+    Report(analyst, last, true, 3, &threaded);
+    Require(alone == threaded, "the report is the same for every thread count");
     // A range past the page list is refused, never read out of bounds.
     Require(Report(analyst, last + 1, false) == -1, "a range past the last page is refused");
     return 0;

@@ -89,6 +89,40 @@ void TPDFAnalyst::LoadFromFile(const std::string& FileName) {
     FLoaded = true;
 }
 
+std::unique_ptr<TPDFAnalyst> TPDFAnalyst::Reader() const {
+    auto reader = std::make_unique<TPDFAnalyst>();
+    if (const auto* file = dynamic_cast<const TFileStream*>(FStream.get())) {
+        reader->FStream = file->Duplicate();
+    } else if (auto* memory = dynamic_cast<TMemoryStream*>(FStream.get())) {
+        auto copy = std::make_unique<TMemoryStream>();
+        copy->WriteBuffer(memory->Memory(), memory->Size());
+        reader->FStream = std::move(copy);
+    } else {
+        return nullptr;
+    }
+    reader->FObjectOffsets = FObjectOffsets;
+    reader->FFreeObjects = FFreeObjects;
+    reader->FVersion = FVersion;
+    reader->FFileName = FFileName;
+    reader->FObjectCount = FObjectCount;
+    reader->FPageCount = FPageCount;
+    reader->FRootID = FRootID;
+    reader->FInfoID = FInfoID;
+    reader->FMetadataID = FMetadataID;
+    reader->FFirstPageID = FFirstPageID;
+    reader->FFirstPagesID = FFirstPagesID;
+    reader->FOutlinesID = FOutlinesID;
+    reader->FEncrypted = FEncrypted;
+    reader->FFailed = FFailed;
+    reader->FLoaded = FLoaded;
+    reader->FHasStructTree = FHasStructTree;
+    reader->FMediaBox = FMediaBox;
+    reader->FExtended = FExtended;
+    reader->FCompressed = FCompressed;
+    reader->FRepaired = FRepaired;
+    return reader;
+}
+
 void TPDFAnalyst::LoadFromStream(std::unique_ptr<TStream> Source, const std::string& FileName) {
     Clear();
     FStream = std::move(Source);

@@ -54,6 +54,10 @@ public:
     bool ExtendedReading() const { return FExtended; }
 
     void LoadFromFile(const std::string& FileName);
+    // A second reader of the document this one loaded: the same table and
+    // fields, its own read position (the same open file, or a copy of the
+    // bytes in memory), for reading on another thread.
+    std::unique_ptr<TPDFAnalyst> Reader() const;
     // The same over a stream already open (memory, for example); the
     // analyser takes it over.
     void LoadFromStream(std::unique_ptr<TStream> Source, const std::string& FileName);

@@ -1,6 +1,7 @@
 #include "shell/frm_Main.h"
 
 #include <algorithm>
+#include <thread>
 
 #include <QAction>
 #include <QActionGroup>
@@ -470,6 +471,7 @@ void TfrmMain::RunToFile() {
     if (!FSaveDialog->Execute()) return;
     TPDFLumerra decoder(FAnalyst.get());
     decoder.EscapeKeyQuery = [this] { return FEscapeKey->Query(); };
+    decoder.Threads = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
 
     setEnabled(false);
     Cancel = false;

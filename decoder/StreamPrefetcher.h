@@ -1,0 +1,65 @@
+// Streams decoded ahead of the report writer on worker threads. The writer
+// asks for stream objects in the order it will write them and takes the
+// results in that same order; each worker reads the file through a reader
+// of its own (TPDFAnalyst::Reader), so no read position is ever shared.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "common/SpillStream.h"
+#include "common/StrUtils.h"
+#include "pdf/PDFAnalyst.h"
+
+namespace lumerra {
+
+struct TPrefetchedStream {
+    int32_t Object = -1;
+    TStringList Filters;
+    std::unique_ptr<TSpillStream> Data;
+    int32_t Size = 0;
+    std::exception_ptr Error;  // what decoding it raised, raised again when it is taken
+    bool Done = false;
+};
+
+class TStreamPrefetcher {
+public:
+    // Decoded data above this stays on disk, so that what waits for the
+    // writer stays small whatever the streams hold.
+    static constexpr int32_t SpillThreshold = 4 * 1024 * 1024;
+
+    // Workers readers of Analyst's document; throws when none can be made.
+    TStreamPrefetcher(const TPDFAnalyst& Analyst, int32_t Workers);
+    // Stops the workers: a stream being decoded is finished, the rest are
+    // dropped.
+    ~TStreamPrefetcher();
+    TStreamPrefetcher(const TStreamPrefetcher&) = delete;
+    TStreamPrefetcher& operator=(const TStreamPrefetcher&) = delete;
+
+    // Queues stream object N.
+    void Request(int32_t N);
+    // Requests not yet taken.
+    size_t Waiting();
+    // The oldest request's result, once decoded.
+    std::unique_ptr<TPrefetchedStream> Take();
+
+private:
+    void Work(TPDFAnalyst& Reader);
+
+    std::vector<std::unique_ptr<TPDFAnalyst>> FReaders;
+    std::vector<std::thread> FThreads;
+    std::mutex FLock;
+    std::condition_variable FWork;  // a request came, or stop
+    std::condition_variable FDone;  // a result is ready
+    std::deque<std::unique_ptr<TPrefetchedStream>> FQueue;  // in request order
+    size_t FNextJob = 0;  // index in FQueue of the first request no worker took
+    bool FStop = false;
+};
+
+}  // namespace lumerra

@@ -1,0 +1,92 @@
+// Pages decoded ahead on worker threads: the report, its failures and its
+// cancellation are the same for every thread count.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "decoder/PDFLumerra.h"
+#include "support/PdfBuilder.h"
+
+using namespace lumerra;
+using namespace lumerra::test;
+
+namespace {
+
+// The report of pages 1..Last (all when 0), what it raised, and the
+// progress calls, as one text.
+std::string Decode(const std::string& Bytes, int32_t Threads, bool WithComments, int32_t CancelAfter = 0,
+                   bool Extended = false) {
+    TempFile file(Bytes, "doc.pdf");
+    TPDFAnalyst analyst;
+    analyst.SetExtendedReading(Extended);
+    analyst.LoadFromFile(file.Path());
+    TIDList pages;
+    analyst.GetPageList(&pages);
+    TPDFLumerra decoder(&analyst);
+    decoder.Threads = Threads;
+    TMemoryStream out;
+    bool cancel = false;
+    std::string calls;
+    int32_t count = 0;
+    const TDecodeProgressProc progress = [&](int32_t, int32_t, int32_t Position, bool Done) {
+        calls += std::to_string(Position) + (Done ? "!" : " ");
+        if (++count == CancelAfter) cancel = true;
+    };
+    std::string error;
+    try {
+        decoder.DecodeToStream(out, 1, static_cast<int32_t>(pages.size()), WithComments, progress, cancel);
+    } catch (const Exception& e) {
+        error = e.Detailed();
+    }
+    return std::string(reinterpret_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size())) + "|" + error +
+           "|" + calls + (cancel ? "|cancelled" : "");
+}
+
+}  // namespace
+
+TEST(Threads, TheReportIsTheSameForEveryThreadCount) {
+    std::vector<std::string> contents;
+    for (int i = 0; i < 40; ++i) contents.push_back("BT /F1 12 Tf (page " + std::to_string(i) + ") Tj ET");
+    PdfBuilder many = PdfBuilder::SimpleDocument(contents, "<< /XObject << /Fm0 200 0 R /Fm1 201 0 R >> >>");
+    many.SetStream(200, "/Subtype /Form /BBox [0 0 1 1] /Filter /FlateDecode", Deflate("q 1 0 0 1 0 0 cm Q"));
+    many.SetStream(201, "/Subtype /Form /BBox [0 0 1 1] /Resources << /XObject << /Fm0 200 0 R >> >>", "/Fm0 Do");
+    for (int i = 0; i < 40; i += 7) many.SetStream(4 + 2 * i, "/Filter /FlateDecode", Deflate(contents[i]));
+    // The last object, a form, runs into the end of the file: the run stops.
+    PdfBuilder broken = many;
+    std::string brokenBytes = broken.Build();
+    const size_t at = brokenBytes.find("201 0 obj");
+    brokenBytes.replace(brokenBytes.find("endobj", at), 6, "xxxxxx");
+    PdfBuilder::Options streams;
+    streams.Header = "%PDF-1.5\n";
+    streams.XrefStreams = streams.ObjectStreams = true;
+    PdfBuilder compressed(streams);
+    compressed.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    compressed.Set(2, "<< /Type /Pages /Kids [3 0 R 5 0 R] /Count 2 >>");
+    compressed.Set(3, "<< /Type /Page /Parent 2 0 R /Contents 4 0 R >>");
+    compressed.Set(4, "<< /Length 7 0 R >>\nstream\n0 0 m S\nendstream");
+    compressed.Set(5, "<< /Type /Page /Parent 2 0 R /Contents 6 0 R >>");
+    compressed.SetStream(6, "", "1 1 m S");
+    compressed.Set(7, "7");
+    struct Case {
+        const char* Name;
+        std::string Bytes;
+        int32_t CancelAfter;
+        bool Extended;
+    };
+    const std::vector<Case> cases = {
+        {"forms, filters, forty pages", many.Build(), 0, false},
+        {"cancelled after page 5", many.Build(), 5, false},
+        {"a stream cut short", brokenBytes, 0, false},
+        {"lengths in object streams", compressed.Build(), 0, true},
+    };
+    for (const Case& c : cases) {
+        for (const bool comments : {true, false}) {
+            const std::string alone = Decode(c.Bytes, 1, comments, c.CancelAfter, c.Extended);
+            for (const int32_t threads : {2, 3, 8})
+                EXPECT_EQ(Decode(c.Bytes, threads, comments, c.CancelAfter, c.Extended), alone)
+                    << c.Name << ", " << threads << " threads" << (comments ? ", comments" : "");
+        }
+    }
+    EXPECT_NE(Decode(brokenBytes, 1, true).find("|ファイルが途中で終わっています。 (object 201"), std::string::npos);
+}
