@@ -2,7 +2,7 @@
 # it: fortified libc calls, stack protector, position-independent
 # executables, read-only relocations resolved at start (RELRO, bind-now).
 # Sanitizer builds go without: the sanitizers watch memory themselves.
-if(LUMERRA_SANITIZE)
+if(LUMERRA_SANITIZE OR LUMERRA_TSAN)
   return()
 endif()
 

@@ -8,5 +8,6 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 cmake --workflow --preset default
 scripts/package-test.sh build/default
+cmake --workflow --preset tsan
 cmake --workflow --preset fuzz
 cmake --workflow --preset asan
