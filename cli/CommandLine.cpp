@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <set>
 
 #include "common/Exceptions.h"
 #include "common/StrUtils.h"
@@ -62,9 +63,22 @@ int32_t PageNumber(const std::string& Text, const std::string& Range) {
     return number;
 }
 
+int32_t JobCount(const std::string& Text) {
+    const int32_t count = StrToIntDef(Text, -1);
+    if (Text.empty() || Text[0] < '0' || Text[0] > '9' || count < 1) throw EUsageError("invalid job count: " + Text);
+    return count;
+}
+
+// Two inputs of the same name must not overwrite each other's report.
+void CheckDistinctOutputs(const TDecodeArgs& Args) {
+    std::set<std::string> names;
+    for (const std::string& input : Args.Inputs)
+        if (!names.insert(OutputNameFor(Args, input)).second)
+            throw EUsageError("two inputs would write the same report: " + OutputNameFor(Args, input));
+}
+
 TDecodeArgs ParseDecode(const std::vector<std::string>& Args) {
     TDecodeArgs result;
-    bool haveInput = false;
     bool optionsEnded = false;
     for (size_t i = 1; i < Args.size(); ++i) {
         const std::string& arg = Args[i];
@@ -87,16 +101,27 @@ TDecodeArgs ParseDecode(const std::vector<std::string>& Args) {
             result.Pages = ParsePageRange(value(arg));
         } else if (!optionsEnded && arg.rfind("--pages=", 0) == 0) {
             result.Pages = ParsePageRange(arg.substr(8));
+        } else if (!optionsEnded && arg == "--json") {
+            result.Json = true;
+        } else if (!optionsEnded && arg == "--json-data") {
+            result.Json = result.JsonData = true;
+        } else if (!optionsEnded && arg == "--output-dir") {
+            result.OutputDir = value(arg);
+            if (result.OutputDir.empty()) throw EUsageError("empty output folder name");
+        } else if (!optionsEnded && arg == "-j") {
+            result.Jobs = JobCount(value(arg));
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             throw EUsageError("unknown option: " + arg);
-        } else if (haveInput) {
-            throw EUsageError("only one file can be decoded at a time");
         } else {
-            result.Input = arg;
-            haveInput = true;
+            result.Inputs.push_back(arg);
         }
     }
-    if (!haveInput) throw EUsageError("no PDF file given");
+    if (result.Inputs.empty()) throw EUsageError("no PDF file given");
+    if (!result.Output.empty() && !result.OutputDir.empty())
+        throw EUsageError("-o and --output-dir cannot be used together");
+    if (!result.Output.empty() && result.Inputs.size() > 1)
+        throw EUsageError("-o names one report: use --output-dir for several files");
+    CheckDistinctOutputs(result);
     return result;
 }
 
@@ -108,7 +133,11 @@ TPageRange ParsePageRange(const std::string& Text) {
         const int32_t page = PageNumber(Text, Text);
         return {page, page};
     }
-    const TPageRange range{PageNumber(Text.substr(0, dash), Text), PageNumber(Text.substr(dash + 1), Text)};
+    if (Text == "-") throw EUsageError("invalid page range: " + Text);
+    const std::string first = Text.substr(0, dash);
+    const std::string last = Text.substr(dash + 1);
+    const TPageRange range{first.empty() ? 1 : PageNumber(first, Text),
+                           last.empty() ? TPageRange::ToLastPage : PageNumber(last, Text)};
     if (range.Last < range.First) throw EUsageError("reversed page range: " + Text);
     return range;
 }
@@ -143,6 +172,14 @@ std::string DefaultOutputName(const std::string& Input) {
     return Input + ".txt";
 }
 
+std::string OutputNameFor(const TDecodeArgs& Args, const std::string& Input) {
+    if (!Args.Output.empty()) return Args.Output;
+    std::string name = DefaultOutputName(Args.OutputDir.empty() ? Input : ExtractFileName(Input));
+    if (Args.Json) name = ChangeFileExt(name, ".json");
+    if (Args.OutputDir.empty()) return name;
+    return Args.OutputDir + (Args.OutputDir.back() == '/' ? "" : "/") + name;
+}
+
 TArguments ParseArguments(const std::vector<std::string>& Args) {
     TArguments result;
     if (Args.empty()) throw EUsageError("no command given");
@@ -153,18 +190,18 @@ TArguments ParseArguments(const std::vector<std::string>& Args) {
         result.Command = TCommand::Version;
     } else if (command == "info") {
         if (Args.size() == 2 && Args[1] == "--help") return result;
-        std::vector<std::string> files;
         for (size_t i = 1; i < Args.size(); ++i) {
             if (Args[i] == "--extended")
                 result.Extended = true;
+            else if (Args[i] == "--json")
+                result.Json = true;
             else if (Args[i].size() > 1 && Args[i][0] == '-')
                 throw EUsageError("unknown option: " + Args[i]);
             else
-                files.push_back(Args[i]);
+                result.Inputs.push_back(Args[i]);
         }
-        if (files.size() != 1) throw EUsageError("info takes exactly one file");
+        if (result.Inputs.empty()) throw EUsageError("no PDF file given");
         result.Command = TCommand::Info;
-        result.Input = files.front();
     } else if (command == "decode") {
         if (Args.size() == 2 && Args[1] == "--help") return result;
         result.Command = TCommand::Decode;

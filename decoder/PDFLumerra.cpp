@@ -499,7 +499,7 @@ bool TPDFLumerra::DecodeToStream(TStream& Output, int32_t First, int32_t Last, b
             else
                 WritePlainPage(page, Output);
             // Pages that share large resources must not add up in memory.
-            FPageResources.Items.clear();
+            ReleasePageResources();
             if (!Progress) continue;
             Progress(0, 100, ProgressPosition(i, Last), false);
             const bool escape = EscapeKeyQuery && EscapeKeyQuery();
