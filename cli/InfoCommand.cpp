@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/CommandLine.h"
+#include "pdf/DocInfo.h"
 
 namespace lumerra::cli {
 
@@ -76,6 +77,7 @@ TInfoFields InfoFields(TPDFAnalyst& Analyst, const TIDList& Pages) {
         {"xref-offsets", Analyst.XrefOffsets()},
         {"page-list", Numbers(Pages)},
     };
+    for (auto& [key, value] : ReadDocInfo(Analyst)) fields.emplace_back(key, std::move(value));
     if (Analyst.ExtendedReading()) {
         const TPDFAnalyst::TXrefCensus census = Analyst.XrefCensus();
         const char* kind = census.Hybrid ? "hybrid" : census.Streams > 0 && census.Tables == 0 ? "stream"

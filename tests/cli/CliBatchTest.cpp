@@ -157,6 +157,8 @@ TEST(CliJson, InfoPrintsOneLinePerFileWithTypedValues) {
     EXPECT_EQ(lines[0]["page-list"], json::array({3, 4, 5}));
     EXPECT_EQ(lines[0]["media-box"], json::array({0, 0, 595, 842}));
     EXPECT_TRUE(lines[0]["xref-offsets"][0].is_number());
+    EXPECT_EQ(lines[0]["title"], "PDF Lumerra sample");
+    EXPECT_FALSE(lines[0].contains("author"));
     EXPECT_EQ(lines[1]["file"], broken.Path());
     EXPECT_TRUE(lines[1]["error"].is_string());
 }
@@ -189,4 +191,13 @@ TEST(CliBatch, OpenPageRangesRunToTheEnds) {
     EXPECT_EQ(toTwo + last, all);
     EXPECT_EQ(fromTwo, page + last);
     EXPECT_EQ(RunCli({"decode", "--pages", "4-", "-o", "-", SamplePath()}).ExitCode, 1);
+}
+
+TEST(CliInfo, DocumentInformationStaysOnItsLine) {
+    PdfBuilder builder = PdfBuilder::SimpleDocument({"BT ET"});
+    builder.Set(10, "<< /Title (two\\nlines) /Author <FEFF00E9> >>").TrailerExtra("/Info 10 0 R");
+    TempFile pdf(builder.Build(), "info.pdf");
+    const RunResult r = RunCli({"info", pdf.Path()});
+    EXPECT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_NE(r.Out.find("\ntitle: two lines\nauthor: \xC3\xA9\n"), std::string::npos) << r.Out;
 }
