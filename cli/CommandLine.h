@@ -40,7 +40,7 @@ struct TDecodeArgs {
     bool Extended = false;
     bool Json = false;
     bool JsonData = false;  // the decoded bytes too
-    int32_t Jobs = 1;  // accepted; files are decoded one after the other
+    int32_t Jobs = 1;  // worker processes for several inputs
     std::optional<TPageRange> Pages;  // all pages when absent
 };
 

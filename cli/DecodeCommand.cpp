@@ -8,6 +8,7 @@
 #include "cli/Interrupt.h"
 #include "cli/JsonReport.h"
 #include "cli/ProgressBar.h"
+#include "cli/Workers.h"
 #include "common/OutputFile.h"
 #include "decoder/PDFLumerra.h"
 #include "pdf/PDFAnalyst.h"
@@ -99,15 +100,20 @@ int RunDecode(const TDecodeArgs& Args, std::ostream& Err) {
             return ExitFailed;
         }
     }
+    // Progress bars of several workers would write over each other.
+    TDecodeArgs args = Args;
+    if (args.Jobs > 1 && args.Inputs.size() > 1) args.Quiet = true;
     // Each file on its own: one that fails is told and the others are still
-    // done; an interrupted one ends the whole run.
-    int exitCode = ExitOk;
-    for (const std::string& input : Args.Inputs) {
-        const int code = RunDecodeFile(Args, input, Err);
-        if (code == ExitInterrupted) return code;
-        if (code != ExitOk) exitCode = code;
-    }
-    return exitCode;
+    // done; an interrupted one ends the run.
+    return RunInWorkers(args.Inputs, args.Jobs, [&](const std::vector<std::string>& Inputs) {
+        int exitCode = ExitOk;
+        for (const std::string& input : Inputs) {
+            const int code = RunDecodeFile(args, input, Err);
+            if (code == ExitInterrupted) return code;
+            if (code != ExitOk) exitCode = code;
+        }
+        return exitCode;
+    });
 }
 
 }  // namespace lumerra::cli

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -168,7 +170,9 @@ TEST(CliBatch, OutputFolderGetsOneReportPerFileAndFailuresAreTold) {
     const std::string missing = forms.Sibling("missing.pdf");
     const std::string dir = forms.Sibling("out");
     for (const bool asJson : {false, true}) {
-        std::vector<std::string> args = {"decode", "-j", "2", "--output-dir", dir, forms.Path(), missing, SamplePath()};
+        // Text in two worker processes, JSON in this one.
+        std::vector<std::string> args = {"decode", "-j", asJson ? "1" : "2", "--output-dir", dir,
+                                         forms.Path(), missing, SamplePath()};
         if (asJson) args.insert(args.begin() + 1, "--json");
         const RunResult r = RunCli(args);
         EXPECT_EQ(r.ExitCode, 1);
@@ -200,4 +204,25 @@ TEST(CliInfo, DocumentInformationStaysOnItsLine) {
     const RunResult r = RunCli({"info", pdf.Path()});
     EXPECT_EQ(r.ExitCode, 0) << r.Err;
     EXPECT_NE(r.Out.find("\ntitle: two lines\nauthor: \xC3\xA9\n"), std::string::npos) << r.Out;
+}
+
+// Ctrl-C sent to the tool alone reaches its workers: each stops after its
+// page in progress and leaves nothing behind.
+TEST(CliBatch, InterruptStopsEveryWorker) {
+    const std::string content = "BT /F1 12 Tf (" + std::string(200, 'x') + ") Tj ET";
+    const std::string big = PdfBuilder::SimpleDocument(std::vector<std::string>(20000, content)).Build();
+    TempFile one(big, "one.pdf");
+    const std::string two = one.Sibling("two.pdf");
+    WriteFileBytes(two, big);
+    const std::string dir = one.Sibling("out");
+    TempFile scratch("");
+    Process process({"decode", "-j", "2", "--output-dir", dir, one.Path(), two}, scratch);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!process.Running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(process.Running());
+    ::kill(process.Pid(), SIGINT);
+    const RunResult r = process.Wait();
+    EXPECT_EQ(r.ExitCode, 130) << r.Err;
+    EXPECT_TRUE(std::filesystem::is_empty(dir)) << r.Err;
 }
