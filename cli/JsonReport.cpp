@@ -44,7 +44,8 @@ public:
         TJson forms = TJson::array();
         for (int32_t i = 0; i < R.ChildCount(); ++i) {
             const TPageChildResourceList& child = R.GetChild(i);
-            TJson form = {{"name", child.Name}, {"object", child.ObjectNumber}, {"resources", Resources(child.Resources)}};
+            TJson form = {
+                {"name", child.Name}, {"object", child.ObjectNumber}, {"resources", Resources(child.Resources)}};
             AddStream(form, child.ObjectNumber);
             forms.push_back(std::move(form));
         }
