@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <set>
 
 #include "common/Exceptions.h"
 #include "common/StrUtils.h"
@@ -10,38 +11,54 @@
 namespace lumerra::cli {
 
 const char* const UsageText =
-    "Usage: lumerra info [--extended] FILE.pdf\n"
-    "       lumerra decode [-o OUT] [--no-comments] [--pages A-B] [--quiet] [--extended] [-j N] FILE.pdf\n"
+    "Usage: lumerra info [--extended] [--json] FILE.pdf...\n"
+    "       lumerra decode [-o OUT | --output-dir DIR] [--json | --json-data] [--no-comments] [--pages A-B]\n"
+    "                      [--quiet] [--extended] [-j N] FILE.pdf...\n"
     "       lumerra --help | --version\n";
 
 const char* const HelpText =
     "lumerra - get the drawing commands out of a PDF file (PDF 1.0 to 1.4)\n"
     "\n"
-    "lumerra info [--extended] FILE.pdf\n"
-    "    Loads the file and prints its structure, one \"key: value\" line each:\n"
+    "lumerra info [--extended] [--json] FILE.pdf...\n"
+    "    Loads each file and prints its structure, one \"key: value\" line each:\n"
     "    file, version, objects, pages, root, info, pages-root, first-page,\n"
     "    outlines, metadata, struct-tree, encrypted, media-box, xref-offsets\n"
-    "    (newest first) and page-list (page objects in document order); with\n"
-    "    --extended also xref (table, stream or hybrid), object-streams and\n"
-    "    objects-in-streams.\n"
+    "    (newest first) and page-list (page objects in document order); then\n"
+    "    title, author, subject, keywords, creator, producer, creation-date and\n"
+    "    mod-date where the document information holds them (as UTF-8); with\n"
+    "    --extended also xref (table, stream or hybrid), object-streams,\n"
+    "    objects-in-streams and repaired.\n"
+    "    --json          one JSON object per file and line, with the same keys;\n"
+    "                    a file that fails gives {\"file\", \"error\", \"context\"}\n"
     "\n"
-    "lumerra decode [options] FILE.pdf\n"
+    "lumerra decode [options] FILE.pdf...\n"
     "    Decodes the content streams and Form XObjects of the pages into a\n"
     "    text report.\n"
-    "    -o OUT          write the report to OUT (default: FILE.txt);\n"
-    "                    \"-o -\" writes it to standard output\n"
+    "    -o OUT          write the report to OUT (default: FILE.txt, or FILE.json\n"
+    "                    with --json); \"-o -\" writes it to standard output;\n"
+    "                    one input only\n"
+    "    --output-dir DIR  write DIR/NAME.txt (or .json) for each input NAME.pdf;\n"
+    "                    the folder is created when missing\n"
+    "    --json          the report as one JSON document: pages, resources, forms,\n"
+    "                    streams with their filters and decoded sizes\n"
+    "    --json-data     the same with each stream's decoded bytes, base64-encoded\n"
+    "                    as \"data-base64\"\n"
     "    --no-comments   only the decoded bytes, without the \"%\" comment lines\n"
-    "    --pages A-B     pages A to B (counted from 1, A <= B); --pages N for one page\n"
+    "    --pages A-B     pages A to B (counted from 1, A <= B); --pages N for one\n"
+    "                    page, A- from A to the last page, -B from the first to B\n"
     "    --quiet         no progress bar\n"
     "    --extended      extended reading (see below)\n"
     "    -j N, --threads N\n"
-    "                    threads that decode pages ahead of the one being\n"
-    "                    written (default: one per core; -j 1 uses one); the\n"
-    "                    report is the same for every count\n"
+    "                    with several files, decode up to N at a time in N\n"
+    "                    worker processes (no progress bar then); with one,\n"
+    "                    N threads decode the pages ahead of the one being\n"
+    "                    written (default: one per core; -j 1 uses one). The\n"
+    "                    reports are the same for every count\n"
     "    The report is written beside OUT and takes its place only when the run\n"
     "    completes: a failed or interrupted run leaves a previous OUT as it was.\n"
     "    Ctrl-C stops after the page in progress. Devices and pipes are written\n"
-    "    in place.\n"
+    "    in place. With several files, one that fails is told on standard error\n"
+    "    and the others are still decoded.\n"
     "\n"
     "lumerra --version\n"
     "    Prints the version.\n"
@@ -52,7 +69,7 @@ const char* const HelpText =
     "file itself, told on standard error). A file that the default reading\n"
     "also reads gets the same report either way.\n"
     "\n"
-    "Exit codes: 0 done, 1 the file could not be read or decoded (the reason\n"
+    "Exit codes: 0 done, 1 a file could not be read or decoded (the reason\n"
     "on standard error), 2 wrong usage, 130 interrupted.\n";
 
 const char* const VersionText = "lumerra " LUMERRA_VERSION "\n";
@@ -66,9 +83,23 @@ int32_t PageNumber(const std::string& Text, const std::string& Range) {
     return number;
 }
 
+int32_t JobCount(const std::string& Text) {
+    const int32_t count = StrToIntDef(Text, -1);
+    if (Text.empty() || Text[0] < '0' || Text[0] > '9' || count < 1 || count > 256)
+        throw EUsageError("invalid job count: " + Text);
+    return count;
+}
+
+// Two inputs of the same name must not overwrite each other's report.
+void CheckDistinctOutputs(const TDecodeArgs& Args) {
+    std::set<std::string> names;
+    for (const std::string& input : Args.Inputs)
+        if (!names.insert(OutputNameFor(Args, input)).second)
+            throw EUsageError("two inputs would write the same report: " + OutputNameFor(Args, input));
+}
+
 TDecodeArgs ParseDecode(const std::vector<std::string>& Args) {
     TDecodeArgs result;
-    bool haveInput = false;
     bool optionsEnded = false;
     for (size_t i = 1; i < Args.size(); ++i) {
         const std::string& arg = Args[i];
@@ -85,26 +116,33 @@ TDecodeArgs ParseDecode(const std::vector<std::string>& Args) {
             result.WithComments = false;
         } else if (!optionsEnded && arg == "--extended") {
             result.Extended = true;
-        } else if (!optionsEnded && (arg == "-j" || arg == "--threads")) {
-            const std::string& count = value(arg);
-            result.Threads = StrToIntDef(count, 0);
-            if (result.Threads < 1 || result.Threads > 256) throw EUsageError("invalid thread count: " + count);
         } else if (!optionsEnded && arg == "--quiet") {
             result.Quiet = true;
         } else if (!optionsEnded && arg == "--pages") {
             result.Pages = ParsePageRange(value(arg));
         } else if (!optionsEnded && arg.rfind("--pages=", 0) == 0) {
             result.Pages = ParsePageRange(arg.substr(8));
+        } else if (!optionsEnded && arg == "--json") {
+            result.Json = true;
+        } else if (!optionsEnded && arg == "--json-data") {
+            result.Json = result.JsonData = true;
+        } else if (!optionsEnded && arg == "--output-dir") {
+            result.OutputDir = value(arg);
+            if (result.OutputDir.empty()) throw EUsageError("empty output folder name");
+        } else if (!optionsEnded && (arg == "-j" || arg == "--threads")) {
+            result.Jobs = JobCount(value(arg));
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             throw EUsageError("unknown option: " + arg);
-        } else if (haveInput) {
-            throw EUsageError("only one file can be decoded at a time");
         } else {
-            result.Input = arg;
-            haveInput = true;
+            result.Inputs.push_back(arg);
         }
     }
-    if (!haveInput) throw EUsageError("no PDF file given");
+    if (result.Inputs.empty()) throw EUsageError("no PDF file given");
+    if (!result.Output.empty() && !result.OutputDir.empty())
+        throw EUsageError("-o and --output-dir cannot be used together");
+    if (!result.Output.empty() && result.Inputs.size() > 1)
+        throw EUsageError("-o names one report: use --output-dir for several files");
+    CheckDistinctOutputs(result);
     return result;
 }
 
@@ -116,7 +154,11 @@ TPageRange ParsePageRange(const std::string& Text) {
         const int32_t page = PageNumber(Text, Text);
         return {page, page};
     }
-    const TPageRange range{PageNumber(Text.substr(0, dash), Text), PageNumber(Text.substr(dash + 1), Text)};
+    if (Text == "-") throw EUsageError("invalid page range: " + Text);
+    const std::string first = Text.substr(0, dash);
+    const std::string last = Text.substr(dash + 1);
+    const TPageRange range{first.empty() ? 1 : PageNumber(first, Text),
+                           last.empty() ? TPageRange::ToLastPage : PageNumber(last, Text)};
     if (range.Last < range.First) throw EUsageError("reversed page range: " + Text);
     return range;
 }
@@ -151,6 +193,14 @@ std::string DefaultOutputName(const std::string& Input) {
     return Input + ".txt";
 }
 
+std::string OutputNameFor(const TDecodeArgs& Args, const std::string& Input) {
+    if (!Args.Output.empty()) return Args.Output;
+    std::string name = DefaultOutputName(Args.OutputDir.empty() ? Input : ExtractFileName(Input));
+    if (Args.Json) name = ChangeFileExt(name, ".json");
+    if (Args.OutputDir.empty()) return name;
+    return Args.OutputDir + (Args.OutputDir.back() == '/' ? "" : "/") + name;
+}
+
 TArguments ParseArguments(const std::vector<std::string>& Args) {
     TArguments result;
     if (Args.empty()) throw EUsageError("no command given");
@@ -161,18 +211,18 @@ TArguments ParseArguments(const std::vector<std::string>& Args) {
         result.Command = TCommand::Version;
     } else if (command == "info") {
         if (Args.size() == 2 && Args[1] == "--help") return result;
-        std::vector<std::string> files;
         for (size_t i = 1; i < Args.size(); ++i) {
             if (Args[i] == "--extended")
                 result.Extended = true;
+            else if (Args[i] == "--json")
+                result.Json = true;
             else if (Args[i].size() > 1 && Args[i][0] == '-')
                 throw EUsageError("unknown option: " + Args[i]);
             else
-                files.push_back(Args[i]);
+                result.Inputs.push_back(Args[i]);
         }
-        if (files.size() != 1) throw EUsageError("info takes exactly one file");
+        if (result.Inputs.empty()) throw EUsageError("no PDF file given");
         result.Command = TCommand::Info;
-        result.Input = files.front();
     } else if (command == "decode") {
         if (Args.size() == 2 && Args[1] == "--help") return result;
         result.Command = TCommand::Decode;

@@ -1,6 +1,7 @@
 // The arguments of the command-line tool.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <optional>
 #include <ostream>
@@ -24,17 +25,24 @@ public:
 };
 
 struct TPageRange {
+    // Last for "to the last page", as in "5-".
+    static constexpr int32_t ToLastPage = INT32_MAX;
     int32_t First = 1;
     int32_t Last = 1;
 };
 
 struct TDecodeArgs {
-    std::string Input;
+    std::vector<std::string> Inputs;
     std::string Output;  // "-" for standard output; empty for the default
+    std::string OutputDir;  // several inputs: DIR/<name>.txt (or .json) each
     bool WithComments = true;
     bool Quiet = false;
     bool Extended = false;
-    int32_t Threads = 0;  // 0: one per processor core
+    bool Json = false;
+    bool JsonData = false;  // the decoded bytes too
+    // -j N: worker processes spread over the files when there are several,
+    // threads over the pages of the one file otherwise; 0 for one per core.
+    int32_t Jobs = 0;
     std::optional<TPageRange> Pages;  // all pages when absent
 };
 
@@ -42,18 +50,22 @@ enum class TCommand { Help, Version, Info, Decode };
 
 struct TArguments {
     TCommand Command = TCommand::Help;
-    std::string Input;  // info
+    std::vector<std::string> Inputs;  // info
     bool Extended = false;  // info
+    bool Json = false;  // info
     TDecodeArgs Decode;
 };
 
 // Raises EUsageError for anything it does not understand.
 TArguments ParseArguments(const std::vector<std::string>& Args);
-// "N" or "A-B" (both from 1); raises EUsageError otherwise.
+// "N", "A-B", "A-" or "-B" (from 1); raises EUsageError otherwise.
 TPageRange ParsePageRange(const std::string& Text);
 // The report's default name: the input with ".pdf" replaced by ".txt", or
 // ".txt" appended when the input does not end in ".pdf".
 std::string DefaultOutputName(const std::string& Input);
+// Where the report of Input goes for these arguments: -o, the output folder,
+// or the default name.
+std::string OutputNameFor(const TDecodeArgs& Args, const std::string& Input);
 
 // "lumerra: FILE: message (context)" and a line end: how every failure
 // that concerns a file is told.

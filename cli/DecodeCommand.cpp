@@ -3,10 +3,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 #include <thread>
 
 #include "cli/Interrupt.h"
+#include "cli/JsonReport.h"
 #include "cli/ProgressBar.h"
+#include "cli/Workers.h"
 #include "common/OutputFile.h"
 #include "decoder/PDFLumerra.h"
 #include "pdf/PDFAnalyst.h"
@@ -17,35 +21,45 @@ namespace {
 
 const char* const MsgCancelled = "キャンセルされました。";
 const char* const MsgBadPages = "ページ番号の指定が不正です。";
+const char* const MsgNoFolder = "出力フォルダを作成できません。";
+
+// The pages of a run: the range asked for, "to the last page" made the
+// number of the last one. A range beyond the list is refused.
+TPageRange PagesToDecode(const TDecodeArgs& Args, const TIDList& List) {
+    const int32_t count = static_cast<int32_t>(List.size());
+    if (!Args.Pages) return {1, count};
+    TPageRange pages = *Args.Pages;
+    if (pages.Last == TPageRange::ToLastPage) pages.Last = count;
+    if (pages.First < 1 || pages.Last > count || pages.First > pages.Last) throw Exception(MsgBadPages);
+    return pages;
+}
 
 }  // namespace
 
-int RunDecode(const TDecodeArgs& Args, std::ostream& Err) {
-    const std::string outputName =
-        Args.Output.empty() ? DefaultOutputName(Args.Input) : Args.Output;
+int RunDecodeFile(const TDecodeArgs& Args, const std::string& Input, std::ostream& Err) {
+    const std::string outputName = OutputNameFor(Args, Input);
     // Which file a failure is about: the document until the output is open,
     // then the output for its own errors.
-    std::string culprit = Args.Input;
+    std::string culprit = Input;
     bool loaded = false;
     try {
         TPDFAnalyst analyst;
         analyst.SetExtendedReading(Args.Extended);
-        analyst.LoadFromFile(Args.Input);
+        analyst.LoadFromFile(Input);
         loaded = true;
-        Err << WarningLines(Args.Input, analyst);
+        Err << WarningLines(Input, analyst);
         TPDFLumerra decoder(&analyst);  // refuses encrypted files
 
         // By default every page the page tree lists, whatever its /Count
         // says. A range beyond the list is refused before any output exists.
         TIDList list;
         analyst.GetPageList(&list);
-        const TPageRange pages = Args.Pages.value_or(TPageRange{1, static_cast<int32_t>(list.size())});
-        if (pages.First < 1 || pages.Last > static_cast<int64_t>(list.size())) throw Exception(MsgBadPages);
+        const TPageRange pages = PagesToDecode(Args, list);
 
         TTerminationGuard termination;
         culprit = outputName == TOutputFile::StandardOutput ? "standard output" : outputName;
         TOutputFile output(outputName, analyst.Stream(), TTerminationGuard::RemoveOnSignal);
-        culprit = Args.Input;
+        culprit = Input;
 
         TProgressBar bar(stderr, !Args.Quiet && ::isatty(STDERR_FILENO) == 1);
         // A progress routine is always given: the decoder only looks for a
@@ -55,12 +69,19 @@ int RunDecode(const TDecodeArgs& Args, std::ostream& Err) {
         };
         TInterruptGuard interrupt;
         decoder.EscapeKeyQuery = [] { return TakeInterrupt(); };
-        decoder.Threads = Args.Threads > 0 ? Args.Threads : static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+        // -j spreads several files over worker processes, each on one
+        // thread; for one file it is the number of threads over its pages.
+        const auto cores = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+        decoder.Threads = Args.Inputs.size() > 1 && Args.Jobs > 1 ? 1 : Args.Jobs > 0 ? Args.Jobs : cores;
         bool cancel = false;
         try {
-            if (!decoder.DecodeToStream(output.Stream(), pages.First, pages.Last, Args.WithComments, progress,
-                                        cancel)) {
-                Err << ErrorLine(Args.Input, Exception(MsgCancelled));
+            const bool done =
+                Args.Json ? WriteJsonReport(decoder, analyst, output.Stream(), pages.First, pages.Last,
+                                            Args.JsonData, progress)
+                          : decoder.DecodeToStream(output.Stream(), pages.First, pages.Last, Args.WithComments,
+                                                   progress, cancel);
+            if (!done) {
+                Err << ErrorLine(Input, Exception(MsgCancelled));
                 return ExitInterrupted;
             }
             output.Commit();
@@ -70,10 +91,35 @@ int RunDecode(const TDecodeArgs& Args, std::ostream& Err) {
         }
     } catch (const std::exception& e) {
         Err << ErrorLine(culprit, e);
-        if (!Args.Extended && !loaded) Err << ExtendedReadingHint(Args.Input);
+        if (!Args.Extended && !loaded) Err << ExtendedReadingHint(Input);
         return ExitFailed;
     }
     return ExitOk;
+}
+
+int RunDecode(const TDecodeArgs& Args, std::ostream& Err) {
+    if (!Args.OutputDir.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(Args.OutputDir, error);
+        if (error) {
+            Err << ErrorLine(Args.OutputDir, Exception(MsgNoFolder, error.message()));
+            return ExitFailed;
+        }
+    }
+    // Progress bars of several workers would write over each other.
+    TDecodeArgs args = Args;
+    if (args.Jobs > 1 && args.Inputs.size() > 1) args.Quiet = true;
+    // Each file on its own: one that fails is told and the others are still
+    // done; an interrupted one ends the run.
+    return RunInWorkers(args.Inputs, args.Jobs, [&](const std::vector<std::string>& Inputs) {
+        int exitCode = ExitOk;
+        for (const std::string& input : Inputs) {
+            const int code = RunDecodeFile(args, input, Err);
+            if (code == ExitInterrupted) return code;
+            if (code != ExitOk) exitCode = code;
+        }
+        return exitCode;
+    });
 }
 
 }  // namespace lumerra::cli

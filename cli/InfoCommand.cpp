@@ -1,81 +1,142 @@
 #include "cli/InfoCommand.h"
 
-#include <sstream>
+#include <charconv>
+
+#include <nlohmann/json.hpp>
 
 #include "cli/CommandLine.h"
+#include "pdf/DocInfo.h"
 
 namespace lumerra::cli {
 
 namespace {
 
-std::string Joined(const TStringList& List) {
+using TJson = nlohmann::ordered_json;
+
+std::vector<int64_t> Numbers(const TIDList& List) { return {List.begin(), List.end()}; }
+
+// Offsets are kept as the file wrote them; JSON has them as numbers (-1 for
+// one that is not).
+TJson Numbers(const TStringList& List) {
+    TJson numbers = TJson::array();
+    for (const std::string& text : List) {
+        int64_t number = -1;
+        std::from_chars(text.data(), text.data() + text.size(), number);
+        numbers.push_back(number);
+    }
+    return numbers;
+}
+
+// A value of the document's own (a title, say) must not break the line.
+std::string OneLine(std::string Text) {
+    for (char& c : Text)
+        if (static_cast<uint8_t>(c) < 0x20 || c == 0x7F) c = ' ';
+    return Text;
+}
+
+std::string TextOf(const TInfoValue& Value) {
+    if (const auto* number = std::get_if<int64_t>(&Value)) return std::to_string(*number);
+    if (const auto* flag = std::get_if<bool>(&Value)) return *flag ? "yes" : "no";
+    if (const auto* text = std::get_if<std::string>(&Value)) return OneLine(*text);
     std::string text;
-    for (const std::string& item : List) text += (text.empty() ? "" : " ") + item;
+    if (const auto* numbers = std::get_if<std::vector<int64_t>>(&Value))
+        for (const int64_t number : *numbers) text += (text.empty() ? "" : " ") + std::to_string(number);
+    else
+        for (const std::string& item : std::get<TStringList>(Value)) text += (text.empty() ? "" : " ") + item;
     return text;
 }
 
-std::string Joined(const TIDList& List) {
-    std::string text;
-    for (const int32_t ID : List) text += (text.empty() ? "" : " ") + std::to_string(ID);
-    return text;
-}
+std::string Dump(const TJson& Value) { return Value.dump(-1, ' ', false, TJson::error_handler_t::replace); }
 
-const char* YesNo(bool Value) { return Value ? "yes" : "no"; }
+std::string ErrorJson(const std::string& File, const std::exception& Error) {
+    TJson line = {{"file", File}};
+    const auto* error = dynamic_cast<const Exception*>(&Error);
+    line["error"] = error != nullptr ? error->Message() : std::string(Error.what());
+    if (error != nullptr && !error->Context().empty()) line["context"] = error->Context();
+    return Dump(line) + "\n";
+}
 
 }  // namespace
 
-std::string FormatInfo(const TPDFAnalyst& Analyst, const TIDList& Pages) {
+TInfoFields InfoFields(TPDFAnalyst& Analyst, const TIDList& Pages) {
     const TBox& box = Analyst.MediaBox();
-    std::ostringstream out;
-    out << "file: " << Analyst.FileName() << '\n'
-        << "version: " << Analyst.Version() << '\n'
-        << "objects: " << Analyst.ObjectCount() << '\n'
-        << "pages: " << Analyst.PageCount() << '\n'
-        << "root: " << Analyst.RootID() << '\n'
-        << "info: " << Analyst.InfoID() << '\n'
-        << "pages-root: " << Analyst.FirstPagesID() << '\n'
-        << "first-page: " << Analyst.FirstPageID() << '\n'
-        << "outlines: " << Analyst.OutlinesID() << '\n'
-        << "metadata: " << Analyst.MetadataID() << '\n'
-        << "struct-tree: " << YesNo(Analyst.HasStructTree()) << '\n'
-        << "encrypted: " << YesNo(Analyst.Encrypted()) << '\n'
-        << "media-box: " << box.Left << ' ' << box.Bottom << ' ' << box.Right << ' ' << box.Top << '\n'
-        << "xref-offsets: " << Joined(Analyst.XrefOffsets()) << '\n'
-        << "page-list: " << Joined(Pages) << '\n';
+    TInfoFields fields = {
+        {"file", Analyst.FileName()},
+        {"version", Analyst.Version()},  // "1.4" is a name, not a number
+        {"objects", int64_t{Analyst.ObjectCount()}},
+        {"pages", int64_t{Analyst.PageCount()}},
+        {"root", int64_t{Analyst.RootID()}},
+        {"info", int64_t{Analyst.InfoID()}},
+        {"pages-root", int64_t{Analyst.FirstPagesID()}},
+        {"first-page", int64_t{Analyst.FirstPageID()}},
+        {"outlines", int64_t{Analyst.OutlinesID()}},
+        {"metadata", int64_t{Analyst.MetadataID()}},
+        {"struct-tree", Analyst.HasStructTree()},
+        {"encrypted", Analyst.Encrypted()},
+        {"media-box", std::vector<int64_t>{box.Left, box.Bottom, box.Right, box.Top}},
+        {"xref-offsets", Analyst.XrefOffsets()},
+        {"page-list", Numbers(Pages)},
+    };
+    for (auto& [key, value] : ReadDocInfo(Analyst)) fields.emplace_back(key, std::move(value));
     if (Analyst.ExtendedReading()) {
         const TPDFAnalyst::TXrefCensus census = Analyst.XrefCensus();
         const char* kind = census.Hybrid ? "hybrid" : census.Streams > 0 && census.Tables == 0 ? "stream"
                            : census.Streams > 0                                        ? "mixed"
                                                                                        : "table";
-        out << "xref: " << kind << '\n'
-            << "object-streams: " << census.ObjectStreams << '\n'
-            << "objects-in-streams: " << census.ObjectsInStreams << '\n'
-            << "repaired: " << YesNo(Analyst.Repaired()) << '\n';
+        fields.emplace_back("xref", std::string(kind));
+        fields.emplace_back("object-streams", int64_t{census.ObjectStreams});
+        fields.emplace_back("objects-in-streams", int64_t{census.ObjectsInStreams});
+        fields.emplace_back("repaired", Analyst.Repaired());
     }
-    return out.str();
+    return fields;
 }
 
-int RunInfo(const std::string& Input, bool Extended, std::ostream& Out, std::ostream& Err) {
-    // Everything is gathered before anything is printed, so that a file that
-    // fails half way prints its error only.
+std::string FormatInfo(const TInfoFields& Fields) {
     std::string text;
-    bool loaded = false;
-    try {
-        TPDFAnalyst analyst;
-        analyst.SetExtendedReading(Extended);
-        analyst.LoadFromFile(Input);
-        loaded = true;
-        Err << WarningLines(Input, analyst);
-        TIDList pages;
-        analyst.GetPageList(&pages);
-        text = FormatInfo(analyst, pages);
-    } catch (const std::exception& e) {
-        Err << ErrorLine(Input, e);
-        if (!Extended && !loaded) Err << ExtendedReadingHint(Input);
-        return ExitFailed;
+    for (const auto& [key, value] : Fields) text += key + ": " + TextOf(value) + "\n";
+    return text;
+}
+
+std::string FormatInfoJson(const TInfoFields& Fields) {
+    TJson object = TJson::object();
+    for (const auto& [key, value] : Fields) {
+        if (const auto* texts = std::get_if<TStringList>(&value))
+            object[key] = Numbers(*texts);
+        else
+            std::visit([&](const auto& v) { object[key] = v; }, value);
     }
-    Out << text;
-    return CheckStandardOutput(Out, Err);
+    return Dump(object) + "\n";
+}
+
+int RunInfo(const std::vector<std::string>& Inputs, bool Extended, bool Json, std::ostream& Out,
+            std::ostream& Err) {
+    int exitCode = ExitOk;
+    for (const std::string& input : Inputs) {
+        // Everything is gathered before anything is printed, so that a file
+        // that fails half way prints its error only.
+        std::string text;
+        bool loaded = false;
+        try {
+            TPDFAnalyst analyst;
+            analyst.SetExtendedReading(Extended);
+            analyst.LoadFromFile(input);
+            loaded = true;
+            Err << WarningLines(input, analyst);
+            TIDList pages;
+            analyst.GetPageList(&pages);
+            const TInfoFields fields = InfoFields(analyst, pages);
+            text = Json ? FormatInfoJson(fields) : FormatInfo(fields);
+        } catch (const std::exception& e) {
+            Err << ErrorLine(input, e);
+            if (!Extended && !loaded) Err << ExtendedReadingHint(input);
+            if (Json) Out << ErrorJson(input, e);
+            exitCode = ExitFailed;
+            continue;
+        }
+        Out << text;
+    }
+    const int written = CheckStandardOutput(Out, Err);
+    return written != ExitOk ? written : exitCode;
 }
 
 }  // namespace lumerra::cli

@@ -1,19 +1,36 @@
-// "lumerra info": the structure of a PDF file as "key: value" lines.
+// "lumerra info": the structure of a PDF file as "key: value" lines, or as
+// one JSON object per file.
 #pragma once
 
+#include <cstdint>
 #include <ostream>
 #include <string>
+#include <utility>
+#include <variant>
+#include <vector>
 
 #include "common/StrUtils.h"
 #include "pdf/PDFAnalyst.h"
 
 namespace lumerra::cli {
 
-// The lines of a loaded document; Pages is its page list.
-std::string FormatInfo(const TPDFAnalyst& Analyst, const TIDList& Pages);
+// One property: a number, yes/no, text, a list of numbers, or a list of
+// numbers as the file wrote them (numbers in JSON).
+using TInfoValue = std::variant<int64_t, bool, std::string, std::vector<int64_t>, TStringList>;
+using TInfoFields = std::vector<std::pair<std::string, TInfoValue>>;
 
-// Loads Input and writes its lines to Out; a failure writes the exception's
-// message to Err. Returns the exit code.
-int RunInfo(const std::string& Input, bool Extended, std::ostream& Out, std::ostream& Err);
+// The properties of a loaded document in the order they are printed; Pages
+// is its page list.
+TInfoFields InfoFields(TPDFAnalyst& Analyst, const TIDList& Pages);
+// The "key: value" lines of the fields.
+std::string FormatInfo(const TInfoFields& Fields);
+// One JSON object on one line.
+std::string FormatInfoJson(const TInfoFields& Fields);
+
+// Loads each input and writes its properties to Out, as text or JSON lines;
+// a failure is told on Err (and, for JSON, as {"file", "error"} on Out) and
+// the other files are still done. Returns the exit code: 1 when any failed.
+int RunInfo(const std::vector<std::string>& Inputs, bool Extended, bool Json, std::ostream& Out,
+            std::ostream& Err);
 
 }  // namespace lumerra::cli

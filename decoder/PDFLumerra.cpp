@@ -499,7 +499,7 @@ bool TPDFLumerra::WritePagesInTurn(const TIDList& Pages, int32_t First, int32_t 
         const int32_t page = Pages[static_cast<size_t>(i)];
         WritePage(page, CollectPageResources(page), Output, i + 1, WithComments);
         // Pages that share large resources must not add up in memory.
-        FPageResources.Items.clear();
+        ReleasePageResources();
         if (AfterPage(i)) return true;
     }
     return false;

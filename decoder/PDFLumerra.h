@@ -54,6 +54,9 @@ public:
     // per Form XObject reachable from it. The record stays owned by the
     // decoder.
     TPageResource& CollectPageResources(int32_t P);
+    // Forgets the records collected so far: a writer of its own calls it
+    // after each page, as DecodeToStream does.
+    void ReleasePageResources() { FPageResources.Items.clear(); }
 
     int32_t WriteCommentedPage(int32_t P, TStream& O, int32_t PageNumber);
     int32_t WritePlainPage(int32_t P, TStream& O);

@@ -1,7 +1,8 @@
 // The whole-file run shared by the document targets: the bytes are loaded as
 // a PDF file and, when that succeeds, every page is written into a report,
-// with comments and without. Every failure must be an exception with a
-// message; nothing may crash, hang or grow without bound.
+// with comments and without, and the document information is read. Every
+// failure must be an exception with a message; nothing may crash, hang or
+// grow without bound.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 
 #include "decoder/PDFLumerra.h"
 #include "fuzz/FuzzSupport.h"
+#include "pdf/DocInfo.h"
 #include "pdf/PDFAnalyst.h"
 
 namespace lumerra::fuzz {
@@ -88,6 +90,10 @@ inline int RunDocument(const uint8_t* Data, size_t Size, bool Extended) {
     Require(alone == threaded, "the report is the same for every thread count");
     // A range past the page list is refused, never read out of bounds.
     Require(Report(analyst, last + 1, false) == -1, "a range past the last page is refused");
+    // The document information never raises, and its strings stay bounded
+    // (at most three bytes of UTF-8 per byte kept).
+    for (const auto& [key, value] : ReadDocInfo(analyst))
+        Require(value.size() <= 3 * MaximumInfoString, "an information string stays bounded");
     return 0;
 }
 

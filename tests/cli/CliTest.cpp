@@ -19,95 +19,13 @@
 
 #include "decoder/PDFLumerra.h"
 #include "pdf/PDFAnalyst.h"
+#include "CliRun.h"
 #include "support/PdfBuilder.h"
-
-extern char** environ;
 
 using namespace lumerra;
 using namespace lumerra::test;
 
 namespace {
-
-struct RunResult {
-    int ExitCode = -1;  // -1 when killed by a signal
-    int Signal = 0;     // the signal that ended it
-    std::string Out;
-    std::string Err;
-};
-
-// How a lumerra process is started.
-struct Launch {
-    std::string Stdout;    // a file for standard output; a scratch file when empty
-    int ErrFd = -1;        // standard error instead of a scratch file
-    int FileSizeBlocks = 0;  // a file-size limit in 512-byte blocks (0: none)
-};
-
-// A started lumerra process whose standard output and error go to files.
-class Process {
-public:
-    Process(const std::vector<std::string>& Args, const TempFile& Scratch, const Launch& How = {})
-        : FOutPath(How.Stdout.empty() ? Scratch.Sibling("stdout.bin") : How.Stdout),
-          FErrPath(Scratch.Sibling("stderr.bin")) {
-        std::vector<std::string> all;
-        if (How.FileSizeBlocks > 0)
-            all = {"/bin/sh", "-c", "ulimit -f " + std::to_string(How.FileSizeBlocks) + " && exec \"$@\"", "sh"};
-        all.push_back(LUMERRA_CLI_PATH);
-        all.insert(all.end(), Args.begin(), Args.end());
-        std::vector<char*> argv;
-        for (std::string& arg : all) argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, FOutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (How.ErrFd >= 0)
-            posix_spawn_file_actions_adddup2(&actions, How.ErrFd, 2);
-        else
-            posix_spawn_file_actions_addopen(&actions, 2, FErrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int error = posix_spawn(&FPid, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (error != 0) throw std::runtime_error("cannot start " + all[0]);
-    }
-    ~Process() {
-        if (FPid > 0) {
-            ::kill(FPid, SIGKILL);
-            ::waitpid(FPid, nullptr, 0);
-        }
-    }
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-
-    pid_t Pid() const { return FPid; }
-    // True once the process has its Ctrl-C handler, i.e. its run has begun.
-    bool Running() const {
-        std::ifstream status("/proc/" + std::to_string(FPid) + "/status");
-        for (std::string line; std::getline(status, line);)
-            if (line.rfind("SigCgt:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> (SIGINT - 1)) & 1;
-        return false;
-    }
-    RunResult Wait() {
-        int status = 0;
-        ::waitpid(FPid, &status, 0);
-        FPid = -1;
-        RunResult result;
-        result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.Signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-        if (std::filesystem::is_regular_file(FOutPath)) result.Out = ReadFileBytes(FOutPath);
-        if (std::filesystem::exists(FErrPath)) result.Err = ReadFileBytes(FErrPath);
-        return result;
-    }
-
-private:
-    std::string FOutPath;
-    std::string FErrPath;
-    pid_t FPid = -1;
-};
-
-RunResult RunCli(const std::vector<std::string>& Args) {
-    TempFile scratch("");
-    Process process(Args, scratch);
-    return process.Wait();
-}
 
 // Three pages, the second one with two content streams, one of them
 // Flate-compressed; resources on the page tree root.
@@ -214,15 +132,19 @@ TEST(CliUsage, WrongUsageExitsWithTwo) {
         {},
         {"frobnicate"},
         {"info"},
-        {"info", pdf.Path(), pdf.Path()},
+        {"info", "--json"},
         {"info", "--verbose", pdf.Path()},
         {"decode"},
         {"decode", "--fast", pdf.Path()},
         {"decode", "-o"},
-        {"decode", pdf.Path(), pdf.Path()},
+        {"decode", "-o", "out.txt", pdf.Path(), pdf.Path()},
+        {"decode", "-o", "out.txt", "--output-dir", "out", pdf.Path()},
+        {"decode", "--output-dir", "out", pdf.Path(), pdf.Path()},  // one report for both
+        {"decode", "-j", "0", pdf.Path()},
         {"decode", "--pages", "abc", pdf.Path()},
         {"decode", "--pages", "1-x", pdf.Path()},
-        {"decode", "--pages", "-2", pdf.Path()},
+        {"decode", "--pages", "-", pdf.Path()},
+        {"decode", "--pages", "--2", pdf.Path()},
         {"decode", "--pages", "3-1", pdf.Path()},
         {"decode", "--pages", pdf.Path()},
     };

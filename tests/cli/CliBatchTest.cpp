@@ -1,0 +1,228 @@
+// JSON output, several files per run and open page ranges.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+#include <string>
+#include <vector>
+
+#include "CliRun.h"
+#include "decoder/PDFLumerra.h"
+#include "pdf/PDFAnalyst.h"
+#include "support/PdfBuilder.h"
+
+using namespace lumerra;
+using namespace lumerra::test;
+using nlohmann::json;
+
+namespace {
+
+std::string SamplePath() {
+    return (std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "examples" / "sample.pdf").lexically_normal();
+}
+
+// Two pages sharing a form that uses another form, resources in several
+// categories, a content array and a stream with an unknown filter.
+std::string FormsDocument() {
+    PdfBuilder b;
+    b.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    b.Set(2, "<< /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 /Resources << /Font << /F1 5 0 R /F2 6 0 R >>"
+             " /XObject << /Fm0 7 0 R >> /ExtGState << /G0 10 0 R >> >> >>");
+    b.Set(3, "<< /Type /Page /Parent 2 0 R /Contents [8 0 R 9 0 R] >>");
+    b.Set(4, "<< /Type /Page /Parent 2 0 R /Contents 11 0 R /Resources << /Shading << /Sh1 10 0 R >> >> >>");
+    b.Set(5, "<< /Type /Font >>");
+    b.Set(6, "<< /Type /Font >>");
+    b.SetStream(7, "/Type /XObject /Subtype /Form /Resources << /XObject << /Fm1 12 0 R >> >> /Filter /FlateDecode",
+                Deflate(std::string(5000, 'q') + " /Fm1 Do Q"));
+    b.SetStream(8, "/Filter /ASCIIHexDecode", "48656c6c6f0a00ff>");
+    b.SetStream(9, "/Filter /DCTDecode", "\xff\xd8 not decoded");
+    b.Set(10, "<< >>");
+    b.SetStream(11, "", "0 0 m 1 1 l S");
+    b.SetStream(12, "/Type /XObject /Subtype /Form", "1 0 0 RG");
+    return b.Build();
+}
+
+// What the text report says: each stream's size and the bytes after it.
+struct TReportStream {
+    int64_t Size;
+    std::string Data;
+};
+
+std::vector<TReportStream> ReportStreams(const std::string& Report) {
+    static const std::string Key = "%  DecodeSize  : ";
+    static const std::string Closing = "Byte\r\n% -------------------------------------------------------------------\n\n";
+    std::vector<TReportStream> streams;
+    for (size_t at = Report.find(Key); at != std::string::npos; at = Report.find(Key, at + 1)) {
+        std::string digits;
+        size_t i = at + Key.size();
+        for (; Report[i] != ' '; ++i)
+            if (Report[i] != ',') digits += Report[i];
+        const int64_t size = std::stoll(digits);
+        streams.push_back({size, Report.substr(i + 1 + Closing.size(), static_cast<size_t>(size))});
+    }
+    return streams;
+}
+
+std::string FromBase64(const std::string& Text) {
+    static const std::string Digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string bytes;
+    uint32_t group = 0;
+    int bits = 0;
+    for (const char c : Text) {
+        if (c == '=') break;
+        group = group << 6 | static_cast<uint32_t>(Digits.find(c));
+        if ((bits += 6) >= 8) bytes += static_cast<char>((group >> (bits -= 8)) & 0xFF);
+    }
+    return bytes;
+}
+
+}  // namespace
+
+// The JSON and the text report come from the same records: the same streams
+// in the same order with the same sizes and bytes, and the object numbers of
+// the decoder's own records.
+TEST(CliJson, DecodeMatchesTheTextReportAndTheRecords) {
+    TempFile forms(FormsDocument(), "forms.pdf");
+    for (const std::string& path : {forms.Path(), SamplePath()}) {
+        const RunResult text = RunCli({"decode", "-o", "-", path});
+        const RunResult out = RunCli({"decode", "--json-data", "-o", "-", path});
+        ASSERT_EQ(out.ExitCode, 0) << out.Err;
+        const json doc = json::parse(out.Out);
+        EXPECT_EQ(doc["file"], std::filesystem::path(path).filename().string());
+
+        const std::vector<TReportStream> expected = ReportStreams(text.Out);
+        TPDFAnalyst analyst;
+        analyst.LoadFromFile(path);
+        TPDFLumerra decoder(&analyst);
+        TIDList pageList;
+        analyst.GetPageList(&pageList);
+        ASSERT_EQ(doc["pages"].size(), pageList.size());
+        size_t n = 0;
+        size_t formCount = 0;
+        auto check = [&](const json& stream, int32_t object) {
+            EXPECT_EQ(stream["object"], object);
+            ASSERT_LT(n, expected.size());
+            EXPECT_EQ(stream["size"], expected[n].Size) << path << " stream " << n;
+            EXPECT_EQ(FromBase64(stream["data-base64"]), expected[n].Data) << path << " stream " << n;
+            ++n;
+        };
+        for (size_t p = 0; p < pageList.size(); ++p) {
+            const json& page = doc["pages"][p];
+            EXPECT_EQ(page["page"], p + 1);
+            EXPECT_EQ(page["object"], pageList[p]);
+            const TPageResource& records = decoder.CollectPageResources(pageList[p]);
+            ASSERT_EQ(page["resources"]["Font"].size(), static_cast<size_t>(records.Fonts.Count()));
+            for (int32_t i = 0; i < records.Fonts.Count(); ++i) {
+                EXPECT_EQ(page["resources"]["Font"][i]["name"], records.Fonts.GetName(i));
+                EXPECT_EQ(page["resources"]["Font"][i]["object"], records.Fonts.GetObjectNumber(i));
+            }
+            ASSERT_EQ(page["forms"].size(), static_cast<size_t>(records.ChildCount()));
+            formCount += page["forms"].size();
+            for (int32_t i = 0; i < records.ChildCount(); ++i) check(page["forms"][i], records.GetChild(i).ObjectNumber);
+            TIDList contents;
+            decoder.GetPageContents(pageList[p], contents);
+            ASSERT_EQ(page["contents"].size(), contents.size());
+            for (size_t i = 0; i < contents.size(); ++i) check(page["contents"][i], contents[i]);
+        }
+        EXPECT_EQ(n, expected.size()) << path;
+        EXPECT_GE(formCount, 1u) << path;  // both documents draw forms
+    }
+}
+
+TEST(CliJson, DecodeLeavesTheBytesOutUnlessAsked) {
+    const RunResult r = RunCli({"decode", "--json", "--pages", "2", "-o", "-", SamplePath()});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err;
+    const json doc = json::parse(r.Out);
+    ASSERT_EQ(doc["pages"].size(), 1u);
+    const json& page = doc["pages"][0];
+    for (const char* key : {"Font", "XObject", "ColorSpace", "ExtGState", "Pattern", "Properties", "Shading"})
+        EXPECT_TRUE(page["resources"][key].is_array()) << key;
+    EXPECT_EQ(page["forms"][0]["name"], "/Fm0");
+    EXPECT_FALSE(page["forms"][0].contains("data-base64"));
+    EXPECT_EQ(page["contents"][0]["filters"], json::array({"/FlateDecode"}));
+}
+
+TEST(CliJson, InfoPrintsOneLinePerFileWithTypedValues) {
+    TempFile broken("%PDF-1.4\nnothing else", "broken.pdf");
+    const RunResult r = RunCli({"info", "--json", SamplePath(), broken.Path(), SamplePath()});
+    EXPECT_EQ(r.ExitCode, 1);
+    EXPECT_NE(r.Err.find("lumerra: " + broken.Path() + ": "), std::string::npos) << r.Err;
+    std::vector<json> lines;
+    for (size_t at = 0, end; (end = r.Out.find('\n', at)) != std::string::npos; at = end + 1)
+        lines.push_back(json::parse(r.Out.substr(at, end - at)));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], lines[2]);
+    EXPECT_EQ(lines[0]["pages"], 3);
+    EXPECT_EQ(lines[0]["encrypted"], false);
+    EXPECT_EQ(lines[0]["page-list"], json::array({3, 4, 5}));
+    EXPECT_EQ(lines[0]["media-box"], json::array({0, 0, 595, 842}));
+    EXPECT_TRUE(lines[0]["xref-offsets"][0].is_number());
+    EXPECT_EQ(lines[0]["title"], "PDF Lumerra sample");
+    EXPECT_FALSE(lines[0].contains("author"));
+    EXPECT_EQ(lines[1]["file"], broken.Path());
+    EXPECT_TRUE(lines[1]["error"].is_string());
+}
+
+TEST(CliBatch, OutputFolderGetsOneReportPerFileAndFailuresAreTold) {
+    TempFile forms(FormsDocument(), "forms.pdf");
+    const std::string missing = forms.Sibling("missing.pdf");
+    const std::string dir = forms.Sibling("out");
+    for (const bool asJson : {false, true}) {
+        // Text in two worker processes, JSON in this one.
+        std::vector<std::string> args = {"decode", "-j", asJson ? "1" : "2", "--output-dir", dir,
+                                         forms.Path(), missing, SamplePath()};
+        if (asJson) args.insert(args.begin() + 1, "--json");
+        const RunResult r = RunCli(args);
+        EXPECT_EQ(r.ExitCode, 1);
+        EXPECT_EQ(r.Err.rfind("lumerra: " + missing + ": ", 0), 0u) << r.Err;
+        const std::string ext = asJson ? ".json" : ".txt";
+        EXPECT_FALSE(std::filesystem::exists(dir + "/missing" + ext));
+        const std::string alone =
+            RunCli({"decode", asJson ? "--json" : "--quiet", "-o", "-", SamplePath()}).Out;
+        EXPECT_EQ(ReadFileBytes(dir + "/sample" + ext), alone);
+        EXPECT_TRUE(std::filesystem::exists(dir + "/forms" + ext));
+    }
+}
+
+TEST(CliBatch, OpenPageRangesRunToTheEnds) {
+    const std::string all = RunCli({"decode", "--no-comments", "-o", "-", SamplePath()}).Out;
+    const std::string page = RunCli({"decode", "--no-comments", "--pages", "2", "-o", "-", SamplePath()}).Out;
+    const std::string fromTwo = RunCli({"decode", "--no-comments", "--pages", "2-", "-o", "-", SamplePath()}).Out;
+    const std::string toTwo = RunCli({"decode", "--no-comments", "--pages", "-2", "-o", "-", SamplePath()}).Out;
+    const std::string last = RunCli({"decode", "--no-comments", "--pages", "3-", "-o", "-", SamplePath()}).Out;
+    EXPECT_EQ(toTwo + last, all);
+    EXPECT_EQ(fromTwo, page + last);
+    EXPECT_EQ(RunCli({"decode", "--pages", "4-", "-o", "-", SamplePath()}).ExitCode, 1);
+}
+
+TEST(CliInfo, DocumentInformationStaysOnItsLine) {
+    PdfBuilder builder = PdfBuilder::SimpleDocument({"BT ET"});
+    builder.Set(10, "<< /Title (two\\nlines) /Author <FEFF00E9> >>").TrailerExtra("/Info 10 0 R");
+    TempFile pdf(builder.Build(), "info.pdf");
+    const RunResult r = RunCli({"info", pdf.Path()});
+    EXPECT_EQ(r.ExitCode, 0) << r.Err;
+    EXPECT_NE(r.Out.find("\ntitle: two lines\nauthor: \xC3\xA9\n"), std::string::npos) << r.Out;
+}
+
+// Ctrl-C sent to the tool alone reaches its workers: each stops after its
+// page in progress and leaves nothing behind.
+TEST(CliBatch, InterruptStopsEveryWorker) {
+    const std::string content = "BT /F1 12 Tf (" + std::string(200, 'x') + ") Tj ET";
+    const std::string big = PdfBuilder::SimpleDocument(std::vector<std::string>(20000, content)).Build();
+    TempFile one(big, "one.pdf");
+    const std::string two = one.Sibling("two.pdf");
+    WriteFileBytes(two, big);
+    const std::string dir = one.Sibling("out");
+    TempFile scratch("");
+    Process process({"decode", "-j", "2", "--output-dir", dir, one.Path(), two}, scratch);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!process.Running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(process.Running());
+    ::kill(process.Pid(), SIGINT);
+    const RunResult r = process.Wait();
+    EXPECT_EQ(r.ExitCode, 130) << r.Err;
+    EXPECT_TRUE(std::filesystem::is_empty(dir)) << r.Err;
+}
