@@ -99,11 +99,12 @@ std::string FormatInfo(const TInfoFields& Fields) {
 
 std::string FormatInfoJson(const TInfoFields& Fields) {
     TJson object = TJson::object();
-    for (const auto& [key, value] : Fields) {
-        if (const auto* texts = std::get_if<TStringList>(&value))
+    for (const auto& field : Fields) {
+        const std::string& key = field.first;
+        if (const auto* texts = std::get_if<TStringList>(&field.second))
             object[key] = Numbers(*texts);
         else
-            std::visit([&](const auto& v) { object[key] = v; }, value);
+            std::visit([&](const auto& v) { object[key] = v; }, field.second);
     }
     return Dump(object) + "\n";
 }
