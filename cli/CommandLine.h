@@ -34,6 +34,7 @@ struct TDecodeArgs {
     bool WithComments = true;
     bool Quiet = false;
     bool Extended = false;
+    std::optional<std::string> Password;  // tried after the empty one (extended reading)
     std::optional<TPageRange> Pages;  // all pages when absent
 };
 
@@ -43,6 +44,7 @@ struct TArguments {
     TCommand Command = TCommand::Help;
     std::string Input;  // info
     bool Extended = false;  // info
+    std::optional<std::string> Password;  // info
     TDecodeArgs Decode;
 };
 

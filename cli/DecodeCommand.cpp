@@ -27,10 +27,11 @@ int RunDecode(const TDecodeArgs& Args, std::ostream& Err) {
     try {
         TPDFAnalyst analyst;
         analyst.SetExtendedReading(Args.Extended);
+        analyst.SetPassword(Args.Password);
         analyst.LoadFromFile(Args.Input);
         loaded = true;
         Err << WarningLines(Args.Input, analyst);
-        TPDFLumerra decoder(&analyst);  // refuses encrypted files
+        TPDFLumerra decoder(&analyst);  // refuses encrypted files it could not open
 
         // By default every page the page tree lists, whatever its /Count
         // says. A range beyond the list is refused before any output exists.

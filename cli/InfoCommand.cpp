@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "cli/CommandLine.h"
+#include "pdf/SecurityHandler.h"
 
 namespace lumerra::cli {
 
@@ -51,11 +52,18 @@ std::string FormatInfo(const TPDFAnalyst& Analyst, const TIDList& Pages) {
             << "object-streams: " << census.ObjectStreams << '\n'
             << "objects-in-streams: " << census.ObjectsInStreams << '\n'
             << "repaired: " << YesNo(Analyst.Repaired()) << '\n';
+        if (const TSecurityHandler* security = Analyst.Security()) {
+            const TPasswordKind kind = security->Password();
+            out << "encryption: " << security->Description() << '\n'
+                << "password: " << (kind == TPasswordKind::Empty ? "empty" : kind == TPasswordKind::User ? "user" : "owner")
+                << '\n';
+        }
     }
     return out.str();
 }
 
-int RunInfo(const std::string& Input, bool Extended, std::ostream& Out, std::ostream& Err) {
+int RunInfo(const std::string& Input, bool Extended, std::ostream& Out, std::ostream& Err,
+            const std::optional<std::string>& Password) {
     // Everything is gathered before anything is printed, so that a file that
     // fails half way prints its error only.
     std::string text;
@@ -63,6 +71,7 @@ int RunInfo(const std::string& Input, bool Extended, std::ostream& Out, std::ost
     try {
         TPDFAnalyst analyst;
         analyst.SetExtendedReading(Extended);
+        analyst.SetPassword(Password);
         analyst.LoadFromFile(Input);
         loaded = true;
         Err << WarningLines(Input, analyst);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <ostream>
+#include <optional>
 #include <string>
 
 #include "common/StrUtils.h"
@@ -14,6 +15,7 @@ std::string FormatInfo(const TPDFAnalyst& Analyst, const TIDList& Pages);
 
 // Loads Input and writes its lines to Out; a failure writes the exception's
 // message to Err. Returns the exit code.
-int RunInfo(const std::string& Input, bool Extended, std::ostream& Out, std::ostream& Err);
+int RunInfo(const std::string& Input, bool Extended, std::ostream& Out, std::ostream& Err,
+            const std::optional<std::string>& Password = std::nullopt);
 
 }  // namespace lumerra::cli

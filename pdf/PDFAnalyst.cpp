@@ -7,6 +7,7 @@
 
 #include "pdf/ObjectScanner.h"
 #include "pdf/ObjectStreamCache.h"
+#include "pdf/SecurityHandler.h"
 #include "pdf/StreamData.h"
 
 namespace lumerra {
@@ -73,6 +74,8 @@ void TPDFAnalyst::Clear() {
     FCensus = {};
     FRepaired = false;
     FWarnings.clear();
+    FEncryptTrailer = -1;
+    FSecurity.reset();
 }
 
 void TPDFAnalyst::MarkFailed() {
@@ -125,6 +128,10 @@ void TPDFAnalyst::Analyze(TStream& S) {
         GetPageList(nullptr);
         FTryingTable = false;
         return;
+    } catch (const ESecurityError&) {
+        FTryingTable = false;  // no rebuilt table opens it either
+        MarkFailed();
+        throw;
     } catch (const Exception&) {
         FTryingTable = false;
     } catch (...) {
@@ -161,6 +168,7 @@ void TPDFAnalyst::ReadStructure(TStream& S) {
 
     FFreeObjects.clear();
     ReadXrefSection(xrefOffset);
+    if (FExtended && FEncrypted) OpenSecurity();
     if (FRootID == -1) Fail(MsgNoRoot, xrefOffset);
     ReadCatalog();
     if (FFirstPagesID == -1) Fail(MsgNoFirstPages, Locate(FRootID).Offset(), FRootID);
@@ -229,6 +237,7 @@ void TPDFAnalyst::ReadXrefSection(int32_t Offset) {
                     }
                 } else if (token == "/Encrypt") {
                     FEncrypted = true;
+                    if (FEncryptTrailer < 0) FEncryptTrailer = trailer;
                 } else if (FExtended && token == "/XRefStm") {
                     xrefStream = StrToIntDef(ReadToken(S, token), -1);
                 }
