@@ -402,10 +402,12 @@ int32_t TPDFLumerra::DecodeStreamObject(int32_t N, TStringList& F, TStream& D) {
             // stream both read.
             if (FAnalyst->ExtendedReading()) length = CheckedStreamLength(S, length);
             const int32_t data = S.Position();
-            std::vector<TFilterStep> steps = FilterSteps(F, params);
+            std::vector<TFilterStep> steps =
+                FAnalyst->ExtendedReading() ? FilterSteps(F, params) : std::vector<TFilterStep>{};
             if (const auto decrypt = FAnalyst->StreamDecryptor(N, steps)) {
                 if (ReadStreamDataDecrypted(S, D, length, F, steps, decrypt)) return TScanAction::Handled;
-            } else if (FAnalyst->ExtendedReading() && !FiltersSupported(F) && ReadStreamDataExtended(S, D, length, steps)) {
+            } else if (FAnalyst->ExtendedReading() && !FiltersSupported(F) &&
+                       ReadStreamDataExtended(S, D, length, steps)) {
                 return TScanAction::Handled;
             }
             S.SetPosition(data);

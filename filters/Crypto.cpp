@@ -103,8 +103,7 @@ TBytes AesCbcDecrypt(std::span<const uint8_t> Key, std::span<const uint8_t> Data
     // PKCS#5: the last byte says how many bytes of padding, each that value.
     if (!out.empty()) {
         const uint8_t pad = out.back();
-        if (pad >= 1 && pad <= Block &&
-            std::all_of(out.end() - pad, out.end(), [pad](uint8_t c) { return c == pad; }))
+        if (pad >= 1 && pad <= Block && std::all_of(out.end() - pad, out.end(), [pad](uint8_t c) { return c == pad; }))
             out.resize(out.size() - pad);
     }
     return out;

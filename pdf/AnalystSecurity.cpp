@@ -38,8 +38,8 @@ void TPDFAnalyst::OpenSecurity() {
         throw ESecurityError(MsgDamaged, "trailer, offset " + std::to_string(FEncryptTrailer));
 
     std::string fileId;
-    if (const TPdfValue* id = trailer->Find("/ID");
-        id != nullptr && id->Is(TPdfValue::TKind::Array) && !id->Items.empty() && id->Items[0].Is(TPdfValue::TKind::String))
+    if (const TPdfValue* id = trailer->Find("/ID"); id != nullptr && id->Is(TPdfValue::TKind::Array) &&
+                                                    !id->Items.empty() && id->Items[0].Is(TPdfValue::TKind::String))
         fileId = id->Items[0].Text;
 
     const TPdfValue* encrypt = trailer->Find("/Encrypt");

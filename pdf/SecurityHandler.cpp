@@ -7,7 +7,6 @@ namespace lumerra {
 
 namespace {
 
-const char* const MsgWrongPassword = "パスワードが正しくありません。";
 const char* const MsgDamaged = "暗号化辞書が壊れています。";
 const char* const MsgUnsupportedHandler = "対応できないセキュリティハンドラです。";
 const char* const MsgUnsupportedMethod = "対応できない暗号化方式です。";
@@ -27,7 +26,8 @@ std::span<const uint8_t> Bytes(const std::string& Text) {
 void Append(TBytes& To, std::span<const uint8_t> Data) { To.insert(To.end(), Data.begin(), Data.end()); }
 
 TBytes Padded(const std::string& Password) {
-    TBytes padded(Password.begin(), Password.begin() + static_cast<std::ptrdiff_t>(std::min<size_t>(Password.size(), 32)));
+    TBytes padded(Password.begin(),
+                  Password.begin() + static_cast<std::ptrdiff_t>(std::min<size_t>(Password.size(), 32)));
     padded.insert(padded.end(), Padding.begin(), Padding.begin() + static_cast<std::ptrdiff_t>(32 - padded.size()));
     return padded;
 }
@@ -75,7 +75,7 @@ std::unique_ptr<TSecurityHandler> TSecurityHandler::Open(const TPdfValue& Encryp
     } else if (handler->TryOwner(Password.value_or(""))) {
         handler->FPassword = TPasswordKind::Owner;
     } else {
-        throw ESecurityError(MsgWrongPassword);
+        throw EWrongPassword();
     }
     return handler;
 }
@@ -93,7 +93,8 @@ void TSecurityHandler::Read(const TPdfValue& Encrypt, const std::string& FileId)
     FOwner = StringBytes(Encrypt.Find("/O"));
     FUser = StringBytes(Encrypt.Find("/U"));
     FPermissions = static_cast<uint32_t>(Require(Encrypt.Find("/P"), TPdfValue::TKind::Number).Number);
-    if (const TPdfValue* metadata = Encrypt.Find("/EncryptMetadata"); metadata != nullptr && metadata->Is(TPdfValue::TKind::Boolean))
+    if (const TPdfValue* metadata = Encrypt.Find("/EncryptMetadata");
+        metadata != nullptr && metadata->Is(TPdfValue::TKind::Boolean))
         FEncryptMetadata = metadata->Boolean;
     FFileId = FileId;
 
@@ -107,7 +108,8 @@ void TSecurityHandler::Read(const TPdfValue& Encrypt, const std::string& FileId)
     } else if (FVersion == 2) {
         const TPdfValue* length = Encrypt.Find("/Length");
         const int64_t bits = length != nullptr && length->Is(TPdfValue::TKind::Number) ? length->Number : 40;
-        if (bits < 40 || bits > 128 || bits % 8 != 0) throw ESecurityError(MsgUnsupportedMethod, "/Length " + std::to_string(bits));
+        if (bits < 40 || bits > 128 || bits % 8 != 0)
+            throw ESecurityError(MsgUnsupportedMethod, "/Length " + std::to_string(bits));
         FKeyBytes = static_cast<int>(bits / 8);
     } else if (FVersion == 4) {
         FKeyBytes = 16;
@@ -115,7 +117,8 @@ void TSecurityHandler::Read(const TPdfValue& Encrypt, const std::string& FileId)
 
     // Version 4 and 5 name their crypt filters; the others are RC4 throughout.
     if (FVersion >= 4) {
-        if (const TPdfValue* filters = Encrypt.Find("/CF"); filters != nullptr && filters->Is(TPdfValue::TKind::Dictionary)) {
+        if (const TPdfValue* filters = Encrypt.Find("/CF");
+            filters != nullptr && filters->Is(TPdfValue::TKind::Dictionary)) {
             for (const auto& [name, dictionary] : filters->Entries)
                 FCryptFilters.emplace_back(name, MethodOf(Text(dictionary.Find("/CFM"))));
         }
@@ -136,9 +139,9 @@ TCryptMethod TSecurityHandler::StreamMethod(const std::string& CryptFilter) cons
 TBytes TSecurityHandler::LegacyKey(const std::string& Password) const {
     TBytes input = Padded(Password);
     Append(input, FOwner);
-    const std::array<uint8_t, 4> permissions = {static_cast<uint8_t>(FPermissions), static_cast<uint8_t>(FPermissions >> 8),
-                                                static_cast<uint8_t>(FPermissions >> 16),
-                                                static_cast<uint8_t>(FPermissions >> 24)};
+    const std::array<uint8_t, 4> permissions = {
+        static_cast<uint8_t>(FPermissions), static_cast<uint8_t>(FPermissions >> 8),
+        static_cast<uint8_t>(FPermissions >> 16), static_cast<uint8_t>(FPermissions >> 24)};
     Append(input, permissions);
     Append(input, Bytes(FFileId));
     if (FRevision >= 4 && !FEncryptMetadata) Append(input, std::array<uint8_t, 4>{0xFF, 0xFF, 0xFF, 0xFF});

@@ -25,6 +25,13 @@ public:
     using Exception::Exception;
 };
 
+// Neither the empty password nor the one given opens the file: another
+// password may.
+class EWrongPassword : public ESecurityError {
+public:
+    EWrongPassword() : ESecurityError("パスワードが正しくありません。") {}
+};
+
 enum class TCryptMethod : uint8_t { None, Rc4, Aes128, Aes256 };
 
 // Which password opened the file.

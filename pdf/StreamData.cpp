@@ -151,7 +151,8 @@ bool ReadStreamDataExtended(TStream& Source, TStream& Output, int32_t Length, co
 
 bool ReadStreamDataDecrypted(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters,
                              const std::vector<TFilterStep>& Steps, const TStreamDecryptor& Decrypt) {
-    if (!FiltersSupported(Filters) || Filters.empty()) return ReadStreamDataExtended(Source, Output, Length, Steps, MaxStreamOutput, Decrypt);
+    if (!FiltersSupported(Filters) || Filters.empty())
+        return ReadStreamDataExtended(Source, Output, Length, Steps, MaxStreamOutput, Decrypt);
     if (Length <= 0) return true;
     SkipStreamLineEnd(Source);
     TMemoryStream raw;

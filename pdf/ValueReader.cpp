@@ -11,8 +11,8 @@ constexpr int MaximumItems = 4096;
 
 bool IsWhite(uint8_t c) { return c == 0 || c == 9 || c == 10 || c == 12 || c == 13 || c == 32; }
 bool IsDelimiter(uint8_t c) {
-    return c == '(' || c == ')' || c == '<' || c == '>' || c == '[' || c == ']' || c == '{' || c == '}' ||
-           c == '/' || c == '%';
+    return c == '(' || c == ')' || c == '<' || c == '>' || c == '[' || c == ']' || c == '{' || c == '}' || c == '/' ||
+           c == '%';
 }
 int HexDigit(uint8_t c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -53,7 +53,7 @@ public:
                 std::string key = "/" + Regular(1);
                 auto item = Value(Depth + 1);
                 if (!item) return std::nullopt;
-                value.Entries.emplace_back(std::move(key), std::move(*item));
+                value.Entries.push_back({std::move(key), std::move(*item)});
             }
         } else if (*c == '<') {
             ++FAt;
@@ -89,8 +89,8 @@ public:
                 const std::string generation = Regular(0);
                 SkipWhite();
                 int64_t g = 0;
-                if (IsInteger(generation, g) && Peek() == 'R' && (FAt + 1 >= FData.size() || IsWhite(FData[FAt + 1]) ||
-                                                                   IsDelimiter(FData[FAt + 1]))) {
+                if (IsInteger(generation, g) && Peek() == 'R' &&
+                    (FAt + 1 >= FData.size() || IsWhite(FData[FAt + 1]) || IsDelimiter(FData[FAt + 1]))) {
                     ++FAt;
                     value.Kind = TPdfValue::TKind::Reference;
                 } else {
@@ -178,7 +178,8 @@ private:
                 }
                 if (e >= '0' && e <= '7') {
                     int code = e - '0';
-                    for (int i = 0; i < 2 && Peek() && *Peek() >= '0' && *Peek() <= '7'; ++i) code = code * 8 + (FData[FAt++] - '0');
+                    for (int i = 0; i < 2 && Peek() && *Peek() >= '0' && *Peek() <= '7'; ++i)
+                        code = code * 8 + (FData[FAt++] - '0');
                     Out += static_cast<char>(code & 0xFF);
                 } else {
                     Out += static_cast<char>(e);
@@ -225,7 +226,9 @@ const TPdfValue* TPdfValue::Find(const std::string& Key) const {
 
 std::optional<TPdfValue> ReadPdfValue(std::span<const uint8_t> Data) { return TValueReader(Data).Value(0); }
 
-bool ReadObjectHeader(std::span<const uint8_t> Data, int32_t& Generation) { return TValueReader(Data).Header(Generation); }
+bool ReadObjectHeader(std::span<const uint8_t> Data, int32_t& Generation) {
+    return TValueReader(Data).Header(Generation);
+}
 
 std::optional<TPdfValue> ReadIndirectValue(std::span<const uint8_t> Data, int32_t& Generation) {
     TValueReader reader(Data);

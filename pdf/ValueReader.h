@@ -11,18 +11,25 @@
 
 namespace lumerra {
 
+struct TPdfEntry;
+
 struct TPdfValue {
     enum class TKind : uint8_t { Null, Boolean, Number, Name, String, Reference, Array, Dictionary };
     TKind Kind = TKind::Null;
-    std::string Text;   // a name with its "/", a number as written, a string's bytes
-    int64_t Number = 0; // an integer's value, or a reference's object number
+    std::string Text;    // a name with its "/", a number as written, a string's bytes
+    int64_t Number = 0;  // an integer's value, or a reference's object number
     bool Boolean = false;
-    std::vector<TPdfValue> Items;                             // array items
-    std::vector<std::pair<std::string, TPdfValue>> Entries;   // dictionary entries
+    std::vector<TPdfValue> Items;    // array items
+    std::vector<TPdfEntry> Entries;  // dictionary entries
 
     // The entry Key of a dictionary; null when absent or not a dictionary.
     const TPdfValue* Find(const std::string& Key) const;
     bool Is(TKind K) const { return Kind == K; }
+};
+
+struct TPdfEntry {
+    std::string Key;
+    TPdfValue Value;
 };
 
 // The value that Data starts with (after white space and comments), or none

@@ -21,8 +21,8 @@ std::string Quoted(const std::string& Text) { return "'" + Text + "'"; }
 
 // Runs qpdf with Options over In into Out; false when it failed.
 bool Qpdf(const std::string& Options, const std::string& In, const std::string& Out) {
-    const std::string command = "qpdf --static-id --allow-weak-crypto " + Options + " " + Quoted(In) + " " +
-                                Quoted(Out) + " > /dev/null 2>&1";
+    const std::string command =
+        "qpdf --static-id --allow-weak-crypto " + Options + " " + Quoted(In) + " " + Quoted(Out) + " > /dev/null 2>&1";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) && (WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == 3);  // 3: warnings
 }
@@ -134,7 +134,7 @@ TEST_F(EncryptedReport, AUserOrOwnerPasswordOpensTheFileAndAWrongOneIsRefused) {
     ASSERT_EQ(plain.Error, "");
     struct Case {
         std::optional<std::string> Password;
-        const char* Kind;   // "" when refused
+        const char* Kind;  // "" when refused
         const char* Error;
     };
     const Case cases[] = {
