@@ -42,7 +42,7 @@ TEST(ValueReader, ReadsTheValuesOfTrailersAndEncryptionDictionaries) {
     EXPECT_EQ(value->Find("/Encrypt")->Number, 12);
     const TPdfValue& id = *value->Find("/ID");
     ASSERT_EQ(id.Items.size(), 2u);
-    EXPECT_EQ(id.Items[0].Text, std::string("\x0a\xbc", 2));
+    EXPECT_EQ(id.Items[0].Text, std::string("\x0a\x0b\xc0", 3));  // an odd last digit is followed by 0
     EXPECT_EQ(id.Items[1].Text, "a(b)A\n(x)");
     EXPECT_EQ(value->Find("/V")->Number, 4);
     EXPECT_FALSE(value->Find("/EncryptMetadata")->Boolean);
