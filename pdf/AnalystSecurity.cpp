@@ -26,6 +26,17 @@ std::vector<uint8_t> Window(TStream& S, int32_t Offset) {
 
 }  // namespace
 
+bool TPDFAnalyst::IsMetadataStream(int32_t ID) {
+    const TObjectLocation location = Locate(ID);
+    if (location.Kind() != TObjectLocation::TKind::InFile) return false;
+    TPositionKeeper keeper(*FStream);
+    int32_t generation = 0;
+    const auto dictionary = ReadIndirectValue(Window(*FStream, location.Offset()), generation);
+    if (!dictionary) return false;
+    const TPdfValue* type = dictionary->Find("/Type");
+    return type != nullptr && type->Text == "/Metadata";
+}
+
 void TPDFAnalyst::OpenSecurity() {
     TStream& S = *FStream;
     TPositionKeeper keeper(S);
@@ -83,6 +94,7 @@ std::function<void(TMemoryStream&)> TPDFAnalyst::StreamDecryptor(int32_t ID, std
         Steps.front().Params.CryptName.clear();
     }
     if (FSecurity->StreamMethod(cryptFilter) == TCryptMethod::None) return nullptr;
+    if (!FSecurity->EncryptMetadata() && IsMetadataStream(ID)) return nullptr;
     const int32_t generation = ObjectGeneration(ID);
     const TSecurityHandler* security = FSecurity.get();
     return [security, ID, generation, cryptFilter](TMemoryStream& Raw) {

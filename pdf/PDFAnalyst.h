@@ -158,6 +158,9 @@ private:
     void OpenSecurity();
     // The generation number in the header of object ID (0 when not in the file).
     int32_t ObjectGeneration(int32_t ID);
+    // Object ID is a stream whose dictionary says /Type /Metadata: left
+    // unencrypted under /EncryptMetadata false.
+    bool IsMetadataStream(int32_t ID);
     // From the end marker to the first page, by the file's own table.
     void ReadStructure(TStream& S);
     // Extended reading's fallback: the table from one pass over the file

@@ -22,7 +22,8 @@ std::string Quoted(const std::string& Text) { return "'" + Text + "'"; }
 // Runs qpdf with Options over In into Out; false when it failed.
 bool Qpdf(const std::string& Options, const std::string& In, const std::string& Out) {
     const std::string command =
-        "qpdf --static-id --allow-weak-crypto " + Options + " " + Quoted(In) + " " + Quoted(Out) + " > /dev/null 2>&1";
+        // Streams stay as PdfBuilder wrote them, so that only encryption differs.
+        "qpdf --static-id --allow-weak-crypto --compress-streams=n --decode-level=none " + Options + " " + Quoted(In) + " " + Quoted(Out) + " > /dev/null 2>&1";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) && (WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == 3);  // 3: warnings
 }
@@ -70,14 +71,16 @@ std::string Document() {
     const std::string first = Deflate("BT /F1 12 Tf (one) Tj ET /Fm0 Do");
     b.Set(4, "<< /Length 5 0 R /Filter /FlateDecode >>\nstream\n" + first + "\nendstream");
     b.Set(5, std::to_string(first.size()));
-    b.Set(6, "<< /Type /Page /Parent 2 0 R /Contents [8 0 R 11 0 R] /Resources << /Font 10 0 R >> >>");
+    // The metadata stream drawn too: with /EncryptMetadata false it is the
+    // one stream left unencrypted.
+    b.Set(6, "<< /Type /Page /Parent 2 0 R /Contents [8 0 R 11 0 R 14 0 R] /Resources << /Font 10 0 R >> >>");
     b.SetStream(8, "/Filter /FlateDecode", Deflate("0 0 m 10 10 l S (a string) Tj"));
     b.Set(9, "<< /Font 10 0 R /XObject << /Fm0 12 0 R >> >>");
     b.Set(10, "<< /F1 13 0 R >>");
     b.SetStream(11, "/Filter /ASCIIHexDecode", "42 54 20 45 54>");
     b.SetStream(12, "/Type /XObject /Subtype /Form /BBox [0 0 1 1] /Resources << /Font << /F2 13 0 R >> >>", "q Q");
     b.Set(13, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
-    b.SetStream(14, "/Type /Metadata /Subtype /XML", "<x:xmpmeta/>");
+    b.SetStream(14, "/Type /Metadata /Subtype /XML", "% x:xmpmeta");
     return b.Build();
 }
 
