@@ -43,6 +43,7 @@ struct TDecodeArgs {
     // -j N: worker processes spread over the files when there are several,
     // threads over the pages of the one file otherwise; 0 for one per core.
     int32_t Jobs = 0;
+    std::optional<std::string> Password;  // tried after the empty one (extended reading)
     std::optional<TPageRange> Pages;  // all pages when absent
 };
 
@@ -53,6 +54,7 @@ struct TArguments {
     std::vector<std::string> Inputs;  // info
     bool Extended = false;  // info
     bool Json = false;  // info
+    std::optional<std::string> Password;  // info
     TDecodeArgs Decode;
 };
 

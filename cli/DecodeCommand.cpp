@@ -45,10 +45,11 @@ int RunDecodeFile(const TDecodeArgs& Args, const std::string& Input, std::ostrea
     try {
         TPDFAnalyst analyst;
         analyst.SetExtendedReading(Args.Extended);
+        analyst.SetPassword(Args.Password);
         analyst.LoadFromFile(Input);
         loaded = true;
         Err << WarningLines(Input, analyst);
-        TPDFLumerra decoder(&analyst);  // refuses encrypted files
+        TPDFLumerra decoder(&analyst);  // refuses encrypted files it could not open
 
         // By default every page the page tree lists, whatever its /Count
         // says. A range beyond the list is refused before any output exists.

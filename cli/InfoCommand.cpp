@@ -6,6 +6,7 @@
 
 #include "cli/CommandLine.h"
 #include "pdf/DocInfo.h"
+#include "pdf/SecurityHandler.h"
 
 namespace lumerra::cli {
 
@@ -87,6 +88,13 @@ TInfoFields InfoFields(TPDFAnalyst& Analyst, const TIDList& Pages) {
         fields.emplace_back("object-streams", int64_t{census.ObjectStreams});
         fields.emplace_back("objects-in-streams", int64_t{census.ObjectsInStreams});
         fields.emplace_back("repaired", Analyst.Repaired());
+        if (const TSecurityHandler* security = Analyst.Security()) {
+            const TPasswordKind password = security->Password();
+            fields.emplace_back("encryption", std::string(security->Description()));
+            fields.emplace_back("password", std::string(password == TPasswordKind::Empty  ? "empty"
+                                                        : password == TPasswordKind::User ? "user"
+                                                                                          : "owner"));
+        }
     }
     return fields;
 }
@@ -110,7 +118,7 @@ std::string FormatInfoJson(const TInfoFields& Fields) {
 }
 
 int RunInfo(const std::vector<std::string>& Inputs, bool Extended, bool Json, std::ostream& Out,
-            std::ostream& Err) {
+            std::ostream& Err, const std::optional<std::string>& Password) {
     int exitCode = ExitOk;
     for (const std::string& input : Inputs) {
         // Everything is gathered before anything is printed, so that a file
@@ -120,6 +128,7 @@ int RunInfo(const std::vector<std::string>& Inputs, bool Extended, bool Json, st
         try {
             TPDFAnalyst analyst;
             analyst.SetExtendedReading(Extended);
+            analyst.SetPassword(Password);
             analyst.LoadFromFile(input);
             loaded = true;
             Err << WarningLines(input, analyst);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <ostream>
+#include <optional>
 #include <string>
 #include <utility>
 #include <variant>
@@ -31,6 +32,6 @@ std::string FormatInfoJson(const TInfoFields& Fields);
 // a failure is told on Err (and, for JSON, as {"file", "error"} on Out) and
 // the other files are still done. Returns the exit code: 1 when any failed.
 int RunInfo(const std::vector<std::string>& Inputs, bool Extended, bool Json, std::ostream& Out,
-            std::ostream& Err);
+            std::ostream& Err, const std::optional<std::string>& Password = std::nullopt);
 
 }  // namespace lumerra::cli

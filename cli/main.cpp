@@ -29,7 +29,8 @@ int Run(const std::vector<std::string>& Args) {
             std::cout << VersionText;
             return CheckStandardOutput(std::cout, std::cerr);
         case TCommand::Info:
-            return RunInfo(arguments.Inputs, arguments.Extended, arguments.Json, std::cout, std::cerr);
+            return RunInfo(arguments.Inputs, arguments.Extended, arguments.Json, std::cout, std::cerr,
+                           arguments.Password);
         case TCommand::Decode:
             return RunDecode(arguments.Decode, std::cerr);
     }

@@ -355,7 +355,8 @@ private:
 
 TPDFLumerra::TPDFLumerra(TPDFAnalyst* Analyst) : FAnalyst(Analyst), FScanCache(std::make_unique<TScanCache>()) {
     if (Analyst == nullptr) throw Exception(MsgNil);
-    if (Analyst->Encrypted() || Analyst->Failed()) throw Exception(MsgUnusable);
+    // Extended reading decrypts what it could open; nothing else reads encrypted files.
+    if ((Analyst->Encrypted() && Analyst->Security() == nullptr) || Analyst->Failed()) throw Exception(MsgUnusable);
 }
 
 TPDFLumerra::~TPDFLumerra() = default;
@@ -401,9 +402,14 @@ int32_t TPDFLumerra::DecodeStreamObject(int32_t N, TStringList& F, TStream& D) {
             // stream both read.
             if (FAnalyst->ExtendedReading()) length = CheckedStreamLength(S, length);
             const int32_t data = S.Position();
-            if (FAnalyst->ExtendedReading() && !FiltersSupported(F) &&
-                ReadStreamDataExtended(S, D, length, FilterSteps(F, params)))
+            std::vector<TFilterStep> steps =
+                FAnalyst->ExtendedReading() ? FilterSteps(F, params) : std::vector<TFilterStep>{};
+            if (const auto decrypt = FAnalyst->StreamDecryptor(N, steps)) {
+                if (ReadStreamDataDecrypted(S, D, length, F, steps, decrypt)) return TScanAction::Handled;
+            } else if (FAnalyst->ExtendedReading() && !FiltersSupported(F) &&
+                       ReadStreamDataExtended(S, D, length, steps)) {
                 return TScanAction::Handled;
+            }
             S.SetPosition(data);
             ReadStreamData(S, D, length, F);
             // Data that an unknown filter left undecoded is passed over by its

@@ -7,6 +7,7 @@
 
 #include "pdf/ObjectScanner.h"
 #include "pdf/ObjectStreamCache.h"
+#include "pdf/SecurityHandler.h"
 #include "pdf/StreamData.h"
 
 namespace lumerra {
@@ -73,6 +74,8 @@ void TPDFAnalyst::Clear() {
     FCensus = {};
     FRepaired = false;
     FWarnings.clear();
+    FEncryptTrailer = -1;
+    FSecurity.reset();
 }
 
 void TPDFAnalyst::MarkFailed() {
@@ -120,6 +123,9 @@ std::unique_ptr<TPDFAnalyst> TPDFAnalyst::Reader() const {
     reader->FExtended = FExtended;
     reader->FCompressed = FCompressed;
     reader->FRepaired = FRepaired;
+    reader->FPassword = FPassword;
+    reader->FEncryptTrailer = FEncryptTrailer;
+    reader->FSecurity = FSecurity;
     return reader;
 }
 
@@ -159,6 +165,10 @@ void TPDFAnalyst::Analyze(TStream& S) {
         GetPageList(nullptr);
         FTryingTable = false;
         return;
+    } catch (const ESecurityError&) {
+        FTryingTable = false;  // no rebuilt table opens it either
+        MarkFailed();
+        throw;
     } catch (const Exception&) {
         FTryingTable = false;
     } catch (...) {
@@ -195,6 +205,7 @@ void TPDFAnalyst::ReadStructure(TStream& S) {
 
     FFreeObjects.clear();
     ReadXrefSection(xrefOffset);
+    if (FExtended && FEncrypted) OpenSecurity();
     if (FRootID == -1) Fail(MsgNoRoot, xrefOffset);
     ReadCatalog();
     if (FFirstPagesID == -1) Fail(MsgNoFirstPages, Locate(FRootID).Offset(), FRootID);
@@ -263,6 +274,7 @@ void TPDFAnalyst::ReadXrefSection(int32_t Offset) {
                     }
                 } else if (token == "/Encrypt") {
                     FEncrypted = true;
+                    if (FEncryptTrailer < 0) FEncryptTrailer = trailer;
                 } else if (FExtended && token == "/XRefStm") {
                     xrefStream = StrToIntDef(ReadToken(S, token), -1);
                 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,7 +22,10 @@
 namespace lumerra {
 
 class TObjectStreamCache;
+class TSecurityHandler;
 struct TDecodedObjectStream;
+struct TFilterStep;
+class TMemoryStream;
 
 class TPDFAnalyst {
 public:
@@ -52,6 +56,9 @@ public:
     // set it before loading.
     void SetExtendedReading(bool On) { FExtended = On; }
     bool ExtendedReading() const { return FExtended; }
+    // The password extended reading tries after the empty one, as the
+    // user's and as the owner's; kept by Clear, so set it before loading.
+    void SetPassword(std::optional<std::string> Password) { FPassword = std::move(Password); }
 
     void LoadFromFile(const std::string& FileName);
     // A second reader of the document this one loaded: the same table and
@@ -115,6 +122,13 @@ public:
     int32_t FirstPagesID() const { return FFirstPagesID; }
     int32_t OutlinesID() const { return FOutlinesID; }
     bool Encrypted() const { return FEncrypted; }
+    // Extended reading opened the file's encryption (AnalystSecurity.cpp):
+    // the handler that decrypts its streams; null otherwise.
+    const TSecurityHandler* Security() const { return FSecurity.get(); }
+    // What decrypts the data of stream object ID, whose filter list is Steps
+    // (a leading /Crypt step names the crypt filter and becomes Identity);
+    // empty when nothing needs decrypting.
+    std::function<void(TMemoryStream&)> StreamDecryptor(int32_t ID, std::vector<TFilterStep>& Steps);
     bool Failed() const { return FFailed; }
     // The last load returned normally; any error leaves it false, whether or
     // not it went through Fail.
@@ -143,6 +157,14 @@ public:
 
 private:
     void MarkFailed();
+    // Reads the encryption dictionary named by the trailer at FEncryptTrailer
+    // and opens it with the password; raises ESecurityError.
+    void OpenSecurity();
+    // The generation number in the header of object ID (0 when not in the file).
+    int32_t ObjectGeneration(int32_t ID);
+    // Object ID is a stream whose dictionary says /Type /Metadata: left
+    // unencrypted under /EncryptMetadata false.
+    bool IsMetadataStream(int32_t ID);
     // From the end marker to the first page, by the file's own table.
     void ReadStructure(TStream& S);
     // Extended reading's fallback: the table from one pass over the file
@@ -196,6 +218,10 @@ private:
     bool FTryingTable = false;
     bool FRepaired = false;
     std::vector<std::string> FWarnings;
+    std::optional<std::string> FPassword;
+    int32_t FEncryptTrailer = -1;  // where the newest trailer naming /Encrypt is
+    // Shared with the readers made by Reader(): it does not change once open.
+    std::shared_ptr<const TSecurityHandler> FSecurity;
 };
 
 // True when extended reading loads the file FileName (for telling a user

@@ -5,6 +5,7 @@
 #include "pdf/ObjectStreamCache.h"
 #include "pdf/PDFAnalyst.h"
 #include "pdf/Repair.h"
+#include "pdf/SecurityHandler.h"
 
 namespace lumerra {
 
@@ -26,6 +27,8 @@ void TPDFAnalyst::ForgetStructure() {
     FObjectCount = -1;
     FRootID = FInfoID = FMetadataID = FFirstPageID = FFirstPagesID = FOutlinesID = FPageCount = -1;
     FEncrypted = FHasStructTree = false;
+    FEncryptTrailer = -1;
+    FSecurity.reset();
     FXrefOffsets.clear();
     FCensus = {};
     FMediaBox = TBox{};

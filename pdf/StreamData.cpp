@@ -126,18 +126,43 @@ void ReadStreamData(TStream& Source, TStream& Output, int32_t Length, const TStr
 }
 
 bool ReadStreamDataExtended(TStream& Source, TStream& Output, int32_t Length, const std::vector<TFilterStep>& Steps,
-                            int32_t MaxOutput) {
+                            int32_t MaxOutput, const TStreamDecryptor& Decrypt) {
     if (Length <= 0) return true;
     SkipStreamLineEnd(Source);
     if (!ExtendedFiltersDecodable(Steps)) return false;
     TMemoryStream raw;
     ReadRaw(Source, raw, Length);
-    if (!Steps.empty() && Steps.front().Name == FlateDecodeName) TrimFlateLineEnd(Source, raw);
+    if (Decrypt)
+        Decrypt(raw);
+    else if (!Steps.empty() && Steps.front().Name == FlateDecodeName)
+        TrimFlateLineEnd(Source, raw);
     std::string token;
     if (ReadToken(Source, token) != "endstream") return true;
     TOutputGuard output(Output);
     try {
         ApplyExtendedFilters(raw, Steps, output, MaxOutput);
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception&) {
+        if (output.Failed()) throw;
+    }
+    return true;
+}
+
+bool ReadStreamDataDecrypted(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters,
+                             const std::vector<TFilterStep>& Steps, const TStreamDecryptor& Decrypt) {
+    if (!FiltersSupported(Filters) || Filters.empty())
+        return ReadStreamDataExtended(Source, Output, Length, Steps, MaxStreamOutput, Decrypt);
+    if (Length <= 0) return true;
+    SkipStreamLineEnd(Source);
+    TMemoryStream raw;
+    ReadRaw(Source, raw, Length);
+    if (Decrypt) Decrypt(raw);
+    std::string token;
+    if (ReadToken(Source, token) != "endstream") return true;
+    TOutputGuard output(Output);
+    try {
+        ApplyFilters(raw, Filters, output);
     } catch (const std::bad_alloc&) {
         throw;
     } catch (const std::exception&) {

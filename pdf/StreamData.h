@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include <functional>
 #include <vector>
 
 #include "common/StrUtils.h"
@@ -38,7 +39,16 @@ int32_t CheckedStreamLength(TStream& S, int32_t Length);
 // The same for extended reading, with the extended chain and its decode
 // parameters, appending at most MaxOutput bytes. Returns false when the
 // steps cannot be decoded; Source is then at the first byte of the data.
+// Decrypt, when given, turns the raw data into plain data before the steps;
+// the length is then exact and no line end is trimmed.
+using TStreamDecryptor = std::function<void(TMemoryStream& Raw)>;
 bool ReadStreamDataExtended(TStream& Source, TStream& Output, int32_t Length, const std::vector<TFilterStep>& Steps,
-                            int32_t MaxOutput = MaxStreamOutput);
+                            int32_t MaxOutput = MaxStreamOutput, const TStreamDecryptor& Decrypt = nullptr);
+
+// An encrypted file's stream, read as the two readings above would read the
+// plain one: decrypted, then through the default chain when it takes
+// Filters, else through Steps. False when Steps cannot be decoded.
+bool ReadStreamDataDecrypted(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters,
+                             const std::vector<TFilterStep>& Steps, const TStreamDecryptor& Decrypt);
 
 }  // namespace lumerra

@@ -52,9 +52,11 @@ struct TStreamDictionary {
 };
 
 // Reads the keys Wanted (integers, a reference's number, or integer arrays)
-// and the stream's data into Data. False when no "stream" was met.
+// and the stream's data into Data. False when no "stream" was met. An
+// object stream of an encrypted file is decrypted as object Object; a
+// cross-reference stream (Object -1) never is.
 bool ReadStreamObject(TPDFAnalyst& Analyst, TObjectScanner& Scan, const std::vector<std::string>& Wanted,
-                      TStreamDictionary& Dictionary, TMemoryStream& Data) {
+                      TStreamDictionary& Dictionary, TMemoryStream& Data, int32_t Object = -1) {
     TStream& S = Scan.Stream();
     bool haveData = false;
     Scan.Run([&](const TToken& token) {
@@ -69,9 +71,9 @@ bool ReadStreamObject(TPDFAnalyst& Analyst, TObjectScanner& Scan, const std::vec
         } else if (token.Text == "/Encrypt") {
             Dictionary.HasEncrypt = true;
         } else if (token.Text == "stream") {
-            haveData = ReadStreamDataExtended(S, Data, Dictionary.Length,
-                                              FilterSteps(Dictionary.Filters, Dictionary.Params),
-                                              MaximumStructureStream);
+            std::vector<TFilterStep> steps = FilterSteps(Dictionary.Filters, Dictionary.Params);
+            const TStreamDecryptor decrypt = Object >= 0 ? Analyst.StreamDecryptor(Object, steps) : nullptr;
+            haveData = ReadStreamDataExtended(S, Data, Dictionary.Length, steps, MaximumStructureStream, decrypt);
             return TScanAction::Stop;
         } else if (std::find(Wanted.begin(), Wanted.end(), token.Text) != Wanted.end()) {
             std::vector<int64_t> values;
@@ -153,6 +155,7 @@ int32_t TPDFAnalyst::ReadXrefStream(int32_t Offset, bool EntriesOnly) {
     if (FRootID == -1) FRootID = static_cast<int32_t>(std::clamp<int64_t>(dictionary.Integer("/Root", -1), -1, INT32_MAX));
     if (FInfoID == -1) FInfoID = static_cast<int32_t>(std::clamp<int64_t>(dictionary.Integer("/Info", -1), -1, INT32_MAX));
     if (dictionary.HasEncrypt) FEncrypted = true;
+    if (dictionary.HasEncrypt && FEncryptTrailer < 0) FEncryptTrailer = Offset;
     const int64_t prev = dictionary.Integer("/Prev", -1);
     return prev >= 0 && prev <= INT32_MAX ? static_cast<int32_t>(prev) : -1;
 }
@@ -167,7 +170,7 @@ const TDecodedObjectStream* TPDFAnalyst::ObjectStream(int32_t Number) {
         TObjectScanner scan = TObjectScanner::OpenObject(*this, Number, StreamObjectScan);
         TStreamDictionary dictionary;
         TMemoryStream data;
-        if (!ReadStreamObject(*this, scan, {"/N", "/First"}, dictionary, data) || dictionary.Type != "/ObjStm")
+        if (!ReadStreamObject(*this, scan, {"/N", "/First"}, dictionary, data, Number) || dictionary.Type != "/ObjStm")
             return std::nullopt;
         auto index = TObjectStreamIndex::Read(Bytes(data), dictionary.Integer("/N", -1), dictionary.Integer("/First", -1));
         if (!index) return std::nullopt;

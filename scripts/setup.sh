@@ -6,13 +6,13 @@ set -euo pipefail
 
 packages=(
   g++ make cmake pkg-config
-  zlib1g-dev libdeflate-dev nlohmann-json3-dev
+  zlib1g-dev libdeflate-dev nlohmann-json3-dev nettle-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-translations-l10n fonts-ipafont-gothic
   clang libclang-rt-14-dev
   file dpkg-dev lintian
   xvfb xauth
-  # Test-only: rewrites fixtures with object streams; never linked.
+  # Test-only: rewrites fixtures with object streams and encrypts them; never linked.
   qpdf
 )
 

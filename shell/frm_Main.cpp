@@ -10,7 +10,9 @@
 #include <QDate>
 #include <QFileInfo>
 #include <QFrame>
+#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -26,6 +28,7 @@
 
 #include "common/StrUtils.h"
 #include "decoder/PDFLumerra.h"
+#include "pdf/SecurityHandler.h"
 #include "shell/Fonts.h"
 #include "shell/MessageBoxes.h"
 #include "shell/ScopeExit.h"
@@ -369,7 +372,29 @@ void TfrmMain::OpenFile(const QString& FileName) {
     FAnalyst = std::make_unique<TPDFAnalyst>();
     FAnalyst->SetExtendedReading(N8->isChecked());
     try {
-        FAnalyst->LoadFromFile(path.toStdString());
+        try {
+            FAnalyst->LoadFromFile(path.toStdString());
+        } catch (const EWrongPassword&) {
+            // The empty password did not open it: the user is asked once.
+            bool ok = false;
+            const QString password = QInputDialog::getText(this, Text(AppTitle), name + Text(" のパスワード:"),
+                                                           QLineEdit::Password, QString(), &ok);
+            if (!ok) {
+                ClearMemo();
+                AddLine(QString());
+                AddLine(Text("% パスワードが入力されなかったため、読み込みを中止しました。"));
+                return;
+            }
+            FAnalyst->SetPassword(password.toStdString());
+            FAnalyst->LoadFromFile(path.toStdString());
+        }
+    } catch (const ESecurityError& e) {
+        ClearMemo();
+        AddLine(QString());
+        AddLine(Text(SeparatorLine));
+        AddLine(Text("  ") + QString::fromStdString(e.Detailed()));
+        AddLine(Text(SeparatorLine));
+        return;
     } catch (const Exception&) {
         // Whatever was wrong with the file, the user sees the same
         // damaged-file block; the analyser stays, not Loaded. Anything else
@@ -386,7 +411,7 @@ void TfrmMain::OpenFile(const QString& FileName) {
     if (FAnalyst->ObjectCount() == 0) return;
 
     ClearMemo();
-    if (FAnalyst->Encrypted()) {
+    if (FAnalyst->Encrypted() && FAnalyst->Security() == nullptr) {
         AddLine(QString());
         AddLine(Text(SeparatorLine));
         AddLine(Text("  暗号化されているファイルには対応していません。"));

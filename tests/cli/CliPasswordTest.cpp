@@ -1,0 +1,67 @@
+// --password and the encryption keys of "info --extended", over a file that
+// qpdf encrypts (skipped without qpdf).
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "support/PdfBuilder.h"
+
+using namespace lumerra::test;
+
+namespace {
+
+struct TRun {
+    int ExitCode = -1;
+    std::string Out;  // standard output and error together
+};
+
+TRun RunLumerra(const std::string& Arguments) {
+    TRun run;
+    FILE* pipe = popen((std::string(LUMERRA_CLI_PATH) + " " + Arguments + " 2>&1").c_str(), "r");
+    if (pipe == nullptr) return run;
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.Out.append(buffer, n);
+    const int status = pclose(pipe);
+    run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string OnePage() {
+    PdfBuilder b;
+    b.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    b.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    b.Set(3, "<< /Type /Page /Parent 2 0 R /Contents 4 0 R >>");
+    b.SetStream(4, "", "0 0 m 10 10 l S");
+    return b.Build();
+}
+
+}  // namespace
+
+TEST(CliPassword, InfoTellsTheEncryptionAndWhichPasswordOpenedIt) {
+    if (std::system("qpdf --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "qpdf is not installed";
+    TempFile plain(OnePage(), "plain.pdf");
+    const std::string encrypted = plain.Sibling("encrypted.pdf");
+    ASSERT_EQ(std::system(("qpdf --encrypt user owner 256 -- " + plain.Path() + " " + encrypted).c_str()), 0);
+    struct Case {
+        std::string Arguments;
+        int ExitCode;
+        std::string Expected;
+    };
+    const Case cases[] = {
+        {"info --extended --password user", 0, "encryption: AES-256 (R6)\npassword: user\n"},
+        {"info --extended --password owner", 0, "encryption: AES-256 (R6)\npassword: owner\n"},
+        {"info --extended --password wrong", 1, "パスワードが正しくありません。\n"},
+        {"info --extended", 1, "パスワードが正しくありません。\n"},
+        {"decode --quiet -o - --extended --password wrong", 1, "パスワードが正しくありません。\n"},
+        {"decode --quiet -o - --extended --password user", 0, "0 0 m 10 10 l S"},
+    };
+    for (const Case& c : cases) {
+        const TRun run = RunLumerra(c.Arguments + " " + encrypted);
+        EXPECT_EQ(run.ExitCode, c.ExitCode) << c.Arguments;
+        EXPECT_NE(run.Out.find(c.Expected), std::string::npos) << c.Arguments << "\n" << run.Out;
+    }
+    EXPECT_NE(RunLumerra("info --extended --password user " + encrypted).Out.find("\nencrypted: yes\n"), std::string::npos);
+}

@@ -1,0 +1,176 @@
+// Extended reading of encrypted files: each handler and revision that qpdf
+// writes gives the report of the same file unencrypted, byte for byte.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "decoder/PDFLumerra.h"
+#include "pdf/SecurityHandler.h"
+#include "support/PdfBuilder.h"
+
+using namespace lumerra;
+using namespace lumerra::test;
+
+namespace {
+
+bool HaveQpdf() { return std::system("qpdf --version > /dev/null 2>&1") == 0; }
+
+std::string Quoted(const std::string& Text) { return "'" + Text + "'"; }
+
+// Runs qpdf with Options over In into Out; false when it failed.
+bool Qpdf(const std::string& Options, const std::string& In, const std::string& Out) {
+    const std::string command =
+        // Streams stay as PdfBuilder wrote them, so that only encryption differs.
+        "qpdf --static-id --allow-weak-crypto --compress-streams=n --decode-level=none " + Options + " " + Quoted(In) + " " + Quoted(Out) + " > /dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) && (WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == 3);  // 3: warnings
+}
+
+struct TOpened {
+    std::string Report;  // without its first line, which names the file
+    std::string Error;   // the message when loading or decoding failed
+    std::string Encryption;
+    std::string Password;
+};
+
+TOpened Open(const std::string& Path, const std::optional<std::string>& Password = std::nullopt) {
+    TOpened result;
+    try {
+        TPDFAnalyst analyst;
+        analyst.SetExtendedReading(true);
+        analyst.SetPassword(Password);
+        analyst.LoadFromFile(Path);
+        if (const TSecurityHandler* security = analyst.Security()) {
+            result.Encryption = security->Description();
+            const TPasswordKind kind = security->Password();
+            result.Password = kind == TPasswordKind::Empty ? "empty" : kind == TPasswordKind::User ? "user" : "owner";
+        }
+        TIDList pages;
+        analyst.GetPageList(&pages);
+        TPDFLumerra decoder(&analyst);
+        TMemoryStream out;
+        bool cancel = false;
+        decoder.DecodeToStream(out, 1, static_cast<int32_t>(pages.size()), true, nullptr, cancel);
+        result.Report.assign(reinterpret_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size()));
+        result.Report.erase(0, result.Report.find('\n') + 1);
+    } catch (const Exception& e) {
+        result.Error = e.Message();
+    }
+    return result;
+}
+
+// Two pages, a form, Flate and hexadecimal streams, an indirect /Length and
+// a metadata stream; a string in the page for the strings' keys.
+std::string Document() {
+    PdfBuilder b;
+    b.Set(1, "<< /Type /Catalog /Pages 2 0 R /Metadata 14 0 R >>");
+    b.Set(2, "<< /Type /Pages /Kids [3 0 R 6 0 R] /Count 2 /Resources 9 0 R /MediaBox [0 0 612 792] >>");
+    b.Set(3, "<< /Type /Page /Parent 2 0 R /Contents 4 0 R >>");
+    const std::string first = Deflate("BT /F1 12 Tf (one) Tj ET /Fm0 Do");
+    b.Set(4, "<< /Length 5 0 R /Filter /FlateDecode >>\nstream\n" + first + "\nendstream");
+    b.Set(5, std::to_string(first.size()));
+    // The metadata stream drawn too: with /EncryptMetadata false it is the
+    // one stream left unencrypted.
+    b.Set(6, "<< /Type /Page /Parent 2 0 R /Contents [8 0 R 11 0 R 14 0 R] /Resources << /Font 10 0 R >> >>");
+    b.SetStream(8, "/Filter /FlateDecode", Deflate("0 0 m 10 10 l S (a string) Tj"));
+    b.Set(9, "<< /Font 10 0 R /XObject << /Fm0 12 0 R >> >>");
+    b.Set(10, "<< /F1 13 0 R >>");
+    b.SetStream(11, "/Filter /ASCIIHexDecode", "42 54 20 45 54>");
+    b.SetStream(12, "/Type /XObject /Subtype /Form /BBox [0 0 1 1] /Resources << /Font << /F2 13 0 R >> >>", "q Q");
+    b.Set(13, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    b.SetStream(14, "/Type /Metadata /Subtype /XML", "% x:xmpmeta");
+    return b.Build();
+}
+
+class EncryptedReport : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!HaveQpdf()) GTEST_SKIP() << "qpdf is not installed";
+    }
+    // The document rewritten by qpdf with Layout (plain), and encrypted with
+    // Encryption as well.
+    std::string Write(const std::string& Layout, const std::string& Encryption, const std::string& Name) {
+        const std::string out = FSource.Sibling(Name);
+        const std::string options = Layout + (Encryption.empty() ? "" : " --encrypt " + Encryption + " --");
+        EXPECT_TRUE(Qpdf(options, FSource.Path(), out)) << options;
+        return out;
+    }
+    TempFile FSource{Document(), "plain.pdf"};
+};
+
+const std::vector<std::string> Layouts = {"--object-streams=disable", "--object-streams=generate"};
+
+}  // namespace
+
+TEST_F(EncryptedReport, EveryHandlerAndRevisionReportsAsThePlainFile) {
+    struct Case {
+        const char* Encryption;  // qpdf's --encrypt arguments, empty user password
+        const char* Expected;
+    };
+    const Case cases[] = {
+        {"'' owner 40", "RC4-40 (R2)"},
+        {"'' owner 128 --use-aes=n", "RC4-128 (R3)"},
+        {"'' owner 128 --use-aes=y", "AES-128 (R4)"},
+        {"'' owner 128 --use-aes=y --cleartext-metadata", "AES-128 (R4)"},  // /EncryptMetadata false
+        {"'' owner 256 --force-R5", "AES-256 (R5)"},
+        {"'' owner 256", "AES-256 (R6)"},
+    };
+    for (const std::string& layout : Layouts) {
+        const TOpened plain = Open(Write(layout, "", "rewritten.pdf"));
+        ASSERT_EQ(plain.Error, "");
+        ASSERT_NE(plain.Report.find("BT /F1 12 Tf (one) Tj ET"), std::string::npos);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(layout + " " + c.Encryption);
+            const TOpened encrypted = Open(Write(layout, c.Encryption, "encrypted.pdf"));
+            EXPECT_EQ(encrypted.Error, "");
+            EXPECT_EQ(encrypted.Encryption, c.Expected);
+            EXPECT_EQ(encrypted.Password, "empty");
+            EXPECT_EQ(encrypted.Report, plain.Report);
+        }
+    }
+}
+
+TEST_F(EncryptedReport, AUserOrOwnerPasswordOpensTheFileAndAWrongOneIsRefused) {
+    const TOpened plain = Open(Write("", "", "rewritten.pdf"));
+    ASSERT_EQ(plain.Error, "");
+    struct Case {
+        std::optional<std::string> Password;
+        const char* Kind;  // "" when refused
+        const char* Error;
+    };
+    const Case cases[] = {
+        {"user", "user", ""},
+        {"owner", "owner", ""},
+        {"wrong", "", "パスワードが正しくありません。"},
+        {std::nullopt, "", "パスワードが正しくありません。"},
+        {"", "", "パスワードが正しくありません。"},
+    };
+    for (const char* method : {"40", "128 --use-aes=n", "128 --use-aes=y", "256 --force-R5", "256"}) {
+        const std::string file = Write("", std::string("user owner ") + method, "encrypted.pdf");
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(method) + " with " + c.Password.value_or("(none)"));
+            const TOpened opened = Open(file, c.Password);
+            EXPECT_EQ(opened.Error, c.Error);
+            EXPECT_EQ(opened.Password, c.Kind);
+            if (opened.Error.empty()) {
+                EXPECT_EQ(opened.Report, plain.Report);
+            }
+        }
+    }
+}
+
+TEST_F(EncryptedReport, TheDefaultReadingStillRefusesEncryptedFiles) {
+    const std::string file = Write("", "'' owner 40", "encrypted.pdf");  // PDF 1.4
+    TPDFAnalyst analyst;
+    analyst.LoadFromFile(file);
+    EXPECT_TRUE(analyst.Encrypted());
+    EXPECT_EQ(analyst.Security(), nullptr);
+    try {
+        TPDFLumerra decoder(&analyst);
+        ADD_FAILURE() << "no refusal";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "対応できない形式です。");
+    }
+}
