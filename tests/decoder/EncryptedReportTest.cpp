@@ -9,6 +9,7 @@
 #include "decoder/PDFLumerra.h"
 #include "pdf/SecurityHandler.h"
 #include "support/PdfBuilder.h"
+#include "support/ReportSupport.h"
 
 using namespace lumerra;
 using namespace lumerra::test;
@@ -47,13 +48,7 @@ TOpened Open(const std::string& Path, const std::optional<std::string>& Password
             const TPasswordKind kind = security->Password();
             result.Password = kind == TPasswordKind::Empty ? "empty" : kind == TPasswordKind::User ? "user" : "owner";
         }
-        TIDList pages;
-        analyst.GetPageList(&pages);
-        TPDFLumerra decoder(&analyst);
-        TMemoryStream out;
-        bool cancel = false;
-        decoder.DecodeToStream(out, 1, static_cast<int32_t>(pages.size()), true, nullptr, cancel);
-        result.Report.assign(reinterpret_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size()));
+        DecodeAllPages(analyst, true, result.Report);
         result.Report.erase(0, result.Report.find('\n') + 1);
     } catch (const Exception& e) {
         result.Error = e.Message();

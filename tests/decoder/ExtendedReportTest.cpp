@@ -10,6 +10,7 @@
 #include "decoder/PDFLumerra.h"
 #include "support/DecoderEncoders.h"
 #include "support/PdfBuilder.h"
+#include "support/ReportSupport.h"
 
 using namespace lumerra;
 using namespace lumerra::test;
@@ -23,13 +24,9 @@ std::string Report(const std::string& Bytes, bool Extended, bool WithComments = 
         TPDFAnalyst analyst;
         analyst.SetExtendedReading(Extended);
         analyst.LoadFromFile(file.Path());
-        TIDList pages;
-        analyst.GetPageList(&pages);
-        TPDFLumerra decoder(&analyst);
-        TMemoryStream out;
-        bool cancel = false;
-        decoder.DecodeToStream(out, 1, static_cast<int32_t>(pages.size()), WithComments, nullptr, cancel);
-        return std::string(reinterpret_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size()));
+        std::string report;
+        DecodeAllPages(analyst, WithComments, report);
+        return report;
     } catch (const Exception& e) {
         return "error: " + e.Message();
     }

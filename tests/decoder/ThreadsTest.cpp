@@ -7,6 +7,7 @@
 
 #include "decoder/PDFLumerra.h"
 #include "support/PdfBuilder.h"
+#include "support/ReportSupport.h"
 
 using namespace lumerra;
 using namespace lumerra::test;
@@ -21,11 +22,7 @@ std::string Decode(const std::string& Bytes, int32_t Threads, bool WithComments,
     TPDFAnalyst analyst;
     analyst.SetExtendedReading(Extended);
     analyst.LoadFromFile(file.Path());
-    TIDList pages;
-    analyst.GetPageList(&pages);
-    TPDFLumerra decoder(&analyst);
-    decoder.Threads = Threads;
-    TMemoryStream out;
+    std::string report;
     bool cancel = false;
     std::string calls;
     int32_t count = 0;
@@ -35,12 +32,11 @@ std::string Decode(const std::string& Bytes, int32_t Threads, bool WithComments,
     };
     std::string error;
     try {
-        decoder.DecodeToStream(out, 1, static_cast<int32_t>(pages.size()), WithComments, progress, cancel);
+        DecodeAllPages(analyst, WithComments, report, Threads, progress, &cancel);
     } catch (const Exception& e) {
         error = e.Detailed();
     }
-    return std::string(reinterpret_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size())) + "|" + error +
-           "|" + calls + (cancel ? "|cancelled" : "");
+    return report + "|" + error + "|" + calls + (cancel ? "|cancelled" : "");
 }
 
 }  // namespace

@@ -1,0 +1,32 @@
+// Whole reports in memory, for the tests that compare them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "decoder/PDFLumerra.h"
+
+namespace lumerra::test {
+
+// The report of every page of a loaded document, with the given progress
+// routine and cancel flag; the decoder's own exceptions propagate after the
+// bytes written before them are in Report.
+inline void DecodeAllPages(TPDFAnalyst& Analyst, bool WithComments, std::string& Report, int32_t Threads = 1,
+                           const TDecodeProgressProc& Progress = nullptr, bool* Cancel = nullptr) {
+    TIDList pages;
+    Analyst.GetPageList(&pages);
+    TPDFLumerra decoder(&Analyst);
+    decoder.Threads = Threads;
+    TMemoryStream out;
+    bool cancel = false;
+    try {
+        decoder.DecodeToStream(out, 1, static_cast<int32_t>(pages.size()), WithComments, Progress,
+                               Cancel != nullptr ? *Cancel : cancel);
+    } catch (...) {
+        Report.assign(reinterpret_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size()));
+        throw;
+    }
+    Report.assign(reinterpret_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size()));
+}
+
+}  // namespace lumerra::test
