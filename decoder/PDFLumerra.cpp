@@ -380,6 +380,7 @@ void TPDFLumerra::GetPageContents(int32_t P, TIDList& L) {
 }
 
 int32_t TPDFLumerra::DecodeStreamObject(int32_t N, TStringList& F, TStream& D) {
+    FLastDamage = {};
     const int32_t start = D.Position();
     // A reference to an object the file does not hold is a null stream.
     if (!FAnalyst->HasObject(N)) return 0;
@@ -405,13 +406,14 @@ int32_t TPDFLumerra::DecodeStreamObject(int32_t N, TStringList& F, TStream& D) {
             std::vector<TFilterStep> steps =
                 FAnalyst->ExtendedReading() ? FilterSteps(F, params) : std::vector<TFilterStep>{};
             if (const auto decrypt = FAnalyst->StreamDecryptor(N, steps)) {
-                if (ReadStreamDataDecrypted(S, D, length, F, steps, decrypt)) return TScanAction::Handled;
+                if (ReadStreamDataDecrypted(S, D, length, F, steps, decrypt, &FLastDamage))
+                    return TScanAction::Handled;
             } else if (FAnalyst->ExtendedReading() && !FiltersSupported(F) &&
-                       ReadStreamDataExtended(S, D, length, steps)) {
+                       ReadStreamDataExtended(S, D, length, steps, MaxStreamOutput, nullptr, &FLastDamage)) {
                 return TScanAction::Handled;
             }
             S.SetPosition(data);
-            ReadStreamData(S, D, length, F);
+            ReadStreamData(S, D, length, F, &FLastDamage);
             // Data that an unknown filter left undecoded is passed over by its
             // length instead of being read as tokens, where a stray "(" would
             // run the scan to the end of the file.
@@ -431,7 +433,10 @@ int32_t TPDFLumerra::WriteCommentedPage(int32_t P, TStream& O, int32_t PageNumbe
 int32_t TPDFLumerra::WritePlainPage(int32_t P, TStream& O) { return WritePage(P, CollectPageResources(P), O, 0, false); }
 
 int32_t TPDFLumerra::DecodeNextStream(int32_t N, TStringList& F, TStream& D) {
-    return FStreamSource ? FStreamSource(N, F, D) : DecodeStreamObject(N, F, D);
+    if (FStreamSource) return FStreamSource(N, F, D);
+    const int32_t size = DecodeStreamObject(N, F, D);
+    if (FLastDamage.Damaged && OnDamagedStream) OnDamagedStream(FCurrentPage, N, FLastDamage);
+    return size;
 }
 
 int32_t TPDFLumerra::WritePage(int32_t P, const TPageResource& R, TStream& O, int32_t PageNumber, bool WithComments) {
@@ -503,6 +508,7 @@ bool TPDFLumerra::WritePagesInTurn(const TIDList& Pages, int32_t First, int32_t 
                                    TStream& Output, const TAfterPage& AfterPage) {
     for (int32_t i = First - 1; i <= Last - 1; ++i) {
         const int32_t page = Pages[static_cast<size_t>(i)];
+        FCurrentPage = i + 1;
         WritePage(page, CollectPageResources(page), Output, i + 1, WithComments);
         // Pages that share large resources must not add up in memory.
         ReleasePageResources();

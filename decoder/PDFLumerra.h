@@ -12,6 +12,7 @@
 #include "common/StrUtils.h"
 #include "decoder/PDFResource.h"
 #include "pdf/PDFAnalyst.h"
+#include "pdf/StreamData.h"
 
 namespace lumerra {
 
@@ -72,6 +73,12 @@ public:
     // the calling thread. The report is the same for every count.
     int32_t Threads = 1;
 
+    // Told of each stream whose data was damaged (page counted from 1, the
+    // stream object, what happened): the report itself stays as it is.
+    std::function<void(int32_t Page, int32_t Object, const TStreamDamage& Damage)> OnDamagedStream;
+    // What the last DecodeStreamObject passed over, if anything.
+    const TStreamDamage& LastDamage() const { return FLastDamage; }
+
     // Tokens and entries that collecting Form XObjects may cost over the
     // decoder's whole life (each page has a limit of its own too). Past it,
     // pages get no more form children and the report says so.
@@ -96,6 +103,8 @@ private:
 
     TPDFAnalyst* FAnalyst;
     TStreamSource FStreamSource;
+    TStreamDamage FLastDamage;
+    int32_t FCurrentPage = 0;  // the page being written, counted from 1
     TPageResourceList FPageResources;
     // The file does not change while it is read, so no node or form is
     // scanned twice: pages that share ancestors or forms cost them once.

@@ -63,7 +63,7 @@ bool TPDFLumerra::WritePagesInParallel(const TIDList& Pages, int32_t First, int3
         planned.push_back(std::move(item));
     };
 
-    FStreamSource = [&prefetcher](int32_t N, TStringList& F, TStream& D) {
+    FStreamSource = [this, &prefetcher](int32_t N, TStringList& F, TStream& D) {
         const auto stream = prefetcher->Take();
         if (stream->Object != N) throw Exception("stream decoded out of order");
         for (const std::string& name : stream->Filters) F.push_back(name);
@@ -75,6 +75,7 @@ bool TPDFLumerra::WritePagesInParallel(const TIDList& Pages, int32_t First, int3
             D.CopyFrom(*stream->Data, size);
         }
         if (stream->Error) std::rethrow_exception(stream->Error);
+        if (stream->Damage.Damaged && OnDamagedStream) OnDamagedStream(FCurrentPage, N, stream->Damage);
         return size;
     };
     struct TResetSource {
@@ -89,6 +90,7 @@ bool TPDFLumerra::WritePagesInParallel(const TIDList& Pages, int32_t First, int3
         TPlanned page = std::move(planned.front());
         planned.pop_front();
         if (page.Error) std::rethrow_exception(page.Error);
+        FCurrentPage = i + 1;
         WritePage(page.Page, *page.Resources, Output, i + 1, WithComments);
         // The written page's record goes; those planned ahead stay.
         auto& items = FPageResources.Items;

@@ -68,6 +68,7 @@ void TStreamPrefetcher::Work(TPDFAnalyst& Reader) {
             if (setupError) std::rethrow_exception(setupError);
             job->Data = std::make_unique<TSpillStream>(SpillThreshold);
             job->Size = decoder->DecodeStreamObject(job->Object, job->Filters, *job->Data);
+            job->Damage = decoder->LastDamage();
         } catch (...) {
             job->Error = std::current_exception();
         }

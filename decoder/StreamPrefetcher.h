@@ -16,6 +16,7 @@
 #include "common/SpillStream.h"
 #include "common/StrUtils.h"
 #include "pdf/PDFAnalyst.h"
+#include "pdf/StreamData.h"
 
 namespace lumerra {
 
@@ -25,6 +26,7 @@ struct TPrefetchedStream {
     std::unique_ptr<TSpillStream> Data;
     int32_t Size = 0;
     std::exception_ptr Error;  // what decoding it raised, raised again when it is taken
+    TStreamDamage Damage;      // what decoding it passed over
     bool Done = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <new>
 #include <string>
@@ -94,6 +95,22 @@ private:
     bool FFailed = false;
 };
 
+// Runs Apply over a guard of Output. A decoding error is passed over: the
+// stream contributes what it gave so far, and Damage says so. Errors of the
+// output itself and running out of memory are no fault of the data.
+void DecodeGuarded(TStream& Output, TStreamDamage* Damage, const std::function<void(TStream&)>& Apply) {
+    const int32_t start = Output.Position();
+    TOutputGuard output(Output);
+    try {
+        Apply(output);
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception& e) {
+        if (output.Failed()) throw;
+        if (Damage != nullptr) *Damage = {true, e.what(), Output.Position() - start};
+    }
+}
+
 }  // namespace
 
 void SkipStreamLineEnd(TStream& S) {
@@ -101,7 +118,8 @@ void SkipStreamLineEnd(TStream& S) {
     if (ReadByteExact(S) != LF) S.Seek(-1, TSeekOrigin::soCurrent);
 }
 
-void ReadStreamData(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters) {
+void ReadStreamData(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters,
+                    TStreamDamage* Damage) {
     if (Length <= 0) return;
     SkipStreamLineEnd(Source);
     if (Filters.empty()) {
@@ -114,19 +132,11 @@ void ReadStreamData(TStream& Source, TStream& Output, int32_t Length, const TStr
     if (Filters.front() == FlateDecodeName) TrimFlateLineEnd(Source, raw);
     std::string token;
     if (ReadToken(Source, token) != "endstream") return;
-    TOutputGuard output(Output);
-    try {
-        ApplyFilters(raw, Filters, output);
-    } catch (const std::bad_alloc&) {
-        throw;  // memory ran out: no fault of the stream's data
-    } catch (const std::exception&) {
-        // A stream that cannot be decoded contributes what it gave so far.
-        if (output.Failed()) throw;
-    }
+    DecodeGuarded(Output, Damage, [&](TStream& Out) { ApplyFilters(raw, Filters, Out); });
 }
 
 bool ReadStreamDataExtended(TStream& Source, TStream& Output, int32_t Length, const std::vector<TFilterStep>& Steps,
-                            int32_t MaxOutput, const TStreamDecryptor& Decrypt) {
+                            int32_t MaxOutput, const TStreamDecryptor& Decrypt, TStreamDamage* Damage) {
     if (Length <= 0) return true;
     SkipStreamLineEnd(Source);
     if (!ExtendedFiltersDecodable(Steps)) return false;
@@ -138,21 +148,15 @@ bool ReadStreamDataExtended(TStream& Source, TStream& Output, int32_t Length, co
         TrimFlateLineEnd(Source, raw);
     std::string token;
     if (ReadToken(Source, token) != "endstream") return true;
-    TOutputGuard output(Output);
-    try {
-        ApplyExtendedFilters(raw, Steps, output, MaxOutput);
-    } catch (const std::bad_alloc&) {
-        throw;
-    } catch (const std::exception&) {
-        if (output.Failed()) throw;
-    }
+    DecodeGuarded(Output, Damage, [&](TStream& Out) { ApplyExtendedFilters(raw, Steps, Out, MaxOutput); });
     return true;
 }
 
 bool ReadStreamDataDecrypted(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters,
-                             const std::vector<TFilterStep>& Steps, const TStreamDecryptor& Decrypt) {
+                             const std::vector<TFilterStep>& Steps, const TStreamDecryptor& Decrypt,
+                             TStreamDamage* Damage) {
     if (!FiltersSupported(Filters) || Filters.empty())
-        return ReadStreamDataExtended(Source, Output, Length, Steps, MaxStreamOutput, Decrypt);
+        return ReadStreamDataExtended(Source, Output, Length, Steps, MaxStreamOutput, Decrypt, Damage);
     if (Length <= 0) return true;
     SkipStreamLineEnd(Source);
     TMemoryStream raw;
@@ -160,14 +164,7 @@ bool ReadStreamDataDecrypted(TStream& Source, TStream& Output, int32_t Length, c
     if (Decrypt) Decrypt(raw);
     std::string token;
     if (ReadToken(Source, token) != "endstream") return true;
-    TOutputGuard output(Output);
-    try {
-        ApplyFilters(raw, Filters, output);
-    } catch (const std::bad_alloc&) {
-        throw;
-    } catch (const std::exception&) {
-        if (output.Failed()) throw;
-    }
+    DecodeGuarded(Output, Damage, [&](TStream& Out) { ApplyFilters(raw, Filters, Out); });
     return true;
 }
 

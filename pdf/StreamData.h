@@ -27,7 +27,16 @@ void SkipStreamLineEnd(TStream& S);
 //   an unsupported filter   at the first byte of the data
 //   no filter               just after the copied data
 //   supported filters       just after the token that follows the data
-void ReadStreamData(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters);
+// A decoding error that a reader below passed over: its message and how many
+// bytes the stream gave before it. Told to the user beside the report.
+struct TStreamDamage {
+    bool Damaged = false;
+    std::string What;
+    int32_t BytesBefore = 0;
+};
+
+void ReadStreamData(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters,
+                    TStreamDamage* Damage = nullptr);
 
 // Extended reading's length of a stream whose /Length may be wrong: S stands
 // just after the keyword "stream" and is put back. Length itself when the
@@ -43,12 +52,14 @@ int32_t CheckedStreamLength(TStream& S, int32_t Length);
 // the length is then exact and no line end is trimmed.
 using TStreamDecryptor = std::function<void(TMemoryStream& Raw)>;
 bool ReadStreamDataExtended(TStream& Source, TStream& Output, int32_t Length, const std::vector<TFilterStep>& Steps,
-                            int32_t MaxOutput = MaxStreamOutput, const TStreamDecryptor& Decrypt = nullptr);
+                            int32_t MaxOutput = MaxStreamOutput, const TStreamDecryptor& Decrypt = nullptr,
+                            TStreamDamage* Damage = nullptr);
 
 // An encrypted file's stream, read as the two readings above would read the
 // plain one: decrypted, then through the default chain when it takes
 // Filters, else through Steps. False when Steps cannot be decoded.
 bool ReadStreamDataDecrypted(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters,
-                             const std::vector<TFilterStep>& Steps, const TStreamDecryptor& Decrypt);
+                             const std::vector<TFilterStep>& Steps, const TStreamDecryptor& Decrypt,
+                             TStreamDamage* Damage = nullptr);
 
 }  // namespace lumerra

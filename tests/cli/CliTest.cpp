@@ -446,3 +446,25 @@ TEST(CliSample, TheBundledSampleLoadsAndDecodes) {
     EXPECT_NE(decode.Out.find("%  Used Font       : [ /F1  /F2 ]\n"), std::string::npos);  // shared through the tree
     EXPECT_EQ(decode.Out.find("DecodeSize  : 0 Byte"), std::string::npos);  // every stream inflates
 }
+
+// A damaged stream is told on standard error, page and object named; the
+// report is the same as ever, whatever the thread count.
+TEST(CliDecode, DamagedStreamsAreToldBesideTheReport) {
+    PdfBuilder builder = ThreePages();
+    std::string damaged = Deflate("BT /F1 12 Tf (two) Tj ET\n" + std::string(5000, 'x'));
+    damaged.resize(damaged.size() / 2);
+    damaged += std::string(64, '\xff');
+    builder.SetStream(7, "/Filter /FlateDecode", damaged);
+    TempFile pdf(builder.Build(), "doc.pdf");
+    std::string report;
+    for (const std::string threads : {"1", "2"}) {
+        const RunResult r = RunCli({"decode", "-j", threads, "-o", "-", pdf.Path()});
+        EXPECT_EQ(r.ExitCode, 0) << r.Err;
+        const std::string prefix = "lumerra: " + pdf.Path() + ": page 2, object 7: data damaged after ";
+        EXPECT_EQ(r.Err.rfind(prefix, 0), 0u) << r.Err;
+        EXPECT_NE(r.Err.find(" bytes: flate圧縮を正常に展開できませんでした。\n"), std::string::npos) << r.Err;
+        if (report.empty()) report = r.Out;
+        EXPECT_EQ(r.Out, report);
+    }
+    EXPECT_NE(report.find("%  Page 2/3 - Contents 2/2"), std::string::npos);  // the run went on
+}
