@@ -26,5 +26,7 @@ bool SameText(std::string_view a, std::string_view b);
 
 // An integer grouped by threes with commas: 1234567 gives "1,234,567".
 std::string FormatThousands(int64_t value);
+// Appends the UTF-8 form of one Unicode code point.
+void AppendUtf8(std::string& Out, uint32_t CodePoint);
 
 }  // namespace lumerra

@@ -52,24 +52,6 @@ void Keep(std::string& Bytes, char C) {
     if (Bytes.size() < MaximumInfoString) Bytes += C;
 }
 
-void AppendUtf8(std::string& Text, uint32_t C) {
-    if (C < 0x80) {
-        Text += static_cast<char>(C);
-    } else if (C < 0x800) {
-        Text += static_cast<char>(0xC0 | C >> 6);
-        Text += static_cast<char>(0x80 | (C & 0x3F));
-    } else if (C < 0x10000) {
-        Text += static_cast<char>(0xE0 | C >> 12);
-        Text += static_cast<char>(0x80 | (C >> 6 & 0x3F));
-        Text += static_cast<char>(0x80 | (C & 0x3F));
-    } else {
-        Text += static_cast<char>(0xF0 | C >> 18);
-        Text += static_cast<char>(0x80 | (C >> 12 & 0x3F));
-        Text += static_cast<char>(0x80 | (C >> 6 & 0x3F));
-        Text += static_cast<char>(0x80 | (C & 0x3F));
-    }
-}
-
 constexpr uint32_t Replacement = 0xFFFD;
 
 // PDFDocEncoding where it differs from Latin-1: 0x18-0x1F, 0x7F-0xA0.

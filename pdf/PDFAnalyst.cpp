@@ -339,8 +339,10 @@ void TPDFAnalyst::ReadSubsectionEntries(int32_t First, int32_t Count) {
     }
 }
 
+int64_t TPDFAnalyst::TableLimit() const { return std::max(int64_t{FStream->Size()} / 4, MinimumTableLimit); }
+
 void TPDFAnalyst::GrowTable(int64_t End, int32_t At) {
-    if (End > std::max(int64_t{FStream->Size()} / 4, MinimumTableLimit)) Fail(MsgXrefFirstInvalid, At);
+    if (End > TableLimit()) Fail(MsgXrefFirstInvalid, At);
     if (FObjectCount != -1 && End <= FObjectCount) return;
     FObjectOffsets.resize(static_cast<size_t>(End), -1);
     FFreeObjects.resize(static_cast<size_t>(End), false);

@@ -180,6 +180,8 @@ private:
     // Makes room in the table for object numbers below End, within what the
     // file can back; At is where the claim was read.
     void GrowTable(int64_t End, int32_t At);
+    // The most slots the table may have: what the file can back.
+    int64_t TableLimit() const;
     // A cross-reference stream at Offset: its entries and, unless EntriesOnly
     // (a hybrid file's /XRefStm), its trailer keys. Returns its /Prev or -1.
     int32_t ReadXrefStream(int32_t Offset, bool EntriesOnly);

@@ -14,9 +14,6 @@ namespace {
 const char* const MsgNoPageTree = "ファイルを走査しましたが、ページツリーが見つかりませんでした。";
 const char* const MsgRebuilt = "相互参照テーブルを再構築しました。";
 
-// As for tables: at most one slot per four bytes of the file, or this many.
-constexpr int64_t MinimumTableLimit = 65536;
-
 }  // namespace
 
 void TPDFAnalyst::ForgetStructure() {
@@ -40,7 +37,7 @@ void TPDFAnalyst::RebuildTable() {
 
     // Numbers the file could not back are dropped, as a table's would be
     // refused.
-    const int64_t limit = std::max(int64_t{FStream->Size()} / 4, MinimumTableLimit);
+    const int64_t limit = TableLimit();
     int64_t end = 1;
     for (const auto& [number, offset] : scan.Objects)
         if (number < limit) end = std::max(end, int64_t{number} + 1);

@@ -77,24 +77,6 @@ private:
     std::string_view FData;
 };
 
-void AppendUtf8(std::string& Out, uint32_t CodePoint) {
-    if (CodePoint < 0x80) {
-        Out += static_cast<char>(CodePoint);
-    } else if (CodePoint < 0x800) {
-        Out += static_cast<char>(0xC0 | CodePoint >> 6);
-        Out += static_cast<char>(0x80 | (CodePoint & 0x3F));
-    } else if (CodePoint < 0x10000) {
-        Out += static_cast<char>(0xE0 | CodePoint >> 12);
-        Out += static_cast<char>(0x80 | (CodePoint >> 6 & 0x3F));
-        Out += static_cast<char>(0x80 | (CodePoint & 0x3F));
-    } else {
-        Out += static_cast<char>(0xF0 | CodePoint >> 18);
-        Out += static_cast<char>(0x80 | (CodePoint >> 12 & 0x3F));
-        Out += static_cast<char>(0x80 | (CodePoint >> 6 & 0x3F));
-        Out += static_cast<char>(0x80 | (CodePoint & 0x3F));
-    }
-}
-
 // UTF-16LE bytes to UTF-8; a lone surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(std::string_view Bytes) {
     std::string out;
