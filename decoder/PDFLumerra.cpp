@@ -8,6 +8,7 @@
 
 #include "common/OutputFile.h"
 #include "common/SpillStream.h"
+#include "decoder/StreamPrefetcher.h"
 #include "filters/FilterChain.h"
 #include "pdf/DecodeParms.h"
 #include "pdf/ObjectScanner.h"
@@ -430,17 +431,40 @@ int32_t TPDFLumerra::WriteCommentedPage(int32_t P, TStream& O, int32_t PageNumbe
     return WritePage(P, CollectPageResources(P), O, PageNumber, true);
 }
 
-int32_t TPDFLumerra::WritePlainPage(int32_t P, TStream& O) { return WritePage(P, CollectPageResources(P), O, 0, false); }
+int32_t TPDFLumerra::WritePlainPage(int32_t P, TStream& O) {
+    return WritePlainPage(P, CollectPageResources(P), O, nullptr);
+}
 
 int32_t TPDFLumerra::DecodeNextStream(int32_t N, TStringList& F, TStream& D) {
-    if (FStreamSource) return FStreamSource(N, F, D);
+    if (FAhead != nullptr) {
+        const auto stream = TakeDecodedAhead(N, F, &D);
+        stream->Data->SetPosition(0);
+        return D.CopyFrom(*stream->Data, stream->Size);
+    }
     const int32_t size = DecodeStreamObject(N, F, D);
     if (FLastDamage.Damaged && OnDamagedStream) OnDamagedStream(FCurrentPage, N, FLastDamage);
     return size;
 }
 
-int32_t TPDFLumerra::WritePage(int32_t P, const TPageResource& R, TStream& O, int32_t PageNumber, bool WithComments) {
-    if (!WithComments) return WritePlainPage(P, R, O);
+std::unique_ptr<TPrefetchedStream> TPDFLumerra::TakeDecodedAhead(int32_t N, TStringList& F, TStream* Partial) {
+    auto stream = FAhead->Take();
+    if (stream->Object != N) throw Exception("stream decoded out of order");
+    F.insert(F.end(), stream->Filters.begin(), stream->Filters.end());
+    if (stream->Error) {
+        // As when one thread decodes straight into the output.
+        if (Partial != nullptr && stream->Data) {
+            stream->Data->SetPosition(0);
+            Partial->CopyFrom(*stream->Data, stream->Data->Size());
+        }
+        std::rethrow_exception(stream->Error);
+    }
+    if (stream->Damage.Damaged && OnDamagedStream) OnDamagedStream(FCurrentPage, N, stream->Damage);
+    return stream;
+}
+
+int32_t TPDFLumerra::WritePage(int32_t P, const TPageResource& R, TStream& O, int32_t PageNumber, bool WithComments,
+                               const TIDList* Contents) {
+    if (!WithComments) return WritePlainPage(P, R, O, Contents);
     const int32_t start = O.Position();
     TStringList filters;
     TIDList contents;
@@ -455,12 +479,22 @@ int32_t TPDFLumerra::WritePage(int32_t P, const TPageResource& R, TStream& O, in
 
     // Each stream is decoded whole first, so that its size can precede it.
     auto writeStream = [&](int32_t object, const std::string& sectionHead, const TPageResource* resources) {
-        const int32_t size = DecodeNextStream(object, filters, buffer);
-        buffer.SetPosition(0);
+        // Streams decoded ahead are written from where the worker left them.
+        std::unique_ptr<TPrefetchedStream> ahead;
+        TStream* data = &buffer;
+        int32_t size;
+        if (FAhead != nullptr) {
+            ahead = TakeDecodedAhead(object, filters, nullptr);
+            data = ahead->Data.get();
+            size = ahead->Size;
+        } else {
+            size = DecodeNextStream(object, filters, buffer);
+        }
+        data->SetPosition(0);
         Write(O, Separator + sectionHead);
         if (resources != nullptr) resources->WriteUsedResources(O);
         Write(O, FilterLine(filters) + SizeLine(size) + ClosingSeparator);
-        O.CopyFrom(buffer, size);
+        O.CopyFrom(*data, size);
         buffer.Clear();
         filters.clear();
     };
@@ -472,17 +506,18 @@ int32_t TPDFLumerra::WritePage(int32_t P, const TPageResource& R, TStream& O, in
         Write(O, Gap);
     }
 
-    GetPageContents(P, contents);
-    const int32_t m = static_cast<int32_t>(contents.size());
+    if (Contents == nullptr) GetPageContents(P, contents);
+    const TIDList& list = Contents != nullptr ? *Contents : contents;
+    const int32_t m = static_cast<int32_t>(list.size());
     for (int32_t j = 1; j <= m; ++j) {
         if (j > 1) Write(O, Gap);
-        writeStream(contents[static_cast<size_t>(j - 1)],
+        writeStream(list[static_cast<size_t>(j - 1)],
                     head + " - Contents " + std::to_string(j) + "/" + std::to_string(m) + "\n", nullptr);
     }
     return O.Position() - start;
 }
 
-int32_t TPDFLumerra::WritePlainPage(int32_t P, const TPageResource& R, TStream& O) {
+int32_t TPDFLumerra::WritePlainPage(int32_t P, const TPageResource& R, TStream& O, const TIDList* Contents) {
     const int32_t start = O.Position();
     TStringList filters;
     TIDList contents;
@@ -493,8 +528,8 @@ int32_t TPDFLumerra::WritePlainPage(int32_t P, const TPageResource& R, TStream& 
         filters.clear();
     };
     for (int32_t i = 0; i < R.ChildCount(); ++i) writeStream(R.GetChild(i).ObjectNumber);
-    GetPageContents(P, contents);
-    for (const int32_t content : contents) writeStream(content);
+    if (Contents == nullptr) GetPageContents(P, contents);
+    for (const int32_t content : Contents != nullptr ? *Contents : contents) writeStream(content);
     return O.Position() - start;
 }
 

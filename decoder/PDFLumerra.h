@@ -27,6 +27,9 @@ using TEscapeKeyQuery = std::function<bool()>;
 // What the scans of page-tree nodes and forms found (defined with the
 // collector).
 class TScanCache;
+// Streams decoded ahead of the writer (StreamPrefetcher.h).
+class TStreamPrefetcher;
+struct TPrefetchedStream;
 
 class TPDFLumerra {
 public:
@@ -87,13 +90,18 @@ public:
 private:
     // Called after page index i is written; true asks the run to stop.
     using TAfterPage = std::function<bool(int32_t i)>;
-    using TStreamSource = std::function<int32_t(int32_t N, TStringList& F, TStream& D)>;
 
-    int32_t WritePage(int32_t P, const TPageResource& R, TStream& O, int32_t PageNumber, bool WithComments);
-    int32_t WritePlainPage(int32_t P, const TPageResource& R, TStream& O);
+    // Contents, when given, is page P's content list already read.
+    int32_t WritePage(int32_t P, const TPageResource& R, TStream& O, int32_t PageNumber, bool WithComments,
+                      const TIDList* Contents = nullptr);
+    int32_t WritePlainPage(int32_t P, const TPageResource& R, TStream& O, const TIDList* Contents);
     // DecodeStreamObject, or the stream decoded ahead when pages are
     // decoded in parallel.
     int32_t DecodeNextStream(int32_t N, TStringList& F, TStream& D);
+    // Stream object N as the workers decoded it: its filters appended to F
+    // and its damage told. A failing stream's error is raised, after what it
+    // decoded is appended to Partial when there is one.
+    std::unique_ptr<TPrefetchedStream> TakeDecodedAhead(int32_t N, TStringList& F, TStream* Partial);
     // The run of pages First..Last on this thread, or with Threads threads
     // (ParallelPages.cpp); each returns true when it was cancelled.
     bool WritePagesInTurn(const TIDList& Pages, int32_t First, int32_t Last, bool WithComments, TStream& Output,
@@ -102,7 +110,7 @@ private:
                               const TAfterPage& AfterPage);
 
     TPDFAnalyst* FAnalyst;
-    TStreamSource FStreamSource;
+    TStreamPrefetcher* FAhead = nullptr;  // while pages are decoded in parallel
     TStreamDamage FLastDamage;
     int32_t FCurrentPage = 0;  // the page being written, counted from 1
     TPageResourceList FPageResources;

@@ -4,6 +4,7 @@
 // one thread does all: only the decoding of stream data moves to workers.
 #include <algorithm>
 #include <deque>
+#include <optional>
 
 #include "decoder/PDFLumerra.h"
 #include "decoder/StreamPrefetcher.h"
@@ -32,6 +33,7 @@ bool TPDFLumerra::WritePagesInParallel(const TIDList& Pages, int32_t First, int3
     struct TPlanned {
         int32_t Page = -1;
         TPageResource* Resources = nullptr;
+        std::optional<TIDList> Contents;  // read unless reading it failed
         std::exception_ptr Error;  // raised when the writer reaches the page
     };
     std::deque<TPlanned> planned;
@@ -54,6 +56,7 @@ bool TPDFLumerra::WritePagesInParallel(const TIDList& Pages, int32_t First, int3
                 TIDList contents;
                 GetPageContents(item.Page, contents);
                 for (const int32_t content : contents) prefetcher->Request(content);
+                item.Contents = std::move(contents);
             } catch (const Exception&) {
                 // The writer meets this error itself, after the page's forms,
                 // where a run on one thread meets it.
@@ -63,27 +66,14 @@ bool TPDFLumerra::WritePagesInParallel(const TIDList& Pages, int32_t First, int3
         planned.push_back(std::move(item));
     };
 
-    FStreamSource = [this, &prefetcher](int32_t N, TStringList& F, TStream& D) {
-        const auto stream = prefetcher->Take();
-        if (stream->Object != N) throw Exception("stream decoded out of order");
-        for (const std::string& name : stream->Filters) F.push_back(name);
-        // What a failing stream wrote before its error reaches the output
-        // too, as it does when one thread decodes straight into it.
-        const int32_t size = stream->Data ? stream->Data->Size() : 0;
-        if (stream->Data) {
-            stream->Data->SetPosition(0);
-            D.CopyFrom(*stream->Data, size);
-        }
-        if (stream->Error) std::rethrow_exception(stream->Error);
-        if (stream->Damage.Damaged && OnDamagedStream) OnDamagedStream(FCurrentPage, N, stream->Damage);
-        return size;
-    };
-    struct TResetSource {
-        TStreamSource& Source;
-        ~TResetSource() { Source = nullptr; }
-    } resetSource{FStreamSource};
+    FAhead = prefetcher.get();
+    struct TStopTakingAhead {
+        TStreamPrefetcher*& Ahead;
+        ~TStopTakingAhead() { Ahead = nullptr; }
+    } stopTakingAhead{FAhead};
 
-    const size_t ahead = StreamsAheadPerWorker * static_cast<size_t>(workers);
+    // The writer decodes too while it would wait.
+    const size_t ahead = StreamsAheadPerWorker * static_cast<size_t>(Threads);
     for (int32_t i = First - 1; i <= Last - 1; ++i) {
         if (planned.empty()) plan();
         while (!planFailed && next <= Last - 1 && prefetcher->Waiting() < ahead) plan();
@@ -91,7 +81,8 @@ bool TPDFLumerra::WritePagesInParallel(const TIDList& Pages, int32_t First, int3
         planned.pop_front();
         if (page.Error) std::rethrow_exception(page.Error);
         FCurrentPage = i + 1;
-        WritePage(page.Page, *page.Resources, Output, i + 1, WithComments);
+        WritePage(page.Page, *page.Resources, Output, i + 1, WithComments,
+                  page.Contents ? &*page.Contents : nullptr);
         // The written page's record goes; those planned ahead stay.
         auto& items = FPageResources.Items;
         items.erase(std::find_if(items.begin(), items.end(),

@@ -4,13 +4,41 @@
 
 namespace lumerra {
 
-TStreamPrefetcher::TStreamPrefetcher(const TPDFAnalyst& Analyst, int32_t Workers) {
-    for (int32_t i = 0; i < Workers; ++i) {
-        auto reader = Analyst.Reader();
-        if (!reader) throw Exception("no second reader of the document");
-        FReaders.push_back(std::move(reader));
+namespace {
+
+std::unique_ptr<TPDFAnalyst> ReaderOf(const TPDFAnalyst& Analyst) {
+    auto reader = Analyst.Reader();
+    if (!reader) throw Exception("no second reader of the document");
+    return reader;
+}
+
+}  // namespace
+
+TStreamPrefetcher::TDecodeSlot::TDecodeSlot(std::unique_ptr<TPDFAnalyst> Reader) : FReader(std::move(Reader)) {
+    try {
+        FDecoder = std::make_unique<TPDFLumerra>(FReader.get());
+    } catch (...) {
+        FSetupError = std::current_exception();
     }
-    for (auto& reader : FReaders) FThreads.emplace_back([this, &reader] { Work(*reader); });
+}
+
+TStreamPrefetcher::TDecodeSlot::~TDecodeSlot() = default;
+
+void TStreamPrefetcher::TDecodeSlot::Decode(TPrefetchedStream& Job) {
+    try {
+        if (FSetupError) std::rethrow_exception(FSetupError);
+        Job.Data = std::make_unique<TSpillStream>(SpillThreshold);
+        Job.Size = FDecoder->DecodeStreamObject(Job.Object, Job.Filters, *Job.Data);
+        Job.Damage = FDecoder->LastDamage();
+    } catch (...) {
+        Job.Error = std::current_exception();
+    }
+}
+
+TStreamPrefetcher::TStreamPrefetcher(const TPDFAnalyst& Analyst, int32_t Workers) {
+    for (int32_t i = 0; i < Workers; ++i) FSlots.push_back(std::make_unique<TDecodeSlot>(ReaderOf(Analyst)));
+    FWriterSlot = std::make_unique<TDecodeSlot>(ReaderOf(Analyst));
+    for (auto& slot : FSlots) FThreads.emplace_back([this, &slot] { Work(*slot); });
 }
 
 TStreamPrefetcher::~TStreamPrefetcher() {
@@ -37,41 +65,39 @@ size_t TStreamPrefetcher::Waiting() {
     return FQueue.size();
 }
 
+TPrefetchedStream* TStreamPrefetcher::ClaimLocked() {
+    // A claimed job stays in the queue, in its place, until it is taken.
+    return FNextJob < FQueue.size() ? FQueue[FNextJob++].get() : nullptr;
+}
+
 std::unique_ptr<TPrefetchedStream> TStreamPrefetcher::Take() {
     std::unique_lock<std::mutex> lock(FLock);
-    FDone.wait(lock, [this] { return FQueue.front()->Done; });
+    while (!FQueue.front()->Done) {
+        if (TPrefetchedStream* job = ClaimLocked()) {
+            lock.unlock();
+            FWriterSlot->Decode(*job);
+            lock.lock();
+            job->Done = true;
+        } else {
+            FDone.wait(lock);
+        }
+    }
     auto result = std::move(FQueue.front());
     FQueue.pop_front();
     --FNextJob;
     return result;
 }
 
-void TStreamPrefetcher::Work(TPDFAnalyst& Reader) {
-    // A decoder that cannot be made answers every request with its error.
-    std::unique_ptr<TPDFLumerra> decoder;
-    std::exception_ptr setupError;
-    try {
-        decoder = std::make_unique<TPDFLumerra>(&Reader);
-    } catch (...) {
-        setupError = std::current_exception();
-    }
+void TStreamPrefetcher::Work(TDecodeSlot& Slot) {
     for (;;) {
         TPrefetchedStream* job;
         {
             std::unique_lock<std::mutex> lock(FLock);
             FWork.wait(lock, [this] { return FStop || FNextJob < FQueue.size(); });
             if (FStop) return;
-            job = FQueue[FNextJob++].get();
+            job = ClaimLocked();
         }
-        // The job stays in the queue until the writer takes it, after Done.
-        try {
-            if (setupError) std::rethrow_exception(setupError);
-            job->Data = std::make_unique<TSpillStream>(SpillThreshold);
-            job->Size = decoder->DecodeStreamObject(job->Object, job->Filters, *job->Data);
-            job->Damage = decoder->LastDamage();
-        } catch (...) {
-            job->Error = std::current_exception();
-        }
+        Slot.Decode(*job);
         {
             std::lock_guard<std::mutex> lock(FLock);
             job->Done = true;

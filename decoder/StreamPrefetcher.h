@@ -2,6 +2,8 @@
 // asks for stream objects in the order it will write them and takes the
 // results in that same order; each worker reads the file through a reader
 // of its own (TPDFAnalyst::Reader), so no read position is ever shared.
+// A writer that would wait decodes the next stream no worker took, through
+// a reader of its own as well, so that no core idles while one is behind.
 #pragma once
 
 #include <condition_variable>
@@ -20,6 +22,8 @@
 
 namespace lumerra {
 
+class TPDFLumerra;
+
 struct TPrefetchedStream {
     int32_t Object = -1;
     TStringList Filters;
@@ -36,7 +40,8 @@ public:
     // writer stays small whatever the streams hold.
     static constexpr int32_t SpillThreshold = 4 * 1024 * 1024;
 
-    // Workers readers of Analyst's document; throws when none can be made.
+    // Workers threads and the writer's share, each with a reader of
+    // Analyst's document; throws when a reader cannot be made.
     TStreamPrefetcher(const TPDFAnalyst& Analyst, int32_t Workers);
     // Stops the workers: a stream being decoded is finished, the rest are
     // dropped.
@@ -52,9 +57,26 @@ public:
     std::unique_ptr<TPrefetchedStream> Take();
 
 private:
-    void Work(TPDFAnalyst& Reader);
+    // Decodes streams through one reader; a decoder that cannot be made
+    // answers every request with its error.
+    class TDecodeSlot {
+    public:
+        explicit TDecodeSlot(std::unique_ptr<TPDFAnalyst> Reader);
+        ~TDecodeSlot();
+        void Decode(TPrefetchedStream& Job);
 
-    std::vector<std::unique_ptr<TPDFAnalyst>> FReaders;
+    private:
+        std::unique_ptr<TPDFAnalyst> FReader;
+        std::unique_ptr<TPDFLumerra> FDecoder;
+        std::exception_ptr FSetupError;
+    };
+
+    void Work(TDecodeSlot& Slot);
+    // The first request no worker took, claimed; null when there is none.
+    TPrefetchedStream* ClaimLocked();
+
+    std::vector<std::unique_ptr<TDecodeSlot>> FSlots;  // the workers'
+    std::unique_ptr<TDecodeSlot> FWriterSlot;
     std::vector<std::thread> FThreads;
     std::mutex FLock;
     std::condition_variable FWork;  // a request came, or stop
