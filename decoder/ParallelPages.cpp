@@ -13,9 +13,10 @@ namespace lumerra {
 
 namespace {
 
-// Streams asked for ahead of the writer, per worker: enough to keep each
-// busy, few enough that what waits stays within a few spill thresholds.
-constexpr size_t StreamsAheadPerWorker = 4;
+// Streams asked for ahead of the writer, per thread: enough to keep every
+// core busy on documents of small pages; the memory they take is bounded by
+// the prefetcher.
+constexpr size_t StreamsAheadPerThread = 32;
 
 }  // namespace
 
@@ -73,7 +74,7 @@ bool TPDFLumerra::WritePagesInParallel(const TIDList& Pages, int32_t First, int3
     } stopTakingAhead{FAhead};
 
     // The writer decodes too while it would wait.
-    const size_t ahead = StreamsAheadPerWorker * static_cast<size_t>(Threads);
+    const size_t ahead = StreamsAheadPerThread * static_cast<size_t>(Threads);
     for (int32_t i = First - 1; i <= Last - 1; ++i) {
         if (planned.empty()) plan();
         while (!planFailed && next <= Last - 1 && prefetcher->Waiting() < ahead) plan();

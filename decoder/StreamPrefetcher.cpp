@@ -30,6 +30,7 @@ void TStreamPrefetcher::TDecodeSlot::Decode(TPrefetchedStream& Job) {
         Job.Data = std::make_unique<TSpillStream>(SpillThreshold);
         Job.Size = FDecoder->DecodeStreamObject(Job.Object, Job.Filters, *Job.Data);
         Job.Damage = FDecoder->LastDamage();
+        if (!Job.Data->Spilled()) Job.HeldBytes = Job.Size;
     } catch (...) {
         Job.Error = std::current_exception();
     }
@@ -70,6 +71,11 @@ TPrefetchedStream* TStreamPrefetcher::ClaimLocked() {
     return FNextJob < FQueue.size() ? FQueue[FNextJob++].get() : nullptr;
 }
 
+void TStreamPrefetcher::FinishLocked(TPrefetchedStream& Job) {
+    Job.Done = true;
+    FHeldBytes += Job.HeldBytes;
+}
+
 std::unique_ptr<TPrefetchedStream> TStreamPrefetcher::Take() {
     std::unique_lock<std::mutex> lock(FLock);
     while (!FQueue.front()->Done) {
@@ -77,7 +83,7 @@ std::unique_ptr<TPrefetchedStream> TStreamPrefetcher::Take() {
             lock.unlock();
             FWriterSlot->Decode(*job);
             lock.lock();
-            job->Done = true;
+            FinishLocked(*job);
         } else {
             FDone.wait(lock);
         }
@@ -85,6 +91,10 @@ std::unique_ptr<TPrefetchedStream> TStreamPrefetcher::Take() {
     auto result = std::move(FQueue.front());
     FQueue.pop_front();
     --FNextJob;
+    const bool wasFull = FHeldBytes >= MaxHeldBytes;
+    FHeldBytes -= result->HeldBytes;
+    lock.unlock();
+    if (wasFull) FWork.notify_all();
     return result;
 }
 
@@ -93,14 +103,15 @@ void TStreamPrefetcher::Work(TDecodeSlot& Slot) {
         TPrefetchedStream* job;
         {
             std::unique_lock<std::mutex> lock(FLock);
-            FWork.wait(lock, [this] { return FStop || FNextJob < FQueue.size(); });
+            FWork.wait(lock,
+                       [this] { return FStop || (FNextJob < FQueue.size() && FHeldBytes < MaxHeldBytes); });
             if (FStop) return;
             job = ClaimLocked();
         }
         Slot.Decode(*job);
         {
             std::lock_guard<std::mutex> lock(FLock);
-            job->Done = true;
+            FinishLocked(*job);
         }
         FDone.notify_all();
     }

@@ -31,6 +31,7 @@ struct TPrefetchedStream {
     int32_t Size = 0;
     std::exception_ptr Error;  // what decoding it raised, raised again when it is taken
     TStreamDamage Damage;      // what decoding it passed over
+    int64_t HeldBytes = 0;     // of Data, in memory
     bool Done = false;
 };
 
@@ -39,6 +40,10 @@ public:
     // Decoded data above this stays on disk, so that what waits for the
     // writer stays small whatever the streams hold.
     static constexpr int32_t SpillThreshold = 4 * 1024 * 1024;
+    // Decoded bytes kept in memory for the writer: past this, workers take
+    // no new request until the writer takes results (the writer still
+    // decodes the one it needs itself).
+    static constexpr int64_t MaxHeldBytes = 32 * 1024 * 1024;
 
     // Workers threads and the writer's share, each with a reader of
     // Analyst's document; throws when a reader cannot be made.
@@ -74,6 +79,7 @@ private:
     void Work(TDecodeSlot& Slot);
     // The first request no worker took, claimed; null when there is none.
     TPrefetchedStream* ClaimLocked();
+    void FinishLocked(TPrefetchedStream& Job);
 
     std::vector<std::unique_ptr<TDecodeSlot>> FSlots;  // the workers'
     std::unique_ptr<TDecodeSlot> FWriterSlot;
@@ -83,6 +89,7 @@ private:
     std::condition_variable FDone;  // a result is ready
     std::deque<std::unique_ptr<TPrefetchedStream>> FQueue;  // in request order
     size_t FNextJob = 0;  // index in FQueue of the first request no worker took
+    int64_t FHeldBytes = 0;  // of the results in FQueue
     bool FStop = false;
 };
 
