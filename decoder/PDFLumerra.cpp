@@ -431,40 +431,42 @@ int32_t TPDFLumerra::WriteCommentedPage(int32_t P, TStream& O, int32_t PageNumbe
     return WritePage(P, CollectPageResources(P), O, PageNumber, true);
 }
 
-int32_t TPDFLumerra::WritePlainPage(int32_t P, TStream& O) {
-    return WritePlainPage(P, CollectPageResources(P), O, nullptr);
-}
+int32_t TPDFLumerra::WritePlainPage(int32_t P, TStream& O) { return WritePlainPage(P, CollectPageResources(P), O); }
 
 int32_t TPDFLumerra::DecodeNextStream(int32_t N, TStringList& F, TStream& D) {
     if (FAhead != nullptr) {
-        const auto stream = TakeDecodedAhead(N, F, &D);
-        stream->Data->SetPosition(0);
-        return D.CopyFrom(*stream->Data, stream->Size);
+        TPrefetchedStream& stream = TakeDecodedAhead(N, F, &D);
+        stream.Data->SetPosition(0);
+        return D.CopyFrom(*stream.Data, stream.Size);
     }
     const int32_t size = DecodeStreamObject(N, F, D);
     if (FLastDamage.Damaged && OnDamagedStream) OnDamagedStream(FCurrentPage, N, FLastDamage);
     return size;
 }
 
-std::unique_ptr<TPrefetchedStream> TPDFLumerra::TakeDecodedAhead(int32_t N, TStringList& F, TStream* Partial) {
-    auto stream = FAhead->Take();
-    if (stream->Object != N) throw Exception("stream decoded out of order");
-    F.insert(F.end(), stream->Filters.begin(), stream->Filters.end());
-    if (stream->Error) {
+TPrefetchedStream& TPDFLumerra::TakeDecodedAhead(int32_t N, TStringList& F, TStream* Partial) {
+    TPrefetchedStream& stream = FAhead->NextStream(N);
+    F.insert(F.end(), stream.Filters.begin(), stream.Filters.end());
+    if (stream.Error) {
         // As when one thread decodes straight into the output.
-        if (Partial != nullptr && stream->Data) {
-            stream->Data->SetPosition(0);
-            Partial->CopyFrom(*stream->Data, stream->Data->Size());
+        if (Partial != nullptr && stream.Data) {
+            stream.Data->SetPosition(0);
+            Partial->CopyFrom(*stream.Data, stream.Data->Size());
         }
-        std::rethrow_exception(stream->Error);
+        std::rethrow_exception(stream.Error);
     }
-    if (stream->Damage.Damaged && OnDamagedStream) OnDamagedStream(FCurrentPage, N, stream->Damage);
+    if (stream.Damage.Damaged && OnDamagedStream) OnDamagedStream(FCurrentPage, N, stream.Damage);
     return stream;
 }
 
-int32_t TPDFLumerra::WritePage(int32_t P, const TPageResource& R, TStream& O, int32_t PageNumber, bool WithComments,
-                               const TIDList* Contents) {
-    if (!WithComments) return WritePlainPage(P, R, O, Contents);
+const TIDList& TPDFLumerra::PageContents(int32_t P, TIDList& Read) {
+    if (FAhead != nullptr) return FAhead->NextPageContents(P);
+    GetPageContents(P, Read);
+    return Read;
+}
+
+int32_t TPDFLumerra::WritePage(int32_t P, const TPageResource& R, TStream& O, int32_t PageNumber, bool WithComments) {
+    if (!WithComments) return WritePlainPage(P, R, O);
     const int32_t start = O.Position();
     TStringList filters;
     TIDList contents;
@@ -480,13 +482,12 @@ int32_t TPDFLumerra::WritePage(int32_t P, const TPageResource& R, TStream& O, in
     // Each stream is decoded whole first, so that its size can precede it.
     auto writeStream = [&](int32_t object, const std::string& sectionHead, const TPageResource* resources) {
         // Streams decoded ahead are written from where the worker left them.
-        std::unique_ptr<TPrefetchedStream> ahead;
         TStream* data = &buffer;
         int32_t size;
         if (FAhead != nullptr) {
-            ahead = TakeDecodedAhead(object, filters, nullptr);
-            data = ahead->Data.get();
-            size = ahead->Size;
+            TPrefetchedStream& ahead = TakeDecodedAhead(object, filters, nullptr);
+            data = ahead.Data.get();
+            size = ahead.Size;
         } else {
             size = DecodeNextStream(object, filters, buffer);
         }
@@ -506,8 +507,7 @@ int32_t TPDFLumerra::WritePage(int32_t P, const TPageResource& R, TStream& O, in
         Write(O, Gap);
     }
 
-    if (Contents == nullptr) GetPageContents(P, contents);
-    const TIDList& list = Contents != nullptr ? *Contents : contents;
+    const TIDList& list = PageContents(P, contents);
     const int32_t m = static_cast<int32_t>(list.size());
     for (int32_t j = 1; j <= m; ++j) {
         if (j > 1) Write(O, Gap);
@@ -517,7 +517,7 @@ int32_t TPDFLumerra::WritePage(int32_t P, const TPageResource& R, TStream& O, in
     return O.Position() - start;
 }
 
-int32_t TPDFLumerra::WritePlainPage(int32_t P, const TPageResource& R, TStream& O, const TIDList* Contents) {
+int32_t TPDFLumerra::WritePlainPage(int32_t P, const TPageResource& R, TStream& O) {
     const int32_t start = O.Position();
     TStringList filters;
     TIDList contents;
@@ -528,8 +528,7 @@ int32_t TPDFLumerra::WritePlainPage(int32_t P, const TPageResource& R, TStream& 
         filters.clear();
     };
     for (int32_t i = 0; i < R.ChildCount(); ++i) writeStream(R.GetChild(i).ObjectNumber);
-    if (Contents == nullptr) GetPageContents(P, contents);
-    for (const int32_t content : Contents != nullptr ? *Contents : contents) writeStream(content);
+    for (const int32_t content : PageContents(P, contents)) writeStream(content);
     return O.Position() - start;
 }
 

@@ -91,17 +91,18 @@ private:
     // Called after page index i is written; true asks the run to stop.
     using TAfterPage = std::function<bool(int32_t i)>;
 
-    // Contents, when given, is page P's content list already read.
-    int32_t WritePage(int32_t P, const TPageResource& R, TStream& O, int32_t PageNumber, bool WithComments,
-                      const TIDList* Contents = nullptr);
-    int32_t WritePlainPage(int32_t P, const TPageResource& R, TStream& O, const TIDList* Contents);
+    int32_t WritePage(int32_t P, const TPageResource& R, TStream& O, int32_t PageNumber, bool WithComments);
+    int32_t WritePlainPage(int32_t P, const TPageResource& R, TStream& O);
     // DecodeStreamObject, or the stream decoded ahead when pages are
     // decoded in parallel.
     int32_t DecodeNextStream(int32_t N, TStringList& F, TStream& D);
     // Stream object N as the workers decoded it: its filters appended to F
     // and its damage told. A failing stream's error is raised, after what it
     // decoded is appended to Partial when there is one.
-    std::unique_ptr<TPrefetchedStream> TakeDecodedAhead(int32_t N, TStringList& F, TStream* Partial);
+    TPrefetchedStream& TakeDecodedAhead(int32_t N, TStringList& F, TStream* Partial);
+    // Page P's content list: read here, or by the workers ahead. Read holds
+    // it when it is read here.
+    const TIDList& PageContents(int32_t P, TIDList& Read);
     // The run of pages First..Last on this thread, or with Threads threads
     // (ParallelPages.cpp); each returns true when it was cancelled.
     bool WritePagesInTurn(const TIDList& Pages, int32_t First, int32_t Last, bool WithComments, TStream& Output,

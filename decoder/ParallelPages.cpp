@@ -4,7 +4,6 @@
 // one thread does all: only the decoding of stream data moves to workers.
 #include <algorithm>
 #include <deque>
-#include <optional>
 
 #include "decoder/PDFLumerra.h"
 #include "decoder/StreamPrefetcher.h"
@@ -34,7 +33,6 @@ bool TPDFLumerra::WritePagesInParallel(const TIDList& Pages, int32_t First, int3
     struct TPlanned {
         int32_t Page = -1;
         TPageResource* Resources = nullptr;
-        std::optional<TIDList> Contents;  // read unless reading it failed
         std::exception_ptr Error;  // raised when the writer reaches the page
     };
     std::deque<TPlanned> planned;
@@ -46,23 +44,14 @@ bool TPDFLumerra::WritePagesInParallel(const TIDList& Pages, int32_t First, int3
         try {
             TPageResource& R = CollectPageResources(item.Page);
             item.Resources = &R;
-            for (int32_t i = 0; i < R.ChildCount(); ++i) prefetcher->Request(R.GetChild(i).ObjectNumber);
+            for (int32_t i = 0; i < R.ChildCount(); ++i) prefetcher->RequestStream(R.GetChild(i).ObjectNumber);
+            // A content list that cannot be read is raised when the writer
+            // asks for it, after the page's forms, as on one thread.
+            prefetcher->RequestPageContents(item.Page);
         } catch (...) {
             // Raised before anything of the page is written, as alone.
             item.Error = std::current_exception();
             planFailed = true;
-        }
-        if (!planFailed) {
-            try {
-                TIDList contents;
-                GetPageContents(item.Page, contents);
-                for (const int32_t content : contents) prefetcher->Request(content);
-                item.Contents = std::move(contents);
-            } catch (const Exception&) {
-                // The writer meets this error itself, after the page's forms,
-                // where a run on one thread meets it.
-                planFailed = true;
-            }
         }
         planned.push_back(std::move(item));
     };
@@ -82,8 +71,7 @@ bool TPDFLumerra::WritePagesInParallel(const TIDList& Pages, int32_t First, int3
         planned.pop_front();
         if (page.Error) std::rethrow_exception(page.Error);
         FCurrentPage = i + 1;
-        WritePage(page.Page, *page.Resources, Output, i + 1, WithComments,
-                  page.Contents ? &*page.Contents : nullptr);
+        WritePage(page.Page, *page.Resources, Output, i + 1, WithComments);
         // The written page's record goes; those planned ahead stay.
         auto& items = FPageResources.Items;
         items.erase(std::find_if(items.begin(), items.end(),

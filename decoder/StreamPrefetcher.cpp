@@ -14,26 +14,42 @@ std::unique_ptr<TPDFAnalyst> ReaderOf(const TPDFAnalyst& Analyst) {
 
 }  // namespace
 
-TStreamPrefetcher::TDecodeSlot::TDecodeSlot(std::unique_ptr<TPDFAnalyst> Reader) : FReader(std::move(Reader)) {
-    try {
-        FDecoder = std::make_unique<TPDFLumerra>(FReader.get());
-    } catch (...) {
-        FSetupError = std::current_exception();
-    }
-}
+TStreamPrefetcher::TDecodeSlot::TDecodeSlot(std::unique_ptr<TPDFAnalyst> Reader)
+    : FReader(std::move(Reader)), FDecoder(std::make_unique<TPDFLumerra>(FReader.get())) {}
 
 TStreamPrefetcher::TDecodeSlot::~TDecodeSlot() = default;
 
-void TStreamPrefetcher::TDecodeSlot::Decode(TPrefetchedStream& Job) {
+void TStreamPrefetcher::TDecodeSlot::Decode(TPrefetchedStream& Stream) {
     try {
-        if (FSetupError) std::rethrow_exception(FSetupError);
-        Job.Data = std::make_unique<TSpillStream>(SpillThreshold);
-        Job.Size = FDecoder->DecodeStreamObject(Job.Object, Job.Filters, *Job.Data);
-        Job.Damage = FDecoder->LastDamage();
-        if (!Job.Data->Spilled()) Job.HeldBytes = Job.Size;
+        Stream.Data = std::make_unique<TSpillStream>(SpillThreshold);
+        Stream.Size = FDecoder->DecodeStreamObject(Stream.Object, Stream.Filters, *Stream.Data);
+        Stream.Damage = FDecoder->LastDamage();
     } catch (...) {
-        Job.Error = std::current_exception();
+        Stream.Error = std::current_exception();
     }
+}
+
+void TStreamPrefetcher::TDecodeSlot::Do(TPrefetchJob& Job) {
+    if (Job.Page < 0) {
+        Decode(Job.Streams.front());
+    } else {
+        try {
+            FDecoder->GetPageContents(Job.Page, Job.Contents);
+        } catch (...) {
+            Job.ContentsError = std::current_exception();
+            return;
+        }
+        Job.Streams.reserve(Job.Contents.size());
+        for (const int32_t object : Job.Contents) {
+            TPrefetchedStream& stream = Job.Streams.emplace_back();
+            stream.Object = object;
+            Decode(stream);
+            // The writer stops at this one.
+            if (stream.Error) break;
+        }
+    }
+    for (const TPrefetchedStream& stream : Job.Streams)
+        if (stream.Data && !stream.Data->Spilled()) Job.HeldBytes += stream.Data->Size();
 }
 
 TStreamPrefetcher::TStreamPrefetcher(const TPDFAnalyst& Analyst, int32_t Workers) {
@@ -51,12 +67,22 @@ TStreamPrefetcher::~TStreamPrefetcher() {
     for (std::thread& thread : FThreads) thread.join();
 }
 
-void TStreamPrefetcher::Request(int32_t N) {
-    auto job = std::make_unique<TPrefetchedStream>();
-    job->Object = N;
+void TStreamPrefetcher::RequestStream(int32_t N) {
+    auto job = std::make_unique<TPrefetchJob>();
+    job->Streams.emplace_back().Object = N;
+    Request(std::move(job));
+}
+
+void TStreamPrefetcher::RequestPageContents(int32_t P) {
+    auto job = std::make_unique<TPrefetchJob>();
+    job->Page = P;
+    Request(std::move(job));
+}
+
+void TStreamPrefetcher::Request(std::unique_ptr<TPrefetchJob> Job) {
     {
         std::lock_guard<std::mutex> lock(FLock);
-        FQueue.push_back(std::move(job));
+        FQueue.push_back(std::move(Job));
     }
     FWork.notify_one();
 }
@@ -66,41 +92,56 @@ size_t TStreamPrefetcher::Waiting() {
     return FQueue.size();
 }
 
-TPrefetchedStream* TStreamPrefetcher::ClaimLocked() {
-    // A claimed job stays in the queue, in its place, until it is taken.
+TPrefetchJob* TStreamPrefetcher::ClaimLocked() {
+    // A claimed request stays in the queue, in its place, until it is taken.
     return FNextJob < FQueue.size() ? FQueue[FNextJob++].get() : nullptr;
 }
 
-void TStreamPrefetcher::FinishLocked(TPrefetchedStream& Job) {
+void TStreamPrefetcher::FinishLocked(TPrefetchJob& Job) {
     Job.Done = true;
     FHeldBytes += Job.HeldBytes;
 }
 
-std::unique_ptr<TPrefetchedStream> TStreamPrefetcher::Take() {
+void TStreamPrefetcher::TakeNext() {
     std::unique_lock<std::mutex> lock(FLock);
+    if (FQueue.empty()) throw Exception("stream decoded out of order");
     while (!FQueue.front()->Done) {
-        if (TPrefetchedStream* job = ClaimLocked()) {
+        if (TPrefetchJob* job = ClaimLocked()) {
             lock.unlock();
-            FWriterSlot->Decode(*job);
+            FWriterSlot->Do(*job);
             lock.lock();
             FinishLocked(*job);
         } else {
             FDone.wait(lock);
         }
     }
-    auto result = std::move(FQueue.front());
+    FCurrent = std::move(FQueue.front());
+    FNextStream = 0;
     FQueue.pop_front();
     --FNextJob;
     const bool wasFull = FHeldBytes >= MaxHeldBytes;
-    FHeldBytes -= result->HeldBytes;
+    FHeldBytes -= FCurrent->HeldBytes;
     lock.unlock();
     if (wasFull) FWork.notify_all();
-    return result;
+}
+
+TPrefetchedStream& TStreamPrefetcher::NextStream(int32_t N) {
+    if (!FCurrent || FNextStream == FCurrent->Streams.size()) TakeNext();
+    if (FNextStream == FCurrent->Streams.size() || FCurrent->Streams[FNextStream].Object != N)
+        throw Exception("stream decoded out of order");
+    return FCurrent->Streams[FNextStream++];
+}
+
+const TIDList& TStreamPrefetcher::NextPageContents(int32_t P) {
+    TakeNext();
+    if (FCurrent->Page != P) throw Exception("stream decoded out of order");
+    if (FCurrent->ContentsError) std::rethrow_exception(FCurrent->ContentsError);
+    return FCurrent->Contents;
 }
 
 void TStreamPrefetcher::Work(TDecodeSlot& Slot) {
     for (;;) {
-        TPrefetchedStream* job;
+        TPrefetchJob* job;
         {
             std::unique_lock<std::mutex> lock(FLock);
             FWork.wait(lock,
@@ -108,7 +149,7 @@ void TStreamPrefetcher::Work(TDecodeSlot& Slot) {
             if (FStop) return;
             job = ClaimLocked();
         }
-        Slot.Decode(*job);
+        Slot.Do(*job);
         {
             std::lock_guard<std::mutex> lock(FLock);
             FinishLocked(*job);

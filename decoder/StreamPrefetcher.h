@@ -1,9 +1,10 @@
 // Streams decoded ahead of the report writer on worker threads. The writer
-// asks for stream objects in the order it will write them and takes the
-// results in that same order; each worker reads the file through a reader
-// of its own (TPDFAnalyst::Reader), so no read position is ever shared.
-// A writer that would wait decodes the next stream no worker took, through
-// a reader of its own as well, so that no core idles while one is behind.
+// asks for the streams of the pages ahead in the order it will write them
+// (each Form XObject's stream, then each page's contents) and takes them in
+// that same order. Each worker reads the file through a reader of its own
+// (TPDFAnalyst::Reader), so no read position is ever shared. A writer that
+// would wait does the next request no worker took, through a reader of its
+// own as well, so that no core idles while one is behind.
 #pragma once
 
 #include <condition_variable>
@@ -31,7 +32,17 @@ struct TPrefetchedStream {
     int32_t Size = 0;
     std::exception_ptr Error;  // what decoding it raised, raised again when it is taken
     TStreamDamage Damage;      // what decoding it passed over
-    int64_t HeldBytes = 0;     // of Data, in memory
+};
+
+// One request: a Form XObject's stream, or a page's content list and the
+// streams in it.
+struct TPrefetchJob {
+    int32_t Page = -1;  // a page's contents when set
+    TIDList Contents;
+    std::exception_ptr ContentsError;  // reading the page's content list failed
+    // In request order; a page's end after the first that failed.
+    std::vector<TPrefetchedStream> Streams;
+    int64_t HeldBytes = 0;  // of the streams' data, in memory
     bool Done = false;
 };
 
@@ -41,56 +52,71 @@ public:
     // writer stays small whatever the streams hold.
     static constexpr int32_t SpillThreshold = 4 * 1024 * 1024;
     // Decoded bytes kept in memory for the writer: past this, workers take
-    // no new request until the writer takes results (the writer still
-    // decodes the one it needs itself).
+    // no new request until the writer takes results (the writer still does
+    // the one it needs itself).
     static constexpr int64_t MaxHeldBytes = 32 * 1024 * 1024;
 
     // Workers threads and the writer's share, each with a reader of
-    // Analyst's document; throws when a reader cannot be made.
+    // Analyst's document; throws when a reader or its decoder cannot be
+    // made.
     TStreamPrefetcher(const TPDFAnalyst& Analyst, int32_t Workers);
-    // Stops the workers: a stream being decoded is finished, the rest are
+    // Stops the workers: a request being done is finished, the rest are
     // dropped.
     ~TStreamPrefetcher();
     TStreamPrefetcher(const TStreamPrefetcher&) = delete;
     TStreamPrefetcher& operator=(const TStreamPrefetcher&) = delete;
 
     // Queues stream object N.
-    void Request(int32_t N);
+    void RequestStream(int32_t N);
+    // Queues page P's content list and its streams.
+    void RequestPageContents(int32_t P);
     // Requests not yet taken.
     size_t Waiting();
-    // The oldest request's result, once decoded.
-    std::unique_ptr<TPrefetchedStream> Take();
+
+    // The writer's side, in request order. Stream object N, the next stream
+    // requested; it stays valid until the next call.
+    TPrefetchedStream& NextStream(int32_t N);
+    // Page P's content list, the next request; raises what reading it
+    // raised. Its streams follow through NextStream.
+    const TIDList& NextPageContents(int32_t P);
 
 private:
-    // Decodes streams through one reader; a decoder that cannot be made
-    // answers every request with its error.
+    // Does requests through one reader.
     class TDecodeSlot {
     public:
         explicit TDecodeSlot(std::unique_ptr<TPDFAnalyst> Reader);
         ~TDecodeSlot();
-        void Decode(TPrefetchedStream& Job);
+        void Do(TPrefetchJob& Job);
 
     private:
+        void Decode(TPrefetchedStream& Stream);
+
         std::unique_ptr<TPDFAnalyst> FReader;
         std::unique_ptr<TPDFLumerra> FDecoder;
-        std::exception_ptr FSetupError;
     };
 
+    void Request(std::unique_ptr<TPrefetchJob> Job);
+    // The oldest request once done: it becomes the writer's current one.
+    void TakeNext();
     void Work(TDecodeSlot& Slot);
     // The first request no worker took, claimed; null when there is none.
-    TPrefetchedStream* ClaimLocked();
-    void FinishLocked(TPrefetchedStream& Job);
+    TPrefetchJob* ClaimLocked();
+    void FinishLocked(TPrefetchJob& Job);
 
     std::vector<std::unique_ptr<TDecodeSlot>> FSlots;  // the workers'
     std::unique_ptr<TDecodeSlot> FWriterSlot;
     std::vector<std::thread> FThreads;
     std::mutex FLock;
-    std::condition_variable FWork;  // a request came, or stop
-    std::condition_variable FDone;  // a result is ready
-    std::deque<std::unique_ptr<TPrefetchedStream>> FQueue;  // in request order
-    size_t FNextJob = 0;  // index in FQueue of the first request no worker took
-    int64_t FHeldBytes = 0;  // of the results in FQueue
+    std::condition_variable FWork;  // a request came, room was made, or stop
+    std::condition_variable FDone;  // a request was done
+    std::deque<std::unique_ptr<TPrefetchJob>> FQueue;  // in request order
+    size_t FNextJob = 0;     // index in FQueue of the first request no worker took
+    int64_t FHeldBytes = 0;  // of the done requests in FQueue
     bool FStop = false;
+
+    // The writer's: the request taken last and its next stream.
+    std::unique_ptr<TPrefetchJob> FCurrent;
+    size_t FNextStream = 0;
 };
 
 }  // namespace lumerra
