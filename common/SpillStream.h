@@ -27,6 +27,8 @@ public:
     void Clear();
     static constexpr int32_t RetainedCapacity = 4 * 1024 * 1024;
     bool Spilled() const { return FFile != nullptr; }
+    // Memory held for bytes not on disk.
+    int32_t Capacity() const { return FMemory.Capacity(); }
 
 private:
     TStream& Current() { return FFile ? static_cast<TStream&>(*FFile) : FMemory; }

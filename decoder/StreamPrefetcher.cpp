@@ -14,14 +14,14 @@ std::unique_ptr<TPDFAnalyst> ReaderOf(const TPDFAnalyst& Analyst) {
 
 }  // namespace
 
-TStreamPrefetcher::TDecodeSlot::TDecodeSlot(std::unique_ptr<TPDFAnalyst> Reader)
-    : FReader(std::move(Reader)), FDecoder(std::make_unique<TPDFLumerra>(FReader.get())) {}
+TStreamPrefetcher::TDecodeSlot::TDecodeSlot(TStreamPrefetcher& Owner, std::unique_ptr<TPDFAnalyst> Reader)
+    : FOwner(Owner), FReader(std::move(Reader)), FDecoder(std::make_unique<TPDFLumerra>(FReader.get())) {}
 
 TStreamPrefetcher::TDecodeSlot::~TDecodeSlot() = default;
 
 void TStreamPrefetcher::TDecodeSlot::Decode(TPrefetchedStream& Stream) {
     try {
-        Stream.Data = std::make_unique<TSpillStream>(SpillThreshold);
+        Stream.Data = FOwner.NewBuffer();
         Stream.Size = FDecoder->DecodeStreamObject(Stream.Object, Stream.Filters, *Stream.Data);
         Stream.Damage = FDecoder->LastDamage();
     } catch (...) {
@@ -53,8 +53,8 @@ void TStreamPrefetcher::TDecodeSlot::Do(TPrefetchJob& Job) {
 }
 
 TStreamPrefetcher::TStreamPrefetcher(const TPDFAnalyst& Analyst, int32_t Workers) {
-    for (int32_t i = 0; i < Workers; ++i) FSlots.push_back(std::make_unique<TDecodeSlot>(ReaderOf(Analyst)));
-    FWriterSlot = std::make_unique<TDecodeSlot>(ReaderOf(Analyst));
+    for (int32_t i = 0; i < Workers; ++i) FSlots.push_back(std::make_unique<TDecodeSlot>(*this, ReaderOf(Analyst)));
+    FWriterSlot = std::make_unique<TDecodeSlot>(*this, ReaderOf(Analyst));
     for (auto& slot : FSlots) FThreads.emplace_back([this, &slot] { Work(*slot); });
 }
 
@@ -102,8 +102,32 @@ void TStreamPrefetcher::FinishLocked(TPrefetchJob& Job) {
     FHeldBytes += Job.HeldBytes;
 }
 
+std::unique_ptr<TSpillStream> TStreamPrefetcher::NewBuffer() {
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        if (!FSpare.empty()) {
+            auto buffer = std::move(FSpare.back());
+            FSpare.pop_back();
+            FSpareBytes -= buffer->Capacity();
+            return buffer;
+        }
+    }
+    return std::make_unique<TSpillStream>(SpillThreshold);
+}
+
+void TStreamPrefetcher::KeepSpareLocked(TPrefetchJob& Job) {
+    for (TPrefetchedStream& stream : Job.Streams) {
+        if (!stream.Data) continue;
+        stream.Data->Clear();
+        if (FSpareBytes + stream.Data->Capacity() > MaxSpareBytes) continue;
+        FSpareBytes += stream.Data->Capacity();
+        FSpare.push_back(std::move(stream.Data));
+    }
+}
+
 void TStreamPrefetcher::TakeNext() {
     std::unique_lock<std::mutex> lock(FLock);
+    if (FCurrent) KeepSpareLocked(*FCurrent);
     if (FQueue.empty()) throw Exception("stream decoded out of order");
     while (!FQueue.front()->Done) {
         if (TPrefetchJob* job = ClaimLocked()) {

@@ -55,6 +55,9 @@ public:
     // no new request until the writer takes results (the writer still does
     // the one it needs itself).
     static constexpr int64_t MaxHeldBytes = 32 * 1024 * 1024;
+    // Memory of written streams kept for the next ones, so that workers do
+    // not allocate (and the writer free) a buffer for every stream.
+    static constexpr int64_t MaxSpareBytes = 8 * 1024 * 1024;
 
     // Workers threads and the writer's share, each with a reader of
     // Analyst's document; throws when a reader or its decoder cannot be
@@ -84,13 +87,14 @@ private:
     // Does requests through one reader.
     class TDecodeSlot {
     public:
-        explicit TDecodeSlot(std::unique_ptr<TPDFAnalyst> Reader);
+        TDecodeSlot(TStreamPrefetcher& Owner, std::unique_ptr<TPDFAnalyst> Reader);
         ~TDecodeSlot();
         void Do(TPrefetchJob& Job);
 
     private:
         void Decode(TPrefetchedStream& Stream);
 
+        TStreamPrefetcher& FOwner;
         std::unique_ptr<TPDFAnalyst> FReader;
         std::unique_ptr<TPDFLumerra> FDecoder;
     };
@@ -102,6 +106,9 @@ private:
     // The first request no worker took, claimed; null when there is none.
     TPrefetchJob* ClaimLocked();
     void FinishLocked(TPrefetchJob& Job);
+    // A buffer for a stream: a spare one, or a new one.
+    std::unique_ptr<TSpillStream> NewBuffer();
+    void KeepSpareLocked(TPrefetchJob& Job);
 
     std::vector<std::unique_ptr<TDecodeSlot>> FSlots;  // the workers'
     std::unique_ptr<TDecodeSlot> FWriterSlot;
@@ -112,6 +119,8 @@ private:
     std::deque<std::unique_ptr<TPrefetchJob>> FQueue;  // in request order
     size_t FNextJob = 0;     // index in FQueue of the first request no worker took
     int64_t FHeldBytes = 0;  // of the done requests in FQueue
+    std::vector<std::unique_ptr<TSpillStream>> FSpare;
+    int64_t FSpareBytes = 0;
     bool FStop = false;
 
     // The writer's: the request taken last and its next stream.
