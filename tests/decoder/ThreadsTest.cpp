@@ -53,6 +53,19 @@ TEST(Threads, TheReportIsTheSameForEveryThreadCount) {
     std::string brokenBytes = broken.Build();
     const size_t at = brokenBytes.find("201 0 obj");
     brokenBytes.replace(brokenBytes.find("endobj", at), 6, "xxxxxx");
+    // The last object runs into the end of the file: page 11's content list
+    // cannot be read, or page 6's second content stream cannot.
+    const auto cutLast = [](PdfBuilder Builder) {
+        std::string bytes = Builder.Build();
+        bytes.replace(bytes.find("endobj", bytes.find("300 0 obj")), 6, "xxxxxx");
+        return bytes;
+    };
+    PdfBuilder listCut = many;
+    listCut.Set(23, "<< /Type /Page /Parent 2 0 R /Contents 300 0 R >>");
+    listCut.Set(300, "[24 0 R 4 0 R");
+    PdfBuilder secondCut = many;
+    secondCut.Set(13, "<< /Type /Page /Parent 2 0 R /Contents [14 0 R 300 0 R] >>");
+    secondCut.SetStream(300, "", "0 0 m S");
     PdfBuilder::Options streams;
     streams.Header = "%PDF-1.5\n";
     streams.XrefStreams = streams.ObjectStreams = true;
@@ -74,6 +87,8 @@ TEST(Threads, TheReportIsTheSameForEveryThreadCount) {
         {"forms, filters, forty pages", many.Build(), 0, false},
         {"cancelled after page 5", many.Build(), 5, false},
         {"a stream cut short", brokenBytes, 0, false},
+        {"a content list cut short", cutLast(listCut), 0, false},
+        {"a second content stream cut short", cutLast(secondCut), 0, false},
         {"lengths in object streams", compressed.Build(), 0, true},
     };
     for (const Case& c : cases) {
@@ -85,4 +100,6 @@ TEST(Threads, TheReportIsTheSameForEveryThreadCount) {
         }
     }
     EXPECT_NE(Decode(brokenBytes, 1, true).find("|ファイルが途中で終わっています。 (object 201"), std::string::npos);
+    for (PdfBuilder* cut : {&listCut, &secondCut})
+        EXPECT_NE(Decode(cutLast(*cut), 1, false).find("|ファイルが途中で終わっています。 (object 300"), std::string::npos);
 }
