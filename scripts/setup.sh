@@ -14,6 +14,8 @@ packages=(
   xvfb xauth
   # Test-only: rewrites fixtures with object streams and encrypts them; never linked.
   qpdf
+  # Benchmark-only: typesets the producer's document of bench_decode; never linked.
+  ghostscript
 )
 
 missing=()
