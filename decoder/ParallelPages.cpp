@@ -1,7 +1,8 @@
 // Pages written in order while worker threads decode the streams of the
 // pages ahead. The writer collects each page's resources itself, in page
 // order, so that every limit of the collection falls where it falls when
-// one thread does all: only the decoding of stream data moves to workers.
+// one thread does all: only reading content lists and decoding stream data
+// move to workers, and their errors are raised where one thread meets them.
 #include <algorithm>
 #include <deque>
 
@@ -12,10 +13,10 @@ namespace lumerra {
 
 namespace {
 
-// Streams asked for ahead of the writer, per thread: enough to keep every
-// core busy on documents of small pages; the memory they take is bounded by
-// the prefetcher.
-constexpr size_t StreamsAheadPerThread = 32;
+// Requests (a form's stream, a page's contents) made ahead of the writer,
+// per thread: enough to keep every core busy on documents of small pages;
+// the memory their results take is bounded by the prefetcher.
+constexpr size_t RequestsAheadPerThread = 32;
 
 }  // namespace
 
@@ -63,7 +64,7 @@ bool TPDFLumerra::WritePagesInParallel(const TIDList& Pages, int32_t First, int3
     } stopTakingAhead{FAhead};
 
     // The writer decodes too while it would wait.
-    const size_t ahead = StreamsAheadPerThread * static_cast<size_t>(Threads);
+    const size_t ahead = RequestsAheadPerThread * static_cast<size_t>(Threads);
     for (int32_t i = First - 1; i <= Last - 1; ++i) {
         if (planned.empty()) plan();
         while (!planFailed && next <= Last - 1 && prefetcher->Waiting() < ahead) plan();
