@@ -2,6 +2,8 @@
 
 #include "decoder/PDFLumerra.h"
 
+#include <chrono>
+
 namespace lumerra {
 
 namespace {
@@ -62,6 +64,7 @@ TStreamPrefetcher::~TStreamPrefetcher() {
     {
         std::lock_guard<std::mutex> lock(FLock);
         FStop = true;
+        ++FEvents;
     }
     FWork.notify_all();
     for (std::thread& thread : FThreads) thread.join();
@@ -83,6 +86,7 @@ void TStreamPrefetcher::Request(std::unique_ptr<TPrefetchJob> Job) {
     {
         std::lock_guard<std::mutex> lock(FLock);
         FQueue.push_back(std::move(Job));
+        ++FEvents;
     }
     FWork.notify_one();
 }
@@ -99,6 +103,7 @@ TPrefetchJob* TStreamPrefetcher::ClaimLocked() {
 
 void TStreamPrefetcher::FinishLocked(TPrefetchJob& Job) {
     Job.Done = true;
+    ++FEvents;
     FHeldBytes += Job.HeldBytes;
 }
 
@@ -125,6 +130,21 @@ void TStreamPrefetcher::KeepSpareLocked(TPrefetchJob& Job) {
     }
 }
 
+template <class TReady>
+void TStreamPrefetcher::SpinThenWait(std::unique_lock<std::mutex>& Lock, std::condition_variable& Signal,
+                                     TReady Ready) {
+    if (Ready()) return;
+    // Waking a thread that went to sleep can take longer than decoding a
+    // small stream, above all in a virtual machine: look for news a little
+    // while before sleeping.
+    const uint64_t seen = FEvents.load();
+    Lock.unlock();
+    const auto until = std::chrono::steady_clock::now() + SpinTime;
+    while (FEvents.load() == seen && std::chrono::steady_clock::now() < until) std::this_thread::yield();
+    Lock.lock();
+    Signal.wait(Lock, Ready);
+}
+
 void TStreamPrefetcher::TakeNext() {
     std::unique_lock<std::mutex> lock(FLock);
     if (FCurrent) KeepSpareLocked(*FCurrent);
@@ -136,7 +156,7 @@ void TStreamPrefetcher::TakeNext() {
             lock.lock();
             FinishLocked(*job);
         } else {
-            FDone.wait(lock);
+            SpinThenWait(lock, FDone, [this] { return FQueue.front()->Done || FNextJob < FQueue.size(); });
         }
     }
     FCurrent = std::move(FQueue.front());
@@ -145,6 +165,7 @@ void TStreamPrefetcher::TakeNext() {
     --FNextJob;
     const bool wasFull = FHeldBytes >= MaxHeldBytes;
     FHeldBytes -= FCurrent->HeldBytes;
+    ++FEvents;
     lock.unlock();
     if (wasFull) FWork.notify_all();
 }
@@ -168,8 +189,8 @@ void TStreamPrefetcher::Work(TDecodeSlot& Slot) {
         TPrefetchJob* job;
         {
             std::unique_lock<std::mutex> lock(FLock);
-            FWork.wait(lock,
-                       [this] { return FStop || (FNextJob < FQueue.size() && FHeldBytes < MaxHeldBytes); });
+            SpinThenWait(lock, FWork,
+                         [this] { return FStop || (FNextJob < FQueue.size() && FHeldBytes < MaxHeldBytes); });
             if (FStop) return;
             job = ClaimLocked();
         }

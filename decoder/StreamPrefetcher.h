@@ -7,6 +7,8 @@
 // own as well, so that no core idles while one is behind.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -106,6 +108,10 @@ private:
     // The first request no worker took, claimed; null when there is none.
     TPrefetchJob* ClaimLocked();
     void FinishLocked(TPrefetchJob& Job);
+    // Waits under Lock until Ready, woken by Signal.
+    template <class TReady>
+    void SpinThenWait(std::unique_lock<std::mutex>& Lock, std::condition_variable& Signal, TReady Ready);
+    static constexpr std::chrono::microseconds SpinTime{100};
     // A buffer for a stream: a spare one, or a new one.
     std::unique_ptr<TSpillStream> NewBuffer();
     void KeepSpareLocked(TPrefetchJob& Job);
@@ -122,6 +128,7 @@ private:
     std::vector<std::unique_ptr<TSpillStream>> FSpare;
     int64_t FSpareBytes = 0;
     bool FStop = false;
+    std::atomic<uint64_t> FEvents{0};  // counts every change a waiting thread may look for
 
     // The writer's: the request taken last and its next stream.
     std::unique_ptr<TPrefetchJob> FCurrent;
