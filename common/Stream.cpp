@@ -53,13 +53,7 @@ int32_t TStream::CopyFrom(TStream& source, int32_t count) {
     return std::max(count, 0);
 }
 
-int32_t TStream::ResolveSeek(int64_t current, int64_t size, int32_t offset, TSeekOrigin origin) {
-    int64_t target = offset;
-    if (origin == TSeekOrigin::soCurrent) target += current;
-    if (origin == TSeekOrigin::soEnd) target += size;
-    if (target < 0 || target > INT32_MAX) throw EStreamError("Invalid stream position");
-    return static_cast<int32_t>(target);
-}
+void TStream::RaiseInvalidPosition() { throw EStreamError("Invalid stream position"); }
 
 // ------------------------------------------------------------ TFileStream
 

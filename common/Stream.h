@@ -57,8 +57,16 @@ private:
 
 protected:
     // The position that Seek would reach, or EStreamError when it is outside
-    // 0 .. INT32_MAX.
-    static int32_t ResolveSeek(int64_t current, int64_t size, int32_t offset, TSeekOrigin origin);
+    // 0 .. INT32_MAX. Inline, since the lexers move the position after every
+    // token.
+    static int32_t ResolveSeek(int64_t current, int64_t size, int32_t offset, TSeekOrigin origin) {
+        int64_t target = offset;
+        if (origin == TSeekOrigin::soCurrent) target += current;
+        if (origin == TSeekOrigin::soEnd) target += size;
+        if (target < 0 || target > INT32_MAX) RaiseInvalidPosition();
+        return static_cast<int32_t>(target);
+    }
+    [[noreturn]] static void RaiseInvalidPosition();
 };
 
 // A file on disk. Reads go through a few cached blocks, so that byte-at-a-

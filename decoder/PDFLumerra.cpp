@@ -123,14 +123,14 @@ private:
             TPositionKeeper keeper(S);
             TObjectScanner scan = Open(N, ResourceOwnerScan);
             scan.Run([&](const TToken& token) {
-                if (token.Text == "/Resources") {
+                if (token.Is("/Resources")) {
                     // Where the value stands in the object's bytes: the file,
                     // or its own bytes when it is kept in an object stream.
                     result.ResourcesAt = scan.Stream().Position();
                     result.Parent = -1;
                     return TScanAction::Stop;
                 }
-                if (Climbing && token.Text == "/Parent") {
+                if (Climbing && token.Is("/Parent")) {
                     const std::string& value = scan.Next().Text;
                     if (FAnalyst.IsValidIDText(value)) result.Parent = StrToIntDef(value, -1);
                     return TScanAction::Handled;
@@ -222,7 +222,7 @@ private:
                 ReadCategoryDict(In, *list, Owner);
                 return TScanAction::Handled;
             }
-            if (token.Text == "<") {
+            if (token.Is("<")) {
                 TObjectScanner nested = Here(In, DictionaryScan, Owner);
                 nested.Run();
                 PassSecondBracket(nested, '>');
@@ -282,7 +282,7 @@ private:
         TObjectScanner scan = Open(N, XObjectSubtypeScan);
         std::string subtype;
         scan.Run([&](const TToken& token) {
-            const std::string& key = token.Text;
+            const std::string_view key = token.Text;
             if (key == "/Subtype")
                 subtype = scan.Next().Text;
             else if (key == "/Width" || key == "/Height" || key == "/BitsPerComponent")
@@ -336,7 +336,7 @@ private:
         }
     }
 
-    static TPDFResourceList* CategoryList(TPageResource& R, const std::string& key) {
+    static TPDFResourceList* CategoryList(TPageResource& R, std::string_view key) {
         if (key == "/Font") return &R.Fonts;
         if (key == "/XObject") return &R.XObjects;
         if (key == "/ColorSpace") return &R.ColorSpaces;
@@ -374,7 +374,7 @@ void TPDFLumerra::GetPageContents(int32_t P, TIDList& L) {
     TPositionKeeper keeper(S);
     TObjectScanner scan = TObjectScanner::OpenObject(*FAnalyst, P, PageKeyScan);
     scan.Run([&](const TToken& token) {
-        if (token.Text != "/Contents") return TScanAction::Default;
+        if (!token.Is("/Contents")) return TScanAction::Default;
         FAnalyst->ReadIDList(scan.Stream(), L);
         return TScanAction::Stop;
     });
@@ -391,13 +391,13 @@ int32_t TPDFLumerra::DecodeStreamObject(int32_t N, TStringList& F, TStream& D) {
     int32_t length = 0;
     std::vector<TDecodeParams> params;
     scan.Run([&](const TToken& token) {
-        if (token.Text == "/Length") {
+        if (token.Is("/Length")) {
             length = FAnalyst->ReadIntegerValue(S);
-        } else if (token.Text == "/Filter") {
+        } else if (token.Is("/Filter")) {
             FAnalyst->ReadNameList(S, F);
-        } else if (token.Text == "/DecodeParms" && FAnalyst->ExtendedReading()) {
+        } else if (token.Is("/DecodeParms") && FAnalyst->ExtendedReading()) {
             ReadDecodeParms(*FAnalyst, S, params);
-        } else if (token.Text == "stream") {
+        } else if (token.Is("stream")) {
             // Extended reading takes the data up to the "endstream" that
             // follows when /Length is wrong, and decodes only what the three
             // decoders leave undecoded, so that both modes agree on every

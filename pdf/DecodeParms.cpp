@@ -30,9 +30,9 @@ TDecodeParams ReadDictionary(TStream& S) {
     int depth = 1;
     std::string key;
     while (depth > 0 && Take(S, token)) {
-        if (token.Text == "<" && TakeSecondBracket(S, '<')) {
+        if (token.Is("<") && TakeSecondBracket(S, '<')) {
             ++depth;
-        } else if (token.Text == ">" && TakeSecondBracket(S, '>')) {
+        } else if (token.Is(">") && TakeSecondBracket(S, '>')) {
             --depth;
         } else if (depth == 1 && token.Kind == TTokenKind::Name && key.empty()) {
             key = token.Text;
@@ -60,9 +60,9 @@ bool ReadEntry(TPDFAnalyst& Analyst, TStream& S, const TToken& First, std::vecto
 void ReadValue(TPDFAnalyst& Analyst, TStream& S, std::vector<TDecodeParams>& Params, bool Follow) {
     TToken first;
     if (!Take(S, first)) return;
-    if (first.Text == "[") {
+    if (first.Is("[")) {
         TToken item;
-        while (Params.size() < MaximumEntries && Take(S, item) && item.Text != "]")
+        while (Params.size() < MaximumEntries && Take(S, item) && !item.Is("]"))
             if (!ReadEntry(Analyst, S, item, Params, false)) break;
         return;
     }
@@ -79,18 +79,18 @@ void ReadReferenced(TPDFAnalyst& Analyst, int32_t ID, std::vector<TDecodeParams>
 
 bool ReadEntry(TPDFAnalyst& Analyst, TStream& S, const TToken& First, std::vector<TDecodeParams>& Params,
                bool Follow) {
-    if (First.Text == "<" && TakeSecondBracket(S, '<')) {
+    if (First.Is("<") && TakeSecondBracket(S, '<')) {
         Params.push_back(ReadDictionary(S));
         return true;
     }
-    if (First.Text == "null") {
+    if (First.Is("null")) {
         Params.emplace_back();
         return true;
     }
     const int32_t ID = StrToIntDef(First.Text, -1);
     if (ID < 0) return false;
     TToken generation, r;
-    if (!Take(S, generation) || !Take(S, r) || r.Text != "R") return false;
+    if (!Take(S, generation) || !Take(S, r) || !r.Is("R")) return false;
     if (Follow)
         ReadReferenced(Analyst, ID, Params);
     else

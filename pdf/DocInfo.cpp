@@ -130,14 +130,14 @@ std::optional<std::string> ReadStringValue(TPDFAnalyst& Analyst, TObjectScanner&
         ReadLiteralString(Scan.Stream(), bytes);
         return bytes;
     }
-    if (token.Kind == TTokenKind::Delimiter && token.Text == "<" && !Scan.TakeSecond('<')) {
+    if (token.Kind == TTokenKind::Delimiter && token.Is("<") && !Scan.TakeSecond('<')) {
         ReadHexString(Scan.Stream(), bytes);
         return bytes;
     }
     if (token.Kind != TTokenKind::Number || !FollowReference) return std::nullopt;
     const int32_t object = StrToIntDef(token.Text, -1);
     Scan.Next();  // the generation
-    if (Scan.Next().Text != "R" || !Analyst.HasObject(object)) return std::nullopt;
+    if (!Scan.Next().Is("R") || !Analyst.HasObject(object)) return std::nullopt;
     TStream& S = *Analyst.Stream();
     TPositionKeeper keeper(S);
     TObjectScanner target = TObjectScanner::OpenObject(Analyst, object, InfoScan);
@@ -245,7 +245,7 @@ std::vector<std::pair<std::string, std::string>> ReadDocInfo(TPDFAnalyst& Analys
                 bytes.clear();
                 return ended ? TScanAction::Handled : TScanAction::Stop;
             }
-            if (token.Kind == TTokenKind::Delimiter && token.Text == "<") {
+            if (token.Kind == TTokenKind::Delimiter && token.Is("<")) {
                 if (scan.TakeSecond('<')) {
                     ++depth;
                     return TScanAction::Handled;
@@ -254,7 +254,7 @@ std::vector<std::pair<std::string, std::string>> ReadDocInfo(TPDFAnalyst& Analys
                 bytes.clear();
                 return ended ? TScanAction::Handled : TScanAction::Stop;
             }
-            if (token.Kind == TTokenKind::Delimiter && token.Text == ">" && scan.TakeSecond('>'))
+            if (token.Kind == TTokenKind::Delimiter && token.Is(">") && scan.TakeSecond('>'))
                 return --depth <= 0 ? TScanAction::Stop : TScanAction::Handled;
             if (token.Kind != TTokenKind::Name || depth != 1) return TScanAction::Default;
             for (size_t k = 0; k < InfoKeys.size(); ++k) {

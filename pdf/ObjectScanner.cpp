@@ -69,9 +69,9 @@ bool TObjectScanner::TakeSecond(char Bracket) {
 }
 
 void TObjectScanner::ApplyStreamRule(const TToken& Token) {
-    if (Token.Text == "/Length")
+    if (Token.Is("/Length"))
         FLength = FAnalyst.ReadIntegerValue(FStream);
-    else if (Token.Text == "stream")
+    else if (Token.Is("stream"))
         FAnalyst.SkipStreamData(FStream, FLength);
 }
 

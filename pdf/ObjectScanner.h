@@ -211,8 +211,8 @@ inline void TObjectScanner::Read(TToken& Token) {
 inline bool TObjectScanner::EndsAt(const TToken& Token, TScanEnd& End) const {
     const TScanEnds& ends = FOptions.EndsAt;
     if (Token.Kind == TTokenKind::Keyword) {
-        if (ends.Endobj && Token.Text == "endobj") End = TScanEnd::Endobj;
-        else if (ends.Stream && Token.Text == "stream") End = TScanEnd::Stream;
+        if (ends.Endobj && Token.Is("endobj")) End = TScanEnd::Endobj;
+        else if (ends.Stream && Token.Is("stream")) End = TScanEnd::Stream;
         else return false;
         return true;
     }

@@ -431,7 +431,7 @@ bool ReadNameRun(TObjectScanner& Scan, TStringList& Names) {
 bool TPDFAnalyst::ReadIDArrayObject(int32_t ID, TIDList& List) {
     TPositionKeeper keeper(*FStream);
     TObjectScanner scan = TObjectScanner::OpenObject(*this, ID, ArrayScan);
-    if (scan.Next().Text != "[") return false;
+    if (!scan.Next().Is("[")) return false;
     return ReadReferenceRun(*this, scan, List);
 }
 
@@ -450,7 +450,7 @@ void TPDFAnalyst::ReadIDList(TStream& S, TIDList& List) {
 bool TPDFAnalyst::ReadNameArrayObject(int32_t ID, TStringList& Names) {
     TPositionKeeper keeper(*FStream);
     TObjectScanner scan = TObjectScanner::OpenObject(*this, ID, ArrayScan);
-    if (scan.Next().Text != "[") return false;
+    if (!scan.Next().Is("[")) return false;
     return ReadNameRun(scan, Names);
 }
 
@@ -458,7 +458,7 @@ void TPDFAnalyst::ReadNameList(TStream& S, TStringList& Names) {
     TPositionKeeper keeper(S);
     TObjectScanner scan(*this, S, ArrayScan);
     const TToken& token = scan.Next();
-    if (token.Text == "[") {
+    if (token.Is("[")) {
         ReadNameRun(scan, Names);
     } else if (token.Kind == TTokenKind::Name) {
         Names.push_back(token.Text);
@@ -474,13 +474,13 @@ void TPDFAnalyst::ReadCatalog() {
     // Each value is the first token of a reference; a later key wins.
     auto valueID = [&scan] { return StrToIntDef(scan.Next().Text, -1); };
     scan.Run([&](const TToken& token) {
-        if (token.Text == "/StructTreeRoot") {
+        if (token.Is("/StructTreeRoot")) {
             FHasStructTree = true;
-        } else if (token.Text == "/Outlines") {
+        } else if (token.Is("/Outlines")) {
             FOutlinesID = valueID();
-        } else if (token.Text == "/Pages") {
+        } else if (token.Is("/Pages")) {
             FFirstPagesID = valueID();
-        } else if (token.Text == "/Metadata") {
+        } else if (token.Is("/Metadata")) {
             FMetadataID = valueID();
         } else {
             return TScanAction::Default;
@@ -493,7 +493,7 @@ void TPDFAnalyst::ReadPageCount() {
     TPositionKeeper keeper(*FStream);
     TObjectScanner scan = TObjectScanner::OpenObject(*this, FFirstPagesID, PageCountScan);
     scan.Run([&](const TToken& token) {
-        if (token.Text != "/Count") return TScanAction::Default;
+        if (!token.Is("/Count")) return TScanAction::Default;
         FPageCount = ReadIntegerValue(scan.Stream());
         return TScanAction::Handled;
     });
@@ -512,11 +512,11 @@ std::string& TPDFAnalyst::GetMediaBoxText(int32_t ID, std::string& Text) {
         bool found = false;
         TObjectScanner scan = TObjectScanner::OpenObject(*this, node, MediaBoxScan);
         scan.Run([&](const TToken& token) {
-            if (token.Text == "/Parent") {
+            if (token.Is("/Parent")) {
                 parent = StrToIntDef(scan.Next().Text, -1);
                 return TScanAction::Handled;
             }
-            if (token.Text != "/MediaBox") return TScanAction::Default;
+            if (!token.Is("/MediaBox")) return TScanAction::Default;
             // The raw bytes up to the first "]", white space and all.
             for (;;) {
                 uint8_t c;
@@ -560,11 +560,11 @@ void TPDFAnalyst::WalkPageTree(TLeafHandler&& OnLeaf) {
         bool leaf = false;
         TObjectScanner scan = TObjectScanner::OpenObject(*this, ID, PageTreeScan);
         scan.Run([&](const TToken& token) {
-            if (token.Text == "/Kids") {
+            if (token.Is("/Kids")) {
                 ReadIDList(scan.Stream(), frame.Kids);
                 return TScanAction::Handled;
             }
-            if (token.Text == "/Page") {
+            if (token.Is("/Page")) {
                 leaf = true;
                 return TScanAction::Stop;
             }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "common/Stream.h"
 
@@ -40,6 +41,10 @@ enum class TTokenKind : uint8_t {
 struct TToken {
     TTokenKind Kind = TTokenKind::EndOfData;
     std::string Text;  // empty at the end of the data
+
+    // Compares the lengths first: most tokens differ from a keyword in
+    // length, and a scan compares every token with several.
+    bool Is(std::string_view Word) const { return std::string_view(Text) == Word; }
 };
 
 // Leaves the position on the first byte that is not white space; EReadError

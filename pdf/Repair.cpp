@@ -73,6 +73,8 @@ struct TWord {
     enum class TKind { Number, Name, Keyword, Other } Kind = TKind::Other;
     std::string Text;
     int32_t Start = 0;
+
+    bool Is(std::string_view Word) const { return std::string_view(Text) == Word; }
 };
 
 class TRepairPass {
@@ -150,7 +152,7 @@ private:
 
     void Take(const TWord& Word) {
         // "n g obj": the two numbers before the keyword, n the earlier.
-        if (Word.Kind == TWord::TKind::Keyword && Word.Text == "obj" && FLast[0].Kind == TWord::TKind::Number &&
+        if (Word.Kind == TWord::TKind::Keyword && Word.Is("obj") && FLast[0].Kind == TWord::TKind::Number &&
             FLast[1].Kind == TWord::TKind::Number) {
             const int32_t number = Number(FLast[1].Text);
             if (number >= 0) {
@@ -159,23 +161,23 @@ private:
                 FInTrailer = false;
                 FObjectKeys = {};
             }
-        } else if (Word.Kind == TWord::TKind::Keyword && Word.Text == "trailer") {
+        } else if (Word.Kind == TWord::TKind::Keyword && Word.Is("trailer")) {
             FInTrailer = true;
             FObject = -1;
             FTrailerKeys = {};
-        } else if (Word.Kind == TWord::TKind::Keyword && (Word.Text == "stream" || Word.Text == "endobj")) {
+        } else if (Word.Kind == TWord::TKind::Keyword && (Word.Is("stream") || Word.Is("endobj"))) {
             if (FObject != -1 && FObjectKeys.Type == "/XRef") Commit(FObjectKeys);
-            if (Word.Text == "stream") SkipStreamData();
+            if (Word.Is("stream")) SkipStreamData();
             FObject = -1;
-        } else if (Word.Kind == TWord::TKind::Keyword && Word.Text == "startxref") {
+        } else if (Word.Kind == TWord::TKind::Keyword && Word.Is("startxref")) {
             if (FInTrailer) Commit(FTrailerKeys);
             FInTrailer = false;
         } else if (FInTrailer) {
             Note(FTrailerKeys, Word);
         } else if (FObject != -1) {
             Note(FObjectKeys, Word);
-            if (FLast[0].Text == "/Type" && Word.Text == "/Catalog") FResult.LastCatalog = FObject;
-            if (FLast[0].Text == "/Type" && Word.Text == "/ObjStm") FResult.ObjectStreams.push_back(FObject);
+            if (FLast[0].Is("/Type") && Word.Is("/Catalog")) FResult.LastCatalog = FObject;
+            if (FLast[0].Is("/Type") && Word.Is("/ObjStm")) FResult.ObjectStreams.push_back(FObject);
         }
         FLast[1] = FLast[0];
         FLast[0] = Word;
@@ -190,11 +192,11 @@ private:
 
     // The first number after /Root or /Info is the object it names.
     void Note(TKeys& Keys, const TWord& Word) {
-        if (Word.Text == "/Encrypt") Keys.Encrypt = true;
-        if (FLast[0].Text == "/Type" && Word.Kind == TWord::TKind::Name) Keys.Type = Word.Text;
+        if (Word.Is("/Encrypt")) Keys.Encrypt = true;
+        if (FLast[0].Is("/Type") && Word.Kind == TWord::TKind::Name) Keys.Type = Word.Text;
         if (Word.Kind != TWord::TKind::Number) return;
-        if (FLast[0].Text == "/Root") Keys.Root = Number(Word.Text);
-        if (FLast[0].Text == "/Info") Keys.Info = Number(Word.Text);
+        if (FLast[0].Is("/Root")) Keys.Root = Number(Word.Text);
+        if (FLast[0].Is("/Info")) Keys.Info = Number(Word.Text);
     }
 
     // A later trailer is newer: its keys replace the earlier ones.

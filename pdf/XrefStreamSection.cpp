@@ -60,17 +60,17 @@ bool ReadStreamObject(TPDFAnalyst& Analyst, TObjectScanner& Scan, const std::vec
     TStream& S = Scan.Stream();
     bool haveData = false;
     Scan.Run([&](const TToken& token) {
-        if (token.Text == "/Type") {
+        if (token.Is("/Type")) {
             Dictionary.Type = Scan.Next().Text;
-        } else if (token.Text == "/Length") {
+        } else if (token.Is("/Length")) {
             Dictionary.Length = Analyst.ReadIntegerValue(S);
-        } else if (token.Text == "/Filter") {
+        } else if (token.Is("/Filter")) {
             Analyst.ReadNameList(S, Dictionary.Filters);
-        } else if (token.Text == "/DecodeParms") {
+        } else if (token.Is("/DecodeParms")) {
             ReadDecodeParms(Analyst, S, Dictionary.Params);
-        } else if (token.Text == "/Encrypt") {
+        } else if (token.Is("/Encrypt")) {
             Dictionary.HasEncrypt = true;
-        } else if (token.Text == "stream") {
+        } else if (token.Is("stream")) {
             std::vector<TFilterStep> steps = FilterSteps(Dictionary.Filters, Dictionary.Params);
             const TStreamDecryptor decrypt = Object >= 0 ? Analyst.StreamDecryptor(Object, steps) : nullptr;
             haveData = ReadStreamDataExtended(S, Data, Dictionary.Length, steps, MaximumStructureStream, decrypt);
@@ -78,7 +78,7 @@ bool ReadStreamObject(TPDFAnalyst& Analyst, TObjectScanner& Scan, const std::vec
         } else if (std::find(Wanted.begin(), Wanted.end(), token.Text) != Wanted.end()) {
             std::vector<int64_t> values;
             const TToken& first = Scan.Next();
-            if (first.Text == "[") {
+            if (first.Is("[")) {
                 for (const TToken* item = &Scan.Next(); item->Text != "]" && values.size() < 4096; item = &Scan.Next())
                     values.push_back(StrToInt64Def(item->Text, -1));
             } else {
