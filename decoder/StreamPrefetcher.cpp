@@ -2,6 +2,7 @@
 
 #include "decoder/PDFLumerra.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace lumerra {
@@ -98,13 +99,22 @@ size_t TStreamPrefetcher::Waiting() {
 
 TPrefetchJob* TStreamPrefetcher::ClaimLocked() {
     // A claimed request stays in the queue, in its place, until it is taken.
-    return FNextJob < FQueue.size() ? FQueue[FNextJob++].get() : nullptr;
+    if (FNextJob == FQueue.size()) return nullptr;
+    ++FInFlight;
+    return FQueue[FNextJob++].get();
+}
+
+bool TStreamPrefetcher::RoomLocked() const {
+    // Each request being done may turn out as large as the largest so far.
+    return FHeldBytes + static_cast<int64_t>(FInFlight) * FLargestResult < MaxHeldBytes;
 }
 
 void TStreamPrefetcher::FinishLocked(TPrefetchJob& Job) {
     Job.Done = true;
     ++FEvents;
     FHeldBytes += Job.HeldBytes;
+    FLargestResult = std::max(FLargestResult, Job.HeldBytes);
+    --FInFlight;
 }
 
 std::unique_ptr<TSpillStream> TStreamPrefetcher::NewBuffer() {
@@ -122,10 +132,11 @@ std::unique_ptr<TSpillStream> TStreamPrefetcher::NewBuffer() {
 
 void TStreamPrefetcher::KeepSpareLocked(TPrefetchJob& Job) {
     for (TPrefetchedStream& stream : Job.Streams) {
-        if (!stream.Data) continue;
-        stream.Data->Clear();
-        if (FSpareBytes + stream.Data->Capacity() > MaxSpareBytes) continue;
-        FSpareBytes += stream.Data->Capacity();
+        if (!stream.Data || stream.Data->Spilled()) continue;
+        const int32_t capacity = stream.Data->Capacity();
+        if (capacity > MaxSpareBuffer || FSpareBytes + capacity > MaxSpareBytes) continue;
+        stream.Data->Clear();  // keeps the memory of a buffer this small
+        FSpareBytes += capacity;
         FSpare.push_back(std::move(stream.Data));
     }
 }
@@ -146,8 +157,10 @@ void TStreamPrefetcher::SpinThenWait(std::unique_lock<std::mutex>& Lock, std::co
 }
 
 void TStreamPrefetcher::TakeNext() {
+    // What is not kept of the request written last is freed after the lock.
+    const std::unique_ptr<TPrefetchJob> written = std::move(FCurrent);
     std::unique_lock<std::mutex> lock(FLock);
-    if (FCurrent) KeepSpareLocked(*FCurrent);
+    if (written) KeepSpareLocked(*written);
     if (FQueue.empty()) throw Exception("stream decoded out of order");
     while (!FQueue.front()->Done) {
         if (TPrefetchJob* job = ClaimLocked()) {
@@ -163,11 +176,10 @@ void TStreamPrefetcher::TakeNext() {
     FNextStream = 0;
     FQueue.pop_front();
     --FNextJob;
-    const bool wasFull = FHeldBytes >= MaxHeldBytes;
     FHeldBytes -= FCurrent->HeldBytes;
     ++FEvents;
     lock.unlock();
-    if (wasFull) FWork.notify_all();
+    FWork.notify_all();  // room was made
 }
 
 TPrefetchedStream& TStreamPrefetcher::NextStream(int32_t N) {
@@ -190,7 +202,7 @@ void TStreamPrefetcher::Work(TDecodeSlot& Slot) {
         {
             std::unique_lock<std::mutex> lock(FLock);
             SpinThenWait(lock, FWork,
-                         [this] { return FStop || (FNextJob < FQueue.size() && FHeldBytes < MaxHeldBytes); });
+                         [this] { return FStop || (FNextJob < FQueue.size() && RoomLocked()); });
             if (FStop) return;
             job = ClaimLocked();
         }
@@ -200,6 +212,7 @@ void TStreamPrefetcher::Work(TDecodeSlot& Slot) {
             FinishLocked(*job);
         }
         FDone.notify_all();
+        FWork.notify_all();  // room was made
     }
 }
 

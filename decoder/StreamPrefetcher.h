@@ -53,13 +53,16 @@ public:
     // Decoded data above this stays on disk, so that what waits for the
     // writer stays small whatever the streams hold.
     static constexpr int32_t SpillThreshold = 4 * 1024 * 1024;
-    // Decoded bytes kept in memory for the writer: past this, workers take
-    // no new request until the writer takes results (the writer still does
-    // the one it needs itself).
+    // Decoded bytes kept in memory for the writer, counting each request
+    // being done as large as the largest result so far: past this, workers
+    // take no new request until the writer takes results (the writer still
+    // does the one it needs itself).
     static constexpr int64_t MaxHeldBytes = 32 * 1024 * 1024;
     // Memory of written streams kept for the next ones, so that workers do
     // not allocate (and the writer free) a buffer for every stream.
-    static constexpr int64_t MaxSpareBytes = 8 * 1024 * 1024;
+    // Only small buffers are kept: they are the ones made again and again.
+    static constexpr int32_t MaxSpareBuffer = 1024 * 1024;
+    static constexpr int64_t MaxSpareBytes = 4 * 1024 * 1024;
 
     // Workers threads and the writer's share, each with a reader of
     // Analyst's document; throws when a reader or its decoder cannot be
@@ -107,6 +110,8 @@ private:
     void Work(TDecodeSlot& Slot);
     // The first request no worker took, claimed; null when there is none.
     TPrefetchJob* ClaimLocked();
+    // Whether a worker may take another request.
+    bool RoomLocked() const;
     void FinishLocked(TPrefetchJob& Job);
     // Waits under Lock until Ready, woken by Signal.
     template <class TReady>
@@ -125,6 +130,8 @@ private:
     std::deque<std::unique_ptr<TPrefetchJob>> FQueue;  // in request order
     size_t FNextJob = 0;     // index in FQueue of the first request no worker took
     int64_t FHeldBytes = 0;  // of the done requests in FQueue
+    size_t FInFlight = 0;    // requests claimed and not done
+    int64_t FLargestResult = 0;
     std::vector<std::unique_ptr<TSpillStream>> FSpare;
     int64_t FSpareBytes = 0;
     bool FStop = false;
