@@ -7,13 +7,15 @@
 
 namespace lumerra::test {
 
-std::string WriteReport(const std::string& Path, const std::string& Report, bool WithComments, bool Extended) {
+std::string WriteReport(const std::string& Path, const std::string& Report, bool WithComments, bool Extended,
+                        int32_t Threads) {
     TPDFAnalyst analyst;
     analyst.SetExtendedReading(Extended);
     analyst.LoadFromFile(Path);
     TIDList pages;
     analyst.GetPageList(&pages);
     TPDFLumerra decoder(&analyst);
+    decoder.Threads = Threads;
     bool cancel = false;
     decoder.DecodeToFile(Report, 1, static_cast<int32_t>(pages.size()), WithComments, nullptr, cancel);
     return "pages=" + std::to_string(pages.size()) + " bytes=" + std::to_string(std::filesystem::file_size(Report));

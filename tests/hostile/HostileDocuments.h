@@ -20,7 +20,7 @@ inline constexpr int64_t MemoryBudgetKiB = 512 * 1024;
 // report at Report, in the default or the extended reading; returns
 // "pages=N bytes=M".
 std::string WriteReport(const std::string& Path, const std::string& Report, bool WithComments,
-                        bool Extended = false);
+                        bool Extended = false, int32_t Threads = 1);
 
 // The case ended with a report or a message, in time and within the budget.
 inline void ExpectClearOutcome(const TCaseOutcome& Outcome) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "hostile/HostileDocuments.h"
 #include "support/PdfBuilder.h"
@@ -106,6 +107,24 @@ TEST(HostileStreams, DecompressionBombSpillsInsteadOfFillingMemory) {
         }
         EXPECT_LT(outcome.PeakKiB, 384 * 1024) << "the decoded data stayed in memory";
     }
+}
+
+TEST(HostileStreams, StreamsDecodedAheadStayWithinTheirBudget) {
+    // 60 pages of 3.5 MiB each, just under what a worker keeps in memory:
+    // held all at once they would take 210 MiB.
+    constexpr int64_t Decoded = 3 * MiB + MiB / 2;
+    const std::string stream = ZeroBomb(Decoded);
+    PdfBuilder pdf = PdfBuilder::SimpleDocument(std::vector<std::string>(60, ""));
+    for (int i = 0; i < 60; ++i) pdf.SetStream(4 + 2 * i, "/Filter /FlateDecode", stream);
+    TempFile file(pdf.Build());
+    const TCaseOutcome outcome = RunCase("60 streams of 3.5 MiB, 8 threads", [&] {
+        return WriteReport(file.Path(), file.Sibling("out.txt"), true, false, 8);
+    });
+    ExpectReport(outcome);
+#ifndef __SANITIZE_ADDRESS__
+    // The sanitizer's quarantine keeps every freed buffer resident, bounded or not.
+    EXPECT_LT(outcome.PeakKiB, 176 * 1024) << "the streams decoded ahead were not bounded";
+#endif
 }
 
 TEST(HostileStreams, BombBehindBase85StaysBounded) {
