@@ -41,6 +41,10 @@ public:
     TDecodeEnd Finish(TDecodeEnd End);
 
 private:
+    // Takes what the cap leaves of Count bytes into the chunk, a piece at a
+    // time: Fill(To, Done, Piece) puts bytes Done .. Done + Piece at To.
+    template <class TFill>
+    bool Put(int32_t Count, TFill Fill);
     void Flush();
 
     TStream& FOutput;
