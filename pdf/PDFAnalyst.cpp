@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "pdf/LoadMessages.h"
 #include "pdf/ObjectScanner.h"
 #include "pdf/ObjectStreamCache.h"
 #include "pdf/SecurityHandler.h"
@@ -19,9 +20,7 @@ const char* const MsgNotPdf = "このファイルはPDFファイルではあり�
 const char* const MsgUnsupported = "このファイルは未対応の形式です。";
 const char* const MsgNoEof = "%%EOFがありません。";
 const char* const MsgXrefOffsetUnreadable = "相互参照テーブルの位置を正確に取得できませんでした。";
-const char* const MsgXrefOffsetInvalid = "相互参照テーブルの位置が不正です。";
 const char* const MsgXrefFirstInvalid = "相互参照テーブルの先頭オブジェクト番号が不正です。";
-const char* const MsgXrefCountInvalid = "相互参照テーブルの項目数が不正です。";
 const char* const MsgTrailerInvalid = "trailerが正しくありません。";
 const char* const MsgRootFailed = "RootIDの取得に失敗しました。";
 const char* const MsgPrevFailed = "PrevIDの取得に失敗しました。";

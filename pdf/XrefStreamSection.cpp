@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "pdf/DecodeParms.h"
+#include "pdf/LoadMessages.h"
 #include "pdf/ObjectScanner.h"
 #include "pdf/ObjectStreamCache.h"
 #include "pdf/PDFAnalyst.h"
@@ -14,9 +15,6 @@
 namespace lumerra {
 
 namespace {
-
-const char* const MsgXrefOffsetInvalid = "相互参照テーブルの位置が不正です。";
-const char* const MsgXrefCountInvalid = "相互参照テーブルの項目数が不正です。";
 
 // A cross-reference or object stream decodes to at most this much: more is
 // no table a real file has, and the cap keeps a small bomb small.
