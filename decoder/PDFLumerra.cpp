@@ -437,7 +437,7 @@ int32_t TPDFLumerra::DecodeNextStream(int32_t N, TStringList& F, TStream& D) {
     if (FAhead != nullptr) {
         TPrefetchedStream& stream = TakeDecodedAhead(N, F, &D);
         stream.Data->SetPosition(0);
-        return D.CopyFrom(*stream.Data, stream.Size);
+        return D.CopyFrom(*stream.Data, stream.Data->Size());
     }
     const int32_t size = DecodeStreamObject(N, F, D);
     if (FLastDamage.Damaged && OnDamagedStream) OnDamagedStream(FCurrentPage, N, FLastDamage);
@@ -487,7 +487,7 @@ int32_t TPDFLumerra::WritePage(int32_t P, const TPageResource& R, TStream& O, in
         if (FAhead != nullptr) {
             TPrefetchedStream& ahead = TakeDecodedAhead(object, filters, nullptr);
             data = ahead.Data.get();
-            size = ahead.Size;
+            size = ahead.Data->Size();
         } else {
             size = DecodeNextStream(object, filters, buffer);
         }

@@ -25,7 +25,7 @@ TStreamPrefetcher::TDecodeSlot::~TDecodeSlot() = default;
 void TStreamPrefetcher::TDecodeSlot::Decode(TPrefetchedStream& Stream) {
     try {
         Stream.Data = FOwner.NewBuffer();
-        Stream.Size = FDecoder->DecodeStreamObject(Stream.Object, Stream.Filters, *Stream.Data);
+        FDecoder->DecodeStreamObject(Stream.Object, Stream.Filters, *Stream.Data);
         Stream.Damage = FDecoder->LastDamage();
     } catch (...) {
         Stream.Error = std::current_exception();

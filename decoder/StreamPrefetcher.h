@@ -31,7 +31,6 @@ struct TPrefetchedStream {
     int32_t Object = -1;
     TStringList Filters;
     std::unique_ptr<TSpillStream> Data;
-    int32_t Size = 0;
     std::exception_ptr Error;  // what decoding it raised, raised again when it is taken
     TStreamDamage Damage;      // what decoding it passed over
 };
