@@ -8,8 +8,12 @@
 
 #include "common/OutputFile.h"
 #include "common/SpillStream.h"
+#include "decoder/ModelResources.h"
 #include "decoder/StreamPrefetcher.h"
 #include "filters/FilterChain.h"
+#include "model/ObjectReader.h"
+#include "model/PageObjects.h"
+#include "model/StreamObject.h"
 #include "pdf/DecodeParms.h"
 #include "pdf/ObjectScanner.h"
 #include "pdf/StreamData.h"
@@ -358,6 +362,7 @@ TPDFLumerra::TPDFLumerra(TPDFAnalyst* Analyst) : FAnalyst(Analyst), FScanCache(s
     if (Analyst == nullptr) throw Exception(MsgNil);
     // Extended reading decrypts what it could open; nothing else reads encrypted files.
     if ((Analyst->Encrypted() && Analyst->Security() == nullptr) || Analyst->Failed()) throw Exception(MsgUnusable);
+    if (Analyst->ExtendedReading()) FObjects = std::make_unique<TObjectReader>(*Analyst);
 }
 
 TPDFLumerra::~TPDFLumerra() = default;
@@ -365,6 +370,10 @@ TPDFLumerra::~TPDFLumerra() = default;
 TPageResource& TPDFLumerra::CollectPageResources(int32_t P) {
     TPageResource& R = FPageResources.Add();
     TPositionKeeper keeper(*FAnalyst->Stream());
+    if (FObjects) {
+        CollectModelResources(*FObjects, P, R);
+        return R;
+    }
     TResourceCollector(*FAnalyst, *FScanCache, R).Collect(P, FormWorkBudget - FScanCache->FormWorkDone);
     return R;
 }
@@ -372,6 +381,11 @@ TPageResource& TPDFLumerra::CollectPageResources(int32_t P) {
 void TPDFLumerra::GetPageContents(int32_t P, TIDList& L) {
     TStream& S = *FAnalyst->Stream();
     TPositionKeeper keeper(S);
+    if (FObjects) {
+        const TIDList streams = PageContentStreams(*FObjects, P);
+        L.insert(L.end(), streams.begin(), streams.end());
+        return;
+    }
     TObjectScanner scan = TObjectScanner::OpenObject(*FAnalyst, P, PageKeyScan);
     scan.Run([&](const TToken& token) {
         if (!token.Is("/Contents")) return TScanAction::Default;
@@ -387,6 +401,7 @@ int32_t TPDFLumerra::DecodeStreamObject(int32_t N, TStringList& F, TStream& D) {
     if (!FAnalyst->HasObject(N)) return 0;
     TStream& S = *FAnalyst->Stream();
     TPositionKeeper keeper(S);
+    if (FObjects) return lumerra::DecodeStreamObject(*FObjects, N, F, D, &FLastDamage);
     TObjectScanner scan = TObjectScanner::OpenObject(*FAnalyst, N, StreamObjectScan);
     int32_t length = 0;
     std::vector<TDecodeParams> params;

@@ -30,6 +30,8 @@ class TScanCache;
 // Streams decoded ahead of the writer (StreamPrefetcher.h).
 class TStreamPrefetcher;
 struct TPrefetchedStream;
+// Extended reading's objects (model/ObjectReader.h).
+class TObjectReader;
 
 class TPDFLumerra {
 public:
@@ -118,6 +120,9 @@ private:
     // The file does not change while it is read, so no node or form is
     // scanned twice: pages that share ancestors or forms cost them once.
     std::unique_ptr<TScanCache> FScanCache;
+    // Extended reading reads pages, resources and streams by key from
+    // parsed objects, through the analyser this decoder reads with.
+    std::unique_ptr<TObjectReader> FObjects;
 };
 
 }  // namespace lumerra

@@ -78,6 +78,8 @@ void DecodeStep(const TDecoder& Decoder, TMemoryStream& Input, TMemoryStream& Ou
 
 }  // namespace
 
+bool FiltersFormChain(const TStringList& Filters) { return ChainOf(Filters).has_value(); }
+
 bool FiltersSupported(const TStringList& Filters) {
     return std::all_of(Filters.begin(), Filters.end(),
                        [](const std::string& Name) { return FindDecoder(Name) != nullptr; });

@@ -16,6 +16,9 @@ inline constexpr std::string_view FlateDecodeName = "/FlateDecode";
 // True when every entry is one of the three known names (an empty list too),
 // whether or not they form a chain that decodes.
 bool FiltersSupported(const TStringList& Filters);
+// True when the list is one of the chains ApplyFilters decodes (an empty
+// list too): known names in an order and number it takes.
+bool FiltersFormChain(const TStringList& Filters);
 
 // Decodes all of Data through the chain and appends the result to Output.
 // The chains: no filter (the bytes are copied), one filter, or a text

@@ -1,0 +1,99 @@
+#include "decoder/ModelResources.h"
+
+#include <unordered_set>
+#include <vector>
+
+#include "model/PageObjects.h"
+#include "pdf/PDFAnalyst.h"
+#include "syntax/Tokenizer.h"
+
+namespace lumerra {
+
+namespace {
+
+// A page's form children are collected up to this many.
+constexpr int32_t MaximumFormChildren = 10000;
+
+struct TCategory {
+    const char* Key;
+    TPDFResourceList TPageResource::*List;
+};
+
+constexpr TCategory Categories[] = {
+    {"Font", &TPageResource::Fonts},         {"XObject", &TPageResource::XObjects},
+    {"ColorSpace", &TPageResource::ColorSpaces}, {"ExtGState", &TPageResource::ExtGStates},
+    {"Pattern", &TPageResource::Patterns},   {"Properties", &TPageResource::Properties},
+    {"Shading", &TPageResource::Shadings},
+};
+
+class TModelCollector {
+public:
+    TModelCollector(TObjectReader& Reader, TPageResource& Page) : FReader(Reader), FPage(Page) {}
+
+    void Collect(int32_t P) {
+        ReadResources(InheritedAttribute(FReader, P, "Resources"), FPage);
+        CollectForms();
+    }
+
+private:
+    void ReadResources(const TValuePtr& Resources, TPageResource& Record) {
+        if (!Resources->IsDictionary()) return;
+        for (const TCategory& category : Categories) {
+            const TValuePtr entries = FReader.Get(Resources, category.Key);
+            if (!entries->IsDictionary()) continue;
+            TPDFResourceList& list = Record.*category.List;
+            for (const auto& [key, value] : entries->Entries()) list.Add(NormalName(key), ObjectNumber(value));
+        }
+    }
+
+    int32_t ObjectNumber(const TValue& Value) const {
+        if (!Value.Is(TValue::TKind::Reference)) return -1;
+        const int32_t number = Value.AsReference().Number;
+        return FReader.Analyst().IsValidID(number) ? number : -1;
+    }
+
+    bool IsForm(int32_t Number) {
+        if (Number < 0) return false;
+        const TValuePtr object = FReader.Object(Number);
+        return object->Is(TValue::TKind::Stream) && FReader.Get(object, "Subtype")->IsName("Form");
+    }
+
+    // Depth first, in pre-order: a form is a child of the page the first
+    // time it is met, and its own forms follow it.
+    void CollectForms() {
+        struct TFrame {
+            const TPDFResourceList* XObjects;
+            int32_t Next;
+        };
+        std::vector<TFrame> path{{&FPage.XObjects, 0}};
+        std::unordered_set<int32_t> met;
+        while (!path.empty()) {
+            TFrame& top = path.back();
+            if (top.Next == top.XObjects->Count()) {
+                path.pop_back();
+                continue;
+            }
+            const int32_t i = top.Next++;
+            const int32_t form = top.XObjects->GetObjectNumber(i);
+            if (!IsForm(form) || !met.insert(form).second) continue;
+            if (FPage.ChildCount() == MaximumFormChildren) {
+                FPage.FormLimitReached = true;
+                return;
+            }
+            TPageChildResourceList& child = FPage.AddChild(top.XObjects->GetName(i), form);
+            ReadResources(FReader.Get(FReader.Object(form), "Resources"), child.Resources);
+            path.push_back({&child.Resources.XObjects, 0});
+        }
+    }
+
+    TObjectReader& FReader;
+    TPageResource& FPage;
+};
+
+}  // namespace
+
+void CollectModelResources(TObjectReader& Reader, int32_t P, TPageResource& Page) {
+    TModelCollector(Reader, Page).Collect(P);
+}
+
+}  // namespace lumerra

@@ -1,0 +1,111 @@
+#include "model/ObjectReader.h"
+
+#include <algorithm>
+
+#include "pdf/PDFAnalyst.h"
+#include "syntax/Parser.h"
+
+namespace lumerra {
+
+namespace {
+
+// The first window read for an object; it doubles while the object runs on.
+constexpr int64_t FirstWindow = 4096;
+// No object's dictionary or array is read from more bytes than this.
+constexpr int64_t MaximumWindow = 64 * 1024 * 1024;
+// References to references are followed this far (a loop ends there too).
+constexpr int MaximumChain = 32;
+
+}  // namespace
+
+TObjectReader::TObjectReader(TPDFAnalyst& Analyst) : FAnalyst(Analyst), FNull(std::make_shared<const TValue>()) {}
+
+TValuePtr TObjectReader::Object(int32_t Number) {
+    if (const auto known = FCache.find(Number); known != FCache.end()) return known->second;
+    return Parse(Number);
+}
+
+TValuePtr TObjectReader::Resolve(const TValuePtr& V) {
+    TValuePtr value = V ? V : FNull;
+    for (int step = 0; value->Is(TValue::TKind::Reference); ++step) {
+        if (step == MaximumChain) return FNull;
+        value = Object(value->AsReference().Number);
+    }
+    return value;
+}
+
+TValuePtr TObjectReader::Get(const TValuePtr& Dict, std::string_view Key) {
+    if (!Dict) return FNull;
+    const TValue* entry = Dict->Find(Key);
+    return entry != nullptr ? Resolve(TValuePtr(Dict, entry)) : FNull;
+}
+
+TValuePtr TObjectReader::Item(const TValuePtr& Array, size_t I) {
+    if (!Array || !Array->Is(TValue::TKind::Array) || I >= Array->Items().size()) return FNull;
+    return Resolve(TValuePtr(Array, &Array->Items()[I]));
+}
+
+TValuePtr TObjectReader::Parse(int32_t Number) {
+    const TObjectLocation location = FAnalyst.Locate(Number);
+    switch (location.Kind()) {
+        case TObjectLocation::TKind::InFile: return ParseInFile(Number, location.Offset());
+        case TObjectLocation::TKind::InObjectStream: return ParseCompressed(Number);
+        case TObjectLocation::TKind::None: break;
+    }
+    return FNull;
+}
+
+TValuePtr TObjectReader::ParseInFile(int32_t Number, int64_t Offset) {
+    TStream& file = *FAnalyst.Stream();
+    const int64_t rest = int64_t{file.Size()} - Offset;
+    for (int64_t window = std::min(FirstWindow, rest);; window = std::min(window * 2, rest)) {
+        FWindow.resize(static_cast<size_t>(window));
+        file.SetPosition(static_cast<int32_t>(Offset));
+        file.ReadBuffer(FWindow.data(), static_cast<int32_t>(window));
+        TTokenizer tokens(FWindow, Offset);
+        TParser parser(tokens, {}, window == rest);
+        TIndirectObject object;
+        const TParseFault fault = parser.ReadIndirectObject(object);
+        if (fault == TParseFault::NeedMore && window < rest && window < MaximumWindow) continue;
+        if (fault != TParseFault::None || object.Ref.Number != Number) {
+            Keep(Number, FNull, 1);
+            return FNull;
+        }
+        auto value = std::make_shared<const TValue>(std::move(object.Value));
+        Keep(Number, value, static_cast<int64_t>(tokens.Position()));
+        return value;
+    }
+}
+
+TValuePtr TObjectReader::ParseCompressed(int32_t Number) {
+    const std::unique_ptr<TStream> bytes = FAnalyst.CompressedObject(Number, FAnalyst.Locate(Number));
+    if (!bytes) {
+        Keep(Number, FNull, 1);
+        return FNull;
+    }
+    FWindow.resize(static_cast<size_t>(bytes->Size()));
+    bytes->SetPosition(0);
+    bytes->ReadBuffer(FWindow.data(), static_cast<int32_t>(FWindow.size()));
+    TTokenizer tokens(FWindow);
+    TParser parser(tokens, {}, true);
+    TIndirectObject object;
+    // Streams cannot be kept in object streams.
+    if (parser.ReadIndirectObject(object) != TParseFault::None || object.Value.Is(TValue::TKind::Stream)) {
+        Keep(Number, FNull, 1);
+        return FNull;
+    }
+    auto value = std::make_shared<const TValue>(std::move(object.Value));
+    Keep(Number, value, static_cast<int64_t>(FWindow.size()));
+    return value;
+}
+
+void TObjectReader::Keep(int32_t Number, const TValuePtr& Value, int64_t Cost) {
+    if (FCacheCost + Cost > CacheBudget) {
+        FCache.clear();
+        FCacheCost = 0;
+    }
+    FCache.emplace(Number, Value);
+    FCacheCost += Cost;
+}
+
+}  // namespace lumerra

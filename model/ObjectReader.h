@@ -1,0 +1,59 @@
+// TObjectReader: extended reading's way to the objects of a loaded document.
+//
+// Objects are parsed from the file (or from their object stream) by the one
+// tokenizer, once, and kept within a budget. A reader belongs to one thread:
+// it reads through its own analyser (TPDFAnalyst::Reader gives one per
+// thread), and no reader shares a position or a cache with another.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "syntax/Value.h"
+
+namespace lumerra {
+
+class TPDFAnalyst;
+
+// A value with what keeps it alive: the object it was found in.
+using TValuePtr = std::shared_ptr<const TValue>;
+
+class TObjectReader {
+public:
+    explicit TObjectReader(TPDFAnalyst& Analyst);
+
+    // Object Number as the file holds it; null (the null value, as ISO 32000
+    // reads a missing object) when the table has no usable entry for it or
+    // its bytes are not an object of that number.
+    TValuePtr Object(int32_t Number);
+    // V itself, or what the reference V names, followed through chains of
+    // references. The one way through a reference.
+    TValuePtr Resolve(const TValuePtr& V);
+    // The entry Key of dictionary Dict, resolved; null when absent.
+    TValuePtr Get(const TValuePtr& Dict, std::string_view Key);
+    // Item I of array Array, resolved.
+    TValuePtr Item(const TValuePtr& Array, size_t I);
+
+    TPDFAnalyst& Analyst() const { return FAnalyst; }
+
+    // The bytes of source text parsed objects may hold in the cache before
+    // it is emptied; objects still in use live on in their holders.
+    static constexpr int64_t CacheBudget = 16 * 1024 * 1024;
+
+private:
+    TValuePtr Parse(int32_t Number);
+    TValuePtr ParseInFile(int32_t Number, int64_t Offset);
+    TValuePtr ParseCompressed(int32_t Number);
+    void Keep(int32_t Number, const TValuePtr& Value, int64_t Cost);
+
+    TPDFAnalyst& FAnalyst;
+    std::unordered_map<int32_t, TValuePtr> FCache;
+    int64_t FCacheCost = 0;
+    std::vector<uint8_t> FWindow;
+    TValuePtr FNull;
+};
+
+}  // namespace lumerra

@@ -1,0 +1,239 @@
+#include "syntax/Tokenizer.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace lumerra {
+
+namespace {
+
+int HexValue(int c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
+
+// A regular run read as a number: an optional sign, digits with at most one
+// period, at least one digit.
+bool ReadNumber(std::string_view Run, TSyntaxToken& Token) {
+    size_t i = Run[0] == '+' || Run[0] == '-' ? 1 : 0;
+    int digits = 0, periods = 0;
+    for (size_t k = i; k < Run.size(); ++k) {
+        if (IsDigit(static_cast<uint8_t>(Run[k]))) ++digits;
+        else if (Run[k] == '.') ++periods;
+        else return false;
+    }
+    if (digits == 0 || periods > 1) return false;
+    const bool negative = Run[0] == '-';
+    const std::string_view body = Run.substr(i);
+    if (periods == 0) {
+        uint64_t magnitude = 0;
+        const auto [end, error] = std::from_chars(body.data(), body.data() + body.size(), magnitude);
+        if (error == std::errc() && end == body.data() + body.size() && magnitude <= uint64_t{INT64_MAX}) {
+            Token.Type = TTokenType::Integer;
+            Token.Integer = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
+            Token.Real = static_cast<double>(Token.Integer);
+            return true;
+        }
+    }
+    // A real, or an integer too large for 64 bits (read as a real, as readers do).
+    double value = 0;
+    for (const char c : body) {
+        if (c == '.') continue;
+        value = value * 10 + (c - '0');
+    }
+    if (const size_t period = body.find('.'); period != std::string_view::npos)
+        value /= std::pow(10.0, static_cast<double>(body.size() - period - 1));
+    Token.Type = TTokenType::Real;
+    Token.Real = negative ? -value : value;
+    Token.Integer = std::isfinite(Token.Real) && std::fabs(Token.Real) < 9.2e18 ? static_cast<int64_t>(Token.Real) : 0;
+    return true;
+}
+
+}  // namespace
+
+void TTokenizer::SkipWhiteSpace() {
+    while (FAt < FData.size()) {
+        const uint8_t c = FData[FAt];
+        if (c == '%') {
+            while (FAt < FData.size() && FData[FAt] != '\n' && FData[FAt] != '\r') ++FAt;
+        } else if (IsIsoWhiteSpace(c)) {
+            ++FAt;
+        } else {
+            return;
+        }
+    }
+}
+
+void TTokenizer::Next(TSyntaxToken& Token) {
+    SkipWhiteSpace();
+    Token.Text.clear();
+    Token.Integer = 0;
+    Token.Real = 0;
+    Token.Truncated = false;
+    Token.Offset = FBase + static_cast<int64_t>(FAt);
+    if (FAt >= FData.size()) {
+        Token.Type = TTokenType::End;
+        return;
+    }
+    const uint8_t c = FData[FAt];
+    switch (c) {
+        case '(': ++FAt; ReadLiteralString(Token); return;
+        case '/': ++FAt; ReadName(Token); return;
+        case '[': ++FAt; Token.Type = TTokenType::ArrayOpen; return;
+        case ']': ++FAt; Token.Type = TTokenType::ArrayClose; return;
+        case '{': ++FAt; Token.Type = TTokenType::BraceOpen; return;
+        case '}': ++FAt; Token.Type = TTokenType::BraceClose; return;
+        case '<':
+            if (Peek(1) == '<') {
+                FAt += 2;
+                Token.Type = TTokenType::DictOpen;
+            } else {
+                ++FAt;
+                ReadHexString(Token);
+            }
+            return;
+        case '>':
+            if (Peek(1) == '>') {
+                FAt += 2;
+                Token.Type = TTokenType::DictClose;
+            } else {
+                ++FAt;
+                Token.Type = TTokenType::Bad;
+                Token.Text = "unexpected '>'";
+            }
+            return;
+        case ')':
+            ++FAt;
+            Token.Type = TTokenType::Bad;
+            Token.Text = "unexpected ')'";
+            return;
+        default: ReadRegular(Token); return;
+    }
+}
+
+void TTokenizer::ReadRegular(TSyntaxToken& Token) {
+    const size_t start = FAt;
+    while (FAt < FData.size() && IsIsoRegular(FData[FAt])) ++FAt;
+    const std::string_view run(reinterpret_cast<const char*>(FData.data()) + start, FAt - start);
+    if (ReadNumber(run, Token)) return;
+    Token.Type = TTokenType::Keyword;
+    Token.Text.assign(run);
+}
+
+void TTokenizer::ReadName(TSyntaxToken& Token) {
+    Token.Type = TTokenType::Name;
+    while (FAt < FData.size() && IsIsoRegular(FData[FAt])) {
+        const uint8_t c = FData[FAt++];
+        if (c == '#') {
+            const int high = HexValue(Peek()), low = HexValue(Peek(1));
+            if (high >= 0 && low >= 0) {
+                Token.Text += static_cast<char>(high << 4 | low);
+                FAt += 2;
+                continue;
+            }
+            // A "#" not followed by two hexadecimal digits stands for itself.
+        }
+        Token.Text += static_cast<char>(c);
+    }
+}
+
+void TTokenizer::ReadLiteralString(TSyntaxToken& Token) {
+    Token.Type = TTokenType::String;
+    int depth = 0;
+    while (FAt < FData.size()) {
+        const uint8_t c = FData[FAt++];
+        if (c == '(') {
+            ++depth;
+        } else if (c == ')') {
+            if (depth-- == 0) return;
+        } else if (c == '\r') {
+            // An end of line inside a string is one LF, whatever its form.
+            if (Peek() == '\n') ++FAt;
+            Token.Text += '\n';
+            continue;
+        } else if (c == '\\') {
+            if (FAt >= FData.size()) break;
+            const uint8_t e = FData[FAt++];
+            switch (e) {
+                case 'n': Token.Text += '\n'; continue;
+                case 'r': Token.Text += '\r'; continue;
+                case 't': Token.Text += '\t'; continue;
+                case 'b': Token.Text += '\b'; continue;
+                case 'f': Token.Text += '\f'; continue;
+                case '\r':
+                    if (Peek() == '\n') ++FAt;
+                    continue;
+                case '\n': continue;
+                default: break;
+            }
+            if (e >= '0' && e <= '7') {
+                int code = e - '0';
+                for (int i = 0; i < 2 && Peek() >= '0' && Peek() <= '7'; ++i) code = code * 8 + (FData[FAt++] - '0');
+                Token.Text += static_cast<char>(code & 0xFF);
+            } else {
+                // An unknown escape stands for the character itself.
+                Token.Text += static_cast<char>(e);
+            }
+            continue;
+        }
+        Token.Text += static_cast<char>(c);
+    }
+    Token.Type = TTokenType::Bad;
+    Token.Truncated = true;
+    Token.Text = "unterminated string";
+}
+
+void TTokenizer::ReadHexString(TSyntaxToken& Token) {
+    Token.Type = TTokenType::HexString;
+    int high = -1;
+    while (FAt < FData.size()) {
+        const uint8_t c = FData[FAt++];
+        if (c == '>') {
+            // An odd digit count ends as if a 0 followed.
+            if (high >= 0) Token.Text += static_cast<char>(high << 4);
+            return;
+        }
+        if (IsIsoWhiteSpace(c)) continue;
+        const int digit = HexValue(c);
+        if (digit < 0) {
+            // Pass over the rest of the string so that reading goes on after it.
+            while (FAt < FData.size() && FData[FAt] != '>') ++FAt;
+            if (FAt < FData.size()) ++FAt;
+            Token.Type = TTokenType::Bad;
+            Token.Text = "bad hexadecimal string";
+            return;
+        }
+        if (high < 0) {
+            high = digit;
+        } else {
+            Token.Text += static_cast<char>(high << 4 | digit);
+            high = -1;
+        }
+    }
+    Token.Type = TTokenType::Bad;
+    Token.Truncated = true;
+    Token.Text = "unterminated hexadecimal string";
+}
+
+std::string NormalName(std::string_view Decoded) {
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    std::string name = "/";
+    name.reserve(Decoded.size() + 1);
+    for (const char ch : Decoded) {
+        const auto c = static_cast<uint8_t>(ch);
+        if (c < 0x21 || c > 0x7E || c == '#' || IsIsoDelimiter(c)) {
+            name += '#';
+            name += Digits[c >> 4];
+            name += Digits[c & 15];
+        } else {
+            name += ch;
+        }
+    }
+    return name;
+}
+
+}  // namespace lumerra

@@ -1,0 +1,99 @@
+// The tokenizer of extended reading: PDF syntax as ISO 32000-2 (7.2, 7.3)
+// defines it, over a span of bytes in memory.
+//
+// Six white-space characters (NUL, HT, LF, FF, CR, SP); ten delimiters
+// ( ) < > [ ] { } / %. "<<" and ">>" are tokens of their own, strings come
+// with nested parentheses and escapes resolved, names with "#xx" decoded.
+// Comments are passed over. Nothing here throws: a token that cannot be
+// read is a Bad token that says why, and the end of the span is End.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace lumerra {
+
+inline bool IsIsoWhiteSpace(uint8_t c) { return c == 0 || c == 9 || c == 10 || c == 12 || c == 13 || c == 32; }
+inline bool IsIsoDelimiter(uint8_t c) {
+    switch (c) {
+        case '(': case ')': case '<': case '>': case '[': case ']': case '{': case '}': case '/': case '%': return true;
+        default: return false;
+    }
+}
+inline bool IsIsoRegular(uint8_t c) { return !IsIsoWhiteSpace(c) && !IsIsoDelimiter(c); }
+
+enum class TTokenType : uint8_t {
+    Integer,     // 12, -5, +7: Integer holds the value
+    Real,        // 0.5, -.25, 3.: Real holds the value
+    Name,        // /Type: Text holds the decoded bytes, without the slash
+    String,      // (...): Text holds the bytes, escapes resolved
+    HexString,   // <...>: Text holds the bytes
+    Keyword,     // true, null, R, obj, stream, an operator...: Text
+    ArrayOpen,   // [
+    ArrayClose,  // ]
+    DictOpen,    // <<
+    DictClose,   // >>
+    BraceOpen,   // { (PostScript calculator functions)
+    BraceClose,  // }
+    End,         // the span ended before another token
+    Bad          // Text says what is wrong; the tokenizer has moved past it
+};
+
+struct TSyntaxToken {
+    TTokenType Type = TTokenType::End;
+    int64_t Offset = 0;  // of the token's first byte, with the tokenizer's base added
+    std::string Text;
+    int64_t Integer = 0;
+    double Real = 0;
+    // A string or name that ran into the end of the span: more bytes might
+    // complete it (the reader of a window asks for a larger one).
+    bool Truncated = false;
+
+    bool IsKeyword(std::string_view Word) const { return Type == TTokenType::Keyword && Text == Word; }
+};
+
+class TTokenizer {
+public:
+    // Base is the offset of Data's first byte in what it was taken from (the
+    // file, an object stream), so that tokens tell where they stand there.
+    explicit TTokenizer(std::span<const uint8_t> Data, int64_t Base = 0) : FData(Data), FBase(Base) {}
+
+    // Reads the next token into Token (reusing its storage).
+    void Next(TSyntaxToken& Token);
+    TSyntaxToken Next() {
+        TSyntaxToken token;
+        Next(token);
+        return token;
+    }
+
+    // Passes over white space and comments; the position is then on the
+    // next token's first byte, or at the end.
+    void SkipWhiteSpace();
+
+    // The position in the span, counted from its start.
+    size_t Position() const { return FAt; }
+    void SetPosition(size_t At) { FAt = At < FData.size() ? At : FData.size(); }
+    int64_t Base() const { return FBase; }
+    std::span<const uint8_t> Data() const { return FData; }
+    bool AtEnd() const { return FAt >= FData.size(); }
+
+private:
+    int Peek(size_t Ahead = 0) const { return FAt + Ahead < FData.size() ? FData[FAt + Ahead] : -1; }
+    void ReadLiteralString(TSyntaxToken& Token);
+    void ReadHexString(TSyntaxToken& Token);
+    void ReadName(TSyntaxToken& Token);
+    void ReadRegular(TSyntaxToken& Token);
+
+    std::span<const uint8_t> FData;
+    int64_t FBase;
+    size_t FAt = 0;
+};
+
+// A name in the one form reports write: "/" and the name's bytes, with
+// white space, delimiters, "#" and bytes outside printable ASCII written as
+// "#xx" (two upper-case hexadecimal digits).
+std::string NormalName(std::string_view Decoded);
+
+}  // namespace lumerra

@@ -1,0 +1,121 @@
+// Where extended reading reads a file differently from the default reading:
+// the default reading's byte-scanning dialect misreads these shapes, and
+// extended reading follows what the file says. Each row is one line of the
+// table in docs/extended-reading.md.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "decoder/PDFLumerra.h"
+#include "support/DecoderEncoders.h"
+#include "support/FilterFixtures.h"
+#include "support/PdfBuilder.h"
+#include "support/ReportSupport.h"
+
+using namespace lumerra;
+using namespace lumerra::test;
+
+namespace {
+
+std::string Report(const std::string& Bytes, bool Extended) {
+    TempFile file(Bytes, "doc.pdf");
+    try {
+        TPDFAnalyst analyst;
+        analyst.SetExtendedReading(Extended);
+        analyst.LoadFromFile(file.Path());
+        std::string report;
+        DecodeAllPages(analyst, true, report);
+        return report;
+    } catch (const Exception& e) {
+        return "error: " + e.Message();
+    }
+}
+
+// The report's telling lines, joined by " | ": the resource lists that are
+// not empty, the heads of the form and content sections and the decoded
+// text, without the page's "%  Page 1/1 - " and "%  Used ".
+std::string Digest(const std::string& Report) {
+    if (Report.rfind("error", 0) == 0) return Report;
+    std::string digest;
+    size_t start = 0;
+    while (start < Report.size()) {
+        size_t end = Report.find('\n', start);
+        if (end == std::string::npos) end = Report.size();
+        std::string line = Report.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::string kept;
+        if (line.rfind("%  Used ", 0) == 0 && line.find("[]") == std::string::npos && line.find("Filter") == std::string::npos)
+            kept = line.substr(8);
+        else if (line.rfind("%  Page 1/1 - ", 0) == 0 && line != "%  Page 1/1 - Resource")
+            kept = line.substr(14);
+        else if (!line.empty() && line[0] != '%')
+            kept = line;
+        if (!kept.empty()) digest += (digest.empty() ? "" : " | ") + kept;
+    }
+    return digest;
+}
+
+const std::string Font = "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>";
+
+PdfBuilder WithResources(const std::string& Resources, const std::string& Content = "BT ET") {
+    PdfBuilder b = PdfBuilder::SimpleDocument({Content}, Resources);
+    b.Set(5, Font);
+    return b;
+}
+
+}  // namespace
+
+TEST(ReadingDifferences, EachShapeAsTheDefaultReadsItAndAsTheFileSaysIt) {
+    const std::string text = "BT /F1 12 Tf (filtered) Tj ET";
+    const std::string image = "/Type /XObject /Subtype /Image /Width 1 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray";
+    const std::string form = "/Type /XObject /Subtype /Form /BBox [0 0 1 1]";
+    struct Case {
+        const char* Shape;
+        PdfBuilder Document;
+        std::string Default, Extended;
+    };
+    const std::vector<Case> cases = {
+        {"graphics states written inline (TikZ, cairo)",
+         WithResources("<< /ExtGState << /a0 << /CA 1 /ca 1 >> >> /Font << /f-0-0 5 0 R >> >>"),
+         "ExtGState  : [ /ca ] | Contents 1/1 | BT ET",
+         "Font       : [ /f-0-0 ] | ExtGState  : [ /a0 ] | Contents 1/1 | BT ET"},
+        {"direct annotations with /Contents before the page's own (FPDF)",
+         WithResources("<< /Font << /F1 5 0 R >> >>")
+             .Set(3, "<< /Type /Page /Parent 2 0 R /Annots [<< /Type /Annot /Subtype /Text /Rect [0 0 1 1] "
+                     "/Contents (note) >>] /Contents 4 0 R /Resources << /Font << /F1 5 0 R >> >> >>"),
+         "Font       : [ /F1 ]", "Font       : [ /F1 ] | Contents 1/1 | BT ET"},
+        {"a category entry whose value is a name",
+         WithResources("<< /ColorSpace << /CS0 /DeviceRGB /CS1 6 0 R >> >>").Set(6, "[/ICCBased 5 0 R]"),
+         "Contents 1/1 | BT ET", "ColorSpace : [ /CS0  /CS1 ] | Contents 1/1 | BT ET"},
+        {"a category object holding font dictionaries",
+         WithResources("<< /Font 6 0 R >>")
+             .Set(6, "<< /F1 << /Type /Font /Subtype /TrueType /LastChar 5 /FontDescriptor 5 0 R >> >>"),
+         "Font       : [ /FontDescriptor ] | Contents 1/1 | BT ET", "Font       : [ /F1 ] | Contents 1/1 | BT ET"},
+        {"a name with a #xx escape", WithResources("<< /XObject << /#49m3 6 0 R >> >>").SetStream(6, image, "x"),
+         "XObject    : [ /#49m3 ] | Contents 1/1 | BT ET", "XObject    : [ /Im3 ] | Contents 1/1 | BT ET"},
+        {"one form under two names", WithResources("<< /XObject << /Fm0 6 0 R /Fm1 6 0 R >> >>").SetStream(6, form, "q Q"),
+         "XObject    : [ /Fm0  /Fm1 ] | XObject Resource ( /Fm0 = SubType is Form) | q Q | "
+         "XObject Resource ( /Fm1 = SubType is Form) | q Q | Contents 1/1 | BT ET",
+         "XObject    : [ /Fm0  /Fm1 ] | XObject Resource ( /Fm0 = SubType is Form) | q Q | Contents 1/1 | BT ET"},
+        {"Flate with a PNG predictor",
+         PdfBuilder::SimpleDocument({""}).SetStream(
+             4, "/Filter /FlateDecode /DecodeParms << /Predictor 12 /Columns 8 >>",
+             Deflate(EncodePNG(text, 8, 1, {0, 1, 2, 3, 4}))),
+         "Contents 1/1 | " + EncodePNG(text, 8, 1, {0, 1, 2, 3, 4}), "Contents 1/1 | " + text},
+        {"three text and Flate filters",
+         PdfBuilder::SimpleDocument({""}).SetStream(4, "/Filter [/ASCIIHexDecode /ASCII85Decode /FlateDecode]", [&] {
+             std::string hex;
+             for (const unsigned char c : EncodeASCII85(Deflate(text)))
+                 hex += "0123456789ABCDEF"[c >> 4], hex += "0123456789ABCDEF"[c & 15];
+             return hex + ">";
+         }()),
+         "Contents 1/1", "Contents 1/1 | " + text},
+    };
+    for (const Case& c : cases) {
+        const std::string bytes = c.Document.Build();
+        EXPECT_EQ(Digest(Report(bytes, false)), c.Default) << c.Shape;
+        EXPECT_EQ(Digest(Report(bytes, true)), c.Extended) << c.Shape;
+    }
+}
