@@ -20,8 +20,11 @@ void Write(TStream& Output, const std::string& Text) {
 
 TJson Entries(const TPDFResourceList& List) {
     TJson entries = TJson::array();
-    for (int32_t i = 0; i < List.Count(); ++i)
-        entries.push_back({{"name", List.GetName(i)}, {"object", List.GetObjectNumber(i)}});
+    // A direct value (extended reading) refers to no object.
+    for (int32_t i = 0; i < List.Count(); ++i) {
+        const int32_t object = List.GetObjectNumber(i);
+        entries.push_back({{"name", List.GetName(i)}, {"object", object >= 0 ? TJson(object) : TJson(nullptr)}});
+    }
     return entries;
 }
 

@@ -226,3 +226,14 @@ TEST(CliBatch, InterruptStopsEveryWorker) {
     EXPECT_EQ(r.ExitCode, 130) << r.Err;
     EXPECT_TRUE(std::filesystem::is_empty(dir)) << r.Err;
 }
+
+TEST(CliJson, ExtendedReadingGivesDirectResourcesNoObjectAndNamesInNormalForm) {
+    PdfBuilder b = PdfBuilder::SimpleDocument({"q Q"}, "<< /ColorSpace << /CS0 /DeviceRGB >> /Font << /F#201 5 0 R >> >>");
+    b.Set(5, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    TempFile file(b.Build(), "direct.pdf");
+    const RunResult r = RunCli({"decode", "--json", "--extended", "-o", "-", file.Path()});
+    ASSERT_EQ(r.ExitCode, 0) << r.Err;
+    const json resources = json::parse(r.Out)["pages"][0]["resources"];
+    EXPECT_EQ(resources["ColorSpace"], json::parse(R"([{"name": "/CS0", "object": null}])"));
+    EXPECT_EQ(resources["Font"], json::parse(R"([{"name": "/F#201", "object": 5}])"));
+}
