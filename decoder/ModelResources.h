@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "decoder/PDFResource.h"
-#include "model/ObjectReader.h"
+#include "pdf/ObjectReader.h"
 
 namespace lumerra {
 

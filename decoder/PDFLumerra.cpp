@@ -11,7 +11,7 @@
 #include "decoder/ModelResources.h"
 #include "decoder/StreamPrefetcher.h"
 #include "filters/FilterChain.h"
-#include "model/ObjectReader.h"
+#include "pdf/ObjectReader.h"
 #include "model/PageObjects.h"
 #include "model/StreamObject.h"
 #include "pdf/DecodeParms.h"

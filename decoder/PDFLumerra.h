@@ -30,7 +30,7 @@ class TScanCache;
 // Streams decoded ahead of the writer (StreamPrefetcher.h).
 class TStreamPrefetcher;
 struct TPrefetchedStream;
-// Extended reading's objects (model/ObjectReader.h).
+// Extended reading's objects (pdf/ObjectReader.h).
 class TObjectReader;
 
 class TPDFLumerra {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "model/ObjectReader.h"
+#include "pdf/ObjectReader.h"
 #include "pdf/ObjectLocation.h"
 
 namespace lumerra {

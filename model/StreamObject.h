@@ -9,7 +9,7 @@
 #include "common/StrUtils.h"
 #include "common/Stream.h"
 #include "filters/ExtendedChain.h"
-#include "model/ObjectReader.h"
+#include "pdf/ObjectReader.h"
 #include "pdf/StreamData.h"
 
 namespace lumerra {

@@ -1,4 +1,4 @@
-#include "model/ObjectReader.h"
+#include "pdf/ObjectReader.h"
 
 #include <algorithm>
 
