@@ -14,7 +14,6 @@
 #include "pdf/ObjectReader.h"
 #include "model/PageObjects.h"
 #include "model/StreamObject.h"
-#include "pdf/DecodeParms.h"
 #include "pdf/ObjectScanner.h"
 #include "pdf/StreamData.h"
 
@@ -404,31 +403,12 @@ int32_t TPDFLumerra::DecodeStreamObject(int32_t N, TStringList& F, TStream& D) {
     if (FObjects) return lumerra::DecodeStreamObject(*FObjects, N, F, D, &FLastDamage);
     TObjectScanner scan = TObjectScanner::OpenObject(*FAnalyst, N, StreamObjectScan);
     int32_t length = 0;
-    std::vector<TDecodeParams> params;
     scan.Run([&](const TToken& token) {
         if (token.Is("/Length")) {
             length = FAnalyst->ReadIntegerValue(S);
         } else if (token.Is("/Filter")) {
             FAnalyst->ReadNameList(S, F);
-        } else if (token.Is("/DecodeParms") && FAnalyst->ExtendedReading()) {
-            ReadDecodeParms(*FAnalyst, S, params);
         } else if (token.Is("stream")) {
-            // Extended reading takes the data up to the "endstream" that
-            // follows when /Length is wrong, and decodes only what the three
-            // decoders leave undecoded, so that both modes agree on every
-            // stream both read.
-            if (FAnalyst->ExtendedReading()) length = CheckedStreamLength(S, length);
-            const int32_t data = S.Position();
-            std::vector<TFilterStep> steps =
-                FAnalyst->ExtendedReading() ? FilterSteps(F, params) : std::vector<TFilterStep>{};
-            if (const auto decrypt = FAnalyst->StreamDecryptor(N, steps)) {
-                if (ReadStreamDataDecrypted(S, D, length, F, steps, decrypt, &FLastDamage))
-                    return TScanAction::Handled;
-            } else if (FAnalyst->ExtendedReading() && !FiltersSupported(F) &&
-                       ReadStreamDataExtended(S, D, length, steps, MaxStreamOutput, nullptr, &FLastDamage)) {
-                return TScanAction::Handled;
-            }
-            S.SetPosition(data);
             ReadStreamData(S, D, length, F, &FLastDamage);
             // Data that an unknown filter left undecoded is passed over by its
             // length instead of being read as tokens, where a stray "(" would

@@ -14,10 +14,6 @@
 
 namespace lumerra {
 
-// The filter steps a stream dictionary names, with the decode parameters
-// at the same place; the names in report form.
-std::vector<TFilterStep> StreamFilterSteps(TObjectReader& Reader, const TValuePtr& Stream);
-
 // Appends the decoded data of stream object Number to Output and its filter
 // names to Filters; returns the number of bytes appended. An object that is
 // no stream gives nothing. Streams whose filters the default reading decodes,

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "pdf/PDFAnalyst.h"
-#include "syntax/Parser.h"
 
 namespace lumerra {
 
@@ -55,26 +54,30 @@ TValuePtr TObjectReader::Parse(int32_t Number) {
     return FNull;
 }
 
-TValuePtr TObjectReader::ParseInFile(int32_t Number, int64_t Offset) {
-    TStream& file = *FAnalyst.Stream();
-    const int64_t rest = int64_t{file.Size()} - Offset;
+TParseFault ParseObjectAt(TStream& File, int64_t Offset, TIndirectObject& Out, std::vector<uint8_t>& Window) {
+    const int64_t rest = int64_t{File.Size()} - Offset;
+    if (Offset < 0 || rest <= 0) return TParseFault::Damaged;
     for (int64_t window = std::min(FirstWindow, rest);; window = std::min(window * 2, rest)) {
-        FWindow.resize(static_cast<size_t>(window));
-        file.SetPosition(static_cast<int32_t>(Offset));
-        file.ReadBuffer(FWindow.data(), static_cast<int32_t>(window));
-        TTokenizer tokens(FWindow, Offset);
+        Window.resize(static_cast<size_t>(window));
+        File.SetPosition(static_cast<int32_t>(Offset));
+        File.ReadBuffer(Window.data(), static_cast<int32_t>(window));
+        TTokenizer tokens(Window, Offset);
         TParser parser(tokens, {}, window == rest);
-        TIndirectObject object;
-        const TParseFault fault = parser.ReadIndirectObject(object);
-        if (fault == TParseFault::NeedMore && window < rest && window < MaximumWindow) continue;
-        if (fault != TParseFault::None || object.Ref.Number != Number) {
-            Keep(Number, FNull, 1);
-            return FNull;
-        }
-        auto value = std::make_shared<const TValue>(std::move(object.Value));
-        Keep(Number, value, static_cast<int64_t>(tokens.Position()));
-        return value;
+        const TParseFault fault = parser.ReadIndirectObject(Out);
+        if (fault != TParseFault::NeedMore || window == rest || window >= MaximumWindow) return fault;
     }
+}
+
+TValuePtr TObjectReader::ParseInFile(int32_t Number, int64_t Offset) {
+    TIndirectObject object;
+    if (ParseObjectAt(*FAnalyst.Stream(), Offset, object, FWindow) != TParseFault::None ||
+        object.Ref.Number != Number) {
+        Keep(Number, FNull, 1);
+        return FNull;
+    }
+    auto value = std::make_shared<const TValue>(std::move(object.Value));
+    Keep(Number, value, static_cast<int64_t>(FWindow.size()));
+    return value;
 }
 
 TValuePtr TObjectReader::ParseCompressed(int32_t Number) {

@@ -12,11 +12,18 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/Stream.h"
+#include "syntax/Parser.h"
 #include "syntax/Value.h"
 
 namespace lumerra {
 
 class TPDFAnalyst;
+
+// Parses the indirect object whose header starts at Offset in File. The
+// bytes are read in a window that doubles while the object runs on (up to
+// 64 MiB), kept in Window for the next call.
+TParseFault ParseObjectAt(TStream& File, int64_t Offset, TIndirectObject& Out, std::vector<uint8_t>& Window);
 
 // A value with what keeps it alive: the object it was found in.
 using TValuePtr = std::shared_ptr<const TValue>;

@@ -1,15 +1,14 @@
 // Extended reading's part of the analyser: cross-reference streams, and the
 // objects kept in object streams.
 #include <algorithm>
-#include <charconv>
 #include <climits>
 
-#include "pdf/DecodeParms.h"
 #include "pdf/LoadMessages.h"
-#include "pdf/ObjectScanner.h"
+#include "pdf/ObjectReader.h"
 #include "pdf/ObjectStreamCache.h"
 #include "pdf/PDFAnalyst.h"
 #include "pdf/StreamData.h"
+#include "pdf/StreamDictionary.h"
 #include "pdf/XrefStream.h"
 
 namespace lumerra {
@@ -20,75 +19,45 @@ namespace {
 // no table a real file has, and the cap keeps a small bomb small.
 constexpr int32_t MaximumStructureStream = 256 * 1024 * 1024;
 
-// A decimal integer token; Default when it is none.
-int64_t StrToInt64Def(const std::string& Text, int64_t Default) {
-    int64_t value = 0;
-    const auto [end, error] = std::from_chars(Text.data(), Text.data() + Text.size(), value);
-    return error == std::errc() && end == Text.data() + Text.size() ? value : Default;
+// The stream object whose header is at Offset, parsed, with its decoded data
+// in Data; null when it is no stream. References in its dictionary resolve
+// through the table as read so far. An object stream of an encrypted file is
+// decrypted as object Object; a cross-reference stream (Object -1) never is.
+TValuePtr ReadStructureStream(TPDFAnalyst& Analyst, int32_t Offset, TMemoryStream& Data, int32_t Object = -1) {
+    TStream& S = *Analyst.Stream();
+    TIndirectObject object;
+    std::vector<uint8_t> window;
+    if (ParseObjectAt(S, Offset, object, window) != TParseFault::None || !object.Value.Is(TValue::TKind::Stream))
+        return nullptr;
+    auto stream = std::make_shared<const TValue>(std::move(object.Value));
+    TObjectReader reader(Analyst);
+    std::vector<TFilterStep> steps = StreamFilterSteps(reader, stream);
+    const TStreamDecryptor decrypt = Object >= 0 ? Analyst.StreamDecryptor(Object, steps) : nullptr;
+    // Read before the data: reading an object moves the file's position.
+    const int32_t length = std::max(DeclaredStreamLength(reader, stream), 0);
+    S.SetPosition(static_cast<int32_t>(stream->StreamDataOffset()));
+    if (!ReadStreamDataExtended(S, Data, length, steps, MaximumStructureStream, decrypt)) return nullptr;
+    return stream;
 }
 
-// A stream object's dictionary as these readers need it: read from where S
-// stands (just after "n g obj") up to "stream", then its decoded data.
-struct TStreamDictionary {
-    std::string Type;
-    TStringList Filters;
-    std::vector<TDecodeParams> Params;
-    int32_t Length = 0;
-    // Integer values and integer arrays, by key.
-    std::vector<std::pair<std::string, std::vector<int64_t>>> Numbers;
-    bool HasEncrypt = false;
+// An integer entry, or the number of the object a reference names; Default
+// for anything else.
+int64_t NumberOf(const TValue* Value, int64_t Default) {
+    if (Value == nullptr) return Default;
+    if (Value->Is(TValue::TKind::Integer)) return Value->AsInteger();
+    if (Value->Is(TValue::TKind::Reference)) return Value->AsReference().Number;
+    return Default;
+}
 
-    const std::vector<int64_t>* Find(const std::string& Key) const {
-        for (const auto& [key, values] : Numbers)
-            if (key == Key) return &values;
-        return nullptr;
+// The integers of an array entry (at most 4096 of them); other items count as -1.
+std::vector<int64_t> Integers(const TValue* Value) {
+    std::vector<int64_t> values;
+    if (Value == nullptr || !Value->Is(TValue::TKind::Array)) return values;
+    for (const TValue& item : Value->Items()) {
+        if (values.size() == 4096) break;
+        values.push_back(item.Is(TValue::TKind::Integer) ? item.AsInteger() : -1);
     }
-    int64_t Integer(const std::string& Key, int64_t Default) const {
-        const auto* values = Find(Key);
-        return values != nullptr && !values->empty() ? values->front() : Default;
-    }
-};
-
-// Reads the keys Wanted (integers, a reference's number, or integer arrays)
-// and the stream's data into Data. False when no "stream" was met. An
-// object stream of an encrypted file is decrypted as object Object; a
-// cross-reference stream (Object -1) never is.
-bool ReadStreamObject(TPDFAnalyst& Analyst, TObjectScanner& Scan, const std::vector<std::string>& Wanted,
-                      TStreamDictionary& Dictionary, TMemoryStream& Data, int32_t Object = -1) {
-    TStream& S = Scan.Stream();
-    bool haveData = false;
-    Scan.Run([&](const TToken& token) {
-        if (token.Is("/Type")) {
-            Dictionary.Type = Scan.Next().Text;
-        } else if (token.Is("/Length")) {
-            Dictionary.Length = Analyst.ReadIntegerValue(S);
-        } else if (token.Is("/Filter")) {
-            Analyst.ReadNameList(S, Dictionary.Filters);
-        } else if (token.Is("/DecodeParms")) {
-            ReadDecodeParms(Analyst, S, Dictionary.Params);
-        } else if (token.Is("/Encrypt")) {
-            Dictionary.HasEncrypt = true;
-        } else if (token.Is("stream")) {
-            std::vector<TFilterStep> steps = FilterSteps(Dictionary.Filters, Dictionary.Params);
-            const TStreamDecryptor decrypt = Object >= 0 ? Analyst.StreamDecryptor(Object, steps) : nullptr;
-            haveData = ReadStreamDataExtended(S, Data, Dictionary.Length, steps, MaximumStructureStream, decrypt);
-            return TScanAction::Stop;
-        } else if (std::find(Wanted.begin(), Wanted.end(), token.Text) != Wanted.end()) {
-            std::vector<int64_t> values;
-            const TToken& first = Scan.Next();
-            if (first.Is("[")) {
-                for (const TToken* item = &Scan.Next(); item->Text != "]" && values.size() < 4096; item = &Scan.Next())
-                    values.push_back(StrToInt64Def(item->Text, -1));
-            } else {
-                values.push_back(StrToInt64Def(first.Text, -1));
-            }
-            Dictionary.Numbers.emplace_back(token.Text, std::move(values));
-        } else {
-            return TScanAction::Default;
-        }
-        return TScanAction::Handled;
-    });
-    return haveData;
+    return values;
 }
 
 std::span<const uint8_t> Bytes(TMemoryStream& S) { return {S.Memory(), static_cast<size_t>(S.Size())}; }
@@ -96,25 +65,22 @@ std::span<const uint8_t> Bytes(TMemoryStream& S) { return {S.Memory(), static_ca
 }  // namespace
 
 int32_t TPDFAnalyst::ReadXrefStream(int32_t Offset, bool EntriesOnly) {
-    TStream& S = *FStream;
-    TPositionKeeper keeper(S);
-    S.SetPosition(Offset);
-    TObjectScanner scan(*this, S, StreamObjectScan, -1);
-    SkipObjectHeader(S);
-    TStreamDictionary dictionary;
+    TPositionKeeper keeper(*FStream);
     TMemoryStream data;
-    const bool read = ReadStreamObject(*this, scan, {"/W", "/Index", "/Size", "/Prev", "/Root", "/Info"}, dictionary, data);
-    if (!read || dictionary.Type != "/XRef") Fail(MsgXrefOffsetInvalid, Offset);
+    const TValuePtr dictionary = ReadStructureStream(*this, Offset, data);
+    if (!dictionary || !dictionary->Find("Type") || !dictionary->Find("Type")->IsName("XRef"))
+        Fail(MsgXrefOffsetInvalid, Offset);
     ++FCensus.Streams;
 
     TXrefStreamLayout layout;
-    const auto* widths = dictionary.Find("/W");
-    if (widths == nullptr || widths->size() != 3) Fail(MsgXrefCountInvalid, Offset);
-    std::copy(widths->begin(), widths->end(), layout.Widths.begin());
-    if (const auto* index = dictionary.Find("/Index"); index != nullptr) {
-        for (size_t i = 0; i + 1 < index->size(); i += 2) layout.Subsections.emplace_back((*index)[i], (*index)[i + 1]);
+    const std::vector<int64_t> widths = Integers(dictionary->Find("W"));
+    if (widths.size() != 3) Fail(MsgXrefCountInvalid, Offset);
+    std::copy(widths.begin(), widths.end(), layout.Widths.begin());
+    if (const TValue* index = dictionary->Find("Index"); index != nullptr) {
+        const std::vector<int64_t> pairs = Integers(index);
+        for (size_t i = 0; i + 1 < pairs.size(); i += 2) layout.Subsections.emplace_back(pairs[i], pairs[i + 1]);
     } else {
-        layout.Subsections.emplace_back(0, dictionary.Integer("/Size", 0));
+        layout.Subsections.emplace_back(0, NumberOf(dictionary->Find("Size"), 0));
     }
     if (CheckXrefLayout(layout) != TXrefLayoutFault::None) Fail(MsgXrefCountInvalid, Offset);
 
@@ -150,11 +116,15 @@ int32_t TPDFAnalyst::ReadXrefStream(int32_t Offset, bool EntriesOnly) {
     if (EntriesOnly) return -1;
 
     // The trailer's keys; a newer section's values win.
-    if (FRootID == -1) FRootID = static_cast<int32_t>(std::clamp<int64_t>(dictionary.Integer("/Root", -1), -1, INT32_MAX));
-    if (FInfoID == -1) FInfoID = static_cast<int32_t>(std::clamp<int64_t>(dictionary.Integer("/Info", -1), -1, INT32_MAX));
-    if (dictionary.HasEncrypt) FEncrypted = true;
-    if (dictionary.HasEncrypt && FEncryptTrailer < 0) FEncryptTrailer = Offset;
-    const int64_t prev = dictionary.Integer("/Prev", -1);
+    const auto objectNumber = [&](const char* Key) {
+        return static_cast<int32_t>(std::clamp<int64_t>(NumberOf(dictionary->Find(Key), -1), -1, INT32_MAX));
+    };
+    if (FRootID == -1) FRootID = objectNumber("Root");
+    if (FInfoID == -1) FInfoID = objectNumber("Info");
+    const bool encrypted = dictionary->Find("Encrypt") != nullptr;
+    if (encrypted) FEncrypted = true;
+    if (encrypted && FEncryptTrailer < 0) FEncryptTrailer = Offset;
+    const int64_t prev = NumberOf(dictionary->Find("Prev"), -1);
     return prev >= 0 && prev <= INT32_MAX ? static_cast<int32_t>(prev) : -1;
 }
 
@@ -165,12 +135,12 @@ const TDecodedObjectStream* TPDFAnalyst::ObjectStream(int32_t Number) {
         const TObjectLocation location = Locate(Number);
         if (location.Kind() != TObjectLocation::TKind::InFile) return std::nullopt;
         TPositionKeeper keeper(*FStream);
-        TObjectScanner scan = TObjectScanner::OpenObject(*this, Number, StreamObjectScan);
-        TStreamDictionary dictionary;
         TMemoryStream data;
-        if (!ReadStreamObject(*this, scan, {"/N", "/First"}, dictionary, data, Number) || dictionary.Type != "/ObjStm")
+        const TValuePtr dictionary = ReadStructureStream(*this, location.Offset(), data, Number);
+        if (!dictionary || !dictionary->Find("Type") || !dictionary->Find("Type")->IsName("ObjStm"))
             return std::nullopt;
-        auto index = TObjectStreamIndex::Read(Bytes(data), dictionary.Integer("/N", -1), dictionary.Integer("/First", -1));
+        auto index = TObjectStreamIndex::Read(Bytes(data), NumberOf(dictionary->Find("N"), -1),
+                                              NumberOf(dictionary->Find("First"), -1));
         if (!index) return std::nullopt;
         TDecodedObjectStream decoded{std::vector<uint8_t>(data.Memory(), data.Memory() + data.Size()), std::move(*index)};
         return decoded;
