@@ -103,7 +103,16 @@ std::unique_ptr<TFileStream> TFileStream::Duplicate() const {
     if (!handle.Valid()) throw EFOpenError("Cannot open file \"" + FFileName + "\" again. " + SystemReason());
     auto copy = std::unique_ptr<TFileStream>(new TFileStream(FFileName, std::move(handle)));
     copy->FSize = FSize;
+    copy->FOrigin = FOrigin;
     return copy;
+}
+
+void TFileStream::StartAt(int64_t Origin) {
+    if (Origin < 0 || Origin > FSize) RaiseInvalidPosition();
+    DropBlocks();
+    FOrigin += Origin;
+    FSize -= Origin;
+    FPosition = 0;
 }
 
 TFileStream::~TFileStream() {
@@ -153,7 +162,7 @@ bool TFileStream::SelectBlock() {
     if (!block.Data) block.Data = std::make_unique_for_overwrite<uint8_t[]>(BlockSize);
     ssize_t n;
     do {
-        n = ::pread(FHandle.Get(), block.Data.get(), BlockSize, start);
+        n = ::pread(FHandle.Get(), block.Data.get(), BlockSize, start + FOrigin);
     } while (n < 0 && errno == EINTR);
     // A read error (a file that vanished under us) reads as the end.
     block.Start = start;
@@ -180,7 +189,7 @@ int32_t TFileStream::Read(void* buffer, int32_t count) {
         }
         if (count - done >= BlockSize) {
             // Large reads go straight to the caller's buffer.
-            const ssize_t n = ::pread(FHandle.Get(), out + done, static_cast<size_t>(count - done), FPosition);
+            const ssize_t n = ::pread(FHandle.Get(), out + done, static_cast<size_t>(count - done), FPosition + FOrigin);
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) break;
             done += static_cast<int32_t>(n);

@@ -106,6 +106,10 @@ public:
     int32_t Seek(int32_t offset, TSeekOrigin origin) override;
     int32_t Size() override { return static_cast<int32_t>(FSize); }
 
+    // Reads the file as if it began Origin bytes in: positions and the size
+    // count from there (a PDF whose header follows a few bytes of junk).
+    void StartAt(int64_t Origin);
+
     // Writes the buffered bytes; raises EWriteError when that fails.
     void Flush();
     const std::string& FileName() const { return FFileName; }
@@ -133,6 +137,7 @@ private:
     UniqueFd FHandle;
     int64_t FSize = 0;
     int64_t FPosition = 0;
+    int64_t FOrigin = 0;  // file offset of position 0
     TBlock FBlocks[BlockCount];
     int FCurrent = 0;
     uint64_t FUseClock = 0;

@@ -8,6 +8,7 @@
 #include "pdf/LoadMessages.h"
 #include "pdf/ObjectScanner.h"
 #include "pdf/ObjectStreamCache.h"
+#include "pdf/PdfHeader.h"
 #include "pdf/SecurityHandler.h"
 #include "pdf/StreamData.h"
 
@@ -140,6 +141,10 @@ void TPDFAnalyst::Analyze(TStream& S) {
     if (&S != FStream.get()) throw Exception(MsgNoStream);
     const int32_t size = S.Size();
     if (size < 5) Fail(MsgBroken, 0);
+    if (FExtended) {
+        AnalyzeExtended();
+        return;
+    }
 
     char header[5];
     S.ReadBuffer(header, 5);
@@ -149,18 +154,23 @@ void TPDFAnalyst::Analyze(TStream& S) {
     FVersion = version.Text;
     if (FVersion.size() < 3) Fail(MsgNotPdf);
     const std::string digits{FVersion[0], FVersion[2]};
-    // Extended reading takes every version up to 2.0.
-    if (StrToIntDef(digits, 15) >= (FExtended ? 21 : 15)) Fail(MsgUnsupported);
+    if (StrToIntDef(digits, 15) >= 15) Fail(MsgUnsupported);
+    ReadStructure(S);
+}
 
-    if (!FExtended) {
-        ReadStructure(S);
-        return;
-    }
-    // Extended reading reads the file as its table says and, when that
-    // fails anywhere up to the page list, rebuilds the table and goes on.
+void TPDFAnalyst::AnalyzeExtended() {
+    // The header may follow a few bytes of junk: offsets then count from it.
+    // A file without one, or without a version to read, is read all the same.
+    const TPdfHeader header = FindPdfHeader(*FStream);
+    if (header.Offset > 0) ShiftToHeader(header.Offset);
+    FVersion = header.Version;
+    // Every version up to 2.0.
+    if (header.VersionNumber() >= 21) Fail(MsgUnsupported);
+    // The file is read as its table says and, when that fails anywhere up
+    // to the page list, the table is rebuilt.
     FTryingTable = true;
     try {
-        ReadStructure(S);
+        ReadStructure(*FStream);
         GetPageList(nullptr);
         FTryingTable = false;
         return;
@@ -174,7 +184,37 @@ void TPDFAnalyst::Analyze(TStream& S) {
         FTryingTable = false;
         throw;
     }
-    RebuildTable();
+    if (header.Offset >= 0) {
+        RebuildTable();
+        return;
+    }
+    // Without a header, a file that is no PDF is told as such.
+    FTryingTable = true;
+    try {
+        RebuildTable();
+        FTryingTable = false;
+    } catch (const ESecurityError&) {
+        FTryingTable = false;
+        MarkFailed();
+        throw;
+    } catch (const Exception&) {
+        FTryingTable = false;
+        Fail(MsgNotPdf);
+    } catch (...) {
+        FTryingTable = false;
+        throw;
+    }
+}
+
+void TPDFAnalyst::ShiftToHeader(int32_t Offset) {
+    if (auto* file = dynamic_cast<TFileStream*>(FStream.get())) {
+        file->StartAt(Offset);
+    } else if (auto* memory = dynamic_cast<TMemoryStream*>(FStream.get())) {
+        auto rest = std::make_unique<TMemoryStream>();
+        rest->WriteBuffer(memory->Memory() + Offset, memory->Size() - Offset);
+        FStream = std::move(rest);
+    }
+    FStream->SetPosition(0);
 }
 
 void TPDFAnalyst::ReadStructure(TStream& S) {

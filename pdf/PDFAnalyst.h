@@ -165,6 +165,11 @@ private:
     // Object ID is a stream whose dictionary says /Type /Metadata: left
     // unencrypted under /EncryptMetadata false.
     bool IsMetadataStream(int32_t ID);
+    // Extended reading's load: the header searched for, then the file's own
+    // table, then a rebuilt one.
+    void AnalyzeExtended();
+    // Makes the analyser's stream start at the header at Offset.
+    void ShiftToHeader(int32_t Offset);
     // From the end marker to the first page, by the file's own table.
     void ReadStructure(TStream& S);
     // Extended reading's fallback: the table from one pass over the file
