@@ -217,7 +217,9 @@ std::string WarningLines(const std::string& Input, const TPDFAnalyst& Analyst) {
 }
 
 int CheckStandardOutput(std::ostream& Out, std::ostream& Err) {
-    errno = 0;
+    // A write that already failed (output longer than the buffer) left its
+    // reason in errno.
+    if (Out) errno = 0;
     Out.flush();
     if (Out) return ExitOk;
     const int error = errno != 0 ? errno : EIO;
