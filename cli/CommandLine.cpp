@@ -25,7 +25,7 @@ const char* const HelpText =
     "(--extended) reads PDF 1.0 to 2.0 and decodes every standard filter of\n"
     "content streams (see below).\n"
     "\n"
-    "lumerra info [--extended [--password PW | --password-file FILE]] [--json] FILE.pdf...\n"
+    "lumerra info [--extended [password options]] [--json] FILE.pdf...\n"
     "    Loads each file and prints its structure, one \"key: value\" line each:\n"
     "    file, version, objects, pages, root, info, pages-root, first-page,\n"
     "    outlines, metadata, struct-tree, encrypted, media-box, xref-offsets\n"
