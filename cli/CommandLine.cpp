@@ -11,15 +11,21 @@
 namespace lumerra::cli {
 
 const char* const UsageText =
-    "Usage: lumerra info [--extended [--password PW]] [--json] FILE.pdf...\n"
+    "Usage: lumerra info [--extended [--password PW | --password-file FILE]] [--json] FILE.pdf...\n"
     "       lumerra decode [-o OUT | --output-dir DIR] [--json | --json-data] [--no-comments] [--pages A-B]\n"
-    "                      [--quiet] [--extended [--password PW]] [-j N] FILE.pdf...\n"
+    "                      [--quiet] [--extended [--password PW | --password-file FILE]] [-j N] FILE.pdf...\n"
     "       lumerra --help | --version\n";
 
 const char* const HelpText =
-    "lumerra - get the drawing commands out of a PDF file (PDF 1.0 to 1.4)\n"
+    "lumerra - get the drawing commands out of a PDF file\n"
     "\n"
-    "lumerra info [--extended] [--json] FILE.pdf...\n"
+    "The default reading reads PDF 1.0 to 1.4 files with classic cross-reference\n"
+    "tables and decodes /FlateDecode, /ASCIIHexDecode, /ASCII85Decode and their\n"
+    "two chains; it refuses encrypted and damaged files. Extended reading\n"
+    "(--extended) reads PDF 1.0 to 2.0 and decodes every standard filter of\n"
+    "content streams (see below).\n"
+    "\n"
+    "lumerra info [--extended [password options]] [--json] FILE.pdf...\n"
     "    Loads each file and prints its structure, one \"key: value\" line each:\n"
     "    file, version, objects, pages, root, info, pages-root, first-page,\n"
     "    outlines, metadata, struct-tree, encrypted, media-box, xref-offsets\n"
@@ -27,7 +33,8 @@ const char* const HelpText =
     "    title, author, subject, keywords, creator, producer, creation-date and\n"
     "    mod-date where the document information holds them (as UTF-8); with\n"
     "    --extended also xref (table, stream or hybrid), object-streams,\n"
-    "    objects-in-streams and repaired.\n"
+    "    objects-in-streams and repaired, and for an encrypted file encryption\n"
+    "    and password.\n"
     "    --json          one JSON object per file and line, with the same keys;\n"
     "                    a file that fails gives {\"file\", \"error\", \"context\"}\n"
     "\n"
@@ -54,26 +61,39 @@ const char* const HelpText =
     "                    N threads decode the pages ahead of the one being\n"
     "                    written (default: one per core; -j 1 uses one). The\n"
     "                    reports are the same for every count\n"
-    "    --password PW   an encrypted file's user or owner password (extended)\n"
     "    The report is written beside OUT and takes its place only when the run\n"
     "    completes: a failed or interrupted run leaves a previous OUT as it was.\n"
     "    Ctrl-C stops after the page in progress. Devices and pipes are written\n"
     "    in place. With several files, one that fails is told on standard error\n"
     "    and the others are still decoded.\n"
     "\n"
+    "Passwords (info and decode, with --extended):\n"
+    "    --password PW   an encrypted file's user or owner password, tried after\n"
+    "                    the empty one. Other users of the machine can see it\n"
+    "                    (ps, shell history): prefer --password-file or\n"
+    "                    LUMERRA_PASSWORD\n"
+    "    --password-file FILE\n"
+    "                    the password is the first line of FILE, without its\n"
+    "                    line end; \"-\" reads it from standard input\n"
+    "    LUMERRA_PASSWORD  environment variable: the password when neither\n"
+    "                    option gives one (the options take precedence)\n"
+    "    An AES-256 password is tried in its SASLprep form (RFC 4013), then as\n"
+    "    given when that differs or SASLprep refuses it; both cut to 127 bytes.\n"
+    "\n"
     "lumerra --version\n"
     "    Prints the version.\n"
     "\n"
     "Extended reading (--extended) also reads PDF 1.5 to 2.0: cross-reference\n"
-    "streams, object streams, and the LZW and RunLength filters with their\n"
-    "predictors, and repairs damaged files (the object table rebuilt from the\n"
-    "file itself, told on standard error), and opens encrypted files (standard\n"
-    "security handler, RC4 and AES: the empty user password, or --password;\n"
-    "info then tells encryption and password). A file that the default reading\n"
-    "also reads gets the same report either way.\n"
+    "streams, hybrid files, object streams, the LZW and RunLength filters with\n"
+    "their predictors and chains of any length; it repairs damaged files (the\n"
+    "object table rebuilt from the file itself, told on standard error) and\n"
+    "opens encrypted files (standard security handler, RC4 and AES, revisions\n"
+    "2 to 6: the empty user password or the one given). A file that the\n"
+    "default reading also reads gets the same report either way.\n"
     "\n"
     "Exit codes: 0 done, 1 a file could not be read or decoded (the reason\n"
-    "on standard error), 2 wrong usage, 130 interrupted.\n";
+    "on standard error), 2 wrong usage (also an unreadable password file),\n"
+    "130 interrupted.\n";
 
 const char* const VersionText = "lumerra " LUMERRA_VERSION "\n";
 
@@ -101,7 +121,19 @@ void CheckDistinctOutputs(const TDecodeArgs& Args) {
             throw EUsageError("two inputs would write the same report: " + OutputNameFor(Args, input));
 }
 
-TDecodeArgs ParseDecode(const std::vector<std::string>& Args) {
+// --password PW or --password-file FILE at Args[I]; moves I past the value.
+// False for any other argument.
+bool TakePasswordOption(const std::vector<std::string>& Args, size_t& I, TPasswordSource& Source) {
+    const std::string& option = Args[I];
+    if (option != "--password" && option != "--password-file") return false;
+    if (I + 1 >= Args.size()) throw EUsageError("option " + option + " needs a value");
+    (option == "--password" ? Source.Password : Source.File) = Args[++I];
+    if (Source.Password && Source.File) throw EUsageError("--password and --password-file cannot be used together");
+    if (Source.File && Source.File->empty()) throw EUsageError("empty password file name");
+    return true;
+}
+
+TDecodeArgs ParseDecode(const std::vector<std::string>& Args, TPasswordSource& Password) {
     TDecodeArgs result;
     bool optionsEnded = false;
     for (size_t i = 1; i < Args.size(); ++i) {
@@ -119,8 +151,8 @@ TDecodeArgs ParseDecode(const std::vector<std::string>& Args) {
             result.WithComments = false;
         } else if (!optionsEnded && arg == "--extended") {
             result.Extended = true;
-        } else if (!optionsEnded && arg == "--password") {
-            result.Password = value(arg);
+        } else if (!optionsEnded && TakePasswordOption(Args, i, Password)) {
+            continue;
         } else if (!optionsEnded && arg == "--quiet") {
             result.Quiet = true;
         } else if (!optionsEnded && arg == "--pages") {
@@ -185,7 +217,9 @@ std::string WarningLines(const std::string& Input, const TPDFAnalyst& Analyst) {
 }
 
 int CheckStandardOutput(std::ostream& Out, std::ostream& Err) {
-    errno = 0;
+    // A write that already failed (output longer than the buffer) left its
+    // reason in errno.
+    if (Out) errno = 0;
     Out.flush();
     if (Out) return ExitOk;
     const int error = errno != 0 ? errno : EIO;
@@ -221,10 +255,8 @@ TArguments ParseArguments(const std::vector<std::string>& Args) {
                 result.Extended = true;
             else if (Args[i] == "--json")
                 result.Json = true;
-            else if (Args[i] == "--password" && i + 1 >= Args.size())
-                throw EUsageError("option --password needs a value");
-            else if (Args[i] == "--password")
-                result.Password = Args[++i];
+            else if (TakePasswordOption(Args, i, result.PasswordSource))
+                continue;
             else if (Args[i].size() > 1 && Args[i][0] == '-')
                 throw EUsageError("unknown option: " + Args[i]);
             else
@@ -235,7 +267,7 @@ TArguments ParseArguments(const std::vector<std::string>& Args) {
     } else if (command == "decode") {
         if (Args.size() == 2 && Args[1] == "--help") return result;
         result.Command = TCommand::Decode;
-        result.Decode = ParseDecode(Args);
+        result.Decode = ParseDecode(Args, result.PasswordSource);
     } else {
         throw EUsageError("unknown command: " + command);
     }

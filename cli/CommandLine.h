@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/PasswordSource.h"
+
 namespace lumerra {
 class TPDFAnalyst;
 }
@@ -43,7 +45,7 @@ struct TDecodeArgs {
     // -j N: worker processes spread over the files when there are several,
     // threads over the pages of the one file otherwise; 0 for one per core.
     int32_t Jobs = 0;
-    std::optional<std::string> Password;  // tried after the empty one (extended reading)
+    std::optional<std::string> Password;  // tried after the empty one (extended reading); see TArguments
     std::optional<TPageRange> Pages;  // all pages when absent
 };
 
@@ -56,6 +58,9 @@ struct TArguments {
     bool Json = false;  // info
     std::optional<std::string> Password;  // info
     TDecodeArgs Decode;
+    // What the options say about the password of either command; the caller
+    // resolves it (ResolvePassword) into Password or Decode.Password.
+    TPasswordSource PasswordSource;
 };
 
 // Raises EUsageError for anything it does not understand.

@@ -1,6 +1,7 @@
 // lumerra: the command-line tool. "info" prints a PDF file's structure,
 // "decode" writes the report of its drawing commands.
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "cli/CommandLine.h"
 #include "cli/DecodeCommand.h"
 #include "cli/InfoCommand.h"
+#include "cli/PasswordSource.h"
 
 using namespace lumerra::cli;
 
@@ -20,6 +22,16 @@ int Run(const std::vector<std::string>& Args) {
     } catch (const EUsageError& e) {
         std::cerr << "lumerra: " << e.what() << '\n' << UsageText;
         return ExitUsage;
+    }
+    if (arguments.Command == TCommand::Info || arguments.Command == TCommand::Decode) {
+        try {
+            const std::optional<std::string> password =
+                ResolvePassword(arguments.PasswordSource, std::getenv(PasswordVariable));
+            (arguments.Command == TCommand::Info ? arguments.Password : arguments.Decode.Password) = password;
+        } catch (const EPasswordFileError& e) {
+            std::cerr << ErrorLine(arguments.PasswordSource.File.value_or(""), e);
+            return ExitUsage;
+        }
     }
     switch (arguments.Command) {
         case TCommand::Help:

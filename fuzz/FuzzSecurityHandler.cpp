@@ -1,7 +1,8 @@
 // The encryption dictionary and the key derivation over hostile input. The
 // input is three parts separated by NUL bytes: the dictionary's text, the
 // file identifier and a password. Opening either succeeds or raises
-// ESecurityError; an opened handler decrypts any data without overrunning.
+// ESecurityError (an AES-256 password passes SASLprep first); an opened
+// handler checks /Perms and decrypts any data without overrunning.
 #include <cstdint>
 #include <string>
 
@@ -35,6 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     try {
         const auto handler = TSecurityHandler::Open(*value, id, password);
         Require(!handler->Description().empty(), "an opened handler describes itself");
+        handler->PermsWarning();
         for (const char* filter : {"", "/Identity", "/StdCF"}) {
             try {
                 const TBytes plain = handler->DecryptStream(7, 0, {Data, Size}, filter);

@@ -37,6 +37,29 @@ bool TPDFAnalyst::IsMetadataStream(int32_t ID) {
     return type != nullptr && type->Text == "/Metadata";
 }
 
+TPdfValue TPDFAnalyst::ResolveInFile(const TPdfValue& Value, const std::string& What) {
+    if (!Value.Is(TPdfValue::TKind::Reference)) return Value;
+    const std::string context = What + ", object " + std::to_string(Value.Number);
+    const TObjectLocation location =
+        Value.Number <= INT32_MAX ? Locate(static_cast<int32_t>(Value.Number)) : TObjectLocation();
+    if (location.Kind() != TObjectLocation::TKind::InFile) throw ESecurityError(MsgDamaged, context);
+    TPositionKeeper keeper(*FStream);
+    int32_t generation = 0;
+    std::optional<TPdfValue> object = ReadIndirectValue(Window(*FStream, location.Offset()), generation);
+    if (!object) throw ESecurityError(MsgDamaged, context);
+    return std::move(*object);
+}
+
+TPdfValue TPDFAnalyst::ResolvedEncryption(const TPdfValue& Encrypt) {
+    TPdfValue encrypt = ResolveInFile(Encrypt, "/Encrypt");
+    for (TPdfEntry& entry : encrypt.Entries) {
+        if (entry.Key != "/CF") continue;
+        entry.Value = ResolveInFile(entry.Value, "/CF");
+        for (TPdfEntry& filter : entry.Value.Entries) filter.Value = ResolveInFile(filter.Value, "/CF " + filter.Key);
+    }
+    return encrypt;
+}
+
 void TPDFAnalyst::OpenSecurity() {
     TStream& S = *FStream;
     TPositionKeeper keeper(S);
@@ -54,20 +77,9 @@ void TPDFAnalyst::OpenSecurity() {
         fileId = id->Items[0].Text;
 
     const TPdfValue* encrypt = trailer->Find("/Encrypt");
-    std::optional<TPdfValue> indirect;
-    if (encrypt != nullptr && encrypt->Is(TPdfValue::TKind::Reference)) {
-        // The encryption dictionary is never in an object stream: those are
-        // encrypted with it.
-        const TObjectLocation location =
-            encrypt->Number <= INT32_MAX ? Locate(static_cast<int32_t>(encrypt->Number)) : TObjectLocation();
-        if (location.Kind() != TObjectLocation::TKind::InFile)
-            throw ESecurityError(MsgDamaged, "object " + std::to_string(encrypt->Number));
-        indirect = ReadIndirectValue(Window(S, location.Offset()), generation);
-        if (!indirect) throw ESecurityError(MsgDamaged, "object " + std::to_string(encrypt->Number));
-        encrypt = &*indirect;
-    }
     if (encrypt == nullptr) throw ESecurityError(MsgDamaged, "trailer, offset " + std::to_string(FEncryptTrailer));
-    FSecurity = TSecurityHandler::Open(*encrypt, fileId, FPassword);
+    FSecurity = TSecurityHandler::Open(ResolvedEncryption(*encrypt), fileId, FPassword);
+    if (std::string warning = FSecurity->PermsWarning(); !warning.empty()) FWarnings.push_back(std::move(warning));
 }
 
 int32_t TPDFAnalyst::ObjectGeneration(int32_t ID) {

@@ -23,6 +23,7 @@ namespace lumerra {
 
 class TObjectStreamCache;
 class TSecurityHandler;
+struct TPdfValue;
 struct TDecodedObjectStream;
 struct TFilterStep;
 class TMemoryStream;
@@ -160,6 +161,13 @@ private:
     // Reads the encryption dictionary named by the trailer at FEncryptTrailer
     // and opens it with the password; raises ESecurityError.
     void OpenSecurity();
+    // Value, or the object it refers to when it is a reference (What names
+    // it in the error); raises ESecurityError. The encryption dictionary and
+    // its parts are never in object streams: those are encrypted with it.
+    TPdfValue ResolveInFile(const TPdfValue& Value, const std::string& What);
+    // The encryption dictionary Encrypt with its crypt filters (/CF and each
+    // of its entries) read where they are indirect objects.
+    TPdfValue ResolvedEncryption(const TPdfValue& Encrypt);
     // The generation number in the header of object ID (0 when not in the file).
     int32_t ObjectGeneration(int32_t ID);
     // Object ID is a stream whose dictionary says /Type /Metadata: left

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "pdf/SaslPrep.h"
+
 namespace lumerra {
 
 namespace {
@@ -10,6 +12,8 @@ namespace {
 const char* const MsgDamaged = "暗号化辞書が壊れています。";
 const char* const MsgUnsupportedHandler = "対応できないセキュリティハンドラです。";
 const char* const MsgUnsupportedMethod = "対応できない暗号化方式です。";
+const char* const MsgPermsMissing = "暗号化辞書に /Perms がありません。";
+const char* const MsgPermsMismatch = "暗号化辞書の /Perms が /P と一致しません。";
 
 // Algorithm 2, step a: what short passwords are padded with.
 constexpr std::array<uint8_t, 32> Padding = {0x28, 0xBF, 0x4E, 0x5E, 0x4E, 0x75, 0x8A, 0x41, 0x64, 0x00, 0x4E,
@@ -42,6 +46,17 @@ TBytes Rc4Rounds(const TBytes& Key, TBytes Data, int From, int To) {
         if (i == To) break;
     }
     return Data;
+}
+
+// An AES-256 password as the file may have been written with it, each cut
+// to 127 bytes: its SASLprep form first, then its bytes as given when they
+// differ, for writers that skip SASLprep and for passwords it rejects.
+std::vector<std::string> Aes256Passwords(const std::string& Password) {
+    std::vector<std::string> forms;
+    if (const std::optional<std::string> prepared = SaslPrep(Password)) forms.push_back(prepared->substr(0, 127));
+    std::string given = Password.substr(0, 127);
+    if (forms.empty() || forms.front() != given) forms.push_back(std::move(given));
+    return forms;
 }
 
 std::string Text(const TPdfValue* Value) { return Value != nullptr ? Value->Text : std::string(); }
@@ -104,6 +119,8 @@ void TSecurityHandler::Read(const TPdfValue& Encrypt, const std::string& FileId)
         FOwnerKey = StringBytes(Encrypt.Find("/OE"));
         FUserKey = StringBytes(Encrypt.Find("/UE"));
         if (FOwnerKey.size() < 32 || FUserKey.size() < 32) throw ESecurityError(MsgDamaged, "/OE or /UE");
+        if (const TPdfValue* perms = Encrypt.Find("/Perms"); perms != nullptr && perms->Is(TPdfValue::TKind::String))
+            FPerms.assign(perms->Text.begin(), perms->Text.end());
         FKeyBytes = 32;
     } else if (FVersion == 2) {
         const TPdfValue* length = Encrypt.Find("/Length");
@@ -179,14 +196,27 @@ TBytes TSecurityHandler::Hash(const std::string& Password, std::span<const uint8
     return k;
 }
 
+bool TSecurityHandler::TryAes256User(const std::string& Password) {
+    const std::span<const uint8_t> user(FUser);
+    if (Hash(Password, user.subspan(32, 8), {}) != TBytes(user.begin(), user.begin() + 32)) return false;
+    const TBytes key = Hash(Password, user.subspan(40, 8), {});
+    FKey = AesCbcDecryptRaw(key, TBytes(16, 0), std::span(FUserKey.data(), 32));
+    return FKey.size() == 32;
+}
+
+bool TSecurityHandler::TryAes256Owner(const std::string& Password) {
+    const std::span<const uint8_t> owner(FOwner);
+    const std::span<const uint8_t> user(FUser.data(), 48);
+    if (Hash(Password, owner.subspan(32, 8), user) != TBytes(owner.begin(), owner.begin() + 32)) return false;
+    const TBytes key = Hash(Password, owner.subspan(40, 8), user);
+    FKey = AesCbcDecryptRaw(key, TBytes(16, 0), std::span(FOwnerKey.data(), 32));
+    return FKey.size() == 32;
+}
+
 bool TSecurityHandler::TryUser(const std::string& Password) {
     if (FVersion == 5) {
-        const std::string password = Password.substr(0, 127);
-        const std::span<const uint8_t> user(FUser);
-        if (Hash(password, user.subspan(32, 8), {}) != TBytes(user.begin(), user.begin() + 32)) return false;
-        const TBytes key = Hash(password, user.subspan(40, 8), {});
-        FKey = AesCbcDecryptRaw(key, TBytes(16, 0), std::span(FUserKey.data(), 32));
-        return FKey.size() == 32;
+        const std::vector<std::string> forms = Aes256Passwords(Password);
+        return std::any_of(forms.begin(), forms.end(), [this](const std::string& Form) { return TryAes256User(Form); });
     }
     TBytes key = LegacyKey(Password);
     bool match;
@@ -204,13 +234,8 @@ bool TSecurityHandler::TryUser(const std::string& Password) {
 
 bool TSecurityHandler::TryOwner(const std::string& Password) {
     if (FVersion == 5) {
-        const std::string password = Password.substr(0, 127);
-        const std::span<const uint8_t> owner(FOwner);
-        const std::span<const uint8_t> user(FUser.data(), 48);
-        if (Hash(password, owner.subspan(32, 8), user) != TBytes(owner.begin(), owner.begin() + 32)) return false;
-        const TBytes key = Hash(password, owner.subspan(40, 8), user);
-        FKey = AesCbcDecryptRaw(key, TBytes(16, 0), std::span(FOwnerKey.data(), 32));
-        return FKey.size() == 32;
+        const std::vector<std::string> forms = Aes256Passwords(Password);
+        return std::any_of(forms.begin(), forms.end(), [this](const std::string& Form) { return TryAes256Owner(Form); });
     }
     // Algorithm 7: the owner password's key decrypts /O to the user password.
     TBytes key = Md5(Padded(Password));
@@ -238,6 +263,17 @@ TBytes TSecurityHandler::DecryptStream(int32_t Number, int32_t Generation, std::
     TBytes key = Md5(input);
     key.resize(std::min<size_t>(FKey.size() + 5, 16));
     return method == TCryptMethod::Aes128 ? AesCbcDecrypt(key, Data) : Rc4(key, Data);
+}
+
+std::string TSecurityHandler::PermsWarning() const {
+    if (FVersion != 5) return "";
+    if (FPerms.size() < 16) return MsgPermsMissing;
+    // One block: CBC with a zero vector is the ECB decryption it asks for.
+    const TBytes perms = AesCbcDecryptRaw(FKey, TBytes(16, 0), std::span(FPerms.data(), 16));
+    bool match = perms.size() == 16 && perms[9] == 'a' && perms[10] == 'd' && perms[11] == 'b' &&
+                 perms[8] == (FEncryptMetadata ? 'T' : 'F');
+    for (size_t i = 0; match && i < 4; ++i) match = perms[i] == static_cast<uint8_t>(FPermissions >> (8 * i));
+    return match ? "" : MsgPermsMismatch;
 }
 
 std::string TSecurityHandler::Description() const {

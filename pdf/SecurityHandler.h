@@ -55,6 +55,10 @@ public:
     // "RC4-40 (R2)", "AES-128 (R4)", "AES-256 (R6)" and so on.
     std::string Description() const;
     TPasswordKind Password() const { return FPassword; }
+    // AES-256: "" when /Perms, decrypted with the file key, confirms /P and
+    // /EncryptMetadata; otherwise the warning to tell (the values may have
+    // been altered). Always "" for the older revisions, which have no /Perms.
+    std::string PermsWarning() const;
     bool EncryptMetadata() const { return FEncryptMetadata; }
 
 private:
@@ -62,6 +66,8 @@ private:
     void Read(const TPdfValue& Encrypt, const std::string& FileId);
     bool TryUser(const std::string& Password);
     bool TryOwner(const std::string& Password);
+    bool TryAes256User(const std::string& Password);
+    bool TryAes256Owner(const std::string& Password);
     // Algorithm 2: the file key of revisions 2 to 4 from a (user) password.
     TBytes LegacyKey(const std::string& Password) const;
     // Algorithm 2.B (and revision 5's plain SHA-256).
@@ -70,7 +76,7 @@ private:
     int FVersion = 0;
     int FRevision = 0;
     int FKeyBytes = 5;
-    TBytes FOwner, FUser, FOwnerKey, FUserKey;
+    TBytes FOwner, FUser, FOwnerKey, FUserKey, FPerms;
     uint32_t FPermissions = 0;
     bool FEncryptMetadata = true;
     std::string FFileId;

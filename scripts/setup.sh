@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   g++ make cmake pkg-config
-  zlib1g-dev libdeflate-dev nlohmann-json3-dev nettle-dev
+  zlib1g-dev libdeflate-dev nlohmann-json3-dev nettle-dev libidn-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-translations-l10n fonts-ipafont-gothic
   clang libclang-rt-14-dev

@@ -3,9 +3,16 @@
 cases the tests care about. Run from anywhere; it rewrites the folders beside
 it (document/, lexer/, ascii_hex/, ascii85/, flate/, stream_data/,
 shell_link/), keeping
-the inputs that fuzzing found (found-*), which the regression tests check."""
+the inputs that fuzzing found (found-*), which the regression tests check.
+With qpdf installed (a test-only tool) it also rewrites the encrypted seeds
+of document_extended/ (encrypted-*); AES-256 salts are random, so those
+differ from run to run."""
 
 import os
+import re
+import shutil
+import subprocess
+import tempfile
 import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -175,6 +182,86 @@ def documents():
     return docs
 
 
+# The user password of the encrypted seeds that need one; the extended
+# document target tries it (FuzzDocumentExtended.cpp).
+SEED_PASSWORD = "fuzz"
+
+
+def encrypted_document():
+    """Two pages, a Flate stream, a form and document information: what
+    decryption reaches in a report."""
+    pdf = Pdf()
+    pdf.set(1, "<< /Type /Catalog /Pages 2 0 R >>")
+    pdf.set(2, "<< /Type /Pages /Kids [3 0 R 5 0 R] /Count 2 /MediaBox [0 0 612 792] >>")
+    pdf.set(3, "<< /Type /Page /Parent 2 0 R /Contents 4 0 R /Resources << /XObject << /Fm0 6 0 R >> >> >>")
+    pdf.stream(4, "/Filter /FlateDecode", zlib.compress(CONTENT + b"/Fm0 Do\n"))
+    pdf.set(5, "<< /Type /Page /Parent 2 0 R /Contents 7 0 R >>")
+    pdf.stream(6, "/Type /XObject /Subtype /Form /BBox [0 0 1 1]", b"0 0 m 1 1 l S")
+    pdf.stream(7, "/Filter /ASCIIHexDecode", hexa(CONTENT))
+    pdf.set(8, "<< /Title (encrypted seed) >>")
+    return pdf.build(extra=b"/Info 8 0 R")
+
+
+def indirect_crypt_filters(data):
+    """Appends an incremental update that writes the encryption dictionary
+    again with /CF and its crypt filter as indirect objects; the encrypted
+    objects stay as they were, and every offset is exact."""
+    trailer = data[data.rindex(b"trailer"):]
+    size = int(re.search(rb"/Size (\d+)", trailer).group(1))
+    encrypt = int(re.search(rb"/Encrypt (\d+) 0 R", trailer).group(1))
+    root = re.search(rb"/Root (\d+ \d+ R)", trailer).group(1)
+    ident = re.search(rb"/ID \[[^\]]*\]", trailer).group(0)
+    previous = int(re.search(rb"startxref\s+(\d+)", trailer).group(1))
+    start = data.index(b"\n%d 0 obj" % encrypt) + 1
+    body = data[data.index(b"obj", start) + 3:data.index(b"endobj", start)].strip()
+    crypt = re.search(rb"/CF\s*<<\s*/StdCF\s*(<<[^>]*>>)\s*>>", body)
+    filters, filter_ = size, size + 1
+    objects = {encrypt: body[:crypt.start()] + b"/CF %d 0 R" % filters + body[crypt.end():],
+               filters: b"<< /StdCF %d 0 R >>" % filter_, filter_: crypt.group(1)}
+    out = bytearray(data if data.endswith(b"\n") else data + b"\n")
+    offsets = {}
+    for number in sorted(objects):
+        offsets[number] = len(out)
+        out += b"%d 0 obj\n" % number + objects[number] + b"\nendobj\n"
+    xref = len(out)
+    out += b"xref\n%d 1\n%010d 00000 n \n%d 2\n" % (encrypt, offsets[encrypt], filters)
+    out += b"%010d 00000 n \n%010d 00000 n \n" % (offsets[filters], offsets[filter_])
+    out += b"trailer\n<< /Size %d /Root %s /Encrypt %d 0 R %s /Prev %d >>\n" % (size + 2, root, encrypt, ident, previous)
+    out += b"startxref\n%d\n%%%%EOF\n" % xref
+    return bytes(out)
+
+
+def encrypted_documents():
+    """The document encrypted by qpdf with every handler and revision; {}
+    without qpdf."""
+    if shutil.which("qpdf") is None:
+        return {}
+    cases = {
+        "encrypted-rc4-40": "'' owner 40",
+        "encrypted-rc4-128": "'' owner 128 --use-aes=n",
+        "encrypted-aes-128": "'' owner 128 --use-aes=y",
+        "encrypted-aes-128-object-streams": "'' owner 128 --use-aes=y",
+        "encrypted-aes-256": "'' owner 256",
+        "encrypted-aes-256-r5": "'' owner 256 --force-R5",
+        "encrypted-rc4-128-user-password": SEED_PASSWORD + " owner 128 --use-aes=n",
+        "encrypted-aes-256-user-password": SEED_PASSWORD + " owner 256",
+    }
+    docs = {}
+    with tempfile.TemporaryDirectory() as folder:
+        plain = os.path.join(folder, "plain.pdf")
+        with open(plain, "wb") as f:
+            f.write(encrypted_document())
+        for name, encryption in cases.items():
+            layout = "generate" if "object-streams" in name else "disable"
+            out = os.path.join(folder, name)
+            subprocess.run("qpdf --static-id --static-aes-iv --allow-weak-crypto --object-streams=%s --encrypt %s -- "
+                           "'%s' '%s'" % (layout, encryption, plain, out), shell=True, check=True)
+            with open(out, "rb") as f:
+                docs[name] = f.read()
+    docs["encrypted-aes-256-indirect-cf"] = indirect_crypt_filters(docs["encrypted-aes-256"])
+    return docs
+
+
 def lexer_inputs():
     return {
         "tokens": b"\x00  \r\n 12 0 obj\n<</Type/Page/Parent 3 0 R>>\n[0 0 612 792]\nendobj",
@@ -326,8 +413,23 @@ def write(folder, cases):
             f.write(data)
 
 
+def write_encrypted(folder, cases):
+    """Replaces the folder's encrypted-* seeds, when qpdf made them."""
+    if not cases:
+        print("generate: qpdf is missing; the encrypted seeds are left as they are")
+        return
+    path = os.path.join(HERE, folder)
+    for name in os.listdir(path):
+        if name.startswith("encrypted-"):
+            os.remove(os.path.join(path, name))
+    for name, data in cases.items():
+        with open(os.path.join(path, name), "wb") as f:
+            f.write(data)
+
+
 def main():
     write("document", documents())
+    write_encrypted("document_extended", encrypted_documents())
     write("lexer", lexer_inputs())
     for folder, cases in filter_inputs().items():
         write(folder, cases)

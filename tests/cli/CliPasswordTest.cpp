@@ -1,5 +1,6 @@
-// --password and the encryption keys of "info --extended", over a file that
-// qpdf encrypts (skipped without qpdf).
+// Where the password comes from (--password, --password-file,
+// LUMERRA_PASSWORD) and the encryption keys of "info --extended", over a file
+// that qpdf encrypts (skipped without qpdf).
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -18,9 +19,13 @@ struct TRun {
     std::string Out;  // standard output and error together
 };
 
-TRun RunLumerra(const std::string& Arguments) {
+// Runs "Environment lumerra Arguments" in a shell, LUMERRA_PASSWORD unset
+// unless Environment sets it.
+TRun RunLumerra(const std::string& Arguments, const std::string& Environment = "") {
     TRun run;
-    FILE* pipe = popen((std::string(LUMERRA_CLI_PATH) + " " + Arguments + " 2>&1").c_str(), "r");
+    const std::string command =
+        "env -u LUMERRA_PASSWORD " + Environment + " " + LUMERRA_CLI_PATH + " " + Arguments + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return run;
     char buffer[4096];
     for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.Out.append(buffer, n);
@@ -64,4 +69,39 @@ TEST(CliPassword, InfoTellsTheEncryptionAndWhichPasswordOpenedIt) {
         EXPECT_NE(run.Out.find(c.Expected), std::string::npos) << c.Arguments << "\n" << run.Out;
     }
     EXPECT_NE(RunLumerra("info --extended --password user " + encrypted).Out.find("\nencrypted: yes\n"), std::string::npos);
+}
+
+TEST(CliPassword, APasswordFileOrTheEnvironmentKeepsThePasswordOffTheCommandLine) {
+    if (std::system("qpdf --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "qpdf is not installed";
+    TempFile plain(OnePage(), "plain.pdf");
+    const std::string encrypted = plain.Sibling("encrypted.pdf");
+    ASSERT_EQ(std::system(("qpdf --encrypt user owner 256 -- " + plain.Path() + " " + encrypted).c_str()), 0);
+    TempFile userFile("user\r\nsecond line\n", "user.txt");
+    TempFile ownerFile("owner", "owner.txt");  // no line end
+    struct Case {
+        std::string Environment, Arguments;
+        int ExitCode;
+        std::string Expected;
+    };
+    const Case cases[] = {
+        {"", "info --extended --password-file " + userFile.Path(), 0, "password: user\n"},
+        {"", "decode --quiet -o - --extended --password-file " + ownerFile.Path(), 0, "0 0 m 10 10 l S"},
+        {"", "info --extended --password-file - < " + ownerFile.Path(), 0, "password: owner\n"},
+        {"LUMERRA_PASSWORD=owner", "info --extended", 0, "password: owner\n"},
+        {"LUMERRA_PASSWORD=owner", "decode --quiet -o - --extended", 0, "0 0 m 10 10 l S"},
+        // The options take precedence over the environment.
+        {"LUMERRA_PASSWORD=owner", "info --extended --password user", 0, "password: user\n"},
+        {"LUMERRA_PASSWORD=owner", "info --extended --password-file " + userFile.Path(), 0, "password: user\n"},
+        {"LUMERRA_PASSWORD=wrong", "info --extended", 1, "パスワードが正しくありません。\n"},
+        {"", "info --extended --password user --password-file " + userFile.Path(), 2,
+         "lumerra: --password and --password-file cannot be used together\nUsage: lumerra"},
+        {"", "decode --extended --password-file " + plain.Sibling("missing.txt"), 2,
+         "lumerra: " + plain.Sibling("missing.txt") + ": パスワードファイルを読み込めません。 (No such file or directory)\n"},
+        {"", "info --extended --password-file " + plain.Folder(), 2, "パスワードファイルを読み込めません。 (Is a directory)\n"},
+    };
+    for (const Case& c : cases) {
+        const TRun run = RunLumerra(c.Arguments + " " + encrypted, c.Environment);
+        EXPECT_EQ(run.ExitCode, c.ExitCode) << c.Environment << " " << c.Arguments;
+        EXPECT_NE(run.Out.find(c.Expected), std::string::npos) << c.Environment << " " << c.Arguments << "\n" << run.Out;
+    }
 }

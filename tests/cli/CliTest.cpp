@@ -163,7 +163,9 @@ TEST(CliUsage, HelpExplainsBothCommands) {
     const RunResult r = RunCli({"--help"});
     EXPECT_EQ(r.ExitCode, 0);
     EXPECT_EQ(r.Err, "");
-    for (const char* word : {"info", "decode", "-o", "--no-comments", "--pages", "--quiet", "page-list", "--version"})
+    for (const char* word : {"info", "decode", "-o", "--no-comments", "--pages", "--quiet", "page-list", "--version",
+                             "reads PDF 1.0 to 1.4", "reads PDF 1.0 to 2.0", "--password-file", "LUMERRA_PASSWORD",
+                             "(ps, shell history)"})
         EXPECT_NE(r.Out.find(word), std::string::npos) << word;
 
     const RunResult version = RunCli({"--version"});

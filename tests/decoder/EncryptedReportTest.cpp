@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,7 @@ struct TOpened {
     std::string Error;   // the message when loading or decoding failed
     std::string Encryption;
     std::string Password;
+    std::vector<std::string> Warnings;
 };
 
 TOpened Open(const std::string& Path, const std::optional<std::string>& Password = std::nullopt) {
@@ -48,6 +50,7 @@ TOpened Open(const std::string& Path, const std::optional<std::string>& Password
             const TPasswordKind kind = security->Password();
             result.Password = kind == TPasswordKind::Empty ? "empty" : kind == TPasswordKind::User ? "user" : "owner";
         }
+        result.Warnings = analyst.Warnings();
         DecodeAllPages(analyst, true, result.Report);
         result.Report.erase(0, result.Report.find('\n') + 1);
     } catch (const Exception& e) {
@@ -77,6 +80,48 @@ std::string Document() {
     b.Set(13, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
     b.SetStream(14, "/Type /Metadata /Subtype /XML", "% x:xmpmeta");
     return b.Build();
+}
+
+// Pdf (a qpdf file with a classic table) with an incremental update that
+// writes its encryption dictionary again, /CF and its crypt filter /StdCF as
+// indirect objects. The encrypted objects stay as they were and every
+// offset is exact.
+std::string IndirectCryptFilters(const std::string& Pdf) {
+    const std::string trailer = Pdf.substr(Pdf.rfind("trailer"));
+    auto find = [&](const std::string& Pattern) {
+        std::smatch match;
+        EXPECT_TRUE(std::regex_search(trailer, match, std::regex(Pattern))) << Pattern;
+        return match.size() > 1 ? match[1].str() : std::string();
+    };
+    const int size = std::stoi(find(R"(/Size (\d+))"));
+    const std::string encrypt = find(R"(/Encrypt (\d+) 0 R)");
+    const std::string kept = "/Root " + find(R"(/Root (\d+ \d+ R))") + " /ID " + find(R"(/ID (\[[^\]]*\]))");
+    const std::string previous = find(R"(startxref\s+(\d+))");
+    const size_t start = Pdf.find("\n" + encrypt + " 0 obj") + 1;
+    const size_t bodyStart = Pdf.find("obj", start) + 3;
+    std::string body = Pdf.substr(bodyStart, Pdf.find("endobj", start) - bodyStart);
+    std::smatch crypt;
+    if (!std::regex_search(body, crypt, std::regex(R"(/CF\s*<<\s*/StdCF\s*(<<[^>]*>>)\s*>>)"))) {
+        ADD_FAILURE() << "no /CF in " << body;
+        return Pdf;
+    }
+    const std::string filter = crypt[1].str();
+    body = crypt.prefix().str() + "/CF " + std::to_string(size) + " 0 R" + crypt.suffix().str();
+    std::string out = Pdf;
+    std::vector<size_t> offsets;
+    for (const std::string& object : {encrypt + " 0 obj\n" + body + "\nendobj\n",
+                                      std::to_string(size) + " 0 obj\n<< /StdCF " + std::to_string(size + 1) + " 0 R >>\nendobj\n",
+                                      std::to_string(size + 1) + " 0 obj\n" + filter + "\nendobj\n"}) {
+        offsets.push_back(out.size());
+        out += object;
+    }
+    const size_t xref = out.size();
+    PdfBuilder entries;
+    out += "xref\n" + encrypt + " 1\n" + entries.Entry(static_cast<long long>(offsets[0])) + std::to_string(size) + " 2\n" +
+           entries.Entry(static_cast<long long>(offsets[1])) + entries.Entry(static_cast<long long>(offsets[2]));
+    out += "trailer\n<< /Size " + std::to_string(size + 2) + " " + kept + " /Encrypt " + encrypt + " 0 R /Prev " +
+           previous + " >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+    return out;
 }
 
 class EncryptedReport : public ::testing::Test {
@@ -167,5 +212,68 @@ TEST_F(EncryptedReport, TheDefaultReadingStillRefusesEncryptedFiles) {
         ADD_FAILURE() << "no refusal";
     } catch (const Exception& e) {
         EXPECT_EQ(e.Message(), "対応できない形式です。");
+    }
+}
+
+TEST_F(EncryptedReport, CryptFiltersInIndirectObjectsAreFollowed) {
+    const TOpened plain = Open(Write("", "", "rewritten.pdf"));
+    ASSERT_EQ(plain.Error, "");
+    for (const char* method : {"128 --use-aes=y", "256"}) {
+        SCOPED_TRACE(method);
+        TempFile file(IndirectCryptFilters(ReadFileBytes(Write("", std::string("'' owner ") + method, "encrypted.pdf"))),
+                      "indirect.pdf");
+        const TOpened opened = Open(file.Path());
+        EXPECT_EQ(opened.Error, "");
+        EXPECT_EQ(opened.Report, plain.Report);
+    }
+}
+
+TEST_F(EncryptedReport, Aes256PasswordsAreTriedPreparedThenAsGiven) {
+    const std::string numeralNine = "\xE2\x85\xA8";  // SASLprep: "IX"
+    const std::string long127(127, 'p');
+    struct Case {
+        std::string Stored;  // the password bytes qpdf encrypts with
+        std::string Given;
+        const char* Kind;  // "" when refused
+    };
+    const Case cases[] = {
+        {"IX", "I\xC2\xADX", "user"},      // soft hyphen mapped to nothing
+        {"IX", numeralNine, "user"},        // NFKC
+        {numeralNine, numeralNine, "user"},  // a writer that skipped SASLprep
+        {"a\x07z", "a\x07z", "user"},        // prohibited: taken as given
+        {"IX", "ix", ""},
+        {long127, long127 + "extra", "user"},  // cut to 127 bytes
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Given);
+        const std::string file =
+            Write("--password-mode=bytes", Quoted(c.Stored) + " owner 256", "encrypted.pdf");
+        EXPECT_EQ(Open(file, c.Given).Password, c.Kind);
+    }
+}
+
+TEST_F(EncryptedReport, Aes256PermsThatDoNotConfirmThePermissionsAreWarnedOf) {
+    const std::string file = ReadFileBytes(Write("", "'' owner 256", "encrypted.pdf"));
+    const size_t perms = file.find("/Perms <");
+    ASSERT_NE(perms, std::string::npos);
+    std::string blanked = file;
+    blanked.replace(perms, file.find('>', perms) + 1 - perms, file.find('>', perms) + 1 - perms, ' ');
+    std::string otherPermissions = file;
+    ASSERT_NE(file.find("/P -4 "), std::string::npos);
+    otherPermissions.replace(file.find("/P -4 "), 6, "/P -8 ");  // same length: the offsets hold
+    struct Case {
+        std::string Name, Bytes;
+        std::vector<std::string> Warnings;
+    };
+    const Case cases[] = {
+        {"as written", file, {}},
+        {"/P changed", otherPermissions, {"暗号化辞書の /Perms が /P と一致しません。"}},
+        {"no /Perms", blanked, {"暗号化辞書に /Perms がありません。"}},
+    };
+    for (const Case& c : cases) {
+        TempFile changed(c.Bytes, "changed.pdf");
+        const TOpened opened = Open(changed.Path());
+        EXPECT_EQ(opened.Error, "") << c.Name;
+        EXPECT_EQ(opened.Warnings, c.Warnings) << c.Name;
     }
 }

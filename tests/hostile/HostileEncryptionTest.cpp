@@ -38,6 +38,12 @@ TEST(HostileEncryption, DamagedEncryptionDictionariesEndInAMessage) {
     const std::vector<Case> cases = {
         {"/Encrypt naming an object the file lacks", Encrypted("null", "/Encrypt 77 0 R /ID [<00>]"), damaged},
         {"/Encrypt naming a number", Encrypted("null", "/Encrypt 5 /ID [<00>]"), damaged},
+        {"/CF naming an object the file lacks",
+         Encrypted("<< /Filter /Standard /V 5 /R 6 /CF 77 0 R /StmF /StdCF >>", "/Encrypt 5 0 R"), damaged},
+        {"/CF naming the encryption dictionary itself",
+         Encrypted("<< /Filter /Standard /V 4 /R 4 /CF 5 0 R /StmF /StdCF /O " + Hash48 + " /U " + Hash48 + " /P -1 >>",
+                   "/Encrypt 5 0 R"),
+         "対応できない暗号化方式です。"},
         {"encryption dictionary nested ten thousand deep", Encrypted(std::string(10000, '['), "/Encrypt 5 0 R"),
          damaged},
         {"encryption dictionary with an unended string",

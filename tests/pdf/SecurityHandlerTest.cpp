@@ -1,10 +1,11 @@
 // The encryption dictionary and the trailer values read whole: bounded, and
-// every refusal says why.
+// every refusal says why; SASLprep of AES-256 passwords.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "pdf/SaslPrep.h"
 #include "pdf/SecurityHandler.h"
 #include "pdf/ValueReader.h"
 
@@ -93,4 +94,26 @@ TEST(SecurityHandler, RefusesWhatItCannotOpenAndSaysWhy) {
          "パスワードが正しくありません。"},
     };
     for (const Case& c : cases) EXPECT_EQ(Refusal(c.Dictionary, "pw"), c.Expected) << c.Dictionary;
+}
+
+TEST(SaslPrep, PreparesAsRfc4013SaysAndRefusesWhatItProhibits) {
+    struct Case {
+        std::string Password;
+        std::optional<std::string> Prepared;
+    };
+    const Case cases[] = {
+        {"", ""},
+        {"user", "user"},
+        {"USER", "USER"},                // no case folding
+        {"I\xC2\xADX", "IX"},            // soft hyphen mapped to nothing
+        {"\xC2\xAA", "a"},               // NFKC
+        {"\xE2\x85\xA8", "IX"},          // roman numeral nine, NFKC
+        {"a\xC2\xA0" "b", "a b"},        // no-break space mapped to space
+        {"\x07", std::nullopt},          // control character
+        {"a\xEE\x80\x80", std::nullopt},  // private use
+        {"\xD8\xA7" "1", std::nullopt},  // right-to-left text ending left-to-right
+        {"\xFF\xFE", std::nullopt},      // not UTF-8
+        {std::string("a\0b", 3), std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SaslPrep(c.Password), c.Prepared) << c.Password;
 }
