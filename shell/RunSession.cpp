@@ -1,0 +1,26 @@
+#include "shell/RunSession.h"
+
+#include <QWidget>
+
+#include "shell/frm_Prog.h"
+
+namespace lumerra {
+
+TRunSession::TRunSession(QWidget& Window, TfrmProg* Progress, bool& Running)
+    : FWindow(Window), FProgress(Progress), FRunning(Running), FFocus(Window.focusWidget()) {
+    FWindow.setEnabled(false);
+    if (FProgress != nullptr) FProgress->ShowOver(FWindow);
+    FRunning = true;
+}
+
+TRunSession::~TRunSession() {
+    FRunning = false;
+    FWindow.setEnabled(true);
+    if (FProgress != nullptr) FProgress->hide();
+    // Disabling took the focus away; it goes back where it was.
+    if (FFocus != nullptr && FFocus->isEnabled()) FFocus->setFocus(Qt::OtherFocusReason);
+    FWindow.raise();
+    FWindow.activateWindow();
+}
+
+}  // namespace lumerra
