@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QListView>
 #include <QLocale>
+#include <QMimeDatabase>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
@@ -40,6 +41,15 @@ int ColumnWidth(const QTreeView& View, int Column, const QStringList& Samples) {
     return width;
 }
 
+// The type column's texts for the files these dialogs show, in the
+// desktop's language as the dialog gives them.
+QStringList FileTypeNames() {
+    const QMimeDatabase types;
+    return {types.mimeTypeForName(QStringLiteral("application/pdf")).comment(),
+            types.mimeTypeForName(QStringLiteral("text/plain")).comment(),
+            QCoreApplication::translate("QAbstractFileIconProvider", "Folder")};
+}
+
 int SideBarWidth(const QListView& SideBar) {
     return SideBar.sizeHintForColumn(0) + 2 * SideBar.frameWidth() +
            SideBar.style()->pixelMetric(QStyle::PM_ScrollBarExtent) + CellPadding;
@@ -64,7 +74,7 @@ void FitFileDialog(QFileDialog& Dialog) {
     const std::array<int, 4> columns = {
         metrics.averageCharWidth() * NameColumnCharacters,
         ColumnWidth(*view, 1, {locale.formattedDataSize(999'999'999)}),
-        ColumnWidth(*view, 2, {QStringLiteral("PDF document"), QStringLiteral("Folder")}),
+        ColumnWidth(*view, 2, FileTypeNames()),
         ColumnWidth(*view, 3, {latest}),
     };
     QHeaderView& header = *view->header();

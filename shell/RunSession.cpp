@@ -1,5 +1,6 @@
 #include "shell/RunSession.h"
 
+#include <QTimer>
 #include <QWidget>
 
 #include "shell/frm_Prog.h"
@@ -17,10 +18,14 @@ TRunSession::~TRunSession() {
     FRunning = false;
     FWindow.setEnabled(true);
     if (FProgress != nullptr) FProgress->hide();
-    // Disabling took the focus away; it goes back where it was.
+    // Disabling took the focus away; it goes back where it was. The window
+    // is activated once the dialog's hiding has gone through the event
+    // queue, so that nothing the hiding brings undoes it.
     if (FFocus != nullptr && FFocus->isEnabled()) FFocus->setFocus(Qt::OtherFocusReason);
-    FWindow.raise();
-    FWindow.activateWindow();
+    QTimer::singleShot(0, &FWindow, [Window = &FWindow] {
+        Window->raise();
+        Window->activateWindow();
+    });
 }
 
 }  // namespace lumerra
