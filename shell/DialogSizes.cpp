@@ -77,10 +77,11 @@ void FitFileDialog(QFileDialog& Dialog) {
         ColumnWidth(*view, 2, FileTypeNames()),
         ColumnWidth(*view, 3, {latest}),
     };
+    // Every column keeps its width; on a narrow screen the list scrolls
+    // rather than squeezing the names away.
     QHeaderView& header = *view->header();
-    header.setStretchLastSection(false);
-    header.setSectionResizeMode(0, QHeaderView::Stretch);
-    for (int column = 1; column < 4; ++column) {
+    header.setStretchLastSection(true);
+    for (int column = 0; column < 4; ++column) {
         header.setSectionResizeMode(column, QHeaderView::Interactive);
         header.resizeSection(column, columns[static_cast<size_t>(column)]);
     }
