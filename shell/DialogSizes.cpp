@@ -12,7 +12,6 @@
 #include <QLocale>
 #include <QMimeDatabase>
 #include <QScreen>
-#include <QScrollBar>
 #include <QSplitter>
 #include <QStyle>
 #include <QTreeView>
@@ -30,7 +29,9 @@ constexpr int NameColumnCharacters = 28;
 // Padding of a cell and of a side-bar entry (beside its icon).
 constexpr int CellPadding = 24;
 
-int TextWidth(const QFontMetrics& Metrics, const QString& Text) { return Metrics.horizontalAdvance(Text) + CellPadding; }
+int TextWidth(const QFontMetrics& Metrics, const QString& Text) {
+    return Metrics.horizontalAdvance(Text) + CellPadding;
+}
 
 // The widest of the texts a column shows: its heading and what its cells
 // typically hold.

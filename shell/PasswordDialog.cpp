@@ -22,7 +22,8 @@ std::unique_ptr<QInputDialog> CreatePasswordDialog(QWidget* Owner, const QString
     // field is what widens it.
     if (auto* field = dialog->findChild<QLineEdit*>()) {
         const QStyle* style = dialog->style();
-        const int margins = style->pixelMetric(QStyle::PM_LayoutLeftMargin) + style->pixelMetric(QStyle::PM_LayoutRightMargin);
+        const int margins =
+            style->pixelMetric(QStyle::PM_LayoutLeftMargin) + style->pixelMetric(QStyle::PM_LayoutRightMargin);
         field->setMinimumWidth(TitleBarWidth(dialog->windowTitle()) - margins);
     }
     return dialog;
