@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "shell/DialogSizes.h"
 #include "shell/WindowPlacement.h"
 
 namespace lumerra {
@@ -49,6 +50,7 @@ std::unique_ptr<QFileDialog> TOpenDialogEx::CreateDialog() {
             QObject::connect(help, &QPushButton::clicked, [this] { DoHelp(); });
         }
     }
+    FitFileDialog(*dialog);
     return dialog;
 }
 

@@ -10,9 +10,7 @@
 #include <QDate>
 #include <QFileInfo>
 #include <QFrame>
-#include <QInputDialog>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -28,9 +26,11 @@
 
 #include "common/StrUtils.h"
 #include "decoder/PDFLumerra.h"
-#include "pdf/SecurityHandler.h"
+#include "shell/DocumentLoad.h"
 #include "shell/Fonts.h"
 #include "shell/MessageBoxes.h"
+#include "shell/PasswordDialog.h"
+#include "shell/RunSession.h"
 #include "shell/ScopeExit.h"
 #include "shell/Settings.h"
 #include "shell/ShellCommands.h"
@@ -84,6 +84,35 @@ QAction* NewSeparator(QMenu* Menu, const char* Name) {
     QAction* separator = Menu->addSeparator();
     separator->setObjectName(Text(Name));
     return separator;
+}
+
+// What the text area shows after a load.
+QStringList LoadResultLines(const TLoadResult& Result, const QString& Name) {
+    using TOutcome = TLoadResult::TOutcome;
+    QStringList lines{QString()};
+    switch (Result.Outcome) {
+        case TOutcome::Loaded:
+            lines << QStringLiteral("% ") + Name + Text(" の読み込みが完了しました。")
+                  << Text("% ストリームを展開するにはメニューの「実行」を選択してください。");
+            return lines;
+        case TOutcome::PasswordNotGiven:
+            lines << Text("% パスワードが入力されなかったため、読み込みを中止しました。");
+            return lines;
+        case TOutcome::SecurityRefused:
+            lines << Text(SeparatorLine) << Text("  ") + QString::fromStdString(Result.Message) << Text(SeparatorLine);
+            return lines;
+        case TOutcome::Damaged:
+            lines << Text(SeparatorLine) << Text(" このファイルは破損しているか対応できない形式です。")
+                  << Text(SeparatorLine);
+            break;
+        case TOutcome::EncryptedRefused:
+            lines << Text(SeparatorLine) << Text("  暗号化されているファイルには対応していません。")
+                  << Text(SeparatorLine) << QString();
+            break;
+    }
+    if (Result.ExtendedReadingOpens)
+        lines << Text("% オプションの「拡張読み込み（PDF 1.5 以降など）」で読み込めます。");
+    return lines;
 }
 
 }  // namespace
@@ -263,7 +292,6 @@ void TfrmMain::CreateStatusBar() {
 
 void TfrmMain::FormCreate() {
     FAnalyst.reset();
-    Run1->setEnabled(false);
     setWindowTitle(Text(AppTitle));
     FStatusPanel1->setText(QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
     // 50 pixels, or wider when the date needs it: a clipped date helps no one.
@@ -364,66 +392,24 @@ void TfrmMain::OpenFile(const QString& FileName) {
     const QString name = QFileInfo(path).fileName();
     setWindowTitle(Text(AppTitle) + QStringLiteral(" - ") + name);
     // From here on the previous document is gone whatever happens, and the
-    // run menu item follows the new state.
+    // run commands follow the new state.
     TScopeExit refreshRunMenu([this] { R1Click(); });
     FAnalyst.reset();
-    Run1->setEnabled(false);
+    FRefusedFile.clear();
 
     FAnalyst = std::make_unique<TPDFAnalyst>();
     FAnalyst->SetExtendedReading(N8->isChecked());
-    try {
-        try {
-            FAnalyst->LoadFromFile(path.toStdString());
-        } catch (const EWrongPassword&) {
-            // The empty password did not open it: the user is asked once.
-            bool ok = false;
-            const QString password = QInputDialog::getText(this, Text(AppTitle), name + Text(" のパスワード:"),
-                                                           QLineEdit::Password, QString(), &ok);
-            if (!ok) {
-                ClearMemo();
-                AddLine(QString());
-                AddLine(Text("% パスワードが入力されなかったため、読み込みを中止しました。"));
-                return;
-            }
-            FAnalyst->SetPassword(password.toStdString());
-            FAnalyst->LoadFromFile(path.toStdString());
-        }
-    } catch (const ESecurityError& e) {
-        ClearMemo();
-        AddLine(QString());
-        AddLine(Text(SeparatorLine));
-        AddLine(Text("  ") + QString::fromStdString(e.Detailed()));
-        AddLine(Text(SeparatorLine));
-        return;
-    } catch (const Exception&) {
-        // Whatever was wrong with the file, the user sees the same
-        // damaged-file block; the analyser stays, not Loaded. Anything else
-        // (memory running out) goes to the error box.
-        ClearMemo();
-        AddLine(QString());
-        AddLine(Text(SeparatorLine));
-        AddLine(Text(" このファイルは破損しているか対応できない形式です。"));
-        AddLine(Text(SeparatorLine));
-        if (!N8->isChecked() && ExtendedReadingLoads(path.toStdString()))
-            AddLine(Text("% オプションの「拡張読み込み（PDF 1.5 以降など）」で読み込めます。"));
-        return;
-    }
-    if (FAnalyst->ObjectCount() == 0) return;
-
+    const TLoadResult result = LoadDocument(*FAnalyst, path.toStdString(), [this, &name](int Attempt) {
+        return AskPassword(this, name, Attempt);
+    });
+    // A refusal of the default reading is read again when the user turns on
+    // extended reading.
+    FRefusedFile = result.Outcome == TLoadResult::TOutcome::Loaded || N8->isChecked() ? QString() : path;
+    if (result.Outcome == TLoadResult::TOutcome::Loaded && FAnalyst->ObjectCount() == 0) return;
     ClearMemo();
-    if (FAnalyst->Encrypted() && FAnalyst->Security() == nullptr) {
-        AddLine(QString());
-        AddLine(Text(SeparatorLine));
-        AddLine(Text("  暗号化されているファイルには対応していません。"));
-        AddLine(Text(SeparatorLine));
-        AddLine(QString());
-        return;
-    }
-    AddLine(QString());
-    AddLine(QStringLiteral("% ") + name + Text(" の読み込みが完了しました。"));
-    AddLine(Text("% ストリームを展開するにはメニューの「実行」を選択してください。"));
-    for (const std::string& warning : FAnalyst->Warnings()) AddLine(QStringLiteral("% ") + QString::fromStdString(warning));
-    Run1->setEnabled(true);
+    for (const QString& line : LoadResultLines(result, name)) AddLine(line);
+    if (result.Outcome == TLoadResult::TOutcome::Loaded)
+        for (const std::string& warning : FAnalyst->Warnings()) AddLine(QStringLiteral("% ") + QString::fromStdString(warning));
 }
 
 void TfrmMain::DropFiles(const QStringList& FileNames) {
@@ -470,16 +456,25 @@ void TfrmMain::Exit1Click() {
 }
 
 bool TfrmMain::RunAvailable() const {
-    return FAnalyst != nullptr && FAnalyst->Loaded() && !FAnalyst->Encrypted();
+    // An encrypted file runs once extended reading has opened its encryption.
+    return FAnalyst != nullptr && FAnalyst->Loaded() && FAnalyst->ObjectCount() > 0 &&
+           (!FAnalyst->Encrypted() || FAnalyst->Security() != nullptr);
 }
 
-void TfrmMain::R1Click() { N2->setEnabled(RunAvailable()); }
+void TfrmMain::R1Click() {
+    N2->setEnabled(RunAvailable());
+    Run1->setEnabled(RunAvailable());
+}
 
 void TfrmMain::N5Click() { N5->setChecked(true); }
 
 void TfrmMain::N6Click() { N6->setChecked(true); }
 
-void TfrmMain::N8Click() { WriteExtendedReading(FSettingsFile, N8->isChecked()); }
+void TfrmMain::N8Click() {
+    WriteExtendedReading(FSettingsFile, N8->isChecked());
+    // The refusal on screen would no longer be true.
+    if (N8->isChecked() && !FRefusedFile.isEmpty()) RunCommand(this, [this] { OpenFile(FRefusedFile); });
+}
 
 void TfrmMain::SetProgressDialog(TfrmProg* Dialog) {
     if (FProg != nullptr) FProg->OnCancel = nullptr;
@@ -498,17 +493,10 @@ void TfrmMain::RunToFile() {
     decoder.EscapeKeyQuery = [this] { return FEscapeKey->Query(); };
     decoder.Threads = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
 
-    setEnabled(false);
     Cancel = false;
     ClearMemo();
-    if (FProg != nullptr) FProg->ShowOver(*this);
     {
-        FRunning = true;
-        TScopeExit cleanUp([this] {
-            FRunning = false;
-            setEnabled(true);
-            if (FProg != nullptr) FProg->hide();
-        });
+        const TRunSession session(*this, FProg, FRunning);
         // Escape pressed before the run (in the save dialog, say) does not
         // stop it.
         FEscapeKey->Reset();

@@ -34,7 +34,7 @@ class TfrmProg;
 namespace lumerra {
 
 // The caption with no file open, and the first part of it with one.
-inline constexpr char AppTitle[] = "PDF Lumerra v1.21";
+inline constexpr char AppTitle[] = "PDF Lumerra v" LUMERRA_VERSION;
 
 // The separator of the load messages ("=-" 25 times and "=") and the dash
 // line of the completion message (51 "-").
@@ -149,6 +149,8 @@ private:
     QLabel* FStatusPanel1 = nullptr;
     bool FRunning = false;
     TfrmProg* FProg = nullptr;
+    // The file the default reading refused last, while it is the one shown.
+    QString FRefusedFile;
 };
 
 }  // namespace lumerra

@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QWindow>
 
 #include "shell/Fonts.h"
 #include "shell/WindowPlacement.h"
@@ -78,6 +79,11 @@ void TfrmProg::CenterOnScreen() {
 
 void TfrmProg::ShowOver(const QWidget& Owner) {
     setWindowState(windowState() & ~Qt::WindowMinimized);
+    // A dialog of the owner's window: kept above it, and a window manager
+    // that minimises the dialog (openbox draws the button whatever the
+    // hints say) takes the owner along, so 中止 comes back with the window.
+    winId();
+    windowHandle()->setTransientParent(Owner.window()->windowHandle());
     CenterOver(*this, Owner);
     show();  // raised and activated by showEvent
     // The frame is known once the window exists: centred with it.

@@ -2,13 +2,19 @@
 // for next time, the Help button, and a real modal run.
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QListView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 #include "ShellTestSupport.h"
 #include "shell/DialogEx.h"
+#include "shell/ScopeExit.h"
 
 namespace lumerra::test {
 namespace {
@@ -101,6 +107,41 @@ TEST(DialogTest, TheDialogComesUpCentredOverItsOwner) {
     });
     dialog.Execute();
     EXPECT_LE(offset.manhattanLength(), 2);
+}
+
+TEST(DialogTest, TheSideBarAndTheColumnsShowTheirTextsWhole) {
+    TempFile folder("x", "notes.txt");
+    QDir().mkpath(QString::fromStdString(folder.Sibling("folder")));
+    // A large font, as Japanese desktops have: the toolkit's own sizes
+    // would clip.
+    const QFont previous = QApplication::font();
+    QFont large = previous;
+    large.setPixelSize(24);
+    QApplication::setFont(large);
+    const TScopeExit restoreFont([&previous] { QApplication::setFont(previous); });
+    TSaveDialogEx dialog(nullptr);
+    dialog.Filter = QStringLiteral("TXT - Text File|*.txt");
+    const auto shown = dialog.CreateDialog();
+    shown->setDirectory(QString::fromStdString(folder.Folder()));
+    shown->show();
+    auto* view = shown->findChild<QTreeView*>(QStringLiteral("treeView"));
+    auto* sideBar = shown->findChild<QListView*>(QStringLiteral("sidebar"));
+    ASSERT_TRUE(view != nullptr && sideBar != nullptr);
+    const QModelIndex root = view->rootIndex();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->model()->rowCount(root) == 2; }, 5000));
+    QCoreApplication::processEvents();
+
+    const QFontMetrics metrics(view->font());
+    for (int column = 0; column < 4; ++column) {
+        const QString heading = view->model()->headerData(column, Qt::Horizontal).toString();
+        EXPECT_GE(view->header()->sectionSize(column), metrics.horizontalAdvance(heading)) << heading.toStdString();
+        for (int row = 0; row < 2; ++row) {
+            const QString text = view->model()->index(row, column, root).data().toString();
+            EXPECT_GT(view->header()->sectionSize(column), metrics.horizontalAdvance(text) + 8) << text.toStdString();
+        }
+    }
+    for (int row = 0; row < sideBar->model()->rowCount(); ++row)
+        EXPECT_GE(sideBar->viewport()->width(), sideBar->sizeHintForIndex(sideBar->model()->index(row, 0)).width());
 }
 
 TEST(DialogTest, AnExistingFileIsAcceptedOnlyAfterTheOverwriteQuestion) {

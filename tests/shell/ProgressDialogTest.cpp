@@ -30,17 +30,12 @@ TEST_F(ProgressDialogTest, HasItsCaptionLayoutAndNoCloseButton) {
     EXPECT_FALSE(Prog().isModal());
 }
 
-TEST_F(ProgressDialogTest, NeitherTheFrameNorEscapeClosesIt) {
+TEST_F(ProgressDialogTest, NothingClosesItAndTheButtonOnlyRaisesTheMainWindowsCancel) {
     Prog().show();
     EXPECT_FALSE(Prog().close());
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QCoreApplication::sendEvent(&Prog(), &escape);
     EXPECT_TRUE(Prog().isVisible());
-    Prog().hide();
-}
-
-TEST_F(ProgressDialogTest, TheButtonOnlyRaisesTheMainWindowsCancel) {
-    Prog().show();
     Main().Cancel = false;
     Prog().Button1->click();
     EXPECT_TRUE(Main().Cancel);

@@ -6,15 +6,18 @@
 #include <functional>
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QTest>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 
 #include "ShellTestSupport.h"
 
@@ -67,7 +70,7 @@ TEST_F(RunTest, ARunWithCommentsWritesTheReportAndTheCompletionLines) {
     EXPECT_EQ(Prog().ProgressBar1->value(), 0);
     EXPECT_EQ(Prog().Label1->text(), QStringLiteral("100/100"));
     EXPECT_TRUE(Main().Run1->isEnabled());
-    EXPECT_EQ(WindowTitle(), QStringLiteral("PDF Lumerra v1.21 - sample.pdf"));
+    EXPECT_EQ(WindowTitle(), Title("sample.pdf"));
 }
 
 TEST_F(RunTest, ARunWithoutCommentsWritesOnlyTheDecodedBytes) {
@@ -225,9 +228,11 @@ TEST_F(RunTest, EveryRunShowsTheProgressDialogRestoredAndCentredOverTheMainWindo
     for (const QPoint where : {QPoint(40, 30), QPoint(200, 150)}) {
         Main().move(where);
         bool minimized = true;
+        bool transient = false;
         QPoint offset(-1000, -1000);
         DuringRun([&] {
             minimized = Prog().isMinimized();
+            transient = Prog().windowHandle()->transientParent() == Main().windowHandle();
             offset = Prog().frameGeometry().center() - Main().frameGeometry().center();
             // The user hides it away; the next run must bring it back.
             Prog().showMinimized();
@@ -235,8 +240,30 @@ TEST_F(RunTest, EveryRunShowsTheProgressDialogRestoredAndCentredOverTheMainWindo
         });
         Main().N2->trigger();
         EXPECT_FALSE(minimized) << where.x();
+        EXPECT_TRUE(transient) << where.x();
         EXPECT_LE(offset.manhattanLength(), 2) << where.x();
     }
+}
+
+TEST_F(RunTest, TheKeyboardWorksInTheMainWindowAfterARun) {
+    Open("sample.pdf", GoodPdf(2));
+    Main().show();
+    Main().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+    Main().Memo1->setFocus();
+    int runs = 0;
+    Main().SaveDialog().Chooser = [&](TOpenDialogEx& Dialog) {
+        Dialog.FileName = QPath("sample.txt");
+        return ++runs <= 2;
+    };
+    QTest::keyClick(&Main(), Qt::Key_F9);
+    EXPECT_EQ(runs, 1);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == &Main(); }, 1000));
+    EXPECT_EQ(QApplication::focusWidget(), Main().Memo1);
+    // The next key reaches the window without a click into it first.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F9);
+    EXPECT_EQ(runs, 2);
+    EXPECT_EQ(Main().MemoLines(), CompletedLines("sample.pdf", "sample.txt"));
 }
 
 TEST_F(RunTest, TheDecodersRefusalGoesToTheBoxAndChangesNothingElse) {

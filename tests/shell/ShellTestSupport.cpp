@@ -3,6 +3,13 @@
 #include <iconv.h>
 
 #include <cstdint>
+#include <cstdlib>
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+
+#include "shell/DialogSizes.h"
 
 namespace lumerra::test {
 
@@ -12,6 +19,27 @@ TMessageBoxRecorder::TMessageBoxRecorder() {
 }
 
 TMessageBoxRecorder::~TMessageBoxRecorder() { SetMessageBoxHandler(FPrevious); }
+
+TPasswordAnswers::TPasswordAnswers(std::vector<const char*> Answers) : FAnswers(std::move(Answers)) {
+    QObject::connect(&FTimer, &QTimer::timeout, [this] { AnswerShownDialog(); });
+    FTimer.start(0);
+}
+
+void TPasswordAnswers::AnswerShownDialog() {
+    auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr || !dialog->isVisible()) return;
+    Labels.push_back(dialog->labelText());
+    AllHidden = AllHidden && dialog->textEchoMode() == QLineEdit::Password;
+    // The window manager's title bar shows the whole title.
+    AllWide = AllWide && dialog->width() >= TitleBarWidth(dialog->windowTitle());
+    const char* answer = Labels.size() <= FAnswers.size() ? FAnswers[Labels.size() - 1] : nullptr;
+    if (answer == nullptr) {
+        dialog->reject();
+        return;
+    }
+    dialog->setTextValue(QString::fromUtf8(answer));
+    dialog->accept();
+}
 
 TUrlRecorder::TUrlRecorder() {
     FPrevious = SetUrlOpener([this](const QUrl& Url) { Urls.push_back(Url); });
@@ -185,6 +213,19 @@ void TShellFixture::ChooseOutput(const std::string& Name) {
 }
 
 QString TShellFixture::WindowTitle() { return Main().windowTitle(); }
+
+QString TShellFixture::WriteEncrypted(const std::string& Name, const std::string& QpdfArguments) const {
+    if (std::system("qpdf --version > /dev/null 2>&1") != 0) return {};
+    const std::string plain = Write("plain-" + Name, GoodPdf()).toStdString();
+    const std::string command =
+        "qpdf --allow-weak-crypto --encrypt " + QpdfArguments + " -- '" + plain + "' '" + Path(Name) + "'";
+    return std::system(command.c_str()) == 0 ? QPath(Name) : QString();
+}
+
+QString Title(const char* FileName) {
+    const QString title = QString::fromUtf8(AppTitle);
+    return FileName == nullptr ? title : title + QStringLiteral(" - ") + QString::fromUtf8(FileName);
+}
 
 QStringList Lines(std::initializer_list<const char*> Texts) {
     QStringList lines;

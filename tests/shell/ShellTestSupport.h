@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <QString>
+#include <QTimer>
 #include <QStringList>
 #include <QUrl>
 
@@ -41,6 +42,21 @@ public:
 
 private:
     TMessageBoxHandler FPrevious;
+};
+
+// Answers the password dialogs as they come up, one answer each (null
+// cancels), and records their labels.
+class TPasswordAnswers {
+public:
+    explicit TPasswordAnswers(std::vector<const char*> Answers);
+    std::vector<QString> Labels;
+    bool AllHidden = true;
+    bool AllWide = true;
+
+private:
+    void AnswerShownDialog();
+    std::vector<const char*> FAnswers;
+    QTimer FTimer;
 };
 
 // Collects the URLs handed to the desktop, while it lives.
@@ -94,6 +110,9 @@ protected:
     // absolute path) and records the name it proposed.
     void ChooseOutput(const std::string& Name);
     QString WindowTitle();
+    // GoodPdf encrypted by qpdf with its --encrypt arguments QpdfArguments,
+    // written into the temporary folder; empty without qpdf.
+    QString WriteEncrypted(const std::string& Name, const std::string& QpdfArguments) const;
 
     TempFile FFolder;
     QString FSettings;
@@ -104,5 +123,7 @@ protected:
 };
 
 QStringList Lines(std::initializer_list<const char*> Texts);
+// The main window's title, with the name of the file shown when given.
+QString Title(const char* FileName = nullptr);
 
 }  // namespace lumerra::test
