@@ -42,8 +42,15 @@ private:
             const TValuePtr entries = FReader.Get(Resources, category.Key);
             if (!entries->IsDictionary()) continue;
             TPDFResourceList& list = Record.*category.List;
-            for (const auto& [key, value] : entries->Entries()) list.Add(NormalName(key), ObjectNumber(value));
+            for (const auto& [key, value] : entries->Entries())
+                if (!IsNull(value)) list.Add(NormalName(key), ObjectNumber(value));
         }
+    }
+
+    // A null value, or a reference to an object the file does not hold,
+    // is as if the entry were absent.
+    bool IsNull(const TValue& Value) {
+        return Value.IsNull() || (Value.Is(TValue::TKind::Reference) && FReader.Object(Value.AsReference().Number)->IsNull());
     }
 
     int32_t ObjectNumber(const TValue& Value) const {

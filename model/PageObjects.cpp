@@ -27,9 +27,13 @@ TValuePtr InheritedAttribute(TObjectReader& Reader, int32_t Page, std::string_vi
 
 TIDList PageContentStreams(TObjectReader& Reader, int32_t Page) {
     TIDList streams;
-    const auto appendReferences = [&streams](const TValue& Array) {
+    // A reference to an object the file does not hold is null too.
+    const auto isStream = [&Reader](const TValue& Item) {
+        return Item.Is(TValue::TKind::Reference) && !Reader.Object(Item.AsReference().Number)->IsNull();
+    };
+    const auto appendReferences = [&](const TValue& Array) {
         for (const TValue& item : Array.Items())
-            if (item.Is(TValue::TKind::Reference)) streams.push_back(item.AsReference().Number);
+            if (isStream(item)) streams.push_back(item.AsReference().Number);
     };
     const TValuePtr page = Reader.Object(Page);
     const TValue* contents = page->Find("Contents");
@@ -42,7 +46,7 @@ TIDList PageContentStreams(TObjectReader& Reader, int32_t Page) {
     const TValuePtr target = Reader.Object(contents->AsReference().Number);
     if (target->Is(TValue::TKind::Array))
         appendReferences(*target);
-    else
+    else if (!target->IsNull())
         streams.push_back(contents->AsReference().Number);
     return streams;
 }

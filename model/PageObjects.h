@@ -18,7 +18,7 @@ TValuePtr InheritedAttribute(TObjectReader& Reader, int32_t Page, std::string_vi
 
 // The content streams of page Page, in order: /Contents is a reference to a
 // stream, or an array (direct or referenced) of them. Nulls and items that
-// are no references are passed over.
+// are no references to an object the file holds are passed over.
 TIDList PageContentStreams(TObjectReader& Reader, int32_t Page);
 
 }  // namespace lumerra

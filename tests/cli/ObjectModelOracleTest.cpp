@@ -413,10 +413,8 @@ TEST(ObjectModelOracle, RewrittenDocumentsReadAsQpdfReadsThem) {
 
 // A null entry, or a reference to an object the file does not hold, is no
 // entry, and such a reference is no content stream (ISO 32000-2, 7.3.9 and
-// 7.3.10), as qpdf reads them. Extended reading lists them (resources
-// without an object, the missing object as a stream that decodes to
-// nothing): left to decide, since its collector lists every entry by design.
-TEST(ObjectModelOracle, DISABLED_MissingObjectsReadAsNull) {
+// 7.3.10), as qpdf reads them.
+TEST(ObjectModelOracle, MissingObjectsReadAsNull) {
     if (!Have("qpdf")) GTEST_SKIP() << "qpdf is not installed";
     const TFixture fixture{"", [](PdfBuilder& b) {
                                OnePage(b, "/Resources << /Font << /F1 5 0 R /F8 98 0 R /F9 null >> >> "
