@@ -112,10 +112,38 @@ TEST(ReadingDifferences, EachShapeAsTheDefaultReadsItAndAsTheFileSaysIt) {
              return hex + ">";
          }()),
          "Contents 1/1", "Contents 1/1 | " + text},
+        {"null and missing entries and content streams",
+         WithResources("<< /Font << /F1 5 0 R /F8 null /F9 6 0 R >> >>")
+             .Set(3, "<< /Type /Page /Parent 2 0 R /Contents [4 0 R 6 0 R null] /Resources << /Font << /F1 5 0 R "
+                     "/F8 null /F9 6 0 R >> >> >>")
+             .Set(6, "null"),
+         "Font       : [ /F1 ] | Contents 1/2 | BT ET | Contents 2/2",
+         "Font       : [ /F1 ] | Contents 1/1 | BT ET"},
     };
     for (const Case& c : cases) {
         const std::string bytes = c.Document.Build();
         EXPECT_EQ(Digest(Report(bytes, false)), c.Default) << c.Shape;
         EXPECT_EQ(Digest(Report(bytes, true)), c.Extended) << c.Shape;
     }
+}
+
+TEST(ReadingDifferences, HeadersTheDefaultReadingRefuses) {
+    const std::string body = WithResources("<< /Font << /F1 5 0 R >> >>").Build();
+    const std::string afterHeader = body.substr(body.find('\n') + 1);
+    struct Case {
+        const char* Shape;
+        std::string Bytes, Default;
+    };
+    const std::vector<Case> cases = {
+        {"junk before the header", "Content-Type: application/pdf\r\n\r\n" + body,
+         "error: このファイルはPDFファイルではありません。"},
+        {"a header without a minor version", "%PDF-1.\n" + afterHeader, "error: このファイルはPDFファイルではありません。"},
+        {"no header", afterHeader, "error: このファイルはPDFファイルではありません。"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Digest(Report(c.Bytes, false)), c.Default) << c.Shape;
+        EXPECT_EQ(Digest(Report(c.Bytes, true)), "Font       : [ /F1 ] | Contents 1/1 | BT ET") << c.Shape;
+    }
+    // Neither reading takes a file that is no PDF.
+    EXPECT_EQ(Report("GIF89a" + std::string(2000, 'x'), true), "error: このファイルはPDFファイルではありません。");
 }
