@@ -8,7 +8,7 @@
 
 #include "fuzz/FuzzSupport.h"
 #include "pdf/SecurityHandler.h"
-#include "pdf/ValueReader.h"
+#include "syntax/Parser.h"
 
 using namespace lumerra;
 using namespace lumerra::fuzz;
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     const std::string dictionary = Part(Data, Size);
     const std::string id = Part(Data, Size);
     const std::string password = Part(Data, Size);
-    const auto value = ReadPdfValue({reinterpret_cast<const uint8_t*>(dictionary.data()), dictionary.size()});
+    const auto value = ParseValue({reinterpret_cast<const uint8_t*>(dictionary.data()), dictionary.size()});
     if (!value) return 0;
     try {
         const auto handler = TSecurityHandler::Open(*value, id, password);

@@ -5,7 +5,8 @@
 #include "pdf/PDFAnalyst.h"
 #include "pdf/SecurityHandler.h"
 #include "pdf/StreamData.h"
-#include "pdf/ValueReader.h"
+#include "pdf/ObjectReader.h"
+#include "syntax/Parser.h"
 
 namespace lumerra {
 
@@ -13,82 +14,83 @@ namespace {
 
 const char* const MsgDamaged = "暗号化辞書が壊れています。";
 
-// A trailer or an encryption dictionary is read whole from a window of this
-// many bytes: real ones are a few hundred.
-constexpr int32_t DictionaryWindow = 64 * 1024;
-
-std::vector<uint8_t> Window(TStream& S, int32_t Offset) {
-    std::vector<uint8_t> bytes(static_cast<size_t>(std::clamp(S.Size() - Offset, 0, DictionaryWindow)));
-    S.SetPosition(Offset);
-    bytes.resize(static_cast<size_t>(std::max(S.Read(bytes.data(), static_cast<int32_t>(bytes.size())), 0)));
-    return bytes;
-}
+// A classic trailer is read whole from a window of this many bytes: real
+// ones are a few hundred.
+constexpr int32_t TrailerWindow = 64 * 1024;
 
 }  // namespace
 
-bool TPDFAnalyst::IsMetadataStream(int32_t ID) {
+std::optional<TIndirectObject> TPDFAnalyst::ObjectInFile(int32_t ID) {
     const TObjectLocation location = Locate(ID);
-    if (location.Kind() != TObjectLocation::TKind::InFile) return false;
+    if (location.Kind() != TObjectLocation::TKind::InFile) return std::nullopt;
     TPositionKeeper keeper(*FStream);
-    int32_t generation = 0;
-    const auto dictionary = ReadIndirectValue(Window(*FStream, location.Offset()), generation);
-    if (!dictionary) return false;
-    const TPdfValue* type = dictionary->Find("/Type");
-    return type != nullptr && type->Text == "/Metadata";
+    TIndirectObject object;
+    std::vector<uint8_t> window;
+    if (ParseObjectAt(*FStream, location.Offset(), object, window) != TParseFault::None) return std::nullopt;
+    return object;
 }
 
-TPdfValue TPDFAnalyst::ResolveInFile(const TPdfValue& Value, const std::string& What) {
-    if (!Value.Is(TPdfValue::TKind::Reference)) return Value;
-    const std::string context = What + ", object " + std::to_string(Value.Number);
-    const TObjectLocation location =
-        Value.Number <= INT32_MAX ? Locate(static_cast<int32_t>(Value.Number)) : TObjectLocation();
-    if (location.Kind() != TObjectLocation::TKind::InFile) throw ESecurityError(MsgDamaged, context);
-    TPositionKeeper keeper(*FStream);
-    int32_t generation = 0;
-    std::optional<TPdfValue> object = ReadIndirectValue(Window(*FStream, location.Offset()), generation);
-    if (!object) throw ESecurityError(MsgDamaged, context);
-    return std::move(*object);
+bool TPDFAnalyst::IsMetadataStream(int32_t ID) {
+    const std::optional<TIndirectObject> object = ObjectInFile(ID);
+    const TValue* type = object ? object->Value.Find("Type") : nullptr;
+    return type != nullptr && type->IsName("Metadata");
 }
 
-TPdfValue TPDFAnalyst::ResolvedEncryption(const TPdfValue& Encrypt) {
-    TPdfValue encrypt = ResolveInFile(Encrypt, "/Encrypt");
-    for (TPdfEntry& entry : encrypt.Entries) {
-        if (entry.Key != "/CF") continue;
-        entry.Value = ResolveInFile(entry.Value, "/CF");
-        for (TPdfEntry& filter : entry.Value.Entries) filter.Value = ResolveInFile(filter.Value, "/CF " + filter.Key);
+TValue TPDFAnalyst::ResolveInFile(const TValue& Value, const std::string& What) {
+    if (!Value.Is(TValue::TKind::Reference)) return Value;
+    const int32_t number = Value.AsReference().Number;
+    std::optional<TIndirectObject> object = ObjectInFile(number);
+    if (!object) throw ESecurityError(MsgDamaged, What + ", object " + std::to_string(number));
+    return std::move(object->Value);
+}
+
+TValue TPDFAnalyst::ResolvedEncryption(const TValue& Encrypt) {
+    const TValue encrypt = ResolveInFile(Encrypt, "/Encrypt");
+    if (!encrypt.IsDictionary()) return encrypt;
+    std::vector<TValue::TEntry> entries = encrypt.Entries();
+    for (auto& [key, value] : entries) {
+        if (key != "CF") continue;
+        value = ResolveInFile(value, "/CF");
+        if (!value.IsDictionary()) continue;
+        std::vector<TValue::TEntry> filters = value.Entries();
+        for (auto& [name, filter] : filters) filter = ResolveInFile(filter, "/CF " + NormalName(name));
+        value = TValue::Dictionary(std::move(filters));
     }
-    return encrypt;
+    return TValue::Dictionary(std::move(entries));
 }
 
 void TPDFAnalyst::OpenSecurity() {
     TStream& S = *FStream;
     TPositionKeeper keeper(S);
-    // A classic trailer starts at "<<"; a cross-reference stream at its header.
-    const std::vector<uint8_t> trailerBytes = Window(S, FEncryptTrailer);
-    int32_t generation = 0;
-    std::optional<TPdfValue> trailer = ReadIndirectValue(trailerBytes, generation);
-    if (!trailer) trailer = ReadPdfValue(trailerBytes);
-    if (!trailer || !trailer->Is(TPdfValue::TKind::Dictionary))
+    // A cross-reference stream starts at its header; a classic trailer at "<<".
+    TIndirectObject xrefStream;
+    std::vector<uint8_t> window;
+    std::optional<TValue> trailer;
+    if (ParseObjectAt(S, FEncryptTrailer, xrefStream, window) == TParseFault::None) {
+        trailer = std::move(xrefStream.Value);
+    } else {
+        window.resize(static_cast<size_t>(std::clamp(S.Size() - FEncryptTrailer, 0, TrailerWindow)));
+        S.SetPosition(FEncryptTrailer);
+        S.ReadBuffer(window.data(), static_cast<int32_t>(window.size()));
+        trailer = ParseValue(window);
+    }
+    if (!trailer || !trailer->IsDictionary())
         throw ESecurityError(MsgDamaged, "trailer, offset " + std::to_string(FEncryptTrailer));
 
     std::string fileId;
-    if (const TPdfValue* id = trailer->Find("/ID"); id != nullptr && id->Is(TPdfValue::TKind::Array) &&
-                                                    !id->Items.empty() && id->Items[0].Is(TPdfValue::TKind::String))
-        fileId = id->Items[0].Text;
+    if (const TValue* id = trailer->Find("ID");
+        id != nullptr && id->Is(TValue::TKind::Array) && !id->Items().empty() && id->Items()[0].Is(TValue::TKind::String))
+        fileId = id->Items()[0].Text();
 
-    const TPdfValue* encrypt = trailer->Find("/Encrypt");
+    const TValue* encrypt = trailer->Find("Encrypt");
     if (encrypt == nullptr) throw ESecurityError(MsgDamaged, "trailer, offset " + std::to_string(FEncryptTrailer));
     FSecurity = TSecurityHandler::Open(ResolvedEncryption(*encrypt), fileId, FPassword);
     if (std::string warning = FSecurity->PermsWarning(); !warning.empty()) FWarnings.push_back(std::move(warning));
 }
 
 int32_t TPDFAnalyst::ObjectGeneration(int32_t ID) {
-    const TObjectLocation location = Locate(ID);
-    if (location.Kind() != TObjectLocation::TKind::InFile) return 0;
-    TPositionKeeper keeper(*FStream);
-    const std::vector<uint8_t> header = Window(*FStream, location.Offset());
-    int32_t generation = 0;
-    return ReadObjectHeader(Window(*FStream, location.Offset()), generation) ? generation : 0;
+    const std::optional<TIndirectObject> object = ObjectInFile(ID);
+    return object ? object->Ref.Generation : 0;
 }
 
 std::function<void(TMemoryStream&)> TPDFAnalyst::StreamDecryptor(int32_t ID, std::vector<TFilterStep>& Steps) {

@@ -23,7 +23,8 @@ namespace lumerra {
 
 class TObjectStreamCache;
 class TSecurityHandler;
-struct TPdfValue;
+class TValue;
+struct TIndirectObject;
 struct TDecodedObjectStream;
 struct TFilterStep;
 class TMemoryStream;
@@ -164,10 +165,13 @@ private:
     // Value, or the object it refers to when it is a reference (What names
     // it in the error); raises ESecurityError. The encryption dictionary and
     // its parts are never in object streams: those are encrypted with it.
-    TPdfValue ResolveInFile(const TPdfValue& Value, const std::string& What);
+    TValue ResolveInFile(const TValue& Value, const std::string& What);
     // The encryption dictionary Encrypt with its crypt filters (/CF and each
     // of its entries) read where they are indirect objects.
-    TPdfValue ResolvedEncryption(const TPdfValue& Encrypt);
+    TValue ResolvedEncryption(const TValue& Encrypt);
+    // Object ID parsed where the file holds it; none when it is elsewhere
+    // (an object stream) or cannot be read.
+    std::optional<TIndirectObject> ObjectInFile(int32_t ID);
     // The generation number in the header of object ID (0 when not in the file).
     int32_t ObjectGeneration(int32_t ID);
     // Object ID is a stream whose dictionary says /Type /Metadata: left

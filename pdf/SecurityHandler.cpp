@@ -5,6 +5,8 @@
 
 #include "pdf/SaslPrep.h"
 
+#include "syntax/Tokenizer.h"
+
 namespace lumerra {
 
 namespace {
@@ -59,14 +61,19 @@ std::vector<std::string> Aes256Passwords(const std::string& Password) {
     return forms;
 }
 
-std::string Text(const TPdfValue* Value) { return Value != nullptr ? Value->Text : std::string(); }
-const TPdfValue& Require(const TPdfValue* Value, TPdfValue::TKind Kind) {
-    if (Value == nullptr || !Value->Is(Kind)) throw ESecurityError(MsgDamaged, "encryption dictionary");
-    return *Value;
+// A name with its slash, as crypt filters are named elsewhere; a string's bytes.
+std::string Text(const TValue* Value) {
+    if (Value == nullptr) return {};
+    return Value->Is(TValue::TKind::Name) ? NormalName(Value->Text()) : Value->Text();
 }
-TBytes StringBytes(const TPdfValue* Value) {
-    const std::string& text = Require(Value, TPdfValue::TKind::String).Text;
-    return TBytes(text.begin(), text.end());
+int64_t RequireNumber(const TValue* Value) {
+    if (Value == nullptr || !Value->IsNumber()) throw ESecurityError(MsgDamaged, "encryption dictionary");
+    return Value->AsInteger();
+}
+TBytes StringBytes(const TValue* Value) {
+    if (Value == nullptr || !Value->Is(TValue::TKind::String))
+        throw ESecurityError(MsgDamaged, "encryption dictionary");
+    return TBytes(Value->Text().begin(), Value->Text().end());
 }
 
 TCryptMethod MethodOf(const std::string& Name) {
@@ -79,7 +86,7 @@ TCryptMethod MethodOf(const std::string& Name) {
 
 }  // namespace
 
-std::unique_ptr<TSecurityHandler> TSecurityHandler::Open(const TPdfValue& Encrypt, const std::string& FileId,
+std::unique_ptr<TSecurityHandler> TSecurityHandler::Open(const TValue& Encrypt, const std::string& FileId,
                                                          const std::optional<std::string>& Password) {
     std::unique_ptr<TSecurityHandler> handler(new TSecurityHandler());
     handler->Read(Encrypt, FileId);
@@ -95,36 +102,36 @@ std::unique_ptr<TSecurityHandler> TSecurityHandler::Open(const TPdfValue& Encryp
     return handler;
 }
 
-void TSecurityHandler::Read(const TPdfValue& Encrypt, const std::string& FileId) {
-    if (!Encrypt.Is(TPdfValue::TKind::Dictionary)) throw ESecurityError(MsgDamaged, "encryption dictionary");
-    const std::string filter = Text(Encrypt.Find("/Filter"));
+void TSecurityHandler::Read(const TValue& Encrypt, const std::string& FileId) {
+    if (!Encrypt.IsDictionary()) throw ESecurityError(MsgDamaged, "encryption dictionary");
+    const std::string filter = Text(Encrypt.Find("Filter"));
     if (filter != "/Standard") throw ESecurityError(MsgUnsupportedHandler, filter.empty() ? "no /Filter" : filter);
-    FVersion = static_cast<int>(Require(Encrypt.Find("/V"), TPdfValue::TKind::Number).Number);
-    FRevision = static_cast<int>(Require(Encrypt.Find("/R"), TPdfValue::TKind::Number).Number);
+    FVersion = static_cast<int>(RequireNumber(Encrypt.Find("V")));
+    FRevision = static_cast<int>(RequireNumber(Encrypt.Find("R")));
     const std::string method = "V " + std::to_string(FVersion) + ", R " + std::to_string(FRevision);
     const bool known = (FVersion == 1 && FRevision == 2) || (FVersion == 2 && (FRevision == 2 || FRevision == 3)) ||
                        (FVersion == 4 && FRevision == 4) || (FVersion == 5 && (FRevision == 5 || FRevision == 6));
     if (!known) throw ESecurityError(MsgUnsupportedMethod, method);
-    FOwner = StringBytes(Encrypt.Find("/O"));
-    FUser = StringBytes(Encrypt.Find("/U"));
-    FPermissions = static_cast<uint32_t>(Require(Encrypt.Find("/P"), TPdfValue::TKind::Number).Number);
-    if (const TPdfValue* metadata = Encrypt.Find("/EncryptMetadata");
-        metadata != nullptr && metadata->Is(TPdfValue::TKind::Boolean))
-        FEncryptMetadata = metadata->Boolean;
+    FOwner = StringBytes(Encrypt.Find("O"));
+    FUser = StringBytes(Encrypt.Find("U"));
+    FPermissions = static_cast<uint32_t>(RequireNumber(Encrypt.Find("P")));
+    if (const TValue* metadata = Encrypt.Find("EncryptMetadata");
+        metadata != nullptr && metadata->Is(TValue::TKind::Boolean))
+        FEncryptMetadata = metadata->AsBoolean();
     FFileId = FileId;
 
     const size_t hashSize = FVersion == 5 ? 48 : 32;
     if (FOwner.size() < hashSize || FUser.size() < hashSize) throw ESecurityError(MsgDamaged, "/O or /U");
     if (FVersion == 5) {
-        FOwnerKey = StringBytes(Encrypt.Find("/OE"));
-        FUserKey = StringBytes(Encrypt.Find("/UE"));
+        FOwnerKey = StringBytes(Encrypt.Find("OE"));
+        FUserKey = StringBytes(Encrypt.Find("UE"));
         if (FOwnerKey.size() < 32 || FUserKey.size() < 32) throw ESecurityError(MsgDamaged, "/OE or /UE");
-        if (const TPdfValue* perms = Encrypt.Find("/Perms"); perms != nullptr && perms->Is(TPdfValue::TKind::String))
-            FPerms.assign(perms->Text.begin(), perms->Text.end());
+        if (const TValue* perms = Encrypt.Find("Perms"); perms != nullptr && perms->Is(TValue::TKind::String))
+            FPerms.assign(perms->Text().begin(), perms->Text().end());
         FKeyBytes = 32;
     } else if (FVersion == 2) {
-        const TPdfValue* length = Encrypt.Find("/Length");
-        const int64_t bits = length != nullptr && length->Is(TPdfValue::TKind::Number) ? length->Number : 40;
+        const TValue* length = Encrypt.Find("Length");
+        const int64_t bits = length != nullptr && length->IsNumber() ? length->AsInteger() : 40;
         if (bits < 40 || bits > 128 || bits % 8 != 0)
             throw ESecurityError(MsgUnsupportedMethod, "/Length " + std::to_string(bits));
         FKeyBytes = static_cast<int>(bits / 8);
@@ -134,12 +141,12 @@ void TSecurityHandler::Read(const TPdfValue& Encrypt, const std::string& FileId)
 
     // Version 4 and 5 name their crypt filters; the others are RC4 throughout.
     if (FVersion >= 4) {
-        if (const TPdfValue* filters = Encrypt.Find("/CF");
-            filters != nullptr && filters->Is(TPdfValue::TKind::Dictionary)) {
-            for (const auto& [name, dictionary] : filters->Entries)
-                FCryptFilters.emplace_back(name, MethodOf(Text(dictionary.Find("/CFM"))));
+        if (const TValue* filters = Encrypt.Find("CF");
+            filters != nullptr && filters->IsDictionary()) {
+            for (const auto& [name, dictionary] : filters->Entries())
+                FCryptFilters.emplace_back(NormalName(name), MethodOf(Text(dictionary.Find("CFM"))));
         }
-        const std::string stream = Encrypt.Find("/StmF") != nullptr ? Text(Encrypt.Find("/StmF")) : "/Identity";
+        const std::string stream = Encrypt.Find("StmF") != nullptr ? Text(Encrypt.Find("StmF")) : "/Identity";
         FStreamMethod = TCryptMethod::None;
         FStreamMethod = StreamMethod(stream);
     }

@@ -13,7 +13,7 @@
 
 #include "common/Exceptions.h"
 #include "filters/Crypto.h"
-#include "pdf/ValueReader.h"
+#include "syntax/Value.h"
 
 namespace lumerra {
 
@@ -42,7 +42,7 @@ public:
     // Reads Encrypt (the encryption dictionary) and opens it with the empty
     // user password, then with Password as the user's and as the owner's.
     // FileId is the first string of the trailer's /ID. Raises ESecurityError.
-    static std::unique_ptr<TSecurityHandler> Open(const TPdfValue& Encrypt, const std::string& FileId,
+    static std::unique_ptr<TSecurityHandler> Open(const TValue& Encrypt, const std::string& FileId,
                                                   const std::optional<std::string>& Password);
 
     // The stream data of object Number, generation Generation, decrypted by
@@ -63,7 +63,7 @@ public:
 
 private:
     TSecurityHandler() = default;
-    void Read(const TPdfValue& Encrypt, const std::string& FileId);
+    void Read(const TValue& Encrypt, const std::string& FileId);
     bool TryUser(const std::string& Password);
     bool TryOwner(const std::string& Password);
     bool TryAes256User(const std::string& Password);

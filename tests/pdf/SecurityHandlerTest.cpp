@@ -1,5 +1,4 @@
-// The encryption dictionary and the trailer values read whole: bounded, and
-// every refusal says why; SASLprep of AES-256 passwords.
+// The encryption dictionary: every refusal says why; SASLprep of AES-256 passwords.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,7 +6,7 @@
 
 #include "pdf/SaslPrep.h"
 #include "pdf/SecurityHandler.h"
-#include "pdf/ValueReader.h"
+#include "syntax/Parser.h"
 
 using namespace lumerra;
 
@@ -19,7 +18,7 @@ std::span<const uint8_t> Span(const std::string& Text) {
 
 // The message (and context) Open raises for the dictionary Text, or "opened".
 std::string Refusal(const std::string& Text, const std::optional<std::string>& Password = std::nullopt) {
-    const auto value = ReadPdfValue(Span(Text));
+    const auto value = ParseValue(Span(Text));
     if (!value) return "unreadable";
     try {
         TSecurityHandler::Open(*value, "0123456789abcdef", Password);
@@ -33,35 +32,6 @@ const std::string U32 = "<" + std::string(64, '0') + ">";
 const std::string U48 = "<" + std::string(96, '0') + ">";
 
 }  // namespace
-
-TEST(ValueReader, ReadsTheValuesOfTrailersAndEncryptionDictionaries) {
-    const auto value =
-        ReadPdfValue(Span("<< /Encrypt 12 0 R /ID [<0A0b c> (a\\(b\\)\\101\\n(x))] /V 4 /EncryptMetadata false /CF << "
-                          "/StdCF << /CFM /AESV2 >> >> >>"));
-    ASSERT_TRUE(value);
-    ASSERT_TRUE(value->Find("/Encrypt")->Is(TPdfValue::TKind::Reference));
-    EXPECT_EQ(value->Find("/Encrypt")->Number, 12);
-    const TPdfValue& id = *value->Find("/ID");
-    ASSERT_EQ(id.Items.size(), 2u);
-    EXPECT_EQ(id.Items[0].Text, std::string("\x0a\x0b\xc0", 3));  // an odd last digit is followed by 0
-    EXPECT_EQ(id.Items[1].Text, "a(b)A\n(x)");
-    EXPECT_EQ(value->Find("/V")->Number, 4);
-    EXPECT_FALSE(value->Find("/EncryptMetadata")->Boolean);
-    EXPECT_EQ(value->Find("/CF")->Find("/StdCF")->Find("/CFM")->Text, "/AESV2");
-    int32_t generation = -1;
-    EXPECT_TRUE(ReadIndirectValue(Span("7 3 obj\n<< >>"), generation));
-    EXPECT_EQ(generation, 3);
-}
-
-TEST(ValueReader, DamagedOrUnboundedValuesAreRefused) {
-    for (const std::string& text : std::vector<std::string>{"<< /V 4", "(unended", "<0g>", "[1 2", "<< 3 4 >>", std::string(100, '['), ")", ""}) {
-        SCOPED_TRACE(text.substr(0, 40));
-        EXPECT_FALSE(ReadPdfValue(Span(text)));
-    }
-    std::string many = "[";
-    for (int i = 0; i < 5000; ++i) many += "1 ";
-    EXPECT_FALSE(ReadPdfValue(Span(many + "]"))) << "too many items";
-}
 
 TEST(SecurityHandler, RefusesWhatItCannotOpenAndSaysWhy) {
     struct Case {
