@@ -2,201 +2,200 @@
 
 #include <algorithm>
 #include <climits>
-#include <string>
+#include <span>
 #include <string_view>
+
+#include "syntax/Tokenizer.h"
 
 namespace lumerra {
 
 namespace {
 
-bool IsWhite(uint8_t c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == '\0'; }
-bool IsDelimiter(uint8_t c) {
-    return c == '(' || c == ')' || c == '<' || c == '>' || c == '[' || c == ']' || c == '{' || c == '}' || c == '/' ||
-           c == '%';
-}
+// The file read in chunks: large enough that a rebuild costs a handful of
+// reads, small enough that a damaged file's one "(" cannot take more.
+constexpr int32_t DefaultChunkSize = 1024 * 1024;
+// The chunk must hold the word that ends stream data, and then some.
+constexpr int32_t SmallestChunkSize = 16;
 
-// A literal string longer than this is taken to be damage: the pass goes on
-// after it instead of letting one "(" swallow the rest of the file.
-constexpr int64_t MaximumString = 1024 * 1024;
-
-// The file's bytes front to back through one buffer, with a fast search for
-// the word that ends stream data.
-class TByteReader {
+// The file front to back as a window of at most one chunk that only moves
+// forward; the bytes it already holds are kept, not read again.
+class TFileWindow {
 public:
-    explicit TByteReader(TStream& S) : FStream(S), FBuffer(BufferSize) { S.SetPosition(0); }
-    bool Next(uint8_t& c) {
-        if (FIndex == FFill && !Refill(0)) return false;
-        c = FBuffer[FIndex++];
-        return true;
+    TFileWindow(TStream& S, int32_t ChunkSize)
+        : FStream(S), FBuffer(static_cast<size_t>(std::max(ChunkSize, SmallestChunkSize))) {
+        S.SetPosition(0);
     }
-    // Only right after Next.
-    void Back() { --FIndex; }
-    int32_t Position() const { return FBase + FIndex; }
 
-    // Moves just past the next occurrence of Word; false at the end.
-    bool SkipPast(std::string_view Word) {
+    // Starts the window at file offset At (within the window or at its end)
+    // and fills it up; false when the file has nothing from there.
+    bool Refill(int32_t At) {
+        At = std::clamp(At, FStart, End());
+        std::copy(FBuffer.begin() + (At - FStart), FBuffer.begin() + FFill, FBuffer.begin());
+        FFill = End() - At;
+        FStart = At;
+        const auto size = static_cast<int32_t>(FBuffer.size());
+        while (!FStreamEnded && FFill < size) {
+            const int32_t n = FStream.Read(FBuffer.data() + FFill, size - FFill);
+            if (n > 0) FFill += n;
+            else FStreamEnded = true;
+        }
+        return FFill > 0;
+    }
+
+    // The window's bytes from file offset At on.
+    std::span<const uint8_t> BytesFrom(int32_t At) const {
+        const std::span<const uint8_t> window(FBuffer.data(), static_cast<size_t>(FFill));
+        return window.subspan(static_cast<size_t>(At - FStart));
+    }
+    int32_t Start() const { return FStart; }
+    int32_t End() const { return FStart + FFill; }
+    // Whether bytes may follow the window (a full window at the very end of
+    // the file learns that it is the last one on the next move).
+    bool FileGoesOn() const { return !FStreamEnded; }
+
+    // The file offset just past the next Word from At on, or -1: a plain
+    // search, which is what makes passing over stream data fast.
+    int32_t FindPast(int32_t At, std::string_view Word) {
         for (;;) {
-            const std::string_view rest(reinterpret_cast<const char*>(FBuffer.data()) + FIndex,
-                                        static_cast<size_t>(FFill - FIndex));
-            if (const size_t hit = rest.find(Word); hit != std::string_view::npos) {
-                FIndex += static_cast<int32_t>(hit + Word.size());
-                return true;
-            }
+            const auto from = static_cast<size_t>(At - FStart);
+            const std::string_view rest(reinterpret_cast<const char*>(FBuffer.data()) + from,
+                                        static_cast<size_t>(FFill) - from);
+            if (const size_t hit = rest.find(Word); hit != std::string_view::npos)
+                return At + static_cast<int32_t>(hit + Word.size());
+            if (!FileGoesOn()) return -1;
             // The word may start in the last bytes: they stay for the next look.
-            const auto keep = static_cast<int32_t>(std::min(rest.size(), Word.size() - 1));
-            FIndex = FFill - keep;
-            if (!Refill(keep)) return false;
+            At = End() - static_cast<int32_t>(std::min(rest.size(), Word.size() - 1));
+            Refill(At);
         }
     }
 
 private:
-    static constexpr int32_t BufferSize = 256 * 1024;
-
-    // Reads on after the Keep bytes before FIndex, which move to the front.
-    bool Refill(int32_t Keep) {
-        std::copy(FBuffer.begin() + FIndex, FBuffer.begin() + FIndex + Keep, FBuffer.begin());
-        FBase += FIndex;
-        const int32_t n = FStream.Read(FBuffer.data() + Keep, BufferSize - Keep);
-        FFill = Keep + std::max(n, 0);
-        FIndex = 0;
-        return n > 0;
-    }
-
     TStream& FStream;
     std::vector<uint8_t> FBuffer;
-    int32_t FBase = 0;   // file offset of FBuffer[0]
+    int32_t FStart = 0;  // file offset of FBuffer[0]
     int32_t FFill = 0;
-    int32_t FIndex = 0;
+    bool FStreamEnded = false;
 };
 
-struct TWord {
-    enum class TKind { Number, Name, Keyword, Other } Kind = TKind::Other;
-    std::string Text;
-    int32_t Start = 0;
+// The value of an integer token that can be an object number, or -1.
+int32_t ObjectNumber(const TSyntaxToken& Token) {
+    const bool fits = Token.Type == TTokenType::Integer && Token.Integer >= 0 && Token.Integer <= INT32_MAX;
+    return fits ? static_cast<int32_t>(Token.Integer) : -1;
+}
 
-    bool Is(std::string_view Word) const { return std::string_view(Text) == Word; }
-};
+bool IsName(const TSyntaxToken& Token, std::string_view Name) {
+    return Token.Type == TTokenType::Name && Token.Text == Name;
+}
 
 class TRepairPass {
 public:
-    explicit TRepairPass(TStream& S) : FIn(S) {}
+    TRepairPass(TStream& S, int32_t ChunkSize) : FWindow(S, ChunkSize) {}
 
     TRepairScan Run() {
-        TWord word;
-        while (ReadWord(word)) Take(word);
+        for (TResume at; at.Offset >= 0 && (!at.Refill || FWindow.Refill(at.Offset));) at = ScanFrom(at.Offset);
         if (FInTrailer) Commit(FTrailerKeys);  // a trailer cut off before startxref
         return std::move(FResult);
     }
 
 private:
-    // The next word: a number, a name, a keyword; strings, comments and
-    // delimiters come as Other.
-    bool ReadWord(TWord& Word) {
-        uint8_t c;
-        do {
-            if (!FIn.Next(c)) return false;
-        } while (IsWhite(c));
-        Word.Start = FIn.Position() - 1;
-        Word.Text.clear();
-        if (c == '%') {
-            while (FIn.Next(c) && c != '\n' && c != '\r') {
-            }
-            Word.Kind = TWord::TKind::Other;
-            return true;
+    // Where to read on: a file offset (-1 at the end of the file), and
+    // whether the window must first be refilled from there.
+    struct TResume {
+        int32_t Offset = 0;
+        bool Refill = true;
+    };
+
+    // Takes the tokens from file offset At to the end of the window, or up to
+    // stream data.
+    TResume ScanFrom(int32_t At) {
+        TTokenizer tokens(FWindow.BytesFrom(At), At);
+        int32_t resume = At;  // just past the last token taken
+        for (tokens.Next(FToken); FToken.Type != TTokenType::End; tokens.Next(FToken)) {
+            // A token that reaches the window's end may go on in the file: it
+            // is read again from a window that starts with it. One that
+            // already starts the window is larger than a chunk: damage, taken
+            // as it stands.
+            const auto offset = static_cast<int32_t>(FToken.Offset);
+            if (tokens.AtEnd() && FWindow.FileGoesOn() && offset > FWindow.Start()) return {offset, true};
+            Take(FToken);
+            resume = At + static_cast<int32_t>(tokens.Position());
+            if (FToken.IsKeyword("stream")) return {FWindow.FindPast(resume, "endstream"), false};
         }
-        if (c == '(') {
-            SkipString();
-            Word.Kind = TWord::TKind::Other;
-            return true;
-        }
-        if (c == '/' || !IsDelimiter(c)) {
-            Word.Text += static_cast<char>(c);
-            while (FIn.Next(c)) {
-                if (IsWhite(c) || IsDelimiter(c)) {
-                    FIn.Back();
-                    break;
-                }
-                if (Word.Text.size() < 64) Word.Text += static_cast<char>(c);
-            }
-            const bool number = Word.Text.find_first_not_of("0123456789") == std::string::npos;
-            Word.Kind = Word.Text[0] == '/' ? TWord::TKind::Name : number ? TWord::TKind::Number : TWord::TKind::Keyword;
-            return true;
-        }
-        Word.Kind = TWord::TKind::Other;
-        Word.Text = static_cast<char>(c);
-        return true;
+        if (!FWindow.FileGoesOn()) return {-1, false};
+        // White space or a comment may go on past the window: it is read
+        // again from the last token, unless it fills the window.
+        return {resume > FWindow.Start() ? resume : FWindow.End(), true};
     }
 
-    void SkipString() {
-        int depth = 1;
-        uint8_t c;
-        for (int64_t length = 0; depth > 0 && length < MaximumString && FIn.Next(c); ++length) {
-            if (c == '\\') {
-                FIn.Next(c);
-            } else if (c == '(') {
-                ++depth;
-            } else if (c == ')') {
-                --depth;
-            }
+    void Take(const TSyntaxToken& Token) {
+        if (Token.Type == TTokenType::Keyword) {
+            TakeKeyword(Token);
+        } else if (FInTrailer) {
+            Note(FTrailerKeys, Token);
+        } else if (FObject != -1) {
+            Note(FObjectKeys, Token);
+            if (FSeen[0].Key == TKey::Type && IsName(Token, "Catalog")) FResult.LastCatalog = FObject;
+            if (FSeen[0].Key == TKey::Type && IsName(Token, "ObjStm")) FResult.ObjectStreams.push_back(FObject);
         }
+        FSeen[1] = FSeen[0];
+        FSeen[0] = Seen(Token);
     }
 
-    // Passes over stream data up to the word "endstream".
-    void SkipStreamData() { FIn.SkipPast("endstream"); }
-
-    static int32_t Number(const std::string& Text) {
-        if (Text.size() > 10) return -1;
-        const long long value = std::stoll(Text);
-        return value <= INT32_MAX ? static_cast<int32_t>(value) : -1;
-    }
-
-    void Take(const TWord& Word) {
-        // "n g obj": the two numbers before the keyword, n the earlier.
-        if (Word.Kind == TWord::TKind::Keyword && Word.Is("obj") && FLast[0].Kind == TWord::TKind::Number &&
-            FLast[1].Kind == TWord::TKind::Number) {
-            const int32_t number = Number(FLast[1].Text);
-            if (number >= 0) {
-                FResult.Objects[number] = FLast[1].Start;
-                FObject = number;
-                FInTrailer = false;
-                FObjectKeys = {};
-            }
-        } else if (Word.Kind == TWord::TKind::Keyword && Word.Is("trailer")) {
+    void TakeKeyword(const TSyntaxToken& Token) {
+        // "n g obj": the two integers just before the keyword, n the earlier.
+        // Any other token between them (a delimiter, "<<") means no header.
+        if (Token.Text == "obj" && FSeen[0].Number >= 0 && FSeen[1].Number >= 0) {
+            FResult.Objects[FSeen[1].Number] = FSeen[1].Offset;
+            FObject = FSeen[1].Number;
+            FInTrailer = false;
+            FObjectKeys = {};
+        } else if (Token.Text == "trailer") {
             FInTrailer = true;
             FObject = -1;
             FTrailerKeys = {};
-        } else if (Word.Kind == TWord::TKind::Keyword && (Word.Is("stream") || Word.Is("endobj"))) {
-            if (FObject != -1 && FObjectKeys.Type == "/XRef") Commit(FObjectKeys);
-            if (Word.Is("stream")) SkipStreamData();
+        } else if (Token.Text == "stream" || Token.Text == "endobj") {
+            if (FObject != -1 && FObjectKeys.XRef) Commit(FObjectKeys);
             FObject = -1;
-        } else if (Word.Kind == TWord::TKind::Keyword && Word.Is("startxref")) {
+        } else if (Token.Text == "startxref") {
             if (FInTrailer) Commit(FTrailerKeys);
             FInTrailer = false;
-        } else if (FInTrailer) {
-            Note(FTrailerKeys, Word);
-        } else if (FObject != -1) {
-            Note(FObjectKeys, Word);
-            if (FLast[0].Is("/Type") && Word.Is("/Catalog")) FResult.LastCatalog = FObject;
-            if (FLast[0].Is("/Type") && Word.Is("/ObjStm")) FResult.ObjectStreams.push_back(FObject);
         }
-        FLast[1] = FLast[0];
-        FLast[0] = Word;
+    }
+
+    // The names whose value the pass looks at.
+    enum class TKey : uint8_t { None, Type, Root, Info };
+
+    // What is kept of a token once the next one is read.
+    struct TSeen {
+        int32_t Number = -1;  // an integer that can be an object number, else -1
+        int32_t Offset = 0;
+        TKey Key = TKey::None;
+    };
+
+    static TSeen Seen(const TSyntaxToken& Token) {
+        TKey key = TKey::None;
+        if (IsName(Token, "Type")) key = TKey::Type;
+        else if (IsName(Token, "Root")) key = TKey::Root;
+        else if (IsName(Token, "Info")) key = TKey::Info;
+        return {ObjectNumber(Token), static_cast<int32_t>(Token.Offset), key};
     }
 
     struct TKeys {
         int32_t Root = -1;
         int32_t Info = -1;
         bool Encrypt = false;
-        std::string Type;
+        bool XRef = false;  // the last /Type says /XRef
     };
 
-    // The first number after /Root or /Info is the object it names.
-    void Note(TKeys& Keys, const TWord& Word) {
-        if (Word.Is("/Encrypt")) Keys.Encrypt = true;
-        if (FLast[0].Is("/Type") && Word.Kind == TWord::TKind::Name) Keys.Type = Word.Text;
-        if (Word.Kind != TWord::TKind::Number) return;
-        if (FLast[0].Is("/Root")) Keys.Root = Number(Word.Text);
-        if (FLast[0].Is("/Info")) Keys.Info = Number(Word.Text);
+    // The first integer after /Root or /Info is the object it names.
+    void Note(TKeys& Keys, const TSyntaxToken& Token) {
+        if (Token.Type == TTokenType::Name) {
+            if (Token.Text == "Encrypt") Keys.Encrypt = true;
+            if (FSeen[0].Key == TKey::Type) Keys.XRef = Token.Text == "XRef";
+        } else if (Token.Type == TTokenType::Integer) {
+            if (FSeen[0].Key == TKey::Root) Keys.Root = ObjectNumber(Token);
+            if (FSeen[0].Key == TKey::Info) Keys.Info = ObjectNumber(Token);
+        }
     }
 
     // A later trailer is newer: its keys replace the earlier ones.
@@ -206,9 +205,10 @@ private:
         if (Keys.Encrypt) FResult.Encrypted = true;
     }
 
-    TByteReader FIn;
+    TFileWindow FWindow;
     TRepairScan FResult;
-    TWord FLast[2];
+    TSyntaxToken FToken;
+    TSeen FSeen[2];  // the last token taken, then the one before it
     int32_t FObject = -1;
     bool FInTrailer = false;
     TKeys FTrailerKeys;
@@ -217,6 +217,8 @@ private:
 
 }  // namespace
 
-TRepairScan ScanForObjects(TStream& S) { return TRepairPass(S).Run(); }
+TRepairScan ScanForObjects(TStream& S, int32_t ChunkSize) { return TRepairPass(S, ChunkSize).Run(); }
+
+TRepairScan ScanForObjects(TStream& S) { return ScanForObjects(S, DefaultChunkSize); }
 
 }  // namespace lumerra

@@ -28,5 +28,8 @@ struct TRepairScan {
 // Reads S from start to end once. Memory follows the number of objects
 // found; time is linear in the size of the file.
 TRepairScan ScanForObjects(TStream& S);
+// The same, reading S in chunks of ChunkSize bytes (tests make them small);
+// a literal string longer than a chunk is taken for damage.
+TRepairScan ScanForObjects(TStream& S, int32_t ChunkSize);
 
 }  // namespace lumerra
