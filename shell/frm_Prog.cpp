@@ -148,8 +148,8 @@ void TfrmProg::CenterOnScreen() {
 void TfrmProg::ShowOver(const QWidget& Owner) {
     setWindowState(windowState() & ~Qt::WindowMinimized);
     // A dialog of the owner's window: kept above it, and a window manager
-    // that minimises the dialog (openbox draws the button whatever the
-    // hints say) takes the owner along, so 中止 comes back with the window.
+    // that still offers to minimise the dialog takes the owner along, so
+    // 中止 comes back with the window.
     winId();
     windowHandle()->setTransientParent(Owner.window()->windowHandle());
     KeepOpenboxFromOfferingMinimise(*this);
