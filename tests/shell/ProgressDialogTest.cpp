@@ -23,7 +23,11 @@ TEST_F(ProgressDialogTest, HasItsCaptionLayoutAndNoCloseButton) {
     EXPECT_TRUE(Prog().Label1->text().isEmpty());
     EXPECT_EQ(Prog().ProgressBar1->minimum(), 0);
     EXPECT_EQ(Prog().ProgressBar1->maximum(), 100);
+    // A fixed size and the customised title without minimise and maximise
+    // take both functions away under window managers that follow the hints.
+    EXPECT_EQ(Prog().minimumSize(), Prog().maximumSize());
     const Qt::WindowFlags flags = Prog().windowFlags();
+    EXPECT_TRUE(flags & Qt::CustomizeWindowHint);
     EXPECT_FALSE(flags & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
