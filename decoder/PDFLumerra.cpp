@@ -357,7 +357,8 @@ private:
     int64_t FWork = 0;  // tokens read and entries looked at
 };
 
-TPDFLumerra::TPDFLumerra(TPDFAnalyst* Analyst) : FAnalyst(Analyst), FScanCache(std::make_unique<TScanCache>()) {
+TPDFLumerra::TPDFLumerra(TPDFAnalyst* Analyst)
+    : FAnalyst(Analyst), FScanCache(std::make_unique<TScanCache>()), FStreamBuffer(std::make_unique<TSpillStream>()) {
     if (Analyst == nullptr) throw Exception(MsgNil);
     // Extended reading decrypts what it could open; nothing else reads encrypted files.
     if ((Analyst->Encrypted() && Analyst->Security() == nullptr) || Analyst->Failed()) throw Exception(MsgUnusable);
@@ -465,7 +466,7 @@ int32_t TPDFLumerra::WritePage(int32_t P, const TPageResource& R, TStream& O, in
     const int32_t start = O.Position();
     TStringList filters;
     TIDList contents;
-    TSpillStream buffer;
+    TSpillStream& buffer = *FStreamBuffer;
     const std::string head = PageHead(PageNumber, FAnalyst->PageCount());
 
     Write(O, Gap + Separator + head + " - Resource\n");

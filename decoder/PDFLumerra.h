@@ -32,6 +32,7 @@ class TStreamPrefetcher;
 struct TPrefetchedStream;
 // Extended reading's objects (pdf/ObjectReader.h).
 class TObjectReader;
+class TSpillStream;
 
 class TPDFLumerra {
 public:
@@ -123,6 +124,9 @@ private:
     // Extended reading reads pages, resources and streams by key from
     // parsed objects, through the analyser this decoder reads with.
     std::unique_ptr<TObjectReader> FObjects;
+    // Each stream is decoded whole here before it is written; the buffer is
+    // kept from page to page rather than grown again for every page.
+    std::unique_ptr<TSpillStream> FStreamBuffer;
 };
 
 }  // namespace lumerra

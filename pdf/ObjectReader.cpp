@@ -20,7 +20,10 @@ constexpr int MaximumChain = 32;
 TObjectReader::TObjectReader(TPDFAnalyst& Analyst) : FAnalyst(Analyst), FNull(std::make_shared<const TValue>()) {}
 
 TValuePtr TObjectReader::Object(int32_t Number) {
-    if (const auto known = FCache.find(Number); known != FCache.end()) return known->second;
+    if (const auto known = FCache.find(Number); known != FCache.end()) {
+        FUses.splice(FUses.begin(), FUses, known->second.Use);
+        return known->second.Value;
+    }
     return Parse(Number);
 }
 
@@ -57,6 +60,16 @@ TValuePtr TObjectReader::Parse(int32_t Number) {
 TParseFault ParseObjectAt(TStream& File, int64_t Offset, TIndirectObject& Out, std::vector<uint8_t>& Window) {
     const int64_t rest = int64_t{File.Size()} - Offset;
     if (Offset < 0 || rest <= 0) return TParseFault::Damaged;
+    // Most objects lie whole in the bytes the stream already holds: they are
+    // parsed where they are, without a copy.
+    File.SetPosition(static_cast<int32_t>(Offset));
+    int32_t available = 0;
+    if (const uint8_t* held = File.ReadWindow(available); available > 0) {
+        TTokenizer tokens({held, static_cast<size_t>(available)}, Offset);
+        TParser parser(tokens, {}, available == rest);
+        const TParseFault fault = parser.ReadIndirectObject(Out);
+        if (fault != TParseFault::NeedMore || available == rest) return fault;
+    }
     for (int64_t window = std::min(FirstWindow, rest);; window = std::min(window * 2, rest)) {
         Window.resize(static_cast<size_t>(window));
         File.SetPosition(static_cast<int32_t>(Offset));
@@ -76,7 +89,7 @@ TValuePtr TObjectReader::ParseInFile(int32_t Number, int64_t Offset) {
         return FNull;
     }
     auto value = std::make_shared<const TValue>(std::move(object.Value));
-    Keep(Number, value, static_cast<int64_t>(FWindow.size()));
+    Keep(Number, value, object.End - Offset);
     return value;
 }
 
@@ -103,11 +116,14 @@ TValuePtr TObjectReader::ParseCompressed(int32_t Number) {
 }
 
 void TObjectReader::Keep(int32_t Number, const TValuePtr& Value, int64_t Cost) {
-    if (FCacheCost + Cost > CacheBudget) {
-        FCache.clear();
-        FCacheCost = 0;
+    while (!FUses.empty() && FCacheCost + Cost > CacheBudget) {
+        const auto oldest = FCache.find(FUses.back());
+        FCacheCost -= oldest->second.Cost;
+        FCache.erase(oldest);
+        FUses.pop_back();
     }
-    FCache.emplace(Number, Value);
+    FUses.push_front(Number);
+    FCache.emplace(Number, TKept{Value, Cost, FUses.begin()});
     FCacheCost += Cost;
 }
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <list>
 #include <memory>
 #include <string_view>
 #include <unordered_map>
@@ -46,9 +47,11 @@ public:
 
     TPDFAnalyst& Analyst() const { return FAnalyst; }
 
-    // The bytes of source text parsed objects may hold in the cache before
-    // it is emptied; objects still in use live on in their holders.
-    static constexpr int64_t CacheBudget = 16 * 1024 * 1024;
+    // The bytes of source text the objects kept may have taken; past it,
+    // those used least recently are let go (objects still in use live on in
+    // their holders). Small on purpose: what is read again and again (shared
+    // resources, fonts, forms) stays, and memory stays flat over a long run.
+    static constexpr int64_t CacheBudget = 64 * 1024;
 
 private:
     TValuePtr Parse(int32_t Number);
@@ -57,7 +60,13 @@ private:
     void Keep(int32_t Number, const TValuePtr& Value, int64_t Cost);
 
     TPDFAnalyst& FAnalyst;
-    std::unordered_map<int32_t, TValuePtr> FCache;
+    struct TKept {
+        TValuePtr Value;
+        int64_t Cost;
+        std::list<int32_t>::iterator Use;
+    };
+    std::unordered_map<int32_t, TKept> FCache;
+    std::list<int32_t> FUses;  // most recent first
     int64_t FCacheCost = 0;
     std::vector<uint8_t> FWindow;
     TValuePtr FNull;

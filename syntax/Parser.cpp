@@ -3,16 +3,16 @@
 namespace lumerra {
 
 const TSyntaxToken& TParser::Take() {
-    if (!FBack.empty()) {
-        FToken = std::move(FBack.back());
-        FBack.pop_back();
-    } else {
-        FTokens.Next(FToken);
-    }
+    FTokens.Next(FToken);
     return FToken;
 }
 
-void TParser::PutBack(TSyntaxToken Token) { FBack.push_back(std::move(Token)); }
+TTokenType TParser::PeekType() {
+    const size_t mark = FTokens.Position();
+    FTokens.Next(FLook);
+    FTokens.SetPosition(mark);
+    return FLook.Type;
+}
 
 TParseFault TParser::Fault(TParseFault F, int64_t Offset, std::string What) {
     FFaultOffset = Offset;
@@ -48,22 +48,19 @@ TParseFault TParser::Value(TValue& Out, int Depth) {
         case TTokenType::Integer: {
             // "n g R" is a reference; otherwise the number stands alone.
             const int64_t number = token.Integer;
-            TSyntaxToken generation = Take();
-            if (generation.Type == TTokenType::Integer) {
-                TSyntaxToken r = Take();
-                if (r.IsKeyword("R")) {
-                    if (number < 0 || number > INT32_MAX || generation.Integer < 0 || generation.Integer > 65535)
+            int64_t generation = 0;
+            switch (FTokens.ReadReferenceTail(generation)) {
+                case TTokenizer::TReferenceTail::Yes:
+                    if (number < 0 || number > INT32_MAX || generation > 65535)
                         return Fault(TParseFault::Damaged, at, "reference out of range");
-                    Out = TValue::Reference({static_cast<int32_t>(number), static_cast<int32_t>(generation.Integer)});
+                    Out = TValue::Reference({static_cast<int32_t>(number), static_cast<int32_t>(generation)});
                     return TParseFault::None;
-                }
-                if (r.Type == TTokenType::End && !FFinal) return Fault(TParseFault::NeedMore, at, "the data ends inside a value");
-                PutBack(std::move(r));
-            } else if (generation.Type == TTokenType::End && !FFinal) {
-                // "12" at the end of the window might be "12 0 R" cut short.
-                return Fault(TParseFault::NeedMore, at, "the data ends inside a value");
+                case TTokenizer::TReferenceTail::Unknown:
+                    // "12" or "12 0" at the end of the window might be "12 0 R" cut short.
+                    if (!FFinal) return Fault(TParseFault::NeedMore, at, "the data ends inside a value");
+                    break;
+                case TTokenizer::TReferenceTail::No: break;
             }
-            PutBack(std::move(generation));
             Out = TValue::Integer(number);
             return TParseFault::None;
         }
@@ -71,10 +68,12 @@ TParseFault TParser::Value(TValue& Out, int Depth) {
             if (Depth >= FLimits.Depth) return Fault(TParseFault::TooDeep, at, "nested too deep");
             std::vector<TValue> items;
             for (;;) {
-                const TSyntaxToken& next = Take();
-                if (next.Type == TTokenType::ArrayClose) break;
-                if (next.Type == TTokenType::End) return Fault(TParseFault::NeedMore, at, "unterminated array");
-                PutBack(next);
+                const TTokenType next = PeekType();
+                if (next == TTokenType::End) return Fault(TParseFault::NeedMore, at, "unterminated array");
+                if (next == TTokenType::ArrayClose) {
+                    Take();
+                    break;
+                }
                 TValue item;
                 if (const TParseFault f = Value(item, Depth + 1); f != TParseFault::None) return f;
                 items.push_back(std::move(item));
@@ -85,6 +84,7 @@ TParseFault TParser::Value(TValue& Out, int Depth) {
         case TTokenType::DictOpen: {
             if (Depth >= FLimits.Depth) return Fault(TParseFault::TooDeep, at, "nested too deep");
             std::vector<TValue::TEntry> entries;
+            entries.reserve(8);
             for (;;) {
                 const TSyntaxToken& key = Take();
                 if (key.Type == TTokenType::DictClose) break;
@@ -94,11 +94,11 @@ TParseFault TParser::Value(TValue& Out, int Depth) {
                                  "a dictionary key is not a name");
                 std::string name = key.Text;
                 // A key right before ">>" has a null value.
-                if (Take().Type == TTokenType::DictClose) {
+                if (PeekType() == TTokenType::DictClose) {
+                    Take();
                     entries.emplace_back(std::move(name), TValue());
                     break;
                 }
-                PutBack(FToken);
                 TValue item;
                 if (const TParseFault f = Value(item, Depth + 1); f != TParseFault::None) return f;
                 entries.emplace_back(std::move(name), std::move(item));
@@ -129,6 +129,7 @@ TParseFault TParser::ReadIndirectObject(TIndirectObject& Out) {
     } else if (after.Type == TTokenType::End && !FFinal) {
         return Fault(TParseFault::NeedMore, after.Offset, "the data ends before endobj");
     }
+    Out.End = FTokens.Base() + static_cast<int64_t>(FTokens.Position());
     return TParseFault::None;
 }
 

@@ -30,7 +30,8 @@ enum class TParseFault : uint8_t {
 
 struct TIndirectObject {
     TObjectRef Ref;
-    TValue Value;  // a stream's dictionary has kind Stream
+    TValue Value;     // a stream's dictionary has kind Stream
+    int64_t End = 0;  // just past "endobj" (or "stream"), counted as the tokens' offsets are
 };
 
 class TParser {
@@ -53,7 +54,8 @@ public:
 
 private:
     const TSyntaxToken& Take();
-    void PutBack(TSyntaxToken Token);
+    // The type of the next token, which stays unread.
+    TTokenType PeekType();
     TParseFault Value(TValue& Out, int Depth);
     TParseFault Fault(TParseFault F, int64_t Offset, std::string What);
 
@@ -62,7 +64,7 @@ private:
     bool FFinal;
     int64_t FItems = 0;
     TSyntaxToken FToken;
-    std::vector<TSyntaxToken> FBack;  // tokens looked at ahead (of a reference), last first
+    TSyntaxToken FLook;  // tokens looked at ahead, read again when not taken
     int64_t FFaultOffset = -1;
     std::string FFaultText;
 };

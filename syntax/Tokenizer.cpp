@@ -68,6 +68,30 @@ void TTokenizer::SkipWhiteSpace() {
     }
 }
 
+TTokenizer::TReferenceTail TTokenizer::ReadReferenceTail(int64_t& Generation) {
+    const size_t mark = FAt;
+    const auto answer = [&](TReferenceTail Answer) {
+        if (Answer != TReferenceTail::Yes) FAt = mark;
+        return Answer;
+    };
+    SkipWhiteSpace();
+    const size_t digits = FAt;
+    int64_t generation = 0;
+    while (FAt < FData.size() && IsDigit(FData[FAt])) {
+        if (generation <= INT32_MAX) generation = generation * 10 + (FData[FAt] - '0');
+        ++FAt;
+    }
+    if (FAt == FData.size()) return answer(TReferenceTail::Unknown);
+    if (FAt == digits || IsIsoRegular(FData[FAt])) return answer(TReferenceTail::No);
+    SkipWhiteSpace();
+    if (FAt == FData.size()) return answer(TReferenceTail::Unknown);
+    if (FData[FAt] != 'R') return answer(TReferenceTail::No);
+    if (FAt + 1 < FData.size() && IsIsoRegular(FData[FAt + 1])) return answer(TReferenceTail::No);
+    ++FAt;
+    Generation = generation;
+    return TReferenceTail::Yes;
+}
+
 void TTokenizer::Next(TSyntaxToken& Token) {
     SkipWhiteSpace();
     Token.Text.clear();

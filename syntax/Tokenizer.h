@@ -72,6 +72,12 @@ public:
     // next token's first byte, or at the end.
     void SkipWhiteSpace();
 
+    // After an integer: whether " g R" follows (a generation of digits, then
+    // the keyword R), which a reference needs. Yes moves past it and gives
+    // g; No leaves the position; Unknown when the span ends before it tells.
+    enum class TReferenceTail : uint8_t { No, Yes, Unknown };
+    TReferenceTail ReadReferenceTail(int64_t& Generation);
+
     // The position in the span, counted from its start.
     size_t Position() const { return FAt; }
     void SetPosition(size_t At) { FAt = At < FData.size() ? At : FData.size(); }
