@@ -400,6 +400,44 @@ def shortcuts():
     }
 
 
+def shapes():
+    """What extended reading reads by key where the default reading scans:
+    inline dictionaries, direct values, escaped names, predictors, long
+    chains, null entries and headers that are not at the start."""
+    docs = {}
+    font = "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"
+    docs["shape-inline-graphics-states"] = simple(
+        [CONTENT], "<< /ExtGState << /a0 << /CA 1 /ca 1 >> >> /Font << /f-0-0 5 0 R >> >>").set(5, font).build()
+    pdf = simple([CONTENT], "<< /Font << /F1 5 0 R >> >>").set(5, font)
+    pdf.set(3, "<< /Type /Page /Parent 2 0 R /Annots [<< /Type /Annot /Subtype /Text /Contents (a \\) note) >>] "
+               "/Contents 4 0 R /Resources << /Font << /F1 5 0 R >> >> >>")
+    docs["shape-direct-annotations"] = pdf.build()
+    docs["shape-direct-and-escaped-names"] = simple(
+        [CONTENT], "<< /ColorSpace << /CS0 /DeviceRGB /CS1 [/ICCBased 6 0 R] >> /XObject << /#49m3 7 0 R >> "
+                   "/Font << /F1 null /F2 99 0 R >> >>").stream(6, "/N 1", b"x").stream(
+        7, "/Subtype /Form /BBox [0 0 1 1] /Resources << /XObject << /Loop 7 0 R >> >>", b"q Q").build()
+    rows = b"".join(b"\x02" + bytes(8) for _ in range(4))
+    docs["shape-flate-predictor"] = simple(
+        [zlib.compress(rows)], dictionary="/Filter /FlateDecode /DecodeParms << /Predictor 12 /Columns 8 >>").build()
+    docs["shape-long-chain"] = simple(
+        [hexa(a85(zlib.compress(CONTENT)))], dictionary="/Filter [/ASCIIHexDecode /ASCII85Decode /FlateDecode]").build()
+    body = simple([CONTENT]).build()
+    docs["shape-junk-before-header"] = b"Content-Type: application/pdf\r\n\r\n" + body
+    docs["shape-no-header"] = body[body.index(b"\n") + 1:]
+    return docs
+
+
+def write_prefixed(folder, prefix, cases):
+    """Replaces the folder's seeds whose names start with prefix."""
+    path = os.path.join(HERE, folder)
+    for name in os.listdir(path):
+        if name.startswith(prefix):
+            os.remove(os.path.join(path, name))
+    for name, data in cases.items():
+        with open(os.path.join(path, name), "wb") as f:
+            f.write(data)
+
+
 def write(folder, cases):
     """Replaces the folder's generated files; inputs that fuzzing found
     (named found-*) are kept."""
@@ -430,6 +468,7 @@ def write_encrypted(folder, cases):
 def main():
     write("document", documents())
     write_encrypted("document_extended", encrypted_documents())
+    write_prefixed("document_extended", "shape-", shapes())
     write("lexer", lexer_inputs())
     for folder, cases in filter_inputs().items():
         write(folder, cases)
