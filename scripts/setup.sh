@@ -9,6 +9,8 @@ packages=(
   zlib1g-dev libdeflate-dev nlohmann-json3-dev nettle-dev libidn-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-translations-l10n fonts-ipafont-gothic
+  # The progress dialog sets its window type under openbox through xcb.
+  libxcb1-dev
   clang libclang-rt-14-dev
   file dpkg-dev lintian
   xvfb xauth
