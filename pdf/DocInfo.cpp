@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <optional>
 
+#include "pdf/ObjectReader.h"
 #include "pdf/ObjectScanner.h"
 #include "pdf/PDFAnalyst.h"
+#include "pdf/SecurityHandler.h"
 
 namespace lumerra {
 
@@ -229,10 +231,50 @@ std::string TextStringToUtf8(const std::string& Bytes) {
     return text;
 }
 
+namespace {
+
+// Extended reading: the dictionary parsed and read by key; the strings of an
+// encrypted file decrypted with the object that holds them.
+std::vector<std::pair<std::string, std::string>> ReadDocInfoByKey(TPDFAnalyst& Analyst) {
+    std::vector<std::pair<std::string, std::string>> entries;
+    try {
+        TPositionKeeper keeper(*Analyst.Stream());
+        TObjectReader reader(Analyst);
+        const TValuePtr info = reader.Object(Analyst.InfoID());
+        if (!info->IsDictionary()) return entries;
+        const TSecurityHandler* security = Analyst.Security();
+        for (const auto& [key, name] : InfoKeys) {
+            const TValue* entry = info->Find(std::string_view(key).substr(1));
+            if (entry == nullptr) continue;
+            const TValuePtr value = reader.Resolve(TValuePtr(info, entry));
+            if (!value->Is(TValue::TKind::String)) continue;
+            std::string bytes = value->Text().substr(0, MaximumInfoString);
+            const int32_t holder =
+                entry->Is(TValue::TKind::Reference) ? entry->AsReference().Number : Analyst.InfoID();
+            // An object stream is decrypted whole: the strings in it are plain.
+            if (security != nullptr && Analyst.Locate(holder).Kind() == TObjectLocation::TKind::InFile) {
+                const TBytes plain = security->DecryptString(
+                    holder, Analyst.ObjectGeneration(holder),
+                    {reinterpret_cast<const uint8_t*>(value->Text().data()), value->Text().size()});
+                bytes.assign(plain.begin(), plain.begin() + std::min(plain.size(), MaximumInfoString));
+            }
+            entries.emplace_back(name, TextStringToUtf8(bytes));
+        }
+    } catch (const Exception&) {
+        // Damage ends the reading; what was read stands.
+    }
+    return entries;
+}
+
+}  // namespace
+
 std::vector<std::pair<std::string, std::string>> ReadDocInfo(TPDFAnalyst& Analyst) {
     std::array<std::optional<std::string>, InfoKeys.size()> values;
+    if (Analyst.Stream() == nullptr || !Analyst.HasObject(Analyst.InfoID())) return {};
+    if (Analyst.ExtendedReading() && (!Analyst.Encrypted() || Analyst.Security() != nullptr))
+        return ReadDocInfoByKey(Analyst);
     // Encrypted strings would be read as noise.
-    if (Analyst.Encrypted() || Analyst.Stream() == nullptr || !Analyst.HasObject(Analyst.InfoID())) return {};
+    if (Analyst.Encrypted()) return {};
     try {
         TStream& S = *Analyst.Stream();
         TPositionKeeper keeper(S);

@@ -131,6 +131,8 @@ public:
     // (a leading /Crypt step names the crypt filter and becomes Identity);
     // empty when nothing needs decrypting.
     std::function<void(TMemoryStream&)> StreamDecryptor(int32_t ID, std::vector<TFilterStep>& Steps);
+    // The generation number in the header of object ID (0 when not in the file).
+    int32_t ObjectGeneration(int32_t ID);
     bool Failed() const { return FFailed; }
     // The last load returned normally; any error leaves it false, whether or
     // not it went through Fail.
@@ -172,8 +174,6 @@ private:
     // Object ID parsed where the file holds it; none when it is elsewhere
     // (an object stream) or cannot be read.
     std::optional<TIndirectObject> ObjectInFile(int32_t ID);
-    // The generation number in the header of object ID (0 when not in the file).
-    int32_t ObjectGeneration(int32_t ID);
     // Object ID is a stream whose dictionary says /Type /Metadata: left
     // unencrypted under /EncryptMetadata false.
     bool IsMetadataStream(int32_t ID);

@@ -149,6 +149,7 @@ void TSecurityHandler::Read(const TValue& Encrypt, const std::string& FileId) {
         const std::string stream = Encrypt.Find("StmF") != nullptr ? Text(Encrypt.Find("StmF")) : "/Identity";
         FStreamMethod = TCryptMethod::None;
         FStreamMethod = StreamMethod(stream);
+        FStringFilter = Encrypt.Find("StrF") != nullptr ? Text(Encrypt.Find("StrF")) : "/Identity";
     }
 }
 
@@ -270,6 +271,10 @@ TBytes TSecurityHandler::DecryptStream(int32_t Number, int32_t Generation, std::
     TBytes key = Md5(input);
     key.resize(std::min<size_t>(FKey.size() + 5, 16));
     return method == TCryptMethod::Aes128 ? AesCbcDecrypt(key, Data) : Rc4(key, Data);
+}
+
+TBytes TSecurityHandler::DecryptString(int32_t Number, int32_t Generation, std::span<const uint8_t> Data) const {
+    return DecryptStream(Number, Generation, Data, FStringFilter);
 }
 
 std::string TSecurityHandler::PermsWarning() const {

@@ -49,6 +49,9 @@ public:
     // the crypt filter CryptFilter ("" for the stream default, /StmF).
     TBytes DecryptStream(int32_t Number, int32_t Generation, std::span<const uint8_t> Data,
                          const std::string& CryptFilter = {}) const;
+    // A string of object Number, generation Generation, decrypted by the
+    // string filter (/StrF; RC4 before version 4).
+    TBytes DecryptString(int32_t Number, int32_t Generation, std::span<const uint8_t> Data) const;
     // The method a crypt filter name stands for ("" for /StmF).
     TCryptMethod StreamMethod(const std::string& CryptFilter = {}) const;
 
@@ -81,6 +84,7 @@ private:
     bool FEncryptMetadata = true;
     std::string FFileId;
     TCryptMethod FStreamMethod = TCryptMethod::Rc4;
+    std::string FStringFilter;  // "" (the stream default) before version 4
     std::vector<std::pair<std::string, TCryptMethod>> FCryptFilters;
     TBytes FKey;
     TPasswordKind FPassword = TPasswordKind::Empty;

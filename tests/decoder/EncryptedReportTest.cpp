@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "decoder/PDFLumerra.h"
+#include "pdf/DocInfo.h"
 #include "pdf/SecurityHandler.h"
 #include "support/PdfBuilder.h"
 #include "support/ReportSupport.h"
@@ -36,6 +37,7 @@ struct TOpened {
     std::string Encryption;
     std::string Password;
     std::vector<std::string> Warnings;
+    std::string Info;  // the document information, "key=value;" each
 };
 
 TOpened Open(const std::string& Path, const std::optional<std::string>& Password = std::nullopt) {
@@ -51,6 +53,7 @@ TOpened Open(const std::string& Path, const std::optional<std::string>& Password
             result.Password = kind == TPasswordKind::Empty ? "empty" : kind == TPasswordKind::User ? "user" : "owner";
         }
         result.Warnings = analyst.Warnings();
+        for (const auto& [key, value] : ReadDocInfo(analyst)) result.Info += key + "=" + value + ";";
         DecodeAllPages(analyst, true, result.Report);
         result.Report.erase(0, result.Report.find('\n') + 1);
     } catch (const Exception& e) {
@@ -79,6 +82,10 @@ std::string Document() {
     b.SetStream(12, "/Type /XObject /Subtype /Form /BBox [0 0 1 1] /Resources << /Font << /F2 13 0 R >> >>", "q Q");
     b.Set(13, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
     b.SetStream(14, "/Type /Metadata /Subtype /XML", "% x:xmpmeta");
+    // Strings in the information dictionary, one of them an object of its own.
+    b.Set(15, "<< /Title (Secret \\(title\\)) /Author 16 0 R >>");
+    b.Set(16, "<FEFF004D0065>");
+    b.TrailerExtra("/Info 15 0 R");
     return b.Build();
 }
 
@@ -161,6 +168,7 @@ TEST_F(EncryptedReport, EveryHandlerAndRevisionReportsAsThePlainFile) {
         const TOpened plain = Open(Write(layout, "", "rewritten.pdf"));
         ASSERT_EQ(plain.Error, "");
         ASSERT_NE(plain.Report.find("BT /F1 12 Tf (one) Tj ET"), std::string::npos);
+        ASSERT_EQ(plain.Info, "title=Secret (title);author=Me;");
         for (const Case& c : cases) {
             SCOPED_TRACE(layout + " " + c.Encryption);
             const TOpened encrypted = Open(Write(layout, c.Encryption, "encrypted.pdf"));
@@ -168,6 +176,7 @@ TEST_F(EncryptedReport, EveryHandlerAndRevisionReportsAsThePlainFile) {
             EXPECT_EQ(encrypted.Encryption, c.Expected);
             EXPECT_EQ(encrypted.Password, "empty");
             EXPECT_EQ(encrypted.Report, plain.Report);
+            EXPECT_EQ(encrypted.Info, plain.Info);
         }
     }
 }
