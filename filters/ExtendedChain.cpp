@@ -56,8 +56,15 @@ bool Decodable(const TFilterStep& Step) {
     return name == ASCIIHexDecodeName || name == ASCII85DecodeName || name == RunLengthDecodeName;
 }
 
-// One step from In, appending at most Cap bytes to Out.
-void DecodeStep(TMemoryStream& In, const TFilterStep& Step, TStream& Out, int32_t Cap) {
+// What a decoder whose data ended early says: told beside the report, as
+// Flate's damage is.
+std::string Damage(TDecodeEnd End, const char* What) {
+    return End == TDecodeEnd::Truncated || End == TDecodeEnd::Invalid ? What : "";
+}
+
+// One step from In, appending at most Cap bytes to Out. Returns what damaged
+// the data ("" when nothing did); what was decoded before the damage stays.
+std::string DecodeStep(TMemoryStream& In, const TFilterStep& Step, TStream& Out, int32_t Cap) {
     const uint8_t* data = In.Memory();
     const int32_t size = In.Size();
     const std::string& name = Step.Name;
@@ -66,9 +73,10 @@ void DecodeStep(TMemoryStream& In, const TFilterStep& Step, TStream& Out, int32_
         TFilterStep plain = Step;
         plain.Params.Predictor = TPredictorParams{};
         TMemoryStream unpredicted;
-        DecodeStep(In, plain, unpredicted, std::min(Cap, IntermediateLimit));
-        DecodePredictor(unpredicted.Memory(), unpredicted.Size(), predictor, Out, Cap);
-        return;
+        const std::string damage = DecodeStep(In, plain, unpredicted, std::min(Cap, IntermediateLimit));
+        const std::string rows = Damage(DecodePredictor(unpredicted.Memory(), unpredicted.Size(), predictor, Out, Cap),
+                                        "予測子を正常に戻せませんでした。");
+        return damage.empty() ? rows : damage;
     }
     TCappedStream capped(Out, Cap);
     try {
@@ -80,9 +88,10 @@ void DecodeStep(TMemoryStream& In, const TFilterStep& Step, TStream& Out, int32_
         } else if (name == ASCII85DecodeName) {
             DecodeASCII85(data, size, capped);
         } else if (name == RunLengthDecodeName) {
-            DecodeRunLength(data, size, Out, Cap);
+            return Damage(DecodeRunLength(data, size, Out, Cap), "RunLength圧縮を正常に展開できませんでした。");
         } else if (name == LZWDecodeName) {
-            DecodeLZW(data, size, Out, Step.Params.EarlyChange, Cap);
+            return Damage(DecodeLZW(data, size, Out, Step.Params.EarlyChange, Cap),
+                          "LZW圧縮を正常に展開できませんでした。");
         } else {
             In.SetPosition(0);
             DecodeFlate(In, capped);
@@ -90,9 +99,10 @@ void DecodeStep(TMemoryStream& In, const TFilterStep& Step, TStream& Out, int32_
     } catch (const TCapReached&) {
     } catch (const std::bad_alloc&) {
         throw;
-    } catch (const Exception&) {
-        // Damaged data: what was decoded before the damage goes on.
+    } catch (const Exception& e) {
+        return e.Message();
     }
+    return "";
 }
 
 }  // namespace
@@ -102,7 +112,7 @@ bool ExtendedFiltersDecodable(const std::vector<TFilterStep>& Steps) {
 }
 
 bool ApplyExtendedFilters(TMemoryStream& Data, const std::vector<TFilterStep>& Steps, TStream& Output,
-                          int32_t MaxOutput) {
+                          int32_t MaxOutput, std::string* Damaged) {
     if (!ExtendedFiltersDecodable(Steps)) return false;
     const int32_t cap = OutputCap(Output, MaxOutput);
     if (Steps.empty()) {
@@ -113,13 +123,18 @@ bool ApplyExtendedFilters(TMemoryStream& Data, const std::vector<TFilterStep>& S
     // the last; the last writes to Output itself.
     std::array<TMemoryStream, 2> buffers;
     TMemoryStream* in = &Data;
+    std::string damage;
+    const auto note = [&damage](std::string Step) {
+        if (damage.empty()) damage = std::move(Step);
+    };
     for (size_t i = 0; i + 1 < Steps.size(); ++i) {
         TMemoryStream& out = buffers[i % 2];
         out.Clear();
-        DecodeStep(*in, Steps[i], out, std::min(cap, IntermediateLimit));
+        note(DecodeStep(*in, Steps[i], out, std::min(cap, IntermediateLimit)));
         in = &out;
     }
-    DecodeStep(*in, Steps.back(), Output, cap);
+    note(DecodeStep(*in, Steps.back(), Output, cap));
+    if (Damaged != nullptr) *Damaged = std::move(damage);
     return true;
 }
 

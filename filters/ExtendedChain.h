@@ -35,8 +35,9 @@ bool ExtendedFiltersDecodable(const std::vector<TFilterStep>& Steps);
 // Decodes Data through Steps, first entry first, and appends the result to
 // Output, at most MaxOutput bytes. Returns false, appending nothing, when
 // the steps are not decodable. Damaged data ends its step early: what was
-// decoded before the damage goes on to the next step.
+// decoded before the damage goes on to the next step, and Damaged (when
+// given) receives what the first damage was ("" when there was none).
 bool ApplyExtendedFilters(TMemoryStream& Data, const std::vector<TFilterStep>& Steps, TStream& Output,
-                          int32_t MaxOutput = MaxStreamOutput);
+                          int32_t MaxOutput = MaxStreamOutput, std::string* Damaged = nullptr);
 
 }  // namespace lumerra

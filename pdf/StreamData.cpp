@@ -148,7 +148,12 @@ bool ReadStreamDataExtended(TStream& Source, TStream& Output, int32_t Length, co
         TrimFlateLineEnd(Source, raw);
     std::string token;
     if (ReadToken(Source, token) != "endstream") return true;
-    DecodeGuarded(Output, Damage, [&](TStream& Out) { ApplyExtendedFilters(raw, Steps, Out, MaxOutput); });
+    const int32_t start = Output.Position();
+    std::string damaged;
+    DecodeGuarded(Output, Damage, [&](TStream& Out) { ApplyExtendedFilters(raw, Steps, Out, MaxOutput, &damaged); });
+    // Every decoder's damage is told as Flate's is.
+    if (!damaged.empty() && Damage != nullptr && !Damage->Damaged)
+        *Damage = {true, damaged, Output.Position() - start};
     return true;
 }
 

@@ -20,6 +20,7 @@
 #include "decoder/PDFLumerra.h"
 #include "pdf/PDFAnalyst.h"
 #include "CliRun.h"
+#include "support/DecoderEncoders.h"
 #include "support/PdfBuilder.h"
 
 using namespace lumerra;
@@ -469,4 +470,32 @@ TEST(CliDecode, DamagedStreamsAreToldBesideTheReport) {
         EXPECT_EQ(r.Out, report);
     }
     EXPECT_NE(report.find("%  Page 2/3 - Contents 2/2"), std::string::npos);  // the run went on
+}
+
+// Extended reading tells the damage of every decoder as the default reading
+// tells Flate's.
+TEST(CliDecode, EveryDecodersDamageIsToldAsFlatesIs) {
+    const std::string text = "BT /F1 12 Tf (two) Tj ET";
+    const std::string lzw = EncodeLZW(text);
+    struct Case {
+        const char* Dictionary;
+        std::string Data;
+        const char* Told;
+    };
+    const std::vector<Case> cases = {
+        {"/Filter /LZWDecode", lzw.substr(0, lzw.size() / 2), "LZW圧縮を正常に展開できませんでした。"},
+        {"/Filter /RunLengthDecode", "\x1c" + text.substr(0, 10), "RunLength圧縮を正常に展開できませんでした。"},
+        {"/Filter /FlateDecode /DecodeParms << /Predictor 12 /Columns 8 >>", Deflate("\x02" + text.substr(0, 4)),
+         "予測子を正常に戻せませんでした。"},
+        {"/Filter [/ASCIIHexDecode /FlateDecode]", "78 9c ff ff>", "flate圧縮を正常に展開できませんでした。"},
+    };
+    for (const Case& c : cases) {
+        PdfBuilder builder = ThreePages();
+        builder.SetStream(7, c.Dictionary, c.Data);
+        TempFile pdf(builder.Build(), "doc.pdf");
+        const RunResult r = RunCli({"decode", "--extended", "-o", "-", pdf.Path()});
+        EXPECT_EQ(r.ExitCode, 0) << r.Err;
+        EXPECT_EQ(r.Err.rfind("lumerra: " + pdf.Path() + ": page 2, object 7: data damaged after ", 0), 0u) << r.Err;
+        EXPECT_NE(r.Err.find(std::string(" bytes: ") + c.Told + "\n"), std::string::npos) << c.Dictionary << r.Err;
+    }
 }
