@@ -76,6 +76,7 @@ void TPDFAnalyst::Clear() {
     FWarnings.clear();
     FEncryptTrailer = -1;
     FSecurity.reset();
+    FPageList.reset();
 }
 
 void TPDFAnalyst::MarkFailed() {
@@ -126,6 +127,7 @@ std::unique_ptr<TPDFAnalyst> TPDFAnalyst::Reader() const {
     reader->FPassword = FPassword;
     reader->FEncryptTrailer = FEncryptTrailer;
     reader->FSecurity = FSecurity;
+    reader->FPageList = FPageList;
     return reader;
 }
 
@@ -508,6 +510,10 @@ void TPDFAnalyst::ReadNameList(TStream& S, TStringList& Names) {
 }
 
 void TPDFAnalyst::ReadCatalog() {
+    if (FExtended) {
+        ReadCatalogByKey();
+        return;
+    }
     TPositionKeeper keeper(*FStream);
     TObjectScanner scan = TObjectScanner::OpenObject(*this, FRootID, PageTreeScan);
     // Each value is the first token of a reference; a later key wins.
@@ -529,6 +535,10 @@ void TPDFAnalyst::ReadCatalog() {
 }
 
 void TPDFAnalyst::ReadPageCount() {
+    if (FExtended) {
+        ReadPageCountByKey();
+        return;
+    }
     TPositionKeeper keeper(*FStream);
     TObjectScanner scan = TObjectScanner::OpenObject(*this, FFirstPagesID, PageCountScan);
     scan.Run([&](const TToken& token) {
@@ -633,6 +643,10 @@ void TPDFAnalyst::WalkPageTree(TLeafHandler&& OnLeaf) {
 }
 
 void TPDFAnalyst::ReadFirstPage() {
+    if (FExtended) {
+        ReadFirstPageByKey();
+        return;
+    }
     FFirstPageID = -1;
     WalkPageTree([this](int32_t ID) {
         FFirstPageID = ID;
@@ -647,6 +661,11 @@ void TPDFAnalyst::GetPageList(TIDList* List) {
     if (!FStream) throw Exception(MsgNoStream);
     if (FFirstPagesID == -1) throw Exception(MsgNoPages);
     if (List == nullptr) return;
+    if (FExtended) {
+        const TIDList& pages = PageListByKey();
+        List->insert(List->end(), pages.begin(), pages.end());
+        return;
+    }
     WalkPageTree([List](int32_t ID) {
         List->push_back(ID);
         return true;

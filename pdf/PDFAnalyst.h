@@ -180,6 +180,12 @@ private:
     // Extended reading's load: the header searched for, then the file's own
     // table, then a rebuilt one.
     void AnalyzeExtended();
+    // Extended reading's catalog and page tree, read by key
+    // (AnalystPageTree.cpp); the page list is walked once and kept.
+    void ReadCatalogByKey();
+    void ReadPageCountByKey();
+    void ReadFirstPageByKey();
+    const TIDList& PageListByKey();
     // Makes the analyser's stream start at the header at Offset.
     void ShiftToHeader(int32_t Offset);
     // From the end marker to the first page, by the file's own table.
@@ -241,6 +247,7 @@ private:
     int32_t FEncryptTrailer = -1;  // where the newest trailer naming /Encrypt is
     // Shared with the readers made by Reader(): it does not change once open.
     std::shared_ptr<const TSecurityHandler> FSecurity;
+    std::optional<TIDList> FPageList;  // extended reading's, once walked
 };
 
 // True when extended reading loads the file FileName (for telling a user

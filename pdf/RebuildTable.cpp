@@ -29,6 +29,7 @@ void TPDFAnalyst::ForgetStructure() {
     FXrefOffsets.clear();
     FCensus = {};
     FMediaBox = TBox{};
+    FPageList.reset();
 }
 
 void TPDFAnalyst::RebuildTable() {

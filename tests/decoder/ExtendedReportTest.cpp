@@ -205,3 +205,49 @@ TEST(ExtendedReport, DamagedFilesReportAsTheUndamagedOne) {
     const std::string noTree = "%PDF-1.4\n1 0 obj\n<< /Type /Catalog >>\nendobj\n";
     EXPECT_EQ(Report(noTree, true), "error: ファイルを走査しましたが、ページツリーが見つかりませんでした。");
 }
+
+// The page tree read by key: the same pages as the default reading's walk on
+// trees both read; kids that loop, are missing or are written in place are
+// passed over, and the media box is inherited.
+TEST(ExtendedReport, PageTreesReadByKey) {
+    struct Case {
+        const char* Shape;
+        std::string Kids;
+        std::string Pages;  // extended reading's page list
+        bool SameAsDefault;
+    };
+    const std::vector<Case> cases = {
+        {"nested, a page listed twice", "[3 0 R 5 0 R 3 0 R 5 0 R]", "3 4 3", true},
+        {"a kid that loops back to the root", "[3 0 R 2 0 R]", "3", true},
+        {"a kid the file does not hold", "[3 0 R 9 0 R]", "3", true},
+        {"a page written in place", "[3 0 R << /Type /Page /Contents 4 0 R >>]", "3", false},
+    };
+    for (const Case& c : cases) {
+        PdfBuilder b;
+        b.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+        b.Set(2, "<< /Type /Pages /Kids " + c.Kids + " /Count 2 /MediaBox [0 0 200.4 300.6] >>");
+        b.Set(3, "<< /Type /Page /Parent 2 0 R /Contents 6 0 R >>");
+        b.Set(4, "<< /Type /Page /Parent 5 0 R /Contents 6 0 R >>");
+        b.Set(5, "<< /Type /Pages /Parent 2 0 R /Kids [4 0 R] /Count 1 >>");
+        b.SetStream(6, "", "q Q");
+        TempFile file(b.Build(), "tree.pdf");
+        std::string lists[2];
+        for (const bool extended : {false, true}) {
+            try {
+                TPDFAnalyst analyst;
+                analyst.SetExtendedReading(extended);
+                analyst.LoadFromFile(file.Path());
+                TIDList pages;
+                analyst.GetPageList(&pages);
+                for (const int32_t page : pages) lists[extended] += (lists[extended].empty() ? "" : " ") + std::to_string(page);
+                if (extended) {
+                    EXPECT_EQ(analyst.MediaBox(), (TBox{0, 0, 200, 301})) << c.Shape;
+                }
+            } catch (const Exception& e) {
+                lists[extended] = "error: " + e.Message();
+            }
+        }
+        EXPECT_EQ(lists[1], c.Pages) << c.Shape;
+        EXPECT_EQ(lists[0] == lists[1], c.SameAsDefault) << c.Shape << ": default " << lists[0];
+    }
+}

@@ -147,3 +147,4 @@ TEST(ReadingDifferences, HeadersTheDefaultReadingRefuses) {
     // Neither reading takes a file that is no PDF.
     EXPECT_EQ(Report("GIF89a" + std::string(2000, 'x'), true), "error: このファイルはPDFファイルではありません。");
 }
+

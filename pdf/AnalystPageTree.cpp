@@ -1,0 +1,117 @@
+// Extended reading's part of the analyser for the catalog and the page tree:
+// read by key from parsed objects (ISO 32000-2, 7.7.2 and 7.7.3).
+#include <algorithm>
+#include <cmath>
+#include <unordered_set>
+
+#include "pdf/ObjectReader.h"
+#include "pdf/PDFAnalyst.h"
+
+namespace lumerra {
+
+namespace {
+
+// The object a reference entry names; -1 for any other value.
+int32_t ReferenceOf(const TValue* Value) {
+    return Value != nullptr && Value->Is(TValue::TKind::Reference) ? Value->AsReference().Number : -1;
+}
+
+// A page: /Type /Page, or a dictionary that says nothing of its type and has
+// no kids.
+bool IsLeaf(const TValue& Node) {
+    if (const TValue* type = Node.Find("Type"); type != nullptr && type->Is(TValue::TKind::Name))
+        return type->IsName("Page");
+    return Node.Find("Kids") == nullptr;
+}
+
+}  // namespace
+
+void TPDFAnalyst::ReadCatalogByKey() {
+    TPositionKeeper keeper(*FStream);
+    TObjectReader reader(*this);
+    const TValuePtr catalog = reader.Object(FRootID);
+    FHasStructTree = catalog->Find("StructTreeRoot") != nullptr;
+    FOutlinesID = ReferenceOf(catalog->Find("Outlines"));
+    FFirstPagesID = ReferenceOf(catalog->Find("Pages"));
+    FMetadataID = ReferenceOf(catalog->Find("Metadata"));
+}
+
+void TPDFAnalyst::ReadPageCountByKey() {
+    TPositionKeeper keeper(*FStream);
+    TObjectReader reader(*this);
+    const TValuePtr count = reader.Get(reader.Object(FFirstPagesID), "Count");
+    if (count->Is(TValue::TKind::Integer) && count->AsInteger() >= 0 && count->AsInteger() <= INT32_MAX)
+        FPageCount = static_cast<int32_t>(count->AsInteger());
+}
+
+const TIDList& TPDFAnalyst::PageListByKey() {
+    if (FPageList) return *FPageList;
+    TPositionKeeper keeper(*FStream);
+    TObjectReader reader(*this);
+    TIDList pages;
+    // Depth first with an explicit stack. A kid already on the current path
+    // (a cycle) is not entered, and a node whose kids were walked once is not
+    // walked again; a page listed twice is listed twice. Kids that are no
+    // references (a page object written in place) are passed over.
+    struct TFrame {
+        int32_t Node;
+        TValuePtr Kids;
+        size_t Next = 0;
+    };
+    std::vector<TFrame> path;
+    std::unordered_set<int32_t> onPath, expanded;
+    const auto enter = [&](int32_t Number) {
+        const TValuePtr node = reader.Object(Number);
+        if (!node->IsDictionary()) return;
+        if (IsLeaf(*node)) {
+            pages.push_back(Number);
+            return;
+        }
+        TValuePtr kids = reader.Get(node, "Kids");
+        if (kids->Is(TValue::TKind::Array) && expanded.insert(Number).second) {
+            onPath.insert(Number);
+            path.push_back({Number, std::move(kids)});
+        }
+    };
+    enter(FFirstPagesID);
+    while (!path.empty()) {
+        TFrame& top = path.back();
+        if (top.Next == top.Kids->Items().size()) {
+            onPath.erase(top.Node);
+            path.pop_back();
+            continue;
+        }
+        const int32_t kid = ReferenceOf(&top.Kids->Items()[top.Next++]);
+        if (kid >= 0 && onPath.count(kid) == 0) enter(kid);
+    }
+    FPageList = std::move(pages);
+    return *FPageList;
+}
+
+void TPDFAnalyst::ReadFirstPageByKey() {
+    const TIDList& pages = PageListByKey();
+    FFirstPageID = pages.empty() ? -1 : pages.front();
+    if (FFirstPageID == -1) return;
+    TPositionKeeper keeper(*FStream);
+    TObjectReader reader(*this);
+    // The box is inherited from the nearest ancestor that has one.
+    std::unordered_set<int32_t> seen;
+    for (int32_t node = FFirstPageID; node >= 0 && seen.insert(node).second;) {
+        const TValuePtr object = reader.Object(node);
+        const TValuePtr box = reader.Get(object, "MediaBox");
+        if (box->Is(TValue::TKind::Array) && box->Items().size() == 4) {
+            int32_t values[4] = {};
+            for (size_t i = 0; i < 4; ++i) {
+                const TValuePtr item = reader.Item(box, i);
+                // Rounded to the nearest, as the default reading rounds.
+                if (item->IsNumber())
+                    values[i] = static_cast<int32_t>(std::clamp<double>(std::round(item->AsReal()), INT32_MIN, INT32_MAX));
+            }
+            FMediaBox = {values[0], values[1], values[2], values[3]};
+            return;
+        }
+        node = ReferenceOf(object->Find("Parent"));
+    }
+}
+
+}  // namespace lumerra
