@@ -60,8 +60,10 @@ const TIDList& TPDFAnalyst::PageListByKey() {
     };
     std::vector<TFrame> path;
     std::unordered_set<int32_t> onPath, expanded;
+    // Only what tells a page from a node is read of each.
+    const TParser::TKeyFilter keys = {"Type", "Kids"};
     const auto enter = [&](int32_t Number) {
-        const TValuePtr node = reader.Object(Number);
+        const TValuePtr node = reader.ObjectKeys(Number, keys);
         if (!node->IsDictionary()) return;
         if (IsLeaf(*node)) {
             pages.push_back(Number);

@@ -27,6 +27,17 @@ TValuePtr TObjectReader::Object(int32_t Number) {
     return Parse(Number);
 }
 
+TValuePtr TObjectReader::ObjectKeys(int32_t Number, const TParser::TKeyFilter& Keys) {
+    if (const auto known = FCache.find(Number); known != FCache.end()) return known->second.Value;
+    const TObjectLocation location = FAnalyst.Locate(Number);
+    if (location.Kind() != TObjectLocation::TKind::InFile) return Object(Number);
+    TIndirectObject object;
+    if (ParseObjectAt(*FAnalyst.Stream(), location.Offset(), object, FWindow, &Keys) != TParseFault::None ||
+        object.Ref.Number != Number)
+        return FNull;
+    return std::make_shared<const TValue>(std::move(object.Value));
+}
+
 TValuePtr TObjectReader::Resolve(const TValuePtr& V) {
     TValuePtr value = V ? V : FNull;
     for (int step = 0; value->Is(TValue::TKind::Reference); ++step) {
@@ -57,7 +68,8 @@ TValuePtr TObjectReader::Parse(int32_t Number) {
     return FNull;
 }
 
-TParseFault ParseObjectAt(TStream& File, int64_t Offset, TIndirectObject& Out, std::vector<uint8_t>& Window) {
+TParseFault ParseObjectAt(TStream& File, int64_t Offset, TIndirectObject& Out, std::vector<uint8_t>& Window,
+                          const TParser::TKeyFilter* Keys) {
     const int64_t rest = int64_t{File.Size()} - Offset;
     if (Offset < 0 || rest <= 0) return TParseFault::Damaged;
     // Most objects lie whole in the bytes the stream already holds: they are
@@ -67,7 +79,7 @@ TParseFault ParseObjectAt(TStream& File, int64_t Offset, TIndirectObject& Out, s
     if (const uint8_t* held = File.ReadWindow(available); available > 0) {
         TTokenizer tokens({held, static_cast<size_t>(available)}, Offset);
         TParser parser(tokens, {}, available == rest);
-        const TParseFault fault = parser.ReadIndirectObject(Out);
+        const TParseFault fault = parser.ReadIndirectObject(Out, Keys);
         if (fault != TParseFault::NeedMore || available == rest) return fault;
     }
     for (int64_t window = std::min(FirstWindow, rest);; window = std::min(window * 2, rest)) {
@@ -76,7 +88,7 @@ TParseFault ParseObjectAt(TStream& File, int64_t Offset, TIndirectObject& Out, s
         File.ReadBuffer(Window.data(), static_cast<int32_t>(window));
         TTokenizer tokens(Window, Offset);
         TParser parser(tokens, {}, window == rest);
-        const TParseFault fault = parser.ReadIndirectObject(Out);
+        const TParseFault fault = parser.ReadIndirectObject(Out, Keys);
         if (fault != TParseFault::NeedMore || window == rest || window >= MaximumWindow) return fault;
     }
 }

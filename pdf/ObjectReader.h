@@ -24,7 +24,9 @@ class TPDFAnalyst;
 // Parses the indirect object whose header starts at Offset in File. The
 // bytes are read in a window that doubles while the object runs on (up to
 // 64 MiB), kept in Window for the next call.
-TParseFault ParseObjectAt(TStream& File, int64_t Offset, TIndirectObject& Out, std::vector<uint8_t>& Window);
+// With Keys, a dictionary keeps only those entries.
+TParseFault ParseObjectAt(TStream& File, int64_t Offset, TIndirectObject& Out, std::vector<uint8_t>& Window,
+                          const TParser::TKeyFilter* Keys = nullptr);
 
 // A value with what keeps it alive: the object it was found in.
 using TValuePtr = std::shared_ptr<const TValue>;
@@ -37,6 +39,11 @@ public:
     // reads a missing object) when the table has no usable entry for it or
     // its bytes are not an object of that number.
     TValuePtr Object(int32_t Number);
+    // Object Number with only the entries Keys of its dictionary, for a
+    // reader that wants a few keys of many objects once (the page tree's
+    // walk); not kept. The whole object when it is kept already or stands
+    // in an object stream.
+    TValuePtr ObjectKeys(int32_t Number, const TParser::TKeyFilter& Keys);
     // V itself, or what the reference V names, followed through chains of
     // references. The one way through a reference.
     TValuePtr Resolve(const TValuePtr& V);

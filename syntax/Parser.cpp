@@ -1,5 +1,7 @@
 #include "syntax/Parser.h"
 
+#include <algorithm>
+
 namespace lumerra {
 
 const TSyntaxToken& TParser::Take() {
@@ -7,11 +9,16 @@ const TSyntaxToken& TParser::Take() {
     return FToken;
 }
 
-TTokenType TParser::PeekType() {
-    const size_t mark = FTokens.Position();
-    FTokens.Next(FLook);
-    FTokens.SetPosition(mark);
-    return FLook.Type;
+bool TParser::AtArrayClose() {
+    if (FTokens.PeekByte() != ']') return false;
+    Take();
+    return true;
+}
+
+bool TParser::AtDictClose() {
+    if (FTokens.PeekByte() != '>' || FTokens.PeekByte(1) != '>') return false;
+    Take();
+    return true;
 }
 
 TParseFault TParser::Fault(TParseFault F, int64_t Offset, std::string What) {
@@ -20,31 +27,31 @@ TParseFault TParser::Fault(TParseFault F, int64_t Offset, std::string What) {
     return F;
 }
 
-TParseFault TParser::ReadValue(TValue& Out) { return Value(Out, 0); }
+TParseFault TParser::ReadValue(TValue& Out) { return Value(&Out, 0); }
 
-TParseFault TParser::Value(TValue& Out, int Depth) {
+TParseFault TParser::Value(TValue* Out, int Depth, const TKeyFilter* Keys) {
     if (++FItems > FLimits.Items)
         return Fault(TParseFault::TooManyItems, FTokens.Base() + static_cast<int64_t>(FTokens.Position()),
                      "too many items");
     const TSyntaxToken& token = Take();
     const int64_t at = token.Offset;
+    // Out is null where the value is passed over: read, checked, not kept.
+    const auto set = [Out](TValue Value) {
+        if (Out != nullptr) *Out = std::move(Value);
+        return TParseFault::None;
+    };
     switch (token.Type) {
         case TTokenType::End: return Fault(TParseFault::NeedMore, at, "the data ends inside a value");
         case TTokenType::Bad:
             return Fault(token.Truncated ? TParseFault::NeedMore : TParseFault::Damaged, at, token.Text);
-        case TTokenType::Real: Out = TValue::Real(token.Real); return TParseFault::None;
+        case TTokenType::Real: return set(TValue::Real(token.Real));
         case TTokenType::String:
-        case TTokenType::HexString: Out = TValue::String(token.Text); return TParseFault::None;
-        case TTokenType::Name: Out = TValue::Name(token.Text); return TParseFault::None;
+        case TTokenType::HexString: return Out != nullptr ? set(TValue::String(token.Text)) : TParseFault::None;
+        case TTokenType::Name: return Out != nullptr ? set(TValue::Name(token.Text)) : TParseFault::None;
         case TTokenType::Keyword:
-            if (token.Text == "true" || token.Text == "false") {
-                Out = TValue::Boolean(token.Text == "true");
-            } else if (token.Text == "null") {
-                Out = TValue();
-            } else {
-                return Fault(TParseFault::Damaged, at, "unexpected keyword " + token.Text);
-            }
-            return TParseFault::None;
+            if (token.Text == "true" || token.Text == "false") return set(TValue::Boolean(token.Text == "true"));
+            if (token.Text == "null") return set(TValue());
+            return Fault(TParseFault::Damaged, at, "unexpected keyword " + token.Text);
         case TTokenType::Integer: {
             // "n g R" is a reference; otherwise the number stands alone.
             const int64_t number = token.Integer;
@@ -53,38 +60,32 @@ TParseFault TParser::Value(TValue& Out, int Depth) {
                 case TTokenizer::TReferenceTail::Yes:
                     if (number < 0 || number > INT32_MAX || generation > 65535)
                         return Fault(TParseFault::Damaged, at, "reference out of range");
-                    Out = TValue::Reference({static_cast<int32_t>(number), static_cast<int32_t>(generation)});
-                    return TParseFault::None;
+                    return set(TValue::Reference({static_cast<int32_t>(number), static_cast<int32_t>(generation)}));
                 case TTokenizer::TReferenceTail::Unknown:
                     // "12" or "12 0" at the end of the window might be "12 0 R" cut short.
                     if (!FFinal) return Fault(TParseFault::NeedMore, at, "the data ends inside a value");
                     break;
                 case TTokenizer::TReferenceTail::No: break;
             }
-            Out = TValue::Integer(number);
-            return TParseFault::None;
+            return set(TValue::Integer(number));
         }
         case TTokenType::ArrayOpen: {
             if (Depth >= FLimits.Depth) return Fault(TParseFault::TooDeep, at, "nested too deep");
             std::vector<TValue> items;
             for (;;) {
-                const TTokenType next = PeekType();
-                if (next == TTokenType::End) return Fault(TParseFault::NeedMore, at, "unterminated array");
-                if (next == TTokenType::ArrayClose) {
-                    Take();
-                    break;
-                }
+                if (FTokens.PeekByte() < 0) return Fault(TParseFault::NeedMore, at, "unterminated array");
+                if (AtArrayClose()) break;
                 TValue item;
-                if (const TParseFault f = Value(item, Depth + 1); f != TParseFault::None) return f;
-                items.push_back(std::move(item));
+                if (const TParseFault f = Value(Out != nullptr ? &item : nullptr, Depth + 1); f != TParseFault::None)
+                    return f;
+                if (Out != nullptr) items.push_back(std::move(item));
             }
-            Out = TValue::Array(std::move(items));
-            return TParseFault::None;
+            return set(TValue::Array(std::move(items)));
         }
         case TTokenType::DictOpen: {
             if (Depth >= FLimits.Depth) return Fault(TParseFault::TooDeep, at, "nested too deep");
             std::vector<TValue::TEntry> entries;
-            entries.reserve(8);
+            if (Out != nullptr) entries.reserve(8);
             for (;;) {
                 const TSyntaxToken& key = Take();
                 if (key.Type == TTokenType::DictClose) break;
@@ -92,25 +93,26 @@ TParseFault TParser::Value(TValue& Out, int Depth) {
                 if (key.Type != TTokenType::Name)
                     return Fault(key.Truncated ? TParseFault::NeedMore : TParseFault::Damaged, key.Offset,
                                  "a dictionary key is not a name");
-                std::string name = key.Text;
+                // Keys outside the filter are passed over.
+                const bool kept = Out != nullptr && (Keys == nullptr || std::find(Keys->begin(), Keys->end(),
+                                                                                   std::string_view(key.Text)) != Keys->end());
+                std::string name = kept ? key.Text : std::string();
                 // A key right before ">>" has a null value.
-                if (PeekType() == TTokenType::DictClose) {
-                    Take();
-                    entries.emplace_back(std::move(name), TValue());
+                if (AtDictClose()) {
+                    if (kept) entries.emplace_back(std::move(name), TValue());
                     break;
                 }
                 TValue item;
-                if (const TParseFault f = Value(item, Depth + 1); f != TParseFault::None) return f;
-                entries.emplace_back(std::move(name), std::move(item));
+                if (const TParseFault f = Value(kept ? &item : nullptr, Depth + 1); f != TParseFault::None) return f;
+                if (kept) entries.emplace_back(std::move(name), std::move(item));
             }
-            Out = TValue::Dictionary(std::move(entries));
-            return TParseFault::None;
+            return set(TValue::Dictionary(std::move(entries)));
         }
         default: return Fault(TParseFault::Damaged, at, "unexpected delimiter");
     }
 }
 
-TParseFault TParser::ReadIndirectObject(TIndirectObject& Out) {
+TParseFault TParser::ReadIndirectObject(TIndirectObject& Out, const TKeyFilter* Keys) {
     const TSyntaxToken number = Take();
     if (number.Type == TTokenType::End) return Fault(TParseFault::NeedMore, number.Offset, "no object header");
     const TSyntaxToken generation = Take();
@@ -120,7 +122,7 @@ TParseFault TParser::ReadIndirectObject(TIndirectObject& Out) {
         number.Integer < 0 || number.Integer > INT32_MAX || generation.Integer < 0 || generation.Integer > 65535)
         return Fault(TParseFault::Damaged, number.Offset, "no object header");
     Out.Ref = {static_cast<int32_t>(number.Integer), static_cast<int32_t>(generation.Integer)};
-    if (const TParseFault f = Value(Out.Value, 0); f != TParseFault::None) return f;
+    if (const TParseFault f = Value(&Out.Value, 0, Keys); f != TParseFault::None) return f;
     const TSyntaxToken& after = Take();
     if (after.IsKeyword("stream")) {
         if (!Out.Value.Is(TValue::TKind::Dictionary))

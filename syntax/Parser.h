@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "syntax/Tokenizer.h"
@@ -46,7 +47,10 @@ public:
     TParseFault ReadValue(TValue& Out);
     // "n g obj", its value, then "stream" (the value becomes a stream) or
     // "endobj". A missing "endobj" is forgiven when something else follows.
-    TParseFault ReadIndirectObject(TIndirectObject& Out);
+    // With Keys, a dictionary keeps only those entries (decoded names); the
+    // others are read and passed over without being built.
+    using TKeyFilter = std::vector<std::string_view>;
+    TParseFault ReadIndirectObject(TIndirectObject& Out, const TKeyFilter* Keys = nullptr);
 
     // Where the last fault was found, and what it was.
     int64_t FaultOffset() const { return FFaultOffset; }
@@ -54,9 +58,13 @@ public:
 
 private:
     const TSyntaxToken& Take();
-    // The type of the next token, which stays unread.
-    TTokenType PeekType();
-    TParseFault Value(TValue& Out, int Depth);
+    // Takes the next token when it closes an array (a dictionary); false,
+    // reading nothing, when it does not.
+    bool AtArrayClose();
+    bool AtDictClose();
+    // Out null passes the value over; Keys filters the entries of a
+    // dictionary at this level.
+    TParseFault Value(TValue* Out, int Depth, const TKeyFilter* Keys = nullptr);
     TParseFault Fault(TParseFault F, int64_t Offset, std::string What);
 
     TTokenizer& FTokens;
@@ -64,7 +72,6 @@ private:
     bool FFinal;
     int64_t FItems = 0;
     TSyntaxToken FToken;
-    TSyntaxToken FLook;  // tokens looked at ahead, read again when not taken
     int64_t FFaultOffset = -1;
     std::string FFaultText;
 };

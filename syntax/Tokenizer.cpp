@@ -19,18 +19,28 @@ bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
 // A regular run read as a number: an optional sign, digits with at most one
 // period, at least one digit.
 bool ReadNumber(std::string_view Run, TSyntaxToken& Token) {
-    size_t i = Run[0] == '+' || Run[0] == '-' ? 1 : 0;
+    const bool negative = Run[0] == '-';
+    const size_t first = Run[0] == '+' || Run[0] == '-' ? 1 : 0;
+    // Most numbers are plain integers: read as they are checked.
+    uint64_t magnitude = 0;
+    size_t k = first;
+    for (; k < Run.size() && IsDigit(static_cast<uint8_t>(Run[k])) && magnitude < uint64_t{1} << 59; ++k)
+        magnitude = magnitude * 10 + static_cast<uint64_t>(Run[k] - '0');
+    if (k == Run.size() && k > first) {
+        Token.Type = TTokenType::Integer;
+        Token.Integer = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
+        Token.Real = static_cast<double>(Token.Integer);
+        return true;
+    }
     int digits = 0, periods = 0;
-    for (size_t k = i; k < Run.size(); ++k) {
-        if (IsDigit(static_cast<uint8_t>(Run[k]))) ++digits;
-        else if (Run[k] == '.') ++periods;
+    for (size_t i = first; i < Run.size(); ++i) {
+        if (IsDigit(static_cast<uint8_t>(Run[i]))) ++digits;
+        else if (Run[i] == '.') ++periods;
         else return false;
     }
     if (digits == 0 || periods > 1) return false;
-    const bool negative = Run[0] == '-';
-    const std::string_view body = Run.substr(i);
+    const std::string_view body = Run.substr(first);
     if (periods == 0) {
-        uint64_t magnitude = 0;
         const auto [end, error] = std::from_chars(body.data(), body.data() + body.size(), magnitude);
         if (error == std::errc() && end == body.data() + body.size() && magnitude <= uint64_t{INT64_MAX}) {
             Token.Type = TTokenType::Integer;
@@ -150,6 +160,10 @@ void TTokenizer::ReadRegular(TSyntaxToken& Token) {
 
 void TTokenizer::ReadName(TSyntaxToken& Token) {
     Token.Type = TTokenType::Name;
+    // Runs without "#" are taken whole.
+    const size_t start = FAt;
+    while (FAt < FData.size() && IsIsoRegular(FData[FAt]) && FData[FAt] != '#') ++FAt;
+    Token.Text.assign(reinterpret_cast<const char*>(FData.data()) + start, FAt - start);
     while (FAt < FData.size() && IsIsoRegular(FData[FAt])) {
         const uint8_t c = FData[FAt++];
         if (c == '#') {

@@ -8,6 +8,7 @@
 // read is a Bad token that says why, and the end of the span is End.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -15,14 +16,21 @@
 
 namespace lumerra {
 
-inline bool IsIsoWhiteSpace(uint8_t c) { return c == 0 || c == 9 || c == 10 || c == 12 || c == 13 || c == 32; }
-inline bool IsIsoDelimiter(uint8_t c) {
-    switch (c) {
-        case '(': case ')': case '<': case '>': case '[': case ']': case '{': case '}': case '/': case '%': return true;
-        default: return false;
-    }
+// ISO 32000's character classes (7.2.3), looked up in one table.
+namespace syntax_detail {
+inline constexpr uint8_t WhiteClass = 1, DelimiterClass = 2;
+constexpr std::array<uint8_t, 256> CharacterClasses() {
+    std::array<uint8_t, 256> classes{};
+    for (const uint8_t c : {0, 9, 10, 12, 13, 32}) classes[c] = WhiteClass;
+    for (const uint8_t c : {'(', ')', '<', '>', '[', ']', '{', '}', '/', '%'}) classes[c] = DelimiterClass;
+    return classes;
 }
-inline bool IsIsoRegular(uint8_t c) { return !IsIsoWhiteSpace(c) && !IsIsoDelimiter(c); }
+inline constexpr std::array<uint8_t, 256> Classes = CharacterClasses();
+}  // namespace syntax_detail
+
+inline bool IsIsoWhiteSpace(uint8_t c) { return syntax_detail::Classes[c] == syntax_detail::WhiteClass; }
+inline bool IsIsoDelimiter(uint8_t c) { return syntax_detail::Classes[c] == syntax_detail::DelimiterClass; }
+inline bool IsIsoRegular(uint8_t c) { return syntax_detail::Classes[c] == 0; }
 
 enum class TTokenType : uint8_t {
     Integer,     // 12, -5, +7: Integer holds the value
@@ -77,6 +85,13 @@ public:
     // g; No leaves the position; Unknown when the span ends before it tells.
     enum class TReferenceTail : uint8_t { No, Yes, Unknown };
     TReferenceTail ReadReferenceTail(int64_t& Generation);
+
+    // Passes over white space and comments and tells the byte the next token
+    // starts with, and the one after it; -1 past the end. Nothing is read.
+    int PeekByte(size_t Ahead = 0) {
+        SkipWhiteSpace();
+        return Peek(Ahead);
+    }
 
     // The position in the span, counted from its start.
     size_t Position() const { return FAt; }
