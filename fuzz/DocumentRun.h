@@ -68,7 +68,7 @@ inline int RunDocument(const uint8_t* Data, size_t Size, bool Extended,
     Require(analyst.Stream() != nullptr && !analyst.Failed(), "a loaded analyser holds its stream");
     Require(analyst.RootID() != -1 && analyst.FirstPagesID() != -1, "a loaded analyser knows its root and pages");
     // An encrypted file is decoded only when extended reading opened its
-    // encryption (a rebuilt table does not open it).
+    // encryption (not when no trailer names its encryption dictionary).
     if (analyst.Encrypted() && analyst.Security() == nullptr) {
         try {
             TPDFLumerra refused(&analyst);

@@ -187,7 +187,12 @@ void TPDFAnalyst::AnalyzeExtended() {
         throw;
     }
     if (header.Offset >= 0) {
-        RebuildTable();
+        try {
+            RebuildTable();
+        } catch (const ESecurityError&) {
+            MarkFailed();
+            throw;
+        }
         return;
     }
     // Without a header, a file that is no PDF is told as such.

@@ -46,6 +46,13 @@ void TPDFAnalyst::RebuildTable() {
     for (const auto& [number, offset] : scan.Objects)
         if (number < end) FObjectOffsets[static_cast<size_t>(number)] = offset;
 
+    // An encrypted file is opened first: its object streams are encrypted.
+    FEncrypted = scan.Encrypted;
+    if (FEncrypted && scan.EncryptTrailer >= 0) {
+        FEncryptTrailer = scan.EncryptTrailer;
+        OpenSecurity();
+    }
+
     // The objects inside object streams, unless the file defines them again
     // further on.
     for (const int32_t stream : scan.ObjectStreams) {
@@ -69,7 +76,6 @@ void TPDFAnalyst::RebuildTable() {
     // The newest trailer's root, or else the last catalog in the file.
     FRootID = HasObject(scan.Root) ? scan.Root : scan.LastCatalog;
     FInfoID = HasObject(scan.Info) ? scan.Info : -1;
-    FEncrypted = scan.Encrypted;
     FRepaired = true;
     int64_t found = 0;
     for (size_t i = 0; i < FObjectOffsets.size(); ++i) found += FObjectOffsets[i] >= 0 || FCompressed[i].Stream >= 0;

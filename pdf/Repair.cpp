@@ -149,10 +149,12 @@ private:
             FObject = FSeen[1].Number;
             FInTrailer = false;
             FObjectKeys = {};
+            FObjectKeys.At = FSeen[1].Offset;
         } else if (Token.Text == "trailer") {
             FInTrailer = true;
             FObject = -1;
             FTrailerKeys = {};
+            FTrailerKeys.At = static_cast<int32_t>(Token.Offset) + 7;  // the dictionary follows the keyword
         } else if (Token.Text == "stream" || Token.Text == "endobj") {
             if (FObject != -1 && FObjectKeys.XRef) Commit(FObjectKeys);
             FObject = -1;
@@ -185,6 +187,7 @@ private:
         int32_t Info = -1;
         bool Encrypt = false;
         bool XRef = false;  // the last /Type says /XRef
+        int32_t At = -1;    // where the trailer's dictionary, or the stream's header, is
     };
 
     // The first integer after /Root or /Info is the object it names.
@@ -202,7 +205,10 @@ private:
     void Commit(const TKeys& Keys) {
         if (Keys.Root != -1) FResult.Root = Keys.Root;
         if (Keys.Info != -1) FResult.Info = Keys.Info;
-        if (Keys.Encrypt) FResult.Encrypted = true;
+        if (Keys.Encrypt) {
+            FResult.Encrypted = true;
+            FResult.EncryptTrailer = Keys.At;
+        }
     }
 
     TFileWindow FWindow;

@@ -286,3 +286,26 @@ TEST_F(EncryptedReport, Aes256PermsThatDoNotConfirmThePermissionsAreWarnedOf) {
         EXPECT_EQ(opened.Warnings, c.Warnings) << c.Name;
     }
 }
+
+// A file whose own table cannot be followed is rebuilt and still decrypted:
+// the trailer, or cross-reference stream, that names /Encrypt is found by the
+// rebuild's pass.
+TEST_F(EncryptedReport, ARebuiltTableIsDecryptedToo) {
+    for (const std::string& layout : Layouts) {
+        const TOpened plain = Open(Write(layout, "", "rewritten.pdf"));
+        for (const char* encryption : {"'' owner 128 --use-aes=n", "'' owner 256"}) {
+            SCOPED_TRACE(layout + " " + encryption);
+            std::string bytes = ReadFileBytes(Write(layout, encryption, "encrypted.pdf"));
+            // startxref points nowhere.
+            const size_t at = bytes.rfind("startxref") + 10;
+            bytes.replace(at, bytes.find('\n', at) - at, "1");
+            TempFile damaged(bytes, "damaged.pdf");
+            const TOpened opened = Open(damaged.Path());
+            EXPECT_EQ(opened.Error, "");
+            ASSERT_FALSE(opened.Warnings.empty());
+            EXPECT_EQ(opened.Warnings.front().rfind("相互参照テーブルを再構築しました", 0), 0u);
+            EXPECT_EQ(opened.Report, plain.Report);
+            EXPECT_EQ(opened.Info, plain.Info);
+        }
+    }
+}
