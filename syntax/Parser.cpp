@@ -4,6 +4,15 @@
 
 namespace lumerra {
 
+namespace {
+
+bool EndsObject(const std::string& Word) {
+    return Word == "endobj" || Word == "stream" || Word == "endstream" || Word == "obj" || Word == "xref" ||
+           Word == "trailer" || Word == "startxref";
+}
+
+}  // namespace
+
 const TSyntaxToken& TParser::Take() {
     FTokens.Next(FToken);
     return FToken;
@@ -43,7 +52,11 @@ TParseFault TParser::Value(TValue* Out, int Depth, const TKeyFilter* Keys) {
     switch (token.Type) {
         case TTokenType::End: return Fault(TParseFault::NeedMore, at, "the data ends inside a value");
         case TTokenType::Bad:
-            return Fault(token.Truncated ? TParseFault::NeedMore : TParseFault::Damaged, at, token.Text);
+            if (token.Truncated) return Fault(TParseFault::NeedMore, at, token.Text);
+            // Inside an array or a dictionary a bad token reads as null, so
+            // that one damaged value does not cost the whole object.
+            if (Depth > 0) return set(TValue());
+            return Fault(TParseFault::Damaged, at, token.Text);
         case TTokenType::Real: return set(TValue::Real(token.Real));
         case TTokenType::String:
         case TTokenType::HexString: return Out != nullptr ? set(TValue::String(token.Text)) : TParseFault::None;
@@ -51,6 +64,9 @@ TParseFault TParser::Value(TValue* Out, int Depth, const TKeyFilter* Keys) {
         case TTokenType::Keyword:
             if (token.Text == "true" || token.Text == "false") return set(TValue::Boolean(token.Text == "true"));
             if (token.Text == "null") return set(TValue());
+            // The keywords that frame objects end the value here: the object
+            // is damaged. Any other word inside a container reads as null.
+            if (Depth > 0 && !EndsObject(token.Text)) return set(TValue());
             return Fault(TParseFault::Damaged, at, "unexpected keyword " + token.Text);
         case TTokenType::Integer: {
             // "n g R" is a reference; otherwise the number stands alone.

@@ -75,9 +75,14 @@ TEST(Parser, ReadsValues) {
         {"<< /CS0 /DeviceRGB /CS1 7 0 R >>", "{/CS0=/DeviceRGB;/CS1=7R0;}"},
         {"<< /Last >>", "{/Last=null;}"},
         {"<< /A 1 /A 2 >>", "{/A=1;/A=2;}"},
-        // Damage: where it was found.
+        // A damaged value inside a container reads as null; the keywords
+        // that frame objects, a key that is no name, and damage at the top
+        // level are faults, told where they were found.
+        {"<< /T \x05Zalog /Pages 3 0 R >>", "{/T=null;/Pages=3R0;}"},
+        {"[1 foo ) 2]", "[1 null null 2]"},
         {"<< 1 2 >>", "damaged at 3"},
         {"[1 endobj]", "damaged at 3"},
+        {"foo", "damaged at 0"},
         {"-1 0 R", "damaged at 0"},
         {">", "damaged at 0"},
     };
