@@ -134,9 +134,12 @@ TParseFault TParser::ReadIndirectObject(TIndirectObject& Out, const TKeyFilter* 
     const TSyntaxToken generation = Take();
     const TSyntaxToken obj = Take();
     if (obj.Type == TTokenType::End) return Fault(TParseFault::NeedMore, number.Offset, "no object header");
-    if (number.Type != TTokenType::Integer || generation.Type != TTokenType::Integer || !obj.IsKeyword("obj") ||
-        number.Integer < 0 || number.Integer > INT32_MAX || generation.Integer < 0 || generation.Integer > 65535)
+    if (number.Type != TTokenType::Integer || generation.Type != TTokenType::Integer || number.Integer < 0 ||
+        number.Integer > INT32_MAX || generation.Integer < 0 || generation.Integer > 65535)
         return Fault(TParseFault::Damaged, number.Offset, "no object header");
+    // The two numbers make the header: a damaged keyword after them ("ovj")
+    // is passed over, and a missing one leaves the value to start there.
+    if (obj.Type != TTokenType::Keyword) FTokens.SetPosition(static_cast<size_t>(obj.Offset - FTokens.Base()));
     Out.Ref = {static_cast<int32_t>(number.Integer), static_cast<int32_t>(generation.Integer)};
     if (const TParseFault f = Value(&Out.Value, 0, Keys); f != TParseFault::None) return f;
     const TSyntaxToken& after = Take();

@@ -144,7 +144,8 @@ TEST(Parser, IndirectObjects) {
         {"4 0 obj 42", true, "4 0 42"},
         {"4 0 obj 42 5 0 obj", false, "4 0 42"},  // a missing endobj is forgiven
         {"4 0 obj [1] stream", false, "damaged at 112"},
-        {"4 0 ob 1", false, "damaged at 100"},
+        {"4 0 ovj 1 endobj", false, "4 0 1"},  // a damaged keyword, passed over
+        {"4 0 << /A 1 >> endobj", false, "4 0 {/A=1;}"},  // a missing one
         {"4 0", false, "need more"},
         {"-4 0 obj 1 endobj", false, "damaged at 100"},
     };
