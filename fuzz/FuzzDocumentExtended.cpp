@@ -1,6 +1,5 @@
-// Whole-file target in the extended reading (see DocumentRun.h). What the
-// default reading loads, the extended reading loads too, unless it is
-// encrypted with a password not given. A wrong password changes nothing: a
+// Whole-file target in the extended reading (see DocumentRun.h). A file
+// loads, or is refused with a message. A wrong password changes nothing: a
 // file that opens with the empty password opens the same, and one that does
 // not is refused with a message either way. The seeds of every security
 // handler open with the empty user password, or with SeedPassword.
@@ -26,7 +25,8 @@ std::string Outcome(const uint8_t* Data, size_t Size, const std::optional<std::s
     } catch (const ESecurityError& e) {
         fuzz::Require(!e.Message().empty(), "a refused encryption says why");
         return "refused: " + e.Detailed();
-    } catch (const Exception&) {
+    } catch (const Exception& e) {
+        fuzz::Require(!e.Message().empty(), "a load error carries a message");
         return "failed";
     }
     const TSecurityHandler* security = analyst.Security();
@@ -38,16 +38,10 @@ std::string Outcome(const uint8_t* Data, size_t Size, const std::optional<std::s
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
-    bool defaultLoads = true;
-    try {
-        TPDFAnalyst analyst;
-        analyst.LoadFromStream(fuzz::MemoryOf(Data, Size), "fuzz.pdf");
-    } catch (const Exception&) {
-        defaultLoads = false;
-    }
+    // Extended reading need not load every file the default reading loads:
+    // where the bytes are damaged, the default reading's scanning may read
+    // structure that ISO 32000 does not (docs/extended-reading.md).
     const std::string outcome = Outcome(Data, Size, std::nullopt);
-    if (defaultLoads)
-        fuzz::Require(outcome != "failed", "what the default reading loads, the extended reading loads or refuses by its encryption");
     fuzz::Require(Outcome(Data, Size, WrongPassword) == outcome, "a wrong password changes nothing");
     return fuzz::RunDocument(Data, Size, true, SeedPassword);
 }
