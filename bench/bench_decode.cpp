@@ -305,6 +305,16 @@ const BenchFile& FileOf(const benchmark::State& state) {
     return state.range(0) == 0 ? SyntheticFile() : ProducerFile();
 }
 
+// True, with the benchmark marked skipped, when the document could not be
+// made.
+bool SkippedWithoutDocument(benchmark::State& state, const BenchFile& file) {
+    if (file.Missing.empty()) return false;
+    state.SkipWithError(file.Missing.c_str());
+    for (auto _ : state) {
+    }
+    return true;
+}
+
 // zlib alone: inflate every stream the report inflates, into one reused
 // buffer.
 size_t InflateAll(const std::vector<std::string>& streams) {
@@ -373,12 +383,7 @@ BENCHMARK(BM_DecodeToFile)->Arg(1)->Arg(0)->ArgName("comments")->Unit(benchmark:
 void BM_RunVersusZlib(benchmark::State& state) {
     using Clock = std::chrono::steady_clock;
     const BenchFile& file = FileOf(state);
-    if (!file.Missing.empty()) {
-        state.SkipWithError(file.Missing.c_str());
-        for (auto _ : state) {
-        }
-        return;
-    }
+    if (SkippedWithoutDocument(state, file)) return;
     const int32_t threads = static_cast<int32_t>(state.range(1));
     const std::string output = TempPath("report.txt");
     double run = 1e9, zlib = 1e9, fast = 1e9, runCpu = 1e9, zlibCpu = 1e9;
@@ -421,12 +426,7 @@ BENCHMARK(BM_RunVersusZlib)
 void BM_ExtendedVersusDefault(benchmark::State& state) {
     using Clock = std::chrono::steady_clock;
     const BenchFile& file = FileOf(state);
-    if (!file.Missing.empty()) {
-        state.SkipWithError(file.Missing.c_str());
-        for (auto _ : state) {
-        }
-        return;
-    }
+    if (SkippedWithoutDocument(state, file)) return;
     const std::string output = TempPath("report.txt");
     double standard = 1e9, extended = 1e9;
     for (auto _ : state) {

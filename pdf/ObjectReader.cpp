@@ -97,8 +97,7 @@ TValuePtr TObjectReader::ParseInFile(int32_t Number, int64_t Offset) {
     TIndirectObject object;
     if (ParseObjectAt(*FAnalyst.Stream(), Offset, object, FWindow) != TParseFault::None ||
         object.Ref.Number != Number) {
-        Keep(Number, FNull, 1);
-        return FNull;
+        return Missing(Number);
     }
     auto value = std::make_shared<const TValue>(std::move(object.Value));
     Keep(Number, value, object.End - Offset);
@@ -108,8 +107,7 @@ TValuePtr TObjectReader::ParseInFile(int32_t Number, int64_t Offset) {
 TValuePtr TObjectReader::ParseCompressed(int32_t Number) {
     const std::unique_ptr<TStream> bytes = FAnalyst.CompressedObject(Number, FAnalyst.Locate(Number));
     if (!bytes) {
-        Keep(Number, FNull, 1);
-        return FNull;
+        return Missing(Number);
     }
     FWindow.resize(static_cast<size_t>(bytes->Size()));
     bytes->SetPosition(0);
@@ -119,12 +117,16 @@ TValuePtr TObjectReader::ParseCompressed(int32_t Number) {
     TIndirectObject object;
     // Streams cannot be kept in object streams.
     if (parser.ReadIndirectObject(object) != TParseFault::None || object.Value.Is(TValue::TKind::Stream)) {
-        Keep(Number, FNull, 1);
-        return FNull;
+        return Missing(Number);
     }
     auto value = std::make_shared<const TValue>(std::move(object.Value));
     Keep(Number, value, static_cast<int64_t>(FWindow.size()));
     return value;
+}
+
+TValuePtr TObjectReader::Missing(int32_t Number) {
+    Keep(Number, FNull, 1);
+    return FNull;
 }
 
 void TObjectReader::Keep(int32_t Number, const TValuePtr& Value, int64_t Cost) {

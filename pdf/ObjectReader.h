@@ -65,6 +65,8 @@ private:
     TValuePtr ParseInFile(int32_t Number, int64_t Offset);
     TValuePtr ParseCompressed(int32_t Number);
     void Keep(int32_t Number, const TValuePtr& Value, int64_t Cost);
+    // Object Number reads as null, and is kept so.
+    TValuePtr Missing(int32_t Number);
 
     TPDFAnalyst& FAnalyst;
     struct TKept {

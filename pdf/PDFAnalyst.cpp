@@ -186,17 +186,10 @@ void TPDFAnalyst::AnalyzeExtended() {
         FTryingTable = false;
         throw;
     }
-    if (header.Offset >= 0) {
-        try {
-            RebuildTable();
-        } catch (const ESecurityError&) {
-            MarkFailed();
-            throw;
-        }
-        return;
-    }
-    // Without a header, a file that is no PDF is told as such.
-    FTryingTable = true;
+    // Without a header, a file the rebuild cannot read either is told as no
+    // PDF: its own failure then leaves the analyser to that message.
+    const bool withoutHeader = header.Offset < 0;
+    FTryingTable = withoutHeader;
     try {
         RebuildTable();
         FTryingTable = false;
@@ -206,6 +199,7 @@ void TPDFAnalyst::AnalyzeExtended() {
         throw;
     } catch (const Exception&) {
         FTryingTable = false;
+        if (!withoutHeader) throw;
         Fail(MsgNotPdf);
     } catch (...) {
         FTryingTable = false;

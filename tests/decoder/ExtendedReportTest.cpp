@@ -17,19 +17,8 @@ using namespace lumerra::test;
 
 namespace {
 
-// The report of every page; "error: message" when loading or decoding fails.
 std::string Report(const std::string& Bytes, bool Extended, bool WithComments = true) {
-    TempFile file(Bytes, "doc.pdf");
-    try {
-        TPDFAnalyst analyst;
-        analyst.SetExtendedReading(Extended);
-        analyst.LoadFromFile(file.Path());
-        std::string report;
-        DecodeAllPages(analyst, WithComments, report);
-        return report;
-    } catch (const Exception& e) {
-        return "error: " + e.Message();
-    }
+    return ReportOfBytes(Bytes, Extended, WithComments);
 }
 
 // Two revisions: forms, resources through references, an indirect /Length

@@ -18,18 +18,8 @@ using namespace lumerra::test;
 
 namespace {
 
-std::string Report(const std::string& Bytes, bool Extended) {
-    TempFile file(Bytes, "doc.pdf");
-    try {
-        TPDFAnalyst analyst;
-        analyst.SetExtendedReading(Extended);
-        analyst.LoadFromFile(file.Path());
-        std::string report;
-        DecodeAllPages(analyst, true, report);
-        return report;
-    } catch (const Exception& e) {
-        return "error: " + e.Message();
-    }
+std::string Report(const std::string& Bytes, bool Extended, bool WithComments = true) {
+    return ReportOfBytes(Bytes, Extended, WithComments);
 }
 
 // The report's telling lines, joined by " | ": the resource lists that are

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "decoder/PDFLumerra.h"
+#include "support/PdfBuilder.h"
 
 namespace lumerra::test {
 
@@ -27,6 +28,22 @@ inline void DecodeAllPages(TPDFAnalyst& Analyst, bool WithComments, std::string&
         throw;
     }
     Report.assign(reinterpret_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size()));
+}
+
+// The report of every page of the document Bytes, read in the default or
+// the extended reading; "error: message" when loading or decoding fails.
+inline std::string ReportOfBytes(const std::string& Bytes, bool Extended, bool WithComments = true) {
+    TempFile file(Bytes, "doc.pdf");
+    try {
+        TPDFAnalyst analyst;
+        analyst.SetExtendedReading(Extended);
+        analyst.LoadFromFile(file.Path());
+        std::string report;
+        DecodeAllPages(analyst, WithComments, report);
+        return report;
+    } catch (const Exception& e) {
+        return "error: " + e.Message();
+    }
 }
 
 }  // namespace lumerra::test
