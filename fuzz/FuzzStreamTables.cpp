@@ -1,11 +1,12 @@
 // The tables of cross-reference streams and object streams, read from
-// hostile decoded data. The first bytes choose the layout (/W, /Index, /N,
-// /First); the rest is the data. Entries must stay inside the data and the
-// work inside its size.
+// hostile decoded data, and classic tables read from hostile bytes. The
+// first bytes choose the layout (/W, /Index, /N, /First); the rest is the
+// data. Entries must stay inside the data and the work inside its size.
 #include <cstdint>
 
 #include "fuzz/FuzzSupport.h"
 #include "pdf/ObjectStream.h"
+#include "pdf/XrefSection.h"
 #include "pdf/XrefStream.h"
 
 using namespace lumerra;
@@ -48,12 +49,26 @@ void ObjectTable(const uint8_t* Data, size_t Size) {
     Require(static_cast<int64_t>(index->Entries().size()) <= n, "no more entries than /N");
 }
 
+void ClassicTable(const uint8_t* Data, size_t Size) {
+    TXrefSection section;
+    const TXrefSectionFault fault = ReadXrefTable({Data, Size}, 0, section);
+    // An entry takes at least "0 0 n" and a byte of white space.
+    Require(section.Entries.size() <= Size / 6, "no entry beyond the data");
+    if (fault == TXrefSectionFault::None) Require(section.Trailer.IsDictionary(), "a table has its trailer");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
-    if (TakeByte(Data, Size) % 2 == 0)
-        XrefEntries(Data, Size);
-    else
-        ObjectTable(Data, Size);
+    switch (TakeByte(Data, Size) % 3) {
+        case 0:
+            XrefEntries(Data, Size);
+            break;
+        case 1:
+            ObjectTable(Data, Size);
+            break;
+        default:
+            ClassicTable(Data, Size);
+    }
     return 0;
 }

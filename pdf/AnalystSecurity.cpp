@@ -62,13 +62,15 @@ TValue TPDFAnalyst::ResolvedEncryption(const TValue& Encrypt) {
 void TPDFAnalyst::OpenSecurity() {
     TStream& S = *FStream;
     TPositionKeeper keeper(S);
-    // A cross-reference stream starts at its header; a classic trailer at "<<".
+    // The file's own chain kept the trailer; a rebuilt table knows where it
+    // is: a cross-reference stream starts at its header, a classic trailer
+    // at "<<".
+    std::optional<TValue> trailer = FEncryptingTrailer;
     TIndirectObject xrefStream;
     std::vector<uint8_t> window;
-    std::optional<TValue> trailer;
-    if (ParseObjectAt(S, FEncryptTrailer, xrefStream, window) == TParseFault::None) {
+    if (!trailer && ParseObjectAt(S, FEncryptTrailer, xrefStream, window) == TParseFault::None) {
         trailer = std::move(xrefStream.Value);
-    } else {
+    } else if (!trailer) {
         window.resize(static_cast<size_t>(std::clamp(S.Size() - FEncryptTrailer, 0, TrailerWindow)));
         S.SetPosition(FEncryptTrailer);
         S.ReadBuffer(window.data(), static_cast<int32_t>(window.size()));

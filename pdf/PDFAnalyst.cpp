@@ -22,7 +22,6 @@ const char* const MsgUnsupported = "このファイルは未対応の形式で�
 const char* const MsgNoEof = "%%EOFがありません。";
 const char* const MsgXrefOffsetUnreadable = "相互参照テーブルの位置を正確に取得できませんでした。";
 const char* const MsgXrefFirstInvalid = "相互参照テーブルの先頭オブジェクト番号が不正です。";
-const char* const MsgTrailerInvalid = "trailerが正しくありません。";
 const char* const MsgRootFailed = "RootIDの取得に失敗しました。";
 const char* const MsgPrevFailed = "PrevIDの取得に失敗しました。";
 const char* const MsgInfoFailed = "InfoIDの取得に失敗しました。";
@@ -75,6 +74,7 @@ void TPDFAnalyst::Clear() {
     FRepaired = false;
     FWarnings.clear();
     FEncryptTrailer = -1;
+    FEncryptingTrailer.reset();
     FSecurity.reset();
     FPageList.reset();
 }
@@ -126,6 +126,7 @@ std::unique_ptr<TPDFAnalyst> TPDFAnalyst::Reader() const {
     reader->FRepaired = FRepaired;
     reader->FPassword = FPassword;
     reader->FEncryptTrailer = FEncryptTrailer;
+    reader->FEncryptingTrailer = FEncryptingTrailer;
     reader->FSecurity = FSecurity;
     reader->FPageList = FPageList;
     return reader;
@@ -254,6 +255,10 @@ void TPDFAnalyst::ReadStructure(TStream& S) {
 }
 
 void TPDFAnalyst::ReadXrefSection(int32_t Offset) {
+    if (FExtended) {
+        ReadXrefChain(Offset);
+        return;
+    }
     TStream& S = *FStream;
     std::string token;
     // The /Prev chain is followed in a loop; an offset read before ends it.
@@ -268,13 +273,7 @@ void TPDFAnalyst::ReadXrefSection(int32_t Offset) {
             char keyword[4];
             S.SetPosition(offset);
             S.ReadBuffer(keyword, 4);
-            if (std::memcmp(keyword, "xref", 4) != 0) {
-                if (!FExtended) Fail(MsgXrefOffsetInvalid, offset);
-                offset = ReadXrefStream(offset, false);
-                continue;
-            }
-            ++FCensus.Tables;
-            int32_t xrefStream = -1;
+            if (std::memcmp(keyword, "xref", 4) != 0) Fail(MsgXrefOffsetInvalid, offset);
 
             for (;;) {
                 const int32_t at = S.Position();
@@ -315,15 +314,7 @@ void TPDFAnalyst::ReadXrefSection(int32_t Offset) {
                 } else if (token == "/Encrypt") {
                     FEncrypted = true;
                     if (FEncryptTrailer < 0) FEncryptTrailer = trailer;
-                } else if (FExtended && token == "/XRefStm") {
-                    xrefStream = StrToIntDef(ReadToken(S, token), -1);
                 }
-            }
-            // A hybrid file: the table's objects kept in object streams are
-            // listed by a cross-reference stream beside it.
-            if (xrefStream >= 0) {
-                FCensus.Hybrid = true;
-                ReadXrefStream(xrefStream, true);
             }
             offset = prevOffset;
         }
@@ -396,6 +387,9 @@ TObjectLocation TPDFAnalyst::Locate(int32_t ID) {
         const TCompressedEntry& entry = FCompressed[static_cast<size_t>(ID)];
         return TObjectLocation::InObjectStream(entry.Stream, entry.Index);
     }
+    // A free entry is no object (the default reading's dialect still reads
+    // at the offset its table gives).
+    if (FExtended && FFreeObjects[static_cast<size_t>(ID)]) return {};
     const int32_t offset = FObjectOffsets[static_cast<size_t>(ID)];
     if (offset < 0 || offset >= FStream->Size()) return {};
     return TObjectLocation::InFile(offset);

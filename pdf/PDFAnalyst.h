@@ -18,6 +18,7 @@
 #include "common/StrUtils.h"
 #include "pdf/ObjectLocation.h"
 #include "pdf/PDFLexer.h"
+#include "syntax/Value.h"
 
 namespace lumerra {
 
@@ -27,6 +28,7 @@ class TValue;
 struct TIndirectObject;
 struct TDecodedObjectStream;
 struct TFilterStep;
+struct TXrefSection;
 class TMemoryStream;
 
 class TPDFAnalyst {
@@ -205,9 +207,12 @@ private:
     void GrowTable(int64_t End, int32_t At);
     // The most slots the table may have: what the file can back.
     int64_t TableLimit() const;
-    // A cross-reference stream at Offset: its entries and, unless EntriesOnly
-    // (a hybrid file's /XRefStm), its trailer keys. Returns its /Prev or -1.
-    int32_t ReadXrefStream(int32_t Offset, bool EntriesOnly);
+    // Extended reading's chain (AnalystXref.cpp): each section parsed as a
+    // table or a stream, the newest first.
+    void ReadXrefChain(int32_t Offset);
+    // A section's entries where no newer section gave the object and, unless
+    // EntriesOnly (a hybrid file's /XRefStm), its trailer's keys.
+    void ApplyXrefSection(const TXrefSection& Section, bool EntriesOnly);
     // The decoded object stream Number, from the cache or decoded now; null
     // when it cannot be read.
     const TDecodedObjectStream* ObjectStream(int32_t Number);
@@ -244,7 +249,8 @@ private:
     bool FRepaired = false;
     std::vector<std::string> FWarnings;
     std::optional<std::string> FPassword;
-    int32_t FEncryptTrailer = -1;  // where the newest trailer naming /Encrypt is
+    int32_t FEncryptTrailer = -1;  // where the newest trailer naming /Encrypt is (a rebuilt table)
+    std::optional<TValue> FEncryptingTrailer;  // that trailer, read by the file's own chain
     // Shared with the readers made by Reader(): it does not change once open.
     std::shared_ptr<const TSecurityHandler> FSecurity;
     std::optional<TIDList> FPageList;  // extended reading's, once walked

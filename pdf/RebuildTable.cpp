@@ -25,6 +25,7 @@ void TPDFAnalyst::ForgetStructure() {
     FRootID = FInfoID = FMetadataID = FFirstPageID = FFirstPagesID = FOutlinesID = FPageCount = -1;
     FEncrypted = FHasStructTree = false;
     FEncryptTrailer = -1;
+    FEncryptingTrailer.reset();
     FSecurity.reset();
     FXrefOffsets.clear();
     FCensus = {};

@@ -1,11 +1,12 @@
-// The cross-reference stream's entries and the object stream's table, read
-// from decoded data built here.
+// The classic table with its trailer, the cross-reference stream's entries
+// and the object stream's table, read from data built here.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "pdf/ObjectStream.h"
+#include "pdf/XrefSection.h"
 #include "pdf/XrefStream.h"
 
 using namespace lumerra;
@@ -26,7 +27,58 @@ std::string Entries(const std::string& Data, TXrefStreamLayout Layout) {
     return count ? seen : "refused";
 }
 
+// "number:kind:field2:field3" for each entry of the table, then the
+// trailer's /Prev; or the fault.
+std::string TableEntries(const std::string& Data) {
+    TXrefSection section;
+    switch (ReadXrefTable(Bytes(Data), 100, section)) {
+        case TXrefSectionFault::None:
+            break;
+        case TXrefSectionFault::NeedMore:
+            return "more";
+        case TXrefSectionFault::NotASection:
+            return "no table";
+        case TXrefSectionFault::BadEntries:
+            return "bad entries";
+        case TXrefSectionFault::BadTrailer:
+            return "bad trailer";
+    }
+    std::string seen;
+    for (const auto& [number, e] : section.Entries)
+        seen += std::to_string(number) + ":" + std::to_string(static_cast<int>(e.Kind)) + ":" +
+                std::to_string(e.Field2) + ":" + std::to_string(e.Field3) + " ";
+    return seen + "prev " + std::to_string(section.Prev());
+}
+
 }  // namespace
+
+TEST(XrefTable, EntriesAndTrailerAsTokensSay) {
+    const std::string trailer = "trailer\n<< /Size 3 /Prev 9 >>\n";
+    struct Case {
+        const char* Name;
+        std::string Data, Expected;
+    };
+    const std::vector<Case> cases = {
+        {"fixed-width entries", "xref\n0 2\n0000000000 65535 f\r\n0000000015 00000 n\r\n" + trailer,
+         "0:0:0:65535 1:1:15:0 prev 9"},
+        {"entries with one white-space byte and short numbers", "xref 0 2 0 65535 f 15 0 n " + trailer,
+         "0:0:0:65535 1:1:15:0 prev 9"},
+        {"several subsections", "xref\n0 1\n0 65535 f\n7 1\n300 2 n\n" + trailer, "0:0:0:65535 7:1:300:2 prev 9"},
+        {"a count beyond the entries ends at the next subsection", "xref\n0 5\n0 65535 f\n4 1\n40 0 n\n" + trailer,
+         "0:0:0:65535 4:1:40:0 prev 9"},
+        {"a count beyond the entries ends at the trailer", "xref\n3 9\n30 0 n\n" + trailer, "3:1:30:0 prev 9"},
+        {"a comment between entries", "xref\n0 1 % one\n0 65535 f\n" + trailer, "0:0:0:65535 prev 9"},
+        {"an empty table", "xref\n" + trailer, "prev 9"},
+        {"no trailer dictionary", "xref\n0 1\n0 65535 f\ntrailer [1] ", "bad trailer"},
+        {"an entry type that is neither n nor f", "xref\n0 1\n0 65535 x\n" + trailer, "bad entries"},
+        {"a negative first number", "xref\n-1 1\n0 65535 f\n" + trailer, "bad entries"},
+        {"no xref keyword", "1 0 obj << >> endobj", "no table"},
+        {"cut inside an entry", "xref\n0 1\n00000", "more"},
+        {"cut inside the keyword trailer", "xref\n0 1\n0 65535 f\ntrai", "more"},
+        {"cut inside the trailer dictionary", "xref\n0 1\n0 65535 f\ntrailer << /Size", "more"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TableEntries(c.Data), c.Expected) << c.Name;
+}
 
 TEST(XrefStream, EntriesFollowTheLayout) {
     const std::string rows("\x01\x00\x0f\x00" "\x02\x00\x07\x03" "\x00\x00\x00\xff", 12);

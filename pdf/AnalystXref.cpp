@@ -1,0 +1,174 @@
+// Extended reading's part of the analyser: the cross-reference chain read
+// section by section, and the objects kept in object streams.
+#include <algorithm>
+#include <climits>
+#include <unordered_set>
+
+#include "pdf/LoadMessages.h"
+#include "pdf/ObjectReader.h"
+#include "pdf/ObjectStreamCache.h"
+#include "pdf/PDFAnalyst.h"
+#include "pdf/XrefSection.h"
+
+namespace lumerra {
+
+namespace {
+
+// An integer entry, or the number of the object a reference names; -1 for
+// anything else or a number past 32 bits.
+int32_t ObjectNumberOf(const TValue* Value) {
+    int64_t number = -1;
+    if (Value != nullptr && Value->Is(TValue::TKind::Integer)) number = Value->AsInteger();
+    if (Value != nullptr && Value->Is(TValue::TKind::Reference)) number = Value->AsReference().Number;
+    return number >= 0 && number <= INT32_MAX ? static_cast<int32_t>(number) : -1;
+}
+
+// An integer entry; -1 for anything else.
+int64_t IntegerOf(const TValue* Value) {
+    return Value != nullptr && Value->Is(TValue::TKind::Integer) ? Value->AsInteger() : -1;
+}
+
+std::span<const uint8_t> Bytes(TMemoryStream& S) { return {S.Memory(), static_cast<size_t>(S.Size())}; }
+
+}  // namespace
+
+void TPDFAnalyst::ReadXrefChain(int32_t Offset) {
+    // The /Prev chain is followed in a loop; an offset read before ends it.
+    std::unordered_set<int64_t> seen;
+    const auto read = [this, &seen](int64_t At, TXrefSection& Section) {
+        if (At < 0 || At > INT32_MAX || !seen.insert(At).second) Fail(MsgXrefOffsetInvalid, static_cast<int32_t>(At));
+        // A reader per section: the table grows as sections are read.
+        TObjectReader reader(*this);
+        const int32_t at = static_cast<int32_t>(At);
+        switch (lumerra::ReadXrefSection(reader, At, Section)) {
+            case TXrefSectionFault::None:
+                break;
+            case TXrefSectionFault::NotASection:
+                Fail(MsgXrefOffsetInvalid, at);
+            case TXrefSectionFault::BadTrailer:
+                Fail(MsgTrailerInvalid, at);
+            default:
+                Fail(MsgXrefCountInvalid, at);
+        }
+        ++(Section.Kind == TXrefSection::TKind::Table ? FCensus.Tables : FCensus.Streams);
+    };
+    for (int64_t offset = Offset; offset != -1;) {
+        FXrefOffsets.push_back(std::to_string(offset));
+        TXrefSection section;
+        read(offset, section);
+        ApplyXrefSection(section, false);
+        // A hybrid file: the table's objects kept in object streams are
+        // listed by a cross-reference stream beside it.
+        if (const int64_t beside = section.XRefStm(); section.Kind == TXrefSection::TKind::Table && beside >= 0) {
+            FCensus.Hybrid = true;
+            TXrefSection hidden;
+            read(beside, hidden);
+            if (hidden.Kind != TXrefSection::TKind::Stream) Fail(MsgXrefOffsetInvalid, static_cast<int32_t>(beside));
+            ApplyXrefSection(hidden, true);
+        }
+        offset = section.Prev();
+    }
+}
+
+void TPDFAnalyst::ApplyXrefSection(const TXrefSection& Section, bool EntriesOnly) {
+    // The table grows to the highest number the section really holds.
+    int64_t end = 0;
+    for (const auto& [number, entry] : Section.Entries) end = std::max(end, int64_t{number} + 1);
+    GrowTable(end, static_cast<int32_t>(Section.Offset));
+    for (const auto& [number, entry] : Section.Entries) {
+        const auto slot = static_cast<size_t>(number);
+        // A newer section has it; a hybrid file's stream may still fill what
+        // its table marked free.
+        const bool taken = FObjectOffsets[slot] != -1 || FCompressed[slot].Stream >= 0;
+        if (taken && !(EntriesOnly && FFreeObjects[slot])) continue;
+        switch (entry.Kind) {
+            case TXrefStreamEntry::TKind::InFile:
+                FObjectOffsets[slot] =
+                    entry.Field2 >= 0 && entry.Field2 <= INT32_MAX ? static_cast<int32_t>(entry.Field2) : -2;
+                FFreeObjects[slot] = false;
+                break;
+            case TXrefStreamEntry::TKind::InObjectStream:
+                if (entry.Field2 > INT32_MAX || entry.Field3 > INT32_MAX) continue;
+                FCompressed[slot] = {static_cast<int32_t>(entry.Field2), static_cast<int32_t>(entry.Field3)};
+                FObjectOffsets[slot] = -2;  // elsewhere: not in the file
+                FFreeObjects[slot] = false;
+                break;
+            case TXrefStreamEntry::TKind::Free:
+            case TXrefStreamEntry::TKind::Unknown:
+                FObjectOffsets[slot] = 0;
+                FFreeObjects[slot] = true;
+                break;
+        }
+    }
+    if (EntriesOnly) return;
+
+    // The trailer's keys; a newer section's values win.
+    const TValue& trailer = Section.Trailer;
+    if (FRootID == -1) FRootID = ObjectNumberOf(trailer.Find("Root"));
+    if (FInfoID == -1) FInfoID = ObjectNumberOf(trailer.Find("Info"));
+    if (trailer.Find("Encrypt") != nullptr && !FEncryptingTrailer) {
+        FEncrypted = true;
+        FEncryptingTrailer = trailer;
+    }
+}
+
+const TDecodedObjectStream* TPDFAnalyst::ObjectStream(int32_t Number) {
+    if (!FObjectStreams) FObjectStreams = std::make_unique<TObjectStreamCache>();
+    return FObjectStreams->Get(Number, [&]() -> std::optional<TDecodedObjectStream> {
+        // An object stream lies in the file itself, never in another one.
+        const TObjectLocation location = Locate(Number);
+        if (location.Kind() != TObjectLocation::TKind::InFile) return std::nullopt;
+        TPositionKeeper keeper(*FStream);
+        TObjectReader reader(*this);
+        TMemoryStream data;
+        const TValuePtr dictionary = ReadStructureStream(reader, location.Offset(), data, Number);
+        if (!dictionary || !dictionary->Find("Type") || !dictionary->Find("Type")->IsName("ObjStm"))
+            return std::nullopt;
+        auto index = TObjectStreamIndex::Read(Bytes(data), IntegerOf(dictionary->Find("N")),
+                                              IntegerOf(dictionary->Find("First")));
+        if (!index) return std::nullopt;
+        TDecodedObjectStream decoded{std::vector<uint8_t>(data.Memory(), data.Memory() + data.Size()), std::move(*index)};
+        return decoded;
+    });
+}
+
+std::unique_ptr<TStream> TPDFAnalyst::CompressedObject(int32_t ID, const TObjectLocation& Location) {
+    const TDecodedObjectStream* stream = ObjectStream(Location.Stream());
+    if (stream == nullptr) return nullptr;
+    const auto* entry = stream->Index.At(Location.Index());
+    if (entry == nullptr || entry->Number != ID) return nullptr;
+    auto bytes = std::make_unique<TMemoryStream>();
+    const std::string head = std::to_string(ID) + " 0 obj\n";
+    const std::string tail = "\nendobj\n";
+    bytes->WriteBuffer(head.data(), static_cast<int32_t>(head.size()));
+    bytes->WriteBuffer(stream->Data.data() + entry->Start, entry->End - entry->Start);
+    bytes->WriteBuffer(tail.data(), static_cast<int32_t>(tail.size()));
+    bytes->SetPosition(0);
+    return bytes;
+}
+
+TPDFAnalyst::TXrefCensus TPDFAnalyst::XrefCensus() const {
+    TXrefCensus census = FCensus;
+    std::vector<int32_t> streams;
+    for (const TCompressedEntry& entry : FCompressed) {
+        if (entry.Stream < 0) continue;
+        ++census.ObjectsInStreams;
+        streams.push_back(entry.Stream);
+    }
+    std::sort(streams.begin(), streams.end());
+    census.ObjectStreams = static_cast<int32_t>(std::unique(streams.begin(), streams.end()) - streams.begin());
+    return census;
+}
+
+bool ExtendedReadingLoads(const std::string& FileName) {
+    try {
+        TPDFAnalyst analyst;
+        analyst.SetExtendedReading(true);
+        analyst.LoadFromFile(FileName);
+        return true;
+    } catch (const Exception&) {
+        return false;
+    }
+}
+
+}  // namespace lumerra
