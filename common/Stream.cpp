@@ -294,4 +294,21 @@ void TMemoryStream::Clear() {
     FSize = FCapacity = FPosition = 0;
 }
 
+int32_t TMemoryView::Read(void* buffer, int32_t count) {
+    const int32_t n = std::clamp(FSize - FPosition, 0, std::max(count, 0));
+    if (n > 0) std::memcpy(buffer, FData + FPosition, static_cast<size_t>(n));
+    FPosition += n;
+    return n;
+}
+
+int32_t TMemoryView::Write(const void*, int32_t) { throw EWriteError("Stream write error: a memory view is read only"); }
+
+std::unique_ptr<TStream> SecondReader(TStream& Source) {
+    if (const auto* file = dynamic_cast<const TFileStream*>(&Source)) return file->Duplicate();
+    if (auto* memory = dynamic_cast<TMemoryStream*>(&Source))
+        return std::make_unique<TMemoryView>(memory->Memory(), memory->Size());
+    if (auto* view = dynamic_cast<TMemoryView*>(&Source)) return std::make_unique<TMemoryView>(view->Data(), view->Size());
+    return nullptr;
+}
+
 }  // namespace lumerra

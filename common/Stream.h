@@ -182,4 +182,39 @@ private:
     int32_t FPosition = 0;
 };
 
+// Bytes in memory that something else owns and keeps unchanged while the
+// view lives, read with a position of the view's own. Writing is refused.
+class TMemoryView final : public TStream {
+public:
+    TMemoryView(const uint8_t* Data, int32_t Size) : FData(Data), FSize(Size) {}
+
+    int32_t Read(void* buffer, int32_t count) override;
+    bool ReadByte(uint8_t& byte) override {
+        if (FPosition >= FSize) return false;
+        byte = FData[FPosition++];
+        return true;
+    }
+    const uint8_t* ReadWindow(int32_t& available) override {
+        available = FPosition < FSize ? FSize - FPosition : 0;
+        return FData + (available > 0 ? FPosition : 0);
+    }
+    int32_t Write(const void* buffer, int32_t count) override;
+    int32_t Seek(int32_t offset, TSeekOrigin origin) override {
+        FPosition = ResolveSeek(FPosition, FSize, offset, origin);
+        return FPosition;
+    }
+    int32_t Size() override { return FSize; }
+    const uint8_t* Data() const { return FData; }
+
+private:
+    const uint8_t* FData;
+    int32_t FSize;
+    int32_t FPosition = 0;
+};
+
+// A second reader of Source's bytes with a position of its own (the same
+// open file, or a view of the same memory); Source must outlive it. Null for
+// a stream that cannot be read twice.
+std::unique_ptr<TStream> SecondReader(TStream& Source);
+
 }  // namespace lumerra

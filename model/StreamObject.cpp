@@ -26,7 +26,7 @@ int32_t DecodeStreamObject(TObjectReader& Reader, int32_t Number, TStringList& F
     for (const TFilterStep& step : steps) Filters.push_back(step.Name);
 
     TPDFAnalyst& analyst = Reader.Analyst();
-    TStream& file = *analyst.Stream();
+    TStream& file = Reader.File();
     // Everything the dictionary refers to is read before the data: reading
     // an object moves the file's position.
     const int32_t declared = DeclaredStreamLength(Reader, stream);

@@ -27,7 +27,6 @@ bool IsLeaf(const TValue& Node) {
 }  // namespace
 
 void TPDFAnalyst::ReadCatalogByKey() {
-    TPositionKeeper keeper(*FStream);
     TObjectReader reader(*this);
     const TValuePtr catalog = reader.Object(FRootID);
     FHasStructTree = catalog->Find("StructTreeRoot") != nullptr;
@@ -37,7 +36,6 @@ void TPDFAnalyst::ReadCatalogByKey() {
 }
 
 void TPDFAnalyst::ReadPageCountByKey() {
-    TPositionKeeper keeper(*FStream);
     TObjectReader reader(*this);
     const TValuePtr count = reader.Get(reader.Object(FFirstPagesID), "Count");
     if (count->Is(TValue::TKind::Integer) && count->AsInteger() >= 0 && count->AsInteger() <= INT32_MAX)
@@ -46,7 +44,6 @@ void TPDFAnalyst::ReadPageCountByKey() {
 
 const TIDList& TPDFAnalyst::PageListByKey() {
     if (FPageList) return *FPageList;
-    TPositionKeeper keeper(*FStream);
     TObjectReader reader(*this);
     TIDList pages;
     // Depth first with an explicit stack. A kid already on the current path
@@ -94,7 +91,6 @@ void TPDFAnalyst::ReadFirstPageByKey() {
     const TIDList& pages = PageListByKey();
     FFirstPageID = pages.empty() ? -1 : pages.front();
     if (FFirstPageID == -1) return;
-    TPositionKeeper keeper(*FStream);
     TObjectReader reader(*this);
     // The box is inherited from the nearest ancestor that has one.
     std::unordered_set<int32_t> seen;

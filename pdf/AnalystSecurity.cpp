@@ -23,10 +23,11 @@ constexpr int32_t TrailerWindow = 64 * 1024;
 std::optional<TIndirectObject> TPDFAnalyst::ObjectInFile(int32_t ID) {
     const TObjectLocation location = Locate(ID);
     if (location.Kind() != TObjectLocation::TKind::InFile) return std::nullopt;
-    TPositionKeeper keeper(*FStream);
+    // Read with a position of its own: this runs while streams are decoded.
+    const std::unique_ptr<TStream> file = SecondReader(*FStream);
     TIndirectObject object;
     std::vector<uint8_t> window;
-    if (ParseObjectAt(*FStream, location.Offset(), object, window) != TParseFault::None) return std::nullopt;
+    if (!file || ParseObjectAt(*file, location.Offset(), object, window) != TParseFault::None) return std::nullopt;
     return object;
 }
 

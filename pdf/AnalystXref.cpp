@@ -118,7 +118,6 @@ const TDecodedObjectStream* TPDFAnalyst::ObjectStream(int32_t Number) {
         // An object stream lies in the file itself, never in another one.
         const TObjectLocation location = Locate(Number);
         if (location.Kind() != TObjectLocation::TKind::InFile) return std::nullopt;
-        TPositionKeeper keeper(*FStream);
         TObjectReader reader(*this);
         TMemoryStream data;
         const TValuePtr dictionary = ReadStructureStream(reader, location.Offset(), data, Number);

@@ -238,7 +238,6 @@ namespace {
 std::vector<std::pair<std::string, std::string>> ReadDocInfoByKey(TPDFAnalyst& Analyst) {
     std::vector<std::pair<std::string, std::string>> entries;
     try {
-        TPositionKeeper keeper(*Analyst.Stream());
         TObjectReader reader(Analyst);
         const TValuePtr info = reader.Object(Analyst.InfoID());
         if (!info->IsDictionary()) return entries;

@@ -17,7 +17,11 @@ constexpr int MaximumChain = 32;
 
 }  // namespace
 
-TObjectReader::TObjectReader(TPDFAnalyst& Analyst) : FAnalyst(Analyst), FNull(std::make_shared<const TValue>()) {}
+TObjectReader::TObjectReader(TPDFAnalyst& Analyst)
+    : FAnalyst(Analyst),
+      FOwnFile(Analyst.Stream() ? SecondReader(*Analyst.Stream()) : nullptr),
+      FFile(FOwnFile ? FOwnFile.get() : Analyst.Stream()),
+      FNull(std::make_shared<const TValue>()) {}
 
 TValuePtr TObjectReader::Object(int32_t Number) {
     if (const auto known = FCache.find(Number); known != FCache.end()) {
@@ -32,7 +36,7 @@ TValuePtr TObjectReader::ObjectKeys(int32_t Number, const TParser::TKeyFilter& K
     const TObjectLocation location = FAnalyst.Locate(Number);
     if (location.Kind() != TObjectLocation::TKind::InFile) return Object(Number);
     TIndirectObject object;
-    if (ParseObjectAt(*FAnalyst.Stream(), location.Offset(), object, FWindow, &Keys) != TParseFault::None ||
+    if (ParseObjectAt(*FFile, location.Offset(), object, FWindow, &Keys) != TParseFault::None ||
         object.Ref.Number != Number)
         return FNull;
     return std::make_shared<const TValue>(std::move(object.Value));
@@ -95,7 +99,7 @@ TParseFault ParseObjectAt(TStream& File, int64_t Offset, TIndirectObject& Out, s
 
 TValuePtr TObjectReader::ParseInFile(int32_t Number, int64_t Offset) {
     TIndirectObject object;
-    if (ParseObjectAt(*FAnalyst.Stream(), Offset, object, FWindow) != TParseFault::None ||
+    if (ParseObjectAt(*FFile, Offset, object, FWindow) != TParseFault::None ||
         object.Ref.Number != Number) {
         return Missing(Number);
     }

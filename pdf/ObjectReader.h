@@ -1,9 +1,10 @@
 // TObjectReader: extended reading's way to the objects of a loaded document.
 //
 // Objects are parsed from the file (or from their object stream) by the one
-// tokenizer, once, and kept within a budget. A reader belongs to one thread:
-// it reads through its own analyser (TPDFAnalyst::Reader gives one per
-// thread), and no reader shares a position or a cache with another.
+// tokenizer, once, and kept within a budget. A reader belongs to one thread
+// (TPDFAnalyst::Reader gives an analyser per thread). It reads the file
+// through a reader of its own, so no reader shares a position or a cache
+// with another, nor with the analyser.
 #pragma once
 
 #include <cstdint>
@@ -53,6 +54,9 @@ public:
     TValuePtr Item(const TValuePtr& Array, size_t I);
 
     TPDFAnalyst& Analyst() const { return FAnalyst; }
+    // The file's bytes, read with this reader's own position: stream data is
+    // read here.
+    TStream& File() const { return *FFile; }
 
     // The bytes of source text the objects kept may have taken; past it,
     // those used least recently are let go (objects still in use live on in
@@ -69,6 +73,8 @@ private:
     TValuePtr Missing(int32_t Number);
 
     TPDFAnalyst& FAnalyst;
+    std::unique_ptr<TStream> FOwnFile;  // null when the analyser's stream cannot be read twice
+    TStream* FFile;
     struct TKept {
         TValuePtr Value;
         int64_t Cost;

@@ -138,7 +138,7 @@ TXrefSectionFault ReadXrefTable(std::span<const uint8_t> Data, int64_t Base, TXr
 
 TValuePtr ReadStructureStream(TObjectReader& Reader, int64_t Offset, TMemoryStream& Data, int32_t Object) {
     TPDFAnalyst& analyst = Reader.Analyst();
-    TStream& S = *analyst.Stream();
+    TStream& S = Reader.File();
     TIndirectObject object;
     std::vector<uint8_t> window;
     if (ParseObjectAt(S, Offset, object, window) != TParseFault::None || !object.Value.Is(TValue::TKind::Stream))
@@ -154,7 +154,7 @@ TValuePtr ReadStructureStream(TObjectReader& Reader, int64_t Offset, TMemoryStre
 }
 
 TXrefSectionFault ReadXrefSection(TObjectReader& Reader, int64_t Offset, TXrefSection& Out) {
-    TStream& file = *Reader.Analyst().Stream();
+    TStream& file = Reader.File();
     const int64_t size = file.Size();
     if (Offset < 0 || Offset >= size) return TXrefSectionFault::NotASection;
 
