@@ -14,7 +14,12 @@ namespace {
 
 using TJson = nlohmann::ordered_json;
 
-std::vector<int64_t> Numbers(const TIDList& List) { return {List.begin(), List.end()}; }
+// Object numbers; -1 for a page written in place, which has none.
+std::vector<int64_t> PageNumbers(const TPDFAnalyst& Analyst, const TIDList& List) {
+    std::vector<int64_t> numbers;
+    for (const int32_t page : List) numbers.push_back(Analyst.IsDirectPage(page) ? -1 : page);
+    return numbers;
+}
 
 // Offsets are kept as the file wrote them; JSON has them as numbers (-1 for
 // one that is not).
@@ -69,14 +74,14 @@ TInfoFields InfoFields(TPDFAnalyst& Analyst, const TIDList& Pages) {
         {"root", int64_t{Analyst.RootID()}},
         {"info", int64_t{Analyst.InfoID()}},
         {"pages-root", int64_t{Analyst.FirstPagesID()}},
-        {"first-page", int64_t{Analyst.FirstPageID()}},
+        {"first-page", PageNumbers(Analyst, {Analyst.FirstPageID()}).front()},
         {"outlines", int64_t{Analyst.OutlinesID()}},
         {"metadata", int64_t{Analyst.MetadataID()}},
         {"struct-tree", Analyst.HasStructTree()},
         {"encrypted", Analyst.Encrypted()},
         {"media-box", std::vector<int64_t>{box.Left, box.Bottom, box.Right, box.Top}},
         {"xref-offsets", Analyst.XrefOffsets()},
-        {"page-list", Numbers(Pages)},
+        {"page-list", PageNumbers(Analyst, Pages)},
     };
     for (auto& [key, value] : ReadDocInfo(Analyst)) fields.emplace_back(key, std::move(value));
     if (Analyst.ExtendedReading()) {

@@ -38,11 +38,14 @@ TJson Resources(const TPageResource& R) {
 
 class TPageWriter {
 public:
-    TPageWriter(TPDFLumerra& Decoder, bool WithData) : FDecoder(Decoder), FWithData(WithData) {}
+    TPageWriter(TPDFLumerra& Decoder, const TPDFAnalyst& Analyst, bool WithData)
+        : FDecoder(Decoder), FAnalyst(Analyst), FWithData(WithData) {}
 
     TJson Page(int32_t PageNumber, int32_t Object) {
         const TPageResource& R = FDecoder.CollectPageResources(Object);
-        TJson page = {{"page", PageNumber}, {"object", Object}, {"resources", Resources(R)}};
+        // A page written in place has no object number.
+        const TJson object = FAnalyst.IsDirectPage(Object) ? TJson(nullptr) : TJson(Object);
+        TJson page = {{"page", PageNumber}, {"object", object}, {"resources", Resources(R)}};
         if (R.FormLimitReached) page["form-limit-reached"] = true;
         TJson forms = TJson::array();
         for (int32_t i = 0; i < R.ChildCount(); ++i) {
@@ -81,6 +84,7 @@ private:
     }
 
     TPDFLumerra& FDecoder;
+    const TPDFAnalyst& FAnalyst;
     bool FWithData;
     TSpillStream FBuffer;
 };
@@ -105,7 +109,7 @@ bool WriteJsonReport(TPDFLumerra& Decoder, TPDFAnalyst& Analyst, TStream& Output
                      bool WithData, const TDecodeProgressProc& Progress) {
     TIDList pages;
     Analyst.GetPageList(&pages);
-    TPageWriter writer(Decoder, WithData);
+    TPageWriter writer(Decoder, Analyst, WithData);
     // One page at a time: memory follows a page, as in the text report.
     Write(Output, "{\"file\":" + Dump(ExtractFileName(Analyst.FileName())) + ",\"pages\":[");
     bool cancelled = false;

@@ -13,7 +13,7 @@ constexpr int MaximumAncestors = 1024;
 
 TValuePtr InheritedAttribute(TObjectReader& Reader, int32_t Page, std::string_view Key) {
     std::unordered_set<int32_t> seen;
-    TValuePtr node = Reader.Object(Page);
+    TValuePtr node = Reader.Page(Page);
     int32_t number = Page;
     for (int depth = 0; depth < MaximumAncestors && node->IsDictionary() && seen.insert(number).second; ++depth) {
         if (TValuePtr value = Reader.Get(node, Key); !value->IsNull()) return value;
@@ -35,7 +35,7 @@ TIDList PageContentStreams(TObjectReader& Reader, int32_t Page) {
         for (const TValue& item : Array.Items())
             if (isStream(item)) streams.push_back(item.AsReference().Number);
     };
-    const TValuePtr page = Reader.Object(Page);
+    const TValuePtr page = Reader.Page(Page);
     const TValue* contents = page->Find("Contents");
     if (contents == nullptr) return streams;
     if (!contents->Is(TValue::TKind::Reference)) {

@@ -48,8 +48,7 @@ const TIDList& TPDFAnalyst::PageListByKey() {
     TIDList pages;
     // Depth first with an explicit stack. A kid already on the current path
     // (a cycle) is not entered, and a node whose kids were walked once is not
-    // walked again; a page listed twice is listed twice. Kids that are no
-    // references (a page object written in place) are passed over.
+    // walked again; a page listed twice is listed twice.
     struct TFrame {
         int32_t Node;
         TValuePtr Kids;
@@ -72,6 +71,15 @@ const TIDList& TPDFAnalyst::PageListByKey() {
             path.push_back({Number, std::move(kids)});
         }
     };
+    // A page written in place gets a number past the table; it inherits
+    // from the node that lists it when it does not name its parent.
+    const auto enterDirect = [&](const TValue& Page, int32_t Parent) {
+        if (!IsLeaf(Page) || FObjectCount + FDirectPages.size() >= INT32_MAX) return;
+        std::vector<TValue::TEntry> entries = Page.Entries();
+        if (Page.Find("Parent") == nullptr) entries.emplace_back("Parent", TValue::Reference({Parent, 0}));
+        pages.push_back(FObjectCount + static_cast<int32_t>(FDirectPages.size()));
+        FDirectPages.push_back(std::make_shared<const TValue>(TValue::Dictionary(std::move(entries))));
+    };
     enter(FFirstPagesID);
     while (!path.empty()) {
         TFrame& top = path.back();
@@ -80,11 +88,22 @@ const TIDList& TPDFAnalyst::PageListByKey() {
             path.pop_back();
             continue;
         }
-        const int32_t kid = ReferenceOf(&top.Kids->Items()[top.Next++]);
+        const TValue& item = top.Kids->Items()[top.Next++];
+        if (item.Is(TValue::TKind::Dictionary)) {
+            enterDirect(item, top.Node);
+            continue;
+        }
+        const int32_t kid = ReferenceOf(&item);
         if (kid >= 0 && onPath.count(kid) == 0) enter(kid);
     }
     FPageList = std::move(pages);
     return *FPageList;
+}
+
+std::shared_ptr<const TValue> TPDFAnalyst::DirectPage(int32_t Number) const {
+    const int64_t index = int64_t{Number} - FObjectCount;
+    return index >= 0 && index < static_cast<int64_t>(FDirectPages.size()) ? FDirectPages[static_cast<size_t>(index)]
+                                                                            : nullptr;
 }
 
 void TPDFAnalyst::ReadFirstPageByKey() {
@@ -95,7 +114,7 @@ void TPDFAnalyst::ReadFirstPageByKey() {
     // The box is inherited from the nearest ancestor that has one.
     std::unordered_set<int32_t> seen;
     for (int32_t node = FFirstPageID; node >= 0 && seen.insert(node).second;) {
-        const TValuePtr object = reader.Object(node);
+        const TValuePtr object = node == FFirstPageID ? reader.Page(node) : reader.Object(node);
         const TValuePtr box = reader.Get(object, "MediaBox");
         if (box->Is(TValue::TKind::Array) && box->Items().size() == 4) {
             int32_t values[4] = {};

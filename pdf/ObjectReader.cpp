@@ -23,6 +23,11 @@ TObjectReader::TObjectReader(TPDFAnalyst& Analyst)
       FFile(FOwnFile ? FOwnFile.get() : Analyst.Stream()),
       FNull(std::make_shared<const TValue>()) {}
 
+TValuePtr TObjectReader::Page(int32_t Number) {
+    if (TValuePtr page = FAnalyst.DirectPage(Number)) return page;
+    return Object(Number);
+}
+
 TValuePtr TObjectReader::Object(int32_t Number) {
     if (const auto known = FCache.find(Number); known != FCache.end()) {
         FUses.splice(FUses.begin(), FUses, known->second.Use);

@@ -40,6 +40,9 @@ public:
     // reads a missing object) when the table has no usable entry for it or
     // its bytes are not an object of that number.
     TValuePtr Object(int32_t Number);
+    // A page of the page list: its object, or the page written in place
+    // that the list gave the number Number.
+    TValuePtr Page(int32_t Number);
     // Object Number with only the entries Keys of its dictionary, for a
     // reader that wants a few keys of many objects once (the page tree's
     // walk); not kept. The whole object when it is kept already or stands

@@ -77,6 +77,7 @@ void TPDFAnalyst::Clear() {
     FEncryptingTrailer.reset();
     FSecurity.reset();
     FPageList.reset();
+    FDirectPages.clear();
 }
 
 void TPDFAnalyst::MarkFailed() {
@@ -129,6 +130,7 @@ std::unique_ptr<TPDFAnalyst> TPDFAnalyst::Reader() const {
     reader->FEncryptingTrailer = FEncryptingTrailer;
     reader->FSecurity = FSecurity;
     reader->FPageList = FPageList;
+    reader->FDirectPages = FDirectPages;
     return reader;
 }
 

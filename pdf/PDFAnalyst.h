@@ -108,6 +108,13 @@ public:
     // Appends the leaf pages' numbers in document order; List may be null.
     void GetPageList(TIDList* List);
 
+    // Extended reading: a page written in place in its parent's /Kids has no
+    // object number of its own. The page list gives it one past the table
+    // (ObjectCount() and up), which the object reader answers with the page's
+    // dictionary. Null for every other number.
+    std::shared_ptr<const TValue> DirectPage(int32_t Number) const;
+    bool IsDirectPage(int32_t Number) const { return DirectPage(Number) != nullptr; }
+
     // Passes over the end of line after "stream" and Length bytes of data;
     // a negative Length skips nothing, one past the file stops at its end.
     void SkipStreamData(TStream& S, int32_t Length);
@@ -254,6 +261,7 @@ private:
     // Shared with the readers made by Reader(): it does not change once open.
     std::shared_ptr<const TSecurityHandler> FSecurity;
     std::optional<TIDList> FPageList;  // extended reading's, once walked
+    std::vector<std::shared_ptr<const TValue>> FDirectPages;  // numbered from FObjectCount
 };
 
 // True when extended reading loads the file FileName (for telling a user

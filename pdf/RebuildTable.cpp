@@ -31,6 +31,7 @@ void TPDFAnalyst::ForgetStructure() {
     FCensus = {};
     FMediaBox = TBox{};
     FPageList.reset();
+    FDirectPages.clear();
 }
 
 void TPDFAnalyst::RebuildTable() {

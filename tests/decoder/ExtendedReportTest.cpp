@@ -196,8 +196,8 @@ TEST(ExtendedReport, DamagedFilesReportAsTheUndamagedOne) {
 }
 
 // The page tree read by key: the same pages as the default reading's walk on
-// trees both read; kids that loop, are missing or are written in place are
-// passed over, and the media box is inherited.
+// trees both read; kids that loop or are missing are passed over, pages
+// written in place are read, and the media box is inherited.
 TEST(ExtendedReport, PageTreesReadByKey) {
     struct Case {
         const char* Shape;
@@ -209,7 +209,7 @@ TEST(ExtendedReport, PageTreesReadByKey) {
         {"nested, a page listed twice", "[3 0 R 5 0 R 3 0 R 5 0 R]", "3 4 3", true},
         {"a kid that loops back to the root", "[3 0 R 2 0 R]", "3", true},
         {"a kid the file does not hold", "[3 0 R 9 0 R]", "3", true},
-        {"a page written in place", "[3 0 R << /Type /Page /Contents 4 0 R >>]", "3", false},
+        {"a page written in place, numbered past the table", "[3 0 R << /Type /Page /Contents 4 0 R >>]", "3 7", false},
     };
     for (const Case& c : cases) {
         PdfBuilder b;

@@ -109,6 +109,10 @@ TEST(ReadingDifferences, EachShapeAsTheDefaultReadsItAndAsTheFileSaysIt) {
              .Set(6, "null"),
          "Font       : [ /F1 ] | Contents 1/2 | BT ET | Contents 2/2",
          "Font       : [ /F1 ] | Contents 1/1 | BT ET"},
+        {"a page written in place in /Kids, inheriting from the node that lists it",
+         WithResources("<< >>").Set(2, "<< /Type /Pages /Count 1 /Resources << /Font << /F1 5 0 R >> >> /Kids "
+                                       "[<< /Type /Page /Contents 4 0 R >>] >>"),
+         "error: オブジェクトIDが不正です。", "Font       : [ /F1 ] | Contents 1/1 | BT ET"},
     };
     for (const Case& c : cases) {
         const std::string bytes = c.Document.Build();
