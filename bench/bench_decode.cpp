@@ -11,6 +11,8 @@
 // them (small content streams, embedded font subsets, indirect lengths).
 // Without ps2pdf its benchmarks are skipped.
 //
+// BM_ProcessVersusZlib runs the lumerra program built beside this one.
+//
 //   bench_decode                          run the benchmarks
 //   bench_decode --write-document=PATH    only write the synthetic document
 //                                         (for measuring a CLI run's peak
@@ -18,6 +20,10 @@
 //   bench_decode --write-producer-document=PATH    the same for the
 //                                         producer's document
 #include <benchmark/benchmark.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -419,6 +425,56 @@ BENCHMARK(BM_RunVersusZlib)
     ->ArgNames({"document", "threads"})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(10);
+
+// What a user runs: the whole "lumerra decode" process (start, load, the
+// report written to a file) on two threads, and zlib alone inflating the
+// same streams on one core, alternately in the same run, best of the
+// iterations each. "ratio" is the process's wall time over zlib's; "peak_mib"
+// the largest resident size the process reached.
+struct ProcessRun {
+    double Seconds = 0;
+    double PeakMiB = 0;
+};
+
+ProcessRun RunProcess(const std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+        throw std::runtime_error("cannot start " + arguments[0]);
+    int status = 0;
+    struct rusage usage {};
+    if (::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw std::runtime_error(arguments[0] + " failed");
+    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+            static_cast<double>(usage.ru_maxrss) / 1024.0};
+}
+
+void BM_ProcessVersusZlib(benchmark::State& state) {
+    using Clock = std::chrono::steady_clock;
+    const BenchFile& file = FileOf(state);
+    if (SkippedWithoutDocument(state, file)) return;
+    const std::string output = TempPath("report.txt");
+    const std::vector<std::string> command = {LUMERRA_CLI_PATH, "decode", "--quiet", "-j", "2", "-o", output,
+                                              file.Path};
+    double process = 1e9, zlib = 1e9, peak = 0;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        benchmark::DoNotOptimize(InflateAll(file.Streams));
+        zlib = std::min(zlib, std::chrono::duration<double>(Clock::now() - t0).count());
+        const ProcessRun run = RunProcess(command);
+        process = std::min(process, run.Seconds);
+        peak = std::max(peak, run.PeakMiB);
+    }
+    std::filesystem::remove(output);
+    state.counters["ratio"] = process / zlib;
+    state.counters["peak_mib"] = peak;
+    std::printf("%s: lumerra decode -j 2 process / zlib inflate alone: %.3f (%.1f ms / %.1f ms), peak %.1f MiB\n",
+                state.range(0) == 0 ? "synthetic" : "ps2pdf", process / zlib, process * 1e3, zlib * 1e3, peak);
+}
+BENCHMARK(BM_ProcessVersusZlib)->Arg(0)->Arg(1)->ArgName("document")->Unit(benchmark::kMillisecond)->Iterations(10);
 
 // Extended reading (objects parsed and read by key) against the default
 // reading (byte scanning) on the same document, alternately in the same
