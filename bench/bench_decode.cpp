@@ -11,6 +11,8 @@
 // them (small content streams, embedded font subsets, indirect lengths).
 // Without ps2pdf its benchmarks are skipped.
 //
+// BM_ProcessVersusZlib runs the lumerra program built beside this one.
+//
 //   bench_decode                          run the benchmarks
 //   bench_decode --write-document=PATH    only write the synthetic document
 //                                         (for measuring a CLI run's peak
@@ -18,6 +20,10 @@
 //   bench_decode --write-producer-document=PATH    the same for the
 //                                         producer's document
 #include <benchmark/benchmark.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -420,6 +426,87 @@ BENCHMARK(BM_RunVersusZlib)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(10);
 
+// What a user runs: the whole "lumerra decode" process (start, load, the
+// report written to a file) on two threads, and zlib alone inflating the
+// same streams on one core, alternately in the same run, best of the
+// iterations each. "ratio" is the process's wall time over zlib's,
+// "cpu_ratio" the same in CPU time (the process's adds up over its threads:
+// on a busy machine, where two cores are not to be had, it is the steadier
+// one); "peak_mib" the largest resident size the process reached. Each run
+// writes a new report: replacing one adds an fsync, which waits for the disk.
+struct ProcessRun {
+    double Seconds = 0;
+    double CpuSeconds = 0;
+    double PeakMiB = 0;
+};
+
+// Starts Arguments and waits for it: its wall time and peak resident size.
+ProcessRun SpawnAndWait(const std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+        throw std::runtime_error("cannot start " + arguments[0]);
+    int status = 0;
+    struct rusage usage {};
+    if (::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw std::runtime_error(arguments[0] + " failed");
+    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+            seconds(usage.ru_utime) + seconds(usage.ru_stime), static_cast<double>(usage.ru_maxrss) / 1024.0};
+}
+
+// A process started from this one shares its memory until it runs its
+// program, and the kernel counts this one's peak as the child's: the
+// command is started by a fresh copy of this program (--spawn), whose own
+// peak is small, and that copy tells the command's time and peak.
+ProcessRun RunProcess(const std::vector<std::string>& arguments) {
+    const std::string told = TempPath("process.txt");
+    char self[4096] = {};
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) throw std::runtime_error("cannot find this program");
+    std::vector<std::string> spawner = {std::string(self, static_cast<size_t>(length)), "--spawn=" + told};
+    spawner.insert(spawner.end(), arguments.begin(), arguments.end());
+    SpawnAndWait(spawner);
+    ProcessRun run;
+    std::ifstream(told) >> run.Seconds >> run.CpuSeconds >> run.PeakMiB;
+    std::filesystem::remove(told);
+    return run;
+}
+
+void BM_ProcessVersusZlib(benchmark::State& state) {
+    using Clock = std::chrono::steady_clock;
+    const BenchFile& file = FileOf(state);
+    if (SkippedWithoutDocument(state, file)) return;
+    const std::string output = TempPath("report.txt");
+    const std::vector<std::string> command = {LUMERRA_CLI_PATH, "decode", "--quiet", "-j", "2", "-o", output,
+                                              file.Path};
+    double process = 1e9, zlib = 1e9, processCpu = 1e9, zlibCpu = 1e9, peak = 0;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        const double c0 = CpuSeconds();
+        benchmark::DoNotOptimize(InflateAll(file.Streams));
+        zlib = std::min(zlib, std::chrono::duration<double>(Clock::now() - t0).count());
+        zlibCpu = std::min(zlibCpu, CpuSeconds() - c0);
+        std::filesystem::remove(output);
+        const ProcessRun run = RunProcess(command);
+        process = std::min(process, run.Seconds);
+        processCpu = std::min(processCpu, run.CpuSeconds);
+        peak = std::max(peak, run.PeakMiB);
+    }
+    std::filesystem::remove(output);
+    state.counters["ratio"] = process / zlib;
+    state.counters["cpu_ratio"] = processCpu / zlibCpu;
+    state.counters["peak_mib"] = peak;
+    std::printf("%s: lumerra decode -j 2 process / zlib inflate alone: %.3f wall (%.1f ms / %.1f ms), %.3f cpu, "
+                "peak %.1f MiB\n",
+                state.range(0) == 0 ? "synthetic" : "ps2pdf", process / zlib, process * 1e3, zlib * 1e3,
+                processCpu / zlibCpu, peak);
+}
+BENCHMARK(BM_ProcessVersusZlib)->Arg(0)->Arg(1)->ArgName("document")->Unit(benchmark::kMillisecond)->Iterations(10);
+
 // Extended reading (objects parsed and read by key) against the default
 // reading (byte scanning) on the same document, alternately in the same
 // run, best of the iterations each: "ratio" is extended over default.
@@ -454,6 +541,14 @@ BENCHMARK(BM_ExtendedVersusDefault)->Arg(0)->Arg(1)->ArgName("document")->Unit(b
 int main(int argc, char** argv) {
     // --write-document=PATH and --write-producer-document=PATH only copy a
     // document out, for measuring a CLI run's peak memory.
+    // --spawn=FILE COMMAND...: runs COMMAND, writes its seconds and peak MiB
+    // to FILE (BM_ProcessVersusZlib).
+    if (argc > 2 && std::string(argv[1]).starts_with("--spawn=")) {
+        const ProcessRun run = SpawnAndWait(std::vector<std::string>(argv + 2, argv + argc));
+        std::ofstream(std::string(argv[1]).substr(8)) << run.Seconds << ' ' << run.CpuSeconds << ' ' << run.PeakMiB
+                                                       << '\n';
+        return 0;
+    }
     const std::string writeSynthetic = "--write-document=";
     const std::string writeProducer = "--write-producer-document=";
     for (int i = 1; i < argc; ++i) {

@@ -13,6 +13,7 @@
 #include "cli/Workers.h"
 #include "common/OutputFile.h"
 #include "decoder/PDFLumerra.h"
+#include "decoder/TextReportSink.h"
 #include "pdf/PDFAnalyst.h"
 
 namespace lumerra::cli {
@@ -82,11 +83,12 @@ int RunDecodeFile(const TDecodeArgs& Args, const std::string& Input, std::ostrea
         decoder.Threads = Args.Inputs.size() > 1 && Args.Jobs > 1 ? 1 : Args.Jobs > 0 ? Args.Jobs : cores;
         bool cancel = false;
         try {
-            const bool done =
-                Args.Json ? WriteJsonReport(decoder, analyst, output.Stream(), pages.First, pages.Last,
-                                            Args.JsonData, progress)
-                          : decoder.DecodeToStream(output.Stream(), pages.First, pages.Last, Args.WithComments,
-                                                   progress, cancel);
+            // Every format goes through the same run: threads, progress,
+            // cancelling and damage told alike.
+            const std::unique_ptr<TReportSink> sink =
+                Args.Json ? std::make_unique<TJsonReportSink>(output.Stream(), Args.JsonData)
+                          : TextReportSink(output.Stream(), Args.WithComments, analyst.PageCount());
+            const bool done = decoder.Run(*sink, pages.First, pages.Last, progress, cancel);
             if (!done) {
                 Err << ErrorLine(Input, Exception(MsgCancelled));
                 return ExitInterrupted;

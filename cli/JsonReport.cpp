@@ -1,8 +1,6 @@
 #include "cli/JsonReport.h"
 
-#include <nlohmann/json.hpp>
-
-#include "common/SpillStream.h"
+#include "decoder/PDFResource.h"
 
 namespace lumerra::cli {
 
@@ -36,59 +34,6 @@ TJson Resources(const TPageResource& R) {
             {"Shading", Entries(R.Shadings)}};
 }
 
-class TPageWriter {
-public:
-    TPageWriter(TPDFLumerra& Decoder, const TPDFAnalyst& Analyst, bool WithData)
-        : FDecoder(Decoder), FAnalyst(Analyst), FWithData(WithData) {}
-
-    TJson Page(int32_t PageNumber, int32_t Object) {
-        const TPageResource& R = FDecoder.CollectPageResources(Object);
-        // A page written in place has no object number.
-        const TJson object = FAnalyst.IsDirectPage(Object) ? TJson(nullptr) : TJson(Object);
-        TJson page = {{"page", PageNumber}, {"object", object}, {"resources", Resources(R)}};
-        if (R.FormLimitReached) page["form-limit-reached"] = true;
-        TJson forms = TJson::array();
-        for (int32_t i = 0; i < R.ChildCount(); ++i) {
-            const TPageChildResourceList& child = R.GetChild(i);
-            TJson form = {
-                {"name", child.Name}, {"object", child.ObjectNumber}, {"resources", Resources(child.Resources)}};
-            AddStream(form, child.ObjectNumber);
-            forms.push_back(std::move(form));
-        }
-        page["forms"] = std::move(forms);
-        TIDList contents;
-        FDecoder.GetPageContents(Object, contents);
-        TJson streams = TJson::array();
-        for (const int32_t content : contents) {
-            TJson stream = {{"object", content}};
-            AddStream(stream, content);
-            streams.push_back(std::move(stream));
-        }
-        page["contents"] = std::move(streams);
-        return page;
-    }
-
-private:
-    void AddStream(TJson& Into, int32_t Object) {
-        TStringList filters;
-        const int32_t size = FDecoder.DecodeStreamObject(Object, filters, FBuffer);
-        Into["filters"] = filters;
-        Into["size"] = size;
-        if (FWithData) {
-            std::string bytes(static_cast<size_t>(size), '\0');
-            FBuffer.SetPosition(0);
-            if (size > 0) FBuffer.ReadBuffer(bytes.data(), size);
-            Into["data-base64"] = Base64(bytes);
-        }
-        FBuffer.Clear();
-    }
-
-    TPDFLumerra& FDecoder;
-    const TPDFAnalyst& FAnalyst;
-    bool FWithData;
-    TSpillStream FBuffer;
-};
-
 }  // namespace
 
 std::string Base64(const std::string& Bytes) {
@@ -105,28 +50,47 @@ std::string Base64(const std::string& Bytes) {
     return text;
 }
 
-bool WriteJsonReport(TPDFLumerra& Decoder, TPDFAnalyst& Analyst, TStream& Output, int32_t First, int32_t Last,
-                     bool WithData, const TDecodeProgressProc& Progress) {
-    TIDList pages;
-    Analyst.GetPageList(&pages);
-    TPageWriter writer(Decoder, Analyst, WithData);
-    // One page at a time: memory follows a page, as in the text report.
-    Write(Output, "{\"file\":" + Dump(ExtractFileName(Analyst.FileName())) + ",\"pages\":[");
-    bool cancelled = false;
-    for (int32_t i = First - 1; i <= Last - 1; ++i) {
-        if (i >= First) Write(Output, ",");
-        Write(Output, Dump(writer.Page(i + 1, pages[static_cast<size_t>(i)])));
-        Decoder.ReleasePageResources();
-        if (Progress) Progress(0, 100, Last > First ? (i - First + 1) * 100 / (Last - First + 1) : 100, false);
-        if (Decoder.EscapeKeyQuery && Decoder.EscapeKeyQuery()) {
-            cancelled = true;
-            break;
-        }
-    }
-    if (Progress) Progress(0, 100, 100, true);
-    if (cancelled) return false;
-    Write(Output, "]}\n");
-    return true;
+void TJsonReportSink::BeginReport(const std::string& FileName) {
+    Write(FOut, "{\"file\":" + Dump(ExtractFileName(FileName)) + ",\"pages\":[");
 }
+
+void TJsonReportSink::BeginPage(const TPagePlan& Page) {
+    const TPageResource& R = *Page.Resources;
+    const TJson object = Page.InPlace ? TJson(nullptr) : TJson(Page.Object);
+    FPage = {{"page", Page.Number}, {"object", object}, {"resources", Resources(R)}};
+    if (R.FormLimitReached) FPage["form-limit-reached"] = true;
+    FForms = TJson::array();
+    FContents = TJson::array();
+}
+
+void TJsonReportSink::WriteStream(const TPagePlan& Page, const TReportStream& Stream) {
+    const TStreamJob& job = Stream.Job;
+    TJson item;
+    if (job.Form >= 0) {
+        const TPageChildResourceList& child = Page.Resources->GetChild(job.Form);
+        item = {{"name", child.Name}, {"object", child.ObjectNumber}, {"resources", Resources(child.Resources)}};
+    } else {
+        item = {{"object", job.Object}};
+    }
+    item["filters"] = Stream.Filters;
+    item["size"] = Stream.Size;
+    if (FWithData) {
+        std::string bytes(static_cast<size_t>(Stream.Size), '\0');
+        if (Stream.Size > 0) Stream.Data.ReadBuffer(bytes.data(), Stream.Size);
+        item["data-base64"] = Base64(bytes);
+    }
+    (job.Form >= 0 ? FForms : FContents).push_back(std::move(item));
+}
+
+// One page at a time: memory follows a page, as in the text report.
+void TJsonReportSink::EndPage(const TPagePlan&) {
+    FPage["forms"] = std::move(FForms);
+    FPage["contents"] = std::move(FContents);
+    Write(FOut, (FFirstPage ? "" : ",") + Dump(FPage));
+    FFirstPage = false;
+    FPage = nullptr;
+}
+
+void TJsonReportSink::EndReport() { Write(FOut, "]}\n"); }
 
 }  // namespace lumerra::cli

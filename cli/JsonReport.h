@@ -6,18 +6,35 @@
 #include <cstdint>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "common/Stream.h"
-#include "decoder/PDFLumerra.h"
+#include "decoder/ReportSink.h"
 
 namespace lumerra::cli {
 
-// Writes {"file": NAME, "pages": [...]} for pages First..Last (counted from
-// 1) of the document Decoder reads. With WithData each stream also carries
-// its decoded bytes, base64-encoded, as "data-base64". Returns false when the
-// run was cancelled between pages (Decoder.EscapeKeyQuery); Progress is
-// called as DecodeToStream calls it.
-bool WriteJsonReport(TPDFLumerra& Decoder, TPDFAnalyst& Analyst, TStream& Output, int32_t First, int32_t Last,
-                     bool WithData, const TDecodeProgressProc& Progress);
+// Writes {"file": NAME, "pages": [...]}, one object per page. With WithData
+// each stream also carries its decoded bytes, base64-encoded, as
+// "data-base64".
+class TJsonReportSink : public TReportSink {
+public:
+    TJsonReportSink(TStream& Output, bool WithData) : FOut(Output), FWithData(WithData) {}
+    void BeginReport(const std::string& FileName) override;
+    void BeginPage(const TPagePlan& Page) override;
+    void WriteStream(const TPagePlan& Page, const TReportStream& Stream) override;
+    void EndPage(const TPagePlan& Page) override;
+    void EndReport() override;
+
+private:
+    using TJson = nlohmann::ordered_json;
+
+    TStream& FOut;
+    bool FWithData;
+    bool FFirstPage = true;
+    TJson FPage;  // the page being written, and its streams so far
+    TJson FForms;
+    TJson FContents;
+};
 
 // Standard base64 with padding: every byte survives, whatever it is.
 std::string Base64(const std::string& Bytes);

@@ -1,64 +1,15 @@
 #include "decoder/StreamPrefetcher.h"
 
-#include "decoder/PDFLumerra.h"
-
 #include <algorithm>
-#include <chrono>
+#include <cassert>
 
 namespace lumerra {
 
-namespace {
-
-std::unique_ptr<TPDFAnalyst> ReaderOf(const TPDFAnalyst& Analyst) {
-    auto reader = Analyst.Reader();
-    if (!reader) throw Exception("no second reader of the document");
-    return reader;
-}
-
-}  // namespace
-
-TStreamPrefetcher::TDecodeSlot::TDecodeSlot(TStreamPrefetcher& Owner, std::unique_ptr<TPDFAnalyst> Reader)
-    : FOwner(Owner), FReader(std::move(Reader)), FDecoder(std::make_unique<TPDFLumerra>(FReader.get())) {}
-
-TStreamPrefetcher::TDecodeSlot::~TDecodeSlot() = default;
-
-void TStreamPrefetcher::TDecodeSlot::Decode(TPrefetchedStream& Stream) {
-    try {
-        Stream.Data = FOwner.NewBuffer();
-        FDecoder->DecodeStreamObject(Stream.Object, Stream.Filters, *Stream.Data);
-        Stream.Damage = FDecoder->LastDamage();
-    } catch (...) {
-        Stream.Error = std::current_exception();
-    }
-}
-
-void TStreamPrefetcher::TDecodeSlot::Do(TPrefetchJob& Job) {
-    if (Job.Page < 0) {
-        Decode(Job.Streams.front());
-    } else {
-        try {
-            FDecoder->GetPageContents(Job.Page, Job.Contents);
-        } catch (...) {
-            Job.ContentsError = std::current_exception();
-            return;
-        }
-        Job.Streams.reserve(Job.Contents.size());
-        for (const int32_t object : Job.Contents) {
-            TPrefetchedStream& stream = Job.Streams.emplace_back();
-            stream.Object = object;
-            Decode(stream);
-            // The writer stops at this one.
-            if (stream.Error) break;
-        }
-    }
-    for (const TPrefetchedStream& stream : Job.Streams)
-        if (stream.Data && !stream.Data->Spilled()) Job.HeldBytes += stream.Data->Size();
-}
-
-TStreamPrefetcher::TStreamPrefetcher(const TPDFAnalyst& Analyst, int32_t Workers) {
-    for (int32_t i = 0; i < Workers; ++i) FSlots.push_back(std::make_unique<TDecodeSlot>(*this, ReaderOf(Analyst)));
-    FWriterSlot = std::make_unique<TDecodeSlot>(*this, ReaderOf(Analyst));
-    for (auto& slot : FSlots) FThreads.emplace_back([this, &slot] { Work(*slot); });
+TStreamPrefetcher::TStreamPrefetcher(TStreamDecoder& Writer,
+                                     std::vector<std::unique_ptr<TDetachedStreamDecoder>> Workers)
+    : FWriter(Writer), FWorkers(std::move(Workers)) {
+    for (auto& worker : FWorkers)
+        FThreads.emplace_back([this, decoder = &worker->Decoder()] { Work(*decoder); });
 }
 
 TStreamPrefetcher::~TStreamPrefetcher() {
@@ -71,25 +22,26 @@ TStreamPrefetcher::~TStreamPrefetcher() {
     for (std::thread& thread : FThreads) thread.join();
 }
 
-void TStreamPrefetcher::RequestStream(int32_t N) {
-    auto job = std::make_unique<TPrefetchJob>();
-    job->Streams.emplace_back().Object = N;
-    Request(std::move(job));
+void TStreamPrefetcher::Decode(TStreamDecoder& Decoder, TJob& Job) {
+    TDecodedStream& stream = Job.Stream;
+    try {
+        stream.Data = NewBuffer();
+        Decoder.Decode(stream.Object, stream.Filters, *stream.Data, &stream.Damage);
+    } catch (...) {
+        stream.Error = std::current_exception();
+    }
+    if (stream.Data && !stream.Data->Spilled()) Job.HeldBytes = stream.Data->Size();
 }
 
-void TStreamPrefetcher::RequestPageContents(int32_t P) {
-    auto job = std::make_unique<TPrefetchJob>();
-    job->Page = P;
-    Request(std::move(job));
-}
-
-void TStreamPrefetcher::Request(std::unique_ptr<TPrefetchJob> Job) {
+void TStreamPrefetcher::Request(int32_t N) {
+    auto job = std::make_unique<TJob>();
+    job->Stream.Object = N;
     {
         std::lock_guard<std::mutex> lock(FLock);
-        FQueue.push_back(std::move(Job));
+        FQueue.push_back(std::move(job));
         ++FEvents;
     }
-    FWork.notify_one();
+    if (!FThreads.empty()) FWork.notify_one();
 }
 
 size_t TStreamPrefetcher::Waiting() {
@@ -97,7 +49,7 @@ size_t TStreamPrefetcher::Waiting() {
     return FQueue.size();
 }
 
-TPrefetchJob* TStreamPrefetcher::ClaimLocked() {
+TStreamPrefetcher::TJob* TStreamPrefetcher::ClaimLocked() {
     // A claimed request stays in the queue, in its place, until it is taken.
     if (FNextJob == FQueue.size()) return nullptr;
     ++FInFlight;
@@ -109,7 +61,7 @@ bool TStreamPrefetcher::RoomLocked() const {
     return FHeldBytes + static_cast<int64_t>(FInFlight) * FLargestResult < MaxHeldBytes;
 }
 
-void TStreamPrefetcher::FinishLocked(TPrefetchJob& Job) {
+void TStreamPrefetcher::FinishLocked(TJob& Job) {
     Job.Done = true;
     ++FEvents;
     FHeldBytes += Job.HeldBytes;
@@ -130,15 +82,14 @@ std::unique_ptr<TSpillStream> TStreamPrefetcher::NewBuffer() {
     return std::make_unique<TSpillStream>(SpillThreshold);
 }
 
-void TStreamPrefetcher::KeepSpareLocked(TPrefetchJob& Job) {
-    for (TPrefetchedStream& stream : Job.Streams) {
-        if (!stream.Data || stream.Data->Spilled()) continue;
-        const int32_t capacity = stream.Data->Capacity();
-        if (capacity > MaxSpareBuffer || FSpareBytes + capacity > MaxSpareBytes) continue;
-        stream.Data->Clear();  // keeps the memory of a buffer this small
-        FSpareBytes += capacity;
-        FSpare.push_back(std::move(stream.Data));
-    }
+void TStreamPrefetcher::KeepSpareLocked(TJob& Job) {
+    std::unique_ptr<TSpillStream>& data = Job.Stream.Data;
+    if (!data || data->Spilled()) return;
+    const int32_t capacity = data->Capacity();
+    if (capacity > MaxSpareBuffer || FSpareBytes + capacity > MaxSpareBytes) return;
+    data->Clear();  // keeps the memory of a buffer this small
+    FSpareBytes += capacity;
+    FSpare.push_back(std::move(data));
 }
 
 template <class TReady>
@@ -156,16 +107,16 @@ void TStreamPrefetcher::SpinThenWait(std::unique_lock<std::mutex>& Lock, std::co
     Signal.wait(Lock, Ready);
 }
 
-void TStreamPrefetcher::TakeNext() {
-    // What is not kept of the request written last is freed after the lock.
-    const std::unique_ptr<TPrefetchJob> written = std::move(FCurrent);
+TDecodedStream& TStreamPrefetcher::Next() {
+    // What is not kept of the stream written last is freed after the lock.
+    const std::unique_ptr<TJob> written = std::move(FCurrent);
     std::unique_lock<std::mutex> lock(FLock);
     if (written) KeepSpareLocked(*written);
-    if (FQueue.empty()) throw Exception("stream decoded out of order");
+    assert(!FQueue.empty());
     while (!FQueue.front()->Done) {
-        if (TPrefetchJob* job = ClaimLocked()) {
+        if (TJob* job = ClaimLocked()) {
             lock.unlock();
-            FWriterSlot->Do(*job);
+            Decode(FWriter, *job);
             lock.lock();
             FinishLocked(*job);
         } else {
@@ -173,40 +124,25 @@ void TStreamPrefetcher::TakeNext() {
         }
     }
     FCurrent = std::move(FQueue.front());
-    FNextStream = 0;
     FQueue.pop_front();
     --FNextJob;
     FHeldBytes -= FCurrent->HeldBytes;
     ++FEvents;
     lock.unlock();
-    FWork.notify_all();  // room was made
+    if (!FThreads.empty()) FWork.notify_all();  // room was made
+    return FCurrent->Stream;
 }
 
-TPrefetchedStream& TStreamPrefetcher::NextStream(int32_t N) {
-    if (!FCurrent || FNextStream == FCurrent->Streams.size()) TakeNext();
-    if (FNextStream == FCurrent->Streams.size() || FCurrent->Streams[FNextStream].Object != N)
-        throw Exception("stream decoded out of order");
-    return FCurrent->Streams[FNextStream++];
-}
-
-const TIDList& TStreamPrefetcher::NextPageContents(int32_t P) {
-    TakeNext();
-    if (FCurrent->Page != P) throw Exception("stream decoded out of order");
-    if (FCurrent->ContentsError) std::rethrow_exception(FCurrent->ContentsError);
-    return FCurrent->Contents;
-}
-
-void TStreamPrefetcher::Work(TDecodeSlot& Slot) {
+void TStreamPrefetcher::Work(TStreamDecoder& Decoder) {
     for (;;) {
-        TPrefetchJob* job;
+        TJob* job;
         {
             std::unique_lock<std::mutex> lock(FLock);
-            SpinThenWait(lock, FWork,
-                         [this] { return FStop || (FNextJob < FQueue.size() && RoomLocked()); });
+            SpinThenWait(lock, FWork, [this] { return FStop || (FNextJob < FQueue.size() && RoomLocked()); });
             if (FStop) return;
             job = ClaimLocked();
         }
-        Slot.Do(*job);
+        Decode(Decoder, *job);
         {
             std::lock_guard<std::mutex> lock(FLock);
             FinishLocked(*job);

@@ -1,10 +1,10 @@
-// Streams decoded ahead of the report writer on worker threads. The writer
-// asks for the streams of the pages ahead in the order it will write them
-// (each Form XObject's stream, then each page's contents) and takes them in
-// that same order. Each worker reads the file through a reader of its own
-// (TPDFAnalyst::Reader), so no read position is ever shared. A writer that
-// would wait does the next request no worker took, through a reader of its
-// own as well, so that no core idles while one is behind.
+// Streams decoded ahead of the report writer. The run loop requests the
+// streams of the pages it planned, in the order of their plans, and takes
+// them back in that same order: the queue is the order. Worker threads
+// decode requests, each through a decoder of its own, so no read position
+// is ever shared. A writer that would wait decodes the next request no
+// worker took itself, through its own decoder, so that no core idles while
+// one is behind; with no workers it decodes every request so.
 #pragma once
 
 #include <atomic>
@@ -20,31 +20,17 @@
 
 #include "common/SpillStream.h"
 #include "common/StrUtils.h"
-#include "pdf/PDFAnalyst.h"
+#include "decoder/StreamDecoder.h"
 #include "pdf/StreamData.h"
 
 namespace lumerra {
 
-class TPDFLumerra;
-
-struct TPrefetchedStream {
+struct TDecodedStream {
     int32_t Object = -1;
     TStringList Filters;
-    std::unique_ptr<TSpillStream> Data;
-    std::exception_ptr Error;  // what decoding it raised, raised again when it is taken
+    std::unique_ptr<TSpillStream> Data;  // what was decoded, also before a failure
+    std::exception_ptr Error;  // what decoding it raised
     TStreamDamage Damage;      // what decoding it passed over
-};
-
-// One request: a Form XObject's stream, or a page's content list and the
-// streams in it.
-struct TPrefetchJob {
-    int32_t Page = -1;  // a page's contents when set
-    TIDList Contents;
-    std::exception_ptr ContentsError;  // reading the page's content list failed
-    // In request order; a page's end after the first that failed.
-    std::vector<TPrefetchedStream> Streams;
-    int64_t HeldBytes = 0;  // of the streams' data, in memory
-    bool Done = false;
 };
 
 class TStreamPrefetcher {
@@ -63,10 +49,8 @@ public:
     static constexpr int32_t MaxSpareBuffer = 1024 * 1024;
     static constexpr int64_t MaxSpareBytes = 4 * 1024 * 1024;
 
-    // Workers threads and the writer's share, each with a reader of
-    // Analyst's document; throws when a reader or its decoder cannot be
-    // made.
-    TStreamPrefetcher(const TPDFAnalyst& Analyst, int32_t Workers);
+    // Writer decodes on the writer's thread; each of Workers gets a thread.
+    TStreamPrefetcher(TStreamDecoder& Writer, std::vector<std::unique_ptr<TDetachedStreamDecoder>> Workers);
     // Stops the workers: a request being done is finished, the rest are
     // dropped.
     ~TStreamPrefetcher();
@@ -74,59 +58,42 @@ public:
     TStreamPrefetcher& operator=(const TStreamPrefetcher&) = delete;
 
     // Queues stream object N.
-    void RequestStream(int32_t N);
-    // Queues page P's content list and its streams.
-    void RequestPageContents(int32_t P);
+    void Request(int32_t N);
     // Requests not yet taken.
     size_t Waiting();
-
-    // The writer's side, in request order. Stream object N, the next stream
-    // requested; it stays valid until the next call.
-    TPrefetchedStream& NextStream(int32_t N);
-    // Page P's content list, the next request; raises what reading it
-    // raised. Its streams follow through NextStream.
-    const TIDList& NextPageContents(int32_t P);
+    // The oldest request not yet taken, once decoded; it stays valid until
+    // the next call. Only as many calls as requests.
+    TDecodedStream& Next();
 
 private:
-    // Does requests through one reader.
-    class TDecodeSlot {
-    public:
-        TDecodeSlot(TStreamPrefetcher& Owner, std::unique_ptr<TPDFAnalyst> Reader);
-        ~TDecodeSlot();
-        void Do(TPrefetchJob& Job);
-
-    private:
-        void Decode(TPrefetchedStream& Stream);
-
-        TStreamPrefetcher& FOwner;
-        std::unique_ptr<TPDFAnalyst> FReader;
-        std::unique_ptr<TPDFLumerra> FDecoder;
+    struct TJob {
+        TDecodedStream Stream;
+        int64_t HeldBytes = 0;  // of the stream's data, in memory
+        bool Done = false;
     };
 
-    void Request(std::unique_ptr<TPrefetchJob> Job);
-    // The oldest request once done: it becomes the writer's current one.
-    void TakeNext();
-    void Work(TDecodeSlot& Slot);
+    void Decode(TStreamDecoder& Decoder, TJob& Job);
+    void Work(TStreamDecoder& Decoder);
     // The first request no worker took, claimed; null when there is none.
-    TPrefetchJob* ClaimLocked();
+    TJob* ClaimLocked();
     // Whether a worker may take another request.
     bool RoomLocked() const;
-    void FinishLocked(TPrefetchJob& Job);
+    void FinishLocked(TJob& Job);
     // Waits under Lock until Ready, woken by Signal.
     template <class TReady>
     void SpinThenWait(std::unique_lock<std::mutex>& Lock, std::condition_variable& Signal, TReady Ready);
     static constexpr std::chrono::microseconds SpinTime{100};
     // A buffer for a stream: a spare one, or a new one.
     std::unique_ptr<TSpillStream> NewBuffer();
-    void KeepSpareLocked(TPrefetchJob& Job);
+    void KeepSpareLocked(TJob& Job);
 
-    std::vector<std::unique_ptr<TDecodeSlot>> FSlots;  // the workers'
-    std::unique_ptr<TDecodeSlot> FWriterSlot;
+    TStreamDecoder& FWriter;
+    std::vector<std::unique_ptr<TDetachedStreamDecoder>> FWorkers;
     std::vector<std::thread> FThreads;
     std::mutex FLock;
     std::condition_variable FWork;  // a request came, room was made, or stop
     std::condition_variable FDone;  // a request was done
-    std::deque<std::unique_ptr<TPrefetchJob>> FQueue;  // in request order
+    std::deque<std::unique_ptr<TJob>> FQueue;  // in request order
     size_t FNextJob = 0;     // index in FQueue of the first request no worker took
     int64_t FHeldBytes = 0;  // of the done requests in FQueue
     size_t FInFlight = 0;    // requests claimed and not done
@@ -136,9 +103,7 @@ private:
     bool FStop = false;
     std::atomic<uint64_t> FEvents{0};  // counts every change a waiting thread may look for
 
-    // The writer's: the request taken last and its next stream.
-    std::unique_ptr<TPrefetchJob> FCurrent;
-    size_t FNextStream = 0;
+    std::unique_ptr<TJob> FCurrent;  // the writer's, taken last
 };
 
 }  // namespace lumerra

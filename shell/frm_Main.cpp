@@ -506,7 +506,9 @@ void TfrmMain::RunToFile() {
             QCoreApplication::processEvents(QEventLoop::AllEvents);
             if (FProg != nullptr) FProg->ShowProgress(Min, Max, Position, Done);
         };
-        decoder.DecodeToFile(FSaveDialog->FileName.toStdString(), 1, FAnalyst->PageCount(), N6->isChecked(),
+        // Every page the page tree gives, as the command line decodes,
+        // whatever the catalog's /Count claims.
+        decoder.DecodeToFile(FSaveDialog->FileName.toStdString(), 1, TPDFLumerra::ToLastPage, N6->isChecked(),
                              progress, Cancel);
     }
 

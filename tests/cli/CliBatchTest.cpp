@@ -45,15 +45,15 @@ std::string FormsDocument() {
 }
 
 // What the text report says: each stream's size and the bytes after it.
-struct TReportStream {
+struct TTextSection {
     int64_t Size;
     std::string Data;
 };
 
-std::vector<TReportStream> ReportStreams(const std::string& Report) {
+std::vector<TTextSection> ReportStreams(const std::string& Report) {
     static const std::string Key = "%  DecodeSize  : ";
     static const std::string Closing = "Byte\r\n% -------------------------------------------------------------------\n\n";
-    std::vector<TReportStream> streams;
+    std::vector<TTextSection> streams;
     for (size_t at = Report.find(Key); at != std::string::npos; at = Report.find(Key, at + 1)) {
         std::string digits;
         size_t i = at + Key.size();
@@ -87,12 +87,12 @@ TEST(CliJson, DecodeMatchesTheTextReportAndTheRecords) {
     TempFile forms(FormsDocument(), "forms.pdf");
     for (const std::string& path : {forms.Path(), SamplePath()}) {
         const RunResult text = RunCli({"decode", "-o", "-", path});
-        const RunResult out = RunCli({"decode", "--json-data", "-o", "-", path});
+        const RunResult out = RunCli({"decode", "--json-data", "-j", "4", "-o", "-", path});
         ASSERT_EQ(out.ExitCode, 0) << out.Err;
         const json doc = json::parse(out.Out);
         EXPECT_EQ(doc["file"], std::filesystem::path(path).filename().string());
 
-        const std::vector<TReportStream> expected = ReportStreams(text.Out);
+        const std::vector<TTextSection> expected = ReportStreams(text.Out);
         TPDFAnalyst analyst;
         analyst.LoadFromFile(path);
         TPDFLumerra decoder(&analyst);

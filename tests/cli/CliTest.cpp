@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <pty.h>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -265,15 +266,19 @@ std::string TerminalErrors(const std::vector<std::string>& Args, int& ExitCode) 
 
 TEST(CliDecode, ProgressBarOnlyOnATerminalAndNotWhenQuiet) {
     TempFile pdf(ThreePages().Build(), "doc.pdf");
-    int exitCode = -1;
-    const std::string drawn = TerminalErrors({"decode", "-o", pdf.Sibling("a.txt"), pdf.Path()}, exitCode);
-    EXPECT_EQ(exitCode, 0);
-    EXPECT_NE(drawn.find("100%"), std::string::npos) << drawn;
-    EXPECT_NE(drawn.find('#'), std::string::npos) << drawn;
-    const std::string quiet = TerminalErrors({"decode", "--quiet", "-o", pdf.Sibling("b.txt"), pdf.Path()}, exitCode);
-    EXPECT_EQ(exitCode, 0);
-    EXPECT_EQ(quiet, "");
-    EXPECT_EQ(ReadFileBytes(pdf.Sibling("a.txt")), ReadFileBytes(pdf.Sibling("b.txt")));
+    for (const std::string format : {"--pages=1-", "--json"}) {
+        int exitCode = -1;
+        const std::string drawn =
+            TerminalErrors({"decode", format, "-o", pdf.Sibling("a.txt"), pdf.Path()}, exitCode);
+        EXPECT_EQ(exitCode, 0);
+        EXPECT_NE(drawn.find("100%"), std::string::npos) << format << drawn;
+        EXPECT_NE(drawn.find('#'), std::string::npos) << format << drawn;
+        const std::string quiet =
+            TerminalErrors({"decode", format, "--quiet", "-o", pdf.Sibling("b.txt"), pdf.Path()}, exitCode);
+        EXPECT_EQ(exitCode, 0);
+        EXPECT_EQ(quiet, "");
+        EXPECT_EQ(ReadFileBytes(pdf.Sibling("a.txt")), ReadFileBytes(pdf.Sibling("b.txt")));
+    }
 }
 
 TEST(CliDecode, ErrorsNameTheFileAndTheReason) {
@@ -452,6 +457,8 @@ TEST(CliSample, TheBundledSampleLoadsAndDecodes) {
 
 // A damaged stream is told on standard error, page and object named; the
 // report is the same as ever, whatever the thread count.
+// Every format goes through the same run: damaged streams are told beside
+// the report, and the report is the same for every thread count.
 TEST(CliDecode, DamagedStreamsAreToldBesideTheReport) {
     PdfBuilder builder = ThreePages();
     std::string damaged = Deflate("BT /F1 12 Tf (two) Tj ET\n" + std::string(5000, 'x'));
@@ -459,17 +466,24 @@ TEST(CliDecode, DamagedStreamsAreToldBesideTheReport) {
     damaged += std::string(64, '\xff');
     builder.SetStream(7, "/Filter /FlateDecode", damaged);
     TempFile pdf(builder.Build(), "doc.pdf");
-    std::string report;
-    for (const std::string threads : {"1", "2"}) {
-        const RunResult r = RunCli({"decode", "-j", threads, "-o", "-", pdf.Path()});
-        EXPECT_EQ(r.ExitCode, 0) << r.Err;
-        const std::string prefix = "lumerra: " + pdf.Path() + ": page 2, object 7: data damaged after ";
-        EXPECT_EQ(r.Err.rfind(prefix, 0), 0u) << r.Err;
-        EXPECT_NE(r.Err.find(" bytes: flate圧縮を正常に展開できませんでした。\n"), std::string::npos) << r.Err;
-        if (report.empty()) report = r.Out;
-        EXPECT_EQ(r.Out, report);
+    // "--quiet" stands for the text report with comments.
+    for (const std::string format : {"--quiet", "--no-comments", "--json", "--json-data"}) {
+        std::string report;
+        for (const std::string threads : {"1", "2", "4"}) {
+            const RunResult r = RunCli({"decode", format, "-j", threads, "-o", "-", pdf.Path()});
+            EXPECT_EQ(r.ExitCode, 0) << r.Err;
+            const std::string prefix = "lumerra: " + pdf.Path() + ": page 2, object 7: data damaged after ";
+            EXPECT_EQ(r.Err.rfind(prefix, 0), 0u) << format << r.Err;
+            EXPECT_NE(r.Err.find(" bytes: flate圧縮を正常に展開できませんでした。\n"), std::string::npos) << r.Err;
+            if (report.empty()) report = r.Out;
+            EXPECT_EQ(r.Out, report) << format << ", " << threads << " threads";
+        }
+        if (format == "--quiet") {
+            EXPECT_NE(report.find("%  Page 2/3 - Contents 2/2"), std::string::npos);  // the run went on
+        } else if (format == "--json") {
+            EXPECT_EQ(nlohmann::json::parse(report)["pages"][1]["contents"][1]["size"], 15);
+        }
     }
-    EXPECT_NE(report.find("%  Page 2/3 - Contents 2/2"), std::string::npos);  // the run went on
 }
 
 // Extended reading tells the damage of every decoder as the default reading

@@ -3,7 +3,9 @@
 // the Escape key, and errors going to the standard error box.
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <functional>
+#include <vector>
 
 #include <QAction>
 #include <QApplication>
@@ -73,13 +75,41 @@ TEST_F(RunTest, ARunWithCommentsWritesTheReportAndTheCompletionLines) {
     EXPECT_EQ(WindowTitle(), Title("sample.pdf"));
 }
 
-TEST_F(RunTest, ARunWithoutCommentsWritesOnlyTheDecodedBytes) {
-    Open("sample.pdf", GoodPdf());
-    Main().N5->trigger();
-    ChooseOutput("plain.txt");
-    Main().Run1->click();
-    EXPECT_EQ(ReadFileBytes(Path("plain.txt")), "\n\n" + PageContent + "\n\n");
-    EXPECT_EQ(Main().MemoLines(), CompletedLines("sample.pdf", "plain.txt"));
+// The desktop run and "lumerra decode" go through the same run: the same
+// report, also when the catalog's /Count claims pages the page tree does not
+// give (the page list is decoded, not 1../Count).
+TEST_F(RunTest, TheReportIsTheCommandLinesReport) {
+    PdfBuilder overcounted = PdfBuilder::SimpleDocument({PageContent, "0 0 m S"});
+    overcounted.Set(2, "<< /Type /Pages /Kids [3 0 R 5 0 R] /Count 7 >>");
+    struct Case {
+        const char* Name;
+        std::string Bytes;
+        bool WithComments;
+    };
+    const std::vector<Case> cases = {
+        {"plain", GoodPdf(), false},
+        {"two pages", GoodPdf(2), true},
+        {"count beyond the tree", overcounted.Build(), true},
+        {"count beyond the tree, plain", overcounted.Build(), false},
+    };
+    int run = 0;
+    for (const Case& c : cases) {
+        const std::string pdf = "doc" + std::to_string(run) + ".pdf";
+        const std::string report = "report" + std::to_string(run++) + ".txt";
+        Open(pdf, c.Bytes);
+        if (c.WithComments) Main().N6->trigger();
+        else Main().N5->trigger();
+        ChooseOutput(report);
+        Main().Run1->click();
+        EXPECT_EQ(Main().MemoLines(), CompletedLines(pdf.c_str(), report.c_str())) << c.Name;
+        const std::string command = std::string(LUMERRA_CLI_PATH) + " decode --quiet" +
+                                    (c.WithComments ? "" : " --no-comments") + " -o '" + Path("cli-" + report) +
+                                    "' '" + Path(pdf) + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        EXPECT_EQ(ReadFileBytes(Path(report)), ReadFileBytes(Path("cli-" + report))) << c.Name;
+    }
+    EXPECT_EQ(ReadFileBytes(Path("report0.txt")), "\n\n" + PageContent + "\n\n");
+    EXPECT_NE(ReadFileBytes(Path("report2.txt")).find("%  Page 2/7 - Contents 1/1\n"), std::string::npos);
 }
 
 TEST_F(RunTest, TheSaveDialogProposesTheNameAcceptedBefore) {

@@ -1,11 +1,13 @@
-// Pages decoded ahead on worker threads: the report, its failures and its
-// cancellation are the same for every thread count.
+// The run loop: what a report sink is handed, and in which order, and that
+// the report, its failures and its cancellation are the same for every
+// thread count.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "decoder/PDFLumerra.h"
+#include "decoder/ReportSink.h"
 #include "support/PdfBuilder.h"
 #include "support/ReportSupport.h"
 
@@ -39,9 +41,71 @@ std::string Decode(const std::string& Bytes, int32_t Threads, bool WithComments,
     return report + "|" + error + "|" + calls + (cancel ? "|cancelled" : "");
 }
 
+// The events a sink is handed, as one text: "[" report, "P" page, "F" form,
+// "C" content with its object and size, "x" a failed stream, "]" page end,
+// "." report end.
+class TRecordingSink : public TReportSink {
+public:
+    std::string Events;
+    void BeginReport(const std::string&) override { Events += "["; }
+    void BeginPage(const TPagePlan& Page) override { Events += " P" + std::to_string(Page.Number); }
+    void WriteStream(const TPagePlan&, const TReportStream& S) override { Events += Stream(S); }
+    void WriteFailedStream(const TPagePlan&, const TReportStream& S) override { Events += " x" + Stream(S); }
+    void EndPage(const TPagePlan&) override { Events += " ]"; }
+    void EndReport() override { Events += " ."; }
+
+private:
+    static std::string Stream(const TReportStream& S) {
+        return std::string(S.Job.Form >= 0 ? " F" : " C") + std::to_string(S.Job.Object) + ":" +
+               std::to_string(S.Size);
+    }
+};
+
 }  // namespace
 
-TEST(Threads, TheReportIsTheSameForEveryThreadCount) {
+TEST(RunLoop, SinksAreHandedEveryPageAndStreamInReportOrder) {
+    PdfBuilder doc = PdfBuilder::SimpleDocument({"one", "two", "three"}, "<< /XObject << /Fm0 20 0 R >> >>");
+    doc.SetStream(20, "/Subtype /Form /BBox [0 0 1 1] /Resources << >>", "form");
+    doc.Set(5, "<< /Type /Page /Parent 2 0 R /Resources << /XObject << /Fm0 20 0 R >> >> /Contents [6 0 R 4 0 R] >>");
+    // The form, the last object, runs into the end of the file.
+    std::string cut = doc.Build();
+    cut.replace(cut.find("endobj", cut.find("20 0 obj")), 6, "xxxxxx");
+    struct Case {
+        const char* Name;
+        std::string Bytes;
+        int32_t CancelAfter;
+        std::string Events;
+    };
+    const std::vector<Case> cases = {
+        {"complete", doc.Build(), 0,
+         "[ P1 F20:4 C4:3 ] P2 F20:4 C6:3 C4:3 ] P3 F20:4 C8:5 ] ."},
+        {"cancelled after page 2", doc.Build(), 2, "[ P1 F20:4 C4:3 ] P2 F20:4 C6:3 C4:3 ]"},
+        {"a form cut short", cut, 0, "[ P1 x F20:4!"},
+    };
+    for (const Case& c : cases) {
+        for (const int32_t threads : {1, 3}) {
+            TempFile file(c.Bytes, "doc.pdf");
+            TPDFAnalyst analyst;
+            analyst.LoadFromFile(file.Path());
+            TPDFLumerra decoder(&analyst);
+            decoder.Threads = threads;
+            TRecordingSink sink;
+            bool cancel = false;
+            int32_t pages = 0;
+            const auto progress = [&](int32_t, int32_t, int32_t, bool Done) {
+                if (!Done && ++pages == c.CancelAfter) cancel = true;
+            };
+            try {
+                EXPECT_EQ(decoder.Run(sink, 1, TPDFLumerra::ToLastPage, progress, cancel), c.CancelAfter == 0);
+            } catch (const Exception&) {
+                sink.Events += "!";
+            }
+            EXPECT_EQ(sink.Events, c.Events) << c.Name << ", " << threads;
+        }
+    }
+}
+
+TEST(RunLoop, TheReportIsTheSameForEveryThreadCount) {
     std::vector<std::string> contents;
     for (int i = 0; i < 40; ++i) contents.push_back("BT /F1 12 Tf (page " + std::to_string(i) + ") Tj ET");
     PdfBuilder many = PdfBuilder::SimpleDocument(contents, "<< /XObject << /Fm0 200 0 R /Fm1 201 0 R >> >>");
