@@ -227,13 +227,20 @@ TEST(CliBatch, InterruptStopsEveryWorker) {
     EXPECT_TRUE(std::filesystem::is_empty(dir)) << r.Err;
 }
 
-TEST(CliJson, ExtendedReadingGivesDirectResourcesNoObjectAndNamesInNormalForm) {
+TEST(CliJson, ExtendedReadingGivesDirectObjectsNoObjectAndNamesInNormalForm) {
     PdfBuilder b = PdfBuilder::SimpleDocument({"q Q"}, "<< /ColorSpace << /CS0 /DeviceRGB >> /Font << /F#201 5 0 R >> >>");
     b.Set(5, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    // A second page written in place in /Kids.
+    b.Set(2, "<< /Type /Pages /Count 2 /Kids [3 0 R << /Type /Page /Contents 4 0 R >>] >>");
     TempFile file(b.Build(), "direct.pdf");
     const RunResult r = RunCli({"decode", "--json", "--extended", "-o", "-", file.Path()});
     ASSERT_EQ(r.ExitCode, 0) << r.Err;
-    const json resources = json::parse(r.Out)["pages"][0]["resources"];
+    const json pages = json::parse(r.Out)["pages"];
+    const json resources = pages[0]["resources"];
     EXPECT_EQ(resources["ColorSpace"], json::parse(R"([{"name": "/CS0", "object": null}])"));
     EXPECT_EQ(resources["Font"], json::parse(R"([{"name": "/F#201", "object": 5}])"));
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(pages[0]["object"], 3);
+    EXPECT_TRUE(pages[1]["object"].is_null());
+    EXPECT_EQ(pages[1]["contents"][0]["object"], 4);
 }
