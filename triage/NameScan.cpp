@@ -37,6 +37,9 @@ void FindNameKeywords(const TValue& Value, std::array<bool, TriageKeywords.size(
 
 TKeywordObjects ScanNameKeywords(TPDFAnalyst& Analyst) {
     TKeywordObjects objects;
+    if (Analyst.Stream() == nullptr) return objects;
+    // The default reading's scanners expect the file where they left it.
+    TPositionKeeper keeper(*Analyst.Stream());
     TObjectReader reader(Analyst);
     for (int32_t number = 0; number < Analyst.ObjectCount(); ++number) {
         if (!Analyst.Locate(number).Found()) continue;
