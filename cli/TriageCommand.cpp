@@ -32,6 +32,7 @@ int RunTriage(const std::vector<std::string>& Inputs, bool Json, std::ostream& O
             exitCode = ExitFailed;
             continue;
         }
+        for (const std::string& warning : triage.Warnings) Err << "lumerra: " << input << ": " << warning << "\n";
         if (!triage.Objects) {
             Err << ErrorLine(input, Exception(triage.Error, triage.Context));
             exitCode = ExitFailed;

@@ -5,11 +5,12 @@
 namespace lumerra {
 
 TTriage TriageFile(const std::string& FileName) {
-    TTriage triage{FileName, CountRawKeywords(FileName), std::nullopt, {}, {}};
+    TTriage triage{FileName, CountRawKeywords(FileName), std::nullopt, {}, {}, {}};
     try {
         TPDFAnalyst analyst;
         analyst.SetExtendedReading(true);
         analyst.LoadFromFile(FileName);
+        triage.Warnings = analyst.Warnings();
         triage.Objects = ScanNameKeywords(analyst);
     } catch (const Exception& e) {
         triage.Error = e.Message();

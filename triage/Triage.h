@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "triage/NameScan.h"
 #include "triage/RawKeywords.h"
@@ -18,6 +19,8 @@ struct TTriage {
     std::optional<TKeywordObjects> Objects;
     std::string Error;
     std::string Context;
+    // What extended reading repaired to load the file.
+    std::vector<std::string> Warnings;
 };
 
 // Raises EFOpenError or EReadError when the file cannot be read at all.
