@@ -1,6 +1,7 @@
 #include "triage/RawKeywords.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <vector>
 
@@ -10,7 +11,26 @@ namespace lumerra {
 
 namespace {
 
-bool IsWordByte(uint8_t C) { return (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z') || (C >= '0' && C <= '9'); }
+constexpr std::array<bool, 256> WordBytes() {
+    std::array<bool, 256> word{};
+    for (int c = 0; c < 256; ++c) word[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    return word;
+}
+constexpr std::array<bool, 256> WordByteTable = WordBytes();
+bool IsWordByte(uint8_t C) { return WordByteTable[C]; }
+
+// Per kind (word, name) and length, the keywords a word may be: most words
+// end without a single comparison.
+constexpr size_t LongestKeyword = 16;  // TRawKeywordCounter::LongestWord
+constexpr std::array<std::array<uint32_t, LongestKeyword>, 2> KeywordsByLength() {
+    std::array<std::array<uint32_t, LongestKeyword>, 2> masks{};
+    for (size_t i = 0; i < TriageKeywords.size(); ++i) {
+        const bool name = IsNameKeyword(i);
+        masks[name][TriageKeywords[i].size() - (name ? 1 : 0)] |= 1u << i;
+    }
+    return masks;
+}
+constexpr auto KeywordCandidates = KeywordsByLength();
 
 int HexValue(uint8_t C) {
     if (C >= '0' && C <= '9') return C - '0';
@@ -108,11 +128,10 @@ void TRawKeywordCounter::Append(uint8_t C) {
 void TRawKeywordCounter::EndWord() {
     if (FWordLength > 0 && FWordLength < LongestWord) {
         const std::string_view word(FWord.data(), FWordLength);
-        for (size_t i = 0; i < TriageKeywords.size(); ++i) {
-            std::string_view keyword = TriageKeywords[i];
-            if (IsNameKeyword(i) != FAfterSlash) continue;
-            if (FAfterSlash) keyword.remove_prefix(1);
-            if (keyword != word) continue;
+        for (uint32_t candidates = KeywordCandidates[FAfterSlash][FWordLength]; candidates != 0;
+             candidates &= candidates - 1) {
+            const size_t i = static_cast<size_t>(std::countr_zero(candidates));
+            if (TriageKeywords[i].substr(FAfterSlash ? 1 : 0) != word) continue;
             ++FCounts.Keywords[i].Raw;
             if (FEscapedWord) ++FCounts.Keywords[i].Escaped;
             break;

@@ -20,7 +20,7 @@ inline constexpr std::array<std::string_view, 20> TriageKeywords = {
     "/Page",    "/Encrypt",   "/ObjStm",      "/JS",        "/JavaScript", "/AA",     "/OpenAction",
     "/AcroForm", "/JBIG2Decode", "/RichMedia", "/Launch",   "/EmbeddedFile", "/XFA"};
 inline constexpr size_t FirstNameKeyword = 7;
-inline bool IsNameKeyword(size_t Index) { return Index >= FirstNameKeyword; }
+constexpr bool IsNameKeyword(size_t Index) { return Index >= FirstNameKeyword; }
 
 struct TKeywordCount {
     int64_t Raw = 0;
