@@ -85,7 +85,7 @@ const char* const HelpText =
     "    Counts the keywords that tell a file acts or hides (obj ... startxref,\n"
     "    /Page, /Encrypt, /ObjStm, /JS, /JavaScript, /AA, /OpenAction, /AcroForm,\n"
     "    /JBIG2Decode, /RichMedia, /Launch, /EmbeddedFile, /XFA) in the raw bytes\n"
-    "    as pdfid 0.2.10 counts them, in brackets those spelt with \"#xx\"\n"
+    "    as pdfid 0.2.10 counts them, in parentheses those spelt with \"#xx\"\n"
     "    escapes; then the %%EOF markers and the bytes after the last one. Each\n"
     "    name is also looked for in the objects extended reading parses (object\n"
     "    streams included, names decoded): the objects holding it as a key or\n"

@@ -21,9 +21,9 @@ bool IsWordByte(uint8_t C) { return WordByteTable[C]; }
 
 // Per kind (word, name) and length, the keywords a word may be: most words
 // end without a single comparison.
-constexpr size_t LongestKeyword = 16;  // TRawKeywordCounter::LongestWord
-constexpr std::array<std::array<uint32_t, LongestKeyword>, 2> KeywordsByLength() {
-    std::array<std::array<uint32_t, LongestKeyword>, 2> masks{};
+constexpr size_t LongestWord = TRawKeywordCounter::LongestWord;
+constexpr std::array<std::array<uint32_t, LongestWord>, 2> KeywordsByLength() {
+    std::array<std::array<uint32_t, LongestWord>, 2> masks{};
     for (size_t i = 0; i < TriageKeywords.size(); ++i) {
         const bool name = IsNameKeyword(i);
         masks[name][TriageKeywords[i].size() - (name ? 1 : 0)] |= 1u << i;

@@ -72,12 +72,14 @@ private:
 // only measured, not kept).
 class TRawKeywordCounter {
 public:
+    // Longer words are measured only: no keyword is that long.
+    static constexpr size_t LongestWord = 16;
+
     void Add(std::span<const uint8_t> Bytes);
     // The counts once the data has ended; call once.
     TRawCounts Finish();
 
 private:
-    static constexpr size_t LongestWord = 16;
     void Step(uint8_t C);
     void EndWord();
     void Append(uint8_t C);
