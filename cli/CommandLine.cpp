@@ -14,6 +14,7 @@ const char* const UsageText =
     "Usage: lumerra info [--extended [--password PW | --password-file FILE]] [--json] FILE.pdf...\n"
     "       lumerra decode [-o OUT | --output-dir DIR] [--json | --json-data] [--no-comments] [--pages A-B]\n"
     "                      [--quiet] [--extended [--password PW | --password-file FILE]] [-j N] FILE.pdf...\n"
+    "       lumerra triage [--json] FILE.pdf...\n"
     "       lumerra --help | --version\n";
 
 const char* const HelpText =
@@ -79,6 +80,20 @@ const char* const HelpText =
     "                    option gives one (the options take precedence)\n"
     "    An AES-256 password is tried in its SASLprep form (RFC 4013), then as\n"
     "    given when that differs or SASLprep refuses it; both cut to 127 bytes.\n"
+    "\n"
+    "lumerra triage [--json] FILE.pdf...\n"
+    "    Counts the keywords that tell a file acts or hides (obj ... startxref,\n"
+    "    /Page, /Encrypt, /ObjStm, /JS, /JavaScript, /AA, /OpenAction, /AcroForm,\n"
+    "    /JBIG2Decode, /RichMedia, /Launch, /EmbeddedFile, /XFA) in the raw bytes\n"
+    "    as pdfid 0.2.10 counts them, in parentheses those spelt with \"#xx\"\n"
+    "    escapes; then the %%EOF markers and the bytes after the last one. Each\n"
+    "    name is also looked for in the objects extended reading parses (object\n"
+    "    streams included, names decoded): the objects holding it as a key or\n"
+    "    a value end its line. A file extended reading cannot load keeps its\n"
+    "    raw counts; the reason goes to standard error (exit code 1).\n"
+    "    --json          one JSON object per file and line: file, header,\n"
+    "                    keywords (raw, raw-escaped, objects), eof-markers,\n"
+    "                    after-last-eof\n"
     "\n"
     "lumerra --version\n"
     "    Prints the version.\n"
@@ -264,6 +279,18 @@ TArguments ParseArguments(const std::vector<std::string>& Args) {
         }
         if (result.Inputs.empty()) throw EUsageError("no PDF file given");
         result.Command = TCommand::Info;
+    } else if (command == "triage") {
+        if (Args.size() == 2 && Args[1] == "--help") return result;
+        for (size_t i = 1; i < Args.size(); ++i) {
+            if (Args[i] == "--json")
+                result.Json = true;
+            else if (Args[i].size() > 1 && Args[i][0] == '-')
+                throw EUsageError("unknown option: " + Args[i]);
+            else
+                result.Inputs.push_back(Args[i]);
+        }
+        if (result.Inputs.empty()) throw EUsageError("no PDF file given");
+        result.Command = TCommand::Triage;
     } else if (command == "decode") {
         if (Args.size() == 2 && Args[1] == "--help") return result;
         result.Command = TCommand::Decode;

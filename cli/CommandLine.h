@@ -49,13 +49,13 @@ struct TDecodeArgs {
     std::optional<TPageRange> Pages;  // all pages when absent
 };
 
-enum class TCommand { Help, Version, Info, Decode };
+enum class TCommand { Help, Version, Info, Decode, Triage };
 
 struct TArguments {
     TCommand Command = TCommand::Help;
-    std::vector<std::string> Inputs;  // info
+    std::vector<std::string> Inputs;  // info, triage
     bool Extended = false;  // info
-    bool Json = false;  // info
+    bool Json = false;  // info, triage
     std::optional<std::string> Password;  // info
     TDecodeArgs Decode;
     // What the options say about the password of either command; the caller

@@ -1,5 +1,6 @@
 // lumerra: the command-line tool. "info" prints a PDF file's structure,
-// "decode" writes the report of its drawing commands.
+// "decode" writes the report of its drawing commands, "triage" counts the
+// keywords that tell whether it acts.
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
@@ -10,6 +11,7 @@
 #include "cli/DecodeCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/PasswordSource.h"
+#include "cli/TriageCommand.h"
 
 using namespace lumerra::cli;
 
@@ -45,6 +47,8 @@ int Run(const std::vector<std::string>& Args) {
                            arguments.Password);
         case TCommand::Decode:
             return RunDecode(arguments.Decode, std::cerr);
+        case TCommand::Triage:
+            return RunTriage(arguments.Inputs, arguments.Json, std::cout, std::cerr);
     }
     return ExitUsage;
 }

@@ -16,6 +16,8 @@ packages=(
   xvfb xauth
   # Test-only: rewrites fixtures with object streams and encrypts them; never linked.
   qpdf
+  # Test-only: runs pdfid, the reference of triage's raw counts; never linked.
+  python3
   # Benchmark-only: typesets the producer's document of bench_decode; never linked.
   ghostscript
 )

@@ -27,6 +27,7 @@
 #include "common/StrUtils.h"
 #include "decoder/PDFLumerra.h"
 #include "shell/DocumentLoad.h"
+#include "shell/DocumentSummary.h"
 #include "shell/Fonts.h"
 #include "shell/MessageBoxes.h"
 #include "shell/PasswordDialog.h"
@@ -408,8 +409,10 @@ void TfrmMain::OpenFile(const QString& FileName) {
     if (result.Outcome == TLoadResult::TOutcome::Loaded && FAnalyst->ObjectCount() == 0) return;
     ClearMemo();
     for (const QString& line : LoadResultLines(result, name)) AddLine(line);
-    if (result.Outcome == TLoadResult::TOutcome::Loaded)
+    if (result.Outcome == TLoadResult::TOutcome::Loaded) {
+        if (const QString summary = DocumentSummaryLine(*FAnalyst); !summary.isEmpty()) AddLine(summary);
         for (const std::string& warning : FAnalyst->Warnings()) AddLine(QStringLiteral("% ") + QString::fromStdString(warning));
+    }
 }
 
 void TfrmMain::DropFiles(const QStringList& FileNames) {

@@ -133,6 +133,26 @@ TEST_F(MainWindowTest, OpeningAGoodFileShowsTheLoadCompleteLinesWhateverTheExten
     }
 }
 
+// What acts in the document is told in one line below the load lines,
+// under both readings (objects in object streams under extended reading).
+TEST_F(MainWindowTest, ActiveContentIsToldInOneLineAfterTheLoad) {
+    for (const bool extended : {false, true}) {
+        SCOPED_TRACE(extended ? "extended reading" : "default reading");
+        PdfBuilder::Options options;
+        options.XrefStreams = options.ObjectStreams = extended;
+        PdfBuilder pdf(options);
+        pdf.Add("<< /Type /Catalog /Pages 2 0 R /OpenAction 4 0 R >>");
+        pdf.Add("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+        pdf.Add("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 10 10] /AA << /O 5 0 R >> >>");
+        pdf.Add("<< /S /J#61vaScript /JS (app.alert\\(1\\)) >>");
+        pdf.Add("<< /S /JavaScript /JS (1) >>");
+        Main().N8->setChecked(extended);
+        Main().OpenFile(Write("acting.pdf", pdf.Build()));
+        EXPECT_EQ(Main().MemoLines(),
+                  LoadedLines("acting.pdf") << QString::fromUtf8("% JavaScript: 2 か所、OpenAction: 1 か所、AA: 1 か所"));
+    }
+}
+
 TEST_F(MainWindowTest, ADamagedFileShowsTheDamagedBlockAndNoRun) {
     Main().OpenFile(Write("good.pdf", GoodPdf()));
     Main().OpenFile(Write("broken.pdf", DamagedPdf()));

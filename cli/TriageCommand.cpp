@@ -1,0 +1,48 @@
+#include "cli/TriageCommand.h"
+
+#include <nlohmann/json.hpp>
+
+#include "cli/CommandLine.h"
+#include "common/Exceptions.h"
+#include "triage/Triage.h"
+#include "triage/TriageReport.h"
+
+namespace lumerra::cli {
+
+namespace {
+
+std::string ErrorJson(const std::string& File, const Exception& Error) {
+    nlohmann::ordered_json line = {{"file", File}, {"error", Error.Message()}};
+    if (!Error.Context().empty()) line["context"] = Error.Context();
+    return line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
+}  // namespace
+
+int RunTriage(const std::vector<std::string>& Inputs, bool Json, std::ostream& Out, std::ostream& Err) {
+    int exitCode = ExitOk;
+    bool first = true;
+    for (const std::string& input : Inputs) {
+        TTriage triage;
+        try {
+            triage = TriageFile(input);
+        } catch (const Exception& e) {
+            Err << ErrorLine(input, e);
+            if (Json) Out << ErrorJson(input, e);
+            exitCode = ExitFailed;
+            continue;
+        }
+        for (const std::string& warning : triage.Warnings) Err << "lumerra: " << input << ": " << warning << "\n";
+        if (!triage.Objects) {
+            Err << ErrorLine(input, Exception(triage.Error, triage.Context));
+            exitCode = ExitFailed;
+        }
+        if (!Json && !first) Out << "\n";
+        Out << (Json ? FormatTriageJson(triage) : FormatTriageText(triage));
+        first = false;
+    }
+    const int written = CheckStandardOutput(Out, Err);
+    return written != ExitOk ? written : exitCode;
+}
+
+}  // namespace lumerra::cli

@@ -1,0 +1,98 @@
+// The raw counter's own rules where pdfid's are surprising, and the same
+// counts whatever pieces the bytes come in.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "triage/RawKeywords.h"
+
+using namespace lumerra;
+
+namespace {
+
+std::span<const uint8_t> Bytes(const std::string& Text) {
+    return {reinterpret_cast<const uint8_t*>(Text.data()), Text.size()};
+}
+
+TRawCounts Count(const std::string& Text, size_t Piece = 1 << 20) {
+    TRawKeywordCounter counter;
+    for (size_t at = 0; at < Text.size(); at += Piece) counter.Add(Bytes(Text).subspan(at, std::min(Piece, Text.size() - at)));
+    return counter.Finish();
+}
+
+size_t Index(std::string_view Keyword) {
+    return static_cast<size_t>(std::find(TriageKeywords.begin(), TriageKeywords.end(), Keyword) - TriageKeywords.begin());
+}
+
+}  // namespace
+
+TEST(RawKeywords, CountsAsPdfidDoes) {
+    struct Case {
+        const char* Name;
+        std::string Text;
+        const char* Keyword;
+        int64_t Raw, Escaped;
+    };
+    const std::vector<Case> cases = {
+        {"escaped letters", "/J#61vaScript /J#53", "/JavaScript", 1, 1},
+        {"escape decoding a digit of the word", "/J#53", "/JS", 1, 1},
+        {"longer names are other names", "/Pages /Page/Page /PageX", "/Page", 2, 0},
+        {"words glued to digits are other words", "1 0 obj 0obj objx endobj", "obj", 1, 0},
+        {"a broken escape ends the word, the slash stands", "/a#zzJS", "/JS", 0, 0},
+        {"the slash still stands after a broken escape", "/a#JS", "/JS", 1, 0},
+        {"a second # after a broken one escapes", "/A##4aS", "/JS", 1, 1},
+        {"no escape without a slash", "x #4aS", "/JS", 0, 0},
+        {"an escape cut by the end", "/JS#4", "/JS", 1, 0},
+        {"an escaped slash joins the word", "/#2FJS", "/JS", 0, 0},
+    };
+    for (const Case& c : cases) {
+        const TKeywordCount count = Count(c.Text).Keywords[Index(c.Keyword)];
+        EXPECT_EQ(count.Raw, c.Raw) << c.Name;
+        EXPECT_EQ(count.Escaped, c.Escaped) << c.Name;
+    }
+}
+
+TEST(RawKeywords, EndMarkersAndTheBytesAfterThem) {
+    struct Case {
+        std::string Text;
+        int64_t Markers;
+        std::optional<int64_t> After;
+    };
+    const std::vector<Case> cases = {
+        {"%%EOF\n", 1, 0},        {"%%EOF\r\n", 1, 0},      {"%%EOF\r\nab", 1, 2},   {"%%EOF", 1, 0},
+        {"%%EOF \nab", 1, 3},     {"%%EOFx\n", 0, {}},      {"%%%EOF\n", 0, {}},     {"x", 0, {}},
+        // The byte after "%%EOF" CR starts no marker.
+        {"%%EOF\r%%EOF\n", 1, 6}, {"%%EOF\n%%EOF\nxyz", 2, 3},
+    };
+    for (const Case& c : cases) {
+        const TRawCounts counts = Count(c.Text);
+        EXPECT_EQ(counts.EofMarkers, c.Markers) << c.Text;
+        EXPECT_EQ(counts.AfterLastEof, c.After) << c.Text;
+    }
+}
+
+TEST(RawKeywords, PiecesOfAnySizeGiveTheSameCounts) {
+    const std::string text =
+        "%PDF-1.5\n1 0 obj << /S /J#61vaScript /JS (x) /A##4aS /a#zzJS >> endobj\nstream\n\x00\xff/Launch"
+        "endstream %%EOF\r\n%%EOF\r%%EOF \n/EmbeddedFile startxref\n/J#4";
+    const TRawCounts whole = Count(text);
+    for (size_t piece = 1; piece < 8; ++piece) {
+        const TRawCounts cut = Count(text, piece);
+        for (size_t k = 0; k < TriageKeywords.size(); ++k) {
+            EXPECT_EQ(cut.Keywords[k].Raw, whole.Keywords[k].Raw) << TriageKeywords[k] << " in pieces of " << piece;
+            EXPECT_EQ(cut.Keywords[k].Escaped, whole.Keywords[k].Escaped) << TriageKeywords[k];
+        }
+        EXPECT_EQ(cut.EofMarkers, whole.EofMarkers);
+        EXPECT_EQ(cut.AfterLastEof, whole.AfterLastEof);
+    }
+}
+
+TEST(RawKeywords, HeaderLineIsLeftOutOfTheCount) {
+    const std::string text = "junk obj %PDF-1.7 obj\nobj";
+    const THeaderLine header = FindHeaderLine(Bytes(text));
+    EXPECT_EQ(header.Header, "%PDF-1.7 o");
+    EXPECT_EQ(header.CountFrom, text.find('\n'));
+    EXPECT_FALSE(FindHeaderLine(Bytes("no header obj")).Header);
+    EXPECT_EQ(FindHeaderLine(Bytes("no header obj")).CountFrom, 0u);
+}

@@ -1,0 +1,22 @@
+#include "triage/Triage.h"
+
+#include "pdf/PDFAnalyst.h"
+
+namespace lumerra {
+
+TTriage TriageFile(const std::string& FileName) {
+    TTriage triage{FileName, CountRawKeywords(FileName), std::nullopt, {}, {}, {}};
+    try {
+        TPDFAnalyst analyst;
+        analyst.SetExtendedReading(true);
+        analyst.LoadFromFile(FileName);
+        triage.Warnings = analyst.Warnings();
+        triage.Objects = ScanNameKeywords(analyst);
+    } catch (const Exception& e) {
+        triage.Error = e.Message();
+        triage.Context = e.Context();
+    }
+    return triage;
+}
+
+}  // namespace lumerra
