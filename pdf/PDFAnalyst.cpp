@@ -221,7 +221,7 @@ void TPDFAnalyst::ShiftToHeader(int32_t Offset) {
     FStream->SetPosition(0);
 }
 
-void TPDFAnalyst::ReadStructure(TStream& S) {
+int32_t TPDFAnalyst::EndMarkerOffset(TStream& S) {
     const int32_t size = S.Size();
     // The end marker: the last bytes before trailing white space.
     int32_t last = size - 1;
@@ -245,7 +245,19 @@ void TPDFAnalyst::ReadStructure(TStream& S) {
     std::reverse(offsetText.begin(), offsetText.end());
     const int32_t xrefOffset = StrToIntDef(offsetText, -1);
     if (xrefOffset == -1 || offsetText.size() > MaximumOffsetText) Fail(MsgXrefOffsetUnreadable, cursor + 1);
+    return xrefOffset;
+}
 
+void TPDFAnalyst::ReadStructure(TStream& S) {
+    int32_t xrefOffset = -1;
+    if (FExtended) {
+        // As readers look for it: the last "startxref", whatever follows.
+        const int64_t found = FindStartXref(S);
+        if (found < 0 || found > INT32_MAX) Fail(MsgXrefOffsetUnreadable, S.Size());
+        xrefOffset = static_cast<int32_t>(found);
+    } else {
+        xrefOffset = EndMarkerOffset(S);
+    }
     FFreeObjects.clear();
     ReadXrefSection(xrefOffset);
     if (FExtended && FEncrypted) OpenSecurity();

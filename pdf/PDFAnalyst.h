@@ -199,6 +199,9 @@ private:
     void ShiftToHeader(int32_t Offset);
     // From the end marker to the first page, by the file's own table.
     void ReadStructure(TStream& S);
+    // The default reading's end: "%%EOF" as the last bytes before trailing
+    // white space, and the word before it the newest section's offset.
+    int32_t EndMarkerOffset(TStream& S);
     // Extended reading's fallback: the table from one pass over the file
     // (Repair.h), then the catalog and page tree as usual.
     void RebuildTable();

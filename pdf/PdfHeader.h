@@ -1,6 +1,6 @@
 // Where a file's "%PDF-" header stands and what version it names, as
 // extended reading looks for it: anywhere in the first 1,024 bytes, with or
-// without a version it can read.
+// without a version it can read; and the offset its last "startxref" names.
 #pragma once
 
 #include <cstdint>
@@ -19,5 +19,11 @@ struct TPdfHeader {
 
 // Searches the first Window bytes of S; leaves S's position unspecified.
 TPdfHeader FindPdfHeader(TStream& S, int32_t Window = 1024);
+
+// The offset after the last "startxref" in the last Window bytes of S, as
+// readers look for it (junk after "%%EOF", or no "%%EOF" at all, does not
+// hide it); -1 when there is none, no offset follows it, or objects follow
+// it (an update cut off before its table).
+int64_t FindStartXref(TStream& S, int32_t Window = 1024);
 
 }  // namespace lumerra

@@ -195,6 +195,23 @@ TEST(ExtendedReport, DamagedFilesReportAsTheUndamagedOne) {
     EXPECT_EQ(Report(noTree, true), "error: ファイルを走査しましたが、ページツリーが見つかりませんでした。");
 }
 
+// The end of the file as readers look for it: the last "startxref" names
+// the table, whatever follows it, and nothing needs rebuilding.
+TEST(ExtendedReport, JunkAtTheEndHidesNoTable) {
+    const std::string good = Document(Form("1.4", false, false)).Build();
+    const std::string expected = Report(good, true);
+    for (const std::string& bytes : {good + "junk after the end\n", good + "%%EOF\0\0\0" + std::string(600, 'x'),
+                                     good.substr(0, good.rfind("%%EOF"))}) {
+        EXPECT_EQ(Report(bytes, false).rfind("error: ", 0), 0u);
+        EXPECT_EQ(Report(bytes, true), expected);
+        TempFile file(bytes, "end.pdf");
+        TPDFAnalyst analyst;
+        analyst.SetExtendedReading(true);
+        analyst.LoadFromFile(file.Path());
+        EXPECT_FALSE(analyst.Repaired()) << bytes.substr(bytes.size() - 20);
+    }
+}
+
 // The page tree read by key: the same pages as the default reading's walk on
 // trees both read; kids that loop or are missing are passed over, pages
 // written in place are read, and the media box is inherited.
