@@ -25,6 +25,12 @@ std::string_view TypeName(char Letter) {
     }
 }
 
+// Most keywords are operators: these are told apart by their length first.
+bool IsBoolean(const std::string& Word) {
+    return (Word.size() == 4 && Word == "true") || (Word.size() == 5 && Word == "false");
+}
+bool IsNull(const std::string& Word) { return Word.size() == 4 && Word == "null"; }
+
 std::string SyntaxMessage(const std::string& What) {
     if (What == "unterminated string") return "文字列が閉じられていません。";
     if (What == "unterminated hexadecimal string") return "16 進文字列が閉じられていません。";
@@ -61,7 +67,7 @@ void TContentChecker::Push(TKind Kind, int64_t Offset, std::string_view Text, bo
     TOperand& operand = FOperands[FKept++];
     operand.Kind = Kind;
     operand.Offset = Offset;
-    operand.Text.assign(Text);
+    if (Kind == TKind::Name) operand.Text.assign(Text);  // only names are looked at by their bytes
     operand.TextItems = TextItems;
 }
 
@@ -98,8 +104,8 @@ void TContentChecker::Check(std::span<const uint8_t> Data, int32_t Object) {
                 Report(TFindingCode::Syntax, TSeverity::Error, at, "", "内容ストリームには { } を書けません。");
                 break;
             case TTokenType::Keyword:
-                if (FToken.Text == "true" || FToken.Text == "false") Push(TKind::Boolean, at);
-                else if (FToken.Text == "null") Push(TKind::Null, at);
+                if (IsBoolean(FToken.Text)) Push(TKind::Boolean, at);
+                else if (IsNull(FToken.Text)) Push(TKind::Null, at);
                 else Operator(FToken);
                 break;
         }
@@ -139,7 +145,7 @@ void TContentChecker::ReadComposite(const TSyntaxToken& Open) {
                 break;
             }
             case TTokenType::Keyword:
-                if (token.Text == "true" || token.Text == "false" || token.Text == "null") {
+                if (IsBoolean(token.Text) || IsNull(token.Text)) {
                     if (top) textItems = false;
                     break;
                 }
@@ -176,7 +182,7 @@ void TContentChecker::Operator(const TSyntaxToken& Token) {
     CheckNesting(*op, at);
     if (operandsFit) CheckNames(*op, at);
     ClearOperands();
-    if (op->Name == "BI") CheckInlineImage(*FTokens, at, FResources, [this](TFindingCode Code, TSeverity Severity, int64_t Offset,
+    if (op->Id == TOperatorId::BI) CheckInlineImage(*FTokens, at, FResources, [this](TFindingCode Code, TSeverity Severity, int64_t Offset,
                                                                            std::string_view Op, std::string Message) {
         Report(Code, Severity, Offset, Op, std::move(Message));
     });
@@ -210,7 +216,7 @@ bool TContentChecker::CheckOperands(const TOperator& Op, int64_t Offset) {
         }
     }
     // TJ shows strings and moves by numbers, nothing else.
-    if (Op.Name == "TJ" && !Operand(0).TextItems) {
+    if (Op.Id == TOperatorId::TJ && !Operand(0).TextItems) {
         Report(TFindingCode::OperandType, TSeverity::Error, Operand(0).Offset, Op.Name,
                "TJ の配列には文字列と数値しか置けません。");
         return false;
@@ -263,7 +269,7 @@ void TContentChecker::CheckPlacement(const TOperator& Op, int64_t Offset) {
         case C::PathConstruction:
             if (FPath == TPath::None) {
                 if (FInText) misplaced("テキストオブジェクトの中ではパスを描けません。");
-                else if (Op.Name != "m" && Op.Name != "re") misplaced("現在点がありません（先に m か re が要ります）。");
+                else if (Op.Id != TOperatorId::m && Op.Id != TOperatorId::re) misplaced("現在点がありません（先に m か re が要ります）。");
             }
             FPath = TPath::Building;
             return;
@@ -294,7 +300,7 @@ void TContentChecker::CheckPlacement(const TOperator& Op, int64_t Offset) {
             if (FInText) misplaced("テキストオブジェクトの中では使えません。");
             return;
         case C::InlineImage:
-            if (Op.Name != "BI") misplaced("BI のない " + std::string(Op.Name) + " です。");
+            if (Op.Id != TOperatorId::BI) misplaced("BI のない " + std::string(Op.Name) + " です。");
             else if (FInText) misplaced("テキストオブジェクトの中では使えません。");
             return;
         case C::Type3:
@@ -308,55 +314,68 @@ void TContentChecker::CheckNesting(const TOperator& Op, int64_t Offset) {
     const auto report = [&](TFindingCode Code, std::string Message) {
         Report(Code, TSeverity::Error, Offset, Op.Name, std::move(Message));
     };
-    if (Op.Name == "q") {
-        if (FSaveDepth++ == 0) {
-            FFirstSave = Offset;
-            FFirstSaveObject = FObject;
-        }
-        if (FSaved.size() < MaximumSaved) FSaved.push_back({FFill, FStroke});
-        if (FSaveDepth > SaveDepthLimit && !FSaveDepthTold) {
-            FSaveDepthTold = true;
-            Report(TFindingCode::SaveRestore, TSeverity::Warning, Offset, Op.Name,
-                   "q の入れ子が " + std::to_string(SaveDepthLimit) + " 段を超えています。");
-        }
-    } else if (Op.Name == "Q") {
-        if (FSaveDepth == 0) return report(TFindingCode::SaveRestore, "対応する q のない Q です。");
-        if (static_cast<size_t>(FSaveDepth) == FSaved.size()) {
-            FFill = FSaved.back().Fill;
-            FStroke = FSaved.back().Stroke;
-            FSaved.pop_back();
-        } else {
-            FFill = FStroke = TColourSpace::Unknown();
-        }
-        --FSaveDepth;
-    } else if (Op.Name == "BT") {
-        if (FInText) return report(TFindingCode::TextObject, "テキストオブジェクトの中に BT があります。");
-        FInText = true;
-        FTextStart = Offset;
-        FTextObject = FObject;
-    } else if (Op.Name == "ET") {
-        if (!FInText) return report(TFindingCode::TextObject, "対応する BT のない ET です。");
-        FInText = false;
-    } else if (Op.Name == "BMC" || Op.Name == "BDC") {
-        if (FMarkedDepth++ == 0) {
-            FFirstMarked = Offset;
-            FFirstMarkedObject = FObject;
-        }
-    } else if (Op.Name == "EMC") {
-        if (FMarkedDepth == 0) return report(TFindingCode::MarkedContent, "対応する BMC・BDC のない EMC です。");
-        --FMarkedDepth;
-    } else if (Op.Name == "BX") {
-        if (FCompatibilityDepth++ == 0) {
-            FFirstCompatibility = Offset;
-            FFirstCompatibilityObject = FObject;
-        }
-    } else if (Op.Name == "EX") {
-        if (FCompatibilityDepth == 0) return report(TFindingCode::Compatibility, "対応する BX のない EX です。");
-        --FCompatibilityDepth;
-    } else if (Op.Name == "g" || Op.Name == "rg" || Op.Name == "k") {
-        FFill = TColourSpace::Device(Op.Name == "g" ? 1 : Op.Name == "rg" ? 3 : 4);
-    } else if (Op.Name == "G" || Op.Name == "RG" || Op.Name == "K") {
-        FStroke = TColourSpace::Device(Op.Name == "G" ? 1 : Op.Name == "RG" ? 3 : 4);
+    switch (Op.Id) {
+        case TOperatorId::q:
+            if (FSaveDepth++ == 0) {
+                FFirstSave = Offset;
+                FFirstSaveObject = FObject;
+            }
+            if (FSaved.size() < MaximumSaved) FSaved.push_back({FFill, FStroke});
+            if (FSaveDepth > SaveDepthLimit && !FSaveDepthTold) {
+                FSaveDepthTold = true;
+                Report(TFindingCode::SaveRestore, TSeverity::Warning, Offset, Op.Name,
+                       "q の入れ子が " + std::to_string(SaveDepthLimit) + " 段を超えています。");
+            }
+            return;
+        case TOperatorId::Q:
+            if (FSaveDepth == 0) return report(TFindingCode::SaveRestore, "対応する q のない Q です。");
+            if (static_cast<size_t>(FSaveDepth) == FSaved.size()) {
+                FFill = FSaved.back().Fill;
+                FStroke = FSaved.back().Stroke;
+                FSaved.pop_back();
+            } else {
+                FFill = FStroke = TColourSpace::Unknown();
+            }
+            --FSaveDepth;
+            return;
+        case TOperatorId::BT:
+            if (FInText) return report(TFindingCode::TextObject, "テキストオブジェクトの中に BT があります。");
+            FInText = true;
+            FTextStart = Offset;
+            FTextObject = FObject;
+            return;
+        case TOperatorId::ET:
+            if (!FInText) return report(TFindingCode::TextObject, "対応する BT のない ET です。");
+            FInText = false;
+            return;
+        case TOperatorId::BMC:
+        case TOperatorId::BDC:
+            if (FMarkedDepth++ == 0) {
+                FFirstMarked = Offset;
+                FFirstMarkedObject = FObject;
+            }
+            return;
+        case TOperatorId::EMC:
+            if (FMarkedDepth == 0) return report(TFindingCode::MarkedContent, "対応する BMC・BDC のない EMC です。");
+            --FMarkedDepth;
+            return;
+        case TOperatorId::BX:
+            if (FCompatibilityDepth++ == 0) {
+                FFirstCompatibility = Offset;
+                FFirstCompatibilityObject = FObject;
+            }
+            return;
+        case TOperatorId::EX:
+            if (FCompatibilityDepth == 0) return report(TFindingCode::Compatibility, "対応する BX のない EX です。");
+            --FCompatibilityDepth;
+            return;
+        case TOperatorId::g: FFill = TColourSpace::Device(1); return;
+        case TOperatorId::rg: FFill = TColourSpace::Device(3); return;
+        case TOperatorId::k: FFill = TColourSpace::Device(4); return;
+        case TOperatorId::G: FStroke = TColourSpace::Device(1); return;
+        case TOperatorId::RG: FStroke = TColourSpace::Device(3); return;
+        case TOperatorId::K: FStroke = TColourSpace::Device(4); return;
+        default: return;
     }
 }
 
@@ -370,24 +389,30 @@ TDeclaredResource* TContentChecker::UseResource(TResourceCategory Category, cons
 
 void TContentChecker::CheckNames(const TOperator& Op, int64_t) {
     const std::string_view name = Op.Name;
-    if (name == "Tf") {
-        UseResource(TResourceCategory::Font, Operand(0), name);
-    } else if (name == "gs") {
-        UseResource(TResourceCategory::ExtGState, Operand(0), name);
-    } else if (name == "sh") {
-        UseResource(TResourceCategory::Shading, Operand(0), name);
-    } else if ((name == "BDC" || name == "DP") && Operand(1).Kind == TKind::Name) {
-        UseResource(TResourceCategory::Properties, Operand(1), name);
-    } else if (name == "Do") {
-        const TDeclaredResource* xobject = UseResource(TResourceCategory::XObject, Operand(0), name);
-        if (xobject != nullptr && xobject->Form && FVisitForm) FVisitForm(Operand(0).Text, *xobject);
-    } else if (name == "cs" || name == "CS") {
-        TColourSpace space;
-        if (!BuiltInColourSpace(Operand(0).Text, false, space)) {
-            const TDeclaredResource* declared = UseResource(TResourceCategory::ColorSpace, Operand(0), name);
-            space = declared != nullptr ? declared->Space : TColourSpace::Unknown();
+    switch (Op.Id) {
+        case TOperatorId::Tf: UseResource(TResourceCategory::Font, Operand(0), name); return;
+        case TOperatorId::gs: UseResource(TResourceCategory::ExtGState, Operand(0), name); return;
+        case TOperatorId::sh: UseResource(TResourceCategory::Shading, Operand(0), name); return;
+        case TOperatorId::BDC:
+        case TOperatorId::DP:
+            if (Operand(1).Kind == TKind::Name) UseResource(TResourceCategory::Properties, Operand(1), name);
+            return;
+        case TOperatorId::Do: {
+            const TDeclaredResource* xobject = UseResource(TResourceCategory::XObject, Operand(0), name);
+            if (xobject != nullptr && xobject->Form && FVisitForm) FVisitForm(Operand(0).Text, *xobject);
+            return;
         }
-        (name == "cs" ? FFill : FStroke) = space;
+        case TOperatorId::cs:
+        case TOperatorId::CS: {
+            TColourSpace space;
+            if (!BuiltInColourSpace(Operand(0).Text, false, space)) {
+                const TDeclaredResource* declared = UseResource(TResourceCategory::ColorSpace, Operand(0), name);
+                space = declared != nullptr ? declared->Space : TColourSpace::Unknown();
+            }
+            (Op.Id == TOperatorId::cs ? FFill : FStroke) = space;
+            return;
+        }
+        default: return;
     }
 }
 

@@ -9,45 +9,45 @@ namespace {
 
 using C = TOperatorClass;
 
-// ISO 32000-2:2020, Annex A, Table A.1: all 73 operators, sorted by their
-// bytes for the binary search below.
+// ISO 32000-2:2020, Annex A, Table A.1: all 73 operators, in the table's
+// order.
 constexpr std::array<TOperator, 73> MakeTable() {
     std::array<TOperator, 73> table = {{
         {"\"", "nns", C::TextShowing},
         {"'", "s", C::TextShowing},
         {"B", "", C::PathPainting},
         {"B*", "", C::PathPainting},
-        {"BDC", "/d", C::MarkedContent},
-        {"BI", "", C::InlineImage},
-        {"BMC", "/", C::MarkedContent},
-        {"BT", "", C::TextObject},
-        {"BX", "", C::Compatibility},
-        {"CS", "/", C::Colour},
-        {"DP", "/d", C::MarkedContent},
-        {"Do", "/", C::XObject},
+        {"BDC", "/d", C::MarkedContent, TOperatorId::BDC},
+        {"BI", "", C::InlineImage, TOperatorId::BI},
+        {"BMC", "/", C::MarkedContent, TOperatorId::BMC},
+        {"BT", "", C::TextObject, TOperatorId::BT},
+        {"BX", "", C::Compatibility, TOperatorId::BX},
+        {"CS", "/", C::Colour, TOperatorId::CS},
+        {"DP", "/d", C::MarkedContent, TOperatorId::DP},
+        {"Do", "/", C::XObject, TOperatorId::Do},
         {"EI", "", C::InlineImage},
-        {"EMC", "", C::MarkedContent},
-        {"ET", "", C::TextObject},
-        {"EX", "", C::Compatibility},
+        {"EMC", "", C::MarkedContent, TOperatorId::EMC},
+        {"ET", "", C::TextObject, TOperatorId::ET},
+        {"EX", "", C::Compatibility, TOperatorId::EX},
         {"F", "", C::PathPainting},
-        {"G", "n", C::Colour},
+        {"G", "n", C::Colour, TOperatorId::G},
         {"ID", "", C::InlineImage},
         {"J", "i", C::GeneralState},
-        {"K", "nnnn", C::Colour},
+        {"K", "nnnn", C::Colour, TOperatorId::K},
         {"M", "n", C::GeneralState},
         {"MP", "/", C::MarkedContent},
-        {"Q", "", C::SpecialState},
-        {"RG", "nnn", C::Colour},
+        {"Q", "", C::SpecialState, TOperatorId::Q},
+        {"RG", "nnn", C::Colour, TOperatorId::RG},
         {"S", "", C::PathPainting},
-        {"SC", "", C::Colour, true},
-        {"SCN", "", C::Colour, true},
+        {"SC", "", C::Colour, TOperatorId::Other, true},
+        {"SCN", "", C::Colour, TOperatorId::Other, true},
         {"T*", "", C::TextPositioning},
         {"TD", "nn", C::TextPositioning},
-        {"TJ", "a", C::TextShowing},
+        {"TJ", "a", C::TextShowing, TOperatorId::TJ},
         {"TL", "n", C::TextState},
         {"Tc", "n", C::TextState},
         {"Td", "nn", C::TextPositioning},
-        {"Tf", "/n", C::TextState},
+        {"Tf", "/n", C::TextState, TOperatorId::Tf},
         {"Tj", "s", C::TextShowing},
         {"Tm", "nnnnnn", C::TextPositioning},
         {"Tr", "i", C::TextState},
@@ -60,29 +60,29 @@ constexpr std::array<TOperator, 73> MakeTable() {
         {"b*", "", C::PathPainting},
         {"c", "nnnnnn", C::PathConstruction},
         {"cm", "nnnnnn", C::SpecialState},
-        {"cs", "/", C::Colour},
+        {"cs", "/", C::Colour, TOperatorId::cs},
         {"d", "an", C::GeneralState},
         {"d0", "nn", C::Type3},
         {"d1", "nnnnnn", C::Type3},
         {"f", "", C::PathPainting},
         {"f*", "", C::PathPainting},
-        {"g", "n", C::Colour},
-        {"gs", "/", C::GeneralState},
+        {"g", "n", C::Colour, TOperatorId::g},
+        {"gs", "/", C::GeneralState, TOperatorId::gs},
         {"h", "", C::PathConstruction},
         {"i", "n", C::GeneralState},
         {"j", "i", C::GeneralState},
-        {"k", "nnnn", C::Colour},
+        {"k", "nnnn", C::Colour, TOperatorId::k},
         {"l", "nn", C::PathConstruction},
-        {"m", "nn", C::PathConstruction},
+        {"m", "nn", C::PathConstruction, TOperatorId::m},
         {"n", "", C::PathPainting},
-        {"q", "", C::SpecialState},
-        {"re", "nnnn", C::PathConstruction},
-        {"rg", "nnn", C::Colour},
+        {"q", "", C::SpecialState, TOperatorId::q},
+        {"re", "nnnn", C::PathConstruction, TOperatorId::re},
+        {"rg", "nnn", C::Colour, TOperatorId::rg},
         {"ri", "/", C::GeneralState},
         {"s", "", C::PathPainting},
-        {"sc", "", C::Colour, true},
-        {"scn", "", C::Colour, true},
-        {"sh", "/", C::Shading},
+        {"sc", "", C::Colour, TOperatorId::Other, true},
+        {"scn", "", C::Colour, TOperatorId::Other, true},
+        {"sh", "/", C::Shading, TOperatorId::sh},
         {"v", "nnnn", C::PathConstruction},
         {"w", "n", C::GeneralState},
         {"y", "nnnn", C::PathConstruction},
@@ -92,16 +92,36 @@ constexpr std::array<TOperator, 73> MakeTable() {
 
 constexpr std::array<TOperator, 73> Table = MakeTable();
 
-static_assert(std::is_sorted(Table.begin(), Table.end(),
-                             [](const TOperator& a, const TOperator& b) { return a.Name < b.Name; }),
-              "the table is searched by name");
+// Operators are one to three bytes long: each is looked up as a number made
+// of its bytes, which costs a few integer comparisons per operator.
+constexpr uint32_t Key(std::string_view Name) {
+    uint32_t key = 0;
+    for (const char c : Name) key = key << 8 | static_cast<uint8_t>(c);
+    return key;
+}
+
+struct TKeyed {
+    uint32_t Key;
+    uint8_t Index;
+};
+
+constexpr std::array<TKeyed, 73> MakeKeys() {
+    std::array<TKeyed, 73> keys{};
+    for (size_t i = 0; i < Table.size(); ++i) keys[i] = {Key(Table[i].Name), static_cast<uint8_t>(i)};
+    std::sort(keys.begin(), keys.end(), [](const TKeyed& a, const TKeyed& b) { return a.Key < b.Key; });
+    return keys;
+}
+
+constexpr std::array<TKeyed, 73> Keys = MakeKeys();
 
 }  // namespace
 
 const TOperator* FindOperator(std::string_view Name) {
-    const auto at = std::lower_bound(Table.begin(), Table.end(), Name,
-                                     [](const TOperator& entry, std::string_view name) { return entry.Name < name; });
-    return at != Table.end() && at->Name == Name ? &*at : nullptr;
+    if (Name.empty() || Name.size() > 3) return nullptr;
+    const uint32_t key = Key(Name);
+    const auto at = std::lower_bound(Keys.begin(), Keys.end(), key,
+                                     [](const TKeyed& entry, uint32_t k) { return entry.Key < k; });
+    return at != Keys.end() && at->Key == key ? &Table[at->Index] : nullptr;
 }
 
 std::span<const TOperator> AllOperators() { return Table; }

@@ -29,6 +29,12 @@ enum class TOperatorClass : uint8_t {
     Type3            // d0 d1
 };
 
+// The operators the check treats one by one; Other for the rest, which
+// their class and operands describe.
+enum class TOperatorId : uint8_t {
+    Other, q, Q, BT, ET, BMC, BDC, EMC, BX, EX, BI, g, rg, k, G, RG, K, cs, CS, Tf, gs, sh, DP, Do, TJ, m, re
+};
+
 // Operand letters, one per operand in order:
 //   n a number   i an integer   / a name   s a string   a an array
 //   d a name or a dictionary (a property list)
@@ -38,6 +44,7 @@ struct TOperator {
     std::string_view Name;
     std::string_view Operands;
     TOperatorClass Class;
+    TOperatorId Id = TOperatorId::Other;
     bool Variable = false;
 };
 

@@ -15,14 +15,14 @@ namespace lumerra::check {
 class TPageChecker::TRun {
 public:
     TRun(TPageChecker& Owner, TPageFindings& Findings, int32_t Page)
-        : FReader(Owner.FReader), FOnFault(Owner.OnStreamFault), FFindings(Findings), FPage(Page) {}
+        : FOwner(Owner), FReader(Owner.FReader), FOnFault(Owner.OnStreamFault), FFindings(Findings), FPage(Page) {}
 
     void CheckPage(int32_t PageObject) {
         TResourceNames names = ReadResourceNames(FReader, InheritedAttribute(FReader, PageObject, "Resources"));
         FPageNames = &names;
         TContentChecker checker(names, FFindings);
         checker.SetFormVisitor(FormVisitor(0));
-        TMemoryStream data;
+        TMemoryStream& data = Buffer(0);
         for (const int32_t stream : PageContentStreams(FReader, PageObject)) checker.Check(Decode(stream, data), stream);
         checker.Finish();
         ReportUnused(names, {});
@@ -41,14 +41,22 @@ private:
         if (resources->IsDictionary()) own = ReadResourceNames(FReader, resources);
         TContentChecker checker(own ? *own : *FPageNames, FFindings, Name);
         checker.SetFormVisitor(FormVisitor(Depth + 1));
-        TMemoryStream data;  // its own: the caller's stream is still being read
-        checker.Check(Decode(Object, data), Object);
+        // Its own buffer: the caller's stream is still being read.
+        checker.Check(Decode(Object, Buffer(Depth + 1)), Object);
         checker.Finish();
         if (own) ReportUnused(*own, Name);
     }
 
+    TMemoryStream& Buffer(int Depth) {
+        auto& buffers = FOwner.FBuffers;
+        while (buffers.size() <= static_cast<size_t>(Depth)) buffers.push_back(std::make_unique<TMemoryStream>());
+        return *buffers[static_cast<size_t>(Depth)];
+    }
+
     std::span<const uint8_t> Decode(int32_t Object, TMemoryStream& Data) {
-        Data.Clear();
+        // Emptied, not freed: the next stream reuses the memory.
+        Data.SetSize(0);
+        Data.SetPosition(0);
         TStringList filters;
         TStreamDamage damage;
         try {
@@ -72,6 +80,7 @@ private:
         });
     }
 
+    TPageChecker& FOwner;
     TObjectReader& FReader;
     const TStreamFaultProc& FOnFault;
     TPageFindings& FFindings;

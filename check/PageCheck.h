@@ -5,10 +5,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "check/Finding.h"
 #include "common/StrUtils.h"
+#include "common/Stream.h"
 #include "pdf/ObjectLocation.h"
 #include "pdf/ObjectReader.h"
 
@@ -36,6 +39,8 @@ private:
 
     TObjectReader& FReader;
     size_t FLimit;
+    // The decoded streams, one per level of forms, kept from page to page.
+    std::vector<std::unique_ptr<TMemoryStream>> FBuffers;
 };
 
 // Checks pages First..Last (from 1) of Pages, the document's page list in
