@@ -60,6 +60,14 @@ void TContentChecker::Report(TFindingCode Code, TSeverity Severity, int64_t Offs
     FFindings.Add(std::move(finding));
 }
 
+void TContentChecker::ReportAt(const TOperand& Operand, TFindingCode Code, std::string_view Operator,
+                               std::string Message) {
+    const int32_t current = FObject;
+    FObject = Operand.Object;
+    Report(Code, TSeverity::Error, Operand.Offset, Operator, std::move(Message));
+    FObject = current;
+}
+
 void TContentChecker::Push(TKind Kind, int64_t Offset, std::string_view Text, bool TextItems) {
     ++FOperandCount;
     if (FKept == MaximumKept) return;
@@ -67,6 +75,7 @@ void TContentChecker::Push(TKind Kind, int64_t Offset, std::string_view Text, bo
     TOperand& operand = FOperands[FKept++];
     operand.Kind = Kind;
     operand.Offset = Offset;
+    operand.Object = FObject;
     if (Kind == TKind::Name) operand.Text.assign(Text);  // only names are looked at by their bytes
     operand.TextItems = TextItems;
 }
@@ -210,14 +219,14 @@ bool TContentChecker::CheckOperands(const TOperator& Op, int64_t Offset) {
                           : want == 'a' ? operand.Kind == TKind::Array
                                         : operand.Kind == TKind::Name || operand.Kind == TKind::Dictionary;
         if (!fits) {
-            Report(TFindingCode::OperandType, TSeverity::Error, operand.Offset, Op.Name,
+            ReportAt(operand, TFindingCode::OperandType, Op.Name,
                    std::to_string(i + 1) + " 番目のオペランドは" + std::string(TypeName(want)) + "でなければなりません。");
             return false;
         }
     }
     // TJ shows strings and moves by numbers, nothing else.
     if (Op.Id == TOperatorId::TJ && !Operand(0).TextItems) {
-        Report(TFindingCode::OperandType, TSeverity::Error, Operand(0).Offset, Op.Name,
+        ReportAt(Operand(0), TFindingCode::OperandType, Op.Name,
                "TJ の配列には文字列と数値しか置けません。");
         return false;
     }
@@ -233,7 +242,7 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
     const int64_t numbers = FOperandCount - (named && lastIsName ? 1 : 0);
     for (size_t i = 0; i < kept && static_cast<int64_t>(i) < numbers; ++i)
         if (Operand(i).Kind != TKind::Integer && Operand(i).Kind != TKind::Real) {
-            Report(TFindingCode::OperandType, TSeverity::Error, Operand(i).Offset, Op.Name,
+            ReportAt(Operand(i), TFindingCode::OperandType, Op.Name,
                    std::to_string(i + 1) + " 番目のオペランドは数値でなければなりません。");
             return;
         }
@@ -244,7 +253,7 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
     };
     if (named && lastIsName) {
         if (!space.Pattern && space.Components >= 0) {
-            Report(TFindingCode::OperandType, TSeverity::Error, Operand(kept - 1).Offset, Op.Name,
+            ReportAt(Operand(kept - 1), TFindingCode::OperandType, Op.Name,
                    "パターンの名前はパターン色空間でしか使えません。");
             return;
         }
@@ -381,7 +390,7 @@ void TContentChecker::CheckNesting(const TOperator& Op, int64_t Offset) {
 
 TDeclaredResource* TContentChecker::UseResource(TResourceCategory Category, const TOperand& Name, std::string_view Op) {
     if (TDeclaredResource* declared = FResources.Use(Category, Name.Text)) return declared;
-    Report(TFindingCode::UndeclaredResource, TSeverity::Error, Name.Offset, Op,
+    ReportAt(Name, TFindingCode::UndeclaredResource, Op,
            "リソース /" + std::string(CategoryKey(Category)) + " に /" + PrintableOperator(Name.Text) +
                " が宣言されていません。");
     return nullptr;

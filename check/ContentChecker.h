@@ -44,6 +44,7 @@ private:
     struct TOperand {
         TKind Kind = TKind::Null;
         int64_t Offset = 0;
+        int32_t Object = -1;     // the stream it stands in: a page's operands may precede their operator's stream
         std::string Text;        // a name's decoded bytes
         bool TextItems = true;   // an array of numbers and strings only (TJ)
     };
@@ -53,6 +54,8 @@ private:
     };
 
     void Report(TFindingCode Code, TSeverity Severity, int64_t Offset, std::string_view Operator, std::string Message);
+    // A finding about an operand, placed where the operand stands.
+    void ReportAt(const TOperand& Operand, TFindingCode Code, std::string_view Operator, std::string Message);
     void Push(TKind Kind, int64_t Offset, std::string_view Text = {}, bool TextItems = true);
     void ClearOperands();
     // An array or dictionary opened at Open; reads to its end.

@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
         const int64_t size = static_cast<int64_t>(f.Object == 4 ? cut : Size - cut);
         Require(f.Offset < 0 || f.Offset <= size, "a finding stands inside its stream");
         Require(f.Offset < 0 || f.Object == 4 || f.Object == 5, "a placed finding names its stream");
-        Require(f.Operator.size() <= 35, "an operator is shown short");
+        Require(f.Operator.size() <= 32 * 3 + 3, "an operator is shown short");
     }
     const size_t end = FindImageEnd(bytes, 0);
     Require(end == SIZE_MAX || (end + 2 <= Size && bytes[end] == 'E' && bytes[end + 1] == 'I'), "EI is found where it is");

@@ -134,6 +134,19 @@ TEST(ContentChecker, FindingsTellWhereTheyAre) {
     EXPECT_EQ(FormatFinding(findings.Kept()[0]), "page 1, object 5, offset 4: error save-restore (Q): 対応する q のない Q です。");
 }
 
+TEST(ContentChecker, AnOperandIsPlacedInTheStreamItStandsIn) {
+    TResourceNames names = Resources();
+    TPageFindings findings(1);
+    TContentChecker checker(names, findings);
+    const std::string first = "q (a)", second = " 2 m S Q";
+    checker.Check({reinterpret_cast<const uint8_t*>(first.data()), first.size()}, 4);
+    checker.Check({reinterpret_cast<const uint8_t*>(second.data()), second.size()}, 5);
+    checker.Finish();
+    ASSERT_EQ(findings.Kept().size(), 1u);
+    EXPECT_EQ(FormatFinding(findings.Kept()[0]),
+              "page 1, object 4, offset 2: error operand-type (m): 1 番目のオペランドは数値でなければなりません。");
+}
+
 TEST(ContentChecker, HostileStreamsCostBoundedFindingsAndFinish) {
     TPageFindings findings;
     // A million Q without q: every one counted, only the first kept.
