@@ -87,6 +87,7 @@ void TContentChecker::ClearOperands() {
 
 void TContentChecker::Check(std::span<const uint8_t> Data, int32_t Object) {
     TTokenizer tokens(Data);
+    tokens.SetKeepStringBytes(false);  // only their kind and extent matter here
     FTokens = &tokens;
     FObject = Object;
     for (;;) {

@@ -1,6 +1,5 @@
 #include "check/OperatorTable.h"
 
-#include <algorithm>
 #include <array>
 
 namespace lumerra::check {
@@ -93,35 +92,49 @@ constexpr std::array<TOperator, 73> MakeTable() {
 constexpr std::array<TOperator, 73> Table = MakeTable();
 
 // Operators are one to three bytes long: each is looked up as a number made
-// of its bytes, which costs a few integer comparisons per operator.
+// of its bytes.
 constexpr uint32_t Key(std::string_view Name) {
     uint32_t key = 0;
     for (const char c : Name) key = key << 8 | static_cast<uint8_t>(c);
     return key;
 }
 
-struct TKeyed {
-    uint32_t Key;
-    uint8_t Index;
-};
+// An open-addressed table of 256 slots over the keys, filled once at
+// compile time: a lookup costs a multiplication and a comparison or two.
+constexpr size_t HashSlots = 256;
+constexpr size_t Slot(uint32_t Key) { return (Key * 2654435761u) >> 24; }
 
-constexpr std::array<TKeyed, 73> MakeKeys() {
-    std::array<TKeyed, 73> keys{};
-    for (size_t i = 0; i < Table.size(); ++i) keys[i] = {Key(Table[i].Name), static_cast<uint8_t>(i)};
-    std::sort(keys.begin(), keys.end(), [](const TKeyed& a, const TKeyed& b) { return a.Key < b.Key; });
+constexpr std::array<uint8_t, HashSlots> MakeHash() {
+    std::array<uint8_t, HashSlots> slots{};
+    for (uint8_t& slot : slots) slot = 0xFF;
+    for (size_t i = 0; i < Table.size(); ++i) {
+        size_t at = Slot(Key(Table[i].Name));
+        while (slots[at] != 0xFF) at = (at + 1) % HashSlots;
+        slots[at] = static_cast<uint8_t>(i);
+    }
+    return slots;
+}
+
+constexpr std::array<uint8_t, HashSlots> Hash = MakeHash();
+
+constexpr std::array<uint32_t, 73> MakeKeys() {
+    std::array<uint32_t, 73> keys{};
+    for (size_t i = 0; i < Table.size(); ++i) keys[i] = Key(Table[i].Name);
     return keys;
 }
 
-constexpr std::array<TKeyed, 73> Keys = MakeKeys();
+constexpr std::array<uint32_t, 73> Keys = MakeKeys();
 
 }  // namespace
 
 const TOperator* FindOperator(std::string_view Name) {
     if (Name.empty() || Name.size() > 3) return nullptr;
     const uint32_t key = Key(Name);
-    const auto at = std::lower_bound(Keys.begin(), Keys.end(), key,
-                                     [](const TKeyed& entry, uint32_t k) { return entry.Key < k; });
-    return at != Keys.end() && at->Key == key ? &Table[at->Index] : nullptr;
+    for (size_t at = Slot(key);; at = (at + 1) % HashSlots) {
+        const uint8_t index = Hash[at];
+        if (index == 0xFF) return nullptr;
+        if (Keys[index] == key) return &Table[index];
+    }
 }
 
 std::span<const TOperator> AllOperators() { return Table; }

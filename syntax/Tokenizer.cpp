@@ -17,6 +17,9 @@ int HexValue(int c) {
 
 bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
 
+// The bytes a literal string treats apart from the others.
+bool IsStringSpecial(uint8_t c) { return c == '(' || c == ')' || c == '\\' || c == '\r'; }
+
 // A regular run read as a number: an optional sign, digits with at most one
 // period, at least one digit.
 bool ReadNumber(std::string_view Run, TSyntaxToken& Token) {
@@ -122,7 +125,11 @@ void TTokenizer::Next(TSyntaxToken& Token) {
     }
     const uint8_t c = FData[FAt];
     switch (c) {
-        case '(': ++FAt; ReadLiteralString(Token); return;
+        case '(':
+            ++FAt;
+            if (FKeepStrings) ReadLiteralString(Token);
+            else PassLiteralString(Token);
+            return;
         case '/': ++FAt; ReadName(Token); return;
         case '[': ++FAt; Token.Type = TTokenType::ArrayOpen; return;
         case ']': ++FAt; Token.Type = TTokenType::ArrayClose; return;
@@ -160,7 +167,11 @@ void TTokenizer::ReadRegular(TSyntaxToken& Token) {
     const size_t start = FAt;
     while (FAt < FData.size() && IsIsoRegular(FData[FAt])) ++FAt;
     const std::string_view run(reinterpret_cast<const char*>(FData.data()) + start, FAt - start);
-    if (ReadNumber(run, Token)) return;
+    // A number starts with a digit, a sign or a period; anything else is a
+    // keyword (an operator, in a content stream).
+    const char first = run[0];
+    if ((IsDigit(static_cast<uint8_t>(first)) || first == '+' || first == '-' || first == '.') && ReadNumber(run, Token))
+        return;
     Token.Type = TTokenType::Keyword;
     Token.Text.assign(run);
 }
@@ -190,6 +201,15 @@ void TTokenizer::ReadLiteralString(TSyntaxToken& Token) {
     Token.Type = TTokenType::String;
     int depth = 0;
     while (FAt < FData.size()) {
+        // A run of bytes that stand for themselves is taken whole: content
+        // streams are mostly text.
+        size_t run = FAt;
+        while (run < FData.size() && !IsStringSpecial(FData[run])) ++run;
+        if (run > FAt) {
+            Token.Text.append(reinterpret_cast<const char*>(FData.data()) + FAt, run - FAt);
+            FAt = run;
+            continue;
+        }
         const uint8_t c = FData[FAt++];
         if (c == '(') {
             ++depth;
@@ -232,6 +252,26 @@ void TTokenizer::ReadLiteralString(TSyntaxToken& Token) {
     Token.Text = "unterminated string";
 }
 
+void TTokenizer::PassLiteralString(TSyntaxToken& Token) {
+    Token.Type = TTokenType::String;
+    int depth = 0;
+    while (FAt < FData.size()) {
+        const uint8_t c = FData[FAt++];
+        if (c == '(') {
+            ++depth;
+        } else if (c == ')') {
+            if (depth-- == 0) return;
+        } else if (c == '\\') {
+            // Whatever the escape, the byte after the backslash neither opens
+            // nor closes the string.
+            if (FAt < FData.size()) ++FAt;
+        }
+    }
+    Token.Type = TTokenType::Bad;
+    Token.Truncated = true;
+    Token.Text = "unterminated string";
+}
+
 void TTokenizer::ReadHexString(TSyntaxToken& Token) {
     Token.Type = TTokenType::HexString;
     int high = -1;
@@ -239,7 +279,7 @@ void TTokenizer::ReadHexString(TSyntaxToken& Token) {
         const uint8_t c = FData[FAt++];
         if (c == '>') {
             // An odd digit count ends as if a 0 followed.
-            if (high >= 0) Token.Text += static_cast<char>(high << 4);
+            if (high >= 0 && FKeepStrings) Token.Text += static_cast<char>(high << 4);
             return;
         }
         if (IsIsoWhiteSpace(c)) continue;
@@ -255,7 +295,7 @@ void TTokenizer::ReadHexString(TSyntaxToken& Token) {
         if (high < 0) {
             high = digit;
         } else {
-            Token.Text += static_cast<char>(high << 4 | digit);
+            if (FKeepStrings) Token.Text += static_cast<char>(high << 4 | digit);
             high = -1;
         }
     }
