@@ -39,12 +39,12 @@ private:
         const TValuePtr resources = FReader.Get(FReader.Object(Object), "Resources");
         std::optional<TResourceNames> own;
         if (resources->IsDictionary()) own = ReadResourceNames(FReader, resources);
-        TContentChecker checker(own ? *own : *FPageNames, FFindings, Name);
+        TContentChecker checker(own ? *own : *FPageNames, FFindings, PrintableOperator(Name));
         checker.SetFormVisitor(FormVisitor(Depth + 1));
         // Its own buffer: the caller's stream is still being read.
         checker.Check(Decode(Object, Buffer(Depth + 1)), Object);
         checker.Finish();
-        if (own) ReportUnused(*own, Name);
+        if (own) ReportUnused(*own, PrintableOperator(Name));
     }
 
     TMemoryStream& Buffer(int Depth) {
