@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <iterator>
 
 namespace lumerra {
@@ -16,6 +17,14 @@ int HexValue(int c) {
 }
 
 bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
+
+// Whether any of the eight bytes of Word is Byte (the classic test for a
+// zero byte, applied to Word with Byte's bits flipped).
+bool HasByte(uint64_t Word, uint8_t Byte) {
+    constexpr uint64_t Ones = 0x0101010101010101ull, Highs = 0x8080808080808080ull;
+    const uint64_t v = Word ^ (Ones * Byte);
+    return ((v - Ones) & ~v & Highs) != 0;
+}
 
 // The bytes a literal string treats apart from the others.
 bool IsStringSpecial(uint8_t c) { return c == '(' || c == ')' || c == '\\' || c == '\r'; }
@@ -256,6 +265,15 @@ void TTokenizer::PassLiteralString(TSyntaxToken& Token) {
     Token.Type = TTokenType::String;
     int depth = 0;
     while (FAt < FData.size()) {
+        // Eight bytes at a time while none of them is a parenthesis or a
+        // backslash: text is most of a content stream.
+        while (FAt + 8 <= FData.size()) {
+            uint64_t word;
+            std::memcpy(&word, FData.data() + FAt, 8);
+            if (HasByte(word, '(') || HasByte(word, ')') || HasByte(word, '\\')) break;
+            FAt += 8;
+        }
+        if (FAt >= FData.size()) break;
         const uint8_t c = FData[FAt++];
         if (c == '(') {
             ++depth;
