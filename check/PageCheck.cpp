@@ -18,7 +18,7 @@ public:
         : FOwner(Owner), FReader(Owner.FReader), FOnFault(Owner.OnStreamFault), FFindings(Findings), FPage(Page) {}
 
     void CheckPage(int32_t PageObject) {
-        TResourceNames names = ReadResourceNames(FReader, InheritedAttribute(FReader, PageObject, "Resources"));
+        TResourceNames names = PageResourceNames(PageObject);
         FPageNames = &names;
         TContentChecker checker(names, FFindings);
         checker.SetFormVisitor(FormVisitor(0));
@@ -29,6 +29,18 @@ public:
     }
 
 private:
+    // Pages mostly share one resource dictionary: the names read for the
+    // last one serve again while the reader gives the same value (which the
+    // checker holds, so that its address stays its own).
+    TResourceNames PageResourceNames(int32_t PageObject) {
+        const TValuePtr resources = InheritedAttribute(FReader, PageObject, "Resources");
+        if (resources != FOwner.FLastResources) {
+            FOwner.FLastNames = ReadResourceNames(FReader, resources);
+            FOwner.FLastResources = resources;
+        }
+        return FOwner.FLastNames;
+    }
+
     TContentChecker::TFormVisitor FormVisitor(int Depth) {
         return [this, Depth](const std::string& Name, const TDeclaredResource& Form) { CheckForm(Name, Form.Object, Depth); };
     }

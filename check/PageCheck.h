@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "check/Finding.h"
+#include "check/ResourceNames.h"
 #include "common/StrUtils.h"
 #include "common/Stream.h"
 #include "pdf/ObjectLocation.h"
@@ -39,6 +40,10 @@ private:
 
     TObjectReader& FReader;
     size_t FLimit;
+    // The resource names of the last page, unused, and the value they were
+    // read from.
+    TValuePtr FLastResources;
+    TResourceNames FLastNames;
     // The decoded streams, one per level of forms, kept from page to page.
     std::vector<std::unique_ptr<TMemoryStream>> FBuffers;
 };
