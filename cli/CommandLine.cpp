@@ -15,6 +15,7 @@ const char* const UsageText =
     "       lumerra decode [-o OUT | --output-dir DIR] [--json | --json-data] [--no-comments] [--pages A-B]\n"
     "                      [--quiet] [--extended [--password PW | --password-file FILE]] [-j N] FILE.pdf...\n"
     "       lumerra triage [--json] FILE.pdf...\n"
+    "       lumerra check [--json] [--pages A-B] [--password PW | --password-file FILE] FILE.pdf...\n"
     "       lumerra --help | --version\n";
 
 const char* const HelpText =
@@ -68,7 +69,28 @@ const char* const HelpText =
     "    in place. With several files, one that fails is told on standard error\n"
     "    and the others are still decoded.\n"
     "\n"
-    "Passwords (info and decode, with --extended):\n"
+    "lumerra check [--json] [--pages A-B] [password options] FILE.pdf...\n"
+    "    Checks the content streams of each page, and of the Form XObjects they\n"
+    "    draw, against the operators of PDF and the resources in force: operands,\n"
+    "    q/Q, BT/ET, BMC/BDC/EMC and BX/EX nesting, where each operator may\n"
+    "    stand, unknown operators, undeclared and unused resources, inline\n"
+    "    images and the syntax of the bytes. Files are read as --extended reads\n"
+    "    them. One line per finding:\n"
+    "      FILE: page P, object N[, form NAME], offset O: SEVERITY CODE (OP): message\n"
+    "    then a count per severity (error, warning, info). At most 200 findings\n"
+    "    are shown per page; a line says how many more there were.\n"
+    "    --json          JSON Lines: one object per finding with file, page,\n"
+    "                    object, form, offset, operator, severity, code and\n"
+    "                    message; {\"file\", \"page\", \"omitted\"} for findings left\n"
+    "                    out, {\"file\", \"counts\"} per file, and {\"file\",\n"
+    "                    \"error\"} for a file that cannot be read\n"
+    "    --pages A-B     the pages to check, as for decode\n"
+    "    Codes: save-restore, text-object, marked-content, compatibility,\n"
+    "    operand-count, operand-type, unknown-operator, undeclared-resource,\n"
+    "    unused-resource (info), text-outside-text-object, operator-placement,\n"
+    "    inline-image, syntax.\n"
+    "\n"
+    "Passwords (info and decode with --extended, and check):\n"
     "    --password PW   an encrypted file's user or owner password, tried after\n"
     "                    the empty one. Other users of the machine can see it\n"
     "                    (ps, shell history): prefer --password-file or\n"
@@ -108,7 +130,7 @@ const char* const HelpText =
     "\n"
     "Exit codes: 0 done, 1 a file could not be read or decoded (the reason\n"
     "on standard error), 2 wrong usage (also an unreadable password file),\n"
-    "130 interrupted.\n";
+    "3 check found an error-level finding, 130 interrupted.\n";
 
 const char* const VersionText = "lumerra " LUMERRA_VERSION "\n";
 
@@ -195,6 +217,32 @@ TDecodeArgs ParseDecode(const std::vector<std::string>& Args, TPasswordSource& P
     if (!result.Output.empty() && result.Inputs.size() > 1)
         throw EUsageError("-o names one report: use --output-dir for several files");
     CheckDistinctOutputs(result);
+    return result;
+}
+
+TCheckArgs ParseCheck(const std::vector<std::string>& Args, TPasswordSource& Password) {
+    TCheckArgs result;
+    bool optionsEnded = false;
+    for (size_t i = 1; i < Args.size(); ++i) {
+        const std::string& arg = Args[i];
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && arg == "--json") {
+            result.Json = true;
+        } else if (!optionsEnded && arg == "--pages") {
+            if (i + 1 >= Args.size()) throw EUsageError("option --pages needs a value");
+            result.Pages = ParsePageRange(Args[++i]);
+        } else if (!optionsEnded && arg.rfind("--pages=", 0) == 0) {
+            result.Pages = ParsePageRange(arg.substr(8));
+        } else if (!optionsEnded && TakePasswordOption(Args, i, Password)) {
+            continue;
+        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            throw EUsageError("unknown option: " + arg);
+        } else {
+            result.Inputs.push_back(arg);
+        }
+    }
+    if (result.Inputs.empty()) throw EUsageError("no PDF file given");
     return result;
 }
 
@@ -295,6 +343,10 @@ TArguments ParseArguments(const std::vector<std::string>& Args) {
         if (Args.size() == 2 && Args[1] == "--help") return result;
         result.Command = TCommand::Decode;
         result.Decode = ParseDecode(Args, result.PasswordSource);
+    } else if (command == "check") {
+        if (Args.size() == 2 && Args[1] == "--help") return result;
+        result.Command = TCommand::Check;
+        result.Check = ParseCheck(Args, result.PasswordSource);
     } else {
         throw EUsageError("unknown command: " + command);
     }

@@ -18,7 +18,8 @@ class TPDFAnalyst;
 namespace lumerra::cli {
 
 // Exit codes of the tool.
-enum TExitCode : int { ExitOk = 0, ExitFailed = 1, ExitUsage = 2, ExitInterrupted = 130 };
+// ExitFindings: check found at least one error in the content.
+enum TExitCode : int { ExitOk = 0, ExitFailed = 1, ExitUsage = 2, ExitFindings = 3, ExitInterrupted = 130 };
 
 // Wrong usage: the tool prints the message and the short usage text.
 class EUsageError : public std::runtime_error {
@@ -49,7 +50,14 @@ struct TDecodeArgs {
     std::optional<TPageRange> Pages;  // all pages when absent
 };
 
-enum class TCommand { Help, Version, Info, Decode, Triage };
+struct TCheckArgs {
+    std::vector<std::string> Inputs;
+    bool Json = false;
+    std::optional<std::string> Password;  // see TArguments
+    std::optional<TPageRange> Pages;  // all pages when absent
+};
+
+enum class TCommand { Help, Version, Info, Decode, Triage, Check };
 
 struct TArguments {
     TCommand Command = TCommand::Help;
@@ -58,8 +66,10 @@ struct TArguments {
     bool Json = false;  // info, triage
     std::optional<std::string> Password;  // info
     TDecodeArgs Decode;
+    TCheckArgs Check;
     // What the options say about the password of either command; the caller
-    // resolves it (ResolvePassword) into Password or Decode.Password.
+    // resolves it (ResolvePassword) into Password, Decode.Password or
+    // Check.Password.
     TPasswordSource PasswordSource;
 };
 

@@ -1,12 +1,13 @@
 // lumerra: the command-line tool. "info" prints a PDF file's structure,
-// "decode" writes the report of its drawing commands, "triage" counts the
-// keywords that tell whether it acts.
+// "decode" writes the report of its drawing commands, "check" checks them,
+// "triage" counts the keywords that tell whether it acts.
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "cli/CheckCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/DecodeCommand.h"
 #include "cli/InfoCommand.h"
@@ -25,11 +26,14 @@ int Run(const std::vector<std::string>& Args) {
         std::cerr << "lumerra: " << e.what() << '\n' << UsageText;
         return ExitUsage;
     }
-    if (arguments.Command == TCommand::Info || arguments.Command == TCommand::Decode) {
+    if (arguments.Command == TCommand::Info || arguments.Command == TCommand::Decode ||
+        arguments.Command == TCommand::Check) {
         try {
             const std::optional<std::string> password =
                 ResolvePassword(arguments.PasswordSource, std::getenv(PasswordVariable));
-            (arguments.Command == TCommand::Info ? arguments.Password : arguments.Decode.Password) = password;
+            (arguments.Command == TCommand::Info     ? arguments.Password
+             : arguments.Command == TCommand::Decode ? arguments.Decode.Password
+                                                     : arguments.Check.Password) = password;
         } catch (const EPasswordFileError& e) {
             std::cerr << ErrorLine(arguments.PasswordSource.File.value_or(""), e);
             return ExitUsage;
@@ -49,6 +53,8 @@ int Run(const std::vector<std::string>& Args) {
             return RunDecode(arguments.Decode, std::cerr);
         case TCommand::Triage:
             return RunTriage(arguments.Inputs, arguments.Json, std::cout, std::cerr);
+        case TCommand::Check:
+            return RunCheck(arguments.Check, std::cout, std::cerr);
     }
     return ExitUsage;
 }

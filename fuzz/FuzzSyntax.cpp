@@ -1,7 +1,8 @@
 // Extended reading's tokenizer and parser over any bytes: the tokenizer
 // moves forward on every token and stays inside the data, offsets are
-// ordered, and the parser ends every value or indirect object with a
-// result or a fault inside the data, for windows cut anywhere.
+// ordered, strings passed over end where they end when read, and the
+// parser ends every value or indirect object with a result or a fault
+// inside the data, for windows cut anywhere.
 #include <cstdint>
 
 #include "fuzz/FuzzSupport.h"
@@ -23,6 +24,17 @@ void CheckTokens(std::span<const uint8_t> Data) {
             for (const char c : NormalName(t.Text).substr(1))
                 Require(c > 0x20 && c < 0x7F && !IsIsoDelimiter(static_cast<uint8_t>(c)), "a normal name is plain");
         last = t.Offset;
+    }
+}
+
+// Strings passed over without their bytes end where they end when read.
+void CheckPassedStrings(std::span<const uint8_t> Data) {
+    TTokenizer kept(Data), passed(Data);
+    passed.SetKeepStringBytes(false);
+    for (;;) {
+        const TSyntaxToken a = kept.Next(), b = passed.Next();
+        Require(a.Type == b.Type && a.Offset == b.Offset && a.Truncated == b.Truncated, "passed strings end alike");
+        if (a.Type == TTokenType::End) return;
     }
 }
 
@@ -56,6 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     const uint8_t selector = TakeByte(Data, Size);
     const std::span<const uint8_t> bytes(Data, Size);
     CheckTokens(bytes);
+    CheckPassedStrings(bytes);
     CheckParse(bytes, (selector & 1) != 0, (selector & 2) != 0);
     // A window cut short, as the object reader first reads it.
     CheckParse(bytes.first(Size / 2), false, true);

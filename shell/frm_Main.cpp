@@ -26,6 +26,7 @@
 
 #include "common/StrUtils.h"
 #include "decoder/PDFLumerra.h"
+#include "shell/ContentCheckRun.h"
 #include "shell/DocumentLoad.h"
 #include "shell/DocumentSummary.h"
 #include "shell/Fonts.h"
@@ -229,6 +230,8 @@ void TfrmMain::CreateMenus() {
     N2 = NewAction(this, "N2", "実行(&R)", "名前をつけて実行する");
     N2->setShortcut(QKeySequence(Qt::Key_F9));
     R1->addAction(N2);
+    N10 = NewAction(this, "N10", "内容の検査(&C)", "各ページの内容ストリームを検査する");
+    R1->addAction(N10);
     N4 = NewSeparator(R1, "N4");
     N7 = R1->addMenu(Text("オプション"));
     N7->setObjectName(QStringLiteral("N7"));
@@ -264,6 +267,7 @@ void TfrmMain::CreateMenus() {
     connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
     connect(R1, &QMenu::aboutToShow, this, [this] { R1Click(); });
     connect(N2, &QAction::triggered, this, [this] { N2Click(); });
+    connect(N10, &QAction::triggered, this, [this] { N10Click(); });
     connect(N5, &QAction::triggered, this, [this] { N5Click(); });
     connect(N6, &QAction::triggered, this, [this] { N6Click(); });
     connect(N8, &QAction::triggered, this, [this] { N8Click(); });
@@ -466,6 +470,7 @@ bool TfrmMain::RunAvailable() const {
 
 void TfrmMain::R1Click() {
     N2->setEnabled(RunAvailable());
+    N10->setEnabled(RunAvailable());
     Run1->setEnabled(RunAvailable());
 }
 
@@ -530,6 +535,37 @@ void TfrmMain::RunToFile() {
     AddLine(QString());
     AddLine(QString());
     AddLine(Text(DashLine));
+}
+
+void TfrmMain::N10Click() {
+    if (!isEnabled() || !RunAvailable()) return;
+    RunCommand(this, [this] { RunContentCheck(); });
+}
+
+void TfrmMain::RunContentCheck() {
+    Cancel = false;
+    ClearMemo();
+    std::optional<std::vector<std::string>> lines;
+    {
+        const TRunSession session(*this, FProg, FRunning);
+        FEscapeKey->Reset();
+        // Before each page, as the report's run does: window messages (the
+        // cancel button), then the progress.
+        lines = ContentCheckLines(*FAnalyst, [this](int32_t Done, int32_t Total) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            if (FEscapeKey->Query()) Cancel = true;
+            if (FProg != nullptr) FProg->ShowProgress(0, Total, Done, false);
+            return !Cancel;
+        });
+        if (FProg != nullptr) FProg->ShowProgress(0, 1, 1, true);
+    }
+    if (!lines) {
+        AddLine(QString());
+        AddLine(Text("% キャンセルされました。m(_ _)m"));
+        return;
+    }
+    AddLine(Text("% 内容の検査: ") + QString::fromStdString(ExtractFileName(FAnalyst->FileName())));
+    for (const std::string& line : *lines) AddLine(QString::fromStdString(line));
 }
 
 void TfrmMain::Contents1Click() {

@@ -1,6 +1,7 @@
 // TfrmMain: the main window. Opens one PDF file at a time (menu, tool bar,
 // drop, shortcut), shows the load result in its text area and runs the
-// decoding of every page into a report chosen in the save dialog.
+// decoding of every page into a report chosen in the save dialog, or the
+// content check of every page into the text area.
 #pragma once
 
 #include <array>
@@ -66,6 +67,7 @@ public:
     QAction* Exit1;
     QMenu* R1;
     QAction* N2;
+    QAction* N10;  // 内容の検査: the content check into the text area
     QAction* N4;
     QMenu* N7;
     QMenu* Help1;
@@ -96,6 +98,7 @@ public:
     void Exit1Click();
     void R1Click();
     void N2Click();
+    void N10Click();
     void N5Click();
     void N6Click();
     void N8Click();
@@ -138,6 +141,7 @@ private:
     void ClearMemo();
     void AddLine(const QString& Line);
     void RunToFile();
+    void RunContentCheck();
     bool RunAvailable() const;
 
     std::unique_ptr<TPDFAnalyst> FAnalyst;

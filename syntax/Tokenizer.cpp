@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <iterator>
 
 namespace lumerra {
 
@@ -15,6 +17,17 @@ int HexValue(int c) {
 }
 
 bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
+
+// Whether any of the eight bytes of Word is Byte (the classic test for a
+// zero byte, applied to Word with Byte's bits flipped).
+bool HasByte(uint64_t Word, uint8_t Byte) {
+    constexpr uint64_t Ones = 0x0101010101010101ull, Highs = 0x8080808080808080ull;
+    const uint64_t v = Word ^ (Ones * Byte);
+    return ((v - Ones) & ~v & Highs) != 0;
+}
+
+// The bytes a literal string treats apart from the others.
+bool IsStringSpecial(uint8_t c) { return c == '(' || c == ')' || c == '\\' || c == '\r'; }
 
 // A regular run read as a number: an optional sign, digits with at most one
 // period, at least one digit.
@@ -55,8 +68,14 @@ bool ReadNumber(std::string_view Run, TSyntaxToken& Token) {
         if (c == '.') continue;
         value = value * 10 + (c - '0');
     }
-    if (const size_t period = body.find('.'); period != std::string_view::npos)
-        value /= std::pow(10.0, static_cast<double>(body.size() - period - 1));
+    if (const size_t period = body.find('.'); period != std::string_view::npos) {
+        // Powers of ten up to 1e22 are exact doubles: the same quotient as
+        // std::pow gives, without its cost on every real of a content stream.
+        static constexpr double Exact[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                           1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        const size_t decimals = body.size() - period - 1;
+        value /= decimals < std::size(Exact) ? Exact[decimals] : std::pow(10.0, static_cast<double>(decimals));
+    }
     Token.Type = TTokenType::Real;
     Token.Real = negative ? -value : value;
     Token.Integer = std::isfinite(Token.Real) && std::fabs(Token.Real) < 9.2e18 ? static_cast<int64_t>(Token.Real) : 0;
@@ -115,7 +134,11 @@ void TTokenizer::Next(TSyntaxToken& Token) {
     }
     const uint8_t c = FData[FAt];
     switch (c) {
-        case '(': ++FAt; ReadLiteralString(Token); return;
+        case '(':
+            ++FAt;
+            if (FKeepStrings) ReadLiteralString(Token);
+            else PassLiteralString(Token);
+            return;
         case '/': ++FAt; ReadName(Token); return;
         case '[': ++FAt; Token.Type = TTokenType::ArrayOpen; return;
         case ']': ++FAt; Token.Type = TTokenType::ArrayClose; return;
@@ -153,7 +176,11 @@ void TTokenizer::ReadRegular(TSyntaxToken& Token) {
     const size_t start = FAt;
     while (FAt < FData.size() && IsIsoRegular(FData[FAt])) ++FAt;
     const std::string_view run(reinterpret_cast<const char*>(FData.data()) + start, FAt - start);
-    if (ReadNumber(run, Token)) return;
+    // A number starts with a digit, a sign or a period; anything else is a
+    // keyword (an operator, in a content stream).
+    const char first = run[0];
+    if ((IsDigit(static_cast<uint8_t>(first)) || first == '+' || first == '-' || first == '.') && ReadNumber(run, Token))
+        return;
     Token.Type = TTokenType::Keyword;
     Token.Text.assign(run);
 }
@@ -183,6 +210,15 @@ void TTokenizer::ReadLiteralString(TSyntaxToken& Token) {
     Token.Type = TTokenType::String;
     int depth = 0;
     while (FAt < FData.size()) {
+        // A run of bytes that stand for themselves is taken whole: content
+        // streams are mostly text.
+        size_t run = FAt;
+        while (run < FData.size() && !IsStringSpecial(FData[run])) ++run;
+        if (run > FAt) {
+            Token.Text.append(reinterpret_cast<const char*>(FData.data()) + FAt, run - FAt);
+            FAt = run;
+            continue;
+        }
         const uint8_t c = FData[FAt++];
         if (c == '(') {
             ++depth;
@@ -225,6 +261,35 @@ void TTokenizer::ReadLiteralString(TSyntaxToken& Token) {
     Token.Text = "unterminated string";
 }
 
+void TTokenizer::PassLiteralString(TSyntaxToken& Token) {
+    Token.Type = TTokenType::String;
+    int depth = 0;
+    while (FAt < FData.size()) {
+        // Eight bytes at a time while none of them is a parenthesis or a
+        // backslash: text is most of a content stream.
+        while (FAt + 8 <= FData.size()) {
+            uint64_t word;
+            std::memcpy(&word, FData.data() + FAt, 8);
+            if (HasByte(word, '(') || HasByte(word, ')') || HasByte(word, '\\')) break;
+            FAt += 8;
+        }
+        if (FAt >= FData.size()) break;
+        const uint8_t c = FData[FAt++];
+        if (c == '(') {
+            ++depth;
+        } else if (c == ')') {
+            if (depth-- == 0) return;
+        } else if (c == '\\') {
+            // Whatever the escape, the byte after the backslash neither opens
+            // nor closes the string.
+            if (FAt < FData.size()) ++FAt;
+        }
+    }
+    Token.Type = TTokenType::Bad;
+    Token.Truncated = true;
+    Token.Text = "unterminated string";
+}
+
 void TTokenizer::ReadHexString(TSyntaxToken& Token) {
     Token.Type = TTokenType::HexString;
     int high = -1;
@@ -232,7 +297,7 @@ void TTokenizer::ReadHexString(TSyntaxToken& Token) {
         const uint8_t c = FData[FAt++];
         if (c == '>') {
             // An odd digit count ends as if a 0 followed.
-            if (high >= 0) Token.Text += static_cast<char>(high << 4);
+            if (high >= 0 && FKeepStrings) Token.Text += static_cast<char>(high << 4);
             return;
         }
         if (IsIsoWhiteSpace(c)) continue;
@@ -248,7 +313,7 @@ void TTokenizer::ReadHexString(TSyntaxToken& Token) {
         if (high < 0) {
             high = digit;
         } else {
-            Token.Text += static_cast<char>(high << 4 | digit);
+            if (FKeepStrings) Token.Text += static_cast<char>(high << 4 | digit);
             high = -1;
         }
     }

@@ -93,6 +93,11 @@ public:
         return Peek(Ahead);
     }
 
+    // With false, strings (literal and hexadecimal) are read to their end and
+    // their faults told as always, but their bytes are not kept: Text stays
+    // empty. For readers that look at a content stream's structure only.
+    void SetKeepStringBytes(bool Keep) { FKeepStrings = Keep; }
+
     // The position in the span, counted from its start.
     size_t Position() const { return FAt; }
     void SetPosition(size_t At) { FAt = At < FData.size() ? At : FData.size(); }
@@ -103,6 +108,8 @@ public:
 private:
     int Peek(size_t Ahead = 0) const { return FAt + Ahead < FData.size() ? FData[FAt + Ahead] : -1; }
     void ReadLiteralString(TSyntaxToken& Token);
+    // The same without keeping the bytes (SetKeepStringBytes).
+    void PassLiteralString(TSyntaxToken& Token);
     void ReadHexString(TSyntaxToken& Token);
     void ReadName(TSyntaxToken& Token);
     void ReadRegular(TSyntaxToken& Token);
@@ -110,6 +117,7 @@ private:
     std::span<const uint8_t> FData;
     int64_t FBase;
     size_t FAt = 0;
+    bool FKeepStrings = true;
 };
 
 // A name in the one form reports write: "/" and the name's bytes, with

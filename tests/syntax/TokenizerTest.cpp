@@ -69,3 +69,24 @@ TEST(Tokenizer, NormalNameEscapesWhatANameCannotHoldAsItIs) {
     EXPECT_EQ(NormalName(std::string("a b#c/d\x80\0", 9)), "/a#20b#23c#2Fd#80#00");
     EXPECT_EQ(NormalName(""), "/");
 }
+
+namespace {
+
+TEST(Tokenizer, StringsPassedOverEndWhereTheyEndWhenRead) {
+    for (const std::string text : {"(a(b)c) Tj", "(a\\)b\\\\) x", "(\\\r\n) y", "<41 42 4> z", "<4G> w", "(open",
+                                   "(a\\", "<41", "(x)(y)"}) {
+        TTokenizer kept(Bytes(text)), passed(Bytes(text));
+        passed.SetKeepStringBytes(false);
+        for (;;) {
+            const TSyntaxToken a = kept.Next(), b = passed.Next();
+            EXPECT_EQ(a.Type, b.Type) << text;
+            EXPECT_EQ(a.Offset, b.Offset) << text;
+            EXPECT_EQ(a.Truncated, b.Truncated) << text;
+            if (b.Type == TTokenType::String || b.Type == TTokenType::HexString) EXPECT_EQ(b.Text, "") << text;
+            else EXPECT_EQ(a.Text, b.Text) << text;
+            if (a.Type == TTokenType::End || b.Type == TTokenType::End) break;
+        }
+    }
+}
+
+}  // namespace

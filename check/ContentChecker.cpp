@@ -1,0 +1,451 @@
+#include "check/ContentChecker.h"
+
+#include "check/InlineImage.h"
+
+namespace lumerra::check {
+
+namespace {
+
+// Operands kept for checking; more are only counted (no operator takes
+// more than a DeviceN colour's 32 components and a name).
+constexpr size_t MaximumKept = 40;
+// Graphics states saved for their colour spaces; deeper ones are counted.
+constexpr size_t MaximumSaved = 4096;
+
+using C = TOperatorClass;
+
+std::string_view TypeName(char Letter) {
+    switch (Letter) {
+        case 'n': return "数値";
+        case 'i': return "整数";
+        case '/': return "名前";
+        case 's': return "文字列";
+        case 'a': return "配列";
+        default: return "名前か辞書";
+    }
+}
+
+// Most keywords are operators: these are told apart by their length first.
+bool IsBoolean(const std::string& Word) {
+    return (Word.size() == 4 && Word == "true") || (Word.size() == 5 && Word == "false");
+}
+bool IsNull(const std::string& Word) { return Word.size() == 4 && Word == "null"; }
+
+std::string SyntaxMessage(const std::string& What) {
+    if (What == "unterminated string") return "文字列が閉じられていません。";
+    if (What == "unterminated hexadecimal string") return "16 進文字列が閉じられていません。";
+    if (What == "bad hexadecimal string") return "16 進文字列に 16 進数字でないバイトがあります。";
+    if (What == "unexpected ')'") return "対応する ( のない ) です。";
+    if (What == "unexpected '>'") return "対応する < のない > です。";
+    return "読めないバイトです。";
+}
+
+}  // namespace
+
+TContentChecker::TContentChecker(TResourceNames& Resources, TPageFindings& Findings, std::string Form)
+    : FResources(Resources), FFindings(Findings), FForm(std::move(Form)) {
+    if (FForm.empty()) FFill = FStroke = TColourSpace::Device(1);
+}
+
+void TContentChecker::Report(TFindingCode Code, TSeverity Severity, int64_t Offset, std::string_view Operator,
+                             std::string Message) {
+    TFinding finding;
+    finding.Code = Code;
+    finding.Severity = Severity;
+    finding.Object = FObject;
+    finding.Form = FForm;
+    finding.Offset = Offset;
+    finding.Operator = PrintableOperator(Operator);
+    finding.Message = std::move(Message);
+    FFindings.Add(std::move(finding));
+}
+
+void TContentChecker::ReportAt(const TOperand& Operand, TFindingCode Code, std::string_view Operator,
+                               std::string Message) {
+    const int32_t current = FObject;
+    FObject = Operand.Object;
+    Report(Code, TSeverity::Error, Operand.Offset, Operator, std::move(Message));
+    FObject = current;
+}
+
+void TContentChecker::Push(TKind Kind, int64_t Offset, std::string_view Text, bool TextItems) {
+    ++FOperandCount;
+    if (FKept == MaximumKept) return;
+    if (FKept == FOperands.size()) FOperands.emplace_back();
+    TOperand& operand = FOperands[FKept++];
+    operand.Kind = Kind;
+    operand.Offset = Offset;
+    operand.Object = FObject;
+    if (Kind == TKind::Name) operand.Text.assign(Text);  // only names are looked at by their bytes
+    operand.TextItems = TextItems;
+}
+
+void TContentChecker::ClearOperands() {
+    FKept = 0;
+    FOperandCount = 0;
+}
+
+void TContentChecker::Check(std::span<const uint8_t> Data, int32_t Object) {
+    TTokenizer tokens(Data);
+    tokens.SetKeepStringBytes(false);  // only their kind and extent matter here
+    FTokens = &tokens;
+    FObject = Object;
+    for (;;) {
+        tokens.Next(FToken);
+        const int64_t at = FToken.Offset;
+        switch (FToken.Type) {
+            case TTokenType::End: FTokens = nullptr; return;
+            case TTokenType::Bad: Report(TFindingCode::Syntax, TSeverity::Error, at, "", SyntaxMessage(FToken.Text)); break;
+            case TTokenType::Integer: Push(TKind::Integer, at); break;
+            case TTokenType::Real: Push(TKind::Real, at); break;
+            case TTokenType::Name: Push(TKind::Name, at, FToken.Text); break;
+            case TTokenType::String:
+            case TTokenType::HexString: Push(TKind::String, at); break;
+            case TTokenType::ArrayOpen:
+            case TTokenType::DictOpen: ReadComposite(FToken); break;
+            case TTokenType::ArrayClose:
+                Report(TFindingCode::Syntax, TSeverity::Error, at, "", "対応する [ のない ] です。");
+                break;
+            case TTokenType::DictClose:
+                Report(TFindingCode::Syntax, TSeverity::Error, at, "", "対応する << のない >> です。");
+                break;
+            case TTokenType::BraceOpen:
+            case TTokenType::BraceClose:
+                Report(TFindingCode::Syntax, TSeverity::Error, at, "", "内容ストリームには { } を書けません。");
+                break;
+            case TTokenType::Keyword:
+                if (IsBoolean(FToken.Text)) Push(TKind::Boolean, at);
+                else if (IsNull(FToken.Text)) Push(TKind::Null, at);
+                else Operator(FToken);
+                break;
+        }
+    }
+}
+
+void TContentChecker::ReadComposite(const TSyntaxToken& Open) {
+    const bool array = Open.Type == TTokenType::ArrayOpen;
+    const int64_t start = Open.Offset;
+    const std::string_view what = array ? "配列" : "辞書";
+    FComposite.assign(1, array ? '[' : '<');
+    bool textItems = true;  // numbers and strings only, at the first level
+    TSyntaxToken& token = FToken;
+    while (!FComposite.empty()) {
+        FTokens->Next(token);
+        const bool top = FComposite.size() == 1;
+        switch (token.Type) {
+            case TTokenType::End:
+                Report(TFindingCode::Syntax, TSeverity::Error, start, "", std::string(what) + "が閉じられていません。");
+                return;
+            case TTokenType::Bad:
+                Report(TFindingCode::Syntax, TSeverity::Error, token.Offset, "", SyntaxMessage(token.Text));
+                textItems = false;
+                break;
+            case TTokenType::ArrayOpen:
+            case TTokenType::DictOpen:
+                FComposite.push_back(token.Type == TTokenType::ArrayOpen ? '[' : '<');
+                textItems = false;
+                break;
+            case TTokenType::ArrayClose:
+            case TTokenType::DictClose: {
+                const char expected = token.Type == TTokenType::ArrayClose ? '[' : '<';
+                if (FComposite.back() != expected)
+                    Report(TFindingCode::Syntax, TSeverity::Error, token.Offset, "",
+                           expected == '[' ? "辞書が ] で閉じられています。" : "配列が >> で閉じられています。");
+                FComposite.pop_back();
+                break;
+            }
+            case TTokenType::Keyword:
+                if (IsBoolean(token.Text) || IsNull(token.Text)) {
+                    if (top) textItems = false;
+                    break;
+                }
+                // An operator inside: the array was never closed. The
+                // operator is read as one.
+                Report(TFindingCode::Syntax, TSeverity::Error, start, "", std::string(what) + "が閉じられていません。");
+                FTokens->SetPosition(static_cast<size_t>(token.Offset - FTokens->Base()));
+                Push(array ? TKind::Array : TKind::Dictionary, start, {}, textItems);
+                return;
+            case TTokenType::Integer:
+            case TTokenType::Real:
+            case TTokenType::String:
+            case TTokenType::HexString: break;
+            default:
+                if (top) textItems = false;
+                break;
+        }
+    }
+    Push(array ? TKind::Array : TKind::Dictionary, start, {}, textItems);
+}
+
+void TContentChecker::Operator(const TSyntaxToken& Token) {
+    const int64_t at = Token.Offset;
+    const TOperator* op = FindOperator(Token.Text);
+    if (op == nullptr) {
+        // Inside BX ... EX unknown operators are passed over with their operands.
+        if (FCompatibilityDepth == 0)
+            Report(TFindingCode::UnknownOperator, TSeverity::Error, at, Token.Text, "未知の演算子です。");
+        ClearOperands();
+        return;
+    }
+    const bool operandsFit = CheckOperands(*op, at);
+    CheckPlacement(*op, at);
+    CheckNesting(*op, at);
+    if (operandsFit) CheckNames(*op, at);
+    ClearOperands();
+    if (op->Id == TOperatorId::BI) CheckInlineImage(*FTokens, at, FResources, [this](TFindingCode Code, TSeverity Severity, int64_t Offset,
+                                                                           std::string_view Op, std::string Message) {
+        Report(Code, Severity, Offset, Op, std::move(Message));
+    });
+}
+
+bool TContentChecker::CheckOperands(const TOperator& Op, int64_t Offset) {
+    if (Op.Variable) {
+        CheckColour(Op, Offset);
+        return true;
+    }
+    if (FOperandCount != static_cast<int64_t>(Op.Operands.size())) {
+        Report(TFindingCode::OperandCount, TSeverity::Error, Offset, Op.Name,
+               "オペランドは " + std::to_string(Op.Operands.size()) + " 個のはずが " + std::to_string(FOperandCount) +
+                   " 個あります。");
+        return false;
+    }
+    for (size_t i = 0; i < Op.Operands.size(); ++i) {
+        const TOperand& operand = Operand(i);
+        const char want = Op.Operands[i];
+        const bool number = operand.Kind == TKind::Integer || operand.Kind == TKind::Real;
+        const bool fits = want == 'n'   ? number
+                          : want == 'i' ? operand.Kind == TKind::Integer
+                          : want == '/' ? operand.Kind == TKind::Name
+                          : want == 's' ? operand.Kind == TKind::String
+                          : want == 'a' ? operand.Kind == TKind::Array
+                                        : operand.Kind == TKind::Name || operand.Kind == TKind::Dictionary;
+        if (!fits) {
+            ReportAt(operand, TFindingCode::OperandType, Op.Name,
+                   std::to_string(i + 1) + " 番目のオペランドは" + std::string(TypeName(want)) + "でなければなりません。");
+            return false;
+        }
+    }
+    // TJ shows strings and moves by numbers, nothing else.
+    if (Op.Id == TOperatorId::TJ && !Operand(0).TextItems) {
+        ReportAt(Operand(0), TFindingCode::OperandType, Op.Name,
+               "TJ の配列には文字列と数値しか置けません。");
+        return false;
+    }
+    return true;
+}
+
+void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
+    const bool stroke = Op.Name[0] == 'S';
+    const bool named = Op.Name.size() == 3;  // SCN scn: a pattern's name may end the operands
+    const TColourSpace& space = stroke ? FStroke : FFill;
+    const size_t kept = FKept;
+    const bool lastIsName = kept > 0 && static_cast<int64_t>(kept) == FOperandCount && Operand(kept - 1).Kind == TKind::Name;
+    const int64_t numbers = FOperandCount - (named && lastIsName ? 1 : 0);
+    for (size_t i = 0; i < kept && static_cast<int64_t>(i) < numbers; ++i)
+        if (Operand(i).Kind != TKind::Integer && Operand(i).Kind != TKind::Real) {
+            ReportAt(Operand(i), TFindingCode::OperandType, Op.Name,
+                   std::to_string(i + 1) + " 番目のオペランドは数値でなければなりません。");
+            return;
+        }
+    const auto count = [&](int64_t Expected) {
+        if (numbers != Expected)
+            Report(TFindingCode::OperandCount, TSeverity::Error, Offset, Op.Name,
+                   "色の成分は " + std::to_string(Expected) + " 個のはずが " + std::to_string(numbers) + " 個あります。");
+    };
+    if (named && lastIsName) {
+        if (!space.Pattern && space.Components >= 0) {
+            ReportAt(Operand(kept - 1), TFindingCode::OperandType, Op.Name,
+                   "パターンの名前はパターン色空間でしか使えません。");
+            return;
+        }
+        UseResource(TResourceCategory::Pattern, Operand(kept - 1), Op.Name);
+        if (space.Pattern && space.PatternComponents >= 0) count(space.PatternComponents);
+        return;
+    }
+    if (space.Pattern) {
+        Report(named ? TFindingCode::OperandCount : TFindingCode::OperandType, TSeverity::Error, Offset, Op.Name,
+               named ? "パターン色空間ではパターンの名前が要ります。" : "パターン色空間では SCN・scn を使います。");
+        return;
+    }
+    if (space.Components >= 0) count(space.Components);
+    else if (numbers == 0) count(1);
+}
+
+void TContentChecker::CheckPlacement(const TOperator& Op, int64_t Offset) {
+    const auto misplaced = [&](std::string Message) {
+        Report(TFindingCode::OperatorPlacement, TSeverity::Error, Offset, Op.Name, std::move(Message));
+    };
+    switch (Op.Class) {
+        case C::PathConstruction:
+            if (FPath == TPath::None) {
+                if (FInText) misplaced("テキストオブジェクトの中ではパスを描けません。");
+                else if (Op.Id != TOperatorId::m && Op.Id != TOperatorId::re) misplaced("現在点がありません（先に m か re が要ります）。");
+            }
+            FPath = TPath::Building;
+            return;
+        case C::Clipping:
+            if (FPath == TPath::None) misplaced("クリップするパスがありません。");
+            else FPath = TPath::Clipped;
+            return;
+        case C::PathPainting:
+            if (FPath == TPath::None) misplaced("描画するパスがありません。");
+            FPath = TPath::None;
+            return;
+        default: break;
+    }
+    if (FPath != TPath::None) {
+        misplaced("パスの構築と描画のあいだには使えません。");
+        FPath = TPath::None;
+    }
+    switch (Op.Class) {
+        case C::TextShowing:
+        case C::TextPositioning:
+            if (!FInText)
+                Report(TFindingCode::TextOutsideTextObject, TSeverity::Error, Offset, Op.Name,
+                       "テキストオブジェクト（BT から ET まで）の外では使えません。");
+            return;
+        case C::SpecialState:
+        case C::XObject:
+        case C::Shading:
+            if (FInText) misplaced("テキストオブジェクトの中では使えません。");
+            return;
+        case C::InlineImage:
+            if (Op.Id != TOperatorId::BI) misplaced("BI のない " + std::string(Op.Name) + " です。");
+            else if (FInText) misplaced("テキストオブジェクトの中では使えません。");
+            return;
+        case C::Type3:
+            misplaced("Type 3 フォントのグリフの外では使えません。");
+            return;
+        default: return;
+    }
+}
+
+void TContentChecker::CheckNesting(const TOperator& Op, int64_t Offset) {
+    const auto report = [&](TFindingCode Code, std::string Message) {
+        Report(Code, TSeverity::Error, Offset, Op.Name, std::move(Message));
+    };
+    switch (Op.Id) {
+        case TOperatorId::q:
+            if (FSaveDepth++ == 0) {
+                FFirstSave = Offset;
+                FFirstSaveObject = FObject;
+            }
+            if (FSaved.size() < MaximumSaved) FSaved.push_back({FFill, FStroke});
+            if (FSaveDepth > SaveDepthLimit && !FSaveDepthTold) {
+                FSaveDepthTold = true;
+                Report(TFindingCode::SaveRestore, TSeverity::Warning, Offset, Op.Name,
+                       "q の入れ子が " + std::to_string(SaveDepthLimit) + " 段を超えています。");
+            }
+            return;
+        case TOperatorId::Q:
+            if (FSaveDepth == 0) return report(TFindingCode::SaveRestore, "対応する q のない Q です。");
+            if (static_cast<size_t>(FSaveDepth) == FSaved.size()) {
+                FFill = FSaved.back().Fill;
+                FStroke = FSaved.back().Stroke;
+                FSaved.pop_back();
+            } else {
+                FFill = FStroke = TColourSpace::Unknown();
+            }
+            --FSaveDepth;
+            return;
+        case TOperatorId::BT:
+            if (FInText) return report(TFindingCode::TextObject, "テキストオブジェクトの中に BT があります。");
+            FInText = true;
+            FTextStart = Offset;
+            FTextObject = FObject;
+            return;
+        case TOperatorId::ET:
+            if (!FInText) return report(TFindingCode::TextObject, "対応する BT のない ET です。");
+            FInText = false;
+            return;
+        case TOperatorId::BMC:
+        case TOperatorId::BDC:
+            if (FMarkedDepth++ == 0) {
+                FFirstMarked = Offset;
+                FFirstMarkedObject = FObject;
+            }
+            return;
+        case TOperatorId::EMC:
+            if (FMarkedDepth == 0) return report(TFindingCode::MarkedContent, "対応する BMC・BDC のない EMC です。");
+            --FMarkedDepth;
+            return;
+        case TOperatorId::BX:
+            if (FCompatibilityDepth++ == 0) {
+                FFirstCompatibility = Offset;
+                FFirstCompatibilityObject = FObject;
+            }
+            return;
+        case TOperatorId::EX:
+            if (FCompatibilityDepth == 0) return report(TFindingCode::Compatibility, "対応する BX のない EX です。");
+            --FCompatibilityDepth;
+            return;
+        case TOperatorId::g: FFill = TColourSpace::Device(1); return;
+        case TOperatorId::rg: FFill = TColourSpace::Device(3); return;
+        case TOperatorId::k: FFill = TColourSpace::Device(4); return;
+        case TOperatorId::G: FStroke = TColourSpace::Device(1); return;
+        case TOperatorId::RG: FStroke = TColourSpace::Device(3); return;
+        case TOperatorId::K: FStroke = TColourSpace::Device(4); return;
+        default: return;
+    }
+}
+
+TDeclaredResource* TContentChecker::UseResource(TResourceCategory Category, const TOperand& Name, std::string_view Op) {
+    if (TDeclaredResource* declared = FResources.Use(Category, Name.Text)) return declared;
+    ReportAt(Name, TFindingCode::UndeclaredResource, Op,
+           "リソース /" + std::string(CategoryKey(Category)) + " に /" + PrintableOperator(Name.Text) +
+               " が宣言されていません。");
+    return nullptr;
+}
+
+void TContentChecker::CheckNames(const TOperator& Op, int64_t) {
+    const std::string_view name = Op.Name;
+    switch (Op.Id) {
+        case TOperatorId::Tf: UseResource(TResourceCategory::Font, Operand(0), name); return;
+        case TOperatorId::gs: UseResource(TResourceCategory::ExtGState, Operand(0), name); return;
+        case TOperatorId::sh: UseResource(TResourceCategory::Shading, Operand(0), name); return;
+        case TOperatorId::BDC:
+        case TOperatorId::DP:
+            if (Operand(1).Kind == TKind::Name) UseResource(TResourceCategory::Properties, Operand(1), name);
+            return;
+        case TOperatorId::Do: {
+            const TDeclaredResource* xobject = UseResource(TResourceCategory::XObject, Operand(0), name);
+            if (xobject != nullptr && xobject->Form && FVisitForm) FVisitForm(Operand(0).Text, *xobject);
+            return;
+        }
+        case TOperatorId::cs:
+        case TOperatorId::CS: {
+            TColourSpace space;
+            if (!BuiltInColourSpace(Operand(0).Text, false, space)) {
+                const TDeclaredResource* declared = UseResource(TResourceCategory::ColorSpace, Operand(0), name);
+                space = declared != nullptr ? declared->Space : TColourSpace::Unknown();
+            }
+            (Op.Id == TOperatorId::cs ? FFill : FStroke) = space;
+            return;
+        }
+        default: return;
+    }
+}
+
+void TContentChecker::Finish() {
+    FObject = -1;
+    const auto open = [&](TFindingCode Code, int64_t Offset, int32_t Object, std::string_view Op, std::string Message) {
+        FObject = Object;
+        Report(Code, TSeverity::Error, Offset, Op, std::move(Message));
+        FObject = -1;
+    };
+    if (FOperandCount > 0)
+        Report(TFindingCode::Syntax, TSeverity::Error, -1, "", "内容が演算子のないオペランドで終わっています。");
+    if (FInText) open(TFindingCode::TextObject, FTextStart, FTextObject, "BT", "BT が ET で閉じられていません。");
+    if (FSaveDepth > 0)
+        open(TFindingCode::SaveRestore, FFirstSave, FFirstSaveObject, "q",
+             "q が " + std::to_string(FSaveDepth) + " 個、Q で閉じられていません。");
+    if (FMarkedDepth > 0)
+        open(TFindingCode::MarkedContent, FFirstMarked, FFirstMarkedObject, "BMC",
+             "BMC・BDC が " + std::to_string(FMarkedDepth) + " 個、EMC で閉じられていません。");
+    if (FCompatibilityDepth > 0)
+        open(TFindingCode::Compatibility, FFirstCompatibility, FFirstCompatibilityObject, "BX",
+             "BX が " + std::to_string(FCompatibilityDepth) + " 個、EX で閉じられていません。");
+    ClearOperands();
+}
+
+}  // namespace lumerra::check

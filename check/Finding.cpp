@@ -1,0 +1,91 @@
+#include "check/Finding.h"
+
+namespace lumerra::check {
+
+std::string_view CodeName(TFindingCode Code) {
+    switch (Code) {
+        case TFindingCode::SaveRestore: return "save-restore";
+        case TFindingCode::TextObject: return "text-object";
+        case TFindingCode::MarkedContent: return "marked-content";
+        case TFindingCode::Compatibility: return "compatibility";
+        case TFindingCode::OperandCount: return "operand-count";
+        case TFindingCode::OperandType: return "operand-type";
+        case TFindingCode::UnknownOperator: return "unknown-operator";
+        case TFindingCode::UndeclaredResource: return "undeclared-resource";
+        case TFindingCode::UnusedResource: return "unused-resource";
+        case TFindingCode::TextOutsideTextObject: return "text-outside-text-object";
+        case TFindingCode::OperatorPlacement: return "operator-placement";
+        case TFindingCode::InlineImage: return "inline-image";
+        case TFindingCode::Syntax: return "syntax";
+    }
+    return "syntax";
+}
+
+std::string_view SeverityName(TSeverity Severity) {
+    switch (Severity) {
+        case TSeverity::Error: return "error";
+        case TSeverity::Warning: return "warning";
+        case TSeverity::Info: return "info";
+    }
+    return "error";
+}
+
+void TPageFindings::Add(TFinding Finding) {
+    ++FCounts[static_cast<size_t>(Finding.Severity)];
+    if (FKept.size() >= FLimit) {
+        ++FOmitted;
+        return;
+    }
+    Finding.Page = FPage;
+    FKept.push_back(std::move(Finding));
+}
+
+void TSeverityCounts::Add(const TPageFindings& Page) {
+    for (size_t s = 0; s < SeverityCount; ++s) Counts[s] += Page.Count(static_cast<TSeverity>(s));
+}
+
+std::string FormatFinding(const TFinding& Finding) {
+    std::string line = "page " + std::to_string(Finding.Page);
+    if (Finding.Object >= 0) line += ", object " + std::to_string(Finding.Object);
+    if (!Finding.Form.empty()) line += ", form " + Finding.Form;
+    if (Finding.Offset >= 0) line += ", offset " + std::to_string(Finding.Offset);
+    line += ": ";
+    line += SeverityName(Finding.Severity);
+    line += ' ';
+    line += CodeName(Finding.Code);
+    if (!Finding.Operator.empty()) line += " (" + Finding.Operator + ")";
+    return line + ": " + Finding.Message;
+}
+
+std::string FormatOmitted(int32_t Page, int64_t Omitted) {
+    return "page " + std::to_string(Page) + ": ほかに " + std::to_string(Omitted) + " 件の指摘を省略しました。";
+}
+
+std::string FormatCounts(const TSeverityCounts& Counts) {
+    return "error " + std::to_string(Counts[TSeverity::Error]) + ", warning " +
+           std::to_string(Counts[TSeverity::Warning]) + ", info " + std::to_string(Counts[TSeverity::Info]);
+}
+
+}  // namespace lumerra::check
+
+namespace lumerra::check {
+
+std::string PrintableOperator(std::string_view Bytes) {
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    constexpr size_t MaximumBytes = 32;
+    std::string text;
+    for (const char ch : Bytes.substr(0, MaximumBytes)) {
+        const auto c = static_cast<uint8_t>(ch);
+        if (c > 0x20 && c < 0x7F && c != '#') {
+            text += ch;
+        } else {
+            text += '#';
+            text += Digits[c >> 4];
+            text += Digits[c & 15];
+        }
+    }
+    if (Bytes.size() > MaximumBytes) text += "...";
+    return text;
+}
+
+}  // namespace lumerra::check

@@ -1,0 +1,104 @@
+// What the content check finds: a stable code, a severity, where it is
+// (page, stream object, form, byte offset in the decoded stream), the
+// operator and a message for the user.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lumerra::check {
+
+enum class TFindingCode : uint8_t {
+    SaveRestore,
+    TextObject,
+    MarkedContent,
+    Compatibility,
+    OperandCount,
+    OperandType,
+    UnknownOperator,
+    UndeclaredResource,
+    UnusedResource,
+    TextOutsideTextObject,
+    OperatorPlacement,
+    InlineImage,
+    Syntax
+};
+
+enum class TSeverity : uint8_t { Error, Warning, Info };
+inline constexpr size_t SeverityCount = 3;
+
+// The codes as users and scripts see them ("save-restore").
+std::string_view CodeName(TFindingCode Code);
+std::string_view SeverityName(TSeverity Severity);
+
+struct TFinding {
+    TFindingCode Code = TFindingCode::Syntax;
+    TSeverity Severity = TSeverity::Error;
+    int32_t Page = 0;     // from 1
+    int32_t Object = -1;  // the stream object, -1 when the finding is about no one stream
+    std::string Form;     // the form's resource name (no slash), empty on the page itself
+    int64_t Offset = -1;  // in the decoded stream, -1 when it has none
+    std::string Operator;
+    std::string Message;
+};
+
+// The findings of one page. Only the first Limit are kept, so that a hostile
+// stream costs bounded memory; the rest are counted.
+class TPageFindings {
+public:
+    static constexpr size_t DefaultLimit = 200;
+
+    explicit TPageFindings(int32_t Page = 0, size_t Limit = DefaultLimit) : FPage(Page), FLimit(Limit) {}
+
+    void Add(TFinding Finding);
+
+    int32_t Page() const { return FPage; }
+    const std::vector<TFinding>& Kept() const { return FKept; }
+    // Findings past the limit, not kept.
+    int64_t Omitted() const { return FOmitted; }
+    // All findings of a severity, the omitted ones included.
+    int64_t Count(TSeverity Severity) const { return FCounts[static_cast<size_t>(Severity)]; }
+
+private:
+    int32_t FPage;
+    size_t FLimit;
+    std::vector<TFinding> FKept;
+    int64_t FOmitted = 0;
+    std::array<int64_t, SeverityCount> FCounts{};
+};
+
+// Totals over several pages.
+struct TSeverityCounts {
+    std::array<int64_t, SeverityCount> Counts{};
+    void Add(const TPageFindings& Page);
+    int64_t operator[](TSeverity Severity) const { return Counts[static_cast<size_t>(Severity)]; }
+};
+
+// "page 3, object 12, form Fm0, offset 1234: error save-restore (Q): message"
+// (no file name, no line end): one form for the command line and the
+// desktop program.
+std::string FormatFinding(const TFinding& Finding);
+// "page 3: 17 件の指摘を省略しました。"
+std::string FormatOmitted(int32_t Page, int64_t Omitted);
+// "error 3, warning 0, info 2"
+std::string FormatCounts(const TSeverityCounts& Counts);
+
+}  // namespace lumerra::check
+
+namespace lumerra::check {
+
+// How a unit of the check tells what it found; its caller adds the page,
+// the stream and the form.
+using TReportFinding =
+    std::function<void(TFindingCode Code, TSeverity Severity, int64_t Offset, std::string_view Operator, std::string Message)>;
+
+// An operator as a finding shows it: printable ASCII as it is, any other
+// byte as "#xx", at most 32 bytes (a hostile stream's "operator" may be
+// anything).
+std::string PrintableOperator(std::string_view Bytes);
+
+}  // namespace lumerra::check

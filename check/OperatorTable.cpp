@@ -1,0 +1,142 @@
+#include "check/OperatorTable.h"
+
+#include <array>
+
+namespace lumerra::check {
+
+namespace {
+
+using C = TOperatorClass;
+
+// ISO 32000-2:2020, Annex A, Table A.1: all 73 operators, in the table's
+// order.
+constexpr std::array<TOperator, 73> MakeTable() {
+    std::array<TOperator, 73> table = {{
+        {"\"", "nns", C::TextShowing},
+        {"'", "s", C::TextShowing},
+        {"B", "", C::PathPainting},
+        {"B*", "", C::PathPainting},
+        {"BDC", "/d", C::MarkedContent, TOperatorId::BDC},
+        {"BI", "", C::InlineImage, TOperatorId::BI},
+        {"BMC", "/", C::MarkedContent, TOperatorId::BMC},
+        {"BT", "", C::TextObject, TOperatorId::BT},
+        {"BX", "", C::Compatibility, TOperatorId::BX},
+        {"CS", "/", C::Colour, TOperatorId::CS},
+        {"DP", "/d", C::MarkedContent, TOperatorId::DP},
+        {"Do", "/", C::XObject, TOperatorId::Do},
+        {"EI", "", C::InlineImage},
+        {"EMC", "", C::MarkedContent, TOperatorId::EMC},
+        {"ET", "", C::TextObject, TOperatorId::ET},
+        {"EX", "", C::Compatibility, TOperatorId::EX},
+        {"F", "", C::PathPainting},
+        {"G", "n", C::Colour, TOperatorId::G},
+        {"ID", "", C::InlineImage},
+        {"J", "i", C::GeneralState},
+        {"K", "nnnn", C::Colour, TOperatorId::K},
+        {"M", "n", C::GeneralState},
+        {"MP", "/", C::MarkedContent},
+        {"Q", "", C::SpecialState, TOperatorId::Q},
+        {"RG", "nnn", C::Colour, TOperatorId::RG},
+        {"S", "", C::PathPainting},
+        {"SC", "", C::Colour, TOperatorId::Other, true},
+        {"SCN", "", C::Colour, TOperatorId::Other, true},
+        {"T*", "", C::TextPositioning},
+        {"TD", "nn", C::TextPositioning},
+        {"TJ", "a", C::TextShowing, TOperatorId::TJ},
+        {"TL", "n", C::TextState},
+        {"Tc", "n", C::TextState},
+        {"Td", "nn", C::TextPositioning},
+        {"Tf", "/n", C::TextState, TOperatorId::Tf},
+        {"Tj", "s", C::TextShowing},
+        {"Tm", "nnnnnn", C::TextPositioning},
+        {"Tr", "i", C::TextState},
+        {"Ts", "n", C::TextState},
+        {"Tw", "n", C::TextState},
+        {"Tz", "n", C::TextState},
+        {"W", "", C::Clipping},
+        {"W*", "", C::Clipping},
+        {"b", "", C::PathPainting},
+        {"b*", "", C::PathPainting},
+        {"c", "nnnnnn", C::PathConstruction},
+        {"cm", "nnnnnn", C::SpecialState},
+        {"cs", "/", C::Colour, TOperatorId::cs},
+        {"d", "an", C::GeneralState},
+        {"d0", "nn", C::Type3},
+        {"d1", "nnnnnn", C::Type3},
+        {"f", "", C::PathPainting},
+        {"f*", "", C::PathPainting},
+        {"g", "n", C::Colour, TOperatorId::g},
+        {"gs", "/", C::GeneralState, TOperatorId::gs},
+        {"h", "", C::PathConstruction},
+        {"i", "n", C::GeneralState},
+        {"j", "i", C::GeneralState},
+        {"k", "nnnn", C::Colour, TOperatorId::k},
+        {"l", "nn", C::PathConstruction},
+        {"m", "nn", C::PathConstruction, TOperatorId::m},
+        {"n", "", C::PathPainting},
+        {"q", "", C::SpecialState, TOperatorId::q},
+        {"re", "nnnn", C::PathConstruction, TOperatorId::re},
+        {"rg", "nnn", C::Colour, TOperatorId::rg},
+        {"ri", "/", C::GeneralState},
+        {"s", "", C::PathPainting},
+        {"sc", "", C::Colour, TOperatorId::Other, true},
+        {"scn", "", C::Colour, TOperatorId::Other, true},
+        {"sh", "/", C::Shading, TOperatorId::sh},
+        {"v", "nnnn", C::PathConstruction},
+        {"w", "n", C::GeneralState},
+        {"y", "nnnn", C::PathConstruction},
+    }};
+    return table;
+}
+
+constexpr std::array<TOperator, 73> Table = MakeTable();
+
+// Operators are one to three bytes long: each is looked up as a number made
+// of its bytes.
+constexpr uint32_t Key(std::string_view Name) {
+    uint32_t key = 0;
+    for (const char c : Name) key = key << 8 | static_cast<uint8_t>(c);
+    return key;
+}
+
+// An open-addressed table of 256 slots over the keys, filled once at
+// compile time: a lookup costs a multiplication and a comparison or two.
+constexpr size_t HashSlots = 256;
+constexpr size_t Slot(uint32_t Key) { return (Key * 2654435761u) >> 24; }
+
+constexpr std::array<uint8_t, HashSlots> MakeHash() {
+    std::array<uint8_t, HashSlots> slots{};
+    for (uint8_t& slot : slots) slot = 0xFF;
+    for (size_t i = 0; i < Table.size(); ++i) {
+        size_t at = Slot(Key(Table[i].Name));
+        while (slots[at] != 0xFF) at = (at + 1) % HashSlots;
+        slots[at] = static_cast<uint8_t>(i);
+    }
+    return slots;
+}
+
+constexpr std::array<uint8_t, HashSlots> Hash = MakeHash();
+
+constexpr std::array<uint32_t, 73> MakeKeys() {
+    std::array<uint32_t, 73> keys{};
+    for (size_t i = 0; i < Table.size(); ++i) keys[i] = Key(Table[i].Name);
+    return keys;
+}
+
+constexpr std::array<uint32_t, 73> Keys = MakeKeys();
+
+}  // namespace
+
+const TOperator* FindOperator(std::string_view Name) {
+    if (Name.empty() || Name.size() > 3) return nullptr;
+    const uint32_t key = Key(Name);
+    for (size_t at = Slot(key);; at = (at + 1) % HashSlots) {
+        const uint8_t index = Hash[at];
+        if (index == 0xFF) return nullptr;
+        if (Keys[index] == key) return &Table[index];
+    }
+}
+
+std::span<const TOperator> AllOperators() { return Table; }
+
+}  // namespace lumerra::check

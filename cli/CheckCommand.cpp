@@ -1,0 +1,132 @@
+#include "cli/CheckCommand.h"
+
+#include <nlohmann/json.hpp>
+
+#include "check/PageCheck.h"
+#include "cli/Interrupt.h"
+#include "common/Exceptions.h"
+#include "pdf/PDFAnalyst.h"
+
+namespace lumerra::cli {
+
+namespace {
+
+using TJson = nlohmann::ordered_json;
+
+const char* const MsgCancelled = "キャンセルされました。";
+const char* const MsgBadPages = "ページ番号の指定が不正です。";
+
+std::string Dump(const TJson& Value) { return Value.dump(-1, ' ', false, TJson::error_handler_t::replace) + "\n"; }
+
+std::string ErrorJson(const std::string& File, const std::exception& Error) {
+    TJson line = {{"file", File}};
+    const auto* error = dynamic_cast<const Exception*>(&Error);
+    line["error"] = error != nullptr ? error->Message() : std::string(Error.what());
+    if (error != nullptr && !error->Context().empty()) line["context"] = error->Context();
+    return Dump(line);
+}
+
+// Writes one file's findings as they come, page by page.
+class TFileCheck {
+public:
+    TFileCheck(const TCheckArgs& Args, const std::string& Input, std::ostream& Out, std::ostream& Err)
+        : FArgs(Args), FInput(Input), FOut(Out), FErr(Err) {}
+
+    // False when interrupted.
+    bool Run() {
+        TPDFAnalyst analyst;
+        analyst.SetExtendedReading(true);
+        analyst.SetPassword(FArgs.Password);
+        analyst.LoadFromFile(FInput);
+        FErr << WarningLines(FInput, analyst);
+        TIDList pages;
+        analyst.GetPageList(&pages);
+        const TPageRange range = Pages(static_cast<int32_t>(pages.size()));
+        TObjectReader reader(analyst);
+        TInterruptGuard interrupt;
+        const bool done = check::CheckPages(
+            reader, pages, range.First, range.Last, [this](const check::TPageFindings& Page) { Write(Page); },
+            [](int32_t) { return !TakeInterrupt(); },
+            [this](int32_t Page, int32_t Object, const std::string& What) {
+                FErr << "lumerra: " << FInput << ": page " << Page << ", object " << Object << ": " << What << '\n';
+            });
+        if (!done) return false;
+        if (FArgs.Json) {
+            TJson counts = TJson::object();
+            for (size_t s = 0; s < check::SeverityCount; ++s)
+                counts[std::string(check::SeverityName(static_cast<check::TSeverity>(s)))] = FCounts.Counts[s];
+            FOut << Dump({{"file", FInput}, {"counts", counts}});
+        } else {
+            FOut << FInput << ": " << check::FormatCounts(FCounts) << '\n';
+        }
+        return true;
+    }
+
+    bool HasErrors() const { return FCounts[check::TSeverity::Error] > 0; }
+
+private:
+    TPageRange Pages(int32_t Count) const {
+        if (!FArgs.Pages) return {1, Count};
+        TPageRange pages = *FArgs.Pages;
+        if (pages.Last == TPageRange::ToLastPage) pages.Last = Count;
+        if (pages.First < 1 || pages.Last > Count || pages.First > pages.Last) throw Exception(MsgBadPages);
+        return pages;
+    }
+
+    void Write(const check::TPageFindings& Page) {
+        FCounts.Add(Page);
+        for (const check::TFinding& finding : Page.Kept())
+            FOut << (FArgs.Json ? FindingJson(FInput, finding) : FInput + ": " + check::FormatFinding(finding) + "\n");
+        if (Page.Omitted() == 0) return;
+        if (FArgs.Json)
+            FOut << Dump({{"file", FInput}, {"page", Page.Page()}, {"omitted", Page.Omitted()}});
+        else
+            FOut << FInput << ": " << check::FormatOmitted(Page.Page(), Page.Omitted()) << '\n';
+    }
+
+    const TCheckArgs& FArgs;
+    const std::string& FInput;
+    std::ostream& FOut;
+    std::ostream& FErr;
+    check::TSeverityCounts FCounts;
+};
+
+}  // namespace
+
+std::string FindingJson(const std::string& File, const check::TFinding& Finding) {
+    const auto orNull = [](bool Present, const auto& Value) { return Present ? TJson(Value) : TJson(nullptr); };
+    return Dump({
+        {"file", File},
+        {"page", Finding.Page},
+        {"object", orNull(Finding.Object >= 0, Finding.Object)},
+        {"form", orNull(!Finding.Form.empty(), Finding.Form)},
+        {"offset", orNull(Finding.Offset >= 0, Finding.Offset)},
+        {"operator", orNull(!Finding.Operator.empty(), Finding.Operator)},
+        {"severity", check::SeverityName(Finding.Severity)},
+        {"code", check::CodeName(Finding.Code)},
+        {"message", Finding.Message},
+    });
+}
+
+int RunCheck(const TCheckArgs& Args, std::ostream& Out, std::ostream& Err) {
+    bool failed = false, errors = false;
+    for (const std::string& input : Args.Inputs) {
+        try {
+            TFileCheck file(Args, input, Out, Err);
+            if (!file.Run()) {
+                Err << ErrorLine(input, Exception(MsgCancelled));
+                return ExitInterrupted;
+            }
+            errors = errors || file.HasErrors();
+        } catch (const std::exception& e) {
+            Err << ErrorLine(input, e);
+            if (Args.Json) Out << ErrorJson(input, e);
+            failed = true;
+        }
+    }
+    const int written = CheckStandardOutput(Out, Err);
+    if (written != ExitOk) return written;
+    return failed ? ExitFailed : errors ? ExitFindings : ExitOk;
+}
+
+}  // namespace lumerra::cli

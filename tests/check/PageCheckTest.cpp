@@ -1,0 +1,106 @@
+// The check of whole pages: /Contents as one sequence, inherited resources,
+// forms with and without their own resources, unused resources, and
+// colour spaces read from the document.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "check/PageCheck.h"
+#include "check/ResourceReader.h"
+#include "pdf/PDFAnalyst.h"
+#include "support/PdfBuilder.h"
+
+using namespace lumerra;
+using namespace lumerra::check;
+using namespace lumerra::test;
+
+namespace {
+
+// Every finding of every page as FormatFinding writes it.
+std::vector<std::string> Check(const std::string& Bytes) {
+    TempFile file(Bytes);
+    TPDFAnalyst analyst;
+    analyst.SetExtendedReading(true);
+    analyst.LoadFromFile(file.Path());
+    TIDList pages;
+    analyst.GetPageList(&pages);
+    TObjectReader reader(analyst);
+    std::vector<std::string> lines;
+    CheckPages(reader, pages, 1, static_cast<int32_t>(pages.size()), [&](const TPageFindings& Page) {
+        for (const TFinding& finding : Page.Kept()) lines.push_back(FormatFinding(finding));
+    });
+    return lines;
+}
+
+PdfBuilder Document() {
+    PdfBuilder b;
+    b.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    // Resources inherited from the page tree's root.
+    b.Set(2, "<< /Type /Pages /Kids [3 0 R 8 0 R] /Count 2 /Resources << /Font << /F1 9 0 R /F3 9 0 R >> "
+             "/XObject << /Fm0 6 0 R /Fm1 7 0 R >> /ColorSpace << /CS0 [/ICCBased 10 0 R] >> >> >>");
+    b.Set(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 10 10] /Contents [4 0 R 5 0 R] >>");
+    // q in the first stream, Q in the second: one sequence.
+    b.SetStream(4, "", "q BT /F1 1 Tf ET /CS0 cs 1 0 0");
+    b.SetStream(5, "/Filter /ASCIIHexDecode", "2073632051202F466D3020446F>");  // " sc Q /Fm0 Do"
+    // A form with its own resources, drawing a form without any (which
+    // takes the page's) and itself.
+    b.SetStream(6, "/Type /XObject /Subtype /Form /BBox [0 0 1 1] /Resources << /Font << /F2 9 0 R /F4 9 0 R >> "
+                   "/XObject << /Fm1 7 0 R /Fm0 6 0 R >> >>",
+                "BT /F2 1 Tf /F1 1 Tf ET /Fm1 Do /Fm0 Do");
+    b.SetStream(7, "/Type /XObject /Subtype /Form /BBox [0 0 1 1]", "BT /F1 1 Tf ET Q");
+    b.Set(8, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 10 10] /Contents 11 0 R >>");
+    b.Set(9, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    b.SetStream(10, "/N 3", "icc");
+    b.SetStream(11, "", "BT /F1 1 Tf ET");
+    return b;
+}
+
+TEST(PageCheck, PagesAndFormsAreCheckedAgainstTheResourcesInForce) {
+    const std::vector<std::string> expected = {
+        // Form 6: /F1 is the page's, not the form's.
+        "page 1, object 6, form Fm0, offset 12: error undeclared-resource (Tf): リソース /Font に /F1 が宣言されていません。",
+        // Form 7 has no resources and uses the page's; its Q is its own.
+        "page 1, object 7, form Fm1, offset 15: error save-restore (Q): 対応する q のない Q です。",
+        "page 1, form Fm0: info unused-resource: リソース /Font の /F4 は使われていません。",
+        "page 1: info unused-resource: リソース /Font の /F3 は使われていません。",
+        // Fm1 is drawn by Fm0 through its own resources, not the page's.
+        "page 1: info unused-resource: リソース /XObject の /Fm1 は使われていません。",
+        "page 2: info unused-resource: リソース /Font の /F3 は使われていません。",
+        "page 2: info unused-resource: リソース /XObject の /Fm0 は使われていません。",
+        "page 2: info unused-resource: リソース /XObject の /Fm1 は使われていません。",
+        "page 2: info unused-resource: リソース /ColorSpace の /CS0 は使われていません。",
+    };
+    EXPECT_EQ(Check(Document().Build()), expected);
+}
+
+TEST(PageCheck, ColourSpacesTellTheirComponents) {
+    PdfBuilder b;
+    b.Set(1, "[/ICCBased 2 0 R]");
+    b.SetStream(2, "/N 4", "icc");
+    b.Set(3, "[/DeviceN [/A /B] /DeviceCMYK 4 0 R]");
+    b.Set(4, "<< >>");
+    b.Set(5, "<< /Type /Catalog /Pages 6 0 R >>");
+    b.Set(6, "<< /Type /Pages /Kids [7 0 R] /Count 1 >>");
+    b.Set(7, "<< /Type /Page /Parent 6 0 R /MediaBox [0 0 1 1] >>");
+    b.Root(5);
+    TempFile file(b.Build());
+    TPDFAnalyst analyst;
+    analyst.SetExtendedReading(true);
+    analyst.LoadFromFile(file.Path());
+    TObjectReader reader(analyst);
+    const auto components = [&](const std::string& Space) {
+        return ReadColourSpace(reader, std::make_shared<const TValue>(*ParseValue(
+                                           {reinterpret_cast<const uint8_t*>(Space.data()), Space.size()})));
+    };
+    EXPECT_EQ(components("1 0 R").Components, 4);
+    EXPECT_EQ(components("3 0 R").Components, 2);
+    EXPECT_EQ(components("[/Indexed /DeviceRGB 255 <00>]").Components, 1);
+    EXPECT_EQ(components("[/Lab << >>]").Components, 3);
+    EXPECT_EQ(components("/DeviceCMYK").Components, 4);
+    EXPECT_EQ(components("[/Pattern /DeviceRGB]").PatternComponents, 3);
+    EXPECT_TRUE(components("/Pattern").Pattern);
+    EXPECT_EQ(components("[/Unheard]").Components, -1);
+}
+
+}  // namespace

@@ -1,0 +1,84 @@
+// "lumerra check": text and JSON Lines tell the same findings, and the exit
+// code says whether any is an error.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "cli/CliRun.h"
+#include "support/PdfBuilder.h"
+
+using namespace lumerra::test;
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& Text) {
+    std::vector<std::string> lines;
+    std::istringstream in(Text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+std::string Faulty() {
+    return PdfBuilder::SimpleDocument({"q BT /F1 12 Tf (a) Tj ET", "BT /F2 1 Tf ET", "0 0 m 1 1 l S"},
+                                      "<< /Font << /F1 << /Type /Font >> >> >>")
+        .Build();
+}
+
+TEST(CliCheck, TextAndJsonTellTheSameFindingsAndErrorsExitWithThree) {
+    TempFile file(Faulty());
+    const RunResult text = RunCli({"check", file.Path()});
+    EXPECT_EQ(text.ExitCode, 3) << text.Err;
+    const std::string& f = file.Path();
+    const std::vector<std::string> expected = {
+        f + ": page 1, object 4, offset 0: error save-restore (q): q が 1 個、Q で閉じられていません。",
+        f + ": page 2, object 6, offset 3: error undeclared-resource (Tf): リソース /Font に /F2 が宣言されていません。",
+        f + ": page 2: info unused-resource: リソース /Font の /F1 は使われていません。",
+        f + ": page 3: info unused-resource: リソース /Font の /F1 は使われていません。",
+        f + ": error 2, warning 0, info 2",
+    };
+    EXPECT_EQ(Lines(text.Out), expected);
+
+    const RunResult json = RunCli({"check", "--json", file.Path()});
+    EXPECT_EQ(json.ExitCode, 3);
+    const std::vector<std::string> lines = Lines(json.Out);
+    ASSERT_EQ(lines.size(), expected.size());
+    const auto first = nlohmann::json::parse(lines[0]);
+    EXPECT_EQ(first, nlohmann::json::parse(R"({"file":")" + f + R"(","page":1,"object":4,"form":null,"offset":0,)"
+                                           R"("operator":"q","severity":"error","code":"save-restore",)"
+                                           R"("message":"q が 1 個、Q で閉じられていません。"})"));
+    for (size_t i = 0; i + 1 < lines.size(); ++i) {
+        const auto line = nlohmann::json::parse(lines[i]);
+        EXPECT_NE(expected[i].find(line["message"].get<std::string>()), std::string::npos) << lines[i];
+        EXPECT_NE(expected[i].find(line["severity"].get<std::string>() + " " + line["code"].get<std::string>()),
+                  std::string::npos);
+    }
+    EXPECT_EQ(nlohmann::json::parse(lines.back())["counts"],
+              nlohmann::json::parse(R"({"error":2,"warning":0,"info":2})"));
+}
+
+TEST(CliCheck, PagesCleanFilesUnreadableFilesAndUsage) {
+    TempFile file(Faulty());
+    const RunResult clean = RunCli({"check", "--pages", "3", file.Path()});
+    EXPECT_EQ(clean.ExitCode, 0) << clean.Err;
+    EXPECT_EQ(Lines(clean.Out).size(), 2u) << clean.Out;
+
+    const std::string missing = file.Sibling("missing.pdf");
+    const RunResult failed = RunCli({"check", "--json", missing, file.Path()});
+    EXPECT_EQ(failed.ExitCode, 1);
+    const auto error = nlohmann::json::parse(Lines(failed.Out).at(0));
+    EXPECT_EQ(error["file"], missing);
+    EXPECT_TRUE(error.contains("error"));
+    EXPECT_NE(failed.Err.find("lumerra: " + missing + ": "), std::string::npos);
+    EXPECT_EQ(Lines(failed.Out).size(), 6u) << "the other file is still checked";
+
+    EXPECT_EQ(RunCli({"check", "--pages", "9", file.Path()}).ExitCode, 1);
+    for (const std::vector<std::string>& usage :
+         std::vector<std::vector<std::string>>{{"check"}, {"check", "--bogus", file.Path()}, {"check", "--pages"}})
+        EXPECT_EQ(RunCli(usage).ExitCode, 2) << usage.back();
+}
+
+}  // namespace
