@@ -47,15 +47,17 @@ struct TDecodeArgs {
     int32_t Jobs = 0;
     std::optional<std::string> Password;  // tried after the empty one (extended reading); see TArguments
     std::optional<TPageRange> Pages;  // all pages when absent
+    std::optional<int32_t> Revision;  // --revision N: the document as revision N left it
 };
 
-enum class TCommand { Help, Version, Info, Decode };
+enum class TCommand { Help, Version, Info, Decode, Revisions };
 
 struct TArguments {
     TCommand Command = TCommand::Help;
-    std::vector<std::string> Inputs;  // info
+    std::vector<std::string> Inputs;  // info, revisions
     bool Extended = false;  // info
-    bool Json = false;  // info
+    bool Json = false;  // info, revisions
+    std::optional<int32_t> Revision;  // info
     std::optional<std::string> Password;  // info
     TDecodeArgs Decode;
     // What the options say about the password of either command; the caller
@@ -65,6 +67,8 @@ struct TArguments {
 
 // Raises EUsageError for anything it does not understand.
 TArguments ParseArguments(const std::vector<std::string>& Args);
+// A revision number (from 1); raises EUsageError otherwise.
+int32_t ParseRevision(const std::string& Text);
 // "N", "A-B", "A-" or "-B" (from 1); raises EUsageError otherwise.
 TPageRange ParsePageRange(const std::string& Text);
 // The report's default name: the input with ".pdf" replaced by ".txt", or

@@ -10,6 +10,7 @@
 #include "cli/DecodeCommand.h"
 #include "cli/InfoCommand.h"
 #include "cli/PasswordSource.h"
+#include "cli/RevisionsCommand.h"
 
 using namespace lumerra::cli;
 
@@ -42,9 +43,11 @@ int Run(const std::vector<std::string>& Args) {
             return CheckStandardOutput(std::cout, std::cerr);
         case TCommand::Info:
             return RunInfo(arguments.Inputs, arguments.Extended, arguments.Json, std::cout, std::cerr,
-                           arguments.Password);
+                           arguments.Password, arguments.Revision);
         case TCommand::Decode:
             return RunDecode(arguments.Decode, std::cerr);
+        case TCommand::Revisions:
+            return RunRevisions(arguments.Inputs, arguments.Json, std::cout, std::cerr);
     }
     return ExitUsage;
 }
