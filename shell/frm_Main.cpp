@@ -28,6 +28,7 @@
 #include "decoder/PDFLumerra.h"
 #include "shell/DocumentLoad.h"
 #include "shell/Fonts.h"
+#include "shell/HistoryLines.h"
 #include "shell/MessageBoxes.h"
 #include "shell/PasswordDialog.h"
 #include "shell/RunSession.h"
@@ -410,6 +411,10 @@ void TfrmMain::OpenFile(const QString& FileName) {
     for (const QString& line : LoadResultLines(result, name)) AddLine(line);
     if (result.Outcome == TLoadResult::TOutcome::Loaded)
         for (const std::string& warning : FAnalyst->Warnings()) AddLine(QStringLiteral("% ") + QString::fromStdString(warning));
+    // Extended reading tells the revisions too; the default reading's lines
+    // stay as they are.
+    if (result.Outcome == TLoadResult::TOutcome::Loaded && FAnalyst->ExtendedReading())
+        for (const QString& line : HistoryLines(*FAnalyst)) AddLine(line);
 }
 
 void TfrmMain::DropFiles(const QStringList& FileNames) {

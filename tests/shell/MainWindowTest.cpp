@@ -22,6 +22,7 @@
 #include <QDir>
 
 #include "ShellTestSupport.h"
+#include "support/SignedDocument.h"
 #include "shell/Settings.h"
 #include "shell/DialogEx.h"
 
@@ -203,6 +204,23 @@ TEST_F(MainWindowTest, ARefusedFileNamesExtendedReadingAndIsReadAgainWhenItIsTur
     Write("good.pdf", DamagedPdf());
     Main().N8->trigger();
     EXPECT_EQ(Main().MemoLines(), LoadedLines("good.pdf"));
+}
+
+// Extended reading adds the number of revisions and, where a signed
+// revision was changed afterwards, says so.
+TEST_F(MainWindowTest, ExtendedReadingTellsTheRevisionsAndChangesAfterSigning) {
+    SignedDocument signedDocument({}, [](std::vector<long long>&) {});
+    signedDocument.Builder.NewRevision().Root(1).SetStream(4, "", "BT (changed) Tj ET");
+    const QString file = Write("signed.pdf", signedDocument.Builder.Build());
+    Main().N8->setChecked(true);
+    Main().OpenFile(file);
+    EXPECT_EQ(Main().MemoLines(),
+              LoadedLines("signed.pdf") +
+                  Lines({"% 改訂: 2", "% 署名（オブジェクト 5）の後に文書が変更されています。改訂 1 に署名した後、"
+                                     "オブジェクト 4 が追加または変更されました。"}));
+    Main().N8->setChecked(false);
+    Main().OpenFile(file);
+    EXPECT_EQ(Main().MemoLines(), LoadedLines("signed.pdf"));
 }
 
 TEST_F(MainWindowTest, NonPdfMissingAndFolderNamesChangeNothing) {
