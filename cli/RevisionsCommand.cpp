@@ -66,7 +66,7 @@ std::string FormatRevisions(const std::string& File, const TDocumentHistory& His
         text += signature.Revision > 0 ? ", covers revision " + std::to_string(signature.Revision)
                                        : std::string(", covers no revision");
         text += Part("changed after", signature.ChangedAfter) + "\n";
-        for (const std::string& finding : signature.Findings) text += name + finding + "\n";
+        for (const TSignatureFinding finding : signature.Findings) text += name + FindingText(finding) + "\n";
     }
     text += "after last %%EOF: " + std::to_string(History.Chain.AfterLastEof) + " bytes\n";
     return text;
@@ -93,7 +93,11 @@ std::string FormatRevisionsJson(const std::string& File, const TDocumentHistory&
                        {"byte-range", signature.ByteRange},
                        {"revision", signature.Revision > 0 ? TJson(signature.Revision) : TJson(nullptr)},
                        {"changed-after", signature.ChangedAfter}};
-        if (!signature.Findings.empty()) entry["findings"] = signature.Findings;
+        if (!signature.Findings.empty()) {
+            TJson findings = TJson::array();
+            for (const TSignatureFinding finding : signature.Findings) findings.push_back(FindingText(finding));
+            entry["findings"] = std::move(findings);
+        }
         signatures.push_back(std::move(entry));
     }
     const TJson document = {{"file", File},

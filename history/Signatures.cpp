@@ -1,8 +1,8 @@
 #include "history/Signatures.h"
 
 #include <algorithm>
-#include <map>
 #include <set>
+#include <unordered_set>
 
 #include "pdf/ObjectReader.h"
 #include "pdf/PDFAnalyst.h"
@@ -10,12 +10,6 @@
 namespace lumerra {
 
 namespace {
-
-const char* const MsgByteRangeUnreadable = "署名の /ByteRange が読めません。";
-const char* const MsgNotFromStart = "署名の範囲がファイルの先頭から始まっていません。";
-const char* const MsgPastEnd = "署名の範囲がファイルの終わりを越えています。";
-const char* const MsgNoRevisionEnd = "署名の範囲の終わりがどの改訂の終わりとも一致しません。";
-const char* const MsgGapNotContents = "署名の範囲の間に /Contents の文字列以外のバイトがあります。";
 
 // The keys that tell a signature or a signature field.
 const TParser::TKeyFilter SignatureKeys = {"Type", "FT", "V", "ByteRange", "Contents"};
@@ -49,16 +43,16 @@ void CheckByteRange(TStream& File, const TValue& Signature, const std::vector<TR
                     TSignature& Out) {
     Out.ByteRange = ByteRangeOf(Signature);
     if (Out.ByteRange.empty()) {
-        Out.Findings.emplace_back(MsgByteRangeUnreadable);
+        Out.Findings.push_back(TSignatureFinding::Unreadable);
         return;
     }
     const int64_t a = Out.ByteRange[0], b = Out.ByteRange[1], c = Out.ByteRange[2], d = Out.ByteRange[3];
-    if (a != 0) Out.Findings.emplace_back(MsgNotFromStart);
-    if (c + d > File.Size()) Out.Findings.emplace_back(MsgPastEnd);
+    if (a != 0) Out.Findings.push_back(TSignatureFinding::NotFromStart);
+    if (c + d > File.Size()) Out.Findings.push_back(TSignatureFinding::PastEnd);
     const auto covered = std::find_if(Revisions.begin(), Revisions.end(),
                                       [&](const TRevision& Revision) { return Revision.End == c + d; });
     if (covered == Revisions.end())
-        Out.Findings.emplace_back(MsgNoRevisionEnd);
+        Out.Findings.push_back(TSignatureFinding::NoRevisionEnd);
     else
         Out.Revision = static_cast<int32_t>(covered - Revisions.begin()) + 1;
 
@@ -72,7 +66,7 @@ void CheckByteRange(TStream& File, const TValue& Signature, const std::vector<TR
         File.ReadBuffer(bytes.data(), static_cast<int32_t>(gap));
         gapIsContents = IsHexStringOf(bytes, contents->Text());
     }
-    if (!gapIsContents) Out.Findings.emplace_back(MsgGapNotContents);
+    if (!gapIsContents) Out.Findings.push_back(TSignatureFinding::GapNotContents);
 }
 
 std::vector<int32_t> ChangedAfter(int32_t Revision, const std::vector<TRevisionChanges>& Changes) {
@@ -105,17 +99,43 @@ bool IsHexStringOf(std::string_view Gap, std::string_view Contents) {
     return bytes == Contents;
 }
 
+const char* FindingText(TSignatureFinding Finding) {
+    switch (Finding) {
+        case TSignatureFinding::Unreadable:
+            return "署名の /ByteRange が読めません。";
+        case TSignatureFinding::NotFromStart:
+            return "署名の範囲がファイルの先頭から始まっていません。";
+        case TSignatureFinding::PastEnd:
+            return "署名の範囲がファイルの終わりを越えています。";
+        case TSignatureFinding::NoRevisionEnd:
+            return "署名の範囲の終わりがどの改訂の終わりとも一致しません。";
+        case TSignatureFinding::GapNotContents:
+            return "署名の範囲の間に /Contents の文字列以外のバイトがあります。";
+    }
+    return "";
+}
+
 std::vector<TSignature> FindSignatures(TObjectReader& Reader, const std::vector<TRevision>& Revisions,
                                        const std::vector<TRevisionChanges>& Changes) {
     TPDFAnalyst& analyst = Reader.Analyst();
-    // Signature dictionaries by object number, found once each.
-    std::map<int32_t, TValuePtr> found;
+    std::vector<TSignature> signatures;
+    // Each signature is checked when found, and only its number kept: a
+    // file of many signatures costs what their results take.
+    std::unordered_set<int32_t> seen;
+    const auto add = [&](int32_t Number, const TValue& Dictionary) {
+        if (!seen.insert(Number).second) return;
+        TSignature signature;
+        signature.Object = Number;
+        CheckByteRange(*analyst.Stream(), Dictionary, Revisions, signature);
+        if (signature.Revision > 0) signature.ChangedAfter = ChangedAfter(signature.Revision, Changes);
+        signatures.push_back(std::move(signature));
+    };
     for (int32_t number = 1; number < analyst.ObjectCount(); ++number) {
         if (!analyst.HasObject(number)) continue;
         const TValuePtr object = Reader.ObjectKeys(number, SignatureKeys);
         if (!object->IsDictionary()) continue;
         if (const TValue* type = object->Find("Type"); type != nullptr && type->IsName("Sig")) {
-            found.emplace(number, object);
+            add(number, *object);
             continue;
         }
         const TValue* kind = object->Find("FT");
@@ -123,22 +143,14 @@ std::vector<TSignature> FindSignatures(TObjectReader& Reader, const std::vector<
         if (kind == nullptr || !kind->IsName("Sig") || value == nullptr) continue;
         if (value->Is(TValue::TKind::Reference)) {
             const int32_t target = value->AsReference().Number;
-            if (found.count(target) == 0)
-                if (const TValuePtr signature = Reader.Object(target); signature->IsDictionary())
-                    found.emplace(target, signature);
+            if (seen.count(target) != 0) continue;
+            if (const TValuePtr signature = Reader.Object(target); signature->IsDictionary()) add(target, *signature);
         } else if (value->IsDictionary()) {
-            found.emplace(number, TValuePtr(object, value));
+            add(number, *value);
         }
     }
-
-    std::vector<TSignature> signatures;
-    for (const auto& [number, dictionary] : found) {
-        TSignature signature;
-        signature.Object = number;
-        CheckByteRange(*analyst.Stream(), *dictionary, Revisions, signature);
-        if (signature.Revision > 0) signature.ChangedAfter = ChangedAfter(signature.Revision, Changes);
-        signatures.push_back(std::move(signature));
-    }
+    std::sort(signatures.begin(), signatures.end(),
+              [](const TSignature& A, const TSignature& B) { return A.Object < B.Object; });
     return signatures;
 }
 

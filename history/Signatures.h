@@ -13,6 +13,18 @@ namespace lumerra {
 
 class TObjectReader;
 
+// What can be wrong with a signature's byte range.
+enum class TSignatureFinding : uint8_t {
+    Unreadable,     // /ByteRange is not four numbers of 0 to 2^31 - 1
+    NotFromStart,   // it does not start at the file's first byte
+    PastEnd,        // it runs past the end of the file
+    NoRevisionEnd,  // it ends where no revision ends
+    GapNotContents  // what it leaves out is not the /Contents string
+};
+
+// The finding told to the user.
+const char* FindingText(TSignatureFinding Finding);
+
 struct TSignature {
     int32_t Object = 0;  // the signature dictionary's, or its field's when direct
     // /ByteRange as written: four numbers when it is readable, else empty.
@@ -21,8 +33,8 @@ struct TSignature {
     int32_t Revision = 0;
     // Objects the later revisions added or changed, ascending.
     std::vector<int32_t> ChangedAfter;
-    // What is wrong with the byte range, for the user; empty when nothing.
-    std::vector<std::string> Findings;
+    // What is wrong with the byte range; empty when nothing.
+    std::vector<TSignatureFinding> Findings;
 };
 
 // Every signature dictionary of the document Reader reads: each object with

@@ -9,10 +9,11 @@ namespace {
 
 using TNumbers = std::vector<int32_t>;
 
-const std::string NoRevisionEnd = "署名の範囲の終わりがどの改訂の終わりとも一致しません。";
-const std::string GapNotContents = "署名の範囲の間に /Contents の文字列以外のバイトがあります。";
-const std::string PastEnd = "署名の範囲がファイルの終わりを越えています。";
-const std::string NotFromStart = "署名の範囲がファイルの先頭から始まっていません。";
+using TFindings = std::vector<TSignatureFinding>;
+constexpr TSignatureFinding NoRevisionEnd = TSignatureFinding::NoRevisionEnd;
+constexpr TSignatureFinding GapNotContents = TSignatureFinding::GapNotContents;
+constexpr TSignatureFinding PastEnd = TSignatureFinding::PastEnd;
+constexpr TSignatureFinding NotFromStart = TSignatureFinding::NotFromStart;
 
 TEST(Signatures, ASignedRevisionChangedLaterTellsWhatChanged) {
     for (const bool streams : {false, true}) {
@@ -28,7 +29,7 @@ TEST(Signatures, ASignedRevisionChangedLaterTellsWhatChanged) {
         EXPECT_EQ(signature.Object, 5);
         EXPECT_EQ(signature.ByteRange, (std::vector<int64_t>(document.ByteRange.begin(), document.ByteRange.end())));
         EXPECT_EQ(signature.Revision, 1);
-        EXPECT_TRUE(signature.Findings.empty()) << signature.Findings.front();
+        EXPECT_TRUE(signature.Findings.empty());
         // The content, and a stream revision's own cross-reference stream.
         ASSERT_FALSE(signature.ChangedAfter.empty());
         EXPECT_EQ(signature.ChangedAfter.front(), 4);
@@ -55,7 +56,7 @@ TEST(Signatures, AByteRangeAtFaultIsAFinding) {
     struct TCase {
         const char* Name;
         TFix Fix;
-        std::vector<std::string> Findings;
+        TFindings Findings;
         int32_t Revision;
     };
     const TCase cases[] = {
@@ -93,7 +94,7 @@ TEST(Signatures, AnUnreadableByteRange) {
     ASSERT_EQ(history.Signatures.size(), 2u);
     for (const TSignature& signature : history.Signatures) {
         EXPECT_TRUE(signature.ByteRange.empty());
-        EXPECT_EQ(signature.Findings, std::vector<std::string>{"署名の /ByteRange が読めません。"});
+        EXPECT_EQ(signature.Findings, TFindings{TSignatureFinding::Unreadable});
     }
 }
 
