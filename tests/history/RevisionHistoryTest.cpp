@@ -89,6 +89,40 @@ TEST(RevisionHistory, EachRevisionListsWhatItAddedChangedAndFreed) {
     }
 }
 
+TEST(RevisionHistory, AHybridFilesStreamBelongsToTheRevisionOfItsTable) {
+    // Revision 1: a table for 0 to 4 whose /XRefStm stream lists 5; then an
+    // update that writes 5 again.
+    PdfBuilder builder = PdfBuilder::SimpleDocument({"BT ET"});
+    builder.Set(5, "<< /Hidden true >>");
+    const auto beside = [](size_t Offset5) {
+        const std::string row = {1, 0, 0, static_cast<char>(Offset5 >> 8), static_cast<char>(Offset5 & 0xff), 0, 0};
+        return "6 0 obj\n<< /Type /XRef /Size 7 /W [1 4 2] /Index [5 1] /Length 7 >>\nstream\n" + row +
+               "\nendstream\nendobj\n";
+    };
+    const auto tenDigits = [](size_t N) {
+        const std::string digits = std::to_string(N);
+        return std::string(10 - digits.size(), '0') + digits;
+    };
+    builder.Filler(beside(0)).TrailerExtra("/XRefStm 0000000000").Build();
+    const size_t streamAt = builder.XrefOffsets()[0] - beside(0).size();
+    std::string table = "0 5\n" + builder.Entry(0, 65535, 'f');
+    for (int n = 1; n <= 4; ++n) table += builder.Entry(static_cast<long long>(builder.Offsets().at(n)));
+    builder.Filler(beside(builder.Offsets().at(5))).TrailerExtra("/XRefStm " + tenDigits(streamAt)).XrefBody(table);
+    builder.NewRevision().Root(1).Set(5, "<< /Hidden false >>");
+    const std::string bytes = builder.Build();
+
+    const TDocumentHistory history = HistoryOf(bytes);
+    ASSERT_EQ(history.Chain.Revisions.size(), 2u);
+    const TRevision& first = history.Chain.Revisions[0];
+    EXPECT_EQ(first.Kind, TXrefSection::TKind::Table);
+    EXPECT_EQ(first.Offset, static_cast<int64_t>(builder.XrefOffsets()[0]));
+    EXPECT_EQ(first.End, MarkerLineEnds(bytes)[0]);
+    ASSERT_EQ(first.Sections.size(), 2u);
+    EXPECT_TRUE(first.Sections[1].Beside);
+    EXPECT_EQ(history.Changes[0].Added, (TNumbers{1, 2, 3, 4, 5}));
+    EXPECT_EQ(history.Changes[1].Changed, TNumbers{5});
+}
+
 TEST(RevisionHistory, AnEntryThatRepeatsTheStateChangesNothing) {
     // The update lists object 2 again where it already was, beside a real
     // change to 4.
