@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     fuzz::Require(history.Chain.AfterLastEof >= 0 && history.Chain.AfterLastEof <= size, "the tail lies in the file");
     for (size_t i = 0; i < revisions.size(); ++i) {
         fuzz::Require(revisions[i].End > 0 && revisions[i].End <= size, "a revision ends inside the file");
-        fuzz::Require(revisions[i].Start == (i == 0 ? 0 : revisions[i - 1].End), "a revision starts where the last ended");
+        fuzz::Require(revisions[i].Start == (i == 0 ? 0 : revisions[i - 1].End),
+                      "a revision starts where the last ended");
         fuzz::Require(!revisions[i].Sections.empty(), "a revision has its sections");
     }
     for (const TSignature& signature : history.Signatures) {

@@ -98,8 +98,9 @@ TRevisionChain ReadRevisionChain(TObjectReader& Reader) {
     std::sort(offsets.begin(), offsets.end());
     const std::vector<int64_t> markers = FirstEofMarkersAfter(file, offsets);
     const auto endOf = [&](int64_t Offset) {
-        const size_t i = static_cast<size_t>(std::lower_bound(offsets.begin(), offsets.end(), Offset) - offsets.begin());
-        return markers[i] >= 0 ? EndOfMarkerLine(file, markers[i]) : int64_t{file.Size()};
+        const int64_t marker = markers[static_cast<size_t>(
+            std::lower_bound(offsets.begin(), offsets.end(), Offset) - offsets.begin())];
+        return marker >= 0 ? EndOfMarkerLine(file, marker) : int64_t{file.Size()};
     };
 
     // Newest first, a section starts an older revision when it ends before

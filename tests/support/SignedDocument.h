@@ -35,7 +35,8 @@ struct SignedDocument {
         Builder.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
         Builder.Set(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R /Annots [6 0 R] >>");
         Builder.SetStream(4, "", "BT /F1 12 Tf (signed) Tj ET");
-        Builder.Set(6, "<< /FT /Sig /Type /Annot /Subtype /Widget /Rect [0 0 0 0] /P 3 0 R /T (Signature1) /V 5 0 R >>");
+        Builder.Set(6, "<< /FT /Sig /Type /Annot /Subtype /Widget /Rect [0 0 0 0] /P 3 0 R /T (Signature1) "
+                       "/V 5 0 R >>");
         SetSignature({0, 0, 0, 0});
         const std::string first = Builder.Build();
         const size_t open = first.find("/Contents <") + 10;
