@@ -4,6 +4,7 @@
 
 #include "check/PageCheck.h"
 #include "cli/Interrupt.h"
+#include "cli/RevisionOption.h"
 #include "common/Exceptions.h"
 #include "pdf/PDFAnalyst.h"
 
@@ -37,7 +38,7 @@ public:
         TPDFAnalyst analyst;
         analyst.SetExtendedReading(true);
         analyst.SetPassword(FArgs.Password);
-        analyst.LoadFromFile(FInput);
+        LoadDocument(analyst, FInput, FArgs.Revision, FArgs.Password);
         FErr << WarningLines(FInput, analyst);
         TIDList pages;
         analyst.GetPageList(&pages);
@@ -118,6 +119,9 @@ int RunCheck(const TCheckArgs& Args, std::ostream& Out, std::ostream& Err) {
                 return ExitInterrupted;
             }
             errors = errors || file.HasErrors();
+        } catch (const ERevisionOutOfRange& e) {
+            Err << ErrorLine(input, e);
+            return ExitUsage;
         } catch (const std::exception& e) {
             Err << ErrorLine(input, e);
             if (Args.Json) Out << ErrorJson(input, e);

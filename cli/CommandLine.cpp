@@ -11,11 +11,14 @@
 namespace lumerra::cli {
 
 const char* const UsageText =
-    "Usage: lumerra info [--extended [--password PW | --password-file FILE]] [--json] FILE.pdf...\n"
+    "Usage: lumerra info [--extended [--password PW | --password-file FILE]] [--json] [--revision N] FILE.pdf...\n"
     "       lumerra decode [-o OUT | --output-dir DIR] [--json | --json-data] [--no-comments] [--pages A-B]\n"
-    "                      [--quiet] [--extended [--password PW | --password-file FILE]] [-j N] FILE.pdf...\n"
+    "                      [--quiet] [--extended [--password PW | --password-file FILE]] [-j N]\n"
+    "                      [--revision N] FILE.pdf...\n"
     "       lumerra triage [--json] FILE.pdf...\n"
-    "       lumerra check [--json] [--pages A-B] [--password PW | --password-file FILE] FILE.pdf...\n"
+    "       lumerra check [--json] [--pages A-B] [--password PW | --password-file FILE]\n"
+    "                     [--revision N] FILE.pdf...\n"
+    "       lumerra revisions [--json] FILE.pdf...\n"
     "       lumerra --help | --version\n";
 
 const char* const HelpText =
@@ -39,6 +42,7 @@ const char* const HelpText =
     "    and password.\n"
     "    --json          one JSON object per file and line, with the same keys;\n"
     "                    a file that fails gives {\"file\", \"error\", \"context\"}\n"
+    "    --revision N    the document as its revision N left it (see revisions)\n"
     "\n"
     "lumerra decode [options] FILE.pdf...\n"
     "    Decodes the content streams and Form XObjects of the pages into a\n"
@@ -56,6 +60,7 @@ const char* const HelpText =
     "    --pages A-B     pages A to B (counted from 1, A <= B); --pages N for one\n"
     "                    page, A- from A to the last page, -B from the first to B\n"
     "    --quiet         no progress bar\n"
+    "    --revision N    the document as its revision N left it (see revisions)\n"
     "    --extended      extended reading (see below)\n"
     "    -j N, --threads N\n"
     "                    with several files, decode up to N at a time in N\n"
@@ -85,6 +90,7 @@ const char* const HelpText =
     "                    out, {\"file\", \"counts\"} per file, and {\"file\",\n"
     "                    \"error\"} for a file that cannot be read\n"
     "    --pages A-B     the pages to check, as for decode\n"
+    "    --revision N    the document as its revision N left it (see revisions)\n"
     "    Codes: save-restore, text-object, marked-content, compatibility,\n"
     "    operand-count, operand-type, unknown-operator, undeclared-resource,\n"
     "    unused-resource (info), text-outside-text-object, operator-placement,\n"
@@ -116,6 +122,24 @@ const char* const HelpText =
     "    --json          one JSON object per file and line: file, header,\n"
     "                    keywords (raw, raw-escaped, objects), eof-markers,\n"
     "                    after-last-eof\n"
+    "lumerra revisions [--json] FILE.pdf...\n"
+    "    Lists the revisions of each file (the original and each incremental\n"
+    "    update), the oldest first, one line each: the kind and offset of its\n"
+    "    cross-reference section, its bytes (from the previous revision's end\n"
+    "    to just past its %%EOF line), the objects it added, changed and freed,\n"
+    "    and the trailer keys (/Root, /Info, /Encrypt, /ID) it changed. Then\n"
+    "    each signature: its /ByteRange, the revision it covers (the one whose\n"
+    "    end the range ends at) and the objects added or changed after it, with\n"
+    "    a line for each fault of its range; then the bytes after the last\n"
+    "    %%EOF line. Reads as extended reading does.\n"
+    "    --json          one JSON object per file and line: file, revisions\n"
+    "                    (revision, xref, offset, start, end, added, changed,\n"
+    "                    freed, trailer-changed), signatures (object, byte-range,\n"
+    "                    revision, changed-after, findings when any) and\n"
+    "                    after-last-eof\n"
+    "    With --revision N, info, decode and check read only the first N\n"
+    "    revisions, as the file was when revision N was written; a number\n"
+    "    beyond the newest is wrong usage.\n"
     "\n"
     "lumerra --version\n"
     "    Prints the version.\n"
@@ -170,6 +194,20 @@ bool TakePasswordOption(const std::vector<std::string>& Args, size_t& I, TPasswo
     return true;
 }
 
+// --revision N or --revision=N at Args[I]; moves I past the value. False for
+// any other argument.
+bool TakeRevisionOption(const std::vector<std::string>& Args, size_t& I, std::optional<int32_t>& Revision) {
+    const std::string& option = Args[I];
+    if (option.rfind("--revision=", 0) == 0) {
+        Revision = ParseRevision(option.substr(11));
+        return true;
+    }
+    if (option != "--revision") return false;
+    if (I + 1 >= Args.size()) throw EUsageError("option --revision needs a value");
+    Revision = ParseRevision(Args[++I]);
+    return true;
+}
+
 TDecodeArgs ParseDecode(const std::vector<std::string>& Args, TPasswordSource& Password) {
     TDecodeArgs result;
     bool optionsEnded = false;
@@ -189,6 +227,8 @@ TDecodeArgs ParseDecode(const std::vector<std::string>& Args, TPasswordSource& P
         } else if (!optionsEnded && arg == "--extended") {
             result.Extended = true;
         } else if (!optionsEnded && TakePasswordOption(Args, i, Password)) {
+            continue;
+        } else if (!optionsEnded && TakeRevisionOption(Args, i, result.Revision)) {
             continue;
         } else if (!optionsEnded && arg == "--quiet") {
             result.Quiet = true;
@@ -236,6 +276,8 @@ TCheckArgs ParseCheck(const std::vector<std::string>& Args, TPasswordSource& Pas
             result.Pages = ParsePageRange(arg.substr(8));
         } else if (!optionsEnded && TakePasswordOption(Args, i, Password)) {
             continue;
+        } else if (!optionsEnded && TakeRevisionOption(Args, i, result.Revision)) {
+            continue;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             throw EUsageError("unknown option: " + arg);
         } else {
@@ -247,6 +289,12 @@ TCheckArgs ParseCheck(const std::vector<std::string>& Args, TPasswordSource& Pas
 }
 
 }  // namespace
+
+int32_t ParseRevision(const std::string& Text) {
+    const int32_t number = StrToIntDef(Text, -1);
+    if (Text.empty() || Text[0] < '0' || Text[0] > '9' || number < 1) throw EUsageError("invalid revision: " + Text);
+    return number;
+}
 
 TPageRange ParsePageRange(const std::string& Text) {
     const size_t dash = Text.find('-');
@@ -318,7 +366,7 @@ TArguments ParseArguments(const std::vector<std::string>& Args) {
                 result.Extended = true;
             else if (Args[i] == "--json")
                 result.Json = true;
-            else if (TakePasswordOption(Args, i, result.PasswordSource))
+            else if (TakePasswordOption(Args, i, result.PasswordSource) || TakeRevisionOption(Args, i, result.Revision))
                 continue;
             else if (Args[i].size() > 1 && Args[i][0] == '-')
                 throw EUsageError("unknown option: " + Args[i]);
@@ -327,7 +375,7 @@ TArguments ParseArguments(const std::vector<std::string>& Args) {
         }
         if (result.Inputs.empty()) throw EUsageError("no PDF file given");
         result.Command = TCommand::Info;
-    } else if (command == "triage") {
+    } else if (command == "triage" || command == "revisions") {
         if (Args.size() == 2 && Args[1] == "--help") return result;
         for (size_t i = 1; i < Args.size(); ++i) {
             if (Args[i] == "--json")
@@ -338,7 +386,7 @@ TArguments ParseArguments(const std::vector<std::string>& Args) {
                 result.Inputs.push_back(Args[i]);
         }
         if (result.Inputs.empty()) throw EUsageError("no PDF file given");
-        result.Command = TCommand::Triage;
+        result.Command = command == "triage" ? TCommand::Triage : TCommand::Revisions;
     } else if (command == "decode") {
         if (Args.size() == 2 && Args[1] == "--help") return result;
         result.Command = TCommand::Decode;

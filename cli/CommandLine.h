@@ -48,6 +48,7 @@ struct TDecodeArgs {
     int32_t Jobs = 0;
     std::optional<std::string> Password;  // tried after the empty one (extended reading); see TArguments
     std::optional<TPageRange> Pages;  // all pages when absent
+    std::optional<int32_t> Revision;  // --revision N: the document as revision N left it
 };
 
 struct TCheckArgs {
@@ -55,15 +56,17 @@ struct TCheckArgs {
     bool Json = false;
     std::optional<std::string> Password;  // see TArguments
     std::optional<TPageRange> Pages;  // all pages when absent
+    std::optional<int32_t> Revision;  // the whole file when absent
 };
 
-enum class TCommand { Help, Version, Info, Decode, Triage, Check };
+enum class TCommand { Help, Version, Info, Decode, Triage, Check, Revisions };
 
 struct TArguments {
     TCommand Command = TCommand::Help;
-    std::vector<std::string> Inputs;  // info, triage
+    std::vector<std::string> Inputs;  // info, triage, revisions
     bool Extended = false;  // info
-    bool Json = false;  // info, triage
+    bool Json = false;  // info, triage, revisions
+    std::optional<int32_t> Revision;  // info
     std::optional<std::string> Password;  // info
     TDecodeArgs Decode;
     TCheckArgs Check;
@@ -75,6 +78,8 @@ struct TArguments {
 
 // Raises EUsageError for anything it does not understand.
 TArguments ParseArguments(const std::vector<std::string>& Args);
+// A revision number (from 1); raises EUsageError otherwise.
+int32_t ParseRevision(const std::string& Text);
 // "N", "A-B", "A-" or "-B" (from 1); raises EUsageError otherwise.
 TPageRange ParsePageRange(const std::string& Text);
 // The report's default name: the input with ".pdf" replaced by ".txt", or

@@ -10,6 +10,7 @@
 #include "cli/Interrupt.h"
 #include "cli/JsonReport.h"
 #include "cli/ProgressBar.h"
+#include "cli/RevisionOption.h"
 #include "cli/Workers.h"
 #include "common/OutputFile.h"
 #include "decoder/PDFLumerra.h"
@@ -47,7 +48,7 @@ int RunDecodeFile(const TDecodeArgs& Args, const std::string& Input, std::ostrea
         TPDFAnalyst analyst;
         analyst.SetExtendedReading(Args.Extended);
         analyst.SetPassword(Args.Password);
-        analyst.LoadFromFile(Input);
+        LoadDocument(analyst, Input, Args.Revision, Args.Password);
         loaded = true;
         Err << WarningLines(Input, analyst);
         TPDFLumerra decoder(&analyst);  // refuses encrypted files it could not open
@@ -98,6 +99,9 @@ int RunDecodeFile(const TDecodeArgs& Args, const std::string& Input, std::ostrea
             culprit = output.DisplayName();
             throw;
         }
+    } catch (const ERevisionOutOfRange& e) {
+        Err << ErrorLine(Input, e);
+        return ExitUsage;
     } catch (const std::exception& e) {
         Err << ErrorLine(culprit, e);
         if (!Args.Extended && !loaded) Err << ExtendedReadingHint(Input);

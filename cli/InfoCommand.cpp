@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/CommandLine.h"
+#include "cli/RevisionOption.h"
 #include "pdf/DocInfo.h"
 #include "pdf/SecurityHandler.h"
 
@@ -123,7 +124,8 @@ std::string FormatInfoJson(const TInfoFields& Fields) {
 }
 
 int RunInfo(const std::vector<std::string>& Inputs, bool Extended, bool Json, std::ostream& Out,
-            std::ostream& Err, const std::optional<std::string>& Password) {
+            std::ostream& Err, const std::optional<std::string>& Password,
+            const std::optional<int32_t>& Revision) {
     int exitCode = ExitOk;
     for (const std::string& input : Inputs) {
         // Everything is gathered before anything is printed, so that a file
@@ -134,18 +136,22 @@ int RunInfo(const std::vector<std::string>& Inputs, bool Extended, bool Json, st
             TPDFAnalyst analyst;
             analyst.SetExtendedReading(Extended);
             analyst.SetPassword(Password);
-            analyst.LoadFromFile(input);
+            LoadDocument(analyst, input, Revision, Password);
             loaded = true;
             Err << WarningLines(input, analyst);
             TIDList pages;
             analyst.GetPageList(&pages);
             const TInfoFields fields = InfoFields(analyst, pages);
             text = Json ? FormatInfoJson(fields) : FormatInfo(fields);
+        } catch (const ERevisionOutOfRange& e) {
+            Err << ErrorLine(input, e);
+            exitCode = ExitUsage;
+            continue;
         } catch (const std::exception& e) {
             Err << ErrorLine(input, e);
             if (!Extended && !loaded) Err << ExtendedReadingHint(input);
             if (Json) Out << ErrorJson(input, e);
-            exitCode = ExitFailed;
+            if (exitCode == ExitOk) exitCode = ExitFailed;
             continue;
         }
         Out << text;

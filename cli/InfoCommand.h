@@ -31,7 +31,10 @@ std::string FormatInfoJson(const TInfoFields& Fields);
 // Loads each input and writes its properties to Out, as text or JSON lines;
 // a failure is told on Err (and, for JSON, as {"file", "error"} on Out) and
 // the other files are still done. Returns the exit code: 1 when any failed.
+// With Revision, each document as that revision left it; a file without it
+// is told on Err only, and the exit code is 2.
 int RunInfo(const std::vector<std::string>& Inputs, bool Extended, bool Json, std::ostream& Out,
-            std::ostream& Err, const std::optional<std::string>& Password = std::nullopt);
+            std::ostream& Err, const std::optional<std::string>& Password = std::nullopt,
+            const std::optional<int32_t>& Revision = std::nullopt);
 
 }  // namespace lumerra::cli

@@ -13,6 +13,7 @@
 #include "cli/InfoCommand.h"
 #include "cli/PasswordSource.h"
 #include "cli/TriageCommand.h"
+#include "cli/RevisionsCommand.h"
 
 using namespace lumerra::cli;
 
@@ -48,13 +49,15 @@ int Run(const std::vector<std::string>& Args) {
             return CheckStandardOutput(std::cout, std::cerr);
         case TCommand::Info:
             return RunInfo(arguments.Inputs, arguments.Extended, arguments.Json, std::cout, std::cerr,
-                           arguments.Password);
+                           arguments.Password, arguments.Revision);
         case TCommand::Decode:
             return RunDecode(arguments.Decode, std::cerr);
         case TCommand::Triage:
             return RunTriage(arguments.Inputs, arguments.Json, std::cout, std::cerr);
         case TCommand::Check:
             return RunCheck(arguments.Check, std::cout, std::cerr);
+        case TCommand::Revisions:
+            return RunRevisions(arguments.Inputs, arguments.Json, std::cout, std::cerr);
     }
     return ExitUsage;
 }

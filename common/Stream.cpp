@@ -115,6 +115,13 @@ void TFileStream::StartAt(int64_t Origin) {
     FPosition = 0;
 }
 
+void TFileStream::EndAt(int64_t End) {
+    if (End < 0 || End > FSize) RaiseInvalidPosition();
+    DropBlocks();
+    FSize = End;
+    FPosition = std::min(FPosition, FSize);
+}
+
 TFileStream::~TFileStream() {
     try {
         Flush();
@@ -160,10 +167,14 @@ bool TFileStream::SelectBlock() {
     }
     TBlock& block = FBlocks[victim];
     if (!block.Data) block.Data = std::make_unique_for_overwrite<uint8_t[]>(BlockSize);
-    ssize_t n;
-    do {
-        n = ::pread(FHandle.Get(), block.Data.get(), BlockSize, start + FOrigin);
-    } while (n < 0 && errno == EINTR);
+    // Never past the size: a file read as a shorter one (EndAt) ends there.
+    const auto wanted = static_cast<size_t>(std::clamp<int64_t>(FSize - start, 0, BlockSize));
+    ssize_t n = 0;
+    if (wanted > 0) {
+        do {
+            n = ::pread(FHandle.Get(), block.Data.get(), wanted, start + FOrigin);
+        } while (n < 0 && errno == EINTR);
+    }
     // A read error (a file that vanished under us) reads as the end.
     block.Start = start;
     block.Length = n > 0 ? static_cast<int32_t>(n) : 0;
@@ -189,7 +200,9 @@ int32_t TFileStream::Read(void* buffer, int32_t count) {
         }
         if (count - done >= BlockSize) {
             // Large reads go straight to the caller's buffer.
-            const ssize_t n = ::pread(FHandle.Get(), out + done, static_cast<size_t>(count - done), FPosition + FOrigin);
+            const int64_t wanted = std::min<int64_t>(count - done, FSize - FPosition);
+            if (wanted <= 0) break;
+            const ssize_t n = ::pread(FHandle.Get(), out + done, static_cast<size_t>(wanted), FPosition + FOrigin);
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) break;
             done += static_cast<int32_t>(n);

@@ -109,6 +109,9 @@ public:
     // Reads the file as if it began Origin bytes in: positions and the size
     // count from there (a PDF whose header follows a few bytes of junk).
     void StartAt(int64_t Origin);
+    // Reads the file as if it ended End bytes after position 0: the file as
+    // an earlier revision of it left it. Only shortens.
+    void EndAt(int64_t End);
 
     // Writes the buffered bytes; raises EWriteError when that fails.
     void Flush();

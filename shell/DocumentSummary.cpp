@@ -1,13 +1,32 @@
 #include "shell/DocumentSummary.h"
 
+#include "common/Exceptions.h"
+#include "history/DocumentHistory.h"
+#include "pdf/PDFAnalyst.h"
 #include "triage/ActiveContent.h"
 #include "triage/NameScan.h"
 
 namespace lumerra {
 
-QString DocumentSummaryLine(TPDFAnalyst& Analyst) {
-    const std::string line = SummaryLine(ActiveContentParts(ScanNameKeywords(Analyst)));
-    return line.empty() ? QString() : QStringLiteral("% ") + QString::fromStdString(line);
+QStringList DocumentSummaryLines(TPDFAnalyst& Analyst) {
+    // The default reading's text area stays as it always was.
+    if (!Analyst.ExtendedReading()) return {};
+    std::vector<std::string> parts;
+    std::vector<std::string> warnings;
+    // A chain that cannot be followed (a rebuilt table) tells no revisions:
+    // the load itself has said what it could.
+    try {
+        const TDocumentHistory history = ReadDocumentHistory(Analyst);
+        parts.push_back(RevisionCountText(history));
+        warnings = SignatureWarnings(history);
+    } catch (const Exception&) {
+    }
+    for (std::string& part : ActiveContentParts(ScanNameKeywords(Analyst))) parts.push_back(std::move(part));
+    QStringList lines;
+    if (const std::string line = SummaryLine(parts); !line.empty())
+        lines << QStringLiteral("% ") + QString::fromStdString(line);
+    for (const std::string& warning : warnings) lines << QStringLiteral("% ") + QString::fromStdString(warning);
+    return lines;
 }
 
 }  // namespace lumerra

@@ -414,7 +414,7 @@ void TfrmMain::OpenFile(const QString& FileName) {
     ClearMemo();
     for (const QString& line : LoadResultLines(result, name)) AddLine(line);
     if (result.Outcome == TLoadResult::TOutcome::Loaded) {
-        if (const QString summary = DocumentSummaryLine(*FAnalyst); !summary.isEmpty()) AddLine(summary);
+        for (const QString& line : DocumentSummaryLines(*FAnalyst)) AddLine(line);
         for (const std::string& warning : FAnalyst->Warnings()) AddLine(QStringLiteral("% ") + QString::fromStdString(warning));
     }
 }

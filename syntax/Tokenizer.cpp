@@ -158,6 +158,8 @@ void TTokenizer::Next(TSyntaxToken& Token) {
                 FAt += 2;
                 Token.Type = TTokenType::DictClose;
             } else {
+                // At the data's end it may be the first half of ">>".
+                Token.Truncated = Peek(1) < 0;
                 ++FAt;
                 Token.Type = TTokenType::Bad;
                 Token.Text = "unexpected '>'";

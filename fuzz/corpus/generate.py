@@ -2,7 +2,7 @@
 """Writes the seed corpus of the fuzz targets: small valid files and the edge
 cases the tests care about. Run from anywhere; it rewrites the folders beside
 it (document/, lexer/, ascii_hex/, ascii85/, flate/, stream_data/,
-shell_link/), keeping
+shell_link/, revisions/), keeping
 the inputs that fuzzing found (found-*), which the regression tests check.
 With qpdf installed (a test-only tool) it also rewrites the encrypted seeds
 of document_extended/ (encrypted-*); AES-256 salts are random, so those
@@ -468,6 +468,64 @@ def write_encrypted(folder, cases):
             f.write(data)
 
 
+def xref_stream_update(base, objects, root=1):
+    """An incremental update of base whose section is an uncompressed
+    cross-reference stream (/W [1 4 2])."""
+    prev = int(re.findall(rb"startxref\s+(\d+)", base)[-1])
+    out = bytearray(base)
+    rows = {}
+    for number in sorted(objects):
+        rows[number] = (1, len(out), 0)
+        out += b"%d 0 obj\n" % number + objects[number] + b"\nendobj\n"
+    size = max(list(objects) + [int(n) for n in re.findall(rb"/Size (\d+)", base)]) + 1
+    xref_number = size
+    xref = len(out)
+    rows[xref_number] = (1, xref, 0)
+    index = b" ".join(b"%d 1" % n for n in sorted(rows))
+    data = b"".join(bytes([t]) + o.to_bytes(4, "big") + g.to_bytes(2, "big") for t, o, g in
+                    (rows[n] for n in sorted(rows)))
+    out += (b"%d 0 obj\n<< /Type /XRef /Size %d /Root %d 0 R /Prev %d /W [1 4 2] /Index [%s] /Length %d >>\n"
+            b"stream\n" % (xref_number, xref_number + 1, root, prev, index, len(data)) + data +
+            b"\nendstream\nendobj\nstartxref\n%d\n%%%%EOF\n" % xref)
+    return bytes(out)
+
+
+def signed_document():
+    """One page signed in its first revision, then changed."""
+    pdf = simple([CONTENT])
+    pdf.set(1, "<< /Type /Catalog /Pages 2 0 R /AcroForm << /Fields [6 0 R] >> >>")
+    pdf.set(6, "<< /FT /Sig /T (S) /V 5 0 R >>")
+    placeholder = "/ByteRange [0000000000 0000000000 0000000000 0000000000]"
+    signature = "<< /Type /Sig %s /Contents <%s> >>" % (placeholder, "0" * 64)
+    pdf.set(5, signature)
+    first = pdf.build()
+    start = first.index(b"/Contents <") + 10
+    end = first.index(b">", start) + 1
+    eof = first.index(b"%%EOF") + 6
+    pdf.set(5, signature.replace(placeholder, "/ByteRange [%010d %010d %010d %010d]" % (0, start, end, eof - end)))
+    pdf.new_revision()
+    pdf.stream(4, "", b"BT (changed) Tj ET")
+    return pdf.build()
+
+
+def revision_inputs():
+    docs = {}
+    two = simple([CONTENT])
+    two.new_revision(b"/Info 7 0 R")
+    two.stream(4, "", b"0 0 m 1 1 l S")
+    two.set(7, "<< /Title (two) >>")
+    docs["two-tables"] = two.build()
+    docs["table-then-stream"] = xref_stream_update(docs["two-tables"], {3: b"<< /Type /Page /Parent 2 0 R >>"})
+    docs["signed-then-changed"] = signed_document()
+    docs["after-last-eof"] = docs["two-tables"] + b"trailing bytes\n"
+    many = simple([CONTENT])
+    for i in range(20):
+        many.new_revision()
+        many.set(5 + i % 3, "<< /N %d >>" % i)
+    docs["twenty-one-revisions"] = many.build()
+    return docs
+
+
 def main():
     write("document", documents())
     write_encrypted("document_extended", encrypted_documents())
@@ -476,6 +534,7 @@ def main():
     for folder, cases in filter_inputs().items():
         write(folder, cases)
     write("shell_link", shortcuts())
+    write("revisions", revision_inputs())
 
 
 if __name__ == "__main__":

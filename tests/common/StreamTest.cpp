@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -181,6 +182,34 @@ TEST(FileStreamRead, ExactReadPastTheEndRaisesAndPlainReadReturnsWhatIsLeft) {
     EXPECT_EQ(S.Read(buffer, 1), 0);
     EXPECT_THROW(S.Seek(-1, TSeekOrigin::soBeginning), EStreamError);
     EXPECT_EQ(S.Seek(-2, TSeekOrigin::soEnd), 4);
+}
+
+// A file read as its earlier revision left it: nothing past End is read,
+// by any path (bytes, windows, small and large reads, a second reader).
+TEST(FileStreamRead, EndAtCutsEveryReadAtTheNewEnd) {
+    const std::string bytes = Pattern(3 * Window);
+    TempFile file(bytes, "data.bin");
+    TFileStream S(file.Path(), TFileStream::TMode::OpenRead);
+    const int32_t end = Window + 5;
+    S.EndAt(end);
+    EXPECT_EQ(S.Size(), end);
+    std::string large(2 * Window, '\0');
+    S.SetPosition(0);
+    EXPECT_EQ(S.Read(large.data(), 2 * Window), end);
+    EXPECT_EQ(large.substr(0, end), bytes.substr(0, end));
+    S.SetPosition(end - 1);
+    EXPECT_EQ(ReadByte(S), static_cast<uint8_t>(bytes[end - 1]));
+    uint8_t c = 0;
+    EXPECT_FALSE(S.ReadByte(c));
+    int32_t available = -1;
+    S.SetPosition(end - 3);
+    S.ReadWindow(available);
+    EXPECT_EQ(available, 3);
+    const std::unique_ptr<TFileStream> second = S.Duplicate();
+    EXPECT_EQ(second->Size(), end);
+    second->SetPosition(end);
+    EXPECT_EQ(second->Read(large.data(), 10), 0);
+    EXPECT_THROW(S.EndAt(end + 1), EStreamError);
 }
 
 // ------------------------------------------------------------- opening a file

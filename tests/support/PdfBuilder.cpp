@@ -64,6 +64,11 @@ PdfBuilder& PdfBuilder::SetStream(int Number, const std::string& Dict, const std
     return Set(Number, StreamBody(Dict, Data));
 }
 
+PdfBuilder& PdfBuilder::Free(int Number, int Generation) {
+    FRevisions.back().Freed[Number] = Generation;
+    return *this;
+}
+
 PdfBuilder& PdfBuilder::NewRevision() {
     FRevisions.emplace_back();
     return *this;
@@ -170,6 +175,7 @@ size_t PdfBuilder::WriteStreamRevision(size_t R, std::string& Out, int& Size,
     const Revision& revision = FRevisions[R];
     std::map<int, std::string> rows;  // object number -> its entry
     if (R == 0) rows[0] = XrefRow(0, 0, 65535);
+    for (const auto& [number, generation] : revision.Freed) rows[number] = XrefRow(0, 0, generation);
     // The builder's own objects take numbers that no revision uses.
     int next = Size;
     for (const Revision& any : FRevisions)
@@ -253,6 +259,7 @@ std::string PdfBuilder::BuildOnce(const std::vector<size_t>& XrefGuess) const {
             // Entries of this section: object 0 (free) in the first revision.
             std::map<int, std::string> entries;
             if (r == 0) entries[0] = Entry(0, 65535, 'f');
+            for (const auto& [number, generation] : revision.Freed) entries[number] = Entry(0, generation, 'f');
             for (const auto& [number, offset] : offsets) entries[number] = Entry(static_cast<long long>(offset));
             out += Subsections(entries, FOptions.SplitAll);
         }

@@ -45,6 +45,9 @@ public:
     // "/Length n" is added in front of it.
     int AddStream(const std::string& Dict, const std::string& Data);
     PdfBuilder& SetStream(int Number, const std::string& Dict, const std::string& Data);
+    // Lists object Number as free in the current revision's section, with
+    // generation Generation.
+    PdfBuilder& Free(int Number, int Generation = 1);
     // Starts a new revision (an incremental update with /Prev).
     PdfBuilder& NewRevision();
     // Extra keys for the current revision's trailer, e.g. "/Encrypt 9 0 R".
@@ -78,6 +81,7 @@ public:
 private:
     struct Revision {
         std::map<int, std::string> Objects;
+        std::map<int, int> Freed;  // number -> generation
         std::string TrailerExtra;
         std::string Filler;
         int Root = 0;

@@ -84,7 +84,7 @@ TEST(Parser, ReadsValues) {
         {"[1 endobj]", "damaged at 3"},
         {"foo", "damaged at 0"},
         {"-1 0 R", "damaged at 0"},
-        {">", "damaged at 0"},
+        {"> 1", "damaged at 0"},
     };
     for (const Case& c : cases) EXPECT_EQ(Parsed(c.Input), c.Value) << c.Input;
     // Lookups: the last of repeated keys wins; a stream answers as a dictionary.
@@ -108,6 +108,7 @@ TEST(Parser, AWindowCutShortAsksForMoreUnlessItIsAll) {
         {"(abc", false, "need more"},
         {"<41", false, "need more"},
         {"/Na", true, "/Na"},
+        {"<< /A 1 >", false, "need more"},  // ">>" cut in two
     };
     for (const Case& c : cases) EXPECT_EQ(Parsed(c.Input, c.Final), c.Value) << c.Input << " final " << c.Final;
 }
@@ -147,6 +148,7 @@ TEST(Parser, IndirectObjects) {
         {"4 0 ovj 1 endobj", false, "4 0 1"},  // a damaged keyword, passed over
         {"4 0 << /A 1 >> endobj", false, "4 0 {/A=1;}"},  // a missing one
         {"4 0", false, "need more"},
+        {"4 0 obj << /A <00> >", false, "need more"},  // ">>" cut in two by the window
         {"-4 0 obj 1 endobj", false, "damaged at 100"},
     };
     for (const Case& c : cases) EXPECT_EQ(read(c.Input, c.Final), c.Result) << c.Input;

@@ -1,0 +1,41 @@
+#include "cli/RevisionOption.h"
+
+#include "common/Stream.h"
+#include "history/DocumentHistory.h"
+#include "pdf/PDFAnalyst.h"
+
+namespace lumerra::cli {
+
+namespace {
+
+// Where revision Revision of Input ends, in the file's own bytes.
+int64_t RevisionEnd(const std::string& Input, int32_t Revision, const std::optional<std::string>& Password) {
+    TPDFAnalyst whole;
+    whole.SetExtendedReading(true);
+    whole.SetPassword(Password);
+    whole.LoadFromFile(Input);
+    const TRevisionChain chain = ReadDocumentHistory(whole).Chain;
+    const auto count = static_cast<int32_t>(chain.Revisions.size());
+    if (Revision < 1 || Revision > count)
+        throw ERevisionOutOfRange("no revision " + std::to_string(Revision) + ": the file has " +
+                                  std::to_string(count));
+    // The analyser counts from the header, which may follow some junk.
+    const int64_t junk = TFileStream(Input, TFileStream::TMode::OpenRead).Size() - whole.Stream()->Size();
+    return chain.Revisions[static_cast<size_t>(Revision - 1)].End + junk;
+}
+
+}  // namespace
+
+void LoadDocument(TPDFAnalyst& Analyst, const std::string& Input, const std::optional<int32_t>& Revision,
+                  const std::optional<std::string>& Password) {
+    if (!Revision) {
+        Analyst.LoadFromFile(Input);
+        return;
+    }
+    const int64_t end = RevisionEnd(Input, *Revision, Password);
+    auto file = std::make_unique<TFileStream>(Input, TFileStream::TMode::OpenRead);
+    file->EndAt(end);
+    Analyst.LoadFromStream(std::move(file), Input);
+}
+
+}  // namespace lumerra::cli

@@ -1,0 +1,133 @@
+#include "cli/RevisionsCommand.h"
+
+#include <nlohmann/json.hpp>
+
+#include "cli/CommandLine.h"
+#include "pdf/PDFAnalyst.h"
+
+namespace lumerra::cli {
+
+namespace {
+
+using TJson = nlohmann::ordered_json;
+
+std::string Dump(const TJson& Value) { return Value.dump(-1, ' ', false, TJson::error_handler_t::replace); }
+
+std::string Numbers(const std::vector<int32_t>& List) {
+    std::string text;
+    for (const int32_t number : List) text += (text.empty() ? "" : " ") + std::to_string(number);
+    return text;
+}
+
+// ", Label 1 2 3", or nothing for an empty list.
+std::string Part(const char* Label, const std::vector<int32_t>& List) {
+    return List.empty() ? "" : std::string(", ") + Label + " " + Numbers(List);
+}
+
+std::vector<std::string> TrailerKeys(const TRevisionChanges& Changes) {
+    std::vector<std::string> keys;
+    for (const std::string& key : Changes.TrailerChanged) keys.push_back("/" + key);
+    return keys;
+}
+
+const char* KindName(TXrefSection::TKind Kind) { return Kind == TXrefSection::TKind::Table ? "table" : "stream"; }
+
+std::string ErrorJson(const std::string& File, const std::exception& Error) {
+    TJson line = {{"file", File}};
+    const auto* error = dynamic_cast<const Exception*>(&Error);
+    line["error"] = error != nullptr ? error->Message() : std::string(Error.what());
+    if (error != nullptr && !error->Context().empty()) line["context"] = error->Context();
+    return Dump(line) + "\n";
+}
+
+}  // namespace
+
+std::string FormatRevisions(const std::string& File, const TDocumentHistory& History) {
+    std::string text = "file: " + File + "\n";
+    const std::vector<TRevision>& revisions = History.Chain.Revisions;
+    for (size_t i = 0; i < revisions.size(); ++i) {
+        const TRevision& revision = revisions[i];
+        const TRevisionChanges& changes = History.Changes[i];
+        text += "revision " + std::to_string(i + 1) + ": " + KindName(revision.Kind) + " at " +
+                std::to_string(revision.Offset) + ", bytes " + std::to_string(revision.Start) + "\u2013" +
+                std::to_string(revision.End) + Part("added", changes.Added) + Part("changed", changes.Changed) +
+                Part("freed", changes.Freed);
+        if (!changes.TrailerChanged.empty()) {
+            text += ", trailer";
+            for (const std::string& key : TrailerKeys(changes)) text += " " + key;
+        }
+        text += "\n";
+    }
+    for (const TSignature& signature : History.Signatures) {
+        const std::string name = "signature " + std::to_string(signature.Object) + ": ";
+        text += name + "byte range";
+        if (signature.ByteRange.empty()) text += " unreadable";
+        for (const int64_t number : signature.ByteRange) text += " " + std::to_string(number);
+        text += signature.Revision > 0 ? ", covers revision " + std::to_string(signature.Revision)
+                                       : std::string(", covers no revision");
+        text += Part("changed after", signature.ChangedAfter) + "\n";
+        for (const TSignatureFinding finding : signature.Findings) text += name + FindingText(finding) + "\n";
+    }
+    text += "after last %%EOF: " + std::to_string(History.Chain.AfterLastEof) + " bytes\n";
+    return text;
+}
+
+std::string FormatRevisionsJson(const std::string& File, const TDocumentHistory& History) {
+    TJson revisions = TJson::array();
+    const std::vector<TRevision>& chain = History.Chain.Revisions;
+    for (size_t i = 0; i < chain.size(); ++i) {
+        const TRevisionChanges& changes = History.Changes[i];
+        revisions.push_back({{"revision", i + 1},
+                             {"xref", KindName(chain[i].Kind)},
+                             {"offset", chain[i].Offset},
+                             {"start", chain[i].Start},
+                             {"end", chain[i].End},
+                             {"added", changes.Added},
+                             {"changed", changes.Changed},
+                             {"freed", changes.Freed},
+                             {"trailer-changed", TrailerKeys(changes)}});
+    }
+    TJson signatures = TJson::array();
+    for (const TSignature& signature : History.Signatures) {
+        TJson entry = {{"object", signature.Object},
+                       {"byte-range", signature.ByteRange},
+                       {"revision", signature.Revision > 0 ? TJson(signature.Revision) : TJson(nullptr)},
+                       {"changed-after", signature.ChangedAfter}};
+        if (!signature.Findings.empty()) {
+            TJson findings = TJson::array();
+            for (const TSignatureFinding finding : signature.Findings) findings.push_back(FindingText(finding));
+            entry["findings"] = std::move(findings);
+        }
+        signatures.push_back(std::move(entry));
+    }
+    const TJson document = {{"file", File},
+                            {"revisions", std::move(revisions)},
+                            {"signatures", std::move(signatures)},
+                            {"after-last-eof", History.Chain.AfterLastEof}};
+    return Dump(document) + "\n";
+}
+
+int RunRevisions(const std::vector<std::string>& Inputs, bool Json, std::ostream& Out, std::ostream& Err) {
+    int exitCode = ExitOk;
+    for (const std::string& input : Inputs) {
+        std::string text;
+        try {
+            TPDFAnalyst analyst;
+            analyst.SetExtendedReading(true);
+            analyst.LoadFromFile(input);
+            Err << WarningLines(input, analyst);
+            const TDocumentHistory history = ReadDocumentHistory(analyst);
+            text = Json ? FormatRevisionsJson(input, history) : FormatRevisions(input, history);
+        } catch (const std::exception& e) {
+            Err << ErrorLine(input, e);
+            if (Json) Out << ErrorJson(input, e);
+            exitCode = ExitFailed;
+            continue;
+        }
+        Out << text;
+    }
+    const int written = CheckStandardOutput(Out, Err);
+    return written != ExitOk ? written : exitCode;
+}
+
+}  // namespace lumerra::cli

@@ -1,0 +1,46 @@
+// The revision reader: a file that extended reading loads has its history
+// read, or refused with a message. Nothing may crash, hang or grow without
+// bound, whatever the chain, the markers or the byte ranges say; what is
+// read must hold together.
+#include "fuzz/FuzzSupport.h"
+#include "history/DocumentHistory.h"
+#include "pdf/PDFAnalyst.h"
+
+using namespace lumerra;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+    TPDFAnalyst analyst;
+    analyst.SetExtendedReading(true);
+    try {
+        analyst.LoadFromStream(fuzz::MemoryOf(Data, Size), "fuzz.pdf");
+    } catch (const Exception&) {
+        return 0;
+    }
+    const int64_t size = analyst.Stream()->Size();
+    TDocumentHistory history;
+    try {
+        history = ReadDocumentHistory(analyst);
+    } catch (const Exception& e) {
+        fuzz::Require(!e.Message().empty(), "a refused history says why");
+        return 0;
+    }
+    const std::vector<TRevision>& revisions = history.Chain.Revisions;
+    fuzz::Require(!revisions.empty(), "a chain has a newest section");
+    fuzz::Require(history.Changes.size() == revisions.size(), "one list of changes per revision");
+    fuzz::Require(history.Chain.AfterLastEof >= 0 && history.Chain.AfterLastEof <= size, "the tail lies in the file");
+    for (size_t i = 0; i < revisions.size(); ++i) {
+        fuzz::Require(revisions[i].End > 0 && revisions[i].End <= size, "a revision ends inside the file");
+        fuzz::Require(revisions[i].Start == (i == 0 ? 0 : revisions[i - 1].End),
+                      "a revision starts where the last ended");
+        fuzz::Require(!revisions[i].Sections.empty(), "a revision has its sections");
+    }
+    for (const TSignature& signature : history.Signatures) {
+        fuzz::Require(signature.Revision >= 0 && signature.Revision <= static_cast<int32_t>(revisions.size()),
+                      "a signature covers a revision of the file or none");
+        fuzz::Require(signature.Revision > 0 || !signature.Findings.empty(), "a range that ends nowhere is a finding");
+        fuzz::Require(signature.ByteRange.empty() || signature.ByteRange.size() == 4, "a byte range has four numbers");
+    }
+    (void)RevisionCountText(history);
+    (void)SignatureWarnings(history);
+    return 0;
+}

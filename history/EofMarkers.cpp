@@ -1,0 +1,81 @@
+#include "history/EofMarkers.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+#include "common/Stream.h"
+
+namespace lumerra {
+
+namespace {
+
+constexpr std::string_view Marker = "%%EOF";
+// The file is read in windows of this size; a marker may straddle two.
+constexpr int64_t WindowSize = 1024 * 1024;
+
+// Bytes [At, At + Count) of File, fewer at its end.
+std::vector<uint8_t> ReadAt(TStream& File, int64_t At, int64_t Count) {
+    const int64_t size = File.Size();
+    Count = std::clamp<int64_t>(size - At, 0, Count);
+    std::vector<uint8_t> bytes(static_cast<size_t>(Count));
+    if (Count == 0) return bytes;
+    File.SetPosition(static_cast<int32_t>(At));
+    bytes.resize(static_cast<size_t>(File.Read(bytes.data(), static_cast<int32_t>(Count))));
+    return bytes;
+}
+
+std::string_view Text(const std::vector<uint8_t>& Bytes) {
+    return {reinterpret_cast<const char*>(Bytes.data()), Bytes.size()};
+}
+
+}  // namespace
+
+std::vector<int64_t> FirstEofMarkersAfter(TStream& File, const std::vector<int64_t>& Offsets) {
+    std::vector<int64_t> markers(Offsets.size(), -1);
+    if (Offsets.empty()) return markers;
+    const int64_t size = File.Size();
+    size_t next = 0;  // the first offset still without its marker
+    int64_t found = -1;  // the last marker found
+    for (int64_t at = std::max<int64_t>(Offsets.front(), 0); next < Offsets.size() && at < size;) {
+        // Offsets that the last marker already follows take it.
+        while (next < Offsets.size() && found >= Offsets[next]) markers[next++] = found;
+        if (next == Offsets.size()) break;
+        at = std::max(at, Offsets[next]);
+        const std::vector<uint8_t> window = ReadAt(File, at, WindowSize);
+        if (window.size() < Marker.size()) break;
+        const size_t hit = Text(window).find(Marker);
+        if (hit == std::string_view::npos) {
+            at += static_cast<int64_t>(window.size() - Marker.size() + 1);
+            continue;
+        }
+        found = at + static_cast<int64_t>(hit);
+        at = found + 1;
+    }
+    while (next < Offsets.size() && found >= Offsets[next]) markers[next++] = found;
+    return markers;
+}
+
+int64_t LastEofMarker(TStream& File) {
+    for (int64_t end = File.Size(); end >= static_cast<int64_t>(Marker.size());) {
+        const int64_t start = std::max<int64_t>(end - WindowSize, 0);
+        const std::vector<uint8_t> window = ReadAt(File, start, end - start);
+        if (window.size() != static_cast<size_t>(end - start)) return -1;
+        if (const size_t hit = Text(window).rfind(Marker); hit != std::string_view::npos)
+            return start + static_cast<int64_t>(hit);
+        if (start == 0) break;
+        end = start + static_cast<int64_t>(Marker.size()) - 1;
+    }
+    return -1;
+}
+
+int64_t EndOfMarkerLine(TStream& File, int64_t At) {
+    const int64_t end = At + static_cast<int64_t>(Marker.size());
+    const std::vector<uint8_t> after = ReadAt(File, end, 2);
+    size_t i = 0;
+    if (i < after.size() && after[i] == '\r') ++i;
+    if (i < after.size() && after[i] == '\n') ++i;
+    return end + static_cast<int64_t>(i);
+}
+
+}  // namespace lumerra

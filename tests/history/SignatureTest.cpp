@@ -1,0 +1,117 @@
+// Signatures: the revision each covers, what changed after it, and the
+// faults of a byte range.
+#include <gtest/gtest.h>
+
+#include "HistoryFixtures.h"
+
+namespace lumerra::test {
+namespace {
+
+using TNumbers = std::vector<int32_t>;
+
+using TFindings = std::vector<TSignatureFinding>;
+constexpr TSignatureFinding NoRevisionEnd = TSignatureFinding::NoRevisionEnd;
+constexpr TSignatureFinding GapNotContents = TSignatureFinding::GapNotContents;
+constexpr TSignatureFinding PastEnd = TSignatureFinding::PastEnd;
+constexpr TSignatureFinding NotFromStart = TSignatureFinding::NotFromStart;
+
+TEST(Signatures, ASignedRevisionChangedLaterTellsWhatChanged) {
+    for (const bool streams : {false, true}) {
+        SCOPED_TRACE(streams ? "streams" : "tables");
+        PdfBuilder::Options options;
+        options.XrefStreams = streams;
+        SignedDocument document(options, [](std::vector<long long>&) {});
+        document.Builder.NewRevision().Root(1).SetStream(4, "", "BT /F1 12 Tf (changed) Tj ET");
+        const TDocumentHistory history = HistoryOf(document.Builder.Build());
+
+        ASSERT_EQ(history.Signatures.size(), 1u);  // found by its type and by its field's /V: once
+        const TSignature& signature = history.Signatures[0];
+        EXPECT_EQ(signature.Object, 5);
+        EXPECT_EQ(signature.ByteRange, (std::vector<int64_t>(document.ByteRange.begin(), document.ByteRange.end())));
+        EXPECT_EQ(signature.Revision, 1);
+        EXPECT_TRUE(signature.Findings.empty());
+        // The content, and a stream revision's own cross-reference stream.
+        ASSERT_FALSE(signature.ChangedAfter.empty());
+        EXPECT_EQ(signature.ChangedAfter.front(), 4);
+        EXPECT_EQ(signature.ChangedAfter.size(), streams ? 2u : 1u);
+        const std::vector<std::string> warnings = SignatureWarnings(history);
+        ASSERT_EQ(warnings.size(), 1u);
+        EXPECT_NE(warnings[0].find("署名（オブジェクト 5）の後に文書が変更されています。"), std::string::npos);
+        EXPECT_EQ(RevisionCountText(history), "改訂: 2");
+    }
+}
+
+TEST(Signatures, TheNewestRevisionSignedHasNothingAfterIt) {
+    const SignedDocument document({}, [](std::vector<long long>&) {});
+    const TDocumentHistory history = HistoryOf(document.Builder.Build());
+    ASSERT_EQ(history.Signatures.size(), 1u);
+    EXPECT_EQ(history.Signatures[0].Revision, 1);
+    EXPECT_TRUE(history.Signatures[0].ChangedAfter.empty());
+    EXPECT_TRUE(history.Signatures[0].Findings.empty());
+    EXPECT_TRUE(SignatureWarnings(history).empty());
+}
+
+TEST(Signatures, AByteRangeAtFaultIsAFinding) {
+    using TFix = void (*)(std::vector<long long>&);
+    struct TCase {
+        const char* Name;
+        TFix Fix;
+        TFindings Findings;
+        int32_t Revision;
+    };
+    const TCase cases[] = {
+        {"ends before the revision", [](std::vector<long long>& R) { R[3] -= 1; }, {NoRevisionEnd}, 0},
+        {"leaves more than /Contents out", [](std::vector<long long>& R) { R[1] -= 1; }, {GapNotContents}, 1},
+        {"leaves less than /Contents out",
+         [](std::vector<long long>& R) {
+             R[2] -= 1;
+             R[3] += 1;
+         },
+         {GapNotContents}, 1},
+        {"past the end of the file", [](std::vector<long long>& R) { R[3] += 1000000; }, {PastEnd, NoRevisionEnd}, 0},
+        {"not from the start",
+         [](std::vector<long long>& R) {
+             R[0] = 1;
+             R[1] -= 1;
+         },
+         {NotFromStart}, 1},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const SignedDocument document({}, c.Fix);
+        const TDocumentHistory history = HistoryOf(document.Builder.Build());
+        ASSERT_EQ(history.Signatures.size(), 1u);
+        EXPECT_EQ(history.Signatures[0].Findings, c.Findings);
+        EXPECT_EQ(history.Signatures[0].Revision, c.Revision);
+    }
+}
+
+TEST(Signatures, AnUnreadableByteRange) {
+    PdfBuilder builder = PdfBuilder::SimpleDocument({"BT ET"});
+    builder.Set(5, "<< /Type /Sig /ByteRange [0 1 2] /Contents <00> >>");
+    builder.Set(6, "<< /Type /Sig /ByteRange [0 -1 2 3] >>");
+    const TDocumentHistory history = HistoryOf(builder.Build());
+    ASSERT_EQ(history.Signatures.size(), 2u);
+    for (const TSignature& signature : history.Signatures) {
+        EXPECT_TRUE(signature.ByteRange.empty());
+        EXPECT_EQ(signature.Findings, TFindings{TSignatureFinding::Unreadable});
+    }
+}
+
+TEST(Signatures, TheGapMustSpellTheContents) {
+    struct TCase {
+        std::string Gap;
+        std::string Contents;
+        bool Same;
+    };
+    const TCase cases[] = {
+        {"<00ff>", std::string("\x00\xff", 2), true}, {"< 00 F F\n>", std::string("\x00\xff", 2), true},
+        {"<0f0>", std::string("\x0f\x00", 2), true},  {"<00ff>", std::string("\x00\xfe", 2), false},
+        {"(ab)", "ab", false},                        {"<00ff", std::string("\x00\xff", 2), false},
+        {"<00fg>", std::string("\x00\xff", 2), false}, {"<>", "", true},
+    };
+    for (const TCase& c : cases) EXPECT_EQ(IsHexStringOf(c.Gap, c.Contents), c.Same) << c.Gap;
+}
+
+}  // namespace
+}  // namespace lumerra::test
