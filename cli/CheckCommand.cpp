@@ -4,6 +4,7 @@
 
 #include "check/PageCheck.h"
 #include "cli/Interrupt.h"
+#include "cli/JsonLines.h"
 #include "cli/RevisionOption.h"
 #include "common/Exceptions.h"
 #include "pdf/PDFAnalyst.h"
@@ -12,20 +13,11 @@ namespace lumerra::cli {
 
 namespace {
 
-using TJson = nlohmann::ordered_json;
-
 const char* const MsgCancelled = "キャンセルされました。";
 const char* const MsgBadPages = "ページ番号の指定が不正です。";
 
-std::string Dump(const TJson& Value) { return Value.dump(-1, ' ', false, TJson::error_handler_t::replace) + "\n"; }
-
-std::string ErrorJson(const std::string& File, const std::exception& Error) {
-    TJson line = {{"file", File}};
-    const auto* error = dynamic_cast<const Exception*>(&Error);
-    line["error"] = error != nullptr ? error->Message() : std::string(Error.what());
-    if (error != nullptr && !error->Context().empty()) line["context"] = error->Context();
-    return Dump(line);
-}
+// One JSON Lines value.
+std::string Line(const TJson& Value) { return Dump(Value) + "\n"; }
 
 // Writes one file's findings as they come, page by page.
 class TFileCheck {
@@ -56,7 +48,7 @@ public:
             TJson counts = TJson::object();
             for (size_t s = 0; s < check::SeverityCount; ++s)
                 counts[std::string(check::SeverityName(static_cast<check::TSeverity>(s)))] = FCounts.Counts[s];
-            FOut << Dump({{"file", FInput}, {"counts", counts}});
+            FOut << Line({{"file", FInput}, {"counts", counts}});
         } else {
             FOut << FInput << ": " << check::FormatCounts(FCounts) << '\n';
         }
@@ -80,7 +72,7 @@ private:
             FOut << (FArgs.Json ? FindingJson(FInput, finding) : FInput + ": " + check::FormatFinding(finding) + "\n");
         if (Page.Omitted() == 0) return;
         if (FArgs.Json)
-            FOut << Dump({{"file", FInput}, {"page", Page.Page()}, {"omitted", Page.Omitted()}});
+            FOut << Line({{"file", FInput}, {"page", Page.Page()}, {"omitted", Page.Omitted()}});
         else
             FOut << FInput << ": " << check::FormatOmitted(Page.Page(), Page.Omitted()) << '\n';
     }
@@ -96,7 +88,7 @@ private:
 
 std::string FindingJson(const std::string& File, const check::TFinding& Finding) {
     const auto orNull = [](bool Present, const auto& Value) { return Present ? TJson(Value) : TJson(nullptr); };
-    return Dump({
+    return Line({
         {"file", File},
         {"page", Finding.Page},
         {"object", orNull(Finding.Object >= 0, Finding.Object)},

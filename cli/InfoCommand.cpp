@@ -1,4 +1,5 @@
 #include "cli/InfoCommand.h"
+#include "cli/JsonLines.h"
 
 #include <charconv>
 
@@ -13,7 +14,6 @@ namespace lumerra::cli {
 
 namespace {
 
-using TJson = nlohmann::ordered_json;
 
 // Object numbers; -1 for a page written in place, which has none.
 std::vector<int64_t> PageNumbers(const TPDFAnalyst& Analyst, const TIDList& List) {
@@ -53,15 +53,6 @@ std::string TextOf(const TInfoValue& Value) {
     return text;
 }
 
-std::string Dump(const TJson& Value) { return Value.dump(-1, ' ', false, TJson::error_handler_t::replace); }
-
-std::string ErrorJson(const std::string& File, const std::exception& Error) {
-    TJson line = {{"file", File}};
-    const auto* error = dynamic_cast<const Exception*>(&Error);
-    line["error"] = error != nullptr ? error->Message() : std::string(Error.what());
-    if (error != nullptr && !error->Context().empty()) line["context"] = error->Context();
-    return Dump(line) + "\n";
-}
 
 }  // namespace
 

@@ -1,4 +1,5 @@
 #include "cli/JsonReport.h"
+#include "cli/JsonLines.h"
 
 #include "decoder/PDFResource.h"
 
@@ -6,11 +7,9 @@ namespace lumerra::cli {
 
 namespace {
 
-using TJson = nlohmann::ordered_json;
 
 // Names and file names are bytes; what is not UTF-8 in them becomes U+FFFD
 // rather than a failed run.
-std::string Dump(const TJson& Value) { return Value.dump(-1, ' ', false, TJson::error_handler_t::replace); }
 
 void Write(TStream& Output, const std::string& Text) {
     Output.WriteBuffer(Text.data(), static_cast<int32_t>(Text.size()));

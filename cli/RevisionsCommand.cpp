@@ -1,4 +1,5 @@
 #include "cli/RevisionsCommand.h"
+#include "cli/JsonLines.h"
 
 #include <nlohmann/json.hpp>
 
@@ -9,9 +10,7 @@ namespace lumerra::cli {
 
 namespace {
 
-using TJson = nlohmann::ordered_json;
 
-std::string Dump(const TJson& Value) { return Value.dump(-1, ' ', false, TJson::error_handler_t::replace); }
 
 std::string Numbers(const std::vector<int32_t>& List) {
     std::string text;
@@ -32,13 +31,6 @@ std::vector<std::string> TrailerKeys(const TRevisionChanges& Changes) {
 
 const char* KindName(TXrefSection::TKind Kind) { return Kind == TXrefSection::TKind::Table ? "table" : "stream"; }
 
-std::string ErrorJson(const std::string& File, const std::exception& Error) {
-    TJson line = {{"file", File}};
-    const auto* error = dynamic_cast<const Exception*>(&Error);
-    line["error"] = error != nullptr ? error->Message() : std::string(Error.what());
-    if (error != nullptr && !error->Context().empty()) line["context"] = error->Context();
-    return Dump(line) + "\n";
-}
 
 }  // namespace
 

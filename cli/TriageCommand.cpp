@@ -1,4 +1,5 @@
 #include "cli/TriageCommand.h"
+#include "cli/JsonLines.h"
 
 #include <nlohmann/json.hpp>
 
@@ -8,16 +9,6 @@
 #include "triage/TriageReport.h"
 
 namespace lumerra::cli {
-
-namespace {
-
-std::string ErrorJson(const std::string& File, const Exception& Error) {
-    nlohmann::ordered_json line = {{"file", File}, {"error", Error.Message()}};
-    if (!Error.Context().empty()) line["context"] = Error.Context();
-    return line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
-}
-
-}  // namespace
 
 int RunTriage(const std::vector<std::string>& Inputs, bool Json, std::ostream& Out, std::ostream& Err) {
     int exitCode = ExitOk;

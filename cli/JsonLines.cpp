@@ -1,0 +1,17 @@
+#include "cli/JsonLines.h"
+
+#include "common/Exceptions.h"
+
+namespace lumerra::cli {
+
+std::string Dump(const TJson& Value) { return Value.dump(-1, ' ', false, TJson::error_handler_t::replace); }
+
+std::string ErrorJson(const std::string& File, const std::exception& Error) {
+    TJson line = {{"file", File}};
+    const auto* error = dynamic_cast<const Exception*>(&Error);
+    line["error"] = error != nullptr ? error->Message() : std::string(Error.what());
+    if (error != nullptr && !error->Context().empty()) line["context"] = error->Context();
+    return Dump(line) + "\n";
+}
+
+}  // namespace lumerra::cli
