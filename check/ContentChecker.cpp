@@ -288,7 +288,12 @@ void TContentChecker::CheckPlacement(const TOperator& Op, int64_t Offset) {
             else FPath = TPath::Clipped;
             return;
         case C::PathPainting:
-            if (FPath == TPath::None) misplaced("描画するパスがありません。");
+            // "n" with no path paints nothing and ends nothing; pdflatex's
+            // TikZ writes it after every picture, and readers pass it over.
+            if (FPath == TPath::None && Op.Name == "n")
+                Report(TFindingCode::OperatorPlacement, TSeverity::Warning, Offset, Op.Name, "終わらせるパスがありません。");
+            else if (FPath == TPath::None)
+                misplaced("描画するパスがありません。");
             FPath = TPath::None;
             return;
         default: break;

@@ -99,6 +99,7 @@ const std::vector<TCase> Cases = {
     {"text showing outside BT", "(a) Tj 1 2 Td", {"text-outside-text-object(Tj)", "text-outside-text-object(Td)"}},
 
     {"painting without a path", "S", {"operator-placement(S)"}},
+    {"ending no path, as TikZ does", "q Q n", {"operator-placement!(n)"}},
     {"line without a current point", "1 1 l S", {"operator-placement(l)"}},
     {"q, cm and Do in a text object", "BT q 1 0 0 1 0 0 cm /Im1 Do Q ET",
      {"operator-placement(q)", "operator-placement(cm)", "operator-placement(Do)", "operator-placement(Q)"}},
