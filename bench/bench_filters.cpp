@@ -124,7 +124,7 @@ public:
         FPosition += count;
         return count;
     }
-    int32_t Seek(int32_t offset, TSeekOrigin origin) override {
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override {
         return ResolveSeek(FPosition, FPosition, offset, origin);
     }
 

@@ -65,23 +65,23 @@ public:
 // ("object 12, offset 3456"). Either is -1 when unknown.
 class EDamagedInput : public Exception {
 public:
-    EDamagedInput(std::string message, int32_t offset, int32_t object = -1)
+    EDamagedInput(std::string message, int64_t offset, int32_t object = -1)
         : Exception(std::move(message), Where(offset, object)), FOffset(offset), FObject(object) {}
     // The data ended where more was expected.
-    static EDamagedInput FileEnds(int32_t offset, int32_t object = -1) {
+    static EDamagedInput FileEnds(int64_t offset, int32_t object = -1) {
         return EDamagedInput("ファイルが途中で終わっています。", offset, object);
     }
-    int32_t Offset() const noexcept { return FOffset; }
+    int64_t Offset() const noexcept { return FOffset; }
     int32_t Object() const noexcept { return FObject; }
 
 private:
-    static std::string Where(int32_t offset, int32_t object) {
+    static std::string Where(int64_t offset, int32_t object) {
         std::string where = object >= 0 ? "object " + std::to_string(object) : "";
         if (offset >= 0) where += (where.empty() ? "offset " : ", offset ") + std::to_string(offset);
         return where;
     }
 
-    int32_t FOffset;
+    int64_t FOffset;
     int32_t FObject;
 };
 

@@ -97,7 +97,7 @@ int32_t TOutputStream::Write(const void* buffer, int32_t count) {
     return count;
 }
 
-int32_t TOutputStream::Seek(int32_t offset, TSeekOrigin origin) {
+int64_t TOutputStream::Seek(int64_t offset, TSeekOrigin origin) {
     const int32_t target = ResolveSeek(FPosition, FPosition, offset, origin);
     if (target != FPosition) throw EStreamError("Invalid stream position: " + FName + " is written front to back");
     return target;

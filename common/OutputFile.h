@@ -60,8 +60,8 @@ public:
     int32_t Read(void* buffer, int32_t count) override;  // raises: write-only
     int32_t Write(const void* buffer, int32_t count) override;
     // Only the current position can be asked for or set again.
-    int32_t Seek(int32_t offset, TSeekOrigin origin) override;
-    int32_t Size() override { return FPosition; }
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+    int64_t Size() override { return FPosition; }
 
     // Writes the buffered bytes; raises EOutputWriteError when that fails.
     void Flush();

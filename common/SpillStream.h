@@ -19,8 +19,8 @@ public:
     bool ReadByte(uint8_t& byte) override { return Current().ReadByte(byte); }
     const uint8_t* ReadWindow(int32_t& available) override { return Current().ReadWindow(available); }
     int32_t Write(const void* buffer, int32_t count) override;
-    int32_t Seek(int32_t offset, TSeekOrigin origin) override { return Current().Seek(offset, origin); }
-    int32_t Size() override { return Current().Size(); }
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override { return Current().Seek(offset, origin); }
+    int64_t Size() override { return Current().Size(); }
 
     // Empties the stream, releasing its temporary file and any memory beyond
     // RetainedCapacity.

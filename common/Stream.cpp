@@ -15,9 +15,9 @@ namespace lumerra {
 
 // ---------------------------------------------------------------- TStream
 
-int32_t TStream::Size() {
-    const int32_t position = Position();
-    const int32_t size = Seek(0, TSeekOrigin::soEnd);
+int64_t TStream::Size() {
+    const int64_t position = Position();
+    const int64_t size = Seek(0, TSeekOrigin::soEnd);
     SetPosition(position);
     return size;
 }
@@ -64,7 +64,7 @@ std::string SystemReason() { return std::strerror(errno); }
 }  // namespace
 
 TFileStream::TFileStream(const std::string& fileName, TMode mode) : FFileName(fileName) {
-    if (mode == TMode::OpenRead) {
+    if (mode == TMode::OpenRead || mode == TMode::OpenReadLarge) {
         const std::string what = "Cannot open file \"" + fileName + "\". ";
         FHandle.Reset(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
         if (!FHandle.Valid()) throw EFOpenError(what + SystemReason());
@@ -72,7 +72,7 @@ TFileStream::TFileStream(const std::string& fileName, TMode mode) : FFileName(fi
         if (::fstat(FHandle.Get(), &info) != 0) throw EFOpenError(what + SystemReason());
         if (S_ISDIR(info.st_mode)) throw EFOpenError(what + "It is a folder.");
         if (!S_ISREG(info.st_mode)) throw EFOpenError(what + "It is not a regular file.");
-        if (info.st_size > INT32_MAX)
+        if (info.st_size > INT32_MAX && mode != TMode::OpenReadLarge)
             throw EFOpenError(what + "Files of 2 GiB or more are not supported.");
         // Other writers are kept out while the file is read: a writer asks for
         // an exclusive lock, which fails while this shared one is held.
@@ -249,8 +249,8 @@ int32_t TFileStream::Write(const void* buffer, int32_t count) {
     return count;
 }
 
-int32_t TFileStream::Seek(int32_t offset, TSeekOrigin origin) {
-    const int32_t target = ResolveSeek(FPosition, FSize, offset, origin);
+int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
+    const int64_t target = ResolveSeek(FPosition, FSize, offset, origin, INT64_MAX);
     if (FPendingWrite > 0 && target != FPosition) Flush();
     FPosition = target;
     return target;
@@ -278,8 +278,8 @@ int32_t TMemoryStream::Write(const void* buffer, int32_t count) {
     return count;
 }
 
-int32_t TMemoryStream::Seek(int32_t offset, TSeekOrigin origin) {
-    FPosition = ResolveSeek(FPosition, FSize, offset, origin);
+int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
+    FPosition = static_cast<int32_t>(ResolveSeek(FPosition, FSize, offset, origin));
     return FPosition;
 }
 

@@ -1,7 +1,8 @@
 // Seekable byte streams: the open PDF file, the report file and memory.
 //
-// Positions and sizes are signed 32-bit values, so no stream is ever larger
-// than 2 GiB - 1 bytes; files that are larger are refused when opened.
+// Positions and sizes are 64-bit. Memory streams and written files stay
+// below 2 GiB; a file of 2 GiB or more is read only when it is opened for
+// that (extended reading), and refused otherwise.
 #pragma once
 
 #include <cstdint>
@@ -26,13 +27,13 @@ public:
     virtual int32_t Read(void* buffer, int32_t count) = 0;
     // Returns how many bytes were written.
     virtual int32_t Write(const void* buffer, int32_t count) = 0;
-    // Returns the new position. A position before the start, or one that
-    // does not fit in 32 bits, raises EStreamError.
-    virtual int32_t Seek(int32_t offset, TSeekOrigin origin) = 0;
-    virtual int32_t Size();
+    // Returns the new position. A position before the start, or one past
+    // what the stream can hold, raises EStreamError.
+    virtual int64_t Seek(int64_t offset, TSeekOrigin origin) = 0;
+    virtual int64_t Size();
 
-    int32_t Position() { return Seek(0, TSeekOrigin::soCurrent); }
-    void SetPosition(int32_t position) { Seek(position, TSeekOrigin::soBeginning); }
+    int64_t Position() { return Seek(0, TSeekOrigin::soCurrent); }
+    void SetPosition(int64_t position) { Seek(position, TSeekOrigin::soBeginning); }
 
     // One byte; false at the end. Streams override it with a path that
     // costs no more than a few instructions.
@@ -57,14 +58,15 @@ private:
 
 protected:
     // The position that Seek would reach, or EStreamError when it is outside
-    // 0 .. INT32_MAX. Inline, since the lexers move the position after every
+    // 0 .. Limit. Inline, since the lexers move the position after every
     // token.
-    static int32_t ResolveSeek(int64_t current, int64_t size, int32_t offset, TSeekOrigin origin) {
+    static int64_t ResolveSeek(int64_t current, int64_t size, int64_t offset, TSeekOrigin origin,
+                               int64_t Limit = INT32_MAX) {
         int64_t target = offset;
         if (origin == TSeekOrigin::soCurrent) target += current;
         if (origin == TSeekOrigin::soEnd) target += size;
-        if (target < 0 || target > INT32_MAX) RaiseInvalidPosition();
-        return static_cast<int32_t>(target);
+        if (target < 0 || target > Limit) RaiseInvalidPosition();
+        return target;
     }
     [[noreturn]] static void RaiseInvalidPosition();
 };
@@ -76,8 +78,9 @@ protected:
 class TFileStream final : public TStream {
 public:
     enum class TMode {
-        OpenRead,  // read only; other writers are locked out (shared flock)
-        Create     // created, or truncated when it exists; write only
+        OpenRead,      // read only; other writers are locked out (shared flock)
+        OpenReadLarge, // the same, and 2 GiB or more is no refusal
+        Create         // created, or truncated when it exists; write only
     };
 
     TFileStream(const std::string& fileName, TMode mode);
@@ -103,8 +106,8 @@ public:
     }
     const uint8_t* ReadWindow(int32_t& available) override;
     int32_t Write(const void* buffer, int32_t count) override;
-    int32_t Seek(int32_t offset, TSeekOrigin origin) override;
-    int32_t Size() override { return static_cast<int32_t>(FSize); }
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+    int64_t Size() override { return FSize; }
 
     // Reads the file as if it began Origin bytes in: positions and the size
     // count from there (a PDF whose header follows a few bytes of junk).
@@ -165,8 +168,8 @@ public:
         return FMemory.get() + (available > 0 ? FPosition : 0);
     }
     int32_t Write(const void* buffer, int32_t count) override;
-    int32_t Seek(int32_t offset, TSeekOrigin origin) override;
-    int32_t Size() override { return FSize; }
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+    int64_t Size() override { return FSize; }
 
     uint8_t* Memory() { return FMemory.get(); }
     int32_t Capacity() const { return FCapacity; }
@@ -202,11 +205,11 @@ public:
         return FData + (available > 0 ? FPosition : 0);
     }
     int32_t Write(const void* buffer, int32_t count) override;
-    int32_t Seek(int32_t offset, TSeekOrigin origin) override {
-        FPosition = ResolveSeek(FPosition, FSize, offset, origin);
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override {
+        FPosition = static_cast<int32_t>(ResolveSeek(FPosition, FSize, offset, origin));
         return FPosition;
     }
-    int32_t Size() override { return FSize; }
+    int64_t Size() override { return FSize; }
     const uint8_t* Data() const { return FData; }
 
 private:

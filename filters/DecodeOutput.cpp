@@ -12,7 +12,7 @@ constexpr int32_t ChunkSize = 64 * 1024;
 }  // namespace
 
 int32_t OutputCap(TStream& Output, int32_t MaxOutput) {
-    return std::clamp(MaxOutput, 0, INT32_MAX - Output.Position());
+    return static_cast<int32_t>(std::clamp<int64_t>(MaxOutput, 0, std::max<int64_t>(INT32_MAX - Output.Position(), 0)));
 }
 
 TCappedOutput::TCappedOutput(TStream& Output, int32_t MaxOutput)

@@ -41,7 +41,7 @@ public:
         FRoom -= count;
         return count;
     }
-    int32_t Seek(int32_t offset, TSeekOrigin origin) override { return FTarget.Seek(offset, origin); }
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override { return FTarget.Seek(offset, origin); }
 
 private:
     TStream& FTarget;
@@ -116,7 +116,7 @@ bool ApplyExtendedFilters(TMemoryStream& Data, const std::vector<TFilterStep>& S
     if (!ExtendedFiltersDecodable(Steps)) return false;
     const int32_t cap = OutputCap(Output, MaxOutput);
     if (Steps.empty()) {
-        Output.WriteBuffer(Data.Memory(), std::min(Data.Size(), cap));
+        Output.WriteBuffer(Data.Memory(), static_cast<int32_t>(std::min<int64_t>(Data.Size(), cap)));
         return true;
     }
     // Two buffers take turns as the input and the output of the steps before

@@ -13,7 +13,7 @@ constexpr const char* ZlibErrorMessage = "error";
 TDecompressionSource::TDecompressionSource(TStream& Source)
     : FStrm(Source),
       FStrmPos(Source.Position()),
-      FBufferSize(std::clamp(Source.Size(), 1, InputBufferSize)),
+      FBufferSize(static_cast<int32_t>(std::clamp<int64_t>(Source.Size(), 1, InputBufferSize))),
       FBuffer(std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(FBufferSize))) {
     FZRec.next_in = FBuffer.get();
     FZRec.avail_in = 0;

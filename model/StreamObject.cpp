@@ -31,10 +31,10 @@ int32_t DecodeStreamObject(TObjectReader& Reader, int32_t Number, TStringList& F
     // an object moves the file's position.
     const int32_t declared = DeclaredStreamLength(Reader, stream);
     const auto decrypt = analyst.StreamDecryptor(Number, steps);
-    file.SetPosition(static_cast<int32_t>(stream->StreamDataOffset()));
+    file.SetPosition(stream->StreamDataOffset());
     // Data up to the "endstream" that follows when /Length is wrong or missing.
     const int32_t length = CheckedStreamLength(file, declared);
-    const int32_t data = file.Position();
+    const int64_t data = file.Position();
     // Predictors and chains the default reading does not decode take the
     // whole chain; the rest is decoded as the default reading decodes it.
     const bool wholeChain = !FiltersFormChain(Filters) || HasParameters(steps);

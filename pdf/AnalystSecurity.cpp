@@ -72,7 +72,7 @@ void TPDFAnalyst::OpenSecurity() {
     if (!trailer && ParseObjectAt(S, FEncryptTrailer, xrefStream, window) == TParseFault::None) {
         trailer = std::move(xrefStream.Value);
     } else if (!trailer) {
-        window.resize(static_cast<size_t>(std::clamp(S.Size() - FEncryptTrailer, 0, TrailerWindow)));
+        window.resize(static_cast<size_t>(std::clamp<int64_t>(S.Size() - FEncryptTrailer, 0, TrailerWindow)));
         S.SetPosition(FEncryptTrailer);
         S.ReadBuffer(window.data(), static_cast<int32_t>(window.size()));
         trailer = ParseValue(window);

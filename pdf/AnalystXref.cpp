@@ -32,14 +32,14 @@ std::span<const uint8_t> Bytes(TMemoryStream& S) { return {S.Memory(), static_ca
 
 }  // namespace
 
-void TPDFAnalyst::ReadXrefChain(int32_t Offset) {
+void TPDFAnalyst::ReadXrefChain(int64_t Offset) {
     // The /Prev chain is followed in a loop; an offset read before ends it.
     std::unordered_set<int64_t> seen;
     const auto read = [this, &seen](int64_t At, TXrefSection& Section) {
-        if (At < 0 || At > INT32_MAX || !seen.insert(At).second) Fail(MsgXrefOffsetInvalid, static_cast<int32_t>(At));
+        if (At < 0 || !seen.insert(At).second) Fail(MsgXrefOffsetInvalid, At);
         // A reader per section: the table grows as sections are read.
         TObjectReader reader(*this);
-        const int32_t at = static_cast<int32_t>(At);
+        const int64_t at = At;
         switch (lumerra::ReadXrefSection(reader, At, Section)) {
             case TXrefSectionFault::None:
                 break;
@@ -63,7 +63,7 @@ void TPDFAnalyst::ReadXrefChain(int32_t Offset) {
             FCensus.Hybrid = true;
             TXrefSection hidden;
             read(beside, hidden);
-            if (hidden.Kind != TXrefSection::TKind::Stream) Fail(MsgXrefOffsetInvalid, static_cast<int32_t>(beside));
+            if (hidden.Kind != TXrefSection::TKind::Stream) Fail(MsgXrefOffsetInvalid, beside);
             ApplyXrefSection(hidden, true);
         }
         offset = section.Prev();
@@ -74,7 +74,7 @@ void TPDFAnalyst::ApplyXrefSection(const TXrefSection& Section, bool EntriesOnly
     // The table grows to the highest number the section really holds.
     int64_t end = 0;
     for (const auto& [number, entry] : Section.Entries) end = std::max(end, int64_t{number} + 1);
-    GrowTable(end, static_cast<int32_t>(Section.Offset));
+    GrowTable(end, Section.Offset);
     for (const auto& [number, entry] : Section.Entries) {
         const auto slot = static_cast<size_t>(number);
         // A newer section has it; a hybrid file's stream may still fill what
@@ -83,8 +83,7 @@ void TPDFAnalyst::ApplyXrefSection(const TXrefSection& Section, bool EntriesOnly
         if (taken && !(EntriesOnly && FFreeObjects[slot])) continue;
         switch (entry.Kind) {
             case TXrefStreamEntry::TKind::InFile:
-                FObjectOffsets[slot] =
-                    entry.Field2 >= 0 && entry.Field2 <= INT32_MAX ? static_cast<int32_t>(entry.Field2) : -2;
+                FObjectOffsets[slot] = entry.Field2 >= 0 ? entry.Field2 : -2;
                 FFreeObjects[slot] = false;
                 break;
             case TXrefStreamEntry::TKind::InObjectStream:

@@ -21,7 +21,7 @@ public:
     };
 
     TObjectLocation() = default;
-    static TObjectLocation InFile(int32_t Offset) { return TObjectLocation(TKind::InFile, Offset, -1); }
+    static TObjectLocation InFile(int64_t Offset) { return TObjectLocation(TKind::InFile, Offset, -1); }
     static TObjectLocation InObjectStream(int32_t Stream, int32_t Index) {
         return TObjectLocation(TKind::InObjectStream, Stream, Index);
     }
@@ -29,16 +29,16 @@ public:
     TKind Kind() const { return FKind; }
     bool Found() const { return FKind != TKind::None; }
     // The byte offset of the header (InFile); -1 otherwise.
-    int32_t Offset() const { return FKind == TKind::InFile ? FFirst : -1; }
+    int64_t Offset() const { return FKind == TKind::InFile ? FFirst : -1; }
     // The object stream's number and the entry in it (InObjectStream).
-    int32_t Stream() const { return FKind == TKind::InObjectStream ? FFirst : -1; }
+    int32_t Stream() const { return FKind == TKind::InObjectStream ? static_cast<int32_t>(FFirst) : -1; }
     int32_t Index() const { return FSecond; }
 
 private:
-    TObjectLocation(TKind Kind, int32_t First, int32_t Second) : FKind(Kind), FFirst(First), FSecond(Second) {}
+    TObjectLocation(TKind Kind, int64_t First, int32_t Second) : FKind(Kind), FFirst(First), FSecond(Second) {}
 
     TKind FKind = TKind::None;
-    int32_t FFirst = -1;
+    int64_t FFirst = -1;
     int32_t FSecond = -1;
 };
 

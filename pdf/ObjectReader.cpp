@@ -79,11 +79,11 @@ TValuePtr TObjectReader::Parse(int32_t Number) {
 
 TParseFault ParseObjectAt(TStream& File, int64_t Offset, TIndirectObject& Out, std::vector<uint8_t>& Window,
                           const TParser::TKeyFilter* Keys) {
-    const int64_t rest = int64_t{File.Size()} - Offset;
+    const int64_t rest = File.Size() - Offset;
     if (Offset < 0 || rest <= 0) return TParseFault::Damaged;
     // Most objects lie whole in the bytes the stream already holds: they are
     // parsed where they are, without a copy.
-    File.SetPosition(static_cast<int32_t>(Offset));
+    File.SetPosition(Offset);
     int32_t available = 0;
     if (const uint8_t* held = File.ReadWindow(available); available > 0) {
         TTokenizer tokens({held, static_cast<size_t>(available)}, Offset);
@@ -93,7 +93,7 @@ TParseFault ParseObjectAt(TStream& File, int64_t Offset, TIndirectObject& Out, s
     }
     for (int64_t window = std::min(FirstWindow, rest);; window = std::min(window * 2, rest)) {
         Window.resize(static_cast<size_t>(window));
-        File.SetPosition(static_cast<int32_t>(Offset));
+        File.SetPosition(Offset);
         File.ReadBuffer(Window.data(), static_cast<int32_t>(window));
         TTokenizer tokens(Window, Offset);
         TParser parser(tokens, {}, window == rest);

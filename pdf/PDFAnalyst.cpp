@@ -88,7 +88,10 @@ void TPDFAnalyst::MarkFailed() {
 
 void TPDFAnalyst::LoadFromFile(const std::string& FileName) {
     Clear();
-    FStream = std::make_unique<TFileStream>(FileName, TFileStream::TMode::OpenRead);
+    // Extended reading reads files of 2 GiB and more; the default reading
+    // refuses them when they are opened, as it always has.
+    FStream = std::make_unique<TFileStream>(
+        FileName, FExtended ? TFileStream::TMode::OpenReadLarge : TFileStream::TMode::OpenRead);
     FFileName = FileName;
     Analyze(*FStream);
     FLoaded = true;
@@ -144,7 +147,7 @@ void TPDFAnalyst::LoadFromStream(std::unique_ptr<TStream> Source, const std::str
 
 void TPDFAnalyst::Analyze(TStream& S) {
     if (&S != FStream.get()) throw Exception(MsgNoStream);
-    const int32_t size = S.Size();
+    const int64_t size = S.Size();
     if (size < 5) Fail(MsgBroken, 0);
     if (FExtended) {
         AnalyzeExtended();
@@ -249,12 +252,11 @@ int32_t TPDFAnalyst::EndMarkerOffset(TStream& S) {
 }
 
 void TPDFAnalyst::ReadStructure(TStream& S) {
-    int32_t xrefOffset = -1;
+    int64_t xrefOffset = -1;
     if (FExtended) {
         // As readers look for it: the last "startxref", whatever follows.
-        const int64_t found = FindStartXref(S);
-        if (found < 0 || found > INT32_MAX) Fail(MsgXrefOffsetUnreadable, S.Size());
-        xrefOffset = static_cast<int32_t>(found);
+        xrefOffset = FindStartXref(S);
+        if (xrefOffset < 0) Fail(MsgXrefOffsetUnreadable, S.Size());
     } else {
         xrefOffset = EndMarkerOffset(S);
     }
@@ -268,7 +270,7 @@ void TPDFAnalyst::ReadStructure(TStream& S) {
     ReadFirstPage();
 }
 
-void TPDFAnalyst::ReadXrefSection(int32_t Offset) {
+void TPDFAnalyst::ReadXrefSection(int64_t Offset) {
     if (FExtended) {
         ReadXrefChain(Offset);
         return;
@@ -277,7 +279,7 @@ void TPDFAnalyst::ReadXrefSection(int32_t Offset) {
     std::string token;
     // The /Prev chain is followed in a loop; an offset read before ends it.
     std::unordered_set<int32_t> seen;
-    int32_t offset = Offset;
+    auto offset = static_cast<int32_t>(Offset);
     try {
         while (offset != -1) {
             if (offset < 0 || !seen.insert(offset).second) Fail(MsgXrefOffsetInvalid, offset);
@@ -386,7 +388,7 @@ void TPDFAnalyst::ReadSubsectionEntries(int32_t First, int32_t Count) {
 
 int64_t TPDFAnalyst::TableLimit() const { return std::max(int64_t{FStream->Size()} / 4, MinimumTableLimit); }
 
-void TPDFAnalyst::GrowTable(int64_t End, int32_t At) {
+void TPDFAnalyst::GrowTable(int64_t End, int64_t At) {
     if (End > TableLimit()) Fail(MsgXrefFirstInvalid, At);
     if (FObjectCount != -1 && End <= FObjectCount) return;
     FObjectOffsets.resize(static_cast<size_t>(End), -1);
@@ -404,7 +406,7 @@ TObjectLocation TPDFAnalyst::Locate(int32_t ID) {
     // A free entry is no object (the default reading's dialect still reads
     // at the offset its table gives).
     if (FExtended && FFreeObjects[static_cast<size_t>(ID)]) return {};
-    const int32_t offset = FObjectOffsets[static_cast<size_t>(ID)];
+    const int64_t offset = FObjectOffsets[static_cast<size_t>(ID)];
     if (offset < 0 || offset >= FStream->Size()) return {};
     return TObjectLocation::InFile(offset);
 }

@@ -51,7 +51,7 @@ public:
     // ... or EDamagedInput with Message and where the damage was found.
     // While extended reading first tries the file's own table, a failure
     // leaves the analyser as it is: the table is rebuilt next.
-    [[noreturn]] void Fail(const std::string& Message, int32_t Offset, int32_t Object = -1) {
+    [[noreturn]] void Fail(const std::string& Message, int64_t Offset, int32_t Object = -1) {
         if (!FTryingTable) MarkFailed();
         throw EDamagedInput(Message, Offset, Object);
     }
@@ -75,14 +75,14 @@ public:
     // The loading algorithm; S must be the analyser's own Stream.
     void Analyze(TStream& S);
     // One cross-reference section with its trailer, then the /Prev chain.
-    void ReadXrefSection(int32_t Offset);
+    void ReadXrefSection(int64_t Offset);
 
     // ---- Object access
     bool IsValidID(int32_t ID) const { return ID >= 0 && ID <= FObjectCount - 1; }
     bool IsValidIDText(std::string_view Text) const { return IsValidID(StrToIntDef(Text, -1)); }
     // The table as the cross-reference sections filled it. Readers ask
     // Locate instead (or, to read an object, TObjectScanner::OpenObject).
-    const std::vector<int32_t>& ObjectOffsets() const { return FObjectOffsets; }
+    const std::vector<int64_t>& ObjectOffsets() const { return FObjectOffsets; }
     // Where object ID is: None unless ID is in the table and its slot holds
     // an offset inside the file.
     TObjectLocation Locate(int32_t ID);
@@ -214,12 +214,12 @@ private:
     void ReadSubsectionEntries(int32_t First, int32_t Count);
     // Makes room in the table for object numbers below End, within what the
     // file can back; At is where the claim was read.
-    void GrowTable(int64_t End, int32_t At);
+    void GrowTable(int64_t End, int64_t At);
     // The most slots the table may have: what the file can back.
     int64_t TableLimit() const;
     // Extended reading's chain (AnalystXref.cpp): each section parsed as a
     // table or a stream, the newest first.
-    void ReadXrefChain(int32_t Offset);
+    void ReadXrefChain(int64_t Offset);
     // A section's entries where no newer section gave the object and, unless
     // EntriesOnly (a hybrid file's /XRefStm), its trailer's keys.
     void ApplyXrefSection(const TXrefSection& Section, bool EntriesOnly);
@@ -233,7 +233,7 @@ private:
     };
 
     std::unique_ptr<TStream> FStream;
-    std::vector<int32_t> FObjectOffsets;
+    std::vector<int64_t> FObjectOffsets;
     std::vector<bool> FFreeObjects;
     std::string FVersion;
     std::string FFileName;
@@ -284,7 +284,7 @@ public:
 
 private:
     TStream& FStream;
-    int32_t FPosition;
+    int64_t FPosition;
     int FExceptions = std::uncaught_exceptions();
 };
 

@@ -211,9 +211,9 @@ void SkipLiteralString(TStream& S) {
 }
 
 void SkipData(TStream& S, int32_t Count) {
-    const int32_t position = S.Position();
-    const int64_t target = int64_t{position} + std::max(Count, 0);
-    S.SetPosition(static_cast<int32_t>(std::min<int64_t>(target, std::max(S.Size(), position))));
+    const int64_t position = S.Position();
+    const int64_t target = position + std::max(Count, 0);
+    S.SetPosition(std::min<int64_t>(target, std::max(S.Size(), position)));
 }
 
 void SkipObjectHeader(TStream& S) {

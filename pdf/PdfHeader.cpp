@@ -16,7 +16,7 @@ int32_t TPdfHeader::VersionNumber() const {
 
 TPdfHeader FindPdfHeader(TStream& S, int32_t Window) {
     // The header's version may run a few bytes past the window.
-    std::vector<uint8_t> bytes(static_cast<size_t>(std::min(S.Size(), Window + 16)));
+    std::vector<uint8_t> bytes(static_cast<size_t>(std::min<int64_t>(S.Size(), Window + 16)));
     S.SetPosition(0);
     S.ReadBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
@@ -31,7 +31,7 @@ TPdfHeader FindPdfHeader(TStream& S, int32_t Window) {
 }
 
 int64_t FindStartXref(TStream& S, int32_t Window) {
-    const int32_t length = std::min(S.Size(), Window);
+    const auto length = static_cast<int32_t>(std::min<int64_t>(S.Size(), Window));
     std::vector<uint8_t> bytes(static_cast<size_t>(length));
     S.SetPosition(S.Size() - length);
     S.ReadBuffer(bytes.data(), length);

@@ -13,6 +13,7 @@ namespace {
 
 const char* const MsgNoPageTree = "ファイルを走査しましたが、ページツリーが見つかりませんでした。";
 const char* const MsgRebuilt = "相互参照テーブルを再構築しました。";
+const char* const MsgTooLargeToRebuild = "2 GiB 以上のファイルの相互参照テーブルは再構築できません。";
 
 }  // namespace
 
@@ -35,6 +36,9 @@ void TPDFAnalyst::ForgetStructure() {
 }
 
 void TPDFAnalyst::RebuildTable() {
+    // The pass over the file counts in 32 bits: a file this large is read
+    // by its own table or not at all.
+    if (FStream->Size() > INT32_MAX) Fail(MsgTooLargeToRebuild, 0);
     ForgetStructure();
     const TRepairScan scan = ScanForObjects(*FStream);
 

@@ -56,7 +56,7 @@ void ReadRaw(TStream& Source, TMemoryStream& Raw, int32_t Length) {
 // Drops an end of line that the length counted in front of "endstream",
 // unless the byte after the data is itself a line end.
 void TrimFlateLineEnd(TStream& Source, TMemoryStream& Raw) {
-    const int32_t after = Source.Position();
+    const int64_t after = Source.Position();
     const uint8_t next = ReadByteExact(Source);
     Source.SetPosition(after);
     if (next == LF || next == CR) return;
@@ -87,7 +87,7 @@ public:
             throw;
         }
     }
-    int32_t Seek(int32_t offset, TSeekOrigin origin) override { return FOutput.Seek(offset, origin); }
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override { return FOutput.Seek(offset, origin); }
     bool Failed() const { return FFailed; }
 
 private:
@@ -175,13 +175,13 @@ bool ReadStreamDataDecrypted(TStream& Source, TStream& Output, int32_t Length, c
 
 int32_t CheckedStreamLength(TStream& S, int32_t Length) {
     static const std::string End = "endstream";
-    const int32_t keyword = S.Position();
+    const int64_t keyword = S.Position();
     int32_t result = Length;
     try {
         SkipStreamLineEnd(S);
-        const int32_t data = S.Position();
+        const int64_t data = S.Position();
         // Does the declared length end just before "endstream"?
-        if (Length >= 0 && int64_t{data} + Length <= S.Size()) {
+        if (Length >= 0 && data + Length <= S.Size()) {
             S.SetPosition(data + Length);
             std::string token;
             if (ReadToken(S, token) == End) {
@@ -192,21 +192,21 @@ int32_t CheckedStreamLength(TStream& S, int32_t Length) {
         // The first "endstream" after the data's start.
         S.SetPosition(data);
         size_t matched = 0;
-        int32_t found = -1;
+        int64_t found = -1;
         for (uint8_t c; found < 0 && S.ReadByte(c);) {
             matched = c == static_cast<uint8_t>(End[matched]) ? matched + 1 : c == 'e' ? 1 : 0;
-            if (matched == End.size()) found = S.Position() - static_cast<int32_t>(End.size());
+            if (matched == End.size()) found = S.Position() - static_cast<int64_t>(End.size());
         }
         if (found >= 0) {
-            int32_t end = found;
+            int64_t end = found;
             S.SetPosition(data);
-            auto byteAt = [&S](int32_t At) {
+            auto byteAt = [&S](int64_t At) {
                 S.SetPosition(At);
                 return ReadByteExact(S);
             };
             if (end > data && byteAt(end - 1) == LF) --end;
             if (end > data && byteAt(end - 1) == CR) --end;
-            result = end - data;
+            result = static_cast<int32_t>(std::min<int64_t>(end - data, INT32_MAX));
         }
     } catch (const EReadError&) {
         result = Length;

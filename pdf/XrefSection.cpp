@@ -111,6 +111,8 @@ TXrefSectionFault ReadXrefTable(std::span<const uint8_t> Data, int64_t Base, TXr
     TTokenizer tokens(Data, Base);
     TSyntaxToken token;
     tokens.Next(token);
+    // A window of white space holds no table: its keyword comes first.
+    if (token.Type == TTokenType::End) return TXrefSectionFault::NotASection;
     if (!token.IsKeyword("xref")) return tokens.AtEnd() ? TXrefSectionFault::NeedMore : TXrefSectionFault::NotASection;
     for (;;) {
         tokens.Next(token);
@@ -148,7 +150,7 @@ TValuePtr ReadStructureStream(TObjectReader& Reader, int64_t Offset, TMemoryStre
     const TStreamDecryptor decrypt = Object >= 0 ? analyst.StreamDecryptor(Object, steps) : nullptr;
     // Read before the data: reading an object moves the file's position.
     const int32_t length = std::max(DeclaredStreamLength(Reader, stream), 0);
-    S.SetPosition(static_cast<int32_t>(stream->StreamDataOffset()));
+    S.SetPosition(stream->StreamDataOffset());
     if (!ReadStreamDataExtended(S, Data, length, steps, MaximumXrefStream, decrypt)) return nullptr;
     return stream;
 }
@@ -162,7 +164,7 @@ TXrefSectionFault ReadXrefSection(TObjectReader& Reader, int64_t Offset, TXrefSe
     for (int64_t length = FirstTableWindow;; length *= 2) {
         length = std::min(length, size - Offset);
         window.resize(static_cast<size_t>(length));
-        file.SetPosition(static_cast<int32_t>(Offset));
+        file.SetPosition(Offset);
         file.ReadBuffer(window.data(), static_cast<int32_t>(length));
         const TXrefSectionFault fault = ReadXrefTable(window, Offset, Out);
         if (fault == TXrefSectionFault::NeedMore && Offset + length < size) continue;

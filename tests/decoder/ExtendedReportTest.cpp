@@ -3,6 +3,9 @@
 // decoded only where the default reading writes nothing.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -209,6 +212,56 @@ TEST(ExtendedReport, JunkAtTheEndHidesNoTable) {
         analyst.SetExtendedReading(true);
         analyst.LoadFromFile(file.Path());
         EXPECT_FALSE(analyst.Repaired()) << bytes.substr(bytes.size() - 20);
+    }
+}
+
+// A file of 2 GiB or more, its objects past the 2 GiB mark: the default
+// reading refuses it when it opens the file, extended reading reads it. The
+// hole before the objects is NUL bytes, white space to PDF, and costs no disk.
+TEST(ExtendedReport, FilesPast2GiBAreRead) {
+    const int64_t base = int64_t{1} << 31 | 12345;
+    const std::vector<std::string> objects = {
+        "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 10 10] /Contents 4 0 R >>",
+        "<< /Length 16 >>\nstream\nBT (far away) ET\nendstream"};
+    std::string body, table = "xref\n0 5\n0000000000 65535 f \n";
+    for (size_t i = 0; i < objects.size(); ++i) {
+        char entry[32];
+        std::snprintf(entry, sizeof entry, "%010lld 00000 n \n", static_cast<long long>(base + int64_t(body.size())));
+        table += entry;
+        body += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    body += table + "trailer\n<< /Size 5 /Root 1 0 R >>\nstartxref\n" + std::to_string(base + int64_t(body.size())) +
+            "\n%%EOF\n";
+    TempFile file("%PDF-1.7\n", "large.pdf");
+    {
+        std::ofstream out(file.Path(), std::ios::binary | std::ios::in | std::ios::out);
+        out.seekp(base);
+        out.write(body.data(), static_cast<std::streamsize>(body.size()));
+        ASSERT_TRUE(out.good());
+    }
+    TPDFAnalyst refusing;
+    EXPECT_THROW(refusing.LoadFromFile(file.Path()), EFOpenError);
+    TPDFAnalyst analyst;
+    analyst.SetExtendedReading(true);
+    analyst.LoadFromFile(file.Path());
+    EXPECT_FALSE(analyst.Repaired());
+    std::string report;
+    DecodeAllPages(analyst, false, report);
+    EXPECT_NE(report.find("BT (far away) ET"), std::string::npos) << report;
+    // A table that cannot be followed is not rebuilt from a pass over 2 GiB.
+    {
+        std::ofstream out(file.Path(), std::ios::binary | std::ios::in | std::ios::out);
+        out.seekp(base + static_cast<std::streamoff>(body.rfind("startxref") + 10));
+        out << "1";
+    }
+    TPDFAnalyst damaged;
+    damaged.SetExtendedReading(true);
+    try {
+        damaged.LoadFromFile(file.Path());
+        ADD_FAILURE() << "a damaged table of a file past 2 GiB loaded";
+    } catch (const EDamagedInput& e) {
+        EXPECT_EQ(e.Message(), "2 GiB 以上のファイルの相互参照テーブルは再構築できません。");
     }
 }
 

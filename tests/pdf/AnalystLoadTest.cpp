@@ -41,10 +41,10 @@ PdfBuilder WithOptions(PdfBuilder::Options options) {
 }
 
 // The offsets the builder wrote, as the analyser's table should hold them.
-std::vector<int32_t> ExpectedOffsets(const PdfBuilder& builder, int count) {
-    std::vector<int32_t> offsets(static_cast<size_t>(count), -1);
+std::vector<int64_t> ExpectedOffsets(const PdfBuilder& builder, int count) {
+    std::vector<int64_t> offsets(static_cast<size_t>(count), -1);
     offsets[0] = 0;
-    for (const auto& [number, offset] : builder.Offsets()) offsets[static_cast<size_t>(number)] = static_cast<int32_t>(offset);
+    for (const auto& [number, offset] : builder.Offsets()) offsets[static_cast<size_t>(number)] = static_cast<int64_t>(offset);
     return offsets;
 }
 

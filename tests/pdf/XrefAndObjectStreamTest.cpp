@@ -73,6 +73,7 @@ TEST(XrefTable, EntriesAndTrailerAsTokensSay) {
         {"an entry type that is neither n nor f", "xref\n0 1\n0 65535 x\n" + trailer, "bad entries"},
         {"a negative first number", "xref\n-1 1\n0 65535 f\n" + trailer, "bad entries"},
         {"no xref keyword", "1 0 obj << >> endobj", "no table"},
+        {"white space only", std::string(64, '\0') + "  \r\n", "no table"},
         {"cut inside an entry", "xref\n0 1\n00000", "more"},
         {"cut inside the keyword trailer", "xref\n0 1\n0 65535 f\ntrai", "more"},
         {"cut inside the trailer dictionary", "xref\n0 1\n0 65535 f\ntrailer << /Size", "more"},

@@ -121,7 +121,7 @@ public:
         FPosition += count;
         return count;
     }
-    int32_t Seek(int32_t offset, TSeekOrigin origin) override {
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override {
         if (origin != TSeekOrigin::soCurrent || offset != 0) throw EStreamError("Invalid stream operation");
         return FPosition;
     }
@@ -142,7 +142,7 @@ class TFailingStream final : public TStream {
 public:
     int32_t Read(void*, int32_t) override { return 0; }
     int32_t Write(const void*, int32_t) override { throw EWriteError("disk full"); }
-    int32_t Seek(int32_t, TSeekOrigin) override { return 0; }
+    int64_t Seek(int64_t, TSeekOrigin) override { return 0; }
 };
 
 }  // namespace lumerra::test
