@@ -58,7 +58,7 @@ private:
         TDecodedStream& decoded = FDecoded.Next();
         if (!decoded.Data) std::rethrow_exception(decoded.Error);
         decoded.Data->SetPosition(0);
-        const TReportStream stream{Job, decoded.Filters, *decoded.Data, decoded.Data->Size()};
+        const TReportStream stream{Job, decoded.Filters, *decoded.Data, static_cast<int32_t>(decoded.Data->Size())};
         if (decoded.Error) {
             FSink.WriteFailedStream(Page, stream);
             std::rethrow_exception(decoded.Error);

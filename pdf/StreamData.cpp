@@ -1,14 +1,17 @@
 #include "pdf/StreamData.h"
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <functional>
 #include <memory>
 #include <new>
+#include <span>
 #include <string>
 
 #include "filters/FilterChain.h"
 #include "pdf/PDFLexer.h"
+#include "syntax/Tokenizer.h"
 
 namespace lumerra {
 
@@ -107,7 +110,7 @@ void DecodeGuarded(TStream& Output, TStreamDamage* Damage, const std::function<v
         throw;
     } catch (const std::exception& e) {
         if (output.Failed()) throw;
-        if (Damage != nullptr) *Damage = {true, e.what(), Output.Position() - start};
+        if (Damage != nullptr) *Damage = {true, e.what(), static_cast<int32_t>(Output.Position() - start)};
     }
 }
 
@@ -153,7 +156,7 @@ bool ReadStreamDataExtended(TStream& Source, TStream& Output, int32_t Length, co
     DecodeGuarded(Output, Damage, [&](TStream& Out) { ApplyExtendedFilters(raw, Steps, Out, MaxOutput, &damaged); });
     // Every decoder's damage is told as Flate's is.
     if (!damaged.empty() && Damage != nullptr && !Damage->Damaged)
-        *Damage = {true, damaged, Output.Position() - start};
+        *Damage = {true, damaged, static_cast<int32_t>(Output.Position() - start)};
     return true;
 }
 
@@ -182,9 +185,13 @@ int32_t CheckedStreamLength(TStream& S, int32_t Length) {
         const int64_t data = S.Position();
         // Does the declared length end just before "endstream"?
         if (Length >= 0 && data + Length <= S.Size()) {
+            // The next token, as the one tokenizer reads it (white space and
+            // comments before it allowed).
             S.SetPosition(data + Length);
-            std::string token;
-            if (ReadToken(S, token) == End) {
+            std::array<uint8_t, 256> after{};
+            const int32_t n = S.Read(after.data(), static_cast<int32_t>(after.size()));
+            TTokenizer tokens(std::span<const uint8_t>(after.data(), static_cast<size_t>(std::max(n, 0))));
+            if (tokens.Next().IsKeyword(End)) {
                 S.SetPosition(keyword);
                 return Length;
             }

@@ -42,7 +42,7 @@ Result Read(const std::string& Rest, int32_t Length, const TStringList& Filters)
     Load(source, "stream" + Rest, AfterStream);
     TMemoryStream output;
     ReadStreamData(source, output, Length, Filters);
-    return {Contents(output), source.Position()};
+    return {Contents(output), static_cast<int32_t>(source.Position())};
 }
 
 int32_t Size(const std::string& S) { return static_cast<int32_t>(S.size()); }
