@@ -320,7 +320,6 @@ std::unique_ptr<TStream> SecondReader(TStream& Source) {
     if (const auto* file = dynamic_cast<const TFileStream*>(&Source)) return file->Duplicate();
     if (auto* memory = dynamic_cast<TMemoryStream*>(&Source))
         return std::make_unique<TMemoryView>(memory->Memory(), memory->Size());
-    if (auto* view = dynamic_cast<TMemoryView*>(&Source)) return std::make_unique<TMemoryView>(view->Data(), view->Size());
     return nullptr;
 }
 

@@ -210,7 +210,6 @@ public:
         return FPosition;
     }
     int64_t Size() override { return FSize; }
-    const uint8_t* Data() const { return FData; }
 
 private:
     const uint8_t* FData;
