@@ -143,6 +143,11 @@ TParseFault TParser::ReadIndirectObject(TIndirectObject& Out, const TKeyFilter* 
     Out.Ref = {static_cast<int32_t>(number.Integer), static_cast<int32_t>(generation.Integer)};
     if (const TParseFault f = Value(&Out.Value, 0, Keys); f != TParseFault::None) return f;
     const TSyntaxToken& after = Take();
+    // "stre" at the window's end may be "stream": the value would be read
+    // as a dictionary without its data.
+    if (after.Truncated && !FFinal && after.Type == TTokenType::Keyword && after.Text.size() < 6 &&
+        std::string_view("stream").starts_with(after.Text))
+        return Fault(TParseFault::NeedMore, after.Offset, "the data ends after the value");
     if (after.IsKeyword("stream")) {
         if (!Out.Value.Is(TValue::TKind::Dictionary))
             return Fault(TParseFault::Damaged, after.Offset, "stream data after a value that is no dictionary");

@@ -178,6 +178,8 @@ void TTokenizer::ReadRegular(TSyntaxToken& Token) {
     const size_t start = FAt;
     while (FAt < FData.size() && IsIsoRegular(FData[FAt])) ++FAt;
     const std::string_view run(reinterpret_cast<const char*>(FData.data()) + start, FAt - start);
+    // A run that reaches the data's end may go on past it ("stre|am").
+    Token.Truncated = FAt == FData.size();
     // A number starts with a digit, a sign or a period; anything else is a
     // keyword (an operator, in a content stream).
     const char first = run[0];
@@ -206,6 +208,7 @@ void TTokenizer::ReadName(TSyntaxToken& Token) {
         }
         Token.Text += static_cast<char>(c);
     }
+    Token.Truncated = FAt == FData.size();
 }
 
 void TTokenizer::ReadLiteralString(TSyntaxToken& Token) {

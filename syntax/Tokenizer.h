@@ -55,8 +55,9 @@ struct TSyntaxToken {
     std::string Text;
     int64_t Integer = 0;
     double Real = 0;
-    // A string or name that ran into the end of the span: more bytes might
-    // complete it (the reader of a window asks for a larger one).
+    // A token that ran into the end of the span (a string, a name, a number,
+    // a keyword): more bytes might complete it, so the reader of a window
+    // asks for a larger one.
     bool Truncated = false;
 
     bool IsKeyword(std::string_view Word) const { return Type == TTokenType::Keyword && Text == Word; }

@@ -152,4 +152,16 @@ TEST(Parser, IndirectObjects) {
         {"-4 0 obj 1 endobj", false, "damaged at 100"},
     };
     for (const Case& c : cases) EXPECT_EQ(read(c.Input, c.Final), c.Result) << c.Input;
+    // A window may end anywhere, even inside "stream" or a name: a part of
+    // an object either asks for more or reads as the whole object does.
+    for (const std::string whole : {"457 0 obj\n<</Length 458 0 R/Filter /FlateDecode>>\nstream\nxyz\nendstream",
+                                    "5 0 obj << /Kids [1 0 R 2 0 R] /Type /Pages /Count 12 >> endobj 6 0 obj"}) {
+        const std::string expected = read(whole, false);
+        for (size_t cut = 1; cut < whole.size(); ++cut) {
+            const std::string part = read(whole.substr(0, cut), false);
+            if (part != "need more") {
+                EXPECT_EQ(part, expected) << "cut at " << cut;
+            }
+        }
+    }
 }
