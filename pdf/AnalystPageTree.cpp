@@ -27,7 +27,7 @@ bool IsLeaf(const TValue& Node) {
 }  // namespace
 
 void TPDFAnalyst::ReadCatalogByKey() {
-    TObjectReader reader(*this);
+    TObjectReader& reader = TreeReader();
     const TValuePtr catalog = reader.Object(FRootID);
     FHasStructTree = catalog->Find("StructTreeRoot") != nullptr;
     FOutlinesID = ReferenceOf(catalog->Find("Outlines"));
@@ -36,7 +36,7 @@ void TPDFAnalyst::ReadCatalogByKey() {
 }
 
 void TPDFAnalyst::ReadPageCountByKey() {
-    TObjectReader reader(*this);
+    TObjectReader& reader = TreeReader();
     const TValuePtr count = reader.Get(reader.Object(FFirstPagesID), "Count");
     if (count->Is(TValue::TKind::Integer) && count->AsInteger() >= 0 && count->AsInteger() <= INT32_MAX)
         FPageCount = static_cast<int32_t>(count->AsInteger());
@@ -44,7 +44,7 @@ void TPDFAnalyst::ReadPageCountByKey() {
 
 const TIDList& TPDFAnalyst::PageListByKey() {
     if (FPageList) return *FPageList;
-    TObjectReader reader(*this);
+    TObjectReader& reader = TreeReader();
     TIDList pages;
     // Depth first with an explicit stack. A kid already on the current path
     // (a cycle) is not entered, and a node whose kids were walked once is not
@@ -100,6 +100,11 @@ const TIDList& TPDFAnalyst::PageListByKey() {
     return *FPageList;
 }
 
+TObjectReader& TPDFAnalyst::TreeReader() {
+    if (!FTreeReader) FTreeReader = std::make_unique<TObjectReader>(*this);
+    return *FTreeReader;
+}
+
 std::shared_ptr<const TValue> TPDFAnalyst::DirectPage(int32_t Number) const {
     const int64_t index = int64_t{Number} - FObjectCount;
     return index >= 0 && index < static_cast<int64_t>(FDirectPages.size()) ? FDirectPages[static_cast<size_t>(index)]
@@ -110,7 +115,7 @@ void TPDFAnalyst::ReadFirstPageByKey() {
     const TIDList& pages = PageListByKey();
     FFirstPageID = pages.empty() ? -1 : pages.front();
     if (FFirstPageID == -1) return;
-    TObjectReader reader(*this);
+    TObjectReader& reader = TreeReader();
     // The box is inherited from the nearest ancestor that has one.
     std::unordered_set<int32_t> seen;
     for (int32_t node = FFirstPageID; node >= 0 && seen.insert(node).second;) {

@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "pdf/LoadMessages.h"
+#include "pdf/ObjectReader.h"
 #include "pdf/ObjectScanner.h"
 #include "pdf/ObjectStreamCache.h"
 #include "pdf/PdfHeader.h"
@@ -55,6 +56,7 @@ TPDFAnalyst::TPDFAnalyst() { Clear(); }
 TPDFAnalyst::~TPDFAnalyst() = default;
 
 void TPDFAnalyst::Clear() {
+    FTreeReader.reset();
     FObjectOffsets.clear();
     FObjectOffsets.shrink_to_fit();
     FStream.reset();
@@ -174,6 +176,11 @@ void TPDFAnalyst::AnalyzeExtended() {
     FVersion = header.Version;
     // Every version up to 2.0.
     if (header.VersionNumber() >= 21) Fail(MsgUnsupported);
+    // The load's reader ends with the load, however it ends.
+    struct TTreeReaderEnd {
+        std::unique_ptr<TObjectReader>& Reader;
+        ~TTreeReaderEnd() { Reader.reset(); }
+    } treeReaderEnd{FTreeReader};
     // The file is read as its table says and, when that fails anywhere up
     // to the page list, the table is rebuilt.
     FTryingTable = true;
@@ -196,6 +203,7 @@ void TPDFAnalyst::AnalyzeExtended() {
     // PDF: its own failure then leaves the analyser to that message.
     const bool withoutHeader = header.Offset < 0;
     FTryingTable = withoutHeader;
+    FTreeReader.reset();  // what it kept was read by the table that failed
     try {
         RebuildTable();
         FTryingTable = false;

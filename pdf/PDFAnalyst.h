@@ -23,6 +23,7 @@
 namespace lumerra {
 
 class TObjectStreamCache;
+class TObjectReader;
 class TSecurityHandler;
 class TValue;
 struct TIndirectObject;
@@ -195,6 +196,9 @@ private:
     void ReadPageCountByKey();
     void ReadFirstPageByKey();
     const TIDList& PageListByKey();
+    // The one reader of those steps while the file loads, so that what one
+    // step parsed (the catalog, the root of the page tree) the next finds.
+    TObjectReader& TreeReader();
     // Makes the analyser's stream start at the header at Offset.
     void ShiftToHeader(int32_t Offset);
     // From the end marker to the first page, by the file's own table.
@@ -264,6 +268,7 @@ private:
     // Shared with the readers made by Reader(): it does not change once open.
     std::shared_ptr<const TSecurityHandler> FSecurity;
     std::optional<TIDList> FPageList;  // extended reading's, once walked
+    std::unique_ptr<TObjectReader> FTreeReader;  // only while loading: its table may be rebuilt
     std::vector<std::shared_ptr<const TValue>> FDirectPages;  // numbered from FObjectCount
 };
 

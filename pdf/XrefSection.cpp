@@ -42,12 +42,46 @@ std::vector<int64_t> Integers(const TValue* Value) {
 
 bool IsEntryType(const TSyntaxToken& Token) { return Token.IsKeyword("n") || Token.IsKeyword("f"); }
 
+// An entry as ISO 32000 writes it: ten digits, a space, five digits, a
+// space, "n" or "f" and two bytes of white space, 20 bytes in all. Read in
+// place, without tokens: a table holds one per object. False for any other
+// shape, which the tokens then read.
+bool ReadFixedEntry(std::span<const uint8_t> Data, size_t At, TXrefStreamEntry& Entry) {
+    if (Data.size() - At < 20) return false;
+    const uint8_t* e = Data.data() + At;
+    int64_t offset = 0, generation = 0;
+    for (int i = 0; i < 10; ++i) {
+        if (e[i] < '0' || e[i] > '9') return false;
+        offset = offset * 10 + (e[i] - '0');
+    }
+    for (int i = 11; i < 16; ++i) {
+        if (e[i] < '0' || e[i] > '9') return false;
+        generation = generation * 10 + (e[i] - '0');
+    }
+    if (e[10] != ' ' || e[16] != ' ' || (e[17] != 'n' && e[17] != 'f') || !IsIsoWhiteSpace(e[18]) ||
+        !IsIsoWhiteSpace(e[19]))
+        return false;
+    Entry.Kind = e[17] == 'n' ? TXrefStreamEntry::TKind::InFile : TXrefStreamEntry::TKind::Free;
+    Entry.Field2 = offset;
+    Entry.Field3 = generation;
+    return true;
+}
+
 // The entries of one subsection: "offset generation n|f" each. Stops early,
 // before the token that is no entry, when the count claims more.
 TXrefSectionFault ReadSubsection(TTokenizer& Tokens, int64_t First, int64_t Count, TXrefSection& Out) {
     TSyntaxToken offset, generation, type;
+    // No more entries than the bytes left can hold, whatever the count says.
+    const auto room = static_cast<int64_t>((Tokens.Data().size() - Tokens.Position()) / 18);
+    Out.Entries.reserve(Out.Entries.size() + static_cast<size_t>(std::min(Count, room)));
     for (int64_t i = 0; i < Count; ++i) {
+        Tokens.SkipWhiteSpace();
         const size_t mark = Tokens.Position();
+        if (TXrefStreamEntry entry; ReadFixedEntry(Tokens.Data(), mark, entry)) {
+            Tokens.SetPosition(mark + 20);
+            if (First + i <= INT32_MAX) Out.Entries.emplace_back(static_cast<int32_t>(First + i), entry);
+            continue;
+        }
         // A token that ends at the data's end may be cut short: every table
         // has its trailer after it, so a longer window tells.
         Tokens.Next(offset);
