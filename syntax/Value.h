@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
 namespace lumerra {
@@ -39,16 +40,16 @@ public:
     // A stream's dictionary answers as a dictionary does.
     bool IsDictionary() const { return FKind == TKind::Dictionary || FKind == TKind::Stream; }
 
-    bool AsBoolean() const { return FBoolean; }
-    int64_t AsInteger() const { return FInteger; }  // a real's value truncated
+    bool AsBoolean() const { return FNumber != 0; }
+    int64_t AsInteger() const { return FNumber; }  // a real's value truncated
     double AsReal() const { return FReal; }
     // A string's bytes, or a name's decoded bytes (no slash).
-    const std::string& Text() const { return FText; }
+    const std::string& Text() const;
     // True for a name equal to Decoded.
-    bool IsName(std::string_view Decoded) const { return FKind == TKind::Name && FText == Decoded; }
+    bool IsName(std::string_view Decoded) const { return FKind == TKind::Name && Text() == Decoded; }
     TObjectRef AsReference() const { return FRef; }
-    const std::vector<TValue>& Items() const { return FItems; }
-    const std::vector<TEntry>& Entries() const { return FEntries; }
+    const std::vector<TValue>& Items() const;
+    const std::vector<TEntry>& Entries() const;
 
     // The entry Key (decoded, no slash) of a dictionary or stream; null when
     // it has none or this is no dictionary. With repeated keys the last wins.
@@ -57,17 +58,16 @@ public:
     // Makes a dictionary a stream whose keyword "stream" ends at DataOffset;
     // the end of line and the data follow.
     void MakeStream(int64_t DataOffset);
-    int64_t StreamDataOffset() const { return FInteger; }
+    int64_t StreamDataOffset() const { return FNumber; }
 
 private:
+    // Only what a kind uses is held: values are many and short-lived while
+    // objects are parsed, so they are kept small and cheap to move.
     TKind FKind = TKind::Null;
-    bool FBoolean = false;
-    int64_t FInteger = 0;
-    double FReal = 0;
-    std::string FText;
     TObjectRef FRef;
-    std::vector<TValue> FItems;
-    std::vector<TEntry> FEntries;
+    int64_t FNumber = 0;  // a boolean, an integer, a real truncated, a stream's data offset
+    double FReal = 0;
+    std::variant<std::monostate, std::string, std::vector<TValue>, std::vector<TEntry>> FData;
 };
 
 }  // namespace lumerra
