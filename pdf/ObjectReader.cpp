@@ -21,6 +21,7 @@ TObjectReader::TObjectReader(TPDFAnalyst& Analyst)
     : FAnalyst(Analyst),
       FOwnFile(Analyst.Stream() ? SecondReader(*Analyst.Stream()) : nullptr),
       FFile(FOwnFile ? FOwnFile.get() : Analyst.Stream()),
+      FCache(CacheBudget, Analyst.ObjectCount()),
       FNull(std::make_shared<const TValue>()) {}
 
 TValuePtr TObjectReader::Page(int32_t Number) {
@@ -29,15 +30,12 @@ TValuePtr TObjectReader::Page(int32_t Number) {
 }
 
 TValuePtr TObjectReader::Object(int32_t Number) {
-    if (const auto known = FCache.find(Number); known != FCache.end()) {
-        FUses.splice(FUses.begin(), FUses, known->second.Use);
-        return known->second.Value;
-    }
+    if (const TValuePtr* known = FCache.Find(Number)) return *known;
     return Parse(Number);
 }
 
 TValuePtr TObjectReader::ObjectKeys(int32_t Number, const TParser::TKeyFilter& Keys) {
-    if (const auto known = FCache.find(Number); known != FCache.end()) return known->second.Value;
+    if (const TValuePtr* known = FCache.Find(Number)) return *known;
     const TObjectLocation location = FAnalyst.Locate(Number);
     if (location.Kind() != TObjectLocation::TKind::InFile) return Object(Number);
     TIndirectObject object;
@@ -109,7 +107,7 @@ TValuePtr TObjectReader::ParseInFile(int32_t Number, int64_t Offset) {
         return Missing(Number);
     }
     auto value = std::make_shared<const TValue>(std::move(object.Value));
-    Keep(Number, value, object.End - Offset);
+    FCache.Keep(Number, value, object.End - Offset);
     return value;
 }
 
@@ -129,25 +127,13 @@ TValuePtr TObjectReader::ParseCompressed(int32_t Number) {
         return Missing(Number);
     }
     auto value = std::make_shared<const TValue>(std::move(object.Value));
-    Keep(Number, value, static_cast<int64_t>(FWindow.size()));
+    FCache.Keep(Number, value, static_cast<int64_t>(FWindow.size()));
     return value;
 }
 
 TValuePtr TObjectReader::Missing(int32_t Number) {
-    Keep(Number, FNull, 1);
+    FCache.Keep(Number, FNull, 1);
     return FNull;
-}
-
-void TObjectReader::Keep(int32_t Number, const TValuePtr& Value, int64_t Cost) {
-    while (!FUses.empty() && FCacheCost + Cost > CacheBudget) {
-        const auto oldest = FCache.find(FUses.back());
-        FCacheCost -= oldest->second.Cost;
-        FCache.erase(oldest);
-        FUses.pop_back();
-    }
-    FUses.push_front(Number);
-    FCache.emplace(Number, TKept{Value, Cost, FUses.begin()});
-    FCacheCost += Cost;
 }
 
 }  // namespace lumerra

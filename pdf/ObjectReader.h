@@ -8,13 +8,12 @@
 #pragma once
 
 #include <cstdint>
-#include <list>
 #include <memory>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "common/Stream.h"
+#include "pdf/ObjectCache.h"
 #include "syntax/Parser.h"
 #include "syntax/Value.h"
 
@@ -28,9 +27,6 @@ class TPDFAnalyst;
 // With Keys, a dictionary keeps only those entries.
 TParseFault ParseObjectAt(TStream& File, int64_t Offset, TIndirectObject& Out, std::vector<uint8_t>& Window,
                           const TParser::TKeyFilter* Keys = nullptr);
-
-// A value with what keeps it alive: the object it was found in.
-using TValuePtr = std::shared_ptr<const TValue>;
 
 class TObjectReader {
 public:
@@ -71,21 +67,13 @@ private:
     TValuePtr Parse(int32_t Number);
     TValuePtr ParseInFile(int32_t Number, int64_t Offset);
     TValuePtr ParseCompressed(int32_t Number);
-    void Keep(int32_t Number, const TValuePtr& Value, int64_t Cost);
     // Object Number reads as null, and is kept so.
     TValuePtr Missing(int32_t Number);
 
     TPDFAnalyst& FAnalyst;
     std::unique_ptr<TStream> FOwnFile;  // null when the analyser's stream cannot be read twice
     TStream* FFile;
-    struct TKept {
-        TValuePtr Value;
-        int64_t Cost;
-        std::list<int32_t>::iterator Use;
-    };
-    std::unordered_map<int32_t, TKept> FCache;
-    std::list<int32_t> FUses;  // most recent first
-    int64_t FCacheCost = 0;
+    TObjectCache FCache;
     std::vector<uint8_t> FWindow;
     TValuePtr FNull;
 };
