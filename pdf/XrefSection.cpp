@@ -14,7 +14,7 @@ namespace lumerra {
 
 namespace {
 
-// The first window a table is read in; it doubles while the table runs on.
+// The first window a table is read in; it grows while the table runs on.
 constexpr int64_t FirstTableWindow = 64 * 1024;
 // A cross-reference stream decodes to at most this much: more is no table a
 // real file has, and the cap keeps a small bomb small.
@@ -195,7 +195,8 @@ TXrefSectionFault ReadXrefSection(TObjectReader& Reader, int64_t Offset, TXrefSe
     if (Offset < 0 || Offset >= size) return TXrefSectionFault::NotASection;
 
     std::vector<uint8_t> window;
-    for (int64_t length = FirstTableWindow;; length *= 2) {
+    // Each try reads the table again from its start: the window grows fast.
+    for (int64_t length = FirstTableWindow;; length *= 8) {
         length = std::min(length, size - Offset);
         window.resize(static_cast<size_t>(length));
         file.SetPosition(Offset);

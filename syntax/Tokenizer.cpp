@@ -85,16 +85,21 @@ bool ReadNumber(std::string_view Run, TSyntaxToken& Token) {
 }  // namespace
 
 void TTokenizer::SkipWhiteSpace() {
-    while (FAt < FData.size()) {
-        const uint8_t c = FData[FAt];
-        if (c == '%') {
-            while (FAt < FData.size() && FData[FAt] != '\n' && FData[FAt] != '\r') ++FAt;
-        } else if (IsIsoWhiteSpace(c)) {
-            ++FAt;
+    // Locals, not members: the loop runs between every two tokens.
+    const uint8_t* data = FData.data();
+    const size_t size = FData.size();
+    size_t at = FAt;
+    while (at < size) {
+        const uint8_t c = data[at];
+        if (IsIsoWhiteSpace(c)) {
+            ++at;
+        } else if (c == '%') {
+            while (at < size && data[at] != '\n' && data[at] != '\r') ++at;
         } else {
-            return;
+            break;
         }
     }
+    FAt = at;
 }
 
 TTokenizer::TReferenceTail TTokenizer::ReadReferenceTail(int64_t& Generation) {
@@ -175,11 +180,26 @@ void TTokenizer::Next(TSyntaxToken& Token) {
 }
 
 void TTokenizer::ReadRegular(TSyntaxToken& Token) {
+    const uint8_t* data = FData.data();
+    const size_t size = FData.size();
     const size_t start = FAt;
-    while (FAt < FData.size() && IsIsoRegular(FData[FAt])) ++FAt;
-    const std::string_view run(reinterpret_cast<const char*>(FData.data()) + start, FAt - start);
+    size_t at = start;
+    // Most numbers are a few plain digits: read while they are scanned.
+    uint64_t magnitude = 0;
+    for (; at < size && at - start < 18 && IsDigit(data[at]); ++at) magnitude = magnitude * 10 + (data[at] - '0');
+    if (at > start && (at == size || !IsIsoRegular(data[at]))) {
+        FAt = at;
+        Token.Truncated = at == size;
+        Token.Type = TTokenType::Integer;
+        Token.Integer = static_cast<int64_t>(magnitude);
+        Token.Real = static_cast<double>(magnitude);
+        return;
+    }
+    while (at < size && IsIsoRegular(data[at])) ++at;
+    FAt = at;
+    const std::string_view run(reinterpret_cast<const char*>(data) + start, at - start);
     // A run that reaches the data's end may go on past it ("stre|am").
-    Token.Truncated = FAt == FData.size();
+    Token.Truncated = at == size;
     // A number starts with a digit, a sign or a period; anything else is a
     // keyword (an operator, in a content stream).
     const char first = run[0];
@@ -191,12 +211,16 @@ void TTokenizer::ReadRegular(TSyntaxToken& Token) {
 
 void TTokenizer::ReadName(TSyntaxToken& Token) {
     Token.Type = TTokenType::Name;
+    const uint8_t* data = FData.data();
+    const size_t size = FData.size();
     // Runs without "#" are taken whole.
     const size_t start = FAt;
-    while (FAt < FData.size() && IsIsoRegular(FData[FAt]) && FData[FAt] != '#') ++FAt;
-    Token.Text.assign(reinterpret_cast<const char*>(FData.data()) + start, FAt - start);
-    while (FAt < FData.size() && IsIsoRegular(FData[FAt])) {
-        const uint8_t c = FData[FAt++];
+    size_t at = start;
+    while (at < size && IsIsoRegular(data[at]) && data[at] != '#') ++at;
+    Token.Text.assign(reinterpret_cast<const char*>(data) + start, at - start);
+    FAt = at;
+    while (FAt < size && IsIsoRegular(data[FAt])) {
+        const uint8_t c = data[FAt++];
         if (c == '#') {
             const int high = HexValue(Peek()), low = HexValue(Peek(1));
             if (high >= 0 && low >= 0) {
@@ -208,7 +232,7 @@ void TTokenizer::ReadName(TSyntaxToken& Token) {
         }
         Token.Text += static_cast<char>(c);
     }
-    Token.Truncated = FAt == FData.size();
+    Token.Truncated = FAt == size;
 }
 
 void TTokenizer::ReadLiteralString(TSyntaxToken& Token) {
