@@ -85,6 +85,26 @@ TEST(ExtendedReport, EveryWritingOfTheDocumentReportsAsTheClassicOne) {
     EXPECT_EQ(Report(Document(Form("2.1", true, true)).Build(), true), "error: このファイルは未対応の形式です。");
 }
 
+TEST(ExtendedReport, AnObjectCutByTheFilesBlocksIsReadWhole) {
+    // The file is read in blocks of 16 KiB: wherever the block's end falls
+    // in a stream object ("stre|am", "/Flat|eDecode"), the object is read as
+    // a whole.
+    const std::string content = Deflate("BT /F1 12 Tf (cut) Tj ET");
+    for (size_t pad = 16100; pad < 16400; ++pad) {
+        PdfBuilder b;
+        b.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+        b.Set(2, "<< /Type /Pages /Kids [4 0 R] /Count 1 >>");
+        b.Set(3, "(" + std::string(pad, 'x') + ")");
+        b.Set(4, "<< /Type /Page /Parent 2 0 R /Contents 5 0 R >>");
+        b.Set(5, "<< /Length 6 0 R /Filter /FlateDecode >>\nstream\n" + content + "\nendstream");
+        b.Set(6, std::to_string(content.size()));
+        const std::string bytes = b.Build();
+        const std::string expected = Report(bytes, false);
+        ASSERT_NE(expected.find("(cut) Tj"), std::string::npos) << expected;
+        EXPECT_EQ(Report(bytes, true), expected) << "padding " << pad;
+    }
+}
+
 TEST(ExtendedReport, CensusOfTheCrossReferenceSections) {
     const auto census = [](const PdfBuilder::Options& Options) {
         TempFile file(Document(Options).Build(), "doc.pdf");
