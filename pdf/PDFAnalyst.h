@@ -263,7 +263,7 @@ private:
     bool FRepaired = false;
     std::vector<std::string> FWarnings;
     std::optional<std::string> FPassword;
-    int32_t FEncryptTrailer = -1;  // where the newest trailer naming /Encrypt is (a rebuilt table)
+    int64_t FEncryptTrailer = -1;  // where the newest trailer naming /Encrypt is (a rebuilt table)
     std::optional<TValue> FEncryptingTrailer;  // that trailer, read by the file's own chain
     // Shared with the readers made by Reader(): it does not change once open.
     std::shared_ptr<const TSecurityHandler> FSecurity;

@@ -13,7 +13,6 @@ namespace {
 
 const char* const MsgNoPageTree = "ファイルを走査しましたが、ページツリーが見つかりませんでした。";
 const char* const MsgRebuilt = "相互参照テーブルを再構築しました。";
-const char* const MsgTooLargeToRebuild = "2 GiB 以上のファイルの相互参照テーブルは再構築できません。";
 
 }  // namespace
 
@@ -36,9 +35,6 @@ void TPDFAnalyst::ForgetStructure() {
 }
 
 void TPDFAnalyst::RebuildTable() {
-    // The pass over the file counts in 32 bits: a file this large is read
-    // by its own table or not at all.
-    if (FStream->Size() > INT32_MAX) Fail(MsgTooLargeToRebuild, 0);
     ForgetStructure();
     const TRepairScan scan = ScanForObjects(*FStream);
 
@@ -64,7 +60,7 @@ void TPDFAnalyst::RebuildTable() {
     for (const int32_t stream : scan.ObjectStreams) {
         const TDecodedObjectStream* decoded = ObjectStream(stream);
         if (decoded == nullptr) continue;
-        const int32_t at = FObjectOffsets[static_cast<size_t>(stream)];
+        const int64_t at = FObjectOffsets[static_cast<size_t>(stream)];
         int32_t index = 0;
         for (const auto& entry : decoded->Index.Entries()) {
             const int32_t number = entry.Number;

@@ -28,10 +28,10 @@ public:
 
     // Starts the window at file offset At (within the window or at its end)
     // and fills it up; false when the file has nothing from there.
-    bool Refill(int32_t At) {
+    bool Refill(int64_t At) {
         At = std::clamp(At, FStart, End());
         std::copy(FBuffer.begin() + (At - FStart), FBuffer.begin() + FFill, FBuffer.begin());
-        FFill = End() - At;
+        FFill = static_cast<int32_t>(End() - At);
         FStart = At;
         const auto size = static_cast<int32_t>(FBuffer.size());
         while (!FStreamEnded && FFill < size) {
@@ -43,28 +43,28 @@ public:
     }
 
     // The window's bytes from file offset At on.
-    std::span<const uint8_t> BytesFrom(int32_t At) const {
+    std::span<const uint8_t> BytesFrom(int64_t At) const {
         const std::span<const uint8_t> window(FBuffer.data(), static_cast<size_t>(FFill));
         return window.subspan(static_cast<size_t>(At - FStart));
     }
-    int32_t Start() const { return FStart; }
-    int32_t End() const { return FStart + FFill; }
+    int64_t Start() const { return FStart; }
+    int64_t End() const { return FStart + FFill; }
     // Whether bytes may follow the window (a full window at the very end of
     // the file learns that it is the last one on the next move).
     bool FileGoesOn() const { return !FStreamEnded; }
 
     // The file offset just past the next Word from At on, or -1: a plain
     // search, which is what makes passing over stream data fast.
-    int32_t FindPast(int32_t At, std::string_view Word) {
+    int64_t FindPast(int64_t At, std::string_view Word) {
         for (;;) {
             const auto from = static_cast<size_t>(At - FStart);
             const std::string_view rest(reinterpret_cast<const char*>(FBuffer.data()) + from,
                                         static_cast<size_t>(FFill) - from);
             if (const size_t hit = rest.find(Word); hit != std::string_view::npos)
-                return At + static_cast<int32_t>(hit + Word.size());
+                return At + static_cast<int64_t>(hit + Word.size());
             if (!FileGoesOn()) return -1;
             // The word may start in the last bytes: they stay for the next look.
-            At = End() - static_cast<int32_t>(std::min(rest.size(), Word.size() - 1));
+            At = End() - static_cast<int64_t>(std::min(rest.size(), Word.size() - 1));
             Refill(At);
         }
     }
@@ -72,7 +72,7 @@ public:
 private:
     TStream& FStream;
     std::vector<uint8_t> FBuffer;
-    int32_t FStart = 0;  // file offset of FBuffer[0]
+    int64_t FStart = 0;  // file offset of FBuffer[0]
     int32_t FFill = 0;
     bool FStreamEnded = false;
 };
@@ -101,24 +101,24 @@ private:
     // Where to read on: a file offset (-1 at the end of the file), and
     // whether the window must first be refilled from there.
     struct TResume {
-        int32_t Offset = 0;
+        int64_t Offset = 0;
         bool Refill = true;
     };
 
     // Takes the tokens from file offset At to the end of the window, or up to
     // stream data.
-    TResume ScanFrom(int32_t At) {
+    TResume ScanFrom(int64_t At) {
         TTokenizer tokens(FWindow.BytesFrom(At), At);
-        int32_t resume = At;  // just past the last token taken
+        int64_t resume = At;  // just past the last token taken
         for (tokens.Next(FToken); FToken.Type != TTokenType::End; tokens.Next(FToken)) {
             // A token that reaches the window's end may go on in the file: it
             // is read again from a window that starts with it. One that
             // already starts the window is larger than a chunk: damage, taken
             // as it stands.
-            const auto offset = static_cast<int32_t>(FToken.Offset);
+            const int64_t offset = FToken.Offset;
             if (tokens.AtEnd() && FWindow.FileGoesOn() && offset > FWindow.Start()) return {offset, true};
             Take(FToken);
-            resume = At + static_cast<int32_t>(tokens.Position());
+            resume = At + static_cast<int64_t>(tokens.Position());
             if (FToken.IsKeyword("stream")) return {FWindow.FindPast(resume, "endstream"), false};
         }
         if (!FWindow.FileGoesOn()) return {-1, false};
@@ -154,7 +154,7 @@ private:
             FInTrailer = true;
             FObject = -1;
             FTrailerKeys = {};
-            FTrailerKeys.At = static_cast<int32_t>(Token.Offset) + 7;  // the dictionary follows the keyword
+            FTrailerKeys.At = Token.Offset + 7;  // the dictionary follows the keyword
         } else if (Token.Text == "stream" || Token.Text == "endobj") {
             if (FObject != -1 && FObjectKeys.XRef) Commit(FObjectKeys);
             FObject = -1;
@@ -170,7 +170,7 @@ private:
     // What is kept of a token once the next one is read.
     struct TSeen {
         int32_t Number = -1;  // an integer that can be an object number, else -1
-        int32_t Offset = 0;
+        int64_t Offset = 0;
         TKey Key = TKey::None;
     };
 
@@ -179,7 +179,7 @@ private:
         if (IsName(Token, "Type")) key = TKey::Type;
         else if (IsName(Token, "Root")) key = TKey::Root;
         else if (IsName(Token, "Info")) key = TKey::Info;
-        return {ObjectNumber(Token), static_cast<int32_t>(Token.Offset), key};
+        return {ObjectNumber(Token), Token.Offset, key};
     }
 
     struct TKeys {
@@ -187,7 +187,7 @@ private:
         int32_t Info = -1;
         bool Encrypt = false;
         bool XRef = false;  // the last /Type says /XRef
-        int32_t At = -1;    // where the trailer's dictionary, or the stream's header, is
+        int64_t At = -1;    // where the trailer's dictionary, or the stream's header, is
     };
 
     // The first integer after /Root or /Info is the object it names.

@@ -14,14 +14,14 @@ namespace lumerra {
 
 struct TRepairScan {
     // Object number -> offset of its header; a later definition wins.
-    std::unordered_map<int32_t, int32_t> Objects;
+    std::unordered_map<int32_t, int64_t> Objects;
     // From the newest trailer (or cross-reference stream) that names them.
     int32_t Root = -1;
     int32_t Info = -1;
     bool Encrypted = false;
     // Where the newest trailer that names /Encrypt is: just after the keyword
     // "trailer", or the header of a cross-reference stream; -1 without one.
-    int32_t EncryptTrailer = -1;
+    int64_t EncryptTrailer = -1;
     // The last object whose dictionary says /Type /Catalog.
     int32_t LastCatalog = -1;
     // Objects whose dictionary says /Type /ObjStm, in file order.
