@@ -26,17 +26,20 @@ std::string_view TypeName(char Letter) {
 }
 
 // Most keywords are operators: these are told apart by their length first.
-bool IsBoolean(const std::string& Word) {
+bool IsBoolean(std::string_view Word) {
     return (Word.size() == 4 && Word == "true") || (Word.size() == 5 && Word == "false");
 }
-bool IsNull(const std::string& Word) { return Word.size() == 4 && Word == "null"; }
+bool IsNull(std::string_view Word) { return Word.size() == 4 && Word == "null"; }
 
-std::string SyntaxMessage(const std::string& What) {
-    if (What == "unterminated string") return "文字列が閉じられていません。";
-    if (What == "unterminated hexadecimal string") return "16 進文字列が閉じられていません。";
-    if (What == "bad hexadecimal string") return "16 進文字列に 16 進数字でないバイトがあります。";
-    if (What == "unexpected ')'") return "対応する ( のない ) です。";
-    if (What == "unexpected '>'") return "対応する < のない > です。";
+std::string SyntaxMessage(TScanFault Fault) {
+    switch (Fault) {
+        case TScanFault::UnterminatedString: return "文字列が閉じられていません。";
+        case TScanFault::UnterminatedHexString: return "16 進文字列が閉じられていません。";
+        case TScanFault::BadHexString: return "16 進文字列に 16 進数字でないバイトがあります。";
+        case TScanFault::UnexpectedParenthesis: return "対応する ( のない ) です。";
+        case TScanFault::UnexpectedAngle: return "対応する < のない > です。";
+        case TScanFault::None: break;
+    }
     return "読めないバイトです。";
 }
 
@@ -45,6 +48,7 @@ std::string SyntaxMessage(const std::string& What) {
 TContentChecker::TContentChecker(TResourceNames& Resources, TPageFindings& Findings, std::string Form)
     : FResources(Resources), FFindings(Findings), FForm(std::move(Form)) {
     if (FForm.empty()) FFill = FStroke = TColourSpace::Device(1);
+    FOperands.resize(MaximumKept);
 }
 
 void TContentChecker::Report(TFindingCode Code, TSeverity Severity, int64_t Offset, std::string_view Operator,
@@ -68,16 +72,36 @@ void TContentChecker::ReportAt(const TOperand& Operand, TFindingCode Code, std::
     FObject = current;
 }
 
-void TContentChecker::Push(TKind Kind, int64_t Offset, std::string_view Text, bool TextItems) {
+void TContentChecker::Push(TKind Kind, int64_t Offset, bool TextItems) {
     ++FOperandCount;
     if (FKept == MaximumKept) return;
-    if (FKept == FOperands.size()) FOperands.emplace_back();
     TOperand& operand = FOperands[FKept++];
     operand.Kind = Kind;
     operand.Offset = Offset;
     operand.Object = FObject;
-    if (Kind == TKind::Name) operand.Text.assign(Text);  // only names are looked at by their bytes
     operand.TextItems = TextItems;
+}
+
+void TContentChecker::PushName(const TScanToken& Name) {
+    Push(TKind::Name, static_cast<int64_t>(Name.Offset));
+    if (FKept == 0 || FOperandCount > static_cast<int64_t>(MaximumKept)) return;
+    // Only names are looked at by their bytes.
+    TOperand& operand = FOperands[FKept - 1];
+    if (Name.Escaped) {
+        TContentScanner::DecodeName(Name.Bytes, operand.Decoded);
+        operand.Text = operand.Decoded;
+    } else {
+        operand.Text = Name.Bytes;
+    }
+}
+
+void TContentChecker::KeepNames() {
+    for (size_t i = 0; i < FKept; ++i) {
+        TOperand& operand = FOperands[i];
+        if (operand.Kind != TKind::Name || operand.Text.data() == operand.Decoded.data()) continue;
+        operand.Decoded.assign(operand.Text);
+        operand.Text = operand.Decoded;
+    }
 }
 
 void TContentChecker::ClearOperands() {
@@ -86,19 +110,21 @@ void TContentChecker::ClearOperands() {
 }
 
 void TContentChecker::Check(std::span<const uint8_t> Data, int32_t Object) {
-    TTokenizer tokens(Data);
-    tokens.SetKeepStringBytes(false);  // only their kind and extent matter here
-    FTokens = &tokens;
+    TContentScanner scanner(Data);
+    FScanner = &scanner;
     FObject = Object;
     for (;;) {
-        tokens.Next(FToken);
-        const int64_t at = FToken.Offset;
+        scanner.Next(FToken);
+        const auto at = static_cast<int64_t>(FToken.Offset);
         switch (FToken.Type) {
-            case TTokenType::End: FTokens = nullptr; return;
-            case TTokenType::Bad: Report(TFindingCode::Syntax, TSeverity::Error, at, "", SyntaxMessage(FToken.Text)); break;
+            case TTokenType::End:
+                KeepNames();
+                FScanner = nullptr;
+                return;
+            case TTokenType::Bad: Report(TFindingCode::Syntax, TSeverity::Error, at, "", SyntaxMessage(FToken.Fault)); break;
             case TTokenType::Integer: Push(TKind::Integer, at); break;
             case TTokenType::Real: Push(TKind::Real, at); break;
-            case TTokenType::Name: Push(TKind::Name, at, FToken.Text); break;
+            case TTokenType::Name: PushName(FToken); break;
             case TTokenType::String:
             case TTokenType::HexString: Push(TKind::String, at); break;
             case TTokenType::ArrayOpen:
@@ -114,30 +140,31 @@ void TContentChecker::Check(std::span<const uint8_t> Data, int32_t Object) {
                 Report(TFindingCode::Syntax, TSeverity::Error, at, "", "内容ストリームには { } を書けません。");
                 break;
             case TTokenType::Keyword:
-                if (IsBoolean(FToken.Text)) Push(TKind::Boolean, at);
-                else if (IsNull(FToken.Text)) Push(TKind::Null, at);
+                if (IsBoolean(FToken.Bytes)) Push(TKind::Boolean, at);
+                else if (IsNull(FToken.Bytes)) Push(TKind::Null, at);
                 else Operator(FToken);
                 break;
         }
     }
 }
 
-void TContentChecker::ReadComposite(const TSyntaxToken& Open) {
+void TContentChecker::ReadComposite(const TScanToken& Open) {
     const bool array = Open.Type == TTokenType::ArrayOpen;
-    const int64_t start = Open.Offset;
+    const auto start = static_cast<int64_t>(Open.Offset);
     const std::string_view what = array ? "配列" : "辞書";
     FComposite.assign(1, array ? '[' : '<');
     bool textItems = true;  // numbers and strings only, at the first level
-    TSyntaxToken& token = FToken;
+    TScanToken& token = FToken;
     while (!FComposite.empty()) {
-        FTokens->Next(token);
+        FScanner->Next(token);
+        const auto at = static_cast<int64_t>(token.Offset);
         const bool top = FComposite.size() == 1;
         switch (token.Type) {
             case TTokenType::End:
                 Report(TFindingCode::Syntax, TSeverity::Error, start, "", std::string(what) + "が閉じられていません。");
                 return;
             case TTokenType::Bad:
-                Report(TFindingCode::Syntax, TSeverity::Error, token.Offset, "", SyntaxMessage(token.Text));
+                Report(TFindingCode::Syntax, TSeverity::Error, at, "", SyntaxMessage(token.Fault));
                 textItems = false;
                 break;
             case TTokenType::ArrayOpen:
@@ -149,21 +176,21 @@ void TContentChecker::ReadComposite(const TSyntaxToken& Open) {
             case TTokenType::DictClose: {
                 const char expected = token.Type == TTokenType::ArrayClose ? '[' : '<';
                 if (FComposite.back() != expected)
-                    Report(TFindingCode::Syntax, TSeverity::Error, token.Offset, "",
+                    Report(TFindingCode::Syntax, TSeverity::Error, at, "",
                            expected == '[' ? "辞書が ] で閉じられています。" : "配列が >> で閉じられています。");
                 FComposite.pop_back();
                 break;
             }
             case TTokenType::Keyword:
-                if (IsBoolean(token.Text) || IsNull(token.Text)) {
+                if (IsBoolean(token.Bytes) || IsNull(token.Bytes)) {
                     if (top) textItems = false;
                     break;
                 }
                 // An operator inside: the array was never closed. The
                 // operator is read as one.
                 Report(TFindingCode::Syntax, TSeverity::Error, start, "", std::string(what) + "が閉じられていません。");
-                FTokens->SetPosition(static_cast<size_t>(token.Offset - FTokens->Base()));
-                Push(array ? TKind::Array : TKind::Dictionary, start, {}, textItems);
+                FScanner->SetPosition(token.Offset);
+                Push(array ? TKind::Array : TKind::Dictionary, start, textItems);
                 return;
             case TTokenType::Integer:
             case TTokenType::Real:
@@ -174,16 +201,16 @@ void TContentChecker::ReadComposite(const TSyntaxToken& Open) {
                 break;
         }
     }
-    Push(array ? TKind::Array : TKind::Dictionary, start, {}, textItems);
+    Push(array ? TKind::Array : TKind::Dictionary, start, textItems);
 }
 
-void TContentChecker::Operator(const TSyntaxToken& Token) {
-    const int64_t at = Token.Offset;
-    const TOperator* op = FindOperator(Token.Text);
+void TContentChecker::Operator(const TScanToken& Token) {
+    const auto at = static_cast<int64_t>(Token.Offset);
+    const TOperator* op = FindOperator(Token.Bytes);
     if (op == nullptr) {
         // Inside BX ... EX unknown operators are passed over with their operands.
         if (FCompatibilityDepth == 0)
-            Report(TFindingCode::UnknownOperator, TSeverity::Error, at, Token.Text, "未知の演算子です。");
+            Report(TFindingCode::UnknownOperator, TSeverity::Error, at, Token.Bytes, "未知の演算子です。");
         ClearOperands();
         return;
     }
@@ -192,10 +219,20 @@ void TContentChecker::Operator(const TSyntaxToken& Token) {
     CheckNesting(*op, at);
     if (operandsFit) CheckNames(*op, at);
     ClearOperands();
-    if (op->Id == TOperatorId::BI) CheckInlineImage(*FTokens, at, FResources, [this](TFindingCode Code, TSeverity Severity, int64_t Offset,
-                                                                           std::string_view Op, std::string Message) {
-        Report(Code, Severity, Offset, Op, std::move(Message));
-    });
+    if (op->Id == TOperatorId::BI) CheckInlineImage(at);
+}
+
+void TContentChecker::CheckInlineImage(int64_t Offset) {
+    // The image's dictionary is read as values, by the tokenizer; the scanner
+    // goes on past its data.
+    TTokenizer tokens(FScanner->Data());
+    tokens.SetKeepStringBytes(false);
+    tokens.SetPosition(FScanner->Position());
+    check::CheckInlineImage(tokens, Offset, FResources,
+                            [this](TFindingCode Code, TSeverity Severity, int64_t At, std::string_view Op, std::string Message) {
+                                Report(Code, Severity, At, Op, std::move(Message));
+                            });
+    FScanner->SetPosition(tokens.Position());
 }
 
 bool TContentChecker::CheckOperands(const TOperator& Op, int64_t Offset) {
@@ -414,7 +451,7 @@ void TContentChecker::CheckNames(const TOperator& Op, int64_t) {
             return;
         case TOperatorId::Do: {
             const TDeclaredResource* xobject = UseResource(TResourceCategory::XObject, Operand(0), name);
-            if (xobject != nullptr && xobject->Form && FVisitForm) FVisitForm(Operand(0).Text, *xobject);
+            if (xobject != nullptr && xobject->Form && FVisitForm) FVisitForm(std::string(Operand(0).Text), *xobject);
             return;
         }
         case TOperatorId::cs:

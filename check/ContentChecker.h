@@ -13,7 +13,7 @@
 #include "check/Finding.h"
 #include "check/OperatorTable.h"
 #include "check/ResourceNames.h"
-#include "syntax/Tokenizer.h"
+#include "syntax/ContentScanner.h"
 
 namespace lumerra::check {
 
@@ -45,7 +45,8 @@ private:
         TKind Kind = TKind::Null;
         int64_t Offset = 0;
         int32_t Object = -1;     // the stream it stands in: a page's operands may precede their operator's stream
-        std::string Text;        // a name's decoded bytes
+        std::string_view Text;   // a name's decoded bytes: in the stream's data, or in Decoded
+        std::string Decoded;     // a name written with "#", or one kept past the end of its stream
         bool TextItems = true;   // an array of numbers and strings only (TJ)
     };
     enum class TPath : uint8_t { None, Building, Clipped };
@@ -56,11 +57,16 @@ private:
     void Report(TFindingCode Code, TSeverity Severity, int64_t Offset, std::string_view Operator, std::string Message);
     // A finding about an operand, placed where the operand stands.
     void ReportAt(const TOperand& Operand, TFindingCode Code, std::string_view Operator, std::string Message);
-    void Push(TKind Kind, int64_t Offset, std::string_view Text = {}, bool TextItems = true);
+    void Push(TKind Kind, int64_t Offset, bool TextItems = true);
+    void PushName(const TScanToken& Name);
     void ClearOperands();
+    // Names kept as operands point into the stream's data: they are copied
+    // before it goes.
+    void KeepNames();
     // An array or dictionary opened at Open; reads to its end.
-    void ReadComposite(const TSyntaxToken& Open);
-    void Operator(const TSyntaxToken& Token);
+    void ReadComposite(const TScanToken& Open);
+    void Operator(const TScanToken& Token);
+    void CheckInlineImage(int64_t Offset);
     bool CheckOperands(const TOperator& Op, int64_t Offset);
     void CheckColour(const TOperator& Op, int64_t Offset);
     void CheckPlacement(const TOperator& Op, int64_t Offset);
@@ -75,10 +81,10 @@ private:
     std::string FForm;
     TFormVisitor FVisitForm;
 
-    TTokenizer* FTokens = nullptr;
+    TContentScanner* FScanner = nullptr;
     int32_t FObject = -1;
-    TSyntaxToken FToken;
-    std::vector<TOperand> FOperands;  // the first MaximumKept of them
+    TScanToken FToken;
+    std::vector<TOperand> FOperands;  // the first MaximumKept of them, never reallocated (names may point into them)
     size_t FKept = 0;
     int64_t FOperandCount = 0;
     std::vector<uint8_t> FComposite;  // the open brackets of an array or dictionary being read
