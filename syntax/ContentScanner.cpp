@@ -1,5 +1,6 @@
 #include "syntax/ContentScanner.h"
 
+#include <array>
 #include <cstring>
 
 namespace lumerra {
@@ -10,14 +11,25 @@ using syntax_detail::Classes;
 using syntax_detail::HasByte;
 using syntax_detail::WhiteClass;
 
-bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
-
 int HexValue(int c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
+
+// The bytes of a regular run as a number sees them; 0 ends the run.
+constexpr uint8_t DigitByte = 1, PeriodByte = 2, SignByte = 4, OtherByte = 8;
+constexpr std::array<uint8_t, 256> NumberBytes() {
+    std::array<uint8_t, 256> bytes{};
+    for (size_t c = 0; c < 256; ++c)
+        if (Classes[c] == 0) bytes[c] = OtherByte;
+    for (uint8_t c = '0'; c <= '9'; ++c) bytes[c] = DigitByte;
+    bytes['.'] = PeriodByte;
+    bytes['+'] = bytes['-'] = SignByte;
+    return bytes;
+}
+constexpr std::array<uint8_t, 256> NumberClasses = NumberBytes();
 
 // Digits alone: an integer while the value fits in 64 bits signed, a real
 // beyond (as TTokenizer reads them).
@@ -29,54 +41,62 @@ bool FitsInteger(std::string_view Digits) {
     return significant.size() < Largest.size() || (significant.size() == Largest.size() && significant <= Largest);
 }
 
-// A regular run's kind: a number is an optional sign and digits with at
-// most one period, at least one digit; anything else is a keyword.
-TTokenType Classify(std::string_view Run) {
-    const char first = Run[0];
-    if (!IsDigit(static_cast<uint8_t>(first)) && first != '+' && first != '-' && first != '.') return TTokenType::Keyword;
-    const size_t start = first == '+' || first == '-' ? 1 : 0;
-    size_t digits = 0, periods = 0;
-    for (size_t i = start; i < Run.size(); ++i) {
-        if (IsDigit(static_cast<uint8_t>(Run[i]))) ++digits;
-        else if (Run[i] == '.') ++periods;
-        else return TTokenType::Keyword;
-    }
-    if (digits == 0 || periods > 1) return TTokenType::Keyword;
-    if (periods == 1) return TTokenType::Real;
-    return digits < 19 || FitsInteger(Run.substr(start)) ? TTokenType::Integer : TTokenType::Real;
-}
-
 }  // namespace
 
-void TContentScanner::SkipWhiteSpace() {
-    const uint8_t* data = FData.data();
-    const size_t size = FData.size();
-    size_t at = FAt;
-    while (at < size) {
-        const uint8_t c = data[at];
-        if (Classes[c] == WhiteClass) {
-            ++at;
-        } else if (c == '%') {
-            while (at < size && data[at] != '\n' && data[at] != '\r') ++at;
-        } else {
-            break;
-        }
-    }
-    FAt = at;
-}
-
 void TContentScanner::Next(TScanToken& Token) {
-    SkipWhiteSpace();
+    const uint8_t* const begin = FData.data();
+    const uint8_t* const end = begin + FData.size();
+    const uint8_t* p = begin + FAt;
+    for (;;) {
+        while (p < end && Classes[*p] == WhiteClass) ++p;
+        if (p == end || *p != '%') break;
+        while (p < end && *p != '\n' && *p != '\r') ++p;
+    }
     Token.Fault = TScanFault::None;
     Token.Escaped = false;
     Token.Bytes = {};
-    Token.Offset = FAt;
-    if (FAt >= FData.size()) {
+    Token.Offset = static_cast<size_t>(p - begin);
+    if (p == end) {
+        FAt = FData.size();
         Token.Type = TTokenType::End;
         return;
     }
-    const uint8_t c = FData[FAt];
-    const bool paired = FAt + 1 < FData.size() && FData[FAt + 1] == c;
+    const uint8_t c = *p;
+    const uint8_t kind = NumberClasses[c];
+    if (kind != 0) {
+        // A number is an optional sign and digits with at most one period,
+        // at least one digit; any other regular run is a keyword.
+        const uint8_t* const start = p++;
+        if (kind == OtherByte) {
+            while (p < end && Classes[*p] == 0) ++p;
+            Token.Type = TTokenType::Keyword;
+        } else {
+            uint8_t seen = kind == SignByte ? 0 : kind;
+            size_t periods = kind == PeriodByte;
+            for (uint8_t k; p < end && (k = NumberClasses[*p]) != 0; ++p) {
+                seen |= k;
+                periods += k == PeriodByte;
+            }
+            const std::string_view run(reinterpret_cast<const char*>(start), static_cast<size_t>(p - start));
+            if ((seen & (SignByte | OtherByte)) != 0 || (seen & DigitByte) == 0 || periods > 1)
+                Token.Type = TTokenType::Keyword;
+            else if (periods == 1)
+                Token.Type = TTokenType::Real;
+            else {
+                const std::string_view digits = run.substr(kind == SignByte ? 1 : 0);
+                Token.Type = digits.size() < 19 || FitsInteger(digits) ? TTokenType::Integer : TTokenType::Real;
+            }
+            if (Token.Type != TTokenType::Keyword) {
+                FAt = static_cast<size_t>(p - begin);
+                return;
+            }
+        }
+        Token.Bytes = {reinterpret_cast<const char*>(start), static_cast<size_t>(p - start)};
+        FAt = static_cast<size_t>(p - begin);
+        return;
+    }
+    FAt = static_cast<size_t>(p - begin);
+    const bool paired = p + 1 < end && p[1] == c;
     switch (c) {
         case '(': ++FAt; PassLiteralString(Token); return;
         case '/': {
@@ -85,7 +105,7 @@ void TContentScanner::Next(TScanToken& Token) {
             while (FAt < FData.size() && Classes[FData[FAt]] == 0) escaped |= FData[FAt++] == '#';
             Token.Type = TTokenType::Name;
             Token.Escaped = escaped;
-            Token.Bytes = {reinterpret_cast<const char*>(FData.data()) + start, FAt - start};
+            Token.Bytes = {reinterpret_cast<const char*>(begin) + start, FAt - start};
             return;
         }
         case '[': ++FAt; Token.Type = TTokenType::ArrayOpen; return;
@@ -102,30 +122,21 @@ void TContentScanner::Next(TScanToken& Token) {
             }
             return;
         case '>':
+            ++FAt;
             if (paired) {
-                FAt += 2;
+                ++FAt;
                 Token.Type = TTokenType::DictClose;
             } else {
-                ++FAt;
                 Token.Type = TTokenType::Bad;
                 Token.Fault = TScanFault::UnexpectedAngle;
             }
             return;
-        case ')':
+        default:  // ')': the only delimiter left
             ++FAt;
             Token.Type = TTokenType::Bad;
             Token.Fault = TScanFault::UnexpectedParenthesis;
             return;
-        default: ReadRegular(Token); return;
     }
-}
-
-void TContentScanner::ReadRegular(TScanToken& Token) {
-    const size_t start = FAt;
-    while (FAt < FData.size() && Classes[FData[FAt]] == 0) ++FAt;
-    const std::string_view run(reinterpret_cast<const char*>(FData.data()) + start, FAt - start);
-    Token.Type = Classify(run);
-    if (Token.Type == TTokenType::Keyword) Token.Bytes = run;
 }
 
 void TContentScanner::PassLiteralString(TScanToken& Token) {

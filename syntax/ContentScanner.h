@@ -53,10 +53,8 @@ public:
     static void DecodeName(std::string_view Written, std::string& Out);
 
 private:
-    void SkipWhiteSpace();
     void PassLiteralString(TScanToken& Token);
     void PassHexString(TScanToken& Token);
-    void ReadRegular(TScanToken& Token);
 
     std::span<const uint8_t> FData;
     size_t FAt = 0;
