@@ -72,7 +72,7 @@ void TContentChecker::ReportAt(const TOperand& Operand, TFindingCode Code, std::
     FObject = current;
 }
 
-void TContentChecker::Push(TKind Kind, int64_t Offset, bool TextItems) {
+inline void TContentChecker::Push(TKind Kind, int64_t Offset, bool TextItems) {
     ++FOperandCount;
     if (FKept == MaximumKept) return;
     TOperand& operand = FOperands[FKept++];
@@ -82,7 +82,7 @@ void TContentChecker::Push(TKind Kind, int64_t Offset, bool TextItems) {
     operand.TextItems = TextItems;
 }
 
-void TContentChecker::PushName(const TScanToken& Name) {
+inline void TContentChecker::PushName(const TScanToken& Name) {
     Push(TKind::Name, static_cast<int64_t>(Name.Offset));
     if (FKept == 0 || FOperandCount > static_cast<int64_t>(MaximumKept)) return;
     // Only names are looked at by their bytes.
@@ -104,7 +104,7 @@ void TContentChecker::KeepNames() {
     }
 }
 
-void TContentChecker::ClearOperands() {
+inline void TContentChecker::ClearOperands() {
     FKept = 0;
     FOperandCount = 0;
 }
@@ -140,7 +140,9 @@ void TContentChecker::Check(std::span<const uint8_t> Data, int32_t Object) {
                 Report(TFindingCode::Syntax, TSeverity::Error, at, "", "内容ストリームには { } を書けません。");
                 break;
             case TTokenType::Keyword:
-                if (IsBoolean(FToken.Bytes)) Push(TKind::Boolean, at);
+                // No operator is longer than three bytes.
+                if (FToken.Bytes.size() < 4) Operator(FToken);
+                else if (IsBoolean(FToken.Bytes)) Push(TKind::Boolean, at);
                 else if (IsNull(FToken.Bytes)) Push(TKind::Null, at);
                 else Operator(FToken);
                 break;
@@ -204,7 +206,7 @@ void TContentChecker::ReadComposite(const TScanToken& Open) {
     Push(array ? TKind::Array : TKind::Dictionary, start, textItems);
 }
 
-void TContentChecker::Operator(const TScanToken& Token) {
+inline void TContentChecker::Operator(const TScanToken& Token) {
     const auto at = static_cast<int64_t>(Token.Offset);
     const TOperator* op = FindOperator(Token.Bytes);
     if (op == nullptr) {
@@ -235,7 +237,7 @@ void TContentChecker::CheckInlineImage(int64_t Offset) {
     FScanner->SetPosition(tokens.Position());
 }
 
-bool TContentChecker::CheckOperands(const TOperator& Op, int64_t Offset) {
+inline bool TContentChecker::CheckOperands(const TOperator& Op, int64_t Offset) {
     if (Op.Variable) {
         CheckColour(Op, Offset);
         return true;
@@ -308,7 +310,7 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
     else if (numbers == 0) count(1);
 }
 
-void TContentChecker::CheckPlacement(const TOperator& Op, int64_t Offset) {
+inline void TContentChecker::CheckPlacement(const TOperator& Op, int64_t Offset) {
     const auto misplaced = [&](std::string Message) {
         Report(TFindingCode::OperatorPlacement, TSeverity::Error, Offset, Op.Name, std::move(Message));
     };
@@ -362,7 +364,7 @@ void TContentChecker::CheckPlacement(const TOperator& Op, int64_t Offset) {
     }
 }
 
-void TContentChecker::CheckNesting(const TOperator& Op, int64_t Offset) {
+inline void TContentChecker::CheckNesting(const TOperator& Op, int64_t Offset) {
     const auto report = [&](TFindingCode Code, std::string Message) {
         Report(Code, TSeverity::Error, Offset, Op.Name, std::move(Message));
     };
@@ -439,7 +441,7 @@ TDeclaredResource* TContentChecker::UseResource(TResourceCategory Category, cons
     return nullptr;
 }
 
-void TContentChecker::CheckNames(const TOperator& Op, int64_t) {
+inline void TContentChecker::CheckNames(const TOperator& Op, int64_t) {
     const std::string_view name = Op.Name;
     switch (Op.Id) {
         case TOperatorId::Tf: UseResource(TResourceCategory::Font, Operand(0), name); return;
