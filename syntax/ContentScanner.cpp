@@ -18,32 +18,20 @@ int HexValue(int c) {
     return -1;
 }
 
-// The bytes of a regular run as a number sees them; 0 ends the run.
-constexpr uint8_t DigitByte = 1, PeriodByte = 2, SignByte = 4, OtherByte = 8;
-constexpr std::array<uint8_t, 256> NumberBytes() {
-    std::array<uint8_t, 256> bytes{};
-    for (size_t c = 0; c < 256; ++c)
-        if (Classes[c] == 0) bytes[c] = OtherByte;
-    for (uint8_t c = '0'; c <= '9'; ++c) bytes[c] = DigitByte;
-    bytes['.'] = PeriodByte;
-    bytes['+'] = bytes['-'] = SignByte;
-    return bytes;
-}
-constexpr std::array<uint8_t, 256> NumberClasses = NumberBytes();
+}  // namespace
 
 // Digits alone: an integer while the value fits in 64 bits signed, a real
 // beyond (as TTokenizer reads them).
-bool FitsInteger(std::string_view Digits) {
+bool TContentScanner::FitsInteger(const uint8_t* Digits, size_t Count) {
     constexpr std::string_view Largest = "9223372036854775807";
-    const size_t first = Digits.find_first_not_of('0');
+    std::string_view significant(reinterpret_cast<const char*>(Digits), Count);
+    const size_t first = significant.find_first_not_of('0');
     if (first == std::string_view::npos) return true;
-    const std::string_view significant = Digits.substr(first);
+    significant.remove_prefix(first);
     return significant.size() < Largest.size() || (significant.size() == Largest.size() && significant <= Largest);
 }
 
-}  // namespace
-
-void TContentScanner::Next(TScanToken& Token) {
+void TContentScanner::NextOther(TScanToken& Token) {
     const uint8_t* const begin = FData.data();
     const uint8_t* const end = begin + FData.size();
     const uint8_t* p = begin + FAt;
@@ -52,50 +40,18 @@ void TContentScanner::Next(TScanToken& Token) {
         if (p == end || *p != '%') break;
         while (p < end && *p != '\n' && *p != '\r') ++p;
     }
+    FAt = static_cast<size_t>(p - begin);
+    // Past a comment, another keyword or number may stand.
+    if (p < end && syntax_detail::NumberClasses[*p] != 0) return Next(Token);
     Token.Fault = TScanFault::None;
     Token.Escaped = false;
     Token.Bytes = {};
-    Token.Offset = static_cast<size_t>(p - begin);
+    Token.Offset = FAt;
     if (p == end) {
-        FAt = FData.size();
         Token.Type = TTokenType::End;
         return;
     }
     const uint8_t c = *p;
-    const uint8_t kind = NumberClasses[c];
-    if (kind != 0) {
-        // A number is an optional sign and digits with at most one period,
-        // at least one digit; any other regular run is a keyword.
-        const uint8_t* const start = p++;
-        if (kind == OtherByte) {
-            while (p < end && Classes[*p] == 0) ++p;
-            Token.Type = TTokenType::Keyword;
-        } else {
-            uint8_t seen = kind == SignByte ? 0 : kind;
-            size_t periods = kind == PeriodByte;
-            for (uint8_t k; p < end && (k = NumberClasses[*p]) != 0; ++p) {
-                seen |= k;
-                periods += k == PeriodByte;
-            }
-            const std::string_view run(reinterpret_cast<const char*>(start), static_cast<size_t>(p - start));
-            if ((seen & (SignByte | OtherByte)) != 0 || (seen & DigitByte) == 0 || periods > 1)
-                Token.Type = TTokenType::Keyword;
-            else if (periods == 1)
-                Token.Type = TTokenType::Real;
-            else {
-                const std::string_view digits = run.substr(kind == SignByte ? 1 : 0);
-                Token.Type = digits.size() < 19 || FitsInteger(digits) ? TTokenType::Integer : TTokenType::Real;
-            }
-            if (Token.Type != TTokenType::Keyword) {
-                FAt = static_cast<size_t>(p - begin);
-                return;
-            }
-        }
-        Token.Bytes = {reinterpret_cast<const char*>(start), static_cast<size_t>(p - start)};
-        FAt = static_cast<size_t>(p - begin);
-        return;
-    }
-    FAt = static_cast<size_t>(p - begin);
     const bool paired = p + 1 < end && p[1] == c;
     switch (c) {
         case '(': ++FAt; PassLiteralString(Token); return;

@@ -7,6 +7,8 @@
 // the same tokens at the same offsets (fuzz/FuzzContentScanner compares them).
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -39,11 +41,66 @@ struct TScanToken {
     bool Is(std::string_view Keyword) const { return Type == TTokenType::Keyword && Bytes == Keyword; }
 };
 
+namespace syntax_detail {
+// The bytes of a regular run as a number sees them; 0 ends the run.
+inline constexpr uint8_t DigitByte = 1, PeriodByte = 2, SignByte = 4, OtherByte = 8;
+constexpr std::array<uint8_t, 256> NumberBytes() {
+    std::array<uint8_t, 256> bytes{};
+    for (size_t c = 0; c < 256; ++c)
+        if (Classes[c] == 0) bytes[c] = OtherByte;
+    for (uint8_t c = '0'; c <= '9'; ++c) bytes[c] = DigitByte;
+    bytes['.'] = PeriodByte;
+    bytes['+'] = bytes['-'] = SignByte;
+    return bytes;
+}
+inline constexpr std::array<uint8_t, 256> NumberClasses = NumberBytes();
+}  // namespace syntax_detail
+
 class TContentScanner {
 public:
     explicit TContentScanner(std::span<const uint8_t> Data) : FData(Data) {}
 
-    void Next(TScanToken& Token);
+    // Keywords and numbers, most of a content stream, are read here (inline,
+    // as a checker calls this for every token); the rest by NextOther.
+    [[gnu::always_inline]] void Next(TScanToken& Token) {
+        using namespace syntax_detail;
+        const uint8_t* const begin = FData.data();
+        const uint8_t* const end = begin + FData.size();
+        const uint8_t* p = begin + FAt;
+        while (p < end && Classes[*p] == WhiteClass) ++p;
+        FAt = static_cast<size_t>(p - begin);
+        const uint8_t kind = p < end ? NumberClasses[*p] : 0;
+        if (kind == 0) return NextOther(Token);
+        Token.Offset = FAt;
+        Token.Fault = TScanFault::None;
+        Token.Escaped = false;
+        const uint8_t* const start = p++;
+        if (kind == OtherByte) {
+            while (p < end && Classes[*p] == 0) ++p;
+            Token.Type = TTokenType::Keyword;
+        } else {
+            // A number is an optional sign and digits with at most one
+            // period, at least one digit; any other regular run is a keyword.
+            uint8_t seen = kind == SignByte ? 0 : kind;
+            size_t periods = kind == PeriodByte;
+            for (uint8_t k; p < end && (k = NumberClasses[*p]) != 0; ++p) {
+                seen |= k;
+                periods += k == PeriodByte;
+            }
+            if ((seen & (SignByte | OtherByte)) != 0 || (seen & DigitByte) == 0 || periods > 1) {
+                Token.Type = TTokenType::Keyword;
+            } else {
+                const auto digits = static_cast<size_t>(p - start) - (kind == SignByte);
+                Token.Type = periods == 1 || (digits >= 19 && !FitsInteger(p - digits, digits)) ? TTokenType::Real
+                                                                                                 : TTokenType::Integer;
+                Token.Bytes = {};
+                FAt = static_cast<size_t>(p - begin);
+                return;
+            }
+        }
+        Token.Bytes = {reinterpret_cast<const char*>(start), static_cast<size_t>(p - start)};
+        FAt = static_cast<size_t>(p - begin);
+    }
 
     size_t Position() const { return FAt; }
     void SetPosition(size_t At) { FAt = At < FData.size() ? At : FData.size(); }
@@ -53,6 +110,10 @@ public:
     static void DecodeName(std::string_view Written, std::string& Out);
 
 private:
+    // Comments, delimiters and the end of the data.
+    void NextOther(TScanToken& Token);
+    // Whether Count digits at Digits make a value that fits in 64 bits signed.
+    static bool FitsInteger(const uint8_t* Digits, size_t Count);
     void PassLiteralString(TScanToken& Token);
     void PassHexString(TScanToken& Token);
 
