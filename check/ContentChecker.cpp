@@ -206,7 +206,7 @@ void TContentChecker::ReadComposite(const TScanToken& Open) {
     Push(array ? TKind::Array : TKind::Dictionary, start, textItems);
 }
 
-inline void TContentChecker::Operator(const TScanToken& Token) {
+[[gnu::always_inline]] inline void TContentChecker::Operator(const TScanToken& Token) {
     const auto at = static_cast<int64_t>(Token.Offset);
     const TOperator* op = FindOperator(Token.Bytes);
     if (op == nullptr) {
@@ -237,7 +237,7 @@ void TContentChecker::CheckInlineImage(int64_t Offset) {
     FScanner->SetPosition(tokens.Position());
 }
 
-inline bool TContentChecker::CheckOperands(const TOperator& Op, int64_t Offset) {
+[[gnu::always_inline]] inline bool TContentChecker::CheckOperands(const TOperator& Op, int64_t Offset) {
     if (Op.Variable) {
         CheckColour(Op, Offset);
         return true;
@@ -251,14 +251,7 @@ inline bool TContentChecker::CheckOperands(const TOperator& Op, int64_t Offset) 
     for (size_t i = 0; i < Op.Operands.size(); ++i) {
         const TOperand& operand = Operand(i);
         const char want = Op.Operands[i];
-        const bool number = operand.Kind == TKind::Integer || operand.Kind == TKind::Real;
-        const bool fits = want == 'n'   ? number
-                          : want == 'i' ? operand.Kind == TKind::Integer
-                          : want == '/' ? operand.Kind == TKind::Name
-                          : want == 's' ? operand.Kind == TKind::String
-                          : want == 'a' ? operand.Kind == TKind::Array
-                                        : operand.Kind == TKind::Name || operand.Kind == TKind::Dictionary;
-        if (!fits) {
+        if ((Accepted(want) & KindBit(operand.Kind)) == 0) {
             ReportAt(operand, TFindingCode::OperandType, Op.Name,
                    std::to_string(i + 1) + " 番目のオペランドは" + std::string(TypeName(want)) + "でなければなりません。");
             return false;
@@ -310,7 +303,7 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
     else if (numbers == 0) count(1);
 }
 
-inline void TContentChecker::CheckPlacement(const TOperator& Op, int64_t Offset) {
+[[gnu::always_inline]] inline void TContentChecker::CheckPlacement(const TOperator& Op, int64_t Offset) {
     const auto misplaced = [&](std::string Message) {
         Report(TFindingCode::OperatorPlacement, TSeverity::Error, Offset, Op.Name, std::move(Message));
     };
@@ -364,7 +357,7 @@ inline void TContentChecker::CheckPlacement(const TOperator& Op, int64_t Offset)
     }
 }
 
-inline void TContentChecker::CheckNesting(const TOperator& Op, int64_t Offset) {
+[[gnu::always_inline]] inline void TContentChecker::CheckNesting(const TOperator& Op, int64_t Offset) {
     const auto report = [&](TFindingCode Code, std::string Message) {
         Report(Code, TSeverity::Error, Offset, Op.Name, std::move(Message));
     };
@@ -441,7 +434,7 @@ TDeclaredResource* TContentChecker::UseResource(TResourceCategory Category, cons
     return nullptr;
 }
 
-inline void TContentChecker::CheckNames(const TOperator& Op, int64_t) {
+[[gnu::always_inline]] inline void TContentChecker::CheckNames(const TOperator& Op, int64_t) {
     const std::string_view name = Op.Name;
     switch (Op.Id) {
         case TOperatorId::Tf: UseResource(TResourceCategory::Font, Operand(0), name); return;

@@ -41,6 +41,18 @@ public:
 
 private:
     enum class TKind : uint8_t { Integer, Real, Name, String, Array, Dictionary, Boolean, Null };
+    static constexpr uint32_t KindBit(TKind Kind) { return uint32_t{1} << static_cast<uint8_t>(Kind); }
+    // The kinds an operand letter of the operator table accepts, as KindBits.
+    static constexpr uint32_t Accepted(char Letter) {
+        switch (Letter) {
+            case 'n': return KindBit(TKind::Integer) | KindBit(TKind::Real);
+            case 'i': return KindBit(TKind::Integer);
+            case '/': return KindBit(TKind::Name);
+            case 's': return KindBit(TKind::String);
+            case 'a': return KindBit(TKind::Array);
+            default: return KindBit(TKind::Name) | KindBit(TKind::Dictionary);
+        }
+    }
     struct TOperand {
         TKind Kind = TKind::Null;
         int64_t Offset = 0;

@@ -99,24 +99,6 @@ constexpr uint32_t Key(std::string_view Name) {
     return key;
 }
 
-// An open-addressed table of 256 slots over the keys, filled once at
-// compile time: a lookup costs a multiplication and a comparison or two.
-constexpr size_t HashSlots = 256;
-constexpr size_t Slot(uint32_t Key) { return (Key * 2654435761u) >> 24; }
-
-constexpr std::array<uint8_t, HashSlots> MakeHash() {
-    std::array<uint8_t, HashSlots> slots{};
-    for (uint8_t& slot : slots) slot = 0xFF;
-    for (size_t i = 0; i < Table.size(); ++i) {
-        size_t at = Slot(Key(Table[i].Name));
-        while (slots[at] != 0xFF) at = (at + 1) % HashSlots;
-        slots[at] = static_cast<uint8_t>(i);
-    }
-    return slots;
-}
-
-constexpr std::array<uint8_t, HashSlots> Hash = MakeHash();
-
 constexpr std::array<uint32_t, 73> MakeKeys() {
     std::array<uint32_t, 73> keys{};
     for (size_t i = 0; i < Table.size(); ++i) keys[i] = Key(Table[i].Name);
@@ -125,16 +107,46 @@ constexpr std::array<uint32_t, 73> MakeKeys() {
 
 constexpr std::array<uint32_t, 73> Keys = MakeKeys();
 
+// A perfect hash over the keys, found at compile time: a multiplier that
+// sends each key to a slot of its own, so that a lookup costs a
+// multiplication and one comparison.
+constexpr int HashBits = 10;
+constexpr uint32_t Slot(uint32_t Key, uint32_t Multiplier) { return (Key * Multiplier) >> (32 - HashBits); }
+
+constexpr uint32_t FindMultiplier() {
+    for (uint32_t multiplier = 2654435761u;; multiplier += 2) {
+        std::array<bool, size_t{1} << HashBits> taken{};
+        bool distinct = true;
+        for (const uint32_t key : Keys) {
+            bool& slot = taken[Slot(key, multiplier)];
+            if (slot) {
+                distinct = false;
+                break;
+            }
+            slot = true;
+        }
+        if (distinct) return multiplier;
+    }
+}
+
+constexpr uint32_t Multiplier = FindMultiplier();
+
+constexpr std::array<uint8_t, size_t{1} << HashBits> MakeHash() {
+    std::array<uint8_t, size_t{1} << HashBits> slots{};
+    for (uint8_t& slot : slots) slot = 0xFF;
+    for (size_t i = 0; i < Keys.size(); ++i) slots[Slot(Keys[i], Multiplier)] = static_cast<uint8_t>(i);
+    return slots;
+}
+
+constexpr std::array<uint8_t, size_t{1} << HashBits> Hash = MakeHash();
+
 }  // namespace
 
 const TOperator* FindOperator(std::string_view Name) {
     if (Name.empty() || Name.size() > 3) return nullptr;
     const uint32_t key = Key(Name);
-    for (size_t at = Slot(key);; at = (at + 1) % HashSlots) {
-        const uint8_t index = Hash[at];
-        if (index == 0xFF) return nullptr;
-        if (Keys[index] == key) return &Table[index];
-    }
+    const uint8_t index = Hash[Slot(key, Multiplier)];
+    return index != 0xFF && Keys[index] == key ? &Table[index] : nullptr;
 }
 
 std::span<const TOperator> AllOperators() { return Table; }
