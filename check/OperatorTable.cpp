@@ -92,11 +92,13 @@ constexpr std::array<TOperator, 73> MakeTable() {
 constexpr std::array<TOperator, 73> Table = MakeTable();
 
 // Operators are one to three bytes long: each is looked up as a number made
-// of its bytes.
+// of its length and bytes. The bytes at 0, size/2 and size-1 are all three
+// bytes of any name that short, and read without a branch (a loop over the
+// bytes would mispredict its end on every other operator).
 constexpr uint32_t Key(std::string_view Name) {
-    uint32_t key = 0;
-    for (const char c : Name) key = key << 8 | static_cast<uint8_t>(c);
-    return key;
+    const size_t size = Name.size();
+    return static_cast<uint32_t>(size) << 24 | static_cast<uint32_t>(static_cast<uint8_t>(Name[0])) << 16 |
+           static_cast<uint32_t>(static_cast<uint8_t>(Name[size / 2])) << 8 | static_cast<uint8_t>(Name[size - 1]);
 }
 
 constexpr std::array<uint32_t, 73> MakeKeys() {
