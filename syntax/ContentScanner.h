@@ -67,7 +67,9 @@ public:
         const uint8_t* const begin = FData.data();
         const uint8_t* const end = begin + FData.size();
         const uint8_t* p = begin + FAt;
-        while (p < end && Classes[*p] == WhiteClass) ++p;
+        // Most tokens stand after one byte of white space.
+        if (p < end && Classes[*p] == WhiteClass)
+            for (++p; p < end && Classes[*p] == WhiteClass;) ++p;
         FAt = static_cast<size_t>(p - begin);
         const uint8_t kind = p < end ? NumberClasses[*p] : 0;
         if (kind == 0) return NextOther(Token);
