@@ -427,7 +427,13 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
 }
 
 TDeclaredResource* TContentChecker::UseResource(TResourceCategory Category, const TOperand& Name, std::string_view Op) {
-    if (TDeclaredResource* declared = FResources.Use(Category, Name.Text)) return declared;
+    TLastUse& last = FLastUse[static_cast<size_t>(Category)];
+    if (last.Resource != nullptr && last.Name == Name.Text) return last.Resource;  // marked used already
+    if (TDeclaredResource* declared = FResources.Use(Category, Name.Text)) {
+        last.Name.assign(Name.Text);
+        last.Resource = declared;
+        return declared;
+    }
     ReportAt(Name, TFindingCode::UndeclaredResource, Op,
            "リソース /" + std::string(CategoryKey(Category)) + " に /" + PrintableOperator(Name.Text) +
                " が宣言されていません。");

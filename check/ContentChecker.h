@@ -3,6 +3,7 @@
 // resource names it uses, inline images and the syntax of the bytes.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -89,6 +90,13 @@ private:
     const TOperand& Operand(size_t I) const { return FOperands[I]; }
 
     TResourceNames& FResources;
+    // The last resource found in each category: a page names the same font
+    // and colour space over and over.
+    struct TLastUse {
+        std::string Name;
+        TDeclaredResource* Resource = nullptr;
+    };
+    std::array<TLastUse, ResourceCategoryCount> FLastUse;
     TPageFindings& FFindings;
     std::string FForm;
     TFormVisitor FVisitForm;
