@@ -26,17 +26,20 @@ std::string_view TypeName(char Letter) {
 }
 
 // Most keywords are operators: these are told apart by their length first.
-bool IsBoolean(const std::string& Word) {
+bool IsBoolean(std::string_view Word) {
     return (Word.size() == 4 && Word == "true") || (Word.size() == 5 && Word == "false");
 }
-bool IsNull(const std::string& Word) { return Word.size() == 4 && Word == "null"; }
+bool IsNull(std::string_view Word) { return Word.size() == 4 && Word == "null"; }
 
-std::string SyntaxMessage(const std::string& What) {
-    if (What == "unterminated string") return "文字列が閉じられていません。";
-    if (What == "unterminated hexadecimal string") return "16 進文字列が閉じられていません。";
-    if (What == "bad hexadecimal string") return "16 進文字列に 16 進数字でないバイトがあります。";
-    if (What == "unexpected ')'") return "対応する ( のない ) です。";
-    if (What == "unexpected '>'") return "対応する < のない > です。";
+std::string SyntaxMessage(TScanFault Fault) {
+    switch (Fault) {
+        case TScanFault::UnterminatedString: return "文字列が閉じられていません。";
+        case TScanFault::UnterminatedHexString: return "16 進文字列が閉じられていません。";
+        case TScanFault::BadHexString: return "16 進文字列に 16 進数字でないバイトがあります。";
+        case TScanFault::UnexpectedParenthesis: return "対応する ( のない ) です。";
+        case TScanFault::UnexpectedAngle: return "対応する < のない > です。";
+        case TScanFault::None: break;
+    }
     return "読めないバイトです。";
 }
 
@@ -45,6 +48,7 @@ std::string SyntaxMessage(const std::string& What) {
 TContentChecker::TContentChecker(TResourceNames& Resources, TPageFindings& Findings, std::string Form)
     : FResources(Resources), FFindings(Findings), FForm(std::move(Form)) {
     if (FForm.empty()) FFill = FStroke = TColourSpace::Device(1);
+    FOperands.resize(MaximumKept);
 }
 
 void TContentChecker::Report(TFindingCode Code, TSeverity Severity, int64_t Offset, std::string_view Operator,
@@ -68,37 +72,59 @@ void TContentChecker::ReportAt(const TOperand& Operand, TFindingCode Code, std::
     FObject = current;
 }
 
-void TContentChecker::Push(TKind Kind, int64_t Offset, std::string_view Text, bool TextItems) {
+inline void TContentChecker::Push(TKind Kind, int64_t Offset, bool TextItems) {
     ++FOperandCount;
     if (FKept == MaximumKept) return;
-    if (FKept == FOperands.size()) FOperands.emplace_back();
     TOperand& operand = FOperands[FKept++];
     operand.Kind = Kind;
     operand.Offset = Offset;
     operand.Object = FObject;
-    if (Kind == TKind::Name) operand.Text.assign(Text);  // only names are looked at by their bytes
     operand.TextItems = TextItems;
 }
 
-void TContentChecker::ClearOperands() {
+inline void TContentChecker::PushName(const TScanToken& Name) {
+    Push(TKind::Name, static_cast<int64_t>(Name.Offset));
+    if (FKept == 0 || FOperandCount > static_cast<int64_t>(MaximumKept)) return;
+    // Only names are looked at by their bytes.
+    TOperand& operand = FOperands[FKept - 1];
+    if (Name.Escaped) {
+        TContentScanner::DecodeName(Name.Bytes, operand.Decoded);
+        operand.Text = operand.Decoded;
+    } else {
+        operand.Text = Name.Bytes;
+    }
+}
+
+void TContentChecker::KeepNames() {
+    for (size_t i = 0; i < FKept; ++i) {
+        TOperand& operand = FOperands[i];
+        if (operand.Kind != TKind::Name || operand.Text.data() == operand.Decoded.data()) continue;
+        operand.Decoded.assign(operand.Text);
+        operand.Text = operand.Decoded;
+    }
+}
+
+inline void TContentChecker::ClearOperands() {
     FKept = 0;
     FOperandCount = 0;
 }
 
 void TContentChecker::Check(std::span<const uint8_t> Data, int32_t Object) {
-    TTokenizer tokens(Data);
-    tokens.SetKeepStringBytes(false);  // only their kind and extent matter here
-    FTokens = &tokens;
+    TContentScanner scanner(Data);
+    FScanner = &scanner;
     FObject = Object;
     for (;;) {
-        tokens.Next(FToken);
-        const int64_t at = FToken.Offset;
+        scanner.Next(FToken);
+        const auto at = static_cast<int64_t>(FToken.Offset);
         switch (FToken.Type) {
-            case TTokenType::End: FTokens = nullptr; return;
-            case TTokenType::Bad: Report(TFindingCode::Syntax, TSeverity::Error, at, "", SyntaxMessage(FToken.Text)); break;
+            case TTokenType::End:
+                KeepNames();
+                FScanner = nullptr;
+                return;
+            case TTokenType::Bad: Report(TFindingCode::Syntax, TSeverity::Error, at, "", SyntaxMessage(FToken.Fault)); break;
             case TTokenType::Integer: Push(TKind::Integer, at); break;
             case TTokenType::Real: Push(TKind::Real, at); break;
-            case TTokenType::Name: Push(TKind::Name, at, FToken.Text); break;
+            case TTokenType::Name: PushName(FToken); break;
             case TTokenType::String:
             case TTokenType::HexString: Push(TKind::String, at); break;
             case TTokenType::ArrayOpen:
@@ -114,30 +140,33 @@ void TContentChecker::Check(std::span<const uint8_t> Data, int32_t Object) {
                 Report(TFindingCode::Syntax, TSeverity::Error, at, "", "内容ストリームには { } を書けません。");
                 break;
             case TTokenType::Keyword:
-                if (IsBoolean(FToken.Text)) Push(TKind::Boolean, at);
-                else if (IsNull(FToken.Text)) Push(TKind::Null, at);
+                // No operator is longer than three bytes.
+                if (FToken.Bytes.size() < 4) Operator(FToken);
+                else if (IsBoolean(FToken.Bytes)) Push(TKind::Boolean, at);
+                else if (IsNull(FToken.Bytes)) Push(TKind::Null, at);
                 else Operator(FToken);
                 break;
         }
     }
 }
 
-void TContentChecker::ReadComposite(const TSyntaxToken& Open) {
+void TContentChecker::ReadComposite(const TScanToken& Open) {
     const bool array = Open.Type == TTokenType::ArrayOpen;
-    const int64_t start = Open.Offset;
+    const auto start = static_cast<int64_t>(Open.Offset);
     const std::string_view what = array ? "配列" : "辞書";
     FComposite.assign(1, array ? '[' : '<');
     bool textItems = true;  // numbers and strings only, at the first level
-    TSyntaxToken& token = FToken;
+    TScanToken& token = FToken;
     while (!FComposite.empty()) {
-        FTokens->Next(token);
+        FScanner->Next(token);
+        const auto at = static_cast<int64_t>(token.Offset);
         const bool top = FComposite.size() == 1;
         switch (token.Type) {
             case TTokenType::End:
                 Report(TFindingCode::Syntax, TSeverity::Error, start, "", std::string(what) + "が閉じられていません。");
                 return;
             case TTokenType::Bad:
-                Report(TFindingCode::Syntax, TSeverity::Error, token.Offset, "", SyntaxMessage(token.Text));
+                Report(TFindingCode::Syntax, TSeverity::Error, at, "", SyntaxMessage(token.Fault));
                 textItems = false;
                 break;
             case TTokenType::ArrayOpen:
@@ -149,21 +178,21 @@ void TContentChecker::ReadComposite(const TSyntaxToken& Open) {
             case TTokenType::DictClose: {
                 const char expected = token.Type == TTokenType::ArrayClose ? '[' : '<';
                 if (FComposite.back() != expected)
-                    Report(TFindingCode::Syntax, TSeverity::Error, token.Offset, "",
+                    Report(TFindingCode::Syntax, TSeverity::Error, at, "",
                            expected == '[' ? "辞書が ] で閉じられています。" : "配列が >> で閉じられています。");
                 FComposite.pop_back();
                 break;
             }
             case TTokenType::Keyword:
-                if (IsBoolean(token.Text) || IsNull(token.Text)) {
+                if (IsBoolean(token.Bytes) || IsNull(token.Bytes)) {
                     if (top) textItems = false;
                     break;
                 }
                 // An operator inside: the array was never closed. The
                 // operator is read as one.
                 Report(TFindingCode::Syntax, TSeverity::Error, start, "", std::string(what) + "が閉じられていません。");
-                FTokens->SetPosition(static_cast<size_t>(token.Offset - FTokens->Base()));
-                Push(array ? TKind::Array : TKind::Dictionary, start, {}, textItems);
+                FScanner->SetPosition(token.Offset);
+                Push(array ? TKind::Array : TKind::Dictionary, start, textItems);
                 return;
             case TTokenType::Integer:
             case TTokenType::Real:
@@ -174,16 +203,16 @@ void TContentChecker::ReadComposite(const TSyntaxToken& Open) {
                 break;
         }
     }
-    Push(array ? TKind::Array : TKind::Dictionary, start, {}, textItems);
+    Push(array ? TKind::Array : TKind::Dictionary, start, textItems);
 }
 
-void TContentChecker::Operator(const TSyntaxToken& Token) {
-    const int64_t at = Token.Offset;
-    const TOperator* op = FindOperator(Token.Text);
+[[gnu::always_inline]] inline void TContentChecker::Operator(const TScanToken& Token) {
+    const auto at = static_cast<int64_t>(Token.Offset);
+    const TOperator* op = FindOperator(Token.Bytes);
     if (op == nullptr) {
         // Inside BX ... EX unknown operators are passed over with their operands.
         if (FCompatibilityDepth == 0)
-            Report(TFindingCode::UnknownOperator, TSeverity::Error, at, Token.Text, "未知の演算子です。");
+            Report(TFindingCode::UnknownOperator, TSeverity::Error, at, Token.Bytes, "未知の演算子です。");
         ClearOperands();
         return;
     }
@@ -192,13 +221,23 @@ void TContentChecker::Operator(const TSyntaxToken& Token) {
     CheckNesting(*op, at);
     if (operandsFit) CheckNames(*op, at);
     ClearOperands();
-    if (op->Id == TOperatorId::BI) CheckInlineImage(*FTokens, at, FResources, [this](TFindingCode Code, TSeverity Severity, int64_t Offset,
-                                                                           std::string_view Op, std::string Message) {
-        Report(Code, Severity, Offset, Op, std::move(Message));
-    });
+    if (op->Id == TOperatorId::BI) CheckInlineImage(at);
 }
 
-bool TContentChecker::CheckOperands(const TOperator& Op, int64_t Offset) {
+void TContentChecker::CheckInlineImage(int64_t Offset) {
+    // The image's dictionary is read as values, by the tokenizer; the scanner
+    // goes on past its data.
+    TTokenizer tokens(FScanner->Data());
+    tokens.SetKeepStringBytes(false);
+    tokens.SetPosition(FScanner->Position());
+    check::CheckInlineImage(tokens, Offset, FResources,
+                            [this](TFindingCode Code, TSeverity Severity, int64_t At, std::string_view Op, std::string Message) {
+                                Report(Code, Severity, At, Op, std::move(Message));
+                            });
+    FScanner->SetPosition(tokens.Position());
+}
+
+[[gnu::always_inline]] inline bool TContentChecker::CheckOperands(const TOperator& Op, int64_t Offset) {
     if (Op.Variable) {
         CheckColour(Op, Offset);
         return true;
@@ -212,14 +251,7 @@ bool TContentChecker::CheckOperands(const TOperator& Op, int64_t Offset) {
     for (size_t i = 0; i < Op.Operands.size(); ++i) {
         const TOperand& operand = Operand(i);
         const char want = Op.Operands[i];
-        const bool number = operand.Kind == TKind::Integer || operand.Kind == TKind::Real;
-        const bool fits = want == 'n'   ? number
-                          : want == 'i' ? operand.Kind == TKind::Integer
-                          : want == '/' ? operand.Kind == TKind::Name
-                          : want == 's' ? operand.Kind == TKind::String
-                          : want == 'a' ? operand.Kind == TKind::Array
-                                        : operand.Kind == TKind::Name || operand.Kind == TKind::Dictionary;
-        if (!fits) {
+        if ((Accepted(want) & KindBit(operand.Kind)) == 0) {
             ReportAt(operand, TFindingCode::OperandType, Op.Name,
                    std::to_string(i + 1) + " 番目のオペランドは" + std::string(TypeName(want)) + "でなければなりません。");
             return false;
@@ -271,7 +303,7 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
     else if (numbers == 0) count(1);
 }
 
-void TContentChecker::CheckPlacement(const TOperator& Op, int64_t Offset) {
+[[gnu::always_inline]] inline void TContentChecker::CheckPlacement(const TOperator& Op, int64_t Offset) {
     const auto misplaced = [&](std::string Message) {
         Report(TFindingCode::OperatorPlacement, TSeverity::Error, Offset, Op.Name, std::move(Message));
     };
@@ -325,7 +357,7 @@ void TContentChecker::CheckPlacement(const TOperator& Op, int64_t Offset) {
     }
 }
 
-void TContentChecker::CheckNesting(const TOperator& Op, int64_t Offset) {
+[[gnu::always_inline]] inline void TContentChecker::CheckNesting(const TOperator& Op, int64_t Offset) {
     const auto report = [&](TFindingCode Code, std::string Message) {
         Report(Code, TSeverity::Error, Offset, Op.Name, std::move(Message));
     };
@@ -395,14 +427,20 @@ void TContentChecker::CheckNesting(const TOperator& Op, int64_t Offset) {
 }
 
 TDeclaredResource* TContentChecker::UseResource(TResourceCategory Category, const TOperand& Name, std::string_view Op) {
-    if (TDeclaredResource* declared = FResources.Use(Category, Name.Text)) return declared;
+    TLastUse& last = FLastUse[static_cast<size_t>(Category)];
+    if (last.Resource != nullptr && last.Name == Name.Text) return last.Resource;  // marked used already
+    if (TDeclaredResource* declared = FResources.Use(Category, Name.Text)) {
+        last.Name.assign(Name.Text);
+        last.Resource = declared;
+        return declared;
+    }
     ReportAt(Name, TFindingCode::UndeclaredResource, Op,
            "リソース /" + std::string(CategoryKey(Category)) + " に /" + PrintableOperator(Name.Text) +
                " が宣言されていません。");
     return nullptr;
 }
 
-void TContentChecker::CheckNames(const TOperator& Op, int64_t) {
+[[gnu::always_inline]] inline void TContentChecker::CheckNames(const TOperator& Op, int64_t) {
     const std::string_view name = Op.Name;
     switch (Op.Id) {
         case TOperatorId::Tf: UseResource(TResourceCategory::Font, Operand(0), name); return;
@@ -414,7 +452,7 @@ void TContentChecker::CheckNames(const TOperator& Op, int64_t) {
             return;
         case TOperatorId::Do: {
             const TDeclaredResource* xobject = UseResource(TResourceCategory::XObject, Operand(0), name);
-            if (xobject != nullptr && xobject->Form && FVisitForm) FVisitForm(Operand(0).Text, *xobject);
+            if (xobject != nullptr && xobject->Form && FVisitForm) FVisitForm(std::string(Operand(0).Text), *xobject);
             return;
         }
         case TOperatorId::cs:

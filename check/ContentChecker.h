@@ -3,6 +3,7 @@
 // resource names it uses, inline images and the syntax of the bytes.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -13,7 +14,7 @@
 #include "check/Finding.h"
 #include "check/OperatorTable.h"
 #include "check/ResourceNames.h"
-#include "syntax/Tokenizer.h"
+#include "syntax/ContentScanner.h"
 
 namespace lumerra::check {
 
@@ -41,11 +42,24 @@ public:
 
 private:
     enum class TKind : uint8_t { Integer, Real, Name, String, Array, Dictionary, Boolean, Null };
+    static constexpr uint32_t KindBit(TKind Kind) { return uint32_t{1} << static_cast<uint8_t>(Kind); }
+    // The kinds an operand letter of the operator table accepts, as KindBits.
+    static constexpr uint32_t Accepted(char Letter) {
+        switch (Letter) {
+            case 'n': return KindBit(TKind::Integer) | KindBit(TKind::Real);
+            case 'i': return KindBit(TKind::Integer);
+            case '/': return KindBit(TKind::Name);
+            case 's': return KindBit(TKind::String);
+            case 'a': return KindBit(TKind::Array);
+            default: return KindBit(TKind::Name) | KindBit(TKind::Dictionary);
+        }
+    }
     struct TOperand {
         TKind Kind = TKind::Null;
         int64_t Offset = 0;
         int32_t Object = -1;     // the stream it stands in: a page's operands may precede their operator's stream
-        std::string Text;        // a name's decoded bytes
+        std::string_view Text;   // a name's decoded bytes: in the stream's data, or in Decoded
+        std::string Decoded;     // a name written with "#", or one kept past the end of its stream
         bool TextItems = true;   // an array of numbers and strings only (TJ)
     };
     enum class TPath : uint8_t { None, Building, Clipped };
@@ -56,11 +70,16 @@ private:
     void Report(TFindingCode Code, TSeverity Severity, int64_t Offset, std::string_view Operator, std::string Message);
     // A finding about an operand, placed where the operand stands.
     void ReportAt(const TOperand& Operand, TFindingCode Code, std::string_view Operator, std::string Message);
-    void Push(TKind Kind, int64_t Offset, std::string_view Text = {}, bool TextItems = true);
+    void Push(TKind Kind, int64_t Offset, bool TextItems = true);
+    void PushName(const TScanToken& Name);
     void ClearOperands();
+    // Names kept as operands point into the stream's data: they are copied
+    // before it goes.
+    void KeepNames();
     // An array or dictionary opened at Open; reads to its end.
-    void ReadComposite(const TSyntaxToken& Open);
-    void Operator(const TSyntaxToken& Token);
+    void ReadComposite(const TScanToken& Open);
+    void Operator(const TScanToken& Token);
+    void CheckInlineImage(int64_t Offset);
     bool CheckOperands(const TOperator& Op, int64_t Offset);
     void CheckColour(const TOperator& Op, int64_t Offset);
     void CheckPlacement(const TOperator& Op, int64_t Offset);
@@ -71,14 +90,21 @@ private:
     const TOperand& Operand(size_t I) const { return FOperands[I]; }
 
     TResourceNames& FResources;
+    // The last resource found in each category: a page names the same font
+    // and colour space over and over.
+    struct TLastUse {
+        std::string Name;
+        TDeclaredResource* Resource = nullptr;
+    };
+    std::array<TLastUse, ResourceCategoryCount> FLastUse;
     TPageFindings& FFindings;
     std::string FForm;
     TFormVisitor FVisitForm;
 
-    TTokenizer* FTokens = nullptr;
+    TContentScanner* FScanner = nullptr;
     int32_t FObject = -1;
-    TSyntaxToken FToken;
-    std::vector<TOperand> FOperands;  // the first MaximumKept of them
+    TScanToken FToken;
+    std::vector<TOperand> FOperands;  // the first MaximumKept of them, never reallocated (names may point into them)
     size_t FKept = 0;
     int64_t FOperandCount = 0;
     std::vector<uint8_t> FComposite;  // the open brackets of an array or dictionary being read

@@ -92,30 +92,14 @@ constexpr std::array<TOperator, 73> MakeTable() {
 constexpr std::array<TOperator, 73> Table = MakeTable();
 
 // Operators are one to three bytes long: each is looked up as a number made
-// of its bytes.
+// of its length and bytes. The bytes at 0, size/2 and size-1 are all three
+// bytes of any name that short, and read without a branch (a loop over the
+// bytes would mispredict its end on every other operator).
 constexpr uint32_t Key(std::string_view Name) {
-    uint32_t key = 0;
-    for (const char c : Name) key = key << 8 | static_cast<uint8_t>(c);
-    return key;
+    const size_t size = Name.size();
+    return static_cast<uint32_t>(size) << 24 | static_cast<uint32_t>(static_cast<uint8_t>(Name[0])) << 16 |
+           static_cast<uint32_t>(static_cast<uint8_t>(Name[size / 2])) << 8 | static_cast<uint8_t>(Name[size - 1]);
 }
-
-// An open-addressed table of 256 slots over the keys, filled once at
-// compile time: a lookup costs a multiplication and a comparison or two.
-constexpr size_t HashSlots = 256;
-constexpr size_t Slot(uint32_t Key) { return (Key * 2654435761u) >> 24; }
-
-constexpr std::array<uint8_t, HashSlots> MakeHash() {
-    std::array<uint8_t, HashSlots> slots{};
-    for (uint8_t& slot : slots) slot = 0xFF;
-    for (size_t i = 0; i < Table.size(); ++i) {
-        size_t at = Slot(Key(Table[i].Name));
-        while (slots[at] != 0xFF) at = (at + 1) % HashSlots;
-        slots[at] = static_cast<uint8_t>(i);
-    }
-    return slots;
-}
-
-constexpr std::array<uint8_t, HashSlots> Hash = MakeHash();
 
 constexpr std::array<uint32_t, 73> MakeKeys() {
     std::array<uint32_t, 73> keys{};
@@ -125,16 +109,46 @@ constexpr std::array<uint32_t, 73> MakeKeys() {
 
 constexpr std::array<uint32_t, 73> Keys = MakeKeys();
 
+// A perfect hash over the keys, found at compile time: a multiplier that
+// sends each key to a slot of its own, so that a lookup costs a
+// multiplication and one comparison.
+constexpr int HashBits = 10;
+constexpr uint32_t Slot(uint32_t Key, uint32_t Multiplier) { return (Key * Multiplier) >> (32 - HashBits); }
+
+constexpr uint32_t FindMultiplier() {
+    for (uint32_t multiplier = 2654435761u;; multiplier += 2) {
+        std::array<bool, size_t{1} << HashBits> taken{};
+        bool distinct = true;
+        for (const uint32_t key : Keys) {
+            bool& slot = taken[Slot(key, multiplier)];
+            if (slot) {
+                distinct = false;
+                break;
+            }
+            slot = true;
+        }
+        if (distinct) return multiplier;
+    }
+}
+
+constexpr uint32_t Multiplier = FindMultiplier();
+
+constexpr std::array<uint8_t, size_t{1} << HashBits> MakeHash() {
+    std::array<uint8_t, size_t{1} << HashBits> slots{};
+    for (uint8_t& slot : slots) slot = 0xFF;
+    for (size_t i = 0; i < Keys.size(); ++i) slots[Slot(Keys[i], Multiplier)] = static_cast<uint8_t>(i);
+    return slots;
+}
+
+constexpr std::array<uint8_t, size_t{1} << HashBits> Hash = MakeHash();
+
 }  // namespace
 
 const TOperator* FindOperator(std::string_view Name) {
     if (Name.empty() || Name.size() > 3) return nullptr;
     const uint32_t key = Key(Name);
-    for (size_t at = Slot(key);; at = (at + 1) % HashSlots) {
-        const uint8_t index = Hash[at];
-        if (index == 0xFF) return nullptr;
-        if (Keys[index] == key) return &Table[index];
-    }
+    const uint8_t index = Hash[Slot(key, Multiplier)];
+    return index != 0xFF && Keys[index] == key ? &Table[index] : nullptr;
 }
 
 std::span<const TOperator> AllOperators() { return Table; }

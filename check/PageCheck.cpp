@@ -53,8 +53,7 @@ private:
         if (resources->IsDictionary()) own = ReadResourceNames(FReader, resources);
         TContentChecker checker(own ? *own : *FPageNames, FFindings, PrintableOperator(Name));
         checker.SetFormVisitor(FormVisitor(Depth + 1));
-        // Its own buffer: the caller's stream is still being read.
-        checker.Check(Decode(Object, Buffer(Depth + 1)), Object);
+        checker.Check(FormData(Object, Depth + 1), Object);
         checker.Finish();
         if (own) ReportUnused(*own, PrintableOperator(Name));
     }
@@ -65,7 +64,11 @@ private:
         return *buffers[static_cast<size_t>(Depth)];
     }
 
-    std::span<const uint8_t> Decode(int32_t Object, TMemoryStream& Data) {
+    std::span<const uint8_t> Decode(int32_t Object, TMemoryStream& Data, std::vector<std::string>* Faults = nullptr) {
+        const auto fault = [&](const std::string& What) {
+            if (FOnFault) FOnFault(FPage, Object, What);
+            if (Faults != nullptr) Faults->push_back(What);
+        };
         // Emptied, not freed: the next stream reuses the memory.
         Data.SetSize(0);
         Data.SetPosition(0);
@@ -74,10 +77,29 @@ private:
         try {
             DecodeStreamObject(FReader, Object, filters, Data, &damage);
         } catch (const std::exception& e) {
-            if (FOnFault) FOnFault(FPage, Object, e.what());
+            fault(e.what());
         }
-        if (damage.Damaged && FOnFault) FOnFault(FPage, Object, damage.What);
+        if (damage.Damaged) fault(damage.What);
         return {Data.Memory(), static_cast<size_t>(Data.Size())};
+    }
+
+    // Form Object decoded, from the cache or into the buffer of Depth (its
+    // own: the caller's stream is still being read).
+    std::span<const uint8_t> FormData(int32_t Object, int Depth) {
+        auto& forms = FOwner.FForms;
+        if (const auto kept = forms.find(Object); kept != forms.end()) {
+            if (FOnFault)
+                for (const std::string& what : kept->second.Faults) FOnFault(FPage, Object, what);
+            return kept->second.Data;
+        }
+        std::vector<std::string> faults;
+        const std::span<const uint8_t> data = Decode(Object, Buffer(Depth), &faults);
+        if (data.size() > FormCacheBytes - FOwner.FFormBytes) return data;
+        FOwner.FFormBytes += data.size();
+        TDecodedForm& form = forms[Object];
+        form.Data.assign(data.begin(), data.end());
+        form.Faults = std::move(faults);
+        return form.Data;
     }
 
     void ReportUnused(const TResourceNames& Names, const std::string& Form) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "check/Finding.h"
@@ -46,6 +47,16 @@ private:
     TResourceNames FLastNames;
     // The decoded streams, one per level of forms, kept from page to page.
     std::vector<std::unique_ptr<TMemoryStream>> FBuffers;
+    // Forms decoded once for all pages (most pages draw the same few), with
+    // what went wrong decoding them, told again on each page; up to
+    // FormCacheBytes of them.
+    struct TDecodedForm {
+        std::vector<uint8_t> Data;
+        std::vector<std::string> Faults;
+    };
+    static constexpr size_t FormCacheBytes = size_t{32} << 20;
+    std::unordered_map<int32_t, TDecodedForm> FForms;  // its values stay where they are while others are added
+    size_t FFormBytes = 0;
 };
 
 // Checks pages First..Last (from 1) of Pages, the document's page list in

@@ -18,13 +18,7 @@ int HexValue(int c) {
 
 bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
 
-// Whether any of the eight bytes of Word is Byte (the classic test for a
-// zero byte, applied to Word with Byte's bits flipped).
-bool HasByte(uint64_t Word, uint8_t Byte) {
-    constexpr uint64_t Ones = 0x0101010101010101ull, Highs = 0x8080808080808080ull;
-    const uint64_t v = Word ^ (Ones * Byte);
-    return ((v - Ones) & ~v & Highs) != 0;
-}
+using syntax_detail::HasByte;
 
 // The bytes a literal string treats apart from the others.
 bool IsStringSpecial(uint8_t c) { return c == '(' || c == ')' || c == '\\' || c == '\r'; }

@@ -26,6 +26,14 @@ constexpr std::array<uint8_t, 256> CharacterClasses() {
     return classes;
 }
 inline constexpr std::array<uint8_t, 256> Classes = CharacterClasses();
+
+// Whether any of the eight bytes of Word is Byte (the classic test for a
+// zero byte, applied to Word with Byte's bits flipped).
+inline bool HasByte(uint64_t Word, uint8_t Byte) {
+    constexpr uint64_t Ones = 0x0101010101010101ull, Highs = 0x8080808080808080ull;
+    const uint64_t v = Word ^ (Ones * Byte);
+    return ((v - Ones) & ~v & Highs) != 0;
+}
 }  // namespace syntax_detail
 
 inline bool IsIsoWhiteSpace(uint8_t c) { return syntax_detail::Classes[c] == syntax_detail::WhiteClass; }

@@ -148,6 +148,28 @@ TEST(ContentChecker, AnOperandIsPlacedInTheStreamItStandsIn) {
               "page 1, object 4, offset 2: error operand-type (m): 1 番目のオペランドは数値でなければなりません。");
 }
 
+TEST(ContentChecker, NamesOutliveTheBufferOfTheirStream) {
+    // A page's streams are decoded one after the other into one buffer: a
+    // name its operator meets only in the next stream is still told whole.
+    TResourceNames names = Resources();
+    TPageFindings findings(1);
+    TContentChecker checker(names, findings);
+    std::string buffer;
+    for (const auto& [stream, object] : {std::pair{"/Nope 12", 4}, {"Tf /Bad#20Name", 5}, {"gs", 6}}) {
+        buffer.assign(stream);
+        checker.Check({reinterpret_cast<const uint8_t*>(buffer.data()), buffer.size()}, object);
+        buffer.assign(buffer.size(), 'x');
+    }
+    checker.Finish();
+    std::vector<std::string> told;
+    for (const TFinding& f : findings.Kept()) told.push_back(FormatFinding(f));
+    const std::vector<std::string> expected = {
+        "page 1, object 4, offset 0: error undeclared-resource (Tf): リソース /Font に /Nope が宣言されていません。",
+        "page 1, object 5, offset 3: error undeclared-resource (gs): リソース /ExtGState に /Bad#20Name が宣言されていません。",
+    };
+    EXPECT_EQ(told, expected);
+}
+
 TEST(ContentChecker, HostileStreamsCostBoundedFindingsAndFinish) {
     TPageFindings findings;
     // A million Q without q: every one counted, only the first kept.

@@ -74,6 +74,42 @@ TEST(PageCheck, PagesAndFormsAreCheckedAgainstTheResourcesInForce) {
     EXPECT_EQ(Check(Document().Build()), expected);
 }
 
+// A form drawn on every page is checked on every page, and what went
+// wrong decoding it is told on every page too.
+TEST(PageCheck, AFormSharedByPagesIsToldOnEachPage) {
+    PdfBuilder b;
+    b.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    b.Set(2, "<< /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 /Resources << /XObject << /Fm0 6 0 R /Fm1 7 0 R >> >> >>");
+    b.Set(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 1 1] /Contents 5 0 R >>");
+    b.Set(4, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 1 1] /Contents 5 0 R >>");
+    b.SetStream(5, "", "/Fm0 Do /Fm1 Do");
+    b.SetStream(6, "/Type /XObject /Subtype /Form /BBox [0 0 1 1] /Filter /FlateDecode", Deflate("Q"));
+    b.SetStream(7, "/Type /XObject /Subtype /Form /BBox [0 0 1 1] /Filter /FlateDecode", "not compressed");
+    TempFile file(b.Build());
+    TPDFAnalyst analyst;
+    analyst.SetExtendedReading(true);
+    analyst.LoadFromFile(file.Path());
+    TIDList pages;
+    analyst.GetPageList(&pages);
+    TObjectReader reader(analyst);
+    std::vector<std::string> told;
+    CheckPages(
+        reader, pages, 1, 2,
+        [&](const TPageFindings& Page) {
+            for (const TFinding& finding : Page.Kept()) told.push_back(FormatFinding(finding));
+        },
+        nullptr, [&](int32_t Page, int32_t Object, const std::string&) {
+            told.push_back("fault on page " + std::to_string(Page) + ", object " + std::to_string(Object));
+        });
+    const std::vector<std::string> expected = {
+        "fault on page 1, object 7",
+        "page 1, object 6, form Fm0, offset 0: error save-restore (Q): 対応する q のない Q です。",
+        "fault on page 2, object 7",
+        "page 2, object 6, form Fm0, offset 0: error save-restore (Q): 対応する q のない Q です。",
+    };
+    EXPECT_EQ(told, expected);
+}
+
 TEST(PageCheck, ColourSpacesTellTheirComponents) {
     PdfBuilder b;
     b.Set(1, "[/ICCBased 2 0 R]");

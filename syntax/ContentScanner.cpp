@@ -1,0 +1,161 @@
+#include "syntax/ContentScanner.h"
+
+#include <array>
+#include <cstring>
+
+namespace lumerra {
+
+namespace {
+
+using syntax_detail::Classes;
+using syntax_detail::HasByte;
+using syntax_detail::WhiteClass;
+
+int HexValue(int c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace
+
+// Digits alone: an integer while the value fits in 64 bits signed, a real
+// beyond (as TTokenizer reads them).
+bool TContentScanner::FitsInteger(const uint8_t* Digits, size_t Count) {
+    constexpr std::string_view Largest = "9223372036854775807";
+    std::string_view significant(reinterpret_cast<const char*>(Digits), Count);
+    const size_t first = significant.find_first_not_of('0');
+    if (first == std::string_view::npos) return true;
+    significant.remove_prefix(first);
+    return significant.size() < Largest.size() || (significant.size() == Largest.size() && significant <= Largest);
+}
+
+void TContentScanner::NextOther(TScanToken& Token) {
+    const uint8_t* const begin = FData.data();
+    const uint8_t* const end = begin + FData.size();
+    const uint8_t* p = begin + FAt;
+    for (;;) {
+        while (p < end && Classes[*p] == WhiteClass) ++p;
+        if (p == end || *p != '%') break;
+        while (p < end && *p != '\n' && *p != '\r') ++p;
+    }
+    FAt = static_cast<size_t>(p - begin);
+    // Past a comment, another keyword or number may stand.
+    if (p < end && syntax_detail::NumberClasses[*p] != 0) return Next(Token);
+    Token.Fault = TScanFault::None;
+    Token.Escaped = false;
+    Token.Bytes = {};
+    Token.Offset = FAt;
+    if (p == end) {
+        Token.Type = TTokenType::End;
+        return;
+    }
+    const uint8_t c = *p;
+    const bool paired = p + 1 < end && p[1] == c;
+    switch (c) {
+        case '(': ++FAt; PassLiteralString(Token); return;
+        case '/': {
+            const size_t start = ++FAt;
+            bool escaped = false;
+            while (FAt < FData.size() && Classes[FData[FAt]] == 0) escaped |= FData[FAt++] == '#';
+            Token.Type = TTokenType::Name;
+            Token.Escaped = escaped;
+            Token.Bytes = {reinterpret_cast<const char*>(begin) + start, FAt - start};
+            return;
+        }
+        case '[': ++FAt; Token.Type = TTokenType::ArrayOpen; return;
+        case ']': ++FAt; Token.Type = TTokenType::ArrayClose; return;
+        case '{': ++FAt; Token.Type = TTokenType::BraceOpen; return;
+        case '}': ++FAt; Token.Type = TTokenType::BraceClose; return;
+        case '<':
+            if (paired) {
+                FAt += 2;
+                Token.Type = TTokenType::DictOpen;
+            } else {
+                ++FAt;
+                PassHexString(Token);
+            }
+            return;
+        case '>':
+            ++FAt;
+            if (paired) {
+                ++FAt;
+                Token.Type = TTokenType::DictClose;
+            } else {
+                Token.Type = TTokenType::Bad;
+                Token.Fault = TScanFault::UnexpectedAngle;
+            }
+            return;
+        default:  // ')': the only delimiter left
+            ++FAt;
+            Token.Type = TTokenType::Bad;
+            Token.Fault = TScanFault::UnexpectedParenthesis;
+            return;
+    }
+}
+
+void TContentScanner::PassLiteralString(TScanToken& Token) {
+    Token.Type = TTokenType::String;
+    int depth = 0;
+    while (FAt < FData.size()) {
+        // Eight bytes at a time while none of them is a parenthesis or a
+        // backslash: text is most of a content stream.
+        while (FAt + 8 <= FData.size()) {
+            uint64_t word;
+            std::memcpy(&word, FData.data() + FAt, 8);
+            if (HasByte(word, '(') || HasByte(word, ')') || HasByte(word, '\\')) break;
+            FAt += 8;
+        }
+        if (FAt >= FData.size()) break;
+        const uint8_t c = FData[FAt++];
+        if (c == '(') {
+            ++depth;
+        } else if (c == ')') {
+            if (depth-- == 0) return;
+        } else if (c == '\\') {
+            // Whatever the escape, the byte after the backslash neither opens
+            // nor closes the string.
+            if (FAt < FData.size()) ++FAt;
+        }
+    }
+    Token.Type = TTokenType::Bad;
+    Token.Fault = TScanFault::UnterminatedString;
+}
+
+void TContentScanner::PassHexString(TScanToken& Token) {
+    Token.Type = TTokenType::HexString;
+    while (FAt < FData.size()) {
+        const uint8_t c = FData[FAt++];
+        if (c == '>') return;
+        if (Classes[c] == WhiteClass || HexValue(c) >= 0) continue;
+        // Pass over the rest of the string so that reading goes on after it.
+        while (FAt < FData.size() && FData[FAt] != '>') ++FAt;
+        if (FAt < FData.size()) ++FAt;
+        Token.Type = TTokenType::Bad;
+        Token.Fault = TScanFault::BadHexString;
+        return;
+    }
+    Token.Type = TTokenType::Bad;
+    Token.Fault = TScanFault::UnterminatedHexString;
+}
+
+void TContentScanner::DecodeName(std::string_view Written, std::string& Out) {
+    Out.clear();
+    for (size_t i = 0; i < Written.size(); ++i) {
+        const char c = Written[i];
+        if (c == '#' && i + 2 < Written.size()) {
+            const int high = HexValue(static_cast<uint8_t>(Written[i + 1]));
+            const int low = HexValue(static_cast<uint8_t>(Written[i + 2]));
+            if (high >= 0 && low >= 0) {
+                Out += static_cast<char>(high << 4 | low);
+                i += 2;
+                continue;
+            }
+        }
+        // A "#" not followed by two hexadecimal digits stands for itself.
+        Out += c;
+    }
+}
+
+}  // namespace lumerra
