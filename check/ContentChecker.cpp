@@ -88,7 +88,7 @@ inline void TContentChecker::PushName(const TScanToken& Name) {
     // Only names are looked at by their bytes.
     TOperand& operand = FOperands[FKept - 1];
     if (Name.Escaped) {
-        TContentScanner::DecodeName(Name.Bytes, operand.Decoded);
+        TScanner::DecodeName(Name.Bytes, operand.Decoded);
         operand.Text = operand.Decoded;
     } else {
         operand.Text = Name.Bytes;
@@ -110,7 +110,7 @@ inline void TContentChecker::ClearOperands() {
 }
 
 void TContentChecker::Check(std::span<const uint8_t> Data, int32_t Object) {
-    TContentScanner scanner(Data);
+    TScanner scanner(Data);
     FScanner = &scanner;
     FObject = Object;
     for (;;) {

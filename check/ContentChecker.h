@@ -14,7 +14,7 @@
 #include "check/Finding.h"
 #include "check/OperatorTable.h"
 #include "check/ResourceNames.h"
-#include "syntax/ContentScanner.h"
+#include "syntax/Scanner.h"
 
 namespace lumerra::check {
 
@@ -101,7 +101,7 @@ private:
     std::string FForm;
     TFormVisitor FVisitForm;
 
-    TContentScanner* FScanner = nullptr;
+    TScanner* FScanner = nullptr;
     int32_t FObject = -1;
     TScanToken FToken;
     std::vector<TOperand> FOperands;  // the first MaximumKept of them, never reallocated (names may point into them)

@@ -1,5 +1,5 @@
-// Extended reading's tokenizer and parser over any bytes: the tokenizer
-// moves forward on every token and stays inside the data, offsets are
+// Extended reading's lexer, tokenizer and parser over any bytes: the
+// tokenizer moves forward on every token and stays inside the data, offsets are
 // ordered, strings passed over end where they end when read, and the
 // parser ends every value or indirect object with a result or a fault
 // inside the data, for windows cut anywhere.

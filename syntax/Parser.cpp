@@ -91,10 +91,9 @@ TParseFault TParser::Value(TValue* Out, int Depth, const TKeyFilter* Keys) {
             for (;;) {
                 if (FTokens.PeekByte() < 0) return Fault(TParseFault::NeedMore, at, "unterminated array");
                 if (AtArrayClose()) break;
-                TValue item;
-                if (const TParseFault f = Value(Out != nullptr ? &item : nullptr, Depth + 1); f != TParseFault::None)
-                    return f;
-                if (Out != nullptr) items.push_back(std::move(item));
+                // Each item is parsed where it is kept: no value is moved twice.
+                TValue* item = Out != nullptr ? &items.emplace_back() : nullptr;
+                if (const TParseFault f = Value(item, Depth + 1); f != TParseFault::None) return f;
             }
             return set(TValue::Array(std::move(items)));
         }
@@ -118,9 +117,8 @@ TParseFault TParser::Value(TValue* Out, int Depth, const TKeyFilter* Keys) {
                     if (kept) entries.emplace_back(std::move(name), TValue());
                     break;
                 }
-                TValue item;
-                if (const TParseFault f = Value(kept ? &item : nullptr, Depth + 1); f != TParseFault::None) return f;
-                if (kept) entries.emplace_back(std::move(name), std::move(item));
+                TValue* item = kept ? &entries.emplace_back(std::move(name), TValue()).second : nullptr;
+                if (const TParseFault f = Value(item, Depth + 1); f != TParseFault::None) return f;
             }
             return set(TValue::Dictionary(std::move(entries)));
         }

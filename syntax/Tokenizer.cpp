@@ -18,10 +18,79 @@ int HexValue(int c) {
 
 bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
 
-using syntax_detail::HasByte;
-
 // The bytes a literal string treats apart from the others.
-bool IsStringSpecial(uint8_t c) { return c == '(' || c == ')' || c == '\\' || c == '\r'; }
+bool IsStringSpecial(uint8_t c) { return c == '\\' || c == '\r'; }
+
+// A literal string's bytes between its parentheses (the scanner found where
+// it ends), escapes resolved and every end of line made one LF.
+void ReadStringBytes(std::string_view Inside, std::string& Out) {
+    Out.reserve(Inside.size());
+    for (size_t at = 0; at < Inside.size();) {
+        // A run of bytes that stand for themselves is taken whole: content
+        // streams are mostly text.
+        size_t run = at;
+        while (run < Inside.size() && !IsStringSpecial(static_cast<uint8_t>(Inside[run]))) ++run;
+        Out.append(Inside.substr(at, run - at));
+        if ((at = run) == Inside.size()) break;
+        if (Inside[at++] == '\r') {
+            if (at < Inside.size() && Inside[at] == '\n') ++at;
+            Out += '\n';
+            continue;
+        }
+        // A backslash: the scanner has seen that a byte follows it.
+        const char e = Inside[at++];
+        switch (e) {
+            case 'n': Out += '\n'; continue;
+            case 'r': Out += '\r'; continue;
+            case 't': Out += '\t'; continue;
+            case 'b': Out += '\b'; continue;
+            case 'f': Out += '\f'; continue;
+            case '\r':
+                if (at < Inside.size() && Inside[at] == '\n') ++at;
+                continue;
+            case '\n': continue;
+            default: break;
+        }
+        if (e >= '0' && e <= '7') {
+            int code = e - '0';
+            for (int i = 0; i < 2 && at < Inside.size() && Inside[at] >= '0' && Inside[at] <= '7'; ++i)
+                code = code * 8 + (Inside[at++] - '0');
+            Out += static_cast<char>(code & 0xFF);
+        } else {
+            // An unknown escape stands for the character itself.
+            Out += e;
+        }
+    }
+}
+
+// A hexadecimal string's digits (the scanner checked them), two to a byte;
+// an odd count ends as if a 0 followed.
+void ReadHexBytes(std::string_view Inside, std::string& Out) {
+    int high = -1;
+    for (const char c : Inside) {
+        const int digit = HexValue(static_cast<uint8_t>(c));
+        if (digit < 0) continue;  // white space
+        if (high < 0) {
+            high = digit;
+        } else {
+            Out += static_cast<char>(high << 4 | digit);
+            high = -1;
+        }
+    }
+    if (high >= 0) Out += static_cast<char>(high << 4);
+}
+
+const char* FaultText(TScanFault Fault) {
+    switch (Fault) {
+        case TScanFault::UnterminatedString: return "unterminated string";
+        case TScanFault::UnterminatedHexString: return "unterminated hexadecimal string";
+        case TScanFault::BadHexString: return "bad hexadecimal string";
+        case TScanFault::UnexpectedParenthesis: return "unexpected ')'";
+        case TScanFault::UnexpectedAngle: return "unexpected '>'";
+        case TScanFault::None: break;
+    }
+    return "";
+}
 
 // A regular run read as a number: an optional sign, digits with at most one
 // period, at least one digit.
@@ -78,271 +147,87 @@ bool ReadNumber(std::string_view Run, TSyntaxToken& Token) {
 
 }  // namespace
 
-void TTokenizer::SkipWhiteSpace() {
-    // Locals, not members: the loop runs between every two tokens.
-    const uint8_t* data = FData.data();
-    const size_t size = FData.size();
-    size_t at = FAt;
-    while (at < size) {
-        const uint8_t c = data[at];
-        if (IsIsoWhiteSpace(c)) {
-            ++at;
-        } else if (c == '%') {
-            while (at < size && data[at] != '\n' && data[at] != '\r') ++at;
-        } else {
-            break;
-        }
-    }
-    FAt = at;
-}
-
 TTokenizer::TReferenceTail TTokenizer::ReadReferenceTail(int64_t& Generation) {
-    const size_t mark = FAt;
+    const std::span<const uint8_t> data = FScanner.Data();
+    const size_t mark = FScanner.Position();
     const auto answer = [&](TReferenceTail Answer) {
-        if (Answer != TReferenceTail::Yes) FAt = mark;
+        if (Answer != TReferenceTail::Yes) FScanner.SetPosition(mark);
         return Answer;
     };
     SkipWhiteSpace();
-    const size_t digits = FAt;
+    const size_t digits = FScanner.Position();
+    size_t at = digits;
     int64_t generation = 0;
-    while (FAt < FData.size() && IsDigit(FData[FAt])) {
-        if (generation <= INT32_MAX) generation = generation * 10 + (FData[FAt] - '0');
-        ++FAt;
-    }
-    if (FAt == FData.size()) return answer(TReferenceTail::Unknown);
-    if (FAt == digits || IsIsoRegular(FData[FAt])) return answer(TReferenceTail::No);
+    for (; at < data.size() && IsDigit(data[at]); ++at)
+        if (generation <= INT32_MAX) generation = generation * 10 + (data[at] - '0');
+    if (at == data.size()) return answer(TReferenceTail::Unknown);
+    if (at == digits || IsIsoRegular(data[at])) return answer(TReferenceTail::No);
+    FScanner.SetPosition(at);
     SkipWhiteSpace();
-    if (FAt == FData.size()) return answer(TReferenceTail::Unknown);
-    if (FData[FAt] != 'R') return answer(TReferenceTail::No);
-    if (FAt + 1 < FData.size() && IsIsoRegular(FData[FAt + 1])) return answer(TReferenceTail::No);
-    ++FAt;
+    at = FScanner.Position();
+    if (at == data.size()) return answer(TReferenceTail::Unknown);
+    if (data[at] != 'R') return answer(TReferenceTail::No);
+    if (at + 1 < data.size() && IsIsoRegular(data[at + 1])) return answer(TReferenceTail::No);
+    FScanner.SetPosition(at + 1);
     Generation = generation;
     return TReferenceTail::Yes;
 }
 
 void TTokenizer::Next(TSyntaxToken& Token) {
-    SkipWhiteSpace();
+    TScanToken scanned;
+    FScanner.Next(scanned);
+    const std::span<const uint8_t> data = FScanner.Data();
+    const size_t end = FScanner.Position();
+    Token.Type = scanned.Type;
+    Token.Offset = FBase + static_cast<int64_t>(scanned.Offset);
     Token.Text.clear();
     Token.Integer = 0;
     Token.Real = 0;
-    Token.Truncated = false;
-    Token.Offset = FBase + static_cast<int64_t>(FAt);
-    if (FAt >= FData.size()) {
-        Token.Type = TTokenType::End;
-        return;
-    }
-    const uint8_t c = FData[FAt];
-    switch (c) {
-        case '(':
-            ++FAt;
-            if (FKeepStrings) ReadLiteralString(Token);
-            else PassLiteralString(Token);
-            return;
-        case '/': ++FAt; ReadName(Token); return;
-        case '[': ++FAt; Token.Type = TTokenType::ArrayOpen; return;
-        case ']': ++FAt; Token.Type = TTokenType::ArrayClose; return;
-        case '{': ++FAt; Token.Type = TTokenType::BraceOpen; return;
-        case '}': ++FAt; Token.Type = TTokenType::BraceClose; return;
-        case '<':
-            if (Peek(1) == '<') {
-                FAt += 2;
-                Token.Type = TTokenType::DictOpen;
-            } else {
-                ++FAt;
-                ReadHexString(Token);
-            }
-            return;
-        case '>':
-            if (Peek(1) == '>') {
-                FAt += 2;
-                Token.Type = TTokenType::DictClose;
-            } else {
-                // At the data's end it may be the first half of ">>".
-                Token.Truncated = Peek(1) < 0;
-                ++FAt;
-                Token.Type = TTokenType::Bad;
-                Token.Text = "unexpected '>'";
-            }
-            return;
-        case ')':
-            ++FAt;
-            Token.Type = TTokenType::Bad;
-            Token.Text = "unexpected ')'";
-            return;
-        default: ReadRegular(Token); return;
-    }
-}
-
-void TTokenizer::ReadRegular(TSyntaxToken& Token) {
-    const uint8_t* data = FData.data();
-    const size_t size = FData.size();
-    const size_t start = FAt;
-    size_t at = start;
-    // Most numbers are a few plain digits: read while they are scanned.
-    uint64_t magnitude = 0;
-    for (; at < size && at - start < 18 && IsDigit(data[at]); ++at) magnitude = magnitude * 10 + (data[at] - '0');
-    if (at > start && (at == size || !IsIsoRegular(data[at]))) {
-        FAt = at;
-        Token.Truncated = at == size;
-        Token.Type = TTokenType::Integer;
-        Token.Integer = static_cast<int64_t>(magnitude);
-        Token.Real = static_cast<double>(magnitude);
-        return;
-    }
-    while (at < size && IsIsoRegular(data[at])) ++at;
-    FAt = at;
-    const std::string_view run(reinterpret_cast<const char*>(data) + start, at - start);
     // A run that reaches the data's end may go on past it ("stre|am").
-    Token.Truncated = at == size;
-    // A number starts with a digit, a sign or a period; anything else is a
-    // keyword (an operator, in a content stream).
-    const char first = run[0];
-    if ((IsDigit(static_cast<uint8_t>(first)) || first == '+' || first == '-' || first == '.') && ReadNumber(run, Token))
-        return;
-    Token.Type = TTokenType::Keyword;
-    Token.Text.assign(run);
-}
-
-void TTokenizer::ReadName(TSyntaxToken& Token) {
-    Token.Type = TTokenType::Name;
-    const uint8_t* data = FData.data();
-    const size_t size = FData.size();
-    // Runs without "#" are taken whole.
-    const size_t start = FAt;
-    size_t at = start;
-    while (at < size && IsIsoRegular(data[at]) && data[at] != '#') ++at;
-    Token.Text.assign(reinterpret_cast<const char*>(data) + start, at - start);
-    FAt = at;
-    while (FAt < size && IsIsoRegular(data[FAt])) {
-        const uint8_t c = data[FAt++];
-        if (c == '#') {
-            const int high = HexValue(Peek()), low = HexValue(Peek(1));
-            if (high >= 0 && low >= 0) {
-                Token.Text += static_cast<char>(high << 4 | low);
-                FAt += 2;
-                continue;
+    Token.Truncated = end == data.size();
+    // The bytes between a string's delimiters.
+    const auto inside = [&] {
+        return std::string_view(reinterpret_cast<const char*>(data.data()) + scanned.Offset + 1, end - scanned.Offset - 2);
+    };
+    switch (scanned.Type) {
+        case TTokenType::Integer:
+        case TTokenType::Real: {
+            const std::string_view run(reinterpret_cast<const char*>(data.data()) + scanned.Offset, end - scanned.Offset);
+            // Most numbers of objects are a few plain digits.
+            if (scanned.Type == TTokenType::Integer && run.size() <= 18 && IsDigit(static_cast<uint8_t>(run[0]))) {
+                for (const char c : run) Token.Integer = Token.Integer * 10 + (c - '0');
+                Token.Real = static_cast<double>(Token.Integer);
+                return;
             }
-            // A "#" not followed by two hexadecimal digits stands for itself.
-        }
-        Token.Text += static_cast<char>(c);
-    }
-    Token.Truncated = FAt == size;
-}
-
-void TTokenizer::ReadLiteralString(TSyntaxToken& Token) {
-    Token.Type = TTokenType::String;
-    int depth = 0;
-    while (FAt < FData.size()) {
-        // A run of bytes that stand for themselves is taken whole: content
-        // streams are mostly text.
-        size_t run = FAt;
-        while (run < FData.size() && !IsStringSpecial(FData[run])) ++run;
-        if (run > FAt) {
-            Token.Text.append(reinterpret_cast<const char*>(FData.data()) + FAt, run - FAt);
-            FAt = run;
-            continue;
-        }
-        const uint8_t c = FData[FAt++];
-        if (c == '(') {
-            ++depth;
-        } else if (c == ')') {
-            if (depth-- == 0) return;
-        } else if (c == '\r') {
-            // An end of line inside a string is one LF, whatever its form.
-            if (Peek() == '\n') ++FAt;
-            Token.Text += '\n';
-            continue;
-        } else if (c == '\\') {
-            if (FAt >= FData.size()) break;
-            const uint8_t e = FData[FAt++];
-            switch (e) {
-                case 'n': Token.Text += '\n'; continue;
-                case 'r': Token.Text += '\r'; continue;
-                case 't': Token.Text += '\t'; continue;
-                case 'b': Token.Text += '\b'; continue;
-                case 'f': Token.Text += '\f'; continue;
-                case '\r':
-                    if (Peek() == '\n') ++FAt;
-                    continue;
-                case '\n': continue;
-                default: break;
+            if (!ReadNumber(run, Token)) {
+                Token.Type = TTokenType::Keyword;
+                Token.Text.assign(run);
             }
-            if (e >= '0' && e <= '7') {
-                int code = e - '0';
-                for (int i = 0; i < 2 && Peek() >= '0' && Peek() <= '7'; ++i) code = code * 8 + (FData[FAt++] - '0');
-                Token.Text += static_cast<char>(code & 0xFF);
-            } else {
-                // An unknown escape stands for the character itself.
-                Token.Text += static_cast<char>(e);
-            }
-            continue;
-        }
-        Token.Text += static_cast<char>(c);
-    }
-    Token.Type = TTokenType::Bad;
-    Token.Truncated = true;
-    Token.Text = "unterminated string";
-}
-
-void TTokenizer::PassLiteralString(TSyntaxToken& Token) {
-    Token.Type = TTokenType::String;
-    int depth = 0;
-    while (FAt < FData.size()) {
-        // Eight bytes at a time while none of them is a parenthesis or a
-        // backslash: text is most of a content stream.
-        while (FAt + 8 <= FData.size()) {
-            uint64_t word;
-            std::memcpy(&word, FData.data() + FAt, 8);
-            if (HasByte(word, '(') || HasByte(word, ')') || HasByte(word, '\\')) break;
-            FAt += 8;
-        }
-        if (FAt >= FData.size()) break;
-        const uint8_t c = FData[FAt++];
-        if (c == '(') {
-            ++depth;
-        } else if (c == ')') {
-            if (depth-- == 0) return;
-        } else if (c == '\\') {
-            // Whatever the escape, the byte after the backslash neither opens
-            // nor closes the string.
-            if (FAt < FData.size()) ++FAt;
-        }
-    }
-    Token.Type = TTokenType::Bad;
-    Token.Truncated = true;
-    Token.Text = "unterminated string";
-}
-
-void TTokenizer::ReadHexString(TSyntaxToken& Token) {
-    Token.Type = TTokenType::HexString;
-    int high = -1;
-    while (FAt < FData.size()) {
-        const uint8_t c = FData[FAt++];
-        if (c == '>') {
-            // An odd digit count ends as if a 0 followed.
-            if (high >= 0 && FKeepStrings) Token.Text += static_cast<char>(high << 4);
             return;
         }
-        if (IsIsoWhiteSpace(c)) continue;
-        const int digit = HexValue(c);
-        if (digit < 0) {
-            // Pass over the rest of the string so that reading goes on after it.
-            while (FAt < FData.size() && FData[FAt] != '>') ++FAt;
-            if (FAt < FData.size()) ++FAt;
-            Token.Type = TTokenType::Bad;
-            Token.Text = "bad hexadecimal string";
+        case TTokenType::Keyword: Token.Text.assign(scanned.Bytes); return;
+        case TTokenType::Name:
+            if (scanned.Escaped) TScanner::DecodeName(scanned.Bytes, Token.Text);
+            else Token.Text.assign(scanned.Bytes);
             return;
-        }
-        if (high < 0) {
-            high = digit;
-        } else {
-            if (FKeepStrings) Token.Text += static_cast<char>(high << 4 | digit);
-            high = -1;
-        }
+        case TTokenType::String:
+            Token.Truncated = false;
+            if (FKeepStrings) ReadStringBytes(inside(), Token.Text);
+            return;
+        case TTokenType::HexString:
+            Token.Truncated = false;
+            if (FKeepStrings) ReadHexBytes(inside(), Token.Text);
+            return;
+        case TTokenType::Bad:
+            Token.Text = FaultText(scanned.Fault);
+            // An unterminated string, or a ">" that may be the first half of
+            // ">>", might end in the bytes that follow the span.
+            Token.Truncated = scanned.Fault == TScanFault::UnterminatedString ||
+                              scanned.Fault == TScanFault::UnterminatedHexString ||
+                              (scanned.Fault == TScanFault::UnexpectedAngle && end == data.size());
+            return;
+        default: Token.Truncated = false; return;
     }
-    Token.Type = TTokenType::Bad;
-    Token.Truncated = true;
-    Token.Text = "unterminated hexadecimal string";
 }
 
 std::string NormalName(std::string_view Decoded) {

@@ -1,10 +1,17 @@
-// A content stream read for its structure only, with the tokenizer's
-// grammar and character classes: each token's kind, where it stands and the
-// bytes of a keyword or a name as they are written. Nothing is converted or
-// copied (a number is only told integer or real, a string only passed
-// over), so that checking a page costs little more than decoding it.
-// TTokenizer stays the reader of values; this one must split any bytes into
-// the same tokens at the same offsets (fuzz/FuzzContentScanner compares them).
+// The one lexer of extended reading: PDF syntax as ISO 32000-2 (7.2, 7.3)
+// defines it, over a span of bytes in memory.
+//
+// Six white-space characters (NUL, HT, LF, FF, CR, SP); ten delimiters
+// ( ) < > [ ] { } / %. "<<" and ">>" are tokens of their own. Comments are
+// passed over. Nothing here throws: a token that cannot be read is a Bad
+// token that says why, and the end of the span is End.
+//
+// The scanner reads each token's kind, where it stands and the bytes of a
+// keyword or a name as they are written; nothing is converted or copied (a
+// number is only told integer or real, a string only passed over), so that
+// checking a content stream costs little more than decoding it. TTokenizer
+// reads values through it: numbers converted, strings with their escapes
+// resolved, names with "#xx" decoded.
 #pragma once
 
 #include <array>
@@ -14,9 +21,48 @@
 #include <string>
 #include <string_view>
 
-#include "syntax/Tokenizer.h"
-
 namespace lumerra {
+
+// ISO 32000's character classes (7.2.3), looked up in one table.
+namespace syntax_detail {
+inline constexpr uint8_t WhiteClass = 1, DelimiterClass = 2;
+constexpr std::array<uint8_t, 256> CharacterClasses() {
+    std::array<uint8_t, 256> classes{};
+    for (const uint8_t c : {0, 9, 10, 12, 13, 32}) classes[c] = WhiteClass;
+    for (const uint8_t c : {'(', ')', '<', '>', '[', ']', '{', '}', '/', '%'}) classes[c] = DelimiterClass;
+    return classes;
+}
+inline constexpr std::array<uint8_t, 256> Classes = CharacterClasses();
+
+// Whether any of the eight bytes of Word is Byte (the classic test for a
+// zero byte, applied to Word with Byte's bits flipped).
+inline bool HasByte(uint64_t Word, uint8_t Byte) {
+    constexpr uint64_t Ones = 0x0101010101010101ull, Highs = 0x8080808080808080ull;
+    const uint64_t v = Word ^ (Ones * Byte);
+    return ((v - Ones) & ~v & Highs) != 0;
+}
+}  // namespace syntax_detail
+
+inline bool IsIsoWhiteSpace(uint8_t c) { return syntax_detail::Classes[c] == syntax_detail::WhiteClass; }
+inline bool IsIsoDelimiter(uint8_t c) { return syntax_detail::Classes[c] == syntax_detail::DelimiterClass; }
+inline bool IsIsoRegular(uint8_t c) { return syntax_detail::Classes[c] == 0; }
+
+enum class TTokenType : uint8_t {
+    Integer,     // 12, -5, +7: Integer holds the value
+    Real,        // 0.5, -.25, 3.: Real holds the value
+    Name,        // /Type: Text holds the decoded bytes, without the slash
+    String,      // (...): Text holds the bytes, escapes resolved
+    HexString,   // <...>: Text holds the bytes
+    Keyword,     // true, null, R, obj, stream, an operator...: Text
+    ArrayOpen,   // [
+    ArrayClose,  // ]
+    DictOpen,    // <<
+    DictClose,   // >>
+    BraceOpen,   // { (PostScript calculator functions)
+    BraceClose,  // }
+    End,         // the span ended before another token
+    Bad          // Text says what is wrong; the tokenizer has moved past it
+};
 
 // Why a Bad token could not be read.
 enum class TScanFault : uint8_t {
@@ -56,9 +102,9 @@ constexpr std::array<uint8_t, 256> NumberBytes() {
 inline constexpr std::array<uint8_t, 256> NumberClasses = NumberBytes();
 }  // namespace syntax_detail
 
-class TContentScanner {
+class TScanner {
 public:
-    explicit TContentScanner(std::span<const uint8_t> Data) : FData(Data) {}
+    explicit TScanner(std::span<const uint8_t> Data) : FData(Data) {}
 
     // Keywords and numbers, most of a content stream, are read here (inline,
     // as a checker calls this for every token); the rest by NextOther.
@@ -103,6 +149,10 @@ public:
         Token.Bytes = {reinterpret_cast<const char*>(start), static_cast<size_t>(p - start)};
         FAt = static_cast<size_t>(p - begin);
     }
+
+    // Passes over white space and comments; the position is then on the
+    // next token's first byte, or at the end.
+    void SkipWhiteSpace();
 
     size_t Position() const { return FAt; }
     void SetPosition(size_t At) { FAt = At < FData.size() ? At : FData.size(); }

@@ -1,4 +1,4 @@
-#include "syntax/ContentScanner.h"
+#include "syntax/Scanner.h"
 
 #include <array>
 #include <cstring>
@@ -22,7 +22,7 @@ int HexValue(int c) {
 
 // Digits alone: an integer while the value fits in 64 bits signed, a real
 // beyond (as TTokenizer reads them).
-bool TContentScanner::FitsInteger(const uint8_t* Digits, size_t Count) {
+bool TScanner::FitsInteger(const uint8_t* Digits, size_t Count) {
     constexpr std::string_view Largest = "9223372036854775807";
     std::string_view significant(reinterpret_cast<const char*>(Digits), Count);
     const size_t first = significant.find_first_not_of('0');
@@ -31,7 +31,7 @@ bool TContentScanner::FitsInteger(const uint8_t* Digits, size_t Count) {
     return significant.size() < Largest.size() || (significant.size() == Largest.size() && significant <= Largest);
 }
 
-void TContentScanner::NextOther(TScanToken& Token) {
+void TScanner::SkipWhiteSpace() {
     const uint8_t* const begin = FData.data();
     const uint8_t* const end = begin + FData.size();
     const uint8_t* p = begin + FAt;
@@ -41,6 +41,13 @@ void TContentScanner::NextOther(TScanToken& Token) {
         while (p < end && *p != '\n' && *p != '\r') ++p;
     }
     FAt = static_cast<size_t>(p - begin);
+}
+
+void TScanner::NextOther(TScanToken& Token) {
+    SkipWhiteSpace();
+    const uint8_t* const begin = FData.data();
+    const uint8_t* const end = begin + FData.size();
+    const uint8_t* p = begin + FAt;
     // Past a comment, another keyword or number may stand.
     if (p < end && syntax_detail::NumberClasses[*p] != 0) return Next(Token);
     Token.Fault = TScanFault::None;
@@ -56,12 +63,13 @@ void TContentScanner::NextOther(TScanToken& Token) {
     switch (c) {
         case '(': ++FAt; PassLiteralString(Token); return;
         case '/': {
-            const size_t start = ++FAt;
+            const uint8_t* const start = ++p;
             bool escaped = false;
-            while (FAt < FData.size() && Classes[FData[FAt]] == 0) escaped |= FData[FAt++] == '#';
+            for (; p < end && Classes[*p] == 0; ++p) escaped |= *p == '#';
+            FAt = static_cast<size_t>(p - begin);
             Token.Type = TTokenType::Name;
             Token.Escaped = escaped;
-            Token.Bytes = {reinterpret_cast<const char*>(begin) + start, FAt - start};
+            Token.Bytes = {reinterpret_cast<const char*>(start), static_cast<size_t>(p - start)};
             return;
         }
         case '[': ++FAt; Token.Type = TTokenType::ArrayOpen; return;
@@ -95,7 +103,7 @@ void TContentScanner::NextOther(TScanToken& Token) {
     }
 }
 
-void TContentScanner::PassLiteralString(TScanToken& Token) {
+void TScanner::PassLiteralString(TScanToken& Token) {
     Token.Type = TTokenType::String;
     int depth = 0;
     while (FAt < FData.size()) {
@@ -123,7 +131,7 @@ void TContentScanner::PassLiteralString(TScanToken& Token) {
     Token.Fault = TScanFault::UnterminatedString;
 }
 
-void TContentScanner::PassHexString(TScanToken& Token) {
+void TScanner::PassHexString(TScanToken& Token) {
     Token.Type = TTokenType::HexString;
     while (FAt < FData.size()) {
         const uint8_t c = FData[FAt++];
@@ -140,7 +148,7 @@ void TContentScanner::PassHexString(TScanToken& Token) {
     Token.Fault = TScanFault::UnterminatedHexString;
 }
 
-void TContentScanner::DecodeName(std::string_view Written, std::string& Out) {
+void TScanner::DecodeName(std::string_view Written, std::string& Out) {
     Out.clear();
     for (size_t i = 0; i < Written.size(); ++i) {
         const char c = Written[i];
