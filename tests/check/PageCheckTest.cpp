@@ -17,8 +17,9 @@ using namespace lumerra::test;
 
 namespace {
 
-// Every finding of every page as FormatFinding writes it.
-std::vector<std::string> Check(const std::string& Bytes) {
+// Every finding of every page as FormatFinding writes it; with
+// TellFaults, the streams that could not be decoded too.
+std::vector<std::string> Check(const std::string& Bytes, bool TellFaults = false) {
     TempFile file(Bytes);
     TPDFAnalyst analyst;
     analyst.SetExtendedReading(true);
@@ -27,9 +28,15 @@ std::vector<std::string> Check(const std::string& Bytes) {
     analyst.GetPageList(&pages);
     TObjectReader reader(analyst);
     std::vector<std::string> lines;
-    CheckPages(reader, pages, 1, static_cast<int32_t>(pages.size()), [&](const TPageFindings& Page) {
-        for (const TFinding& finding : Page.Kept()) lines.push_back(FormatFinding(finding));
-    });
+    const auto fault = [&](int32_t Page, int32_t Object, const std::string&) {
+        lines.push_back("fault on page " + std::to_string(Page) + ", object " + std::to_string(Object));
+    };
+    CheckPages(
+        reader, pages, 1, static_cast<int32_t>(pages.size()),
+        [&](const TPageFindings& Page) {
+            for (const TFinding& finding : Page.Kept()) lines.push_back(FormatFinding(finding));
+        },
+        nullptr, TellFaults ? TStreamFaultProc(fault) : TStreamFaultProc());
     return lines;
 }
 
@@ -85,22 +92,7 @@ TEST(PageCheck, AFormSharedByPagesIsToldOnEachPage) {
     b.SetStream(5, "", "/Fm0 Do /Fm1 Do");
     b.SetStream(6, "/Type /XObject /Subtype /Form /BBox [0 0 1 1] /Filter /FlateDecode", Deflate("Q"));
     b.SetStream(7, "/Type /XObject /Subtype /Form /BBox [0 0 1 1] /Filter /FlateDecode", "not compressed");
-    TempFile file(b.Build());
-    TPDFAnalyst analyst;
-    analyst.SetExtendedReading(true);
-    analyst.LoadFromFile(file.Path());
-    TIDList pages;
-    analyst.GetPageList(&pages);
-    TObjectReader reader(analyst);
-    std::vector<std::string> told;
-    CheckPages(
-        reader, pages, 1, 2,
-        [&](const TPageFindings& Page) {
-            for (const TFinding& finding : Page.Kept()) told.push_back(FormatFinding(finding));
-        },
-        nullptr, [&](int32_t Page, int32_t Object, const std::string&) {
-            told.push_back("fault on page " + std::to_string(Page) + ", object " + std::to_string(Object));
-        });
+    const std::vector<std::string> told = Check(b.Build(), true);
     const std::vector<std::string> expected = {
         "fault on page 1, object 7",
         "page 1, object 6, form Fm0, offset 0: error save-restore (Q): 対応する q のない Q です。",
