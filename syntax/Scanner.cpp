@@ -9,14 +9,8 @@ namespace {
 
 using syntax_detail::Classes;
 using syntax_detail::HasByte;
+using syntax_detail::HexValue;
 using syntax_detail::WhiteClass;
-
-int HexValue(int c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 }  // namespace
 

@@ -41,6 +41,14 @@ inline bool HasByte(uint64_t Word, uint8_t Byte) {
     const uint64_t v = Word ^ (Ones * Byte);
     return ((v - Ones) & ~v & Highs) != 0;
 }
+
+// A hexadecimal digit's value, or -1.
+inline int HexValue(int c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
 }  // namespace syntax_detail
 
 inline bool IsIsoWhiteSpace(uint8_t c) { return syntax_detail::Classes[c] == syntax_detail::WhiteClass; }

@@ -2,19 +2,13 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <iterator>
 
 namespace lumerra {
 
 namespace {
 
-int HexValue(int c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
+using syntax_detail::HexValue;
 
 bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
 

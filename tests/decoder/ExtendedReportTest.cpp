@@ -244,7 +244,9 @@ TEST(ExtendedReport, FilesPast2GiBAreRead) {
         "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 10 10] /Contents 4 0 R >>",
         "<< /Length 16 >>\nstream\nBT (far away) ET\nendstream"};
-    std::string body, table = "xref\n0 5\n0000000000 65535 f \n";
+    // The 2 GiB before the objects are the data of a stream, which a
+    // rebuild passes over by searching for its end.
+    std::string body = "\nendstream\nendobj\n", table = "xref\n0 5\n0000000000 65535 f \n";
     for (size_t i = 0; i < objects.size(); ++i) {
         char entry[32];
         std::snprintf(entry, sizeof entry, "%010lld 00000 n \n", static_cast<long long>(base + int64_t(body.size())));
@@ -253,7 +255,7 @@ TEST(ExtendedReport, FilesPast2GiBAreRead) {
     }
     body += table + "trailer\n<< /Size 5 /Root 1 0 R >>\nstartxref\n" + std::to_string(base + int64_t(body.size())) +
             "\n%%EOF\n";
-    TempFile file("%PDF-1.7\n", "large.pdf");
+    TempFile file("%PDF-1.7\n5 0 obj\n<< >>\nstream\n", "large.pdf");
     {
         std::ofstream out(file.Path(), std::ios::binary | std::ios::in | std::ios::out);
         out.seekp(base);
