@@ -39,16 +39,15 @@ void TPDFAnalyst::ReadXrefChain(int64_t Offset) {
         if (At < 0 || !seen.insert(At).second) Fail(MsgXrefOffsetInvalid, At);
         // A reader per section: the table grows as sections are read.
         TObjectReader reader(*this);
-        const int64_t at = At;
         switch (lumerra::ReadXrefSection(reader, At, Section)) {
             case TXrefSectionFault::None:
                 break;
             case TXrefSectionFault::NotASection:
-                Fail(MsgXrefOffsetInvalid, at);
+                Fail(MsgXrefOffsetInvalid, At);
             case TXrefSectionFault::BadTrailer:
-                Fail(MsgTrailerInvalid, at);
+                Fail(MsgTrailerInvalid, At);
             default:
-                Fail(MsgXrefCountInvalid, at);
+                Fail(MsgXrefCountInvalid, At);
         }
         ++(Section.Kind == TXrefSection::TKind::Table ? FCensus.Tables : FCensus.Streams);
     };
