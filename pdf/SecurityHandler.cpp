@@ -90,11 +90,17 @@ std::unique_ptr<TSecurityHandler> TSecurityHandler::Open(const TValue& Encrypt, 
                                                          const std::optional<std::string>& Password) {
     std::unique_ptr<TSecurityHandler> handler(new TSecurityHandler());
     handler->Read(Encrypt, FileId);
+    // The empty password first, as the user's and as the owner's, then the
+    // given one the same way: a wrong password never refuses a file that
+    // opens without one.
+    const bool given = Password && !Password->empty();
     if (handler->TryUser("")) {
         handler->FPassword = TPasswordKind::Empty;
-    } else if (Password && handler->TryUser(*Password)) {
+    } else if (handler->TryOwner("")) {
+        handler->FPassword = TPasswordKind::Owner;
+    } else if (given && handler->TryUser(*Password)) {
         handler->FPassword = TPasswordKind::User;
-    } else if (handler->TryOwner(Password.value_or(""))) {
+    } else if (given && handler->TryOwner(*Password)) {
         handler->FPassword = TPasswordKind::Owner;
     } else {
         throw EWrongPassword();

@@ -40,7 +40,8 @@ enum class TPasswordKind : uint8_t { Empty, User, Owner };
 class TSecurityHandler {
 public:
     // Reads Encrypt (the encryption dictionary) and opens it with the empty
-    // user password, then with Password as the user's and as the owner's.
+    // password as the user's and as the owner's, then with Password the same
+    // way.
     // FileId is the first string of the trailer's /ID. Raises ESecurityError.
     static std::unique_ptr<TSecurityHandler> Open(const TValue& Encrypt, const std::string& FileId,
                                                   const std::optional<std::string>& Password);

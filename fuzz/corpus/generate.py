@@ -245,6 +245,10 @@ def encrypted_documents():
         "encrypted-aes-256-r5": "'' owner 256 --force-R5",
         "encrypted-rc4-128-user-password": SEED_PASSWORD + " owner 128 --use-aes=n",
         "encrypted-aes-256-user-password": SEED_PASSWORD + " owner 256",
+        # An empty owner password opens these whatever password is given.
+        "encrypted-rc4-128-empty-owner": SEED_PASSWORD + " '' 128 --use-aes=n",
+        "encrypted-aes-128-empty-owner": SEED_PASSWORD + " '' 128 --use-aes=y",
+        "encrypted-aes-256-empty-owner": SEED_PASSWORD + " '' 256 --allow-insecure",
     }
     docs = {}
     with tempfile.TemporaryDirectory() as folder:

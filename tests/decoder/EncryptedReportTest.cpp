@@ -210,6 +210,41 @@ TEST_F(EncryptedReport, AUserOrOwnerPasswordOpensTheFileAndAWrongOneIsRefused) {
     }
 }
 
+// An empty owner password opens the file for anyone: no password, a wrong
+// one and the user's all open it, as the owner (the empty password is tried
+// first, as the user's and as the owner's). qpdf writes revisions 3 and 4
+// with the user's password as the owner's when the owner's is empty, as the
+// algorithm has it: those need the user's.
+TEST_F(EncryptedReport, AnEmptyOwnerPasswordOpensTheFileWhateverPasswordIsGiven) {
+    const TOpened plain = Open(Write("", "", "rewritten.pdf"));
+    ASSERT_EQ(plain.Error, "");
+    const char* const refused = "パスワードが正しくありません。";
+    struct Case {
+        const char* Method;
+        const char* WithNone;  // the kind that opened it, or the refusal
+        const char* WithWrong;
+        const char* WithUser;
+    };
+    const Case cases[] = {
+        {"128 --use-aes=n", refused, refused, "user"},
+        {"128 --use-aes=y", refused, refused, "user"},
+        {"256 --allow-insecure", "owner", "owner", "owner"},
+    };
+    for (const Case& c : cases) {
+        const std::string file = Write("", std::string("user '' ") + c.Method, "encrypted.pdf");
+        const std::pair<std::optional<std::string>, const char*> tries[] = {
+            {std::nullopt, c.WithNone}, {"wrong", c.WithWrong}, {"user", c.WithUser}};
+        for (const auto& [password, expected] : tries) {
+            SCOPED_TRACE(std::string(c.Method) + " with " + password.value_or("(none)"));
+            const TOpened opened = Open(file, password);
+            EXPECT_EQ(opened.Error.empty() ? opened.Password : opened.Error, expected);
+            if (opened.Error.empty()) {
+                EXPECT_EQ(opened.Report, plain.Report);
+            }
+        }
+    }
+}
+
 TEST_F(EncryptedReport, TheDefaultReadingStillRefusesEncryptedFiles) {
     const std::string file = Write("", "'' owner 40", "encrypted.pdf");  // PDF 1.4
     TPDFAnalyst analyst;
