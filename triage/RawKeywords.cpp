@@ -123,6 +123,18 @@ void TEofMarkerCounter::Finish() {
 void TRawKeywordCounter::Append(uint8_t C) {
     if (FWordLength < LongestWord) FWord[FWordLength] = static_cast<char>(C);
     ++FWordLength;
+    if (C < '0' || C > '9') {
+        FAllDigits = false;
+    } else if (FSignificantDigits > 0 || C != '0') {
+        // Nine digits already exceed 2^24: the value need not grow further.
+        if (++FSignificantDigits <= 8) FNumber = FNumber * 10 + static_cast<uint32_t>(C - '0');
+    }
+}
+
+void TRawKeywordCounter::CheckColors() {
+    constexpr uint32_t Limit = 1u << 24;
+    if (FLastNameColors && FWordLength > 0 && FAllDigits && (FSignificantDigits > 8 || FNumber > Limit))
+        ++FCounts.ColorsAbove2To24;
 }
 
 void TRawKeywordCounter::EndWord() {
@@ -137,8 +149,13 @@ void TRawKeywordCounter::EndWord() {
             break;
         }
     }
+    if (FAfterSlash && FWordLength > 0)
+        FLastNameColors = FWordLength < LongestWord && std::string_view(FWord.data(), FWordLength) == "Colors";
     FWordLength = 0;
     FEscapedWord = false;
+    FAllDigits = true;
+    FSignificantDigits = 0;
+    FNumber = 0;
 }
 
 void TRawKeywordCounter::Step(uint8_t C) {
@@ -171,6 +188,7 @@ void TRawKeywordCounter::Step(uint8_t C) {
         FEscapeSeen = 1;
         return;  // told to the marker counter once the escape is decided
     } else {
+        CheckColors();
         EndWord();
         FAfterSlash = C == '/';
     }

@@ -32,6 +32,11 @@ struct TRawCounts {
     // none when the first 1024 bytes hold no "%PDF".
     std::optional<std::string> Header;
     std::array<TKeywordCount, TriageKeywords.size()> Keywords{};
+    // Plain integers above 2^24 after a /Colors name (an old exploit's
+    // /DecodeParms entry): every such word until the next name counts, as
+    // pdfid counts them, but not one that the data ends on or a broken
+    // escape cuts short.
+    int64_t ColorsAbove2To24 = 0;
     int64_t EofMarkers = 0;
     // Bytes after the last "%%EOF" and its end of line; none without one.
     std::optional<int64_t> AfterLastEof;
@@ -83,11 +88,19 @@ private:
     void Step(uint8_t C);
     void EndWord();
     void Append(uint8_t C);
+    // The word that a delimiter ends, before EndWord forgets it.
+    void CheckColors();
 
     std::array<char, LongestWord> FWord{};
     size_t FWordLength = 0;
     bool FEscapedWord = false;
     bool FAfterSlash = false;
+    // The word as a number: all ASCII digits so far, its digits after the
+    // leading zeros, and its value while that is at most 8 digits.
+    bool FAllDigits = true;
+    int FSignificantDigits = 0;
+    uint32_t FNumber = 0;
+    bool FLastNameColors = false;  // the last name that ended was /Colors
     // A "#" after a slash waits for two hexadecimal digits: the number of
     // bytes of the escape seen (0 when none waits, 1 after the "#", 2 with
     // the first digit in FEscapeDigit).

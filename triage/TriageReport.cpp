@@ -10,6 +10,9 @@ namespace {
 
 using TJson = nlohmann::ordered_json;
 
+// pdfid's row and key for the /Colors count, after the keywords.
+const char* const ColorsRow = "/Colors > 2^24";
+
 // pdfid's "%-16s %7d" columns.
 std::string Column(std::string_view Name, int64_t Count) {
     char line[64];
@@ -39,6 +42,7 @@ std::string FormatTriageText(const TTriage& Triage) {
         }
         text += "\n";
     }
+    text += Column(ColorsRow, Triage.Raw.ColorsAbove2To24) + "\n";
     text += Column("%%EOF", Triage.Raw.EofMarkers) + "\n";
     if (Triage.Raw.AfterLastEof) text += Column("After last %%EOF", *Triage.Raw.AfterLastEof) + "\n";
     return text;
@@ -54,6 +58,7 @@ std::string FormatTriageJson(const TTriage& Triage) {
         }
         keywords[std::string(TriageKeywords[i])] = std::move(entry);
     }
+    keywords[ColorsRow] = {{"raw", Triage.Raw.ColorsAbove2To24}};
     TJson report = {{"file", Triage.File}};
     report["header"] = Triage.Raw.Header ? TJson(*Triage.Raw.Header) : TJson(nullptr);
     report["keywords"] = std::move(keywords);

@@ -2,6 +2,8 @@
 // codes of files that cannot be read or do not load.
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -54,7 +56,10 @@ TEST(CliTriage, TextAndJsonGiveRawCountsAndObjects) {
     for (const auto& item : report.items()) keys.push_back(item.key());
     EXPECT_EQ(keys, (std::vector<std::string>{"file", "header", "keywords", "eof-markers", "after-last-eof"}));
     EXPECT_EQ(report["header"], "%PDF-1.4");
-    EXPECT_EQ(report["keywords"].size(), 20u);
+    EXPECT_EQ(report["keywords"].size(), 21u);
+    EXPECT_EQ(report["keywords"].items().begin().key(), "obj");
+    EXPECT_EQ(std::prev(report["keywords"].end()).key(), "/Colors > 2^24");
+    EXPECT_EQ(report["keywords"]["/Colors > 2^24"], nlohmann::json({{"raw", 0}}));
     EXPECT_EQ(report["keywords"]["obj"], nlohmann::json({{"raw", 4}}));
     EXPECT_EQ(report["keywords"]["/ObjStm"]["objects"], nlohmann::json({5, 7}));
     EXPECT_EQ(report["keywords"]["/JavaScript"], nlohmann::ordered_json::parse(R"({"raw":0,"raw-escaped":0,"objects":[4]})"));
@@ -65,7 +70,7 @@ TEST(CliTriage, TextAndJsonGiveRawCountsAndObjects) {
 TEST(CliTriage, FilesThatFailAreToldAndTheOthersStillReported) {
     TempFile pdf(ActingDocument(), "acting.pdf");
     const std::string notPdf = pdf.Sibling("notes.pdf");
-    WriteFileBytes(notPdf, "/JS /J#53 no header");
+    WriteFileBytes(notPdf, "/JS /J#53 no header /C#6flors 016777217 16777216 /Colors 99999999 ");
     const std::string missing = pdf.Sibling("missing.pdf");
 
     const RunResult r = RunCli({"triage", "--json", missing, notPdf, pdf.Path()});
@@ -81,6 +86,7 @@ TEST(CliTriage, FilesThatFailAreToldAndTheOthersStillReported) {
     // Raw counts without a header or a structure to read.
     EXPECT_EQ(reports[1]["header"], nullptr);
     EXPECT_EQ(reports[1]["keywords"]["/JS"], nlohmann::json({{"raw", 2}, {"raw-escaped", 1}}));
+    EXPECT_EQ(reports[1]["keywords"]["/Colors > 2^24"], nlohmann::json({{"raw", 2}}));
     EXPECT_EQ(reports[1]["after-last-eof"], nullptr);
     EXPECT_TRUE(reports[1].contains("error"));
     EXPECT_FALSE(reports[2].contains("error"));
@@ -90,6 +96,7 @@ TEST(CliTriage, FilesThatFailAreToldAndTheOthersStillReported) {
     const RunResult text = RunCli({"triage", notPdf, pdf.Path()});
     EXPECT_EQ(text.ExitCode, 1);
     EXPECT_NE(text.Out.find(" PDF Header: \n"), std::string::npos);
+    EXPECT_NE(text.Out.find("\n /XFA                   0\n /Colors > 2^24         2\n %%EOF"), std::string::npos);
     EXPECT_NE(text.Out.find("\n\nFile: " + pdf.Path() + "\n"), std::string::npos);  // a blank line between files
 
     for (const std::vector<std::string>& args :

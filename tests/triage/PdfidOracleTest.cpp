@@ -1,7 +1,7 @@
 // The raw counts against pdfid 0.2.10 itself, on a few hundred generated
 // files: escapes whole and broken, keywords glued to others, object
-// streams, binary stream data, every spelling of the end marker and junk
-// after it, and a few files large enough to be read in several pieces. pdfid runs once over all of them; the test is skipped where
+// streams, binary stream data, /Colors and integers around 2^24, every
+// spelling of the end marker and junk after it, and a few files large enough to be read in several pieces. pdfid runs once over all of them; the test is skipped where
 // python3 or pdfid.py is not at hand.
 #include <gtest/gtest.h>
 
@@ -100,7 +100,7 @@ private:
             "/J#53/J#53", "/#4A#53", "/#20JS"};
         static const std::vector<std::string> gaps = {" ", "\n", "\r\n", "\r", "\t", "", "<<", ">>", "[", "(", "\x00"};
         std::string piece;
-        switch (Between(0, 7)) {
+        switch (Between(0, 8)) {
             case 0: piece = Pick(keywords); break;
             case 1: piece = Escaped(Pick(keywords)); break;
             case 2: piece = Pick(words); break;
@@ -113,6 +113,16 @@ private:
             case 6:
                 for (int i = Between(1, 200); i > 0; --i) piece += static_cast<char>(Between(0, 255));
                 break;
+            case 7: {
+                // /Colors and integers at and around 2^24, some in names.
+                static const std::vector<std::string> numbers = {
+                    "16777216", "16777217", "16777215", "0016777217", "99999999", "100000000", "3",
+                    "-16777217", "16777217.5", "16777217R", "/16777217", "/#31#36#37#37#37#32#31#37",
+                    "123456789012345678901234567890", "/16777217#zz"};
+                piece = Chance(2) ? "/Colors" : Escaped("/Colors");
+                for (int i = Between(1, 3); i > 0; --i) piece += Pick(gaps) + Pick(numbers);
+                break;
+            }
             default: {
                 static const std::string alphabet = "/#%EOFJSAa0123456789xXobjendstream \r\n\t<>";
                 for (int i = Between(1, 60); i > 0; --i)
@@ -193,6 +203,8 @@ TEST(PdfidOracle, RawCountsEqualPdfidOnGeneratedFiles) {
             EXPECT_EQ(counts.Keywords[k].Raw, expected.Lines.at(keyword).first) << keyword;
             EXPECT_EQ(counts.Keywords[k].Escaped, expected.Lines.at(keyword).second) << keyword;
         }
+        ASSERT_TRUE(expected.Lines.count("/Colors > 2^24"));
+        EXPECT_EQ(counts.ColorsAbove2To24, expected.Lines.at("/Colors > 2^24").first);
         EXPECT_EQ(counts.EofMarkers, expected.Lines.at("%%EOF").first);
         const auto after = expected.Lines.find("After last %%EOF");
         EXPECT_EQ(counts.AfterLastEof.has_value(), after != expected.Lines.end());

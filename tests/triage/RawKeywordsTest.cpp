@@ -72,10 +72,34 @@ TEST(RawKeywords, EndMarkersAndTheBytesAfterThem) {
     }
 }
 
+TEST(RawKeywords, ColorsAbove2To24AreCountedUntilTheNextName) {
+    struct Case {
+        const char* Name;
+        std::string Text;
+        int64_t Expected;
+    };
+    const std::vector<Case> cases = {
+        {"2^24 itself", "/Colors 16777216 ", 0},
+        {"one above", "/DecodeParms << /Colors 16777217 >>", 1},
+        {"leading zeros", "/Colors 000000000016777217 ", 1},
+        {"below, with leading zeros", "/Colors 0016777215 ", 0},
+        {"far above", "/Colors 123456789012345678901234567890 ", 1},
+        {"every integer until the next name", "/Colors 3 99999999 16777217 /BPC 16777217 ", 2},
+        {"escaped name", "/C#6flors 16777217 ", 1},
+        {"escaped digits in a name", "/Colors /#31#36#37#37#37#32#31#37 ", 1},
+        {"signs and fractions end the digits", "/Colors -16777217 16777217.5 ", 2},
+        {"letters make it no number", "/Colors 16777217R ", 0},
+        {"another name", "/ColorsX 16777217 ", 0},
+        {"the data ends on it", "/Colors 16777217", 0},
+        {"a broken escape ends it", "/Colors /16777217#zz ", 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Count(c.Text).ColorsAbove2To24, c.Expected) << c.Name;
+}
+
 TEST(RawKeywords, PiecesOfAnySizeGiveTheSameCounts) {
     const std::string text =
         "%PDF-1.5\n1 0 obj << /S /J#61vaScript /JS (x) /A##4aS /a#zzJS >> endobj\nstream\n\x00\xff/Launch"
-        "endstream %%EOF\r\n%%EOF\r%%EOF \n/EmbeddedFile startxref\n/J#4";
+        "endstream %%EOF\r\n%%EOF\r%%EOF \n/EmbeddedFile startxref\n/C#6flors 16777217 /J#4";
     const TRawCounts whole = Count(text);
     for (size_t piece = 1; piece < 8; ++piece) {
         const TRawCounts cut = Count(text, piece);
@@ -83,6 +107,7 @@ TEST(RawKeywords, PiecesOfAnySizeGiveTheSameCounts) {
             EXPECT_EQ(cut.Keywords[k].Raw, whole.Keywords[k].Raw) << TriageKeywords[k] << " in pieces of " << piece;
             EXPECT_EQ(cut.Keywords[k].Escaped, whole.Keywords[k].Escaped) << TriageKeywords[k];
         }
+        EXPECT_EQ(cut.ColorsAbove2To24, whole.ColorsAbove2To24);
         EXPECT_EQ(cut.EofMarkers, whole.EofMarkers);
         EXPECT_EQ(cut.AfterLastEof, whole.AfterLastEof);
     }
