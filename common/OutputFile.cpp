@@ -72,6 +72,7 @@ TOutputStream::~TOutputStream() {
 int32_t TOutputStream::Read(void*, int32_t) { throw EStreamError("Stream read error: " + FName + " is write-only"); }
 
 void TOutputStream::WriteThrough(const uint8_t* data, size_t count) {
+    const size_t total = count;
     while (count > 0) {
         const ssize_t n = ::write(FHandle, data, count);
         if (n < 0 && errno == EINTR) continue;
@@ -79,6 +80,8 @@ void TOutputStream::WriteThrough(const uint8_t* data, size_t count) {
         data += n;
         count -= static_cast<size_t>(n);
     }
+    FWritten += static_cast<int64_t>(total);
+    if (FWriteBehind) FWriteBehind->Written(FWritten);
 }
 
 int32_t TOutputStream::Write(const void* buffer, int32_t count) {
@@ -196,8 +199,11 @@ void TOutputFile::CreateBeside(const struct stat* Replaced) {
         }
         if (!FHandle.Valid()) throw EOutputRefused(MsgCannotCreate, folder + ": no free temporary name");
     }
+    FStream = std::make_unique<TOutputStream>(FHandle.Get(), FDisplayName);
     if (Replaced != nullptr) {
         FReplacesFile = true;
+        // The fsync before the rename then finds little left to write.
+        FStream->WriteBehind();
         // The new report keeps the old one's permissions and, where we may,
         // its owner.
         ::fchmod(FHandle.Get(), Replaced->st_mode & 07777);
@@ -205,7 +211,6 @@ void TOutputFile::CreateBeside(const struct stat* Replaced) {
             // Only root may give a file away; the file stays ours.
         }
     }
-    FStream = std::make_unique<TOutputStream>(FHandle.Get(), FDisplayName);
 }
 
 void TOutputFile::LinkUnnamed() {
@@ -227,7 +232,9 @@ void TOutputFile::Commit() {
     if (FCommitted) return;
     FStream->Flush();
     if (!InPlace()) {
-        // A replaced report must survive a crash right after the rename.
+        // A replaced report must survive a crash right after the rename: on
+        // ext4 the rename would start the same write anyway (auto_da_alloc),
+        // without waiting for it.
         if (FReplacesFile && ::fsync(FHandle.Get()) != 0) ThrowWriteError(errno);
         if (FUnnamed) LinkUnnamed();
         if (::rename(FTemporary.c_str(), FTarget.c_str()) != 0) ThrowWriteError(errno);

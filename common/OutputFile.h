@@ -12,11 +12,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "common/Exceptions.h"
 #include "common/Stream.h"
 #include "common/UniqueFd.h"
+#include "common/WriteBehind.h"
 
 namespace lumerra {
 
@@ -65,6 +67,8 @@ public:
 
     // Writes the buffered bytes; raises EOutputWriteError when that fails.
     void Flush();
+    // From now on the disk write of what is written starts as it goes.
+    void WriteBehind() { FWriteBehind.emplace(FHandle); }
 
 private:
     void WriteThrough(const uint8_t* data, size_t count);
@@ -75,6 +79,8 @@ private:
     int32_t FPosition = 0;
     std::unique_ptr<uint8_t[]> FBuffer;
     int32_t FPending = 0;
+    int64_t FWritten = 0;  // bytes handed to the descriptor
+    std::optional<TWriteBehind> FWriteBehind;
 };
 
 class TOutputFile {

@@ -120,6 +120,27 @@ TEST(OutputFile, PreviousReportSurvivesUntilCommitAndNothingIsLeftBehind) {
     EXPECT_EQ(names[1], "");
 }
 
+// A replacing report is written back to disk as it grows: one of several
+// windows, written in pieces that straddle them, arrives whole, and one
+// abandoned leaves the previous report.
+TEST(OutputFile, AReportOfManyWriteBackWindowsReplacesThePreviousWhole) {
+    TempFile old("previous report", "report.txt");
+    std::string report(static_cast<size_t>(TWriteBehind::Window * 5 / 2), '\0');
+    for (size_t i = 0; i < report.size(); ++i) report[i] = static_cast<char>('a' + (i * 7 + i / 4093) % 26);
+    auto write = [&](bool Commit) {
+        TOutputFile output(old.Path(), nullptr);
+        for (size_t at = 0; at < report.size(); at += 100'003) {
+            const size_t n = std::min<size_t>(100'003, report.size() - at);
+            output.Stream().Write(report.data() + at, static_cast<int32_t>(n));
+        }
+        if (Commit) output.Commit();
+    };
+    write(false);
+    EXPECT_EQ(ReadFileBytes(old.Path()), "previous report");
+    write(true);
+    EXPECT_TRUE(ReadFileBytes(old.Path()) == report);  // not EXPECT_EQ: megabytes in a failure message
+}
+
 TEST(OutputFile, LinksAreFollowedAndNewFilesCreated) {
     TempFile real("previous", "real.txt");
     std::filesystem::create_symlink(real.Path(), real.Sibling("link.txt"));
