@@ -23,7 +23,8 @@ TRawCounts CountInPieces(std::span<const uint8_t> Data, size_t Piece) {
 bool SameCounts(const TRawCounts& A, const TRawCounts& B) {
     for (size_t i = 0; i < A.Keywords.size(); ++i)
         if (A.Keywords[i].Raw != B.Keywords[i].Raw || A.Keywords[i].Escaped != B.Keywords[i].Escaped) return false;
-    return A.EofMarkers == B.EofMarkers && A.AfterLastEof == B.AfterLastEof;
+    return A.ColorsAbove2To24 == B.ColorsAbove2To24 && A.EofMarkers == B.EofMarkers &&
+           A.AfterLastEof == B.AfterLastEof;
 }
 
 void CheckNameScan(const uint8_t* Data, size_t Size) {
@@ -52,6 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
         Require(count.Escaped <= count.Raw, "escaped spellings are among the raw ones");
         Require(count.Raw * 2 <= static_cast<int64_t>(Size), "every keyword takes bytes");
     }
+    Require(whole.ColorsAbove2To24 * 9 <= static_cast<int64_t>(Size), "every /Colors number takes bytes");
     Require(whole.EofMarkers * 5 <= static_cast<int64_t>(Size), "every marker takes bytes");
     Require(whole.AfterLastEof.value_or(0) <= static_cast<int64_t>(Size), "the tail lies inside the data");
     const THeaderLine header = FindHeaderLine(data);

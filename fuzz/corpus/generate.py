@@ -6,7 +6,9 @@ shell_link/, revisions/), keeping
 the inputs that fuzzing found (found-*), which the regression tests check.
 With qpdf installed (a test-only tool) it also rewrites the encrypted seeds
 of document_extended/ (encrypted-*); AES-256 salts are random, so those
-differ from run to run."""
+differ from run to run. With Ghostscript's ps2pdf as well, it writes
+producer-* seeds into document/, document_extended/ and triage/: a document
+as ps2pdf writes it, and qpdf's rewrites of it."""
 
 import os
 import re
@@ -266,6 +268,56 @@ def encrypted_documents():
     # Its table cannot be followed: the rebuilt one is decrypted.
     docs["encrypted-aes-128-rebuilt"] = re.sub(rb"startxref\s+\d+", b"startxref\n1",
                                                docs["encrypted-aes-128-object-streams"])
+    return docs
+
+
+# Two pages as a producer typesets them from PostScript: text in two
+# standard fonts, a line and a filled shape.
+PRODUCER_POSTSCRIPT = b"""%!PS
+/Helvetica findfont 12 scalefont setfont
+72 720 moveto (First page: stream obj xref trailer) show
+newpath 72 700 moveto 300 650 lineto stroke
+showpage
+/Times-Roman findfont 14 scalefont setfont
+72 720 moveto (Second page) show
+0.2 0.4 0.6 setrgbcolor 72 600 100 50 rectfill
+showpage
+"""
+
+
+def producer_documents():
+    """The same document as real producers write it: Ghostscript's ps2pdf,
+    then qpdf's object streams, linearization and encryption over that; {}
+    without ps2pdf or qpdf."""
+    if shutil.which("ps2pdf") is None or shutil.which("qpdf") is None:
+        return {}
+    rewrites = {
+        "object-streams": "--object-streams=generate",
+        "linearized": "--linearize",
+        "linearized-object-streams": "--linearize --object-streams=generate",
+        "rc4-128": "--encrypt '' owner 128 --use-aes=n --",
+        "aes-256-object-streams": "--object-streams=generate --encrypt '' owner 256 --",
+        "aes-256-empty-owner": "--encrypt %s '' 256 --allow-insecure --" % SEED_PASSWORD,
+        "aes-128-user-password-linearized": "--linearize --encrypt %s owner 128 --use-aes=y --" % SEED_PASSWORD,
+        "rc4-40-linearized-object-streams": "--linearize --object-streams=generate --encrypt '' owner 40 --",
+    }
+    docs = {}
+    with tempfile.TemporaryDirectory() as folder:
+        source = os.path.join(folder, "doc.ps")
+        with open(source, "wb") as f:
+            f.write(PRODUCER_POSTSCRIPT)
+        for level in ("1.4", "1.7"):
+            plain = os.path.join(folder, "ps2pdf-%s.pdf" % level)
+            subprocess.run(["ps2pdf", "-dCompatibilityLevel=" + level, source, plain], check=True)
+            with open(plain, "rb") as f:
+                docs["ps2pdf-%s" % level] = f.read()
+        plain = os.path.join(folder, "ps2pdf-1.4.pdf")
+        for name, options in rewrites.items():
+            out = os.path.join(folder, name)
+            subprocess.run("qpdf --static-id --static-aes-iv --allow-weak-crypto %s '%s' '%s'" % (options, plain, out),
+                           shell=True, check=True)
+            with open(out, "rb") as f:
+                docs["ps2pdf-" + name] = f.read()
     return docs
 
 
@@ -534,6 +586,12 @@ def main():
     write("document", documents())
     write_encrypted("document_extended", encrypted_documents())
     write_prefixed("document_extended", "shape-", shapes())
+    producer = producer_documents()
+    if producer:
+        for folder in ("document", "document_extended", "triage"):
+            write_prefixed(folder, "producer-", {"producer-" + name: data for name, data in producer.items()})
+    else:
+        print("generate: ps2pdf or qpdf is missing; the producer-* seeds are left as they are")
     write("lexer", lexer_inputs())
     for folder, cases in filter_inputs().items():
         write(folder, cases)
