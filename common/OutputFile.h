@@ -4,7 +4,7 @@
 // same folder and renamed over its target only by Commit(). A run that fails,
 // is cancelled or is killed leaves the previous file exactly as it was and
 // nothing beside it. Devices, pipes and standard output are written in place
-// and never removed.
+// and never removed. What holds across a power loss: docs/report-files.md.
 #pragma once
 
 #include <sys/stat.h>
