@@ -504,7 +504,7 @@ void TfrmMain::RunToFile() {
     Cancel = false;
     ClearMemo();
     {
-        const TRunSession session(*this, FProg, FRunning);
+        const TRunSession session(*this, *Memo1, FProg, FRunning);
         // Escape pressed before the run (in the save dialog, say) does not
         // stop it.
         FEscapeKey->Reset();
@@ -547,7 +547,7 @@ void TfrmMain::RunContentCheck() {
     ClearMemo();
     std::optional<std::vector<std::string>> lines;
     {
-        const TRunSession session(*this, FProg, FRunning);
+        const TRunSession session(*this, *Memo1, FProg, FRunning);
         FEscapeKey->Reset();
         // Before each page, as the report's run does: window messages (the
         // cancel button), then the progress.

@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTest>
+#include <QTextCursor>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
@@ -294,6 +295,53 @@ TEST_F(RunTest, TheKeyboardWorksInTheMainWindowAfterARun) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F9);
     EXPECT_EQ(runs, 2);
     EXPECT_EQ(Main().MemoLines(), CompletedLines("sample.pdf", "sample.txt"));
+}
+
+TEST_F(RunTest, AfterEveryRunTheKeyboardIsInTheTextAreaEvenWhenTheHiddenDialogIsActivatedLate) {
+    Open("sample.pdf", GoodPdf(2));
+    ChooseOutput("sample.txt");
+    Main().show();
+    Main().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+    struct TCase {
+        const char* Name;
+        std::function<void()> Run;
+    };
+    const TCase cases[] = {
+        {"F9", [this] { QTest::keyClick(&Main(), Qt::Key_F9); }},
+        {"cancelled",
+         [this] {
+             DuringRun([this] {
+                 Prog().Button1->click();
+                 return true;
+             });
+             QTest::keyClick(&Main(), Qt::Key_F9);
+         }},
+        {"content check", [this] { Main().N10->trigger(); }},
+    };
+    for (const TCase& test : cases) {
+        SCOPED_TRACE(test.Name);
+        Main().ToolButton1->setFocus();
+        // The dialog takes no keyboard during the run: keys go on reaching
+        // the main window, which gives them to the run (Escape) or keeps
+        // them for later.
+        bool dialogActive = true;
+        DuringRun([&] {
+            dialogActive = QApplication::activeWindow() == &Prog();
+            return true;
+        });
+        test.Run();
+        EXPECT_FALSE(dialogActive);
+        // A run can end before the window manager maps the dialog; openbox
+        // then maps and activates it after the run has hidden it.
+        QApplication::setActiveWindow(&Prog());
+        EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == &Main(); }, 1000));
+        EXPECT_EQ(QApplication::focusWidget(), Main().Memo1);
+        // The text area reads the result from the keyboard: Ctrl+End.
+        Main().Memo1->moveCursor(QTextCursor::Start);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End, Qt::ControlModifier);
+        EXPECT_TRUE(Main().Memo1->textCursor().atEnd());
+    }
 }
 
 TEST_F(RunTest, TheDecodersRefusalGoesToTheBoxAndChangesNothingElse) {
