@@ -570,12 +570,12 @@ void TfrmMain::RunContentCheck() {
 
 void TfrmMain::Contents1Click() {
     if (!isEnabled()) return;
-    RunCommand(this, [] { OpenReadMe(); });
+    RunCommand(this, [this] { OpenReadMe(this); });
 }
 
 void TfrmMain::GoHomeClick() {
     if (!isEnabled()) return;
-    RunCommand(this, [] { OpenHomePage(); });
+    RunCommand(this, [this] { OpenHomePage(this, FSettingsFile); });
 }
 
 }  // namespace lumerra
