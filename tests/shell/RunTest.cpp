@@ -372,5 +372,26 @@ TEST_F(RunTest, ASecondRunStartsWithTheBarAtZeroAndTheLastLabel) {
     EXPECT_EQ(label, QStringLiteral("100/100"));
 }
 
+TEST_F(RunTest, ADocumentWithoutPagesIsToldSoAtLoadAndAfterEachRun) {
+    const QString noPages = QString::fromUtf8("% このドキュメントにはページがありません。");
+    Main().N8->setChecked(true);
+    Open("empty.pdf", PdfBuilder::SimpleDocument({}).Build());
+    EXPECT_EQ(Main().MemoLines().value(1), QString::fromUtf8("% empty.pdf の読み込みが完了しました。"));
+    EXPECT_EQ(Main().MemoLines().last(), noPages);
+
+    ChooseOutput("empty.txt");
+    Main().N2->trigger();
+    EXPECT_EQ(Main().MemoLines().value(1),
+              QString::fromUtf8("% 「ストリームの展開」が終わりましたが、ページがないため展開したストリームはありません。"));
+
+    Main().N10->trigger();
+    EXPECT_EQ(Main().MemoLines().last(), noPages);
+
+    // A document with pages says nothing of the kind.
+    Open("sample.pdf", GoodPdf());
+    Main().N10->trigger();
+    EXPECT_FALSE(Main().MemoLines().contains(noPages));
+}
+
 }  // namespace
 }  // namespace lumerra::test
