@@ -10,7 +10,7 @@ namespace lumerra {
 
 namespace {
 
-const QLocale Japanese(QLocale::Japanese, QLocale::Japan);
+QLocale Japanese() { return QLocale(QLocale::Japanese, QLocale::Japan); }
 
 }  // namespace
 
@@ -31,8 +31,8 @@ void UseJapaneseSystemLocale() {
 }
 
 TToolkitJapanese::TToolkitJapanese() {
-    QLocale::setDefault(Japanese);
-    FTranslated = FTexts.load(Japanese, QStringLiteral("qtbase"), QStringLiteral("_"),
+    QLocale::setDefault(Japanese());
+    FTranslated = FTexts.load(Japanese(), QStringLiteral("qtbase"), QStringLiteral("_"),
                               QLibraryInfo::path(QLibraryInfo::TranslationsPath));
     if (FTranslated) QCoreApplication::installTranslator(&FTexts);
 }

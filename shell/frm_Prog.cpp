@@ -11,7 +11,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 #include <QThread>
 #include <QWindow>
 
@@ -43,8 +42,8 @@ void TfrmProg::FormCreate() {
     setAutoFillBackground(true);
     setFixedSize(328, 76);
     setModal(false);
-    // The keyboard stays with the main window through the run: Escape and
-    // Alt+N reach the run from there, and a run that ends before the window
+    // The keyboard stays with the main window through the run: Escape
+    // reaches the run from there, and a run that ends before the window
     // manager maps the dialog leaves no focus to hand back (openbox would
     // give it to the dialog when it maps it, after the run, and refuse it to
     // the main window afterwards).
@@ -61,11 +60,6 @@ void TfrmProg::FormCreate() {
     Button1->setText(QStringLiteral("中止(&N)"));
     Button1->setAutoDefault(false);
     Button1->setFocusPolicy(Qt::NoFocus);
-    // The button's Alt+N works from the main window, which has the keyboard.
-    auto* cancelKey = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_N), this, [this] {
-        if (isVisible()) Button1Click();
-    });
-    cancelKey->setContext(Qt::ApplicationShortcut);
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
 
     // The label ends where the bar ends and grows to the left, so that the
