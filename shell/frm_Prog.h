@@ -51,13 +51,13 @@ protected:
     void showEvent(QShowEvent* Event) override;
     bool event(QEvent* Event) override;
 
+private:
     // The label's top; it ends on the right where the bar ends.
     static constexpr int LabelTop = 56;
     // How long the end of a run waits for the window manager to map the
     // dialog.
     static constexpr int MapWaitMilliseconds = 1000;
 
-private:
     void FormCreate();
     void FitLabel(int32_t Max);
     QPointer<QWidget> FOwner;  // the window of the run, while it lasts
