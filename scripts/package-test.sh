@@ -40,4 +40,8 @@ check() {  # check EXPECTED COMMAND...: the first line COMMAND prints is EXPECTE
 check "lumerra $version" /usr/bin/lumerra --version
 check "file: examples/sample.pdf" /usr/bin/lumerra info examples/sample.pdf
 check "pdf-lumerra $version" env QT_QPA_PLATFORM=offscreen /usr/bin/pdf-lumerra --version
+# The user guide that 最新版の入手 opens, with its pages.
+for guide in README.md docs/desktop-program.md; do
+  [ -f "/usr/share/doc/pdf-lumerra/$guide" ] || { echo "package-test: $guide is not installed" >&2; exit 1; }
+done
 echo "package-test: passed"

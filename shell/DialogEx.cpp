@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "shell/DialogSizes.h"
+#include "shell/ToolkitLanguage.h"
 #include "shell/WindowPlacement.h"
 
 namespace lumerra {
@@ -33,6 +34,7 @@ std::unique_ptr<QFileDialog> TOpenDialogEx::CreateDialog() {
     // Qt's own dialog everywhere: the same behaviour on every desktop, and
     // room for the Help button.
     dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog->setIconProvider(&FTypeNames);
     dialog->setAcceptMode(Mode());
     dialog->setFileMode(Mode() == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog->setOption(QFileDialog::DontConfirmOverwrite, !(Options & ofOverwritePrompt));

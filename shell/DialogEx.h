@@ -18,6 +18,8 @@
 #include <QFlags>
 #include <QString>
 
+#include "shell/ToolkitLanguage.h"
+
 class QWidget;
 
 namespace lumerra {
@@ -64,6 +66,7 @@ protected:
 
 private:
     QWidget* FOwner;
+    TFileTypeNames FTypeNames;  // outlives the dialogs it names the types for
 };
 
 class TSaveDialogEx : public TOpenDialogEx {

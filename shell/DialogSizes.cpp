@@ -16,6 +16,8 @@
 #include <QStyle>
 #include <QTreeView>
 
+#include "shell/ToolkitLanguage.h"
+
 namespace lumerra {
 
 namespace {
@@ -48,7 +50,7 @@ QStringList FileTypeNames() {
     const QMimeDatabase types;
     return {types.mimeTypeForName(QStringLiteral("application/pdf")).comment(),
             types.mimeTypeForName(QStringLiteral("text/plain")).comment(),
-            QCoreApplication::translate("QAbstractFileIconProvider", "Folder")};
+            FolderTypeName()};
 }
 
 int SideBarWidth(const QListView& SideBar) {

@@ -31,6 +31,8 @@ TLoadResult LoadDocument(TPDFAnalyst& Analyst, const std::string& FileName, cons
     TLoadResult result;
     try {
         result = LoadWithPasswords(Analyst, FileName, AskPassword);
+    } catch (const EWrongPassword& e) {
+        return {TOutcome::SecurityRefused, e.Detailed(), false, true};
     } catch (const ESecurityError& e) {
         return {TOutcome::SecurityRefused, e.Detailed(), false};
     } catch (const Exception&) {

@@ -33,6 +33,8 @@ struct TLoadResult {
     // Damaged or EncryptedRefused under the default reading, and extended
     // reading would open the file.
     bool ExtendedReadingOpens = false;
+    // SecurityRefused because every password the user gave was wrong.
+    bool PasswordsUsedUp = false;
 };
 
 // Loads FileName into Analyst, whose reading mode is set. Errors other than

@@ -89,6 +89,10 @@ void ShowExceptionBox(QWidget* Owner, const std::exception& Error) {
     ShowStandardErrorBox(Owner, ErrorBoxMessage(Error));
 }
 
+void ShowNotOpenedBox(QWidget* Owner, const QString& Message) {
+    Show(TMessageBoxKind::Warning, Owner, QString::fromUtf8(ApplicationTitle), Message);
+}
+
 void ShowLeakWarning(int64_t Count) {
     Show(TMessageBoxKind::Warning, nullptr, QString::fromStdString(MemCheck::LeakWarningCaption()),
          QString::fromStdString(MemCheck::LeakWarningText(Count)));

@@ -37,6 +37,10 @@ QString ErrorBoxMessage(const std::exception& Error);
 void ShowStandardErrorBox(QWidget* Owner, const QString& Message);
 void ShowExceptionBox(QWidget* Owner, const std::exception& Error);
 
+// A box with the warning icon and the caption "PDF Lumerra", for what the
+// desktop could not open: Message as it is (it ends with a path).
+void ShowNotOpenedBox(QWidget* Owner, const QString& Message);
+
 // MemCheck's warning: no owner window, warning icon, OK button.
 void ShowLeakWarning(int64_t Count);
 

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "shell/DialogSizes.h"
+#include "shell/DocumentLoad.h"
 #include "shell/frm_Main.h"
 
 namespace lumerra {
@@ -15,7 +16,8 @@ std::unique_ptr<QInputDialog> CreatePasswordDialog(QWidget* Owner, const QString
     dialog->setWindowTitle(QString::fromUtf8(AppTitle));
     dialog->setInputMode(QInputDialog::TextInput);
     dialog->setTextEchoMode(QLineEdit::Password);
-    QString label = FileName + QString::fromUtf8(" のパスワード:");
+    QString label = QString::fromUtf8("あと %1 回入力できます。").arg(PasswordAttempts - Attempt + 1) +
+                    QLatin1Char('\n') + FileName + QString::fromUtf8(" のパスワード:");
     if (Attempt > 1) label = QString::fromUtf8("パスワードが正しくありません。") + QLatin1Char('\n') + label;
     dialog->setLabelText(label);
     // The dialog's layout sets its minimum size from the contents: the input

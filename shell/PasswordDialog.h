@@ -11,8 +11,9 @@ class QWidget;
 
 namespace lumerra {
 
-// The dialog for FileName's Attempt-th password (from 1): input hidden, and
-// from the second attempt on, the label says that the last one was wrong.
+// The dialog for FileName's Attempt-th password (from 1): input hidden; the
+// label says how many tries are left with this one, and from the second
+// attempt on, that the last one was wrong.
 // Wide enough for its title whole in the window manager's title bar.
 std::unique_ptr<QInputDialog> CreatePasswordDialog(QWidget* Owner, const QString& FileName, int Attempt);
 

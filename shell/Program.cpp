@@ -4,13 +4,11 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QTimer>
-#include <QTranslator>
 
 #include "shell/MemCheck.h"
 #include "shell/MessageBoxes.h"
+#include "shell/ToolkitLanguage.h"
 #include "shell/frm_Main.h"
 #include "shell/frm_Prog.h"
 
@@ -117,19 +115,17 @@ int ProgramMain(int& ArgC, char** ArgV, const TProgramOptions& Options) {
         IsInformation(early.Action))
         return PrintInformation(early.Action);
 
+    // Qt's system locale stays for the whole process: made before the
+    // counting starts.
+    UseJapaneseSystemLocale();
     // First of all: from here on the program's own allocations are counted.
     MemCheck::Start();
     int exitCode = 0;
     {
         QApplication application(ArgC, ArgV);
         QApplication::setApplicationName(QString::fromUtf8(ApplicationTitle));
-        // The whole interface is Japanese, so the toolkit's own texts (file
-        // dialogs and their questions, buttons of the boxes) are too, whatever
-        // the desktop's language.
-        QTranslator toolkitTexts;
-        if (toolkitTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
-                              QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-            QApplication::installTranslator(&toolkitTexts);
+        // The whole interface is Japanese, so the toolkit's own texts are too.
+        const TToolkitJapanese toolkitTexts;
         // Now without the toolkit's own options.
         const TProgramArguments arguments = ParseProgramArguments(QApplication::arguments().mid(1));
         if (arguments.Action == TProgramArguments::TAction::Wrong) {

@@ -7,8 +7,8 @@
 
 namespace lumerra {
 
-TRunSession::TRunSession(QWidget& Window, TfrmProg* Progress, bool& Running)
-    : FWindow(Window), FProgress(Progress), FRunning(Running), FFocus(Window.focusWidget()) {
+TRunSession::TRunSession(QWidget& Window, QWidget& Keyboard, TfrmProg* Progress, bool& Running)
+    : FWindow(Window), FKeyboard(Keyboard), FProgress(Progress), FRunning(Running) {
     FWindow.setEnabled(false);
     if (FProgress != nullptr) FProgress->ShowOver(FWindow);
     FRunning = true;
@@ -17,14 +17,15 @@ TRunSession::TRunSession(QWidget& Window, TfrmProg* Progress, bool& Running)
 TRunSession::~TRunSession() {
     FRunning = false;
     FWindow.setEnabled(true);
-    if (FProgress != nullptr) FProgress->hide();
-    // Disabling took the focus away; it goes back where it was. The window
-    // is activated once the dialog's hiding has gone through the event
-    // queue, so that nothing the hiding brings undoes it.
-    if (FFocus != nullptr && FFocus->isEnabled()) FFocus->setFocus(Qt::OtherFocusReason);
-    QTimer::singleShot(0, &FWindow, [Window = &FWindow] {
+    if (FProgress != nullptr) FProgress->HideAfterRun();
+    // Disabling took the focus away. The window is activated once the
+    // dialog's hiding has gone through the event queue, so that nothing the
+    // hiding brings undoes it.
+    FKeyboard.setFocus(Qt::OtherFocusReason);
+    QTimer::singleShot(0, &FWindow, [Window = &FWindow, Keyboard = &FKeyboard] {
         Window->raise();
         Window->activateWindow();
+        Keyboard->setFocus(Qt::ActiveWindowFocusReason);
     });
 }
 

@@ -66,4 +66,10 @@ void WriteExtendedReading(const QString& FileName, bool On) {
     settings.sync();
 }
 
+QString ReadHomePage(const QString& FileName) {
+    if (!QFileInfo(FileName).isFile()) return {};
+    const QSettings settings(FileName, QSettings::IniFormat);
+    return settings.value(QStringLiteral("Help/HomePage")).toString().trimmed();
+}
+
 }  // namespace lumerra

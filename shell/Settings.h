@@ -32,4 +32,9 @@ void WriteWindowPosition(const QString& FileName, const TWindowPosition& Positio
 bool ReadExtendedReading(const QString& FileName);
 void WriteExtendedReading(const QString& FileName, bool On);
 
+// What 最新版の入手 opens in place of the user guide: section "Help", key
+// "HomePage", an address (https://...) or a file's path; the user writes
+// it, the program only reads it. Empty when missing.
+QString ReadHomePage(const QString& FileName);
+
 }  // namespace lumerra

@@ -88,6 +88,10 @@ QAction* NewSeparator(QMenu* Menu, const char* Name) {
     return separator;
 }
 
+// Said at load time and after each run of a document whose page tree holds
+// no page: the run then has nothing to decode or check.
+constexpr char NoPagesLine[] = "% このドキュメントにはページがありません。";
+
 // What the text area shows after a load.
 QStringList LoadResultLines(const TLoadResult& Result, const QString& Name) {
     using TOutcome = TLoadResult::TOutcome;
@@ -102,6 +106,9 @@ QStringList LoadResultLines(const TLoadResult& Result, const QString& Name) {
             return lines;
         case TOutcome::SecurityRefused:
             lines << Text(SeparatorLine) << Text("  ") + QString::fromStdString(Result.Message) << Text(SeparatorLine);
+            if (Result.PasswordsUsedUp)
+                lines << Text("% パスワードを %1 回まちがえたため、読み込みを中止しました。").arg(PasswordAttempts)
+                      << Text("% 正しいパスワードを確かめてから、もう一度ファイルを開いてください。");
             return lines;
         case TOutcome::Damaged:
             lines << Text(SeparatorLine) << Text(" このファイルは破損しているか対応できない形式です。")
@@ -415,6 +422,7 @@ void TfrmMain::OpenFile(const QString& FileName) {
     for (const QString& line : LoadResultLines(result, name)) AddLine(line);
     if (result.Outcome == TLoadResult::TOutcome::Loaded) {
         for (const QString& line : DocumentSummaryLines(*FAnalyst)) AddLine(line);
+        if (!HasPages()) AddLine(Text(NoPagesLine));
         for (const std::string& warning : FAnalyst->Warnings()) AddLine(QStringLiteral("% ") + QString::fromStdString(warning));
     }
 }
@@ -462,6 +470,12 @@ void TfrmMain::Exit1Click() {
     close();
 }
 
+bool TfrmMain::HasPages() const {
+    TIDList pages;
+    FAnalyst->GetPageList(&pages);
+    return !pages.empty();
+}
+
 bool TfrmMain::RunAvailable() const {
     // An encrypted file runs once extended reading has opened its encryption.
     return FAnalyst != nullptr && FAnalyst->Loaded() && FAnalyst->ObjectCount() > 0 &&
@@ -504,7 +518,7 @@ void TfrmMain::RunToFile() {
     Cancel = false;
     ClearMemo();
     {
-        const TRunSession session(*this, FProg, FRunning);
+        const TRunSession session(*this, *Memo1, FProg, FRunning);
         // Escape pressed before the run (in the save dialog, say) does not
         // stop it.
         FEscapeKey->Reset();
@@ -526,7 +540,10 @@ void TfrmMain::RunToFile() {
         return;
     }
     AddLine(QString());
-    AddLine(Text("% 「ストリームの展開」が完了しました。"));
+    if (HasPages())
+        AddLine(Text("% 「ストリームの展開」が完了しました。"));
+    else
+        AddLine(Text("% 「ストリームの展開」が終わりましたが、ページがないため展開したストリームはありません。"));
     AddLine(Text(DashLine));
     AddLine(QString());
     AddLine(QString());
@@ -547,7 +564,7 @@ void TfrmMain::RunContentCheck() {
     ClearMemo();
     std::optional<std::vector<std::string>> lines;
     {
-        const TRunSession session(*this, FProg, FRunning);
+        const TRunSession session(*this, *Memo1, FProg, FRunning);
         FEscapeKey->Reset();
         // Before each page, as the report's run does: window messages (the
         // cancel button), then the progress.
@@ -566,16 +583,17 @@ void TfrmMain::RunContentCheck() {
     }
     AddLine(Text("% 内容の検査: ") + QString::fromStdString(ExtractFileName(FAnalyst->FileName())));
     for (const std::string& line : *lines) AddLine(QString::fromStdString(line));
+    if (!HasPages()) AddLine(Text(NoPagesLine));
 }
 
 void TfrmMain::Contents1Click() {
     if (!isEnabled()) return;
-    RunCommand(this, [] { OpenReadMe(); });
+    RunCommand(this, [this] { OpenReadMe(this); });
 }
 
 void TfrmMain::GoHomeClick() {
     if (!isEnabled()) return;
-    RunCommand(this, [] { OpenHomePage(); });
+    RunCommand(this, [this] { OpenHomePage(this, FSettingsFile); });
 }
 
 }  // namespace lumerra

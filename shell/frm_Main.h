@@ -143,6 +143,7 @@ private:
     void RunToFile();
     void RunContentCheck();
     bool RunAvailable() const;
+    bool HasPages() const;
 
     std::unique_ptr<TPDFAnalyst> FAnalyst;
     std::unique_ptr<TOpenDialogEx> FOpenDialog;

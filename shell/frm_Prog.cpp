@@ -1,11 +1,17 @@
 #include "shell/frm_Prog.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QThread>
 #include <QWindow>
 
 #include "shell/Fonts.h"
@@ -36,6 +42,14 @@ void TfrmProg::FormCreate() {
     setAutoFillBackground(true);
     setFixedSize(328, 76);
     setModal(false);
+    // The keyboard stays with the main window through the run: Escape
+    // reaches the run from there, and a run that ends before the window
+    // manager maps the dialog leaves no focus to hand back (openbox would
+    // give it to the dialog when it maps it, after the run, and refuse it to
+    // the main window afterwards).
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+    setFocusPolicy(Qt::NoFocus);
 
     ProgressBar1->setGeometry(16, 12, 297, 25);
     ProgressBar1->setRange(0, 100);
@@ -45,11 +59,14 @@ void TfrmProg::FormCreate() {
     Button1->setGeometry(126, 46, 75, 23);
     Button1->setText(QStringLiteral("中止(&N)"));
     Button1->setAutoDefault(false);
+    Button1->setFocusPolicy(Qt::NoFocus);
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
 
-    Label1->move(267, 56);
+    // The label ends where the bar ends and grows to the left, so that the
+    // largest count of a run fits whole.
+    Label1->setAlignment(Qt::AlignRight | Qt::AlignTop);
     Label1->setText(QString());
-    Label1->adjustSize();
+    FitLabel(0);
 
     setTabOrder(ProgressBar1, Button1);
     CenterOnScreen();
@@ -64,11 +81,23 @@ void TfrmProg::ShowProgress(int32_t Min, int32_t Max, int32_t Position, bool Don
     ProgressBar1->setMaximum(Max);
     ProgressBar1->setValue(Position);
     Label1->setText(QStringLiteral("%1/%2").arg(Position).arg(Max));
-    Label1->adjustSize();
+    FitLabel(Max);
     if (Done) {
-        hide();
+        HideAfterRun();
         ProgressBar1->setValue(0);
     }
+}
+
+void TfrmProg::FitLabel(int32_t Max) {
+    // Wide enough for the run's widest count, Max of Max, so that the label
+    // keeps its place while the count goes up, and for the text itself (a
+    // single page reports -1).
+    const QFontMetrics metrics(Label1->font());
+    const int widest = std::max(metrics.horizontalAdvance(QStringLiteral("%1/%1").arg(Max)),
+                                metrics.horizontalAdvance(Label1->text()));
+    const int right = ProgressBar1->geometry().right() + 1;
+    const int width = std::min(widest + 2, right - Button1->geometry().right() - 1);
+    Label1->setGeometry(right - width, LabelTop, width, metrics.height());
 }
 
 void TfrmProg::CenterOnScreen() {
@@ -78,7 +107,22 @@ void TfrmProg::CenterOnScreen() {
     move(area.center() - rect().center());
 }
 
-void TfrmProg::ShowOver(const QWidget& Owner) {
+void TfrmProg::HideAfterRun() {
+    if (isHidden()) return;
+    // A run can end before the window manager has mapped the dialog; hidden
+    // then, it would be mapped after the run all the same. So the map comes
+    // first; the user's input waits meanwhile.
+    QWindow* window = windowHandle();
+    const QDeadlineTimer deadline(MapWaitMilliseconds);
+    while (window != nullptr && !window->isExposed() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QThread::msleep(1);
+    }
+    hide();
+}
+
+void TfrmProg::ShowOver(QWidget& Owner) {
+    FOwner = &Owner;
     setWindowState(windowState() & ~Qt::WindowMinimized);
     // A dialog of the owner's window: kept above it, and a window manager
     // that still offers to minimise the dialog takes the owner along, so
@@ -87,7 +131,7 @@ void TfrmProg::ShowOver(const QWidget& Owner) {
     windowHandle()->setTransientParent(Owner.window()->windowHandle());
     KeepOpenboxFromOfferingMinimise(*this);
     CenterOver(*this, Owner);
-    show();  // raised and activated by showEvent
+    show();  // raised by showEvent
     // The frame is known once the window exists: centred with it.
     CenterOver(*this, Owner);
 }
@@ -96,10 +140,17 @@ void TfrmProg::closeEvent(QCloseEvent* Event) { Event->ignore(); }
 
 void TfrmProg::reject() {}
 
+bool TfrmProg::event(QEvent* Event) {
+    // Activated all the same, by a window manager that ignores the hints,
+    // after the run has hidden the dialog: the keyboard goes back to the
+    // window of the run.
+    if (Event->type() == QEvent::WindowActivate && isHidden() && FOwner != nullptr) FOwner->activateWindow();
+    return QDialog::event(Event);
+}
+
 void TfrmProg::showEvent(QShowEvent* Event) {
     QDialog::showEvent(Event);
     raise();
-    activateWindow();
 }
 
 }  // namespace lumerra

@@ -324,13 +324,59 @@ TEST_F(MainWindowTest, TheCommentOptionIsARadioPair) {
     EXPECT_FALSE(Main().N5->isChecked());
 }
 
-TEST_F(MainWindowTest, ReadMeAndHomePageGoToTheDesktop) {
-    Main().Contents1->trigger();
-    Main().ToolButton4->click();
-    ASSERT_EQ(FUrls.Urls.size(), 2u);
-    EXPECT_TRUE(FUrls.Urls[0].isLocalFile());
-    EXPECT_EQ(QFileInfo(FUrls.Urls[0].toLocalFile()).fileName(), QStringLiteral("readme.txt"));
-    EXPECT_EQ(FUrls.Urls[1], QUrl(QString::fromLatin1(HomePageAddress)));
+TEST_F(MainWindowTest, ReadMeAndHomePageGoToTheDesktopOrSayWhatCouldNotBeOpened) {
+    const QString guide = QDir::toNativeSeparators(InstalledUserGuideFileName());
+    struct TCase {
+        const char* Name;
+        const char* HomePage;  // in the settings file; null: none
+        bool DesktopOpens;
+        QString Opened;  // the URL handed to the desktop; empty: none
+        QString Box;     // the warning shown; empty: none
+    };
+    const TCase cases[] = {
+        {"an address", "https://example.net/lumerra/", true, QStringLiteral("https://example.net/lumerra/"), {}},
+        {"a path", "/srv/guide/index.html", true, QStringLiteral("file:///srv/guide/index.html"), {}},
+        {"no address, the guide not installed", nullptr, true, {},
+         QString::fromUtf8("ユーザーガイドが見つかりません。\n") + guide},
+        {"no program for the address", "https://example.net/", false, QStringLiteral("https://example.net/"),
+         QString::fromUtf8("設定ファイルのアドレスを開くプログラムが見つかりません。\nhttps://example.net/\n設定ファイル: ") +
+             QDir::toNativeSeparators(FSettings)},
+    };
+    for (const TCase& test : cases) {
+        SCOPED_TRACE(test.Name);
+        WriteFileBytes(FSettings.toStdString(),
+                       test.HomePage ? std::string("[Help]\nHomePage=") + test.HomePage + "\n" : std::string());
+        FUrls.Urls.clear();
+        FUrls.Opens = test.DesktopOpens;
+        FBoxes.Boxes.clear();
+        Main().ToolButton4->click();
+        Main().GoHome->trigger();
+        ASSERT_EQ(FUrls.Urls.size(), test.Opened.isEmpty() ? 0u : 2u);
+        if (!test.Opened.isEmpty()) {
+            EXPECT_EQ(FUrls.Urls[0].toString(), test.Opened);
+        }
+        ASSERT_EQ(FBoxes.Boxes.size(), test.Box.isEmpty() ? 0u : 2u);
+        if (test.Box.isEmpty()) continue;
+        EXPECT_EQ(FBoxes.Boxes[0].Kind, TMessageBoxKind::Warning);
+        EXPECT_EQ(FBoxes.Boxes[0].Caption, QStringLiteral("PDF Lumerra"));
+        EXPECT_EQ(FBoxes.Boxes[0].Text, test.Box);
+    }
+
+    // F1: the read-me beside the program, or a box with its path when the
+    // desktop has nothing to show it with.
+    for (const bool opens : {true, false}) {
+        FUrls.Urls.clear();
+        FUrls.Opens = opens;
+        FBoxes.Boxes.clear();
+        Main().Contents1->trigger();
+        ASSERT_EQ(FUrls.Urls.size(), 1u);
+        EXPECT_EQ(QFileInfo(FUrls.Urls[0].toLocalFile()).fileName(), QStringLiteral("readme.txt"));
+        ASSERT_EQ(FBoxes.Boxes.size(), opens ? 0u : 1u);
+        if (!opens) {
+            EXPECT_EQ(FBoxes.Boxes[0].Text, QString::fromUtf8("このファイルを開くプログラムが見つかりません。\n") +
+                                                QDir::toNativeSeparators(FUrls.Urls[0].toLocalFile()));
+        }
+    }
 }
 
 TEST_F(MainWindowTest, ClosingWritesThePositionAndKeepsOtherSections) {

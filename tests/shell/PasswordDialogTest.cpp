@@ -1,6 +1,7 @@
 // Encrypted files under extended reading: the empty password opens without
 // a question; otherwise the password is asked, again after a wrong one, at
-// most three times; an opened file runs from the menu and F9 as from the
+// most three times, saying how many tries are left and, after the last,
+// what to do next; an opened file runs from the menu and F9 as from the
 // tool bar; the dialog shows its title whole. Needs qpdf to encrypt the files.
 #include <gtest/gtest.h>
 
@@ -51,11 +52,18 @@ TEST_F(PasswordDialogTest, APasswordIsAskedUpToThreeTimesAndAnOpenedFileRunsFrom
         EXPECT_TRUE(answers.AllWide);
         for (size_t i = 0; i < answers.Labels.size(); ++i) {
             EXPECT_EQ(answers.Labels[i].startsWith(QString::fromUtf8(Wrong)), i > 0) << answers.Labels[i].toStdString();
+            // The tries left, this one included.
+            EXPECT_TRUE(answers.Labels[i].contains(QString::fromUtf8("あと %1 回入力できます。").arg(3 - i)))
+                << answers.Labels[i].toStdString();
         }
         EXPECT_EQ(Main().MemoLines().value(1), test.Outcome);
         const bool opened = test.Outcome.endsWith(loaded);
         if (test.Outcome == QString::fromUtf8(Separator)) {
             EXPECT_EQ(Main().MemoLines().value(2), QStringLiteral("  ") + QString::fromUtf8(Wrong));
+            // What to do next, after the last try.
+            EXPECT_EQ(Main().MemoLines().mid(4),
+                      Lines({"% パスワードを 3 回まちがえたため、読み込みを中止しました。",
+                             "% 正しいパスワードを確かめてから、もう一度ファイルを開いてください。"}));
         }
         EXPECT_EQ(Main().Run1->isEnabled(), opened);
         EXPECT_EQ(Main().N2->isEnabled(), opened);

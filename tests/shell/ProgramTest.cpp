@@ -4,13 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDate>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPushButton>
 #include <QSettings>
 #include <QTimer>
 
 #include "ShellTestSupport.h"
 #include "shell/MemCheck.h"
+#include "shell/ToolkitLanguage.h"
 
 namespace lumerra::test {
 namespace {
@@ -23,6 +27,34 @@ int RunProgram(const TProgramOptions& Options, std::vector<std::string> Argument
     int count = static_cast<int>(Arguments.size());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     return ProgramMain(count, argv.data(), Options);
+}
+
+TEST(ProgramTest, TheToolkitSpeaksJapaneseWhateverTheDesktopsLanguage) {
+    // Each test runs in a process of its own: Qt reads the system locale
+    // here for the first time.
+    qputenv("LC_ALL", "C.UTF-8");
+    QString systemLocale;
+    QString defaultLocale;
+    QString folder;
+    QString dateOrder;
+    TProgramOptions options;
+    options.OnStarted = [&](TApplicationForms& Forms) {
+        systemLocale = QLocale::system().name();
+        defaultLocale = QLocale().name();
+        folder = FolderTypeName();
+        dateOrder = QLocale::system().toString(QDate(2026, 12, 8), QLocale::ShortFormat);
+        Forms.Main().close();
+    };
+    EXPECT_EQ(RunProgram(options), 0);
+    EXPECT_EQ(systemLocale, QStringLiteral("ja_JP"));
+    EXPECT_EQ(defaultLocale, QStringLiteral("ja_JP"));
+    EXPECT_EQ(dateOrder, QStringLiteral("2026/12/08"));
+    // Qt's Japanese texts, where they are installed.
+    if (QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_ja.qm"))) {
+        EXPECT_NE(folder, QStringLiteral("Folder"));
+    }
+    // Programs started from the window keep the user's language.
+    EXPECT_EQ(qgetenv("LC_ALL"), QByteArray("C.UTF-8"));
 }
 
 TEST(ProgramTest, ASessionOpensRunsCancelsAndClosesWithoutAWarning) {

@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTest>
+#include <QTextCursor>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
@@ -151,13 +152,15 @@ TEST_F(RunTest, TheCancelButtonStopsTheRunAfterThePageInProgress) {
 }
 
 TEST_F(RunTest, EscapeDuringARunCancelsIt) {
+    // Escape goes to the main window, which keeps the keyboard while the
+    // dialog is shown.
+    Main().show();
+    Main().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
     Open("sample.pdf", GoodPdf(5));
     ChooseOutput("sample.txt");
     DuringRun([&] {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
-        QCoreApplication::sendEvent(&Prog(), &press);
-        QCoreApplication::sendEvent(&Prog(), &release);
+        QTest::keyClick(&Main(), Qt::Key_Escape);
         return true;
     });
     Main().N2->trigger();
@@ -167,6 +170,7 @@ TEST_F(RunTest, EscapeDuringARunCancelsIt) {
     // exit command.
     EXPECT_FALSE(Prog().isVisible());
     EXPECT_TRUE(Main().isEnabled());
+    EXPECT_TRUE(Main().isVisible());
 }
 
 TEST_F(RunTest, EscapePressedBeforeTheRunDoesNotCancelIt) {
@@ -296,6 +300,53 @@ TEST_F(RunTest, TheKeyboardWorksInTheMainWindowAfterARun) {
     EXPECT_EQ(Main().MemoLines(), CompletedLines("sample.pdf", "sample.txt"));
 }
 
+TEST_F(RunTest, AfterEveryRunTheKeyboardIsInTheTextAreaEvenWhenTheHiddenDialogIsActivatedLate) {
+    Open("sample.pdf", GoodPdf(2));
+    ChooseOutput("sample.txt");
+    Main().show();
+    Main().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+    struct TCase {
+        const char* Name;
+        std::function<void()> Run;
+    };
+    const TCase cases[] = {
+        {"F9", [this] { QTest::keyClick(&Main(), Qt::Key_F9); }},
+        {"cancelled",
+         [this] {
+             DuringRun([this] {
+                 Prog().Button1->click();
+                 return true;
+             });
+             QTest::keyClick(&Main(), Qt::Key_F9);
+         }},
+        {"content check", [this] { Main().N10->trigger(); }},
+    };
+    for (const TCase& test : cases) {
+        SCOPED_TRACE(test.Name);
+        Main().ToolButton1->setFocus();
+        // The dialog takes no keyboard during the run: keys go on reaching
+        // the main window, which gives them to the run (Escape) or keeps
+        // them for later.
+        bool dialogActive = true;
+        DuringRun([&] {
+            dialogActive = QApplication::activeWindow() == &Prog();
+            return true;
+        });
+        test.Run();
+        EXPECT_FALSE(dialogActive);
+        // A run can end before the window manager maps the dialog; openbox
+        // then maps and activates it after the run has hidden it.
+        QApplication::setActiveWindow(&Prog());
+        EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == &Main(); }, 1000));
+        EXPECT_EQ(QApplication::focusWidget(), Main().Memo1);
+        // The text area reads the result from the keyboard: Ctrl+End.
+        Main().Memo1->moveCursor(QTextCursor::Start);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End, Qt::ControlModifier);
+        EXPECT_TRUE(Main().Memo1->textCursor().atEnd());
+    }
+}
+
 TEST_F(RunTest, TheDecodersRefusalGoesToTheBoxAndChangesNothingElse) {
     Open("broken.pdf", DamagedPdf());
     ChooseOutput("out.txt");
@@ -322,6 +373,27 @@ TEST_F(RunTest, ASecondRunStartsWithTheBarAtZeroAndTheLastLabel) {
     Main().N2->trigger();
     EXPECT_EQ(value, 0);
     EXPECT_EQ(label, QStringLiteral("100/100"));
+}
+
+TEST_F(RunTest, ADocumentWithoutPagesIsToldSoAtLoadAndAfterEachRun) {
+    const QString noPages = QString::fromUtf8("% このドキュメントにはページがありません。");
+    Main().N8->setChecked(true);
+    Open("empty.pdf", PdfBuilder::SimpleDocument({}).Build());
+    EXPECT_EQ(Main().MemoLines().value(1), QString::fromUtf8("% empty.pdf の読み込みが完了しました。"));
+    EXPECT_EQ(Main().MemoLines().last(), noPages);
+
+    ChooseOutput("empty.txt");
+    Main().N2->trigger();
+    EXPECT_EQ(Main().MemoLines().value(1),
+              QString::fromUtf8("% 「ストリームの展開」が終わりましたが、ページがないため展開したストリームはありません。"));
+
+    Main().N10->trigger();
+    EXPECT_EQ(Main().MemoLines().last(), noPages);
+
+    // A document with pages says nothing of the kind.
+    Open("sample.pdf", GoodPdf());
+    Main().N10->trigger();
+    EXPECT_FALSE(Main().MemoLines().contains(noPages));
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <QWindow>
 
 #include "shell/Program.h"
+#include "shell/ToolkitLanguage.h"
 #include "shell/frm_Main.h"
 
 namespace {
@@ -37,8 +38,10 @@ bool Shoot(QWidget& Window, const QString& FileName) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    lumerra::UseJapaneseSystemLocale();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(lumerra::ApplicationTitle));
+    const lumerra::TToolkitJapanese toolkitTexts;
     if (argc < 3) {
         std::fprintf(stderr, "usage: shell_screenshots <document.pdf> <output folder>\n");
         return 2;

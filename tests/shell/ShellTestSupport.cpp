@@ -42,7 +42,10 @@ void TPasswordAnswers::AnswerShownDialog() {
 }
 
 TUrlRecorder::TUrlRecorder() {
-    FPrevious = SetUrlOpener([this](const QUrl& Url) { Urls.push_back(Url); });
+    FPrevious = SetUrlOpener([this](const QUrl& Url) {
+        Urls.push_back(Url);
+        return Opens;
+    });
 }
 
 TUrlRecorder::~TUrlRecorder() { SetUrlOpener(FPrevious); }

@@ -65,6 +65,7 @@ public:
     TUrlRecorder();
     ~TUrlRecorder();
     std::vector<QUrl> Urls;
+    bool Opens = true;  // what the desktop answers
 
 private:
     TUrlOpener FPrevious;
