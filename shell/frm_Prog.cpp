@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
@@ -151,6 +152,23 @@ bool TfrmProg::event(QEvent* Event) {
 void TfrmProg::showEvent(QShowEvent* Event) {
     QDialog::showEvent(Event);
     raise();
+    if (QCoreApplication* application = QCoreApplication::instance()) application->installEventFilter(this);
+}
+
+void TfrmProg::hideEvent(QHideEvent* Event) {
+    if (QCoreApplication* application = QCoreApplication::instance()) application->removeEventFilter(this);
+    QDialog::hideEvent(Event);
+}
+
+bool TfrmProg::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(Event);
+        if (key->key() == Qt::Key_N && key->modifiers() == Qt::AltModifier) {
+            Button1->click();
+            return true;  // taken: it travels no further up the parents
+        }
+    }
+    return QDialog::eventFilter(Watched, Event);
 }
 
 }  // namespace lumerra

@@ -49,7 +49,11 @@ protected:
     void closeEvent(QCloseEvent* Event) override;
     void reject() override;
     void showEvent(QShowEvent* Event) override;
+    void hideEvent(QHideEvent* Event) override;
     bool event(QEvent* Event) override;
+    // Alt+N presses 中止 while the dialog is shown, though the keyboard stays
+    // with the main window.
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
     // The label's top; it ends on the right where the bar ends.

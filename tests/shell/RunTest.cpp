@@ -173,6 +173,26 @@ TEST_F(RunTest, EscapeDuringARunCancelsIt) {
     EXPECT_TRUE(Main().isVisible());
 }
 
+TEST_F(RunTest, AltNDuringARunPressesTheCancelButton) {
+    // The dialog never takes the keyboard, so its button's key is watched
+    // from the main window's side.
+    Main().show();
+    Open("sample.pdf", GoodPdf(5));
+    ChooseOutput("sample.txt");
+    DuringRun([&] {
+        QTest::keyClick(Main().Memo1, Qt::Key_N, Qt::AltModifier);
+        return true;
+    });
+    Main().N2->trigger();
+    EXPECT_EQ(Main().MemoLines(), CancelledLines);
+    EXPECT_FALSE(ReportExists("sample.txt"));
+    // Outside a run the key does nothing.
+    EXPECT_FALSE(Prog().isVisible());
+    Main().Cancel = false;
+    QTest::keyClick(Main().Memo1, Qt::Key_N, Qt::AltModifier);
+    EXPECT_FALSE(Main().Cancel);
+}
+
 TEST_F(RunTest, EscapePressedBeforeTheRunDoesNotCancelIt) {
     Open("sample.pdf", GoodPdf(3));
     Main().SaveDialog().Chooser = [this](TOpenDialogEx& Dialog) {
