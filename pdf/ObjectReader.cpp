@@ -21,7 +21,7 @@ TObjectReader::TObjectReader(TPDFAnalyst& Analyst)
     : FAnalyst(Analyst),
       FOwnFile(Analyst.Stream() ? SecondReader(*Analyst.Stream()) : nullptr),
       FFile(FOwnFile ? FOwnFile.get() : Analyst.Stream()),
-      FCache(CacheBudget, Analyst.ObjectCount()),
+      FCache(CacheBudgets, Analyst.ObjectCount()),
       FNull(std::make_shared<const TValue>()) {}
 
 TValuePtr TObjectReader::Page(int32_t Number) {
