@@ -19,12 +19,16 @@ const TParser::TKeyFilter SignatureKeys = {"Type", "FT", "V", "ByteRange", "Cont
 // delimiters and some white space.
 constexpr int64_t HexSlack = 4;
 
+// Byte range numbers are offsets in 64 bits; past this, two of them added
+// could overflow.
+constexpr int64_t MaximumRangeNumber = int64_t{1} << 62;
+
 std::vector<int64_t> ByteRangeOf(const TValue& Signature) {
     const TValue* range = Signature.Find("ByteRange");
     if (range == nullptr || !range->Is(TValue::TKind::Array) || range->Items().size() != 4) return {};
     std::vector<int64_t> numbers;
     for (const TValue& item : range->Items()) {
-        if (!item.Is(TValue::TKind::Integer) || item.AsInteger() < 0) return {};
+        if (!item.Is(TValue::TKind::Integer) || item.AsInteger() < 0 || item.AsInteger() > MaximumRangeNumber) return {};
         numbers.push_back(item.AsInteger());
     }
     return numbers;
