@@ -99,6 +99,8 @@ int RunDecodeFile(const TDecodeArgs& Args, const std::string& Input, std::ostrea
                 return ExitInterrupted;
             }
             output.Commit();
+            // Objects found elsewhere while the pages were read.
+            Err << MisplacedLines(Input, analyst.MisplacedAfterLoad());
         } catch (const EOutputWriteError&) {
             culprit = output.DisplayName();
             throw;
