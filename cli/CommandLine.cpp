@@ -321,8 +321,17 @@ std::string ExtendedReadingHint(const std::string& Input) {
     return "lumerra: " + Input + ": --extended reads this file\n";
 }
 
+std::string MisplacedLines(const std::string& Input, const std::vector<TMisplacedObject>& Misplaced) {
+    std::string lines;
+    for (const TMisplacedObject& object : Misplaced)
+        lines += "lumerra: " + Input + ": object " + std::to_string(object.Number) + ": offset " +
+                 std::to_string(object.Offset) + " holds object " + std::to_string(object.Found) + "\n";
+    return lines;
+}
+
 std::string WarningLines(const std::string& Input, const TPDFAnalyst& Analyst) {
     std::string lines;
+    if (const auto& misplaced = Analyst.Misplaced()) lines += MisplacedLines(Input, {*misplaced});
     for (const std::string& warning : Analyst.Warnings()) lines += "lumerra: " + Input + ": " + warning + "\n";
     return lines;
 }

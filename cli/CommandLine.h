@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/PasswordSource.h"
+#include "pdf/LateRepair.h"
 
 namespace lumerra {
 class TPDFAnalyst;
@@ -96,6 +97,8 @@ std::string ErrorLine(const std::string& File, const std::exception& Error);
 // The analyser's warnings (a rebuilt table), one "lumerra: FILE: ..." line
 // each.
 std::string WarningLines(const std::string& Input, const TPDFAnalyst& Analyst);
+// One line for each object that was not where the table said.
+std::string MisplacedLines(const std::string& Input, const std::vector<TMisplacedObject>& Misplaced);
 
 // After the default reading refused to load Input: a line that says that
 // extended reading loads it, or "" when it does not either.

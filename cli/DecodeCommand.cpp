@@ -75,8 +75,12 @@ int RunDecodeFile(const TDecodeArgs& Args, const std::string& Input, std::ostrea
         // Damaged data is told beside the report, never inside it.
         decoder.OnDamagedStream = [&](int32_t Page, int32_t Object, const TStreamDamage& Damage) {
             bar.Update(0, 100, 0, true);  // the bar's line is cleared first
-            Err << "lumerra: " << Input << ": page " << Page << ", object " << Object << ": data damaged after "
-                << FormatThousands(Damage.BytesBefore) << " bytes: " << Damage.What << '\n';
+            Err << "lumerra: " << Input << ": page " << Page << ", object " << Object;
+            if (Damage.Fault == TStreamFault::NoEndKeyword)
+                Err << ": no endstream after its data (offset " << Damage.Offset << ")\n";
+            else
+                Err << ": data damaged after " << FormatThousands(Damage.BytesBefore) << " bytes: " << Damage.What
+                    << '\n';
         };
         // -j spreads several files over worker processes, each on one
         // thread; for one file it is the number of threads over its pages.
@@ -95,6 +99,8 @@ int RunDecodeFile(const TDecodeArgs& Args, const std::string& Input, std::ostrea
                 return ExitInterrupted;
             }
             output.Commit();
+            // Objects found elsewhere while the pages were read.
+            Err << MisplacedLines(Input, analyst.MisplacedAfterLoad());
         } catch (const EOutputWriteError&) {
             culprit = output.DisplayName();
             throw;

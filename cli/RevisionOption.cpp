@@ -20,7 +20,7 @@ int64_t RevisionEnd(const std::string& Input, int32_t Revision, const std::optio
         throw ERevisionOutOfRange("no revision " + std::to_string(Revision) + ": the file has " +
                                   std::to_string(count));
     // The analyser counts from the header, which may follow some junk.
-    const int64_t junk = TFileStream(Input, TFileStream::TMode::OpenRead).Size() - whole.Stream()->Size();
+    const int64_t junk = TFileStream(Input, TFileStream::TMode::OpenReadLarge).Size() - whole.Stream()->Size();
     return chain.Revisions[static_cast<size_t>(Revision - 1)].End + junk;
 }
 
@@ -33,7 +33,9 @@ void LoadDocument(TPDFAnalyst& Analyst, const std::string& Input, const std::opt
         return;
     }
     const int64_t end = RevisionEnd(Input, *Revision, Password);
-    auto file = std::make_unique<TFileStream>(Input, TFileStream::TMode::OpenRead);
+    // Opened as a load opens it: the default reading refuses 2 GiB and more.
+    auto file = std::make_unique<TFileStream>(
+        Input, Analyst.ExtendedReading() ? TFileStream::TMode::OpenReadLarge : TFileStream::TMode::OpenRead);
     file->EndAt(end);
     Analyst.LoadFromStream(std::move(file), Input);
 }

@@ -20,7 +20,7 @@ std::vector<uint8_t> ReadAt(TStream& File, int64_t At, int64_t Count) {
     Count = std::clamp<int64_t>(size - At, 0, Count);
     std::vector<uint8_t> bytes(static_cast<size_t>(Count));
     if (Count == 0) return bytes;
-    File.SetPosition(static_cast<int32_t>(At));
+    File.SetPosition(At);
     bytes.resize(static_cast<size_t>(File.Read(bytes.data(), static_cast<int32_t>(Count))));
     return bytes;
 }

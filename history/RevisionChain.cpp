@@ -10,6 +10,7 @@
 #include "pdf/LoadMessages.h"
 #include "pdf/ObjectReader.h"
 #include "pdf/PDFAnalyst.h"
+#include "syntax/Scanner.h"
 
 namespace lumerra {
 
@@ -21,14 +22,14 @@ const char* const MsgNoStartXref = "startxrefがありません。";
 // How far before "%%EOF" the word "startxref" and the offset are looked for.
 constexpr int64_t StartXrefReach = 256;
 
-bool IsSpace(char C) { return C == ' ' || C == '\t' || C == '\r' || C == '\n' || C == '\f' || C == '\0'; }
+bool IsSpace(char C) { return IsIsoWhiteSpace(static_cast<uint8_t>(C)); }
 
 // The offset that "startxref N" right before the marker at Marker names;
 // -1 when the bytes before it are not that.
 int64_t StartXrefBefore(TStream& File, int64_t Marker) {
     const int64_t start = std::max<int64_t>(Marker - StartXrefReach, 0);
     std::string text(static_cast<size_t>(Marker - start), '\0');
-    File.SetPosition(static_cast<int32_t>(start));
+    File.SetPosition(start);
     File.ReadBuffer(text.data(), static_cast<int32_t>(text.size()));
     size_t end = text.size();
     while (end > 0 && IsSpace(text[end - 1])) --end;

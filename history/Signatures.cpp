@@ -6,6 +6,7 @@
 
 #include "pdf/ObjectReader.h"
 #include "pdf/PDFAnalyst.h"
+#include "syntax/Scanner.h"
 
 namespace lumerra {
 
@@ -18,21 +19,16 @@ const TParser::TKeyFilter SignatureKeys = {"Type", "FT", "V", "ByteRange", "Cont
 // delimiters and some white space.
 constexpr int64_t HexSlack = 4;
 
-int HexDigit(char C) {
-    if (C >= '0' && C <= '9') return C - '0';
-    if (C >= 'a' && C <= 'f') return C - 'a' + 10;
-    if (C >= 'A' && C <= 'F') return C - 'A' + 10;
-    return -1;
-}
-
-bool IsWhite(char C) { return C == ' ' || C == '\t' || C == '\r' || C == '\n' || C == '\f' || C == '\0'; }
+// Byte range numbers are offsets in 64 bits; past this, two of them added
+// could overflow.
+constexpr int64_t MaximumRangeNumber = int64_t{1} << 62;
 
 std::vector<int64_t> ByteRangeOf(const TValue& Signature) {
     const TValue* range = Signature.Find("ByteRange");
     if (range == nullptr || !range->Is(TValue::TKind::Array) || range->Items().size() != 4) return {};
     std::vector<int64_t> numbers;
     for (const TValue& item : range->Items()) {
-        if (!item.Is(TValue::TKind::Integer) || item.AsInteger() < 0 || item.AsInteger() > INT32_MAX) return {};
+        if (!item.Is(TValue::TKind::Integer) || item.AsInteger() < 0 || item.AsInteger() > MaximumRangeNumber) return {};
         numbers.push_back(item.AsInteger());
     }
     return numbers;
@@ -62,7 +58,7 @@ void CheckByteRange(TStream& File, const TValue& Signature, const std::vector<TR
     if (contents != nullptr && contents->Is(TValue::TKind::String) && gap >= 2 && c <= File.Size() &&
         gap <= static_cast<int64_t>(contents->Text().size()) * HexSlack + 1024) {
         std::string bytes(static_cast<size_t>(gap), '\0');
-        File.SetPosition(static_cast<int32_t>(a + b));
+        File.SetPosition(a + b);
         File.ReadBuffer(bytes.data(), static_cast<int32_t>(gap));
         gapIsContents = IsHexStringOf(bytes, contents->Text());
     }
@@ -85,8 +81,8 @@ bool IsHexStringOf(std::string_view Gap, std::string_view Contents) {
     std::string bytes;
     int high = -1;
     for (const char c : Gap.substr(1, Gap.size() - 2)) {
-        if (IsWhite(c)) continue;
-        const int digit = HexDigit(c);
+        if (IsIsoWhiteSpace(static_cast<uint8_t>(c))) continue;
+        const int digit = syntax_detail::HexValue(static_cast<unsigned char>(c));
         if (digit < 0) return false;
         if (high < 0) {
             high = digit;

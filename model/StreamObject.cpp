@@ -36,7 +36,8 @@ int32_t DecodeStreamObject(TObjectReader& Reader, int32_t Number, TStringList& F
     const int32_t length = CheckedStreamLength(file, declared);
     const int64_t data = file.Position();
     // Predictors and chains the default reading does not decode take the
-    // whole chain; the rest is decoded as the default reading decodes it.
+    // whole chain; the rest is decoded as the default reading decodes it, but bounded by
+    // the one tokenizer.
     const bool wholeChain = !FiltersFormChain(Filters) || HasParameters(steps);
     const bool decoded =
         decrypt && !wholeChain
@@ -44,7 +45,7 @@ int32_t DecodeStreamObject(TObjectReader& Reader, int32_t Number, TStringList& F
             : wholeChain && ReadStreamDataExtended(file, Output, length, steps, MaxStreamOutput, decrypt, Damage);
     if (decoded) return Output.Position() - start;
     file.SetPosition(data);
-    ReadStreamData(file, Output, length, Filters, Damage);
+    ReadStreamDataBounded(file, Output, length, Filters, Damage);
     return Output.Position() - start;
 }
 

@@ -21,7 +21,7 @@ TObjectReader::TObjectReader(TPDFAnalyst& Analyst)
     : FAnalyst(Analyst),
       FOwnFile(Analyst.Stream() ? SecondReader(*Analyst.Stream()) : nullptr),
       FFile(FOwnFile ? FOwnFile.get() : Analyst.Stream()),
-      FCache(CacheBudget, Analyst.ObjectCount()),
+      FCache(CacheBudgets, Analyst.ObjectCount()),
       FNull(std::make_shared<const TValue>()) {}
 
 TValuePtr TObjectReader::Page(int32_t Number) {
@@ -39,9 +39,8 @@ TValuePtr TObjectReader::ObjectKeys(int32_t Number, const TParser::TKeyFilter& K
     const TObjectLocation location = FAnalyst.Locate(Number);
     if (location.Kind() != TObjectLocation::TKind::InFile) return Object(Number);
     TIndirectObject object;
-    if (ParseObjectAt(*FFile, location.Offset(), object, FWindow, &Keys) != TParseFault::None ||
-        object.Ref.Number != Number)
-        return FNull;
+    if (ParseObjectAt(*FFile, location.Offset(), object, FWindow, &Keys) != TParseFault::None) return FNull;
+    if (object.Ref.Number != Number) return Object(Number);  // found elsewhere, or null
     return std::make_shared<const TValue>(std::move(object.Value));
 }
 
@@ -102,9 +101,12 @@ TParseFault ParseObjectAt(TStream& File, int64_t Offset, TIndirectObject& Out, s
 
 TValuePtr TObjectReader::ParseInFile(int32_t Number, int64_t Offset) {
     TIndirectObject object;
-    if (ParseObjectAt(*FFile, Offset, object, FWindow) != TParseFault::None ||
-        object.Ref.Number != Number) {
-        return Missing(Number);
+    if (ParseObjectAt(*FFile, Offset, object, FWindow) != TParseFault::None) return Missing(Number);
+    if (object.Ref.Number != Number) {
+        // Read again where one pass over the file found it; the pass names
+        // one place per object, so this ends there.
+        const int64_t found = FAnalyst.ObjectMisplaced({Number, Offset, object.Ref.Number}, *FFile);
+        return found >= 0 && found != Offset ? ParseInFile(Number, found) : Missing(Number);
     }
     auto value = std::make_shared<const TValue>(std::move(object.Value));
     FCache.Keep(Number, value, object.End - Offset);

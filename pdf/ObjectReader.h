@@ -57,11 +57,13 @@ public:
     // read here.
     TStream& File() const { return *FFile; }
 
-    // The bytes of source text the objects kept may have taken; past it,
-    // those used least recently are let go (objects still in use live on in
-    // their holders). Small on purpose: what is read again and again (shared
-    // resources, fonts, forms) stays, and memory stays flat over a long run.
-    static constexpr int64_t CacheBudget = 64 * 1024;
+    // The bytes of source text the objects kept may have taken (ObjectCache.h):
+    // objects parsed once, and objects asked for again. Past each, those
+    // used least recently are let go (objects still in use live on in their
+    // holders). The first is small, so that memory stays flat over a long
+    // run of objects read once; the second holds what a document shares
+    // (resources, fonts, forms), so that none is parsed again and again.
+    static constexpr TObjectCache::TBudgets CacheBudgets = {256 * 1024, 8 * 1024 * 1024};
 
 private:
     TValuePtr Parse(int32_t Number);

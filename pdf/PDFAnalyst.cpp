@@ -75,6 +75,8 @@ void TPDFAnalyst::Clear() {
     FCensus = {};
     FRepaired = false;
     FWarnings.clear();
+    FMisplaced.reset();
+    FLateRepair = std::make_shared<TLateRepair>();
     FEncryptTrailer = -1;
     FEncryptingTrailer.reset();
     FSecurity.reset();
@@ -130,6 +132,8 @@ std::unique_ptr<TPDFAnalyst> TPDFAnalyst::Reader() const {
     reader->FExtended = FExtended;
     reader->FCompressed = FCompressed;
     reader->FRepaired = FRepaired;
+    reader->FMisplaced = FMisplaced;
+    reader->FLateRepair = FLateRepair;
     reader->FPassword = FPassword;
     reader->FEncryptTrailer = FEncryptTrailer;
     reader->FEncryptingTrailer = FEncryptingTrailer;

@@ -16,6 +16,7 @@
 #include "common/Exceptions.h"
 #include "common/Stream.h"
 #include "common/StrUtils.h"
+#include "pdf/LateRepair.h"
 #include "pdf/ObjectLocation.h"
 #include "pdf/PDFLexer.h"
 #include "syntax/Value.h"
@@ -167,6 +168,17 @@ public:
     // What was repaired, for the user; never part of a report.
     const std::vector<std::string>& Warnings() const { return FWarnings; }
 
+    // Told by an object reader reading File. While the file's own table is
+    // read (the load), it raises EDamagedInput, and the table is rebuilt
+    // once. After the load, the object is looked for by one pass over the
+    // file, made once per document (LateRepair.h): where it found the
+    // object, or -1.
+    int64_t ObjectMisplaced(const TMisplacedObject& What, TStream& File);
+    // The object the table was rebuilt for during the load.
+    const std::optional<TMisplacedObject>& Misplaced() const { return FMisplaced; }
+    // The objects found elsewhere after the load, by any reader.
+    std::vector<TMisplacedObject> MisplacedAfterLoad() const { return FLateRepair->Misplaced(); }
+
     TErrorEvent OnError;
 
 private:
@@ -262,6 +274,9 @@ private:
     bool FTryingTable = false;
     bool FRepaired = false;
     std::vector<std::string> FWarnings;
+    std::optional<TMisplacedObject> FMisplaced;
+    // Shared with the readers made by Reader(): one pass for the document.
+    std::shared_ptr<TLateRepair> FLateRepair;
     std::optional<std::string> FPassword;
     int64_t FEncryptTrailer = -1;  // where the newest trailer naming /Encrypt is (a rebuilt table)
     std::optional<TValue> FEncryptingTrailer;  // that trailer, read by the file's own chain

@@ -2,6 +2,8 @@
 // one pass over the file, then the catalog and the page tree as usual.
 #include <algorithm>
 
+#include "common/Exceptions.h"
+#include "pdf/LoadMessages.h"
 #include "pdf/ObjectStreamCache.h"
 #include "pdf/PDFAnalyst.h"
 #include "pdf/Repair.h"
@@ -32,6 +34,14 @@ void TPDFAnalyst::ForgetStructure() {
     FMediaBox = TBox{};
     FPageList.reset();
     FDirectPages.clear();
+}
+
+int64_t TPDFAnalyst::ObjectMisplaced(const TMisplacedObject& What, TStream& File) {
+    // A rebuilt table took each offset from the object it found there.
+    if (FRepaired) return -1;
+    if (!FTryingTable) return FLateRepair->Relocate(File, What);
+    if (!FMisplaced) FMisplaced = What;
+    throw EDamagedInput(MsgXrefOffsetInvalid, What.Offset, What.Number);
 }
 
 void TPDFAnalyst::RebuildTable() {

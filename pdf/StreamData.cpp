@@ -114,15 +114,33 @@ void DecodeGuarded(TStream& Output, TStreamDamage* Damage, const std::function<v
     }
 }
 
-}  // namespace
-
-void SkipStreamLineEnd(TStream& S) {
-    if (ReadByteExact(S) != CR) return;
-    if (ReadByteExact(S) != LF) S.Seek(-1, TSeekOrigin::soCurrent);
+// Whether the keyword "endstream" is the next token at S's position, as the
+// one tokenizer reads it: after any white space and comments. S is left just
+// after the keyword when it is, else where it was.
+bool EndKeywordFollows(TStream& S) {
+    static constexpr std::string_view End = "endstream";
+    const int64_t at = S.Position();
+    std::array<uint8_t, 4096> after{};
+    const int32_t n = S.Read(after.data(), static_cast<int32_t>(after.size()));
+    TTokenizer tokens(std::span<const uint8_t>(after.data(), static_cast<size_t>(std::max(n, 0))), at);
+    const TSyntaxToken token = tokens.Next();
+    const bool found = token.IsKeyword(End) && !token.Truncated;
+    S.SetPosition(found ? token.Offset + static_cast<int64_t>(End.size()) : at);
+    return found;
 }
 
-void ReadStreamData(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters,
-                    TStreamDamage* Damage) {
+// Extended reading's check of the end of the data: decoded all the same when
+// "endstream" does not follow, and told.
+void CheckEndKeyword(TStream& Source, TStreamDamage* Damage) {
+    const int64_t at = Source.Position();
+    if (EndKeywordFollows(Source) || Damage == nullptr) return;
+    *Damage = {true, "no endstream after the data", 0, TStreamFault::NoEndKeyword, at};
+}
+
+// The data in front of the end, through the default chain, as the default
+// reading decodes it; EndChecked tells whether the end may be read.
+void ReadDefaultChain(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters,
+                      TStreamDamage* Damage, const std::function<bool(TStream&)>& EndChecked) {
     if (Length <= 0) return;
     SkipStreamLineEnd(Source);
     if (Filters.empty()) {
@@ -133,9 +151,37 @@ void ReadStreamData(TStream& Source, TStream& Output, int32_t Length, const TStr
     TMemoryStream raw;
     ReadRaw(Source, raw, Length);
     if (Filters.front() == FlateDecodeName) TrimFlateLineEnd(Source, raw);
-    std::string token;
-    if (ReadToken(Source, token) != "endstream") return;
+    if (!EndChecked(Source)) return;
     DecodeGuarded(Output, Damage, [&](TStream& Out) { ApplyFilters(raw, Filters, Out); });
+}
+
+}  // namespace
+
+void SkipStreamLineEnd(TStream& S) {
+    if (ReadByteExact(S) != CR) return;
+    if (ReadByteExact(S) != LF) S.Seek(-1, TSeekOrigin::soCurrent);
+}
+
+void ReadStreamData(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters,
+                    TStreamDamage* Damage) {
+    ReadDefaultChain(Source, Output, Length, Filters, Damage, [](TStream& S) {
+        std::string token;
+        return ReadToken(S, token) == "endstream";
+    });
+}
+
+void ReadStreamDataBounded(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters,
+                           TStreamDamage* Damage) {
+    if (Filters.empty() && Length > 0) {
+        SkipStreamLineEnd(Source);
+        CopyAvailable(Source, Output, Length);
+        CheckEndKeyword(Source, Damage);
+        return;
+    }
+    ReadDefaultChain(Source, Output, Length, Filters, Damage, [Damage](TStream& S) {
+        CheckEndKeyword(S, Damage);
+        return true;
+    });
 }
 
 bool ReadStreamDataExtended(TStream& Source, TStream& Output, int32_t Length, const std::vector<TFilterStep>& Steps,
@@ -149,8 +195,7 @@ bool ReadStreamDataExtended(TStream& Source, TStream& Output, int32_t Length, co
         Decrypt(raw);
     else if (!Steps.empty() && Steps.front().Name == FlateDecodeName)
         TrimFlateLineEnd(Source, raw);
-    std::string token;
-    if (ReadToken(Source, token) != "endstream") return true;
+    CheckEndKeyword(Source, Damage);
     const int32_t start = Output.Position();
     std::string damaged;
     DecodeGuarded(Output, Damage, [&](TStream& Out) { ApplyExtendedFilters(raw, Steps, Out, MaxOutput, &damaged); });
@@ -170,8 +215,7 @@ bool ReadStreamDataDecrypted(TStream& Source, TStream& Output, int32_t Length, c
     TMemoryStream raw;
     ReadRaw(Source, raw, Length);
     if (Decrypt) Decrypt(raw);
-    std::string token;
-    if (ReadToken(Source, token) != "endstream") return true;
+    CheckEndKeyword(Source, Damage);
     DecodeGuarded(Output, Damage, [&](TStream& Out) { ApplyFilters(raw, Filters, Out); });
     return true;
 }
@@ -185,13 +229,8 @@ int32_t CheckedStreamLength(TStream& S, int32_t Length) {
         const int64_t data = S.Position();
         // Does the declared length end just before "endstream"?
         if (Length >= 0 && data + Length <= S.Size()) {
-            // The next token, as the one tokenizer reads it (white space and
-            // comments before it allowed).
             S.SetPosition(data + Length);
-            std::array<uint8_t, 256> after{};
-            const int32_t n = S.Read(after.data(), static_cast<int32_t>(after.size()));
-            TTokenizer tokens(std::span<const uint8_t>(after.data(), static_cast<size_t>(std::max(n, 0))));
-            if (tokens.Next().IsKeyword(End)) {
+            if (EndKeywordFollows(S)) {
                 S.SetPosition(keyword);
                 return Length;
             }

@@ -29,14 +29,26 @@ void SkipStreamLineEnd(TStream& S);
 //   supported filters       just after the token that follows the data
 // A decoding error that a reader below passed over: its message and how many
 // bytes the stream gave before it. Told to the user beside the report.
+enum class TStreamFault : uint8_t {
+    Decoding,      // a decoder stopped on its data
+    NoEndKeyword,  // "endstream" does not follow the data (decoded all the same)
+};
 struct TStreamDamage {
     bool Damaged = false;
     std::string What;
     int32_t BytesBefore = 0;
+    TStreamFault Fault = TStreamFault::Decoding;
+    int64_t Offset = -1;  // where in the file, when known
 };
 
 void ReadStreamData(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters,
                     TStreamDamage* Damage = nullptr);
+
+// Extended reading's reading of the same: "endstream" found after any white
+// space or comment. Its absence is told in Damage; the data is decoded all
+// the same.
+void ReadStreamDataBounded(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters,
+                           TStreamDamage* Damage = nullptr);
 
 // Extended reading's length of a stream whose /Length may be wrong: S stands
 // just after the keyword "stream" and is put back. Length itself when the

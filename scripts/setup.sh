@@ -20,6 +20,8 @@ packages=(
   python3
   # Benchmark-only: typesets the producer's document of bench_decode; never linked.
   ghostscript
+  # Benchmark-only: mutool clean -d, the baseline of bench_sharing; never linked.
+  mupdf-tools
 )
 
 missing=()

@@ -59,6 +59,11 @@ THeaderLine FindHeaderLine(std::span<const uint8_t> Start);
 class TEofMarkerCounter {
 public:
     void Add(uint8_t C);
+    // Count more bytes that end no marker and start none (a run of zero
+    // bytes after one was added).
+    void Pass(int64_t Count) {
+        if (FMarkers > 0) FAfterLast += Count;
+    }
     void Finish();
     int64_t Markers() const { return FMarkers; }
     int64_t AfterLast() const { return FAfterLast; }

@@ -142,3 +142,50 @@ TEST(ReadingDifferences, HeadersTheDefaultReadingRefuses) {
     EXPECT_EQ(Report("GIF89a" + std::string(2000, 'x'), true), "error: このファイルはPDFファイルではありません。");
 }
 
+
+// "endstream" after any white space or a comment: extended reading finds it
+// with the one tokenizer, in a content stream and in a cross-reference
+// stream alike; the default reading takes only a line end or spaces, and
+// otherwise decodes nothing.
+TEST(ReadingDifferences, WhiteSpaceAndCommentsBeforeEndstream) {
+    const std::string text = "BT /F1 12 Tf (bounded) Tj ET";
+    const std::string data = Deflate(text);
+    struct Case {
+        std::string Before;
+        bool DefaultDecodes;
+    };
+    const std::vector<Case> cases = {
+        {"\n", true},  {"\r\n", true},  {" ", true}, {"\t", false}, {"\f", false}, {std::string(1, '\0'), false},
+        {"% a comment\n", false}, {"\n\t%%\r", false},
+    };
+    for (const Case& c : cases) {
+        PdfBuilder content = PdfBuilder::SimpleDocument({""});
+        content.Set(4, "<< /Length " + std::to_string(data.size()) + " /Filter /FlateDecode >>\nstream\n" + data +
+                           c.Before + "endstream");
+        const std::string bytes = content.Build();
+        EXPECT_EQ(Digest(Report(bytes, false)), c.DefaultDecodes ? "Contents 1/1 | " + text : "Contents 1/1")
+            << c.Before;
+        EXPECT_EQ(Digest(Report(bytes, true)), "Contents 1/1 | " + text) << c.Before;
+
+        // The same before the cross-reference stream's "endstream": read as
+        // it is, not rebuilt.
+        PdfBuilder::Options options;
+        options.XrefStreams = true;
+        PdfBuilder structure(options);
+        structure.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+        structure.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+        structure.Set(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 10 10] /Contents 4 0 R >>");
+        structure.SetStream(4, "/Filter /FlateDecode", data);
+        std::string withStreams = structure.Build();
+        const size_t end = withStreams.rfind("\nendstream");
+        withStreams.replace(end, 1, c.Before);
+        TempFile file(withStreams);
+        TPDFAnalyst analyst;
+        analyst.SetExtendedReading(true);
+        analyst.LoadFromFile(file.Path());
+        EXPECT_FALSE(analyst.Repaired()) << c.Before;
+        std::string report;
+        DecodeAllPages(analyst, false, report);
+        EXPECT_EQ(report.find(text) != std::string::npos, true) << c.Before << report;
+    }
+}

@@ -8,6 +8,7 @@
 #include "triage/RawKeywords.h"
 
 using namespace lumerra;
+using namespace std::string_literals;
 
 namespace {
 
@@ -45,6 +46,8 @@ TEST(RawKeywords, CountsAsPdfidDoes) {
         {"no escape without a slash", "x #4aS", "/JS", 0, 0},
         {"an escape cut by the end", "/JS#4", "/JS", 1, 0},
         {"an escaped slash joins the word", "/#2FJS", "/JS", 0, 0},
+        {"words around a run of zero bytes", "/JS" + std::string(20, '\0') + "/JS", "/JS", 2, 0},
+        {"an escape whose digit is a zero byte", "/J#" + std::string(20, '\0') + "JS", "/JS", 0, 0},
     };
     for (const Case& c : cases) {
         const TKeywordCount count = Count(c.Text).Keywords[Index(c.Keyword)];
@@ -64,6 +67,8 @@ TEST(RawKeywords, EndMarkersAndTheBytesAfterThem) {
         {"%%EOF \nab", 1, 3},     {"%%EOFx\n", 0, {}},      {"%%%EOF\n", 0, {}},     {"x", 0, {}},
         // The byte after "%%EOF" CR starts no marker.
         {"%%EOF\r%%EOF\n", 1, 6}, {"%%EOF\n%%EOF\nxyz", 2, 3},
+        // A run of zero bytes (a sparse file's hole) is counted at once.
+        {"%%EOF\n" + std::string(21, '\0') + "ab", 1, 23}, {"%%EOF" + std::string(17, '\0') + "%%EOF\n", 1, 0},
     };
     for (const Case& c : cases) {
         const TRawCounts counts = Count(c.Text);
@@ -97,10 +102,13 @@ TEST(RawKeywords, ColorsAbove2To24AreCountedUntilTheNextName) {
 }
 
 TEST(RawKeywords, PiecesOfAnySizeGiveTheSameCounts) {
+    // A string literal: the NUL after "stream" must not end the text.
     const std::string text =
         "%PDF-1.5\n1 0 obj << /S /J#61vaScript /JS (x) /A##4aS /a#zzJS >> endobj\nstream\n\x00\xff/Launch"
-        "endstream %%EOF\r\n%%EOF\r%%EOF \n/EmbeddedFile startxref\n/C#6flors 16777217 /J#4";
+        "endstream %%EOF\r\n%%EOF\r%%EOF \n/EmbeddedFile startxref\n/C#6flors 16777217 /J#4"s +
+        std::string(19, '\0') + "/JS %%EOF\n" + std::string(9, '\0');
     const TRawCounts whole = Count(text);
+    ASSERT_EQ(whole.ColorsAbove2To24, 1);  // the whole text was counted
     for (size_t piece = 1; piece < 8; ++piece) {
         const TRawCounts cut = Count(text, piece);
         for (size_t k = 0; k < TriageKeywords.size(); ++k) {
