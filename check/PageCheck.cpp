@@ -108,8 +108,8 @@ private:
             finding.Code = TFindingCode::UnusedResource;
             finding.Severity = TSeverity::Info;
             finding.Form = Form;
-            finding.Message = "リソース /" + std::string(CategoryKey(Category)) + " の /" + PrintableOperator(Name) +
-                              " は使われていません。";
+            finding.Message =
+                MakeMessage(TMessageCode::ResourceUnused, std::string(CategoryKey(Category)), PrintableOperator(Name));
             FFindings.Add(std::move(finding));
         });
     }

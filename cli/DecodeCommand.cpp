@@ -13,6 +13,7 @@
 #include "cli/RevisionOption.h"
 #include "cli/Workers.h"
 #include "common/OutputFile.h"
+#include "common/SystemError.h"
 #include "decoder/PDFLumerra.h"
 #include "decoder/TextReportSink.h"
 #include "pdf/PDFAnalyst.h"
@@ -21,9 +22,9 @@ namespace lumerra::cli {
 
 namespace {
 
-const char* const MsgCancelled = "キャンセルされました。";
-const char* const MsgBadPages = "ページ番号の指定が不正です。";
-const char* const MsgNoFolder = "出力フォルダを作成できません。";
+constexpr TMessageCode MsgCancelled = TMessageCode::Cancelled;
+constexpr TMessageCode MsgBadPages = TMessageCode::PageRangeInvalid;
+constexpr TMessageCode MsgNoFolder = TMessageCode::CannotCreateFolder;
 
 // The pages of a run: the range asked for, "to the last page" made the
 // number of the last one. A range beyond the list is refused.
@@ -115,7 +116,7 @@ int RunDecode(const TDecodeArgs& Args, std::ostream& Err) {
         std::error_code error;
         std::filesystem::create_directories(Args.OutputDir, error);
         if (error) {
-            Err << ErrorLine(Args.OutputDir, Exception(MsgNoFolder, error.message()));
+            Err << ErrorLine(Args.OutputDir, Exception(MsgNoFolder, SystemErrorText(error.value())));
             return ExitFailed;
         }
     }

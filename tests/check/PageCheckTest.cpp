@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "FindingLine.h"
 #include "check/PageCheck.h"
 #include "check/ResourceReader.h"
 #include "pdf/PDFAnalyst.h"
