@@ -42,8 +42,8 @@ public:
         const bool done = check::CheckPages(
             reader, pages, range.First, range.Last, [this](const check::TPageFindings& Page) { Write(Page); },
             [](int32_t) { return !TakeInterrupt(); },
-            [this](int32_t Page, int32_t Object, const std::string& What) {
-                FErr << "lumerra: " << FInput << ": page " << Page << ", object " << Object << ": " << What << '\n';
+            [this](int32_t Page, int32_t Object, const TMessage& What) {
+                FErr << "lumerra: " << FInput << ": page " << Page << ", object " << Object << ": " << Sentence(What) << '\n';
             });
         if (!done) return false;
         if (FArgs.Json) {

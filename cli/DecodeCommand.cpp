@@ -9,6 +9,7 @@
 
 #include "cli/Interrupt.h"
 #include "cli/JsonReport.h"
+#include "cli/MessageText.h"
 #include "cli/ProgressBar.h"
 #include "cli/RevisionOption.h"
 #include "cli/Workers.h"
@@ -77,7 +78,7 @@ int RunDecodeFile(const TDecodeArgs& Args, const std::string& Input, std::ostrea
         decoder.OnDamagedStream = [&](int32_t Page, int32_t Object, const TStreamDamage& Damage) {
             bar.Update(0, 100, 0, true);  // the bar's line is cleared first
             Err << "lumerra: " << Input << ": page " << Page << ", object " << Object << ": data damaged after "
-                << FormatThousands(Damage.BytesBefore) << " bytes: " << Damage.What << '\n';
+                << FormatThousands(Damage.BytesBefore) << " bytes: " << Sentence(Damage.What) << '\n';
         };
         // -j spreads several files over worker processes, each on one
         // thread; for one file it is the number of threads over its pages.

@@ -137,6 +137,11 @@ constexpr std::array<TEnglish, MessageCodeCount> English{{
     {M::InlineImageLengthMismatch, N_("The inline image's data does not match the {1} bytes its size, components and bits give.")},
     {M::InlineImageNoEnd, N_("The end of the inline image (EI) was not found.")},
     {M::FindingsOmitted, N_("{1} more findings were left out.")},
+    {M::SignatureRangeUnreadable, N_("The /ByteRange of the signature cannot be read.")},
+    {M::SignatureRangeNotFromStart, N_("The signed range does not start at the beginning of the file.")},
+    {M::SignatureRangePastEnd, N_("The signed range runs past the end of the file.")},
+    {M::SignatureRangeNoRevisionEnd, N_("The signed range does not end where a revision ends.")},
+    {M::SignatureRangeGap, N_("Between the signed ranges there are bytes other than the /Contents string.")},
 }};
 
 constexpr bool InEnumOrder() {
@@ -177,16 +182,8 @@ std::string Sentence(const TMessage& Message) {
     return FillTemplate(dgettext(TextDomain, EnglishTemplate(Message.Code).data()), Message.Args);
 }
 
-std::string ErrorSentence(const std::exception& Error) {
-    const auto* error = dynamic_cast<const Exception*>(&Error);
-    if (error == nullptr) return Error.what();
-    if (error->Text().Code == TMessageCode::Unspecified) return error->Message();
-    return Sentence(error->Text());
-}
+std::string ErrorSentence(const std::exception& Error) { return Sentence(MessageOf(Error)); }
 
-std::string_view ErrorCode(const std::exception& Error) {
-    const auto* error = dynamic_cast<const Exception*>(&Error);
-    return CodeName(error != nullptr ? error->Text().Code : TMessageCode::Unspecified);
-}
+std::string_view ErrorCode(const std::exception& Error) { return CodeName(MessageOf(Error).Code); }
 
 }  // namespace lumerra::cli

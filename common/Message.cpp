@@ -128,6 +128,11 @@ constexpr std::array<TMessageEntry, MessageCodeCount> Entries{{
     {M::InlineImageLengthMismatch, "inline-image-length-mismatch", "インライン画像のデータが幅・高さ・成分・ビット数から求めた {1} バイトと合いません。"},
     {M::InlineImageNoEnd, "inline-image-no-end", "インライン画像の終わり（EI）が見つかりません。"},
     {M::FindingsOmitted, "findings-omitted", "ほかに {1} 件の指摘を省略しました。"},
+    {M::SignatureRangeUnreadable, "signature-range-unreadable", "署名の /ByteRange が読めません。"},
+    {M::SignatureRangeNotFromStart, "signature-range-not-from-start", "署名の範囲がファイルの先頭から始まっていません。"},
+    {M::SignatureRangePastEnd, "signature-range-past-end", "署名の範囲がファイルの終わりを越えています。"},
+    {M::SignatureRangeNoRevisionEnd, "signature-range-no-revision-end", "署名の範囲の終わりがどの改訂の終わりとも一致しません。"},
+    {M::SignatureRangeGap, "signature-range-gap", "署名の範囲の間に /Contents の文字列以外のバイトがあります。"},
 }};
 
 constexpr bool InEnumOrder() {

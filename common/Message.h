@@ -132,7 +132,13 @@ enum class TMessageCode : uint16_t {
     InlineImageLengthMismatch,
     InlineImageNoEnd,
     FindingsOmitted,
-    Last = FindingsOmitted
+    // Signatures
+    SignatureRangeUnreadable,
+    SignatureRangeNotFromStart,
+    SignatureRangePastEnd,
+    SignatureRangeNoRevisionEnd,
+    SignatureRangeGap,
+    Last = SignatureRangeGap
 };
 
 inline constexpr size_t MessageCodeCount = static_cast<size_t>(TMessageCode::Last) + 1;

@@ -31,7 +31,7 @@ void SkipStreamLineEnd(TStream& S);
 // bytes the stream gave before it. Told to the user beside the report.
 struct TStreamDamage {
     bool Damaged = false;
-    std::string What;
+    TMessage What;
     int32_t BytesBefore = 0;
 };
 
