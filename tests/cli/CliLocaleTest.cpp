@@ -41,7 +41,7 @@ const TLocaleCase LocaleCases[] = {
 
 // What each command prints for the same faults, in either language.
 struct TExpected {
-    std::string LoadError, CheckLine, Counts, OutputError;
+    std::string LoadError, CheckLine, Counts, OutputError, Damage;
 };
 
 TExpected Expected(bool Japanese, const std::string& Damaged, const std::string& Faulty, const std::string& Folder) {
@@ -49,16 +49,22 @@ TExpected Expected(bool Japanese, const std::string& Damaged, const std::string&
         return {"lumerra: " + Damaged + ": %%EOFがありません。 (offset 3)\n",
                 Faulty + ": page 1, object 4, offset 0: error save-restore (Q): 対応する q のない Q です。",
                 Faulty + ": error 1, warning 0, info 0",
-                "lumerra: " + Folder + "/no/report.txt: 保存先のフォルダが見つかりません。 (" + Folder + "/no)\n"};
+                "lumerra: " + Folder + "/no/report.txt: 保存先のフォルダが見つかりません。 (" + Folder + "/no)\n",
+                " bytes: flate圧縮を正常に展開できませんでした。\n"};
     return {"lumerra: " + Damaged + ": There is no %%EOF. (offset 3)\n",
             Faulty + ": page 1, object 4, offset 0: error save-restore (Q): Q without its q.",
             Faulty + ": error 1, warning 0, info 0",
-            "lumerra: " + Folder + "/no/report.txt: The folder to save in was not found. (" + Folder + "/no)\n"};
+            "lumerra: " + Folder + "/no/report.txt: The folder to save in was not found. (" + Folder + "/no)\n",
+            " bytes: Flate data could not be inflated completely.\n"};
 }
 
 TEST(CliLocale, MessagesFollowTheLocaleAndEverythingElseStays) {
     TempFile damaged("%PDF-1.4\n", "damaged.pdf");
     TempFile faulty(PdfBuilder::SimpleDocument({"Q"}).Build(), "faulty.pdf");
+    PdfBuilder cut = PdfBuilder::SimpleDocument({""});
+    const std::string data = Deflate("0 0 m S\n" + std::string(5000, 'x'));
+    cut.SetStream(4, "/Filter /FlateDecode", data.substr(0, data.size() / 2) + std::string(64, '\xff'));
+    TempFile damagedStream(cut.Build(), "cut.pdf");
     for (const TLocaleCase& c : LocaleCases) {
         SCOPED_TRACE(c.What);
         Launch how;
@@ -76,6 +82,11 @@ TEST(CliLocale, MessagesFollowTheLocaleAndEverythingElseStays) {
         const RunResult output = RunCli({"decode", "-o", faulty.Folder() + "/no/report.txt", faulty.Path()}, how);
         EXPECT_EQ(output.ExitCode, 1);
         EXPECT_EQ(output.Err, want.OutputError);
+
+        const RunResult cutRun = RunCli({"decode", "--quiet", "-o", "-", damagedStream.Path()}, how);
+        EXPECT_EQ(cutRun.ExitCode, 0);
+        EXPECT_EQ(cutRun.Err.rfind("lumerra: " + damagedStream.Path() + ": page 1, object 4: data damaged after ", 0), 0u);
+        EXPECT_NE(cutRun.Err.find(want.Damage), std::string::npos) << cutRun.Err;
 
         // Scripts read the code, which is the same in every language.
         const RunResult json = RunCli({"info", "--json", damaged.Path()}, how);
@@ -101,7 +112,7 @@ TEST(CliLocale, TheJapaneseCatalogueIsTheCoresJapaneseText) {
         const auto code = static_cast<TMessageCode>(i);
         const std::string_view msgid = cli::EnglishTemplate(code);
         SCOPED_TRACE(std::string(msgid));
-        EXPECT_EQ(dgettext(cli::TextDomain, msgid.data()), JapaneseTemplate(code));
+        EXPECT_EQ(std::string(dgettext(cli::TextDomain, msgid.data())), JapaneseTemplate(code));
         // A code and an English text name one message only.
         EXPECT_TRUE(names.insert(CodeName(code)).second);
         EXPECT_TRUE(english.insert(msgid).second);
