@@ -93,6 +93,10 @@ TEST(CliLocale, MessagesFollowTheLocaleAndEverythingElseStays) {
         const auto error = nlohmann::json::parse(json.Out);
         EXPECT_EQ(error["code"], "no-eof");
         EXPECT_EQ(error["error"], c.Japanese ? "%%EOFがありません。" : "There is no %%EOF.");
+        const auto triage = nlohmann::json::parse(RunCli({"triage", "--json", damaged.Path()}, how).Out);
+        EXPECT_EQ(triage["code"], "no-page-tree");
+        EXPECT_EQ(triage["error"], c.Japanese ? "ファイルを走査しましたが、ページツリーが見つかりませんでした。"
+                                              : "The whole file was searched, but no page tree was found.");
         const std::string findings = RunCli({"check", "--json", faulty.Path()}, how).Out;
         const auto finding = nlohmann::json::parse(findings.substr(0, findings.find('\n')));
         EXPECT_EQ(finding["code"], "save-restore");
