@@ -24,7 +24,7 @@ using M = TMessageCode;
 
 // In the enum's order (checked below).
 constexpr std::array<TEnglish, MessageCodeCount> English{{
-    {M::Unspecified, "{1}"},
+    {M::Uncoded, "{1}"},
     {M::FileEnds, N_("The file ends too early.")},
     {M::FileDamaged, N_("This file is damaged.")},
     {M::NotPdf, N_("This file is not a PDF file.")},
@@ -178,7 +178,7 @@ std::string_view EnglishTemplate(TMessageCode Code) {
 }
 
 std::string Sentence(const TMessage& Message) {
-    if (Message.Code == TMessageCode::Unspecified) return Message.Args.empty() ? std::string() : Message.Args[0];
+    if (Message.Code == TMessageCode::Uncoded) return Message.Args.empty() ? std::string() : Message.Args[0];
     return FillTemplate(dgettext(TextDomain, EnglishTemplate(Message.Code).data()), Message.Args);
 }
 

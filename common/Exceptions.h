@@ -21,12 +21,12 @@ namespace lumerra {
 class Exception : public std::exception {
 public:
     explicit Exception(std::string message, std::string context = {})
-        : FMessage(std::move(message)), FContext(std::move(context)), FText{TMessageCode::Unspecified, {FMessage}} {}
+        : FMessage(std::move(message)), FContext(std::move(context)), FText{TMessageCode::Uncoded, {FMessage}} {}
     explicit Exception(TMessage text, std::string context = {})
         : FMessage(JapaneseText(text)), FContext(std::move(context)), FText(std::move(text)) {}
     explicit Exception(TMessageCode code, std::string context = {}) : Exception(TMessage{code, {}}, std::move(context)) {}
     const std::string& Message() const noexcept { return FMessage; }
-    // Unspecified, with the text as its parameter, for an error made from a
+    // Uncoded, with the text as its parameter, for an error made from a
     // plain text.
     const TMessage& Text() const noexcept { return FText; }
     const std::string& Context() const noexcept { return FContext; }
@@ -98,11 +98,11 @@ private:
     int32_t FObject;
 };
 
-// What any error says, as a message: an unspecified one for an error of
+// What any error says, as a message: an uncoded one for an error of
 // another kind.
 inline TMessage MessageOf(const std::exception& Error) {
     const auto* error = dynamic_cast<const Exception*>(&Error);
-    return error != nullptr ? error->Text() : TMessage{TMessageCode::Unspecified, {Error.what()}};
+    return error != nullptr ? error->Text() : TMessage{TMessageCode::Uncoded, {Error.what()}};
 }
 
 // An index outside a list's range.

@@ -16,7 +16,7 @@ using M = TMessageCode;
 
 // In the enum's order (checked below).
 constexpr std::array<TMessageEntry, MessageCodeCount> Entries{{
-    {M::Unspecified, "error", "{1}"},
+    {M::Uncoded, "error", "{1}"},
     {M::FileEnds, "file-ends", "ファイルが途中で終わっています。"},
     {M::FileDamaged, "file-damaged", "このファイルは壊れています"},
     {M::NotPdf, "not-pdf", "このファイルはPDFファイルではありません。"},

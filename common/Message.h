@@ -14,7 +14,7 @@
 namespace lumerra {
 
 enum class TMessageCode : uint16_t {
-    Unspecified,  // an error that carries no code: its text is shown as it is
+    Uncoded,  // an error that carries no code: its text is shown as it is
     // Reading the file
     FileEnds,
     FileDamaged,
@@ -145,7 +145,7 @@ inline constexpr size_t MessageCodeCount = static_cast<size_t>(TMessageCode::Las
 
 // A message: its code and the parameters its sentence takes, in order.
 struct TMessage {
-    TMessageCode Code = TMessageCode::Unspecified;
+    TMessageCode Code = TMessageCode::Uncoded;
     std::vector<std::string> Args;
 
     bool operator==(const TMessage&) const = default;
@@ -177,7 +177,7 @@ std::string_view JapaneseTemplate(TMessageCode Code);
 // end of Args is left as it is.
 std::string FillTemplate(std::string_view Template, const std::vector<std::string>& Args);
 
-// The Japanese sentence of Message. An unspecified message's text is its
+// The Japanese sentence of Message. An uncoded message's text is its
 // first parameter.
 std::string JapaneseText(const TMessage& Message);
 

@@ -59,11 +59,11 @@ bool Decodable(const TFilterStep& Step) {
 // What a decoder whose data ended early says: told beside the report, as
 // Flate's damage is.
 TMessage Damage(TDecodeEnd End, TMessageCode What) {
-    return {End == TDecodeEnd::Truncated || End == TDecodeEnd::Invalid ? What : TMessageCode::Unspecified, {}};
+    return {End == TDecodeEnd::Truncated || End == TDecodeEnd::Invalid ? What : TMessageCode::Uncoded, {}};
 }
 
 // One step from In, appending at most Cap bytes to Out. Returns what damaged
-// the data (unspecified when nothing did); what was decoded before the
+// the data (uncoded when nothing did); what was decoded before the
 // damage stays.
 TMessage DecodeStep(TMemoryStream& In, const TFilterStep& Step, TStream& Out, int32_t Cap) {
     const uint8_t* data = In.Memory();
@@ -77,7 +77,7 @@ TMessage DecodeStep(TMemoryStream& In, const TFilterStep& Step, TStream& Out, in
         const TMessage damage = DecodeStep(In, plain, unpredicted, std::min(Cap, IntermediateLimit));
         const TMessage rows = Damage(DecodePredictor(unpredicted.Memory(), unpredicted.Size(), predictor, Out, Cap),
                                      TMessageCode::PredictorFailed);
-        return damage.Code == TMessageCode::Unspecified ? rows : damage;
+        return damage.Code == TMessageCode::Uncoded ? rows : damage;
     }
     TCappedStream capped(Out, Cap);
     try {
@@ -125,7 +125,7 @@ bool ApplyExtendedFilters(TMemoryStream& Data, const std::vector<TFilterStep>& S
     TMemoryStream* in = &Data;
     TMessage damage;
     const auto note = [&damage](TMessage Step) {
-        if (damage.Code == TMessageCode::Unspecified) damage = std::move(Step);
+        if (damage.Code == TMessageCode::Uncoded) damage = std::move(Step);
     };
     for (size_t i = 0; i + 1 < Steps.size(); ++i) {
         TMemoryStream& out = buffers[i % 2];

@@ -155,7 +155,7 @@ bool ReadStreamDataExtended(TStream& Source, TStream& Output, int32_t Length, co
     TMessage damaged;
     DecodeGuarded(Output, Damage, [&](TStream& Out) { ApplyExtendedFilters(raw, Steps, Out, MaxOutput, &damaged); });
     // Every decoder's damage is told as Flate's is.
-    if (damaged.Code != TMessageCode::Unspecified && Damage != nullptr && !Damage->Damaged)
+    if (damaged.Code != TMessageCode::Uncoded && Damage != nullptr && !Damage->Damaged)
         *Damage = {true, damaged, static_cast<int32_t>(Output.Position() - start)};
     return true;
 }

@@ -35,7 +35,7 @@ TEST(Message, AnErrorKeepsItsCodeAndItsJapaneseText) {
     EXPECT_EQ(CodeName(coded.Text().Code), "table-rebuilt");
 
     const Exception plain("Decoded data would reach 2 GiB");
-    EXPECT_EQ(MessageOf(plain), (TMessage{TMessageCode::Unspecified, {"Decoded data would reach 2 GiB"}}));
+    EXPECT_EQ(MessageOf(plain), (TMessage{TMessageCode::Uncoded, {"Decoded data would reach 2 GiB"}}));
     EXPECT_EQ(JapaneseText(MessageOf(plain)), "Decoded data would reach 2 GiB");
     EXPECT_EQ(MessageOf(std::runtime_error("bad")).Args, std::vector<std::string>{"bad"});
 }
