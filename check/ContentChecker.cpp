@@ -14,14 +14,14 @@ constexpr size_t MaximumSaved = 4096;
 
 using C = TOperatorClass;
 
-std::string_view TypeName(char Letter) {
+TMessageCode OperandTypeWrong(char Letter) {
     switch (Letter) {
-        case 'n': return "数値";
-        case 'i': return "整数";
-        case '/': return "名前";
-        case 's': return "文字列";
-        case 'a': return "配列";
-        default: return "名前か辞書";
+        case 'n': return TMessageCode::OperandMustBeNumber;
+        case 'i': return TMessageCode::OperandMustBeInteger;
+        case '/': return TMessageCode::OperandMustBeName;
+        case 's': return TMessageCode::OperandMustBeString;
+        case 'a': return TMessageCode::OperandMustBeArray;
+        default: return TMessageCode::OperandMustBeNameOrDict;
     }
 }
 
@@ -31,16 +31,16 @@ bool IsBoolean(std::string_view Word) {
 }
 bool IsNull(std::string_view Word) { return Word.size() == 4 && Word == "null"; }
 
-std::string SyntaxMessage(TScanFault Fault) {
+TMessage SyntaxMessage(TScanFault Fault) {
     switch (Fault) {
-        case TScanFault::UnterminatedString: return "文字列が閉じられていません。";
-        case TScanFault::UnterminatedHexString: return "16 進文字列が閉じられていません。";
-        case TScanFault::BadHexString: return "16 進文字列に 16 進数字でないバイトがあります。";
-        case TScanFault::UnexpectedParenthesis: return "対応する ( のない ) です。";
-        case TScanFault::UnexpectedAngle: return "対応する < のない > です。";
+        case TScanFault::UnterminatedString: return {TMessageCode::UnterminatedString, {}};
+        case TScanFault::UnterminatedHexString: return {TMessageCode::UnterminatedHexString, {}};
+        case TScanFault::BadHexString: return {TMessageCode::BadHexString, {}};
+        case TScanFault::UnexpectedParenthesis: return {TMessageCode::UnexpectedParenthesis, {}};
+        case TScanFault::UnexpectedAngle: return {TMessageCode::UnexpectedAngle, {}};
         case TScanFault::None: break;
     }
-    return "読めないバイトです。";
+    return {TMessageCode::UnreadableByte, {}};
 }
 
 }  // namespace
@@ -52,7 +52,7 @@ TContentChecker::TContentChecker(TResourceNames& Resources, TPageFindings& Findi
 }
 
 void TContentChecker::Report(TFindingCode Code, TSeverity Severity, int64_t Offset, std::string_view Operator,
-                             std::string Message) {
+                             TMessage Message) {
     TFinding finding;
     finding.Code = Code;
     finding.Severity = Severity;
@@ -65,7 +65,7 @@ void TContentChecker::Report(TFindingCode Code, TSeverity Severity, int64_t Offs
 }
 
 void TContentChecker::ReportAt(const TOperand& Operand, TFindingCode Code, std::string_view Operator,
-                               std::string Message) {
+                               TMessage Message) {
     const int32_t current = FObject;
     FObject = Operand.Object;
     Report(Code, TSeverity::Error, Operand.Offset, Operator, std::move(Message));
@@ -130,14 +130,14 @@ void TContentChecker::Check(std::span<const uint8_t> Data, int32_t Object) {
             case TTokenType::ArrayOpen:
             case TTokenType::DictOpen: ReadComposite(FToken); break;
             case TTokenType::ArrayClose:
-                Report(TFindingCode::Syntax, TSeverity::Error, at, "", "対応する [ のない ] です。");
+                Report(TFindingCode::Syntax, TSeverity::Error, at, "", TMessage{TMessageCode::UnexpectedArrayClose, {}});
                 break;
             case TTokenType::DictClose:
-                Report(TFindingCode::Syntax, TSeverity::Error, at, "", "対応する << のない >> です。");
+                Report(TFindingCode::Syntax, TSeverity::Error, at, "", TMessage{TMessageCode::UnexpectedDictClose, {}});
                 break;
             case TTokenType::BraceOpen:
             case TTokenType::BraceClose:
-                Report(TFindingCode::Syntax, TSeverity::Error, at, "", "内容ストリームには { } を書けません。");
+                Report(TFindingCode::Syntax, TSeverity::Error, at, "", TMessage{TMessageCode::BracesInContent, {}});
                 break;
             case TTokenType::Keyword:
                 // No operator is longer than three bytes.
@@ -153,7 +153,7 @@ void TContentChecker::Check(std::span<const uint8_t> Data, int32_t Object) {
 void TContentChecker::ReadComposite(const TScanToken& Open) {
     const bool array = Open.Type == TTokenType::ArrayOpen;
     const auto start = static_cast<int64_t>(Open.Offset);
-    const std::string_view what = array ? "配列" : "辞書";
+    const TMessage notClosed{array ? TMessageCode::ArrayNotClosed : TMessageCode::DictNotClosed, {}};
     FComposite.assign(1, array ? '[' : '<');
     bool textItems = true;  // numbers and strings only, at the first level
     TScanToken& token = FToken;
@@ -163,7 +163,7 @@ void TContentChecker::ReadComposite(const TScanToken& Open) {
         const bool top = FComposite.size() == 1;
         switch (token.Type) {
             case TTokenType::End:
-                Report(TFindingCode::Syntax, TSeverity::Error, start, "", std::string(what) + "が閉じられていません。");
+                Report(TFindingCode::Syntax, TSeverity::Error, start, "", notClosed);
                 return;
             case TTokenType::Bad:
                 Report(TFindingCode::Syntax, TSeverity::Error, at, "", SyntaxMessage(token.Fault));
@@ -179,7 +179,7 @@ void TContentChecker::ReadComposite(const TScanToken& Open) {
                 const char expected = token.Type == TTokenType::ArrayClose ? '[' : '<';
                 if (FComposite.back() != expected)
                     Report(TFindingCode::Syntax, TSeverity::Error, at, "",
-                           expected == '[' ? "辞書が ] で閉じられています。" : "配列が >> で閉じられています。");
+                           TMessage{expected == '[' ? TMessageCode::DictClosedByBracket : TMessageCode::ArrayClosedByAngles, {}});
                 FComposite.pop_back();
                 break;
             }
@@ -190,7 +190,7 @@ void TContentChecker::ReadComposite(const TScanToken& Open) {
                 }
                 // An operator inside: the array was never closed. The
                 // operator is read as one.
-                Report(TFindingCode::Syntax, TSeverity::Error, start, "", std::string(what) + "が閉じられていません。");
+                Report(TFindingCode::Syntax, TSeverity::Error, start, "", notClosed);
                 FScanner->SetPosition(token.Offset);
                 Push(array ? TKind::Array : TKind::Dictionary, start, textItems);
                 return;
@@ -212,7 +212,7 @@ void TContentChecker::ReadComposite(const TScanToken& Open) {
     if (op == nullptr) {
         // Inside BX ... EX unknown operators are passed over with their operands.
         if (FCompatibilityDepth == 0)
-            Report(TFindingCode::UnknownOperator, TSeverity::Error, at, Token.Bytes, "未知の演算子です。");
+            Report(TFindingCode::UnknownOperator, TSeverity::Error, at, Token.Bytes, TMessage{TMessageCode::UnknownOperator, {}});
         ClearOperands();
         return;
     }
@@ -231,7 +231,7 @@ void TContentChecker::CheckInlineImage(int64_t Offset) {
     tokens.SetKeepStringBytes(false);
     tokens.SetPosition(FScanner->Position());
     check::CheckInlineImage(tokens, Offset, FResources,
-                            [this](TFindingCode Code, TSeverity Severity, int64_t At, std::string_view Op, std::string Message) {
+                            [this](TFindingCode Code, TSeverity Severity, int64_t At, std::string_view Op, TMessage Message) {
                                 Report(Code, Severity, At, Op, std::move(Message));
                             });
     FScanner->SetPosition(tokens.Position());
@@ -244,8 +244,7 @@ void TContentChecker::CheckInlineImage(int64_t Offset) {
     }
     if (FOperandCount != static_cast<int64_t>(Op.Operands.size())) {
         Report(TFindingCode::OperandCount, TSeverity::Error, Offset, Op.Name,
-               "オペランドは " + std::to_string(Op.Operands.size()) + " 個のはずが " + std::to_string(FOperandCount) +
-                   " 個あります。");
+               MakeMessage(TMessageCode::OperandCountWrong, Op.Operands.size(), FOperandCount));
         return false;
     }
     for (size_t i = 0; i < Op.Operands.size(); ++i) {
@@ -253,14 +252,14 @@ void TContentChecker::CheckInlineImage(int64_t Offset) {
         const char want = Op.Operands[i];
         if ((Accepted(want) & KindBit(operand.Kind)) == 0) {
             ReportAt(operand, TFindingCode::OperandType, Op.Name,
-                   std::to_string(i + 1) + " 番目のオペランドは" + std::string(TypeName(want)) + "でなければなりません。");
+                   MakeMessage(OperandTypeWrong(want), i + 1));
             return false;
         }
     }
     // TJ shows strings and moves by numbers, nothing else.
     if (Op.Id == TOperatorId::TJ && !Operand(0).TextItems) {
         ReportAt(Operand(0), TFindingCode::OperandType, Op.Name,
-               "TJ の配列には文字列と数値しか置けません。");
+               TMessage{TMessageCode::TjItems, {}});
         return false;
     }
     return true;
@@ -276,18 +275,18 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
     for (size_t i = 0; i < kept && static_cast<int64_t>(i) < numbers; ++i)
         if (Operand(i).Kind != TKind::Integer && Operand(i).Kind != TKind::Real) {
             ReportAt(Operand(i), TFindingCode::OperandType, Op.Name,
-                   std::to_string(i + 1) + " 番目のオペランドは数値でなければなりません。");
+                   MakeMessage(TMessageCode::OperandMustBeNumber, i + 1));
             return;
         }
     const auto count = [&](int64_t Expected) {
         if (numbers != Expected)
             Report(TFindingCode::OperandCount, TSeverity::Error, Offset, Op.Name,
-                   "色の成分は " + std::to_string(Expected) + " 個のはずが " + std::to_string(numbers) + " 個あります。");
+                   MakeMessage(TMessageCode::ColourComponentsWrong, Expected, numbers));
     };
     if (named && lastIsName) {
         if (!space.Pattern && space.Components >= 0) {
             ReportAt(Operand(kept - 1), TFindingCode::OperandType, Op.Name,
-                   "パターンの名前はパターン色空間でしか使えません。");
+                   TMessage{TMessageCode::PatternNameOutsidePattern, {}});
             return;
         }
         UseResource(TResourceCategory::Pattern, Operand(kept - 1), Op.Name);
@@ -296,7 +295,7 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
     }
     if (space.Pattern) {
         Report(named ? TFindingCode::OperandCount : TFindingCode::OperandType, TSeverity::Error, Offset, Op.Name,
-               named ? "パターン色空間ではパターンの名前が要ります。" : "パターン色空間では SCN・scn を使います。");
+               TMessage{named ? TMessageCode::PatternNameNeeded : TMessageCode::PatternNeedsScn, {}});
         return;
     }
     if (space.Components >= 0) count(space.Components);
@@ -304,34 +303,34 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
 }
 
 [[gnu::always_inline]] inline void TContentChecker::CheckPlacement(const TOperator& Op, int64_t Offset) {
-    const auto misplaced = [&](std::string Message) {
+    const auto misplaced = [&](TMessage Message) {
         Report(TFindingCode::OperatorPlacement, TSeverity::Error, Offset, Op.Name, std::move(Message));
     };
     switch (Op.Class) {
         case C::PathConstruction:
             if (FPath == TPath::None) {
-                if (FInText) misplaced("テキストオブジェクトの中ではパスを描けません。");
-                else if (Op.Id != TOperatorId::m && Op.Id != TOperatorId::re) misplaced("現在点がありません（先に m か re が要ります）。");
+                if (FInText) misplaced(TMessage{TMessageCode::PathInText, {}});
+                else if (Op.Id != TOperatorId::m && Op.Id != TOperatorId::re) misplaced(TMessage{TMessageCode::NoCurrentPoint, {}});
             }
             FPath = TPath::Building;
             return;
         case C::Clipping:
-            if (FPath == TPath::None) misplaced("クリップするパスがありません。");
+            if (FPath == TPath::None) misplaced(TMessage{TMessageCode::NoPathToClip, {}});
             else FPath = TPath::Clipped;
             return;
         case C::PathPainting:
             // "n" with no path paints nothing and ends nothing; pdflatex's
             // TikZ writes it after every picture, and readers pass it over.
             if (FPath == TPath::None && Op.Name == "n")
-                Report(TFindingCode::OperatorPlacement, TSeverity::Warning, Offset, Op.Name, "終わらせるパスがありません。");
+                Report(TFindingCode::OperatorPlacement, TSeverity::Warning, Offset, Op.Name, TMessage{TMessageCode::NoPathToEnd, {}});
             else if (FPath == TPath::None)
-                misplaced("描画するパスがありません。");
+                misplaced(TMessage{TMessageCode::NoPathToPaint, {}});
             FPath = TPath::None;
             return;
         default: break;
     }
     if (FPath != TPath::None) {
-        misplaced("パスの構築と描画のあいだには使えません。");
+        misplaced(TMessage{TMessageCode::InsidePath, {}});
         FPath = TPath::None;
     }
     switch (Op.Class) {
@@ -339,26 +338,26 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
         case C::TextPositioning:
             if (!FInText)
                 Report(TFindingCode::TextOutsideTextObject, TSeverity::Error, Offset, Op.Name,
-                       "テキストオブジェクト（BT から ET まで）の外では使えません。");
+                       TMessage{TMessageCode::OutsideText, {}});
             return;
         case C::SpecialState:
         case C::XObject:
         case C::Shading:
-            if (FInText) misplaced("テキストオブジェクトの中では使えません。");
+            if (FInText) misplaced(TMessage{TMessageCode::InsideText, {}});
             return;
         case C::InlineImage:
-            if (Op.Id != TOperatorId::BI) misplaced("BI のない " + std::string(Op.Name) + " です。");
-            else if (FInText) misplaced("テキストオブジェクトの中では使えません。");
+            if (Op.Id != TOperatorId::BI) misplaced(MakeMessage(TMessageCode::InlineImageWithoutBi, std::string(Op.Name)));
+            else if (FInText) misplaced(TMessage{TMessageCode::InsideText, {}});
             return;
         case C::Type3:
-            misplaced("Type 3 フォントのグリフの外では使えません。");
+            misplaced(TMessage{TMessageCode::OutsideType3Glyph, {}});
             return;
         default: return;
     }
 }
 
 [[gnu::always_inline]] inline void TContentChecker::CheckNesting(const TOperator& Op, int64_t Offset) {
-    const auto report = [&](TFindingCode Code, std::string Message) {
+    const auto report = [&](TFindingCode Code, TMessage Message) {
         Report(Code, TSeverity::Error, Offset, Op.Name, std::move(Message));
     };
     switch (Op.Id) {
@@ -371,11 +370,11 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
             if (FSaveDepth > SaveDepthLimit && !FSaveDepthTold) {
                 FSaveDepthTold = true;
                 Report(TFindingCode::SaveRestore, TSeverity::Warning, Offset, Op.Name,
-                       "q の入れ子が " + std::to_string(SaveDepthLimit) + " 段を超えています。");
+                       MakeMessage(TMessageCode::SaveDepthExceeded, SaveDepthLimit));
             }
             return;
         case TOperatorId::Q:
-            if (FSaveDepth == 0) return report(TFindingCode::SaveRestore, "対応する q のない Q です。");
+            if (FSaveDepth == 0) return report(TFindingCode::SaveRestore, TMessage{TMessageCode::RestoreWithoutSave, {}});
             if (static_cast<size_t>(FSaveDepth) == FSaved.size()) {
                 FFill = FSaved.back().Fill;
                 FStroke = FSaved.back().Stroke;
@@ -386,13 +385,13 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
             --FSaveDepth;
             return;
         case TOperatorId::BT:
-            if (FInText) return report(TFindingCode::TextObject, "テキストオブジェクトの中に BT があります。");
+            if (FInText) return report(TFindingCode::TextObject, TMessage{TMessageCode::BtInText, {}});
             FInText = true;
             FTextStart = Offset;
             FTextObject = FObject;
             return;
         case TOperatorId::ET:
-            if (!FInText) return report(TFindingCode::TextObject, "対応する BT のない ET です。");
+            if (!FInText) return report(TFindingCode::TextObject, TMessage{TMessageCode::EtWithoutBt, {}});
             FInText = false;
             return;
         case TOperatorId::BMC:
@@ -403,7 +402,7 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
             }
             return;
         case TOperatorId::EMC:
-            if (FMarkedDepth == 0) return report(TFindingCode::MarkedContent, "対応する BMC・BDC のない EMC です。");
+            if (FMarkedDepth == 0) return report(TFindingCode::MarkedContent, TMessage{TMessageCode::EmcWithoutBmc, {}});
             --FMarkedDepth;
             return;
         case TOperatorId::BX:
@@ -413,7 +412,7 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
             }
             return;
         case TOperatorId::EX:
-            if (FCompatibilityDepth == 0) return report(TFindingCode::Compatibility, "対応する BX のない EX です。");
+            if (FCompatibilityDepth == 0) return report(TFindingCode::Compatibility, TMessage{TMessageCode::ExWithoutBx, {}});
             --FCompatibilityDepth;
             return;
         case TOperatorId::g: FFill = TColourSpace::Device(1); return;
@@ -435,8 +434,7 @@ TDeclaredResource* TContentChecker::UseResource(TResourceCategory Category, cons
         return declared;
     }
     ReportAt(Name, TFindingCode::UndeclaredResource, Op,
-           "リソース /" + std::string(CategoryKey(Category)) + " に /" + PrintableOperator(Name.Text) +
-               " が宣言されていません。");
+           MakeMessage(TMessageCode::ResourceNotDeclared, std::string(CategoryKey(Category)), PrintableOperator(Name.Text)));
     return nullptr;
 }
 
@@ -471,23 +469,23 @@ TDeclaredResource* TContentChecker::UseResource(TResourceCategory Category, cons
 
 void TContentChecker::Finish() {
     FObject = -1;
-    const auto open = [&](TFindingCode Code, int64_t Offset, int32_t Object, std::string_view Op, std::string Message) {
+    const auto open = [&](TFindingCode Code, int64_t Offset, int32_t Object, std::string_view Op, TMessage Message) {
         FObject = Object;
         Report(Code, TSeverity::Error, Offset, Op, std::move(Message));
         FObject = -1;
     };
     if (FOperandCount > 0)
-        Report(TFindingCode::Syntax, TSeverity::Error, -1, "", "内容が演算子のないオペランドで終わっています。");
-    if (FInText) open(TFindingCode::TextObject, FTextStart, FTextObject, "BT", "BT が ET で閉じられていません。");
+        Report(TFindingCode::Syntax, TSeverity::Error, -1, "", TMessage{TMessageCode::TrailingOperands, {}});
+    if (FInText) open(TFindingCode::TextObject, FTextStart, FTextObject, "BT", TMessage{TMessageCode::BtNotClosed, {}});
     if (FSaveDepth > 0)
         open(TFindingCode::SaveRestore, FFirstSave, FFirstSaveObject, "q",
-             "q が " + std::to_string(FSaveDepth) + " 個、Q で閉じられていません。");
+             MakeMessage(TMessageCode::SaveNotRestored, FSaveDepth));
     if (FMarkedDepth > 0)
         open(TFindingCode::MarkedContent, FFirstMarked, FFirstMarkedObject, "BMC",
-             "BMC・BDC が " + std::to_string(FMarkedDepth) + " 個、EMC で閉じられていません。");
+             MakeMessage(TMessageCode::MarkedNotClosed, FMarkedDepth));
     if (FCompatibilityDepth > 0)
         open(TFindingCode::Compatibility, FFirstCompatibility, FFirstCompatibilityObject, "BX",
-             "BX が " + std::to_string(FCompatibilityDepth) + " 個、EX で閉じられていません。");
+             MakeMessage(TMessageCode::BxNotClosed, FCompatibilityDepth));
     ClearOperands();
 }
 

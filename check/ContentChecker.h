@@ -67,9 +67,9 @@ private:
         TColourSpace Fill, Stroke;
     };
 
-    void Report(TFindingCode Code, TSeverity Severity, int64_t Offset, std::string_view Operator, std::string Message);
+    void Report(TFindingCode Code, TSeverity Severity, int64_t Offset, std::string_view Operator, TMessage Message);
     // A finding about an operand, placed where the operand stands.
-    void ReportAt(const TOperand& Operand, TFindingCode Code, std::string_view Operator, std::string Message);
+    void ReportAt(const TOperand& Operand, TFindingCode Code, std::string_view Operator, TMessage Message);
     void Push(TKind Kind, int64_t Offset, bool TextItems = true);
     void PushName(const TScanToken& Name);
     void ClearOperands();

@@ -44,28 +44,6 @@ void TSeverityCounts::Add(const TPageFindings& Page) {
     for (size_t s = 0; s < SeverityCount; ++s) Counts[s] += Page.Count(static_cast<TSeverity>(s));
 }
 
-std::string FormatFinding(const TFinding& Finding) {
-    std::string line = "page " + std::to_string(Finding.Page);
-    if (Finding.Object >= 0) line += ", object " + std::to_string(Finding.Object);
-    if (!Finding.Form.empty()) line += ", form " + Finding.Form;
-    if (Finding.Offset >= 0) line += ", offset " + std::to_string(Finding.Offset);
-    line += ": ";
-    line += SeverityName(Finding.Severity);
-    line += ' ';
-    line += CodeName(Finding.Code);
-    if (!Finding.Operator.empty()) line += " (" + Finding.Operator + ")";
-    return line + ": " + Finding.Message;
-}
-
-std::string FormatOmitted(int32_t Page, int64_t Omitted) {
-    return "page " + std::to_string(Page) + ": ほかに " + std::to_string(Omitted) + " 件の指摘を省略しました。";
-}
-
-std::string FormatCounts(const TSeverityCounts& Counts) {
-    return "error " + std::to_string(Counts[TSeverity::Error]) + ", warning " +
-           std::to_string(Counts[TSeverity::Warning]) + ", info " + std::to_string(Counts[TSeverity::Info]);
-}
-
 }  // namespace lumerra::check
 
 namespace lumerra::check {

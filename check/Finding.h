@@ -1,6 +1,7 @@
 // What the content check finds: a stable code, a severity, where it is
 // (page, stream object, form, byte offset in the decoded stream), the
-// operator and a message for the user.
+// operator and a message code with its parameters. The front ends make the
+// lines (cli/FindingText, shell/FindingLines).
 #pragma once
 
 #include <array>
@@ -9,6 +10,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "common/Message.h"
 
 namespace lumerra::check {
 
@@ -43,7 +46,7 @@ struct TFinding {
     std::string Form;     // the form's resource name (no slash), empty on the page itself
     int64_t Offset = -1;  // in the decoded stream, -1 when it has none
     std::string Operator;
-    std::string Message;
+    TMessage Message;
 };
 
 // The findings of one page. Only the first Limit are kept, so that a hostile
@@ -78,15 +81,6 @@ struct TSeverityCounts {
     int64_t operator[](TSeverity Severity) const { return Counts[static_cast<size_t>(Severity)]; }
 };
 
-// "page 3, object 12, form Fm0, offset 1234: error save-restore (Q): message"
-// (no file name, no line end): one form for the command line and the
-// desktop program.
-std::string FormatFinding(const TFinding& Finding);
-// "page 3: 17 件の指摘を省略しました。"
-std::string FormatOmitted(int32_t Page, int64_t Omitted);
-// "error 3, warning 0, info 2"
-std::string FormatCounts(const TSeverityCounts& Counts);
-
 }  // namespace lumerra::check
 
 namespace lumerra::check {
@@ -94,7 +88,7 @@ namespace lumerra::check {
 // How a unit of the check tells what it found; its caller adds the page,
 // the stream and the form.
 using TReportFinding =
-    std::function<void(TFindingCode Code, TSeverity Severity, int64_t Offset, std::string_view Operator, std::string Message)>;
+    std::function<void(TFindingCode Code, TSeverity Severity, int64_t Offset, std::string_view Operator, TMessage Message)>;
 
 // An operator as a finding shows it: printable ASCII as it is, any other
 // byte as "#xx", at most 32 bytes (a hostile stream's "operator" may be

@@ -67,7 +67,7 @@ public:
     }
 
 private:
-    void Fault(int64_t Offset, std::string Message, TSeverity Severity = TSeverity::Error) {
+    void Fault(int64_t Offset, TMessage Message, TSeverity Severity = TSeverity::Error) {
         FReport(TFindingCode::InlineImage, Severity, Offset, Operator, std::move(Message));
     }
 
@@ -79,16 +79,16 @@ private:
             FTokens.Next(token);
             if (token.IsKeyword("ID")) return true;
             if (token.Type == TTokenType::End) {
-                Fault(FBiOffset, "インライン画像に ID がありません。");
+                Fault(FBiOffset, TMessage{TMessageCode::InlineImageNoId, {}});
                 return false;
             }
             if (IsOperandKeyword(token)) {
-                Fault(FBiOffset, "インライン画像の辞書が ID の前に終わっています（" + PrintableOperator(token.Text) + "）。");
+                Fault(FBiOffset, MakeMessage(TMessageCode::InlineImageDictEnded, PrintableOperator(token.Text)));
                 FTokens.SetPosition(static_cast<size_t>(token.Offset - FTokens.Base()));
                 return false;
             }
             if (token.Type != TTokenType::Name) {
-                Fault(token.Offset, "インライン画像の辞書のキーが名前ではありません。");
+                Fault(token.Offset, TMessage{TMessageCode::InlineImageKeyNotName, {}});
                 continue;
             }
             const int64_t keyOffset = token.Offset;
@@ -98,13 +98,13 @@ private:
             FTokens.Next(token);
             FTokens.SetPosition(mark);
             if (IsOperandKeyword(token) || token.Type == TTokenType::End) {
-                Fault(keyOffset, "インライン画像の /" + PrintableOperator(key) + " に値がありません。");
+                Fault(keyOffset, MakeMessage(TMessageCode::InlineImageNoValue, PrintableOperator(key)));
                 continue;
             }
             TValue value;
             TParser parser(FTokens, {.Depth = 8, .Items = 4096}, true);
             if (parser.ReadValue(value) != TParseFault::None) {
-                Fault(keyOffset, "インライン画像の /" + PrintableOperator(key) + " の値が読めません。");
+                Fault(keyOffset, MakeMessage(TMessageCode::InlineImageBadValue, PrintableOperator(key)));
                 continue;
             }
             Take(key, keyOffset, value);
@@ -114,7 +114,7 @@ private:
     void Take(const std::string& Key, int64_t Offset, const TValue& Value) {
         const std::string_view full = FullKey(Key);
         if (full.empty()) {
-            Fault(Offset, "インライン画像の辞書に未知のキー /" + PrintableOperator(Key) + " があります。",
+            Fault(Offset, MakeMessage(TMessageCode::InlineImageUnknownKey, PrintableOperator(Key)),
                   TSeverity::Warning);
             return;
         }
@@ -122,7 +122,7 @@ private:
             if (Value.Is(TValue::TKind::Integer) && Value.AsInteger() >= 0)
                 Into = Value.AsInteger();
             else
-                Fault(Offset, "インライン画像の /" + Key + " は 0 以上の整数でなければなりません。");
+                Fault(Offset, MakeMessage(TMessageCode::InlineImageNotCount, Key));
         };
         if (full == "Width") integer(FWidth);
         else if (full == "Height") integer(FHeight);
@@ -142,7 +142,7 @@ private:
             return;
         }
         if (!Value.Is(TValue::TKind::Name)) {
-            Fault(Offset, "インライン画像の色空間が名前でも配列でもありません。");
+            Fault(Offset, TMessage{TMessageCode::InlineImageBadColourSpace, {}});
             return;
         }
         if (BuiltInColourSpace(Value.Text(), true, FSpace) && !FSpace.Pattern) return;
@@ -151,12 +151,12 @@ private:
             FSpace = declared->Space;
         else
             FReport(TFindingCode::UndeclaredResource, TSeverity::Error, Offset, Operator,
-                    "リソース /ColorSpace に /" + PrintableOperator(Value.Text()) + " が宣言されていません。");
+                    MakeMessage(TMessageCode::ResourceNotDeclared, "ColorSpace", PrintableOperator(Value.Text())));
     }
 
     void TakeFilter(int64_t Offset, const TValue& Value) {
         const auto check = [&](const TValue& Name) {
-            if (!KnownFilter(Name)) Fault(Offset, "インライン画像には使えないフィルタです。");
+            if (!KnownFilter(Name)) Fault(Offset, TMessage{TMessageCode::InlineImageBadFilter, {}});
         };
         if (Value.Is(TValue::TKind::Array)) {
             for (const TValue& item : Value.Items()) check(item);
@@ -168,10 +168,10 @@ private:
     }
 
     void CheckRequiredKeys() {
-        if (!FWidth) Fault(FBiOffset, "インライン画像に /W（幅）がありません。");
-        if (!FHeight) Fault(FBiOffset, "インライン画像に /H（高さ）がありません。");
-        if (!FMask && !FBits) Fault(FBiOffset, "インライン画像に /BPC（成分のビット数）がありません。");
-        if (!FMask && !FSpaceGiven) Fault(FBiOffset, "インライン画像に /CS（色空間）がありません。");
+        if (!FWidth) Fault(FBiOffset, TMessage{TMessageCode::InlineImageNoWidth, {}});
+        if (!FHeight) Fault(FBiOffset, TMessage{TMessageCode::InlineImageNoHeight, {}});
+        if (!FMask && !FBits) Fault(FBiOffset, TMessage{TMessageCode::InlineImageNoBits, {}});
+        if (!FMask && !FSpaceGiven) Fault(FBiOffset, TMessage{TMessageCode::InlineImageNoColourSpace, {}});
     }
 
     // The data's length from its dimensions when it is not filtered; none
@@ -199,13 +199,11 @@ private:
                 FTokens.SetPosition(*end);
                 return;
             }
-            Fault(FBiOffset, FLength ? "インライン画像の /L の " + std::to_string(*length) + " バイトのあとに EI がありません。"
-                                     : "インライン画像のデータが幅・高さ・成分・ビット数から求めた " +
-                                           std::to_string(*length) + " バイトと合いません。");
+            Fault(FBiOffset, MakeMessage(FLength ? TMessageCode::InlineImageNoEiAfterLength : TMessageCode::InlineImageLengthMismatch, *length));
         }
         const size_t end = FindImageEnd(data, start);
         if (end == SIZE_MAX) {
-            Fault(FBiOffset, "インライン画像の終わり（EI）が見つかりません。");
+            Fault(FBiOffset, TMessage{TMessageCode::InlineImageNoEnd, {}});
             FTokens.SetPosition(data.size());
             return;
         }

@@ -64,8 +64,8 @@ private:
         return *buffers[static_cast<size_t>(Depth)];
     }
 
-    std::span<const uint8_t> Decode(int32_t Object, TMemoryStream& Data, std::vector<std::string>* Faults = nullptr) {
-        const auto fault = [&](const std::string& What) {
+    std::span<const uint8_t> Decode(int32_t Object, TMemoryStream& Data, std::vector<TMessage>* Faults = nullptr) {
+        const auto fault = [&](const TMessage& What) {
             if (FOnFault) FOnFault(FPage, Object, What);
             if (Faults != nullptr) Faults->push_back(What);
         };
@@ -77,7 +77,7 @@ private:
         try {
             DecodeStreamObject(FReader, Object, filters, Data, &damage);
         } catch (const std::exception& e) {
-            fault(e.what());
+            fault(MessageOf(e));
         }
         if (damage.Damaged) fault(damage.What);
         return {Data.Memory(), static_cast<size_t>(Data.Size())};
@@ -89,10 +89,10 @@ private:
         auto& forms = FOwner.FForms;
         if (const auto kept = forms.find(Object); kept != forms.end()) {
             if (FOnFault)
-                for (const std::string& what : kept->second.Faults) FOnFault(FPage, Object, what);
+                for (const TMessage& what : kept->second.Faults) FOnFault(FPage, Object, what);
             return kept->second.Data;
         }
-        std::vector<std::string> faults;
+        std::vector<TMessage> faults;
         const std::span<const uint8_t> data = Decode(Object, Buffer(Depth), &faults);
         if (data.size() > FormCacheBytes - FOwner.FFormBytes) return data;
         FOwner.FFormBytes += data.size();
@@ -108,8 +108,8 @@ private:
             finding.Code = TFindingCode::UnusedResource;
             finding.Severity = TSeverity::Info;
             finding.Form = Form;
-            finding.Message = "リソース /" + std::string(CategoryKey(Category)) + " の /" + PrintableOperator(Name) +
-                              " は使われていません。";
+            finding.Message =
+                MakeMessage(TMessageCode::ResourceUnused, std::string(CategoryKey(Category)), PrintableOperator(Name));
             FFindings.Add(std::move(finding));
         });
     }

@@ -21,7 +21,7 @@ namespace lumerra::check {
 
 // A stream that could not be read or decoded whole: the check goes on with
 // what was decoded of it.
-using TStreamFaultProc = std::function<void(int32_t Page, int32_t Object, const std::string& What)>;
+using TStreamFaultProc = std::function<void(int32_t Page, int32_t Object, const TMessage& What)>;
 
 class TPageChecker {
 public:
@@ -52,7 +52,7 @@ private:
     // FormCacheBytes of them.
     struct TDecodedForm {
         std::vector<uint8_t> Data;
-        std::vector<std::string> Faults;
+        std::vector<TMessage> Faults;
     };
     static constexpr size_t FormCacheBytes = size_t{32} << 20;
     std::unordered_map<int32_t, TDecodedForm> FForms;  // its values stay where they are while others are added

@@ -3,8 +3,10 @@
 #include <nlohmann/json.hpp>
 
 #include "check/PageCheck.h"
+#include "cli/FindingText.h"
 #include "cli/Interrupt.h"
 #include "cli/JsonLines.h"
+#include "cli/MessageText.h"
 #include "cli/RevisionOption.h"
 #include "common/Exceptions.h"
 #include "pdf/PDFAnalyst.h"
@@ -13,8 +15,8 @@ namespace lumerra::cli {
 
 namespace {
 
-const char* const MsgCancelled = "キャンセルされました。";
-const char* const MsgBadPages = "ページ番号の指定が不正です。";
+constexpr TMessageCode MsgCancelled = TMessageCode::Cancelled;
+constexpr TMessageCode MsgBadPages = TMessageCode::PageRangeInvalid;
 
 // One JSON Lines value.
 std::string Line(const TJson& Value) { return Dump(Value) + "\n"; }
@@ -40,8 +42,8 @@ public:
         const bool done = check::CheckPages(
             reader, pages, range.First, range.Last, [this](const check::TPageFindings& Page) { Write(Page); },
             [](int32_t) { return !TakeInterrupt(); },
-            [this](int32_t Page, int32_t Object, const std::string& What) {
-                FErr << "lumerra: " << FInput << ": page " << Page << ", object " << Object << ": " << What << '\n';
+            [this](int32_t Page, int32_t Object, const TMessage& What) {
+                FErr << "lumerra: " << FInput << ": page " << Page << ", object " << Object << ": " << Sentence(What) << '\n';
             });
         if (!done) return false;
         if (FArgs.Json) {
@@ -50,7 +52,7 @@ public:
                 counts[std::string(check::SeverityName(static_cast<check::TSeverity>(s)))] = FCounts.Counts[s];
             FOut << Line({{"file", FInput}, {"counts", counts}});
         } else {
-            FOut << FInput << ": " << check::FormatCounts(FCounts) << '\n';
+            FOut << FInput << ": " << CountsText(FCounts) << '\n';
         }
         return true;
     }
@@ -69,12 +71,12 @@ private:
     void Write(const check::TPageFindings& Page) {
         FCounts.Add(Page);
         for (const check::TFinding& finding : Page.Kept())
-            FOut << (FArgs.Json ? FindingJson(FInput, finding) : FInput + ": " + check::FormatFinding(finding) + "\n");
+            FOut << (FArgs.Json ? FindingJson(FInput, finding) : FInput + ": " + FindingText(finding) + "\n");
         if (Page.Omitted() == 0) return;
         if (FArgs.Json)
             FOut << Line({{"file", FInput}, {"page", Page.Page()}, {"omitted", Page.Omitted()}});
         else
-            FOut << FInput << ": " << check::FormatOmitted(Page.Page(), Page.Omitted()) << '\n';
+            FOut << FInput << ": " << OmittedText(Page.Page(), Page.Omitted()) << '\n';
     }
 
     const TCheckArgs& FArgs;
@@ -97,7 +99,8 @@ std::string FindingJson(const std::string& File, const check::TFinding& Finding)
         {"operator", orNull(!Finding.Operator.empty(), Finding.Operator)},
         {"severity", check::SeverityName(Finding.Severity)},
         {"code", check::CodeName(Finding.Code)},
-        {"message", Finding.Message},
+        {"message", Sentence(Finding.Message)},
+        {"message-code", CodeName(Finding.Message.Code)},
     });
 }
 

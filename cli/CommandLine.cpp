@@ -4,8 +4,10 @@
 #include <cstring>
 #include <set>
 
+#include "cli/MessageText.h"
 #include "common/Exceptions.h"
 #include "common/StrUtils.h"
+#include "common/SystemError.h"
 #include "pdf/PDFAnalyst.h"
 
 namespace lumerra::cli {
@@ -313,7 +315,8 @@ TPageRange ParsePageRange(const std::string& Text) {
 
 std::string ErrorLine(const std::string& File, const std::exception& Error) {
     const auto* error = dynamic_cast<const Exception*>(&Error);
-    return "lumerra: " + File + ": " + (error != nullptr ? error->Detailed() : std::string(Error.what())) + "\n";
+    const std::string context = error != nullptr && !error->Context().empty() ? " (" + error->Context() + ")" : "";
+    return "lumerra: " + File + ": " + ErrorSentence(Error) + context + "\n";
 }
 
 std::string ExtendedReadingHint(const std::string& Input) {
@@ -332,7 +335,7 @@ std::string MisplacedLines(const std::string& Input, const std::vector<TMisplace
 std::string WarningLines(const std::string& Input, const TPDFAnalyst& Analyst) {
     std::string lines;
     if (const auto& misplaced = Analyst.Misplaced()) lines += MisplacedLines(Input, {*misplaced});
-    for (const std::string& warning : Analyst.Warnings()) lines += "lumerra: " + Input + ": " + warning + "\n";
+    for (const TMessage& warning : Analyst.WarningMessages()) lines += "lumerra: " + Input + ": " + Sentence(warning) + "\n";
     return lines;
 }
 
@@ -343,7 +346,7 @@ int CheckStandardOutput(std::ostream& Out, std::ostream& Err) {
     Out.flush();
     if (Out) return ExitOk;
     const int error = errno != 0 ? errno : EIO;
-    Err << ErrorLine("standard output", Exception("書き込みに失敗しました。", std::strerror(error)));
+    Err << ErrorLine("standard output", Exception(TMessageCode::WriteFailed, SystemErrorText(error)));
     return ExitFailed;
 }
 

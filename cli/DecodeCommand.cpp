@@ -9,10 +9,12 @@
 
 #include "cli/Interrupt.h"
 #include "cli/JsonReport.h"
+#include "cli/MessageText.h"
 #include "cli/ProgressBar.h"
 #include "cli/RevisionOption.h"
 #include "cli/Workers.h"
 #include "common/OutputFile.h"
+#include "common/SystemError.h"
 #include "decoder/PDFLumerra.h"
 #include "decoder/TextReportSink.h"
 #include "pdf/PDFAnalyst.h"
@@ -21,9 +23,9 @@ namespace lumerra::cli {
 
 namespace {
 
-const char* const MsgCancelled = "キャンセルされました。";
-const char* const MsgBadPages = "ページ番号の指定が不正です。";
-const char* const MsgNoFolder = "出力フォルダを作成できません。";
+constexpr TMessageCode MsgCancelled = TMessageCode::Cancelled;
+constexpr TMessageCode MsgBadPages = TMessageCode::PageRangeInvalid;
+constexpr TMessageCode MsgNoFolder = TMessageCode::CannotCreateFolder;
 
 // The pages of a run: the range asked for, "to the last page" made the
 // number of the last one. A range beyond the list is refused.
@@ -79,7 +81,7 @@ int RunDecodeFile(const TDecodeArgs& Args, const std::string& Input, std::ostrea
             if (Damage.Fault == TStreamFault::NoEndKeyword)
                 Err << ": no endstream after its data (offset " << Damage.Offset << ")\n";
             else
-                Err << ": data damaged after " << FormatThousands(Damage.BytesBefore) << " bytes: " << Damage.What
+                Err << ": data damaged after " << FormatThousands(Damage.BytesBefore) << " bytes: " << Sentence(Damage.What)
                     << '\n';
         };
         // -j spreads several files over worker processes, each on one
@@ -121,7 +123,7 @@ int RunDecode(const TDecodeArgs& Args, std::ostream& Err) {
         std::error_code error;
         std::filesystem::create_directories(Args.OutputDir, error);
         if (error) {
-            Err << ErrorLine(Args.OutputDir, Exception(MsgNoFolder, error.message()));
+            Err << ErrorLine(Args.OutputDir, Exception(MsgNoFolder, SystemErrorText(error.value())));
             return ExitFailed;
         }
     }

@@ -1,5 +1,6 @@
 #include "cli/JsonLines.h"
 
+#include "cli/MessageText.h"
 #include "common/Exceptions.h"
 
 namespace lumerra::cli {
@@ -9,7 +10,8 @@ std::string Dump(const TJson& Value) { return Value.dump(-1, ' ', false, TJson::
 std::string ErrorJson(const std::string& File, const std::exception& Error) {
     TJson line = {{"file", File}};
     const auto* error = dynamic_cast<const Exception*>(&Error);
-    line["error"] = error != nullptr ? error->Message() : std::string(Error.what());
+    line["error"] = ErrorSentence(Error);
+    line["code"] = ErrorCode(Error);
     if (error != nullptr && !error->Context().empty()) line["context"] = error->Context();
     return Dump(line) + "\n";
 }

@@ -15,8 +15,8 @@ using TJson = nlohmann::ordered_json;
 // Value on one line, without its end of line.
 std::string Dump(const TJson& Value);
 
-// {"file", "error", "context"} with its end of line; context only where the
-// error has one.
+// {"file", "error", "code", "context"} with its end of line; context only
+// where the error has one.
 std::string ErrorJson(const std::string& File, const std::exception& Error);
 
 }  // namespace lumerra::cli

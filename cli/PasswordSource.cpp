@@ -6,13 +6,14 @@
 #include <cerrno>
 #include <cstring>
 
+#include "common/SystemError.h"
 #include "common/UniqueFd.h"
 
 namespace lumerra::cli {
 
 namespace {
 
-const char* const MsgUnreadable = "パスワードファイルを読み込めません。";
+constexpr TMessageCode MsgUnreadable = TMessageCode::PasswordFileUnreadable;
 
 // No password is this long; a file without line ends (or /dev/zero) stops
 // here instead of filling the memory.
@@ -24,7 +25,7 @@ std::string FirstLine(int Fd) {
     for (;;) {
         const ssize_t n = ::read(Fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) throw EPasswordFileError(MsgUnreadable, std::strerror(errno));
+        if (n < 0) throw EPasswordFileError(MsgUnreadable, SystemErrorText(errno));
         if (n == 0) break;
         line.append(buffer, static_cast<size_t>(n));
         if (const size_t end = line.find('\n'); end != std::string::npos) {
@@ -44,7 +45,7 @@ std::optional<std::string> ResolvePassword(const TPasswordSource& Source, const 
     if (Source.File) {
         if (*Source.File == "-") return FirstLine(STDIN_FILENO);
         const UniqueFd file(::open(Source.File->c_str(), O_RDONLY | O_CLOEXEC));
-        if (!file.Valid()) throw EPasswordFileError(MsgUnreadable, std::strerror(errno));
+        if (!file.Valid()) throw EPasswordFileError(MsgUnreadable, SystemErrorText(errno));
         return FirstLine(file.Get());
     }
     if (Environment != nullptr) return std::string(Environment);

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/CommandLine.h"
+#include "cli/MessageText.h"
 #include "pdf/PDFAnalyst.h"
 
 namespace lumerra::cli {
@@ -58,7 +59,8 @@ std::string FormatRevisions(const std::string& File, const TDocumentHistory& His
         text += signature.Revision > 0 ? ", covers revision " + std::to_string(signature.Revision)
                                        : std::string(", covers no revision");
         text += Part("changed after", signature.ChangedAfter) + "\n";
-        for (const TSignatureFinding finding : signature.Findings) text += name + FindingText(finding) + "\n";
+        for (const TSignatureFinding finding : signature.Findings)
+            text += name + Sentence({FindingCode(finding), {}}) + "\n";
     }
     text += "after last %%EOF: " + std::to_string(History.Chain.AfterLastEof) + " bytes\n";
     return text;
@@ -86,9 +88,13 @@ std::string FormatRevisionsJson(const std::string& File, const TDocumentHistory&
                        {"revision", signature.Revision > 0 ? TJson(signature.Revision) : TJson(nullptr)},
                        {"changed-after", signature.ChangedAfter}};
         if (!signature.Findings.empty()) {
-            TJson findings = TJson::array();
-            for (const TSignatureFinding finding : signature.Findings) findings.push_back(FindingText(finding));
+            TJson findings = TJson::array(), codes = TJson::array();
+            for (const TSignatureFinding finding : signature.Findings) {
+                findings.push_back(Sentence({FindingCode(finding), {}}));
+                codes.push_back(CodeName(FindingCode(finding)));
+            }
             entry["findings"] = std::move(findings);
+            entry["finding-codes"] = std::move(codes);
         }
         signatures.push_back(std::move(entry));
     }

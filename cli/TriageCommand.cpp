@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/CommandLine.h"
+#include "cli/MessageText.h"
 #include "common/Exceptions.h"
 #include "triage/Triage.h"
 #include "triage/TriageReport.h"
@@ -23,13 +24,13 @@ int RunTriage(const std::vector<std::string>& Inputs, bool Json, std::ostream& O
             exitCode = ExitFailed;
             continue;
         }
-        for (const std::string& warning : triage.Warnings) Err << "lumerra: " << input << ": " << warning << "\n";
+        for (const TMessage& warning : triage.Warnings) Err << "lumerra: " << input << ": " << Sentence(warning) << "\n";
         if (!triage.Objects) {
             Err << ErrorLine(input, Exception(triage.Error, triage.Context));
             exitCode = ExitFailed;
         }
         if (!Json && !first) Out << "\n";
-        Out << (Json ? FormatTriageJson(triage) : FormatTriageText(triage));
+        Out << (Json ? FormatTriageJson(triage, Sentence) : FormatTriageText(triage));
         first = false;
     }
     const int written = CheckStandardOutput(Out, Err);

@@ -11,6 +11,7 @@
 #include "cli/CommandLine.h"
 #include "cli/DecodeCommand.h"
 #include "cli/InfoCommand.h"
+#include "cli/MessageText.h"
 #include "cli/PasswordSource.h"
 #include "cli/TriageCommand.h"
 #include "cli/RevisionsCommand.h"
@@ -68,6 +69,7 @@ int main(int argc, char** argv) {
     // A file-size limit then shows as a write error with its reason, not as
     // a silent end of the process.
     std::signal(SIGXFSZ, SIG_IGN);
+    UseUserLocale();
     const int exitCode = Run(std::vector<std::string>(argv + 1, argv + argc));
     // What could not be told on standard error is still a failure.
     std::cerr.flush();

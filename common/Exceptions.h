@@ -6,10 +6,14 @@
 #include <string>
 #include <utility>
 
+#include "common/Message.h"
+
 namespace lumerra {
 
 // The general exception type: carries a message text and is the base of all
-// others. Messages shown to the user are Japanese and fixed.
+// others. Messages shown to the user are Japanese and fixed; a coded one
+// also keeps its code and parameters, from which the command line makes the
+// sentence in the user's language.
 //
 // Beside the message an error may carry its context: where the fault is
 // ("object 12, offset 3456") or why a file was refused ("read-only"). The
@@ -17,8 +21,14 @@ namespace lumerra {
 class Exception : public std::exception {
 public:
     explicit Exception(std::string message, std::string context = {})
-        : FMessage(std::move(message)), FContext(std::move(context)) {}
+        : FMessage(std::move(message)), FContext(std::move(context)), FText{TMessageCode::Uncoded, {FMessage}} {}
+    explicit Exception(TMessage text, std::string context = {})
+        : FMessage(JapaneseText(text)), FContext(std::move(context)), FText(std::move(text)) {}
+    explicit Exception(TMessageCode code, std::string context = {}) : Exception(TMessage{code, {}}, std::move(context)) {}
     const std::string& Message() const noexcept { return FMessage; }
+    // Uncoded, with the text as its parameter, for an error made from a
+    // plain text.
+    const TMessage& Text() const noexcept { return FText; }
     const std::string& Context() const noexcept { return FContext; }
     void SetContext(std::string context) { FContext = std::move(context); }
     // The message followed by its context in parentheses, when there is one.
@@ -28,6 +38,7 @@ public:
 private:
     std::string FMessage;
     std::string FContext;
+    TMessage FText;
 };
 
 class EStreamError : public Exception {
@@ -38,7 +49,7 @@ public:
 // An exact read found fewer bytes than it needed.
 class EReadError : public EStreamError {
 public:
-    EReadError() : EStreamError("Stream read error") {}
+    EReadError() : EStreamError(TMessageCode::ReadError) {}
     using EStreamError::EStreamError;
 };
 
@@ -65,11 +76,13 @@ public:
 // ("object 12, offset 3456"). Either is -1 when unknown.
 class EDamagedInput : public Exception {
 public:
-    EDamagedInput(std::string message, int64_t offset, int32_t object = -1)
+    EDamagedInput(TMessage message, int64_t offset, int32_t object = -1)
         : Exception(std::move(message), Where(offset, object)), FOffset(offset), FObject(object) {}
+    EDamagedInput(TMessageCode code, int64_t offset, int32_t object = -1)
+        : EDamagedInput(TMessage{code, {}}, offset, object) {}
     // The data ended where more was expected.
     static EDamagedInput FileEnds(int64_t offset, int32_t object = -1) {
-        return EDamagedInput("ファイルが途中で終わっています。", offset, object);
+        return EDamagedInput(TMessageCode::FileEnds, offset, object);
     }
     int64_t Offset() const noexcept { return FOffset; }
     int32_t Object() const noexcept { return FObject; }
@@ -84,6 +97,13 @@ private:
     int64_t FOffset;
     int32_t FObject;
 };
+
+// What any error says, as a message: an uncoded one for an error of
+// another kind.
+inline TMessage MessageOf(const std::exception& Error) {
+    const auto* error = dynamic_cast<const Exception*>(&Error);
+    return error != nullptr ? error->Text() : TMessage{TMessageCode::Uncoded, {Error.what()}};
+}
 
 // An index outside a list's range.
 class EListError : public Exception {

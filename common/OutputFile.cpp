@@ -1,4 +1,5 @@
 #include "common/OutputFile.h"
+#include "common/SystemError.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -15,12 +16,12 @@ namespace lumerra {
 
 namespace {
 
-const char* const MsgInUse = "このファイルは使用中です。別名で保存してください。";
-const char* const MsgNoFolder = "保存先のフォルダが見つかりません。";
-const char* const MsgCannotCreate = "レポートを作成できません。";
-const char* const MsgCannotWrite = "書き込みに失敗しました。";
+constexpr TMessageCode MsgInUse = TMessageCode::FileInUse;
+constexpr TMessageCode MsgNoFolder = TMessageCode::NoSaveFolder;
+constexpr TMessageCode MsgCannotCreate = TMessageCode::CannotCreateReport;
+constexpr TMessageCode MsgCannotWrite = TMessageCode::WriteFailed;
 
-std::string SystemReason(int error) { return std::strerror(error); }
+std::string SystemReason(int error) { return SystemErrorText(error); }
 
 [[noreturn]] void ThrowWriteError(int error) { throw EOutputWriteError(MsgCannotWrite, SystemReason(error), error); }
 

@@ -29,6 +29,8 @@ namespace lumerra {
 // word the reason in their own language from it.
 class EOutputRefused : public EFCreateError {
 public:
+    explicit EOutputRefused(TMessageCode message, std::string context = {}, int systemError = 0)
+        : EFCreateError(message, std::move(context)), FSystemError(systemError) {}
     explicit EOutputRefused(std::string message, std::string context = {}, int systemError = 0)
         : EFCreateError(std::move(message), std::move(context)), FSystemError(systemError) {}
     int SystemError() const noexcept { return FSystemError; }
@@ -42,6 +44,8 @@ private:
 // reason, SystemError its errno value (0 when there is none).
 class EOutputWriteError : public EWriteError {
 public:
+    explicit EOutputWriteError(TMessageCode message, std::string context = {}, int systemError = 0)
+        : EWriteError(message, std::move(context)), FSystemError(systemError) {}
     explicit EOutputWriteError(std::string message, std::string context = {}, int systemError = 0)
         : EWriteError(std::move(message), std::move(context)), FSystemError(systemError) {}
     int SystemError() const noexcept { return FSystemError; }

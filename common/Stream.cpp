@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/SystemError.h"
+
 namespace lumerra {
 
 // ---------------------------------------------------------------- TStream
@@ -59,25 +61,27 @@ void TStream::RaiseInvalidPosition() { throw EStreamError("Invalid stream positi
 
 namespace {
 
-std::string SystemReason() { return std::strerror(errno); }
+std::string SystemReason() { return SystemErrorText(errno); }
 
 }  // namespace
 
 TFileStream::TFileStream(const std::string& fileName, TMode mode) : FFileName(fileName) {
     if (mode == TMode::OpenRead || mode == TMode::OpenReadLarge) {
-        const std::string what = "Cannot open file \"" + fileName + "\". ";
+        const auto what = [&fileName](std::string Reason) {
+            return MakeMessage(TMessageCode::CannotOpenFile, fileName, std::move(Reason));
+        };
         FHandle.Reset(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
-        if (!FHandle.Valid()) throw EFOpenError(what + SystemReason());
+        if (!FHandle.Valid()) throw EFOpenError(what(SystemReason()));
         struct stat info {};
-        if (::fstat(FHandle.Get(), &info) != 0) throw EFOpenError(what + SystemReason());
-        if (S_ISDIR(info.st_mode)) throw EFOpenError(what + "It is a folder.");
-        if (!S_ISREG(info.st_mode)) throw EFOpenError(what + "It is not a regular file.");
+        if (::fstat(FHandle.Get(), &info) != 0) throw EFOpenError(what(SystemReason()));
+        if (S_ISDIR(info.st_mode)) throw EFOpenError(what("It is a folder."));
+        if (!S_ISREG(info.st_mode)) throw EFOpenError(what("It is not a regular file."));
         if (info.st_size > INT32_MAX && mode != TMode::OpenReadLarge)
-            throw EFOpenError(what + "Files of 2 GiB or more are not supported.");
+            throw EFOpenError(what("Files of 2 GiB or more are not supported."));
         // Other writers are kept out while the file is read: a writer asks for
         // an exclusive lock, which fails while this shared one is held.
         if (::flock(FHandle.Get(), LOCK_SH | LOCK_NB) != 0)
-            throw EFOpenError(what + "Another process is writing to it.");
+            throw EFOpenError(what("Another process is writing to it."));
         FSize = info.st_size;
     } else {
         FHandle.Reset(::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));

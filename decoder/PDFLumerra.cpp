@@ -8,8 +8,8 @@ namespace lumerra {
 
 namespace {
 
-const char* const MsgNil = "nilは代入できません。";
-const char* const MsgUnusable = "対応できない形式です。";
+constexpr TMessageCode MsgNil = TMessageCode::NoAnalyst;
+constexpr TMessageCode MsgUnusable = TMessageCode::UnusableDocument;
 
 TPDFAnalyst& Checked(TPDFAnalyst* Analyst) {
     if (Analyst == nullptr) throw Exception(MsgNil);

@@ -9,7 +9,7 @@ TPDFResource& TPDFResourceList::Add(const std::string& Name, int32_t ObjectNumbe
 }
 
 const TPDFResource& TPDFResourceList::At(int32_t Index) const {
-    if (Index < 0 || Index >= Count()) throw Exception("Index値が不正です。[ " + std::to_string(Index) + " ]");
+    if (Index < 0 || Index >= Count()) throw Exception(MakeMessage(TMessageCode::IndexInvalid, Index));
     return *FItems[static_cast<size_t>(Index)];
 }
 
@@ -30,7 +30,7 @@ TPageChildResourceList& TPageResource::AddChild(const std::string& Name, int32_t
 
 TPageChildResourceList& TPageResource::GetChild(int32_t Index) const {
     if (Index < 0 || Index >= ChildCount())
-        throw EListError("リストのインデックスが範囲を超えています (" + std::to_string(Index) + ")");
+        throw EListError(MakeMessage(TMessageCode::ListIndexInvalid, Index));
     return *FChildren[static_cast<size_t>(Index)];
 }
 

@@ -12,7 +12,7 @@ namespace lumerra {
 
 namespace {
 
-const char* const MsgBadPages = "ページ番号の指定が不正です。";
+constexpr TMessageCode MsgBadPages = TMessageCode::PageRangeInvalid;
 
 // Stream requests made ahead of the writer, per thread: enough to keep every
 // core busy on documents of small pages; the memory their results take is

@@ -58,13 +58,14 @@ bool Decodable(const TFilterStep& Step) {
 
 // What a decoder whose data ended early says: told beside the report, as
 // Flate's damage is.
-std::string Damage(TDecodeEnd End, const char* What) {
-    return End == TDecodeEnd::Truncated || End == TDecodeEnd::Invalid ? What : "";
+TMessage Damage(TDecodeEnd End, TMessageCode What) {
+    return {End == TDecodeEnd::Truncated || End == TDecodeEnd::Invalid ? What : TMessageCode::Uncoded, {}};
 }
 
 // One step from In, appending at most Cap bytes to Out. Returns what damaged
-// the data ("" when nothing did); what was decoded before the damage stays.
-std::string DecodeStep(TMemoryStream& In, const TFilterStep& Step, TStream& Out, int32_t Cap) {
+// the data (uncoded when nothing did); what was decoded before the
+// damage stays.
+TMessage DecodeStep(TMemoryStream& In, const TFilterStep& Step, TStream& Out, int32_t Cap) {
     const uint8_t* data = In.Memory();
     const int32_t size = In.Size();
     const std::string& name = Step.Name;
@@ -73,10 +74,10 @@ std::string DecodeStep(TMemoryStream& In, const TFilterStep& Step, TStream& Out,
         TFilterStep plain = Step;
         plain.Params.Predictor = TPredictorParams{};
         TMemoryStream unpredicted;
-        const std::string damage = DecodeStep(In, plain, unpredicted, std::min(Cap, IntermediateLimit));
-        const std::string rows = Damage(DecodePredictor(unpredicted.Memory(), unpredicted.Size(), predictor, Out, Cap),
-                                        "予測子を正常に戻せませんでした。");
-        return damage.empty() ? rows : damage;
+        const TMessage damage = DecodeStep(In, plain, unpredicted, std::min(Cap, IntermediateLimit));
+        const TMessage rows = Damage(DecodePredictor(unpredicted.Memory(), unpredicted.Size(), predictor, Out, Cap),
+                                     TMessageCode::PredictorFailed);
+        return damage.Code == TMessageCode::Uncoded ? rows : damage;
     }
     TCappedStream capped(Out, Cap);
     try {
@@ -88,10 +89,9 @@ std::string DecodeStep(TMemoryStream& In, const TFilterStep& Step, TStream& Out,
         } else if (name == ASCII85DecodeName) {
             DecodeASCII85(data, size, capped);
         } else if (name == RunLengthDecodeName) {
-            return Damage(DecodeRunLength(data, size, Out, Cap), "RunLength圧縮を正常に展開できませんでした。");
+            return Damage(DecodeRunLength(data, size, Out, Cap), TMessageCode::RunLengthFailed);
         } else if (name == LZWDecodeName) {
-            return Damage(DecodeLZW(data, size, Out, Step.Params.EarlyChange, Cap),
-                          "LZW圧縮を正常に展開できませんでした。");
+            return Damage(DecodeLZW(data, size, Out, Step.Params.EarlyChange, Cap), TMessageCode::LzwFailed);
         } else {
             In.SetPosition(0);
             DecodeFlate(In, capped);
@@ -100,9 +100,9 @@ std::string DecodeStep(TMemoryStream& In, const TFilterStep& Step, TStream& Out,
     } catch (const std::bad_alloc&) {
         throw;
     } catch (const Exception& e) {
-        return e.Message();
+        return e.Text();
     }
-    return "";
+    return {};
 }
 
 }  // namespace
@@ -112,7 +112,7 @@ bool ExtendedFiltersDecodable(const std::vector<TFilterStep>& Steps) {
 }
 
 bool ApplyExtendedFilters(TMemoryStream& Data, const std::vector<TFilterStep>& Steps, TStream& Output,
-                          int32_t MaxOutput, std::string* Damaged) {
+                          int32_t MaxOutput, TMessage* Damaged) {
     if (!ExtendedFiltersDecodable(Steps)) return false;
     const int32_t cap = OutputCap(Output, MaxOutput);
     if (Steps.empty()) {
@@ -123,9 +123,9 @@ bool ApplyExtendedFilters(TMemoryStream& Data, const std::vector<TFilterStep>& S
     // the last; the last writes to Output itself.
     std::array<TMemoryStream, 2> buffers;
     TMemoryStream* in = &Data;
-    std::string damage;
-    const auto note = [&damage](std::string Step) {
-        if (damage.empty()) damage = std::move(Step);
+    TMessage damage;
+    const auto note = [&damage](TMessage Step) {
+        if (damage.Code == TMessageCode::Uncoded) damage = std::move(Step);
     };
     for (size_t i = 0; i + 1 < Steps.size(); ++i) {
         TMemoryStream& out = buffers[i % 2];

@@ -38,6 +38,6 @@ bool ExtendedFiltersDecodable(const std::vector<TFilterStep>& Steps);
 // decoded before the damage goes on to the next step, and Damaged (when
 // given) receives what the first damage was ("" when there was none).
 bool ApplyExtendedFilters(TMemoryStream& Data, const std::vector<TFilterStep>& Steps, TStream& Output,
-                          int32_t MaxOutput = MaxStreamOutput, std::string* Damaged = nullptr);
+                          int32_t MaxOutput = MaxStreamOutput, TMessage* Damaged = nullptr);
 
 }  // namespace lumerra

@@ -40,7 +40,7 @@ void DecodeFlateWithZlib(TStream& Source, TStream& Output) {
     for (;;) {
         const int32_t count = inflater.Read(chunk.get(), chunkSize);
         if (count == 0) return;
-        if (count < 0) throw Exception(std::string(FlateFailureMessage));
+        if (count < 0) throw Exception(TMessageCode::FlateFailed);
         Output.WriteBuffer(chunk.get(), count);
     }
 }

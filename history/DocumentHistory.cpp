@@ -37,7 +37,7 @@ std::vector<std::string> SignatureWarnings(const TDocumentHistory& History) {
             lines.push_back(name + "の後に文書が変更されています。改訂 " + std::to_string(signature.Revision) +
                             " に署名した後、オブジェクト " + NumberList(signature.ChangedAfter) +
                             " が追加または変更されました。");
-        for (const TSignatureFinding finding : signature.Findings) lines.push_back(name + ": " + FindingText(finding));
+        for (const TSignatureFinding finding : signature.Findings) lines.push_back(name + ": " + std::string(FindingText(finding)));
     }
     return lines;
 }

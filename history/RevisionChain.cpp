@@ -16,8 +16,8 @@ namespace lumerra {
 
 namespace {
 
-const char* const MsgNoEofMarker = "%%EOFがありません。";
-const char* const MsgNoStartXref = "startxrefがありません。";
+constexpr TMessageCode MsgNoEofMarker = TMessageCode::NoEof;
+constexpr TMessageCode MsgNoStartXref = TMessageCode::NoStartXref;
 
 // How far before "%%EOF" the word "startxref" and the offset are looked for.
 constexpr int64_t StartXrefReach = 256;

@@ -95,21 +95,18 @@ bool IsHexStringOf(std::string_view Gap, std::string_view Contents) {
     return bytes == Contents;
 }
 
-const char* FindingText(TSignatureFinding Finding) {
+TMessageCode FindingCode(TSignatureFinding Finding) {
     switch (Finding) {
-        case TSignatureFinding::Unreadable:
-            return "署名の /ByteRange が読めません。";
-        case TSignatureFinding::NotFromStart:
-            return "署名の範囲がファイルの先頭から始まっていません。";
-        case TSignatureFinding::PastEnd:
-            return "署名の範囲がファイルの終わりを越えています。";
-        case TSignatureFinding::NoRevisionEnd:
-            return "署名の範囲の終わりがどの改訂の終わりとも一致しません。";
-        case TSignatureFinding::GapNotContents:
-            return "署名の範囲の間に /Contents の文字列以外のバイトがあります。";
+        case TSignatureFinding::Unreadable: return TMessageCode::SignatureRangeUnreadable;
+        case TSignatureFinding::NotFromStart: return TMessageCode::SignatureRangeNotFromStart;
+        case TSignatureFinding::PastEnd: return TMessageCode::SignatureRangePastEnd;
+        case TSignatureFinding::NoRevisionEnd: return TMessageCode::SignatureRangeNoRevisionEnd;
+        case TSignatureFinding::GapNotContents: return TMessageCode::SignatureRangeGap;
     }
-    return "";
+    return TMessageCode::SignatureRangeUnreadable;
 }
+
+std::string_view FindingText(TSignatureFinding Finding) { return JapaneseTemplate(FindingCode(Finding)); }
 
 std::vector<TSignature> FindSignatures(TObjectReader& Reader, const std::vector<TRevision>& Revisions,
                                        const std::vector<TRevisionChanges>& Changes) {

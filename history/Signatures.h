@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "common/Message.h"
 #include "history/RevisionChanges.h"
 
 namespace lumerra {
@@ -22,8 +24,9 @@ enum class TSignatureFinding : uint8_t {
     GapNotContents  // what it leaves out is not the /Contents string
 };
 
-// The finding told to the user.
-const char* FindingText(TSignatureFinding Finding);
+// The finding's message code, and its Japanese text.
+TMessageCode FindingCode(TSignatureFinding Finding);
+std::string_view FindingText(TSignatureFinding Finding);
 
 struct TSignature {
     int32_t Object = 0;  // the signature dictionary's, or its field's when direct

@@ -12,7 +12,7 @@ namespace lumerra {
 
 namespace {
 
-const char* const MsgDamaged = "暗号化辞書が壊れています。";
+constexpr TMessageCode MsgDamaged = TMessageCode::EncryptionDamaged;
 
 // A classic trailer is read whole from a window of this many bytes: real
 // ones are a few hundred.
@@ -88,7 +88,7 @@ void TPDFAnalyst::OpenSecurity() {
     const TValue* encrypt = trailer->Find("Encrypt");
     if (encrypt == nullptr) throw ESecurityError(MsgDamaged, "trailer, offset " + std::to_string(FEncryptTrailer));
     FSecurity = TSecurityHandler::Open(ResolvedEncryption(*encrypt), fileId, FPassword);
-    if (std::string warning = FSecurity->PermsWarning(); !warning.empty()) FWarnings.push_back(std::move(warning));
+    if (const auto warning = FSecurity->PermsWarning()) AddWarning({*warning, {}});
 }
 
 int32_t TPDFAnalyst::ObjectGeneration(int32_t ID) {

@@ -6,7 +6,7 @@ namespace lumerra {
 
 namespace {
 
-const char* const MsgObjectID = "オブジェクトIDが不正です。";
+constexpr TMessageCode MsgObjectID = TMessageCode::ObjectIdInvalid;
 
 }  // namespace
 

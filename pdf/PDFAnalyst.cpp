@@ -17,19 +17,19 @@ namespace lumerra {
 
 namespace {
 
-const char* const MsgBroken = "このファイルは壊れています";
-const char* const MsgNotPdf = "このファイルはPDFファイルではありません。";
-const char* const MsgUnsupported = "このファイルは未対応の形式です。";
-const char* const MsgNoEof = "%%EOFがありません。";
-const char* const MsgXrefOffsetUnreadable = "相互参照テーブルの位置を正確に取得できませんでした。";
-const char* const MsgXrefFirstInvalid = "相互参照テーブルの先頭オブジェクト番号が不正です。";
-const char* const MsgRootFailed = "RootIDの取得に失敗しました。";
-const char* const MsgPrevFailed = "PrevIDの取得に失敗しました。";
-const char* const MsgInfoFailed = "InfoIDの取得に失敗しました。";
-const char* const MsgNoRoot = "RootIDが正確に取得できませんでした。";
-const char* const MsgNoFirstPages = "FirstPagesIDが正確に取得できませんでした。";
-const char* const MsgNoStream = "ストリームが不正です。";
-const char* const MsgNoPages = "FirstPagesが存在しません。";
+constexpr TMessageCode MsgBroken = TMessageCode::FileDamaged;
+constexpr TMessageCode MsgNotPdf = TMessageCode::NotPdf;
+constexpr TMessageCode MsgUnsupported = TMessageCode::UnsupportedFormat;
+constexpr TMessageCode MsgNoEof = TMessageCode::NoEof;
+constexpr TMessageCode MsgXrefOffsetUnreadable = TMessageCode::XrefOffsetUnreadable;
+constexpr TMessageCode MsgXrefFirstInvalid = TMessageCode::XrefFirstInvalid;
+constexpr TMessageCode MsgRootFailed = TMessageCode::RootFailed;
+constexpr TMessageCode MsgPrevFailed = TMessageCode::PrevFailed;
+constexpr TMessageCode MsgInfoFailed = TMessageCode::InfoFailed;
+constexpr TMessageCode MsgNoRoot = TMessageCode::NoRoot;
+constexpr TMessageCode MsgNoFirstPages = TMessageCode::NoFirstPages;
+constexpr TMessageCode MsgNoStream = TMessageCode::StreamInvalid;
+constexpr TMessageCode MsgNoPages = TMessageCode::NoPages;
 
 // Each cross-reference entry takes at least 19 bytes of the file.
 constexpr int64_t MinimumEntrySize = 19;
@@ -77,6 +77,7 @@ void TPDFAnalyst::Clear() {
     FWarnings.clear();
     FMisplaced.reset();
     FLateRepair = std::make_shared<TLateRepair>();
+    FWarningMessages.clear();
     FEncryptTrailer = -1;
     FEncryptingTrailer.reset();
     FSecurity.reset();

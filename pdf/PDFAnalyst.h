@@ -46,14 +46,14 @@ public:
     void Clear();
     // The load error exit: calls OnError, clears, marks the analyser failed
     // and raises Exception with Message (a file refused as it is)...
-    [[noreturn]] void Fail(const std::string& Message) {
+    [[noreturn]] void Fail(TMessageCode Message) {
         if (!FTryingTable) MarkFailed();
         throw Exception(Message);
     }
     // ... or EDamagedInput with Message and where the damage was found.
     // While extended reading first tries the file's own table, a failure
     // leaves the analyser as it is: the table is rebuilt next.
-    [[noreturn]] void Fail(const std::string& Message, int64_t Offset, int32_t Object = -1) {
+    [[noreturn]] void Fail(TMessageCode Message, int64_t Offset, int32_t Object = -1) {
         if (!FTryingTable) MarkFailed();
         throw EDamagedInput(Message, Offset, Object);
     }
@@ -167,6 +167,9 @@ public:
     bool Repaired() const { return FRepaired; }
     // What was repaired, for the user; never part of a report.
     const std::vector<std::string>& Warnings() const { return FWarnings; }
+    // The same warnings as codes, for a front end that tells them in its
+    // own language.
+    const std::vector<TMessage>& WarningMessages() const { return FWarningMessages; }
 
     // Told by an object reader reading File. While the file's own table is
     // read (the load), it raises EDamagedInput, and the table is rebuilt
@@ -277,6 +280,11 @@ private:
     std::optional<TMisplacedObject> FMisplaced;
     // Shared with the readers made by Reader(): one pass for the document.
     std::shared_ptr<TLateRepair> FLateRepair;
+    std::vector<TMessage> FWarningMessages;
+    void AddWarning(TMessage Warning) {
+        FWarnings.push_back(JapaneseText(Warning));
+        FWarningMessages.push_back(std::move(Warning));
+    }
     std::optional<std::string> FPassword;
     int64_t FEncryptTrailer = -1;  // where the newest trailer naming /Encrypt is (a rebuilt table)
     std::optional<TValue> FEncryptingTrailer;  // that trailer, read by the file's own chain

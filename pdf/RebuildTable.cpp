@@ -13,8 +13,7 @@ namespace lumerra {
 
 namespace {
 
-const char* const MsgNoPageTree = "ファイルを走査しましたが、ページツリーが見つかりませんでした。";
-const char* const MsgRebuilt = "相互参照テーブルを再構築しました。";
+constexpr TMessageCode MsgNoPageTree = TMessageCode::NoPageTree;
 
 }  // namespace
 
@@ -91,7 +90,7 @@ void TPDFAnalyst::RebuildTable() {
     FRepaired = true;
     int64_t found = 0;
     for (size_t i = 0; i < FObjectOffsets.size(); ++i) found += FObjectOffsets[i] >= 0 || FCompressed[i].Stream >= 0;
-    FWarnings.push_back(std::string(MsgRebuilt) + "（見つかったオブジェクト: " + std::to_string(found) + " 個）");
+    AddWarning(MakeMessage(TMessageCode::TableRebuilt, found));
 
     if (FRootID == -1) Fail(MsgNoPageTree);
     ReadCatalog();

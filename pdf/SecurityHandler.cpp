@@ -11,11 +11,11 @@ namespace lumerra {
 
 namespace {
 
-const char* const MsgDamaged = "暗号化辞書が壊れています。";
-const char* const MsgUnsupportedHandler = "対応できないセキュリティハンドラです。";
-const char* const MsgUnsupportedMethod = "対応できない暗号化方式です。";
-const char* const MsgPermsMissing = "暗号化辞書に /Perms がありません。";
-const char* const MsgPermsMismatch = "暗号化辞書の /Perms が /P と一致しません。";
+constexpr TMessageCode MsgDamaged = TMessageCode::EncryptionDamaged;
+constexpr TMessageCode MsgUnsupportedHandler = TMessageCode::UnsupportedHandler;
+constexpr TMessageCode MsgUnsupportedMethod = TMessageCode::UnsupportedMethod;
+constexpr TMessageCode MsgPermsMissing = TMessageCode::PermsMissing;
+constexpr TMessageCode MsgPermsMismatch = TMessageCode::PermsMismatch;
 
 // Algorithm 2, step a: what short passwords are padded with.
 constexpr std::array<uint8_t, 32> Padding = {0x28, 0xBF, 0x4E, 0x5E, 0x4E, 0x75, 0x8A, 0x41, 0x64, 0x00, 0x4E,
@@ -283,15 +283,16 @@ TBytes TSecurityHandler::DecryptString(int32_t Number, int32_t Generation, std::
     return DecryptStream(Number, Generation, Data, FStringFilter);
 }
 
-std::string TSecurityHandler::PermsWarning() const {
-    if (FVersion != 5) return "";
+std::optional<TMessageCode> TSecurityHandler::PermsWarning() const {
+    if (FVersion != 5) return std::nullopt;
     if (FPerms.size() < 16) return MsgPermsMissing;
     // One block: CBC with a zero vector is the ECB decryption it asks for.
     const TBytes perms = AesCbcDecryptRaw(FKey, TBytes(16, 0), std::span(FPerms.data(), 16));
     bool match = perms.size() == 16 && perms[9] == 'a' && perms[10] == 'd' && perms[11] == 'b' &&
                  perms[8] == (FEncryptMetadata ? 'T' : 'F');
     for (size_t i = 0; match && i < 4; ++i) match = perms[i] == static_cast<uint8_t>(FPermissions >> (8 * i));
-    return match ? "" : MsgPermsMismatch;
+    if (match) return std::nullopt;
+    return MsgPermsMismatch;
 }
 
 std::string TSecurityHandler::Description() const {

@@ -29,7 +29,7 @@ public:
 // password may.
 class EWrongPassword : public ESecurityError {
 public:
-    EWrongPassword() : ESecurityError("パスワードが正しくありません。") {}
+    EWrongPassword() : ESecurityError(TMessageCode::WrongPassword) {}
 };
 
 enum class TCryptMethod : uint8_t { None, Rc4, Aes128, Aes256 };
@@ -59,10 +59,10 @@ public:
     // "RC4-40 (R2)", "AES-128 (R4)", "AES-256 (R6)" and so on.
     std::string Description() const;
     TPasswordKind Password() const { return FPassword; }
-    // AES-256: "" when /Perms, decrypted with the file key, confirms /P and
+    // AES-256: none when /Perms, decrypted with the file key, confirms /P and
     // /EncryptMetadata; otherwise the warning to tell (the values may have
-    // been altered). Always "" for the older revisions, which have no /Perms.
-    std::string PermsWarning() const;
+    // been altered). Always none for the older revisions, which have no /Perms.
+    std::optional<TMessageCode> PermsWarning() const;
     bool EncryptMetadata() const { return FEncryptMetadata; }
 
 private:

@@ -110,7 +110,7 @@ void DecodeGuarded(TStream& Output, TStreamDamage* Damage, const std::function<v
         throw;
     } catch (const std::exception& e) {
         if (output.Failed()) throw;
-        if (Damage != nullptr) *Damage = {true, e.what(), static_cast<int32_t>(Output.Position() - start)};
+        if (Damage != nullptr) *Damage = {true, MessageOf(e), static_cast<int32_t>(Output.Position() - start)};
     }
 }
 
@@ -197,10 +197,10 @@ bool ReadStreamDataExtended(TStream& Source, TStream& Output, int32_t Length, co
         TrimFlateLineEnd(Source, raw);
     CheckEndKeyword(Source, Damage);
     const int32_t start = Output.Position();
-    std::string damaged;
+    TMessage damaged;
     DecodeGuarded(Output, Damage, [&](TStream& Out) { ApplyExtendedFilters(raw, Steps, Out, MaxOutput, &damaged); });
     // Every decoder's damage is told as Flate's is.
-    if (!damaged.empty() && Damage != nullptr && !Damage->Damaged)
+    if (damaged.Code != TMessageCode::Uncoded && Damage != nullptr && !Damage->Damaged)
         *Damage = {true, damaged, static_cast<int32_t>(Output.Position() - start)};
     return true;
 }

@@ -35,7 +35,7 @@ enum class TStreamFault : uint8_t {
 };
 struct TStreamDamage {
     bool Damaged = false;
-    std::string What;
+    TMessage What;
     int32_t BytesBefore = 0;
     TStreamFault Fault = TStreamFault::Decoding;
     int64_t Offset = -1;  // where in the file, when known

@@ -44,4 +44,20 @@ check "pdf-lumerra $version" env QT_QPA_PLATFORM=offscreen /usr/bin/pdf-lumerra 
 for guide in README.md docs/desktop-program.md; do
   [ -f "/usr/share/doc/pdf-lumerra/$guide" ] || { echo "package-test: $guide is not installed" >&2; exit 1; }
 done
+
+# The command line finds its installed catalogue: Japanese under a Japanese
+# locale, English otherwise.
+damaged=$(mktemp --suffix=.pdf)
+trap 'rm -f "$damaged"; dpkg --purge pdf-lumerra >/dev/null' EXIT
+printf '%%PDF-1.4\n' >"$damaged"
+told() {  # told LANG: what lumerra says about the damaged file under LANG
+  env -u LC_ALL -u LC_MESSAGES -u LANGUAGE LANG="$1" /usr/bin/lumerra info "$damaged" 2>&1 || true
+}
+for expected in "ja_JP.UTF-8|%%EOFがありません。" "C.UTF-8|There is no %%EOF."; do
+  out=$(told "${expected%%|*}")
+  if [ "$out" != "lumerra: $damaged: ${expected#*|} (offset 3)" ]; then
+    echo "package-test: under ${expected%%|*}: got \"$out\"" >&2
+    exit 1
+  fi
+done
 echo "package-test: passed"

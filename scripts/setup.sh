@@ -9,6 +9,9 @@ packages=(
   zlib1g-dev libdeflate-dev nlohmann-json3-dev nettle-dev libidn-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-translations-l10n fonts-ipafont-gothic
+  # The command line's message catalogues (msgfmt); ja_JP.UTF-8 for the tests
+  # of its Japanese messages.
+  gettext locales-all
   # The progress dialog sets its window type under openbox through xcb.
   libxcb1-dev
   clang libclang-rt-14-dev

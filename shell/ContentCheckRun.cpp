@@ -6,6 +6,39 @@
 
 namespace lumerra {
 
+namespace {
+
+std::string SeverityLabel(check::TSeverity Severity) {
+    switch (Severity) {
+        case check::TSeverity::Error: return "エラー";
+        case check::TSeverity::Warning: return "警告";
+        case check::TSeverity::Info: return "情報";
+    }
+    return "エラー";
+}
+
+}  // namespace
+
+std::string FindingLine(const check::TFinding& Finding) {
+    std::string line = "ページ " + std::to_string(Finding.Page);
+    if (Finding.Object >= 0) line += "、オブジェクト " + std::to_string(Finding.Object);
+    if (!Finding.Form.empty()) line += "、フォーム " + Finding.Form;
+    if (Finding.Offset >= 0) line += "、オフセット " + std::to_string(Finding.Offset);
+    line += ": " + SeverityLabel(Finding.Severity) + " " + std::string(check::CodeName(Finding.Code));
+    if (!Finding.Operator.empty()) line += " (" + Finding.Operator + ")";
+    return line + ": " + JapaneseText(Finding.Message);
+}
+
+std::string OmittedLine(int32_t Page, int64_t Omitted) {
+    return "ページ " + std::to_string(Page) + ": " + JapaneseText(MakeMessage(TMessageCode::FindingsOmitted, Omitted));
+}
+
+std::string CountsLine(const check::TSeverityCounts& Counts) {
+    return SeverityLabel(check::TSeverity::Error) + " " + std::to_string(Counts[check::TSeverity::Error]) + "、" +
+           SeverityLabel(check::TSeverity::Warning) + " " + std::to_string(Counts[check::TSeverity::Warning]) + "、" +
+           SeverityLabel(check::TSeverity::Info) + " " + std::to_string(Counts[check::TSeverity::Info]);
+}
+
 std::optional<std::vector<std::string>> ContentCheckLines(
     TPDFAnalyst& Loaded, const std::function<bool(int32_t Done, int32_t Total)>& KeepGoing) {
     std::unique_ptr<TPDFAnalyst> reloaded;
@@ -26,12 +59,12 @@ std::optional<std::vector<std::string>> ContentCheckLines(
         reader, pages, 1, total,
         [&](const check::TPageFindings& Page) {
             counts.Add(Page);
-            for (const check::TFinding& finding : Page.Kept()) lines.push_back(check::FormatFinding(finding));
-            if (Page.Omitted() > 0) lines.push_back(check::FormatOmitted(Page.Page(), Page.Omitted()));
+            for (const check::TFinding& finding : Page.Kept()) lines.push_back(FindingLine(finding));
+            if (Page.Omitted() > 0) lines.push_back(OmittedLine(Page.Page(), Page.Omitted()));
         },
         [&](int32_t Done) { return KeepGoing(Done, total); });
     if (!done) return std::nullopt;
-    lines.push_back(check::FormatCounts(counts));
+    lines.push_back(CountsLine(counts));
     return lines;
 }
 

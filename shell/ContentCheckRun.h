@@ -1,7 +1,7 @@
 // "内容の検査" of the desktop program: the content check of the document
-// the window shows, as lines for its text area. The lines are those the
-// command line writes ("lumerra check"), without the file name in front,
-// then the counts per severity.
+// the window shows, as lines for its text area: one per finding, in
+// Japanese as the rest of the window, with the codes ("save-restore") as the
+// command line writes them, then the counts per severity.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "check/Finding.h"
 #include "pdf/PDFAnalyst.h"
 
 namespace lumerra {
@@ -21,5 +22,12 @@ namespace lumerra {
 // cancels, and the answer is then none.
 std::optional<std::vector<std::string>> ContentCheckLines(
     TPDFAnalyst& Loaded, const std::function<bool(int32_t Done, int32_t Total)>& KeepGoing);
+
+// "ページ 3、オブジェクト 12、フォーム Fm0、オフセット 1234: エラー save-restore (Q): 対応する q のない Q です。"
+std::string FindingLine(const check::TFinding& Finding);
+// "ページ 3: ほかに 17 件の指摘を省略しました。"
+std::string OmittedLine(int32_t Page, int64_t Omitted);
+// "エラー 3、警告 0、情報 2"
+std::string CountsLine(const check::TSeverityCounts& Counts);
 
 }  // namespace lumerra

@@ -1,7 +1,8 @@
 # The Debian package: cpack -G DEB in the build folder (or the "package"
 # target) builds pdf-lumerra_<version>_<arch>.deb with the desktop program,
 # the command-line tool, the read-me, the icons, the desktop entry, the
-# manual pages, the bash completion, copyright and changelog.gz.
+# manual pages, the bash completion, copyright, changelog.gz and the command
+# line's Japanese message catalogue (po/).
 set(CPACK_PACKAGE_NAME pdf-lumerra)
 set(CPACK_PACKAGE_VENDOR "PDF Lumerra project")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -10,10 +10,10 @@ TTriage TriageFile(const std::string& FileName) {
         TPDFAnalyst analyst;
         analyst.SetExtendedReading(true);
         analyst.LoadFromFile(FileName);
-        triage.Warnings = analyst.Warnings();
+        triage.Warnings = analyst.WarningMessages();
         triage.Objects = ScanNameKeywords(analyst);
     } catch (const Exception& e) {
-        triage.Error = e.Message();
+        triage.Error = e.Text();
         triage.Context = e.Context();
     }
     return triage;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "triage/NameScan.h"
+#include "common/Message.h"
 #include "triage/RawKeywords.h"
 
 namespace lumerra {
@@ -17,10 +18,10 @@ struct TTriage {
     // None when extended reading could not load the file; Error and
     // Context then say why (the raw counts stand on their own).
     std::optional<TKeywordObjects> Objects;
-    std::string Error;
+    TMessage Error;
     std::string Context;
     // What extended reading repaired to load the file.
-    std::vector<std::string> Warnings;
+    std::vector<TMessage> Warnings;
 };
 
 // Raises EFOpenError or EReadError when the file cannot be read at all.

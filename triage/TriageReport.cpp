@@ -48,7 +48,7 @@ std::string FormatTriageText(const TTriage& Triage) {
     return text;
 }
 
-std::string FormatTriageJson(const TTriage& Triage) {
+std::string FormatTriageJson(const TTriage& Triage, const std::function<std::string(const TMessage&)>& Sentence) {
     TJson keywords = TJson::object();
     for (size_t i = 0; i < TriageKeywords.size(); ++i) {
         TJson entry = {{"raw", Triage.Raw.Keywords[i].Raw}};
@@ -65,7 +65,8 @@ std::string FormatTriageJson(const TTriage& Triage) {
     report["eof-markers"] = Triage.Raw.EofMarkers;
     report["after-last-eof"] = Triage.Raw.AfterLastEof ? TJson(*Triage.Raw.AfterLastEof) : TJson(nullptr);
     if (!Triage.Objects) {
-        report["error"] = Triage.Error;
+        report["error"] = Sentence(Triage.Error);
+        report["code"] = CodeName(Triage.Error.Code);
         if (!Triage.Context.empty()) report["context"] = Triage.Context;
     }
     return report.dump(-1, ' ', false, TJson::error_handler_t::replace) + "\n";

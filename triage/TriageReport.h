@@ -3,6 +3,7 @@
 // object on one line.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "triage/Triage.h"
@@ -10,6 +11,8 @@
 namespace lumerra {
 
 std::string FormatTriageText(const TTriage& Triage);
-std::string FormatTriageJson(const TTriage& Triage);
+// Sentence makes the error's text in the reader's language.
+std::string FormatTriageJson(const TTriage& Triage,
+                             const std::function<std::string(const TMessage&)>& Sentence = JapaneseText);
 
 }  // namespace lumerra

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "FindingLine.h"
 #include "check/ContentChecker.h"
 #include "check/OperatorTable.h"
 

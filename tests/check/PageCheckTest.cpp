@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "FindingLine.h"
 #include "check/PageCheck.h"
 #include "check/ResourceReader.h"
 #include "pdf/PDFAnalyst.h"
@@ -28,7 +29,7 @@ std::vector<std::string> Check(const std::string& Bytes, bool TellFaults = false
     analyst.GetPageList(&pages);
     TObjectReader reader(analyst);
     std::vector<std::string> lines;
-    const auto fault = [&](int32_t Page, int32_t Object, const std::string&) {
+    const auto fault = [&](int32_t Page, int32_t Object, const TMessage&) {
         lines.push_back("fault on page " + std::to_string(Page) + ", object " + std::to_string(Object));
     };
     CheckPages(

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "FindingLine.h"
 #include "check/PageCheck.h"
 #include "pdf/PDFAnalyst.h"
 #include "support/PdfBuilder.h"

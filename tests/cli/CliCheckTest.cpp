@@ -49,7 +49,7 @@ TEST(CliCheck, TextAndJsonTellTheSameFindingsAndErrorsExitWithThree) {
     const auto first = nlohmann::json::parse(lines[0]);
     EXPECT_EQ(first, nlohmann::json::parse(R"({"file":")" + f + R"(","page":1,"object":4,"form":null,"offset":0,)"
                                            R"("operator":"q","severity":"error","code":"save-restore",)"
-                                           R"("message":"q が 1 個、Q で閉じられていません。"})"));
+                                           R"("message":"q が 1 個、Q で閉じられていません。","message-code":"save-not-restored"})"));
     for (size_t i = 0; i + 1 < lines.size(); ++i) {
         const auto line = nlohmann::json::parse(lines[i]);
         EXPECT_NE(expected[i].find(line["message"].get<std::string>()), std::string::npos) << lines[i];

@@ -19,12 +19,12 @@ struct TRun {
     std::string Out;  // standard output and error together
 };
 
-// Runs "Environment lumerra Arguments" in a shell, LUMERRA_PASSWORD unset
-// unless Environment sets it.
+// Runs "Environment lumerra Arguments" in a shell under the Japanese locale,
+// LUMERRA_PASSWORD unset unless Environment sets it.
 TRun RunLumerra(const std::string& Arguments, const std::string& Environment = "") {
     TRun run;
     const std::string command =
-        "env -u LUMERRA_PASSWORD " + Environment + " " + LUMERRA_CLI_PATH + " " + Arguments + " 2>&1";
+        "env -u LUMERRA_PASSWORD -u LC_ALL -u LC_MESSAGES -u LANGUAGE LANG=ja_JP.UTF-8 " + Environment + " " + LUMERRA_CLI_PATH + " " + Arguments + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return run;
     char buffer[4096];

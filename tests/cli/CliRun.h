@@ -31,7 +31,24 @@ struct Launch {
     std::string Stdout;    // a file for standard output; a scratch file when empty
     int ErrFd = -1;        // standard error instead of a scratch file
     int FileSizeBlocks = 0;  // a file-size limit in 512-byte blocks (0: none)
+    // The locale variables of the child (LANG, LC_*, LANGUAGE), none of the
+    // parent's: by default the Japanese locale, whose messages are the texts
+    // the program has always printed.
+    std::vector<std::string> Locale = {"LANG=ja_JP.UTF-8"};
 };
+
+// The parent's environment without its locale variables, then Locale.
+inline std::vector<std::string> ChildEnvironment(const std::vector<std::string>& Locale) {
+    std::vector<std::string> variables;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string variable = *entry;
+        const bool locale = variable.rfind("LANG=", 0) == 0 || variable.rfind("LANGUAGE=", 0) == 0 ||
+                            variable.rfind("LC_", 0) == 0;
+        if (!locale) variables.push_back(variable);
+    }
+    variables.insert(variables.end(), Locale.begin(), Locale.end());
+    return variables;
+}
 
 // A started lumerra process whose standard output and error go to files.
 class Process {
@@ -55,7 +72,11 @@ public:
             posix_spawn_file_actions_adddup2(&actions, How.ErrFd, 2);
         else
             posix_spawn_file_actions_addopen(&actions, 2, FErrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int error = posix_spawn(&FPid, argv[0], &actions, nullptr, argv.data(), environ);
+        std::vector<std::string> variables = ChildEnvironment(How.Locale);
+        std::vector<char*> envp;
+        for (std::string& variable : variables) envp.push_back(variable.data());
+        envp.push_back(nullptr);
+        const int error = posix_spawn(&FPid, argv[0], &actions, nullptr, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
         if (error != 0) throw std::runtime_error("cannot start " + all[0]);
     }
@@ -94,9 +115,9 @@ private:
     pid_t FPid = -1;
 };
 
-inline RunResult RunCli(const std::vector<std::string>& Args) {
+inline RunResult RunCli(const std::vector<std::string>& Args, const Launch& How = {}) {
     TempFile scratch("");
-    Process process(Args, scratch);
+    Process process(Args, scratch, How);
     return process.Wait();
 }
 

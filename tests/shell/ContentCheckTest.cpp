@@ -1,5 +1,6 @@
-// 実行 → 内容の検査: the findings in the text area, as the command line
-// writes them, with the run's progress dialog and its cancel button.
+// 実行 → 内容の検査: the findings in the text area, labelled in Japanese with
+// the command line's codes, with the run's progress dialog and its cancel
+// button.
 #include <QAction>
 #include <QPushButton>
 #include <QTimer>
@@ -20,9 +21,9 @@ TEST_F(ContentCheckTest, FindingsAndCountsGoToTheTextArea) {
     Main().N10->trigger();
     EXPECT_EQ(Main().MemoLines(),
               Lines({"% 内容の検査: faulty.pdf",
-                     "page 2, object 6, offset 0: error save-restore (Q): 対応する q のない Q です。",
-                     "page 2, object 6, offset 2: error text-object (BT): BT が ET で閉じられていません。",
-                     "error 2, warning 0, info 0"}));
+                     "ページ 2、オブジェクト 6、オフセット 0: エラー save-restore (Q): 対応する q のない Q です。",
+                     "ページ 2、オブジェクト 6、オフセット 2: エラー text-object (BT): BT が ET で閉じられていません。",
+                     "エラー 2、警告 0、情報 0"}));
     EXPECT_TRUE(Main().isEnabled());
     EXPECT_FALSE(Prog().isVisible());
 }

@@ -61,7 +61,7 @@ TEST(NameScan, TriageOfAFileThatDoesNotLoadKeepsItsRawCounts) {
     TempFile file("not a pdf /JS /JS");
     const TTriage triage = TriageFile(file.Path());
     EXPECT_FALSE(triage.Objects);
-    EXPECT_FALSE(triage.Error.empty());
+    EXPECT_NE(triage.Error.Code, TMessageCode::Uncoded);
     EXPECT_EQ(triage.Raw.Keywords[Index("/JS")].Raw, 2);
 }
 

@@ -1,0 +1,175 @@
+#include "common/Message.h"
+
+#include <array>
+
+namespace lumerra {
+
+namespace {
+
+struct TMessageEntry {
+    TMessageCode Code;
+    const char* Name;
+    const char* Japanese;
+};
+
+using M = TMessageCode;
+
+// In the enum's order (checked below).
+constexpr std::array<TMessageEntry, MessageCodeCount> Entries{{
+    {M::Uncoded, "error", "{1}"},
+    {M::FileEnds, "file-ends", "ファイルが途中で終わっています。"},
+    {M::FileDamaged, "file-damaged", "このファイルは壊れています"},
+    {M::NotPdf, "not-pdf", "このファイルはPDFファイルではありません。"},
+    {M::UnsupportedFormat, "unsupported-format", "このファイルは未対応の形式です。"},
+    {M::NoEof, "no-eof", "%%EOFがありません。"},
+    {M::NoStartXref, "no-startxref", "startxrefがありません。"},
+    {M::XrefOffsetUnreadable, "xref-offset-unreadable", "相互参照テーブルの位置を正確に取得できませんでした。"},
+    {M::XrefOffsetInvalid, "xref-offset-invalid", "相互参照テーブルの位置が不正です。"},
+    {M::XrefFirstInvalid, "xref-first-invalid", "相互参照テーブルの先頭オブジェクト番号が不正です。"},
+    {M::XrefCountInvalid, "xref-count-invalid", "相互参照テーブルの項目数が不正です。"},
+    {M::TrailerInvalid, "trailer-invalid", "trailerが正しくありません。"},
+    {M::RootFailed, "root-failed", "RootIDの取得に失敗しました。"},
+    {M::PrevFailed, "prev-failed", "PrevIDの取得に失敗しました。"},
+    {M::InfoFailed, "info-failed", "InfoIDの取得に失敗しました。"},
+    {M::NoRoot, "no-root", "RootIDが正確に取得できませんでした。"},
+    {M::NoFirstPages, "no-first-pages", "FirstPagesIDが正確に取得できませんでした。"},
+    {M::NoPageTree, "no-page-tree", "ファイルを走査しましたが、ページツリーが見つかりませんでした。"},
+    {M::NoPages, "no-pages", "FirstPagesが存在しません。"},
+    {M::ObjectIdInvalid, "object-id-invalid", "オブジェクトIDが不正です。"},
+    {M::StreamInvalid, "stream-invalid", "ストリームが不正です。"},
+    {M::TableRebuilt, "table-rebuilt", "相互参照テーブルを再構築しました。（見つかったオブジェクト: {1} 個）"},
+    {M::CannotOpenFile, "cannot-open-file", "Cannot open file \"{1}\". {2}"},
+    {M::ReadError, "read-error", "Stream read error"},
+    {M::EncryptionDamaged, "encryption-damaged", "暗号化辞書が壊れています。"},
+    {M::UnsupportedHandler, "unsupported-security-handler", "対応できないセキュリティハンドラです。"},
+    {M::UnsupportedMethod, "unsupported-encryption", "対応できない暗号化方式です。"},
+    {M::PermsMissing, "perms-missing", "暗号化辞書に /Perms がありません。"},
+    {M::PermsMismatch, "perms-mismatch", "暗号化辞書の /Perms が /P と一致しません。"},
+    {M::WrongPassword, "wrong-password", "パスワードが正しくありません。"},
+    {M::FlateFailed, "flate-failed", "flate圧縮を正常に展開できませんでした。"},
+    {M::RunLengthFailed, "run-length-failed", "RunLength圧縮を正常に展開できませんでした。"},
+    {M::LzwFailed, "lzw-failed", "LZW圧縮を正常に展開できませんでした。"},
+    {M::PredictorFailed, "predictor-failed", "予測子を正常に戻せませんでした。"},
+    {M::UnusableDocument, "unusable-document", "対応できない形式です。"},
+    {M::NoAnalyst, "no-document", "nilは代入できません。"},
+    {M::IndexInvalid, "index-invalid", "Index値が不正です。[ {1} ]"},
+    {M::ListIndexInvalid, "list-index-invalid", "リストのインデックスが範囲を超えています ({1})"},
+    {M::FileInUse, "file-in-use", "このファイルは使用中です。別名で保存してください。"},
+    {M::NoSaveFolder, "no-save-folder", "保存先のフォルダが見つかりません。"},
+    {M::CannotCreateReport, "cannot-create-report", "レポートを作成できません。"},
+    {M::WriteFailed, "write-failed", "書き込みに失敗しました。"},
+    {M::CannotCreateFolder, "cannot-create-folder", "出力フォルダを作成できません。"},
+    {M::Cancelled, "cancelled", "キャンセルされました。"},
+    {M::PageRangeInvalid, "page-range-invalid", "ページ番号の指定が不正です。"},
+    {M::PasswordFileUnreadable, "password-file-unreadable", "パスワードファイルを読み込めません。"},
+    {M::UnterminatedString, "unterminated-string", "文字列が閉じられていません。"},
+    {M::UnterminatedHexString, "unterminated-hex-string", "16 進文字列が閉じられていません。"},
+    {M::BadHexString, "bad-hex-string", "16 進文字列に 16 進数字でないバイトがあります。"},
+    {M::UnexpectedParenthesis, "unexpected-parenthesis", "対応する ( のない ) です。"},
+    {M::UnexpectedAngle, "unexpected-angle", "対応する < のない > です。"},
+    {M::UnreadableByte, "unreadable-byte", "読めないバイトです。"},
+    {M::UnexpectedArrayClose, "unexpected-array-close", "対応する [ のない ] です。"},
+    {M::UnexpectedDictClose, "unexpected-dictionary-close", "対応する << のない >> です。"},
+    {M::BracesInContent, "braces-in-content", "内容ストリームには { } を書けません。"},
+    {M::ArrayNotClosed, "array-not-closed", "配列が閉じられていません。"},
+    {M::DictNotClosed, "dictionary-not-closed", "辞書が閉じられていません。"},
+    {M::DictClosedByBracket, "dictionary-closed-by-bracket", "辞書が ] で閉じられています。"},
+    {M::ArrayClosedByAngles, "array-closed-by-angles", "配列が >> で閉じられています。"},
+    {M::UnknownOperator, "unknown-operator", "未知の演算子です。"},
+    {M::OperandCountWrong, "operand-count-wrong", "オペランドは {1} 個のはずが {2} 個あります。"},
+    {M::OperandMustBeNumber, "operand-not-number", "{1} 番目のオペランドは数値でなければなりません。"},
+    {M::OperandMustBeInteger, "operand-not-integer", "{1} 番目のオペランドは整数でなければなりません。"},
+    {M::OperandMustBeName, "operand-not-name", "{1} 番目のオペランドは名前でなければなりません。"},
+    {M::OperandMustBeString, "operand-not-string", "{1} 番目のオペランドは文字列でなければなりません。"},
+    {M::OperandMustBeArray, "operand-not-array", "{1} 番目のオペランドは配列でなければなりません。"},
+    {M::OperandMustBeNameOrDict, "operand-not-name-or-dictionary", "{1} 番目のオペランドは名前か辞書でなければなりません。"},
+    {M::TjItems, "tj-items", "TJ の配列には文字列と数値しか置けません。"},
+    {M::ColourComponentsWrong, "colour-components-wrong", "色の成分は {1} 個のはずが {2} 個あります。"},
+    {M::PatternNameOutsidePattern, "pattern-name-outside-pattern", "パターンの名前はパターン色空間でしか使えません。"},
+    {M::PatternNameNeeded, "pattern-name-needed", "パターン色空間ではパターンの名前が要ります。"},
+    {M::PatternNeedsScn, "pattern-needs-scn", "パターン色空間では SCN・scn を使います。"},
+    {M::PathInText, "path-in-text", "テキストオブジェクトの中ではパスを描けません。"},
+    {M::NoCurrentPoint, "no-current-point", "現在点がありません（先に m か re が要ります）。"},
+    {M::NoPathToClip, "no-path-to-clip", "クリップするパスがありません。"},
+    {M::NoPathToEnd, "no-path-to-end", "終わらせるパスがありません。"},
+    {M::NoPathToPaint, "no-path-to-paint", "描画するパスがありません。"},
+    {M::InsidePath, "inside-path", "パスの構築と描画のあいだには使えません。"},
+    {M::OutsideText, "outside-text-object", "テキストオブジェクト（BT から ET まで）の外では使えません。"},
+    {M::InsideText, "inside-text-object", "テキストオブジェクトの中では使えません。"},
+    {M::InlineImageWithoutBi, "inline-image-without-bi", "BI のない {1} です。"},
+    {M::OutsideType3Glyph, "outside-type3-glyph", "Type 3 フォントのグリフの外では使えません。"},
+    {M::SaveDepthExceeded, "save-depth-exceeded", "q の入れ子が {1} 段を超えています。"},
+    {M::RestoreWithoutSave, "restore-without-save", "対応する q のない Q です。"},
+    {M::BtInText, "bt-in-text-object", "テキストオブジェクトの中に BT があります。"},
+    {M::EtWithoutBt, "et-without-bt", "対応する BT のない ET です。"},
+    {M::EmcWithoutBmc, "emc-without-bmc", "対応する BMC・BDC のない EMC です。"},
+    {M::ExWithoutBx, "ex-without-bx", "対応する BX のない EX です。"},
+    {M::ResourceNotDeclared, "resource-not-declared", "リソース /{1} に /{2} が宣言されていません。"},
+    {M::ResourceUnused, "resource-unused", "リソース /{1} の /{2} は使われていません。"},
+    {M::TrailingOperands, "trailing-operands", "内容が演算子のないオペランドで終わっています。"},
+    {M::BtNotClosed, "bt-not-closed", "BT が ET で閉じられていません。"},
+    {M::SaveNotRestored, "save-not-restored", "q が {1} 個、Q で閉じられていません。"},
+    {M::MarkedNotClosed, "marked-content-not-closed", "BMC・BDC が {1} 個、EMC で閉じられていません。"},
+    {M::BxNotClosed, "bx-not-closed", "BX が {1} 個、EX で閉じられていません。"},
+    {M::InlineImageNoId, "inline-image-no-id", "インライン画像に ID がありません。"},
+    {M::InlineImageDictEnded, "inline-image-dictionary-ended", "インライン画像の辞書が ID の前に終わっています（{1}）。"},
+    {M::InlineImageKeyNotName, "inline-image-key-not-name", "インライン画像の辞書のキーが名前ではありません。"},
+    {M::InlineImageNoValue, "inline-image-no-value", "インライン画像の /{1} に値がありません。"},
+    {M::InlineImageBadValue, "inline-image-bad-value", "インライン画像の /{1} の値が読めません。"},
+    {M::InlineImageUnknownKey, "inline-image-unknown-key", "インライン画像の辞書に未知のキー /{1} があります。"},
+    {M::InlineImageNotCount, "inline-image-not-count", "インライン画像の /{1} は 0 以上の整数でなければなりません。"},
+    {M::InlineImageBadColourSpace, "inline-image-bad-colour-space", "インライン画像の色空間が名前でも配列でもありません。"},
+    {M::InlineImageBadFilter, "inline-image-bad-filter", "インライン画像には使えないフィルタです。"},
+    {M::InlineImageNoWidth, "inline-image-no-width", "インライン画像に /W（幅）がありません。"},
+    {M::InlineImageNoHeight, "inline-image-no-height", "インライン画像に /H（高さ）がありません。"},
+    {M::InlineImageNoBits, "inline-image-no-bits", "インライン画像に /BPC（成分のビット数）がありません。"},
+    {M::InlineImageNoColourSpace, "inline-image-no-colour-space", "インライン画像に /CS（色空間）がありません。"},
+    {M::InlineImageNoEiAfterLength, "inline-image-no-ei-after-length", "インライン画像の /L の {1} バイトのあとに EI がありません。"},
+    {M::InlineImageLengthMismatch, "inline-image-length-mismatch", "インライン画像のデータが幅・高さ・成分・ビット数から求めた {1} バイトと合いません。"},
+    {M::InlineImageNoEnd, "inline-image-no-end", "インライン画像の終わり（EI）が見つかりません。"},
+    {M::FindingsOmitted, "findings-omitted", "ほかに {1} 件の指摘を省略しました。"},
+    {M::SignatureRangeUnreadable, "signature-range-unreadable", "署名の /ByteRange が読めません。"},
+    {M::SignatureRangeNotFromStart, "signature-range-not-from-start", "署名の範囲がファイルの先頭から始まっていません。"},
+    {M::SignatureRangePastEnd, "signature-range-past-end", "署名の範囲がファイルの終わりを越えています。"},
+    {M::SignatureRangeNoRevisionEnd, "signature-range-no-revision-end", "署名の範囲の終わりがどの改訂の終わりとも一致しません。"},
+    {M::SignatureRangeGap, "signature-range-gap", "署名の範囲の間に /Contents の文字列以外のバイトがあります。"},
+}};
+
+constexpr bool InEnumOrder() {
+    for (size_t i = 0; i < Entries.size(); ++i)
+        if (static_cast<size_t>(Entries[i].Code) != i) return false;
+    return true;
+}
+static_assert(InEnumOrder(), "one entry per code, in the enum's order");
+
+const TMessageEntry& Entry(TMessageCode Code) {
+    const auto index = static_cast<size_t>(Code);
+    return Entries[index < Entries.size() ? index : 0];
+}
+
+}  // namespace
+
+std::string_view CodeName(TMessageCode Code) { return Entry(Code).Name; }
+
+std::string_view JapaneseTemplate(TMessageCode Code) { return Entry(Code).Japanese; }
+
+std::string FillTemplate(std::string_view Template, const std::vector<std::string>& Args) {
+    std::string text;
+    text.reserve(Template.size());
+    for (size_t i = 0; i < Template.size(); ++i) {
+        const bool slot = Template[i] == '{' && i + 2 < Template.size() && Template[i + 1] >= '1' &&
+                          Template[i + 1] <= '9' && Template[i + 2] == '}';
+        const auto index = slot ? static_cast<size_t>(Template[i + 1] - '1') : Args.size();
+        if (index < Args.size()) {
+            text += Args[index];
+            i += 2;
+        } else {
+            text += Template[i];
+        }
+    }
+    return text;
+}
+
+std::string JapaneseText(const TMessage& Message) { return FillTemplate(JapaneseTemplate(Message.Code), Message.Args); }
+
+}  // namespace lumerra

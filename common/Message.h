@@ -1,0 +1,184 @@
+// What the core tells the user, as data: a stable code and its parameters.
+// The front ends make the sentence; the Japanese texts the desktop program
+// and the default reading have always shown live here, once, so that every
+// front end and the Japanese catalogue can be held to them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+namespace lumerra {
+
+enum class TMessageCode : uint16_t {
+    Uncoded,  // an error that carries no code: its text is shown as it is
+    // Reading the file
+    FileEnds,
+    FileDamaged,
+    NotPdf,
+    UnsupportedFormat,
+    NoEof,
+    NoStartXref,
+    XrefOffsetUnreadable,
+    XrefOffsetInvalid,
+    XrefFirstInvalid,
+    XrefCountInvalid,
+    TrailerInvalid,
+    RootFailed,
+    PrevFailed,
+    InfoFailed,
+    NoRoot,
+    NoFirstPages,
+    NoPageTree,
+    NoPages,
+    ObjectIdInvalid,
+    StreamInvalid,
+    TableRebuilt,
+    CannotOpenFile,
+    ReadError,
+    // Encryption
+    EncryptionDamaged,
+    UnsupportedHandler,
+    UnsupportedMethod,
+    PermsMissing,
+    PermsMismatch,
+    WrongPassword,
+    // Decoding
+    FlateFailed,
+    RunLengthFailed,
+    LzwFailed,
+    PredictorFailed,
+    UnusableDocument,
+    NoAnalyst,
+    IndexInvalid,
+    ListIndexInvalid,
+    // Writing
+    FileInUse,
+    NoSaveFolder,
+    CannotCreateReport,
+    WriteFailed,
+    CannotCreateFolder,
+    // The run
+    Cancelled,
+    PageRangeInvalid,
+    PasswordFileUnreadable,
+    // The content check
+    UnterminatedString,
+    UnterminatedHexString,
+    BadHexString,
+    UnexpectedParenthesis,
+    UnexpectedAngle,
+    UnreadableByte,
+    UnexpectedArrayClose,
+    UnexpectedDictClose,
+    BracesInContent,
+    ArrayNotClosed,
+    DictNotClosed,
+    DictClosedByBracket,
+    ArrayClosedByAngles,
+    UnknownOperator,
+    OperandCountWrong,
+    OperandMustBeNumber,
+    OperandMustBeInteger,
+    OperandMustBeName,
+    OperandMustBeString,
+    OperandMustBeArray,
+    OperandMustBeNameOrDict,
+    TjItems,
+    ColourComponentsWrong,
+    PatternNameOutsidePattern,
+    PatternNameNeeded,
+    PatternNeedsScn,
+    PathInText,
+    NoCurrentPoint,
+    NoPathToClip,
+    NoPathToEnd,
+    NoPathToPaint,
+    InsidePath,
+    OutsideText,
+    InsideText,
+    InlineImageWithoutBi,
+    OutsideType3Glyph,
+    SaveDepthExceeded,
+    RestoreWithoutSave,
+    BtInText,
+    EtWithoutBt,
+    EmcWithoutBmc,
+    ExWithoutBx,
+    ResourceNotDeclared,
+    ResourceUnused,
+    TrailingOperands,
+    BtNotClosed,
+    SaveNotRestored,
+    MarkedNotClosed,
+    BxNotClosed,
+    InlineImageNoId,
+    InlineImageDictEnded,
+    InlineImageKeyNotName,
+    InlineImageNoValue,
+    InlineImageBadValue,
+    InlineImageUnknownKey,
+    InlineImageNotCount,
+    InlineImageBadColourSpace,
+    InlineImageBadFilter,
+    InlineImageNoWidth,
+    InlineImageNoHeight,
+    InlineImageNoBits,
+    InlineImageNoColourSpace,
+    InlineImageNoEiAfterLength,
+    InlineImageLengthMismatch,
+    InlineImageNoEnd,
+    FindingsOmitted,
+    // Signatures
+    SignatureRangeUnreadable,
+    SignatureRangeNotFromStart,
+    SignatureRangePastEnd,
+    SignatureRangeNoRevisionEnd,
+    SignatureRangeGap,
+    Last = SignatureRangeGap
+};
+
+inline constexpr size_t MessageCodeCount = static_cast<size_t>(TMessageCode::Last) + 1;
+
+// A message: its code and the parameters its sentence takes, in order.
+struct TMessage {
+    TMessageCode Code = TMessageCode::Uncoded;
+    std::vector<std::string> Args;
+
+    bool operator==(const TMessage&) const = default;
+};
+
+// Numbers become their decimal digits, anything else a string.
+template <typename... TArgs>
+TMessage MakeMessage(TMessageCode Code, TArgs&&... Args) {
+    TMessage message{Code, {}};
+    message.Args.reserve(sizeof...(Args));
+    const auto add = [&message](auto&& Arg) {
+        if constexpr (std::is_arithmetic_v<std::decay_t<decltype(Arg)>>)
+            message.Args.push_back(std::to_string(Arg));
+        else
+            message.Args.emplace_back(std::forward<decltype(Arg)>(Arg));
+    };
+    (add(std::forward<TArgs>(Args)), ...);
+    return message;
+}
+
+// The code as scripts see it: kebab-case, never changed once released
+// ("xref-offset-invalid").
+std::string_view CodeName(TMessageCode Code);
+
+// The Japanese sentence with its parameters as {1}, {2}, ...
+std::string_view JapaneseTemplate(TMessageCode Code);
+
+// Template with {N} replaced by the N-th of Args (from 1). A {N} past the
+// end of Args is left as it is.
+std::string FillTemplate(std::string_view Template, const std::vector<std::string>& Args);
+
+// The Japanese sentence of Message. An uncoded message's text is its
+// first parameter.
+std::string JapaneseText(const TMessage& Message);
+
+}  // namespace lumerra
