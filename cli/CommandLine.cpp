@@ -327,8 +327,9 @@ std::string ExtendedReadingHint(const std::string& Input) {
 std::string MisplacedLines(const std::string& Input, const std::vector<TMisplacedObject>& Misplaced) {
     std::string lines;
     for (const TMisplacedObject& object : Misplaced)
-        lines += "lumerra: " + Input + ": object " + std::to_string(object.Number) + ": offset " +
-                 std::to_string(object.Offset) + " holds object " + std::to_string(object.Found) + "\n";
+        lines += "lumerra: " + Input + ": " +
+                 Sentence(MakeMessage(TMessageCode::ObjectMisplaced, object.Number, object.Offset, object.Found)) +
+                 "\n";
     return lines;
 }
 

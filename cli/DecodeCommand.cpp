@@ -79,7 +79,7 @@ int RunDecodeFile(const TDecodeArgs& Args, const std::string& Input, std::ostrea
             bar.Update(0, 100, 0, true);  // the bar's line is cleared first
             Err << "lumerra: " << Input << ": page " << Page << ", object " << Object;
             if (Damage.Fault == TStreamFault::NoEndKeyword)
-                Err << ": no endstream after its data (offset " << Damage.Offset << ")\n";
+                Err << ": " << Sentence(Damage.What) << '\n';
             else
                 Err << ": data damaged after " << FormatThousands(Damage.BytesBefore) << " bytes: " << Sentence(Damage.What)
                     << '\n';

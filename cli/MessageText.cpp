@@ -47,6 +47,8 @@ constexpr std::array<TEnglish, MessageCodeCount> English{{
     {M::ObjectIdInvalid, N_("The object number is invalid.")},
     {M::StreamInvalid, N_("The stream is invalid.")},
     {M::TableRebuilt, N_("The cross-reference table was rebuilt ({1} objects found).")},
+    {M::ObjectMisplaced, N_("object {1}: offset {2} holds object {3}")},
+    {M::NoEndstream, N_("no endstream after its data (offset {1})")},
     {M::CannotOpenFile, N_("Cannot open file \"{1}\". {2}")},
     {M::ReadError, N_("Stream read error")},
     {M::EncryptionDamaged, N_("The encryption dictionary is damaged.")},

@@ -38,6 +38,8 @@ constexpr std::array<TMessageEntry, MessageCodeCount> Entries{{
     {M::ObjectIdInvalid, "object-id-invalid", "オブジェクトIDが不正です。"},
     {M::StreamInvalid, "stream-invalid", "ストリームが不正です。"},
     {M::TableRebuilt, "table-rebuilt", "相互参照テーブルを再構築しました。（見つかったオブジェクト: {1} 個）"},
+    {M::ObjectMisplaced, "object-misplaced", "オブジェクト {1} の位置 {2} にはオブジェクト {3} があります。"},
+    {M::NoEndstream, "no-endstream", "データのあとに endstream がありません。（位置 {1}）"},
     {M::CannotOpenFile, "cannot-open-file", "Cannot open file \"{1}\". {2}"},
     {M::ReadError, "read-error", "Stream read error"},
     {M::EncryptionDamaged, "encryption-damaged", "暗号化辞書が壊れています。"},

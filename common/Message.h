@@ -37,6 +37,8 @@ enum class TMessageCode : uint16_t {
     ObjectIdInvalid,
     StreamInvalid,
     TableRebuilt,
+    ObjectMisplaced,
+    NoEndstream,
     CannotOpenFile,
     ReadError,
     // Encryption

@@ -134,7 +134,7 @@ bool EndKeywordFollows(TStream& S) {
 void CheckEndKeyword(TStream& Source, TStreamDamage* Damage) {
     const int64_t at = Source.Position();
     if (EndKeywordFollows(Source) || Damage == nullptr) return;
-    *Damage = {true, "no endstream after the data", 0, TStreamFault::NoEndKeyword, at};
+    *Damage = {true, MakeMessage(TMessageCode::NoEndstream, at), 0, TStreamFault::NoEndKeyword, at};
 }
 
 // The data in front of the end, through the default chain, as the default

@@ -37,12 +37,19 @@ std::string TableOneOff() {
     return bytes;
 }
 
+// Repairs are told in the user's language; these tests read the English.
+Launch English() {
+    Launch how;
+    how.Locale = {"LANG=C.UTF-8"};
+    return how;
+}
+
 }  // namespace
 
 TEST(CliRepair, ATableOneObjectOffIsRebuiltOnceAndTold) {
     TempFile pdf(TableOneOff(), "oneoff.pdf");
     const std::string told = "lumerra: " + pdf.Path() + ": object 5: offset ";
-    const RunResult info = RunCli({"info", "--extended", pdf.Path()});
+    const RunResult info = RunCli({"info", "--extended", pdf.Path()}, English());
     EXPECT_EQ(info.ExitCode, 0) << info.Err;
     EXPECT_NE(info.Out.find("\npages: 2\n"), std::string::npos) << info.Out;
     EXPECT_NE(info.Out.find("\npage-list: 3 5\n"), std::string::npos) << info.Out;
@@ -76,7 +83,8 @@ TEST(CliRepair, AnObjectNotWhereTheTableSaysIsFoundAfterTheLoad) {
     bytes.replace(bytes.find("xref\n0 7\n") + 9 + 6 * 20, 10, wrong);
     TempFile pdf(bytes, "misplaced.pdf");
     for (const std::string threads : {"1", "2"}) {
-        const RunResult r = RunCli({"decode", "--extended", "--no-comments", "-j", threads, "-o", "-", pdf.Path()});
+        const RunResult r =
+            RunCli({"decode", "--extended", "--no-comments", "-j", threads, "-o", "-", pdf.Path()}, English());
         EXPECT_EQ(r.ExitCode, 0) << r.Err;
         EXPECT_NE(r.Out.find("BT (two) Tj ET"), std::string::npos) << r.Out;
         EXPECT_EQ(r.Err, "lumerra: " + pdf.Path() + ": object 6: offset " + std::to_string(b.Offsets().at(4)) +
@@ -88,7 +96,7 @@ TEST(CliRepair, DataThatNoEndstreamFollowsIsDecodedAndTold) {
     PdfBuilder b = PdfBuilder::SimpleDocument({""});
     b.Set(4, "<< /Length 14 >>\nstream\nBT (one) Tj ET\nendobj\n");
     TempFile pdf(b.Build(), "noend.pdf");
-    const RunResult r = RunCli({"decode", "--extended", "--no-comments", "-o", "-", pdf.Path()});
+    const RunResult r = RunCli({"decode", "--extended", "--no-comments", "-o", "-", pdf.Path()}, English());
     EXPECT_EQ(r.ExitCode, 0) << r.Err;
     EXPECT_NE(r.Out.find("BT (one) Tj ET"), std::string::npos) << r.Out;
     EXPECT_EQ(r.Err.rfind("lumerra: " + pdf.Path() + ": page 1, object 4: no endstream after its data (offset ", 0), 0u)
