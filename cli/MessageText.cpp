@@ -136,6 +136,18 @@ constexpr std::array<TEnglish, MessageCodeCount> English{{
     {M::InlineImageNoEiAfterLength, N_("There is no EI after the {1} bytes of the inline image's /L.")},
     {M::InlineImageLengthMismatch, N_("The inline image's data does not match the {1} bytes its size, components and bits give.")},
     {M::InlineImageNoEnd, N_("The end of the inline image (EI) was not found.")},
+    {M::ResourceUnreadable, N_("/{2} of the resources' /{1} refers to object {3}, which cannot be read.")},
+    {M::ResourceWrongType, N_("/{2} of the resources' /{1} is of the wrong type ({3}).")},
+    {M::PathNotEnded, N_("The content ends inside a path that no operator painted or ended.")},
+    {M::NoFontSet, N_("No font is set: Tf must come before text is shown.")},
+    {M::OperandOutOfRange, N_("Operand {1} must be one of {2}.")},
+    {M::StreamFilterUnknown, N_("The stream was not checked: its filter {1} cannot be decoded.")},
+    {M::StreamDamaged, N_("The stream was checked only up to byte {2}: {1}")},
+    {M::StreamUnreadable, N_("The stream was not checked: {1}")},
+    {M::NotAStream, N_("The content is not a stream, and was not checked.")},
+    {M::NoCatalog, N_("No page was checked: the document's catalog could not be read.")},
+    {M::NoPageTreeRoot, N_("No page was checked: the catalog has no page tree (/Pages).")},
+    {M::PageTreeEmpty, N_("No page was checked: no page was found in the page tree.")},
     {M::FindingsOmitted, N_("{1} more findings were left out.")},
 }};
 

@@ -127,6 +127,18 @@ constexpr std::array<TMessageEntry, MessageCodeCount> Entries{{
     {M::InlineImageNoEiAfterLength, "inline-image-no-ei-after-length", "インライン画像の /L の {1} バイトのあとに EI がありません。"},
     {M::InlineImageLengthMismatch, "inline-image-length-mismatch", "インライン画像のデータが幅・高さ・成分・ビット数から求めた {1} バイトと合いません。"},
     {M::InlineImageNoEnd, "inline-image-no-end", "インライン画像の終わり（EI）が見つかりません。"},
+    {M::ResourceUnreadable, "resource-unreadable", "リソース /{1} の /{2} が指すオブジェクト {3} を読めません。"},
+    {M::ResourceWrongType, "resource-wrong-type", "リソース /{1} の /{2} の型が違います（{3}）。"},
+    {M::PathNotEnded, "path-not-ended", "パスが描画も終了もされないまま内容が終わっています。"},
+    {M::NoFontSet, "no-font-set", "フォントが設定されていません（文字を表示する前に Tf が要ります）。"},
+    {M::OperandOutOfRange, "operand-out-of-range", "{1} 番目のオペランドは {2} のいずれかでなければなりません。"},
+    {M::StreamFilterUnknown, "stream-filter-unknown", "フィルタ {1} を展開できないため、ストリームを検査していません。"},
+    {M::StreamDamaged, "stream-damaged", "ストリームは {2} バイト目までしか検査していません（{1}）。"},
+    {M::StreamUnreadable, "stream-unreadable", "ストリームを検査していません（{1}）。"},
+    {M::NotAStream, "not-a-stream", "ストリームではないため検査していません。"},
+    {M::NoCatalog, "no-pages-no-catalog", "ページを検査していません（文書のカタログを読めません）。"},
+    {M::NoPageTreeRoot, "no-pages-no-page-tree", "ページを検査していません（カタログにページツリー /Pages がありません）。"},
+    {M::PageTreeEmpty, "no-pages-tree-empty", "ページを検査していません（ページツリーにページが見つかりません）。"},
     {M::FindingsOmitted, "findings-omitted", "ほかに {1} 件の指摘を省略しました。"},
 }};
 

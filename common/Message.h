@@ -131,6 +131,18 @@ enum class TMessageCode : uint16_t {
     InlineImageNoEiAfterLength,
     InlineImageLengthMismatch,
     InlineImageNoEnd,
+    ResourceUnreadable,
+    ResourceWrongType,
+    PathNotEnded,
+    NoFontSet,
+    OperandOutOfRange,
+    StreamFilterUnknown,
+    StreamDamaged,
+    StreamUnreadable,
+    NotAStream,
+    NoCatalog,
+    NoPageTreeRoot,
+    PageTreeEmpty,
     FindingsOmitted,
     Last = FindingsOmitted
 };

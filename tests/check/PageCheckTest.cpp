@@ -67,10 +67,10 @@ PdfBuilder Document() {
 TEST(PageCheck, PagesAndFormsAreCheckedAgainstTheResourcesInForce) {
     const std::vector<std::string> expected = {
         // Form 6: /F1 is the page's, not the form's.
-        "page 1, object 6, form Fm0, offset 12: error undeclared-resource (Tf): リソース /Font に /F1 が宣言されていません。",
+        "page 1, object 6, form Fm0, offset 18, operand-offset 12: error undeclared-resource (Tf): リソース /Font に /F1 が宣言されていません。",
         // Form 7 has no resources and uses the page's; its Q is its own.
         "page 1, object 7, form Fm1, offset 15: error save-restore (Q): 対応する q のない Q です。",
-        "page 1, form Fm0: info unused-resource: リソース /Font の /F4 は使われていません。",
+        "page 1, object 6, form Fm0: info unused-resource: リソース /Font の /F4 は使われていません。",
         "page 1: info unused-resource: リソース /Font の /F3 は使われていません。",
         // Fm1 is drawn by Fm0 through its own resources, not the page's.
         "page 1: info unused-resource: リソース /XObject の /Fm1 は使われていません。",
@@ -97,8 +97,10 @@ TEST(PageCheck, AFormSharedByPagesIsToldOnEachPage) {
     const std::vector<std::string> expected = {
         "fault on page 1, object 7",
         "page 1, object 6, form Fm0, offset 0: error save-restore (Q): 対応する q のない Q です。",
+        "page 1, object 7, form Fm1, offset 0: error unchecked: ストリームを検査していません（flate圧縮を正常に展開できませんでした。）。",
         "fault on page 2, object 7",
         "page 2, object 6, form Fm0, offset 0: error save-restore (Q): 対応する q のない Q です。",
+        "page 2, object 7, form Fm1, offset 0: error unchecked: ストリームを検査していません（flate圧縮を正常に展開できませんでした。）。",
     };
     EXPECT_EQ(told, expected);
 }

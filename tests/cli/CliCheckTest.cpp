@@ -35,7 +35,7 @@ TEST(CliCheck, TextAndJsonTellTheSameFindingsAndErrorsExitWithThree) {
     const std::string& f = file.Path();
     const std::vector<std::string> expected = {
         f + ": page 1, object 4, offset 0: error save-restore (q): q が 1 個、Q で閉じられていません。",
-        f + ": page 2, object 6, offset 3: error undeclared-resource (Tf): リソース /Font に /F2 が宣言されていません。",
+        f + ": page 2, object 6, offset 9, operand-offset 3: error undeclared-resource (Tf): リソース /Font に /F2 が宣言されていません。",
         f + ": page 2: info unused-resource: リソース /Font の /F1 は使われていません。",
         f + ": page 3: info unused-resource: リソース /Font の /F1 は使われていません。",
         f + ": error 2, warning 0, info 2",
