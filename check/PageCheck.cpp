@@ -120,7 +120,8 @@ private:
             unread(-1, TMessage{TMessageCode::NotAStream, {}});
             return {};
         }
-        if (const TFilterStep* step = UndecodableStep(StreamFilterSteps(FReader, stream))) {
+        const std::vector<TFilterStep> steps = StreamFilterSteps(FReader, stream);
+        if (const TFilterStep* step = UndecodableStep(steps)) {
             unread(-1, MakeMessage(TMessageCode::StreamFilterUnknown, PrintableName(step->Name)));
             return {};
         }

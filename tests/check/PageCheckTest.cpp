@@ -134,4 +134,47 @@ TEST(PageCheck, ColourSpacesTellTheirComponents) {
     EXPECT_EQ(components("[/Unheard]").Components, -1);
 }
 
+// Documents as real producers write them, and damaged ones: each page's
+// findings, with the parts split between tokens, resources that are not what
+// they claim, coloured patterns and streams that cannot be decoded.
+TEST(PageCheck, RealContentsAndDamagedResources) {
+    struct TCase {
+        const char* What;
+        std::string Contents;  // of page 3
+        std::vector<std::pair<std::string, std::string>> Streams;  // objects 4, 5: dictionary and data
+        std::vector<std::string> Expected;
+    };
+    const std::vector<TCase> cases = {
+        {"parts split inside an array and a dictionary",
+         "[4 0 R 5 0 R]",
+         {{"", "q [3"}, {"", "] 0 d /Tag <</MCID 1 >>BDC BT /F1 1 Tf (a) Tj ET EMC /CS1 cs /P1 scn Q"}},
+         {"page 1: info unused-resource: リソース /Font の /F2 は使われていません。",
+          "page 1: info unused-resource: リソース /Font の /F3 は使われていません。"}},
+        {"resources that cannot be read or have the wrong type",
+         "4 0 R",
+         {{"", "BT /F2 1 Tf /F3 1 Tf /F1 1 Tf ET /CS1 cs /P1 scn"}},
+         {"page 1, object 4, offset 9, operand-offset 3: error bad-resource (Tf): リソース /Font の /F2 が指すオブジェクト 9 を読めません。",
+          "page 1, object 4, offset 18, operand-offset 12: error bad-resource (Tf): リソース /Font の /F3 の型が違います（integer）。"}},
+        {"a stream whose filter is unknown keeps the page's names from being called unused",
+         "4 0 R",
+         {{"/Filter /PlateDecode", "BT /F1 1 Tf (a) Tj ET"}},
+         {"page 1, object 4: error unchecked: フィルタ /PlateDecode を展開できないため、ストリームを検査していません。"}},
+    };
+    for (const TCase& c : cases) {
+        PdfBuilder b;
+        b.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+        b.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+        b.Set(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 1 1] /Contents " + c.Contents +
+                     " /Resources << /Font << /F1 6 0 R /F2 9 0 R /F3 19 >> /Pattern << /P1 7 0 R >>"
+                     " /ColorSpace << /CS1 [/Pattern /DeviceRGB] >> >> >>");
+        for (size_t i = 0; i < c.Streams.size(); ++i)
+            b.SetStream(4 + static_cast<int>(i), c.Streams[i].first, c.Streams[i].second);
+        b.Set(6, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+        b.SetStream(7, "/PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 1 1] /XStep 1 /YStep 1 /Resources << >>",
+                    "0 0 1 1 re f");
+        b.Set(9, "<< /Type /Font /Subtype");  // cut short: not an object
+        EXPECT_EQ(Check(b.Build()), c.Expected) << c.What;
+    }
+}
+
 }  // namespace
