@@ -74,6 +74,8 @@ void TContentChecker::ReportPlace(TFindingCode Code, TSeverity Severity, TPlace 
     finding.Severity = Severity;
     finding.Object = Place.Object;
     finding.Form = FForm;
+    finding.Stream = FStream;
+    finding.StreamName = FStreamName;
     finding.Offset = Place.Offset;
     finding.OperandOffset = OperandOffset;
     finding.Operator = PrintableOperator(Operator);

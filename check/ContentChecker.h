@@ -35,6 +35,12 @@ public:
     TContentChecker(TResourceNames& Resources, TPageFindings& Findings, std::string Form = {});
 
     void SetFormVisitor(TFormVisitor Visitor) { FVisitForm = std::move(Visitor); }
+    // The stream's kind and name on every finding (a pattern's cell, an
+    // annotation's appearance).
+    void SetStream(TStreamKind Kind, std::string Name) {
+        FStream = Kind;
+        FStreamName = std::move(Name);
+    }
 
     // The next stream of the sequence, object Object, decoded. State goes
     // on from one stream to the next, as a page's /Contents is one sequence.
@@ -125,6 +131,8 @@ private:
     std::array<TLastUse, ResourceCategoryCount> FLastUse;
     TPageFindings& FFindings;
     std::string FForm;
+    TStreamKind FStream = TStreamKind::None;
+    std::string FStreamName;
     TFormVisitor FVisitForm;
 
     TScanner* FScanner = nullptr;

@@ -25,6 +25,16 @@ std::string_view CodeName(TFindingCode Code) {
     return "syntax";
 }
 
+std::string_view StreamKindName(TStreamKind Kind) {
+    switch (Kind) {
+        case TStreamKind::None: return "";
+        case TStreamKind::Pattern: return "pattern";
+        case TStreamKind::SoftMask: return "soft-mask";
+        case TStreamKind::Annotation: return "annotation";
+    }
+    return "";
+}
+
 std::string_view SeverityName(TSeverity Severity) {
     switch (Severity) {
         case TSeverity::Error: return "error";

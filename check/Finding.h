@@ -43,12 +43,19 @@ inline constexpr size_t SeverityCount = 3;
 std::string_view CodeName(TFindingCode Code);
 std::string_view SeverityName(TSeverity Severity);
 
+// A stream that draws, other than a page's content and the forms it draws.
+enum class TStreamKind : uint8_t { None, Pattern, SoftMask, Annotation };
+// As users and scripts see it ("pattern"); empty for None.
+std::string_view StreamKindName(TStreamKind Kind);
+
 struct TFinding {
     TFindingCode Code = TFindingCode::Syntax;
     TSeverity Severity = TSeverity::Error;
     int32_t Page = 0;     // from 1; 0 for a finding about the whole file
     int32_t Object = -1;  // the stream object, -1 when the finding is about no one stream
     std::string Form;     // the form's resource name (no slash), empty on the page itself
+    TStreamKind Stream = TStreamKind::None;
+    std::string StreamName;  // "/P1" for a pattern, "12 /N" for annotation 12's normal appearance
     int64_t Offset = -1;  // of the operator in the decoded stream, -1 when it has none
     int64_t OperandOffset = -1;  // of the operand the finding is about, in the same stream
     std::string Operator;

@@ -40,6 +40,9 @@ public:
         checker.Check(content, parts);
         checker.Finish();
         ReportUnread(unread, {});
+        CheckPatterns(PageObject);
+        CheckAppearances(PageObject);
+        FPageNames = &names;
         // A stream not read may use any resource.
         if (unread.empty() && !FPageNamesPartlyUsed) ReportUnused(names, {});
     }
@@ -64,6 +67,82 @@ private:
             joined.push_back('\n');
         }
         return joined;
+    }
+
+    // The cells of the tiling patterns and the soft masks the page's
+    // resources declare, each against its own resources.
+    void CheckPatterns(int32_t PageObject) {
+        const TValuePtr resources = FReader.Resolve(InheritedAttribute(FReader, PageObject, "Resources"));
+        const TValuePtr patterns = FReader.Get(resources, "Pattern");
+        if (patterns->IsDictionary())
+            for (const auto& [name, value] : patterns->Entries()) {
+                if (!value.Is(TValue::TKind::Reference)) continue;
+                const int32_t object = value.AsReference().Number;
+                const TValuePtr pattern = FReader.Object(object);
+                if (!pattern->Is(TValue::TKind::Stream) || !FReader.Get(pattern, "PatternType")->Is(TValue::TKind::Integer) ||
+                    FReader.Get(pattern, "PatternType")->AsInteger() != 1)
+                    continue;
+                CheckDrawing(object, TStreamKind::Pattern, "/" + PrintableName(name));
+            }
+        const TValuePtr states = FReader.Get(resources, "ExtGState");
+        if (!states->IsDictionary()) return;
+        for (const auto& [name, value] : states->Entries()) {
+            const TValuePtr mask = FReader.Get(FReader.Get(states, name), "SMask");
+            const TValue* group = mask->IsDictionary() ? mask->Find("G") : nullptr;
+            if (group != nullptr && group->Is(TValue::TKind::Reference))
+                CheckDrawing(group->AsReference().Number, TStreamKind::SoftMask, "/" + PrintableName(name));
+        }
+    }
+
+    // Each appearance stream of each annotation: /N, /D and /R, a stream or a
+    // dictionary of states.
+    void CheckAppearances(int32_t PageObject) {
+        const TValuePtr annotations = FReader.Get(FReader.Page(PageObject), "Annots");
+        if (!annotations->Is(TValue::TKind::Array)) return;
+        for (size_t i = 0; i < annotations->Items().size(); ++i) {
+            const TValue& item = annotations->Items()[i];
+            const std::string owner = item.Is(TValue::TKind::Reference) ? std::to_string(item.AsReference().Number) : "-";
+            const TValuePtr appearance = FReader.Get(FReader.Item(annotations, i), "AP");
+            if (!appearance->IsDictionary()) continue;
+            for (const char* key : {"N", "D", "R"}) {
+                const TValue* entry = appearance->Find(key);
+                const std::string label = owner + " /" + key;
+                if (entry != nullptr && entry->Is(TValue::TKind::Reference) &&
+                    FReader.Object(entry->AsReference().Number)->Is(TValue::TKind::Stream)) {
+                    CheckDrawing(entry->AsReference().Number, TStreamKind::Annotation, label);
+                    continue;
+                }
+                const TValuePtr states = FReader.Get(appearance, key);
+                if (!states->Is(TValue::TKind::Dictionary)) continue;
+                for (const auto& [state, value] : states->Entries())
+                    if (value.Is(TValue::TKind::Reference))
+                        CheckDrawing(value.AsReference().Number, TStreamKind::Annotation, label + " /" + PrintableName(state));
+            }
+        }
+    }
+
+    // A stream that draws with its own resources (none: it draws with none),
+    // from the state a page starts with.
+    void CheckDrawing(int32_t Object, TStreamKind Kind, const std::string& Name) {
+        if (!FDrawingsDone.insert(Object).second) return;
+        TResourceNames names = ReadResourceNames(FReader, FReader.Get(FReader.Object(Object), "Resources"));
+        FPageNames = &names;
+        TContentChecker checker(names, FFindings);
+        checker.SetStream(Kind, Name);
+        checker.SetFormVisitor(FormVisitor(1));
+        std::vector<TUnread> unread;
+        checker.Check(FormData(Object, 1, unread), Object);
+        checker.Finish();
+        for (TUnread& what : unread) {
+            TFinding finding;
+            finding.Code = TFindingCode::Unchecked;
+            finding.Object = what.Object;
+            finding.Offset = what.Offset;
+            finding.Stream = Kind;
+            finding.StreamName = Name;
+            finding.Message = std::move(what.Message);
+            FFindings.Add(std::move(finding));
+        }
     }
 
     // Pages mostly share one resource dictionary: the names read for the
@@ -195,6 +274,7 @@ private:
     TResourceNames* FPageNames = nullptr;
     bool FPageNamesPartlyUsed = false;  // a form that uses the page's names was not read whole
     std::unordered_set<int32_t> FFormsDone;
+    std::unordered_set<int32_t> FDrawingsDone;
 };
 
 TPageFindings TPageChecker::Check(int32_t Page, int32_t PageObject) {

@@ -116,6 +116,8 @@ std::string FindingJson(const std::string& File, const check::TFinding& Finding)
         {"message-code", CodeName(Finding.Message.Code)},
     };
     if (Finding.OperandOffset >= 0) line["operand-offset"] = Finding.OperandOffset;
+    if (Finding.Stream != check::TStreamKind::None)
+        line["stream"] = std::string(check::StreamKindName(Finding.Stream)) + " " + Finding.StreamName;
     return Line(line);
 }
 

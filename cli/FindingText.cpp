@@ -10,6 +10,8 @@ std::string FindingText(const check::TFinding& Finding) {
     const auto add = [&line](const std::string& Part) { line += (line.empty() ? "" : ", ") + Part; };
     if (Finding.Object >= 0) add("object " + std::to_string(Finding.Object));
     if (!Finding.Form.empty()) add("form " + Finding.Form);
+    if (Finding.Stream != check::TStreamKind::None)
+        add("stream " + std::string(check::StreamKindName(Finding.Stream)) + " " + Finding.StreamName);
     if (Finding.Offset >= 0) add("offset " + std::to_string(Finding.Offset));
     if (Finding.OperandOffset >= 0) add("operand-offset " + std::to_string(Finding.OperandOffset));
     if (!line.empty()) line += ": ";

@@ -177,4 +177,31 @@ TEST(PageCheck, RealContentsAndDamagedResources) {
     }
 }
 
+// The streams that draw besides the page's content: a tiling pattern's
+// cell, a soft mask's group and each appearance of each annotation, each
+// against its own resources and named by its kind.
+TEST(PageCheck, PatternsSoftMasksAndAppearancesAreChecked) {
+    PdfBuilder b;
+    b.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    b.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    b.Set(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 1 1] /Contents 4 0 R /Annots [8 0 R]"
+             " /Resources << /Pattern << /P1 5 0 R >> /ExtGState << /GS1 << /SMask << /S /Alpha /G 6 0 R >> >> >> >> >>");
+    b.SetStream(4, "", "/P1 scn /GS1 gs");
+    b.SetStream(5, "/PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 1 1] /XStep 1 /YStep 1 /Resources << >>",
+                "/R41 Do");
+    b.SetStream(6, "/Type /XObject /Subtype /Form /BBox [0 0 1 1] /Group << /S /Transparency >>", "Q");
+    b.SetStream(7, "/Type /XObject /Subtype /Form /BBox [0 0 1 1]", "(a) Tj");
+    b.Set(8, "<< /Type /Annot /Subtype /Widget /Rect [0 0 1 1] /AP << /N << /On 7 0 R >> >> >>");
+    const std::vector<std::string> expected = {
+        "page 1, object 4, offset 4, operand-offset 0: error operand-type (scn): パターンの名前はパターン色空間でしか使えません。",
+        "page 1, object 5, stream pattern /P1, offset 5, operand-offset 0: error undeclared-resource (Do): リソース /XObject に /R41 が宣言されていません。",
+        "page 1, object 6, stream soft-mask /GS1, offset 0: error save-restore (Q): 対応する q のない Q です。",
+        "page 1, object 7, stream annotation 8 /N /On, offset 4: error operator-placement (Tj): フォントが設定されていません（文字を表示する前に Tf が要ります）。",
+        "page 1, object 7, stream annotation 8 /N /On, offset 4: error text-outside-text-object (Tj): テキストオブジェクト（BT から ET まで）の外では使えません。",
+        // The page's scn failed before naming the pattern.
+        "page 1: info unused-resource: リソース /Pattern の /P1 は使われていません。",
+    };
+    EXPECT_EQ(Check(b.Build()), expected);
+}
+
 }  // namespace
