@@ -247,11 +247,14 @@ void TContentChecker::ReadComposite(const TScanToken& Open) {
         ClearOperands();
         return;
     }
+    if (FGlyph && !FOperatorSeen && op->Class != C::Type3) [[unlikely]]
+        Report(TFindingCode::OperatorPlacement, TSeverity::Error, at, op->Name, TMessage{TMessageCode::GlyphNeedsD0D1, {}});
     const bool operandsFit = CheckOperands(*op, at);
     CheckPlacement(*op, at, operandsFit);
     CheckNesting(*op, at);
     if (operandsFit) CheckNames(*op, at);
     ClearOperands();
+    FOperatorSeen = true;
     if (op->Id == TOperatorId::BI) CheckInlineImage(at);
 }
 
@@ -392,7 +395,8 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
             else if (FInText) misplaced(TMessage{TMessageCode::InsideText, {}});
             return;
         case C::Type3:
-            misplaced(TMessage{TMessageCode::OutsideType3Glyph, {}});
+            if (!FGlyph) misplaced(TMessage{TMessageCode::OutsideType3Glyph, {}});
+            else if (FOperatorSeen) misplaced(TMessage{TMessageCode::D0D1NotFirst, {}});
             return;
         default: return;
     }

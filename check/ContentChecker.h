@@ -35,6 +35,8 @@ public:
     TContentChecker(TResourceNames& Resources, TPageFindings& Findings, std::string Form = {});
 
     void SetFormVisitor(TFormVisitor Visitor) { FVisitForm = std::move(Visitor); }
+    // A Type 3 glyph procedure: d0 or d1 must come first, and only there.
+    void SetGlyph() { FGlyph = true; }
     // The stream's kind and name on every finding (a pattern's cell, an
     // annotation's appearance).
     void SetStream(TStreamKind Kind, std::string Name) {
@@ -155,6 +157,8 @@ private:
     std::string_view FFirstMarkedOperator;
     int64_t FCompatibilityDepth = 0;
     TPlace FFirstCompatibility;
+    bool FGlyph = false;
+    bool FOperatorSeen = false;
     bool FFontSet = false;
     bool FNoFontTold = false;
     TPath FPath = TPath::None;

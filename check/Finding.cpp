@@ -31,6 +31,7 @@ std::string_view StreamKindName(TStreamKind Kind) {
         case TStreamKind::Pattern: return "pattern";
         case TStreamKind::SoftMask: return "soft-mask";
         case TStreamKind::Annotation: return "annotation";
+        case TStreamKind::Glyph: return "glyph";
     }
     return "";
 }

@@ -44,7 +44,7 @@ std::string_view CodeName(TFindingCode Code);
 std::string_view SeverityName(TSeverity Severity);
 
 // A stream that draws, other than a page's content and the forms it draws.
-enum class TStreamKind : uint8_t { None, Pattern, SoftMask, Annotation };
+enum class TStreamKind : uint8_t { None, Pattern, SoftMask, Annotation, Glyph };
 // As users and scripts see it ("pattern"); empty for None.
 std::string_view StreamKindName(TStreamKind Kind);
 

@@ -84,6 +84,7 @@ private:
                     continue;
                 CheckDrawing(object, TStreamKind::Pattern, "/" + PrintableName(name));
             }
+        CheckGlyphs(resources);
         const TValuePtr states = FReader.Get(resources, "ExtGState");
         if (!states->IsDictionary()) return;
         for (const auto& [name, value] : states->Entries()) {
@@ -91,6 +92,25 @@ private:
             const TValue* group = mask->IsDictionary() ? mask->Find("G") : nullptr;
             if (group != nullptr && group->Is(TValue::TKind::Reference))
                 CheckDrawing(group->AsReference().Number, TStreamKind::SoftMask, "/" + PrintableName(name));
+        }
+    }
+
+    // The glyph procedures of the Type 3 fonts the page's resources declare,
+    // against the font's resources (the page's where it has none).
+    void CheckGlyphs(const TValuePtr& Resources) {
+        const TValuePtr fonts = FReader.Get(Resources, "Font");
+        if (!fonts->IsDictionary()) return;
+        for (const auto& [font, value] : fonts->Entries()) {
+            const TValuePtr dictionary = FReader.Get(fonts, font);
+            if (!dictionary->IsDictionary() || !FReader.Get(dictionary, "Subtype")->IsName("Type3")) continue;
+            const TValuePtr procedures = FReader.Get(dictionary, "CharProcs");
+            if (!procedures->IsDictionary()) continue;
+            const TValuePtr own = FReader.Get(dictionary, "Resources");
+            for (const auto& [glyph, procedure] : procedures->Entries())
+                if (procedure.Is(TValue::TKind::Reference))
+                    CheckDrawing(procedure.AsReference().Number, TStreamKind::Glyph,
+                                 "/" + PrintableName(font) + " /" + PrintableName(glyph),
+                                 own->IsDictionary() ? own : Resources);
         }
     }
 
@@ -123,12 +143,15 @@ private:
 
     // A stream that draws with its own resources (none: it draws with none),
     // from the state a page starts with.
-    void CheckDrawing(int32_t Object, TStreamKind Kind, const std::string& Name) {
+    // Resources, when given, are those it draws with.
+    void CheckDrawing(int32_t Object, TStreamKind Kind, const std::string& Name, const TValuePtr& Resources = nullptr) {
         if (!FDrawingsDone.insert(Object).second) return;
-        TResourceNames names = ReadResourceNames(FReader, FReader.Get(FReader.Object(Object), "Resources"));
+        TResourceNames names =
+            ReadResourceNames(FReader, Resources != nullptr ? Resources : FReader.Get(FReader.Object(Object), "Resources"));
         FPageNames = &names;
         TContentChecker checker(names, FFindings);
         checker.SetStream(Kind, Name);
+        if (Kind == TStreamKind::Glyph) checker.SetGlyph();
         checker.SetFormVisitor(FormVisitor(1));
         std::vector<TUnread> unread;
         checker.Check(FormData(Object, 1, unread), Object);

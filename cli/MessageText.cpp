@@ -148,6 +148,8 @@ constexpr std::array<TEnglish, MessageCodeCount> English{{
     {M::NoCatalog, N_("No page was checked: the document's catalog could not be read.")},
     {M::NoPageTreeRoot, N_("No page was checked: the catalog has no page tree (/Pages).")},
     {M::PageTreeEmpty, N_("No page was checked: no page was found in the page tree.")},
+    {M::GlyphNeedsD0D1, N_("A glyph procedure must begin with d0 or d1.")},
+    {M::D0D1NotFirst, N_("d0 or d1 may stand only at the start of a glyph procedure.")},
     {M::FindingsOmitted, N_("{1} more findings were left out.")},
 }};
 

@@ -139,6 +139,8 @@ constexpr std::array<TMessageEntry, MessageCodeCount> Entries{{
     {M::NoCatalog, "no-pages-no-catalog", "ページを検査していません（文書のカタログを読めません）。"},
     {M::NoPageTreeRoot, "no-pages-no-page-tree", "ページを検査していません（カタログにページツリー /Pages がありません）。"},
     {M::PageTreeEmpty, "no-pages-tree-empty", "ページを検査していません（ページツリーにページが見つかりません）。"},
+    {M::GlyphNeedsD0D1, "glyph-needs-d0-d1", "グリフの手続きは d0 か d1 で始まらなければなりません。"},
+    {M::D0D1NotFirst, "d0-d1-not-first", "d0・d1 はグリフの手続きの最初にしか置けません。"},
     {M::FindingsOmitted, "findings-omitted", "ほかに {1} 件の指摘を省略しました。"},
 }};
 

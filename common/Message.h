@@ -143,6 +143,8 @@ enum class TMessageCode : uint16_t {
     NoCatalog,
     NoPageTreeRoot,
     PageTreeEmpty,
+    GlyphNeedsD0D1,
+    D0D1NotFirst,
     FindingsOmitted,
     Last = FindingsOmitted
 };

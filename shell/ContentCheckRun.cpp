@@ -23,6 +23,7 @@ std::string StreamLabel(check::TStreamKind Kind) {
         case check::TStreamKind::Pattern: return "パターン";
         case check::TStreamKind::SoftMask: return "ソフトマスク";
         case check::TStreamKind::Annotation: return "注釈";
+        case check::TStreamKind::Glyph: return "グリフ";
     }
     return "";
 }

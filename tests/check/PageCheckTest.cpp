@@ -185,7 +185,11 @@ TEST(PageCheck, PatternsSoftMasksAndAppearancesAreChecked) {
     b.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
     b.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
     b.Set(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 1 1] /Contents 4 0 R /Annots [8 0 R]"
-             " /Resources << /Pattern << /P1 5 0 R >> /ExtGState << /GS1 << /SMask << /S /Alpha /G 6 0 R >> >> >> >> >>");
+             " /Resources << /Pattern << /P1 5 0 R >> /ExtGState << /GS1 << /SMask << /S /Alpha /G 6 0 R >> >> >>"
+             " /Font << /T3 << /Type /Font /Subtype /Type3 /CharProcs << /a 9 0 R /b 10 0 R >> >> >> >> >>");
+    // Type 3 glyphs: d0 or d1 first, and only there.
+    b.SetStream(9, "", "1 0 0 0 1 1 d1 0 0 1 1 re f");
+    b.SetStream(10, "", "0 0 1 1 re f 0 0 d0");
     b.SetStream(4, "", "/P1 scn /GS1 gs");
     b.SetStream(5, "/PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 1 1] /XStep 1 /YStep 1 /Resources << >>",
                 "/R41 Do");
@@ -195,10 +199,13 @@ TEST(PageCheck, PatternsSoftMasksAndAppearancesAreChecked) {
     const std::vector<std::string> expected = {
         "page 1, object 4, offset 4, operand-offset 0: error operand-type (scn): パターンの名前はパターン色空間でしか使えません。",
         "page 1, object 5, stream pattern /P1, offset 5, operand-offset 0: error undeclared-resource (Do): リソース /XObject に /R41 が宣言されていません。",
+        "page 1, object 10, stream glyph /T3 /b, offset 8: error operator-placement (re): グリフの手続きは d0 か d1 で始まらなければなりません。",
+        "page 1, object 10, stream glyph /T3 /b, offset 17: error operator-placement (d0): d0・d1 はグリフの手続きの最初にしか置けません。",
         "page 1, object 6, stream soft-mask /GS1, offset 0: error save-restore (Q): 対応する q のない Q です。",
         "page 1, object 7, stream annotation 8 /N /On, offset 4: error operator-placement (Tj): フォントが設定されていません（文字を表示する前に Tf が要ります）。",
         "page 1, object 7, stream annotation 8 /N /On, offset 4: error text-outside-text-object (Tj): テキストオブジェクト（BT から ET まで）の外では使えません。",
         // The page's scn failed before naming the pattern.
+        "page 1: info unused-resource: リソース /Font の /T3 は使われていません。",
         "page 1: info unused-resource: リソース /Pattern の /P1 は使われていません。",
     };
     EXPECT_EQ(Check(b.Build()), expected);
