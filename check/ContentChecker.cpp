@@ -51,25 +51,45 @@ TContentChecker::TContentChecker(TResourceNames& Resources, TPageFindings& Findi
     FOperands.resize(MaximumKept);
 }
 
+TContentChecker::TPlace TContentChecker::Locate(int64_t Offset) const {
+    if (Offset < 0 || FParts.empty()) return {FParts.empty() ? -1 : FParts.front().Object, Offset};
+    size_t part = FParts.size() - 1;
+    while (part > 0 && FParts[part].Start > Offset) --part;
+    return {FParts[part].Object, Offset - FParts[part].Start};
+}
+
+TContentChecker::TPlace TContentChecker::Locate(const TOperand& Operand) const {
+    return Operand.Located ? TPlace{Operand.Object, Operand.Offset} : Locate(Operand.Offset);
+}
+
 void TContentChecker::Report(TFindingCode Code, TSeverity Severity, int64_t Offset, std::string_view Operator,
                              TMessage Message) {
+    ReportPlace(Code, Severity, Locate(Offset), Operator, std::move(Message));
+}
+
+void TContentChecker::ReportPlace(TFindingCode Code, TSeverity Severity, TPlace Place, std::string_view Operator,
+                                  TMessage Message, int64_t OperandOffset) {
     TFinding finding;
     finding.Code = Code;
     finding.Severity = Severity;
-    finding.Object = FObject;
+    finding.Object = Place.Object;
     finding.Form = FForm;
-    finding.Offset = Offset;
+    finding.Stream = FStream;
+    finding.StreamName = FStreamName;
+    finding.Offset = Place.Offset;
+    finding.OperandOffset = OperandOffset;
     finding.Operator = PrintableOperator(Operator);
     finding.Message = std::move(Message);
     FFindings.Add(std::move(finding));
 }
 
-void TContentChecker::ReportAt(const TOperand& Operand, TFindingCode Code, std::string_view Operator,
+void TContentChecker::ReportAt(const TOperand& Operand, int64_t Offset, TFindingCode Code, std::string_view Operator,
                                TMessage Message) {
-    const int32_t current = FObject;
-    FObject = Operand.Object;
-    Report(Code, TSeverity::Error, Operand.Offset, Operator, std::move(Message));
-    FObject = current;
+    const TPlace place = Locate(Offset);
+    const TPlace operand = Locate(Operand);
+    // The operand's offset is told in the operator's stream only.
+    ReportPlace(Code, TSeverity::Error, place, Operator, std::move(Message),
+                operand.Object == place.Object ? operand.Offset : -1);
 }
 
 inline void TContentChecker::Push(TKind Kind, int64_t Offset, bool TextItems) {
@@ -78,7 +98,7 @@ inline void TContentChecker::Push(TKind Kind, int64_t Offset, bool TextItems) {
     TOperand& operand = FOperands[FKept++];
     operand.Kind = Kind;
     operand.Offset = Offset;
-    operand.Object = FObject;
+    operand.Located = false;
     operand.TextItems = TextItems;
 }
 
@@ -98,6 +118,12 @@ inline void TContentChecker::PushName(const TScanToken& Name) {
 void TContentChecker::KeepNames() {
     for (size_t i = 0; i < FKept; ++i) {
         TOperand& operand = FOperands[i];
+        if (!operand.Located) {
+            const TPlace place = Locate(operand.Offset);
+            operand.Object = place.Object;
+            operand.Offset = place.Offset;
+            operand.Located = true;
+        }
         if (operand.Kind != TKind::Name || operand.Text.data() == operand.Decoded.data()) continue;
         operand.Decoded.assign(operand.Text);
         operand.Text = operand.Decoded;
@@ -110,9 +136,14 @@ inline void TContentChecker::ClearOperands() {
 }
 
 void TContentChecker::Check(std::span<const uint8_t> Data, int32_t Object) {
+    const TContentPart part{0, Object};
+    Check(Data, std::span<const TContentPart>(&part, 1));
+}
+
+void TContentChecker::Check(std::span<const uint8_t> Data, std::span<const TContentPart> Parts) {
     TScanner scanner(Data);
     FScanner = &scanner;
-    FObject = Object;
+    FParts.assign(Parts.begin(), Parts.end());
     for (;;) {
         scanner.Next(FToken);
         const auto at = static_cast<int64_t>(FToken.Offset);
@@ -216,11 +247,14 @@ void TContentChecker::ReadComposite(const TScanToken& Open) {
         ClearOperands();
         return;
     }
+    if (FGlyph && !FOperatorSeen && op->Class != C::Type3) [[unlikely]]
+        Report(TFindingCode::OperatorPlacement, TSeverity::Error, at, op->Name, TMessage{TMessageCode::GlyphNeedsD0D1, {}});
     const bool operandsFit = CheckOperands(*op, at);
-    CheckPlacement(*op, at);
+    CheckPlacement(*op, at, operandsFit);
     CheckNesting(*op, at);
     if (operandsFit) CheckNames(*op, at);
     ClearOperands();
+    FOperatorSeen = true;
     if (op->Id == TOperatorId::BI) CheckInlineImage(at);
 }
 
@@ -251,14 +285,14 @@ void TContentChecker::CheckInlineImage(int64_t Offset) {
         const TOperand& operand = Operand(i);
         const char want = Op.Operands[i];
         if ((Accepted(want) & KindBit(operand.Kind)) == 0) {
-            ReportAt(operand, TFindingCode::OperandType, Op.Name,
+            ReportAt(operand, Offset, TFindingCode::OperandType, Op.Name,
                    MakeMessage(OperandTypeWrong(want), i + 1));
             return false;
         }
     }
     // TJ shows strings and moves by numbers, nothing else.
     if (Op.Id == TOperatorId::TJ && !Operand(0).TextItems) {
-        ReportAt(Operand(0), TFindingCode::OperandType, Op.Name,
+        ReportAt(Operand(0), Offset, TFindingCode::OperandType, Op.Name,
                TMessage{TMessageCode::TjItems, {}});
         return false;
     }
@@ -274,7 +308,7 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
     const int64_t numbers = FOperandCount - (named && lastIsName ? 1 : 0);
     for (size_t i = 0; i < kept && static_cast<int64_t>(i) < numbers; ++i)
         if (Operand(i).Kind != TKind::Integer && Operand(i).Kind != TKind::Real) {
-            ReportAt(Operand(i), TFindingCode::OperandType, Op.Name,
+            ReportAt(Operand(i), Offset, TFindingCode::OperandType, Op.Name,
                    MakeMessage(TMessageCode::OperandMustBeNumber, i + 1));
             return;
         }
@@ -285,12 +319,14 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
     };
     if (named && lastIsName) {
         if (!space.Pattern && space.Components >= 0) {
-            ReportAt(Operand(kept - 1), TFindingCode::OperandType, Op.Name,
+            ReportAt(Operand(kept - 1), Offset, TFindingCode::OperandType, Op.Name,
                    TMessage{TMessageCode::PatternNameOutsidePattern, {}});
             return;
         }
-        UseResource(TResourceCategory::Pattern, Operand(kept - 1), Op.Name);
-        if (space.Pattern && space.PatternComponents >= 0) count(space.PatternComponents);
+        const TDeclaredResource* pattern = UseResource(TResourceCategory::Pattern, Operand(kept - 1), Offset, Op.Name);
+        // A coloured pattern carries its own colours: the name alone.
+        if (pattern != nullptr && pattern->PaintType == TPaintType::Coloured) count(0);
+        else if (space.Pattern && space.PatternComponents >= 0) count(space.PatternComponents);
         return;
     }
     if (space.Pattern) {
@@ -302,7 +338,7 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
     else if (numbers == 0) count(1);
 }
 
-[[gnu::always_inline]] inline void TContentChecker::CheckPlacement(const TOperator& Op, int64_t Offset) {
+[[gnu::always_inline]] inline void TContentChecker::CheckPlacement(const TOperator& Op, int64_t Offset, bool OperandsFit) {
     const auto misplaced = [&](TMessage Message) {
         Report(TFindingCode::OperatorPlacement, TSeverity::Error, Offset, Op.Name, std::move(Message));
     };
@@ -311,30 +347,39 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
             if (FPath == TPath::None) {
                 if (FInText) misplaced(TMessage{TMessageCode::PathInText, {}});
                 else if (Op.Id != TOperatorId::m && Op.Id != TOperatorId::re) misplaced(TMessage{TMessageCode::NoCurrentPoint, {}});
+                // A path begun by an operator readers pass over is no path.
+                if (!OperandsFit) return;
+                FPathStart = Locate(Offset);
             }
             FPath = TPath::Building;
             return;
+        // Clipping, painting or ending no path does nothing, and readers
+        // pass it over (pdflatex's TikZ writes "n" after every picture,
+        // pdfTeX and iText "S", "f" and "W"): one warning for each.
         case C::Clipping:
-            if (FPath == TPath::None) misplaced(TMessage{TMessageCode::NoPathToClip, {}});
+            if (FPath == TPath::None)
+                Report(TFindingCode::OperatorPlacement, TSeverity::Warning, Offset, Op.Name, TMessage{TMessageCode::NoPathToClip, {}});
             else FPath = TPath::Clipped;
             return;
         case C::PathPainting:
-            // "n" with no path paints nothing and ends nothing; pdflatex's
-            // TikZ writes it after every picture, and readers pass it over.
-            if (FPath == TPath::None && Op.Name == "n")
-                Report(TFindingCode::OperatorPlacement, TSeverity::Warning, Offset, Op.Name, TMessage{TMessageCode::NoPathToEnd, {}});
-            else if (FPath == TPath::None)
-                misplaced(TMessage{TMessageCode::NoPathToPaint, {}});
+            if (FPath == TPath::None)
+                Report(TFindingCode::OperatorPlacement, TSeverity::Warning, Offset, Op.Name,
+                       TMessage{Op.Name == "n" ? TMessageCode::NoPathToEnd : TMessageCode::NoPathToPaint, {}});
             FPath = TPath::None;
             return;
         default: break;
     }
-    if (FPath != TPath::None) {
-        misplaced(TMessage{TMessageCode::InsidePath, {}});
-        FPath = TPath::None;
-    }
+    // An operator between building a path and painting it is the fault; the
+    // path stays for its painting operator.
+    if (FPath != TPath::None) misplaced(TMessage{TMessageCode::InsidePath, {}});
     switch (Op.Class) {
         case C::TextShowing:
+            // A page starts with no font; a form, with its caller's.
+            if (!FFontSet && !FNoFontTold && FForm.empty()) {
+                FNoFontTold = true;
+                Report(TFindingCode::OperatorPlacement, TSeverity::Error, Offset, Op.Name, TMessage{TMessageCode::NoFontSet, {}});
+            }
+            [[fallthrough]];
         case C::TextPositioning:
             if (!FInText)
                 Report(TFindingCode::TextOutsideTextObject, TSeverity::Error, Offset, Op.Name,
@@ -350,7 +395,8 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
             else if (FInText) misplaced(TMessage{TMessageCode::InsideText, {}});
             return;
         case C::Type3:
-            misplaced(TMessage{TMessageCode::OutsideType3Glyph, {}});
+            if (!FGlyph) misplaced(TMessage{TMessageCode::OutsideType3Glyph, {}});
+            else if (FOperatorSeen) misplaced(TMessage{TMessageCode::D0D1NotFirst, {}});
             return;
         default: return;
     }
@@ -363,8 +409,7 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
     switch (Op.Id) {
         case TOperatorId::q:
             if (FSaveDepth++ == 0) {
-                FFirstSave = Offset;
-                FFirstSaveObject = FObject;
+                FFirstSave = Locate(Offset);
             }
             if (FSaved.size() < MaximumSaved) FSaved.push_back({FFill, FStroke});
             if (FSaveDepth > SaveDepthLimit && !FSaveDepthTold) {
@@ -387,8 +432,7 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
         case TOperatorId::BT:
             if (FInText) return report(TFindingCode::TextObject, TMessage{TMessageCode::BtInText, {}});
             FInText = true;
-            FTextStart = Offset;
-            FTextObject = FObject;
+            FTextStart = Locate(Offset);
             return;
         case TOperatorId::ET:
             if (!FInText) return report(TFindingCode::TextObject, TMessage{TMessageCode::EtWithoutBt, {}});
@@ -397,8 +441,8 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
         case TOperatorId::BMC:
         case TOperatorId::BDC:
             if (FMarkedDepth++ == 0) {
-                FFirstMarked = Offset;
-                FFirstMarkedObject = FObject;
+                FFirstMarked = Locate(Offset);
+                FFirstMarkedOperator = Op.Name;
             }
             return;
         case TOperatorId::EMC:
@@ -407,8 +451,7 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
             return;
         case TOperatorId::BX:
             if (FCompatibilityDepth++ == 0) {
-                FFirstCompatibility = Offset;
-                FFirstCompatibilityObject = FObject;
+                FFirstCompatibility = Locate(Offset);
             }
             return;
         case TOperatorId::EX:
@@ -425,31 +468,80 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
     }
 }
 
-TDeclaredResource* TContentChecker::UseResource(TResourceCategory Category, const TOperand& Name, std::string_view Op) {
+TDeclaredResource* TContentChecker::UseResource(TResourceCategory Category, const TOperand& Name, int64_t Offset,
+                                                std::string_view Op) {
     TLastUse& last = FLastUse[static_cast<size_t>(Category)];
     if (last.Resource != nullptr && last.Name == Name.Text) return last.Resource;  // marked used already
     if (TDeclaredResource* declared = FResources.Use(Category, Name.Text)) {
+        if (declared->Fault != TResourceFault::None) {
+            ReportResourceFault(Category, Name, Offset, Op, *declared);
+            return nullptr;
+        }
         last.Name.assign(Name.Text);
         last.Resource = declared;
         return declared;
     }
-    ReportAt(Name, TFindingCode::UndeclaredResource, Op,
-           MakeMessage(TMessageCode::ResourceNotDeclared, std::string(CategoryKey(Category)), PrintableOperator(Name.Text)));
+    ReportAt(Name, Offset, TFindingCode::UndeclaredResource, Op,
+           MakeMessage(TMessageCode::ResourceNotDeclared, std::string(CategoryKey(Category)), PrintableName(Name.Text)));
     return nullptr;
 }
 
-[[gnu::always_inline]] inline void TContentChecker::CheckNames(const TOperator& Op, int64_t) {
+void TContentChecker::CheckRange(const TOperand& Value, int64_t Offset, std::string_view Op, int64_t Maximum,
+                                 std::string_view Allowed) {
+    // The integer is read again from the data, where it still stands.
+    if (Value.Located || FScanner == nullptr) return;
+    const std::span<const uint8_t> data = FScanner->Data();
+    auto at = static_cast<size_t>(Value.Offset);
+    const bool negative = at < data.size() && data[at] == '-';
+    if (at < data.size() && (data[at] == '+' || data[at] == '-')) ++at;
+    int64_t number = 0;
+    for (; at < data.size() && data[at] >= '0' && data[at] <= '9' && number <= Maximum; ++at) number = number * 10 + (data[at] - '0');
+    if ((negative && number != 0) || number > Maximum)
+        ReportAt(Value, Offset, TFindingCode::OperandValue, Op, MakeMessage(TMessageCode::OperandOutOfRange, 1, std::string(Allowed)));
+}
+
+void TContentChecker::ReportResourceFault(TResourceCategory Category, const TOperand& Name, int64_t Offset,
+                                          std::string_view Op, const TDeclaredResource& Resource) {
+    const std::string key(CategoryKey(Category));
+    const std::string name = PrintableName(Name.Text);
+    ReportAt(Name, Offset, TFindingCode::BadResource, Op,
+             Resource.Fault == TResourceFault::Unreadable
+                 ? MakeMessage(TMessageCode::ResourceUnreadable, key, name, Resource.Object)
+                 : MakeMessage(TMessageCode::ResourceWrongType, key, name, std::string(Resource.FoundKind)));
+}
+
+[[gnu::always_inline]] inline void TContentChecker::CheckNames(const TOperator& Op, int64_t Offset) {
     const std::string_view name = Op.Name;
     switch (Op.Id) {
-        case TOperatorId::Tf: UseResource(TResourceCategory::Font, Operand(0), name); return;
-        case TOperatorId::gs: UseResource(TResourceCategory::ExtGState, Operand(0), name); return;
-        case TOperatorId::sh: UseResource(TResourceCategory::Shading, Operand(0), name); return;
+        case TOperatorId::Tf:
+            FFontSet = true;
+            UseResource(TResourceCategory::Font, Operand(0), Offset, name);
+            return;
+        case TOperatorId::J:
+        case TOperatorId::j: CheckRange(Operand(0), Offset, name, 2, "0, 1, 2"); return;
+        case TOperatorId::Tr: CheckRange(Operand(0), Offset, name, 7, "0-7"); return;
+        case TOperatorId::ri: {
+            // An intent a reader does not know is read as RelativeColorimetric.
+            const std::string_view intent = Operand(0).Text;
+            if (intent != "RelativeColorimetric" && intent != "AbsoluteColorimetric" && intent != "Perceptual" &&
+                intent != "Saturation") {
+                const TPlace place = Locate(Offset);
+                const TPlace operand = Locate(Operand(0));
+                ReportPlace(TFindingCode::OperandValue, TSeverity::Warning, place, name,
+                            MakeMessage(TMessageCode::OperandOutOfRange, 1,
+                                        "/RelativeColorimetric, /AbsoluteColorimetric, /Perceptual, /Saturation"),
+                            operand.Object == place.Object ? operand.Offset : -1);
+            }
+            return;
+        }
+        case TOperatorId::gs: UseResource(TResourceCategory::ExtGState, Operand(0), Offset, name); return;
+        case TOperatorId::sh: UseResource(TResourceCategory::Shading, Operand(0), Offset, name); return;
         case TOperatorId::BDC:
         case TOperatorId::DP:
-            if (Operand(1).Kind == TKind::Name) UseResource(TResourceCategory::Properties, Operand(1), name);
+            if (Operand(1).Kind == TKind::Name) UseResource(TResourceCategory::Properties, Operand(1), Offset, name);
             return;
         case TOperatorId::Do: {
-            const TDeclaredResource* xobject = UseResource(TResourceCategory::XObject, Operand(0), name);
+            const TDeclaredResource* xobject = UseResource(TResourceCategory::XObject, Operand(0), Offset, name);
             if (xobject != nullptr && xobject->Form && FVisitForm) FVisitForm(std::string(Operand(0).Text), *xobject);
             return;
         }
@@ -457,7 +549,7 @@ TDeclaredResource* TContentChecker::UseResource(TResourceCategory Category, cons
         case TOperatorId::CS: {
             TColourSpace space;
             if (!BuiltInColourSpace(Operand(0).Text, false, space)) {
-                const TDeclaredResource* declared = UseResource(TResourceCategory::ColorSpace, Operand(0), name);
+                const TDeclaredResource* declared = UseResource(TResourceCategory::ColorSpace, Operand(0), Offset, name);
                 space = declared != nullptr ? declared->Space : TColourSpace::Unknown();
             }
             (Op.Id == TOperatorId::cs ? FFill : FStroke) = space;
@@ -468,24 +560,21 @@ TDeclaredResource* TContentChecker::UseResource(TResourceCategory Category, cons
 }
 
 void TContentChecker::Finish() {
-    FObject = -1;
-    const auto open = [&](TFindingCode Code, int64_t Offset, int32_t Object, std::string_view Op, TMessage Message) {
-        FObject = Object;
-        Report(Code, TSeverity::Error, Offset, Op, std::move(Message));
-        FObject = -1;
+    const auto open = [&](TFindingCode Code, TPlace Place, std::string_view Op, TMessage Message) {
+        ReportPlace(Code, TSeverity::Error, Place, Op, std::move(Message));
     };
+    // Operands with no operator: where the first of them stands.
     if (FOperandCount > 0)
-        Report(TFindingCode::Syntax, TSeverity::Error, -1, "", TMessage{TMessageCode::TrailingOperands, {}});
-    if (FInText) open(TFindingCode::TextObject, FTextStart, FTextObject, "BT", TMessage{TMessageCode::BtNotClosed, {}});
-    if (FSaveDepth > 0)
-        open(TFindingCode::SaveRestore, FFirstSave, FFirstSaveObject, "q",
-             MakeMessage(TMessageCode::SaveNotRestored, FSaveDepth));
+        open(TFindingCode::Syntax, FKept > 0 ? Locate(Operand(0)) : TPlace{}, "",
+             TMessage{TMessageCode::TrailingOperands, {}});
+    if (FPath != TPath::None) open(TFindingCode::OperatorPlacement, FPathStart, "", TMessage{TMessageCode::PathNotEnded, {}});
+    if (FInText) open(TFindingCode::TextObject, FTextStart, "BT", TMessage{TMessageCode::BtNotClosed, {}});
+    if (FSaveDepth > 0) open(TFindingCode::SaveRestore, FFirstSave, "q", MakeMessage(TMessageCode::SaveNotRestored, FSaveDepth));
     if (FMarkedDepth > 0)
-        open(TFindingCode::MarkedContent, FFirstMarked, FFirstMarkedObject, "BMC",
+        open(TFindingCode::MarkedContent, FFirstMarked, FFirstMarkedOperator,
              MakeMessage(TMessageCode::MarkedNotClosed, FMarkedDepth));
     if (FCompatibilityDepth > 0)
-        open(TFindingCode::Compatibility, FFirstCompatibility, FFirstCompatibilityObject, "BX",
-             MakeMessage(TMessageCode::BxNotClosed, FCompatibilityDepth));
+        open(TFindingCode::Compatibility, FFirstCompatibility, "BX", MakeMessage(TMessageCode::BxNotClosed, FCompatibilityDepth));
     ClearOperands();
 }
 

@@ -18,6 +18,12 @@
 
 namespace lumerra::check {
 
+// One stream of a joined content: where its bytes start in the joined data.
+struct TContentPart {
+    int64_t Start = 0;
+    int32_t Object = -1;
+};
+
 class TContentChecker {
 public:
     // Called for "Do" with a declared form, to check the form in turn.
@@ -29,10 +35,22 @@ public:
     TContentChecker(TResourceNames& Resources, TPageFindings& Findings, std::string Form = {});
 
     void SetFormVisitor(TFormVisitor Visitor) { FVisitForm = std::move(Visitor); }
+    // A Type 3 glyph procedure: d0 or d1 must come first, and only there.
+    void SetGlyph() { FGlyph = true; }
+    // The stream's kind and name on every finding (a pattern's cell, an
+    // annotation's appearance).
+    void SetStream(TStreamKind Kind, std::string Name) {
+        FStream = Kind;
+        FStreamName = std::move(Name);
+    }
 
     // The next stream of the sequence, object Object, decoded. State goes
     // on from one stream to the next, as a page's /Contents is one sequence.
     void Check(std::span<const uint8_t> Data, int32_t Object);
+    // Streams joined into one content, which may split a token sequence
+    // anywhere between tokens (a page's /Contents array). Findings name the
+    // part's object and the offset inside that part.
+    void Check(std::span<const uint8_t> Data, std::span<const TContentPart> Parts);
     // The end of the sequence: what was left open.
     void Finish();
 
@@ -54,10 +72,16 @@ private:
             default: return KindBit(TKind::Name) | KindBit(TKind::Dictionary);
         }
     }
+    // Where a finding stands: a part's object and the offset inside it.
+    struct TPlace {
+        int32_t Object = -1;
+        int64_t Offset = -1;
+    };
     struct TOperand {
         TKind Kind = TKind::Null;
-        int64_t Offset = 0;
-        int32_t Object = -1;     // the stream it stands in: a page's operands may precede their operator's stream
+        int64_t Offset = 0;      // in the data being read, or in its part once Located
+        int32_t Object = -1;     // once Located: operands may be left for the next call's operator
+        bool Located = false;
         std::string_view Text;   // a name's decoded bytes: in the stream's data, or in Decoded
         std::string Decoded;     // a name written with "#", or one kept past the end of its stream
         bool TextItems = true;   // an array of numbers and strings only (TJ)
@@ -67,9 +91,15 @@ private:
         TColourSpace Fill, Stroke;
     };
 
+    TPlace Locate(int64_t Offset) const;
+    TPlace Locate(const TOperand& Operand) const;
+    // Offset is in the data being read.
     void Report(TFindingCode Code, TSeverity Severity, int64_t Offset, std::string_view Operator, TMessage Message);
-    // A finding about an operand, placed where the operand stands.
-    void ReportAt(const TOperand& Operand, TFindingCode Code, std::string_view Operator, TMessage Message);
+    void ReportPlace(TFindingCode Code, TSeverity Severity, TPlace Place, std::string_view Operator, TMessage Message,
+                     int64_t OperandOffset = -1);
+    // A finding about an operand of the operator at Offset.
+    void ReportAt(const TOperand& Operand, int64_t Offset, TFindingCode Code, std::string_view Operator,
+                  TMessage Message);
     void Push(TKind Kind, int64_t Offset, bool TextItems = true);
     void PushName(const TScanToken& Name);
     void ClearOperands();
@@ -82,11 +112,15 @@ private:
     void CheckInlineImage(int64_t Offset);
     bool CheckOperands(const TOperator& Op, int64_t Offset);
     void CheckColour(const TOperator& Op, int64_t Offset);
-    void CheckPlacement(const TOperator& Op, int64_t Offset);
+    void CheckPlacement(const TOperator& Op, int64_t Offset, bool OperandsFit);
     void CheckNesting(const TOperator& Op, int64_t Offset);
     void CheckNames(const TOperator& Op, int64_t Offset);
+    // An integer operand of 0 to Maximum (line caps, joins, text rendering modes).
+    void CheckRange(const TOperand& Value, int64_t Offset, std::string_view Op, int64_t Maximum, std::string_view Allowed);
+    void ReportResourceFault(TResourceCategory Category, const TOperand& Name, int64_t Offset, std::string_view Op,
+                             const TDeclaredResource& Resource);
     // Name of Category must be declared; returns it (marked used) or null.
-    TDeclaredResource* UseResource(TResourceCategory Category, const TOperand& Name, std::string_view Op);
+    TDeclaredResource* UseResource(TResourceCategory Category, const TOperand& Name, int64_t Offset, std::string_view Op);
     const TOperand& Operand(size_t I) const { return FOperands[I]; }
 
     TResourceNames& FResources;
@@ -99,10 +133,12 @@ private:
     std::array<TLastUse, ResourceCategoryCount> FLastUse;
     TPageFindings& FFindings;
     std::string FForm;
+    TStreamKind FStream = TStreamKind::None;
+    std::string FStreamName;
     TFormVisitor FVisitForm;
 
     TScanner* FScanner = nullptr;
-    int32_t FObject = -1;
+    std::vector<TContentPart> FParts;  // of the data being read
     TScanToken FToken;
     std::vector<TOperand> FOperands;  // the first MaximumKept of them, never reallocated (names may point into them)
     size_t FKept = 0;
@@ -112,19 +148,21 @@ private:
     // The state of the sequence.
     int32_t FSaveDepth = 0;
     bool FSaveDepthTold = false;
-    int64_t FFirstSave = -1;
-    int32_t FFirstSaveObject = -1;
+    TPlace FFirstSave;
     std::vector<TSaved> FSaved;
     bool FInText = false;
-    int64_t FTextStart = -1;
-    int32_t FTextObject = -1;
+    TPlace FTextStart;
     int64_t FMarkedDepth = 0;
-    int64_t FFirstMarked = -1;
-    int32_t FFirstMarkedObject = -1;
+    TPlace FFirstMarked;
+    std::string_view FFirstMarkedOperator;
     int64_t FCompatibilityDepth = 0;
-    int64_t FFirstCompatibility = -1;
-    int32_t FFirstCompatibilityObject = -1;
+    TPlace FFirstCompatibility;
+    bool FGlyph = false;
+    bool FOperatorSeen = false;
+    bool FFontSet = false;
+    bool FNoFontTold = false;
     TPath FPath = TPath::None;
+    TPlace FPathStart;
     TColourSpace FFill, FStroke;
 };
 

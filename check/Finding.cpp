@@ -17,8 +17,23 @@ std::string_view CodeName(TFindingCode Code) {
         case TFindingCode::OperatorPlacement: return "operator-placement";
         case TFindingCode::InlineImage: return "inline-image";
         case TFindingCode::Syntax: return "syntax";
+        case TFindingCode::OperandValue: return "operand-value";
+        case TFindingCode::BadResource: return "bad-resource";
+        case TFindingCode::Unchecked: return "unchecked";
+        case TFindingCode::NoPages: return "no-pages";
     }
     return "syntax";
+}
+
+std::string_view StreamKindName(TStreamKind Kind) {
+    switch (Kind) {
+        case TStreamKind::None: return "";
+        case TStreamKind::Pattern: return "pattern";
+        case TStreamKind::SoftMask: return "soft-mask";
+        case TStreamKind::Annotation: return "annotation";
+        case TStreamKind::Glyph: return "glyph";
+    }
+    return "";
 }
 
 std::string_view SeverityName(TSeverity Severity) {
@@ -48,16 +63,19 @@ void TSeverityCounts::Add(const TPageFindings& Page) {
 
 namespace lumerra::check {
 
-std::string PrintableOperator(std::string_view Bytes) {
+namespace {
+
+// Bytes printable as they are, the others as Escape followed by two digits.
+std::string Printable(std::string_view Bytes, std::string_view Escape, char Special) {
     static constexpr char Digits[] = "0123456789ABCDEF";
     constexpr size_t MaximumBytes = 32;
     std::string text;
     for (const char ch : Bytes.substr(0, MaximumBytes)) {
         const auto c = static_cast<uint8_t>(ch);
-        if (c > 0x20 && c < 0x7F && c != '#') {
+        if (c > 0x20 && c < 0x7F && c != Special) {
             text += ch;
         } else {
-            text += '#';
+            text += Escape;
             text += Digits[c >> 4];
             text += Digits[c & 15];
         }
@@ -65,5 +83,11 @@ std::string PrintableOperator(std::string_view Bytes) {
     if (Bytes.size() > MaximumBytes) text += "...";
     return text;
 }
+
+}  // namespace
+
+std::string PrintableName(std::string_view Bytes) { return Printable(Bytes, "#", '#'); }
+
+std::string PrintableOperator(std::string_view Bytes) { return Printable(Bytes, "\\x", '\\'); }
 
 }  // namespace lumerra::check

@@ -28,7 +28,12 @@ enum class TFindingCode : uint8_t {
     TextOutsideTextObject,
     OperatorPlacement,
     InlineImage,
-    Syntax
+    Syntax,
+    OperandValue,  // an operand out of its operator's range
+    BadResource,   // declared, but its object cannot be read or has the wrong type
+    Unchecked,     // a stream that could not be decoded, or not whole
+    NoPages,       // no page was found to check
+    Last = NoPages
 };
 
 enum class TSeverity : uint8_t { Error, Warning, Info };
@@ -38,13 +43,21 @@ inline constexpr size_t SeverityCount = 3;
 std::string_view CodeName(TFindingCode Code);
 std::string_view SeverityName(TSeverity Severity);
 
+// A stream that draws, other than a page's content and the forms it draws.
+enum class TStreamKind : uint8_t { None, Pattern, SoftMask, Annotation, Glyph };
+// As users and scripts see it ("pattern"); empty for None.
+std::string_view StreamKindName(TStreamKind Kind);
+
 struct TFinding {
     TFindingCode Code = TFindingCode::Syntax;
     TSeverity Severity = TSeverity::Error;
-    int32_t Page = 0;     // from 1
+    int32_t Page = 0;     // from 1; 0 for a finding about the whole file
     int32_t Object = -1;  // the stream object, -1 when the finding is about no one stream
     std::string Form;     // the form's resource name (no slash), empty on the page itself
-    int64_t Offset = -1;  // in the decoded stream, -1 when it has none
+    TStreamKind Stream = TStreamKind::None;
+    std::string StreamName;  // "/P1" for a pattern, "12 /N" for annotation 12's normal appearance
+    int64_t Offset = -1;  // of the operator in the decoded stream, -1 when it has none
+    int64_t OperandOffset = -1;  // of the operand the finding is about, in the same stream
     std::string Operator;
     TMessage Message;
 };
@@ -90,9 +103,12 @@ namespace lumerra::check {
 using TReportFinding =
     std::function<void(TFindingCode Code, TSeverity Severity, int64_t Offset, std::string_view Operator, TMessage Message)>;
 
-// An operator as a finding shows it: printable ASCII as it is, any other
-// byte as "#xx", at most 32 bytes (a hostile stream's "operator" may be
-// anything).
+// A name as a finding shows it: printable ASCII as it is, any other byte
+// and "#" as "#xx", the name's own escape; at most 32 bytes (a hostile
+// stream's names may be anything).
+std::string PrintableName(std::string_view Bytes);
+// An operator as a finding shows it: its bytes, "\xNN" for those that are
+// not printable (and for "\"), at most 32 bytes.
 std::string PrintableOperator(std::string_view Bytes);
 
 }  // namespace lumerra::check

@@ -83,7 +83,7 @@ private:
                 return false;
             }
             if (IsOperandKeyword(token)) {
-                Fault(FBiOffset, MakeMessage(TMessageCode::InlineImageDictEnded, PrintableOperator(token.Text)));
+                Fault(FBiOffset, MakeMessage(TMessageCode::InlineImageDictEnded, PrintableName(token.Text)));
                 FTokens.SetPosition(static_cast<size_t>(token.Offset - FTokens.Base()));
                 return false;
             }
@@ -98,13 +98,13 @@ private:
             FTokens.Next(token);
             FTokens.SetPosition(mark);
             if (IsOperandKeyword(token) || token.Type == TTokenType::End) {
-                Fault(keyOffset, MakeMessage(TMessageCode::InlineImageNoValue, PrintableOperator(key)));
+                Fault(keyOffset, MakeMessage(TMessageCode::InlineImageNoValue, PrintableName(key)));
                 continue;
             }
             TValue value;
             TParser parser(FTokens, {.Depth = 8, .Items = 4096}, true);
             if (parser.ReadValue(value) != TParseFault::None) {
-                Fault(keyOffset, MakeMessage(TMessageCode::InlineImageBadValue, PrintableOperator(key)));
+                Fault(keyOffset, MakeMessage(TMessageCode::InlineImageBadValue, PrintableName(key)));
                 continue;
             }
             Take(key, keyOffset, value);
@@ -114,7 +114,7 @@ private:
     void Take(const std::string& Key, int64_t Offset, const TValue& Value) {
         const std::string_view full = FullKey(Key);
         if (full.empty()) {
-            Fault(Offset, MakeMessage(TMessageCode::InlineImageUnknownKey, PrintableOperator(Key)),
+            Fault(Offset, MakeMessage(TMessageCode::InlineImageUnknownKey, PrintableName(Key)),
                   TSeverity::Warning);
             return;
         }
@@ -151,7 +151,7 @@ private:
             FSpace = declared->Space;
         else
             FReport(TFindingCode::UndeclaredResource, TSeverity::Error, Offset, Operator,
-                    MakeMessage(TMessageCode::ResourceNotDeclared, "ColorSpace", PrintableOperator(Value.Text())));
+                    MakeMessage(TMessageCode::ResourceNotDeclared, "ColorSpace", PrintableName(Value.Text())));
     }
 
     void TakeFilter(int64_t Offset, const TValue& Value) {

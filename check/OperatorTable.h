@@ -32,7 +32,7 @@ enum class TOperatorClass : uint8_t {
 // The operators the check treats one by one; Other for the rest, which
 // their class and operands describe.
 enum class TOperatorId : uint8_t {
-    Other, q, Q, BT, ET, BMC, BDC, EMC, BX, EX, BI, g, rg, k, G, RG, K, cs, CS, Tf, gs, sh, DP, Do, TJ, m, re
+    Other, q, Q, BT, ET, BMC, BDC, EMC, BX, EX, BI, g, rg, k, G, RG, K, cs, CS, Tf, gs, sh, DP, Do, TJ, m, re, J, j, Tr, ri
 };
 
 // Operand letters, one per operand in order:

@@ -20,7 +20,7 @@
 namespace lumerra::check {
 
 // A stream that could not be read or decoded whole: the check goes on with
-// what was decoded of it.
+// what was decoded of it, and tells it as an "unchecked" finding too.
 using TStreamFaultProc = std::function<void(int32_t Page, int32_t Object, const TMessage& What)>;
 
 class TPageChecker {
@@ -38,6 +38,12 @@ public:
 
 private:
     class TRun;
+    // What kept a stream from being checked whole.
+    struct TUnread {
+        int32_t Object = -1;
+        int64_t Offset = -1;  // where decoding stopped, -1 when nothing was read
+        TMessage Message;
+    };
 
     TObjectReader& FReader;
     size_t FLimit;
@@ -47,12 +53,14 @@ private:
     TResourceNames FLastNames;
     // The decoded streams, one per level of forms, kept from page to page.
     std::vector<std::unique_ptr<TMemoryStream>> FBuffers;
+    // A page's content streams joined, when it has more than one.
+    std::vector<uint8_t> FJoined;
     // Forms decoded once for all pages (most pages draw the same few), with
     // what went wrong decoding them, told again on each page; up to
     // FormCacheBytes of them.
     struct TDecodedForm {
         std::vector<uint8_t> Data;
-        std::vector<TMessage> Faults;
+        std::vector<TUnread> Unread;
     };
     static constexpr size_t FormCacheBytes = size_t{32} << 20;
     std::unordered_map<int32_t, TDecodedForm> FForms;  // its values stay where they are while others are added

@@ -34,10 +34,21 @@ struct TColourSpace {
 // an inline image when Abbreviations is set); none for any other name.
 bool BuiltInColourSpace(std::string_view Name, bool Abbreviations, TColourSpace& Out);
 
+// A pattern's /PaintType: a coloured pattern takes no colour components,
+// an uncoloured one those of its underlying space.
+enum class TPaintType : uint8_t { Unknown, Coloured, Uncoloured };
+
+// What is wrong with a declared resource: its object cannot be read, or it
+// is not of the category's type (a /Font entry that is an integer).
+enum class TResourceFault : uint8_t { None, Unreadable, WrongType };
+
 struct TDeclaredResource {
     int32_t Object = -1;     // the object it refers to, -1 for a direct value
     bool Form = false;       // an XObject whose /Subtype is /Form
-    TColourSpace Space;      // for a colour space
+    TColourSpace Space = {};  // for a colour space
+    TPaintType PaintType = TPaintType::Unknown;  // for a pattern
+    TResourceFault Fault = TResourceFault::None;
+    std::string_view FoundKind = {};  // with WrongType: the kind of value found ("integer")
     bool Used = false;
 };
 

@@ -1,5 +1,7 @@
 #include "check/ResourceReader.h"
 
+#include "pdf/PDFAnalyst.h"
+
 namespace lumerra::check {
 
 namespace {
@@ -8,9 +10,51 @@ namespace {
 // space's base) only a level or two deep; a chain longer than this is damage.
 constexpr int MaximumSpaceDepth = 4;
 
+// A null value, or a reference to an object the file does not have: the
+// entry is as good as absent.
 bool IsAbsent(TObjectReader& Reader, const TValue& Value) {
-    return Value.IsNull() ||
-           (Value.Is(TValue::TKind::Reference) && Reader.Object(Value.AsReference().Number)->IsNull());
+    if (Value.IsNull()) return true;
+    if (!Value.Is(TValue::TKind::Reference)) return false;
+    const int32_t number = Value.AsReference().Number;
+    return Reader.Object(number)->IsNull() &&
+           Reader.Analyst().Locate(number).Kind() == TObjectLocation::TKind::None;
+}
+
+std::string_view KindName(const TValue& Value) {
+    switch (Value.Kind()) {
+        case TValue::TKind::Null: return "null";
+        case TValue::TKind::Boolean: return "boolean";
+        case TValue::TKind::Integer: return "integer";
+        case TValue::TKind::Real: return "real";
+        case TValue::TKind::String: return "string";
+        case TValue::TKind::Name: return "name";
+        case TValue::TKind::Array: return "array";
+        case TValue::TKind::Dictionary: return "dictionary";
+        case TValue::TKind::Stream: return "stream";
+        case TValue::TKind::Reference: return "reference";
+    }
+    return "null";
+}
+
+// Whether Value has a type a resource of Category may have.
+bool TypeFits(TResourceCategory Category, const TValue& Value) {
+    switch (Category) {
+        case TResourceCategory::XObject: return Value.Is(TValue::TKind::Stream);
+        case TResourceCategory::ColorSpace: return Value.Is(TValue::TKind::Name) || Value.Is(TValue::TKind::Array);
+        case TResourceCategory::Pattern:
+        case TResourceCategory::Shading: return Value.IsDictionary();
+        default: return Value.IsDictionary();
+    }
+}
+
+TPaintType PaintTypeOf(TObjectReader& Reader, const TValuePtr& Pattern) {
+    const TValuePtr type = Reader.Get(Pattern, "PatternType");
+    if (type->Is(TValue::TKind::Integer) && type->AsInteger() == 2) return TPaintType::Coloured;  // shading
+    const TValuePtr paint = Reader.Get(Pattern, "PaintType");
+    if (!paint->Is(TValue::TKind::Integer)) return TPaintType::Unknown;
+    return paint->AsInteger() == 1 ? TPaintType::Coloured
+           : paint->AsInteger() == 2 ? TPaintType::Uncoloured
+                                     : TPaintType::Unknown;
 }
 
 }  // namespace
@@ -65,7 +109,14 @@ TResourceNames ReadResourceNames(TObjectReader& Reader, const TValuePtr& Resourc
             TDeclaredResource resource;
             if (value.Is(TValue::TKind::Reference)) resource.Object = value.AsReference().Number;
             const TValuePtr target = Reader.Get(entries, key);
-            if (category == TResourceCategory::XObject)
+            if (target->IsNull()) {
+                resource.Fault = TResourceFault::Unreadable;
+            } else if (!TypeFits(category, *target)) {
+                resource.Fault = TResourceFault::WrongType;
+                resource.FoundKind = KindName(*target);
+            } else if (category == TResourceCategory::Pattern) {
+                resource.PaintType = PaintTypeOf(Reader, target);
+            } else if (category == TResourceCategory::XObject)
                 resource.Form = target->Is(TValue::TKind::Stream) && Reader.Get(target, "Subtype")->IsName("Form");
             else if (category == TResourceCategory::ColorSpace)
                 resource.Space = ReadColourSpace(Reader, target);

@@ -10,7 +10,8 @@ namespace lumerra::check {
 
 // Resources is the /Resources value (resolved or not); anything else than a
 // dictionary declares nothing. An entry whose value is null, or refers to an
-// object the file does not hold, is not declared.
+// object the file does not hold, is not declared; one whose object cannot be
+// read, or whose value is of the wrong type, is declared with its fault.
 TResourceNames ReadResourceNames(TObjectReader& Reader, const TValuePtr& Resources);
 
 // What is known of colour space Space (a name or an array, resolved or not).

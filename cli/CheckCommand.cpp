@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "check/NoPages.h"
 #include "check/PageCheck.h"
 #include "cli/FindingText.h"
 #include "cli/Interrupt.h"
@@ -36,16 +37,18 @@ public:
         FErr << WarningLines(FInput, analyst);
         TIDList pages;
         analyst.GetPageList(&pages);
-        const TPageRange range = Pages(static_cast<int32_t>(pages.size()));
         TObjectReader reader(analyst);
-        TInterruptGuard interrupt;
-        const bool done = check::CheckPages(
-            reader, pages, range.First, range.Last, [this](const check::TPageFindings& Page) { Write(Page); },
-            [](int32_t) { return !TakeInterrupt(); },
-            [this](int32_t Page, int32_t Object, const TMessage& What) {
-                FErr << "lumerra: " << FInput << ": page " << Page << ", object " << Object << ": " << Sentence(What) << '\n';
-            });
-        if (!done) return false;
+        if (pages.empty()) {
+            WriteNoPages(reader);
+        } else {
+            const TPageRange range = Pages(static_cast<int32_t>(pages.size()));
+            TInterruptGuard interrupt;
+            // Streams not decoded whole are findings of their own.
+            const bool done = check::CheckPages(
+                reader, pages, range.First, range.Last, [this](const check::TPageFindings& Page) { Write(Page); },
+                [](int32_t) { return !TakeInterrupt(); });
+            if (!done) return false;
+        }
         if (FArgs.Json) {
             TJson counts = TJson::object();
             for (size_t s = 0; s < check::SeverityCount; ++s)
@@ -66,6 +69,16 @@ private:
         if (pages.Last == TPageRange::ToLastPage) pages.Last = Count;
         if (pages.First < 1 || pages.Last > Count || pages.First > pages.Last) throw Exception(MsgBadPages);
         return pages;
+    }
+
+    // A file with no page is no clean file: it says that nothing was checked.
+    void WriteNoPages(TObjectReader& Reader) {
+        check::TPageFindings file(0);
+        check::TFinding finding;
+        finding.Code = check::TFindingCode::NoPages;
+        finding.Message = check::NoPagesReason(Reader);
+        file.Add(std::move(finding));
+        Write(file);
     }
 
     void Write(const check::TPageFindings& Page) {
@@ -90,7 +103,7 @@ private:
 
 std::string FindingJson(const std::string& File, const check::TFinding& Finding) {
     const auto orNull = [](bool Present, const auto& Value) { return Present ? TJson(Value) : TJson(nullptr); };
-    return Line({
+    TJson line = {
         {"file", File},
         {"page", Finding.Page},
         {"object", orNull(Finding.Object >= 0, Finding.Object)},
@@ -101,7 +114,11 @@ std::string FindingJson(const std::string& File, const check::TFinding& Finding)
         {"code", check::CodeName(Finding.Code)},
         {"message", Sentence(Finding.Message)},
         {"message-code", CodeName(Finding.Message.Code)},
-    });
+    };
+    if (Finding.OperandOffset >= 0) line["operand-offset"] = Finding.OperandOffset;
+    if (Finding.Stream != check::TStreamKind::None)
+        line["stream"] = std::string(check::StreamKindName(Finding.Stream)) + " " + Finding.StreamName;
+    return Line(line);
 }
 
 int RunCheck(const TCheckArgs& Args, std::ostream& Out, std::ostream& Err) {

@@ -5,11 +5,16 @@
 namespace lumerra::cli {
 
 std::string FindingText(const check::TFinding& Finding) {
-    std::string line = "page " + std::to_string(Finding.Page);
-    if (Finding.Object >= 0) line += ", object " + std::to_string(Finding.Object);
-    if (!Finding.Form.empty()) line += ", form " + Finding.Form;
-    if (Finding.Offset >= 0) line += ", offset " + std::to_string(Finding.Offset);
-    line += ": ";
+    // A finding about the whole file has no page.
+    std::string line = Finding.Page > 0 ? "page " + std::to_string(Finding.Page) : std::string();
+    const auto add = [&line](const std::string& Part) { line += (line.empty() ? "" : ", ") + Part; };
+    if (Finding.Object >= 0) add("object " + std::to_string(Finding.Object));
+    if (!Finding.Form.empty()) add("form " + Finding.Form);
+    if (Finding.Stream != check::TStreamKind::None)
+        add("stream " + std::string(check::StreamKindName(Finding.Stream)) + " " + Finding.StreamName);
+    if (Finding.Offset >= 0) add("offset " + std::to_string(Finding.Offset));
+    if (Finding.OperandOffset >= 0) add("operand-offset " + std::to_string(Finding.OperandOffset));
+    if (!line.empty()) line += ": ";
     line += check::SeverityName(Finding.Severity);
     line += ' ';
     line += check::CodeName(Finding.Code);

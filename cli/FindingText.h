@@ -11,7 +11,9 @@
 namespace lumerra::cli {
 
 // "page 3, object 12, form Fm0, offset 1234: error save-restore (Q): message"
-// (no file name, no line end).
+// (no file name, no line end), with "operand-offset 1230" after the offset
+// when the finding is about an operand; no page for a finding about the
+// whole file.
 std::string FindingText(const check::TFinding& Finding);
 // "page 3: 17 more findings were left out."
 std::string OmittedText(int32_t Page, int64_t Omitted);

@@ -17,13 +17,26 @@ std::string SeverityLabel(check::TSeverity Severity) {
     return "エラー";
 }
 
+std::string StreamLabel(check::TStreamKind Kind) {
+    switch (Kind) {
+        case check::TStreamKind::None: return "";
+        case check::TStreamKind::Pattern: return "パターン";
+        case check::TStreamKind::SoftMask: return "ソフトマスク";
+        case check::TStreamKind::Annotation: return "注釈";
+        case check::TStreamKind::Glyph: return "グリフ";
+    }
+    return "";
+}
+
 }  // namespace
 
 std::string FindingLine(const check::TFinding& Finding) {
     std::string line = "ページ " + std::to_string(Finding.Page);
     if (Finding.Object >= 0) line += "、オブジェクト " + std::to_string(Finding.Object);
     if (!Finding.Form.empty()) line += "、フォーム " + Finding.Form;
+    if (Finding.Stream != check::TStreamKind::None) line += "、" + StreamLabel(Finding.Stream) + " " + Finding.StreamName;
     if (Finding.Offset >= 0) line += "、オフセット " + std::to_string(Finding.Offset);
+    if (Finding.OperandOffset >= 0) line += "、オペランドのオフセット " + std::to_string(Finding.OperandOffset);
     line += ": " + SeverityLabel(Finding.Severity) + " " + std::string(check::CodeName(Finding.Code));
     if (!Finding.Operator.empty()) line += " (" + Finding.Operator + ")";
     return line + ": " + JapaneseText(Finding.Message);

@@ -21,6 +21,10 @@ TResourceNames Resources() {
     names.Declare(TResourceCategory::ColorSpace, "CS0", {.Space = TColourSpace::Device(3)});
     names.Declare(TResourceCategory::ColorSpace, "CSP", {.Space = TColourSpace::PatternOf(3)});
     names.Declare(TResourceCategory::Pattern, "P1", {});
+    names.Declare(TResourceCategory::Pattern, "PC", {.PaintType = TPaintType::Coloured});
+    names.Declare(TResourceCategory::Pattern, "PU", {.PaintType = TPaintType::Uncoloured});
+    names.Declare(TResourceCategory::Font, "FI", {.Fault = TResourceFault::WrongType, .FoundKind = "integer"});
+    names.Declare(TResourceCategory::Font, "FU", {.Object = 19, .Fault = TResourceFault::Unreadable});
     names.Declare(TResourceCategory::Shading, "Sh1", {});
     names.Declare(TResourceCategory::Properties, "MC0", {});
     return names;
@@ -72,7 +76,7 @@ const std::vector<TCase> Cases = {
     {"BT left open", "BT", {"text-object(BT)"}},
 
     {"EMC without BMC", "EMC", {"marked-content(EMC)"}},
-    {"BDC left open", "/Tag /MC0 BDC", {"marked-content(BMC)"}},
+    {"BDC left open", "/Tag /MC0 BDC", {"marked-content(BDC)"}},
 
     {"EX without BX", "EX", {"compatibility(EX)"}},
     {"BX left open", "BX", {"compatibility(BX)"}},
@@ -85,7 +89,7 @@ const std::vector<TCase> Cases = {
 
     {"wrong operand type", "(a) 2 m", {"operand-type(m)"}},
     {"integer operand", "1.5 j", {"operand-type(j)"}},
-    {"TJ with a name in it", "BT [(a) /b] TJ ET", {"operand-type(TJ)"}},
+    {"TJ with a name in it", "BT /F1 1 Tf [(a) /b] TJ ET", {"operand-type(TJ)"}},
     {"pattern name outside a pattern space", "/P1 scn", {"operand-type(scn)"}},
 
     {"unknown operator", "1 2 foo", {"unknown-operator(foo)"}},
@@ -97,14 +101,23 @@ const std::vector<TCase> Cases = {
       "undeclared-resource(BDC)", "undeclared-resource(scn)"}},
     {"built-in colour spaces", "/DeviceRGB cs /DeviceCMYK CS /DeviceGray cs /Pattern CS", {}},
 
-    {"text showing outside BT", "(a) Tj 1 2 Td", {"text-outside-text-object(Tj)", "text-outside-text-object(Td)"}},
+    {"text showing outside BT", "/F1 1 Tf (a) Tj 1 2 Td", {"text-outside-text-object(Tj)", "text-outside-text-object(Td)"}},
 
-    {"painting without a path", "S", {"operator-placement(S)"}},
+    {"painting, clipping or ending no path: warnings", "S f W n", {"operator-placement!(S)", "operator-placement!(f)", "operator-placement!(W)", "operator-placement!(n)"}},
     {"ending no path, as TikZ does", "q Q n", {"operator-placement!(n)"}},
     {"line without a current point", "1 1 l S", {"operator-placement(l)"}},
     {"q, cm and Do in a text object", "BT q 1 0 0 1 0 0 cm /Im1 Do Q ET",
      {"operator-placement(q)", "operator-placement(cm)", "operator-placement(Do)", "operator-placement(Q)"}},
-    {"state inside a path", "0 0 m /GS1 gs S", {"operator-placement(gs)", "operator-placement(S)"}},
+    {"state inside a path, told once: the path stays", "0 0 m /GS1 gs 1 g S 0 0 1 1 re 1 w f", {"operator-placement(gs)", "operator-placement(g)", "operator-placement(w)"}},
+    {"a path left open", "0 0 m 1 1 l", {"operator-placement()"}},
+    {"a path begun with bad operands is no path", "1 m", {"operand-count(m)"}},
+    {"text before any Tf, told once", "BT (a) Tj (b) Tj ET BT /F1 1 Tf (c) Tj ET", {"operator-placement(Tj)"}},
+    {"values out of range", "0 J 2 j 3 J -1 j 7 Tr 8 Tr /Perceptual ri /Vivid ri",
+     {"operand-value(J)", "operand-value(j)", "operand-value(Tr)", "operand-value!(ri)"}},
+    {"a coloured pattern takes its name alone", "/CSP cs /PC scn /CSP cs 1 2 3 /PC scn /PU scn 1 2 3 /PU scn",
+     {"operand-count(scn)", "operand-count(scn)"}},
+    {"a resource of the wrong type or unreadable", "BT /FI 1 Tf /FU 1 Tf ET", {"bad-resource(Tf)", "bad-resource(Tf)"}},
+    {"an unknown operator as its bytes", "a\x01#\\b", {"unknown-operator(a\\x01#\\x5Cb)"}},
     {"glyph operator on a page", "0 0 d0", {"operator-placement(d0)"}},
     {"EI without BI", "EI", {"operator-placement(EI)"}},
 
@@ -119,8 +132,8 @@ const std::vector<TCase> Cases = {
      {"undeclared-resource(BI)"}},
 
     {"unterminated string", "(abc", {"syntax()"}},
-    {"bad hexadecimal string", "BT <12G4> Tj ET", {"syntax()", "operand-count(Tj)"}},
-    {"array not closed", "BT [(a) TJ ET", {"syntax()"}},
+    {"bad hexadecimal string", "BT /F1 1 Tf <12G4> Tj ET", {"syntax()", "operand-count(Tj)"}},
+    {"array not closed", "BT /F1 1 Tf [(a) TJ ET", {"syntax()"}},
     {"closers without openers", "] >> )", {"syntax()", "syntax()", "syntax()"}},
     {"operands without an operator", "1 2", {"syntax()"}},
 };
@@ -136,17 +149,35 @@ TEST(ContentChecker, FindingsTellWhereTheyAre) {
     EXPECT_EQ(FormatFinding(findings.Kept()[0]), "page 1, object 5, offset 4: error save-restore (Q): 対応する q のない Q です。");
 }
 
-TEST(ContentChecker, AnOperandIsPlacedInTheStreamItStandsIn) {
+// A page's /Contents is one content: a part may end anywhere between
+// tokens (InDesign between "[" and "]0 d", LiveCycle inside a BDC's
+// dictionary). A finding names the part and the offset inside it, the
+// operator's, with the operand's beside it.
+TEST(ContentChecker, PartsAreOneContentAndFindingsNameTheirPart) {
     TResourceNames names = Resources();
     TPageFindings findings(1);
     TContentChecker checker(names, findings);
-    const std::string first = "q (a)", second = " 2 m S Q";
-    checker.Check({reinterpret_cast<const uint8_t*>(first.data()), first.size()}, 4);
-    checker.Check({reinterpret_cast<const uint8_t*>(second.data()), second.size()}, 5);
+    const std::string joined = "q [\n]0 d /Tag <<\n/MCID 1 >>BDC EMC (a)\n 2 m S Q\n";
+    const std::vector<TContentPart> parts = {{0, 4}, {4, 5}, {17, 6}, {39, 7}};
+    checker.Check({reinterpret_cast<const uint8_t*>(joined.data()), joined.size()}, parts);
     checker.Finish();
+    std::vector<std::string> told;
+    for (const TFinding& f : findings.Kept()) told.push_back(FormatFinding(f));
+    const std::vector<std::string> expected = {
+        // The operand stands in another part: only the operator's place.
+        "page 1, object 7, offset 3: error operand-type (m): 1 番目のオペランドは数値でなければなりません。",
+        "page 1, object 7, offset 5: warning operator-placement (S): 描画するパスがありません。",
+    };
+    EXPECT_EQ(told, expected);
+}
+
+TEST(ContentChecker, TheOperandOffsetStandsBesideTheOperators) {
+    const std::string content = "BT /F1 1 Tf ET 0 0 /X 1 re";
+    TPageFindings findings;
+    Findings(content, &findings);
     ASSERT_EQ(findings.Kept().size(), 1u);
     EXPECT_EQ(FormatFinding(findings.Kept()[0]),
-              "page 1, object 4, offset 2: error operand-type (m): 1 番目のオペランドは数値でなければなりません。");
+              "page 1, object 5, offset 24, operand-offset 19: error operand-type (re): 3 番目のオペランドは数値でなければなりません。");
 }
 
 TEST(ContentChecker, NamesOutliveTheBufferOfTheirStream) {
@@ -165,8 +196,8 @@ TEST(ContentChecker, NamesOutliveTheBufferOfTheirStream) {
     std::vector<std::string> told;
     for (const TFinding& f : findings.Kept()) told.push_back(FormatFinding(f));
     const std::vector<std::string> expected = {
-        "page 1, object 4, offset 0: error undeclared-resource (Tf): リソース /Font に /Nope が宣言されていません。",
-        "page 1, object 5, offset 3: error undeclared-resource (gs): リソース /ExtGState に /Bad#20Name が宣言されていません。",
+        "page 1, object 5, offset 0: error undeclared-resource (Tf): リソース /Font に /Nope が宣言されていません。",
+        "page 1, object 6, offset 0: error undeclared-resource (gs): リソース /ExtGState に /Bad#20Name が宣言されていません。",
     };
     EXPECT_EQ(told, expected);
 }
@@ -193,9 +224,10 @@ TEST(OperatorTable, HoldsTheSeventyThreeOperatorsAndNoOther) {
     EXPECT_EQ(FindOperator("\"")->Operands, "nns");
 }
 
-TEST(Finding, PrintableOperatorKeepsTheLineWhole) {
+TEST(Finding, NamesAndOperatorsKeepTheLineWhole) {
     EXPECT_EQ(PrintableOperator("Tj"), "Tj");
-    EXPECT_EQ(PrintableOperator(std::string("a\x01#\xff", 4)), "a#01#23#FF");
+    EXPECT_EQ(PrintableName(std::string("a\x01#\xff", 4)), "a#01#23#FF");
+    EXPECT_EQ(PrintableOperator(std::string("a\x01#\\\xff", 5)), "a\\x01#\\x5C\\xFF");
     EXPECT_EQ(PrintableOperator(std::string(40, 'x')), std::string(32, 'x') + "...");
 }
 

@@ -35,7 +35,7 @@ TEST(CliCheck, TextAndJsonTellTheSameFindingsAndErrorsExitWithThree) {
     const std::string& f = file.Path();
     const std::vector<std::string> expected = {
         f + ": page 1, object 4, offset 0: error save-restore (q): q が 1 個、Q で閉じられていません。",
-        f + ": page 2, object 6, offset 3: error undeclared-resource (Tf): リソース /Font に /F2 が宣言されていません。",
+        f + ": page 2, object 6, offset 9, operand-offset 3: error undeclared-resource (Tf): リソース /Font に /F2 が宣言されていません。",
         f + ": page 2: info unused-resource: リソース /Font の /F1 は使われていません。",
         f + ": page 3: info unused-resource: リソース /Font の /F1 は使われていません。",
         f + ": error 2, warning 0, info 2",
@@ -79,6 +79,28 @@ TEST(CliCheck, PagesCleanFilesUnreadableFilesAndUsage) {
     for (const std::vector<std::string>& usage :
          std::vector<std::vector<std::string>>{{"check"}, {"check", "--bogus", file.Path()}, {"check", "--pages"}})
         EXPECT_EQ(RunCli(usage).ExitCode, 2) << usage.back();
+}
+
+// Nothing read is no clean file: a file without a page tree, and a page
+// whose stream cannot be decoded, exit with 3 and say why, in text and JSON.
+TEST(CliCheck, WhatWasNotCheckedIsAnError) {
+    PdfBuilder noTree;
+    noTree.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    noTree.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    noTree.Set(3, "(not a page)");
+    noTree.Root(1);
+    TempFile withoutPages(noTree.Build());
+    const RunResult none = RunCli({"check", withoutPages.Path()});
+    EXPECT_EQ(none.ExitCode, 3) << none.Err;
+    EXPECT_EQ(Lines(none.Out).at(0), withoutPages.Path() + ": error no-pages: ページを検査していません（ページツリーにページが見つかりません）。");
+
+    TempFile damaged(PdfBuilder::SimpleDocument({""}).SetStream(4, "/Filter /FlateDecode", "not compressed").Build());
+    const RunResult json = RunCli({"check", "--json", damaged.Path()});
+    EXPECT_EQ(json.ExitCode, 3) << json.Err;
+    const auto first = nlohmann::json::parse(Lines(json.Out).at(0));
+    EXPECT_EQ(first["code"], "unchecked");
+    EXPECT_EQ(first["object"], 4);
+    EXPECT_EQ(first["message-code"], "stream-unreadable");
 }
 
 }  // namespace
