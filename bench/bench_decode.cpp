@@ -20,9 +20,6 @@
 //   bench_decode --write-producer-document=PATH    the same for the
 //                                         producer's document
 #include <benchmark/benchmark.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -41,8 +38,13 @@
 #include "decoder/PDFLumerra.h"
 #include "filters/FastInflate.h"
 #include "pdf/ObjectScanner.h"
+#include "support/Process.h"
 
 namespace {
+
+using lumerra::bench::BenchTempPath;
+using lumerra::bench::SpawnAndWait;
+using lumerra::bench::TProcessRun;
 
 constexpr int PageCount = 2000;
 constexpr int PagesPerNode = 50;
@@ -170,14 +172,6 @@ const Document& TheDocument() {
     return doc;
 }
 
-// Reports go to memory-backed /dev/shm where there is one, so that the
-// figures measure the program rather than the disk.
-std::string TempPath(const std::string& name) {
-    const std::filesystem::path folder =
-        std::filesystem::is_directory("/dev/shm") ? std::filesystem::path("/dev/shm") : std::filesystem::temp_directory_path();
-    return (folder / ("lumerra-bench-" + name)).string();
-}
-
 double CpuSeconds() {
     timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
@@ -281,7 +275,7 @@ std::vector<std::string> ReportStreams(const std::string& path) {
 
 const BenchFile& SyntheticFile() {
     static const BenchFile file = [] {
-        BenchFile f{TempPath("document.pdf"), {}, {}};
+        BenchFile f{BenchTempPath("document.pdf"), {}, {}};
         std::ofstream(f.Path, std::ios::binary) << TheDocument().Bytes;
         f.Streams = ReportStreams(f.Path);
         return f;
@@ -291,8 +285,8 @@ const BenchFile& SyntheticFile() {
 
 const BenchFile& ProducerFile() {
     static const BenchFile file = [] {
-        BenchFile f{TempPath("producer.pdf"), {}, {}};
-        const std::string source = TempPath("producer.ps");
+        BenchFile f{BenchTempPath("producer.pdf"), {}, {}};
+        const std::string source = BenchTempPath("producer.ps");
         std::ofstream(source, std::ios::binary) << LongPostScript(PageCount);
         const std::string command =
             "ps2pdf -dCompatibilityLevel=1.4 '" + source + "' '" + f.Path + "' >/dev/null 2>&1";
@@ -374,7 +368,7 @@ BENCHMARK(BM_ZlibInflateOnly)->Unit(benchmark::kMillisecond);
 
 void BM_DecodeToFile(benchmark::State& state) {
     const bool withComments = state.range(0) != 0;
-    const std::string output = TempPath("report.txt");
+    const std::string output = BenchTempPath("report.txt");
     const BenchFile& file = SyntheticFile();
     for (auto _ : state) RunReport(file.Path, output, withComments);
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * TheDocument().DecodedBytes));
@@ -391,7 +385,7 @@ void BM_RunVersusZlib(benchmark::State& state) {
     const BenchFile& file = FileOf(state);
     if (SkippedWithoutDocument(state, file)) return;
     const int32_t threads = static_cast<int32_t>(state.range(1));
-    const std::string output = TempPath("report.txt");
+    const std::string output = BenchTempPath("report.txt");
     double run = 1e9, zlib = 1e9, fast = 1e9, runCpu = 1e9, zlibCpu = 1e9;
     for (auto _ : state) {
         const auto t0 = Clock::now();
@@ -426,51 +420,19 @@ BENCHMARK(BM_RunVersusZlib)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(10);
 
-// What a user runs: the whole "lumerra decode" process (start, load, the
-// report written to a file) on two threads, and zlib alone inflating the
-// same streams on one core, alternately in the same run, best of the
-// iterations each. "ratio" is the process's wall time over zlib's,
-// "cpu_ratio" the same in CPU time (the process's adds up over its threads:
-// on a busy machine, where two cores are not to be had, it is the steadier
-// one); "peak_mib" the largest resident size the process reached. Each run
-// writes a new report (BM_ReplaceVersusNew compares replacing one).
-struct ProcessRun {
-    double Seconds = 0;
-    double CpuSeconds = 0;
-    double PeakMiB = 0;
-};
-
-// Starts Arguments and waits for it: its wall time and peak resident size.
-ProcessRun SpawnAndWait(const std::vector<std::string>& arguments) {
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-        throw std::runtime_error("cannot start " + arguments[0]);
-    int status = 0;
-    struct rusage usage {};
-    if (::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        throw std::runtime_error(arguments[0] + " failed");
-    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-            seconds(usage.ru_utime) + seconds(usage.ru_stime), static_cast<double>(usage.ru_maxrss) / 1024.0};
-}
-
 // A process started from this one shares its memory until it runs its
 // program, and the kernel counts this one's peak as the child's: the
 // command is started by a fresh copy of this program (--spawn), whose own
 // peak is small, and that copy tells the command's time and peak.
-ProcessRun RunProcess(const std::vector<std::string>& arguments) {
-    const std::string told = TempPath("process.txt");
+TProcessRun RunProcess(const std::vector<std::string>& arguments) {
+    const std::string told = BenchTempPath("process.txt");
     char self[4096] = {};
     const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
     if (length <= 0) throw std::runtime_error("cannot find this program");
     std::vector<std::string> spawner = {std::string(self, static_cast<size_t>(length)), "--spawn=" + told};
     spawner.insert(spawner.end(), arguments.begin(), arguments.end());
     SpawnAndWait(spawner);
-    ProcessRun run;
+    TProcessRun run;
     std::ifstream(told) >> run.Seconds >> run.CpuSeconds >> run.PeakMiB;
     std::filesystem::remove(told);
     return run;
@@ -480,7 +442,7 @@ void BM_ProcessVersusZlib(benchmark::State& state) {
     using Clock = std::chrono::steady_clock;
     const BenchFile& file = FileOf(state);
     if (SkippedWithoutDocument(state, file)) return;
-    const std::string output = TempPath("report.txt");
+    const std::string output = BenchTempPath("report.txt");
     const std::vector<std::string> command = {LUMERRA_CLI_PATH, "decode", "--quiet", "-j", "2", "-o", output,
                                               file.Path};
     double process = 1e9, zlib = 1e9, processCpu = 1e9, zlibCpu = 1e9, peak = 0;
@@ -491,7 +453,7 @@ void BM_ProcessVersusZlib(benchmark::State& state) {
         zlib = std::min(zlib, std::chrono::duration<double>(Clock::now() - t0).count());
         zlibCpu = std::min(zlibCpu, CpuSeconds() - c0);
         std::filesystem::remove(output);
-        const ProcessRun run = RunProcess(command);
+        const TProcessRun run = RunProcess(command);
         process = std::min(process, run.Seconds);
         processCpu = std::min(processCpu, run.CpuSeconds);
         peak = std::max(peak, run.PeakMiB);
@@ -545,7 +507,7 @@ void BM_ExtendedVersusDefault(benchmark::State& state) {
     using Clock = std::chrono::steady_clock;
     const BenchFile& file = FileOf(state);
     if (SkippedWithoutDocument(state, file)) return;
-    const std::string output = TempPath("report.txt");
+    const std::string output = BenchTempPath("report.txt");
     double standard = 1e9, extended = 1e9;
     for (auto _ : state) {
         // Each goes first every other time, so that neither always finds
@@ -575,7 +537,7 @@ int main(int argc, char** argv) {
     // --spawn=FILE COMMAND...: runs COMMAND, writes its seconds and peak MiB
     // to FILE (BM_ProcessVersusZlib).
     if (argc > 2 && std::string(argv[1]).starts_with("--spawn=")) {
-        const ProcessRun run = SpawnAndWait(std::vector<std::string>(argv + 2, argv + argc));
+        const TProcessRun run = SpawnAndWait(std::vector<std::string>(argv + 2, argv + argc));
         std::ofstream(std::string(argv[1]).substr(8)) << run.Seconds << ' ' << run.CpuSeconds << ' ' << run.PeakMiB
                                                        << '\n';
         return 0;
@@ -603,6 +565,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    for (const char* name : {"document.pdf", "producer.pdf"}) std::filesystem::remove(TempPath(name));
+    for (const char* name : {"document.pdf", "producer.pdf"}) std::filesystem::remove(BenchTempPath(name));
     return 0;
 }

@@ -15,27 +15,24 @@
 //   bench_sharing                        run the benchmark
 //   bench_sharing --write-document=PATH  only write the document
 #include <benchmark/benchmark.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "support/PdfBuilder.h"
+#include "support/Process.h"
 
 namespace {
 
 using lumerra::test::Deflate;
 using lumerra::test::PdfBuilder;
+using lumerra::bench::BenchTempPath;
+using lumerra::bench::SpawnAndWait;
+using lumerra::bench::TProcessRun;
 
 constexpr int FontCount = 300;
 constexpr int FormCount = 600;
@@ -104,40 +101,6 @@ std::string BuildDocument() {
     return pdf.Build();
 }
 
-std::string TempPath(const std::string& name) {
-    const std::filesystem::path folder = std::filesystem::is_directory("/dev/shm")
-                                             ? std::filesystem::path("/dev/shm")
-                                             : std::filesystem::temp_directory_path();
-    return (folder / ("lumerra-bench-sharing-" + name)).string();
-}
-
-// Runs Arguments with its output thrown away: its wall and CPU seconds.
-struct TRun {
-    double Seconds = 0;
-    double CpuSeconds = 0;
-};
-TRun Run(const std::vector<std::string>& arguments) {
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    const int started = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (started != 0) throw std::runtime_error("cannot start " + arguments[0]);
-    int status = 0;
-    struct rusage usage {};
-    if (::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        throw std::runtime_error(arguments[0] + " failed");
-    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-            seconds(usage.ru_utime) + seconds(usage.ru_stime)};
-}
-
 bool MutoolPresent() {
     for (const char* folder : {"/usr/bin", "/usr/local/bin"})
         if (std::filesystem::exists(std::string(folder) + "/mutool")) return true;
@@ -147,17 +110,19 @@ bool MutoolPresent() {
 // Best of the iterations each, lumerra and mutool alternately. "ratio" is
 // lumerra's wall time over mutool's.
 void BM_SharedResourcesVersusMutool(benchmark::State& state) {
-    const std::string document = TempPath("document.pdf");
+    const std::string document = BenchTempPath("sharing-document.pdf");
     std::ofstream(document, std::ios::binary) << BuildDocument();
-    const std::string report = TempPath("report.txt");
-    const std::string rewritten = TempPath("clean.pdf");
+    const std::string report = BenchTempPath("sharing-report.txt");
+    const std::string rewritten = BenchTempPath("sharing-clean.pdf");
     const bool withMutool = MutoolPresent();
     double lumerra = 1e9, lumerraCpu = 1e9, mutool = 1e9;
     for (auto _ : state) {
-        const TRun ours = Run({LUMERRA_CLI_PATH, "decode", "--extended", "--quiet", "-j", "1", "-o", report, document});
+        const TProcessRun ours =
+            SpawnAndWait({LUMERRA_CLI_PATH, "decode", "--extended", "--quiet", "-j", "1", "-o", report, document}, true);
         lumerra = std::min(lumerra, ours.Seconds);
         lumerraCpu = std::min(lumerraCpu, ours.CpuSeconds);
-        if (withMutool) mutool = std::min(mutool, Run({"mutool", "clean", "-d", document, rewritten}).Seconds);
+        if (withMutool)
+            mutool = std::min(mutool, SpawnAndWait({"mutool", "clean", "-d", document, rewritten}, true).Seconds);
         std::filesystem::remove(report);
         std::filesystem::remove(rewritten);
     }
