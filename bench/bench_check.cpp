@@ -220,4 +220,12 @@ BENCHMARK(BM_ProcessCheckVersusDecode)
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    for (const char* name : {"check-pdftex.pdf", "check-ps2pdf.pdf"})
+        std::filesystem::remove(lumerra::bench::BenchTempPath(name));
+    return 0;
+}
