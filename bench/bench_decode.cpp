@@ -27,7 +27,6 @@
 #include <chrono>
 #include <ctime>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -39,6 +38,7 @@
 #include "filters/FastInflate.h"
 #include "pdf/ObjectScanner.h"
 #include "support/Process.h"
+#include "support/ProducerDocument.h"
 
 namespace {
 
@@ -178,57 +178,6 @@ double CpuSeconds() {
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
-// Long text typeset in PostScript: a heading and 56 lines a page, words in
-// roman with some in italic or bold, a line of code now and then, and the
-// page number at the foot.
-std::string LongPostScript(int pages) {
-    static const char* const Words[] = {
-        "analysis", "of",      "the",       "structure", "and",     "content", "in",       "each",     "document",
-        "results",  "show",    "that",      "a",         "method",  "for",     "reading",  "streams",  "is",
-        "faster",   "when",    "pages",     "are",       "decoded", "ahead",   "section",  "figure",   "table",
-        "theorem",  "proof",   "lemma",     "we",        "find",    "with",    "between",  "without",  "through",
-        "because",  "however", "therefore", "previous",  "next",    "value",   "function", "equation", "system"};
-    uint32_t seed = 12345;
-    auto next = [&seed](uint32_t range) {
-        seed = seed * 1664525u + 1013904223u;
-        return (seed >> 8) % range;
-    };
-    std::string ps =
-        "%!PS-Adobe-3.0\n"
-        "/R /Times-Roman findfont 10 scalefont def /I /Times-Italic findfont 10 scalefont def\n"
-        "/B /Times-Bold findfont 14 scalefont def /C /Courier findfont 9 scalefont def\n";
-    char piece[160];
-    for (int page = 1; page <= pages; ++page) {
-        std::snprintf(piece, sizeof piece, "B setfont 72 770 moveto (Section %d.%u) show\n", page, next(9) + 1);
-        ps += piece;
-        for (int line = 0; line < 56; ++line) {
-            std::snprintf(piece, sizeof piece, "72 %d moveto ", 750 - 12 * line);
-            ps += piece;
-            if (next(12) == 0) {
-                std::snprintf(piece, sizeof piece, "C setfont (    result = decode\\(stream_%u, %u\\);) show\n",
-                              next(1000), next(100));
-                ps += piece;
-                continue;
-            }
-            ps += "R setfont (";
-            for (size_t length = 0; length < 80;) {
-                const char* word = Words[next(sizeof Words / sizeof *Words)];
-                if (next(15) == 0) {
-                    ps += std::string(") show I setfont (") + word + " ) show R setfont (";
-                } else {
-                    ps += word;
-                    ps += ' ';
-                }
-                length += std::strlen(word) + 1;
-            }
-            ps += ") show\n";
-        }
-        std::snprintf(piece, sizeof piece, "R setfont 290 40 moveto (%d) show showpage\n", page);
-        ps += piece;
-    }
-    return ps;
-}
-
 // A document on disk, with the compressed streams its report inflates in
 // the order it inflates them.
 struct BenchFile {
@@ -286,13 +235,7 @@ const BenchFile& SyntheticFile() {
 const BenchFile& ProducerFile() {
     static const BenchFile file = [] {
         BenchFile f{BenchTempPath("producer.pdf"), {}, {}};
-        const std::string source = BenchTempPath("producer.ps");
-        std::ofstream(source, std::ios::binary) << LongPostScript(PageCount);
-        const std::string command =
-            "ps2pdf -dCompatibilityLevel=1.4 '" + source + "' '" + f.Path + "' >/dev/null 2>&1";
-        const bool made = std::system(command.c_str()) == 0 && std::filesystem::exists(f.Path);
-        std::filesystem::remove(source);
-        if (made)
+        if (lumerra::bench::WriteProducerDocument(f.Path, PageCount))
             f.Streams = ReportStreams(f.Path);
         else
             f.Missing = "ps2pdf could not make the document (Debian: apt-get install ghostscript)";

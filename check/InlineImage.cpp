@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "check/ImageDecodeKeys.h"
 #include "syntax/Parser.h"
 
 namespace lumerra::check {
@@ -63,6 +64,7 @@ public:
     void Read() {
         if (!ReadDictionary()) return;
         CheckRequiredKeys();
+        CheckDecodeKeys();
         ReadData();
     }
 
@@ -131,6 +133,8 @@ private:
         else if (full == "ImageMask") FMask = Value.Is(TValue::TKind::Boolean) && Value.AsBoolean();
         else if (full == "ColorSpace") TakeColourSpace(Offset, Value);
         else if (full == "Filter") TakeFilter(Offset, Value);
+        else if (full == "Decode") FDecode = {Value, Offset};
+        else if (full == "DecodeParms") FDecodeParms = {Value, Offset};
     }
 
     void TakeColourSpace(int64_t Offset, const TValue& Value) {
@@ -161,6 +165,7 @@ private:
         if (Value.Is(TValue::TKind::Array)) {
             for (const TValue& item : Value.Items()) check(item);
             FFiltered = !Value.Items().empty();
+            FFilterArray = Value.Items().size();
         } else {
             check(Value);
             FFiltered = true;
@@ -172,6 +177,33 @@ private:
         if (!FHeight) Fault(FBiOffset, TMessage{TMessageCode::InlineImageNoHeight, {}});
         if (!FMask && !FBits) Fault(FBiOffset, TMessage{TMessageCode::InlineImageNoBits, {}});
         if (!FMask && !FSpaceGiven) Fault(FBiOffset, TMessage{TMessageCode::InlineImageNoColourSpace, {}});
+    }
+
+    // Checked once the dictionary is read: the colour space and the
+    // filters they depend on may come after them.
+    void CheckDecodeKeys() {
+        if (FDecode) {
+            const int32_t components = FMask ? 1 : FSpace.Components;
+            switch (CheckDecode(FDecode->Value, components)) {
+                case TDecodeFault::None: break;
+                case TDecodeFault::NotNumbers: Fault(FDecode->Offset, TMessage{TMessageCode::InlineImageDecodeNotNumbers, {}}); break;
+                case TDecodeFault::WrongCount:
+                    Fault(FDecode->Offset, MakeMessage(TMessageCode::InlineImageDecodeCount, 2 * components));
+                    break;
+            }
+        }
+        if (FDecodeParms) {
+            switch (CheckDecodeParms(FDecodeParms->Value, FFilterArray)) {
+                case TDecodeParmsFault::None: break;
+                case TDecodeParmsFault::NotDictionary:
+                    Fault(FDecodeParms->Offset, TMessage{TMessageCode::InlineImageDecodeParmsNotDictionary, {}});
+                    break;
+                case TDecodeParmsFault::NotPerFilter:
+                    Fault(FDecodeParms->Offset,
+                          MakeMessage(TMessageCode::InlineImageDecodeParmsNotPerFilter, static_cast<int64_t>(*FFilterArray)));
+                    break;
+            }
+        }
     }
 
     // The data's length from its dimensions when it is not filtered; none
@@ -219,6 +251,12 @@ private:
     bool FFiltered = false;
     bool FSpaceGiven = false;
     TColourSpace FSpace;
+    struct TKeptValue {
+        TValue Value;
+        int64_t Offset = 0;
+    };
+    std::optional<TKeptValue> FDecode, FDecodeParms;
+    std::optional<size_t> FFilterArray;  // the length of /Filter when it is an array
 };
 
 }  // namespace

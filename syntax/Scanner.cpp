@@ -1,6 +1,7 @@
 #include "syntax/Scanner.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
 
 namespace lumerra {
@@ -8,9 +9,24 @@ namespace lumerra {
 namespace {
 
 using syntax_detail::Classes;
-using syntax_detail::HasByte;
 using syntax_detail::HexValue;
 using syntax_detail::WhiteClass;
+
+// The high bit of each byte of Word that equals Byte, and maybe of bytes
+// after the first such one (a borrow runs on); exact up to the first.
+uint64_t ByteFlags(uint64_t Word, uint8_t Byte) {
+    constexpr uint64_t Ones = 0x0101010101010101ull, Highs = 0x8080808080808080ull;
+    const uint64_t v = Word ^ (Ones * Byte);
+    return (v - Ones) & ~v & Highs;
+}
+
+// How many bytes of the word come before the first flagged one. Where the
+// first byte in memory is not the low one, 0: the bytes are then read one
+// by one.
+size_t BytesBeforeFlag(uint64_t Flags) {
+    if constexpr (std::endian::native == std::endian::little) return static_cast<size_t>(std::countr_zero(Flags)) / 8;
+    return 0;
+}
 
 }  // namespace
 
@@ -106,7 +122,12 @@ void TScanner::PassLiteralString(TScanToken& Token) {
         while (FAt + 8 <= FData.size()) {
             uint64_t word;
             std::memcpy(&word, FData.data() + FAt, 8);
-            if (HasByte(word, '(') || HasByte(word, ')') || HasByte(word, '\\')) break;
+            const uint64_t flags = ByteFlags(word, '(') | ByteFlags(word, ')') | ByteFlags(word, '\\');
+            if (flags != 0) {
+                // Straight to the first of them: strings of text are short.
+                FAt += BytesBeforeFlag(flags);
+                break;
+            }
             FAt += 8;
         }
         if (FAt >= FData.size()) break;
