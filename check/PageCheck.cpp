@@ -232,12 +232,12 @@ private:
         try {
             DecodeStreamObject(FReader, Object, filters, Data, &damage);
         } catch (const std::exception& e) {
-            unread(Data.Size(), MakeMessage(TMessageCode::StreamUnreadable, JapaneseText(MessageOf(e))));
+            unread(Data.Size(), MakeMessage(TMessageCode::StreamUnreadable, MessageOf(e)));
         }
         if (damage.Damaged)
             unread(damage.BytesBefore, damage.BytesBefore > 0
-                                           ? MakeMessage(TMessageCode::StreamDamaged, JapaneseText(damage.What), damage.BytesBefore)
-                                           : MakeMessage(TMessageCode::StreamUnreadable, JapaneseText(damage.What)));
+                                           ? MakeMessage(TMessageCode::StreamDamaged, damage.What, damage.BytesBefore)
+                                           : MakeMessage(TMessageCode::StreamUnreadable, damage.What));
         return {Data.Memory(), static_cast<size_t>(Data.Size())};
     }
 

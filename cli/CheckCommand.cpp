@@ -115,6 +115,8 @@ std::string FindingJson(const std::string& File, const check::TFinding& Finding)
         {"message", Sentence(Finding.Message)},
         {"message-code", CodeName(Finding.Message.Code)},
     };
+    // Why a stream went unchecked, as a code too, so scripts never parse it.
+    if (!Finding.Message.Reasons.empty()) line["reason-code"] = CodeName(Finding.Message.Reasons.front().Code);
     if (Finding.OperandOffset >= 0) line["operand-offset"] = Finding.OperandOffset;
     if (Finding.Stream != check::TStreamKind::None)
         line["stream"] = std::string(check::StreamKindName(Finding.Stream)) + " " + Finding.StreamName;

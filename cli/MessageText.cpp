@@ -199,7 +199,7 @@ std::string_view EnglishTemplate(TMessageCode Code) {
 
 std::string Sentence(const TMessage& Message) {
     if (Message.Code == TMessageCode::Uncoded) return Message.Args.empty() ? std::string() : Message.Args[0];
-    return FillTemplate(dgettext(TextDomain, EnglishTemplate(Message.Code).data()), Message.Args);
+    return FillTemplate(dgettext(TextDomain, EnglishTemplate(Message.Code).data()), ArgsWithReasons(Message, Sentence));
 }
 
 std::string ErrorSentence(const std::exception& Error) { return Sentence(MessageOf(Error)); }

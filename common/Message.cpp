@@ -190,6 +190,8 @@ std::string FillTemplate(std::string_view Template, const std::vector<std::strin
     return text;
 }
 
-std::string JapaneseText(const TMessage& Message) { return FillTemplate(JapaneseTemplate(Message.Code), Message.Args); }
+std::string JapaneseText(const TMessage& Message) {
+    return FillTemplate(JapaneseTemplate(Message.Code), ArgsWithReasons(Message, JapaneseText));
+}
 
 }  // namespace lumerra

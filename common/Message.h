@@ -164,23 +164,39 @@ enum class TMessageCode : uint16_t {
 inline constexpr size_t MessageCodeCount = static_cast<size_t>(TMessageCode::Last) + 1;
 
 // A message: its code and the parameters its sentence takes, in order.
+// A parameter may itself be a message (the reason a stream is damaged): it
+// stays a message, so that each front end makes its sentence in the same
+// language as the sentence around it.
 struct TMessage {
+    TMessage(TMessageCode Code = TMessageCode::Uncoded, std::vector<std::string> Args = {})
+        : Code(Code), Args(std::move(Args)) {}
+
     TMessageCode Code = TMessageCode::Uncoded;
     std::vector<std::string> Args;
+    // Reasons[k] fills the parameter ReasonSlots[k]; Args holds "" there.
+    std::vector<TMessage> Reasons;
+    std::vector<size_t> ReasonSlots;
 
     bool operator==(const TMessage&) const = default;
 };
 
-// Numbers become their decimal digits, anything else a string.
+// Numbers become their decimal digits, messages stay messages, anything else
+// a string.
 template <typename... TArgs>
 TMessage MakeMessage(TMessageCode Code, TArgs&&... Args) {
-    TMessage message{Code, {}};
+    TMessage message(Code);
     message.Args.reserve(sizeof...(Args));
     const auto add = [&message](auto&& Arg) {
-        if constexpr (std::is_arithmetic_v<std::decay_t<decltype(Arg)>>)
+        using TArg = std::decay_t<decltype(Arg)>;
+        if constexpr (std::is_same_v<TArg, TMessage>) {
+            message.ReasonSlots.push_back(message.Args.size());
+            message.Reasons.emplace_back(std::forward<decltype(Arg)>(Arg));
+            message.Args.emplace_back();
+        } else if constexpr (std::is_arithmetic_v<TArg>) {
             message.Args.push_back(std::to_string(Arg));
-        else
+        } else {
             message.Args.emplace_back(std::forward<decltype(Arg)>(Arg));
+        }
     };
     (add(std::forward<TArgs>(Args)), ...);
     return message;
@@ -196,6 +212,15 @@ std::string_view JapaneseTemplate(TMessageCode Code);
 // Template with {N} replaced by the N-th of Args (from 1). A {N} past the
 // end of Args is left as it is.
 std::string FillTemplate(std::string_view Template, const std::vector<std::string>& Args);
+
+// Message's parameters as text, each reason made a sentence by Sentence.
+template <typename TSentence>
+std::vector<std::string> ArgsWithReasons(const TMessage& Message, const TSentence& Sentence) {
+    std::vector<std::string> args = Message.Args;
+    for (size_t k = 0; k < Message.Reasons.size() && k < Message.ReasonSlots.size(); ++k)
+        if (Message.ReasonSlots[k] < args.size()) args[Message.ReasonSlots[k]] = Sentence(Message.Reasons[k]);
+    return args;
+}
 
 // The Japanese sentence of Message. An uncoded message's text is its
 // first parameter.

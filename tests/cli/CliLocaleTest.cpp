@@ -104,6 +104,50 @@ TEST(CliLocale, MessagesFollowTheLocaleAndEverythingElseStays) {
     }
 }
 
+// A stream that went unchecked says why in the same language as the sentence
+// around the reason, and gives the reason's code to scripts.
+TEST(CliLocale, AReasonInsideAMessageIsInTheSameLanguage) {
+    PdfBuilder cut = PdfBuilder::SimpleDocument({""});
+    const std::string data = Deflate("0 0 m S\n" + std::string(5000, 'x'));
+    cut.SetStream(4, "/Filter /FlateDecode", data.substr(0, data.size() / 2) + std::string(64, '\xff'));
+    TempFile damaged(cut.Build(), "cut.pdf");
+    TempFile unknown(PdfBuilder::SimpleDocument({""}).SetStream(4, "/Filter /Foo", "0 0 m S").Build(), "foo.pdf");
+    const struct {
+        const TempFile* File;
+        const char* MessageCode;
+        const char* ReasonCode;
+        std::string Japanese, English;
+    } cases[] = {
+        {&damaged, "stream-unreadable", "flate-failed", "ストリームを検査していません（flate圧縮を正常に展開できませんでした。）。",
+         "The stream was not checked: Flate data could not be inflated completely."},
+        {&unknown, "stream-filter-unknown", nullptr, "フィルタ /Foo を展開できないため、ストリームを検査していません。",
+         "The stream was not checked: its filter /Foo cannot be decoded."},
+    };
+    for (const TLocaleCase& c : LocaleCases) {
+        SCOPED_TRACE(c.What);
+        Launch how;
+        how.Locale = c.Locale;
+        for (const auto& k : cases) {
+            SCOPED_TRACE(k.MessageCode);
+            const RunResult text = RunCli({"check", k.File->Path()}, how);
+            EXPECT_EQ(text.ExitCode, 3) << text.Err;
+            const std::string first = text.Out.substr(0, text.Out.find('\n'));
+            const std::string sentence = first.substr(first.find("unchecked: ") + 11);
+            EXPECT_EQ(sentence, c.Japanese ? k.Japanese : k.English) << first;
+
+            const std::string lines = RunCli({"check", "--json", k.File->Path()}, how).Out;
+            const auto json = nlohmann::json::parse(lines.substr(0, lines.find('\n')));
+            EXPECT_EQ(json["code"], "unchecked");
+            EXPECT_EQ(json["message"], sentence);
+            EXPECT_EQ(json["message-code"], k.MessageCode);
+            if (k.ReasonCode != nullptr)
+                EXPECT_EQ(json["reason-code"], k.ReasonCode);
+            else
+                EXPECT_FALSE(json.contains("reason-code"));
+        }
+    }
+}
+
 // The catalogue can never drift from the core: for every code, the Japanese
 // catalogue built from po/ja.po gives exactly the Japanese text the desktop
 // program and the default reading use.

@@ -40,5 +40,21 @@ TEST(Message, AnErrorKeepsItsCodeAndItsJapaneseText) {
     EXPECT_EQ(MessageOf(std::runtime_error("bad")).Args, std::vector<std::string>{"bad"});
 }
 
+// A reason inside a message stays a message, so its sentence is made in the
+// language of the sentence around it, wherever its slot is.
+TEST(Message, AReasonIsMadeASentenceByTheSameFrontEnd) {
+    const TMessage damaged = MakeMessage(TMessageCode::StreamDamaged, TMessage(TMessageCode::FlateFailed), 120);
+    EXPECT_EQ(damaged.Args, (std::vector<std::string>{"", "120"}));
+    EXPECT_EQ(JapaneseText(damaged), "ストリームは 120 バイト目までしか検査していません（flate圧縮を正常に展開できませんでした。）。");
+    const auto tagged = [](const TMessage& Reason) { return "<" + std::string(CodeName(Reason.Code)) + ">"; };
+    EXPECT_EQ(ArgsWithReasons(damaged, tagged), (std::vector<std::string>{"<flate-failed>", "120"}));
+    // Reasons nest.
+    const TMessage nested = MakeMessage(TMessageCode::StreamUnreadable,
+                                        MakeMessage(TMessageCode::CannotOpenFile, "a.pdf", TMessage(TMessageCode::ReadError)));
+    EXPECT_EQ(JapaneseText(nested), "ストリームを検査していません（" + JapaneseText(MakeMessage(TMessageCode::CannotOpenFile, "a.pdf",
+                                                                                              JapaneseText(TMessage(TMessageCode::ReadError)))) +
+                                        "）。");
+}
+
 }  // namespace
 }  // namespace lumerra
