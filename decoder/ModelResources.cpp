@@ -1,5 +1,6 @@
 #include "decoder/ModelResources.h"
 
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -47,6 +48,20 @@ private:
         }
     }
 
+    // Forms that name one resource dictionary share its lists: the
+    // dictionary is read once per page, however many forms name it.
+    void ReadFormResources(int32_t Form, TPageResource& Record) {
+        const TValuePtr form = FReader.Object(Form);
+        const TValue* entry = form->IsDictionary() ? form->Find("Resources") : nullptr;
+        if (entry == nullptr || !entry->Is(TValue::TKind::Reference)) {
+            ReadResources(FReader.Get(form, "Resources"), Record);
+            return;
+        }
+        const auto [known, added] = FShared.try_emplace(entry->AsReference().Number);
+        if (added) ReadResources(FReader.Resolve(TValuePtr(form, entry)), known->second);
+        for (const TCategory& category : Categories) Record.*category.List = known->second.*category.List;
+    }
+
     // A null value, or a reference to an object the file does not hold,
     // is as if the entry were absent.
     bool IsNull(const TValue& Value) {
@@ -88,13 +103,15 @@ private:
                 return;
             }
             TPageChildResourceList& child = FPage.AddChild(top.XObjects->GetName(i), form);
-            ReadResources(FReader.Get(FReader.Object(form), "Resources"), child.Resources);
+            ReadFormResources(form, child.Resources);
             path.push_back({&child.Resources.XObjects, 0});
         }
     }
 
     TObjectReader& FReader;
     TPageResource& FPage;
+    // The lists of each resource dictionary that forms named, by number.
+    std::unordered_map<int32_t, TPageResource> FShared;
 };
 
 }  // namespace
