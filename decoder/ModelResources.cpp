@@ -88,7 +88,7 @@ private:
             int32_t Next;
         };
         std::vector<TFrame> path{{&FPage.XObjects, 0}};
-        std::unordered_set<int32_t> met;
+        std::unordered_set<int32_t> met, notForms;
         while (!path.empty()) {
             TFrame& top = path.back();
             if (top.Next == top.XObjects->Count()) {
@@ -97,7 +97,14 @@ private:
             }
             const int32_t i = top.Next++;
             const int32_t form = top.XObjects->GetObjectNumber(i);
-            if (!IsForm(form) || !met.insert(form).second) continue;
+            // A form met before is not looked at again: a page whose forms
+            // each list all the others asks about each number once.
+            if (met.contains(form) || notForms.contains(form)) continue;
+            if (!IsForm(form)) {
+                notForms.insert(form);
+                continue;
+            }
+            met.insert(form);
             if (FPage.ChildCount() == MaximumFormChildren) {
                 FPage.FormLimitReached = true;
                 return;
