@@ -1,5 +1,6 @@
 #include "decoder/ModelResources.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -89,13 +90,19 @@ private:
         };
         std::vector<TFrame> path{{&FPage.XObjects, 0}};
         std::unordered_set<int32_t> met, notForms;
+        std::unordered_map<const void*, int32_t> passed;
         while (!path.empty()) {
             TFrame& top = path.back();
+            // Frames of lists that share their entries all start at the
+            // first: what one has passed, the others need not look at again.
+            int32_t& reached = passed[top.XObjects->Entries()];
+            top.Next = std::max(top.Next, reached);
             if (top.Next == top.XObjects->Count()) {
                 path.pop_back();
                 continue;
             }
             const int32_t i = top.Next++;
+            reached = top.Next;
             const int32_t form = top.XObjects->GetObjectNumber(i);
             // A form met before is not looked at again: a page whose forms
             // each list all the others asks about each number once.

@@ -19,10 +19,15 @@ const TPDFResource& TPDFResourceList::At(int32_t Index) const {
 
 void TPDFResourceList::WriteNames(std::string& Line) const {
     if (!FItems) return;
+    // Sized once and filled in place: a form's lines may name thousands.
+    size_t length = 0;
+    for (const TPDFResource& item : *FItems) length += item.Name.size() + 2;
+    size_t at = Line.size();
+    Line.resize(at + length);
     for (const TPDFResource& item : *FItems) {
-        Line += ' ';
-        Line += item.Name;
-        Line += ' ';
+        Line[at++] = ' ';
+        at += item.Name.copy(Line.data() + at, item.Name.size());
+        Line[at++] = ' ';
     }
 }
 

@@ -30,6 +30,8 @@ public:
     // Both raise "Index値が不正です。[ %d ]" outside 0 .. Count - 1.
     const std::string& GetName(int32_t Index) const;
     int32_t GetObjectNumber(int32_t Index) const;
+    // The same for lists that share their entries (null when empty).
+    const void* Entries() const { return FItems.get(); }
     // " /A  /B " for the entries A and B: the inside of a report line.
     void WriteNames(std::string& Line) const;
 
