@@ -1,5 +1,7 @@
 #include "decoder/ModelResources.h"
 
+#include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -47,6 +49,20 @@ private:
         }
     }
 
+    // Forms that name one resource dictionary share its lists: the
+    // dictionary is read once per page, however many forms name it.
+    void ReadFormResources(int32_t Form, TPageResource& Record) {
+        const TValuePtr form = FReader.Object(Form);
+        const TValue* entry = form->IsDictionary() ? form->Find("Resources") : nullptr;
+        if (entry == nullptr || !entry->Is(TValue::TKind::Reference)) {
+            ReadResources(FReader.Get(form, "Resources"), Record);
+            return;
+        }
+        const auto [known, added] = FShared.try_emplace(entry->AsReference().Number);
+        if (added) ReadResources(FReader.Resolve(TValuePtr(form, entry)), known->second);
+        for (const TCategory& category : Categories) Record.*category.List = known->second.*category.List;
+    }
+
     // A null value, or a reference to an object the file does not hold,
     // is as if the entry were absent.
     bool IsNull(const TValue& Value) {
@@ -73,28 +89,43 @@ private:
             int32_t Next;
         };
         std::vector<TFrame> path{{&FPage.XObjects, 0}};
-        std::unordered_set<int32_t> met;
+        std::unordered_set<int32_t> met, notForms;
+        std::unordered_map<const void*, int32_t> passed;
         while (!path.empty()) {
             TFrame& top = path.back();
+            // Frames of lists that share their entries all start at the
+            // first: what one has passed, the others need not look at again.
+            int32_t& reached = passed[top.XObjects->Entries()];
+            top.Next = std::max(top.Next, reached);
             if (top.Next == top.XObjects->Count()) {
                 path.pop_back();
                 continue;
             }
             const int32_t i = top.Next++;
+            reached = top.Next;
             const int32_t form = top.XObjects->GetObjectNumber(i);
-            if (!IsForm(form) || !met.insert(form).second) continue;
+            // A form met before is not looked at again: a page whose forms
+            // each list all the others asks about each number once.
+            if (met.contains(form) || notForms.contains(form)) continue;
+            if (!IsForm(form)) {
+                notForms.insert(form);
+                continue;
+            }
+            met.insert(form);
             if (FPage.ChildCount() == MaximumFormChildren) {
                 FPage.FormLimitReached = true;
                 return;
             }
             TPageChildResourceList& child = FPage.AddChild(top.XObjects->GetName(i), form);
-            ReadResources(FReader.Get(FReader.Object(form), "Resources"), child.Resources);
+            ReadFormResources(form, child.Resources);
             path.push_back({&child.Resources.XObjects, 0});
         }
     }
 
     TObjectReader& FReader;
     TPageResource& FPage;
+    // The lists of each resource dictionary that forms named, by number.
+    std::unordered_map<int32_t, TPageResource> FShared;
 };
 
 }  // namespace

@@ -4,13 +4,31 @@
 
 namespace lumerra {
 
-TPDFResource& TPDFResourceList::Add(const std::string& Name, int32_t ObjectNumber) {
-    return *FItems.emplace_back(std::make_unique<TPDFResource>(Name, ObjectNumber));
+void TPDFResourceList::Add(const std::string& Name, int32_t ObjectNumber) {
+    if (!FItems)
+        FItems = std::make_shared<std::vector<TPDFResource>>();
+    else if (FItems.use_count() > 1)
+        FItems = std::make_shared<std::vector<TPDFResource>>(*FItems);
+    FItems->emplace_back(Name, ObjectNumber);
 }
 
 const TPDFResource& TPDFResourceList::At(int32_t Index) const {
     if (Index < 0 || Index >= Count()) throw Exception(MakeMessage(TMessageCode::IndexInvalid, Index));
-    return *FItems[static_cast<size_t>(Index)];
+    return (*FItems)[static_cast<size_t>(Index)];
+}
+
+void TPDFResourceList::WriteNames(std::string& Line) const {
+    if (!FItems) return;
+    // Sized once and filled in place: a form's lines may name thousands.
+    size_t length = 0;
+    for (const TPDFResource& item : *FItems) length += item.Name.size() + 2;
+    size_t at = Line.size();
+    Line.resize(at + length);
+    for (const TPDFResource& item : *FItems) {
+        Line[at++] = ' ';
+        at += item.Name.copy(Line.data() + at, item.Name.size());
+        Line[at++] = ' ';
+    }
 }
 
 const std::string& TPDFResourceList::GetName(int32_t Index) const { return At(Index).Name; }
@@ -43,7 +61,7 @@ void TPageResource::WriteUsedResources(TStream& S) const {
     };
     for (const auto& [label, list] : categories) {
         std::string line = label;
-        for (int32_t i = 0; i < list->Count(); ++i) line += " " + list->GetName(i) + " ";
+        list->WriteNames(line);
         line += "]\n";
         S.WriteBuffer(line.data(), static_cast<int32_t>(line.size()));
     }

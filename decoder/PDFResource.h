@@ -16,21 +16,28 @@ namespace lumerra {
 class TPDFResource {
 public:
     TPDFResource(std::string Name, int32_t ObjectNumber) : Name(std::move(Name)), ObjectNumber(ObjectNumber) {}
-    const std::string Name;
-    const int32_t ObjectNumber;
+    std::string Name;
+    int32_t ObjectNumber;
 };
 
+// A copy shares its entries with the list it was copied from until either
+// is added to, so that forms naming one resource dictionary can hold one
+// set of entries.
 class TPDFResourceList {
 public:
-    TPDFResource& Add(const std::string& Name, int32_t ObjectNumber);
-    int32_t Count() const { return static_cast<int32_t>(FItems.size()); }
+    void Add(const std::string& Name, int32_t ObjectNumber);
+    int32_t Count() const { return FItems ? static_cast<int32_t>(FItems->size()) : 0; }
     // Both raise "Index値が不正です。[ %d ]" outside 0 .. Count - 1.
     const std::string& GetName(int32_t Index) const;
     int32_t GetObjectNumber(int32_t Index) const;
+    // The same for lists that share their entries (null when empty).
+    const void* Entries() const { return FItems.get(); }
+    // " /A  /B " for the entries A and B: the inside of a report line.
+    void WriteNames(std::string& Line) const;
 
 private:
     const TPDFResource& At(int32_t Index) const;
-    std::vector<std::unique_ptr<TPDFResource>> FItems;
+    std::shared_ptr<std::vector<TPDFResource>> FItems;
 };
 
 class TPageChildResourceList;

@@ -196,6 +196,19 @@ TEST(ResourceModel, WritesTheSevenLines) {
               "%  Used ExtGState  : []\n%  Used Pattern    : []\n%  Used Properties : []\n%  Used Shading    : []\n");
 }
 
+// A copy shares the entries until either list is added to.
+TEST(ResourceModel, CopiesKeepTheirOwnEntries) {
+    TPDFResourceList first;
+    first.Add("/F1", 5);
+    TPDFResourceList second = first;
+    EXPECT_EQ(second.Entries(), first.Entries());
+    second.Add("/F2", 6);
+    first.Add("/F3", 7);
+    EXPECT_EQ(ListOf(first), (Entries{{"/F1", 5}, {"/F3", 7}}));
+    EXPECT_EQ(ListOf(second), (Entries{{"/F1", 5}, {"/F2", 6}}));
+    EXPECT_NE(second.Entries(), first.Entries());
+}
+
 TEST(ResourceModel, IndexErrorsCarryTheIndex) {
     TPDFResourceList list;
     try {

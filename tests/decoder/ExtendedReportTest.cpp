@@ -353,3 +353,50 @@ TEST(ExtendedReport, PageTreesReadByKey) {
         EXPECT_EQ(lists[0] == lists[1], c.SameAsDefault) << c.Shape << ": default " << lists[0];
     }
 }
+
+// Forms that name one resource dictionary share what was read of it. The
+// oracle: the same document with each dictionary written into every form
+// that names it, where nothing can be shared, reports the same.
+TEST(ExtendedReport, FormsSharingResourceDictionariesReportAsUnsharedOnes) {
+    const std::string nine = "<< /Font << /F1 13 0 R /F2 null /F3 99 0 R >> /ExtGState << /G << /LW 1 >> >> "
+                             "/XObject << /Fm0 20 0 R /Fm1 21 0 R /Im 23 0 R /Fm2 22 0 R >> >>";
+    const std::string ten = "<< /XObject << /Fm2 22 0 R /Fm1 21 0 R /Fm0 20 0 R >> /Font << /F1 13 0 R >> >>";
+    const std::string own = "/Resources << /XObject << /Fm0 20 0 R /Im 23 0 R >> >>";
+    struct Case {
+        const char* Name;
+        std::string PageResources, Form20, Form21, Form22;  // 9, 10, an own dictionary or none
+    };
+    const std::vector<Case> cases = {
+        {"all share one", "9 0 R", "9", "9", "9"},
+        {"two dictionaries", "9 0 R", "9", "10", "9"},
+        {"one of its own", "10 0 R", "9", own, "9"},
+        {"one without", "9 0 R", "9", "", "10"},
+        {"nested in turn", "10 0 R", "10", "9", "10"},
+    };
+    for (const Case& c : cases) {
+        const auto build = [&](bool Shared) {
+            const auto resources = [&](const std::string& Form) {
+                if (Form != "9" && Form != "10") return Form;
+                return "/Resources " + (Shared ? Form + " 0 R" : (Form == "9" ? nine : ten));
+            };
+            PdfBuilder b;
+            b.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+            b.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+            b.Set(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R /Resources " +
+                         c.PageResources + " >>");
+            b.SetStream(4, "", "/Fm2 Do /Fm0 Do");
+            b.Set(9, nine);
+            b.Set(10, ten);
+            b.Set(13, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+            b.SetStream(20, "/Type /XObject /Subtype /Form /BBox [0 0 1 1] " + resources(c.Form20), "/Fm1 Do");
+            b.SetStream(21, "/Type /XObject /Subtype /Form /BBox [0 0 1 1] " + resources(c.Form21), "/F1 1 Tf /Fm0 Do");
+            b.SetStream(22, "/Type /XObject /Subtype /Form /BBox [0 0 1 1] " + resources(c.Form22), "/Im Do");
+            b.Set(23, "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /Length 0 >>\nstream\n\nendstream");
+            b.Root(1);
+            return b.Build();
+        };
+        const std::string unshared = Report(build(false), true);
+        EXPECT_NE(unshared.find("( /Fm1 = SubType is Form)"), std::string::npos) << c.Name;
+        EXPECT_EQ(Report(build(true), true), unshared) << c.Name;
+    }
+}
