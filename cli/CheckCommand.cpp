@@ -16,9 +16,6 @@ namespace lumerra::cli {
 
 namespace {
 
-constexpr TMessageCode MsgCancelled = TMessageCode::Cancelled;
-constexpr TMessageCode MsgBadPages = TMessageCode::PageRangeInvalid;
-
 // One JSON Lines value.
 std::string Line(const TJson& Value) { return Dump(Value) + "\n"; }
 
@@ -67,7 +64,7 @@ private:
         if (!FArgs.Pages) return {1, Count};
         TPageRange pages = *FArgs.Pages;
         if (pages.Last == TPageRange::ToLastPage) pages.Last = Count;
-        if (pages.First < 1 || pages.Last > Count || pages.First > pages.Last) throw Exception(MsgBadPages);
+        if (pages.First < 1 || pages.Last > Count || pages.First > pages.Last) throw Exception(TMessageCode::PageRangeInvalid);
         return pages;
     }
 
@@ -129,7 +126,7 @@ int RunCheck(const TCheckArgs& Args, std::ostream& Out, std::ostream& Err) {
         try {
             TFileCheck file(Args, input, Out, Err);
             if (!file.Run()) {
-                Err << ErrorLine(input, Exception(MsgCancelled));
+                Err << ErrorLine(input, Exception(TMessageCode::Cancelled));
                 return ExitInterrupted;
             }
             errors = errors || file.HasErrors();

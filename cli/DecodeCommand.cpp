@@ -23,10 +23,6 @@ namespace lumerra::cli {
 
 namespace {
 
-constexpr TMessageCode MsgCancelled = TMessageCode::Cancelled;
-constexpr TMessageCode MsgBadPages = TMessageCode::PageRangeInvalid;
-constexpr TMessageCode MsgNoFolder = TMessageCode::CannotCreateFolder;
-
 // The pages of a run: the range asked for, "to the last page" made the
 // number of the last one. A range beyond the list is refused.
 TPageRange PagesToDecode(const TDecodeArgs& Args, const TIDList& List) {
@@ -34,7 +30,7 @@ TPageRange PagesToDecode(const TDecodeArgs& Args, const TIDList& List) {
     if (!Args.Pages) return {1, count};
     TPageRange pages = *Args.Pages;
     if (pages.Last == TPageRange::ToLastPage) pages.Last = count;
-    if (pages.First < 1 || pages.Last > count || pages.First > pages.Last) throw Exception(MsgBadPages);
+    if (pages.First < 1 || pages.Last > count || pages.First > pages.Last) throw Exception(TMessageCode::PageRangeInvalid);
     return pages;
 }
 
@@ -97,7 +93,7 @@ int RunDecodeFile(const TDecodeArgs& Args, const std::string& Input, std::ostrea
                           : TextReportSink(output.Stream(), Args.WithComments, analyst.PageCount());
             const bool done = decoder.Run(*sink, pages.First, pages.Last, progress, cancel);
             if (!done) {
-                Err << ErrorLine(Input, Exception(MsgCancelled));
+                Err << ErrorLine(Input, Exception(TMessageCode::Cancelled));
                 return ExitInterrupted;
             }
             output.Commit();
@@ -123,7 +119,7 @@ int RunDecode(const TDecodeArgs& Args, std::ostream& Err) {
         std::error_code error;
         std::filesystem::create_directories(Args.OutputDir, error);
         if (error) {
-            Err << ErrorLine(Args.OutputDir, Exception(MsgNoFolder, SystemErrorText(error.value())));
+            Err << ErrorLine(Args.OutputDir, Exception(TMessageCode::CannotCreateFolder, SystemErrorText(error.value())));
             return ExitFailed;
         }
     }

@@ -13,8 +13,6 @@ namespace lumerra::cli {
 
 namespace {
 
-constexpr TMessageCode MsgUnreadable = TMessageCode::PasswordFileUnreadable;
-
 // No password is this long; a file without line ends (or /dev/zero) stops
 // here instead of filling the memory.
 constexpr size_t MaximumLine = 64 * 1024;
@@ -25,14 +23,14 @@ std::string FirstLine(int Fd) {
     for (;;) {
         const ssize_t n = ::read(Fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) throw EPasswordFileError(MsgUnreadable, SystemErrorText(errno));
+        if (n < 0) throw EPasswordFileError(TMessageCode::PasswordFileUnreadable, SystemErrorText(errno));
         if (n == 0) break;
         line.append(buffer, static_cast<size_t>(n));
         if (const size_t end = line.find('\n'); end != std::string::npos) {
             line.resize(end);
             break;
         }
-        if (line.size() > MaximumLine) throw EPasswordFileError(MsgUnreadable, "first line too long");
+        if (line.size() > MaximumLine) throw EPasswordFileError(TMessageCode::PasswordFileUnreadable, "first line too long");
     }
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return line;
@@ -45,7 +43,7 @@ std::optional<std::string> ResolvePassword(const TPasswordSource& Source, const 
     if (Source.File) {
         if (*Source.File == "-") return FirstLine(STDIN_FILENO);
         const UniqueFd file(::open(Source.File->c_str(), O_RDONLY | O_CLOEXEC));
-        if (!file.Valid()) throw EPasswordFileError(MsgUnreadable, SystemErrorText(errno));
+        if (!file.Valid()) throw EPasswordFileError(TMessageCode::PasswordFileUnreadable, SystemErrorText(errno));
         return FirstLine(file.Get());
     }
     if (Environment != nullptr) return std::string(Environment);

@@ -16,14 +16,9 @@ namespace lumerra {
 
 namespace {
 
-constexpr TMessageCode MsgInUse = TMessageCode::FileInUse;
-constexpr TMessageCode MsgNoFolder = TMessageCode::NoSaveFolder;
-constexpr TMessageCode MsgCannotCreate = TMessageCode::CannotCreateReport;
-constexpr TMessageCode MsgCannotWrite = TMessageCode::WriteFailed;
-
 std::string SystemReason(int error) { return SystemErrorText(error); }
 
-[[noreturn]] void ThrowWriteError(int error) { throw EOutputWriteError(MsgCannotWrite, SystemReason(error), error); }
+[[noreturn]] void ThrowWriteError(int error) { throw EOutputWriteError(TMessageCode::WriteFailed, SystemReason(error), error); }
 
 bool SameFile(const struct stat& A, const struct stat& B) { return A.st_dev == B.st_dev && A.st_ino == B.st_ino; }
 
@@ -88,7 +83,7 @@ void TOutputStream::WriteThrough(const uint8_t* data, size_t count) {
 int32_t TOutputStream::Write(const void* buffer, int32_t count) {
     if (count <= 0) return 0;
     if (int64_t{FPosition} + count > INT32_MAX)
-        throw EOutputWriteError(MsgCannotWrite, "an output can hold less than 2 GiB", EFBIG);
+        throw EOutputWriteError(TMessageCode::WriteFailed, "an output can hold less than 2 GiB", EFBIG);
     if (FPending + count > BufferSize) Flush();
     if (count >= BufferSize) {
         WriteThrough(static_cast<const uint8_t*>(buffer), static_cast<size_t>(count));
@@ -125,7 +120,7 @@ TOutputFile::TOutputFile(const std::string& Path, const TStream* Source, TTempor
         FDisplayName = "standard output";
         struct stat out {};
         if (haveSource && ::fstat(STDOUT_FILENO, &out) == 0 && SameFile(out, source))
-            throw EOutputRefused(MsgInUse, "the PDF being read");
+            throw EOutputRefused(TMessageCode::FileInUse, "the PDF being read");
         FStream = std::make_unique<TOutputStream>(STDOUT_FILENO, FDisplayName);
         return;
     }
@@ -133,22 +128,22 @@ TOutputFile::TOutputFile(const std::string& Path, const TStream* Source, TTempor
     struct stat target {};
     if (::stat(Path.c_str(), &target) != 0) {
         const int error = errno;
-        if (error != ENOENT) throw EOutputRefused(MsgCannotCreate, SystemReason(error), error);
+        if (error != ENOENT) throw EOutputRefused(TMessageCode::CannotCreateReport, SystemReason(error), error);
         const std::string folder = FolderOf(Path);
         struct stat info {};
-        if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) throw EOutputRefused(MsgNoFolder, folder);
+        if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) throw EOutputRefused(TMessageCode::NoSaveFolder, folder);
         CreateBeside(nullptr);
         return;
     }
-    if (haveSource && SameFile(target, source)) throw EOutputRefused(MsgInUse, "the PDF being read");
-    if (S_ISDIR(target.st_mode)) throw EOutputRefused(MsgInUse, "a folder");
+    if (haveSource && SameFile(target, source)) throw EOutputRefused(TMessageCode::FileInUse, "the PDF being read");
+    if (S_ISDIR(target.st_mode)) throw EOutputRefused(TMessageCode::FileInUse, "a folder");
     if (!S_ISREG(target.st_mode)) {
         // A device or a pipe: written as it is, never truncated or removed.
         OpenInPlace(Path, O_WRONLY | O_NOCTTY | O_CLOEXEC);
         return;
     }
-    if (ReadOnly(Path, target)) throw EOutputRefused(MsgInUse, "read-only");
-    if (LockedByOthers(Path)) throw EOutputRefused(MsgInUse, "locked by another program");
+    if (ReadOnly(Path, target)) throw EOutputRefused(TMessageCode::FileInUse, "read-only");
+    if (LockedByOthers(Path)) throw EOutputRefused(TMessageCode::FileInUse, "locked by another program");
     // Through a symbolic link, the file it names is replaced, not the link.
     std::error_code ignored;
     const std::filesystem::path real = std::filesystem::canonical(Path, ignored);
@@ -169,7 +164,7 @@ void TOutputFile::OpenInPlace(const std::string& Path, int Flags) {
     FHandle.Reset(::open(Path.c_str(), Flags));
     if (!FHandle.Valid()) {
         const int error = errno;
-        throw EOutputRefused(MsgCannotCreate, SystemReason(error), error);
+        throw EOutputRefused(TMessageCode::CannotCreateReport, SystemReason(error), error);
     }
     FStream = std::make_unique<TOutputStream>(FHandle.Get(), FDisplayName);
 }
@@ -195,10 +190,10 @@ void TOutputFile::CreateBeside(const struct stat* Replaced) {
             if (FHandle.Valid()) {
                 SetTemporaryName(name);
             } else if (const int error = errno; error != EEXIST) {
-                throw EOutputRefused(MsgCannotCreate, folder + ": " + SystemReason(error), error);
+                throw EOutputRefused(TMessageCode::CannotCreateReport, folder + ": " + SystemReason(error), error);
             }
         }
-        if (!FHandle.Valid()) throw EOutputRefused(MsgCannotCreate, folder + ": no free temporary name");
+        if (!FHandle.Valid()) throw EOutputRefused(TMessageCode::CannotCreateReport, folder + ": no free temporary name");
     }
     FStream = std::make_unique<TOutputStream>(FHandle.Get(), FDisplayName);
     if (Replaced != nullptr) {
@@ -226,7 +221,7 @@ void TOutputFile::LinkUnnamed() {
         }
         if (errno != EEXIST) ThrowWriteError(errno);
     }
-    throw EOutputWriteError(MsgCannotWrite, "no free temporary name");
+    throw EOutputWriteError(TMessageCode::WriteFailed, "no free temporary name");
 }
 
 void TOutputFile::Commit() {

@@ -8,13 +8,10 @@ namespace lumerra {
 
 namespace {
 
-constexpr TMessageCode MsgNil = TMessageCode::NoAnalyst;
-constexpr TMessageCode MsgUnusable = TMessageCode::UnusableDocument;
-
 TPDFAnalyst& Checked(TPDFAnalyst* Analyst) {
-    if (Analyst == nullptr) throw Exception(MsgNil);
+    if (Analyst == nullptr) throw Exception(TMessageCode::NoAnalyst);
     // Extended reading decrypts what it could open; nothing else reads encrypted files.
-    if ((Analyst->Encrypted() && Analyst->Security() == nullptr) || Analyst->Failed()) throw Exception(MsgUnusable);
+    if ((Analyst->Encrypted() && Analyst->Security() == nullptr) || Analyst->Failed()) throw Exception(TMessageCode::UnusableDocument);
     return *Analyst;
 }
 

@@ -12,8 +12,6 @@ namespace lumerra {
 
 namespace {
 
-constexpr TMessageCode MsgBadPages = TMessageCode::PageRangeInvalid;
-
 // Stream requests made ahead of the writer, per thread: enough to keep every
 // core busy on documents of small pages; the memory their results take is
 // bounded by the prefetcher.
@@ -82,7 +80,7 @@ bool TRunLoop::Run(TReportSink& Sink, int32_t First, int32_t Last, bool& Cancel)
         FAnalyst.GetPageList(&pages);
         const auto count = static_cast<int64_t>(pages.size());
         if (Last == ToLastPage) Last = static_cast<int32_t>(count);
-        if (First < 1 || count < Last) throw Exception(MsgBadPages);
+        if (First < 1 || count < Last) throw Exception(TMessageCode::PageRangeInvalid);
         Sink.BeginReport(FAnalyst.FileName());
         cancelled = WritePages(Sink, pages, First, Last, Cancel);
         if (!cancelled) Sink.EndReport();

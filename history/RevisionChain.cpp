@@ -7,7 +7,7 @@
 
 #include "common/Exceptions.h"
 #include "history/EofMarkers.h"
-#include "pdf/LoadMessages.h"
+#include "common/Message.h"
 #include "pdf/ObjectReader.h"
 #include "pdf/PDFAnalyst.h"
 #include "syntax/Scanner.h"
@@ -16,8 +16,6 @@ namespace lumerra {
 
 namespace {
 
-constexpr TMessageCode MsgNoEofMarker = TMessageCode::NoEof;
-constexpr TMessageCode MsgNoStartXref = TMessageCode::NoStartXref;
 
 // How far before "%%EOF" the word "startxref" and the offset are looked for.
 constexpr int64_t StartXrefReach = 256;
@@ -53,11 +51,11 @@ TXrefSection ReadSection(TObjectReader& Reader, int64_t Offset) {
         case TXrefSectionFault::None:
             return section;
         case TXrefSectionFault::NotASection:
-            throw EDamagedInput(MsgXrefOffsetInvalid, at);
+            throw EDamagedInput(TMessageCode::XrefOffsetInvalid, at);
         case TXrefSectionFault::BadTrailer:
-            throw EDamagedInput(MsgTrailerInvalid, at);
+            throw EDamagedInput(TMessageCode::TrailerInvalid, at);
         default:
-            throw EDamagedInput(MsgXrefCountInvalid, at);
+            throw EDamagedInput(TMessageCode::XrefCountInvalid, at);
     }
 }
 
@@ -68,7 +66,7 @@ std::vector<TRevisionSection> ReadChain(TObjectReader& Reader, int64_t Newest) {
     std::unordered_set<int64_t> seen;
     const auto read = [&](int64_t Offset, bool Beside) -> const TXrefSection& {
         if (!seen.insert(Offset).second)
-            throw EDamagedInput(MsgXrefOffsetInvalid, static_cast<int32_t>(std::min<int64_t>(Offset, INT32_MAX)));
+            throw EDamagedInput(TMessageCode::XrefOffsetInvalid, static_cast<int32_t>(std::min<int64_t>(Offset, INT32_MAX)));
         chain.push_back({ReadSection(Reader, Offset), Beside});
         return chain.back().Section;
     };
@@ -78,7 +76,7 @@ std::vector<TRevisionSection> ReadChain(TObjectReader& Reader, int64_t Newest) {
         if (section.Kind != TXrefSection::TKind::Table || section.XRefStm() < 0) continue;
         const int64_t beside = section.XRefStm();
         if (read(beside, true).Kind != TXrefSection::TKind::Stream)
-            throw EDamagedInput(MsgXrefOffsetInvalid, static_cast<int32_t>(std::min<int64_t>(beside, INT32_MAX)));
+            throw EDamagedInput(TMessageCode::XrefOffsetInvalid, static_cast<int32_t>(std::min<int64_t>(beside, INT32_MAX)));
     }
     return chain;
 }
@@ -88,9 +86,9 @@ std::vector<TRevisionSection> ReadChain(TObjectReader& Reader, int64_t Newest) {
 TRevisionChain ReadRevisionChain(TObjectReader& Reader) {
     TStream& file = *Reader.Analyst().Stream();
     const int64_t lastMarker = LastEofMarker(file);
-    if (lastMarker < 0) throw EDamagedInput(MsgNoEofMarker, -1);
+    if (lastMarker < 0) throw EDamagedInput(TMessageCode::NoEof, -1);
     const int64_t newest = StartXrefBefore(file, lastMarker);
-    if (newest < 0) throw EDamagedInput(MsgNoStartXref, static_cast<int32_t>(lastMarker));
+    if (newest < 0) throw EDamagedInput(TMessageCode::NoStartXref, static_cast<int32_t>(lastMarker));
     std::vector<TRevisionSection> chain = ReadChain(Reader, newest);
 
     // Each section ends at the first marker after it.

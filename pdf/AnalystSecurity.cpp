@@ -12,8 +12,6 @@ namespace lumerra {
 
 namespace {
 
-constexpr TMessageCode MsgDamaged = TMessageCode::EncryptionDamaged;
-
 // A classic trailer is read whole from a window of this many bytes: real
 // ones are a few hundred.
 constexpr int32_t TrailerWindow = 64 * 1024;
@@ -41,7 +39,7 @@ TValue TPDFAnalyst::ResolveInFile(const TValue& Value, const std::string& What) 
     if (!Value.Is(TValue::TKind::Reference)) return Value;
     const int32_t number = Value.AsReference().Number;
     std::optional<TIndirectObject> object = ObjectInFile(number);
-    if (!object) throw ESecurityError(MsgDamaged, What + ", object " + std::to_string(number));
+    if (!object) throw ESecurityError(TMessageCode::EncryptionDamaged, What + ", object " + std::to_string(number));
     return std::move(object->Value);
 }
 
@@ -78,7 +76,7 @@ void TPDFAnalyst::OpenSecurity() {
         trailer = ParseValue(window);
     }
     if (!trailer || !trailer->IsDictionary())
-        throw ESecurityError(MsgDamaged, "trailer, offset " + std::to_string(FEncryptTrailer));
+        throw ESecurityError(TMessageCode::EncryptionDamaged, "trailer, offset " + std::to_string(FEncryptTrailer));
 
     std::string fileId;
     if (const TValue* id = trailer->Find("ID");
@@ -86,7 +84,7 @@ void TPDFAnalyst::OpenSecurity() {
         fileId = id->Items()[0].Text();
 
     const TValue* encrypt = trailer->Find("Encrypt");
-    if (encrypt == nullptr) throw ESecurityError(MsgDamaged, "trailer, offset " + std::to_string(FEncryptTrailer));
+    if (encrypt == nullptr) throw ESecurityError(TMessageCode::EncryptionDamaged, "trailer, offset " + std::to_string(FEncryptTrailer));
     FSecurity = TSecurityHandler::Open(ResolvedEncryption(*encrypt), fileId, FPassword);
     if (const auto warning = FSecurity->PermsWarning()) AddWarning({*warning, {}});
 }

@@ -4,7 +4,7 @@
 #include <climits>
 #include <unordered_set>
 
-#include "pdf/LoadMessages.h"
+#include "common/Message.h"
 #include "pdf/ObjectReader.h"
 #include "pdf/ObjectStreamCache.h"
 #include "pdf/PDFAnalyst.h"
@@ -36,18 +36,18 @@ void TPDFAnalyst::ReadXrefChain(int64_t Offset) {
     // The /Prev chain is followed in a loop; an offset read before ends it.
     std::unordered_set<int64_t> seen;
     const auto read = [this, &seen](int64_t At, TXrefSection& Section) {
-        if (At < 0 || !seen.insert(At).second) Fail(MsgXrefOffsetInvalid, At);
+        if (At < 0 || !seen.insert(At).second) Fail(TMessageCode::XrefOffsetInvalid, At);
         // A reader per section: the table grows as sections are read.
         TObjectReader reader(*this);
         switch (lumerra::ReadXrefSection(reader, At, Section)) {
             case TXrefSectionFault::None:
                 break;
             case TXrefSectionFault::NotASection:
-                Fail(MsgXrefOffsetInvalid, At);
+                Fail(TMessageCode::XrefOffsetInvalid, At);
             case TXrefSectionFault::BadTrailer:
-                Fail(MsgTrailerInvalid, At);
+                Fail(TMessageCode::TrailerInvalid, At);
             default:
-                Fail(MsgXrefCountInvalid, At);
+                Fail(TMessageCode::XrefCountInvalid, At);
         }
         ++(Section.Kind == TXrefSection::TKind::Table ? FCensus.Tables : FCensus.Streams);
     };
@@ -62,7 +62,7 @@ void TPDFAnalyst::ReadXrefChain(int64_t Offset) {
             FCensus.Hybrid = true;
             TXrefSection hidden;
             read(beside, hidden);
-            if (hidden.Kind != TXrefSection::TKind::Stream) Fail(MsgXrefOffsetInvalid, beside);
+            if (hidden.Kind != TXrefSection::TKind::Stream) Fail(TMessageCode::XrefOffsetInvalid, beside);
             ApplyXrefSection(hidden, true);
         }
         offset = section.Prev();

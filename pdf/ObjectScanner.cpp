@@ -4,20 +4,14 @@
 
 namespace lumerra {
 
-namespace {
-
-constexpr TMessageCode MsgObjectID = TMessageCode::ObjectIdInvalid;
-
-}  // namespace
-
 TObjectScanner TObjectScanner::OpenObject(TPDFAnalyst& Analyst, int32_t ID, const TScanOptions& Options) {
     const TObjectLocation location = Analyst.Locate(ID);
     switch (location.Kind()) {
-        case TObjectLocation::TKind::None: throw EDamagedInput(MsgObjectID, -1, ID);
+        case TObjectLocation::TKind::None: throw EDamagedInput(TMessageCode::ObjectIdInvalid, -1, ID);
         case TObjectLocation::TKind::InFile: break;
         case TObjectLocation::TKind::InObjectStream: {
             auto bytes = Analyst.CompressedObject(ID, location);
-            if (!bytes) throw EDamagedInput(MsgObjectID, -1, ID);
+            if (!bytes) throw EDamagedInput(TMessageCode::ObjectIdInvalid, -1, ID);
             TObjectScanner scanner(Analyst, std::move(bytes), Options, ID);
             scanner.EnterBody();
             return scanner;
@@ -47,7 +41,7 @@ void TObjectScanner::EnterBody() {
             case THeaderRule::Keep: break;
             case THeaderRule::Skip: SkipObjectHeader(FStream); break;
             case THeaderRule::Check:
-                if (Next().Text != std::to_string(FObject)) throw EDamagedInput(MsgObjectID, FOffset, FObject);
+                if (Next().Text != std::to_string(FObject)) throw EDamagedInput(TMessageCode::ObjectIdInvalid, FOffset, FObject);
                 break;
         }
     } catch (const EReadError&) {

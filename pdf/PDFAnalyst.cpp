@@ -5,7 +5,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "pdf/LoadMessages.h"
+#include "common/Message.h"
 #include "pdf/ObjectReader.h"
 #include "pdf/ObjectScanner.h"
 #include "pdf/ObjectStreamCache.h"
@@ -16,20 +16,6 @@
 namespace lumerra {
 
 namespace {
-
-constexpr TMessageCode MsgBroken = TMessageCode::FileDamaged;
-constexpr TMessageCode MsgNotPdf = TMessageCode::NotPdf;
-constexpr TMessageCode MsgUnsupported = TMessageCode::UnsupportedFormat;
-constexpr TMessageCode MsgNoEof = TMessageCode::NoEof;
-constexpr TMessageCode MsgXrefOffsetUnreadable = TMessageCode::XrefOffsetUnreadable;
-constexpr TMessageCode MsgXrefFirstInvalid = TMessageCode::XrefFirstInvalid;
-constexpr TMessageCode MsgRootFailed = TMessageCode::RootFailed;
-constexpr TMessageCode MsgPrevFailed = TMessageCode::PrevFailed;
-constexpr TMessageCode MsgInfoFailed = TMessageCode::InfoFailed;
-constexpr TMessageCode MsgNoRoot = TMessageCode::NoRoot;
-constexpr TMessageCode MsgNoFirstPages = TMessageCode::NoFirstPages;
-constexpr TMessageCode MsgNoStream = TMessageCode::StreamInvalid;
-constexpr TMessageCode MsgNoPages = TMessageCode::NoPages;
 
 // Each cross-reference entry takes at least 19 bytes of the file.
 constexpr int64_t MinimumEntrySize = 19;
@@ -153,9 +139,9 @@ void TPDFAnalyst::LoadFromStream(std::unique_ptr<TStream> Source, const std::str
 }
 
 void TPDFAnalyst::Analyze(TStream& S) {
-    if (&S != FStream.get()) throw Exception(MsgNoStream);
+    if (&S != FStream.get()) throw Exception(TMessageCode::StreamInvalid);
     const int64_t size = S.Size();
-    if (size < 5) Fail(MsgBroken, 0);
+    if (size < 5) Fail(TMessageCode::FileDamaged, 0);
     if (FExtended) {
         AnalyzeExtended();
         return;
@@ -163,13 +149,13 @@ void TPDFAnalyst::Analyze(TStream& S) {
 
     char header[5];
     S.ReadBuffer(header, 5);
-    if (std::memcmp(header, "%PDF-", 5) != 0) Fail(MsgNotPdf);
+    if (std::memcmp(header, "%PDF-", 5) != 0) Fail(TMessageCode::NotPdf);
     TToken version;
     if (NextToken(S, version) == TTokenKind::EndOfData) throw EDamagedInput::FileEnds(5);
     FVersion = version.Text;
-    if (FVersion.size() < 3) Fail(MsgNotPdf);
+    if (FVersion.size() < 3) Fail(TMessageCode::NotPdf);
     const std::string digits{FVersion[0], FVersion[2]};
-    if (StrToIntDef(digits, 15) >= 15) Fail(MsgUnsupported);
+    if (StrToIntDef(digits, 15) >= 15) Fail(TMessageCode::UnsupportedFormat);
     ReadStructure(S);
 }
 
@@ -180,7 +166,7 @@ void TPDFAnalyst::AnalyzeExtended() {
     if (header.Offset > 0) ShiftToHeader(header.Offset);
     FVersion = header.Version;
     // Every version up to 2.0.
-    if (header.VersionNumber() >= 21) Fail(MsgUnsupported);
+    if (header.VersionNumber() >= 21) Fail(TMessageCode::UnsupportedFormat);
     // The load's reader ends with the load, however it ends.
     struct TTreeReaderEnd {
         std::unique_ptr<TObjectReader>& Reader;
@@ -219,7 +205,7 @@ void TPDFAnalyst::AnalyzeExtended() {
     } catch (const Exception&) {
         FTryingTable = false;
         if (!withoutHeader) throw;
-        Fail(MsgNotPdf);
+        Fail(TMessageCode::NotPdf);
     } catch (...) {
         FTryingTable = false;
         throw;
@@ -242,11 +228,11 @@ int32_t TPDFAnalyst::EndMarkerOffset(TStream& S) {
     // The end marker: the last bytes before trailing white space.
     int32_t last = size - 1;
     while (last >= 0 && IsPdfWhiteSpace(ByteAt(S, last))) --last;
-    if (last < 4) Fail(MsgNoEof, 0);
+    if (last < 4) Fail(TMessageCode::NoEof, 0);
     char marker[5];
     S.SetPosition(last - 4);
     S.ReadBuffer(marker, 5);
-    if (std::memcmp(marker, "%%EOF", 5) != 0) Fail(MsgNoEof, last - 4);
+    if (std::memcmp(marker, "%%EOF", 5) != 0) Fail(TMessageCode::NoEof, last - 4);
 
     // The word just before "%%EOF" is the offset of the newest section.
     int32_t cursor = last - 5;
@@ -260,7 +246,7 @@ int32_t TPDFAnalyst::EndMarkerOffset(TStream& S) {
     }
     std::reverse(offsetText.begin(), offsetText.end());
     const int32_t xrefOffset = StrToIntDef(offsetText, -1);
-    if (xrefOffset == -1 || offsetText.size() > MaximumOffsetText) Fail(MsgXrefOffsetUnreadable, cursor + 1);
+    if (xrefOffset == -1 || offsetText.size() > MaximumOffsetText) Fail(TMessageCode::XrefOffsetUnreadable, cursor + 1);
     return xrefOffset;
 }
 
@@ -269,16 +255,16 @@ void TPDFAnalyst::ReadStructure(TStream& S) {
     if (FExtended) {
         // As readers look for it: the last "startxref", whatever follows.
         xrefOffset = FindStartXref(S);
-        if (xrefOffset < 0) Fail(MsgXrefOffsetUnreadable, S.Size());
+        if (xrefOffset < 0) Fail(TMessageCode::XrefOffsetUnreadable, S.Size());
     } else {
         xrefOffset = EndMarkerOffset(S);
     }
     FFreeObjects.clear();
     ReadXrefSection(xrefOffset);
     if (FExtended && FEncrypted) OpenSecurity();
-    if (FRootID == -1) Fail(MsgNoRoot, xrefOffset);
+    if (FRootID == -1) Fail(TMessageCode::NoRoot, xrefOffset);
     ReadCatalog();
-    if (FFirstPagesID == -1) Fail(MsgNoFirstPages, Locate(FRootID).Offset(), FRootID);
+    if (FFirstPagesID == -1) Fail(TMessageCode::NoFirstPages, Locate(FRootID).Offset(), FRootID);
     ReadPageCount();
     ReadFirstPage();
 }
@@ -295,21 +281,21 @@ void TPDFAnalyst::ReadXrefSection(int64_t Offset) {
     auto offset = static_cast<int32_t>(Offset);
     try {
         while (offset != -1) {
-            if (offset < 0 || !seen.insert(offset).second) Fail(MsgXrefOffsetInvalid, offset);
+            if (offset < 0 || !seen.insert(offset).second) Fail(TMessageCode::XrefOffsetInvalid, offset);
             FXrefOffsets.push_back(std::to_string(offset));
             int32_t prevOffset = -1;
 
             char keyword[4];
             S.SetPosition(offset);
             S.ReadBuffer(keyword, 4);
-            if (std::memcmp(keyword, "xref", 4) != 0) Fail(MsgXrefOffsetInvalid, offset);
+            if (std::memcmp(keyword, "xref", 4) != 0) Fail(TMessageCode::XrefOffsetInvalid, offset);
 
             for (;;) {
                 const int32_t at = S.Position();
                 const int32_t first = StrToIntDef(ReadToken(S, token), -1);
-                if (first < 0) Fail(MsgXrefFirstInvalid, at);
+                if (first < 0) Fail(TMessageCode::XrefFirstInvalid, at);
                 const int32_t count = StrToIntDef(ReadToken(S, token), -1);
-                if (count < 0) Fail(MsgXrefCountInvalid, at);
+                if (count < 0) Fail(TMessageCode::XrefCountInvalid, at);
                 ReadSubsectionEntries(first, count);
 
                 const int32_t position = S.Position();
@@ -321,7 +307,7 @@ void TPDFAnalyst::ReadXrefSection(int64_t Offset) {
             char open[2];
             const int32_t trailer = S.Position();
             S.ReadBuffer(open, 2);
-            if (open[0] != '<' || open[1] != '<') Fail(MsgTrailerInvalid, trailer);
+            if (open[0] != '<' || open[1] != '<') Fail(TMessageCode::TrailerInvalid, trailer);
 
             while (ReadToken(S, token) != "startxref") {
                 const int32_t at = S.Position();
@@ -329,16 +315,16 @@ void TPDFAnalyst::ReadXrefSection(int64_t Offset) {
                     ReadToken(S, token);
                     if (FRootID == -1) {
                         FRootID = StrToIntDef(token, -1);
-                        if (FRootID == -1) Fail(MsgRootFailed, at);
+                        if (FRootID == -1) Fail(TMessageCode::RootFailed, at);
                     }
                 } else if (token == "/Prev") {
                     prevOffset = StrToIntDef(ReadToken(S, token), -1);
-                    if (prevOffset == -1) Fail(MsgPrevFailed, at);
+                    if (prevOffset == -1) Fail(TMessageCode::PrevFailed, at);
                 } else if (token == "/Info") {
                     ReadToken(S, token);
                     if (FInfoID == -1) {
                         FInfoID = StrToIntDef(token, -1);
-                        if (FInfoID == -1) Fail(MsgInfoFailed, at);
+                        if (FInfoID == -1) Fail(TMessageCode::InfoFailed, at);
                     }
                 } else if (token == "/Encrypt") {
                     FEncrypted = true;
@@ -358,7 +344,7 @@ void TPDFAnalyst::ReadSubsectionEntries(int32_t First, int32_t Count) {
     // Refuse claims the file cannot back before any memory is sized.
     const int64_t size = S.Size();
     const int32_t at = S.Position();
-    if (Count > (size - at) / MinimumEntrySize) Fail(MsgXrefCountInvalid, at);
+    if (Count > (size - at) / MinimumEntrySize) Fail(TMessageCode::XrefCountInvalid, at);
     GrowTable(int64_t{First} + Count, at);
 
     SkipWhiteSpace(S);
@@ -394,7 +380,7 @@ void TPDFAnalyst::ReadSubsectionEntries(int32_t First, int32_t Count) {
         const size_t slot = static_cast<size_t>(First) + static_cast<size_t>(i);
         if (FObjectOffsets[slot] != -1) continue;  // a newer section has it
         FObjectOffsets[slot] = StrToIntDef(std::string_view(entry, 10), -1);
-        if (FObjectOffsets[slot] == -1) Fail(MsgXrefCountInvalid, S.Position() - length);
+        if (FObjectOffsets[slot] == -1) Fail(TMessageCode::XrefCountInvalid, S.Position() - length);
         if (entry[17] == 'f') FFreeObjects[slot] = true;
     }
 }
@@ -402,7 +388,7 @@ void TPDFAnalyst::ReadSubsectionEntries(int32_t First, int32_t Count) {
 int64_t TPDFAnalyst::TableLimit() const { return std::max(int64_t{FStream->Size()} / 4, MinimumTableLimit); }
 
 void TPDFAnalyst::GrowTable(int64_t End, int64_t At) {
-    if (End > TableLimit()) Fail(MsgXrefFirstInvalid, At);
+    if (End > TableLimit()) Fail(TMessageCode::XrefFirstInvalid, At);
     if (FObjectCount != -1 && End <= FObjectCount) return;
     FObjectOffsets.resize(static_cast<size_t>(End), -1);
     FFreeObjects.resize(static_cast<size_t>(End), false);
@@ -680,8 +666,8 @@ void TPDFAnalyst::ReadFirstPage() {
 }
 
 void TPDFAnalyst::GetPageList(TIDList* List) {
-    if (!FStream) throw Exception(MsgNoStream);
-    if (FFirstPagesID == -1) throw Exception(MsgNoPages);
+    if (!FStream) throw Exception(TMessageCode::StreamInvalid);
+    if (FFirstPagesID == -1) throw Exception(TMessageCode::NoPages);
     if (List == nullptr) return;
     if (FExtended) {
         const TIDList& pages = PageListByKey();

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "common/Exceptions.h"
-#include "pdf/LoadMessages.h"
+#include "common/Message.h"
 #include "pdf/ObjectStreamCache.h"
 #include "pdf/PDFAnalyst.h"
 #include "pdf/Repair.h"
@@ -13,7 +13,6 @@ namespace lumerra {
 
 namespace {
 
-constexpr TMessageCode MsgNoPageTree = TMessageCode::NoPageTree;
 
 }  // namespace
 
@@ -40,7 +39,7 @@ int64_t TPDFAnalyst::ObjectMisplaced(const TMisplacedObject& What, TStream& File
     if (FRepaired) return -1;
     if (!FTryingTable) return FLateRepair->Relocate(File, What);
     if (!FMisplaced) FMisplaced = What;
-    throw EDamagedInput(MsgXrefOffsetInvalid, What.Offset, What.Number);
+    throw EDamagedInput(TMessageCode::XrefOffsetInvalid, What.Offset, What.Number);
 }
 
 void TPDFAnalyst::RebuildTable() {
@@ -92,9 +91,9 @@ void TPDFAnalyst::RebuildTable() {
     for (size_t i = 0; i < FObjectOffsets.size(); ++i) found += FObjectOffsets[i] >= 0 || FCompressed[i].Stream >= 0;
     AddWarning(MakeMessage(TMessageCode::TableRebuilt, found));
 
-    if (FRootID == -1) Fail(MsgNoPageTree);
+    if (FRootID == -1) Fail(TMessageCode::NoPageTree);
     ReadCatalog();
-    if (FFirstPagesID == -1) Fail(MsgNoPageTree);
+    if (FFirstPagesID == -1) Fail(TMessageCode::NoPageTree);
     ReadPageCount();
     ReadFirstPage();
 }

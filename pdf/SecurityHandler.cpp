@@ -11,12 +11,6 @@ namespace lumerra {
 
 namespace {
 
-constexpr TMessageCode MsgDamaged = TMessageCode::EncryptionDamaged;
-constexpr TMessageCode MsgUnsupportedHandler = TMessageCode::UnsupportedHandler;
-constexpr TMessageCode MsgUnsupportedMethod = TMessageCode::UnsupportedMethod;
-constexpr TMessageCode MsgPermsMissing = TMessageCode::PermsMissing;
-constexpr TMessageCode MsgPermsMismatch = TMessageCode::PermsMismatch;
-
 // Algorithm 2, step a: what short passwords are padded with.
 constexpr std::array<uint8_t, 32> Padding = {0x28, 0xBF, 0x4E, 0x5E, 0x4E, 0x75, 0x8A, 0x41, 0x64, 0x00, 0x4E,
                                              0x56, 0xFF, 0xFA, 0x01, 0x08, 0x2E, 0x2E, 0x00, 0xB6, 0xD0, 0x68,
@@ -67,12 +61,12 @@ std::string Text(const TValue* Value) {
     return Value->Is(TValue::TKind::Name) ? NormalName(Value->Text()) : Value->Text();
 }
 int64_t RequireNumber(const TValue* Value) {
-    if (Value == nullptr || !Value->IsNumber()) throw ESecurityError(MsgDamaged, "encryption dictionary");
+    if (Value == nullptr || !Value->IsNumber()) throw ESecurityError(TMessageCode::EncryptionDamaged, "encryption dictionary");
     return Value->AsInteger();
 }
 TBytes StringBytes(const TValue* Value) {
     if (Value == nullptr || !Value->Is(TValue::TKind::String))
-        throw ESecurityError(MsgDamaged, "encryption dictionary");
+        throw ESecurityError(TMessageCode::EncryptionDamaged, "encryption dictionary");
     return TBytes(Value->Text().begin(), Value->Text().end());
 }
 
@@ -81,7 +75,7 @@ TCryptMethod MethodOf(const std::string& Name) {
     if (Name == "/AESV2") return TCryptMethod::Aes128;
     if (Name == "/AESV3") return TCryptMethod::Aes256;
     if (Name == "/None" || Name.empty()) return TCryptMethod::None;
-    throw ESecurityError(MsgUnsupportedMethod, "crypt filter " + Name);
+    throw ESecurityError(TMessageCode::UnsupportedMethod, "crypt filter " + Name);
 }
 
 }  // namespace
@@ -109,15 +103,15 @@ std::unique_ptr<TSecurityHandler> TSecurityHandler::Open(const TValue& Encrypt, 
 }
 
 void TSecurityHandler::Read(const TValue& Encrypt, const std::string& FileId) {
-    if (!Encrypt.IsDictionary()) throw ESecurityError(MsgDamaged, "encryption dictionary");
+    if (!Encrypt.IsDictionary()) throw ESecurityError(TMessageCode::EncryptionDamaged, "encryption dictionary");
     const std::string filter = Text(Encrypt.Find("Filter"));
-    if (filter != "/Standard") throw ESecurityError(MsgUnsupportedHandler, filter.empty() ? "no /Filter" : filter);
+    if (filter != "/Standard") throw ESecurityError(TMessageCode::UnsupportedHandler, filter.empty() ? "no /Filter" : filter);
     FVersion = static_cast<int>(RequireNumber(Encrypt.Find("V")));
     FRevision = static_cast<int>(RequireNumber(Encrypt.Find("R")));
     const std::string method = "V " + std::to_string(FVersion) + ", R " + std::to_string(FRevision);
     const bool known = (FVersion == 1 && FRevision == 2) || (FVersion == 2 && (FRevision == 2 || FRevision == 3)) ||
                        (FVersion == 4 && FRevision == 4) || (FVersion == 5 && (FRevision == 5 || FRevision == 6));
-    if (!known) throw ESecurityError(MsgUnsupportedMethod, method);
+    if (!known) throw ESecurityError(TMessageCode::UnsupportedMethod, method);
     FOwner = StringBytes(Encrypt.Find("O"));
     FUser = StringBytes(Encrypt.Find("U"));
     FPermissions = static_cast<uint32_t>(RequireNumber(Encrypt.Find("P")));
@@ -127,11 +121,11 @@ void TSecurityHandler::Read(const TValue& Encrypt, const std::string& FileId) {
     FFileId = FileId;
 
     const size_t hashSize = FVersion == 5 ? 48 : 32;
-    if (FOwner.size() < hashSize || FUser.size() < hashSize) throw ESecurityError(MsgDamaged, "/O or /U");
+    if (FOwner.size() < hashSize || FUser.size() < hashSize) throw ESecurityError(TMessageCode::EncryptionDamaged, "/O or /U");
     if (FVersion == 5) {
         FOwnerKey = StringBytes(Encrypt.Find("OE"));
         FUserKey = StringBytes(Encrypt.Find("UE"));
-        if (FOwnerKey.size() < 32 || FUserKey.size() < 32) throw ESecurityError(MsgDamaged, "/OE or /UE");
+        if (FOwnerKey.size() < 32 || FUserKey.size() < 32) throw ESecurityError(TMessageCode::EncryptionDamaged, "/OE or /UE");
         if (const TValue* perms = Encrypt.Find("Perms"); perms != nullptr && perms->Is(TValue::TKind::String))
             FPerms.assign(perms->Text().begin(), perms->Text().end());
         FKeyBytes = 32;
@@ -139,7 +133,7 @@ void TSecurityHandler::Read(const TValue& Encrypt, const std::string& FileId) {
         const TValue* length = Encrypt.Find("Length");
         const int64_t bits = length != nullptr && length->IsNumber() ? length->AsInteger() : 40;
         if (bits < 40 || bits > 128 || bits % 8 != 0)
-            throw ESecurityError(MsgUnsupportedMethod, "/Length " + std::to_string(bits));
+            throw ESecurityError(TMessageCode::UnsupportedMethod, "/Length " + std::to_string(bits));
         FKeyBytes = static_cast<int>(bits / 8);
     } else if (FVersion == 4) {
         FKeyBytes = 16;
@@ -164,7 +158,7 @@ TCryptMethod TSecurityHandler::StreamMethod(const std::string& CryptFilter) cons
     if (CryptFilter == "/Identity") return TCryptMethod::None;
     for (const auto& [name, method] : FCryptFilters)
         if (name == CryptFilter) return method;
-    throw ESecurityError(MsgUnsupportedMethod, "crypt filter " + CryptFilter);
+    throw ESecurityError(TMessageCode::UnsupportedMethod, "crypt filter " + CryptFilter);
 }
 
 TBytes TSecurityHandler::LegacyKey(const std::string& Password) const {
@@ -285,14 +279,14 @@ TBytes TSecurityHandler::DecryptString(int32_t Number, int32_t Generation, std::
 
 std::optional<TMessageCode> TSecurityHandler::PermsWarning() const {
     if (FVersion != 5) return std::nullopt;
-    if (FPerms.size() < 16) return MsgPermsMissing;
+    if (FPerms.size() < 16) return TMessageCode::PermsMissing;
     // One block: CBC with a zero vector is the ECB decryption it asks for.
     const TBytes perms = AesCbcDecryptRaw(FKey, TBytes(16, 0), std::span(FPerms.data(), 16));
     bool match = perms.size() == 16 && perms[9] == 'a' && perms[10] == 'd' && perms[11] == 'b' &&
                  perms[8] == (FEncryptMetadata ? 'T' : 'F');
     for (size_t i = 0; match && i < 4; ++i) match = perms[i] == static_cast<uint8_t>(FPermissions >> (8 * i));
     if (match) return std::nullopt;
-    return MsgPermsMismatch;
+    return TMessageCode::PermsMismatch;
 }
 
 std::string TSecurityHandler::Description() const {
