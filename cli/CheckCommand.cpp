@@ -38,7 +38,7 @@ public:
         if (pages.empty()) {
             WriteNoPages(reader);
         } else {
-            const TPageRange range = Pages(static_cast<int32_t>(pages.size()));
+            const TPageRange range = ResolvePageRange(FArgs.Pages, static_cast<int32_t>(pages.size()));
             TInterruptGuard interrupt;
             // Streams not decoded whole are findings of their own.
             const bool done = check::CheckPages(
@@ -60,14 +60,6 @@ public:
     bool HasErrors() const { return FCounts[check::TSeverity::Error] > 0; }
 
 private:
-    TPageRange Pages(int32_t Count) const {
-        if (!FArgs.Pages) return {1, Count};
-        TPageRange pages = *FArgs.Pages;
-        if (pages.Last == TPageRange::ToLastPage) pages.Last = Count;
-        if (pages.First < 1 || pages.Last > Count || pages.First > pages.Last) throw Exception(TMessageCode::PageRangeInvalid);
-        return pages;
-    }
-
     // A file with no page is no clean file: it says that nothing was checked.
     void WriteNoPages(TObjectReader& Reader) {
         check::TPageFindings file(0);

@@ -12,6 +12,15 @@
 
 namespace lumerra::cli {
 
+TPageRange ResolvePageRange(const std::optional<TPageRange>& Asked, int32_t Count) {
+    if (!Asked) return {1, Count};
+    TPageRange pages = *Asked;
+    if (pages.Last == TPageRange::ToLastPage) pages.Last = Count;
+    if (pages.First < 1 || pages.Last > Count || pages.First > pages.Last)
+        throw Exception(TMessageCode::PageRangeInvalid);
+    return pages;
+}
+
 const char* const UsageText =
     "Usage: lumerra info [--extended [--password PW | --password-file FILE]] [--json] [--revision N] FILE.pdf...\n"
     "       lumerra decode [-o OUT | --output-dir DIR] [--json | --json-data] [--no-comments] [--pages A-B]\n"

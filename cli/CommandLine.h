@@ -35,6 +35,11 @@ struct TPageRange {
     int32_t Last = 1;
 };
 
+// The pages of a run over Count pages: all of them, or Asked with "to the
+// last page" made the number of the last one. A range beyond them is
+// refused (Exception, page-range-invalid).
+TPageRange ResolvePageRange(const std::optional<TPageRange>& Asked, int32_t Count);
+
 struct TDecodeArgs {
     std::vector<std::string> Inputs;
     std::string Output;  // "-" for standard output; empty for the default

@@ -21,21 +21,6 @@
 
 namespace lumerra::cli {
 
-namespace {
-
-// The pages of a run: the range asked for, "to the last page" made the
-// number of the last one. A range beyond the list is refused.
-TPageRange PagesToDecode(const TDecodeArgs& Args, const TIDList& List) {
-    const int32_t count = static_cast<int32_t>(List.size());
-    if (!Args.Pages) return {1, count};
-    TPageRange pages = *Args.Pages;
-    if (pages.Last == TPageRange::ToLastPage) pages.Last = count;
-    if (pages.First < 1 || pages.Last > count || pages.First > pages.Last) throw Exception(TMessageCode::PageRangeInvalid);
-    return pages;
-}
-
-}  // namespace
-
 int RunDecodeFile(const TDecodeArgs& Args, const std::string& Input, std::ostream& Err) {
     const std::string outputName = OutputNameFor(Args, Input);
     // Which file a failure is about: the document until the output is open,
@@ -55,7 +40,7 @@ int RunDecodeFile(const TDecodeArgs& Args, const std::string& Input, std::ostrea
         // says. A range beyond the list is refused before any output exists.
         TIDList list;
         analyst.GetPageList(&list);
-        const TPageRange pages = PagesToDecode(Args, list);
+        const TPageRange pages = ResolvePageRange(Args.Pages, static_cast<int32_t>(list.size()));
 
         TTerminationGuard termination;
         culprit = outputName == TOutputFile::StandardOutput ? "standard output" : outputName;
