@@ -10,128 +10,94 @@ namespace {
 
 using namespace std::string_literals;
 
-TShellLinkPaths Parse(const std::string& Data) {
-    TShellLinkPaths paths;
-    EXPECT_TRUE(ParseShellLink(Data, paths));
-    return paths;
-}
-
-TEST(ShellLinkTest, ReadsTheLocalBasePathWithItsSuffix) {
-    TLinkFields link;
-    link.LocalBasePath = "C:\\Documents\\";
-    link.CommonPathSuffix = "sample.pdf";
-    EXPECT_EQ(Parse(BuildShellLink(link)).LocalPath, "C:\\Documents\\sample.pdf");
-    link.WithIdList = false;
-    link.Unicode = false;
-    EXPECT_EQ(Parse(BuildShellLink(link)).LocalPath, "C:\\Documents\\sample.pdf");
-}
-
-TEST(ShellLinkTest, PrefersTheUnicodePathsAndDecodesTheJapaneseCodePage) {
-    TLinkFields link;
-    link.LocalBasePath = "C:\\資料\\見本.pdf";
-    link.UnicodeLinkInfo = true;
-    EXPECT_EQ(Parse(BuildShellLink(link)).LocalPath, "C:\\資料\\見本.pdf");
-    link.UnicodeLinkInfo = false;
-    link.AnsiAsCp932 = true;
-    EXPECT_EQ(Parse(BuildShellLink(link)).LocalPath, "C:\\資料\\見本.pdf");
-}
-
-TEST(ShellLinkTest, ReadsNetworkAndRelativePaths) {
-    TLinkFields link;
-    link.NetName = "\\\\server\\share";
-    link.CommonPathSuffix = "dir\\a.pdf";
-    link.RelativePath = "..\\dir\\a.pdf";
-    link.WorkingDir = "C:\\work";
-    const TShellLinkPaths paths = Parse(BuildShellLink(link));
-    EXPECT_EQ(paths.NetworkPath, "\\\\server\\share\\dir\\a.pdf");
-    EXPECT_EQ(paths.RelativePath, "..\\dir\\a.pdf");
-    EXPECT_EQ(paths.WorkingDir, "C:\\work");
-    EXPECT_TRUE(paths.LocalPath.empty());
-}
-
-TEST(ShellLinkTest, ANulEndsACountedText) {
-    for (const bool unicode : {true, false}) {
-        TLinkFields link;
-        link.RelativePath = ".\\a.pdf\0.txt"s;
-        link.WorkingDir = "C:\\dir\0junk"s;
-        link.Unicode = unicode;
-        const TShellLinkPaths paths = Parse(BuildShellLink(link));
-        EXPECT_EQ(paths.RelativePath, ".\\a.pdf") << unicode;
-        EXPECT_EQ(paths.WorkingDir, "C:\\dir") << unicode;
+TEST(ShellLinkTest, ReadsEveryStoredPath) {
+    struct TPaths {
+        std::string LocalPath{}, NetworkPath{}, RelativePath{}, WorkingDir{};
+    };
+    const struct {
+        TLinkFields Link;
+        TPaths Expected;
+    } cases[] = {
+        {{.LocalBasePath = "C:\\Documents\\", .CommonPathSuffix = "sample.pdf"}, {.LocalPath = "C:\\Documents\\sample.pdf"}},
+        {{.LocalBasePath = "C:\\Documents\\", .CommonPathSuffix = "sample.pdf", .Unicode = false, .WithIdList = false},
+         {.LocalPath = "C:\\Documents\\sample.pdf"}},
+        // The Unicode paths are preferred; 8-bit ones may be in the Japanese code page.
+        {{.LocalBasePath = "C:\\資料\\見本.pdf", .UnicodeLinkInfo = true}, {.LocalPath = "C:\\資料\\見本.pdf"}},
+        {{.LocalBasePath = "C:\\資料\\見本.pdf", .AnsiAsCp932 = true}, {.LocalPath = "C:\\資料\\見本.pdf"}},
+        {{.CommonPathSuffix = "dir\\a.pdf", .NetName = "\\\\server\\share", .RelativePath = "..\\dir\\a.pdf",
+          .WorkingDir = "C:\\work"},
+         {.NetworkPath = "\\\\server\\share\\dir\\a.pdf", .RelativePath = "..\\dir\\a.pdf", .WorkingDir = "C:\\work"}},
+        // A NUL ends a counted text, in UTF-16 and in 8 bits.
+        {{.RelativePath = ".\\a.pdf\0.txt"s, .WorkingDir = "C:\\dir\0junk"s},
+         {.RelativePath = ".\\a.pdf", .WorkingDir = "C:\\dir"}},
+        {{.RelativePath = ".\\a.pdf\0.txt"s, .WorkingDir = "C:\\dir\0junk"s, .Unicode = false},
+         {.RelativePath = ".\\a.pdf", .WorkingDir = "C:\\dir"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        TShellLinkPaths paths;
+        ASSERT_TRUE(ParseShellLink(BuildShellLink(c.Link), paths));
+        EXPECT_EQ(paths.LocalPath, c.Expected.LocalPath);
+        EXPECT_EQ(paths.NetworkPath, c.Expected.NetworkPath);
+        EXPECT_EQ(paths.RelativePath, c.Expected.RelativePath);
+        EXPECT_EQ(paths.WorkingDir, c.Expected.WorkingDir);
     }
 }
 
 TEST(ShellLinkTest, WindowsPathsTakeThisSystemsForm) {
-    EXPECT_EQ(WindowsPathToLocal("C:\\dir\\file.pdf"), "/dir/file.pdf");
-    EXPECT_EQ(WindowsPathToLocal("z:/home/u/a.pdf"), "/home/u/a.pdf");
-    EXPECT_EQ(WindowsPathToLocal("\\\\?\\D:\\long\\x.pdf"), "/long/x.pdf");
-    EXPECT_EQ(WindowsPathToLocal("C:"), "/");
-    EXPECT_EQ(WindowsPathToLocal("/already/local.pdf"), "/already/local.pdf");
-    EXPECT_EQ(WindowsPathToLocal("..\\rel.pdf"), "../rel.pdf");
+    const struct {
+        const char* Windows;
+        const char* Local;
+    } cases[] = {
+        {"C:\\dir\\file.pdf", "/dir/file.pdf"}, {"z:/home/u/a.pdf", "/home/u/a.pdf"},
+        {"\\\\?\\D:\\long\\x.pdf", "/long/x.pdf"}, {"C:", "/"},
+        {"/already/local.pdf", "/already/local.pdf"}, {"..\\rel.pdf", "../rel.pdf"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(WindowsPathToLocal(c.Windows), c.Local) << c.Windows;
 }
 
 TEST(ShellLinkTest, TargetsAreFoundAsStoredConvertedOrBesideTheShortcut) {
     TempFile target(GoodPdf(), "target.pdf");
-    TLinkFields link;
-    link.LocalBasePath = target.Path();
-    WriteFileBytes(target.Sibling("plain.lnk"), BuildShellLink(link));
-    EXPECT_EQ(GetShortcutTarget(target.Sibling("plain.lnk")), target.Path());
-
-    link.LocalBasePath = "Z:" + target.Path();
-    for (char& c : link.LocalBasePath)
+    std::string windowsForm = "Z:" + target.Path();
+    for (char& c : windowsForm)
         if (c == '/') c = '\\';
-    WriteFileBytes(target.Sibling("windows.Lnk"), BuildShellLink(link));
-    EXPECT_EQ(GetShortcutTarget(target.Sibling("windows.Lnk")), target.Path());
-
-    // Copied from another machine: the stored path is elsewhere, the
-    // relative one still leads to the file.
-    link.LocalBasePath = "C:\\Users\\someone\\target.pdf";
-    link.RelativePath = ".\\target.pdf";
-    WriteFileBytes(target.Sibling("moved.LNK"), BuildShellLink(link));
-    EXPECT_EQ(GetShortcutTarget(target.Sibling("moved.LNK")), target.Path());
-
-    link.RelativePath.clear();
-    WriteFileBytes(target.Sibling("gone.lnk"), BuildShellLink(link));
-    EXPECT_EQ(GetShortcutTarget(target.Sibling("gone.lnk")), "/Users/someone/target.pdf");
+    const auto link = [](const std::string& Local, const std::string& Relative) {
+        return BuildShellLink({.LocalBasePath = Local, .RelativePath = Relative});
+    };
+    const struct {
+        std::string Name;  // in the target's folder; empty: none written
+        std::string Bytes;
+        std::string Expected;
+    } cases[] = {
+        {"plain.lnk", link(target.Path(), ""), target.Path()},
+        {"windows.Lnk", link(windowsForm, ""), target.Path()},
+        // Copied from another machine: the stored path is elsewhere, the
+        // relative one still leads to the file.
+        {"moved.LNK", link("C:\\Users\\someone\\target.pdf", ".\\target.pdf"), target.Path()},
+        {"gone.lnk", link("C:\\Users\\someone\\target.pdf", ""), "/Users/someone/target.pdf"},
+        {"junk.lnk", "GARBAGE", ""},
+        // Its one path is empty in local form: not the shortcut's own folder.
+        {"prefix.lnk", link("", "\\\\?\\"), ""},
+        {"missing.lnk", "", ""},
+        {"other.pdf", "", target.Sibling("other.pdf")},
+    };
+    for (const auto& c : cases) {
+        if (!c.Bytes.empty()) WriteFileBytes(target.Sibling(c.Name), c.Bytes);
+        EXPECT_EQ(GetShortcutTarget(target.Sibling(c.Name)), c.Expected) << c.Name;
+    }
 }
 
-TEST(ShellLinkTest, OtherNamesPassAndUnreadableShortcutsGiveNothing) {
-    EXPECT_EQ(GetShortcutTarget("/some/file.pdf"), "/some/file.pdf");
-    EXPECT_EQ(GetShortcutTarget("/no/such/link.lnk"), "");
-    TempFile junk("GARBAGE", "junk.lnk");
-    EXPECT_EQ(GetShortcutTarget(junk.Path()), "");
-    // Its one path is empty in local form: not the shortcut's own folder.
-    TLinkFields prefixOnly;
-    prefixOnly.RelativePath = "\\\\?\\";
-    TempFile prefix(BuildShellLink(prefixOnly), "prefix.lnk");
-    EXPECT_EQ(GetShortcutTarget(prefix.Path()), "");
-}
-
-TEST(ShellLinkTest, RefusesWrongHeaders) {
-    TLinkFields link;
-    link.LocalBasePath = "C:\\a.pdf";
-    const std::string good = BuildShellLink(link);
+TEST(ShellLinkTest, RefusesWrongHeadersAndSurvivesEveryTruncationAndRandomDamage) {
+    const std::string good = BuildShellLink({.LocalBasePath = "C:\\dir\\", .CommonPathSuffix = "file.pdf",
+                                             .NetName = "\\\\host\\share", .RelativePath = ".\\file.pdf",
+                                             .WorkingDir = "C:\\dir", .UnicodeLinkInfo = true});
     TShellLinkPaths paths;
-    std::string wrongSize = good;
+    std::string wrongSize = good, wrongClass = good;
     wrongSize[0] = 0x4D;
-    EXPECT_FALSE(ParseShellLink(wrongSize, paths));
-    std::string wrongClass = good;
     wrongClass[4] ^= 1;
-    EXPECT_FALSE(ParseShellLink(wrongClass, paths));
-    EXPECT_FALSE(ParseShellLink(good.substr(0, 0x4B), paths));
-    EXPECT_FALSE(ParseShellLink("", paths));
-}
+    for (const std::string& refused : {wrongSize, wrongClass, good.substr(0, 0x4B), std::string()})
+        EXPECT_FALSE(ParseShellLink(refused, paths)) << refused.size();
 
-TEST(ShellLinkTest, SurvivesEveryTruncationAndRandomDamage) {
-    TLinkFields link;
-    link.LocalBasePath = "C:\\dir\\";
-    link.CommonPathSuffix = "file.pdf";
-    link.NetName = "\\\\host\\share";
-    link.RelativePath = ".\\file.pdf";
-    link.WorkingDir = "C:\\dir";
-    link.UnicodeLinkInfo = true;
-    const std::string good = BuildShellLink(link);
-    TShellLinkPaths paths;
     for (size_t length = 0; length <= good.size(); ++length) {
         ParseShellLink(good.substr(0, length), paths);
         for (const std::string* text : {&paths.LocalPath, &paths.NetworkPath, &paths.RelativePath})

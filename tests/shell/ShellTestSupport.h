@@ -81,11 +81,11 @@ inline const std::string PageContent = "0 0 m 100 100 l S";
 // A shortcut file. Texts are UTF-8; Unicode selects UTF-16 for LinkInfo's
 // extra paths and StringData.
 struct TLinkFields {
-    std::string LocalBasePath;
-    std::string CommonPathSuffix;
-    std::string NetName;
-    std::string RelativePath;
-    std::string WorkingDir;
+    std::string LocalBasePath{};
+    std::string CommonPathSuffix{};
+    std::string NetName{};
+    std::string RelativePath{};
+    std::string WorkingDir{};
     bool Unicode = true;
     bool UnicodeLinkInfo = false;
     bool WithIdList = true;
