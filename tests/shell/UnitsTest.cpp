@@ -17,13 +17,15 @@ namespace lumerra::test {
 namespace {
 
 TEST(StandardErrorBoxTest, AppendsAPeriodAfterCharactersThatSortAfterIt) {
-    EXPECT_EQ(StandardErrorText(QString::fromUtf8("使用中です。")), QString::fromUtf8("使用中です。."));
-    EXPECT_EQ(StandardErrorText(QStringLiteral("cannot read")), QStringLiteral("cannot read."));
-    EXPECT_EQ(StandardErrorText(QStringLiteral("done.")), QStringLiteral("done."));
-    EXPECT_EQ(StandardErrorText(QStringLiteral("stop!")), QStringLiteral("stop!"));
-    EXPECT_EQ(StandardErrorText(QStringLiteral("(x)")), QStringLiteral("(x)"));
-    EXPECT_EQ(StandardErrorText(QString()), QString());
-    EXPECT_EQ(StandardErrorText(QString::fromUtf8("絵\U0001F600")), QString::fromUtf8("絵\U0001F600."));
+    const struct {
+        const char* Text;
+        const char* Shown;
+    } cases[] = {
+        {"使用中です。", "使用中です。."}, {"cannot read", "cannot read."}, {"done.", "done."},
+        {"stop!", "stop!"},           {"(x)", "(x)"},                 {"", ""},
+        {"絵\U0001F600", "絵\U0001F600."},
+    };
+    for (const auto& c : cases) EXPECT_EQ(StandardErrorText(QString::fromUtf8(c.Text)), QString::fromUtf8(c.Shown));
 }
 
 TEST(StandardErrorBoxTest, ShowsTheMessageUnderTheProgramsTitle) {
@@ -75,7 +77,7 @@ void SendKey(QObject* Receiver, QEvent::Type Type, int Key, bool AutoRepeat = fa
     QCoreApplication::sendEvent(Receiver, &event);
 }
 
-TEST(EscapeKeyTest, APressIsSeenOnceAndAHeldKeyEveryTime) {
+TEST(EscapeKeyTest, APressIsSeenOnceAHeldKeyEveryTimeAndResetForgetsThem) {
     TEscapeKeyFilter watch;
     QWidget anywhere;
     EXPECT_FALSE(watch.Query());
@@ -93,11 +95,8 @@ TEST(EscapeKeyTest, APressIsSeenOnceAndAHeldKeyEveryTime) {
 
     SendKey(&anywhere, QEvent::KeyPress, Qt::Key_A);
     EXPECT_FALSE(watch.Query());
-}
 
-TEST(EscapeKeyTest, ResetForgetsEarlierPresses) {
-    TEscapeKeyFilter watch;
-    QWidget anywhere;
+    // Reset forgets earlier presses.
     SendKey(&anywhere, QEvent::KeyPress, Qt::Key_Escape);
     SendKey(&anywhere, QEvent::KeyRelease, Qt::Key_Escape);
     watch.Reset();
@@ -150,7 +149,6 @@ TEST(MemCheckTest, NothingCountsWhileOffOrFromAnEarlierSession) {
     MemCheck::CountingFreeMem(before);
     MemCheck::CountingFreeMem(earlier);
     EXPECT_EQ(MemCheck::Stop(), 0);
-    EXPECT_EQ(MemCheck::LeakWarningText(1), "1 回メモリーを解放し忘れています");
 }
 
 }  // namespace
