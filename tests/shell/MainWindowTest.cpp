@@ -5,6 +5,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <functional>
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QDate>
@@ -12,7 +14,6 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
-#include <QSettings>
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QStatusBar>
@@ -124,13 +125,40 @@ TEST_F(MainWindowTest, LayoutFollowsTheFormSizes) {
     EXPECT_EQ(Main().Memo1->lineWrapMode(), QPlainTextEdit::WidgetWidth);
 }
 
-TEST_F(MainWindowTest, OpeningAGoodFileShowsTheLoadCompleteLinesWhateverTheExtensionsCase) {
-    for (const char* name : {"sample.pdf", "SAMPLE.PDF"}) {
-        Main().OpenFile(Write(name, GoodPdf()));
-        EXPECT_EQ(Main().MemoLines(), LoadedLines(name));
-        EXPECT_EQ(WindowTitle(), Title(name));
-        EXPECT_TRUE(Main().Run1->isEnabled());
-        EXPECT_TRUE(Main().N2->isEnabled());
+// Opening a file: its lines, the title and whether it can run, for a good
+// file whatever its extension's case, a shortcut under its target's name, a
+// damaged file, and a file that cannot even be opened: another program
+// writes it, so the open fails before the analyser reads anything and its
+// own failure mark stays unset.
+TEST_F(MainWindowTest, OpeningAFileShowsItsLinesItsTitleAndWhetherItRuns) {
+    Write("target.pdf", GoodPdf());
+    const struct {
+        const char* Name;
+        std::string Bytes;
+        const char* Shown;
+        QStringList MemoLines;
+        bool Locked = false;
+    } cases[] = {
+        {"sample.pdf", GoodPdf(), "sample.pdf", LoadedLines("sample.pdf")},
+        {"broken.pdf", DamagedPdf(), "broken.pdf", DamagedLines},
+        {"SAMPLE.PDF", GoodPdf(), "SAMPLE.PDF", LoadedLines("SAMPLE.PDF")},
+        {"busy.pdf", GoodPdf(), "busy.pdf", DamagedLines, true},
+        {"link.LNK", BuildShellLink({.LocalBasePath = Path("target.pdf")}), "target.pdf", LoadedLines("target.pdf")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const QString name = Write(c.Name, c.Bytes);
+        const int writer = c.Locked ? ::open(name.toLocal8Bit().constData(), O_RDWR) : -1;
+        ASSERT_TRUE(!c.Locked || ::flock(writer, LOCK_EX) == 0);
+        Main().OpenFile(name);
+        if (c.Locked) ::close(writer);
+        EXPECT_EQ(Main().MemoLines(), c.MemoLines);
+        EXPECT_EQ(WindowTitle(), Title(c.Shown));
+        const bool runs = c.MemoLines == LoadedLines(c.Shown);
+        EXPECT_EQ(Main().Run1->isEnabled(), runs);
+        EXPECT_EQ(Main().N2->isEnabled(), runs);
+        ASSERT_NE(Main().Analyst(), nullptr);
+        EXPECT_EQ(Main().Analyst()->Failed(), !runs && !c.Locked);
     }
 }
 
@@ -154,31 +182,6 @@ TEST_F(MainWindowTest, RevisionsAndActiveContentAreToldInOneLineAfterTheLoad) {
         if (extended) expected << QString::fromUtf8("% 改訂: 1、JavaScript: 2 か所、OpenAction: 1 か所、AA: 1 か所");
         EXPECT_EQ(Main().MemoLines(), expected);
     }
-}
-
-TEST_F(MainWindowTest, ADamagedFileShowsTheDamagedBlockAndNoRun) {
-    Main().OpenFile(Write("good.pdf", GoodPdf()));
-    Main().OpenFile(Write("broken.pdf", DamagedPdf()));
-    EXPECT_EQ(Main().MemoLines(), DamagedLines);
-    EXPECT_EQ(WindowTitle(), Title("broken.pdf"));
-    EXPECT_FALSE(Main().Run1->isEnabled());
-    EXPECT_FALSE(Main().N2->isEnabled());
-}
-
-TEST_F(MainWindowTest, AFileThatCannotEvenBeOpenedCountsAsDamaged) {
-    // Another program writes the file: the open fails before the analyser
-    // reads anything, so its own failure mark stays unset.
-    const QString name = Write("busy.pdf", GoodPdf());
-    const int writer = ::open(name.toLocal8Bit().constData(), O_RDWR);
-    ASSERT_GE(writer, 0);
-    ASSERT_EQ(::flock(writer, LOCK_EX), 0);
-    Main().OpenFile(name);
-    ::close(writer);
-    EXPECT_EQ(Main().MemoLines(), DamagedLines);
-    ASSERT_NE(Main().Analyst(), nullptr);
-    EXPECT_FALSE(Main().Analyst()->Failed());
-    EXPECT_FALSE(Main().N2->isEnabled());
-    EXPECT_FALSE(Main().Run1->isEnabled());
 }
 
 // The default reading refuses encrypted files and newer versions. Where
@@ -246,37 +249,39 @@ TEST_F(MainWindowTest, ExtendedReadingTellsTheRevisionsAndChangesAfterSigning) {
     EXPECT_EQ(Main().MemoLines(), LoadedLines("signed.pdf"));
 }
 
-TEST_F(MainWindowTest, NonPdfMissingAndFolderNamesChangeNothing) {
-    Main().OpenFile(Write("sample.pdf", GoodPdf()));
-    const QStringList before = Main().MemoLines();
+// Names that are no PDF, opened or dropped, change nothing, with or
+// without a file loaded, and leave the window enabled.
+TEST_F(MainWindowTest, NonPdfMissingFolderAndShortcutNamesChangeNothing) {
     QDir().mkpath(QPath("folder.pdf"));
-    for (const QString& name : {Write("notes.txt", "%PDF-1.4 but not named so"), QPath("missing.pdf"),
-                                QPath("folder.pdf"), QString()}) {
-        Main().OpenFile(name);
-        EXPECT_EQ(WindowTitle(), Title("sample.pdf")) << name.toStdString();
-        EXPECT_EQ(Main().MemoLines(), before);
-        EXPECT_TRUE(Main().Run1->isEnabled());
-        EXPECT_TRUE(Main().N2->isEnabled());
+    const QString text = Write("notes.txt", "%PDF-1.4 but not named so");
+    const QString toText = Write("text.lnk", BuildShellLink({.LocalBasePath = text.toStdString()}));
+    const QString junk = Write("junk.lnk", "not a shortcut at all");
+    const struct {
+        const char* Name;
+        std::function<void()> Attempt;
+    } attempts[] = {
+        {"text", [&] { Main().OpenFile(text); }},
+        {"missing", [&] { Main().OpenFile(QPath("missing.pdf")); }},
+        {"folder", [&] { Main().OpenFile(QPath("folder.pdf")); }},
+        {"no name", [&] { Main().OpenFile(QString()); }},
+        {"shortcut to text", [&] { Main().OpenFile(toText); }},
+        {"damaged shortcut", [&] { Main().OpenFile(junk); }},
+        {"dropped text and folder", [&] { Main().DropFiles({text, QPath("folder.pdf")}); }},
+        {"dropped folder", [&] { Main().DropFiles({QPath("folder.pdf")}); }},
+    };
+    for (const char* loaded : {static_cast<const char*>(nullptr), "sample.pdf"}) {
+        if (loaded) Main().OpenFile(Write(loaded, GoodPdf()));
+        const QStringList before = Main().MemoLines();
+        for (const auto& attempt : attempts) {
+            SCOPED_TRACE(std::string(attempt.Name) + (loaded ? " after a file" : ""));
+            attempt.Attempt();
+            EXPECT_EQ(WindowTitle(), Title(loaded));
+            EXPECT_EQ(Main().MemoLines(), before);
+            EXPECT_EQ(Main().Run1->isEnabled(), loaded != nullptr);
+            EXPECT_EQ(Main().N2->isEnabled(), loaded != nullptr);
+            EXPECT_TRUE(Main().isEnabled());
+        }
     }
-}
-
-TEST_F(MainWindowTest, AShortcutOpensItsTargetUnderTheTargetsName) {
-    Write("target.pdf", GoodPdf());
-    TLinkFields link;
-    link.LocalBasePath = Path("target.pdf");
-    Main().OpenFile(Write("link.LNK", BuildShellLink(link)));
-    EXPECT_EQ(WindowTitle(), Title("target.pdf"));
-    EXPECT_EQ(Main().MemoLines(), LoadedLines("target.pdf"));
-}
-
-TEST_F(MainWindowTest, AShortcutToSomethingElseOrADamagedShortcutChangesNothing) {
-    Write("notes.txt", "text");
-    TLinkFields link;
-    link.LocalBasePath = Path("notes.txt");
-    Main().OpenFile(Write("text.lnk", BuildShellLink(link)));
-    Main().OpenFile(Write("junk.lnk", "not a shortcut at all"));
-    EXPECT_EQ(WindowTitle(), Title());
-    EXPECT_TRUE(Main().MemoLines().isEmpty());
 }
 
 TEST_F(MainWindowTest, ADropOpensOnlyTheFirstFileAndReenablesTheWindow) {
@@ -290,14 +295,6 @@ TEST_F(MainWindowTest, ADropOpensOnlyTheFirstFileAndReenablesTheWindow) {
     QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&Main(), &drop);
     EXPECT_EQ(WindowTitle(), Title("first.pdf"));
-    EXPECT_TRUE(Main().isEnabled());
-}
-
-TEST_F(MainWindowTest, DroppingATextFileOrAFolderChangesNothing) {
-    QDir().mkpath(QPath("dir"));
-    Main().DropFiles({Write("notes.txt", "text"), QPath("dir")});
-    Main().DropFiles({QPath("dir")});
-    EXPECT_EQ(WindowTitle(), Title());
     EXPECT_TRUE(Main().isEnabled());
 }
 
@@ -315,13 +312,28 @@ TEST_F(MainWindowTest, TheOpenCommandOpensTheChosenName) {
     EXPECT_EQ(WindowTitle(), Title("other.pdf"));
 }
 
-TEST_F(MainWindowTest, TheCommentOptionIsARadioPair) {
+// The comment options are a radio pair; extended reading is a checkable
+// item below them, remembered in the settings file.
+TEST_F(MainWindowTest, TheOptionsAreACommentRadioPairAndARememberedExtendedReadingItem) {
     Main().N5->trigger();
     EXPECT_TRUE(Main().N5->isChecked());
     EXPECT_FALSE(Main().N6->isChecked());
     Main().N6->trigger();
     EXPECT_TRUE(Main().N6->isChecked());
     EXPECT_FALSE(Main().N5->isChecked());
+
+    const QList<QAction*> options = Main().N7->actions();
+    ASSERT_EQ(options.size(), 4);
+    EXPECT_TRUE(options[2]->isSeparator());
+    EXPECT_EQ(options[3], Main().N8);
+    EXPECT_EQ(Main().N8->text(), QString::fromUtf8("拡張読み込み（PDF 1.5 以降など）"));
+    EXPECT_TRUE(Main().N8->isCheckable());
+    EXPECT_FALSE(Main().N8->isChecked());
+    Main().N8->trigger();
+    EXPECT_TRUE(Main().N8->isChecked());
+    QSettings stored(Main().SettingsFileName(), QSettings::IniFormat);
+    EXPECT_EQ(stored.value("Options/ExtendedReading").toInt(), 1);
+    EXPECT_TRUE(ReadExtendedReading(Main().SettingsFileName()));
 }
 
 TEST_F(MainWindowTest, ReadMeAndHomePageGoToTheDesktopOrSayWhatCouldNotBeOpened) {
@@ -408,30 +420,6 @@ TEST_F(MainWindowTest, ShowingTheWindowRestoresTheBareTitle) {
     Main().setWindowTitle(QStringLiteral("something else"));
     Main().show();
     EXPECT_EQ(WindowTitle(), Title());
-}
-
-}  // namespace
-}  // namespace lumerra::test
-
-namespace lumerra::test {
-namespace {
-
-// The extended-reading option: a checkable item below the comment options,
-// remembered in the settings file.
-TEST_F(MainWindowTest, TheExtendedReadingOptionIsACheckableItemAndIsRemembered) {
-    const QList<QAction*> options = Main().N7->actions();
-    ASSERT_EQ(options.size(), 4);
-    EXPECT_TRUE(options[2]->isSeparator());
-    EXPECT_EQ(options[3], Main().N8);
-    EXPECT_EQ(Main().N8->text(), QString::fromUtf8("拡張読み込み（PDF 1.5 以降など）"));
-    EXPECT_TRUE(Main().N8->isCheckable());
-    EXPECT_FALSE(Main().N8->isChecked());
-
-    Main().N8->trigger();
-    EXPECT_TRUE(Main().N8->isChecked());
-    QSettings stored(Main().SettingsFileName(), QSettings::IniFormat);
-    EXPECT_EQ(stored.value("Options/ExtendedReading").toInt(), 1);
-    EXPECT_TRUE(ReadExtendedReading(Main().SettingsFileName()));
 }
 
 }  // namespace
