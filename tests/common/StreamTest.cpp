@@ -284,23 +284,18 @@ TEST(MemoryStream, GrowsOverManySmallWritesKeepingEveryByte) {
     EXPECT_EQ(std::string(buffer, 10), bytes.substr(1000, 10));
 }
 
-TEST(MemoryStream, WritingPastTheEndFillsTheGapWithZeros) {
+TEST(MemoryStream, GrowthPastTheEndIsZeroFilledAndShrinkingClampsThePosition) {
     TMemoryStream M;
     M.WriteBuffer("ab", 2);
     M.SetPosition(6);
     M.WriteBuffer("z", 1);
     ASSERT_EQ(M.Size(), 7);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(M.Memory()), 7), std::string("ab\0\0\0\0z", 7));
-}
-
-TEST(MemoryStream, SetSizeZeroFillsGrowthAndClampsThePosition) {
-    TMemoryStream M;
-    M.WriteBuffer("abcdef", 6);
+    M.SetSize(1);
+    EXPECT_EQ(M.Size(), 1);
+    EXPECT_EQ(M.Position(), 1);
     M.SetSize(3);
-    EXPECT_EQ(M.Size(), 3);
-    EXPECT_EQ(M.Position(), 3);
-    M.SetSize(5);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(M.Memory()), 5), std::string("abc\0\0", 5));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(M.Memory()), 3), std::string("a\0\0", 3));
     EXPECT_THROW(M.SetSize(-1), EStreamError);
     M.Clear();
     EXPECT_EQ(M.Size(), 0);
@@ -312,24 +307,26 @@ TEST(MemoryStream, SetSizeZeroFillsGrowthAndClampsThePosition) {
 
 // ---------------------------------------------------------------- CopyFrom
 
+// A copy starts at the source's position; a short source raises after
+// writing what it had.
 TEST(CopyFrom, FromMemoryStartsAtTheSourcePosition) {
-    TMemoryStream source;
-    source.WriteBuffer("0123456789", 10);
-    source.SetPosition(3);
-    TMemoryStream target;
-    EXPECT_EQ(target.CopyFrom(source, 4), 4);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(target.Memory()), 4), "3456");
-    EXPECT_EQ(source.Position(), 7);
-    EXPECT_EQ(target.CopyFrom(source, 0), 0);
-}
-
-TEST(CopyFrom, ShortSourceRaisesAfterWritingWhatItHad) {
-    TMemoryStream source;
-    source.WriteBuffer("abc", 3);
-    source.SetPosition(1);
-    TMemoryStream target;
-    EXPECT_THROW(target.CopyFrom(source, 5), EReadError);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(target.Memory()), static_cast<size_t>(target.Size())), "bc");
+    const struct {
+        int32_t Position, Count;
+        std::string Copied;
+        bool Raises;
+    } cases[] = {{3, 4, "3456", false}, {3, 0, "", false}, {8, 5, "89", true}};
+    for (const auto& c : cases) {
+        TMemoryStream source, target;
+        source.WriteBuffer("0123456789", 10);
+        source.SetPosition(c.Position);
+        if (c.Raises) {
+            EXPECT_THROW(target.CopyFrom(source, c.Count), EReadError);
+        } else {
+            EXPECT_EQ(target.CopyFrom(source, c.Count), c.Count);
+            EXPECT_EQ(source.Position(), c.Position + c.Count);
+        }
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(target.Memory()), static_cast<size_t>(target.Size())), c.Copied);
+    }
 }
 
 TEST(CopyFrom, FromAFileInSeveralChunksAndIntoAFile) {
