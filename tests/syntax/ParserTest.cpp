@@ -57,9 +57,10 @@ std::string Parsed(const std::string& Text, bool Final = true, TParseLimits Limi
 
 }  // namespace
 
-TEST(Parser, ReadsValues) {
+TEST(Parser, ReadsValuesWithinTheLimits) {
     struct Case {
         std::string Input, Value;
+        TParseLimits Limits = {};
     };
     const std::vector<Case> cases = {
         {"null", "null"},
@@ -85,8 +86,14 @@ TEST(Parser, ReadsValues) {
         {"foo", "damaged at 0"},
         {"-1 0 R", "damaged at 0"},
         {"> 1", "damaged at 0"},
+        // The limits bound nesting and items.
+        {std::string(32, '[') + std::string(32, ']'), std::string(32, '[') + std::string(32, ']')},
+        {std::string(33, '[') + std::string(33, ']'), "too deep"},
+        {"<< /A " + std::string(40, '['), "too deep"},
+        {"[1 2 3]", "too many", {.Depth = 4, .Items = 3}},
+        {"[1 2]", "[1 2]", {.Depth = 4, .Items = 3}},
     };
-    for (const Case& c : cases) EXPECT_EQ(Parsed(c.Input), c.Value) << c.Input;
+    for (const Case& c : cases) EXPECT_EQ(Parsed(c.Input, true, c.Limits), c.Value) << c.Input;
     // Lookups: the last of repeated keys wins; a stream answers as a dictionary.
     EXPECT_EQ(ParseValue(Bytes("<< /A 1 /A 2 >>"))->Find("A")->AsInteger(), 2);
     EXPECT_EQ(ParseValue(Bytes("[1]"))->Find("A"), nullptr);
@@ -111,14 +118,6 @@ TEST(Parser, AWindowCutShortAsksForMoreUnlessItIsAll) {
         {"<< /A 1 >", false, "need more"},  // ">>" cut in two
     };
     for (const Case& c : cases) EXPECT_EQ(Parsed(c.Input, c.Final), c.Value) << c.Input << " final " << c.Final;
-}
-
-TEST(Parser, LimitsBoundNestingAndItems) {
-    EXPECT_EQ(Parsed(std::string(32, '[') + std::string(32, ']')), std::string(32, '[') + std::string(32, ']'));
-    EXPECT_EQ(Parsed(std::string(33, '[') + std::string(33, ']')), "too deep");
-    EXPECT_EQ(Parsed("<< /A " + std::string(40, '[')), "too deep");
-    EXPECT_EQ(Parsed("[1 2 3]", true, {.Depth = 4, .Items = 3}), "too many");
-    EXPECT_EQ(Parsed("[1 2]", true, {.Depth = 4, .Items = 3}), "[1 2]");
 }
 
 TEST(Parser, IndirectObjects) {

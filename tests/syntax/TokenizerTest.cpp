@@ -29,8 +29,6 @@ std::string Tokens(const std::string& Text) {
     return out;
 }
 
-}  // namespace
-
 TEST(Tokenizer, ReadsEachKindOfToken) {
     struct Case {
         std::string Input, Tokens;
@@ -69,8 +67,6 @@ TEST(Tokenizer, NormalNameEscapesWhatANameCannotHoldAsItIs) {
     EXPECT_EQ(NormalName(std::string("a b#c/d\x80\0", 9)), "/a#20b#23c#2Fd#80#00");
     EXPECT_EQ(NormalName(""), "/");
 }
-
-namespace {
 
 TEST(Tokenizer, StringsPassedOverEndWhereTheyEndWhenRead) {
     for (const std::string text : {"(a(b)c) Tj", "(a\\)b\\\\) x", "(\\\r\n) y", "<41 42 4> z", "<4G> w", "(open",
