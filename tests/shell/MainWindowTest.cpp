@@ -30,13 +30,6 @@
 namespace lumerra::test {
 namespace {
 
-const char* const Separator = "=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=";
-
-QStringList LoadedLines(const char* Name) {
-    return {QString(), QStringLiteral("% ") + QString::fromUtf8(Name) + QString::fromUtf8(" の読み込みが完了しました。"),
-            QString::fromUtf8("% ストリームを展開するにはメニューの「実行」を選択してください。")};
-}
-
 const QStringList DamagedLines = Lines({"", Separator, " このファイルは破損しているか対応できない形式です。", Separator});
 const QStringList EncryptedLines =
     Lines({"", Separator, "  暗号化されているファイルには対応していません。", Separator, ""});

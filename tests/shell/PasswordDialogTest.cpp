@@ -14,7 +14,6 @@
 namespace lumerra::test {
 namespace {
 
-const char* const Separator = "=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=";
 const char* const Wrong = "パスワードが正しくありません。";
 
 using PasswordDialogTest = TShellFixture;

@@ -19,7 +19,6 @@
 #include <QTest>
 #include <QTextCursor>
 #include <QPushButton>
-#include <QTimer>
 #include <QToolButton>
 #include <QWindow>
 
@@ -42,21 +41,9 @@ QStringList CompletedLines(const char* Pdf, const char* Report) {
             QString::fromLatin1(Dashes)};
 }
 
-const QStringList CancelledLines = Lines({"", "% キャンセルされました。m(_ _)m"});
-
 class RunTest : public TShellFixture {
 protected:
-    // Runs Action at each page's progress report until it returns true.
-    void DuringRun(std::function<bool()> Action) {
-        auto* timer = new QTimer(&Main());  // deletes itself once done, or goes with the window
-        timer->setInterval(0);
-        QObject::connect(timer, &QTimer::timeout, [this, timer, Action] {
-            if (!Prog().isVisible() || !Action()) return;
-            timer->stop();
-            timer->deleteLater();
-        });
-        timer->start();
-    }
+    void DuringRun(std::function<bool()> Action) { test::DuringRun(Main(), Prog(), std::move(Action)); }
     void Open(const std::string& Name, const std::string& Bytes) { Main().OpenFile(Write(Name, Bytes)); }
     bool ReportExists(const std::string& Name) const { return QFileInfo::exists(QPath(Name)); }
 };
@@ -184,7 +171,7 @@ TEST_F(RunTest, ARunIsCancelledByTheButtonEscapeAndAltN) {
         });
         test.Command->trigger();
         EXPECT_TRUE(cancelled);
-        EXPECT_EQ(Main().MemoLines(), CancelledLines);
+        EXPECT_EQ(Main().MemoLines(), CancelledLines());
         EXPECT_TRUE(Main().Cancel);
         // A cancelled run keeps the report it would have replaced.
         if (test.Previous) EXPECT_EQ(ReadFileBytes(Path(report)), test.Previous);
@@ -361,7 +348,7 @@ TEST_F(RunTest, ADocumentWithoutPagesIsToldSoAtLoadAndAfterEachRun) {
     const QString noPages = QString::fromUtf8("% このドキュメントにはページがありません。");
     Main().N8->setChecked(true);
     Open("empty.pdf", PdfBuilder::SimpleDocument({}).Build());
-    EXPECT_EQ(Main().MemoLines().value(1), QString::fromUtf8("% empty.pdf の読み込みが完了しました。"));
+    EXPECT_EQ(Main().MemoLines().value(1), LoadedLines("empty.pdf").value(1));
     EXPECT_EQ(Main().MemoLines().last(), noPages);
 
     ChooseOutput("empty.txt");

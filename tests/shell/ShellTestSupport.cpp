@@ -236,4 +236,22 @@ QStringList Lines(std::initializer_list<const char*> Texts) {
     return lines;
 }
 
+QStringList LoadedLines(const char* Name) {
+    return {QString(), QStringLiteral("% ") + QString::fromUtf8(Name) + QString::fromUtf8(" の読み込みが完了しました。"),
+            QString::fromUtf8("% ストリームを展開するにはメニューの「実行」を選択してください。")};
+}
+
+QStringList CancelledLines() { return Lines({"", "% キャンセルされました。m(_ _)m"}); }
+
+void DuringRun(TfrmMain& Main, TfrmProg& Prog, std::function<bool()> Action) {
+    auto* timer = new QTimer(&Main);  // deletes itself once done, or goes with the window
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, [&Prog, timer, Action] {
+        if (!Prog.isVisible() || !Action()) return;
+        timer->stop();
+        timer->deleteLater();
+    });
+    timer->start();
+}
+
 }  // namespace lumerra::test

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -126,5 +127,14 @@ protected:
 QStringList Lines(std::initializer_list<const char*> Texts);
 // The main window's title, with the name of the file shown when given.
 QString Title(const char* FileName = nullptr);
+
+// The text area's lines: the frame of a refusal, a file loaded, a run
+// cancelled.
+inline const char* const Separator = "=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=-=";
+QStringList LoadedLines(const char* Name);
+QStringList CancelledLines();
+
+// Runs Action at each progress report of a run until it returns true.
+void DuringRun(TfrmMain& Main, TfrmProg& Prog, std::function<bool()> Action);
 
 }  // namespace lumerra::test
