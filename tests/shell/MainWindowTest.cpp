@@ -384,7 +384,15 @@ TEST_F(MainWindowTest, ReadMeAndHomePageGoToTheDesktopOrSayWhatCouldNotBeOpened)
     }
 }
 
-TEST_F(MainWindowTest, ClosingWritesThePositionAndKeepsOtherSections) {
+// Closing writes the position: into a new settings file, or into the one
+// there, keeping its other sections; the next start reads it back.
+TEST_F(MainWindowTest, ClosingWritesThePositionCreatingTheFileOrKeepingOtherSections) {
+    ASSERT_FALSE(QFileInfo::exists(FSettings));
+    Main().show();
+    Main().close();
+    const std::string created = ReadFileBytes(FSettings.toStdString());
+    for (const char* line : {"[frmMain]", "Left=50", "Top=50"}) EXPECT_NE(created.find(line), std::string::npos) << line;
+
     WriteFileBytes(FSettings.toStdString(), "[Other]\nKey=kept\n\n[frmMain]\nLeft=200\nTop=150\n");
     Recreate();
     EXPECT_EQ(Main().pos(), QPoint(200, 150));
@@ -397,16 +405,6 @@ TEST_F(MainWindowTest, ClosingWritesThePositionAndKeepsOtherSections) {
     EXPECT_EQ(settings.value("Other/Key").toString(), QStringLiteral("kept"));
     Recreate();
     EXPECT_EQ(Main().pos(), QPoint(123, 77));
-}
-
-TEST_F(MainWindowTest, ClosingWithoutASettingsFileCreatesOne) {
-    ASSERT_FALSE(QFileInfo::exists(FSettings));
-    Main().show();
-    Main().close();
-    const std::string text = ReadFileBytes(FSettings.toStdString());
-    EXPECT_NE(text.find("[frmMain]"), std::string::npos);
-    EXPECT_NE(text.find("Left=50"), std::string::npos);
-    EXPECT_NE(text.find("Top=50"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, ShowingTheWindowRestoresTheBareTitle) {
