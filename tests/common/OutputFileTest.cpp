@@ -144,20 +144,14 @@ TEST(OutputFile, AReportOfManyWriteBackWindowsReplacesThePreviousWhole) {
 TEST(OutputFile, LinksAreFollowedAndNewFilesCreated) {
     TempFile real("previous", "real.txt");
     std::filesystem::create_symlink(real.Path(), real.Sibling("link.txt"));
-    {
-        TOutputFile output(real.Sibling("link.txt"), nullptr);
-        WriteText(output.Stream(), "through the link");
+    for (const auto& [target, written] : {std::pair{real.Sibling("link.txt"), real.Path()},
+                                          std::pair{real.Sibling("new.txt"), real.Sibling("new.txt")}}) {
+        TOutputFile output(target, nullptr);
+        WriteText(output.Stream(), target);
         output.Commit();
+        EXPECT_EQ(ReadFileBytes(written), target);
     }
     EXPECT_TRUE(std::filesystem::is_symlink(real.Sibling("link.txt")));
-    EXPECT_EQ(ReadFileBytes(real.Path()), "through the link");
-
-    {
-        TOutputFile output(real.Sibling("new.txt"), nullptr);
-        WriteText(output.Stream(), "fresh");
-        output.Commit();
-    }
-    EXPECT_EQ(ReadFileBytes(real.Sibling("new.txt")), "fresh");
 }
 
 TEST(OutputFile, DevicesAreWrittenInPlaceAndNeverRemoved) {
