@@ -37,13 +37,13 @@ constexpr int32_t Boundary = 4 * 1024;
 
 // ---------------------------------------------------------------- reading a file
 
-TEST(FileStreamRead, ByteByByteAcrossTheBufferBoundaryWithStepsBack) {
+// Forward with steps back, the way the tokeniser reads, then backwards.
+TEST(FileStreamRead, ByteByByteAcrossTheBufferBoundaryWithStepsBackAndBackwards) {
     const std::string bytes = Pattern(3 * Window + 123);
     TempFile file(bytes, "data.bin");
     TFileStream S(file.Path(), TFileStream::TMode::OpenRead);
     ASSERT_EQ(S.Size(), static_cast<int32_t>(bytes.size()));
-    // Read forward, stepping back by one after every byte near a boundary,
-    // the way the tokeniser reads.
+    // A step back by one after every byte near a boundary.
     for (int32_t i = 0; i < S.Size(); ++i) {
         ASSERT_EQ(ReadByte(S), static_cast<uint8_t>(bytes[i])) << "at " << i;
         if (i % Boundary == 0 || i % Boundary == Boundary - 1) {
@@ -54,12 +54,8 @@ TEST(FileStreamRead, ByteByByteAcrossTheBufferBoundaryWithStepsBack) {
     uint8_t c;
     EXPECT_EQ(S.Read(&c, 1), 0);
     EXPECT_THROW(S.ReadBuffer(&c, 1), EReadError);
-}
 
-TEST(FileStreamRead, StepBackOfATokenLengthOverTheBoundary) {
-    const std::string bytes = Pattern(2 * Window + 10);
-    TempFile file(bytes, "data.bin");
-    TFileStream S(file.Path(), TFileStream::TMode::OpenRead);
+    // A step back of a token's length over the boundary.
     S.SetPosition(Window - 3);
     char five[5];
     S.ReadBuffer(five, 5);  // ends two bytes into the second window
@@ -68,15 +64,10 @@ TEST(FileStreamRead, StepBackOfATokenLengthOverTheBoundary) {
     EXPECT_EQ(S.Position(), Window - 3);
     S.ReadBuffer(five, 5);
     EXPECT_EQ(std::string(five, 5), bytes.substr(Window - 3, 5));
-}
 
-TEST(FileStreamRead, BackwardsFromTheEndToTheStart) {
-    const std::string bytes = Pattern(2 * Window + 777);
-    TempFile file(bytes, "data.bin");
-    TFileStream S(file.Path(), TFileStream::TMode::OpenRead);
     for (int32_t i = S.Size() - 1; i >= 0; --i) {
         S.SetPosition(i);
-        ASSERT_EQ(ReadByte(S), static_cast<uint8_t>(bytes[i])) << "at " << i;
+        ASSERT_EQ(ReadByte(S), static_cast<uint8_t>(bytes[i])) << "backwards at " << i;
     }
 }
 
@@ -214,10 +205,11 @@ TEST(FileStreamRead, EndAtCutsEveryReadAtTheNewEnd) {
 
 // ------------------------------------------------------------- opening a file
 
-TEST(FileStreamOpen, MissingFileAndFolderAreRefused) {
+TEST(FileStreamOpen, MissingFileFolderAndCreateInMissingFolderAreRefused) {
     TempFile file("x", "data.bin");
     EXPECT_THROW(TFileStream(file.Sibling("missing.pdf"), TFileStream::TMode::OpenRead), EFOpenError);
     EXPECT_THROW(TFileStream(file.Folder(), TFileStream::TMode::OpenRead), EFOpenError);
+    EXPECT_THROW(TFileStream(file.Sibling("no/such/folder.txt"), TFileStream::TMode::Create), EFCreateError);
 }
 
 TEST(FileStreamOpen, FilesOf2GiBOrMoreAreRefused) {
@@ -260,11 +252,6 @@ TEST(FileStreamWrite, SmallAndLargeWritesWithSeeksLandInPlace) {
     }
     std::string expected = "hEAd" + big + "tail";
     EXPECT_EQ(ReadFileBytes(file.Path()), expected);
-}
-
-TEST(FileStreamWrite, CreateInMissingFolderRaisesCreateError) {
-    TempFile file("x", "data.bin");
-    EXPECT_THROW(TFileStream(file.Sibling("no/such/folder.txt"), TFileStream::TMode::Create), EFCreateError);
 }
 
 // --------------------------------------------------------------- memory
