@@ -47,47 +47,41 @@ TEST_F(ProgressDialogTest, NothingClosesItAndTheButtonOnlyRaisesTheMainWindowsCa
     Prog().hide();
 }
 
-TEST_F(ProgressDialogTest, ShowsWhatTheRunReports) {
-    Prog().show();
-    Prog().ShowProgress(0, 100, 37, false);
-    EXPECT_EQ(Prog().ProgressBar1->value(), 37);
-    EXPECT_EQ(Prog().Label1->text(), QStringLiteral("37/100"));
-    EXPECT_TRUE(Prog().isVisible());
-
-    // A single page reports -1: the label shows it, the bar cannot.
-    Prog().ShowProgress(0, 100, -1, false);
-    EXPECT_EQ(Prog().Label1->text(), QStringLiteral("-1/100"));
-
-    Prog().ShowProgress(0, 100, 100, true);
-    EXPECT_FALSE(Prog().isVisible());
-    EXPECT_EQ(Prog().ProgressBar1->value(), 0);
-    EXPECT_EQ(Prog().Label1->text(), QStringLiteral("100/100"));
-}
-
-TEST_F(ProgressDialogTest, TheCountIsShownWholeBetweenTheButtonAndTheRightBorder) {
+// The count is shown whole between the button and the right border, where
+// the widest count of the run fits from the start; a single page reports
+// -1, which the label shows and the bar cannot. The end hides the dialog
+// and leaves the last count.
+TEST_F(ProgressDialogTest, ShowsTheCountWholeAndTheBarOfWhatTheRunReports) {
     Prog().show();
     const QRect bar = Prog().ProgressBar1->geometry();
     const QFontMetrics metrics(Prog().Label1->font());
-    struct TCase {
-        int32_t Position;
-        int32_t Max;
+    const struct {
+        int32_t Position, Max;
+        const char* Label;
+    } cases[] = {
+        {0, 0, "0/0"}, {37, 100, "37/100"}, {-1, 100, "-1/100"}, {162, 1000, "162/1000"},
+        {-1, 1, "-1/1"}, {3234, 12000, "3234/12000"}, {99999, 99999, "99999/99999"},
     };
-    for (const TCase& test : {TCase{0, 0}, TCase{37, 100}, TCase{162, 1000}, TCase{3234, 12000}, TCase{-1, 1},
-                              TCase{99999, 99999}}) {
-        Prog().ShowProgress(0, test.Max, test.Position, false);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Label);
+        Prog().ShowProgress(0, c.Max, c.Position, false);
+        EXPECT_TRUE(Prog().isVisible());
+        EXPECT_EQ(Prog().Label1->text(), QString::fromLatin1(c.Label));
+        if (c.Max == 100 && c.Position >= 0) {
+            EXPECT_EQ(Prog().ProgressBar1->value(), c.Position);
+        }
         const QRect label = Prog().Label1->geometry();
-        const QString text = Prog().Label1->text();
-        SCOPED_TRACE(text.toStdString());
-        EXPECT_GE(label.width(), metrics.horizontalAdvance(text));
+        EXPECT_GE(label.width(), metrics.horizontalAdvance(Prog().Label1->text()));
         EXPECT_GE(label.height(), metrics.height());
         EXPECT_EQ(label.right(), bar.right());
         EXPECT_GT(label.left(), Prog().Button1->geometry().right());
         EXPECT_LE(label.bottom(), Prog().height());
-        // The widest count of the run fits from the start: the label does
-        // not move while the count goes up.
-        EXPECT_GE(label.width(), metrics.horizontalAdvance(QStringLiteral("%1/%1").arg(test.Max)));
+        EXPECT_GE(label.width(), metrics.horizontalAdvance(QStringLiteral("%1/%1").arg(c.Max)));
     }
-    Prog().hide();
+    Prog().ShowProgress(0, 100, 100, true);
+    EXPECT_FALSE(Prog().isVisible());
+    EXPECT_EQ(Prog().ProgressBar1->value(), 0);
+    EXPECT_EQ(Prog().Label1->text(), QStringLiteral("100/100"));
 }
 
 }  // namespace
