@@ -179,13 +179,10 @@ TEST(ReadingDifferences, WhiteSpaceAndCommentsBeforeEndstream) {
         std::string withStreams = structure.Build();
         const size_t end = withStreams.rfind("\nendstream");
         withStreams.replace(end, 1, c.Before);
-        TempFile file(withStreams);
-        TPDFAnalyst analyst;
-        analyst.SetExtendedReading(true);
-        analyst.LoadFromFile(file.Path());
-        EXPECT_FALSE(analyst.Repaired()) << c.Before;
+        LoadedDocument doc(withStreams, true);
+        EXPECT_FALSE(doc.Analyst.Repaired()) << c.Before;
         std::string report;
-        DecodeAllPages(analyst, false, report);
+        DecodeAllPages(doc.Analyst, false, report);
         EXPECT_EQ(report.find(text) != std::string::npos, true) << c.Before << report;
     }
 }

@@ -20,10 +20,7 @@ namespace {
 // progress calls, as one text.
 std::string Decode(const std::string& Bytes, int32_t Threads, bool WithComments, int32_t CancelAfter = 0,
                    bool Extended = false) {
-    TempFile file(Bytes, "doc.pdf");
-    TPDFAnalyst analyst;
-    analyst.SetExtendedReading(Extended);
-    analyst.LoadFromFile(file.Path());
+    LoadedDocument doc(Bytes, Extended);
     std::string report;
     bool cancel = false;
     std::string calls;
@@ -34,7 +31,7 @@ std::string Decode(const std::string& Bytes, int32_t Threads, bool WithComments,
     };
     std::string error;
     try {
-        DecodeAllPages(analyst, WithComments, report, Threads, progress, &cancel);
+        DecodeAllPages(doc.Analyst, WithComments, report, Threads, progress, &cancel);
     } catch (const Exception& e) {
         error = e.Detailed();
     }
@@ -84,10 +81,8 @@ TEST(RunLoop, SinksAreHandedEveryPageAndStreamInReportOrder) {
     };
     for (const Case& c : cases) {
         for (const int32_t threads : {1, 3}) {
-            TempFile file(c.Bytes, "doc.pdf");
-            TPDFAnalyst analyst;
-            analyst.LoadFromFile(file.Path());
-            TPDFLumerra decoder(&analyst);
+            LoadedDocument doc(c.Bytes);
+            TPDFLumerra decoder(&doc.Analyst);
             decoder.Threads = threads;
             TRecordingSink sink;
             bool cancel = false;

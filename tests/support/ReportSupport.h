@@ -9,6 +9,19 @@
 
 namespace lumerra::test {
 
+// A document loaded from Bytes in the default or the extended reading, with
+// a report path beside it.
+struct LoadedDocument {
+    explicit LoadedDocument(const std::string& Bytes, bool Extended = false, const std::string& Name = "test.pdf")
+        : File(Bytes, Name) {
+        Analyst.SetExtendedReading(Extended);
+        Analyst.LoadFromFile(File.Path());
+    }
+    TempFile File;
+    TPDFAnalyst Analyst;
+    const std::string Out = File.Sibling("out.txt");
+};
+
 // The report of every page of a loaded document, with the given progress
 // routine and cancel flag; the decoder's own exceptions propagate after the
 // bytes written before them are in Report.
