@@ -7,7 +7,7 @@
 #include <string>
 
 #include "check/PageCheck.h"
-#include "hostile/HostileSupport.h"
+#include "hostile/HostileDocuments.h"
 #include "pdf/PDFAnalyst.h"
 #include "support/PdfBuilder.h"
 
@@ -17,13 +17,6 @@ using namespace lumerra::test;
 namespace {
 
 constexpr int64_t MiB = 1024 * 1024;
-
-std::string Repeat(const std::string& Text, size_t Times) {
-    std::string out;
-    out.reserve(Text.size() * Times);
-    for (size_t i = 0; i < Times; ++i) out += Text;
-    return out;
-}
 
 // "kept K, omitted O, errors E" over every page of Bytes.
 std::string Checked(const std::string& Bytes) {
