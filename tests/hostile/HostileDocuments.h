@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "hostile/HostileSupport.h"
@@ -18,10 +19,10 @@ namespace lumerra::test {
 inline constexpr int64_t MemoryBudgetKiB = 512 * 1024;
 
 // Loads the file at Path and writes every page of its page list into the
-// report at Report, in the default or the extended reading; returns
-// "pages=N bytes=M".
+// report at Report, in the default or the extended reading; AfterLoad, when
+// given, acts between the two. Returns "pages=N bytes=M".
 std::string WriteReport(const std::string& Path, const std::string& Report, bool WithComments,
-                        bool Extended = false, int32_t Threads = 1);
+                        bool Extended = false, int32_t Threads = 1, const std::function<void()>& AfterLoad = nullptr);
 
 // "N 0 R".
 inline std::string Ref(int N) { return std::to_string(N) + " 0 R"; }

@@ -18,16 +18,10 @@ namespace {
 const std::string FormHead = "= SubType is Form)\n";
 const std::string LimitLinePrefix = "%  XObject Forms : only the first ";
 
-// A one-page document whose page uses the XObjects of PageXObjects; the
-// caller adds the forms from object 10 on.
+// A one-page document whose page uses the XObjects of PageXObjects and
+// draws /A; the caller adds the forms from object 10 on.
 PdfBuilder PageWithXObjects(const std::string& PageXObjects) {
-    PdfBuilder pdf;
-    pdf.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
-    pdf.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
-    pdf.Set(3, "<< /Type /Page /Parent 2 0 R /Resources << /XObject << " + PageXObjects +
-                   " >> >> /Contents 4 0 R >>");
-    pdf.SetStream(4, "", "/A Do");
-    return pdf;
+    return PdfBuilder::SimpleDocument({"/A Do"}, "<< /XObject << " + PageXObjects + " >> >>");
 }
 
 struct TReportCounts {

@@ -16,15 +16,10 @@ using namespace lumerra::test;
 
 namespace {
 
-// One page whose content stream is Body (dictionary and data written as is).
+// One page whose content stream is Body (dictionary and data written as
+// is), and object 5 a number as large as a /Length may be.
 std::string PageWithStream(const std::string& Body) {
-    PdfBuilder pdf;
-    pdf.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
-    pdf.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
-    pdf.Set(3, "<< /Type /Page /Parent 2 0 R /Contents 4 0 R >>");
-    pdf.Set(4, Body);
-    pdf.Set(5, "2147483647");
-    return pdf.Build();
+    return PdfBuilder::SimpleDocument({""}).Set(4, Body).Set(5, "2147483647").Build();
 }
 
 constexpr int64_t MiB = 1024 * 1024;
