@@ -54,6 +54,12 @@ std::string Repeat(const std::string& piece, size_t bytes) {
     return s;
 }
 
+// Two pages, the second one's content object (6) without its "endobj": its
+// scan runs into the table and the trailer.
+std::string SecondPageCutShort() {
+    return WithoutEndobj(PdfBuilder::SimpleDocument({"first", "second"}).Set(6, "<< /Foo 1 >>").Build(), 6);
+}
+
 }  // namespace
 
 TEST(Report, ExampleDocumentComesOutExactly) {
@@ -185,11 +191,7 @@ TEST(Report, PageRangesProgressAndCancellation) {
 // nothing beside it: cancelled, a page range beyond the document, a read
 // error half way.
 TEST(Report, PreviousReportSurvivesARunThatDoesNotComplete) {
-    PdfBuilder pdf = PdfBuilder::SimpleDocument({"first", "second"});
-    pdf.Set(6, "<< /Foo 1 >>");
-    std::string truncated = pdf.Build();
-    // Object 6 runs into the xref and trailer: its scan meets no endobj.
-    truncated.replace(truncated.find("endobj", truncated.find("6 0 obj")), 6, "xxxxxx");
+    const std::string truncated = SecondPageCutShort();
     struct Case {
         std::string Name, Bytes;
         int First, Last;
@@ -326,14 +328,10 @@ TEST(Report, RefusesUnusableAnalysers) {
 }
 
 TEST(Report, TruncatedDocumentKeepsWhatWasWrittenToTheStream) {
-    // The second page's content object lacks "endobj": the run stops with an
-    // error that names the object, and the first page stays in the stream.
-    PdfBuilder pdf = PdfBuilder::SimpleDocument({"first", "second"});
-    pdf.Set(6, "<< /Foo 1 >>");
-    std::string bytes = pdf.Build();
-    // The xref stays valid: only the object's own text changed, same length.
-    const size_t at = bytes.find("6 0 obj");
-    bytes.replace(bytes.find("endobj", at), 6, "xxxxxx");
+    // The run stops with an error that names the object, and the first page
+    // stays in the stream.
+    const std::string bytes = SecondPageCutShort();
+    const size_t at = bytes.find("\n6 0 obj") + 1;
     LoadedDocument doc(bytes);
     TPDFLumerra decoder(&doc.Analyst);
     bool cancel = false;

@@ -65,8 +65,7 @@ TEST(RunLoop, SinksAreHandedEveryPageAndStreamInReportOrder) {
     doc.SetStream(20, "/Subtype /Form /BBox [0 0 1 1] /Resources << >>", "form");
     doc.Set(5, "<< /Type /Page /Parent 2 0 R /Resources << /XObject << /Fm0 20 0 R >> >> /Contents [6 0 R 4 0 R] >>");
     // The form, the last object, runs into the end of the file.
-    std::string cut = doc.Build();
-    cut.replace(cut.find("endobj", cut.find("20 0 obj")), 6, "xxxxxx");
+    const std::string cut = WithoutEndobj(doc.Build(), 20);
     struct Case {
         const char* Name;
         std::string Bytes;
@@ -108,17 +107,10 @@ TEST(RunLoop, TheReportIsTheSameForEveryThreadCount) {
     many.SetStream(201, "/Subtype /Form /BBox [0 0 1 1] /Resources << /XObject << /Fm0 200 0 R >> >>", "/Fm0 Do");
     for (int i = 0; i < 40; i += 7) many.SetStream(4 + 2 * i, "/Filter /FlateDecode", Deflate(contents[i]));
     // The last object, a form, runs into the end of the file: the run stops.
-    PdfBuilder broken = many;
-    std::string brokenBytes = broken.Build();
-    const size_t at = brokenBytes.find("201 0 obj");
-    brokenBytes.replace(brokenBytes.find("endobj", at), 6, "xxxxxx");
+    const std::string brokenBytes = WithoutEndobj(many.Build(), 201);
     // The last object runs into the end of the file: page 11's content list
     // cannot be read, or page 6's second content stream cannot.
-    const auto cutLast = [](PdfBuilder Builder) {
-        std::string bytes = Builder.Build();
-        bytes.replace(bytes.find("endobj", bytes.find("300 0 obj")), 6, "xxxxxx");
-        return bytes;
-    };
+    const auto cutLast = [](const PdfBuilder& Builder) { return WithoutEndobj(Builder.Build(), 300); };
     PdfBuilder listCut = many;
     listCut.Set(23, "<< /Type /Page /Parent 2 0 R /Contents 300 0 R >>");
     listCut.Set(300, "[24 0 R 4 0 R");

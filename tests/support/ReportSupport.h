@@ -22,6 +22,13 @@ struct LoadedDocument {
     const std::string Out = File.Sibling("out.txt");
 };
 
+// Bytes with the "endobj" of object Number overwritten, the same length so
+// that the table holds: the object runs on into whatever follows it.
+inline std::string WithoutEndobj(std::string Bytes, int Number) {
+    Bytes.replace(Bytes.find("endobj", Bytes.find("\n" + std::to_string(Number) + " 0 obj")), 6, "xxxxxx");
+    return Bytes;
+}
+
 // The report of every page of a loaded document, with the given progress
 // routine and cancel flag; the decoder's own exceptions propagate after the
 // bytes written before them are in Report.
