@@ -129,7 +129,7 @@ TEST(HostileCli, EveryRunEndsInAReportOrAMessage) {
             const int64_t peak = CliPeakKiB(outcome);
             EXPECT_GT(peak, 0);
             EXPECT_LT(peak, c.PeakLimitKiB) << "the decoded data stayed in memory";
-            std::printf("lumerra of the %s: peak resident memory %lld KiB\n", c.Name.c_str(),
+            std::printf("lumerra, %s: peak resident memory %lld KiB\n", c.Name.c_str(),
                         static_cast<long long>(peak));
         }
     }
