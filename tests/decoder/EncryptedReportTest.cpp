@@ -64,25 +64,15 @@ TOpened Open(const std::string& Path, const std::optional<std::string>& Password
     return result;
 }
 
-// Two pages, a form, Flate and hexadecimal streams, an indirect /Length and
-// a metadata stream; a string in the page for the strings' keys.
+// The two-page document with a metadata stream, and a string in the page
+// for the strings' keys.
 std::string Document() {
-    PdfBuilder b;
+    PdfBuilder b = TwoPageDocument();
     b.Set(1, "<< /Type /Catalog /Pages 2 0 R /Metadata 14 0 R >>");
-    b.Set(2, "<< /Type /Pages /Kids [3 0 R 6 0 R] /Count 2 /Resources 9 0 R /MediaBox [0 0 612 792] >>");
-    b.Set(3, "<< /Type /Page /Parent 2 0 R /Contents 4 0 R >>");
-    const std::string first = Deflate("BT /F1 12 Tf (one) Tj ET /Fm0 Do");
-    b.Set(4, "<< /Length 5 0 R /Filter /FlateDecode >>\nstream\n" + first + "\nendstream");
-    b.Set(5, std::to_string(first.size()));
     // The metadata stream drawn too: with /EncryptMetadata false it is the
     // one stream left unencrypted.
-    b.Set(6, "<< /Type /Page /Parent 2 0 R /Contents [8 0 R 11 0 R 14 0 R] /Resources << /Font 10 0 R >> >>");
+    b.Set(7, "[8 0 R 11 0 R 14 0 R]");
     b.SetStream(8, "/Filter /FlateDecode", Deflate("0 0 m 10 10 l S (a string) Tj"));
-    b.Set(9, "<< /Font 10 0 R /XObject << /Fm0 12 0 R >> >>");
-    b.Set(10, "<< /F1 13 0 R >>");
-    b.SetStream(11, "/Filter /ASCIIHexDecode", "42 54 20 45 54>");
-    b.SetStream(12, "/Type /XObject /Subtype /Form /BBox [0 0 1 1] /Resources << /Font << /F2 13 0 R >> >>", "q Q");
-    b.Set(13, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
     b.SetStream(14, "/Type /Metadata /Subtype /XML", "% x:xmpmeta");
     // Strings in the information dictionary, one of them an object of its own.
     b.Set(15, "<< /Title (Secret \\(title\\)) /Author 16 0 R >>");

@@ -25,24 +25,10 @@ std::string Report(const std::string& Bytes, bool Extended, bool WithComments = 
     return ReportOfBytes(Bytes, Extended, WithComments);
 }
 
-// Two revisions: forms, resources through references, an indirect /Length
-// and a /Contents array object, all of which may end up in object streams.
+// The two-page document and a second revision, all of which may end up in
+// object streams.
 PdfBuilder Document(const PdfBuilder::Options& Options) {
-    PdfBuilder b(Options);
-    b.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
-    b.Set(2, "<< /Type /Pages /Kids [3 0 R 6 0 R] /Count 2 /Resources 9 0 R /MediaBox [0 0 612 792] >>");
-    b.Set(3, "<< /Type /Page /Parent 2 0 R /Contents 4 0 R >>");
-    b.Set(4, "<< /Length 5 0 R /Filter /FlateDecode >>\nstream\n" + Deflate("BT /F1 12 Tf (one) Tj ET /Fm0 Do") +
-                 "\nendstream");
-    b.Set(5, std::to_string(Deflate("BT /F1 12 Tf (one) Tj ET /Fm0 Do").size()));
-    b.Set(6, "<< /Type /Page /Parent 2 0 R /Contents 7 0 R /Resources << /Font 10 0 R >> >>");
-    b.Set(7, "[8 0 R 11 0 R]");
-    b.SetStream(8, "", "0 0 m 10 10 l S");
-    b.Set(9, "<< /Font 10 0 R /XObject << /Fm0 12 0 R >> >>");
-    b.Set(10, "<< /F1 13 0 R >>");
-    b.SetStream(11, "/Filter /ASCIIHexDecode", "42 54 20 45 54>");
-    b.SetStream(12, "/Type /XObject /Subtype /Form /BBox [0 0 1 1] /Resources << /Font << /F2 13 0 R >> >>", "q Q");
-    b.Set(13, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    PdfBuilder b = TwoPageDocument(Options);
     b.NewRevision().Root(1).Set(10, "<< /F1 13 0 R /F9 13 0 R >>");
     return b;
 }
