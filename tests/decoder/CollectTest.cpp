@@ -2,10 +2,14 @@
 // one-level dictionary skip, and Form XObjects in pre-order.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "decoder/PDFLumerra.h"
 #include "support/PdfBuilder.h"
+#include "support/ReportSupport.h"
 
 using namespace lumerra;
 using namespace lumerra::test;
@@ -20,10 +24,24 @@ Entries ListOf(const TPDFResourceList& list) {
     return entries;
 }
 
-std::vector<std::string> ChildNames(const TPageResource& R) {
-    std::vector<std::string> names;
-    for (int32_t i = 0; i < R.ChildCount(); ++i) names.push_back(R.GetChild(i).Name);
-    return names;
+// The record as one text: each category that is not empty, "Font[/F1 5 /F2 6]",
+// then each form child in order, "/Fm0{...}" with its own record inside.
+std::string Digest(const TPageResource& R) {
+    const std::pair<const char*, const TPDFResourceList*> lists[] = {
+        {"Font", &R.Fonts},          {"XObject", &R.XObjects},     {"ColorSpace", &R.ColorSpaces},
+        {"ExtGState", &R.ExtGStates}, {"Pattern", &R.Patterns},     {"Properties", &R.Properties},
+        {"Shading", &R.Shadings}};
+    std::string out;
+    for (const auto& [category, list] : lists) {
+        if (list->Count() == 0) continue;
+        out += std::string(out.empty() ? "" : " ") + category + "[";
+        for (const auto& [name, number] : ListOf(*list))
+            out += (out.back() == '[' ? "" : " ") + name + " " + std::to_string(number);
+        out += "]";
+    }
+    for (int32_t i = 0; i < R.ChildCount(); ++i)
+        out += (out.empty() ? "" : " ") + R.GetChild(i).Name + "{" + Digest(R.GetChild(i).Resources) + "}";
+    return out;
 }
 
 // A document whose page 3 has the given dictionary text; objects 1 and 2 are
@@ -37,20 +55,18 @@ public:
         pdf.Set(2, RootDict);
         pdf.Set(3, PageDict);
         for (const auto& [number, body] : Extra) pdf.Set(number, body);
-        FFile = std::make_unique<TempFile>(pdf.Build());
-        FAnalyst.LoadFromFile(FFile->Path());
-        FDecoder = std::make_unique<TPDFLumerra>(&FAnalyst);
+        FLoaded = std::make_unique<LoadedDocument>(pdf.Build());
+        FDecoder = std::make_unique<TPDFLumerra>(&FLoaded->Analyst);
     }
     TPageResource& Collect(int32_t Page = 3) {
-        const int32_t before = FAnalyst.Stream()->Position();
+        const int32_t before = FLoaded->Analyst.Stream()->Position();
         TPageResource& R = FDecoder->CollectPageResources(Page);
-        EXPECT_EQ(FAnalyst.Stream()->Position(), before);  // the position is restored
+        EXPECT_EQ(FLoaded->Analyst.Stream()->Position(), before);  // the position is restored
         return R;
     }
 
 private:
-    std::unique_ptr<TempFile> FFile;
-    TPDFAnalyst FAnalyst;
+    std::unique_ptr<LoadedDocument> FLoaded;
     std::unique_ptr<TPDFLumerra> FDecoder;
 };
 
@@ -62,109 +78,67 @@ std::string Form(const std::string& Resources) {
 
 }  // namespace
 
-TEST(Collect, InlineCategories) {
-    Document doc("<< /Type /Page /Parent 2 0 R /Resources << /Font << /F1 5 0 R /F2 6 0 R >> "
-                 "/XObject << /Im0 7 0 R >> /ProcSet [/PDF /Text] >> >>",
-                 {{5, "<< >>"}, {6, "<< >>"}, {7, Image}});
-    TPageResource& R = doc.Collect();
-    EXPECT_EQ(ListOf(R.Fonts), (Entries{{"/F1", 5}, {"/F2", 6}}));
-    EXPECT_EQ(ListOf(R.XObjects), (Entries{{"/Im0", 7}}));
-    EXPECT_EQ(R.ColorSpaces.Count() + R.ExtGStates.Count() + R.Patterns.Count() + R.Properties.Count() +
-                  R.Shadings.Count(),
-              0);
-    EXPECT_EQ(R.ChildCount(), 0);
-}
-
-TEST(Collect, IndirectResourcesAndCategories) {
-    Document doc("<< /Type /Page /Resources 4 0 R >>",
-                 {{4, "<< /Font 12 0 R /Shading << /Sh0 8 0 R >> >>"}, {8, "<< >>"}, {12, "<< /F1 5 0 R >>"},
-                  {5, "<< >>"}});
-    TPageResource& R = doc.Collect();
-    EXPECT_EQ(ListOf(R.Fonts), (Entries{{"/F1", 5}}));
-    EXPECT_EQ(ListOf(R.Shadings), (Entries{{"/Sh0", 8}}));
-}
-
-TEST(Collect, InheritsFromTheNearestAncestorOnly) {
-    // Page 3 -> node 4 (no resources) -> root 2 (resources in object 9).
-    Document doc("<< /Type /Page /Parent 4 0 R >>",
-                 {{4, "<< /Type /Pages /Parent 2 0 R /Kids [3 0 R] /Count 1 >>"},
-                  {9, "<< /Font << /F9 5 0 R >> >>"},
-                  {5, "<< >>"}},
-                 "<< /Type /Pages /Kids [4 0 R] /Count 1 /Resources 9 0 R >>");
-    EXPECT_EQ(ListOf(doc.Collect().Fonts), (Entries{{"/F9", 5}}));
-}
-
-TEST(Collect, NullResourcesDoNotInherit) {
-    Document doc("<< /Type /Page /Parent 2 0 R /Resources null >>", {{5, "<< >>"}},
-                 "<< /Type /Pages /Kids [3 0 R] /Count 1 /Resources << /Font << /F1 5 0 R >> >> >>");
-    EXPECT_EQ(doc.Collect().Fonts.Count(), 0);
-}
-
-TEST(Collect, ParentCycleEnds) {
-    Document doc("<< /Type /Page /Parent 4 0 R >>",
-                 {{4, "<< /Type /Pages /Parent 5 0 R >>"}, {5, "<< /Type /Pages /Parent 4 0 R >>"}});
-    EXPECT_EQ(doc.Collect().Fonts.Count(), 0);
-}
-
-TEST(Collect, InvalidReferencesAreDropped) {
-    Document doc("<< /Type /Page /Resources << /Font << /F9 999 0 R /F1 5 0 R >> >> >>", {{5, "<< >>"}});
-    EXPECT_EQ(ListOf(doc.Collect().Fonts), (Entries{{"/F1", 5}}));
-}
-
-TEST(Collect, NestedInlineDictionaryEndsTheScan) {
-    Document doc("<< /Type /Page /Resources << /ExtGState << /GS0 << /LW 2 >> >> /Font << /F1 5 0 R >> >> >>",
-                 {{5, "<< >>"}});
-    EXPECT_EQ(doc.Collect().Fonts.Count(), 0);
-}
-
-TEST(Collect, NonReferenceValuesSwallowTheirNeighbours) {
-    Document doc("<< /Type /Page /Resources << /ColorSpace << /CS0 /DeviceRGB /CS1 7 0 R >> "
-                 "/Font << /F1 5 0 R >> >> >>",
-                 {{5, "<< >>"}, {7, "[/ICCBased 5 0 R]"}});
-    TPageResource& R = doc.Collect();
-    EXPECT_EQ(R.ColorSpaces.Count(), 0);
-    EXPECT_EQ(ListOf(R.Fonts), (Entries{{"/F1", 5}}));
-}
-
-TEST(Collect, ResourcesObjectWithoutDictionaryRecordsNothing) {
-    Document doc("<< /Type /Page /Resources 4 0 R >>", {{4, "null"}, {5, "<< /Font << /F1 6 0 R >> >>"}, {6, "<< >>"}});
-    EXPECT_EQ(doc.Collect().Fonts.Count(), 0);
-}
-
-TEST(Collect, FormsInPreOrderUnderThePage) {
-    Document doc("<< /Type /Page /Resources << /XObject << /Fm0 4 0 R /Im0 7 0 R /Fm2 6 0 R >> >> >>",
-                 {{4, Form(" /Resources << /XObject << /Fm1 5 0 R >> >>")},
-                  {5, Form(" /Resources << /Font << /F1 8 0 R >> >>")},
-                  {6, Form("")},
-                  {7, Image},
-                  {8, "<< >>"}});
-    TPageResource& R = doc.Collect();
-    EXPECT_EQ(ChildNames(R), (std::vector<std::string>{"/Fm0", "/Fm1", "/Fm2"}));
-    EXPECT_EQ(ListOf(R.GetChild(1).Resources.Fonts), (Entries{{"/F1", 8}}));
-    EXPECT_EQ(R.GetChild(0).Resources.Fonts.Count(), 0);
-    EXPECT_EQ(R.GetChild(0).Resources.ChildCount(), 0);
-}
-
-TEST(Collect, SubtypeIsDecidedByTheFirstTellingKey) {
-    Document doc("<< /Type /Page /Resources << /XObject << /A 4 0 R /B 5 0 R /C 6 0 R >> >> >>",
-                 {{4, "<< /BBox [0 0 1 1] /Subtype /Image /Length 0 >>\nstream\n\nendstream"},
-                  {5, "<< /Width 1 /Subtype /Form /Length 0 >>\nstream\n\nendstream"},
-                  {6, "<< /Length 0 >>\nstream\n/Subtype /Form\nendstream"}});
-    EXPECT_EQ(ChildNames(doc.Collect()), (std::vector<std::string>{"/A"}));
-}
-
-TEST(Collect, FormCyclesAreNotFollowed) {
-    // 4 lists itself and 5; 5 lists 4 again.
-    Document doc("<< /Type /Page /Resources << /XObject << /Fm0 4 0 R >> >> >>",
-                 {{4, Form(" /Resources << /XObject << /Self 4 0 R /Fm1 5 0 R >> >>")},
-                  {5, Form(" /Resources << /XObject << /Back 4 0 R >> >>")}});
-    EXPECT_EQ(ChildNames(doc.Collect()), (std::vector<std::string>{"/Fm0", "/Fm1"}));
-}
-
-TEST(Collect, SharedFormsAreCollectedOncePerPath) {
-    Document doc("<< /Type /Page /Resources << /XObject << /A 4 0 R /B 4 0 R >> >> >>",
-                 {{4, Form(" /Resources << /XObject << /Leaf 5 0 R >> >>")}, {5, Form("")}});
-    EXPECT_EQ(ChildNames(doc.Collect()), (std::vector<std::string>{"/A", "/Leaf", "/B", "/Leaf"}));
+TEST(Collect, RecordsWhatThePageAndItsFormsName) {
+    const std::string pages = "<< /Type /Pages /Kids [3 0 R] /Count 1 >>";
+    struct Case {
+        const char* Name;
+        std::string Page;
+        std::map<int, std::string> Extra;
+        std::string Root, Expected;
+    };
+    const std::vector<Case> cases = {
+        {"inline categories",
+         "<< /Type /Page /Parent 2 0 R /Resources << /Font << /F1 5 0 R /F2 6 0 R >> "
+         "/XObject << /Im0 7 0 R >> /ProcSet [/PDF /Text] >> >>",
+         {{5, "<< >>"}, {6, "<< >>"}, {7, Image}}, pages, "Font[/F1 5 /F2 6] XObject[/Im0 7]"},
+        {"resources and categories through references", "<< /Type /Page /Resources 4 0 R >>",
+         {{4, "<< /Font 12 0 R /Shading << /Sh0 8 0 R >> >>"}, {8, "<< >>"}, {12, "<< /F1 5 0 R >>"}, {5, "<< >>"}},
+         pages, "Font[/F1 5] Shading[/Sh0 8]"},
+        // Page 3 -> node 4 (no resources) -> root 2 (resources in object 9).
+        {"inherited from the nearest ancestor only", "<< /Type /Page /Parent 4 0 R >>",
+         {{4, "<< /Type /Pages /Parent 2 0 R /Kids [3 0 R] /Count 1 >>"}, {9, "<< /Font << /F9 5 0 R >> >>"}, {5, "<< >>"}},
+         "<< /Type /Pages /Kids [4 0 R] /Count 1 /Resources 9 0 R >>", "Font[/F9 5]"},
+        {"null resources do not inherit", "<< /Type /Page /Parent 2 0 R /Resources null >>", {{5, "<< >>"}},
+         "<< /Type /Pages /Kids [3 0 R] /Count 1 /Resources << /Font << /F1 5 0 R >> >> >>", ""},
+        {"a /Parent cycle ends", "<< /Type /Page /Parent 4 0 R >>",
+         {{4, "<< /Type /Pages /Parent 5 0 R >>"}, {5, "<< /Type /Pages /Parent 4 0 R >>"}}, pages, ""},
+        {"references to missing objects are dropped",
+         "<< /Type /Page /Resources << /Font << /F9 999 0 R /F1 5 0 R >> >> >>", {{5, "<< >>"}}, pages, "Font[/F1 5]"},
+        {"a nested inline dictionary ends the scan",
+         "<< /Type /Page /Resources << /ExtGState << /GS0 << /LW 2 >> >> /Font << /F1 5 0 R >> >> >>", {{5, "<< >>"}},
+         pages, ""},
+        {"a value that is no reference swallows its neighbour",
+         "<< /Type /Page /Resources << /ColorSpace << /CS0 /DeviceRGB /CS1 7 0 R >> /Font << /F1 5 0 R >> >> >>",
+         {{5, "<< >>"}, {7, "[/ICCBased 5 0 R]"}}, pages, "Font[/F1 5]"},
+        {"a resources object that is no dictionary", "<< /Type /Page /Resources 4 0 R >>",
+         {{4, "null"}, {5, "<< /Font << /F1 6 0 R >> >>"}, {6, "<< >>"}}, pages, ""},
+        {"forms in pre-order under the page",
+         "<< /Type /Page /Resources << /XObject << /Fm0 4 0 R /Im0 7 0 R /Fm2 6 0 R >> >> >>",
+         {{4, Form(" /Resources << /XObject << /Fm1 5 0 R >> >>")},
+          {5, Form(" /Resources << /Font << /F1 8 0 R >> >>")},
+          {6, Form("")},
+          {7, Image},
+          {8, "<< >>"}},
+         pages, "XObject[/Fm0 4 /Im0 7 /Fm2 6] /Fm0{XObject[/Fm1 5]} /Fm1{Font[/F1 8]} /Fm2{}"},
+        {"the subtype is decided by the first telling key",
+         "<< /Type /Page /Resources << /XObject << /A 4 0 R /B 5 0 R /C 6 0 R >> >> >>",
+         {{4, "<< /BBox [0 0 1 1] /Subtype /Image /Length 0 >>\nstream\n\nendstream"},
+          {5, "<< /Width 1 /Subtype /Form /Length 0 >>\nstream\n\nendstream"},
+          {6, "<< /Length 0 >>\nstream\n/Subtype /Form\nendstream"}},
+         pages, "XObject[/A 4 /B 5 /C 6] /A{}"},
+        // 4 lists itself and 5; 5 lists 4 again.
+        {"form cycles are not followed", "<< /Type /Page /Resources << /XObject << /Fm0 4 0 R >> >> >>",
+         {{4, Form(" /Resources << /XObject << /Self 4 0 R /Fm1 5 0 R >> >>")},
+          {5, Form(" /Resources << /XObject << /Back 4 0 R >> >>")}},
+         pages, "XObject[/Fm0 4] /Fm0{XObject[/Self 4 /Fm1 5]} /Fm1{XObject[/Back 4]}"},
+        {"a shared form is collected once per path",
+         "<< /Type /Page /Resources << /XObject << /A 4 0 R /B 4 0 R >> >> >>",
+         {{4, Form(" /Resources << /XObject << /Leaf 5 0 R >> >>")}, {5, Form("")}}, pages, "XObject[/A 4 /B 4] /A{XObject[/Leaf 5]} /Leaf{} /B{XObject[/Leaf 5]} /Leaf{}"},
+    };
+    for (const Case& c : cases) {
+        Document doc(c.Page, c.Extra, c.Root);
+        EXPECT_EQ(Digest(doc.Collect()), c.Expected) << c.Name;
+    }
 }
 
 TEST(Collect, ExponentialFormGraphIsCapped) {

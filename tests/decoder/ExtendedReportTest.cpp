@@ -25,24 +25,10 @@ std::string Report(const std::string& Bytes, bool Extended, bool WithComments = 
     return ReportOfBytes(Bytes, Extended, WithComments);
 }
 
-// Two revisions: forms, resources through references, an indirect /Length
-// and a /Contents array object, all of which may end up in object streams.
+// The two-page document and a second revision, all of which may end up in
+// object streams.
 PdfBuilder Document(const PdfBuilder::Options& Options) {
-    PdfBuilder b(Options);
-    b.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
-    b.Set(2, "<< /Type /Pages /Kids [3 0 R 6 0 R] /Count 2 /Resources 9 0 R /MediaBox [0 0 612 792] >>");
-    b.Set(3, "<< /Type /Page /Parent 2 0 R /Contents 4 0 R >>");
-    b.Set(4, "<< /Length 5 0 R /Filter /FlateDecode >>\nstream\n" + Deflate("BT /F1 12 Tf (one) Tj ET /Fm0 Do") +
-                 "\nendstream");
-    b.Set(5, std::to_string(Deflate("BT /F1 12 Tf (one) Tj ET /Fm0 Do").size()));
-    b.Set(6, "<< /Type /Page /Parent 2 0 R /Contents 7 0 R /Resources << /Font 10 0 R >> >>");
-    b.Set(7, "[8 0 R 11 0 R]");
-    b.SetStream(8, "", "0 0 m 10 10 l S");
-    b.Set(9, "<< /Font 10 0 R /XObject << /Fm0 12 0 R >> >>");
-    b.Set(10, "<< /F1 13 0 R >>");
-    b.SetStream(11, "/Filter /ASCIIHexDecode", "42 54 20 45 54>");
-    b.SetStream(12, "/Type /XObject /Subtype /Form /BBox [0 0 1 1] /Resources << /Font << /F2 13 0 R >> >>", "q Q");
-    b.Set(13, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    PdfBuilder b = TwoPageDocument(Options);
     b.NewRevision().Root(1).Set(10, "<< /F1 13 0 R /F9 13 0 R >>");
     return b;
 }
@@ -108,11 +94,7 @@ TEST(ExtendedReport, AnObjectCutByTheFilesBlocksIsReadWhole) {
 
 TEST(ExtendedReport, CensusOfTheCrossReferenceSections) {
     const auto census = [](const PdfBuilder::Options& Options) {
-        TempFile file(Document(Options).Build(), "doc.pdf");
-        TPDFAnalyst analyst;
-        analyst.SetExtendedReading(true);
-        analyst.LoadFromFile(file.Path());
-        const auto c = analyst.XrefCensus();
+        const auto c = LoadedDocument(Document(Options).Build(), true).Analyst.XrefCensus();
         return std::to_string(c.Tables) + " tables, " + std::to_string(c.Streams) + " streams, " +
                std::to_string(c.ObjectStreams) + " object streams, " + std::to_string(c.ObjectsInStreams) + " in them";
     };
@@ -175,8 +157,9 @@ TEST(ExtendedReport, ObjectStreamsWrittenByAnotherToolReportTheSame) {
     }
 }
 
-// Damaged forms of the document: extended reading rebuilds the table and
-// reports them as the undamaged one.
+// Damaged forms of the document: extended reading rebuilds the table, or
+// finds it behind junk at the end (the last "startxref" names the table,
+// whatever follows it), and reports them as the undamaged one.
 TEST(ExtendedReport, DamagedFilesReportAsTheUndamagedOne) {
     PdfBuilder builder = Document(Form("1.4", false, false));
     const std::string good = builder.Build();
@@ -190,50 +173,36 @@ TEST(ExtendedReport, DamagedFilesReportAsTheUndamagedOne) {
     struct Case {
         const char* Name;
         std::string Bytes;
+        bool Repaired, DefaultRefuses;
     };
     std::string wrongEntries = good;
     const size_t entry = wrongEntries.find(" 00000 n", wrongEntries.find("xref")) - 10;
     wrongEntries.replace(entry + 11, 10, "0000000077");  // the second entry
     const std::vector<Case> cases = {
-        {"bytes inserted after the header", good.substr(0, 9) + std::string(100, '%') + "\n" + good.substr(9)},
-        {"table, trailer and startxref cut off", good.substr(0, lastXref)},
-        {"startxref pointing elsewhere",
-         good.substr(0, good.rfind("startxref")) + "startxref\n12\n%%EOF\n"},
-        {"a table entry wrong", wrongEntries},
-        {"a /Length too short", withLength(-5)},
-        {"a /Length too long", withLength(+7)},
+        {"bytes inserted after the header", good.substr(0, 9) + std::string(100, '%') + "\n" + good.substr(9), true, true},
+        {"table, trailer and startxref cut off", good.substr(0, lastXref), true, true},
+        {"startxref pointing elsewhere", good.substr(0, good.rfind("startxref")) + "startxref\n12\n%%EOF\n", true, true},
+        {"a table entry wrong", wrongEntries, true, true},
+        {"a /Length too short", withLength(-5), false, false},
+        {"a /Length too long", withLength(+7), false, false},
+        {"junk after the end", good + "junk after the end\n", false, true},
+        {"NUL bytes after the end", good + std::string("%%EOF\0\0\0", 8) + std::string(600, 'x'), false, true},
+        {"no end marker", good.substr(0, good.rfind("%%EOF")), false, true},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(Report(c.Bytes, true), expected) << c.Name;
-        EXPECT_NE(Report(c.Bytes, false), expected) << c.Name << ": the default reading does not repair";
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(Report(c.Bytes, true), expected);
+        const std::string plain = Report(c.Bytes, false);
+        EXPECT_NE(plain, expected) << "the default reading does not repair";
+        EXPECT_EQ(plain.rfind("error: ", 0) == 0, c.DefaultRefuses) << plain.substr(0, 200);
+        EXPECT_EQ(LoadedDocument(c.Bytes, true).Analyst.Repaired(), c.Repaired);
     }
-    TempFile file(good.substr(0, lastXref), "cut.pdf");
-    TPDFAnalyst analyst;
-    analyst.SetExtendedReading(true);
-    analyst.LoadFromFile(file.Path());
-    EXPECT_TRUE(analyst.Repaired());
-    ASSERT_EQ(analyst.Warnings().size(), 1u);
-    EXPECT_EQ(analyst.Warnings()[0], "相互参照テーブルを再構築しました。（見つかったオブジェクト: 13 個）");
+    const LoadedDocument cut(good.substr(0, lastXref), true);
+    ASSERT_EQ(cut.Analyst.Warnings().size(), 1u);
+    EXPECT_EQ(cut.Analyst.Warnings()[0], "相互参照テーブルを再構築しました。（見つかったオブジェクト: 13 個）");
 
     const std::string noTree = "%PDF-1.4\n1 0 obj\n<< /Type /Catalog >>\nendobj\n";
     EXPECT_EQ(Report(noTree, true), "error: ファイルを走査しましたが、ページツリーが見つかりませんでした。");
-}
-
-// The end of the file as readers look for it: the last "startxref" names
-// the table, whatever follows it, and nothing needs rebuilding.
-TEST(ExtendedReport, JunkAtTheEndHidesNoTable) {
-    const std::string good = Document(Form("1.4", false, false)).Build();
-    const std::string expected = Report(good, true);
-    for (const std::string& bytes : {good + "junk after the end\n", good + "%%EOF\0\0\0" + std::string(600, 'x'),
-                                     good.substr(0, good.rfind("%%EOF"))}) {
-        EXPECT_EQ(Report(bytes, false).rfind("error: ", 0), 0u);
-        EXPECT_EQ(Report(bytes, true), expected);
-        TempFile file(bytes, "end.pdf");
-        TPDFAnalyst analyst;
-        analyst.SetExtendedReading(true);
-        analyst.LoadFromFile(file.Path());
-        EXPECT_FALSE(analyst.Repaired()) << bytes.substr(bytes.size() - 20);
-    }
 }
 
 // A file of 2 GiB or more, its objects past the 2 GiB mark: the default

@@ -61,38 +61,41 @@ TEST(ReadingDifferences, EachShapeAsTheDefaultReadsItAndAsTheFileSaysIt) {
     const std::string text = "BT /F1 12 Tf (filtered) Tj ET";
     const std::string image = "/Type /XObject /Subtype /Image /Width 1 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray";
     const std::string form = "/Type /XObject /Subtype /Form /BBox [0 0 1 1]";
+    const std::string body = WithResources("<< /Font << /F1 5 0 R >> >>").Build();
+    const std::string afterHeader = body.substr(body.find('\n') + 1);
+    const std::string notPdf = "error: このファイルはPDFファイルではありません。";
+    const std::string bodyRead = "Font       : [ /F1 ] | Contents 1/1 | BT ET";
     struct Case {
         const char* Shape;
-        PdfBuilder Document;
-        std::string Default, Extended;
+        std::string Bytes, Default, Extended;
     };
     const std::vector<Case> cases = {
         {"graphics states written inline (TikZ, cairo)",
-         WithResources("<< /ExtGState << /a0 << /CA 1 /ca 1 >> >> /Font << /f-0-0 5 0 R >> >>"),
+         WithResources("<< /ExtGState << /a0 << /CA 1 /ca 1 >> >> /Font << /f-0-0 5 0 R >> >>").Build(),
          "ExtGState  : [ /ca ] | Contents 1/1 | BT ET",
          "Font       : [ /f-0-0 ] | ExtGState  : [ /a0 ] | Contents 1/1 | BT ET"},
         {"direct annotations with /Contents before the page's own (FPDF)",
          WithResources("<< /Font << /F1 5 0 R >> >>")
              .Set(3, "<< /Type /Page /Parent 2 0 R /Annots [<< /Type /Annot /Subtype /Text /Rect [0 0 1 1] "
-                     "/Contents (note) >>] /Contents 4 0 R /Resources << /Font << /F1 5 0 R >> >> >>"),
-         "Font       : [ /F1 ]", "Font       : [ /F1 ] | Contents 1/1 | BT ET"},
+                     "/Contents (note) >>] /Contents 4 0 R /Resources << /Font << /F1 5 0 R >> >> >>").Build(),
+         "Font       : [ /F1 ]", bodyRead},
         {"a category entry whose value is a name",
-         WithResources("<< /ColorSpace << /CS0 /DeviceRGB /CS1 6 0 R >> >>").Set(6, "[/ICCBased 5 0 R]"),
+         WithResources("<< /ColorSpace << /CS0 /DeviceRGB /CS1 6 0 R >> >>").Set(6, "[/ICCBased 5 0 R]").Build(),
          "Contents 1/1 | BT ET", "ColorSpace : [ /CS0  /CS1 ] | Contents 1/1 | BT ET"},
         {"a category object holding font dictionaries",
          WithResources("<< /Font 6 0 R >>")
-             .Set(6, "<< /F1 << /Type /Font /Subtype /TrueType /LastChar 5 /FontDescriptor 5 0 R >> >>"),
-         "Font       : [ /FontDescriptor ] | Contents 1/1 | BT ET", "Font       : [ /F1 ] | Contents 1/1 | BT ET"},
-        {"a name with a #xx escape", WithResources("<< /XObject << /#49m3 6 0 R >> >>").SetStream(6, image, "x"),
+             .Set(6, "<< /F1 << /Type /Font /Subtype /TrueType /LastChar 5 /FontDescriptor 5 0 R >> >>").Build(),
+         "Font       : [ /FontDescriptor ] | Contents 1/1 | BT ET", bodyRead},
+        {"a name with a #xx escape", WithResources("<< /XObject << /#49m3 6 0 R >> >>").SetStream(6, image, "x").Build(),
          "XObject    : [ /#49m3 ] | Contents 1/1 | BT ET", "XObject    : [ /Im3 ] | Contents 1/1 | BT ET"},
-        {"one form under two names", WithResources("<< /XObject << /Fm0 6 0 R /Fm1 6 0 R >> >>").SetStream(6, form, "q Q"),
+        {"one form under two names", WithResources("<< /XObject << /Fm0 6 0 R /Fm1 6 0 R >> >>").SetStream(6, form, "q Q").Build(),
          "XObject    : [ /Fm0  /Fm1 ] | XObject Resource ( /Fm0 = SubType is Form) | q Q | "
          "XObject Resource ( /Fm1 = SubType is Form) | q Q | Contents 1/1 | BT ET",
          "XObject    : [ /Fm0  /Fm1 ] | XObject Resource ( /Fm0 = SubType is Form) | q Q | Contents 1/1 | BT ET"},
         {"Flate with a PNG predictor",
          PdfBuilder::SimpleDocument({""}).SetStream(
              4, "/Filter /FlateDecode /DecodeParms << /Predictor 12 /Columns 8 >>",
-             Deflate(EncodePNG(text, 8, 1, {0, 1, 2, 3, 4}))),
+             Deflate(EncodePNG(text, 8, 1, {0, 1, 2, 3, 4}))).Build(),
          "Contents 1/1 | " + EncodePNG(text, 8, 1, {0, 1, 2, 3, 4}), "Contents 1/1 | " + text},
         {"three text and Flate filters",
          PdfBuilder::SimpleDocument({""}).SetStream(4, "/Filter [/ASCIIHexDecode /ASCII85Decode /FlateDecode]", [&] {
@@ -100,48 +103,29 @@ TEST(ReadingDifferences, EachShapeAsTheDefaultReadsItAndAsTheFileSaysIt) {
              for (const unsigned char c : EncodeASCII85(Deflate(text)))
                  hex += "0123456789ABCDEF"[c >> 4], hex += "0123456789ABCDEF"[c & 15];
              return hex + ">";
-         }()),
+         }()).Build(),
          "Contents 1/1", "Contents 1/1 | " + text},
         {"null and missing entries and content streams",
          WithResources("<< /Font << /F1 5 0 R /F8 null /F9 6 0 R >> >>")
              .Set(3, "<< /Type /Page /Parent 2 0 R /Contents [4 0 R 6 0 R null] /Resources << /Font << /F1 5 0 R "
                      "/F8 null /F9 6 0 R >> >> >>")
-             .Set(6, "null"),
+             .Set(6, "null").Build(),
          "Font       : [ /F1 ] | Contents 1/2 | BT ET | Contents 2/2",
-         "Font       : [ /F1 ] | Contents 1/1 | BT ET"},
+         bodyRead},
         {"a page written in place in /Kids, inheriting from the node that lists it",
          WithResources("<< >>").Set(2, "<< /Type /Pages /Count 1 /Resources << /Font << /F1 5 0 R >> >> /Kids "
-                                       "[<< /Type /Page /Contents 4 0 R >>] >>"),
-         "error: オブジェクトIDが不正です。", "Font       : [ /F1 ] | Contents 1/1 | BT ET"},
-    };
-    for (const Case& c : cases) {
-        const std::string bytes = c.Document.Build();
-        EXPECT_EQ(Digest(Report(bytes, false)), c.Default) << c.Shape;
-        EXPECT_EQ(Digest(Report(bytes, true)), c.Extended) << c.Shape;
-    }
-}
-
-TEST(ReadingDifferences, HeadersTheDefaultReadingRefuses) {
-    const std::string body = WithResources("<< /Font << /F1 5 0 R >> >>").Build();
-    const std::string afterHeader = body.substr(body.find('\n') + 1);
-    struct Case {
-        const char* Shape;
-        std::string Bytes, Default;
-    };
-    const std::vector<Case> cases = {
-        {"junk before the header", "Content-Type: application/pdf\r\n\r\n" + body,
-         "error: このファイルはPDFファイルではありません。"},
-        {"a header without a minor version", "%PDF-1.\n" + afterHeader, "error: このファイルはPDFファイルではありません。"},
-        {"no header", afterHeader, "error: このファイルはPDFファイルではありません。"},
+                                       "[<< /Type /Page /Contents 4 0 R >>] >>").Build(),
+         "error: オブジェクトIDが不正です。", bodyRead},
+        {"junk before the header", "Content-Type: application/pdf\r\n\r\n" + body, notPdf, bodyRead},
+        {"a header without a minor version", "%PDF-1.\n" + afterHeader, notPdf, bodyRead},
+        {"no header", afterHeader, notPdf, bodyRead},
+        {"no PDF at all", "GIF89a" + std::string(2000, 'x'), notPdf, notPdf},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Digest(Report(c.Bytes, false)), c.Default) << c.Shape;
-        EXPECT_EQ(Digest(Report(c.Bytes, true)), "Font       : [ /F1 ] | Contents 1/1 | BT ET") << c.Shape;
+        EXPECT_EQ(Digest(Report(c.Bytes, true)), c.Extended) << c.Shape;
     }
-    // Neither reading takes a file that is no PDF.
-    EXPECT_EQ(Report("GIF89a" + std::string(2000, 'x'), true), "error: このファイルはPDFファイルではありません。");
 }
-
 
 // "endstream" after any white space or a comment: extended reading finds it
 // with the one tokenizer, in a content stream and in a cross-reference
@@ -179,13 +163,10 @@ TEST(ReadingDifferences, WhiteSpaceAndCommentsBeforeEndstream) {
         std::string withStreams = structure.Build();
         const size_t end = withStreams.rfind("\nendstream");
         withStreams.replace(end, 1, c.Before);
-        TempFile file(withStreams);
-        TPDFAnalyst analyst;
-        analyst.SetExtendedReading(true);
-        analyst.LoadFromFile(file.Path());
-        EXPECT_FALSE(analyst.Repaired()) << c.Before;
+        LoadedDocument doc(withStreams, true);
+        EXPECT_FALSE(doc.Analyst.Repaired()) << c.Before;
         std::string report;
-        DecodeAllPages(analyst, false, report);
+        DecodeAllPages(doc.Analyst, false, report);
         EXPECT_EQ(report.find(text) != std::string::npos, true) << c.Before << report;
     }
 }

@@ -20,10 +20,7 @@ namespace {
 // progress calls, as one text.
 std::string Decode(const std::string& Bytes, int32_t Threads, bool WithComments, int32_t CancelAfter = 0,
                    bool Extended = false) {
-    TempFile file(Bytes, "doc.pdf");
-    TPDFAnalyst analyst;
-    analyst.SetExtendedReading(Extended);
-    analyst.LoadFromFile(file.Path());
+    LoadedDocument doc(Bytes, Extended);
     std::string report;
     bool cancel = false;
     std::string calls;
@@ -34,7 +31,7 @@ std::string Decode(const std::string& Bytes, int32_t Threads, bool WithComments,
     };
     std::string error;
     try {
-        DecodeAllPages(analyst, WithComments, report, Threads, progress, &cancel);
+        DecodeAllPages(doc.Analyst, WithComments, report, Threads, progress, &cancel);
     } catch (const Exception& e) {
         error = e.Detailed();
     }
@@ -68,8 +65,7 @@ TEST(RunLoop, SinksAreHandedEveryPageAndStreamInReportOrder) {
     doc.SetStream(20, "/Subtype /Form /BBox [0 0 1 1] /Resources << >>", "form");
     doc.Set(5, "<< /Type /Page /Parent 2 0 R /Resources << /XObject << /Fm0 20 0 R >> >> /Contents [6 0 R 4 0 R] >>");
     // The form, the last object, runs into the end of the file.
-    std::string cut = doc.Build();
-    cut.replace(cut.find("endobj", cut.find("20 0 obj")), 6, "xxxxxx");
+    const std::string cut = WithoutEndobj(doc.Build(), 20);
     struct Case {
         const char* Name;
         std::string Bytes;
@@ -84,10 +80,8 @@ TEST(RunLoop, SinksAreHandedEveryPageAndStreamInReportOrder) {
     };
     for (const Case& c : cases) {
         for (const int32_t threads : {1, 3}) {
-            TempFile file(c.Bytes, "doc.pdf");
-            TPDFAnalyst analyst;
-            analyst.LoadFromFile(file.Path());
-            TPDFLumerra decoder(&analyst);
+            LoadedDocument doc(c.Bytes);
+            TPDFLumerra decoder(&doc.Analyst);
             decoder.Threads = threads;
             TRecordingSink sink;
             bool cancel = false;
@@ -113,17 +107,10 @@ TEST(RunLoop, TheReportIsTheSameForEveryThreadCount) {
     many.SetStream(201, "/Subtype /Form /BBox [0 0 1 1] /Resources << /XObject << /Fm0 200 0 R >> >>", "/Fm0 Do");
     for (int i = 0; i < 40; i += 7) many.SetStream(4 + 2 * i, "/Filter /FlateDecode", Deflate(contents[i]));
     // The last object, a form, runs into the end of the file: the run stops.
-    PdfBuilder broken = many;
-    std::string brokenBytes = broken.Build();
-    const size_t at = brokenBytes.find("201 0 obj");
-    brokenBytes.replace(brokenBytes.find("endobj", at), 6, "xxxxxx");
+    const std::string brokenBytes = WithoutEndobj(many.Build(), 201);
     // The last object runs into the end of the file: page 11's content list
     // cannot be read, or page 6's second content stream cannot.
-    const auto cutLast = [](PdfBuilder Builder) {
-        std::string bytes = Builder.Build();
-        bytes.replace(bytes.find("endobj", bytes.find("300 0 obj")), 6, "xxxxxx");
-        return bytes;
-    };
+    const auto cutLast = [](const PdfBuilder& Builder) { return WithoutEndobj(Builder.Build(), 300); };
     PdfBuilder listCut = many;
     listCut.Set(23, "<< /Type /Page /Parent 2 0 R /Contents 300 0 R >>");
     listCut.Set(300, "[24 0 R 4 0 R");

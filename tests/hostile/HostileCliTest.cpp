@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,66 +69,68 @@ int64_t CliPeakKiB(const TCaseOutcome& Outcome) {
     return at == std::string::npos ? -1 : std::stoll(Outcome.Text.substr(at + 5));
 }
 
-std::string Ref(int N) { return std::to_string(N) + " 0 R"; }
-
 }  // namespace
 
-TEST(HostileCli, FilesThatAreNoDocumentsGiveAMessage) {
-    TempFile empty("", "empty.pdf");
-    ExpectCliOutcome(RunCase("cli: 0-byte file", [&] { return RunCli({"decode", empty.Path(), "--quiet"}, empty); }),
-                     false);
-    const std::string folder = empty.Sibling("folder.pdf");
-    std::filesystem::create_directory(folder);
-    ExpectCliOutcome(RunCase("cli: folder", [&] { return RunCli({"info", folder}, empty); }), false);
-}
-
-TEST(HostileCli, DecompressionBombIsReportedInBoundedMemory) {
-    PdfBuilder pdf = PdfBuilder::SimpleDocument({""});
-    pdf.SetStream(4, "/Filter /FlateDecode", ZeroBomb(int64_t{768} * 1024 * 1024));
-    TempFile file(pdf.Build());
-    for (const bool comments : {true, false}) {
-        std::vector<std::string> args{"decode", file.Path(), "-o", file.Sibling("out.txt"), "--quiet"};
-        if (!comments) args.push_back("--no-comments");
-        const TCaseOutcome outcome =
-            RunCase(comments ? "cli: 768 MiB bomb, comments" : "cli: 768 MiB bomb", [&] { return RunCli(args, file); });
-        ExpectCliOutcome(outcome, true);
-        const int64_t peak = CliPeakKiB(outcome);
-        EXPECT_GT(peak, 0);
-        EXPECT_LT(peak, 384 * 1024) << "the decoded data stayed in memory";
-        std::printf("lumerra decode of a 768 MiB bomb%s: peak resident memory %lld KiB\n",
-                    comments ? "" : " --no-comments", static_cast<long long>(peak));
-    }
-}
-
-TEST(HostileCli, HeavyFormsAndDeepTreesAreReported) {
+TEST(HostileCli, EveryRunEndsInAReportOrAMessage) {
+    const std::string bomb = [] {
+        PdfBuilder pdf = PdfBuilder::SimpleDocument({""});
+        pdf.SetStream(4, "/Filter /FlateDecode", ZeroBomb(int64_t{768} * 1024 * 1024));
+        return pdf.Build();
+    }();
     // One form with 20,000 fonts under 10,000 names, below 50,000 levels of
     // page tree.
-    constexpr int Depth = 50000;
-    PdfBuilder pdf;
-    pdf.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
-    std::string names;
-    for (int i = 0; i < 10000; ++i) names += "/X" + std::to_string(i) + " " + Ref(Depth + 4) + " ";
-    pdf.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 /Resources << /XObject << " + names + ">> >> >>");
-    for (int node = 3; node < Depth + 2; ++node)
-        pdf.Set(node, "<< /Type /Pages /Parent " + Ref(node - 1) + " /Kids [" + Ref(node + 1) + "] >>");
-    pdf.Set(Depth + 2, "<< /Type /Page /Parent " + Ref(Depth + 1) + " /Contents " + Ref(Depth + 3) + " >>");
-    pdf.SetStream(Depth + 3, "", "/X0 Do");
-    std::string fonts;
-    for (int i = 0; i < 20000; ++i) fonts += "/F" + std::to_string(i) + " " + Ref(Depth + 5) + " ";
-    pdf.SetStream(Depth + 4, "/Subtype /Form /Resources << /Font << " + fonts + ">> >>", "q Q");
-    pdf.Set(Depth + 5, "<< /Type /Font >>");
-    TempFile file(pdf.Build());
-    ExpectCliOutcome(RunCase("cli: heavy forms under a deep tree",
-                             [&] { return RunCli({"decode", file.Path(), "-o", file.Sibling("out.txt"), "--quiet"}, file); }),
-                     true);
-    ExpectCliOutcome(RunCase("cli: info of a deep tree", [&] { return RunCli({"info", file.Path()}, file); }), true);
-}
-
-TEST(HostileCli, StreamLongerThanTheFileGivesAMessage) {
-    PdfBuilder pdf = PdfBuilder::SimpleDocument({""});
-    pdf.Set(4, "<< /Length 2147483647 /Filter /FlateDecode >>\nstream\n" + Deflate("0 0 m") + "\nendstream");
-    TempFile file(pdf.Build());
-    ExpectCliOutcome(RunCase("cli: /Length past the end",
-                             [&] { return RunCli({"decode", file.Path(), "-o", file.Sibling("out.txt"), "--quiet"}, file); }),
-                     false);
+    const std::string heavy = [] {
+        constexpr int Depth = 50000;
+        PdfBuilder pdf;
+        pdf.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+        pdf.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 /Resources << /XObject << " +
+                       NamesFor("X", 10000, Depth + 4) + ">> >> >>");
+        for (int node = 3; node < Depth + 2; ++node)
+            pdf.Set(node, "<< /Type /Pages /Parent " + Ref(node - 1) + " /Kids [" + Ref(node + 1) + "] >>");
+        pdf.Set(Depth + 2, "<< /Type /Page /Parent " + Ref(Depth + 1) + " /Contents " + Ref(Depth + 3) + " >>");
+        pdf.SetStream(Depth + 3, "", "/X0 Do");
+        pdf.SetStream(Depth + 4, "/Subtype /Form /Resources << /Font << " + NamesFor("F", 20000, Depth + 5) + ">> >>",
+                      "q Q");
+        pdf.Set(Depth + 5, "<< /Type /Font >>");
+        return pdf.Build();
+    }();
+    PdfBuilder pastEnd = PdfBuilder::SimpleDocument({""});
+    pastEnd.Set(4, "<< /Length 2147483647 /Filter /FlateDecode >>\nstream\n" + Deflate("0 0 m") + "\nendstream");
+    struct Case {
+        std::string Name;
+        std::optional<std::string> Bytes;  // the file; a folder where there is none
+        std::vector<std::string> Args;     // FILE and OUT stand for the file and a report beside it
+        bool Report;
+        int64_t PeakLimitKiB;  // 0: not compared
+    };
+    const std::vector<std::string> decode = {"decode", "FILE", "-o", "OUT", "--quiet"};
+    const std::vector<Case> cases = {
+        {"0-byte file", "", {"decode", "FILE", "--quiet"}, false, 0},
+        {"folder", std::nullopt, {"info", "FILE"}, false, 0},
+        {"768 MiB bomb, comments", bomb, decode, true, 384 * 1024},
+        {"768 MiB bomb", bomb, {"decode", "FILE", "-o", "OUT", "--quiet", "--no-comments"}, true, 384 * 1024},
+        {"heavy forms under a deep tree", heavy, decode, true, 0},
+        {"info of a deep tree", heavy, {"info", "FILE"}, true, 0},
+        {"/Length past the end", pastEnd.Build(), decode, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TempFile file(c.Bytes.value_or(""));
+        std::string path = file.Path();
+        if (!c.Bytes) {
+            path = file.Sibling("folder.pdf");
+            std::filesystem::create_directory(path);
+        }
+        std::vector<std::string> args = c.Args;
+        for (std::string& arg : args) arg = arg == "FILE" ? path : arg == "OUT" ? file.Sibling("out.txt") : arg;
+        const TCaseOutcome outcome = RunCase("cli: " + c.Name, [&] { return RunCli(args, file); });
+        ExpectCliOutcome(outcome, c.Report);
+        if (c.PeakLimitKiB != 0) {
+            const int64_t peak = CliPeakKiB(outcome);
+            EXPECT_GT(peak, 0);
+            EXPECT_LT(peak, c.PeakLimitKiB) << "the decoded data stayed in memory";
+            std::printf("lumerra, %s: peak resident memory %lld KiB\n", c.Name.c_str(),
+                        static_cast<long long>(peak));
+        }
+    }
 }

@@ -8,10 +8,11 @@
 namespace lumerra::test {
 
 std::string WriteReport(const std::string& Path, const std::string& Report, bool WithComments, bool Extended,
-                        int32_t Threads) {
+                        int32_t Threads, const std::function<void()>& AfterLoad) {
     TPDFAnalyst analyst;
     analyst.SetExtendedReading(Extended);
     analyst.LoadFromFile(Path);
+    if (AfterLoad) AfterLoad();
     TIDList pages;
     analyst.GetPageList(&pages);
     TPDFLumerra decoder(&analyst);

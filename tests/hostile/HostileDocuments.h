@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "hostile/HostileSupport.h"
@@ -17,10 +19,29 @@ namespace lumerra::test {
 inline constexpr int64_t MemoryBudgetKiB = 512 * 1024;
 
 // Loads the file at Path and writes every page of its page list into the
-// report at Report, in the default or the extended reading; returns
-// "pages=N bytes=M".
+// report at Report, in the default or the extended reading; AfterLoad, when
+// given, acts between the two. Returns "pages=N bytes=M".
 std::string WriteReport(const std::string& Path, const std::string& Report, bool WithComments,
-                        bool Extended = false, int32_t Threads = 1);
+                        bool Extended = false, int32_t Threads = 1, const std::function<void()>& AfterLoad = nullptr);
+
+// "N 0 R".
+inline std::string Ref(int N) { return std::to_string(N) + " 0 R"; }
+
+// "/P0 N 0 R /P1 N 0 R ..." for Count names with the given Prefix that all
+// refer to object N.
+inline std::string NamesFor(const std::string& Prefix, int Count, int N) {
+    std::string out;
+    for (int i = 0; i < Count; ++i) out += "/" + Prefix + std::to_string(i) + " " + Ref(N) + " ";
+    return out;
+}
+
+// Piece, Times times over.
+inline std::string Repeat(const std::string& Piece, size_t Times) {
+    std::string out;
+    out.reserve(Piece.size() * Times);
+    for (size_t i = 0; i < Times; ++i) out += Piece;
+    return out;
+}
 
 // The case ended with a report or a message, in time and within the budget.
 inline void ExpectClearOutcome(const TCaseOutcome& Outcome) {

@@ -13,16 +13,9 @@ using namespace lumerra::test;
 
 namespace {
 
-// One empty page; object 5 and the trailer's extra keys as given.
+// One page; object 5 and the trailer's extra keys as given.
 std::string Encrypted(const std::string& Object5, const std::string& Trailer) {
-    PdfBuilder b;
-    b.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
-    b.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
-    b.Set(3, "<< /Type /Page /Parent 2 0 R /Contents 4 0 R >>");
-    b.SetStream(4, "", "0 0 m S");
-    b.Set(5, Object5);
-    b.TrailerExtra(Trailer);
-    return b.Build();
+    return PdfBuilder::SimpleDocument({"0 0 m S"}).Set(5, Object5).TrailerExtra(Trailer).Build();
 }
 
 const std::string Hash48 = "<" + std::string(96, 'f') + ">";

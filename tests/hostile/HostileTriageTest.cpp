@@ -16,13 +16,6 @@ using namespace lumerra::test;
 
 namespace {
 
-std::string Repeat(const std::string& Piece, size_t Times) {
-    std::string out;
-    out.reserve(Piece.size() * Times);
-    for (size_t i = 0; i < Times; ++i) out += Piece;
-    return out;
-}
-
 // A one-page document whose object 4 holds Body.
 std::string DocumentWith(const std::string& Body) {
     PdfBuilder pdf;
