@@ -21,6 +21,20 @@ TPageRange ResolvePageRange(const std::optional<TPageRange>& Asked, int32_t Coun
     return pages;
 }
 
+int WorseExitCode(int A, int B) {
+    const auto rank = [](int Code) {
+        switch (Code) {
+            case ExitOk: return 0;
+            case ExitFindings: return 1;
+            case ExitFailed: return 2;
+            case ExitUsage: return 3;
+            case ExitInterrupted: return 5;
+            default: return 4;  // another failure
+        }
+    };
+    return rank(A) >= rank(B) ? A : B;
+}
+
 const char* const UsageText =
     "Usage: lumerra info [--extended [--password PW | --password-file FILE]] [--json] [--revision N] FILE.pdf...\n"
     "       lumerra decode [-o OUT | --output-dir DIR] [--json | --json-data] [--no-comments] [--pages A-B]\n"
@@ -348,22 +362,6 @@ std::string ErrorLine(const std::string& File, const std::exception& Error) {
 std::string ExtendedReadingHint(const std::string& Input) {
     if (!ExtendedReadingLoads(Input)) return "";
     return "lumerra: " + Input + ": --extended reads this file\n";
-}
-
-std::string MisplacedLines(const std::string& Input, const std::vector<TMisplacedObject>& Misplaced) {
-    std::string lines;
-    for (const TMisplacedObject& object : Misplaced)
-        lines += "lumerra: " + Input + ": " +
-                 Sentence(MakeMessage(TMessageCode::ObjectMisplaced, object.Number, object.Offset, object.Found)) +
-                 "\n";
-    return lines;
-}
-
-std::string WarningLines(const std::string& Input, const TPDFAnalyst& Analyst) {
-    std::string lines;
-    if (const auto& misplaced = Analyst.Misplaced()) lines += MisplacedLines(Input, {*misplaced});
-    for (const TMessage& warning : Analyst.WarningMessages()) lines += "lumerra: " + Input + ": " + Sentence(warning) + "\n";
-    return lines;
 }
 
 int CheckStandardOutput(std::ostream& Out, std::ostream& Err) {

@@ -3,16 +3,16 @@
 // object on one line.
 #pragma once
 
-#include <functional>
 #include <string>
 
+#include "common/Diagnostic.h"
 #include "triage/Triage.h"
 
-namespace lumerra {
+namespace lumerra::cli {
 
 std::string FormatTriageText(const TTriage& Triage);
-// Sentence makes the error's text in the reader's language.
-std::string FormatTriageJson(const TTriage& Triage,
-                             const std::function<std::string(const TMessage&)>& Sentence = JapaneseText);
+// The error's text in the user's language, and the file's diagnostics
+// last where it has any.
+std::string FormatTriageJson(const TTriage& Triage, const TDiagnostics& Diagnostics);
 
-}  // namespace lumerra
+}  // namespace lumerra::cli

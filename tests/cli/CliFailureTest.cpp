@@ -1,0 +1,149 @@
+// Every command over every way a file can go wrong: the exit code, the
+// line on standard error, and the diagnostic record in the JSON output.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "CliRun.h"
+
+using namespace lumerra::test;
+
+namespace {
+
+enum class TFailure { Missing, NotPdf, Repaired, WrongPassword, BadRevision };
+
+const char* FailureName(TFailure Failure) {
+    switch (Failure) {
+        case TFailure::Missing: return "missing file";
+        case TFailure::NotPdf: return "not a PDF";
+        case TFailure::Repaired: return "damaged, repaired";
+        case TFailure::WrongPassword: return "wrong password";
+        case TFailure::BadRevision: return "revision it does not have";
+    }
+    return "";
+}
+
+std::string OnePage() {
+    PdfBuilder b;
+    b.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    b.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
+    b.Set(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 10 10] /Contents 4 0 R >>");
+    b.SetStream(4, "", "0 0 m 10 10 l S");
+    b.Root(1);
+    return b.Build();
+}
+
+// The table numbers its subsection from 1: every offset is one object off,
+// and the table is rebuilt from the file.
+std::string OneOff() {
+    std::string bytes = OnePage();
+    bytes.replace(bytes.find("xref\n0 5\n"), 9, "xref\n1 5\n");
+    return bytes;
+}
+
+// The file a failure is shown with; "" when the fixture cannot be made.
+struct TFixtures {
+    TFixtures() : Good(OnePage(), "good.pdf") {
+        WriteFileBytes(NotPdf, "plain text, no header /JS\n");
+        WriteFileBytes(Repaired, OneOff());
+        if (std::system(("qpdf --encrypt user owner 256 -- " + Good.Path() + " " + Encrypted + " 2>/dev/null").c_str()) != 0)
+            Encrypted.clear();
+    }
+    std::string For(TFailure Failure) const {
+        switch (Failure) {
+            case TFailure::Missing: return Good.Sibling("missing.pdf");
+            case TFailure::NotPdf: return NotPdf;
+            case TFailure::Repaired: return Repaired;
+            case TFailure::WrongPassword: return Encrypted;
+            case TFailure::BadRevision: return Good.Path();
+        }
+        return "";
+    }
+    TempFile Good;
+    std::string NotPdf = Good.Sibling("notes.pdf");
+    std::string Repaired = Good.Sibling("oneoff.pdf");
+    std::string Encrypted = Good.Sibling("encrypted.pdf");
+};
+
+// The command's arguments with JSON output on standard output, read as
+// extended reading reads files.
+std::vector<std::string> Arguments(const std::string& Command, TFailure Failure, const std::string& File) {
+    std::vector<std::string> args = {Command, "--json"};
+    if (Command == "info") args.push_back("--extended");
+    if (Command == "decode") args.insert(args.end(), {"--extended", "-o", "-"});
+    if (Failure == TFailure::WrongPassword && Command != "revisions" && Command != "triage")
+        args.insert(args.end(), {"--password", "wrong"});
+    if (Failure == TFailure::BadRevision) args.insert(args.end(), {"--revision", "3"});
+    args.push_back(File);
+    return args;
+}
+
+// The diagnostics of the last JSON line of Out.
+nlohmann::json Diagnostics(const std::string& Out) {
+    const size_t end = Out.find_last_not_of('\n');
+    if (end == std::string::npos) return nullptr;
+    const size_t start = Out.rfind('\n', end);
+    const auto line = nlohmann::json::parse(Out.substr(start == std::string::npos ? 0 : start + 1, end + 1));
+    return line.value("diagnostics", nlohmann::json());
+}
+
+TEST(CliFailure, EveryCommandToldAlikeWithItsExitCodeAndRecord) {
+    struct TCase {
+        TFailure Failure;
+        std::vector<std::string> Commands;
+        int ExitCode;
+        const char* Code;  // the record's code; none where nothing is written
+        const char* Severity;
+    };
+    const std::vector<std::string> all = {"info", "decode", "check", "revisions", "triage"};
+    const std::vector<TCase> cases = {
+        {TFailure::Missing, all, 1, "cannot-open-file", "error"},
+        {TFailure::NotPdf, {"info", "decode", "check", "revisions"}, 1, "not-pdf", "error"},
+        // Triage still gives the raw counts of a file it cannot load.
+        {TFailure::NotPdf, {"triage"}, 1, "not-pdf", "error"},
+        {TFailure::Repaired, all, 0, "table-rebuilt", "warning"},
+        {TFailure::WrongPassword, all, 1, "wrong-password", "error"},
+        {TFailure::BadRevision, {"info", "decode", "check"}, 2, nullptr, nullptr},
+    };
+    const TFixtures fixtures;
+    for (const TCase& c : cases) {
+        const std::string file = fixtures.For(c.Failure);
+        if (file.empty()) {
+            ADD_FAILURE() << "no fixture for " << FailureName(c.Failure) << " (is qpdf installed?)";
+            continue;
+        }
+        for (const std::string& command : c.Commands) {
+            SCOPED_TRACE(command + ", " + FailureName(c.Failure));
+            const RunResult run = RunCli(Arguments(command, c.Failure, file));
+            EXPECT_EQ(run.ExitCode, c.ExitCode) << run.Err;
+            EXPECT_EQ(run.Err.rfind("lumerra: " + file + ": ", 0), 0u) << run.Err;
+            if (c.Code == nullptr) {
+                EXPECT_EQ(run.Out, "") << "wrong usage writes nothing";
+                continue;
+            }
+            // A report that was not made has no JSON; its failure is told on
+            // standard error alone.
+            if (command == "decode" && c.ExitCode != 0) {
+                EXPECT_EQ(run.Out, "");
+                continue;
+            }
+            const nlohmann::json diagnostics = Diagnostics(run.Out);
+            ASSERT_TRUE(diagnostics.is_array()) << run.Out;
+            const auto record = std::find_if(diagnostics.begin(), diagnostics.end(),
+                                             [&](const nlohmann::json& d) { return d["code"] == c.Code; });
+            ASSERT_NE(record, diagnostics.end()) << diagnostics.dump();
+            EXPECT_EQ((*record)["severity"], c.Severity);
+            for (const char* key : {"object", "generation", "offset", "revision"})
+                EXPECT_TRUE((*record)[key].is_null() || (*record)[key].is_number()) << key;
+            EXPECT_TRUE((*record)["parameters"].is_array());
+            EXPECT_TRUE((*record)["message"].is_string() && !(*record)["message"].get<std::string>().empty());
+        }
+    }
+}
+
+}  // namespace
