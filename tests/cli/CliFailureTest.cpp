@@ -2,6 +2,7 @@
 // line on standard error, and the diagnostic record in the JSON output.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -28,12 +29,12 @@ const char* FailureName(TFailure Failure) {
     return "";
 }
 
-std::string OnePage() {
+std::string OnePage(const std::string& Content = "0 0 m 10 10 l S") {
     PdfBuilder b;
     b.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
     b.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
     b.Set(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 10 10] /Contents 4 0 R >>");
-    b.SetStream(4, "", "0 0 m 10 10 l S");
+    b.SetStream(4, "", Content);
     b.Root(1);
     return b.Build();
 }
@@ -144,6 +145,49 @@ TEST(CliFailure, EveryCommandToldAlikeWithItsExitCodeAndRecord) {
             EXPECT_TRUE((*record)["message"].is_string() && !(*record)["message"].get<std::string>().empty());
         }
     }
+}
+
+// Over several files, each is told and the others are still read; the
+// exit code is the worst: wrong usage, then a failure, then findings.
+TEST(CliFailure, TheOtherFilesAreStillReadAndTheWorstExitCodeWins) {
+    const TempFile good(OnePage(), "good.pdf");
+    const std::string faulty = good.Sibling("faulty.pdf");  // an error finding
+    WriteFileBytes(faulty, OnePage("Q"));
+    const std::string missing = good.Sibling("missing.pdf");
+    const std::string folder = good.Sibling("out");
+    struct TCase {
+        std::vector<std::string> Args;
+        int ExitCode;
+        std::vector<std::string> Told;  // the files told on standard error, in order
+    };
+    const std::vector<TCase> cases = {
+        {{"check", faulty}, 3, {}},
+        {{"check", faulty, missing}, 1, {missing}},
+        {{"check", missing, faulty}, 1, {missing}},
+        {{"check", "--revision", "3", good.Path(), faulty}, 2, {good.Path(), faulty}},
+        {{"info", "--revision", "3", good.Path(), missing}, 2, {good.Path(), missing}},
+        {{"info", missing, "--revision", "3", good.Path()}, 2, {missing, good.Path()}},
+        {{"decode", "--quiet", "--revision", "3", "--output-dir", folder, good.Path(), missing}, 2, {good.Path(), missing}},
+        {{"decode", "-j", "2", "--revision", "3", "--output-dir", folder, good.Path(), faulty}, 2, {good.Path(), faulty}},
+        {{"revisions", missing, good.Path()}, 1, {missing}},
+        {{"triage", missing, good.Path()}, 1, {missing}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.Args));
+        const RunResult run = RunCli(c.Args);
+        EXPECT_EQ(run.ExitCode, c.ExitCode) << run.Err;
+        std::vector<std::string> told;
+        for (size_t at = 0; (at = run.Err.find("lumerra: ", at)) != std::string::npos; at = run.Err.find('\n', at)) {
+            const size_t name = at + 9;
+            told.push_back(run.Err.substr(name, run.Err.find(": ", name) - name));
+        }
+        // Several workers tell their files in any order.
+        if (c.Args[1] == "-j") std::sort(told.begin(), told.end());
+        std::vector<std::string> expected = c.Told;
+        if (c.Args[1] == "-j") std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(told, expected) << run.Err;
+    }
+    EXPECT_TRUE(!std::filesystem::exists(folder) || std::filesystem::is_empty(folder)) << "no report of a revision";
 }
 
 }  // namespace
