@@ -194,9 +194,17 @@ const char* const HelpText =
     "then as the owner's). A file that the default reading also reads gets\n"
     "the same report either way.\n"
     "\n"
+    "The JSON of info, decode, check (its counts line) and revisions ends\n"
+    "with \"diagnostics\": what was repaired or could not be read, one record\n"
+    "each with code, severity, object, generation, offset, revision (null\n"
+    "where unknown), parameters and message, and page and decoded-bytes for\n"
+    "damaged stream data; a file that fails has them in its error object.\n"
+    "\n"
     "Exit codes: 0 done, 1 a file could not be read or decoded (the reason\n"
-    "on standard error), 2 wrong usage (also an unreadable password file),\n"
-    "3 check found an error-level finding, 130 interrupted.\n";
+    "on standard error), 2 wrong usage (also an unreadable password file or\n"
+    "a revision a file does not have), 3 check found an error-level finding,\n"
+    "130 interrupted. Over several files the other files are still done and\n"
+    "the worst counts: 2, then 1, then 3.\n";
 
 const char* const VersionText = "lumerra " LUMERRA_VERSION "\n";
 
