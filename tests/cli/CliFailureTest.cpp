@@ -16,25 +16,26 @@ using namespace lumerra::test;
 
 namespace {
 
-enum class TFailure { Missing, NotPdf, Repaired, WrongPassword, BadRevision };
+enum class TFailure { Missing, NotPdf, Repaired, DamagedData, WrongPassword, BadRevision };
 
 const char* FailureName(TFailure Failure) {
     switch (Failure) {
         case TFailure::Missing: return "missing file";
         case TFailure::NotPdf: return "not a PDF";
         case TFailure::Repaired: return "damaged, repaired";
+        case TFailure::DamagedData: return "damaged stream data";
         case TFailure::WrongPassword: return "wrong password";
         case TFailure::BadRevision: return "revision it does not have";
     }
     return "";
 }
 
-std::string OnePage(const std::string& Content = "0 0 m 10 10 l S") {
+std::string OnePage(const std::string& Content = "0 0 m 10 10 l S", const std::string& Dict = "") {
     PdfBuilder b;
     b.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
     b.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
     b.Set(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 10 10] /Contents 4 0 R >>");
-    b.SetStream(4, "", Content);
+    b.SetStream(4, Dict, Content);
     b.Root(1);
     return b.Build();
 }
@@ -47,11 +48,19 @@ std::string OneOff() {
     return bytes;
 }
 
+// Flate data that breaks off after its first bytes.
+std::string DamagedData() {
+    std::string data = Deflate("0 0 m 10 10 l S\n" + std::string(5000, ' '));
+    data.resize(data.size() / 2);
+    return OnePage(data + std::string(64, '\xff'), "/Filter /FlateDecode");
+}
+
 // The file a failure is shown with; "" when the fixture cannot be made.
 struct TFixtures {
     TFixtures() : Good(OnePage(), "good.pdf") {
         WriteFileBytes(NotPdf, "plain text, no header /JS\n");
         WriteFileBytes(Repaired, OneOff());
+        WriteFileBytes(Damaged, DamagedData());
         if (std::system(("qpdf --encrypt user owner 256 -- " + Good.Path() + " " + Encrypted + " 2>/dev/null").c_str()) != 0)
             Encrypted.clear();
     }
@@ -60,6 +69,7 @@ struct TFixtures {
             case TFailure::Missing: return Good.Sibling("missing.pdf");
             case TFailure::NotPdf: return NotPdf;
             case TFailure::Repaired: return Repaired;
+            case TFailure::DamagedData: return Damaged;
             case TFailure::WrongPassword: return Encrypted;
             case TFailure::BadRevision: return Good.Path();
         }
@@ -68,6 +78,7 @@ struct TFixtures {
     TempFile Good;
     std::string NotPdf = Good.Sibling("notes.pdf");
     std::string Repaired = Good.Sibling("oneoff.pdf");
+    std::string Damaged = Good.Sibling("damaged.pdf");
     std::string Encrypted = Good.Sibling("encrypted.pdf");
 };
 
@@ -108,6 +119,8 @@ TEST(CliFailure, EveryCommandToldAlikeWithItsExitCodeAndRecord) {
         // Triage still gives the raw counts of a file it cannot load.
         {TFailure::NotPdf, {"triage"}, 1, "not-pdf", "error"},
         {TFailure::Repaired, all, 0, "table-rebuilt", "warning"},
+        // Only decode reads the data; check tells it as a finding of its own.
+        {TFailure::DamagedData, {"decode"}, 0, "flate-failed", "warning"},
         {TFailure::WrongPassword, all, 1, "wrong-password", "error"},
         {TFailure::BadRevision, {"info", "decode", "check"}, 2, nullptr, nullptr},
     };
@@ -143,6 +156,11 @@ TEST(CliFailure, EveryCommandToldAlikeWithItsExitCodeAndRecord) {
                 EXPECT_TRUE((*record)[key].is_null() || (*record)[key].is_number()) << key;
             EXPECT_TRUE((*record)["parameters"].is_array());
             EXPECT_TRUE((*record)["message"].is_string() && !(*record)["message"].get<std::string>().empty());
+            if (c.Failure == TFailure::DamagedData) {
+                EXPECT_EQ((*record)["page"], 1);
+                EXPECT_EQ((*record)["object"], 4);
+                EXPECT_TRUE((*record)["decoded-bytes"].is_number());
+            }
         }
     }
 }
