@@ -83,11 +83,6 @@ TFileOutcome DecodeFile(const TDecodeArgs& Args, TFileRun& Run) {
 
 }  // namespace
 
-int RunDecodeFile(const TDecodeArgs& Args, const std::string& Input, std::ostream& Err) {
-    return TFileDriver({Args.Extended, Args.Password, Args.Revision, nullptr}, Err)
-        .Run({Input}, [&](TFileRun& Run) { return DecodeFile(Args, Run); });
-}
-
 int RunDecode(const TDecodeArgs& Args, std::ostream& Err) {
     if (!Args.OutputDir.empty()) {
         std::error_code error;
