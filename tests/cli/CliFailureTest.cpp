@@ -156,6 +156,7 @@ TEST(CliFailure, EveryCommandToldAlikeWithItsExitCodeAndRecord) {
                 EXPECT_TRUE((*record)[key].is_null() || (*record)[key].is_number()) << key;
             EXPECT_TRUE((*record)["parameters"].is_array());
             EXPECT_TRUE((*record)["message"].is_string() && !(*record)["message"].get<std::string>().empty());
+            EXPECT_TRUE((*record)["revision"].is_null()) << "the whole file was read";
             if (c.Failure == TFailure::DamagedData) {
                 EXPECT_EQ((*record)["page"], 1);
                 EXPECT_EQ((*record)["object"], 4);
@@ -163,6 +164,11 @@ TEST(CliFailure, EveryCommandToldAlikeWithItsExitCodeAndRecord) {
             }
         }
     }
+    // Read as a revision left it, a file's records say which.
+    const RunResult revision = RunCli({"info", "--extended", "--json", "--revision", "1", fixtures.Repaired});
+    const nlohmann::json records = Diagnostics(revision.Out);
+    ASSERT_TRUE(records.is_array() && !records.empty()) << revision.Out;
+    for (const nlohmann::json& record : records) EXPECT_EQ(record["revision"], 1);
 }
 
 // Over several files, each is told and the others are still read; the
