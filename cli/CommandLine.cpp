@@ -40,10 +40,10 @@ const char* const UsageText =
     "       lumerra decode [-o OUT | --output-dir DIR] [--json | --json-data] [--no-comments] [--pages A-B]\n"
     "                      [--quiet] [--extended [--password PW | --password-file FILE]] [-j N]\n"
     "                      [--revision N] FILE.pdf...\n"
-    "       lumerra triage [--json] FILE.pdf...\n"
+    "       lumerra triage [--json] [--password PW | --password-file FILE] FILE.pdf...\n"
     "       lumerra check [--json] [--pages A-B] [--password PW | --password-file FILE]\n"
     "                     [--revision N] FILE.pdf...\n"
-    "       lumerra revisions [--json] FILE.pdf...\n"
+    "       lumerra revisions [--json] [--password PW | --password-file FILE] FILE.pdf...\n"
     "       lumerra --help | --version\n";
 
 const char* const HelpText =
@@ -135,7 +135,7 @@ const char* const HelpText =
     "    unused-resource (info), text-outside-text-object, operator-placement,\n"
     "    inline-image, syntax, operand-value, bad-resource, unchecked, no-pages.\n"
     "\n"
-    "Passwords (info and decode with --extended, and check):\n"
+    "Passwords (info and decode with --extended, check, triage, revisions):\n"
     "    --password PW   an encrypted file's user or owner password. The empty\n"
     "                    password is tried first, as the user's and then as the\n"
     "                    owner's; then PW, as the user's and then as the\n"
@@ -150,7 +150,7 @@ const char* const HelpText =
     "    An AES-256 password is tried in its SASLprep form (RFC 4013), then as\n"
     "    given when that differs or SASLprep refuses it; both cut to 127 bytes.\n"
     "\n"
-    "lumerra triage [--json] FILE.pdf...\n"
+    "lumerra triage [--json] [password options] FILE.pdf...\n"
     "    Counts the keywords that tell a file acts or hides (obj ... startxref,\n"
     "    /Page, /Encrypt, /ObjStm, /JS, /JavaScript, /AA, /OpenAction, /AcroForm,\n"
     "    /JBIG2Decode, /RichMedia, /Launch, /EmbeddedFile, /XFA) in the raw bytes\n"
@@ -163,7 +163,7 @@ const char* const HelpText =
     "    --json          one JSON object per file and line: file, header,\n"
     "                    keywords (raw, raw-escaped, objects), eof-markers,\n"
     "                    after-last-eof\n"
-    "lumerra revisions [--json] FILE.pdf...\n"
+    "lumerra revisions [--json] [password options] FILE.pdf...\n"
     "    Lists the revisions of each file (the original and each incremental\n"
     "    update), the oldest first, one line each: the kind and offset of its\n"
     "    cross-reference section, its bytes (from the previous revision's end\n"
@@ -425,6 +425,8 @@ TArguments ParseArguments(const std::vector<std::string>& Args) {
         for (size_t i = 1; i < Args.size(); ++i) {
             if (Args[i] == "--json")
                 result.Json = true;
+            else if (TakePasswordOption(Args, i, result.PasswordSource))
+                continue;
             else if (Args[i].size() > 1 && Args[i][0] == '-')
                 throw EUsageError("unknown option: " + Args[i]);
             else

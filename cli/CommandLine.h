@@ -72,7 +72,7 @@ struct TArguments {
     bool Extended = false;  // info
     bool Json = false;  // info, triage, revisions
     std::optional<int32_t> Revision;  // info
-    std::optional<std::string> Password;  // info
+    std::optional<std::string> Password;  // info, triage, revisions
     TDecodeArgs Decode;
     TCheckArgs Check;
     // What the options say about the password of either command; the caller

@@ -105,8 +105,9 @@ std::string FormatRevisionsJson(const std::string& File, const TDocumentHistory&
     return Dump(document) + "\n";
 }
 
-int RunRevisions(const std::vector<std::string>& Inputs, bool Json, std::ostream& Out, std::ostream& Err) {
-    TFileDriver driver({true, std::nullopt, std::nullopt, Json ? &Out : nullptr}, Err);
+int RunRevisions(const std::vector<std::string>& Inputs, bool Json, std::ostream& Out, std::ostream& Err,
+                 const std::optional<std::string>& Password) {
+    TFileDriver driver({true, Password, std::nullopt, Json ? &Out : nullptr}, Err);
     const int exitCode = driver.Run(Inputs, [&](TFileRun& Run) {
         const TDocumentHistory history = ReadDocumentHistory(Run.Load());
         Run.TellLateRepairs();

@@ -2,6 +2,7 @@
 // and freed, and the signatures with what changed after them.
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -21,6 +22,8 @@ std::string FormatRevisionsJson(const std::string& File, const TDocumentHistory&
 // Reads each input and writes its history to Out; a failure is told on Err
 // (and, for JSON, as {"file", "error"} on Out) and the other files are still
 // done. Returns the exit code: 1 when any failed.
-int RunRevisions(const std::vector<std::string>& Inputs, bool Json, std::ostream& Out, std::ostream& Err);
+// Password opens encrypted files, after the empty one.
+int RunRevisions(const std::vector<std::string>& Inputs, bool Json, std::ostream& Out, std::ostream& Err,
+                 const std::optional<std::string>& Password = std::nullopt);
 
 }  // namespace lumerra::cli

@@ -8,9 +8,10 @@
 
 namespace lumerra::cli {
 
-int RunTriage(const std::vector<std::string>& Inputs, bool Json, std::ostream& Out, std::ostream& Err) {
+int RunTriage(const std::vector<std::string>& Inputs, bool Json, std::ostream& Out, std::ostream& Err,
+              const std::optional<std::string>& Password) {
     bool first = true;
-    TFileDriver driver({true, std::nullopt, std::nullopt, Json ? &Out : nullptr}, Err);
+    TFileDriver driver({true, Password, std::nullopt, Json ? &Out : nullptr}, Err);
     const int exitCode = driver.Run(Inputs, [&](TFileRun& Run) {
         // A file that cannot be read at all fails; one that extended reading
         // cannot load still gets its raw counts.
