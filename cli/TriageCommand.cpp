@@ -15,7 +15,7 @@ int RunTriage(const std::vector<std::string>& Inputs, bool Json, std::ostream& O
     const int exitCode = driver.Run(Inputs, [&](TFileRun& Run) {
         // A file that cannot be read at all fails; one that extended reading
         // cannot load still gets its raw counts.
-        TTriage triage{Run.Input(), CountRawKeywords(Run.Input()), std::nullopt, {}, {}, {}};
+        TTriage triage{Run.Input(), CountRawKeywords(Run.Input()), std::nullopt, {}, {}};
         try {
             triage.Objects = ScanNameKeywords(Run.Load());
             Run.TellLateRepairs();
