@@ -4,11 +4,12 @@
 
 #include "check/NoPages.h"
 #include "check/PageCheck.h"
+#include "cli/DiagnosticText.h"
+#include "cli/FileDriver.h"
 #include "cli/FindingText.h"
 #include "cli/Interrupt.h"
 #include "cli/JsonLines.h"
 #include "cli/MessageText.h"
-#include "cli/RevisionOption.h"
 #include "common/Exceptions.h"
 #include "pdf/PDFAnalyst.h"
 
@@ -22,16 +23,11 @@ std::string Line(const TJson& Value) { return Dump(Value) + "\n"; }
 // Writes one file's findings as they come, page by page.
 class TFileCheck {
 public:
-    TFileCheck(const TCheckArgs& Args, const std::string& Input, std::ostream& Out, std::ostream& Err)
-        : FArgs(Args), FInput(Input), FOut(Out), FErr(Err) {}
+    TFileCheck(const TCheckArgs& Args, TFileRun& Run, std::ostream& Out)
+        : FArgs(Args), FRun(Run), FInput(Run.Input()), FOut(Out) {}
 
-    // False when interrupted.
-    bool Run() {
-        TPDFAnalyst analyst;
-        analyst.SetExtendedReading(true);
-        analyst.SetPassword(FArgs.Password);
-        LoadDocument(analyst, FInput, FArgs.Revision, FArgs.Password);
-        FErr << WarningLines(FInput, analyst);
+    TFileOutcome Check() {
+        TPDFAnalyst& analyst = FRun.Load();
         TIDList pages;
         analyst.GetPageList(&pages);
         TObjectReader reader(analyst);
@@ -44,20 +40,20 @@ public:
             const bool done = check::CheckPages(
                 reader, pages, range.First, range.Last, [this](const check::TPageFindings& Page) { Write(Page); },
                 [](int32_t) { return !TakeInterrupt(); });
-            if (!done) return false;
+            if (!done) return TFileOutcome::Interrupted;
         }
+        // Objects found elsewhere while the pages were read.
+        FRun.TellLateRepairs();
         if (FArgs.Json) {
             TJson counts = TJson::object();
             for (size_t s = 0; s < check::SeverityCount; ++s)
                 counts[std::string(check::SeverityName(static_cast<check::TSeverity>(s)))] = FCounts.Counts[s];
-            FOut << Line({{"file", FInput}, {"counts", counts}});
+            FOut << Line({{"file", FInput}, {"counts", counts}, {"diagnostics", DiagnosticsJson(FRun.Diagnostics())}});
         } else {
             FOut << FInput << ": " << CountsText(FCounts) << '\n';
         }
-        return true;
+        return FCounts[check::TSeverity::Error] > 0 ? TFileOutcome::Findings : TFileOutcome::Done;
     }
-
-    bool HasErrors() const { return FCounts[check::TSeverity::Error] > 0; }
 
 private:
     // A file with no page is no clean file: it says that nothing was checked.
@@ -82,9 +78,9 @@ private:
     }
 
     const TCheckArgs& FArgs;
+    TFileRun& FRun;
     const std::string& FInput;
     std::ostream& FOut;
-    std::ostream& FErr;
     check::TSeverityCounts FCounts;
 };
 
@@ -113,27 +109,13 @@ std::string FindingJson(const std::string& File, const check::TFinding& Finding)
 }
 
 int RunCheck(const TCheckArgs& Args, std::ostream& Out, std::ostream& Err) {
-    bool failed = false, errors = false;
-    for (const std::string& input : Args.Inputs) {
-        try {
-            TFileCheck file(Args, input, Out, Err);
-            if (!file.Run()) {
-                Err << ErrorLine(input, Exception(TMessageCode::Cancelled));
-                return ExitInterrupted;
-            }
-            errors = errors || file.HasErrors();
-        } catch (const ERevisionOutOfRange& e) {
-            Err << ErrorLine(input, e);
-            return ExitUsage;
-        } catch (const std::exception& e) {
-            Err << ErrorLine(input, e);
-            if (Args.Json) Out << ErrorJson(input, e);
-            failed = true;
-        }
-    }
+    // Files are read as extended reading reads them.
+    TFileDriver driver({true, Args.Password, Args.Revision, Args.Json ? &Out : nullptr}, Err);
+    const int exitCode =
+        driver.Run(Args.Inputs, [&](TFileRun& Run) { return TFileCheck(Args, Run, Out).Check(); });
+    if (exitCode == ExitInterrupted) return exitCode;
     const int written = CheckStandardOutput(Out, Err);
-    if (written != ExitOk) return written;
-    return failed ? ExitFailed : errors ? ExitFindings : ExitOk;
+    return written != ExitOk ? written : exitCode;
 }
 
 }  // namespace lumerra::cli

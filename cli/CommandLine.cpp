@@ -21,15 +21,29 @@ TPageRange ResolvePageRange(const std::optional<TPageRange>& Asked, int32_t Coun
     return pages;
 }
 
+int WorseExitCode(int A, int B) {
+    const auto rank = [](int Code) {
+        switch (Code) {
+            case ExitOk: return 0;
+            case ExitFindings: return 1;
+            case ExitFailed: return 2;
+            case ExitUsage: return 3;
+            case ExitInterrupted: return 5;
+            default: return 4;  // another failure
+        }
+    };
+    return rank(A) >= rank(B) ? A : B;
+}
+
 const char* const UsageText =
     "Usage: lumerra info [--extended [--password PW | --password-file FILE]] [--json] [--revision N] FILE.pdf...\n"
     "       lumerra decode [-o OUT | --output-dir DIR] [--json | --json-data] [--no-comments] [--pages A-B]\n"
     "                      [--quiet] [--extended [--password PW | --password-file FILE]] [-j N]\n"
     "                      [--revision N] FILE.pdf...\n"
-    "       lumerra triage [--json] FILE.pdf...\n"
+    "       lumerra triage [--json] [--password PW | --password-file FILE] FILE.pdf...\n"
     "       lumerra check [--json] [--pages A-B] [--password PW | --password-file FILE]\n"
     "                     [--revision N] FILE.pdf...\n"
-    "       lumerra revisions [--json] FILE.pdf...\n"
+    "       lumerra revisions [--json] [--password PW | --password-file FILE] FILE.pdf...\n"
     "       lumerra --help | --version\n";
 
 const char* const HelpText =
@@ -121,7 +135,7 @@ const char* const HelpText =
     "    unused-resource (info), text-outside-text-object, operator-placement,\n"
     "    inline-image, syntax, operand-value, bad-resource, unchecked, no-pages.\n"
     "\n"
-    "Passwords (info and decode with --extended, and check):\n"
+    "Passwords (info and decode with --extended, check, triage, revisions):\n"
     "    --password PW   an encrypted file's user or owner password. The empty\n"
     "                    password is tried first, as the user's and then as the\n"
     "                    owner's; then PW, as the user's and then as the\n"
@@ -136,7 +150,7 @@ const char* const HelpText =
     "    An AES-256 password is tried in its SASLprep form (RFC 4013), then as\n"
     "    given when that differs or SASLprep refuses it; both cut to 127 bytes.\n"
     "\n"
-    "lumerra triage [--json] FILE.pdf...\n"
+    "lumerra triage [--json] [password options] FILE.pdf...\n"
     "    Counts the keywords that tell a file acts or hides (obj ... startxref,\n"
     "    /Page, /Encrypt, /ObjStm, /JS, /JavaScript, /AA, /OpenAction, /AcroForm,\n"
     "    /JBIG2Decode, /RichMedia, /Launch, /EmbeddedFile, /XFA) in the raw bytes\n"
@@ -149,7 +163,7 @@ const char* const HelpText =
     "    --json          one JSON object per file and line: file, header,\n"
     "                    keywords (raw, raw-escaped, objects), eof-markers,\n"
     "                    after-last-eof\n"
-    "lumerra revisions [--json] FILE.pdf...\n"
+    "lumerra revisions [--json] [password options] FILE.pdf...\n"
     "    Lists the revisions of each file (the original and each incremental\n"
     "    update), the oldest first, one line each: the kind and offset of its\n"
     "    cross-reference section, its bytes (from the previous revision's end\n"
@@ -180,9 +194,17 @@ const char* const HelpText =
     "then as the owner's). A file that the default reading also reads gets\n"
     "the same report either way.\n"
     "\n"
+    "The JSON of info, decode, check (its counts line) and revisions ends\n"
+    "with \"diagnostics\": what was repaired or could not be read, one record\n"
+    "each with code, severity, object, generation, offset, revision (null\n"
+    "where unknown), parameters and message, and page and decoded-bytes for\n"
+    "damaged stream data; a file that fails has them in its error object.\n"
+    "\n"
     "Exit codes: 0 done, 1 a file could not be read or decoded (the reason\n"
-    "on standard error), 2 wrong usage (also an unreadable password file),\n"
-    "3 check found an error-level finding, 130 interrupted.\n";
+    "on standard error), 2 wrong usage (also an unreadable password file or\n"
+    "a revision a file does not have), 3 check found an error-level finding,\n"
+    "130 interrupted. Over several files the other files are still done and\n"
+    "the worst counts: 2, then 1, then 3.\n";
 
 const char* const VersionText = "lumerra " LUMERRA_VERSION "\n";
 
@@ -350,22 +372,6 @@ std::string ExtendedReadingHint(const std::string& Input) {
     return "lumerra: " + Input + ": --extended reads this file\n";
 }
 
-std::string MisplacedLines(const std::string& Input, const std::vector<TMisplacedObject>& Misplaced) {
-    std::string lines;
-    for (const TMisplacedObject& object : Misplaced)
-        lines += "lumerra: " + Input + ": " +
-                 Sentence(MakeMessage(TMessageCode::ObjectMisplaced, object.Number, object.Offset, object.Found)) +
-                 "\n";
-    return lines;
-}
-
-std::string WarningLines(const std::string& Input, const TPDFAnalyst& Analyst) {
-    std::string lines;
-    if (const auto& misplaced = Analyst.Misplaced()) lines += MisplacedLines(Input, {*misplaced});
-    for (const TMessage& warning : Analyst.WarningMessages()) lines += "lumerra: " + Input + ": " + Sentence(warning) + "\n";
-    return lines;
-}
-
 int CheckStandardOutput(std::ostream& Out, std::ostream& Err) {
     // A write that already failed (output longer than the buffer) left its
     // reason in errno.
@@ -419,6 +425,8 @@ TArguments ParseArguments(const std::vector<std::string>& Args) {
         for (size_t i = 1; i < Args.size(); ++i) {
             if (Args[i] == "--json")
                 result.Json = true;
+            else if (TakePasswordOption(Args, i, result.PasswordSource))
+                continue;
             else if (Args[i].size() > 1 && Args[i][0] == '-')
                 throw EUsageError("unknown option: " + Args[i]);
             else

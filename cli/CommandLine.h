@@ -10,17 +10,16 @@
 #include <vector>
 
 #include "cli/PasswordSource.h"
-#include "pdf/LateRepair.h"
-
-namespace lumerra {
-class TPDFAnalyst;
-}
 
 namespace lumerra::cli {
 
 // Exit codes of the tool.
 // ExitFindings: check found at least one error in the content.
 enum TExitCode : int { ExitOk = 0, ExitFailed = 1, ExitUsage = 2, ExitFindings = 3, ExitInterrupted = 130 };
+
+// The exit code of a run of which A and B are parts: an interruption, then
+// wrong usage, then a failure, then findings.
+int WorseExitCode(int A, int B);
 
 // Wrong usage: the tool prints the message and the short usage text.
 class EUsageError : public std::runtime_error {
@@ -73,7 +72,7 @@ struct TArguments {
     bool Extended = false;  // info
     bool Json = false;  // info, triage, revisions
     std::optional<int32_t> Revision;  // info
-    std::optional<std::string> Password;  // info
+    std::optional<std::string> Password;  // info, triage, revisions
     TDecodeArgs Decode;
     TCheckArgs Check;
     // What the options say about the password of either command; the caller
@@ -98,12 +97,6 @@ std::string OutputNameFor(const TDecodeArgs& Args, const std::string& Input);
 // "lumerra: FILE: message (context)" and a line end: how every failure
 // that concerns a file is told.
 std::string ErrorLine(const std::string& File, const std::exception& Error);
-
-// The analyser's warnings (a rebuilt table), one "lumerra: FILE: ..." line
-// each.
-std::string WarningLines(const std::string& Input, const TPDFAnalyst& Analyst);
-// One line for each object that was not where the table said.
-std::string MisplacedLines(const std::string& Input, const std::vector<TMisplacedObject>& Misplaced);
 
 // After the default reading refused to load Input: a line that says that
 // extended reading loads it, or "" when it does not either.

@@ -6,14 +6,14 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/CommandLine.h"
-#include "cli/RevisionOption.h"
+#include "cli/DiagnosticText.h"
+#include "cli/FileDriver.h"
 #include "pdf/DocInfo.h"
 #include "pdf/SecurityHandler.h"
 
 namespace lumerra::cli {
 
 namespace {
-
 
 // Object numbers; -1 for a page written in place, which has none.
 std::vector<int64_t> PageNumbers(const TPDFAnalyst& Analyst, const TIDList& List) {
@@ -52,7 +52,6 @@ std::string TextOf(const TInfoValue& Value) {
         for (const std::string& item : std::get<TStringList>(Value)) text += (text.empty() ? "" : " ") + item;
     return text;
 }
-
 
 }  // namespace
 
@@ -102,7 +101,7 @@ std::string FormatInfo(const TInfoFields& Fields) {
     return text;
 }
 
-std::string FormatInfoJson(const TInfoFields& Fields) {
+std::string FormatInfoJson(const TInfoFields& Fields, const TDiagnostics& Diagnostics) {
     TJson object = TJson::object();
     for (const auto& field : Fields) {
         const std::string& key = field.first;
@@ -111,42 +110,25 @@ std::string FormatInfoJson(const TInfoFields& Fields) {
         else
             std::visit([&](const auto& v) { object[key] = v; }, field.second);
     }
+    object["diagnostics"] = DiagnosticsJson(Diagnostics);
     return Dump(object) + "\n";
 }
 
 int RunInfo(const std::vector<std::string>& Inputs, bool Extended, bool Json, std::ostream& Out,
             std::ostream& Err, const std::optional<std::string>& Password,
             const std::optional<int32_t>& Revision) {
-    int exitCode = ExitOk;
-    for (const std::string& input : Inputs) {
+    TFileDriver driver({Extended, Password, Revision, Json ? &Out : nullptr}, Err);
+    const int exitCode = driver.Run(Inputs, [&](TFileRun& Run) {
+        TPDFAnalyst& analyst = Run.Load();
+        TIDList pages;
+        analyst.GetPageList(&pages);
+        const TInfoFields fields = InfoFields(analyst, pages);
+        Run.TellLateRepairs();
         // Everything is gathered before anything is printed, so that a file
         // that fails half way prints its error only.
-        std::string text;
-        bool loaded = false;
-        try {
-            TPDFAnalyst analyst;
-            analyst.SetExtendedReading(Extended);
-            analyst.SetPassword(Password);
-            LoadDocument(analyst, input, Revision, Password);
-            loaded = true;
-            Err << WarningLines(input, analyst);
-            TIDList pages;
-            analyst.GetPageList(&pages);
-            const TInfoFields fields = InfoFields(analyst, pages);
-            text = Json ? FormatInfoJson(fields) : FormatInfo(fields);
-        } catch (const ERevisionOutOfRange& e) {
-            Err << ErrorLine(input, e);
-            exitCode = ExitUsage;
-            continue;
-        } catch (const std::exception& e) {
-            Err << ErrorLine(input, e);
-            if (!Extended && !loaded) Err << ExtendedReadingHint(input);
-            if (Json) Out << ErrorJson(input, e);
-            if (exitCode == ExitOk) exitCode = ExitFailed;
-            continue;
-        }
-        Out << text;
-    }
+        Out << (Json ? FormatInfoJson(fields, Run.Diagnostics()) : FormatInfo(fields));
+        return TFileOutcome::Done;
+    });
     const int written = CheckStandardOutput(Out, Err);
     return written != ExitOk ? written : exitCode;
 }

@@ -10,6 +10,7 @@
 #include <variant>
 #include <vector>
 
+#include "common/Diagnostic.h"
 #include "common/StrUtils.h"
 #include "pdf/PDFAnalyst.h"
 
@@ -25,8 +26,8 @@ using TInfoFields = std::vector<std::pair<std::string, TInfoValue>>;
 TInfoFields InfoFields(TPDFAnalyst& Analyst, const TIDList& Pages);
 // The "key: value" lines of the fields.
 std::string FormatInfo(const TInfoFields& Fields);
-// One JSON object on one line.
-std::string FormatInfoJson(const TInfoFields& Fields);
+// One JSON object on one line, the file's diagnostics last.
+std::string FormatInfoJson(const TInfoFields& Fields, const TDiagnostics& Diagnostics);
 
 // Loads each input and writes its properties to Out, as text or JSON lines;
 // a failure is told on Err (and, for JSON, as {"file", "error"} on Out) and

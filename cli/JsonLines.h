@@ -8,6 +8,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "common/Diagnostic.h"
+
 namespace lumerra::cli {
 
 using TJson = nlohmann::ordered_json;
@@ -15,8 +17,9 @@ using TJson = nlohmann::ordered_json;
 // Value on one line, without its end of line.
 std::string Dump(const TJson& Value);
 
-// {"file", "error", "code", "context"} with its end of line; context only
-// where the error has one.
-std::string ErrorJson(const std::string& File, const std::exception& Error);
+// {"file", "error", "code", "context", "diagnostics"} with its end of line;
+// context only where the error has one, diagnostics (DiagnosticsJson) only
+// where there are any.
+std::string ErrorJson(const std::string& File, const std::exception& Error, const TDiagnostics& Diagnostics = {});
 
 }  // namespace lumerra::cli

@@ -1,4 +1,5 @@
 #include "cli/JsonReport.h"
+#include "cli/DiagnosticText.h"
 #include "cli/JsonLines.h"
 
 #include "decoder/PDFResource.h"
@@ -6,7 +7,6 @@
 namespace lumerra::cli {
 
 namespace {
-
 
 // Names and file names are bytes; what is not UTF-8 in them becomes U+FFFD
 // rather than a failed run.
@@ -90,6 +90,8 @@ void TJsonReportSink::EndPage(const TPagePlan&) {
     FPage = nullptr;
 }
 
-void TJsonReportSink::EndReport() { Write(FOut, "]}\n"); }
+void TJsonReportSink::EndReport() {
+    Write(FOut, "],\"diagnostics\":" + Dump(DiagnosticsJson(FDiagnostics())) + "}\n");
+}
 
 }  // namespace lumerra::cli

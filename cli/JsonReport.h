@@ -4,21 +4,26 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
+#include "common/Diagnostic.h"
 #include "common/Stream.h"
 #include "decoder/ReportSink.h"
 
 namespace lumerra::cli {
 
-// Writes {"file": NAME, "pages": [...]}, one object per page. With WithData
-// each stream also carries its decoded bytes, base64-encoded, as
-// "data-base64".
+// Writes {"file": NAME, "pages": [...], "diagnostics": [...]}, one object
+// per page; the diagnostics are asked of Diagnostics once the pages are
+// written. With WithData each stream also carries its decoded bytes,
+// base64-encoded, as "data-base64".
 class TJsonReportSink : public TReportSink {
 public:
-    TJsonReportSink(TStream& Output, bool WithData) : FOut(Output), FWithData(WithData) {}
+    using TDiagnosticsSource = std::function<const TDiagnostics&()>;
+    TJsonReportSink(TStream& Output, bool WithData, TDiagnosticsSource Diagnostics)
+        : FOut(Output), FWithData(WithData), FDiagnostics(std::move(Diagnostics)) {}
     void BeginReport(const std::string& FileName) override;
     void BeginPage(const TPagePlan& Page) override;
     void WriteStream(const TPagePlan& Page, const TReportStream& Stream) override;
@@ -30,6 +35,7 @@ private:
 
     TStream& FOut;
     bool FWithData;
+    TDiagnosticsSource FDiagnostics;
     bool FFirstPage = true;
     TJson FPage;  // the page being written, and its streams so far
     TJson FForms;

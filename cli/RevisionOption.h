@@ -8,6 +8,10 @@
 
 #include "cli/CommandLine.h"
 
+namespace lumerra {
+class TPDFAnalyst;
+}
+
 namespace lumerra::cli {
 
 // A revision the file does not have: wrong usage, and no report is written.

@@ -4,14 +4,13 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/CommandLine.h"
+#include "cli/DiagnosticText.h"
+#include "cli/FileDriver.h"
 #include "cli/MessageText.h"
-#include "pdf/PDFAnalyst.h"
 
 namespace lumerra::cli {
 
 namespace {
-
-
 
 std::string Numbers(const std::vector<int32_t>& List) {
     std::string text;
@@ -31,7 +30,6 @@ std::vector<std::string> TrailerKeys(const TRevisionChanges& Changes) {
 }
 
 const char* KindName(TXrefSection::TKind Kind) { return Kind == TXrefSection::TKind::Table ? "table" : "stream"; }
-
 
 }  // namespace
 
@@ -66,7 +64,8 @@ std::string FormatRevisions(const std::string& File, const TDocumentHistory& His
     return text;
 }
 
-std::string FormatRevisionsJson(const std::string& File, const TDocumentHistory& History) {
+std::string FormatRevisionsJson(const std::string& File, const TDocumentHistory& History,
+                                const TDiagnostics& Diagnostics) {
     TJson revisions = TJson::array();
     const std::vector<TRevision>& chain = History.Chain.Revisions;
     for (size_t i = 0; i < chain.size(); ++i) {
@@ -101,29 +100,21 @@ std::string FormatRevisionsJson(const std::string& File, const TDocumentHistory&
     const TJson document = {{"file", File},
                             {"revisions", std::move(revisions)},
                             {"signatures", std::move(signatures)},
-                            {"after-last-eof", History.Chain.AfterLastEof}};
+                            {"after-last-eof", History.Chain.AfterLastEof},
+                            {"diagnostics", DiagnosticsJson(Diagnostics)}};
     return Dump(document) + "\n";
 }
 
-int RunRevisions(const std::vector<std::string>& Inputs, bool Json, std::ostream& Out, std::ostream& Err) {
-    int exitCode = ExitOk;
-    for (const std::string& input : Inputs) {
-        std::string text;
-        try {
-            TPDFAnalyst analyst;
-            analyst.SetExtendedReading(true);
-            analyst.LoadFromFile(input);
-            Err << WarningLines(input, analyst);
-            const TDocumentHistory history = ReadDocumentHistory(analyst);
-            text = Json ? FormatRevisionsJson(input, history) : FormatRevisions(input, history);
-        } catch (const std::exception& e) {
-            Err << ErrorLine(input, e);
-            if (Json) Out << ErrorJson(input, e);
-            exitCode = ExitFailed;
-            continue;
-        }
-        Out << text;
-    }
+int RunRevisions(const std::vector<std::string>& Inputs, bool Json, std::ostream& Out, std::ostream& Err,
+                 const std::optional<std::string>& Password) {
+    TFileDriver driver({true, Password, std::nullopt, Json ? &Out : nullptr}, Err);
+    const int exitCode = driver.Run(Inputs, [&](TFileRun& Run) {
+        const TDocumentHistory history = ReadDocumentHistory(Run.Load());
+        Run.TellLateRepairs();
+        Out << (Json ? FormatRevisionsJson(Run.Input(), history, Run.Diagnostics())
+                     : FormatRevisions(Run.Input(), history));
+        return TFileOutcome::Done;
+    });
     const int written = CheckStandardOutput(Out, Err);
     return written != ExitOk ? written : exitCode;
 }

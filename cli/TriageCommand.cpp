@@ -1,38 +1,34 @@
 #include "cli/TriageCommand.h"
-#include "cli/JsonLines.h"
-
-#include <nlohmann/json.hpp>
 
 #include "cli/CommandLine.h"
-#include "cli/MessageText.h"
+#include "cli/FileDriver.h"
+#include "cli/TriageReport.h"
 #include "common/Exceptions.h"
 #include "triage/Triage.h"
-#include "triage/TriageReport.h"
 
 namespace lumerra::cli {
 
-int RunTriage(const std::vector<std::string>& Inputs, bool Json, std::ostream& Out, std::ostream& Err) {
-    int exitCode = ExitOk;
+int RunTriage(const std::vector<std::string>& Inputs, bool Json, std::ostream& Out, std::ostream& Err,
+              const std::optional<std::string>& Password) {
     bool first = true;
-    for (const std::string& input : Inputs) {
-        TTriage triage;
+    TFileDriver driver({true, Password, std::nullopt, Json ? &Out : nullptr}, Err);
+    const int exitCode = driver.Run(Inputs, [&](TFileRun& Run) {
+        // A file that cannot be read at all fails; one that extended reading
+        // cannot load still gets its raw counts.
+        TTriage triage{Run.Input(), CountRawKeywords(Run.Input()), std::nullopt, {}, {}};
         try {
-            triage = TriageFile(input);
+            triage.Objects = ScanNameKeywords(Run.Load());
+            Run.TellLateRepairs();
         } catch (const Exception& e) {
-            Err << ErrorLine(input, e);
-            if (Json) Out << ErrorJson(input, e);
-            exitCode = ExitFailed;
-            continue;
-        }
-        for (const TMessage& warning : triage.Warnings) Err << "lumerra: " << input << ": " << Sentence(warning) << "\n";
-        if (!triage.Objects) {
-            Err << ErrorLine(input, Exception(triage.Error, triage.Context));
-            exitCode = ExitFailed;
+            triage.Error = e.Text();
+            triage.Context = e.Context();
+            Run.Fail(e);
         }
         if (!Json && !first) Out << "\n";
-        Out << (Json ? FormatTriageJson(triage, Sentence) : FormatTriageText(triage));
+        Out << (Json ? FormatTriageJson(triage, Run.Diagnostics()) : FormatTriageText(triage));
         first = false;
-    }
+        return TFileOutcome::Done;
+    });
     const int written = CheckStandardOutput(Out, Err);
     return written != ExitOk ? written : exitCode;
 }

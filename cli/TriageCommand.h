@@ -2,6 +2,7 @@
 // them, with the objects that hold each name keyword.
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -13,6 +14,8 @@ namespace lumerra::cli {
 // (and, for JSON, as {"file", "error"} on Out); one whose objects cannot be
 // read still gets its raw counts, and the reason goes to Err. Returns the
 // exit code: 1 when any file failed either way.
-int RunTriage(const std::vector<std::string>& Inputs, bool Json, std::ostream& Out, std::ostream& Err);
+// Password opens encrypted files, after the empty one.
+int RunTriage(const std::vector<std::string>& Inputs, bool Json, std::ostream& Out, std::ostream& Err,
+              const std::optional<std::string>& Password = std::nullopt);
 
 }  // namespace lumerra::cli

@@ -37,7 +37,7 @@ int RunInWorkers(const std::vector<std::string>& Inputs, int32_t Jobs,
         }
         if (pid < 0) {
             // The files of a worker that could not start are done here.
-            exitCode = std::max(exitCode, Task(share));
+            exitCode = WorseExitCode(exitCode, Task(share));
             continue;
         }
         children.push_back(pid);
@@ -53,7 +53,7 @@ int RunInWorkers(const std::vector<std::string>& Inputs, int32_t Jobs,
         if (pid > 0 && std::erase(children, pid) > 0) {
             const int code = WIFEXITED(status) ? WEXITSTATUS(status) : ExitFailed;
             if (code == ExitInterrupted || (WIFSIGNALED(status) && WTERMSIG(status) == SIGINT)) interrupted = true;
-            else exitCode = std::max(exitCode, code);
+            else exitCode = WorseExitCode(exitCode, code);
             continue;
         }
         if (pid < 0 && errno != EINTR) break;  // no children left to wait for
@@ -63,7 +63,7 @@ int RunInWorkers(const std::vector<std::string>& Inputs, int32_t Jobs,
         }
         ::usleep(20'000);
     }
-    return interrupted ? ExitInterrupted : exitCode == ExitOk ? ExitOk : ExitFailed;
+    return interrupted ? ExitInterrupted : exitCode;
 }
 
 }  // namespace lumerra::cli

@@ -28,14 +28,13 @@ int Run(const std::vector<std::string>& Args) {
         std::cerr << "lumerra: " << e.what() << '\n' << UsageText;
         return ExitUsage;
     }
-    if (arguments.Command == TCommand::Info || arguments.Command == TCommand::Decode ||
-        arguments.Command == TCommand::Check) {
+    if (arguments.Command != TCommand::Help && arguments.Command != TCommand::Version) {
         try {
             const std::optional<std::string> password =
                 ResolvePassword(arguments.PasswordSource, std::getenv(PasswordVariable));
-            (arguments.Command == TCommand::Info     ? arguments.Password
-             : arguments.Command == TCommand::Decode ? arguments.Decode.Password
-                                                     : arguments.Check.Password) = password;
+            (arguments.Command == TCommand::Decode  ? arguments.Decode.Password
+             : arguments.Command == TCommand::Check ? arguments.Check.Password
+                                                    : arguments.Password) = password;
         } catch (const EPasswordFileError& e) {
             std::cerr << ErrorLine(arguments.PasswordSource.File.value_or(""), e);
             return ExitUsage;
@@ -54,11 +53,11 @@ int Run(const std::vector<std::string>& Args) {
         case TCommand::Decode:
             return RunDecode(arguments.Decode, std::cerr);
         case TCommand::Triage:
-            return RunTriage(arguments.Inputs, arguments.Json, std::cout, std::cerr);
+            return RunTriage(arguments.Inputs, arguments.Json, std::cout, std::cerr, arguments.Password);
         case TCommand::Check:
             return RunCheck(arguments.Check, std::cout, std::cerr);
         case TCommand::Revisions:
-            return RunRevisions(arguments.Inputs, arguments.Json, std::cout, std::cerr);
+            return RunRevisions(arguments.Inputs, arguments.Json, std::cout, std::cerr, arguments.Password);
     }
     return ExitUsage;
 }

@@ -24,10 +24,4 @@ struct TDocumentHistory {
 // Raises EDamagedInput when the cross-reference chain cannot be followed.
 TDocumentHistory ReadDocumentHistory(TPDFAnalyst& Analyst);
 
-// For the desktop program's text area: "改訂: N".
-std::string RevisionCountText(const TDocumentHistory& History);
-// One plain sentence per signature whose revision was changed afterwards,
-// and per signature whose byte range is at fault.
-std::vector<std::string> SignatureWarnings(const TDocumentHistory& History);
-
 }  // namespace lumerra

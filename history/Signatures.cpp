@@ -106,7 +106,6 @@ TMessageCode FindingCode(TSignatureFinding Finding) {
     return TMessageCode::SignatureRangeUnreadable;
 }
 
-std::string_view FindingText(TSignatureFinding Finding) { return JapaneseTemplate(FindingCode(Finding)); }
 
 std::vector<TSignature> FindSignatures(TObjectReader& Reader, const std::vector<TRevision>& Revisions,
                                        const std::vector<TRevisionChanges>& Changes) {

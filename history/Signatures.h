@@ -24,9 +24,8 @@ enum class TSignatureFinding : uint8_t {
     GapNotContents  // what it leaves out is not the /Contents string
 };
 
-// The finding's message code, and its Japanese text.
+// The finding's message code: the front ends make its sentence.
 TMessageCode FindingCode(TSignatureFinding Finding);
-std::string_view FindingText(TSignatureFinding Finding);
 
 struct TSignature {
     int32_t Object = 0;  // the signature dictionary's, or its field's when direct

@@ -3,6 +3,7 @@
 #include "common/Exceptions.h"
 #include "history/DocumentHistory.h"
 #include "pdf/PDFAnalyst.h"
+#include "shell/SummaryText.h"
 #include "triage/ActiveContent.h"
 #include "triage/NameScan.h"
 
@@ -21,7 +22,7 @@ QStringList DocumentSummaryLines(TPDFAnalyst& Analyst) {
         warnings = SignatureWarnings(history);
     } catch (const Exception&) {
     }
-    for (std::string& part : ActiveContentParts(ScanNameKeywords(Analyst))) parts.push_back(std::move(part));
+    for (const TActiveContent& kind : ActiveContentKinds(ScanNameKeywords(Analyst))) parts.push_back(ActiveContentText(kind));
     QStringList lines;
     if (const std::string line = SummaryLine(parts); !line.empty())
         lines << QStringLiteral("% ") + QString::fromStdString(line);

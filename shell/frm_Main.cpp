@@ -423,7 +423,8 @@ void TfrmMain::OpenFile(const QString& FileName) {
     if (result.Outcome == TLoadResult::TOutcome::Loaded) {
         for (const QString& line : DocumentSummaryLines(*FAnalyst)) AddLine(line);
         if (!HasPages()) AddLine(Text(NoPagesLine));
-        for (const std::string& warning : FAnalyst->Warnings()) AddLine(QStringLiteral("% ") + QString::fromStdString(warning));
+        for (const TMessage& warning : FAnalyst->WarningMessages())
+            AddLine(QStringLiteral("% ") + QString::fromStdString(JapaneseText(warning)));
     }
 }
 

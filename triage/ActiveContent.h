@@ -1,8 +1,8 @@
-// The one line of the desktop program that tells what in a document acts:
-// "JavaScript: 2 か所、Launch: 1 か所". Built from parts, so that other
-// findings (the revisions, say) take their place in the same line.
+// What in a document acts, as data: each kind of active content found and
+// how many objects hold it. The desktop program makes its line of them.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -10,12 +10,15 @@
 
 namespace lumerra {
 
-// One part per kind of active content found, in a fixed order: the kind
-// and the number of objects that hold it. JavaScript counts the objects
-// with /JS or /JavaScript.
-std::vector<std::string> ActiveContentParts(const TKeywordObjects& Objects);
+struct TActiveContent {
+    std::string Kind;  // "JavaScript", "OpenAction", ...
+    size_t Places = 0;  // the objects that hold it
 
-// The parts joined into the line; empty when there are none.
-std::string SummaryLine(const std::vector<std::string>& Parts);
+    bool operator==(const TActiveContent&) const = default;
+};
+
+// One entry per kind found, in a fixed order. JavaScript counts the objects
+// with /JS or /JavaScript.
+std::vector<TActiveContent> ActiveContentKinds(const TKeywordObjects& Objects);
 
 }  // namespace lumerra

@@ -5,12 +5,11 @@
 namespace lumerra {
 
 TTriage TriageFile(const std::string& FileName) {
-    TTriage triage{FileName, CountRawKeywords(FileName), std::nullopt, {}, {}, {}};
+    TTriage triage{FileName, CountRawKeywords(FileName), std::nullopt, {}, {}};
     try {
         TPDFAnalyst analyst;
         analyst.SetExtendedReading(true);
         analyst.LoadFromFile(FileName);
-        triage.Warnings = analyst.WarningMessages();
         triage.Objects = ScanNameKeywords(analyst);
     } catch (const Exception& e) {
         triage.Error = e.Text();

@@ -20,8 +20,6 @@ struct TTriage {
     std::optional<TKeywordObjects> Objects;
     TMessage Error;
     std::string Context;
-    // What extended reading repaired to load the file.
-    std::vector<TMessage> Warnings;
 };
 
 // Raises EFOpenError or EReadError when the file cannot be read at all.

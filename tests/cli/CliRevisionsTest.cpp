@@ -1,7 +1,6 @@
 // lumerra revisions, and --revision N on info and decode.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -101,27 +100,6 @@ TEST(CliRevisions, RevisionOneReadsTheFirstVersion) {
         return out;
     };
     EXPECT_EQ(findings({"check", "--revision", "1", file.Path()}), findings({"check", first.Path()}));
-}
-
-TEST(CliRevisions, ARevisionTheFileDoesNotHaveIsWrongUsage) {
-    const TwoRevisions two;
-    const TempFile file(two.Bytes);
-    const std::string out = file.Sibling("out.txt");
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"info", "--json", "--revision", "3", file.Path()},
-          std::vector<std::string>{"decode", "--revision=3", "-o", out, file.Path()},
-          std::vector<std::string>{"info", "--revision", "0", file.Path()},
-          std::vector<std::string>{"decode", "--revision", "x", file.Path()},
-          std::vector<std::string>{"check", "--revision", "3", file.Path()},
-          std::vector<std::string>{"revisions", "--revision", "1", file.Path()},
-          std::vector<std::string>{"revisions"}}) {
-        SCOPED_TRACE(testing::PrintToString(args));
-        const RunResult run = RunCli(args);
-        EXPECT_EQ(run.ExitCode, 2) << run.Err;
-        EXPECT_EQ(run.Out, "");
-        EXPECT_FALSE(std::filesystem::exists(out));
-        EXPECT_FALSE(run.Err.empty());
-    }
 }
 
 }  // namespace

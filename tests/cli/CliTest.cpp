@@ -149,6 +149,10 @@ TEST(CliUsage, WrongUsageExitsWithTwo) {
         {"decode", "--pages", "--2", pdf.Path()},
         {"decode", "--pages", "3-1", pdf.Path()},
         {"decode", "--pages", pdf.Path()},
+        {"info", "--revision", "0", pdf.Path()},
+        {"decode", "--revision", "x", pdf.Path()},
+        {"revisions", "--revision", "1", pdf.Path()},
+        {"revisions"},
     };
     for (const auto& args : cases) {
         const RunResult r = RunCli(args);

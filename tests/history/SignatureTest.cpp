@@ -34,10 +34,7 @@ TEST(Signatures, ASignedRevisionChangedLaterTellsWhatChanged) {
         ASSERT_FALSE(signature.ChangedAfter.empty());
         EXPECT_EQ(signature.ChangedAfter.front(), 4);
         EXPECT_EQ(signature.ChangedAfter.size(), streams ? 2u : 1u);
-        const std::vector<std::string> warnings = SignatureWarnings(history);
-        ASSERT_EQ(warnings.size(), 1u);
-        EXPECT_NE(warnings[0].find("署名（オブジェクト 5）の後に文書が変更されています。"), std::string::npos);
-        EXPECT_EQ(RevisionCountText(history), "改訂: 2");
+        EXPECT_EQ(history.Chain.Revisions.size(), 2u);
     }
 }
 
@@ -48,7 +45,6 @@ TEST(Signatures, TheNewestRevisionSignedHasNothingAfterIt) {
     EXPECT_EQ(history.Signatures[0].Revision, 1);
     EXPECT_TRUE(history.Signatures[0].ChangedAfter.empty());
     EXPECT_TRUE(history.Signatures[0].Findings.empty());
-    EXPECT_TRUE(SignatureWarnings(history).empty());
 }
 
 TEST(Signatures, AByteRangeAtFaultIsAFinding) {

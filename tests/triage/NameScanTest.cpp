@@ -65,15 +65,12 @@ TEST(NameScan, TriageOfAFileThatDoesNotLoadKeepsItsRawCounts) {
     EXPECT_EQ(triage.Raw.Keywords[Index("/JS")].Raw, 2);
 }
 
-TEST(ActiveContent, OnePartPerKindJoinedIntoOneLine) {
+TEST(ActiveContent, OneEntryPerKindScriptsCountedOnce) {
     TKeywordObjects objects;
     objects[Index("/JS")] = {4, 9};
     objects[Index("/JavaScript")] = {4, 12};
     objects[Index("/Launch")] = {7};
     objects[Index("/Page")] = {3};  // not active content
-    const std::vector<std::string> parts = ActiveContentParts(objects);
-    EXPECT_EQ(parts, (std::vector<std::string>{"JavaScript: 3 か所", "Launch: 1 か所"}));
-    EXPECT_EQ(SummaryLine(parts), "JavaScript: 3 か所、Launch: 1 か所");
-    EXPECT_EQ(SummaryLine({"改訂: 3", parts[0]}), "改訂: 3、JavaScript: 3 か所");
-    EXPECT_EQ(SummaryLine(ActiveContentParts(TKeywordObjects{})), "");
+    EXPECT_EQ(ActiveContentKinds(objects), (std::vector<TActiveContent>{{"JavaScript", 3}, {"Launch", 1}}));
+    EXPECT_TRUE(ActiveContentKinds(TKeywordObjects{}).empty());
 }

@@ -1,14 +1,14 @@
-#include "triage/TriageReport.h"
+#include "cli/TriageReport.h"
 
 #include <cstdio>
 
-#include <nlohmann/json.hpp>
+#include "cli/DiagnosticText.h"
+#include "cli/JsonLines.h"
+#include "cli/MessageText.h"
 
-namespace lumerra {
+namespace lumerra::cli {
 
 namespace {
-
-using TJson = nlohmann::ordered_json;
 
 // pdfid's row and key for the /Colors count, after the keywords.
 const char* const ColorsRow = "/Colors > 2^24";
@@ -48,7 +48,7 @@ std::string FormatTriageText(const TTriage& Triage) {
     return text;
 }
 
-std::string FormatTriageJson(const TTriage& Triage, const std::function<std::string(const TMessage&)>& Sentence) {
+std::string FormatTriageJson(const TTriage& Triage, const TDiagnostics& Diagnostics) {
     TJson keywords = TJson::object();
     for (size_t i = 0; i < TriageKeywords.size(); ++i) {
         TJson entry = {{"raw", Triage.Raw.Keywords[i].Raw}};
@@ -69,7 +69,10 @@ std::string FormatTriageJson(const TTriage& Triage, const std::function<std::str
         report["code"] = CodeName(Triage.Error.Code);
         if (!Triage.Context.empty()) report["context"] = Triage.Context;
     }
-    return report.dump(-1, ' ', false, TJson::error_handler_t::replace) + "\n";
+    // Only where there are any: the keys of a clean file's report stay as
+    // pdfid's readers know them.
+    if (!Diagnostics.empty()) report["diagnostics"] = DiagnosticsJson(Diagnostics);
+    return Dump(report) + "\n";
 }
 
-}  // namespace lumerra
+}  // namespace lumerra::cli
