@@ -1,5 +1,7 @@
 #include "check/Finding.h"
 
+#include "syntax/CharClass.h"
+
 namespace lumerra::check {
 
 std::string_view CodeName(TFindingCode Code) {
@@ -67,7 +69,6 @@ namespace {
 
 // Bytes printable as they are, the others as Escape followed by two digits.
 std::string Printable(std::string_view Bytes, std::string_view Escape, char Special) {
-    static constexpr char Digits[] = "0123456789ABCDEF";
     constexpr size_t MaximumBytes = 32;
     std::string text;
     for (const char ch : Bytes.substr(0, MaximumBytes)) {
@@ -76,8 +77,8 @@ std::string Printable(std::string_view Bytes, std::string_view Escape, char Spec
             text += ch;
         } else {
             text += Escape;
-            text += Digits[c >> 4];
-            text += Digits[c & 15];
+            text += UpperHexDigits[c >> 4];
+            text += UpperHexDigits[c & 15];
         }
     }
     if (Bytes.size() > MaximumBytes) text += "...";

@@ -30,7 +30,6 @@ public:
     // plain text.
     const TMessage& Text() const noexcept { return FText; }
     const std::string& Context() const noexcept { return FContext; }
-    void SetContext(std::string context) { FContext = std::move(context); }
     // The message followed by its context in parentheses, when there is one.
     std::string Detailed() const { return FContext.empty() ? FMessage : FMessage + " (" + FContext + ")"; }
     const char* what() const noexcept override { return FMessage.c_str(); }

@@ -42,23 +42,6 @@ TPageResource& TPDFLumerra::CollectPageResources(int32_t P) {
 
 void TPDFLumerra::GetPageContents(int32_t P, TIDList& L) { Pages().Contents(P, L); }
 
-int32_t TPDFLumerra::DecodeStreamObject(int32_t N, TStringList& F, TStream& D) {
-    return FStreams->Decode(N, F, D, nullptr);
-}
-
-int32_t TPDFLumerra::WriteOnePage(int32_t P, TStream& O, int32_t PageNumber, bool WithComments) {
-    const int32_t start = O.Position();
-    const auto sink = TextReportSink(O, WithComments, FAnalyst->PageCount());
-    Loop(nullptr).WritePage(*sink, PageNumber, P);
-    return O.Position() - start;
-}
-
-int32_t TPDFLumerra::WriteCommentedPage(int32_t P, TStream& O, int32_t PageNumber) {
-    return WriteOnePage(P, O, PageNumber, true);
-}
-
-int32_t TPDFLumerra::WritePlainPage(int32_t P, TStream& O) { return WriteOnePage(P, O, 0, false); }
-
 bool TPDFLumerra::Run(TReportSink& Sink, int32_t First, int32_t Last, const TDecodeProgressProc& Progress,
                       bool& Cancel) {
     return Loop(Progress).Run(Sink, First, Last, Cancel);

@@ -56,11 +56,6 @@ public:
     TPageResource& CollectPageResources(int32_t P);
     void ReleasePageResources() { FPageResources.Items.clear(); }
 
-    int32_t WriteCommentedPage(int32_t P, TStream& O, int32_t PageNumber);
-    int32_t WritePlainPage(int32_t P, TStream& O);
-    // Appends the decoded data of stream object N to D and its filter names
-    // to F; returns the number of bytes appended.
-    int32_t DecodeStreamObject(int32_t N, TStringList& F, TStream& D);
     void GetPageContents(int32_t P, TIDList& L);
 
     TEscapeKeyQuery EscapeKeyQuery;
@@ -76,7 +71,6 @@ public:
 private:
     TRunLoop Loop(const TDecodeProgressProc& Progress);
     TPageReader& Pages();
-    int32_t WriteOnePage(int32_t P, TStream& O, int32_t PageNumber, bool WithComments);
 
     TPDFAnalyst* FAnalyst;
     // Extended reading reads pages, resources and streams by key from

@@ -93,13 +93,6 @@ bool TRunLoop::Run(TReportSink& Sink, int32_t First, int32_t Last, bool& Cancel)
     return !cancelled;
 }
 
-void TRunLoop::WritePage(TReportSink& Sink, int32_t Number, int32_t Object) {
-    TStreamPrefetcher decoded(FStreams, {});
-    const TPagePlan page = PlanPage(FPages, Number, Object);
-    TPageWriter::Request(decoded, page);
-    TPageWriter(decoded, Sink, FOptions.OnDamagedStream).Write(page);
-}
-
 bool TRunLoop::WritePages(TReportSink& Sink, const TIDList& Pages, int32_t First, int32_t Last, bool& Cancel) {
     if (Last < First) return false;
     // Workers each read the file through a handle of their own; without

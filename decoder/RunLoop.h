@@ -54,8 +54,6 @@ public:
     // into Sink. Returns false when the run was cancelled between pages, and
     // then sets Cancel.
     bool Run(TReportSink& Sink, int32_t First, int32_t Last, bool& Cancel);
-    // Writes the one page Object, numbered Number, into Sink.
-    void WritePage(TReportSink& Sink, int32_t Number, int32_t Object);
 
 private:
     class TPageWriter;

@@ -6,22 +6,22 @@
 #include <cstring>
 #include <memory>
 
+#include "syntax/CharClass.h"
+
 namespace lumerra {
 
 namespace {
 
 // ------------------------------------------------------------ hexadecimal
 
-constexpr int8_t NotHex = -1;
-constexpr int8_t EndOfHex = -2;  // a zero byte ends the data
+// A digit's value, -1 for any other byte, and EndOfHex for the zero byte,
+// which ends the data.
+constexpr int8_t EndOfHex = -2;
 
 constexpr std::array<int8_t, 256> MakeHexTable() {
     std::array<int8_t, 256> table{};
-    for (auto& value : table) value = NotHex;
+    for (int c = 0; c < 256; ++c) table[c] = static_cast<int8_t>(HexDigitValue(static_cast<uint8_t>(c)));
     table[0] = EndOfHex;
-    for (int c = '0'; c <= '9'; ++c) table[c] = static_cast<int8_t>(c - '0');
-    for (int c = 'A'; c <= 'F'; ++c) table[c] = static_cast<int8_t>(c - 'A' + 10);
-    for (int c = 'a'; c <= 'f'; ++c) table[c] = static_cast<int8_t>(c - 'a' + 10);
     return table;
 }
 

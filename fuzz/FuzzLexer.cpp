@@ -14,15 +14,14 @@ using namespace lumerra::fuzz;
 
 namespace {
 
-bool IsWhite(char c) { return c == '\n' || c == '\r' || c == ' '; }
-
 void CheckToken(const std::string& Token) {
     Require(!Token.empty(), "a token is never empty");
-    for (const char c : Token) Require(!IsWhite(c), "a token holds no white space");
+    for (const char c : Token)
+        Require(!IsDefaultReadingWhiteSpace(static_cast<uint8_t>(c)), "a token holds no white space");
     if (Token.size() > 1) {
         for (size_t i = 1; i < Token.size(); ++i)
-            Require(!IsPdfDelimiter(static_cast<uint8_t>(Token[i])), "a delimiter ends a token");
-        Require(Token[0] == '/' || !IsPdfDelimiter(static_cast<uint8_t>(Token[0])),
+            Require(!IsDefaultReadingDelimiter(static_cast<uint8_t>(Token[i])), "a delimiter ends a token");
+        Require(Token[0] == '/' || !IsDefaultReadingDelimiter(static_cast<uint8_t>(Token[0])),
                 "only a name starts with a delimiter");
     }
 }

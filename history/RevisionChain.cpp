@@ -1,46 +1,36 @@
 #include "history/RevisionChain.h"
 
 #include <algorithm>
-#include <cctype>
-#include <string>
+#include <optional>
 #include <unordered_set>
 
 #include "common/Exceptions.h"
-#include "history/EofMarkers.h"
 #include "common/Message.h"
+#include "history/EofMarkers.h"
 #include "pdf/ObjectReader.h"
 #include "pdf/PDFAnalyst.h"
-#include "syntax/Scanner.h"
+#include "pdf/StartXref.h"
+#include "syntax/Tokenizer.h"
 
 namespace lumerra {
 
 namespace {
 
-
 // How far before "%%EOF" the word "startxref" and the offset are looked for.
 constexpr int64_t StartXrefReach = 256;
-
-bool IsSpace(char C) { return IsIsoWhiteSpace(static_cast<uint8_t>(C)); }
 
 // The offset that "startxref N" right before the marker at Marker names;
 // -1 when the bytes before it are not that.
 int64_t StartXrefBefore(TStream& File, int64_t Marker) {
     const int64_t start = std::max<int64_t>(Marker - StartXrefReach, 0);
-    std::string text(static_cast<size_t>(Marker - start), '\0');
+    std::vector<uint8_t> bytes(static_cast<size_t>(Marker - start));
     File.SetPosition(start);
-    File.ReadBuffer(text.data(), static_cast<int32_t>(text.size()));
-    size_t end = text.size();
-    while (end > 0 && IsSpace(text[end - 1])) --end;
-    size_t digits = end;
-    while (digits > 0 && std::isdigit(static_cast<unsigned char>(text[digits - 1]))) --digits;
-    if (digits == end || end - digits > 10) return -1;
-    const int64_t offset = std::stoll(text.substr(digits, end - digits));
-    size_t word = digits;
-    while (word > 0 && IsSpace(text[word - 1])) --word;
-    constexpr std::string_view keyword = "startxref";
-    if (word == digits || word < keyword.size() || text.compare(word - keyword.size(), keyword.size(), keyword) != 0)
-        return -1;
-    return offset;
+    File.ReadBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+    const std::optional<TStartXref> found = LastStartXref(bytes);
+    if (!found) return -1;
+    // Only white space and comments between the offset and the marker.
+    TTokenizer rest(std::span<const uint8_t>(bytes).subspan(found->End));
+    return rest.Next().Type == TTokenType::End ? found->Offset : -1;
 }
 
 // The section at Offset; raises EDamagedInput when it cannot be read.

@@ -6,7 +6,7 @@
 
 #include "pdf/ObjectReader.h"
 #include "pdf/PDFAnalyst.h"
-#include "syntax/Scanner.h"
+#include "syntax/CharClass.h"
 
 namespace lumerra {
 
@@ -82,7 +82,7 @@ bool IsHexStringOf(std::string_view Gap, std::string_view Contents) {
     int high = -1;
     for (const char c : Gap.substr(1, Gap.size() - 2)) {
         if (IsIsoWhiteSpace(static_cast<uint8_t>(c))) continue;
-        const int digit = syntax_detail::HexValue(static_cast<unsigned char>(c));
+        const int digit = HexDigitValue(static_cast<uint8_t>(c));
         if (digit < 0) return false;
         if (high < 0) {
             high = digit;

@@ -8,6 +8,7 @@
 #include "pdf/ObjectScanner.h"
 #include "pdf/PDFAnalyst.h"
 #include "pdf/SecurityHandler.h"
+#include "syntax/CharClass.h"
 
 namespace lumerra {
 
@@ -209,9 +210,7 @@ bool ReadHexString(TStream& S, std::string& Bytes) {
             if (high >= 0) Keep(Bytes, static_cast<char>(high << 4));
             return true;
         }
-        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                       : c >= 'a' && c <= 'f'   ? c - 'a' + 10
-                                                                                : -1;
+        const int digit = HexDigitValue(c);
         if (digit < 0) continue;
         if (high < 0) {
             high = digit;

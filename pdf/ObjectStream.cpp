@@ -2,16 +2,16 @@
 
 #include <climits>
 
+#include "syntax/CharClass.h"
+
 namespace lumerra {
 
 namespace {
 
-bool IsWhite(uint8_t c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == '\0'; }
-
 // A non-negative decimal integer at Position, after white space; moves past
 // it. Nothing when there is none or it does not fit 32 bits.
 std::optional<int32_t> ReadInteger(std::span<const uint8_t> Data, size_t& Position) {
-    while (Position < Data.size() && IsWhite(Data[Position])) ++Position;
+    while (Position < Data.size() && IsIsoWhiteSpace(Data[Position])) ++Position;
     int64_t value = 0;
     size_t digits = 0;
     while (Position < Data.size() && Data[Position] >= '0' && Data[Position] <= '9') {

@@ -16,7 +16,6 @@ const TDecodedObjectStream* TObjectStreamCache::Get(int32_t Number, const TDecod
         throw;
     }
     FDecoding.erase(Number);
-    ++FDecodings;
     std::shared_ptr<const TDecodedObjectStream> stream;
     if (decoded) {
         FBytes += decoded->Data.size();

@@ -33,10 +33,6 @@ public:
     // The result stays valid until the next call.
     const TDecodedObjectStream* Get(int32_t Number, const TDecoder& Decode);
 
-    // Streams decoded so far, counting each decoding.
-    int64_t Decodings() const { return FDecodings; }
-    size_t BytesHeld() const { return FBytes; }
-
 private:
     struct TEntry {
         std::shared_ptr<const TDecodedObjectStream> Stream;  // null: not decodable
@@ -46,7 +42,6 @@ private:
 
     size_t FByteLimit;
     size_t FBytes = 0;
-    int64_t FDecodings = 0;
     std::unordered_map<int32_t, TEntry> FEntries;
     std::list<int32_t> FUses;  // most recent first
     std::unordered_set<int32_t> FDecoding;

@@ -227,7 +227,7 @@ int32_t TPDFAnalyst::EndMarkerOffset(TStream& S) {
     const int32_t size = S.Size();
     // The end marker: the last bytes before trailing white space.
     int32_t last = size - 1;
-    while (last >= 0 && IsPdfWhiteSpace(ByteAt(S, last))) --last;
+    while (last >= 0 && IsDefaultReadingWhiteSpace(ByteAt(S, last))) --last;
     if (last < 4) Fail(TMessageCode::NoEof, 0);
     char marker[5];
     S.SetPosition(last - 4);
@@ -236,11 +236,11 @@ int32_t TPDFAnalyst::EndMarkerOffset(TStream& S) {
 
     // The word just before "%%EOF" is the offset of the newest section.
     int32_t cursor = last - 5;
-    while (cursor >= 0 && IsPdfWhiteSpace(ByteAt(S, cursor))) --cursor;
+    while (cursor >= 0 && IsDefaultReadingWhiteSpace(ByteAt(S, cursor))) --cursor;
     std::string offsetText;
     while (cursor >= 0 && offsetText.size() <= MaximumOffsetText) {
         const uint8_t c = ByteAt(S, cursor);
-        if (IsPdfWhiteSpace(c)) break;
+        if (IsDefaultReadingWhiteSpace(c)) break;
         offsetText += static_cast<char>(c);
         --cursor;
     }

@@ -42,16 +42,9 @@ bool ConvertBoxNumber(std::string_view text, int32_t& value) {
 
 namespace {
 
-enum : uint8_t { Regular = 0, WhiteSpace = 1, Delimiter = 2 };
-
-constexpr std::array<uint8_t, 256> MakeClasses() {
-    std::array<uint8_t, 256> classes{};
-    for (const uint8_t c : {'\n', '\r', ' '}) classes[c] = WhiteSpace;
-    for (const uint8_t c : {'%', '(', ')', '/', '<', '>', '[', ']'}) classes[c] = Delimiter;
-    return classes;
-}
-
-constexpr std::array<uint8_t, 256> Classes = MakeClasses();
+using default_reading::Classes;
+using default_reading::Regular;
+using default_reading::WhiteSpace;
 
 // The readable bytes at the position; EReadError at the end of the stream.
 const uint8_t* Window(TStream& S, int32_t& available) {
@@ -145,8 +138,6 @@ bool LexToken(TStream& S, std::string& Token) {
 }
 
 }  // namespace
-
-bool IsPdfDelimiter(uint8_t c) { return Classes[c] != Regular; }
 
 
 void SkipWhiteSpace(TStream& S) {

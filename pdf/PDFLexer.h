@@ -5,6 +5,7 @@
 // three and % ( ) / < > [ ]. So "<<" arrives as two "<" tokens.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -22,8 +23,27 @@ struct TBox {
     friend bool operator==(const TBox&, const TBox&) = default;
 };
 
-inline bool IsPdfWhiteSpace(uint8_t c) { return c == '\n' || c == '\r' || c == ' '; }
-bool IsPdfDelimiter(uint8_t c);
+// The default reading's character classes, narrower than ISO's
+// (syntax/CharClass.h) on purpose: the report was fixed with NUL, HT and FF
+// read as parts of tokens and braces as regular bytes, and it must stay
+// byte for byte as it is.
+namespace default_reading {
+enum : uint8_t { Regular = 0, WhiteSpace = 1, Delimiter = 2 };
+constexpr std::array<uint8_t, 256> MakeClasses() {
+    std::array<uint8_t, 256> classes{};
+    for (const uint8_t c : {'\n', '\r', ' '}) classes[c] = WhiteSpace;
+    for (const uint8_t c : {'%', '(', ')', '/', '<', '>', '[', ']'}) classes[c] = Delimiter;
+    return classes;
+}
+inline constexpr std::array<uint8_t, 256> Classes = MakeClasses();
+}  // namespace default_reading
+
+constexpr bool IsDefaultReadingWhiteSpace(uint8_t c) {
+    return default_reading::Classes[c] == default_reading::WhiteSpace;
+}
+constexpr bool IsDefaultReadingDelimiter(uint8_t c) {
+    return default_reading::Classes[c] == default_reading::Delimiter;
+}
 
 // What a token is, told by its first bytes. The dialect does not pair
 // brackets: "<<" is two Delimiter tokens "<", and "<" may as well open a

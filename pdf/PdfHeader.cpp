@@ -1,9 +1,11 @@
 #include "pdf/PdfHeader.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 #include <vector>
 
+#include "pdf/StartXref.h"
 #include "syntax/Tokenizer.h"
 
 namespace lumerra {
@@ -35,14 +37,11 @@ int64_t FindStartXref(TStream& S, int32_t Window) {
     std::vector<uint8_t> bytes(static_cast<size_t>(length));
     S.SetPosition(S.Size() - length);
     S.ReadBuffer(bytes.data(), length);
-    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    const size_t at = text.rfind("startxref");
-    if (at == std::string_view::npos) return -1;
-    TTokenizer tokens(std::span<const uint8_t>(bytes).subspan(at + 9));
-    const TSyntaxToken offset = tokens.Next();
-    if (offset.Type != TTokenType::Integer || offset.Integer < 0) return -1;
+    const std::optional<TStartXref> found = LastStartXref(bytes);
+    if (!found) return -1;
     // Objects after it are an update cut off before its own table: the
     // table it names would lose them, so there is none to follow.
+    TTokenizer tokens(std::span<const uint8_t>(bytes).subspan(found->End));
     TSyntaxToken number, generation, token;
     for (tokens.Next(token); token.Type != TTokenType::End; tokens.Next(token)) {
         if (token.IsKeyword("obj") && number.Type == TTokenType::Integer && generation.Type == TTokenType::Integer)
@@ -50,7 +49,7 @@ int64_t FindStartXref(TStream& S, int32_t Window) {
         number = std::move(generation);
         generation = token;
     }
-    return offset.Integer;
+    return found->Offset;
 }
 
 }  // namespace lumerra

@@ -9,7 +9,6 @@ namespace lumerra {
 namespace {
 
 using syntax_detail::Classes;
-using syntax_detail::HexValue;
 using syntax_detail::WhiteClass;
 
 // The high bit of each byte of Word that equals Byte, and maybe of bytes
@@ -151,7 +150,7 @@ void TScanner::PassHexString(TScanToken& Token) {
     while (FAt < FData.size()) {
         const uint8_t c = FData[FAt++];
         if (c == '>') return;
-        if (Classes[c] == WhiteClass || HexValue(c) >= 0) continue;
+        if (Classes[c] == WhiteClass || HexDigitValue(c) >= 0) continue;
         // Pass over the rest of the string so that reading goes on after it.
         while (FAt < FData.size() && FData[FAt] != '>') ++FAt;
         if (FAt < FData.size()) ++FAt;
@@ -168,8 +167,8 @@ void TScanner::DecodeName(std::string_view Written, std::string& Out) {
     for (size_t i = 0; i < Written.size(); ++i) {
         const char c = Written[i];
         if (c == '#' && i + 2 < Written.size()) {
-            const int high = HexValue(static_cast<uint8_t>(Written[i + 1]));
-            const int low = HexValue(static_cast<uint8_t>(Written[i + 2]));
+            const int high = HexDigitValue(static_cast<uint8_t>(Written[i + 1]));
+            const int low = HexDigitValue(static_cast<uint8_t>(Written[i + 2]));
             if (high >= 0 && low >= 0) {
                 Out += static_cast<char>(high << 4 | low);
                 i += 2;

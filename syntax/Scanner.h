@@ -1,10 +1,10 @@
 // The one lexer of extended reading: PDF syntax as ISO 32000-2 (7.2, 7.3)
 // defines it, over a span of bytes in memory.
 //
-// Six white-space characters (NUL, HT, LF, FF, CR, SP); ten delimiters
-// ( ) < > [ ] { } / %. "<<" and ">>" are tokens of their own. Comments are
-// passed over. Nothing here throws: a token that cannot be read is a Bad
-// token that says why, and the end of the span is End.
+// Its character classes are syntax/CharClass.h's. "<<" and ">>" are tokens
+// of their own. Comments are passed over. Nothing here throws: a token that
+// cannot be read is a Bad token that says why, and the end of the span is
+// End.
 //
 // The scanner reads each token's kind, where it stands and the bytes of a
 // keyword or a name as they are written; nothing is converted or copied (a
@@ -21,39 +21,9 @@
 #include <string>
 #include <string_view>
 
+#include "syntax/CharClass.h"
+
 namespace lumerra {
-
-// ISO 32000's character classes (7.2.3), looked up in one table.
-namespace syntax_detail {
-inline constexpr uint8_t WhiteClass = 1, DelimiterClass = 2;
-constexpr std::array<uint8_t, 256> CharacterClasses() {
-    std::array<uint8_t, 256> classes{};
-    for (const uint8_t c : {0, 9, 10, 12, 13, 32}) classes[c] = WhiteClass;
-    for (const uint8_t c : {'(', ')', '<', '>', '[', ']', '{', '}', '/', '%'}) classes[c] = DelimiterClass;
-    return classes;
-}
-inline constexpr std::array<uint8_t, 256> Classes = CharacterClasses();
-
-// Whether any of the eight bytes of Word is Byte (the classic test for a
-// zero byte, applied to Word with Byte's bits flipped).
-inline bool HasByte(uint64_t Word, uint8_t Byte) {
-    constexpr uint64_t Ones = 0x0101010101010101ull, Highs = 0x8080808080808080ull;
-    const uint64_t v = Word ^ (Ones * Byte);
-    return ((v - Ones) & ~v & Highs) != 0;
-}
-
-// A hexadecimal digit's value, or -1.
-inline int HexValue(int c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-}  // namespace syntax_detail
-
-inline bool IsIsoWhiteSpace(uint8_t c) { return syntax_detail::Classes[c] == syntax_detail::WhiteClass; }
-inline bool IsIsoDelimiter(uint8_t c) { return syntax_detail::Classes[c] == syntax_detail::DelimiterClass; }
-inline bool IsIsoRegular(uint8_t c) { return syntax_detail::Classes[c] == 0; }
 
 enum class TTokenType : uint8_t {
     Integer,     // 12, -5, +7: Integer holds the value

@@ -8,7 +8,6 @@ namespace lumerra {
 
 namespace {
 
-using syntax_detail::HexValue;
 
 bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
 
@@ -62,7 +61,7 @@ void ReadStringBytes(std::string_view Inside, std::string& Out) {
 void ReadHexBytes(std::string_view Inside, std::string& Out) {
     int high = -1;
     for (const char c : Inside) {
-        const int digit = HexValue(static_cast<uint8_t>(c));
+        const int digit = HexDigitValue(static_cast<uint8_t>(c));
         if (digit < 0) continue;  // white space
         if (high < 0) {
             high = digit;
@@ -225,15 +224,14 @@ void TTokenizer::Next(TSyntaxToken& Token) {
 }
 
 std::string NormalName(std::string_view Decoded) {
-    static constexpr char Digits[] = "0123456789ABCDEF";
     std::string name = "/";
     name.reserve(Decoded.size() + 1);
     for (const char ch : Decoded) {
         const auto c = static_cast<uint8_t>(ch);
         if (c < 0x21 || c > 0x7E || c == '#' || IsIsoDelimiter(c)) {
             name += '#';
-            name += Digits[c >> 4];
-            name += Digits[c & 15];
+            name += UpperHexDigits[c >> 4];
+            name += UpperHexDigits[c & 15];
         } else {
             name += ch;
         }

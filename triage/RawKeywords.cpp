@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/Stream.h"
+#include "syntax/CharClass.h"
 
 namespace lumerra {
 
@@ -32,13 +33,6 @@ constexpr std::array<std::array<uint32_t, LongestWord>, 2> KeywordsByLength() {
     return masks;
 }
 constexpr auto KeywordCandidates = KeywordsByLength();
-
-int HexValue(uint8_t C) {
-    if (C >= '0' && C <= '9') return C - '0';
-    if (C >= 'a' && C <= 'f') return C - 'a' + 10;
-    if (C >= 'A' && C <= 'F') return C - 'A' + 10;
-    return -1;
-}
 
 // Latin-1 characters that a Python string shows as they are.
 bool ShownAsIs(uint8_t C) { return (C >= 0x20 && C < 0x7F) || (C >= 0xA1 && C != 0xAD); }
@@ -169,8 +163,8 @@ void TRawKeywordCounter::Step(uint8_t C) {
         FEscapeSeen = 0;
         const uint8_t first = FEscapeDigit;
         FEof.Add('#');
-        if (HexValue(first) >= 0 && HexValue(C) >= 0) {
-            Append(static_cast<uint8_t>(HexValue(first) * 16 + HexValue(C)));
+        if (HexDigitValue(first) >= 0 && HexDigitValue(C) >= 0) {
+            Append(static_cast<uint8_t>(HexDigitValue(first) * 16 + HexDigitValue(C)));
             FEscapedWord = true;
             FEof.Add(first);
             FEof.Add(C);

@@ -163,6 +163,38 @@ TEST(RevisionHistory, BytesAfterTheLastMarkerAndOtherLineEnds) {
     }
 }
 
+// The newest section is named by "startxref N" right before the last
+// marker, with white space and comments around; anything else is damage.
+TEST(RevisionHistory, TheLastMarkerFollowsItsStartxref) {
+    PdfBuilder builder = PdfBuilder::SimpleDocument({"BT ET"});
+    builder.NewRevision().Root(1).Set(5, "<< >>");
+    const std::string bytes = builder.Build();
+    const size_t keyword = bytes.rfind("startxref");
+    const std::string body = bytes.substr(0, keyword);
+    const std::string offset = std::to_string(std::stoll(bytes.substr(keyword + 9)));
+    struct TCase {
+        const char* Name;
+        std::string End;
+        bool Read;
+    };
+    const TCase cases[] = {
+        {"as written", "startxref\n" + offset + "\n%%EOF\n", true},
+        {"every white space", "startxref\t\f" + offset + std::string("\0 \f\r\n%%EOF", 10), true},
+        {"a comment before the offset", "startxref % newest\n" + offset + "\n%%EOF\n", true},
+        {"junk after the offset", "startxref\n" + offset + " junk\n%%EOF\n", false},
+        {"the keyword commented out", "% startxref\n" + offset + "\n%%EOF\n", false},
+        {"no offset", "startxref\n%%EOF\n", false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        if (c.Read) {
+            EXPECT_EQ(HistoryOf(body + c.End).Chain.Revisions.size(), 2u);
+        } else {
+            EXPECT_THROW(HistoryOf(body + c.End), EDamagedInput);
+        }
+    }
+}
+
 TEST(RevisionHistory, AChainThatComesBackOrPointsNowhereIsDamage) {
     // Revision 3 names itself; revision 2 names revision 3; revision 3 names
     // a place that holds no section.
