@@ -10,6 +10,7 @@
 #include "cli/MessageText.h"
 #include "cli/RevisionOption.h"
 #include "common/Exceptions.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "pdf/PDFAnalyst.h"
 
 namespace lumerra::cli {
@@ -27,8 +28,7 @@ public:
 
     // False when interrupted.
     bool Run() {
-        TPDFAnalyst analyst;
-        analyst.SetExtendedReading(true);
+        TExtendedAnalyst analyst;
         analyst.SetPassword(FArgs.Password);
         LoadDocument(analyst, FInput, FArgs.Revision, FArgs.Password);
         FErr << WarningLines(FInput, analyst);

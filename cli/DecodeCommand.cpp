@@ -28,8 +28,8 @@ int RunDecodeFile(const TDecodeArgs& Args, const std::string& Input, std::ostrea
     std::string culprit = Input;
     bool loaded = false;
     try {
-        TPDFAnalyst analyst;
-        analyst.SetExtendedReading(Args.Extended);
+        const std::unique_ptr<TPDFAnalyst> owner = NewAnalyst(ReadingFor(Args.Extended));
+        TPDFAnalyst& analyst = *owner;
         analyst.SetPassword(Args.Password);
         LoadDocument(analyst, Input, Args.Revision, Args.Password);
         loaded = true;

@@ -76,7 +76,7 @@ TInfoFields InfoFields(TPDFAnalyst& Analyst, const TIDList& Pages) {
         {"page-list", PageNumbers(Analyst, Pages)},
     };
     for (auto& [key, value] : ReadDocInfo(Analyst)) fields.emplace_back(key, std::move(value));
-    if (Analyst.ExtendedReading()) {
+    if (Analyst.Reading() == TReading::Extended) {
         const TPDFAnalyst::TXrefCensus census = Analyst.XrefCensus();
         const char* kind = census.Hybrid ? "hybrid" : census.Streams > 0 && census.Tables == 0 ? "stream"
                            : census.Streams > 0                                        ? "mixed"
@@ -124,8 +124,8 @@ int RunInfo(const std::vector<std::string>& Inputs, bool Extended, bool Json, st
         std::string text;
         bool loaded = false;
         try {
-            TPDFAnalyst analyst;
-            analyst.SetExtendedReading(Extended);
+            const std::unique_ptr<TPDFAnalyst> owner = NewAnalyst(ReadingFor(Extended));
+            TPDFAnalyst& analyst = *owner;
             analyst.SetPassword(Password);
             LoadDocument(analyst, input, Revision, Password);
             loaded = true;

@@ -5,6 +5,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/MessageText.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "pdf/PDFAnalyst.h"
 
 namespace lumerra::cli {
@@ -110,8 +111,7 @@ int RunRevisions(const std::vector<std::string>& Inputs, bool Json, std::ostream
     for (const std::string& input : Inputs) {
         std::string text;
         try {
-            TPDFAnalyst analyst;
-            analyst.SetExtendedReading(true);
+            TExtendedAnalyst analyst;
             analyst.LoadFromFile(input);
             Err << WarningLines(input, analyst);
             const TDocumentHistory history = ReadDocumentHistory(analyst);

@@ -6,6 +6,7 @@
 
 #include "decoder/PDFLumerra.h"
 #include "support/PdfBuilder.h"
+#include "pdf/DefaultAnalyst.h"
 
 using namespace lumerra;
 using namespace lumerra::test;
@@ -50,7 +51,7 @@ public:
 
 private:
     std::unique_ptr<TempFile> FFile;
-    TPDFAnalyst FAnalyst;
+    TDefaultAnalyst FAnalyst;
     std::unique_ptr<TPDFLumerra> FDecoder;
 };
 

@@ -12,6 +12,8 @@
 #include "pdf/SecurityHandler.h"
 #include "support/PdfBuilder.h"
 #include "support/ReportSupport.h"
+#include "pdf/DefaultAnalyst.h"
+#include "pdf/ExtendedAnalyst.h"
 
 using namespace lumerra;
 using namespace lumerra::test;
@@ -43,8 +45,7 @@ struct TOpened {
 TOpened Open(const std::string& Path, const std::optional<std::string>& Password = std::nullopt) {
     TOpened result;
     try {
-        TPDFAnalyst analyst;
-        analyst.SetExtendedReading(true);
+        TExtendedAnalyst analyst;
         analyst.SetPassword(Password);
         analyst.LoadFromFile(Path);
         if (const TSecurityHandler* security = analyst.Security()) {
@@ -247,7 +248,7 @@ TEST_F(EncryptedReport, AnEmptyOwnerPasswordOpensTheFileWhateverPasswordIsGiven)
 
 TEST_F(EncryptedReport, TheDefaultReadingStillRefusesEncryptedFiles) {
     const std::string file = Write("", "'' owner 40", "encrypted.pdf");  // PDF 1.4
-    TPDFAnalyst analyst;
+    TDefaultAnalyst analyst;
     analyst.LoadFromFile(file);
     EXPECT_TRUE(analyst.Encrypted());
     EXPECT_EQ(analyst.Security(), nullptr);

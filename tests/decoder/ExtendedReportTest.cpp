@@ -15,6 +15,8 @@
 #include "support/DecoderEncoders.h"
 #include "support/PdfBuilder.h"
 #include "support/ReportSupport.h"
+#include "pdf/DefaultAnalyst.h"
+#include "pdf/ExtendedAnalyst.h"
 
 using namespace lumerra;
 using namespace lumerra::test;
@@ -109,8 +111,7 @@ TEST(ExtendedReport, AnObjectCutByTheFilesBlocksIsReadWhole) {
 TEST(ExtendedReport, CensusOfTheCrossReferenceSections) {
     const auto census = [](const PdfBuilder::Options& Options) {
         TempFile file(Document(Options).Build(), "doc.pdf");
-        TPDFAnalyst analyst;
-        analyst.SetExtendedReading(true);
+        TExtendedAnalyst analyst;
         analyst.LoadFromFile(file.Path());
         const auto c = analyst.XrefCensus();
         return std::to_string(c.Tables) + " tables, " + std::to_string(c.Streams) + " streams, " +
@@ -208,8 +209,7 @@ TEST(ExtendedReport, DamagedFilesReportAsTheUndamagedOne) {
         EXPECT_NE(Report(c.Bytes, false), expected) << c.Name << ": the default reading does not repair";
     }
     TempFile file(good.substr(0, lastXref), "cut.pdf");
-    TPDFAnalyst analyst;
-    analyst.SetExtendedReading(true);
+    TExtendedAnalyst analyst;
     analyst.LoadFromFile(file.Path());
     EXPECT_TRUE(analyst.Repaired());
     ASSERT_EQ(analyst.Warnings().size(), 1u);
@@ -229,8 +229,7 @@ TEST(ExtendedReport, JunkAtTheEndHidesNoTable) {
         EXPECT_EQ(Report(bytes, false).rfind("error: ", 0), 0u);
         EXPECT_EQ(Report(bytes, true), expected);
         TempFile file(bytes, "end.pdf");
-        TPDFAnalyst analyst;
-        analyst.SetExtendedReading(true);
+        TExtendedAnalyst analyst;
         analyst.LoadFromFile(file.Path());
         EXPECT_FALSE(analyst.Repaired()) << bytes.substr(bytes.size() - 20);
     }
@@ -263,12 +262,11 @@ TEST(ExtendedReport, FilesPast2GiBAreRead) {
         out.write(body.data(), static_cast<std::streamsize>(body.size()));
         ASSERT_TRUE(out.good());
     }
-    TPDFAnalyst refusing;
+    TDefaultAnalyst refusing;
     EXPECT_THROW(refusing.LoadFromFile(file.Path()), EFOpenError);
     // The plain report under extended reading, and whether the table was rebuilt.
     const auto extendedReport = [&file](bool& Repaired) {
-        TPDFAnalyst analyst;
-        analyst.SetExtendedReading(true);
+        TExtendedAnalyst analyst;
         analyst.LoadFromFile(file.Path());
         Repaired = analyst.Repaired();
         std::string report;
@@ -336,8 +334,8 @@ TEST(ExtendedReport, PageTreesReadByKey) {
         std::string lists[2];
         for (const bool extended : {false, true}) {
             try {
-                TPDFAnalyst analyst;
-                analyst.SetExtendedReading(extended);
+                const std::unique_ptr<TPDFAnalyst> owner = NewAnalyst(ReadingFor(extended));
+                TPDFAnalyst& analyst = *owner;
                 analyst.LoadFromFile(file.Path());
                 TIDList pages;
                 analyst.GetPageList(&pages);

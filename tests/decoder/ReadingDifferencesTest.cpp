@@ -12,6 +12,7 @@
 #include "support/FilterFixtures.h"
 #include "support/PdfBuilder.h"
 #include "support/ReportSupport.h"
+#include "pdf/ExtendedAnalyst.h"
 
 using namespace lumerra;
 using namespace lumerra::test;
@@ -180,8 +181,7 @@ TEST(ReadingDifferences, WhiteSpaceAndCommentsBeforeEndstream) {
         const size_t end = withStreams.rfind("\nendstream");
         withStreams.replace(end, 1, c.Before);
         TempFile file(withStreams);
-        TPDFAnalyst analyst;
-        analyst.SetExtendedReading(true);
+        TExtendedAnalyst analyst;
         analyst.LoadFromFile(file.Path());
         EXPECT_FALSE(analyst.Repaired()) << c.Before;
         std::string report;

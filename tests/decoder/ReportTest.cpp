@@ -10,6 +10,7 @@
 
 #include "decoder/PDFLumerra.h"
 #include "support/PdfBuilder.h"
+#include "pdf/DefaultAnalyst.h"
 
 using namespace lumerra;
 using namespace lumerra::test;
@@ -31,7 +32,7 @@ struct RunResult {
 RunResult Decode(const std::string& Bytes, int First, int Last, bool WithComments, bool WithProgress = true,
            const std::string& FileName = "doc.pdf", int CancelAfter = 0) {
     TempFile file(Bytes, FileName);
-    TPDFAnalyst analyst;
+    TDefaultAnalyst analyst;
     analyst.LoadFromFile(file.Path());
     TPDFLumerra decoder(&analyst);
     RunResult run;
@@ -51,7 +52,7 @@ RunResult Decode(const std::string& Bytes, int First, int Last, bool WithComment
 struct Loaded {
     explicit Loaded(const std::string& Bytes) : File(Bytes) { Analyst.LoadFromFile(File.Path()); }
     TempFile File;
-    TPDFAnalyst Analyst;
+    TDefaultAnalyst Analyst;
     const std::string Out = File.Sibling("out.txt");
 };
 
@@ -279,7 +280,7 @@ TEST(Report, FormCollectionStopsWhenTheRunsBudgetIsSpent) {
 TEST(Report, RefusesToOverwriteTheOpenDocument) {
     const std::string bytes = PdfBuilder::SimpleDocument({"a"}).Build();
     TempFile file(bytes);
-    TPDFAnalyst analyst;
+    TDefaultAnalyst analyst;
     analyst.LoadFromFile(file.Path());
     TPDFLumerra decoder(&analyst);
     const std::string link = file.Sibling("link.txt");
@@ -316,7 +317,7 @@ TEST(Report, RefusesUnusableAnalysers) {
     PdfBuilder pdf = PdfBuilder::SimpleDocument({"a"});
     pdf.TrailerExtra("/Encrypt 9 0 R");
     TempFile file(pdf.Build());
-    TPDFAnalyst analyst;
+    TDefaultAnalyst analyst;
     analyst.LoadFromFile(file.Path());
     ASSERT_TRUE(analyst.Encrypted());
     try {

@@ -10,6 +10,7 @@
 #include "decoder/ReportSink.h"
 #include "support/PdfBuilder.h"
 #include "support/ReportSupport.h"
+#include "pdf/DefaultAnalyst.h"
 
 using namespace lumerra;
 using namespace lumerra::test;
@@ -21,8 +22,8 @@ namespace {
 std::string Decode(const std::string& Bytes, int32_t Threads, bool WithComments, int32_t CancelAfter = 0,
                    bool Extended = false) {
     TempFile file(Bytes, "doc.pdf");
-    TPDFAnalyst analyst;
-    analyst.SetExtendedReading(Extended);
+    const std::unique_ptr<TPDFAnalyst> owner = NewAnalyst(ReadingFor(Extended));
+    TPDFAnalyst& analyst = *owner;
     analyst.LoadFromFile(file.Path());
     std::string report;
     bool cancel = false;
@@ -85,7 +86,7 @@ TEST(RunLoop, SinksAreHandedEveryPageAndStreamInReportOrder) {
     for (const Case& c : cases) {
         for (const int32_t threads : {1, 3}) {
             TempFile file(c.Bytes, "doc.pdf");
-            TPDFAnalyst analyst;
+            TDefaultAnalyst analyst;
             analyst.LoadFromFile(file.Path());
             TPDFLumerra decoder(&analyst);
             decoder.Threads = threads;

@@ -8,6 +8,7 @@
 
 #include "check/PageCheck.h"
 #include "hostile/HostileSupport.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "pdf/PDFAnalyst.h"
 #include "support/PdfBuilder.h"
 
@@ -28,8 +29,7 @@ std::string Repeat(const std::string& Text, size_t Times) {
 // "kept K, omitted O, errors E" over every page of Bytes.
 std::string Checked(const std::string& Bytes) {
     TempFile file(Bytes);
-    TPDFAnalyst analyst;
-    analyst.SetExtendedReading(true);
+    TExtendedAnalyst analyst;
     analyst.LoadFromFile(file.Path());
     TIDList pages;
     analyst.GetPageList(&pages);

@@ -11,6 +11,7 @@
 #include "common/Exceptions.h"
 #include "decoder/PDFLumerra.h"
 #include "hostile/HostileDocuments.h"
+#include "pdf/DefaultAnalyst.h"
 #include "pdf/PDFAnalyst.h"
 #include "support/PdfBuilder.h"
 
@@ -25,7 +26,7 @@ const std::string MsgXrefFirst = "相互参照テーブルの先頭オブジェ�
 const std::string MsgXrefCount = "相互参照テーブルの項目数が不正です。";
 
 std::string Load(const std::string& Path) {
-    TPDFAnalyst analyst;
+    TDefaultAnalyst analyst;
     analyst.LoadFromFile(Path);
     return "loaded";
 }
@@ -48,7 +49,7 @@ std::string ThreePages() {
 // report.
 std::string ReportAfter(const std::string& Path, const std::string& Report, bool WithComments,
                         const std::function<void()>& Change) {
-    TPDFAnalyst analyst;
+    TDefaultAnalyst analyst;
     analyst.LoadFromFile(Path);
     Change();
     TIDList pages;

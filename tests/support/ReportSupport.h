@@ -35,8 +35,8 @@ inline void DecodeAllPages(TPDFAnalyst& Analyst, bool WithComments, std::string&
 inline std::string ReportOfBytes(const std::string& Bytes, bool Extended, bool WithComments = true) {
     TempFile file(Bytes, "doc.pdf");
     try {
-        TPDFAnalyst analyst;
-        analyst.SetExtendedReading(Extended);
+        const std::unique_ptr<TPDFAnalyst> owner = NewAnalyst(ReadingFor(Extended));
+        TPDFAnalyst& analyst = *owner;
         analyst.LoadFromFile(file.Path());
         std::string report;
         DecodeAllPages(analyst, WithComments, report);
