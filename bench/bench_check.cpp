@@ -21,10 +21,10 @@
 
 #include "check/PageCheck.h"
 #include "decoder/PDFLumerra.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "support/PdfBuilder.h"
 #include "support/Process.h"
 #include "support/ProducerDocument.h"
-#include "pdf/ExtendedAnalyst.h"
 
 namespace {
 

@@ -36,10 +36,10 @@
 
 #include "decoder/PDFLumerra.h"
 #include "filters/FastInflate.h"
+#include "pdf/DefaultAnalyst.h"
 #include "pdf/ObjectScanner.h"
 #include "support/Process.h"
 #include "support/ProducerDocument.h"
-#include "pdf/DefaultAnalyst.h"
 
 namespace {
 

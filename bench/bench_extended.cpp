@@ -11,8 +11,8 @@
 #include <string>
 
 #include "decoder/PDFLumerra.h"
-#include "support/PdfBuilder.h"
 #include "pdf/ExtendedAnalyst.h"
+#include "support/PdfBuilder.h"
 
 namespace {
 

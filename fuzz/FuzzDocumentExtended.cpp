@@ -4,8 +4,8 @@
 // not is refused with a message either way. The seeds of every security
 // handler open with the empty user password, or with SeedPassword.
 #include "fuzz/DocumentRun.h"
-#include "pdf/SecurityHandler.h"
 #include "pdf/ExtendedAnalyst.h"
+#include "pdf/SecurityHandler.h"
 
 using namespace lumerra;
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <unordered_set>
 
-#include "pdf/ObjectReader.h"
 #include "pdf/ExtendedAnalyst.h"
+#include "pdf/ObjectReader.h"
 
 namespace lumerra {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "pdf/ExtendedAnalyst.h"
-#include "pdf/SecurityHandler.h"
 #include "pdf/ObjectReader.h"
+#include "pdf/SecurityHandler.h"
 #include "syntax/Parser.h"
 
 namespace lumerra {

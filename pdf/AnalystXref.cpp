@@ -4,9 +4,9 @@
 #include <unordered_set>
 
 #include "common/Message.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "pdf/ObjectReader.h"
 #include "pdf/ObjectStreamCache.h"
-#include "pdf/ExtendedAnalyst.h"
 #include "pdf/XrefSection.h"
 
 namespace lumerra {

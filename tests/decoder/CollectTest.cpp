@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "decoder/PDFLumerra.h"
-#include "support/PdfBuilder.h"
 #include "pdf/DefaultAnalyst.h"
+#include "support/PdfBuilder.h"
 
 using namespace lumerra;
 using namespace lumerra::test;

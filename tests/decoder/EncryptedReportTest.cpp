@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "decoder/PDFLumerra.h"
+#include "pdf/DefaultAnalyst.h"
 #include "pdf/DocInfo.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "pdf/SecurityHandler.h"
 #include "support/PdfBuilder.h"
 #include "support/ReportSupport.h"
-#include "pdf/DefaultAnalyst.h"
-#include "pdf/ExtendedAnalyst.h"
 
 using namespace lumerra;
 using namespace lumerra::test;

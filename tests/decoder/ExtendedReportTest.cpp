@@ -12,11 +12,11 @@
 
 #include "cli/CliRun.h"
 #include "decoder/PDFLumerra.h"
+#include "pdf/DefaultAnalyst.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "support/DecoderEncoders.h"
 #include "support/PdfBuilder.h"
 #include "support/ReportSupport.h"
-#include "pdf/DefaultAnalyst.h"
-#include "pdf/ExtendedAnalyst.h"
 
 using namespace lumerra;
 using namespace lumerra::test;

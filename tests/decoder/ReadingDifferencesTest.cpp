@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "decoder/PDFLumerra.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "support/DecoderEncoders.h"
 #include "support/FilterFixtures.h"
 #include "support/PdfBuilder.h"
 #include "support/ReportSupport.h"
-#include "pdf/ExtendedAnalyst.h"
 
 using namespace lumerra;
 using namespace lumerra::test;

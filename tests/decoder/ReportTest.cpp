@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "decoder/PDFLumerra.h"
-#include "support/PdfBuilder.h"
 #include "pdf/DefaultAnalyst.h"
+#include "support/PdfBuilder.h"
 
 using namespace lumerra;
 using namespace lumerra::test;

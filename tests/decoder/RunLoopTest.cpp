@@ -8,9 +8,9 @@
 
 #include "decoder/PDFLumerra.h"
 #include "decoder/ReportSink.h"
+#include "pdf/DefaultAnalyst.h"
 #include "support/PdfBuilder.h"
 #include "support/ReportSupport.h"
-#include "pdf/DefaultAnalyst.h"
 
 using namespace lumerra;
 using namespace lumerra::test;
