@@ -1,5 +1,6 @@
 // Extended reading's part of the analyser: the cross-reference chain read
 // section by section, and the objects kept in object streams.
+#include <algorithm>
 #include <climits>
 #include <unordered_set>
 
@@ -73,27 +74,28 @@ void TExtendedAnalyst::ApplyXrefSection(const TXrefSection& Section, bool Entrie
     int64_t end = 0;
     for (const auto& [number, entry] : Section.Entries) end = std::max(end, int64_t{number} + 1);
     GrowTable(end, Section.Offset);
+    TDocument& doc = Loading();
     for (const auto& [number, entry] : Section.Entries) {
         const auto slot = static_cast<size_t>(number);
         // A newer section has it; a hybrid file's stream may still fill what
         // its table marked free.
-        const bool taken = Doc().ObjectOffsets[slot] != -1 || Doc().Compressed[slot].Stream >= 0;
-        if (taken && !(EntriesOnly && Doc().FreeObjects[slot])) continue;
+        const bool taken = doc.ObjectOffsets[slot] != -1 || doc.Compressed[slot].Stream >= 0;
+        if (taken && !(EntriesOnly && doc.FreeObjects[slot])) continue;
         switch (entry.Kind) {
             case TXrefStreamEntry::TKind::InFile:
-                Loading().ObjectOffsets[slot] = entry.Field2 >= 0 ? entry.Field2 : -2;
-                Loading().FreeObjects[slot] = false;
+                doc.ObjectOffsets[slot] = entry.Field2 >= 0 ? entry.Field2 : -2;
+                doc.FreeObjects[slot] = false;
                 break;
             case TXrefStreamEntry::TKind::InObjectStream:
                 if (entry.Field2 > INT32_MAX || entry.Field3 > INT32_MAX) continue;
-                Loading().Compressed[slot] = {static_cast<int32_t>(entry.Field2), static_cast<int32_t>(entry.Field3)};
-                Loading().ObjectOffsets[slot] = -2;  // elsewhere: not in the file
-                Loading().FreeObjects[slot] = false;
+                doc.Compressed[slot] = {static_cast<int32_t>(entry.Field2), static_cast<int32_t>(entry.Field3)};
+                doc.ObjectOffsets[slot] = -2;  // elsewhere: not in the file
+                doc.FreeObjects[slot] = false;
                 break;
             case TXrefStreamEntry::TKind::Free:
             case TXrefStreamEntry::TKind::Unknown:
-                Loading().ObjectOffsets[slot] = 0;
-                Loading().FreeObjects[slot] = true;
+                doc.ObjectOffsets[slot] = 0;
+                doc.FreeObjects[slot] = true;
                 break;
         }
     }
@@ -101,10 +103,10 @@ void TExtendedAnalyst::ApplyXrefSection(const TXrefSection& Section, bool Entrie
 
     // The trailer's keys; a newer section's values win.
     const TValue& trailer = Section.Trailer;
-    if (Doc().RootID == -1) Loading().RootID = ObjectNumberOf(trailer.Find("Root"));
-    if (Doc().InfoID == -1) Loading().InfoID = ObjectNumberOf(trailer.Find("Info"));
+    if (doc.RootID == -1) doc.RootID = ObjectNumberOf(trailer.Find("Root"));
+    if (doc.InfoID == -1) doc.InfoID = ObjectNumberOf(trailer.Find("Info"));
     if (trailer.Find("Encrypt") != nullptr && !FEncryptingTrailer) {
-        Loading().Encrypted = true;
+        doc.Encrypted = true;
         FEncryptingTrailer = trailer;
     }
 }

@@ -154,6 +154,7 @@ void TDefaultAnalyst::ReadSubsectionEntries(int32_t First, int32_t Count) {
     if (Count > (size - at) / MinimumEntrySize) Fail(TMessageCode::XrefCountInvalid, at);
     GrowTable(int64_t{First} + Count, at);
 
+    TDocument& doc = Loading();
     SkipWhiteSpace(S);
     // An entry: the 10-byte offset, 8 bytes that end with the type, and a
     // line end of one byte, or two when the first is CR or space and the
@@ -185,10 +186,10 @@ void TDefaultAnalyst::ReadSubsectionEntries(int32_t First, int32_t Count) {
         }
 
         const size_t slot = static_cast<size_t>(First) + static_cast<size_t>(i);
-        if (Doc().ObjectOffsets[slot] != -1) continue;  // a newer section has it
-        Loading().ObjectOffsets[slot] = StrToIntDef(std::string_view(entry, 10), -1);
-        if (Doc().ObjectOffsets[slot] == -1) Fail(TMessageCode::XrefCountInvalid, S.Position() - length);
-        if (entry[17] == 'f') Loading().FreeObjects[slot] = true;
+        if (doc.ObjectOffsets[slot] != -1) continue;  // a newer section has it
+        doc.ObjectOffsets[slot] = StrToIntDef(std::string_view(entry, 10), -1);
+        if (doc.ObjectOffsets[slot] == -1) Fail(TMessageCode::XrefCountInvalid, S.Position() - length);
+        if (entry[17] == 'f') doc.FreeObjects[slot] = true;
     }
 }
 

@@ -29,6 +29,7 @@ void TExtendedAnalyst::ForgetStructure() {
 
 void TExtendedAnalyst::RebuildTable() {
     ForgetStructure();
+    TDocument& doc = Loading();
     const TRepairScan scan = ScanForObjects(*FStream);
 
     // Numbers the file could not back are dropped, as a table's would be
@@ -39,11 +40,11 @@ void TExtendedAnalyst::RebuildTable() {
         if (number < limit) end = std::max(end, int64_t{number} + 1);
     GrowTable(end, 0);
     for (const auto& [number, offset] : scan.Objects)
-        if (number < end) Loading().ObjectOffsets[static_cast<size_t>(number)] = offset;
+        if (number < end) doc.ObjectOffsets[static_cast<size_t>(number)] = offset;
 
     // An encrypted file is opened first: its object streams are encrypted.
-    Loading().Encrypted = scan.Encrypted;
-    if (Doc().Encrypted && scan.EncryptTrailer >= 0) {
+    doc.Encrypted = scan.Encrypted;
+    if (doc.Encrypted && scan.EncryptTrailer >= 0) {
         FEncryptTrailer = scan.EncryptTrailer;
         OpenSecurity();
     }
@@ -53,15 +54,15 @@ void TExtendedAnalyst::RebuildTable() {
     for (const int32_t stream : scan.ObjectStreams) {
         const TDecodedObjectStream* decoded = ObjectStream(stream);
         if (decoded == nullptr) continue;
-        const int64_t at = Doc().ObjectOffsets[static_cast<size_t>(stream)];
+        const int64_t at = doc.ObjectOffsets[static_cast<size_t>(stream)];
         int32_t index = 0;
         for (const auto& entry : decoded->Index.Entries()) {
             const int32_t number = entry.Number;
             if (number >= 0 && number < end && number != stream) {
                 const auto slot = static_cast<size_t>(number);
-                if (Doc().ObjectOffsets[slot] < at) {
-                    Loading().ObjectOffsets[slot] = -2;
-                    Loading().Compressed[slot] = {stream, index};
+                if (doc.ObjectOffsets[slot] < at) {
+                    doc.ObjectOffsets[slot] = -2;
+                    doc.Compressed[slot] = {stream, index};
                 }
             }
             ++index;
@@ -69,11 +70,11 @@ void TExtendedAnalyst::RebuildTable() {
     }
 
     // The newest trailer's root, or else the last catalog in the file.
-    Loading().RootID = HasObject(scan.Root) ? scan.Root : scan.LastCatalog;
-    Loading().InfoID = HasObject(scan.Info) ? scan.Info : -1;
-    Loading().Repaired = true;
+    doc.RootID = HasObject(scan.Root) ? scan.Root : scan.LastCatalog;
+    doc.InfoID = HasObject(scan.Info) ? scan.Info : -1;
+    doc.Repaired = true;
     int64_t found = 0;
-    for (size_t i = 0; i < Doc().ObjectOffsets.size(); ++i) found += Doc().ObjectOffsets[i] >= 0 || Doc().Compressed[i].Stream >= 0;
+    for (size_t i = 0; i < doc.ObjectOffsets.size(); ++i) found += doc.ObjectOffsets[i] >= 0 || doc.Compressed[i].Stream >= 0;
     AddWarning(MakeMessage(TMessageCode::TableRebuilt, found));
 
     if (Doc().RootID == -1) Fail(TMessageCode::NoPageTree);
