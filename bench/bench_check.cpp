@@ -21,6 +21,7 @@
 
 #include "check/PageCheck.h"
 #include "decoder/PDFLumerra.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "support/PdfBuilder.h"
 #include "support/Process.h"
 #include "support/ProducerDocument.h"
@@ -75,8 +76,7 @@ double ProcessSeconds() {
 template <class TRun>
 double Seconds(const lumerra::test::TempFile& File, const TRun& Run) {
     const double start = ProcessSeconds();
-    lumerra::TPDFAnalyst analyst;
-    analyst.SetExtendedReading(true);
+    lumerra::TExtendedAnalyst analyst;
     analyst.LoadFromFile(File.Path());
     lumerra::TIDList pages;
     analyst.GetPageList(&pages);

@@ -36,6 +36,7 @@
 
 #include "decoder/PDFLumerra.h"
 #include "filters/FastInflate.h"
+#include "pdf/DefaultAnalyst.h"
 #include "pdf/ObjectScanner.h"
 #include "support/Process.h"
 #include "support/ProducerDocument.h"
@@ -189,7 +190,7 @@ struct BenchFile {
 // The raw data of every stream a report of Path decodes, read through the
 // analyser's tables (lengths may be indirect).
 std::vector<std::string> ReportStreams(const std::string& path) {
-    lumerra::TPDFAnalyst analyst;
+    lumerra::TDefaultAnalyst analyst;
     analyst.LoadFromFile(path);
     lumerra::TPDFLumerra decoder(&analyst);
     auto raw = [&analyst](int32_t object) {
@@ -291,8 +292,8 @@ size_t FastInflateAll(const std::vector<std::string>& streams) {
 
 void RunReport(const std::string& path, const std::string& output, bool withComments, int32_t threads = 1,
                bool extended = false) {
-    lumerra::TPDFAnalyst analyst;
-    analyst.SetExtendedReading(extended);
+    const std::unique_ptr<lumerra::TPDFAnalyst> owner = lumerra::NewAnalyst(lumerra::ReadingFor(extended));
+    lumerra::TPDFAnalyst& analyst = *owner;
     analyst.LoadFromFile(path);
     lumerra::TPDFLumerra decoder(&analyst);
     decoder.Threads = threads;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "decoder/PDFLumerra.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "support/PdfBuilder.h"
 
 namespace {
@@ -58,8 +59,7 @@ std::string Document(bool ObjectStreams, bool Plain = false) {
 
 double ReportSeconds(const lumerra::test::TempFile& File) {
     const auto start = std::chrono::steady_clock::now();
-    lumerra::TPDFAnalyst analyst;
-    analyst.SetExtendedReading(true);
+    lumerra::TExtendedAnalyst analyst;
     analyst.LoadFromFile(File.Path());
     lumerra::TIDList pages;
     analyst.GetPageList(&pages);

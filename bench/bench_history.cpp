@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "history/DocumentHistory.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "pdf/PDFAnalyst.h"
 #include "support/DocumentGenerator.h"
 
@@ -29,8 +30,7 @@ void BM_HistoryAfterExtendedLoad(benchmark::State& state) {
     double historySeconds = 0;
     for (auto _ : state) {
         const auto start = Clock::now();
-        TPDFAnalyst analyst;
-        analyst.SetExtendedReading(true);
+        TExtendedAnalyst analyst;
         analyst.LoadFromFile(path);
         TIDList pages;
         analyst.GetPageList(&pages);

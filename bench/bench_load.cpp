@@ -10,6 +10,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "pdf/DefaultAnalyst.h"
 #include "pdf/PDFAnalyst.h"
 #include "support/DocumentGenerator.h"
 
@@ -53,7 +54,7 @@ size_t BytewiseRead(const std::string& path) {
 }
 
 size_t LoadAndListPages(const std::string& path) {
-    TPDFAnalyst analyst;
+    TDefaultAnalyst analyst;
     analyst.LoadFromFile(path);
     TIDList pages;
     analyst.GetPageList(&pages);
@@ -94,7 +95,7 @@ BENCHMARK(BM_LoadAndPageList)->Unit(benchmark::kMillisecond);
 void BM_LoadOnly(benchmark::State& state) {
     const std::string& path = Document().Path();
     for (auto _ : state) {
-        TPDFAnalyst analyst;
+        TDefaultAnalyst analyst;
         analyst.LoadFromFile(path);
         benchmark::DoNotOptimize(analyst.ObjectCount());
     }

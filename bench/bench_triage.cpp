@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "pdf/ExtendedAnalyst.h"
 #include "pdf/PDFAnalyst.h"
 #include "support/PdfBuilder.h"
 #include "triage/NameScan.h"
@@ -93,8 +94,7 @@ void BM_NameScanAgainstLoad(benchmark::State& state) {
     double loadBest = 1e9, scanBest = 1e9;
     for (auto _ : state) {
         auto start = TClock::now();
-        lumerra::TPDFAnalyst analyst;
-        analyst.SetExtendedReading(true);
+        lumerra::TExtendedAnalyst analyst;
         analyst.LoadFromFile(file.Path());
         const double load = Seconds(start);
         start = TClock::now();

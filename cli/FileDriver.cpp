@@ -9,8 +9,7 @@
 namespace lumerra::cli {
 
 TPDFAnalyst& TFileRun::Load() {
-    FAnalyst = std::make_unique<TPDFAnalyst>();
-    FAnalyst->SetExtendedReading(FReading.Extended);
+    FAnalyst = NewAnalyst(ReadingFor(FReading.Extended));
     FAnalyst->SetPassword(FReading.Password);
     try {
         LoadDocument(*FAnalyst, FInput, FReading.Revision, FReading.Password);

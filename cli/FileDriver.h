@@ -19,7 +19,7 @@
 namespace lumerra::cli {
 
 // How a command reads each of its files.
-struct TReading {
+struct TLoadOptions {
     bool Extended = true;
     std::optional<std::string> Password;
     std::optional<int32_t> Revision;  // the whole file when absent
@@ -31,7 +31,7 @@ struct TReading {
 // One file of a run, as a command's work sees it.
 class TFileRun {
 public:
-    TFileRun(const TReading& Reading, std::string Input, std::ostream& Err)
+    TFileRun(const TLoadOptions& Reading, std::string Input, std::ostream& Err)
         : FReading(Reading), FInput(std::move(Input)), FCulprit(FInput), FErr(Err) {}
 
     const std::string& Input() const { return FInput; }
@@ -58,7 +58,7 @@ public:
     bool Failed() const { return FFailed; }
 
 private:
-    const TReading& FReading;
+    const TLoadOptions& FReading;
     std::string FInput;
     std::string FCulprit;
     std::ostream& FErr;
@@ -76,7 +76,7 @@ using TFileWork = std::function<TFileOutcome(TFileRun&)>;
 
 class TFileDriver {
 public:
-    TFileDriver(TReading Reading, std::ostream& Err) : FReading(std::move(Reading)), FErr(Err) {}
+    TFileDriver(TLoadOptions Reading, std::ostream& Err) : FReading(std::move(Reading)), FErr(Err) {}
 
     // Runs Work on each input in turn; a file that fails is told and the
     // others are still done, an interrupted one ends the run at once.
@@ -87,7 +87,7 @@ private:
     // False when the run must stop.
     bool RunFile(const std::string& Input, const TFileWork& Work);
 
-    TReading FReading;
+    TLoadOptions FReading;
     std::ostream& FErr;
     int FExitCode = 0;
 };

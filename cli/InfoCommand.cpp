@@ -75,7 +75,7 @@ TInfoFields InfoFields(TPDFAnalyst& Analyst, const TIDList& Pages) {
         {"page-list", PageNumbers(Analyst, Pages)},
     };
     for (auto& [key, value] : ReadDocInfo(Analyst)) fields.emplace_back(key, std::move(value));
-    if (Analyst.ExtendedReading()) {
+    if (Analyst.Reading() == TReading::Extended) {
         const TPDFAnalyst::TXrefCensus census = Analyst.XrefCensus();
         const char* kind = census.Hybrid ? "hybrid" : census.Streams > 0 && census.Tables == 0 ? "stream"
                            : census.Streams > 0                                        ? "mixed"

@@ -2,6 +2,7 @@
 
 #include "common/Stream.h"
 #include "history/DocumentHistory.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "pdf/PDFAnalyst.h"
 
 namespace lumerra::cli {
@@ -10,8 +11,7 @@ namespace {
 
 // Where revision Revision of Input ends, in the file's own bytes.
 int64_t RevisionEnd(const std::string& Input, int32_t Revision, const std::optional<std::string>& Password) {
-    TPDFAnalyst whole;
-    whole.SetExtendedReading(true);
+    TExtendedAnalyst whole;
     whole.SetPassword(Password);
     whole.LoadFromFile(Input);
     const TRevisionChain chain = ReadDocumentHistory(whole).Chain;
@@ -34,8 +34,7 @@ void LoadDocument(TPDFAnalyst& Analyst, const std::string& Input, const std::opt
     }
     const int64_t end = RevisionEnd(Input, *Revision, Password);
     // Opened as a load opens it: the default reading refuses 2 GiB and more.
-    auto file = std::make_unique<TFileStream>(
-        Input, Analyst.ExtendedReading() ? TFileStream::TMode::OpenReadLarge : TFileStream::TMode::OpenRead);
+    auto file = std::make_unique<TFileStream>(Input, Analyst.OpenMode());
     file->EndAt(end);
     Analyst.LoadFromStream(std::move(file), Input);
 }

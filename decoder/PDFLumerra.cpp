@@ -18,7 +18,7 @@ TPDFAnalyst& Checked(TPDFAnalyst* Analyst) {
 }  // namespace
 
 TPDFLumerra::TPDFLumerra(TPDFAnalyst* Analyst) : FAnalyst(&Checked(Analyst)) {
-    if (Analyst->ExtendedReading()) FObjects = std::make_unique<TObjectReader>(*Analyst);
+    FObjects = Analyst->ObjectModel();
     FPages = std::make_unique<TPageReader>(*Analyst, FObjects.get());
     FStreams = std::make_unique<TStreamDecoder>(*Analyst, FObjects.get());
 }

@@ -14,10 +14,6 @@ std::unique_ptr<TPDFAnalyst> ReaderOf(const TPDFAnalyst& Analyst) {
     return reader;
 }
 
-std::unique_ptr<TObjectReader> ObjectsOf(TPDFAnalyst& Reader) {
-    return Reader.ExtendedReading() ? std::make_unique<TObjectReader>(Reader) : nullptr;
-}
-
 }  // namespace
 
 int32_t TStreamDecoder::Decode(int32_t N, TStringList& F, TStream& D, TStreamDamage* Damage) {
@@ -50,6 +46,6 @@ int32_t TStreamDecoder::Decode(int32_t N, TStringList& F, TStream& D, TStreamDam
 }
 
 TDetachedStreamDecoder::TDetachedStreamDecoder(const TPDFAnalyst& Analyst)
-    : FReader(ReaderOf(Analyst)), FObjects(ObjectsOf(*FReader)), FDecoder(*FReader, FObjects.get()) {}
+    : FReader(ReaderOf(Analyst)), FObjects(FReader->ObjectModel()), FDecoder(*FReader, FObjects.get()) {}
 
 }  // namespace lumerra

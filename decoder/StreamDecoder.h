@@ -16,8 +16,8 @@ namespace lumerra {
 
 class TStreamDecoder {
 public:
-    // Objects is extended reading's reader over Analyst, null for the
-    // default reading; both stay the caller's.
+    // Objects is Analyst's object model (TPDFAnalyst::ObjectModel), null
+    // where it has none; both stay the caller's.
     TStreamDecoder(TPDFAnalyst& Analyst, TObjectReader* Objects) : FAnalyst(Analyst), FObjects(Objects) {}
 
     // Appends the decoded data of stream object N to D and its filter names

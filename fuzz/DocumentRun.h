@@ -56,8 +56,8 @@ inline int64_t Report(TPDFAnalyst& Analyst, int32_t Last, bool WithComments, int
 // comments and without.
 inline int RunDocument(const uint8_t* Data, size_t Size, bool Extended,
                        const std::optional<std::string>& Password = std::nullopt) {
-    TPDFAnalyst analyst;
-    analyst.SetExtendedReading(Extended);
+    const std::unique_ptr<TPDFAnalyst> owner = NewAnalyst(ReadingFor(Extended));
+    TPDFAnalyst& analyst = *owner;
     analyst.SetPassword(Password);
     try {
         analyst.LoadFromStream(MemoryOf(Data, Size), "fuzz.pdf");

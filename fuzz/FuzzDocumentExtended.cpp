@@ -4,6 +4,7 @@
 // not is refused with a message either way. The seeds of every security
 // handler open with the empty user password, or with SeedPassword.
 #include "fuzz/DocumentRun.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "pdf/SecurityHandler.h"
 
 using namespace lumerra;
@@ -17,8 +18,7 @@ const char* const WrongPassword = "not the password";
 // that opened it, "plain", "refused: <message>" by the security handler, or
 // "failed" for any other load error.
 std::string Outcome(const uint8_t* Data, size_t Size, const std::optional<std::string>& Password) {
-    TPDFAnalyst analyst;
-    analyst.SetExtendedReading(true);
+    TExtendedAnalyst analyst;
     analyst.SetPassword(Password);
     try {
         analyst.LoadFromStream(fuzz::MemoryOf(Data, Size), "fuzz.pdf");

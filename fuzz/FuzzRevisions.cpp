@@ -4,13 +4,13 @@
 // read must hold together.
 #include "fuzz/FuzzSupport.h"
 #include "history/DocumentHistory.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "pdf/PDFAnalyst.h"
 
 using namespace lumerra;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
-    TPDFAnalyst analyst;
-    analyst.SetExtendedReading(true);
+    TExtendedAnalyst analyst;
     try {
         analyst.LoadFromStream(fuzz::MemoryOf(Data, Size), "fuzz.pdf");
     } catch (const Exception&) {

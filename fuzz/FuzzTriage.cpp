@@ -5,6 +5,7 @@
 #include <span>
 
 #include "fuzz/FuzzSupport.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "pdf/PDFAnalyst.h"
 #include "triage/NameScan.h"
 #include "triage/RawKeywords.h"
@@ -28,8 +29,7 @@ bool SameCounts(const TRawCounts& A, const TRawCounts& B) {
 }
 
 void CheckNameScan(const uint8_t* Data, size_t Size) {
-    TPDFAnalyst analyst;
-    analyst.SetExtendedReading(true);
+    TExtendedAnalyst analyst;
     try {
         analyst.LoadFromStream(MemoryOf(Data, Size), "fuzz.pdf");
     } catch (const Exception&) {

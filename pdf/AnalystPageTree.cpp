@@ -4,8 +4,8 @@
 #include <cmath>
 #include <unordered_set>
 
+#include "pdf/ExtendedAnalyst.h"
 #include "pdf/ObjectReader.h"
-#include "pdf/PDFAnalyst.h"
 
 namespace lumerra {
 
@@ -26,24 +26,24 @@ bool IsLeaf(const TValue& Node) {
 
 }  // namespace
 
-void TPDFAnalyst::ReadCatalogByKey() {
+void TExtendedAnalyst::ReadCatalog() {
     TObjectReader& reader = TreeReader();
-    const TValuePtr catalog = reader.Object(FRootID);
-    FHasStructTree = catalog->Find("StructTreeRoot") != nullptr;
-    FOutlinesID = ReferenceOf(catalog->Find("Outlines"));
-    FFirstPagesID = ReferenceOf(catalog->Find("Pages"));
-    FMetadataID = ReferenceOf(catalog->Find("Metadata"));
+    const TValuePtr catalog = reader.Object(Doc().RootID);
+    Loading().HasStructTree = catalog->Find("StructTreeRoot") != nullptr;
+    Loading().OutlinesID = ReferenceOf(catalog->Find("Outlines"));
+    Loading().FirstPagesID = ReferenceOf(catalog->Find("Pages"));
+    Loading().MetadataID = ReferenceOf(catalog->Find("Metadata"));
 }
 
-void TPDFAnalyst::ReadPageCountByKey() {
+void TExtendedAnalyst::ReadPageCount() {
     TObjectReader& reader = TreeReader();
-    const TValuePtr count = reader.Get(reader.Object(FFirstPagesID), "Count");
+    const TValuePtr count = reader.Get(reader.Object(Doc().FirstPagesID), "Count");
     if (count->Is(TValue::TKind::Integer) && count->AsInteger() >= 0 && count->AsInteger() <= INT32_MAX)
-        FPageCount = static_cast<int32_t>(count->AsInteger());
+        Loading().PageCount = static_cast<int32_t>(count->AsInteger());
 }
 
-const TIDList& TPDFAnalyst::PageListByKey() {
-    if (FPageList) return *FPageList;
+const TIDList& TExtendedAnalyst::PageList() {
+    if (Doc().PageList) return *Doc().PageList;
     TObjectReader& reader = TreeReader();
     TIDList pages;
     // Depth first with an explicit stack. A kid already on the current path
@@ -74,13 +74,13 @@ const TIDList& TPDFAnalyst::PageListByKey() {
     // A page written in place gets a number past the table; it inherits
     // from the node that lists it when it does not name its parent.
     const auto enterDirect = [&](const TValue& Page, int32_t Parent) {
-        if (!IsLeaf(Page) || FObjectCount + FDirectPages.size() >= INT32_MAX) return;
+        if (!IsLeaf(Page) || Doc().ObjectCount + Doc().DirectPages.size() >= INT32_MAX) return;
         std::vector<TValue::TEntry> entries = Page.Entries();
         if (Page.Find("Parent") == nullptr) entries.emplace_back("Parent", TValue::Reference({Parent, 0}));
-        pages.push_back(FObjectCount + static_cast<int32_t>(FDirectPages.size()));
-        FDirectPages.push_back(std::make_shared<const TValue>(TValue::Dictionary(std::move(entries))));
+        pages.push_back(Doc().ObjectCount + static_cast<int32_t>(Doc().DirectPages.size()));
+        Loading().DirectPages.push_back(std::make_shared<const TValue>(TValue::Dictionary(std::move(entries))));
     };
-    enter(FFirstPagesID);
+    enter(Doc().FirstPagesID);
     while (!path.empty()) {
         TFrame& top = path.back();
         if (top.Next == top.Kids->Items().size()) {
@@ -96,30 +96,24 @@ const TIDList& TPDFAnalyst::PageListByKey() {
         const int32_t kid = ReferenceOf(&item);
         if (kid >= 0 && onPath.count(kid) == 0) enter(kid);
     }
-    FPageList = std::move(pages);
-    return *FPageList;
+    Loading().PageList = std::move(pages);
+    return *Doc().PageList;
 }
 
-TObjectReader& TPDFAnalyst::TreeReader() {
+TObjectReader& TExtendedAnalyst::TreeReader() {
     if (!FTreeReader) FTreeReader = std::make_unique<TObjectReader>(*this);
     return *FTreeReader;
 }
 
-std::shared_ptr<const TValue> TPDFAnalyst::DirectPage(int32_t Number) const {
-    const int64_t index = int64_t{Number} - FObjectCount;
-    return index >= 0 && index < static_cast<int64_t>(FDirectPages.size()) ? FDirectPages[static_cast<size_t>(index)]
-                                                                            : nullptr;
-}
-
-void TPDFAnalyst::ReadFirstPageByKey() {
-    const TIDList& pages = PageListByKey();
-    FFirstPageID = pages.empty() ? -1 : pages.front();
-    if (FFirstPageID == -1) return;
+void TExtendedAnalyst::ReadFirstPage() {
+    const TIDList& pages = PageList();
+    Loading().FirstPageID = pages.empty() ? -1 : pages.front();
+    if (Doc().FirstPageID == -1) return;
     TObjectReader& reader = TreeReader();
     // The box is inherited from the nearest ancestor that has one.
     std::unordered_set<int32_t> seen;
-    for (int32_t node = FFirstPageID; node >= 0 && seen.insert(node).second;) {
-        const TValuePtr object = node == FFirstPageID ? reader.Page(node) : reader.Object(node);
+    for (int32_t node = Doc().FirstPageID; node >= 0 && seen.insert(node).second;) {
+        const TValuePtr object = node == Doc().FirstPageID ? reader.Page(node) : reader.Object(node);
         const TValuePtr box = reader.Get(object, "MediaBox");
         if (box->Is(TValue::TKind::Array) && box->Items().size() == 4) {
             int32_t values[4] = {};
@@ -129,7 +123,7 @@ void TPDFAnalyst::ReadFirstPageByKey() {
                 if (item->IsNumber())
                     values[i] = static_cast<int32_t>(std::clamp<double>(std::round(item->AsReal()), INT32_MIN, INT32_MAX));
             }
-            FMediaBox = {values[0], values[1], values[2], values[3]};
+            Loading().MediaBox = {values[0], values[1], values[2], values[3]};
             return;
         }
         node = ReferenceOf(object->Find("Parent"));

@@ -1,11 +1,10 @@
 // Extended reading's part of the analyser for encrypted files: the trailer's
-// /Encrypt and /ID, opening the security handler, and decrypting stream data.
+// /Encrypt and /ID, and opening the security handler.
 #include <algorithm>
 
-#include "pdf/PDFAnalyst.h"
-#include "pdf/SecurityHandler.h"
-#include "pdf/StreamData.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "pdf/ObjectReader.h"
+#include "pdf/SecurityHandler.h"
 #include "syntax/Parser.h"
 
 namespace lumerra {
@@ -18,24 +17,7 @@ constexpr int32_t TrailerWindow = 64 * 1024;
 
 }  // namespace
 
-std::optional<TIndirectObject> TPDFAnalyst::ObjectInFile(int32_t ID) {
-    const TObjectLocation location = Locate(ID);
-    if (location.Kind() != TObjectLocation::TKind::InFile) return std::nullopt;
-    // Read with a position of its own: this runs while streams are decoded.
-    const std::unique_ptr<TStream> file = SecondReader(*FStream);
-    TIndirectObject object;
-    std::vector<uint8_t> window;
-    if (!file || ParseObjectAt(*file, location.Offset(), object, window) != TParseFault::None) return std::nullopt;
-    return object;
-}
-
-bool TPDFAnalyst::IsMetadataStream(int32_t ID) {
-    const std::optional<TIndirectObject> object = ObjectInFile(ID);
-    const TValue* type = object ? object->Value.Find("Type") : nullptr;
-    return type != nullptr && type->IsName("Metadata");
-}
-
-TValue TPDFAnalyst::ResolveInFile(const TValue& Value, const std::string& What) {
+TValue TExtendedAnalyst::ResolveInFile(const TValue& Value, const std::string& What) {
     if (!Value.Is(TValue::TKind::Reference)) return Value;
     const int32_t number = Value.AsReference().Number;
     std::optional<TIndirectObject> object = ObjectInFile(number);
@@ -43,7 +25,7 @@ TValue TPDFAnalyst::ResolveInFile(const TValue& Value, const std::string& What) 
     return std::move(object->Value);
 }
 
-TValue TPDFAnalyst::ResolvedEncryption(const TValue& Encrypt) {
+TValue TExtendedAnalyst::ResolvedEncryption(const TValue& Encrypt) {
     const TValue encrypt = ResolveInFile(Encrypt, "/Encrypt");
     if (!encrypt.IsDictionary()) return encrypt;
     std::vector<TValue::TEntry> entries = encrypt.Entries();
@@ -58,7 +40,7 @@ TValue TPDFAnalyst::ResolvedEncryption(const TValue& Encrypt) {
     return TValue::Dictionary(std::move(entries));
 }
 
-void TPDFAnalyst::OpenSecurity() {
+void TExtendedAnalyst::OpenSecurity() {
     TStream& S = *FStream;
     TPositionKeeper keeper(S);
     // The file's own chain kept the trailer; a rebuilt table knows where it
@@ -85,40 +67,8 @@ void TPDFAnalyst::OpenSecurity() {
 
     const TValue* encrypt = trailer->Find("Encrypt");
     if (encrypt == nullptr) throw ESecurityError(TMessageCode::EncryptionDamaged, "trailer, offset " + std::to_string(FEncryptTrailer));
-    FSecurity = TSecurityHandler::Open(ResolvedEncryption(*encrypt), fileId, FPassword);
-    if (const auto warning = FSecurity->PermsWarning()) AddWarning({*warning, {}});
-}
-
-int32_t TPDFAnalyst::ObjectGeneration(int32_t ID) {
-    const std::optional<TIndirectObject> object = ObjectInFile(ID);
-    return object ? object->Ref.Generation : 0;
-}
-
-std::function<void(TMemoryStream&)> TPDFAnalyst::StreamDecryptor(int32_t ID, std::vector<TFilterStep>& Steps) {
-    if (!FSecurity) return nullptr;
-    std::string cryptFilter;
-    if (!Steps.empty() && Steps.front().Name == "/Crypt") {
-        cryptFilter = Steps.front().Params.CryptName.empty() ? "/Identity" : Steps.front().Params.CryptName;
-        // A crypt filter the dictionary does not define leaves the step
-        // undecodable, as in a file that is not encrypted.
-        try {
-            FSecurity->StreamMethod(cryptFilter);
-        } catch (const ESecurityError&) {
-            return nullptr;
-        }
-        Steps.front().Params.CryptName.clear();
-    }
-    if (FSecurity->StreamMethod(cryptFilter) == TCryptMethod::None) return nullptr;
-    if (!FSecurity->EncryptMetadata() && IsMetadataStream(ID)) return nullptr;
-    const int32_t generation = ObjectGeneration(ID);
-    const TSecurityHandler* security = FSecurity.get();
-    return [security, ID, generation, cryptFilter](TMemoryStream& Raw) {
-        const TBytes plain =
-            security->DecryptStream(ID, generation, {Raw.Memory(), static_cast<size_t>(Raw.Size())}, cryptFilter);
-        Raw.Clear();
-        Raw.WriteBuffer(plain.data(), static_cast<int32_t>(plain.size()));
-        Raw.SetPosition(0);
-    };
+    Loading().Security = TSecurityHandler::Open(ResolvedEncryption(*encrypt), fileId, FPassword);
+    if (const auto warning = Doc().Security->PermsWarning()) AddWarning({*warning, {}});
 }
 
 }  // namespace lumerra

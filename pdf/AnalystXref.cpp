@@ -5,9 +5,9 @@
 #include <unordered_set>
 
 #include "common/Message.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "pdf/ObjectReader.h"
 #include "pdf/ObjectStreamCache.h"
-#include "pdf/PDFAnalyst.h"
 #include "pdf/XrefSection.h"
 
 namespace lumerra {
@@ -32,7 +32,7 @@ std::span<const uint8_t> Bytes(TMemoryStream& S) { return {S.Memory(), static_ca
 
 }  // namespace
 
-void TPDFAnalyst::ReadXrefChain(int64_t Offset) {
+void TExtendedAnalyst::ReadXrefChain(int64_t Offset) {
     // The /Prev chain is followed in a loop; an offset read before ends it.
     std::unordered_set<int64_t> seen;
     const auto read = [this, &seen](int64_t At, TXrefSection& Section) {
@@ -49,17 +49,17 @@ void TPDFAnalyst::ReadXrefChain(int64_t Offset) {
             default:
                 Fail(TMessageCode::XrefCountInvalid, At);
         }
-        ++(Section.Kind == TXrefSection::TKind::Table ? FCensus.Tables : FCensus.Streams);
+        ++(Section.Kind == TXrefSection::TKind::Table ? Loading().Census.Tables : Loading().Census.Streams);
     };
     for (int64_t offset = Offset; offset != -1;) {
-        FXrefOffsets.push_back(std::to_string(offset));
+        Loading().XrefOffsets.push_back(std::to_string(offset));
         TXrefSection section;
         read(offset, section);
         ApplyXrefSection(section, false);
         // A hybrid file: the table's objects kept in object streams are
         // listed by a cross-reference stream beside it.
         if (const int64_t beside = section.XRefStm(); section.Kind == TXrefSection::TKind::Table && beside >= 0) {
-            FCensus.Hybrid = true;
+            Loading().Census.Hybrid = true;
             TXrefSection hidden;
             read(beside, hidden);
             if (hidden.Kind != TXrefSection::TKind::Stream) Fail(TMessageCode::XrefOffsetInvalid, beside);
@@ -69,32 +69,33 @@ void TPDFAnalyst::ReadXrefChain(int64_t Offset) {
     }
 }
 
-void TPDFAnalyst::ApplyXrefSection(const TXrefSection& Section, bool EntriesOnly) {
+void TExtendedAnalyst::ApplyXrefSection(const TXrefSection& Section, bool EntriesOnly) {
     // The table grows to the highest number the section really holds.
     int64_t end = 0;
     for (const auto& [number, entry] : Section.Entries) end = std::max(end, int64_t{number} + 1);
     GrowTable(end, Section.Offset);
+    TDocument& doc = Loading();
     for (const auto& [number, entry] : Section.Entries) {
         const auto slot = static_cast<size_t>(number);
         // A newer section has it; a hybrid file's stream may still fill what
         // its table marked free.
-        const bool taken = FObjectOffsets[slot] != -1 || FCompressed[slot].Stream >= 0;
-        if (taken && !(EntriesOnly && FFreeObjects[slot])) continue;
+        const bool taken = doc.ObjectOffsets[slot] != -1 || doc.Compressed[slot].Stream >= 0;
+        if (taken && !(EntriesOnly && doc.FreeObjects[slot])) continue;
         switch (entry.Kind) {
             case TXrefStreamEntry::TKind::InFile:
-                FObjectOffsets[slot] = entry.Field2 >= 0 ? entry.Field2 : -2;
-                FFreeObjects[slot] = false;
+                doc.ObjectOffsets[slot] = entry.Field2 >= 0 ? entry.Field2 : -2;
+                doc.FreeObjects[slot] = false;
                 break;
             case TXrefStreamEntry::TKind::InObjectStream:
                 if (entry.Field2 > INT32_MAX || entry.Field3 > INT32_MAX) continue;
-                FCompressed[slot] = {static_cast<int32_t>(entry.Field2), static_cast<int32_t>(entry.Field3)};
-                FObjectOffsets[slot] = -2;  // elsewhere: not in the file
-                FFreeObjects[slot] = false;
+                doc.Compressed[slot] = {static_cast<int32_t>(entry.Field2), static_cast<int32_t>(entry.Field3)};
+                doc.ObjectOffsets[slot] = -2;  // elsewhere: not in the file
+                doc.FreeObjects[slot] = false;
                 break;
             case TXrefStreamEntry::TKind::Free:
             case TXrefStreamEntry::TKind::Unknown:
-                FObjectOffsets[slot] = 0;
-                FFreeObjects[slot] = true;
+                doc.ObjectOffsets[slot] = 0;
+                doc.FreeObjects[slot] = true;
                 break;
         }
     }
@@ -102,15 +103,15 @@ void TPDFAnalyst::ApplyXrefSection(const TXrefSection& Section, bool EntriesOnly
 
     // The trailer's keys; a newer section's values win.
     const TValue& trailer = Section.Trailer;
-    if (FRootID == -1) FRootID = ObjectNumberOf(trailer.Find("Root"));
-    if (FInfoID == -1) FInfoID = ObjectNumberOf(trailer.Find("Info"));
+    if (doc.RootID == -1) doc.RootID = ObjectNumberOf(trailer.Find("Root"));
+    if (doc.InfoID == -1) doc.InfoID = ObjectNumberOf(trailer.Find("Info"));
     if (trailer.Find("Encrypt") != nullptr && !FEncryptingTrailer) {
-        FEncrypted = true;
+        doc.Encrypted = true;
         FEncryptingTrailer = trailer;
     }
 }
 
-const TDecodedObjectStream* TPDFAnalyst::ObjectStream(int32_t Number) {
+const TDecodedObjectStream* TExtendedAnalyst::ObjectStream(int32_t Number) {
     if (!FObjectStreams) FObjectStreams = std::make_unique<TObjectStreamCache>();
     return FObjectStreams->Get(Number, [&]() -> std::optional<TDecodedObjectStream> {
         // An object stream lies in the file itself, never in another one.
@@ -129,7 +130,7 @@ const TDecodedObjectStream* TPDFAnalyst::ObjectStream(int32_t Number) {
     });
 }
 
-std::unique_ptr<TStream> TPDFAnalyst::CompressedObject(int32_t ID, const TObjectLocation& Location) {
+std::unique_ptr<TStream> TExtendedAnalyst::CompressedObject(int32_t ID, const TObjectLocation& Location) {
     const TDecodedObjectStream* stream = ObjectStream(Location.Stream());
     if (stream == nullptr) return nullptr;
     const auto* entry = stream->Index.At(Location.Index());
@@ -144,23 +145,9 @@ std::unique_ptr<TStream> TPDFAnalyst::CompressedObject(int32_t ID, const TObject
     return bytes;
 }
 
-TPDFAnalyst::TXrefCensus TPDFAnalyst::XrefCensus() const {
-    TXrefCensus census = FCensus;
-    std::vector<int32_t> streams;
-    for (const TCompressedEntry& entry : FCompressed) {
-        if (entry.Stream < 0) continue;
-        ++census.ObjectsInStreams;
-        streams.push_back(entry.Stream);
-    }
-    std::sort(streams.begin(), streams.end());
-    census.ObjectStreams = static_cast<int32_t>(std::unique(streams.begin(), streams.end()) - streams.begin());
-    return census;
-}
-
 bool ExtendedReadingLoads(const std::string& FileName) {
     try {
-        TPDFAnalyst analyst;
-        analyst.SetExtendedReading(true);
+        TExtendedAnalyst analyst;
         analyst.LoadFromFile(FileName);
         return true;
     } catch (const Exception&) {

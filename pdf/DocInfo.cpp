@@ -234,17 +234,16 @@ namespace {
 
 // Extended reading: the dictionary parsed and read by key; the strings of an
 // encrypted file decrypted with the object that holds them.
-std::vector<std::pair<std::string, std::string>> ReadDocInfoByKey(TPDFAnalyst& Analyst) {
+std::vector<std::pair<std::string, std::string>> ReadDocInfoByKey(TPDFAnalyst& Analyst, TObjectReader& Reader) {
     std::vector<std::pair<std::string, std::string>> entries;
     try {
-        TObjectReader reader(Analyst);
-        const TValuePtr info = reader.Object(Analyst.InfoID());
+        const TValuePtr info = Reader.Object(Analyst.InfoID());
         if (!info->IsDictionary()) return entries;
         const TSecurityHandler* security = Analyst.Security();
         for (const auto& [key, name] : InfoKeys) {
             const TValue* entry = info->Find(std::string_view(key).substr(1));
             if (entry == nullptr) continue;
-            const TValuePtr value = reader.Resolve(TValuePtr(info, entry));
+            const TValuePtr value = Reader.Resolve(TValuePtr(info, entry));
             if (!value->Is(TValue::TKind::String)) continue;
             std::string bytes = value->Text().substr(0, MaximumInfoString);
             const int32_t holder =
@@ -269,8 +268,9 @@ std::vector<std::pair<std::string, std::string>> ReadDocInfoByKey(TPDFAnalyst& A
 std::vector<std::pair<std::string, std::string>> ReadDocInfo(TPDFAnalyst& Analyst) {
     std::array<std::optional<std::string>, InfoKeys.size()> values;
     if (Analyst.Stream() == nullptr || !Analyst.HasObject(Analyst.InfoID())) return {};
-    if (Analyst.ExtendedReading() && (!Analyst.Encrypted() || Analyst.Security() != nullptr))
-        return ReadDocInfoByKey(Analyst);
+    if (const auto objects = Analyst.ObjectModel();
+        objects != nullptr && (!Analyst.Encrypted() || Analyst.Security() != nullptr))
+        return ReadDocInfoByKey(Analyst, *objects);
     // Encrypted strings would be read as noise.
     if (Analyst.Encrypted()) return {};
     try {

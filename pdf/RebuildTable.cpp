@@ -4,46 +4,32 @@
 
 #include "common/Exceptions.h"
 #include "common/Message.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "pdf/ObjectStreamCache.h"
-#include "pdf/PDFAnalyst.h"
 #include "pdf/Repair.h"
 #include "pdf/SecurityHandler.h"
 
 namespace lumerra {
 
-namespace {
-
-
-}  // namespace
-
-void TPDFAnalyst::ForgetStructure() {
-    FObjectOffsets.clear();
-    FFreeObjects.clear();
-    FCompressed.clear();
+void TExtendedAnalyst::ForgetStructure() {
+    // What the load has told so far stays.
+    TDocument& failed = Loading();
+    TDocument fresh;
+    fresh.Version = std::move(failed.Version);
+    fresh.FileName = std::move(failed.FileName);
+    fresh.Warnings = std::move(failed.Warnings);
+    fresh.WarningMessages = std::move(failed.WarningMessages);
+    fresh.Misplaced = std::move(failed.Misplaced);
+    fresh.LateRepair = std::move(failed.LateRepair);
+    failed = std::move(fresh);
     FObjectStreams.reset();
-    FObjectCount = -1;
-    FRootID = FInfoID = FMetadataID = FFirstPageID = FFirstPagesID = FOutlinesID = FPageCount = -1;
-    FEncrypted = FHasStructTree = false;
     FEncryptTrailer = -1;
     FEncryptingTrailer.reset();
-    FSecurity.reset();
-    FXrefOffsets.clear();
-    FCensus = {};
-    FMediaBox = TBox{};
-    FPageList.reset();
-    FDirectPages.clear();
 }
 
-int64_t TPDFAnalyst::ObjectMisplaced(const TMisplacedObject& What, TStream& File) {
-    // A rebuilt table took each offset from the object it found there.
-    if (FRepaired) return -1;
-    if (!FTryingTable) return FLateRepair->Relocate(File, What);
-    if (!FMisplaced) FMisplaced = What;
-    throw EDamagedInput(TMessageCode::XrefOffsetInvalid, What.Offset, What.Number);
-}
-
-void TPDFAnalyst::RebuildTable() {
+void TExtendedAnalyst::RebuildTable() {
     ForgetStructure();
+    TDocument& doc = Loading();
     const TRepairScan scan = ScanForObjects(*FStream);
 
     // Numbers the file could not back are dropped, as a table's would be
@@ -54,11 +40,11 @@ void TPDFAnalyst::RebuildTable() {
         if (number < limit) end = std::max(end, int64_t{number} + 1);
     GrowTable(end, 0);
     for (const auto& [number, offset] : scan.Objects)
-        if (number < end) FObjectOffsets[static_cast<size_t>(number)] = offset;
+        if (number < end) doc.ObjectOffsets[static_cast<size_t>(number)] = offset;
 
     // An encrypted file is opened first: its object streams are encrypted.
-    FEncrypted = scan.Encrypted;
-    if (FEncrypted && scan.EncryptTrailer >= 0) {
+    doc.Encrypted = scan.Encrypted;
+    if (doc.Encrypted && scan.EncryptTrailer >= 0) {
         FEncryptTrailer = scan.EncryptTrailer;
         OpenSecurity();
     }
@@ -68,15 +54,15 @@ void TPDFAnalyst::RebuildTable() {
     for (const int32_t stream : scan.ObjectStreams) {
         const TDecodedObjectStream* decoded = ObjectStream(stream);
         if (decoded == nullptr) continue;
-        const int64_t at = FObjectOffsets[static_cast<size_t>(stream)];
+        const int64_t at = doc.ObjectOffsets[static_cast<size_t>(stream)];
         int32_t index = 0;
         for (const auto& entry : decoded->Index.Entries()) {
             const int32_t number = entry.Number;
             if (number >= 0 && number < end && number != stream) {
                 const auto slot = static_cast<size_t>(number);
-                if (FObjectOffsets[slot] < at) {
-                    FObjectOffsets[slot] = -2;
-                    FCompressed[slot] = {stream, index};
+                if (doc.ObjectOffsets[slot] < at) {
+                    doc.ObjectOffsets[slot] = -2;
+                    doc.Compressed[slot] = {stream, index};
                 }
             }
             ++index;
@@ -84,16 +70,16 @@ void TPDFAnalyst::RebuildTable() {
     }
 
     // The newest trailer's root, or else the last catalog in the file.
-    FRootID = HasObject(scan.Root) ? scan.Root : scan.LastCatalog;
-    FInfoID = HasObject(scan.Info) ? scan.Info : -1;
-    FRepaired = true;
+    doc.RootID = HasObject(scan.Root) ? scan.Root : scan.LastCatalog;
+    doc.InfoID = HasObject(scan.Info) ? scan.Info : -1;
+    doc.Repaired = true;
     int64_t found = 0;
-    for (size_t i = 0; i < FObjectOffsets.size(); ++i) found += FObjectOffsets[i] >= 0 || FCompressed[i].Stream >= 0;
+    for (size_t i = 0; i < doc.ObjectOffsets.size(); ++i) found += doc.ObjectOffsets[i] >= 0 || doc.Compressed[i].Stream >= 0;
     AddWarning(MakeMessage(TMessageCode::TableRebuilt, found));
 
-    if (FRootID == -1) Fail(TMessageCode::NoPageTree);
+    if (Doc().RootID == -1) Fail(TMessageCode::NoPageTree);
     ReadCatalog();
-    if (FFirstPagesID == -1) Fail(TMessageCode::NoPageTree);
+    if (Doc().FirstPagesID == -1) Fail(TMessageCode::NoPageTree);
     ReadPageCount();
     ReadFirstPage();
 }

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "check/PageCheck.h"
+#include "pdf/ExtendedAnalyst.h"
 
 namespace lumerra {
 
@@ -56,9 +57,8 @@ std::optional<std::vector<std::string>> ContentCheckLines(
     TPDFAnalyst& Loaded, const std::function<bool(int32_t Done, int32_t Total)>& KeepGoing) {
     std::unique_ptr<TPDFAnalyst> reloaded;
     TPDFAnalyst* analyst = &Loaded;
-    if (!Loaded.ExtendedReading()) {
-        reloaded = std::make_unique<TPDFAnalyst>();
-        reloaded->SetExtendedReading(true);
+    if (Loaded.Reading() != TReading::Extended) {
+        reloaded = std::make_unique<TExtendedAnalyst>();
         reloaded->LoadFromFile(Loaded.FileName());
         analyst = reloaded.get();
     }

@@ -1,5 +1,6 @@
 #include "shell/DocumentLoad.h"
 
+#include "pdf/ExtendedAnalyst.h"
 #include "pdf/PDFAnalyst.h"
 #include "pdf/SecurityHandler.h"
 
@@ -42,15 +43,14 @@ TLoadResult LoadDocument(TPDFAnalyst& Analyst, const std::string& FileName, cons
     if (result.Outcome == TOutcome::Loaded && Analyst.Encrypted() && Analyst.Security() == nullptr)
         result.Outcome = TOutcome::EncryptedRefused;
     if (result.Outcome != TOutcome::Loaded && result.Outcome != TOutcome::PasswordNotGiven &&
-        !Analyst.ExtendedReading())
+        Analyst.Reading() != TReading::Extended)
         result.ExtendedReadingOpens = ExtendedReadingOpens(FileName);
     return result;
 }
 
 bool ExtendedReadingOpens(const std::string& FileName) {
     try {
-        TPDFAnalyst analyst;
-        analyst.SetExtendedReading(true);
+        TExtendedAnalyst analyst;
         analyst.LoadFromFile(FileName);
         return true;
     } catch (const EWrongPassword&) {

@@ -11,7 +11,7 @@ namespace lumerra {
 
 QStringList DocumentSummaryLines(TPDFAnalyst& Analyst) {
     // The default reading's text area stays as it always was.
-    if (!Analyst.ExtendedReading()) return {};
+    if (Analyst.Reading() != TReading::Extended) return {};
     std::vector<std::string> parts;
     std::vector<std::string> warnings;
     // A chain that cannot be followed (a rebuilt table) tells no revisions:

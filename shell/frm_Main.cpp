@@ -409,8 +409,7 @@ void TfrmMain::OpenFile(const QString& FileName) {
     FAnalyst.reset();
     FRefusedFile.clear();
 
-    FAnalyst = std::make_unique<TPDFAnalyst>();
-    FAnalyst->SetExtendedReading(N8->isChecked());
+    FAnalyst = NewAnalyst(ReadingFor(N8->isChecked()));
     const TLoadResult result = LoadDocument(*FAnalyst, path.toStdString(), [this, &name](int Attempt) {
         return AskPassword(this, name, Attempt);
     });

@@ -1,5 +1,6 @@
 #include "triage/Triage.h"
 
+#include "pdf/ExtendedAnalyst.h"
 #include "pdf/PDFAnalyst.h"
 
 namespace lumerra {
@@ -7,8 +8,7 @@ namespace lumerra {
 TTriage TriageFile(const std::string& FileName) {
     TTriage triage{FileName, CountRawKeywords(FileName), std::nullopt, {}, {}};
     try {
-        TPDFAnalyst analyst;
-        analyst.SetExtendedReading(true);
+        TExtendedAnalyst analyst;
         analyst.LoadFromFile(FileName);
         triage.Objects = ScanNameKeywords(analyst);
     } catch (const Exception& e) {

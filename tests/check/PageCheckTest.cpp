@@ -9,6 +9,7 @@
 #include "FindingLine.h"
 #include "check/PageCheck.h"
 #include "check/ResourceReader.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "pdf/PDFAnalyst.h"
 #include "support/PdfBuilder.h"
 
@@ -22,8 +23,7 @@ namespace {
 // TellFaults, the streams that could not be decoded too.
 std::vector<std::string> Check(const std::string& Bytes, bool TellFaults = false) {
     TempFile file(Bytes);
-    TPDFAnalyst analyst;
-    analyst.SetExtendedReading(true);
+    TExtendedAnalyst analyst;
     analyst.LoadFromFile(file.Path());
     TIDList pages;
     analyst.GetPageList(&pages);
@@ -116,8 +116,7 @@ TEST(PageCheck, ColourSpacesTellTheirComponents) {
     b.Set(7, "<< /Type /Page /Parent 6 0 R /MediaBox [0 0 1 1] >>");
     b.Root(5);
     TempFile file(b.Build());
-    TPDFAnalyst analyst;
-    analyst.SetExtendedReading(true);
+    TExtendedAnalyst analyst;
     analyst.LoadFromFile(file.Path());
     TObjectReader reader(analyst);
     const auto components = [&](const std::string& Space) {

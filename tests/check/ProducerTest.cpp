@@ -10,6 +10,7 @@
 
 #include "FindingLine.h"
 #include "check/PageCheck.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "pdf/PDFAnalyst.h"
 #include "support/PdfBuilder.h"
 
@@ -59,8 +60,7 @@ TEST(Producers, GhostscriptWritesNoErrorLevelFinding) {
                                     std::string(level) + " -sOutputFile='" + pdf + "' '" + source.Path() +
                                     "' >/dev/null 2>&1";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
-        TPDFAnalyst analyst;
-        analyst.SetExtendedReading(true);
+        TExtendedAnalyst analyst;
         analyst.LoadFromFile(pdf);
         TIDList pages;
         analyst.GetPageList(&pages);

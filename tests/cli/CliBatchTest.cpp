@@ -10,6 +10,7 @@
 
 #include "CliRun.h"
 #include "decoder/PDFLumerra.h"
+#include "pdf/DefaultAnalyst.h"
 #include "pdf/PDFAnalyst.h"
 #include "support/PdfBuilder.h"
 
@@ -93,7 +94,7 @@ TEST(CliJson, DecodeMatchesTheTextReportAndTheRecords) {
         EXPECT_EQ(doc["file"], std::filesystem::path(path).filename().string());
 
         const std::vector<TTextSection> expected = ReportStreams(text.Out);
-        TPDFAnalyst analyst;
+        TDefaultAnalyst analyst;
         analyst.LoadFromFile(path);
         TPDFLumerra decoder(&analyst);
         TIDList pageList;

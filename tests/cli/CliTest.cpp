@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "decoder/PDFLumerra.h"
+#include "pdf/DefaultAnalyst.h"
 #include "pdf/PDFAnalyst.h"
 #include "CliRun.h"
 #include "support/DecoderEncoders.h"
@@ -53,7 +54,7 @@ PdfBuilder ThreePages() {
 // What DecodeToFile itself writes for these arguments.
 std::string DecoderReport(const std::string& Pdf, const std::string& Out, int32_t First, int32_t Last,
                           bool WithComments) {
-    TPDFAnalyst analyst;
+    TDefaultAnalyst analyst;
     analyst.LoadFromFile(Pdf);
     TPDFLumerra decoder(&analyst);
     bool cancel = false;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "decoder/PDFLumerra.h"
+#include "pdf/DefaultAnalyst.h"
 #include "support/PdfBuilder.h"
 #include "support/ReportSupport.h"
 

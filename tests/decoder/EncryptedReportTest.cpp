@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "decoder/PDFLumerra.h"
+#include "pdf/DefaultAnalyst.h"
 #include "pdf/DocInfo.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "pdf/SecurityHandler.h"
 #include "support/PdfBuilder.h"
 #include "support/ReportSupport.h"
@@ -45,8 +47,7 @@ struct TOpened {
 TOpened Open(const std::string& Path, const std::optional<std::string>& Password = std::nullopt) {
     TOpened result;
     try {
-        TPDFAnalyst analyst;
-        analyst.SetExtendedReading(true);
+        TExtendedAnalyst analyst;
         analyst.SetPassword(Password);
         analyst.LoadFromFile(Path);
         if (const TSecurityHandler* security = analyst.Security()) {

@@ -12,6 +12,8 @@
 
 #include "cli/CliRun.h"
 #include "decoder/PDFLumerra.h"
+#include "pdf/DefaultAnalyst.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "support/DecoderEncoders.h"
 #include "support/PdfBuilder.h"
 #include "support/ReportSupport.h"
@@ -232,12 +234,11 @@ TEST(ExtendedReport, FilesPast2GiBAreRead) {
         out.write(body.data(), static_cast<std::streamsize>(body.size()));
         ASSERT_TRUE(out.good());
     }
-    TPDFAnalyst refusing;
+    TDefaultAnalyst refusing;
     EXPECT_THROW(refusing.LoadFromFile(file.Path()), EFOpenError);
     // The plain report under extended reading, and whether the table was rebuilt.
     const auto extendedReport = [&file](bool& Repaired) {
-        TPDFAnalyst analyst;
-        analyst.SetExtendedReading(true);
+        TExtendedAnalyst analyst;
         analyst.LoadFromFile(file.Path());
         Repaired = analyst.Repaired();
         std::string report;
@@ -305,8 +306,8 @@ TEST(ExtendedReport, PageTreesReadByKey) {
         std::string lists[2];
         for (const bool extended : {false, true}) {
             try {
-                TPDFAnalyst analyst;
-                analyst.SetExtendedReading(extended);
+                const std::unique_ptr<TPDFAnalyst> owner = NewAnalyst(ReadingFor(extended));
+                TPDFAnalyst& analyst = *owner;
                 analyst.LoadFromFile(file.Path());
                 TIDList pages;
                 analyst.GetPageList(&pages);

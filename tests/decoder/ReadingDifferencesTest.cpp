@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "decoder/PDFLumerra.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "support/DecoderEncoders.h"
 #include "support/FilterFixtures.h"
 #include "support/PdfBuilder.h"

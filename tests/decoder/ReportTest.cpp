@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "decoder/PDFLumerra.h"
+#include "pdf/DefaultAnalyst.h"
 #include "support/PdfBuilder.h"
 #include "support/ReportSupport.h"
 
@@ -33,7 +34,7 @@ struct RunResult {
 RunResult Decode(const std::string& Bytes, int First, int Last, bool WithComments,
                  const std::string& FileName = "doc.pdf", int CancelAfter = 0) {
     TempFile file(Bytes, FileName);
-    TPDFAnalyst analyst;
+    TDefaultAnalyst analyst;
     analyst.LoadFromFile(file.Path());
     TPDFLumerra decoder(&analyst);
     RunResult run;

@@ -8,6 +8,7 @@
 
 #include "decoder/PDFLumerra.h"
 #include "decoder/ReportSink.h"
+#include "pdf/DefaultAnalyst.h"
 #include "support/PdfBuilder.h"
 #include "support/ReportSupport.h"
 

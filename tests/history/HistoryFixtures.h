@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "history/DocumentHistory.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "pdf/PDFAnalyst.h"
 #include "support/SignedDocument.h"
 
@@ -15,8 +16,7 @@ namespace lumerra::test {
 // Loads Bytes by extended reading and reads its history.
 inline TDocumentHistory HistoryOf(const std::string& Bytes) {
     TempFile file(Bytes);
-    TPDFAnalyst analyst;
-    analyst.SetExtendedReading(true);
+    TExtendedAnalyst analyst;
     analyst.LoadFromFile(file.Path());
     return ReadDocumentHistory(analyst);
 }

@@ -8,7 +8,7 @@
 
 #include "check/PageCheck.h"
 #include "hostile/HostileDocuments.h"
-#include "pdf/PDFAnalyst.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "support/PdfBuilder.h"
 
 using namespace lumerra;
@@ -21,8 +21,7 @@ constexpr int64_t MiB = 1024 * 1024;
 // "kept K, omitted O, errors E" over every page of Bytes.
 std::string Checked(const std::string& Bytes) {
     TempFile file(Bytes);
-    TPDFAnalyst analyst;
-    analyst.SetExtendedReading(true);
+    TExtendedAnalyst analyst;
     analyst.LoadFromFile(file.Path());
     TIDList pages;
     analyst.GetPageList(&pages);

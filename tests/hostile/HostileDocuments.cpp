@@ -9,8 +9,8 @@ namespace lumerra::test {
 
 std::string WriteReport(const std::string& Path, const std::string& Report, bool WithComments, bool Extended,
                         int32_t Threads, const std::function<void()>& AfterLoad) {
-    TPDFAnalyst analyst;
-    analyst.SetExtendedReading(Extended);
+    const std::unique_ptr<TPDFAnalyst> owner = NewAnalyst(ReadingFor(Extended));
+    TPDFAnalyst& analyst = *owner;
     analyst.LoadFromFile(Path);
     if (AfterLoad) AfterLoad();
     TIDList pages;

@@ -12,6 +12,7 @@
 
 #include "common/Exceptions.h"
 #include "hostile/HostileDocuments.h"
+#include "pdf/DefaultAnalyst.h"
 #include "pdf/PDFAnalyst.h"
 #include "support/PdfBuilder.h"
 
@@ -26,7 +27,7 @@ const std::string MsgXrefFirst = "相互参照テーブルの先頭オブジェ�
 const std::string MsgXrefCount = "相互参照テーブルの項目数が不正です。";
 
 std::string Load(const std::string& Path) {
-    TPDFAnalyst analyst;
+    TDefaultAnalyst analyst;
     analyst.LoadFromFile(Path);
     return "loaded";
 }

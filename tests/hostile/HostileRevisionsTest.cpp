@@ -9,6 +9,7 @@
 
 #include "history/DocumentHistory.h"
 #include "hostile/HostileDocuments.h"
+#include "pdf/ExtendedAnalyst.h"
 #include "pdf/PDFAnalyst.h"
 #include "support/PdfBuilder.h"
 
@@ -20,8 +21,7 @@ namespace {
 // Loads Path by extended reading and reads its history: "revisions=N
 // signatures=M findings=K".
 std::string History(const std::string& Path) {
-    TPDFAnalyst analyst;
-    analyst.SetExtendedReading(true);
+    TExtendedAnalyst analyst;
     analyst.LoadFromFile(Path);
     const TDocumentHistory history = ReadDocumentHistory(analyst);
     size_t findings = 0;

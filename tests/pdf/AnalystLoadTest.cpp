@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "AnalystTestSupport.h"
+#include "pdf/DefaultAnalyst.h"
 
 using namespace lumerra;
 using namespace lumerra::test;
@@ -67,7 +68,7 @@ TEST(AnalystHeader, VersionsUpTo14LoadAndLaterOnesAreRefused) {
     for (const std::string version : {"1.0", "1.1", "1.2", "1.3", "1.4"}) {
         PdfBuilder::Options options;
         options.Header = "%PDF-" + version + "\n";
-        TPDFAnalyst analyst;
+        TDefaultAnalyst analyst;
         EXPECT_EQ(LoadMessage(analyst, WithOptions(options).Build()), "") << version;
         EXPECT_EQ(analyst.Version(), version);
     }
@@ -111,7 +112,7 @@ TEST(AnalystXrefOffset, OnlyTheWordBeforeTheMarkerCounts) {
     const std::string glued = ReplaceLast(bytes, "\n%%EOF", "%%EOF");
     const std::string spaced = ReplaceLast(bytes, "\n%%EOF", " \r\n \n%%EOF");
     for (const std::string& variant : {bytes, glued, spaced}) {
-        TPDFAnalyst analyst;
+        TDefaultAnalyst analyst;
         ASSERT_EQ(LoadMessage(analyst, variant), "");
         EXPECT_EQ(analyst.XrefOffsets(), (TStringList{std::to_string(builder.XrefOffsets()[0])}));
     }
@@ -138,7 +139,7 @@ TEST(AnalystXrefOffset, WrongOrUnreadableOffsets) {
 }
 
 TEST(AnalystXrefOffset, OffsetPastTheEndMeansTheFileEnds) {
-    TPDFAnalyst analyst;
+    TDefaultAnalyst analyst;
     TempFile file(ReplaceLast(Simple(), "%%EOF", "99999999\n%%EOF"));
     EXPECT_EQ(DamageOnLoad(analyst, file.Path()), FileEnds + " (offset 99999999)");
     EXPECT_FALSE(analyst.Failed());
@@ -329,7 +330,7 @@ TEST(AnalystIncremental, PrevChainThatComesBackFails) {
     {
         PdfBuilder builder = WithOptions({});
         builder.PrevTo(0);  // the section names itself
-        TPDFAnalyst analyst;
+        TDefaultAnalyst analyst;
         EXPECT_EQ(LoadMessage(analyst, builder.Build()), XrefInvalid);
         ExpectFailedState(analyst);
     }
@@ -387,7 +388,7 @@ TEST(AnalystTrailer, MissingStartxrefMeansTheFileEndsWithoutFail) {
     PdfBuilder::Options options;
     options.StartXrefPrefix = "";
     const PdfBuilder builder = WithOptions(options);
-    TPDFAnalyst analyst;
+    TDefaultAnalyst analyst;
     TempFile file(builder.Build());
     EXPECT_EQ(DamageOnLoad(analyst, file.Path()),
               FileEnds + " (offset " + std::to_string(builder.XrefOffsets()[0]) + ")");
@@ -399,7 +400,7 @@ TEST(AnalystTrailer, MissingStartxrefMeansTheFileEndsWithoutFail) {
 // ------------------------------------------------- Fail and its aftermath
 
 TEST(AnalystFail, ClearsEverythingButCallsOnErrorFirst) {
-    TPDFAnalyst analyst;
+    TDefaultAnalyst analyst;
     int calls = 0;
     int32_t countSeen = -2;
     bool streamSeen = false;
@@ -434,7 +435,7 @@ TEST(AnalystFail, EveryLoadMessageLeavesTheFailedState) {
         {catalogDirect.Build(), NoFirstPages},
     };
     for (const auto& [bytes, message] : cases) {
-        TPDFAnalyst analyst;
+        TDefaultAnalyst analyst;
         EXPECT_EQ(LoadMessage(analyst, bytes), message);
         ExpectFailedState(analyst);
     }
@@ -444,7 +445,7 @@ TEST(AnalystFail, EveryLoadMessageLeavesTheFailedState) {
 
 TEST(AnalystObjectChecks, RootAndPagesNumbersAreCheckedBeforeUse) {
     auto expectObjectID = [](const std::string& bytes, const char* what) {
-        TPDFAnalyst analyst;
+        TDefaultAnalyst analyst;
         EXPECT_EQ(LoadMessage(analyst, bytes), ObjectID) << what;
         EXPECT_FALSE(analyst.Failed()) << what;
         EXPECT_NE(analyst.Stream(), nullptr) << what;
@@ -491,7 +492,7 @@ TEST(AnalystObjectChecks, RootAndPagesNumbersAreCheckedBeforeUse) {
 
 TEST(AnalystOpen, FoldersMissingFilesAndHugeFilesRaiseOpenErrors) {
     TempFile file("", "huge.pdf");
-    TPDFAnalyst analyst;
+    TDefaultAnalyst analyst;
     EXPECT_THROW(analyst.LoadFromFile(file.Folder()), EFOpenError);
     EXPECT_THROW(analyst.LoadFromFile(file.Sibling("missing.pdf")), EFOpenError);
     const int fd = ::open(file.Path().c_str(), O_WRONLY);

@@ -6,6 +6,7 @@
 #include <string>
 #include <typeinfo>
 
+#include "pdf/DefaultAnalyst.h"
 #include "pdf/PDFAnalyst.h"
 #include "support/PdfBuilder.h"
 
@@ -16,7 +17,7 @@ struct LoadedDocument {
     explicit LoadedDocument(const std::string& Bytes) : File(Bytes) { Analyst.LoadFromFile(File.Path()); }
     explicit LoadedDocument(const PdfBuilder& Builder) : LoadedDocument(Builder.Build()) {}
     TempFile File;
-    TPDFAnalyst Analyst;  // declared after File: closed before the file goes
+    TDefaultAnalyst Analyst;  // declared after File: closed before the file goes
 };
 
 // Loads Bytes and returns the message that loading raised ("" when it
@@ -35,7 +36,7 @@ inline std::string LoadMessage(TPDFAnalyst& Analyst, const std::string& Bytes) {
 }
 
 inline std::string LoadMessage(const std::string& Bytes) {
-    TPDFAnalyst analyst;
+    TDefaultAnalyst analyst;
     return LoadMessage(analyst, Bytes);
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "AnalystTestSupport.h"
+#include "pdf/DefaultAnalyst.h"
 
 using namespace lumerra;
 using namespace lumerra::test;
@@ -73,7 +74,7 @@ TEST_F(ObjectAccess, ValidIDs) {
     EXPECT_FALSE(a.IsValidIDText("abc"));
     EXPECT_FALSE(a.IsValidIDText(""));
     EXPECT_TRUE(a.IsValidIDText("007"));
-    TPDFAnalyst empty;
+    TDefaultAnalyst empty;
     EXPECT_FALSE(empty.IsValidID(0));
 }
 
@@ -211,7 +212,7 @@ TEST(Catalog, StreamLengthPastTheEndMeansTheFileEnds) {
     PdfBuilder builder = PdfBuilder::SimpleDocument({"BT ET"});
     builder.Set(1, "<< /Type /Catalog /Pages 2 0 R /Length 2147483647 >>\nstream\nxx\nendstream");
     TempFile file(builder.Build());
-    TPDFAnalyst analyst;
+    TDefaultAnalyst analyst;
     EXPECT_EQ(DamageOnLoad(analyst, file.Path()),
               FileEnds + " (object 1, offset " + std::to_string(builder.Offsets().at(1)) + ")");
     EXPECT_FALSE(analyst.Failed());
@@ -303,11 +304,11 @@ TEST(PageList, PageDataHiddenInAStreamIsSkipped) {
 }
 
 TEST(PageList, ErrorsWithoutStreamOrRoot) {
-    TPDFAnalyst empty;
+    TDefaultAnalyst empty;
     EXPECT_EQ(PageListError(empty), "ストリームが不正です。");
     // A load that stopped at the catalog keeps its stream but has no root.
     TempFile file(Replace(NestedTree().Build(), "1 0 obj", "9 0 obj"));
-    TPDFAnalyst partly;
+    TDefaultAnalyst partly;
     EXPECT_THROW(partly.LoadFromFile(file.Path()), Exception);
     ASSERT_NE(partly.Stream(), nullptr);
     EXPECT_EQ(PageListError(partly), "FirstPagesが存在しません。");

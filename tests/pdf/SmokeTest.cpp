@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "pdf/DefaultAnalyst.h"
 #include "pdf/PDFAnalyst.h"
 #include "support/PdfBuilder.h"
 
@@ -8,7 +9,7 @@ using namespace lumerra::test;
 
 TEST(AnalystSmoke, LoadsSimpleDocument) {
     TempFile file(PdfBuilder::SimpleDocument({"BT ET", "q Q"}).Build());
-    TPDFAnalyst analyst;
+    TDefaultAnalyst analyst;
     analyst.LoadFromFile(file.Path());
     EXPECT_EQ(analyst.PageCount(), 2);
     TIDList pages;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "decoder/PDFLumerra.h"
@@ -13,12 +14,12 @@ namespace lumerra::test {
 // a report path beside it.
 struct LoadedDocument {
     explicit LoadedDocument(const std::string& Bytes, bool Extended = false, const std::string& Name = "test.pdf")
-        : File(Bytes, Name) {
-        Analyst.SetExtendedReading(Extended);
+        : File(Bytes, Name), Owner(NewAnalyst(ReadingFor(Extended))), Analyst(*Owner) {
         Analyst.LoadFromFile(File.Path());
     }
     TempFile File;
-    TPDFAnalyst Analyst;
+    std::unique_ptr<TPDFAnalyst> Owner;
+    TPDFAnalyst& Analyst;
     const std::string Out = File.Sibling("out.txt");
 };
 
@@ -76,8 +77,8 @@ inline void DecodeAllPages(TPDFAnalyst& Analyst, bool WithComments, std::string&
 inline std::string ReportOfBytes(const std::string& Bytes, bool Extended, bool WithComments = true) {
     TempFile file(Bytes, "doc.pdf");
     try {
-        TPDFAnalyst analyst;
-        analyst.SetExtendedReading(Extended);
+        const std::unique_ptr<TPDFAnalyst> owner = NewAnalyst(ReadingFor(Extended));
+        TPDFAnalyst& analyst = *owner;
         analyst.LoadFromFile(file.Path());
         std::string report;
         DecodeAllPages(analyst, WithComments, report);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "pdf/ExtendedAnalyst.h"
 #include "pdf/PDFAnalyst.h"
 #include "support/PdfBuilder.h"
 #include "triage/ActiveContent.h"
@@ -30,8 +31,7 @@ TKeywordObjects ScanDocument(bool InObjectStream, const std::string& Action) {
     pdf.Add("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 10 10] >>");
     pdf.Add(Action);
     TempFile file(pdf.Build());
-    TPDFAnalyst analyst;
-    analyst.SetExtendedReading(true);
+    TExtendedAnalyst analyst;
     analyst.LoadFromFile(file.Path());
     return ScanNameKeywords(analyst);
 }

@@ -1,0 +1,82 @@
+// TDocument: what loading a file found, read-only once the load is done.
+//
+// One document is shared by every reader of the file (TPDFAnalyst::Reader),
+// whatever its thread: readers hold it as std::shared_ptr<const TDocument>
+// and keep their read positions and caches to themselves. Only the analyser
+// that loads it writes to it, and only until the load ends. The one part
+// that changes later, the pass that finds misplaced objects, is
+// synchronised inside TLateRepair.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/Message.h"
+#include "common/StrUtils.h"
+#include "pdf/LateRepair.h"
+#include "pdf/ObjectLocation.h"
+#include "pdf/PDFLexer.h"
+#include "syntax/Value.h"
+
+namespace lumerra {
+
+class TSecurityHandler;
+
+// How many sections were tables and how many streams, whether a table named
+// a stream beside it (/XRefStm), and the objects kept in object streams.
+struct TXrefCensus {
+    int32_t Tables = 0;
+    int32_t Streams = 0;
+    bool Hybrid = false;
+    int32_t ObjectStreams = 0;
+    int32_t ObjectsInStreams = 0;
+};
+
+// An object kept in an object stream: entry Index of stream Stream.
+struct TCompressedEntry {
+    int32_t Stream = -1;
+    int32_t Index = -1;
+};
+
+struct TDocument {
+    // The table: one slot per object number.
+    std::vector<int64_t> ObjectOffsets;
+    std::vector<bool> FreeObjects;
+    std::vector<TCompressedEntry> Compressed;  // empty unless the file has object streams
+    int32_t ObjectCount = -1;
+
+    std::string Version;
+    std::string FileName;
+    int32_t PageCount = -1;
+    int32_t RootID = -1;
+    int32_t InfoID = -1;
+    int32_t MetadataID = -1;
+    int32_t FirstPageID = -1;
+    int32_t FirstPagesID = -1;
+    int32_t OutlinesID = -1;
+    bool Encrypted = false;
+    bool Failed = false;
+    bool Loaded = false;
+    bool HasStructTree = false;
+    TBox MediaBox;
+    TStringList XrefOffsets;
+
+    TXrefCensus Census;
+    bool Repaired = false;
+    std::vector<std::string> Warnings;
+    std::vector<TMessage> WarningMessages;
+    std::optional<TMisplacedObject> Misplaced;
+    // Open for the whole document: it does not change once open.
+    std::shared_ptr<const TSecurityHandler> Security;
+    // The leaf pages in document order, once walked by key; pages written in
+    // place in their parent's /Kids are numbered from ObjectCount.
+    std::optional<TIDList> PageList;
+    std::vector<std::shared_ptr<const TValue>> DirectPages;
+    // Synchronised inside: one pass over the file for every reader.
+    std::shared_ptr<TLateRepair> LateRepair = std::make_shared<TLateRepair>();
+};
+
+}  // namespace lumerra
