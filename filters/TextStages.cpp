@@ -8,7 +8,20 @@
 
 namespace lumerra {
 
-using syntax_detail::HexValue;
+namespace {
+
+// The digits' values (-1 for other bytes) as a table: random digits make
+// the comparisons of HexValue a branch the processor cannot foresee.
+const std::array<int8_t, 256>& HexDigits() {
+    static const std::array<int8_t, 256> table = [] {
+        std::array<int8_t, 256> t{};
+        for (int c = 0; c < 256; ++c) t[static_cast<size_t>(c)] = static_cast<int8_t>(syntax_detail::HexValue(c));
+        return t;
+    }();
+    return table;
+}
+
+}  // namespace
 
 size_t TAsciiHexStage::Read(std::span<uint8_t> Out) {
     size_t done = 0;
@@ -18,26 +31,33 @@ size_t TAsciiHexStage::Read(std::span<uint8_t> Out) {
             End(Out, done);
             break;
         }
-        // A piece at a time: the bytes are looked at in place.
+        // A piece at a time: the bytes are looked at in place, the state
+        // kept in locals (the output may alias the members).
         size_t i = 0;
+        int high = FHigh;
+        uint8_t* out = Out.data();
+        const int8_t* digits = HexDigits().data();
         while (i < at.size() && done < Out.size()) {
             const uint8_t c = at[i++];
-            const int digit = HexValue(c);
+            const int digit = digits[c];
             if (digit >= 0) {
-                if (FHigh < 0) {
-                    FHigh = digit;
+                if (high < 0) {
+                    high = digit;
                 } else {
-                    Out[done++] = static_cast<uint8_t>(FHigh << 4 | digit);
-                    FHigh = -1;
+                    out[done++] = static_cast<uint8_t>(high << 4 | digit);
+                    high = -1;
                 }
             } else if (c == '>') {
+                FHigh = high;
                 End(Out, done);
+                high = FHigh;
                 break;
             } else if (!IsIsoWhiteSpace(c)) {
                 Fail(TMessageCode::AsciiHexFailed, Input().Offset() + static_cast<int64_t>(i) - 1);
                 break;
             }
         }
+        FHigh = high;
         Input().Consume(i);
     }
     return done;
@@ -134,13 +154,36 @@ size_t TAscii85Stage::Read(std::span<uint8_t> Out) {
                 Close(Input().Offset());
             continue;
         }
-        // A piece at a time, up to the next group decoded.
+        // Whole groups straight into Out, in locals; anything else ("z",
+        // "~", white space, a group past 2^32 - 1, the last bytes of Out)
+        // one byte at a time through Take.
         size_t i = 0;
-        while (i < at.size() && FGiven == FGive && !Done()) {
-            Take(at[i], Input().Offset() + static_cast<int64_t>(i));
+        uint64_t value = FValue;
+        int count = FCount;
+        uint8_t* out = Out.data();
+        while (FTildeAt < 0 && i < at.size()) {
+            const uint8_t c = at[i];
+            if (c < '!' || c > 'u') break;
+            const uint64_t next = value + static_cast<uint64_t>(c - '!') * PlaceValues[static_cast<size_t>(count)];
+            if (count < 4) {
+                value = next;
+                ++count;
+            } else {
+                if (next > UINT32_MAX || Out.size() - done < 4) break;
+                StoreBigEndian(out + done, static_cast<uint32_t>(next));
+                done += 4;
+                value = 0;
+                count = 0;
+            }
             ++i;
         }
+        FValue = value;
+        FCount = count;
         Input().Consume(i);
+        if (i < at.size()) {
+            Take(at[i], Input().Offset());
+            Input().Consume(1);
+        }
     }
     return done;
 }
