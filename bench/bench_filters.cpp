@@ -1,6 +1,7 @@
 // Throughput of the stream decoders. DecodeFlate runs side by side with a
-// bare zlib inflate loop over the same bytes; the ratio of their CPU times
-// is printed after the table.
+// bare zlib inflate loop over the same bytes, and extended reading's chain
+// side by side with the default reading's decoders; the ratios of their CPU
+// times are printed after the table.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -10,11 +11,14 @@
 #include <map>
 #include <memory>
 #include <random>
+#include <span>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "common/Stream.h"
 #include "filters/AsciiDecode.h"
+#include "filters/ExtendedChain.h"
 #include "filters/Flate.h"
 
 namespace {
@@ -235,6 +239,66 @@ void BM_DecodeASCII85ToMemory(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
 }
 
+std::span<const uint8_t> Span(const std::string& S) { return {reinterpret_cast<const uint8_t*>(S.data()), S.size()}; }
+
+// Extended reading's chain over Data into a null output, Size bytes expected.
+void Chain(benchmark::State& state, const std::string& Data, const char* Filter, size_t Size) {
+    const std::vector<lumerra::TFilterStep> steps = {{Filter, {}}};
+    for (auto _ : state) {
+        TNullStream output;
+        if (!lumerra::ApplyExtendedFilters(Span(Data), steps, output).empty() || output.Position() != static_cast<int64_t>(Size))
+            state.SkipWithError("the chain lost bytes");
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * Size));
+}
+
+void BM_ChainFlate(benchmark::State& state) { Chain(state, CompressedContent(), "/FlateDecode", FlateTextSize); }
+void BM_ChainASCIIHex(benchmark::State& state) { Chain(state, HexText(), "/ASCIIHexDecode", AsciiDataSize); }
+void BM_ChainASCII85(benchmark::State& state) { Chain(state, ASCII85Text(), "/ASCII85Decode", AsciiDataSize); }
+
+// Content streams of a page's size, which take the fast whole-buffer path.
+constexpr size_t PageStreams = 256;
+constexpr size_t PageStreamSize = 48 * 1024;
+
+const std::vector<std::string>& PageStreamsCompressed() {
+    static const std::vector<std::string> streams = [] {
+        const std::string text = ContentText(PageStreams * PageStreamSize);
+        std::vector<std::string> out;
+        for (size_t i = 0; i < PageStreams; ++i) out.push_back(Compress(text.substr(i * PageStreamSize, PageStreamSize)));
+        return out;
+    }();
+    return streams;
+}
+
+void BM_DecodeFlatePages(benchmark::State& state) {
+    for (auto _ : state) {
+        for (const std::string& stream : PageStreamsCompressed()) {
+            TMemoryStream source;
+            source.WriteBuffer(stream.data(), static_cast<int32_t>(stream.size()));
+            source.SetPosition(0);
+            TNullStream output;
+            lumerra::DecodeFlate(source, output);
+            if (output.Position() != static_cast<int64_t>(PageStreamSize)) state.SkipWithError("DecodeFlate lost bytes");
+        }
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * PageStreams * PageStreamSize));
+}
+
+void BM_ChainFlatePages(benchmark::State& state) {
+    const std::vector<lumerra::TFilterStep> steps = {{"/FlateDecode", {}}};
+    for (auto _ : state) {
+        for (const std::string& stream : PageStreamsCompressed()) {
+            // The same copy into memory as the default reading's path makes.
+            TMemoryStream source;
+            source.WriteBuffer(stream.data(), static_cast<int32_t>(stream.size()));
+            TNullStream output;
+            lumerra::ApplyExtendedFilters({source.Memory(), stream.size()}, steps, output);
+            if (output.Position() != static_cast<int64_t>(PageStreamSize)) state.SkipWithError("the chain lost bytes");
+        }
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * PageStreams * PageStreamSize));
+}
+
 BENCHMARK(BM_BareInflate)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_BareInflateToMemory)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_DecodeFlate)->Unit(benchmark::kMillisecond)->MinTime(2.0);
@@ -242,6 +306,11 @@ BENCHMARK(BM_DecodeFlateToMemory)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_DecodeASCIIHex)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeASCII85)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeASCII85ToMemory)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChainFlate)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_ChainASCIIHex)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChainASCII85)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeFlatePages)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_ChainFlatePages)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 // The console table, plus the fastest CPU time per iteration of each
 // benchmark, for the ratios printed at the end.
@@ -278,6 +347,10 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatio("BM_DecodeFlate", "BM_BareInflate");
     reporter.PrintRatio("BM_DecodeFlateToMemory", "BM_BareInflateToMemory");
+    reporter.PrintRatio("BM_ChainFlate", "BM_DecodeFlate");
+    reporter.PrintRatio("BM_ChainFlatePages", "BM_DecodeFlatePages");
+    reporter.PrintRatio("BM_ChainASCIIHex", "BM_DecodeASCIIHex");
+    reporter.PrintRatio("BM_ChainASCII85", "BM_DecodeASCII85");
     benchmark::Shutdown();
     return 0;
 }

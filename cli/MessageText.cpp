@@ -61,6 +61,8 @@ constexpr std::array<TEnglish, MessageCodeCount> English{{
     {M::RunLengthFailed, N_("RunLength data could not be decoded completely.")},
     {M::LzwFailed, N_("LZW data could not be decoded completely.")},
     {M::PredictorFailed, N_("The predictor could not be undone completely.")},
+    {M::AsciiHexFailed, N_("ASCIIHex data could not be decoded completely.")},
+    {M::Ascii85Failed, N_("ASCII85 data could not be decoded completely.")},
     {M::UnusableDocument, N_("This document cannot be used.")},
     {M::NoAnalyst, N_("No document was given.")},
     {M::IndexInvalid, N_("The index is invalid. [ {1} ]")},

@@ -52,6 +52,8 @@ constexpr std::array<TMessageEntry, MessageCodeCount> Entries{{
     {M::RunLengthFailed, "run-length-failed", "RunLength圧縮を正常に展開できませんでした。"},
     {M::LzwFailed, "lzw-failed", "LZW圧縮を正常に展開できませんでした。"},
     {M::PredictorFailed, "predictor-failed", "予測子を正常に戻せませんでした。"},
+    {M::AsciiHexFailed, "ascii-hex-failed", "ASCIIHex符号を正常に復号できませんでした。"},
+    {M::Ascii85Failed, "ascii85-failed", "ASCII85符号を正常に復号できませんでした。"},
     {M::UnusableDocument, "unusable-document", "対応できない形式です。"},
     {M::NoAnalyst, "no-document", "nilは代入できません。"},
     {M::IndexInvalid, "index-invalid", "Index値が不正です。[ {1} ]"},

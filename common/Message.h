@@ -53,6 +53,8 @@ enum class TMessageCode : uint16_t {
     RunLengthFailed,
     LzwFailed,
     PredictorFailed,
+    AsciiHexFailed,
+    Ascii85Failed,
     UnusableDocument,
     NoAnalyst,
     IndexInvalid,

@@ -1,14 +1,12 @@
 #include "filters/ExtendedChain.h"
 
 #include <algorithm>
-#include <array>
-#include <new>
 
-#include "filters/AsciiDecode.h"
 #include "filters/FilterChain.h"
-#include "filters/Flate.h"
+#include "filters/FlateStage.h"
 #include "filters/Lzw.h"
 #include "filters/RunLength.h"
+#include "filters/TextStages.h"
 
 namespace lumerra {
 
@@ -18,91 +16,60 @@ constexpr std::string_view LZWDecodeName = "/LZWDecode";
 constexpr std::string_view RunLengthDecodeName = "/RunLengthDecode";
 constexpr std::string_view CryptName = "/Crypt";
 
-// Steps before the last hold their output in memory: this much at most, so
-// that a bomb in the middle of a chain cannot fill it.
-constexpr int32_t IntermediateLimit = 128 * 1024 * 1024;
-
-// Raised by TCappedStream when a write would pass the cap.
-struct TCapReached {};
-
-// Flate has no cap of its own: its output goes through this one, which keeps
-// what fits and ends the inflating.
-class TCappedStream final : public TStream {
+// The Identity crypt filter: the bytes as they come.
+class TCopyStage final : public TFilterStage {
 public:
-    TCappedStream(TStream& Target, int32_t Cap) : FTarget(Target), FRoom(Cap) {}
-    int32_t Read(void*, int32_t) override { return 0; }
-    int32_t Write(const void* buffer, int32_t count) override {
-        if (count > FRoom) {
-            FTarget.WriteBuffer(buffer, std::max(FRoom, 0));
-            FRoom = 0;
-            throw TCapReached{};
+    using TFilterStage::TFilterStage;
+    size_t Read(std::span<uint8_t> Out) override {
+        size_t done = 0;
+        while (done < Out.size()) {
+            const std::span<const uint8_t> at = Input().Peek();
+            if (at.empty()) break;
+            const size_t n = std::min(at.size(), Out.size() - done);
+            std::copy_n(at.data(), n, Out.data() + done);
+            Input().Consume(n);
+            done += n;
         }
-        FTarget.WriteBuffer(buffer, count);
-        FRoom -= count;
-        return count;
+        return done;
     }
-    int64_t Seek(int64_t offset, TSeekOrigin origin) override { return FTarget.Seek(offset, origin); }
-
-private:
-    TStream& FTarget;
-    int32_t FRoom;
 };
 
+using TMakeStage = std::unique_ptr<TFilterStage> (*)(TStageInput Input, const TDecodeParams& Params);
+
+struct TStageKind {
+    std::string_view Name;
+    bool TakesPredictor;
+    TMakeStage Make;
+};
+
+template <class TStage>
+std::unique_ptr<TFilterStage> Make(TStageInput Input, const TDecodeParams&) {
+    return std::make_unique<TStage>(std::move(Input));
+}
+
+const TStageKind Kinds[] = {
+    {ASCIIHexDecodeName, false, Make<TAsciiHexStage>},
+    {ASCII85DecodeName, false, Make<TAscii85Stage>},
+    {FlateDecodeName, true, Make<TFlateStage>},
+    {LZWDecodeName, true,
+     [](TStageInput Input, const TDecodeParams& Params) -> std::unique_ptr<TFilterStage> {
+         return std::make_unique<TLzwStage>(std::move(Input), Params.EarlyChange);
+     }},
+    {RunLengthDecodeName, false, Make<TRunLengthStage>},
+    {CryptName, false, Make<TCopyStage>},
+};
+
+const TStageKind* KindOf(const TFilterStep& Step) {
+    const auto it = std::find_if(std::begin(Kinds), std::end(Kinds),
+                                 [&Step](const TStageKind& Kind) { return Kind.Name == Step.Name; });
+    return it == std::end(Kinds) ? nullptr : &*it;
+}
+
 bool Decodable(const TFilterStep& Step) {
-    const std::string& name = Step.Name;
-    if (name == CryptName) return Step.Params.CryptName.empty() || Step.Params.CryptName == "/Identity";
-    if (name == FlateDecodeName || name == LZWDecodeName)
-        return Step.Params.Predictor.Predictor == 1 || PredictorIsDecodable(Step.Params.Predictor);
-    return name == ASCIIHexDecodeName || name == ASCII85DecodeName || name == RunLengthDecodeName;
-}
-
-// What a decoder whose data ended early says: told beside the report, as
-// Flate's damage is.
-TMessage Damage(TDecodeEnd End, TMessageCode What) {
-    return {End == TDecodeEnd::Truncated || End == TDecodeEnd::Invalid ? What : TMessageCode::Uncoded, {}};
-}
-
-// One step from In, appending at most Cap bytes to Out. Returns what damaged
-// the data (uncoded when nothing did); what was decoded before the
-// damage stays.
-TMessage DecodeStep(TMemoryStream& In, const TFilterStep& Step, TStream& Out, int32_t Cap) {
-    const uint8_t* data = In.Memory();
-    const int32_t size = In.Size();
-    const std::string& name = Step.Name;
-    const TPredictorParams& predictor = Step.Params.Predictor;
-    if ((name == FlateDecodeName || name == LZWDecodeName) && predictor.Predictor != 1) {
-        TFilterStep plain = Step;
-        plain.Params.Predictor = TPredictorParams{};
-        TMemoryStream unpredicted;
-        const TMessage damage = DecodeStep(In, plain, unpredicted, std::min(Cap, IntermediateLimit));
-        const TMessage rows = Damage(DecodePredictor(unpredicted.Memory(), unpredicted.Size(), predictor, Out, Cap),
-                                     TMessageCode::PredictorFailed);
-        return damage.Code == TMessageCode::Uncoded ? rows : damage;
-    }
-    TCappedStream capped(Out, Cap);
-    try {
-        if (name == CryptName) {
-            capped.WriteBuffer(data, size);
-        } else if (name == ASCIIHexDecodeName) {
-            const std::string text = DecodeASCIIHex(data, size);
-            capped.WriteBuffer(text.data(), static_cast<int32_t>(text.size()));
-        } else if (name == ASCII85DecodeName) {
-            DecodeASCII85(data, size, capped);
-        } else if (name == RunLengthDecodeName) {
-            return Damage(DecodeRunLength(data, size, Out, Cap), TMessageCode::RunLengthFailed);
-        } else if (name == LZWDecodeName) {
-            return Damage(DecodeLZW(data, size, Out, Step.Params.EarlyChange, Cap), TMessageCode::LzwFailed);
-        } else {
-            In.SetPosition(0);
-            DecodeFlate(In, capped);
-        }
-    } catch (const TCapReached&) {
-    } catch (const std::bad_alloc&) {
-        throw;
-    } catch (const Exception& e) {
-        return e.Text();
-    }
-    return {};
+    const TStageKind* kind = KindOf(Step);
+    if (kind == nullptr) return false;
+    if (Step.Name == CryptName) return Step.Params.CryptName.empty() || Step.Params.CryptName == "/Identity";
+    return !kind->TakesPredictor || PredictorIsDecodable(Step.Params.Predictor);
 }
 
 }  // namespace
@@ -111,31 +78,49 @@ bool ExtendedFiltersDecodable(const std::vector<TFilterStep>& Steps) {
     return std::all_of(Steps.begin(), Steps.end(), Decodable);
 }
 
-bool ApplyExtendedFilters(TMemoryStream& Data, const std::vector<TFilterStep>& Steps, TStream& Output,
-                          int32_t MaxOutput, TMessage* Damaged) {
-    if (!ExtendedFiltersDecodable(Steps)) return false;
-    const int32_t cap = OutputCap(Output, MaxOutput);
-    if (Steps.empty()) {
-        Output.WriteBuffer(Data.Memory(), static_cast<int32_t>(std::min<int64_t>(Data.Size(), cap)));
-        return true;
-    }
-    // Two buffers take turns as the input and the output of the steps before
-    // the last; the last writes to Output itself.
-    std::array<TMemoryStream, 2> buffers;
-    TMemoryStream* in = &Data;
-    TMessage damage;
-    const auto note = [&damage](TMessage Step) {
-        if (damage.Code == TMessageCode::Uncoded) damage = std::move(Step);
+TFilterPipeline::TFilterPipeline(std::span<const uint8_t> Data, const std::vector<TFilterStep>& Steps) {
+    const auto add = [this, Data](const TFilterStep& Step, int32_t Filter, auto MakeStage) {
+        TStageInput input = FStages.empty() ? TStageInput(Data) : TStageInput(*FStages.back(), IntermediateLimit);
+        FStages.push_back(MakeStage(std::move(input)));
+        FStages.back()->ReportTo(FDiagnostics, Filter, Step.Name);
     };
-    for (size_t i = 0; i + 1 < Steps.size(); ++i) {
-        TMemoryStream& out = buffers[i % 2];
-        out.Clear();
-        note(DecodeStep(*in, Steps[i], out, std::min(cap, IntermediateLimit)));
-        in = &out;
+    for (size_t i = 0; i < Steps.size(); ++i) {
+        const TFilterStep& step = Steps[i];
+        const TStageKind* kind = KindOf(step);
+        if (kind == nullptr) continue;
+        const auto filter = static_cast<int32_t>(i);
+        add(step, filter, [&](TStageInput Input) { return kind->Make(std::move(Input), step.Params); });
+        if (kind->TakesPredictor && step.Params.Predictor.Predictor != 1)
+            add(step, filter, [&](TStageInput Input) -> std::unique_ptr<TFilterStage> {
+                return std::make_unique<TPredictorStage>(std::move(Input), step.Params.Predictor);
+            });
     }
-    note(DecodeStep(*in, Steps.back(), Output, cap));
-    if (Damaged != nullptr) *Damaged = std::move(damage);
-    return true;
+    if (FStages.empty()) add(TFilterStep{}, 0, [](TStageInput Input) { return Make<TCopyStage>(std::move(Input), {}); });
+}
+
+TFilterPipeline::~TFilterPipeline() = default;
+
+size_t TFilterPipeline::Read(std::span<uint8_t> Out) { return FStages.back()->Read(Out); }
+
+int32_t OutputCap(TStream& Output, int32_t MaxOutput) {
+    return static_cast<int32_t>(std::clamp<int64_t>(MaxOutput, 0, std::max<int64_t>(INT32_MAX - Output.Position(), 0)));
+}
+
+std::vector<TFilterDiagnostic> ApplyExtendedFilters(std::span<const uint8_t> Data,
+                                                    const std::vector<TFilterStep>& Steps, TStream& Output,
+                                                    int32_t MaxOutput) {
+    if (!ExtendedFiltersDecodable(Steps)) return {};
+    constexpr size_t PieceSize = 64 * 1024;
+    int64_t room = OutputCap(Output, MaxOutput);
+    TFilterPipeline pipeline(Data, Steps);
+    const auto piece = std::make_unique_for_overwrite<uint8_t[]>(PieceSize);
+    while (room > 0) {
+        const size_t n = pipeline.Read({piece.get(), static_cast<size_t>(std::min<int64_t>(room, PieceSize))});
+        if (n == 0) break;
+        Output.WriteBuffer(piece.get(), static_cast<int32_t>(n));
+        room -= static_cast<int64_t>(n);
+    }
+    return pipeline.Diagnostics();
 }
 
 }  // namespace lumerra

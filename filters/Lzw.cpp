@@ -1,7 +1,7 @@
 #include "filters/Lzw.h"
 
 #include <algorithm>
-#include <memory>
+#include <cstring>
 
 namespace lumerra {
 
@@ -10,10 +10,11 @@ namespace {
 constexpr int ClearTable = 256;
 constexpr int EndOfData = 257;
 constexpr int FirstFree = 258;
-constexpr int TableSize = 4096;
+
+}  // namespace
 
 // Each entry past the 256 single bytes is an earlier entry plus one byte.
-struct TLZWTable {
+struct TLzwStage::TTable {
     uint16_t Prefix[TableSize];
     uint16_t Length[TableSize];
     uint8_t Last[TableSize];
@@ -28,82 +29,90 @@ struct TLZWTable {
     }
 };
 
-// Codes of up to 12 bits, most significant bit first.
-class TCodeReader {
-public:
-    TCodeReader(const uint8_t* Data, int32_t Length) : FData(Data), FLength(std::max(Length, 0)) {}
+TLzwStage::TLzwStage(TStageInput Input, bool EarlyChange)
+    : TFilterStage(std::move(Input)), FTable(std::make_unique<TTable>()), FEarly(EarlyChange ? 1 : 0), FNext(FirstFree) {
+    for (int c = 0; c < 256; ++c) {
+        FTable->Prefix[c] = 0;
+        FTable->Length[c] = 1;
+        FTable->Last[c] = FTable->First[c] = static_cast<uint8_t>(c);
+    }
+}
 
-    // False when fewer than Width bits remain.
-    bool Read(int Width, int& Code) {
-        while (FCount < Width) {
-            if (FPosition == FLength) return false;
-            FBits = FBits << 8 | FData[FPosition++];
-            FCount += 8;
-        }
-        FCount -= Width;
-        Code = static_cast<int>(FBits >> FCount) & ((1 << Width) - 1);
+TLzwStage::~TLzwStage() = default;
+
+bool TLzwStage::NextCode(int& Code, int64_t& At) {
+    At = (Input().Offset() * 8 - FCount) / 8;
+    while (FCount < FWidth) {
+        uint8_t byte;
+        if (!Input().Next(byte)) return false;
+        FBits = FBits << 8 | byte;
+        FCount += 8;
+    }
+    FCount -= FWidth;
+    Code = static_cast<int>(FBits >> FCount) & ((1 << FWidth) - 1);
+    return true;
+}
+
+bool TLzwStage::Decode(int Code, int64_t At) {
+    if (Code == ClearTable) {
+        FNext = FirstFree;
+        FWidth = 9;
+        FPrevious = -1;
         return true;
     }
-
-private:
-    const uint8_t* FData;
-    int32_t FLength;
-    int32_t FPosition = 0;
-    uint32_t FBits = 0;  // only the low FCount bits are unread
-    int FCount = 0;
-};
-
-}  // namespace
-
-TDecodeEnd DecodeLZW(const uint8_t* Data, int32_t Length, TStream& Output, bool EarlyChange, int32_t MaxOutput) {
-    TCappedOutput out(Output, MaxOutput);
-    const auto table = std::make_unique<TLZWTable>();
-    for (int c = 0; c < 256; ++c) {
-        table->Prefix[c] = 0;
-        table->Length[c] = 1;
-        table->Last[c] = table->First[c] = static_cast<uint8_t>(c);
+    if (Code == EndOfData) {
+        Finish();
+        return false;
     }
-    uint8_t text[TableSize];  // the current code's bytes; no entry is longer
-    const int early = EarlyChange ? 1 : 0;
-    int next = FirstFree;
-    int width = 9;
-    int previous = -1;  // none right after a clear code
-    TCodeReader codes(Data, Length);
-    int code;
-    while (codes.Read(width, code)) {
-        if (code == ClearTable) {
-            next = FirstFree;
-            width = 9;
-            previous = -1;
+    if (Code > FNext || (Code == FNext && FPrevious < 0)) {
+        Fail(TMessageCode::LzwFailed, At);
+        return false;
+    }
+    TTable& table = *FTable;
+    if (Code < FNext) {
+        FTextLength = table.Length[Code];
+        table.Spell(Code, FText);
+    } else {
+        // The entry about to be added: the previous code's bytes and their
+        // own first byte.
+        FTextLength = table.Length[FPrevious] + 1;
+        table.Spell(FPrevious, FText);
+        FText[FTextLength - 1] = table.First[FPrevious];
+    }
+    FTextGiven = 0;
+    if (FPrevious >= 0 && FNext < TableSize) {
+        table.Prefix[FNext] = static_cast<uint16_t>(FPrevious);
+        table.Length[FNext] = static_cast<uint16_t>(table.Length[FPrevious] + 1);
+        table.Last[FNext] = FText[0];
+        table.First[FNext] = table.First[FPrevious];
+        ++FNext;
+        const int reach = FNext + FEarly;
+        FWidth = reach >= 2048 ? 12 : reach >= 1024 ? 11 : reach >= 512 ? 10 : 9;
+    }
+    FPrevious = Code;
+    return true;
+}
+
+size_t TLzwStage::Read(std::span<uint8_t> Out) {
+    size_t done = 0;
+    while (done < Out.size()) {
+        if (FTextGiven < FTextLength) {
+            const size_t n = std::min(Out.size() - done, static_cast<size_t>(FTextLength - FTextGiven));
+            std::memcpy(Out.data() + done, FText + FTextGiven, n);
+            FTextGiven += static_cast<int>(n);
+            done += n;
             continue;
         }
-        if (code == EndOfData) return out.Finish(TDecodeEnd::Complete);
-        if (code > next || (code == next && previous < 0)) return out.Finish(TDecodeEnd::Invalid);
-
-        int length;
-        if (code < next) {
-            length = table->Length[code];
-            table->Spell(code, text);
-        } else {
-            // The entry about to be added: the previous code's bytes and
-            // their own first byte.
-            length = table->Length[previous] + 1;
-            table->Spell(previous, text);
-            text[length - 1] = table->First[previous];
+        if (Done()) break;
+        int code;
+        int64_t at;
+        if (!NextCode(code, at)) {
+            Fail(TMessageCode::LzwFailed, Input().Offset());
+            break;
         }
-        if (previous >= 0 && next < TableSize) {
-            table->Prefix[next] = static_cast<uint16_t>(previous);
-            table->Length[next] = static_cast<uint16_t>(table->Length[previous] + 1);
-            table->Last[next] = text[0];
-            table->First[next] = table->First[previous];
-            ++next;
-            const int reach = next + early;
-            width = reach >= 2048 ? 12 : reach >= 1024 ? 11 : reach >= 512 ? 10 : 9;
-        }
-        previous = code;
-        if (!out.Append(text, length)) return out.Finish(TDecodeEnd::Capped);
+        Decode(code, at);
     }
-    return out.Finish(TDecodeEnd::Truncated);
+    return done;
 }
 
 }  // namespace lumerra

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <optional>
 #include <utility>
-#include <vector>
 
 namespace lumerra {
 
@@ -13,7 +12,7 @@ namespace {
 
 struct TRowShape {
     int32_t RowBytes;
-    int32_t PixelBytes;  // the distance PNG's Sub, Average and Paeth look back, at least 1
+    int32_t PixelBytes;
 };
 
 std::optional<TRowShape> RowShape(const TPredictorParams& P) {
@@ -69,18 +68,6 @@ int32_t UndoTIFFRow(uint8_t* Row, int32_t Available, const TPredictorParams& P) 
     }
 }
 
-TDecodeEnd UndoTIFF(const uint8_t* Data, int32_t Length, const TPredictorParams& P, int32_t RowBytes,
-                    TCappedOutput& Out) {
-    std::vector<uint8_t> row(static_cast<size_t>(std::min(RowBytes, Length)));
-    for (int32_t start = 0; start < Length; start += RowBytes) {
-        const int32_t available = std::min(RowBytes, Length - start);
-        std::memcpy(row.data(), Data + start, static_cast<size_t>(available));
-        if (!Out.Append(row.data(), UndoTIFFRow(row.data(), available, P))) return TDecodeEnd::Capped;
-        if (available < RowBytes) return TDecodeEnd::Truncated;
-    }
-    return TDecodeEnd::Complete;
-}
-
 uint8_t Paeth(int Left, int Up, int UpLeft) {
     const int p = Left + Up - UpLeft;
     const int toLeft = std::abs(p - Left), toUp = std::abs(p - Up), toUpLeft = std::abs(p - UpLeft);
@@ -88,50 +75,34 @@ uint8_t Paeth(int Left, int Up, int UpLeft) {
     return static_cast<uint8_t>(toUp <= toUpLeft ? Up : UpLeft);
 }
 
-TDecodeEnd UndoPNG(const uint8_t* Data, int32_t Length, const TRowShape& Shape, TCappedOutput& Out) {
-    enum : uint8_t { None, Sub, Up, Average, PaethType };
-    const size_t bufferSize = static_cast<size_t>(std::min(Shape.RowBytes, Length));
-    std::vector<uint8_t> row(bufferSize), prior(bufferSize, 0);  // above the first row: zeros
-    int32_t i = 0;
-    while (i < Length) {
-        const uint8_t type = Data[i++];
-        const int32_t n = std::min(Shape.RowBytes, Length - i);
-        const int32_t lead = std::min(Shape.PixelBytes, n);  // bytes without a left neighbour
-        const uint8_t* raw = Data + i;
-        uint8_t* out = row.data();
-        const uint8_t* up = prior.data();
-        i += n;
-        switch (type) {
-            case None:
-                std::memcpy(out, raw, static_cast<size_t>(n));
-                break;
-            case Sub:
-                std::memcpy(out, raw, static_cast<size_t>(lead));
-                for (int32_t k = lead; k < n; ++k) out[k] = static_cast<uint8_t>(raw[k] + out[k - Shape.PixelBytes]);
-                break;
-            case Up:
-                for (int32_t k = 0; k < n; ++k) out[k] = static_cast<uint8_t>(raw[k] + up[k]);
-                break;
-            case Average:
-                for (int32_t k = 0; k < lead; ++k) out[k] = static_cast<uint8_t>(raw[k] + up[k] / 2);
-                for (int32_t k = lead; k < n; ++k)
-                    out[k] = static_cast<uint8_t>(raw[k] + (out[k - Shape.PixelBytes] + up[k]) / 2);
-                break;
-            case PaethType:
-                for (int32_t k = 0; k < lead; ++k) out[k] = static_cast<uint8_t>(raw[k] + up[k]);
-                for (int32_t k = lead; k < n; ++k) {
-                    const int32_t left = k - Shape.PixelBytes;
-                    out[k] = static_cast<uint8_t>(raw[k] + Paeth(out[left], up[k], up[left]));
-                }
-                break;
-            default:
-                return TDecodeEnd::Invalid;
-        }
-        if (!Out.Append(out, n)) return TDecodeEnd::Capped;
-        if (n < Shape.RowBytes) return TDecodeEnd::Truncated;
-        std::swap(row, prior);
+// Undoes PNG filter Type on the N bytes of Row in place, Up being the row
+// above; false for a type that is none of the five.
+bool UndoPNGRow(uint8_t Type, uint8_t* Row, const uint8_t* Up, int32_t N, int32_t PixelBytes) {
+    enum : uint8_t { None, Sub, UpType, Average, PaethType };
+    const int32_t lead = std::min(PixelBytes, N);  // bytes without a left neighbour
+    switch (Type) {
+        case None:
+            return true;
+        case Sub:
+            for (int32_t k = lead; k < N; ++k) Row[k] = static_cast<uint8_t>(Row[k] + Row[k - PixelBytes]);
+            return true;
+        case UpType:
+            for (int32_t k = 0; k < N; ++k) Row[k] = static_cast<uint8_t>(Row[k] + Up[k]);
+            return true;
+        case Average:
+            for (int32_t k = 0; k < lead; ++k) Row[k] = static_cast<uint8_t>(Row[k] + Up[k] / 2);
+            for (int32_t k = lead; k < N; ++k) Row[k] = static_cast<uint8_t>(Row[k] + (Row[k - PixelBytes] + Up[k]) / 2);
+            return true;
+        case PaethType:
+            for (int32_t k = 0; k < lead; ++k) Row[k] = static_cast<uint8_t>(Row[k] + Up[k]);
+            for (int32_t k = lead; k < N; ++k) {
+                const int32_t left = k - PixelBytes;
+                Row[k] = static_cast<uint8_t>(Row[k] + Paeth(Row[left], Up[k], Up[left]));
+            }
+            return true;
+        default:
+            return false;
     }
-    return TDecodeEnd::Complete;
 }
 
 }  // namespace
@@ -141,15 +112,72 @@ bool PredictorIsDecodable(const TPredictorParams& Params) {
     return (Params.Predictor == 2 || IsPNG(Params.Predictor)) && RowShape(Params).has_value();
 }
 
-TDecodeEnd DecodePredictor(const uint8_t* Data, int32_t Length, const TPredictorParams& Params, TStream& Output,
-                           int32_t MaxOutput) {
-    if (!PredictorIsDecodable(Params)) return TDecodeEnd::NotDecodable;
-    Length = std::max(Length, 0);
-    TCappedOutput out(Output, MaxOutput);
-    if (Params.Predictor == 1) return out.Finish(out.Append(Data, Length) ? TDecodeEnd::Complete : TDecodeEnd::Capped);
-    const TRowShape shape = *RowShape(Params);
-    if (Params.Predictor == 2) return out.Finish(UndoTIFF(Data, Length, Params, shape.RowBytes, out));
-    return out.Finish(UndoPNG(Data, Length, shape, out));
+TPredictorStage::TPredictorStage(TStageInput Input, const TPredictorParams& Params)
+    : TFilterStage(std::move(Input)), FParams(Params) {
+    const TRowShape shape = RowShape(Params).value_or(TRowShape{1, 1});
+    FRowBytes = shape.RowBytes;
+    FPixelBytes = shape.PixelBytes;
+}
+
+int32_t TPredictorStage::FillRow() {
+    // The buffers grow as the data comes: an absurd /Columns over a few bytes
+    // costs a few bytes.
+    constexpr size_t FirstRoom = 4096;
+    int32_t filled = 0;
+    while (filled < FRowBytes) {
+        const std::span<const uint8_t> at = Input().Peek();
+        if (at.empty()) break;
+        const int32_t n = static_cast<int32_t>(std::min<size_t>(at.size(), static_cast<size_t>(FRowBytes - filled)));
+        if (FRow.size() < static_cast<size_t>(filled + n)) {
+            const size_t room = std::min(static_cast<size_t>(FRowBytes),
+                                         std::max({FirstRoom, 2 * FRow.size(), static_cast<size_t>(filled + n)}));
+            FRow.resize(room);
+            FPrior.resize(room, 0);
+        }
+        std::memcpy(FRow.data() + filled, at.data(), static_cast<size_t>(n));
+        Input().Consume(static_cast<size_t>(n));
+        filled += n;
+    }
+    return filled;
+}
+
+bool TPredictorStage::NextRow() {
+    FGive = FGiven = 0;
+    if (FParams.Predictor == 2) {
+        const int32_t n = FillRow();
+        if (n == 0) return false;
+        FGive = UndoTIFFRow(FRow.data(), n, FParams);
+        if (n < FRowBytes) Fail(TMessageCode::PredictorFailed, Input().Offset());
+        return true;
+    }
+    std::swap(FRow, FPrior);
+    uint8_t type;
+    const int64_t typeAt = Input().Offset();
+    if (!Input().Next(type)) return false;
+    const int32_t n = FillRow();
+    if (!UndoPNGRow(type, FRow.data(), FPrior.data(), n, FPixelBytes)) {
+        Fail(TMessageCode::PredictorFailed, typeAt);
+        return false;
+    }
+    FGive = n;
+    if (n < FRowBytes) Fail(TMessageCode::PredictorFailed, Input().Offset());
+    return true;
+}
+
+size_t TPredictorStage::Read(std::span<uint8_t> Out) {
+    size_t done = 0;
+    while (done < Out.size()) {
+        if (FGiven < FGive) {
+            const size_t n = std::min(Out.size() - done, static_cast<size_t>(FGive - FGiven));
+            std::memcpy(Out.data() + done, FRow.data() + FGiven, n);
+            FGiven += static_cast<int32_t>(n);
+            done += n;
+            continue;
+        }
+        if (Done()) break;
+        if (!NextRow() && !Done()) Finish();
+    }
+    return done;
 }
 
 }  // namespace lumerra

@@ -1,4 +1,4 @@
-// /LZWDecode: DecodeLZW against a model that keeps its table as strings and
+// /LZWDecode: the LZW stage against a model that keeps its table as strings and
 // reads the codes bit by bit, under a cap taken from the input; and data
 // written by a model encoder must come back whole.
 //
@@ -13,7 +13,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "filters/Lzw.h"
 #include "fuzz/FuzzDecoders.h"
 
 using namespace lumerra;
@@ -138,17 +137,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
         const bool endMarker = !(flags & 8);
         const std::string coded = Encode(data, early, flags & 4, endMarker);
         TMemoryStream out;
-        const TDecodeEnd end =
-            DecodeLZW(reinterpret_cast<const uint8_t*>(coded.data()), static_cast<int32_t>(coded.size()), out, early);
+        const auto damage = ApplyExtendedFilters({reinterpret_cast<const uint8_t*>(coded.data()), coded.size()},
+                                                 {{"/LZWDecode", {.EarlyChange = early}}}, out);
         Require(Bytes(out) == data, "encoded data comes back whole");
-        Require(end == (endMarker ? TDecodeEnd::Complete : TDecodeEnd::Truncated), "the end marker ends the data");
+        Require(damage.empty() == endMarker, "the end marker ends the data");
         return 0;
     }
 
     const TModel model = Decode(Data, Size, early, static_cast<size_t>(cap));
-    TMemoryStream out;
-    StartOutput(out);
-    const TDecodeEnd end = DecodeLZW(Data, static_cast<int32_t>(Size), out, early, cap);
-    RequireModelOutput(out, end, cap, model.Bytes, model.End);
+    RequireModelOutput(Data, Size, {{"/LZWDecode", {.EarlyChange = early}}}, cap, model.Bytes, model.End);
     return 0;
 }

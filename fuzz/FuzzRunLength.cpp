@@ -1,4 +1,4 @@
-// /RunLengthDecode: DecodeRunLength against a byte-by-byte model, under a cap
+// /RunLengthDecode: the RunLength stage against a byte-by-byte model, under a cap
 // taken from the input.
 //
 // Input: a cap byte (0: the default cap, else the cap is its value times
@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#include "filters/RunLength.h"
 #include "fuzz/FuzzDecoders.h"
 
 using namespace lumerra;
@@ -43,9 +42,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     const uint8_t capByte = TakeByte(Data, Size);
     const int32_t cap = capByte == 0 ? MaxStreamOutput : capByte * 17;
     const TModel model = Decode(Data, Size);
-    TMemoryStream out;
-    StartOutput(out);
-    const TDecodeEnd end = DecodeRunLength(Data, static_cast<int32_t>(Size), out, cap);
-    RequireModelOutput(out, end, cap, model.Bytes, model.End);
+    RequireModelOutput(Data, Size, {{"/RunLengthDecode", {}}}, cap, model.Bytes, model.End);
     return 0;
 }

@@ -197,11 +197,13 @@ bool ReadStreamDataExtended(TStream& Source, TStream& Output, int32_t Length, co
         TrimFlateLineEnd(Source, raw);
     CheckEndKeyword(Source, Damage);
     const int32_t start = Output.Position();
-    TMessage damaged;
-    DecodeGuarded(Output, Damage, [&](TStream& Out) { ApplyExtendedFilters(raw, Steps, Out, MaxOutput, &damaged); });
+    const std::span<const uint8_t> data(raw.Memory(), static_cast<size_t>(raw.Size()));
+    std::vector<TFilterDiagnostic> damaged = ApplyExtendedFilters(data, Steps, Output, MaxOutput);
     // Every decoder's damage is told as Flate's is.
-    if (damaged.Code != TMessageCode::Uncoded && Damage != nullptr && !Damage->Damaged)
-        *Damage = {true, damaged, static_cast<int32_t>(Output.Position() - start)};
+    if (!damaged.empty() && Damage != nullptr && !Damage->Damaged) {
+        *Damage = {true, TMessage(damaged.front().Code), static_cast<int32_t>(Output.Position() - start)};
+        Damage->Filters = std::move(damaged);
+    }
     return true;
 }
 

@@ -39,6 +39,9 @@ struct TStreamDamage {
     int32_t BytesBefore = 0;
     TStreamFault Fault = TStreamFault::Decoding;
     int64_t Offset = -1;  // where in the file, when known
+    // Extended reading's chain: every filter's damage, the first of them
+    // told in What.
+    std::vector<TFilterDiagnostic> Filters{};
 };
 
 void ReadStreamData(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters,

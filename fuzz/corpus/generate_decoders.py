@@ -6,6 +6,7 @@ mode and parameters; see the comment at the top of each target."""
 
 import os
 import random
+import zlib
 
 from generate import write
 
@@ -152,7 +153,26 @@ def predictor_inputs():
     }
 
 
+def filter_pipeline_inputs():
+    """A byte for the number of filters, one for each (0 hex, 1 base 85,
+    2 Flate, 3 LZW, 4 RunLength, 5 Identity crypt; bits 3-5 a predictor),
+    a byte of piece sizes, then the data."""
+    text = TEXT[:600]
+    runs = b"".join(bytes([len(text[i:i + 128]) - 1]) + text[i:i + 128] for i in range(0, len(text), 128)) + b"\x80"
+    flate = zlib.compress(lzw(runs))
+    return {
+        "none": bytes([0, 0x35]) + text,
+        "hex-flate": bytes([2, 0, 2, 0x53]) + flate.hex().encode() + b">",
+        "flate-lzw-runs": bytes([3, 2, 3, 4, 0x17]) + flate,
+        "five": bytes([5, 0, 5, 2, 3, 4, 0x71]) + zlib.compress(lzw(runs)).hex().encode() + b">",
+        "flate-png": bytes([1, 2 | 4 << 3, 0x35]) + zlib.compress(png([text[i:i + 3] for i in range(0, 300, 3)], 3, 1, [1, 2])),
+        "base85-damaged": bytes([2, 1, 3, 0x44]) + b"9jqo^BlbD-Bz~x",
+        "lzw-early-off": bytes([1, 3 | 0x40, 0]) + lzw(text, early=False),
+    }
+
+
 def main():
+    write("filter_pipeline", filter_pipeline_inputs())
     write("lzw", lzw_inputs())
     write("run_length", run_length_inputs())
     write("predictor", predictor_inputs())

@@ -1,13 +1,12 @@
-// DecodeLZW: code widths, table resets, the full table, invalid codes and
-// the end of the data.
+// The LZW stage: code widths, table resets, the full table, invalid codes and
+// the end of the data, with where the damage is.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "support/FilterFixtures.h"
-#include "filters/Lzw.h"
+#include "support/ChainFixtures.h"
 #include "support/DecoderEncoders.h"
 
 namespace lumerra {
@@ -15,16 +14,15 @@ namespace {
 
 using test::PackCodes;
 
-struct TDecoded {
-    std::string Bytes;
-    TDecodeEnd End;
-};
+using TDecoded = test::TChainResult;
 
 TDecoded LZW(const std::string& Data, bool EarlyChange = true) {
-    TMemoryStream out;
-    const TDecodeEnd end =
-        DecodeLZW(reinterpret_cast<const uint8_t*>(Data.data()), static_cast<int32_t>(Data.size()), out, EarlyChange);
-    return {test::Contents(out), end};
+    return test::DecodeChain(Data, {test::Step("/LZWDecode", {.EarlyChange = EarlyChange})});
+}
+
+// LZW's damage at Offset of its data.
+std::vector<TFilterDiagnostic> At(int64_t Offset) {
+    return {test::Damaged(TMessageCode::LzwFailed, 0, "/LZWDecode", Offset)};
 }
 
 // Literal codes 1..Count after a clear code, code i being Literal(i); the
@@ -54,7 +52,7 @@ TEST(DecodeLZW, ExampleOfISO32000) {
     for (const bool early : {true, false}) {
         const TDecoded d = LZW(data, early);
         EXPECT_EQ(d.Bytes, "-----A---B");
-        EXPECT_EQ(d.End, TDecodeEnd::Complete);
+        EXPECT_TRUE(d.Damage.empty());
     }
 }
 
@@ -69,7 +67,7 @@ TEST(DecodeLZW, WidthsGrowAtTheCodesTheTableSizeFixes) {
         const std::string data = PackCodes(Literals(2000, c.FirstWide));
         const TDecoded d = LZW(data, c.EarlyChange);
         EXPECT_TRUE(d.Bytes == LiteralBytes(2000)) << "EarlyChange " << c.EarlyChange;
-        EXPECT_EQ(d.End, TDecodeEnd::Complete);
+        EXPECT_TRUE(d.Damage.empty());
         EXPECT_FALSE(LZW(data, !c.EarlyChange).Bytes == LiteralBytes(2000)) << "EarlyChange " << c.EarlyChange;
     }
 }
@@ -85,7 +83,7 @@ TEST(DecodeLZW, FullTableKeepsTwelveBitCodesUntilAClearCode) {
     const std::string literals = LiteralBytes(3839);
     const TDecoded d = LZW(PackCodes(codes));
     EXPECT_TRUE(d.Bytes == literals + "x" + literals.substr(3837, 2) + literals.substr(0, 2) + "yz");
-    EXPECT_EQ(d.End, TDecodeEnd::Complete);
+    EXPECT_TRUE(d.Damage.empty());
 }
 
 TEST(DecodeLZW, EncodedDataComesBackWhole) {
@@ -110,46 +108,49 @@ TEST(DecodeLZW, EncodedDataComesBackWhole) {
     for (const TCase& c : cases) {
         const TDecoded d = LZW(test::EncodeLZW(c.Data, c.Encoding), c.Encoding.EarlyChange);
         EXPECT_TRUE(d.Bytes == c.Data) << c.Name;
-        EXPECT_EQ(d.End, TDecodeEnd::Complete) << c.Name;
+        EXPECT_TRUE(d.Damage.empty()) << c.Name;
     }
 }
 
 TEST(DecodeLZW, ACodePastTheNextEntryEndsTheData) {
+    // Damage stands at the byte where the bad code starts: code k (from 0)
+    // of 9 bits starts at bit 9k.
     struct TCase {
         std::vector<std::pair<int, int>> Codes;
         std::string Bytes;
-        TDecodeEnd End;
+        std::vector<TFilterDiagnostic> Damage;
     };
     const std::vector<TCase> cases = {
-        {{{'A', 9}, {258, 9}, {257, 9}}, "AAA", TDecodeEnd::Complete},  // the entry being made
-        {{{'A', 9}, {'B', 9}, {300, 9}, {'C', 9}}, "AB", TDecodeEnd::Invalid},
-        {{{'A', 9}, {259, 9}, {'C', 9}}, "A", TDecodeEnd::Invalid},
-        {{{256, 9}, {258, 9}}, "", TDecodeEnd::Invalid},  // no previous code to make it from
-        {{{'A', 9}, {'B', 9}, {256, 9}, {259, 9}}, "AB", TDecodeEnd::Invalid},
+        {{{'A', 9}, {258, 9}, {257, 9}}, "AAA", {}},  // the entry being made
+        {{{'A', 9}, {'B', 9}, {300, 9}, {'C', 9}}, "AB", At(2)},
+        {{{'A', 9}, {259, 9}, {'C', 9}}, "A", At(1)},
+        {{{256, 9}, {258, 9}}, "", At(1)},  // no previous code to make it from
+        {{{'A', 9}, {'B', 9}, {256, 9}, {259, 9}}, "AB", At(3)},
     };
     for (const TCase& c : cases) {
         const TDecoded d = LZW(PackCodes(c.Codes));
         EXPECT_EQ(d.Bytes, c.Bytes);
-        EXPECT_EQ(d.End, c.End) << c.Bytes;
+        EXPECT_EQ(d.Damage, c.Damage) << c.Bytes;
     }
 }
 
-TEST(DecodeLZW, DataWithoutTheEndMarkerIsTruncatedButKept) {
+TEST(DecodeLZW, DataWithoutTheEndMarkerIsDamagedAtItsEndButKept) {
     const std::string text = test::ContentText(3000, 5);
-    const TDecoded d = LZW(test::EncodeLZW(text, {.EndMarker = false}));
+    const std::string coded = test::EncodeLZW(text, {.EndMarker = false});
+    const TDecoded d = LZW(coded);
     EXPECT_TRUE(d.Bytes == text);
-    EXPECT_EQ(d.End, TDecodeEnd::Truncated);
+    EXPECT_EQ(d.Damage, At(static_cast<int64_t>(coded.size())));
     // A final partial code is padding.
     const TDecoded partial = LZW(PackCodes({{'A', 9}, {'B', 9}, {0x1F, 5}}));
     EXPECT_EQ(partial.Bytes, "AB");
-    EXPECT_EQ(partial.End, TDecodeEnd::Truncated);
-    EXPECT_EQ(LZW("").End, TDecodeEnd::Truncated);
+    EXPECT_EQ(partial.Damage, At(3));
+    EXPECT_EQ(LZW("").Damage, At(0));
 }
 
 TEST(DecodeLZW, NothingAfterTheEndMarkerCounts) {
     const TDecoded d = LZW(test::EncodeLZW("before") + test::EncodeLZW("after"));
     EXPECT_EQ(d.Bytes, "before");
-    EXPECT_EQ(d.End, TDecodeEnd::Complete);
+    EXPECT_TRUE(d.Damage.empty());
 }
 
 }  // namespace

@@ -1,28 +1,27 @@
-// DecodePredictor: the PNG row types, TIFF predictor 2 at every width, final
-// partial rows and the parameters refused.
+// The predictor stage (after Flate): the PNG row types, TIFF predictor 2 at
+// every width, final partial rows and the parameters refused.
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <string>
 #include <vector>
 
-#include "support/FilterFixtures.h"
-#include "filters/Predictor.h"
+#include "support/ChainFixtures.h"
 #include "support/DecoderEncoders.h"
 
 namespace lumerra {
 namespace {
 
-struct TDecoded {
-    std::string Bytes;
-    TDecodeEnd End;
-};
+using TDecoded = test::TChainResult;
 
+// Data deflated, so that the predictor follows Flate as in a file.
 TDecoded Predicted(const std::string& Data, const TPredictorParams& Params) {
-    TMemoryStream out;
-    const TDecodeEnd end = DecodePredictor(reinterpret_cast<const uint8_t*>(Data.data()),
-                                           static_cast<int32_t>(Data.size()), Params, out);
-    return {test::Contents(out), end};
+    return test::DecodeChain(test::Deflate(Data), {test::Predicted("/FlateDecode", Params)});
+}
+
+// The predictor's damage at Offset of the inflated data.
+std::vector<TFilterDiagnostic> At(int64_t Offset) {
+    return {test::Damaged(TMessageCode::PredictorFailed, 0, "/FlateDecode", Offset)};
 }
 
 std::string Bytes(std::initializer_list<int> Values) {
@@ -46,7 +45,7 @@ TEST(DecodePredictor, EachPNGRowTypeUndoesItsFilter) {
     for (const TCase& c : cases) {
         const TDecoded d = Predicted(above + Bytes({c.Type, 20, 0, 5, 1, 2}), {.Predictor = 10, .Columns = 5});
         EXPECT_EQ(d.Bytes, Bytes({0, 10, 0, 40, 38}) + c.Row) << "type " << c.Type;
-        EXPECT_EQ(d.End, TDecodeEnd::Complete);
+        EXPECT_TRUE(d.Damage.empty());
     }
 }
 
@@ -64,7 +63,7 @@ TEST(DecodePredictor, PNGRowsRoundTripAtEveryWidth) {
                 const TDecoded d = Predicted(test::EncodePNG(data, rowBytes, pixelBytes, types),
                                              {predictor, c.Colors, c.Bits, c.Columns});
                 EXPECT_TRUE(d.Bytes == data) << c.Colors << "x" << c.Bits << " type " << int(types[0]);
-                EXPECT_EQ(d.End, data.size() % rowBytes == 0 ? TDecodeEnd::Complete : TDecodeEnd::Truncated);
+                EXPECT_EQ(d.Damage.empty(), data.size() % rowBytes == 0);
             }
         }
     }
@@ -85,7 +84,7 @@ TEST(DecodePredictor, TIFFKnownRows) {
     for (const TCase& c : cases) {
         const TDecoded d = Predicted(c.Data, c.Params);
         EXPECT_EQ(d.Bytes, c.Bytes) << c.Params.Colors << "x" << c.Params.BitsPerComponent;
-        EXPECT_EQ(d.End, TDecodeEnd::Complete);
+        EXPECT_TRUE(d.Damage.empty());
     }
 }
 
@@ -116,20 +115,20 @@ TEST(DecodePredictor, FinalPartialRowIsKeptAsFarAsItGoes) {
     for (const TCase& c : cases) {
         const TDecoded d = Predicted(c.Data, c.Params);
         EXPECT_EQ(d.Bytes, c.Bytes) << c.Name;
-        EXPECT_EQ(d.End, TDecodeEnd::Truncated) << c.Name;
+        EXPECT_EQ(d.Damage, At(static_cast<int64_t>(c.Data.size()))) << c.Name;
     }
 }
 
-TEST(DecodePredictor, UnknownPNGRowTypeEndsTheData) {
+TEST(DecodePredictor, UnknownPNGRowTypeEndsTheDataAtItsByte) {
     const TDecoded d = Predicted(Bytes({0, 1, 2, 5, 3, 4, 0, 5, 6}), {10, 1, 8, 2});
     EXPECT_EQ(d.Bytes, Bytes({1, 2}));
-    EXPECT_EQ(d.End, TDecodeEnd::Invalid);
+    EXPECT_EQ(d.Damage, At(3));
 }
 
 TEST(DecodePredictor, NoPredictorCopiesWhateverTheOtherEntries) {
     const TDecoded d = Predicted("any bytes", {1, 0, 3, 0});
     EXPECT_EQ(d.Bytes, "any bytes");
-    EXPECT_EQ(d.End, TDecodeEnd::Complete);
+    EXPECT_TRUE(d.Damage.empty());
 }
 
 TEST(DecodePredictor, ParametersRefusedBeforeAnythingIsDone) {
@@ -144,9 +143,10 @@ TEST(DecodePredictor, ParametersRefusedBeforeAnythingIsDone) {
     for (const TPredictorParams& p : refused) {
         EXPECT_FALSE(PredictorIsDecodable(p))
             << p.Predictor << " " << p.Colors << " " << p.BitsPerComponent << " " << p.Columns;
+        EXPECT_FALSE(ExtendedFiltersDecodable({test::Predicted("/LZWDecode", p)}));
         const TDecoded d = Predicted("some data", p);
         EXPECT_EQ(d.Bytes, "");
-        EXPECT_EQ(d.End, TDecodeEnd::NotDecodable);
+        EXPECT_TRUE(d.Damage.empty());
     }
     // The widest row taken costs no more than the data it comes from.
     EXPECT_TRUE(PredictorIsDecodable({2, 1, 16, widest16}));
