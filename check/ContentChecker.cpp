@@ -189,9 +189,11 @@ void TContentChecker::ReadComposite(const TScanToken& Open) {
     bool textItems = true;  // numbers and strings only, at the first level
     TScanToken& token = FToken;
     while (!FComposite.empty()) {
+        const bool top = FComposite.size() == 1;
+        // What a TJ array holds passes without a token each.
+        if (array && top) FScanner->PassStringsAndNumbers();
         FScanner->Next(token);
         const auto at = static_cast<int64_t>(token.Offset);
-        const bool top = FComposite.size() == 1;
         switch (token.Type) {
             case TTokenType::End:
                 Report(TFindingCode::Syntax, TSeverity::Error, start, "", notClosed);

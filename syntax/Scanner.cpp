@@ -53,6 +53,50 @@ void TScanner::SkipWhiteSpace() {
     FAt = static_cast<size_t>(p - begin);
 }
 
+void TScanner::PassStringsAndNumbers() {
+    using syntax_detail::DigitByte;
+    using syntax_detail::NumberClasses;
+    using syntax_detail::OtherByte;
+    using syntax_detail::PeriodByte;
+    using syntax_detail::SignByte;
+    const uint8_t* const begin = FData.data();
+    const uint8_t* const end = begin + FData.size();
+    const uint8_t* p = begin + FAt;
+    for (;;) {
+        while (p < end && Classes[*p] == WhiteClass) ++p;
+        FAt = static_cast<size_t>(p - begin);
+        if (p == end) return;
+        const uint8_t* q = p + 1;
+        if (*p == '(') {
+            // Strings of text are short: byte by byte to the closing one.
+            for (int depth = 0;;) {
+                if (q == end) return;
+                const uint8_t c = *q++;
+                if (c == ')') {
+                    if (depth-- == 0) break;
+                } else if (c == '(') {
+                    ++depth;
+                } else if (c == '\\') {
+                    if (q == end) return;
+                    ++q;
+                }
+            }
+        } else {
+            // A number as Next reads one; any other regular run is a keyword.
+            const uint8_t kind = NumberClasses[*p];
+            if (kind == 0 || kind == OtherByte) return;
+            uint8_t seen = kind == SignByte ? 0 : kind;
+            size_t periods = kind == PeriodByte;
+            for (uint8_t k; q < end && (k = NumberClasses[*q]) != 0; ++q) {
+                seen |= k;
+                periods += k == PeriodByte;
+            }
+            if ((seen & (SignByte | OtherByte)) != 0 || (seen & DigitByte) == 0 || periods > 1) return;
+        }
+        p = q;
+    }
+}
+
 void TScanner::NextOther(TScanToken& Token) {
     SkipWhiteSpace();
     const uint8_t* const begin = FData.data();

@@ -134,6 +134,10 @@ const std::vector<TCase> Cases = {
     {"unterminated string", "(abc", {"syntax()"}},
     {"bad hexadecimal string", "BT /F1 1 Tf <12G4> Tj ET", {"syntax()", "operand-count(Tj)"}},
     {"array not closed", "BT /F1 1 Tf [(a) TJ ET", {"syntax()"}},
+    {"array holding a run that is no number", "BT /F1 1 Tf [(a)-1.2.3(b)] TJ ET",
+     {"syntax()", "unknown-operator(-1.2.3)", "syntax()", "operand-type(TJ)"}},
+    {"array holding a string not closed", "BT /F1 1 Tf [(a)-2(b\\)] TJ ET", {"syntax()", "syntax()", "text-object(BT)"}},
+    {"array holding a string after a comment", "BT /F1 1 Tf [(a)%c\n(b) -2 (c)] TJ ET", {}},
     {"closers without openers", "] >> )", {"syntax()", "syntax()", "syntax()"}},
     {"operands without an operator", "1 2", {"syntax()"}},
 };

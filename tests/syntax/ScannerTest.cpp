@@ -41,3 +41,45 @@ TEST(Scanner, LiteralStringsEndWhereTheyEndAtEveryAlignment) {
             }
         }
 }
+
+// The pass over a TJ array's body stops on the first byte of the first token
+// that is neither a literal string nor a number, as Next reads them one by
+// one: keywords that look like numbers, strings not closed and delimiters
+// all stop it.
+TEST(Scanner, StringsAndNumbersArePassedUpToTheFirstOtherToken) {
+    const struct {
+        std::string Content;
+        size_t Stop;
+    } cases[] = {
+        {"(a)-250(b) 12 .5 -.25 +3 4.]TJ", 27},
+        {"", 0},
+        {"   ", 3},
+        {"(a(b)c) (\\)) (\\\\)]", 17},
+        {"(a)1.2.3]", 3},         // two periods: a keyword
+        {"(a)-]", 3},             // a sign alone
+        {"(a)+.]", 3},            // no digit
+        {"(a)12a]", 3},           // letters after digits
+        {"(a)1-2]", 3},           // a sign inside
+        {"(a) (open", 4},         // not closed: Next tells it
+        {"(a) (ends\\", 4},       // a backslash last
+        {"(a)<41>]", 3},          // hexadecimal strings go through Next
+        {"(a)/N]", 3},
+        {"(a)%c\n(b)]", 3},       // comments too
+        {"(a)[(b)]]", 3},
+        {"(a)true]", 3},
+        {"(a)\x80]", 3},          // a regular byte beyond ASCII
+        {std::string("\t\r\n\f(x)\0 5]", 11), 10},
+    };
+    for (const auto& c : cases) {
+        TScanner scanner({reinterpret_cast<const uint8_t*>(c.Content.data()), c.Content.size()});
+        scanner.PassStringsAndNumbers();
+        EXPECT_EQ(scanner.Position(), c.Stop) << c.Content;
+        // Read token by token, all that was passed is strings and numbers.
+        TScanner tokens({reinterpret_cast<const uint8_t*>(c.Content.data()), c.Content.size()});
+        TScanToken token;
+        for (tokens.Next(token); token.Type != TTokenType::End && token.Offset < c.Stop; tokens.Next(token))
+            EXPECT_TRUE(token.Type == TTokenType::String || token.Type == TTokenType::Integer ||
+                        token.Type == TTokenType::Real)
+                << c.Content << " at " << token.Offset;
+    }
+}
