@@ -68,8 +68,16 @@ void TScanner::PassStringsAndNumbers() {
         if (p == end) return;
         const uint8_t* q = p + 1;
         if (*p == '(') {
-            // Strings of text are short: byte by byte to the closing one.
             for (int depth = 0;;) {
+                // Most words of text end within eight bytes: straight to
+                // the first parenthesis or backslash.
+                if (end - q >= 8) {
+                    uint64_t word;
+                    std::memcpy(&word, q, 8);
+                    const uint64_t flags = ByteFlags(word, '(') | ByteFlags(word, ')') | ByteFlags(word, '\\');
+                    q += flags != 0 ? BytesBeforeFlag(flags) : 8;
+                    if (flags == 0) continue;
+                }
                 if (q == end) return;
                 const uint8_t c = *q++;
                 if (c == ')') {

@@ -38,6 +38,11 @@ TEST(Scanner, LiteralStringsEndWhereTheyEndAtEveryAlignment) {
                 ASSERT_EQ(token.Type, c.Type) << content;
                 const size_t end = c.Type == TTokenType::Bad ? content.size() : before + c.String.size();
                 EXPECT_EQ(scanner.Position(), end) << content;
+                // The pass over a TJ array's body ends it alike, and stops
+                // on the keyword after it (or on a string not closed).
+                TScanner pass({reinterpret_cast<const uint8_t*>(content.data()), content.size()});
+                pass.PassStringsAndNumbers();
+                EXPECT_EQ(pass.Position(), c.Type == TTokenType::Bad ? before : end + 1) << content;
             }
         }
 }
