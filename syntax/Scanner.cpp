@@ -1,5 +1,6 @@
 #include "syntax/Scanner.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -94,12 +95,10 @@ void TScanner::PassStringsAndNumbers() {
             const uint8_t kind = NumberClasses[*p];
             if (kind == 0 || kind == OtherByte) return;
             uint8_t seen = kind == SignByte ? 0 : kind;
-            size_t periods = kind == PeriodByte;
-            for (uint8_t k; q < end && (k = NumberClasses[*q]) != 0; ++q) {
-                seen |= k;
-                periods += k == PeriodByte;
-            }
-            if ((seen & (SignByte | OtherByte)) != 0 || (seen & DigitByte) == 0 || periods > 1) return;
+            for (uint8_t k; q < end && (k = NumberClasses[*q]) != 0; ++q) seen |= k;
+            if ((seen & (SignByte | OtherByte)) != 0 || (seen & DigitByte) == 0) return;
+            // Periods are counted only in the numbers that have one.
+            if ((seen & PeriodByte) != 0 && std::count(p, q, '.') > 1) return;
         }
         p = q;
     }
