@@ -1,5 +1,7 @@
 #include "syntax/Scanner.h"
 
+#include "syntax/ItemBlocks.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -64,6 +66,8 @@ void TScanner::PassStringsAndNumbers() {
     const uint8_t* const end = begin + FData.size();
     const uint8_t* p = begin + FAt;
     for (;;) {
+        // Whole blocks first; what they leave, one item here.
+        p = syntax_detail::PassItemsByBlocks(p, end);
         while (p < end && Classes[*p] == WhiteClass) ++p;
         FAt = static_cast<size_t>(p - begin);
         if (p == end) return;
