@@ -71,30 +71,38 @@ public:
             FThreads.emplace_back([this, &worker] { Work(*worker->Checker); });
     }
 
-    // The check of Page, the next page in order: a worker's, or done here
-    // through Own when no worker has taken it.
+    // The check of Page, the next page in order. While a worker has it in
+    // hand, this thread checks the next page no one has taken, through Own,
+    // rather than wait: threads wake each other only when one has nothing
+    // to do.
     TPageResult Take(int32_t Page, TPageChecker& Own) {
         std::unique_lock lock(FLock);
-        for (;;) {
-            if (FNextClaim == Page) {
+        while (FNextClaim <= Page || !FResults.front().Done) {
+            if (Room()) {
+                const int32_t page = FNextClaim;
                 TPageResult& result = Claim();
                 lock.unlock();
-                CheckPage(Own, Page, result);
+                CheckPage(Own, page, result);
                 lock.lock();
-                break;
+                result.Done = true;
+                continue;
             }
-            if (FResults.front().Done) break;
+            FCallerWaiting = true;
             FDone.wait(lock);
+            FCallerWaiting = false;
         }
         TPageResult result = std::move(FResults.front());
         FResults.pop_front();
         ++FFront;
-        lock.unlock();
-        FWork.notify_all();  // room for another page ahead
+        // Workers that wait for room are woken once half the pages ahead
+        // are taken, so that each claims several in a row.
+        if (FWorkersWaiting > 0 && FNextClaim - FFront <= FAhead / 2) FWork.notify_all();
         return result;
     }
 
 private:
+    bool Room() const { return FNextClaim <= FLast && FNextClaim - FFront < FAhead; }
+
     TPageResult& Claim() {
         ++FNextClaim;
         return FResults.emplace_back();
@@ -103,7 +111,11 @@ private:
     void Work(TPageChecker& Checker) {
         std::unique_lock lock(FLock);
         for (;;) {
-            FWork.wait(lock, [this] { return FStop || (FNextClaim <= FLast && FNextClaim - FFront < FAhead); });
+            while (!FStop && !Room()) {
+                ++FWorkersWaiting;
+                FWork.wait(lock);
+                --FWorkersWaiting;
+            }
             if (FStop) return;
             const int32_t page = FNextClaim;
             TPageResult& result = Claim();
@@ -111,7 +123,7 @@ private:
             CheckPage(Checker, page, result);
             lock.lock();
             result.Done = true;
-            FDone.notify_all();
+            if (FCallerWaiting) FDone.notify_one();
         }
     }
 
@@ -138,11 +150,13 @@ private:
     std::vector<std::thread> FThreads;
     std::mutex FLock;
     std::condition_variable FWork;  // room was made, or stop
-    std::condition_variable FDone;  // a page was checked
+    std::condition_variable FDone;  // a worker checked a page
     std::deque<TPageResult> FResults;
     int32_t FFront;
     int32_t FNextClaim;
     bool FStop = false;
+    bool FCallerWaiting = false;  // in Take, for a page a worker has in hand
+    int32_t FWorkersWaiting = 0;  // for room
 };
 
 }  // namespace
