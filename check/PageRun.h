@@ -2,8 +2,8 @@
 // pages through a reader of its own (TPDFAnalyst::Reader), so no read
 // position or cache is shared; the findings are handed on in page order, on
 // the calling thread, so that they are the same for every thread count.
-// The calling thread checks too: a page it would wait for and no worker has
-// taken, it checks itself.
+// The calling thread checks too: rather than wait for a page a worker has
+// in hand, it checks the next page no one has taken.
 #pragma once
 
 #include <cstdint>
