@@ -1,5 +1,7 @@
 #include "check/ContentChecker.h"
 
+#include <cstring>
+
 #include "check/InlineImage.h"
 
 namespace lumerra::check {
@@ -30,6 +32,13 @@ bool IsBoolean(std::string_view Word) {
     return (Word.size() == 4 && Word == "true") || (Word.size() == 5 && Word == "false");
 }
 bool IsNull(std::string_view Word) { return Word.size() == 4 && Word == "null"; }
+
+// Resource names that differ mostly differ in their last byte (/F1 /F2,
+// /R7 /R8): it is compared first.
+bool SameName(const std::string& Kept, std::string_view Name) {
+    return Kept.size() == Name.size() &&
+           (Kept.empty() || (Kept.back() == Name.back() && std::memcmp(Kept.data(), Name.data(), Name.size()) == 0));
+}
 
 TMessage SyntaxMessage(TScanFault Fault) {
     switch (Fault) {
@@ -189,9 +198,11 @@ void TContentChecker::ReadComposite(const TScanToken& Open) {
     bool textItems = true;  // numbers and strings only, at the first level
     TScanToken& token = FToken;
     while (!FComposite.empty()) {
+        const bool top = FComposite.size() == 1;
+        // What a TJ array holds passes without a token each.
+        if (array && top) FScanner->PassStringsAndNumbers();
         FScanner->Next(token);
         const auto at = static_cast<int64_t>(token.Offset);
-        const bool top = FComposite.size() == 1;
         switch (token.Type) {
             case TTokenType::End:
                 Report(TFindingCode::Syntax, TSeverity::Error, start, "", notClosed);
@@ -470,13 +481,16 @@ void TContentChecker::CheckColour(const TOperator& Op, int64_t Offset) {
 
 TDeclaredResource* TContentChecker::UseResource(TResourceCategory Category, const TOperand& Name, int64_t Offset,
                                                 std::string_view Op) {
-    TLastUse& last = FLastUse[static_cast<size_t>(Category)];
-    if (last.Resource != nullptr && last.Name == Name.Text) return last.Resource;  // marked used already
+    TLastUses& lasts = FLastUse[static_cast<size_t>(Category)];
+    for (const TLastUse& last : lasts.Entries)
+        if (last.Resource != nullptr && SameName(last.Name, Name.Text)) return last.Resource;  // marked used already
     if (TDeclaredResource* declared = FResources.Use(Category, Name.Text)) {
         if (declared->Fault != TResourceFault::None) {
             ReportResourceFault(Category, Name, Offset, Op, *declared);
             return nullptr;
         }
+        TLastUse& last = lasts.Entries[lasts.Next];
+        lasts.Next = (lasts.Next + 1) % LastUses;
         last.Name.assign(Name.Text);
         last.Resource = declared;
         return declared;

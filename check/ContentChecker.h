@@ -124,13 +124,18 @@ private:
     const TOperand& Operand(size_t I) const { return FOperands[I]; }
 
     TResourceNames& FResources;
-    // The last resource found in each category: a page names the same font
-    // and colour space over and over.
+    // The last resources found in each category: a page names the same few
+    // fonts and colour spaces over and over, often in turn.
     struct TLastUse {
         std::string Name;
         TDeclaredResource* Resource = nullptr;
     };
-    std::array<TLastUse, ResourceCategoryCount> FLastUse;
+    static constexpr size_t LastUses = 4;
+    struct TLastUses {
+        std::array<TLastUse, LastUses> Entries;
+        size_t Next = 0;  // the entry replaced next
+    };
+    std::array<TLastUses, ResourceCategoryCount> FLastUse;
     TPageFindings& FFindings;
     std::string FForm;
     TStreamKind FStream = TStreamKind::None;

@@ -1,9 +1,12 @@
 #include "cli/CheckCommand.h"
 
+#include <algorithm>
+#include <thread>
+
 #include <nlohmann/json.hpp>
 
 #include "check/NoPages.h"
-#include "check/PageCheck.h"
+#include "check/PageRun.h"
 #include "cli/DiagnosticText.h"
 #include "cli/FileDriver.h"
 #include "cli/FindingText.h"
@@ -36,10 +39,11 @@ public:
         } else {
             const TPageRange range = ResolvePageRange(FArgs.Pages, static_cast<int32_t>(pages.size()));
             TInterruptGuard interrupt;
+            const auto cores = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
             // Streams not decoded whole are findings of their own.
-            const bool done = check::CheckPages(
-                reader, pages, range.First, range.Last, [this](const check::TPageFindings& Page) { Write(Page); },
-                [](int32_t) { return !TakeInterrupt(); });
+            const bool done = check::CheckPagesOnThreads(
+                reader, pages, range.First, range.Last, FArgs.Jobs > 0 ? FArgs.Jobs : cores,
+                [this](const check::TPageFindings& Page) { Write(Page); }, [](int32_t) { return !TakeInterrupt(); });
             if (!done) return TFileOutcome::Interrupted;
         }
         // Objects found elsewhere while the pages were read.

@@ -62,6 +62,8 @@ struct TCheckArgs {
     std::optional<std::string> Password;  // see TArguments
     std::optional<TPageRange> Pages;  // all pages when absent
     std::optional<int32_t> Revision;  // the whole file when absent
+    // -j N: threads over the pages of each file; 0 for one per core.
+    int32_t Jobs = 0;
 };
 
 enum class TCommand { Help, Version, Info, Decode, Triage, Check, Revisions };

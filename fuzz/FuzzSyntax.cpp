@@ -7,6 +7,7 @@
 
 #include "fuzz/FuzzSupport.h"
 #include "syntax/Parser.h"
+#include "syntax/Scanner.h"
 
 using namespace lumerra;
 using namespace lumerra::fuzz;
@@ -36,6 +37,23 @@ void CheckPassedStrings(std::span<const uint8_t> Data) {
         Require(a.Type == b.Type && a.Offset == b.Offset && a.Truncated == b.Truncated, "passed strings end alike");
         if (a.Type == TTokenType::End) return;
     }
+}
+
+// The pass over a TJ array's body (by blocks, then byte by byte) stops where
+// the scanner, token by token, meets its first token that is neither a
+// string nor a number; comments, which the pass leaves to the scanner, end
+// the comparison.
+void CheckPassedItems(std::span<const uint8_t> Data) {
+    TScanner pass(Data);
+    pass.PassStringsAndNumbers();
+    Require(pass.Position() <= Data.size(), "the pass stays inside the data");
+    TScanner tokens(Data);
+    TScanToken token;
+    do tokens.Next(token);
+    while (token.Type == TTokenType::String || token.Type == TTokenType::Integer || token.Type == TTokenType::Real);
+    for (size_t at = 0; at < pass.Position() || at < token.Offset; ++at)
+        if (Data[at] == '%') return;
+    Require(token.Offset == pass.Position(), "the pass stops where the first other token starts");
 }
 
 void CheckParse(std::span<const uint8_t> Data, bool Final, bool Indirect) {
@@ -69,6 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     const std::span<const uint8_t> bytes(Data, Size);
     CheckTokens(bytes);
     CheckPassedStrings(bytes);
+    CheckPassedItems(bytes);
     CheckParse(bytes, (selector & 1) != 0, (selector & 2) != 0);
     // A window cut short, as the object reader first reads it.
     CheckParse(bytes.first(Size / 2), false, true);

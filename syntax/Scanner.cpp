@@ -1,5 +1,8 @@
 #include "syntax/Scanner.h"
 
+#include "syntax/ItemBlocks.h"
+
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -50,6 +53,58 @@ void TScanner::SkipWhiteSpace() {
         while (p < end && *p != '\n' && *p != '\r') ++p;
     }
     FAt = static_cast<size_t>(p - begin);
+}
+
+void TScanner::PassStringsAndNumbers() {
+    using syntax_detail::DigitByte;
+    using syntax_detail::NumberClasses;
+    using syntax_detail::OtherByte;
+    using syntax_detail::PeriodByte;
+    using syntax_detail::SignByte;
+    const uint8_t* const begin = FData.data();
+    const uint8_t* const end = begin + FData.size();
+    const uint8_t* p = begin + FAt;
+    for (;;) {
+        // Whole blocks first; what they leave, one item here.
+        p = syntax_detail::PassItemsByBlocks(p, end);
+        while (p < end && Classes[*p] == WhiteClass) ++p;
+        FAt = static_cast<size_t>(p - begin);
+        if (p == end) return;
+        const uint8_t* q = p + 1;
+        if (*p == '(') {
+            for (int depth = 0;;) {
+                // Most words of text end within eight bytes: straight to
+                // the first parenthesis or backslash.
+                if (end - q >= 8) {
+                    uint64_t word;
+                    std::memcpy(&word, q, 8);
+                    const uint64_t flags = ByteFlags(word, '(') | ByteFlags(word, ')') | ByteFlags(word, '\\');
+                    q += flags != 0 ? BytesBeforeFlag(flags) : 8;
+                    if (flags == 0) continue;
+                }
+                if (q == end) return;
+                const uint8_t c = *q++;
+                if (c == ')') {
+                    if (depth-- == 0) break;
+                } else if (c == '(') {
+                    ++depth;
+                } else if (c == '\\') {
+                    if (q == end) return;
+                    ++q;
+                }
+            }
+        } else {
+            // A number as Next reads one; any other regular run is a keyword.
+            const uint8_t kind = NumberClasses[*p];
+            if (kind == 0 || kind == OtherByte) return;
+            uint8_t seen = kind == SignByte ? 0 : kind;
+            for (uint8_t k; q < end && (k = NumberClasses[*q]) != 0; ++q) seen |= k;
+            if ((seen & (SignByte | OtherByte)) != 0 || (seen & DigitByte) == 0) return;
+            // Periods are counted only in the numbers that have one.
+            if ((seen & PeriodByte) != 0 && std::count(p, q, '.') > 1) return;
+        }
+        p = q;
+    }
 }
 
 void TScanner::NextOther(TScanToken& Token) {

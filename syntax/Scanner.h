@@ -131,6 +131,12 @@ public:
     // Passes over white space and comments; the position is then on the
     // next token's first byte, or at the end.
     void SkipWhiteSpace();
+    // Passes over literal strings and numbers, and the white space between
+    // them (the body of a TJ array, most of a page of text), in one tight
+    // loop; the position is then on the first byte of any other token (a
+    // string not closed included), or at the end. Next reads the same
+    // tokens, one call each.
+    void PassStringsAndNumbers();
 
     size_t Position() const { return FAt; }
     void SetPosition(size_t At) { FAt = At < FData.size() ? At : FData.size(); }

@@ -4,6 +4,7 @@
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -17,7 +18,9 @@ std::string BenchTempPath(const std::string& Name) {
     const std::filesystem::path folder = std::filesystem::is_directory("/dev/shm")
                                              ? std::filesystem::path("/dev/shm")
                                              : std::filesystem::temp_directory_path();
-    return (folder / ("lumerra-bench-" + Name)).string();
+    // The process's number in the name: benchmarks run side by side on one
+    // machine must not write or remove each other's files.
+    return (folder / ("lumerra-bench-" + std::to_string(::getpid()) + "-" + Name)).string();
 }
 
 TProcessRun SpawnAndWait(const std::vector<std::string>& Arguments, bool Quiet) {

@@ -103,4 +103,41 @@ TEST(CliCheck, WhatWasNotCheckedIsAnError) {
     EXPECT_EQ(first["message-code"], "stream-unreadable");
 }
 
+// Threads check pages ahead of the one written: the findings, their order,
+// the lines of findings left out, the counts and the exit code are those of
+// one thread, in text and JSON, over all pages and over a range.
+TEST(CliCheck, ThreadsGiveWhatOneThreadGives) {
+    std::string flood;
+    for (int i = 0; i < 250; ++i) flood += "Q ";
+    std::vector<std::string> contents;
+    for (int page = 0; page < 40; ++page)
+        contents.push_back(page % 9 == 4 ? flood
+                           : page % 3 == 0 ? "q BT /F1 12 Tf (a) Tj ET"
+                           : page % 5 == 1 ? "/Fm0 Do /Fm0 Do"
+                                           : "BT /F1 1 Tf [(a) -2 (b)] TJ ET 0 0 m 1 1 l S");
+    PdfBuilder builder = PdfBuilder::SimpleDocument(
+        contents, "<< /Font << /F1 << /Type /Font >> >> /XObject << /Fm0 200 0 R >> >>");
+    builder.SetStream(200, "/Type /XObject /Subtype /Form /BBox [0 0 1 1]", "Q BT /F9 1 Tf ET ET");
+    builder.SetStream(4 + 2 * 17, "/Filter /FlateDecode", "not compressed");
+    TempFile file(builder.Build());
+
+    const std::vector<std::vector<std::string>> options = {{}, {"--json"}, {"--pages", "5-33"}, {"--json", "--pages", "12-"}};
+    for (const std::vector<std::string>& option : options) {
+        std::vector<std::string> args = {"check", "-j", "1"};
+        args.insert(args.end(), option.begin(), option.end());
+        args.push_back(file.Path());
+        const RunResult one = RunCli(args);
+        ASSERT_EQ(one.ExitCode, 3) << one.Err;
+        ASSERT_GT(Lines(one.Out).size(), 20u);
+        for (const char* threads : {"2", "4", "64"}) {
+            args[2] = threads;
+            const RunResult several = RunCli(args);
+            EXPECT_EQ(several.ExitCode, one.ExitCode) << threads;
+            EXPECT_EQ(several.Out, one.Out) << "-j " << threads << " " << (option.empty() ? "" : option[0]);
+            EXPECT_EQ(several.Err, one.Err) << threads;
+        }
+    }
+    EXPECT_EQ(RunCli({"check", "-j", "0", file.Path()}).ExitCode, 2);
+}
+
 }  // namespace

@@ -38,6 +38,83 @@ TEST(Scanner, LiteralStringsEndWhereTheyEndAtEveryAlignment) {
                 ASSERT_EQ(token.Type, c.Type) << content;
                 const size_t end = c.Type == TTokenType::Bad ? content.size() : before + c.String.size();
                 EXPECT_EQ(scanner.Position(), end) << content;
+                // The pass over a TJ array's body ends it alike, and stops
+                // on the keyword after it (or on a string not closed).
+                TScanner pass({reinterpret_cast<const uint8_t*>(content.data()), content.size()});
+                pass.PassStringsAndNumbers();
+                EXPECT_EQ(pass.Position(), c.Type == TTokenType::Bad ? before : end + 1) << content;
             }
         }
+}
+
+// The pass over a TJ array's body stops on the first byte of the first token
+// that is neither a literal string nor a number, as Next reads them one by
+// one: keywords that look like numbers, strings not closed and delimiters
+// all stop it.
+TEST(Scanner, StringsAndNumbersArePassedUpToTheFirstOtherToken) {
+    const struct {
+        std::string Content;
+        size_t Stop;
+    } cases[] = {
+        {"(a)-250(b) 12 .5 -.25 +3 4.]TJ", 27},
+        {"", 0},
+        {"   ", 3},
+        {"(a(b)c) (\\)) (\\\\)]", 17},
+        {"(a)1.2.3]", 3},         // two periods: a keyword
+        {"(a)-]", 3},             // a sign alone
+        {"(a)+.]", 3},            // no digit
+        {"(a)12a]", 3},           // letters after digits
+        {"(a)1-2]", 3},           // a sign inside
+        {"(a) (open", 4},         // not closed: Next tells it
+        {"(a) (ends\\", 4},       // a backslash last
+        {"(a)<41>]", 3},          // hexadecimal strings go through Next
+        {"(a)/N]", 3},
+        {"(a)%c\n(b)]", 3},       // comments too
+        {"(a)[(b)]]", 3},
+        {"(a)true]", 3},
+        {"(a)\x80]", 3},          // a regular byte beyond ASCII
+        {std::string("\t\r\n\f(x)\0 5]", 11), 10},
+    };
+    for (const auto& c : cases) {
+        TScanner scanner({reinterpret_cast<const uint8_t*>(c.Content.data()), c.Content.size()});
+        scanner.PassStringsAndNumbers();
+        EXPECT_EQ(scanner.Position(), c.Stop) << c.Content;
+        // Read token by token, all that was passed is strings and numbers.
+        TScanner tokens({reinterpret_cast<const uint8_t*>(c.Content.data()), c.Content.size()});
+        TScanToken token;
+        for (tokens.Next(token); token.Type != TTokenType::End && token.Offset < c.Stop; tokens.Next(token))
+            EXPECT_TRUE(token.Type == TTokenType::String || token.Type == TTokenType::Integer ||
+                        token.Type == TTokenType::Real)
+                << c.Content << " at " << token.Offset;
+    }
+}
+
+// Long runs of strings and numbers go 64 bytes at a time: over thousands of
+// generated runs, each mixing the bytes that matter, the pass stops exactly
+// where Next meets its first token that is neither a string nor a number.
+TEST(Scanner, StringsAndNumbersInBlocksStopWhereTokensSayAtEveryMix) {
+    static const char* const Pieces[] = {"(word)", "-312", "83", "(a\\)b)", "(x(y)z)", "4.5", ".5", "+7", " ",  "\n",
+                                         "(long string of text, longer than a word)", "\0", "1.2.3", "-", "a", "]",
+                                         "(", "<41>", "12a", "(\\\\)", "0", "\xB5"};
+    uint32_t seed = 12345;
+    const auto next = [&seed](uint32_t Range) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % Range;
+    };
+    for (int run = 0; run < 4000; ++run) {
+        std::string content;
+        // Mostly items the pass takes, now and then one that stops it.
+        const size_t length = 20 + next(300);
+        while (content.size() < length) {
+            const size_t piece = next(run % 4 == 0 ? 22 : 13);
+            content += piece == 11 ? std::string(1, '\0') : std::string(Pieces[piece]);
+        }
+        TScanner pass({reinterpret_cast<const uint8_t*>(content.data()), content.size()});
+        pass.PassStringsAndNumbers();
+        TScanner tokens({reinterpret_cast<const uint8_t*>(content.data()), content.size()});
+        TScanToken token;
+        do tokens.Next(token);
+        while (token.Type == TTokenType::String || token.Type == TTokenType::Integer || token.Type == TTokenType::Real);
+        ASSERT_EQ(pass.Position(), token.Offset) << content;
+    }
 }
