@@ -14,14 +14,14 @@ namespace {
 
 constexpr int HelperHandle = 3;
 
-// The helper's descriptors: the file as 3, /dev/null for the standard
-// ones (a pipe's reader must see its end when this process ends), nothing
-// else.
+// The helper's descriptors: the pipe's end to wait on as standard input,
+// the file as 3, /dev/null for the others (a pipe reading this process's
+// output must see its end when this process ends), nothing else.
 class THelperActions {
 public:
-    explicit THelperActions(int Handle) {
+    THelperActions(int Wait, int Handle) {
         ::posix_spawn_file_actions_init(&FActions);
-        ::posix_spawn_file_actions_addopen(&FActions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        ::posix_spawn_file_actions_adddup2(&FActions, Wait, STDIN_FILENO);
         ::posix_spawn_file_actions_addopen(&FActions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
         ::posix_spawn_file_actions_addopen(&FActions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
         ::posix_spawn_file_actions_adddup2(&FActions, Handle, HelperHandle);
@@ -47,14 +47,18 @@ void CloseInHelper(UniqueFd File) {
     if (!File.Valid()) return;
     // dup2 onto itself would keep close-on-exec set.
     if (File.Get() == HelperHandle) File.Reset(::fcntl(HelperHandle, F_DUPFD_CLOEXEC, HelperHandle + 1));
-    if (!File.Valid()) return;
-    const THelperActions actions(File.Get());
-    char name[] = "true";
+    int ends[2];
+    if (!File.Valid() || ::pipe2(ends, O_CLOEXEC) != 0) return;
+    UniqueFd waitEnd(ends[0]), releaseEnd(ends[1]);
+    const THelperActions actions(waitEnd.Get(), File.Get());
+    char name[] = "cat";
     char* arguments[] = {name, nullptr};
     char* environment[] = {nullptr};
     pid_t helper = 0;
-    if (::posix_spawn(&helper, "/bin/true", actions.Get(), nullptr, arguments, environment) != 0) return;
+    if (::posix_spawn(&helper, "/bin/cat", actions.Get(), nullptr, arguments, environment) != 0) return;
+    // In this order: the helper ends only once the file is ours no more.
     File.Reset();
+    releaseEnd.Reset();
     try {
         std::thread(Reap, helper).detach();
     } catch (const std::system_error&) {
