@@ -32,6 +32,7 @@
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "decoder/PDFLumerra.h"
@@ -423,7 +424,10 @@ double Median(std::vector<double> Values) {
 // other time, median of the iterations each. The report goes to the
 // temporary folder (TMPDIR): run it once on a disk and once on /dev/shm.
 // The disk is synced before each run, so that neither waits for the other's
-// write-back. For a new report the previous one is renamed aside before the
+// write-back, and left alone for half a second: a disk mounted with
+// "discard" discards the blocks freed by one run (the report it replaced,
+// or the one set aside) in the background after that, and would slow
+// whichever run came next. For a new report the previous one is renamed aside before the
 // run and removed after it, so that both runs find the same files and the
 // same free memory. "Removed" is a new report with the previous one deleted
 // just before the run, as this benchmark once did: it finds 64 MB more free
@@ -444,6 +448,7 @@ void BM_ReplaceVersusNew(benchmark::State& state) {
         if (Kind == New) std::filesystem::rename(output, aside);
         if (Kind == Removed) std::filesystem::remove(output);
         ::sync();
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
         seconds[Kind].push_back(RunProcess(command).Seconds);
         std::filesystem::remove(aside);
     };

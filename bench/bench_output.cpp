@@ -1,8 +1,9 @@
 // What the report's file costs on its own: 64 MiB written through
 // TOutputFile to a new file and over the previous one, in turn in the same
 // run, each going first every other time, median of the iterations each.
-// The disk is synced before each, and the file is in the temporary folder
-// (TMPDIR): run it once on a disk and once on /dev/shm. For a new file the
+// The disk is synced before each and left alone for half a second (see
+// BM_ReplaceVersusNew), and the file is in the temporary folder (TMPDIR):
+// run it once on a disk and once on /dev/shm. For a new file the
 // previous one is renamed aside before and removed after, so that both
 // find the same memory free. "extra_ms" is what replacing adds, the number
 // to set against a whole run's time (BM_ReplaceVersusNew in bench_decode).
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/OutputFile.h"
@@ -43,6 +45,7 @@ void BM_OutputReplaceVersusNew(benchmark::State& state) {
     auto run = [&](bool Replace) {
         if (!Replace) std::filesystem::rename(path, aside);
         ::sync();
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
         const auto start = std::chrono::steady_clock::now();
         write();
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
