@@ -1,5 +1,5 @@
 #include "common/OutputFile.h"
-#include "common/CloseInHelper.h"
+#include "common/FileKeeper.h"
 #include "common/ReplaceName.h"
 #include "common/SystemError.h"
 #include "common/WriteErrors.h"
@@ -197,6 +197,8 @@ void TOutputFile::CreateBeside(const struct stat* Replaced) {
     }
     FStream = std::make_unique<TOutputStream>(FHandle.Get(), FDisplayName);
     if (Replaced != nullptr) {
+        // The previous report's space is to be freed beside this process.
+        FKeeper = std::make_unique<TFileKeeper>(FTarget);
         // The new report keeps the old one's permissions and, where we may,
         // its owner.
         ::fchmod(FHandle.Get(), Replaced->st_mode & 07777);
@@ -235,8 +237,10 @@ void TOutputFile::Commit() {
         TNameReplaced replaced = ReplaceName(FTemporary, FTarget);
         if (replaced.Error != 0) ThrowWriteError(replaced.Error);
         SetTemporaryName("");
-        // The previous report's space is freed beside this process.
-        CloseInHelper(std::move(replaced.Previous));
+        // The keeper's helper now holds the last handle of the previous
+        // report, unless the target changed during the run.
+        replaced.Previous.Reset();
+        FKeeper.reset();
     }
     FCommitted = true;
 }

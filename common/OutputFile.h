@@ -20,6 +20,8 @@
 
 namespace lumerra {
 
+class TFileKeeper;
+
 // The output was refused before anything was written. The message is the one
 // the user sees; the context says which of the possible reasons applies.
 // SystemError is the errno value when the file system refused, 0 when the
@@ -130,6 +132,7 @@ private:
     UniqueFd FHandle;
     std::unique_ptr<TOutputStream> FStream;
     TTemporaryNameWatch FWatch;
+    std::unique_ptr<TFileKeeper> FKeeper;  // holds the report replaced, if any
 };
 
 }  // namespace lumerra

@@ -2,20 +2,14 @@
 // that had the name is handed back with no name left, and nothing else is
 // left in the folder.
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <string>
-#include <thread>
 
-#include "common/CloseInHelper.h"
 #include "common/ReplaceName.h"
 #include "support/PdfBuilder.h"
 
@@ -28,27 +22,6 @@ std::set<std::string> FolderEntries(const std::string& Folder) {
     std::set<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(Folder)) names.insert(entry.path().filename());
     return names;
-}
-
-bool Eventually(const std::function<bool()>& Condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!Condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
-
-// The children of every thread of this process, zombies included.
-std::string Children() {
-    std::string all;
-    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
-        std::ifstream in(task.path() / "children");
-        std::string line;
-        std::getline(in, line);
-        all += line;
-    }
-    return all;
 }
 
 }  // namespace
@@ -86,27 +59,5 @@ TEST(ReplaceName, TheTargetChangesInOneStepAndNothingIsLeft) {
             EXPECT_EQ(info.st_nlink, 0u) << c.Name << ": the previous file still has a name";
             EXPECT_EQ(info.st_size, 8) << c.Name << ": the previous file was changed";
         }
-    }
-}
-
-// The helper really holds the file, lets it go, and is reaped: a lock that
-// goes with the last close of the file is freed, and no child is left.
-TEST(CloseInHelper, TheFileIsReleasedAndTheHelperReaped) {
-    for (const bool onDescriptor3 : {false, true}) {
-        TempFile file("locked", "held.txt");
-        UniqueFd held(::open(file.Path().c_str(), O_RDWR | O_CLOEXEC));
-        ASSERT_TRUE(held.Valid());
-        if (onDescriptor3 && ::fcntl(3, F_GETFD) < 0) {
-            ASSERT_EQ(::dup3(held.Get(), 3, O_CLOEXEC), 3);
-            held.Reset(3);
-        }
-        ASSERT_EQ(::flock(held.Get(), LOCK_EX), 0);
-        const int number = held.Get();
-        CloseInHelper(std::move(held));
-        EXPECT_TRUE(::fcntl(number, F_GETFD) < 0 || number == 3) << "still open here";
-        UniqueFd other(::open(file.Path().c_str(), O_RDONLY | O_CLOEXEC));
-        EXPECT_TRUE(Eventually([&] { return ::flock(other.Get(), LOCK_EX | LOCK_NB) == 0; })) << onDescriptor3;
-        EXPECT_TRUE(Eventually([] { return Children().find_first_not_of(' ') == std::string::npos; }))
-            << "left unreaped: " << Children();
     }
 }
