@@ -1,5 +1,8 @@
 #include "common/OutputFile.h"
+#include "common/FileKeeper.h"
+#include "common/ReplaceName.h"
 #include "common/SystemError.h"
+#include "common/WriteErrors.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -68,7 +71,6 @@ TOutputStream::~TOutputStream() {
 int32_t TOutputStream::Read(void*, int32_t) { throw EStreamError("Stream read error: " + FName + " is write-only"); }
 
 void TOutputStream::WriteThrough(const uint8_t* data, size_t count) {
-    const size_t total = count;
     while (count > 0) {
         const ssize_t n = ::write(FHandle, data, count);
         if (n < 0 && errno == EINTR) continue;
@@ -76,8 +78,6 @@ void TOutputStream::WriteThrough(const uint8_t* data, size_t count) {
         data += n;
         count -= static_cast<size_t>(n);
     }
-    FWritten += static_cast<int64_t>(total);
-    if (FWriteBehind) FWriteBehind->Written(FWritten);
 }
 
 int32_t TOutputStream::Write(const void* buffer, int32_t count) {
@@ -197,9 +197,8 @@ void TOutputFile::CreateBeside(const struct stat* Replaced) {
     }
     FStream = std::make_unique<TOutputStream>(FHandle.Get(), FDisplayName);
     if (Replaced != nullptr) {
-        FReplacesFile = true;
-        // The fsync before the rename then finds little left to write.
-        FStream->WriteBehind();
+        // The previous report's space is to be freed beside this process.
+        FKeeper = std::make_unique<TFileKeeper>(FTarget);
         // The new report keeps the old one's permissions and, where we may,
         // its owner.
         ::fchmod(FHandle.Get(), Replaced->st_mode & 07777);
@@ -228,13 +227,20 @@ void TOutputFile::Commit() {
     if (FCommitted) return;
     FStream->Flush();
     if (!InPlace()) {
-        // A replaced report must survive a crash right after the rename: on
-        // ext4 the rename would start the same write anyway (auto_da_alloc),
-        // without waiting for it.
-        if (FReplacesFile && ::fsync(FHandle.Get()) != 0) ThrowWriteError(errno);
+        // Not synced: a report is made again from the document, which is
+        // never written, so losing it to a power loss costs a run, and a
+        // sync would cost every run. But where a full disk may show only
+        // once the data reaches it, it must show before the report takes
+        // its name.
+        if (!WritesReserveSpace(FHandle.Get()) && ::fsync(FHandle.Get()) != 0) ThrowWriteError(errno);
         if (FUnnamed) LinkUnnamed();
-        if (::rename(FTemporary.c_str(), FTarget.c_str()) != 0) ThrowWriteError(errno);
+        TNameReplaced replaced = ReplaceName(FTemporary, FTarget);
+        if (replaced.Error != 0) ThrowWriteError(replaced.Error);
         SetTemporaryName("");
+        // The keeper's helper now holds the last handle of the previous
+        // report, unless the target changed during the run.
+        replaced.Previous.Reset();
+        FKeeper.reset();
     }
     FCommitted = true;
 }

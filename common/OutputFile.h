@@ -12,15 +12,15 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "common/Exceptions.h"
 #include "common/Stream.h"
 #include "common/UniqueFd.h"
-#include "common/WriteBehind.h"
 
 namespace lumerra {
+
+class TFileKeeper;
 
 // The output was refused before anything was written. The message is the one
 // the user sees; the context says which of the possible reasons applies.
@@ -71,8 +71,6 @@ public:
 
     // Writes the buffered bytes; raises EOutputWriteError when that fails.
     void Flush();
-    // From now on the disk write of what is written starts as it goes.
-    void WriteBehind() { FWriteBehind.emplace(FHandle); }
 
 private:
     void WriteThrough(const uint8_t* data, size_t count);
@@ -83,8 +81,6 @@ private:
     int32_t FPosition = 0;
     std::unique_ptr<uint8_t[]> FBuffer;
     int32_t FPending = 0;
-    int64_t FWritten = 0;  // bytes handed to the descriptor
-    std::optional<TWriteBehind> FWriteBehind;
 };
 
 class TOutputFile {
@@ -133,10 +129,10 @@ private:
     std::string FTemporary;    // the temporary file's name while it has one
     bool FUnnamed = false;     // the temporary file has no name yet (O_TMPFILE)
     bool FCommitted = false;
-    bool FReplacesFile = false;
     UniqueFd FHandle;
     std::unique_ptr<TOutputStream> FStream;
     TTemporaryNameWatch FWatch;
+    std::unique_ptr<TFileKeeper> FKeeper;  // holds the report replaced, if any
 };
 
 }  // namespace lumerra

@@ -1,8 +1,11 @@
 // The report's file policy: refused targets, the previous report kept until
 // a run completes, nothing left behind, devices never removed.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include <cerrno>
 #include <cstring>
@@ -120,25 +123,31 @@ TEST(OutputFile, PreviousReportSurvivesUntilCommitAndNothingIsLeftBehind) {
     EXPECT_EQ(names[1], "");
 }
 
-// A replacing report is written back to disk as it grows: one of several
-// windows, written in pieces that straddle them, arrives whole, and one
-// abandoned leaves the previous report.
-TEST(OutputFile, AReportOfManyWriteBackWindowsReplacesThePreviousWhole) {
+// A report of megabytes, written in pieces of odd sizes, replaces the
+// previous one whole, or not at all; a program that was reading the
+// previous report goes on reading it as it was.
+TEST(OutputFile, ALargeReportReplacesThePreviousWhole) {
     TempFile old("previous report", "report.txt");
-    std::string report(static_cast<size_t>(TWriteBehind::Window * 5 / 2), '\0');
+    const auto entries = FolderEntries(old.Folder());
+    std::string report(10 << 20, '\0');
     for (size_t i = 0; i < report.size(); ++i) report[i] = static_cast<char>('a' + (i * 7 + i / 4093) % 26);
-    auto write = [&](bool Commit) {
-        TOutputFile output(old.Path(), nullptr);
-        for (size_t at = 0; at < report.size(); at += 100'003) {
-            const size_t n = std::min<size_t>(100'003, report.size() - at);
-            output.Stream().Write(report.data() + at, static_cast<int32_t>(n));
+    for (const bool commit : {false, true}) {
+        const UniqueFd reader(::open(old.Path().c_str(), O_RDONLY | O_CLOEXEC));  // takes no lock
+        {
+            TOutputFile output(old.Path(), nullptr);
+            for (size_t at = 0; at < report.size(); at += 100'003) {
+                const size_t n = std::min<size_t>(100'003, report.size() - at);
+                output.Stream().Write(report.data() + at, static_cast<int32_t>(n));
+            }
+            if (commit) output.Commit();
         }
-        if (Commit) output.Commit();
-    };
-    write(false);
-    EXPECT_EQ(ReadFileBytes(old.Path()), "previous report");
-    write(true);
-    EXPECT_TRUE(ReadFileBytes(old.Path()) == report);  // not EXPECT_EQ: megabytes in a failure message
+        // not EXPECT_EQ: megabytes in a failure message
+        EXPECT_TRUE(ReadFileBytes(old.Path()) == (commit ? report : "previous report")) << commit;
+        EXPECT_EQ(FolderEntries(old.Folder()), entries) << commit;
+        std::string before(15, '\0');
+        EXPECT_EQ(::pread(reader.Get(), before.data(), before.size(), 0), 15) << commit;
+        EXPECT_EQ(before, "previous report") << commit;
+    }
 }
 
 TEST(OutputFile, LinksAreFollowedAndNewFilesCreated) {
