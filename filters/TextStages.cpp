@@ -4,24 +4,10 @@
 #include <array>
 #include <cstring>
 
+#include "syntax/CharClass.h"
 #include "syntax/Scanner.h"
 
 namespace lumerra {
-
-namespace {
-
-// The digits' values (-1 for other bytes) as a table: random digits make
-// the comparisons of HexValue a branch the processor cannot foresee.
-const std::array<int8_t, 256>& HexDigits() {
-    static const std::array<int8_t, 256> table = [] {
-        std::array<int8_t, 256> t{};
-        for (int c = 0; c < 256; ++c) t[static_cast<size_t>(c)] = static_cast<int8_t>(syntax_detail::HexValue(c));
-        return t;
-    }();
-    return table;
-}
-
-}  // namespace
 
 size_t TAsciiHexStage::Read(std::span<uint8_t> Out) {
     size_t done = 0;
@@ -36,7 +22,9 @@ size_t TAsciiHexStage::Read(std::span<uint8_t> Out) {
         size_t i = 0;
         int high = FHigh;
         uint8_t* out = Out.data();
-        const int8_t* digits = HexDigits().data();
+        // A table, not comparisons: random digits would make those branches
+        // the processor cannot foresee.
+        const int8_t* digits = syntax_detail::HexValues.data();
         while (i < at.size() && done < Out.size()) {
             const uint8_t c = at[i++];
             const int digit = digits[c];
