@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/PasswordSource.h"
+#include "cli/ShowCommand.h"
 #include "pdf/LateRepair.h"
 
 namespace lumerra {
@@ -65,7 +66,7 @@ struct TCheckArgs {
     std::optional<int32_t> Revision;  // the whole file when absent
 };
 
-enum class TCommand { Help, Version, Info, Decode, Triage, Check, Revisions };
+enum class TCommand { Help, Version, Info, Decode, Triage, Check, Revisions, Show };
 
 struct TArguments {
     TCommand Command = TCommand::Help;
@@ -76,9 +77,10 @@ struct TArguments {
     std::optional<std::string> Password;  // info
     TDecodeArgs Decode;
     TCheckArgs Check;
+    TShowArgs Show;
     // What the options say about the password of either command; the caller
-    // resolves it (ResolvePassword) into Password, Decode.Password or
-    // Check.Password.
+    // resolves it (ResolvePassword) into Password, Decode.Password,
+    // Check.Password or Show.Password.
     TPasswordSource PasswordSource;
 };
 

@@ -15,6 +15,7 @@
 #include "cli/PasswordSource.h"
 #include "cli/TriageCommand.h"
 #include "cli/RevisionsCommand.h"
+#include "cli/ShowCommand.h"
 
 using namespace lumerra::cli;
 
@@ -29,12 +30,13 @@ int Run(const std::vector<std::string>& Args) {
         return ExitUsage;
     }
     if (arguments.Command == TCommand::Info || arguments.Command == TCommand::Decode ||
-        arguments.Command == TCommand::Check) {
+        arguments.Command == TCommand::Check || arguments.Command == TCommand::Show) {
         try {
             const std::optional<std::string> password =
                 ResolvePassword(arguments.PasswordSource, std::getenv(PasswordVariable));
             (arguments.Command == TCommand::Info     ? arguments.Password
              : arguments.Command == TCommand::Decode ? arguments.Decode.Password
+             : arguments.Command == TCommand::Show   ? arguments.Show.Password
                                                      : arguments.Check.Password) = password;
         } catch (const EPasswordFileError& e) {
             std::cerr << ErrorLine(arguments.PasswordSource.File.value_or(""), e);
@@ -59,6 +61,8 @@ int Run(const std::vector<std::string>& Args) {
             return RunCheck(arguments.Check, std::cout, std::cerr);
         case TCommand::Revisions:
             return RunRevisions(arguments.Inputs, arguments.Json, std::cout, std::cerr);
+        case TCommand::Show:
+            return RunShow(arguments.Show, std::cout, std::cerr);
     }
     return ExitUsage;
 }

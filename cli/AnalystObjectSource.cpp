@@ -1,0 +1,99 @@
+#include "cli/AnalystObjectSource.h"
+
+#include <algorithm>
+
+#include "common/Exceptions.h"
+#include "common/Stream.h"
+#include "history/RevisionChain.h"
+#include "history/RevisionChanges.h"
+#include "model/StreamObject.h"
+#include "pdf/PDFAnalyst.h"
+#include "pdf/StreamData.h"
+#include "pdf/StreamDictionary.h"
+
+namespace lumerra::cli {
+
+TAnalystObjectSource::TAnalystObjectSource(TPDFAnalyst& Analyst) : FAnalyst(Analyst), FReader(Analyst) {}
+
+int32_t TAnalystObjectSource::ObjectCount() { return FAnalyst.ObjectCount(); }
+
+void TAnalystObjectSource::ReadHistory() {
+    if (FHistoryRead) return;
+    FHistoryRead = true;
+    FRevisionOf.assign(static_cast<size_t>(std::max(0, FAnalyst.ObjectCount())), 0);
+    try {
+        const TRevisionChain chain = ReadRevisionChain(FReader);
+        // A cross-reference stream's dictionary is the trailer: a dictionary.
+        if (!chain.Revisions.empty() && !chain.Revisions.back().Sections.empty())
+            FTrailer = std::make_shared<const TValue>(
+                TValue::Dictionary(chain.Revisions.back().Sections.front().Section.Trailer.Entries()));
+        const std::vector<TRevisionChanges> changes = CompareRevisions(chain.Revisions);
+        for (size_t revision = 0; revision < changes.size(); ++revision)
+            for (const auto* numbers : {&changes[revision].Added, &changes[revision].Changed, &changes[revision].Freed})
+                for (const int32_t number : *numbers)
+                    if (number >= 0 && static_cast<size_t>(number) < FRevisionOf.size())
+                        FRevisionOf[static_cast<size_t>(number)] = static_cast<int32_t>(revision + 1);
+    } catch (const EDamagedInput&) {
+        // A table rebuilt from the objects themselves has no revisions.
+    }
+    if (FTrailer) return;
+    // What the document was loaded with stands in for the trailer.
+    std::vector<TValue::TEntry> entries{{"Size", TValue::Integer(FAnalyst.ObjectCount())}};
+    if (FAnalyst.RootID() > 0) entries.emplace_back("Root", TValue::Reference({FAnalyst.RootID(), 0}));
+    if (FAnalyst.InfoID() > 0) entries.emplace_back("Info", TValue::Reference({FAnalyst.InfoID(), 0}));
+    FTrailer = std::make_shared<const TValue>(TValue::Dictionary(std::move(entries)));
+}
+
+TValuePtr TAnalystObjectSource::Trailer() {
+    ReadHistory();
+    return FTrailer;
+}
+
+TValuePtr TAnalystObjectSource::Object(int32_t Number) {
+    if (FAnalyst.IsDirectPage(Number)) return FReader.Page(Number);
+    return FReader.Object(Number);
+}
+
+TObjectPlace TAnalystObjectSource::Place(int32_t Number) {
+    ReadHistory();
+    TObjectPlace place;
+    if (!FAnalyst.IsValidID(Number)) return place;
+    const auto index = static_cast<size_t>(Number);
+    place.Free = index < FAnalyst.FreeObjects().size() && FAnalyst.FreeObjects()[index];
+    place.Revision = index < FRevisionOf.size() ? FRevisionOf[index] : 0;
+    if (place.Free) return place;
+    place.Location = FAnalyst.Locate(Number);
+    if (place.Location.Found()) place.Generation = FAnalyst.ObjectGeneration(Number);
+    return place;
+}
+
+std::optional<int32_t> TAnalystObjectSource::PageObject(int32_t Page) {
+    if (!FPages) {
+        FPages.emplace();
+        FAnalyst.GetPageList(&*FPages);
+    }
+    if (Page < 1 || static_cast<size_t>(Page) > FPages->size()) return std::nullopt;
+    return (*FPages)[static_cast<size_t>(Page - 1)];
+}
+
+std::string TAnalystObjectSource::StreamData(int32_t Number, bool Decoded, TStreamDamage* Damage) {
+    TMemoryStream out;
+    if (Decoded) {
+        TStringList filters;
+        DecodeStreamObject(FReader, Number, filters, out, Damage);
+    } else {
+        const TValuePtr stream = FReader.Object(Number);
+        if (!stream->Is(TValue::TKind::Stream)) return "";
+        std::vector<TFilterStep> steps = StreamFilterSteps(FReader, stream);
+        const int32_t declared = DeclaredStreamLength(FReader, stream);
+        const auto decrypt = FAnalyst.StreamDecryptor(Number, steps);
+        TStream& file = FReader.File();
+        file.SetPosition(stream->StreamDataOffset());
+        const int32_t length = CheckedStreamLength(file, declared);
+        // No steps: the bytes as stored, only decrypted.
+        ReadStreamDataExtended(file, out, length, {}, MaxStreamOutput, decrypt, Damage);
+    }
+    return std::string(reinterpret_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size()));
+}
+
+}  // namespace lumerra::cli
