@@ -1,6 +1,7 @@
 #include "syntax/ValueWriter.h"
 
 #include <cstdint>
+#include <algorithm>
 #include <cstdio>
 
 #include "syntax/Scanner.h"
@@ -16,13 +17,19 @@ void AppendHex(std::string& Text, uint8_t Byte) {
     Text += HexDigits[Byte & 15];
 }
 
-// A real as short as it reads back: no exponent, no trailing zeros.
+// A real without exponent or trailing zeros, to six decimals and at most
+// the 15 significant digits a double holds, so that it reads back as written.
 std::string WrittenReal(double Real) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.6f", Real);
+    int whole = 1;
+    for (double magnitude = Real < 0 ? -Real : Real; magnitude >= 10 && whole < 400; magnitude /= 10) ++whole;
+    const int decimals = whole >= 15 ? 0 : std::min(6, 15 - whole);
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, Real);
     std::string text = buffer;
-    while (!text.empty() && text.back() == '0') text.pop_back();
-    if (!text.empty() && text.back() == '.') text.pop_back();
+    if (decimals > 0) {
+        while (!text.empty() && text.back() == '0') text.pop_back();
+        if (!text.empty() && text.back() == '.') text.pop_back();
+    }
     if (text == "-0") text = "0";
     return text;
 }
