@@ -8,10 +8,43 @@
 #include "history/RevisionChanges.h"
 #include "model/StreamObject.h"
 #include "pdf/PDFAnalyst.h"
+#include "pdf/SecurityHandler.h"
 #include "pdf/StreamData.h"
 #include "pdf/StreamDictionary.h"
 
 namespace lumerra::cli {
+
+namespace {
+
+// Value with every string decrypted as object Number of generation
+// Generation encrypts it.
+TValue DecryptedStrings(const TValue& Value, const TSecurityHandler& Security, int32_t Number, int32_t Generation) {
+    switch (Value.Kind()) {
+        case TValue::TKind::String: {
+            const std::string& bytes = Value.Text();
+            const auto plain = Security.DecryptString(
+                Number, Generation, std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+            return TValue::String(std::string(plain.begin(), plain.end()));
+        }
+        case TValue::TKind::Array: {
+            std::vector<TValue> items;
+            for (const TValue& item : Value.Items()) items.push_back(DecryptedStrings(item, Security, Number, Generation));
+            return TValue::Array(std::move(items));
+        }
+        case TValue::TKind::Dictionary:
+        case TValue::TKind::Stream: {
+            std::vector<TValue::TEntry> entries;
+            for (const auto& [key, item] : Value.Entries())
+                entries.emplace_back(key, DecryptedStrings(item, Security, Number, Generation));
+            TValue result = TValue::Dictionary(std::move(entries));
+            if (Value.Is(TValue::TKind::Stream)) result.MakeStream(Value.StreamDataOffset());
+            return result;
+        }
+        default: return Value;
+    }
+}
+
+}  // namespace
 
 TAnalystObjectSource::TAnalystObjectSource(TPDFAnalyst& Analyst) : FAnalyst(Analyst), FReader(Analyst) {}
 
@@ -27,6 +60,7 @@ void TAnalystObjectSource::ReadHistory() {
         if (!chain.Revisions.empty() && !chain.Revisions.back().Sections.empty())
             FTrailer = std::make_shared<const TValue>(
                 TValue::Dictionary(chain.Revisions.back().Sections.front().Section.Trailer.Entries()));
+        FRevisions = static_cast<int32_t>(chain.Revisions.size());
         const std::vector<TRevisionChanges> changes = CompareRevisions(chain.Revisions);
         for (size_t revision = 0; revision < changes.size(); ++revision)
             for (const auto* numbers : {&changes[revision].Added, &changes[revision].Changed, &changes[revision].Freed})
@@ -49,9 +83,26 @@ TValuePtr TAnalystObjectSource::Trailer() {
     return FTrailer;
 }
 
+int32_t TAnalystObjectSource::NewestRevision() {
+    ReadHistory();
+    return FRevisions;
+}
+
 TValuePtr TAnalystObjectSource::Object(int32_t Number) {
     if (FAnalyst.IsDirectPage(Number)) return FReader.Page(Number);
-    return FReader.Object(Number);
+    const TValuePtr value = FReader.Object(Number);
+    // The strings of an encrypted file are shown as it means them; those in
+    // object streams, in a cross-reference stream and in the encryption
+    // dictionary were never encrypted.
+    const TSecurityHandler* security = FAnalyst.Security();
+    if (security == nullptr || FAnalyst.Locate(Number).Kind() != TObjectLocation::TKind::InFile) return value;
+    const TValue* type = value->Find("Type");
+    if (type != nullptr && type->IsName("XRef")) return value;
+    const TValue* encrypt = Trailer()->Find("Encrypt");
+    if (encrypt != nullptr && encrypt->Is(TValue::TKind::Reference) && encrypt->AsReference().Number == Number)
+        return value;
+    return std::make_shared<const TValue>(
+        DecryptedStrings(*value, *security, Number, FAnalyst.ObjectGeneration(Number)));
 }
 
 TObjectPlace TAnalystObjectSource::Place(int32_t Number) {
@@ -78,7 +129,16 @@ std::optional<int32_t> TAnalystObjectSource::PageObject(int32_t Page) {
 
 std::string TAnalystObjectSource::StreamData(int32_t Number, bool Decoded, TStreamDamage* Damage) {
     TMemoryStream out;
-    if (Decoded) {
+    const TValuePtr object = FReader.Object(Number);
+    // A cross-reference stream is never encrypted.
+    const TValue* type = object->Find("Type");
+    if (Decoded && FAnalyst.Security() != nullptr && type != nullptr && type->IsName("XRef")) {
+        std::vector<TFilterStep> steps = StreamFilterSteps(FReader, object);
+        const int32_t declared = DeclaredStreamLength(FReader, object);
+        TStream& file = FReader.File();
+        file.SetPosition(object->StreamDataOffset());
+        ReadStreamDataExtended(file, out, CheckedStreamLength(file, declared), steps, MaxStreamOutput, nullptr, Damage);
+    } else if (Decoded) {
         TStringList filters;
         DecodeStreamObject(FReader, Number, filters, out, Damage);
     } else {

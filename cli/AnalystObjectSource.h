@@ -23,6 +23,7 @@ public:
 
     int32_t ObjectCount() override;
     TValuePtr Trailer() override;
+    int32_t NewestRevision() override;
     TValuePtr Object(int32_t Number) override;
     TObjectPlace Place(int32_t Number) override;
     std::optional<int32_t> PageObject(int32_t Page) override;
@@ -38,6 +39,7 @@ private:
     TObjectReader FReader;
     bool FHistoryRead = false;
     std::vector<int32_t> FRevisionOf;  // by object number; 0 when unknown
+    int32_t FRevisions = 0;
     TValuePtr FTrailer;
     std::optional<TIDList> FPages;
 };

@@ -109,6 +109,9 @@ std::string LocationText(const TObjectPlace& Place) {
     return Place.Free ? "free" : "missing";
 }
 
+// 0 (not known: a rebuilt table) is null.
+ordered_json RevisionJson(int32_t Revision) { return Revision > 0 ? ordered_json(Revision) : ordered_json(nullptr); }
+
 ordered_json LocationJson(const TObjectPlace& Place) {
     switch (Place.Location.Kind()) {
         case TObjectLocation::TKind::InFile: return {{"offset", Place.Location.Offset()}};
@@ -188,7 +191,7 @@ private:
             object["object"] = Found.Object >= 0 ? ordered_json(Found.Object) : ordered_json("trailer");
             if (Found.Object >= 0) object["generation"] = place.Generation;
             if (!Found.Inside.empty()) object["path"] = Found.Inside;
-            object["revision"] = Revision(Found.Object, place);
+            object["revision"] = RevisionJson(Revision(Found.Object, place));
             if (Found.Object >= 0) object["location"] = LocationJson(place);
             if (stream) {
                 ordered_json body{{"dict", JsonValue(*Found.Value)}};
@@ -220,11 +223,7 @@ private:
 
     // The trailer's revision is the newest.
     int32_t Revision(int32_t Object, const TObjectPlace& Place) {
-        if (Object >= 0) return Place.Revision;
-        int32_t newest = 0;
-        for (int32_t number = 0; number < FSource.ObjectCount(); ++number)
-            newest = std::max(newest, FSource.Place(number).Revision);
-        return newest;
+        return Object >= 0 ? Place.Revision : FSource.NewestRevision();
     }
 
     std::string StreamData(int32_t Number) {
@@ -243,7 +242,7 @@ private:
             if (FArgs.Json) {
                 lines.push_back({{"object", number},
                                  {"generation", place.Generation},
-                                 {"revision", place.Revision},
+                                 {"revision", RevisionJson(place.Revision)},
                                  {"location", LocationJson(place)}});
                 continue;
             }

@@ -28,8 +28,10 @@ public:
 
     // The numbers run from 0 to ObjectCount() - 1.
     virtual int32_t ObjectCount() = 0;
-    // The newest trailer dictionary.
+    // The newest trailer dictionary, and its revision (from 1; 0 when not
+    // known).
     virtual TValuePtr Trailer() = 0;
+    virtual int32_t NewestRevision() = 0;
     // Object Number's value; the null value when the document does not
     // hold it.
     virtual TValuePtr Object(int32_t Number) = 0;

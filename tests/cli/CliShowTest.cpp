@@ -25,7 +25,7 @@ const std::string Content = "BT /F1 12 Tf 72 700 Td (Hi) Tj ET\n";
 // itself) and adds object 7.
 PdfBuilder TwoRevisions(PdfBuilder::Options Options = {}) {
     PdfBuilder pdf(Options);
-    pdf.Add("<< /Type /Catalog /Pages 2 0 R >>");
+    pdf.Add("<< /Type /Catalog /Pages 2 0 R /Extra 6 0 R >>");
     pdf.Add("<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
     pdf.Add("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << /F1 5 0 R >> >> "
             "/Contents 4 0 R >>");
@@ -50,7 +50,8 @@ TEST(CliShow, ShowsWhatItIsAskedFor) {
         bool Part;
         std::string Err;  // a part of standard error
     } cases[] = {
-        {{"1"}, 0, "object 1 0, revision 1, offset " + offset(1) + "\n<<\n  /Type /Catalog\n  /Pages 2 0 R\n>>\n", false, ""},
+        {{"1"}, 0, "object 1 0, revision 1, offset " + offset(1) + "\n<<\n  /Type /Catalog\n  /Pages 2 0 R\n  /Extra 6 0 R\n>>\n",
+         false, ""},
         {{"6"}, 0, "  /S (a \\(b\\))\n  /B <00FF>\n  /R 3.5\n  /N null\n  /T true\n  /A [1 -2 /X#20Y]\n", true, ""},
         {{}, 0, "trailer, revision 2\n<<\n", true, ""},
         {{"trailer/Root/Pages/Kids/0/Resources/Font/F1/BaseFont"}, 0,
@@ -148,34 +149,55 @@ std::string FromBase64(const std::string& Text) {
 
 TEST(CliShowOracle, EveryObjectAndStreamAsQpdfReadsIt) {
     if (!HaveQpdf()) GTEST_SKIP() << "qpdf is not installed";
+    // Encrypted files are written by qpdf from the plain one (it numbers the
+    // objects anew): strings and streams are compared decrypted.
     const struct {
         const char* Name;
         bool Streams;
-    } cases[] = {{"tables", false}, {"object streams", true}};
+        const char* Encrypt;  // qpdf's --encrypt arguments after the passwords
+    } cases[] = {{"tables", false, nullptr},
+                 {"object streams", true, nullptr},
+                 {"AES-256", false, "256"},
+                 {"RC4-128", true, "128 --use-aes=n"}};
     for (const auto& c : cases) {
         PdfBuilder::Options options;
         options.XrefStreams = options.ObjectStreams = c.Streams;
-        const TempFile pdf(TwoRevisions(options).Build());
-        const json qpdf = json::parse(Output("qpdf --json=2 --json-key=qpdf '" + pdf.Path() + "'"));
+        const TempFile plain(TwoRevisions(options).Build());
+        std::string path = plain.Path();
+        std::vector<std::string> password;
+        if (c.Encrypt != nullptr) {
+            path = plain.Sibling("encrypted.pdf");
+            ASSERT_EQ(std::system(("qpdf --allow-weak-crypto --encrypt user owner " + std::string(c.Encrypt) +
+                                   " -- '" + plain.Path() + "' '" + path + "' 2> /dev/null").c_str()),
+                      0);
+            password = {"--password", "user"};
+        }
+        const TempFile& pdf = plain;
+        const std::string qpdfPassword = c.Encrypt != nullptr ? " --password=user" : "";
+        const json qpdf = json::parse(Output("qpdf" + qpdfPassword + " --json=2 --json-key=qpdf '" + path + "'"));
         const json& objects = qpdf.at("qpdf").at(1);
         int compared = 0;
         for (const auto& [key, expected] : objects.items()) {
             if (key.rfind("obj:", 0) != 0) continue;
             const std::string number = key.substr(4, key.find(' ') - 4);
-            const RunResult r = RunCli({"show", "--json", pdf.Path(), number});
+            std::vector<std::string> args{"show", "--json", path, number};
+            args.insert(args.end(), password.begin(), password.end());
+            const RunResult r = RunCli(args);
             ASSERT_EQ(r.ExitCode, 0) << c.Name << " " << number << "\n" << r.Err;
             json shown = json::parse(r.Out);
             for (const char* ours : {"object", "generation", "revision", "location"}) shown.erase(ours);
             EXPECT_EQ(shown, expected) << c.Name << " " << key;
             ++compared;
             if (!expected.contains("stream")) continue;
-            const RunResult decoded = RunCli({"show", "--json", "--decoded", pdf.Path(), number});
+            args.insert(args.begin() + 2, "--decoded");
+            const RunResult decoded = RunCli(args);
             const std::string data = FromBase64(json::parse(decoded.Out).at("stream").at("data").get<std::string>());
-            EXPECT_EQ(data, Output("qpdf --show-object=" + number + " --filtered-stream-data '" + pdf.Path() + "'"))
+            EXPECT_EQ(data, Output("qpdf" + qpdfPassword + " --show-object=" + number + " --filtered-stream-data '" +
+                                   path + "'"))
                 << c.Name << " " << key;
         }
         EXPECT_GE(compared, 7) << c.Name;
-        if (!c.Streams) {
+        if (!c.Streams && c.Encrypt == nullptr) {
             const RunResult r = RunCli({"show", "--json", pdf.Path(), "trailer"});
             json trailer = json::parse(r.Out).at("value");
             json expected = objects.at("trailer").at("value");

@@ -39,6 +39,7 @@ public:
     }
     int32_t ObjectCount() override { return 11; }
     TValuePtr Trailer() override { return Parsed("<< /Size 11 /Root 1 0 R /Loop 7 0 R >>"); }
+    int32_t NewestRevision() override { return 1; }
     TValuePtr Object(int32_t Number) override {
         ++Reads;
         const auto found = FObjects.find(Number);
