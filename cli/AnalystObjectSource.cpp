@@ -53,20 +53,14 @@ int32_t TAnalystObjectSource::ObjectCount() { return FAnalyst.ObjectCount(); }
 void TAnalystObjectSource::ReadHistory() {
     if (FHistoryRead) return;
     FHistoryRead = true;
-    FRevisionOf.assign(static_cast<size_t>(std::max(0, FAnalyst.ObjectCount())), 0);
     try {
-        const TRevisionChain chain = ReadRevisionChain(FReader);
+        FChain = ReadRevisionChain(FReader);
+        const TRevisionChain& chain = *FChain;
         // A cross-reference stream's dictionary is the trailer: a dictionary.
         if (!chain.Revisions.empty() && !chain.Revisions.back().Sections.empty())
             FTrailer = std::make_shared<const TValue>(
                 TValue::Dictionary(chain.Revisions.back().Sections.front().Section.Trailer.Entries()));
         FRevisions = static_cast<int32_t>(chain.Revisions.size());
-        const std::vector<TRevisionChanges> changes = CompareRevisions(chain.Revisions);
-        for (size_t revision = 0; revision < changes.size(); ++revision)
-            for (const auto* numbers : {&changes[revision].Added, &changes[revision].Changed, &changes[revision].Freed})
-                for (const int32_t number : *numbers)
-                    if (number >= 0 && static_cast<size_t>(number) < FRevisionOf.size())
-                        FRevisionOf[static_cast<size_t>(number)] = static_cast<int32_t>(revision + 1);
     } catch (const EDamagedInput&) {
         // A table rebuilt from the objects themselves has no revisions.
     }
@@ -76,6 +70,40 @@ void TAnalystObjectSource::ReadHistory() {
     if (FAnalyst.RootID() > 0) entries.emplace_back("Root", TValue::Reference({FAnalyst.RootID(), 0}));
     if (FAnalyst.InfoID() > 0) entries.emplace_back("Info", TValue::Reference({FAnalyst.InfoID(), 0}));
     FTrailer = std::make_shared<const TValue>(TValue::Dictionary(std::move(entries)));
+}
+
+int32_t TAnalystObjectSource::RevisionOf(int32_t Number) {
+    ReadHistory();
+    if (!FChain) return 0;
+    const auto& revisions = FChain->Revisions;
+    if (FRevisionOf.empty() && ++FAsked > 64) {
+        FRevisionOf.assign(static_cast<size_t>(std::max(0, FAnalyst.ObjectCount())), 0);
+        const std::vector<TRevisionChanges> changes = CompareRevisions(revisions);
+        for (size_t revision = 0; revision < changes.size(); ++revision)
+            for (const auto* numbers : {&changes[revision].Added, &changes[revision].Changed, &changes[revision].Freed})
+                for (const int32_t number : *numbers)
+                    if (number >= 0 && static_cast<size_t>(number) < FRevisionOf.size())
+                        FRevisionOf[static_cast<size_t>(number)] = static_cast<int32_t>(revision + 1);
+    }
+    if (!FRevisionOf.empty())
+        return static_cast<size_t>(Number) < FRevisionOf.size() ? FRevisionOf[static_cast<size_t>(Number)] : 0;
+    // The oldest first: a revision wrote the object when its entry differs
+    // from the one before (the first section of a revision to list it wins).
+    int32_t wrote = 0;
+    std::optional<TXrefStreamEntry> last;
+    for (size_t revision = 0; revision < revisions.size(); ++revision) {
+        bool listed = false;
+        for (const TRevisionSection& section : revisions[revision].Sections)
+            for (const auto& [number, entry] : section.Section.Entries) {
+                if (number != Number || listed) continue;
+                listed = true;
+                const bool same = last && last->Kind == entry.Kind && last->Field2 == entry.Field2 &&
+                                  last->Field3 == entry.Field3;
+                if (!same && !(entry.Kind == TXrefStreamEntry::TKind::Free && !last)) wrote = static_cast<int32_t>(revision + 1);
+                last = entry;
+            }
+    }
+    return wrote;
 }
 
 TValuePtr TAnalystObjectSource::Trailer() {
@@ -111,7 +139,7 @@ TObjectPlace TAnalystObjectSource::Place(int32_t Number) {
     if (!FAnalyst.IsValidID(Number)) return place;
     const auto index = static_cast<size_t>(Number);
     place.Free = index < FAnalyst.FreeObjects().size() && FAnalyst.FreeObjects()[index];
-    place.Revision = index < FRevisionOf.size() ? FRevisionOf[index] : 0;
+    place.Revision = RevisionOf(Number);
     if (place.Free) return place;
     place.Location = FAnalyst.Locate(Number);
     if (place.Location.Found()) place.Generation = FAnalyst.ObjectGeneration(Number);

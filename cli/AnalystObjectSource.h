@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "history/RevisionChain.h"
 #include "model/ObjectSource.h"
 #include "pdf/ObjectLocation.h"
 #include "pdf/ObjectReader.h"
@@ -31,14 +32,20 @@ public:
 
 private:
     // The revisions from the file's chain of sections, read once when first
-    // asked for: which revision last wrote each object, and the newest
-    // trailer. A rebuilt table has no chain: the revisions stay unknown.
+    // asked for, and the newest trailer. A rebuilt table has no chain: the
+    // revisions stay unknown.
     void ReadHistory();
+    // The revision that last wrote object Number: for a few objects, from
+    // that object's entries alone; past them, from every revision compared
+    // once (what "revisions" tells).
+    int32_t RevisionOf(int32_t Number);
 
     TPDFAnalyst& FAnalyst;
     TObjectReader FReader;
     bool FHistoryRead = false;
-    std::vector<int32_t> FRevisionOf;  // by object number; 0 when unknown
+    std::optional<TRevisionChain> FChain;
+    std::vector<int32_t> FRevisionOf;  // by object number (0 when unknown), once compared
+    int32_t FAsked = 0;
     int32_t FRevisions = 0;
     TValuePtr FTrailer;
     std::optional<TIDList> FPages;
