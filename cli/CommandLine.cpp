@@ -44,6 +44,8 @@ const char* const UsageText =
     "       lumerra check [--json] [--pages A-B] [--password PW | --password-file FILE]\n"
     "                     [--revision N] [-j N] FILE.pdf...\n"
     "       lumerra revisions [--json] [--password PW | --password-file FILE] FILE.pdf...\n"
+    "       lumerra show [--json] [--decoded | --raw | --hex] [--revision N]\n"
+    "                    [--password PW | --password-file FILE] FILE.pdf [WHAT...]\n"
     "       lumerra --help | --version\n";
 
 const char* const HelpText =
@@ -140,7 +142,7 @@ const char* const HelpText =
     "    unused-resource (info), text-outside-text-object, operator-placement,\n"
     "    inline-image, syntax, operand-value, bad-resource, unchecked, no-pages.\n"
     "\n"
-    "Passwords (info and decode with --extended, check, triage, revisions):\n"
+    "Passwords (info and decode with --extended, check, triage, revisions, show):\n"
     "    --password PW   an encrypted file's user or owner password. The empty\n"
     "                    password is tried first, as the user's and then as the\n"
     "                    owner's; then PW, as the user's and then as the\n"
@@ -186,6 +188,36 @@ const char* const HelpText =
     "    With --revision N, info, decode and check read only the first N\n"
     "    revisions, as the file was when revision N was written; a number\n"
     "    beyond the newest is wrong usage.\n"
+    "\n"
+    "lumerra show [options] FILE.pdf [WHAT...]\n"
+    "    Shows objects of the file in PDF syntax, read as extended reading\n"
+    "    reads them: a line with the object's number and generation, the\n"
+    "    revision that last wrote it and where it lies (its offset, or the\n"
+    "    object stream and index), then its value; a stream's data follows its\n"
+    "    dictionary. WHAT is one of (default: trailer):\n"
+    "      trailer         the newest trailer\n"
+    "      N, \"N G\"        object N (of generation G)\n"
+    "      trailer/K/0/... a path from the trailer (or from object N, as\n"
+    "                      N/K/...): dictionary keys without their slash and\n"
+    "                      array indices from 0, references followed at each\n"
+    "                      step; #xx in a key is the byte xx\n"
+    "      page/P          page P's object (from 1)\n"
+    "      xref            one line per object: free, offset or object stream\n"
+    "                      and index, and the revision that last wrote it\n"
+    "      refs/N          every object that refers to object N, with where in\n"
+    "                      it (\"12: /Resources/Font/F1\")\n"
+    "    --decoded       a stream's data through every filter (the default);\n"
+    "                    a filter that cannot decode stops it, with a message\n"
+    "    --raw           the data as stored (decrypted, not decoded)\n"
+    "    --hex           the decoded data as a hex dump with offsets\n"
+    "    --json          one JSON object per WHAT and line, values as qpdf's\n"
+    "                    JSON v2 writes them, with object, generation,\n"
+    "                    revision and location; a stream's data (base64) only\n"
+    "                    with --decoded or --raw\n"
+    "    --revision N    the document as its revision N left it\n"
+    "    An object the file does not hold, or a path through a missing key,\n"
+    "    is told on standard error (exit code 1); a WHAT that does not parse\n"
+    "    is wrong usage.\n"
     "\n"
     "lumerra --version\n"
     "    Prints the version.\n"
@@ -346,6 +378,39 @@ TCheckArgs ParseCheck(const std::vector<std::string>& Args, TPasswordSource& Pas
     return result;
 }
 
+TShowArgs ParseShow(const std::vector<std::string>& Args, TPasswordSource& Password) {
+    TShowArgs result;
+    bool optionsEnded = false;
+    std::vector<std::string> words;
+    for (size_t i = 1; i < Args.size(); ++i) {
+        const std::string& arg = Args[i];
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && arg == "--json") {
+            result.Json = true;
+        } else if (!optionsEnded && (arg == "--decoded" || arg == "--raw" || arg == "--hex")) {
+            if (result.DataAsked) throw EUsageError("--decoded, --raw and --hex cannot be used together");
+            result.DataAsked = true;
+            result.Data = arg == "--raw" ? TShowArgs::TData::Raw
+                          : arg == "--hex" ? TShowArgs::TData::Hex
+                                           : TShowArgs::TData::Decoded;
+        } else if (!optionsEnded && TakePasswordOption(Args, i, Password)) {
+            continue;
+        } else if (!optionsEnded && TakeRevisionOption(Args, i, result.Revision)) {
+            continue;
+        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            throw EUsageError("unknown option: " + arg);
+        } else {
+            words.push_back(arg);
+        }
+    }
+    if (words.empty()) throw EUsageError("no PDF file given");
+    result.Input = words.front();
+    result.Whats.assign(words.begin() + 1, words.end());
+    CheckShowTargets(result.Whats);
+    return result;
+}
+
 }  // namespace
 
 int32_t ParseRevision(const std::string& Text) {
@@ -450,6 +515,10 @@ TArguments ParseArguments(const std::vector<std::string>& Args) {
         if (Args.size() == 2 && Args[1] == "--help") return result;
         result.Command = TCommand::Check;
         result.Check = ParseCheck(Args, result.PasswordSource);
+    } else if (command == "show") {
+        if (Args.size() == 2 && Args[1] == "--help") return result;
+        result.Command = TCommand::Show;
+        result.Show = ParseShow(Args, result.PasswordSource);
     } else {
         throw EUsageError("unknown command: " + command);
     }

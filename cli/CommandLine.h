@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/PasswordSource.h"
+#include "cli/ShowCommand.h"
 
 namespace lumerra::cli {
 
@@ -66,7 +67,7 @@ struct TCheckArgs {
     int32_t Jobs = 0;
 };
 
-enum class TCommand { Help, Version, Info, Decode, Triage, Check, Revisions };
+enum class TCommand { Help, Version, Info, Decode, Triage, Check, Revisions, Show };
 
 struct TArguments {
     TCommand Command = TCommand::Help;
@@ -77,9 +78,10 @@ struct TArguments {
     std::optional<std::string> Password;  // info, triage, revisions
     TDecodeArgs Decode;
     TCheckArgs Check;
+    TShowArgs Show;
     // What the options say about the password of either command; the caller
-    // resolves it (ResolvePassword) into Password, Decode.Password or
-    // Check.Password.
+    // resolves it (ResolvePassword) into Password, Decode.Password,
+    // Check.Password or Show.Password.
     TPasswordSource PasswordSource;
 };
 

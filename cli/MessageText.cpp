@@ -164,6 +164,11 @@ constexpr std::array<TEnglish, MessageCodeCount> English{{
     {M::SignatureRangePastEnd, N_("The signed range runs past the end of the file.")},
     {M::SignatureRangeNoRevisionEnd, N_("The signed range does not end where a revision ends.")},
     {M::SignatureRangeGap, N_("Between the signed ranges there are bytes other than the /Contents string.")},
+    {M::ObjectNotHeld, N_("The file does not hold object {1}.")},
+    {M::PageNotHeld, N_("The document has no page {1}.")},
+    {M::PathKeyMissing, N_("{1} has no key {2}.")},
+    {M::PathIndexMissing, N_("{1} has no item {2}.")},
+    {M::PathNotContainer, N_("{1} is neither a dictionary nor an array.")},
 }};
 
 constexpr bool InEnumOrder() {

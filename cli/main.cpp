@@ -15,6 +15,7 @@
 #include "cli/PasswordSource.h"
 #include "cli/TriageCommand.h"
 #include "cli/RevisionsCommand.h"
+#include "cli/ShowCommand.h"
 
 using namespace lumerra::cli;
 
@@ -34,6 +35,7 @@ int Run(const std::vector<std::string>& Args) {
                 ResolvePassword(arguments.PasswordSource, std::getenv(PasswordVariable));
             (arguments.Command == TCommand::Decode  ? arguments.Decode.Password
              : arguments.Command == TCommand::Check ? arguments.Check.Password
+             : arguments.Command == TCommand::Show  ? arguments.Show.Password
                                                     : arguments.Password) = password;
         } catch (const EPasswordFileError& e) {
             std::cerr << ErrorLine(arguments.PasswordSource.File.value_or(""), e);
@@ -58,6 +60,8 @@ int Run(const std::vector<std::string>& Args) {
             return RunCheck(arguments.Check, std::cout, std::cerr);
         case TCommand::Revisions:
             return RunRevisions(arguments.Inputs, arguments.Json, std::cout, std::cerr, arguments.Password);
+        case TCommand::Show:
+            return RunShow(arguments.Show, std::cout, std::cerr);
     }
     return ExitUsage;
 }

@@ -155,6 +155,11 @@ constexpr std::array<TMessageEntry, MessageCodeCount> Entries{{
     {M::SignatureRangePastEnd, "signature-range-past-end", "署名の範囲がファイルの終わりを越えています。"},
     {M::SignatureRangeNoRevisionEnd, "signature-range-no-revision-end", "署名の範囲の終わりがどの改訂の終わりとも一致しません。"},
     {M::SignatureRangeGap, "signature-range-gap", "署名の範囲の間に /Contents の文字列以外のバイトがあります。"},
+    {M::ObjectNotHeld, "object-not-held", "オブジェクト {1} はファイルにありません。"},
+    {M::PageNotHeld, "page-not-held", "{1} ページ目はありません。"},
+    {M::PathKeyMissing, "path-key-missing", "{1} にキー {2} がありません。"},
+    {M::PathIndexMissing, "path-index-missing", "{1} に {2} 番の要素がありません。"},
+    {M::PathNotContainer, "path-not-container", "{1} は辞書でも配列でもありません。"},
 }};
 
 constexpr bool InEnumOrder() {

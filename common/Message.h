@@ -160,7 +160,13 @@ enum class TMessageCode : uint16_t {
     SignatureRangePastEnd,
     SignatureRangeNoRevisionEnd,
     SignatureRangeGap,
-    Last = SignatureRangeGap
+    // Showing objects
+    ObjectNotHeld,
+    PageNotHeld,
+    PathKeyMissing,
+    PathIndexMissing,
+    PathNotContainer,
+    Last = PathNotContainer
 };
 
 inline constexpr size_t MessageCodeCount = static_cast<size_t>(TMessageCode::Last) + 1;
