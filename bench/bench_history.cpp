@@ -19,13 +19,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const TTempDocument& Document() {
-    static const TTempDocument document(GenerateDocument(TDocumentShape{}));
-    return document;
-}
 
 void BM_HistoryAfterExtendedLoad(benchmark::State& state) {
-    const std::string& path = Document().Path();
+    const std::string& path = DefaultShapeDocument().Path();
     double loadSeconds = 0;
     double historySeconds = 0;
     for (auto _ : state) {

@@ -21,10 +21,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const TTempDocument& Document() {
-    static const TTempDocument document(GenerateDocument(TDocumentShape{}));
-    return document;
-}
 
 // Reads the whole file once, in 64 KiB pieces; returns the bytes read.
 size_t PlainRead(const std::string& path) {
@@ -63,7 +59,7 @@ size_t LoadAndListPages(const std::string& path) {
 }
 
 void BM_LoadAndPageList(benchmark::State& state) {
-    const std::string& path = Document().Path();
+    const std::string& path = DefaultShapeDocument().Path();
     double loadSeconds = 0;
     double readSeconds = 0;
     double bytewiseSeconds = 0;
@@ -93,7 +89,7 @@ BENCHMARK(BM_LoadAndPageList)->Unit(benchmark::kMillisecond);
 
 // Loading alone (header, tail, the table of 100,000 entries, catalog, first page).
 void BM_LoadOnly(benchmark::State& state) {
-    const std::string& path = Document().Path();
+    const std::string& path = DefaultShapeDocument().Path();
     for (auto _ : state) {
         TDefaultAnalyst analyst;
         analyst.LoadFromFile(path);
@@ -104,7 +100,7 @@ BENCHMARK(BM_LoadOnly)->Unit(benchmark::kMillisecond);
 
 // The reference: one plain read of the same file.
 void BM_PlainRead(benchmark::State& state) {
-    const std::string& path = Document().Path();
+    const std::string& path = DefaultShapeDocument().Path();
     size_t bytes = 0;
     for (auto _ : state) bytes = PlainRead(path);
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes));

@@ -21,12 +21,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const TTempDocument& Document() {
-    static const TTempDocument document(GenerateDocument(TDocumentShape{}));
-    return document;
-}
 
-void Load(TPDFAnalyst& Analyst) { Analyst.LoadFromFile(Document().Path()); }
+void Load(TPDFAnalyst& Analyst) { Analyst.LoadFromFile(DefaultShapeDocument().Path()); }
 
 size_t LoadOnly() {
     TExtendedAnalyst analyst;
@@ -68,7 +64,7 @@ double Seconds(TRun&& Run) {
 }
 
 void ShowOneObject(benchmark::State& State) {
-    Document();
+    DefaultShapeDocument();
     double load = 0, info = 0, show = 0, bare = 0;
     for (auto _ : State) {
         load += Seconds(LoadOnly);

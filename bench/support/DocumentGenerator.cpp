@@ -127,4 +127,9 @@ TTempDocument::~TTempDocument() {
     std::filesystem::remove_all(FFolder, ignored);
 }
 
+const TTempDocument& DefaultShapeDocument() {
+    static const TTempDocument document(GenerateDocument(TDocumentShape{}));
+    return document;
+}
+
 }  // namespace lumerra::bench

@@ -33,4 +33,7 @@ private:
     std::string FPath;
 };
 
+// The default shape's document, written once per benchmark program.
+const TTempDocument& DefaultShapeDocument();
+
 }  // namespace lumerra::bench

@@ -13,11 +13,8 @@ using namespace lumerra::test;
 
 namespace {
 
-// Two revisions: the first one's table numbers its subsection from 1
-// instead of 0, so that every offset is one object off; the update
-// rewrites the catalog, the page tree and the first page correctly. Page 5
-// is read only through the first table.
-std::string TableOneOff() {
+// Two pages, each with its own content stream (objects 4 and 6).
+PdfBuilder TwoPages() {
     PdfBuilder b;
     b.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
     b.Set(2, "<< /Type /Pages /Kids [3 0 R 5 0 R] /Count 2 >>");
@@ -26,6 +23,15 @@ std::string TableOneOff() {
     b.Set(5, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 10 10] /Contents 6 0 R >>");
     b.SetStream(6, "", "BT (two) Tj ET");
     b.Root(1);
+    return b;
+}
+
+// Two revisions: the first one's table numbers its subsection from 1
+// instead of 0, so that every offset is one object off; the update
+// rewrites the catalog, the page tree and the first page correctly. Page 5
+// is read only through the first table.
+std::string TableOneOff() {
+    PdfBuilder b = TwoPages();
     b.NewRevision();
     b.Set(1, "<< /Type /Catalog /Pages 2 0 R /Lang (en) >>");
     b.Set(2, "<< /Type /Pages /Kids [3 0 R 5 0 R] /Count 2 /Rotate 0 >>");
@@ -69,14 +75,7 @@ TEST(CliRepair, ATableOneObjectOffIsRebuiltOnceAndTold) {
 // Once loaded, an object the load did not read (a content stream) whose
 // offset holds another object is found by one pass over the file.
 TEST(CliRepair, AnObjectNotWhereTheTableSaysIsFoundAfterTheLoad) {
-    PdfBuilder b;
-    b.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
-    b.Set(2, "<< /Type /Pages /Kids [3 0 R 5 0 R] /Count 2 >>");
-    b.Set(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 10 10] /Contents 4 0 R >>");
-    b.SetStream(4, "", "BT (one) Tj ET");
-    b.Set(5, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 10 10] /Contents 6 0 R >>");
-    b.SetStream(6, "", "BT (two) Tj ET");
-    b.Root(1);
+    PdfBuilder b = TwoPages();
     std::string bytes = b.Build();
     char wrong[11];
     std::snprintf(wrong, sizeof wrong, "%010zu", b.Offsets().at(4));
