@@ -66,19 +66,6 @@ std::vector<TTextSection> ReportStreams(const std::string& Report) {
     return streams;
 }
 
-std::string FromBase64(const std::string& Text) {
-    static const std::string Digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string bytes;
-    uint32_t group = 0;
-    int bits = 0;
-    for (const char c : Text) {
-        if (c == '=') break;
-        group = group << 6 | static_cast<uint32_t>(Digits.find(c));
-        if ((bits += 6) >= 8) bytes += static_cast<char>((group >> (bits -= 8)) & 0xFF);
-    }
-    return bytes;
-}
-
 }  // namespace
 
 // The JSON and the text report come from the same records: the same streams

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -119,6 +120,22 @@ inline RunResult RunCli(const std::vector<std::string>& Args, const Launch& How 
     TempFile scratch("");
     Process process(Args, scratch, How);
     return process.Wait();
+}
+
+// The bytes of base64 Text, as the JSON reports carry stream data; bytes
+// outside the alphabet (padding, line ends) are passed over.
+inline std::string FromBase64(const std::string& Text) {
+    static const std::string Digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string bytes;
+    uint32_t group = 0;
+    int bits = 0;
+    for (const char c : Text) {
+        const size_t digit = Digits.find(c);
+        if (digit == std::string::npos) continue;
+        group = group << 6 | static_cast<uint32_t>(digit);
+        if ((bits += 6) >= 8) bytes += static_cast<char>((group >> (bits -= 8)) & 0xFF);
+    }
+    return bytes;
 }
 
 }  // namespace lumerra::test

@@ -129,24 +129,6 @@ std::string Output(const std::string& Command) {
     return out;
 }
 
-std::string FromBase64(const std::string& Text) {
-    static const std::string Digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string bytes;
-    uint32_t group = 0;
-    int bits = 0;
-    for (const char c : Text) {
-        const size_t digit = Digits.find(c);
-        if (digit == std::string::npos) continue;
-        group = group << 6 | static_cast<uint32_t>(digit);
-        bits += 6;
-        if (bits >= 8) {
-            bits -= 8;
-            bytes += static_cast<char>((group >> bits) & 0xFF);
-        }
-    }
-    return bytes;
-}
-
 TEST(CliShowOracle, EveryObjectAndStreamAsQpdfReadsIt) {
     if (!HaveQpdf()) GTEST_SKIP() << "qpdf is not installed";
     // Encrypted files are written by qpdf from the plain one (it numbers the
