@@ -38,12 +38,33 @@ std::string WrittenReal(double Real) {
 // no dictionary.
 constexpr size_t InlineWidth = 72;
 
-bool HoldsDictionary(const TValue& Value) {
-    if (Value.IsDictionary()) return true;
-    if (!Value.Is(TValue::TKind::Array)) return false;
-    for (const TValue& item : Value.Items())
-        if (HoldsDictionary(item)) return true;
-    return false;
+void Write(const TValue& Value, int Indent, std::string& Out);
+
+// Appends Value in its one-line form while Line stays within InlineWidth and
+// meets no dictionary; false as soon as either fails. Giving up early keeps
+// the try cheap, so nested arrays cost linear time, not a second writing per
+// level.
+bool AppendInline(const TValue& Value, std::string& Line) {
+    switch (Value.Kind()) {
+        case TValue::TKind::Dictionary:
+        case TValue::TKind::Stream: return false;
+        case TValue::TKind::String:
+        case TValue::TKind::Name:
+            // The written form is never shorter than the bytes.
+            if (Line.size() + Value.Text().size() > InlineWidth) return false;
+            break;
+        case TValue::TKind::Array:
+            Line += '[';
+            for (size_t i = 0; i < Value.Items().size(); ++i) {
+                if (i > 0) Line += ' ';
+                if (!AppendInline(Value.Items()[i], Line)) return false;
+            }
+            Line += ']';
+            return Line.size() <= InlineWidth;
+        default: break;
+    }
+    Write(Value, 0, Line);
+    return Line.size() <= InlineWidth;
 }
 
 void Write(const TValue& Value, int Indent, std::string& Out) {
@@ -60,13 +81,7 @@ void Write(const TValue& Value, int Indent, std::string& Out) {
                    " R";
             return;
         case TValue::TKind::Array: {
-            std::string line = "[";
-            for (const TValue& item : Value.Items()) {
-                if (line.size() > 1) line += ' ';
-                Write(item, Indent, line);
-            }
-            line += ']';
-            if (line.size() <= InlineWidth && !HoldsDictionary(Value)) {
+            if (std::string line; AppendInline(Value, line)) {
                 Out += line;
                 return;
             }

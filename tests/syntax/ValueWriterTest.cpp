@@ -46,6 +46,9 @@ TEST(ValueWriterTest, WritesEachKindInItsOneForm) {
         {"<< /Type /Page /Parent 2 0 R >>", "<<\n  /Type /Page\n  /Parent 2 0 R\n>>"},
         {"<< /R << /F << /F1 5 0 R >> >> >>", "<<\n  /R <<\n    /F <<\n      /F1 5 0 R\n    >>\n  >>\n>>"},
         {"[<< /A 1 >>]", "[\n  <<\n    /A 1\n  >>\n]"},
+        // Past the line's width an array breaks; an inner one that fits stays whole.
+        {"[(0123456789012345678901234567890123456789) [1 2] (0123456789012345678901234567)]",
+         "[\n  (0123456789012345678901234567890123456789)\n  [1 2]\n  (0123456789012345678901234567)\n]"},
     };
     for (const auto& c : cases) {
         const TValue value = Parsed(c.Source);
@@ -54,6 +57,17 @@ TEST(ValueWriterTest, WritesEachKindInItsOneForm) {
         // What is written reads back as the same value.
         EXPECT_EQ(WrittenValue(Parsed(written)), written) << c.Source;
     }
+}
+
+// Arrays nested as deep as the parser allows are each written once: trying
+// the one-line form of every level in full once doubled the work per level.
+TEST(ValueWriterTest, DeepNestingIsWrittenInOnePass) {
+    std::string source;
+    for (int level = 0; level < 31; ++level) source += "[10 ";
+    source += std::string(31, ']');
+    const std::string written = WrittenValue(Parsed(source));
+    EXPECT_EQ(WrittenValue(Parsed(written)), written);
+    EXPECT_NE(written.find('\n'), std::string::npos);
 }
 
 TEST(ValueWriterTest, EveryNameByteReadsBack) {
