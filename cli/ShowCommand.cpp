@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "cli/AnalystObjectSource.h"
+#include "history/AnalystObjectSource.h"
 #include "cli/CommandLine.h"
 #include "cli/FileDriver.h"
 #include "cli/JsonReport.h"
