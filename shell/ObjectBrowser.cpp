@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -154,6 +155,9 @@ void TfrmBrowser::CreateWidgets() {
     FTree->setObjectName(QStringLiteral("Tree"));
     FTree->setHeaderHidden(true);
     FTree->setUniformRowHeights(true);
+    // Long rows scroll sideways instead of being cut short.
+    FTree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    FTree->header()->setStretchLastSection(false);
     FTree->setModel(FModel.get());
     FReferrersLabel = new QLabel(Text("参照元(&R):"), left);
     FReferrersLabel->setWordWrap(true);
@@ -179,15 +183,15 @@ void TfrmBrowser::CreateWidgets() {
     FStreamRow = new QWidget(right);
     auto* streamLayout = new QHBoxLayout(FStreamRow);
     streamLayout->setContentsMargins(0, 0, 0, 0);
-    FStreamInfo = new QLabel(FStreamRow);
+    FStreamInfo = new QLabel(right);
     FStreamInfo->setObjectName(QStringLiteral("StreamInfo"));
     FStreamInfo->setWordWrap(true);
     FTextView = new QRadioButton(Text("テキスト(&T)"), FStreamRow);
     FHexView = new QRadioButton(Text("16 進ダンプ(&X)"), FStreamRow);
     FTextView->setChecked(true);
-    streamLayout->addWidget(FStreamInfo, 1);
     streamLayout->addWidget(FTextView);
     streamLayout->addWidget(FHexView);
+    streamLayout->addStretch(1);
     FData = new QPlainTextEdit(right);
     FData->setObjectName(QStringLiteral("DataText"));
     FData->setReadOnly(true);
@@ -195,6 +199,7 @@ void TfrmBrowser::CreateWidgets() {
     FData->setLineWrapMode(QPlainTextEdit::NoWrap);
     rightLayout->addWidget(FPlace);
     rightLayout->addWidget(FValue, 1);
+    rightLayout->addWidget(FStreamInfo);
     rightLayout->addWidget(FStreamRow);
     rightLayout->addWidget(FData, 2);
     split->addWidget(left);
@@ -292,6 +297,7 @@ void TfrmBrowser::Selected(const QModelIndex& Index) {
     } else {
         FStreamObject = -1;
         FStreamData.clear();
+        FStreamInfo->hide();
         FStreamRow->hide();
         FData->hide();
     }
@@ -318,6 +324,7 @@ void TfrmBrowser::ShowStream(int32_t Number) {
         FStreamInfo->setText(Text(info));
         FStreamObject = Number;
     }
+    FStreamInfo->show();
     FStreamRow->show();
     FData->show();
     ShowData();
@@ -461,7 +468,7 @@ bool TfrmBrowser::ShowStreamAt(int32_t Number, int64_t Offset, int64_t Length) {
 std::string TfrmBrowser::CurrentPath() const { return FModel->PathAt(FTree->currentIndex()); }
 QString TfrmBrowser::PlaceText() const { return FPlace->text(); }
 QString TfrmBrowser::ValueText() const { return FValue->toPlainText(); }
-QString TfrmBrowser::StreamInfoText() const { return FStreamRow->isHidden() ? QString() : FStreamInfo->text(); }
+QString TfrmBrowser::StreamInfoText() const { return FStreamInfo->isHidden() ? QString() : FStreamInfo->text(); }
 QString TfrmBrowser::DataText() const { return FData->isHidden() ? QString() : FData->toPlainText(); }
 QString TfrmBrowser::NoteText() const { return FNote->text(); }
 QString TfrmBrowser::StatusText() const { return statusBar()->currentMessage(); }

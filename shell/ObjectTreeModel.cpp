@@ -176,7 +176,7 @@ QVariant TObjectTreeModel::data(const QModelIndex& Index, int Role) const {
         text += "  ";
         if (node->Opens >= 0) {
             text += WrittenValue(*node->Value) + "  ";
-            text += node->Link != nullptr ? "（上で開いています: 移動します）" : ValueKindText(*Shown(*node));
+            text += node->Link != nullptr ? "（上で開いています）" : ValueKindText(*Shown(*node));
         } else {
             text += ValueKindText(*node->Value);
         }
