@@ -418,12 +418,12 @@ void TfrmBrowser::Forward() {
     FMoving = false;
 }
 
-bool TfrmBrowser::FindNext(const QString& Text_) {
+bool TfrmBrowser::FindNext(const QString& Wanted) {
     const QModelIndex current = FTree->currentIndex();
     const int32_t from = FModel->ObjectAt(current).value_or(FModel->OwnerAt(current));
-    const std::optional<TReferrer> found = FindKeyOrName(*FDocument.Source, Text_.trimmed().toStdString(), from);
+    const std::optional<TReferrer> found = FindKeyOrName(*FDocument.Source, Wanted.trimmed().toStdString(), from);
     if (!found) {
-        Say(Text("「%1」は見つかりませんでした。").arg(Text_.trimmed()));
+        Say(Text("「%1」は見つかりませんでした。").arg(Wanted.trimmed()));
         return false;
     }
     const std::string inside = InsideAsPath(found->Inside);

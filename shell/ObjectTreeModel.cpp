@@ -109,9 +109,9 @@ bool TObjectTreeModel::hasChildren(const QModelIndex& Parent) const {
     if (node == nullptr) return !FTop.empty();
     if (node->Read) return !node->Children.empty();
     if (node->Link != nullptr) return false;
-    // A reference is not read to know: it is read when opened.
-    if (node->Opens >= 0) return true;
-    const TValue* value = node->Value;
+    // A reference is not read to know: it is read when shown or opened.
+    if (node->Opens >= 0 && !node->Target) return true;
+    const TValue* value = node->Opens >= 0 ? node->Target.get() : node->Value;
     if (value->IsDictionary()) return !value->Entries().empty();
     if (value->Is(TValue::TKind::Array)) return !value->Items().empty();
     return false;

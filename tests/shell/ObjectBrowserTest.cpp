@@ -32,7 +32,8 @@ std::unique_ptr<TMemoryObjectSource> SmallDocument() {
             {3, "<< /Type /Page /Parent 2 0 R /Resources << /Font << /F1 4 0 R >> >> /Contents 6 0 R >>"},
             {4, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"},
             {5, "<< /Me 5 0 R >>"},
-            {6, "<< /Length 12 >>"},
+            {6, "<< /Length 7 0 R >>"},
+            {7, "11"},
         },
         std::map<int32_t, std::string>{{6, "q\r\nBT ET Q\x01"}});
 }
@@ -78,6 +79,11 @@ TEST(ObjectTreeModelTest, ReadsAnObjectOnlyWhenItsRowIsShownOrOpened) {
     EXPECT_EQ(source->Reads, (std::map<int32_t, int>{{1, 1}}));
     EXPECT_EQ(model.data(model.index(1, 0, root)).toString(), U("/Pages  2 0 R  /Type /Pages"));
     EXPECT_EQ(source->Reads, (std::map<int32_t, int>{{1, 1}, {2, 1}}));
+    // A reference to a number: it may open until it is shown.
+    const QModelIndex length = model.Child(model.ObjectIndex(6), "Length");
+    EXPECT_TRUE(model.hasChildren(length));
+    EXPECT_EQ(model.data(length).toString(), U("/Length  7 0 R  11"));
+    EXPECT_FALSE(model.hasChildren(length));
 }
 
 TEST(ObjectTreeModelTest, AReferenceToAnObjectOpenHigherUpIsALink) {
@@ -130,7 +136,7 @@ TEST_F(ObjectBrowserTest, GoesWhereAPathLeadsOrSaysWhyNot) {
         {"trailer/Root/Nothing", false, "trailer/Root", "「Nothing」はありません"},
         {"trailer/Root/Pages/Kids/7", false, "trailer/Root/Pages/Kids", "「7」はありません"},
         {"99", false, "trailer/Root/Pages/Kids", "オブジェクト 99 はこのファイルにありません"},
-        {"7", false, "trailer/Root/Pages/Kids", "オブジェクト 7 はこのファイルにありません"},
+        {"0", false, "trailer/Root/Pages/Kids", "オブジェクト 0 はこのファイルにありません"},
         {"page/9", false, "trailer/Root/Pages/Kids", "ページ 9 はありません"},
         {"xref", false, "trailer/Root/Pages/Kids", "lumerra show"},
         {"1 2 3", false, "trailer/Root/Pages/Kids", "パスとして読めません"},
