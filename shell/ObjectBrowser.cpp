@@ -1,5 +1,7 @@
 #include "shell/ObjectBrowser.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QActionGroup>
 #include <QHBoxLayout>
@@ -11,6 +13,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTextBlock>
@@ -107,7 +110,9 @@ TfrmBrowser::TfrmBrowser(TBrowserDocument Document, QWidget* Parent)
     setWindowTitle(Text("オブジェクトの表示 - ") + name);
     CreateWidgets();
     CreateActions();
-    resize(900, 600);
+    // 900 x 600, within the screen's room at any scale.
+    const QSize room = screen()->availableSize() * 9 / 10;
+    resize(std::min(900, room.width()), std::min(600, room.height()));
     FNote->setText(FDocument.ReadAgain
                        ? Text("拡張読み込みで読み直して表示しています（オプションの「拡張読み込み」がオフでも、この画面はそう読みます）。")
                        : Text("拡張読み込みで読み込んだ内容を表示しています。"));
