@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include <QAction>
-#include <QActionGroup>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -11,26 +10,19 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
-#include <QRadioButton>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTextBlock>
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "common/Exceptions.h"
-#include "common/HexDump.h"
-#include "common/Message.h"
 #include "history/AnalystObjectSource.h"
 #include "model/ObjectPath.h"
 #include "model/ObjectSearch.h"
 #include "pdf/ExtendedAnalyst.h"
-#include "pdf/StreamData.h"
 #include "shell/Fonts.h"
 #include "shell/ObjectTreeModel.h"
-#include "syntax/ValueWriter.h"
+#include "shell/ObjectView.h"
 
 namespace lumerra {
 
@@ -38,47 +30,6 @@ namespace {
 
 QString Text(const char* Utf8) { return QString::fromUtf8(Utf8); }
 QString Text(const std::string& Utf8) { return QString::fromStdString(Utf8); }
-
-// A stream's data shown at most this far, so that a huge stream costs
-// bounded memory in the view.
-constexpr size_t ShownTextBytes = 4 << 20;
-constexpr size_t ShownHexBytes = 1 << 20;
-
-// The data as text, one character a byte, so that a byte offset is a place
-// in the view: a line end is a line end (a carriage return before a line
-// feed becomes a space), other control bytes are dots.
-QString DataAsText(std::string_view Bytes) {
-    QString text(static_cast<qsizetype>(Bytes.size()), QChar(' '));
-    for (size_t i = 0; i < Bytes.size(); ++i) {
-        const auto byte = static_cast<uint8_t>(Bytes[i]);
-        char16_t shown = byte;
-        if (byte == '\r') shown = i + 1 < Bytes.size() && Bytes[i + 1] == '\n' ? u' ' : u'\n';
-        else if ((byte < 0x20 && byte != '\n' && byte != '\t') || (byte >= 0x7F && byte < 0xA0)) shown = u'.';
-        text[static_cast<qsizetype>(i)] = QChar(shown);
-    }
-    return text;
-}
-
-// "リビジョン 2 で書き込まれ、ファイルのオフセット 1234 にあります。"
-std::string PlaceSentence(const TObjectPlace& Place) {
-    std::string text = Place.Revision > 0 ? "リビジョン " + std::to_string(Place.Revision) + " で書き込まれ、"
-                                          : "書き込んだリビジョンは不明で、";
-    switch (Place.Location.Kind()) {
-        case TObjectLocation::TKind::InFile:
-            return text + "ファイルのオフセット " + std::to_string(Place.Location.Offset()) + " にあります。";
-        case TObjectLocation::TKind::InObjectStream:
-            return text + "オブジェクトストリーム " + std::to_string(Place.Location.Stream()) + " のインデックス " +
-                   std::to_string(Place.Location.Index()) + " にあります。";
-        case TObjectLocation::TKind::None: break;
-    }
-    return text + (Place.Free ? "空き（free）になっています。" : "ファイルにはありません。");
-}
-
-std::string FilterNames(const TValue& Stream) {
-    const TValue* filter = Stream.Find("Filter");
-    if (filter == nullptr) return "なし";
-    return WrittenValue(*filter);
-}
 
 }  // namespace
 
@@ -173,42 +124,9 @@ void TfrmBrowser::CreateWidgets() {
     leftLayout->addWidget(FReferrersLabel);
     leftLayout->addWidget(FReferrers, 1);
 
-    auto* right = new QWidget(split);
-    auto* rightLayout = new QVBoxLayout(right);
-    rightLayout->setContentsMargins(0, 0, 0, 0);
-    FPlace = new QLabel(right);
-    FPlace->setObjectName(QStringLiteral("Place"));
-    FPlace->setWordWrap(true);
-    FPlace->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    FValue = new QPlainTextEdit(right);
-    FValue->setObjectName(QStringLiteral("ValueText"));
-    FValue->setReadOnly(true);
-    FValue->setFont(TextAreaFont());
-    FValue->setLineWrapMode(QPlainTextEdit::NoWrap);
-    FStreamRow = new QWidget(right);
-    auto* streamLayout = new QHBoxLayout(FStreamRow);
-    streamLayout->setContentsMargins(0, 0, 0, 0);
-    FStreamInfo = new QLabel(right);
-    FStreamInfo->setObjectName(QStringLiteral("StreamInfo"));
-    FStreamInfo->setWordWrap(true);
-    FTextView = new QRadioButton(Text("テキスト(&T)"), FStreamRow);
-    FHexView = new QRadioButton(Text("16 進ダンプ(&X)"), FStreamRow);
-    FTextView->setChecked(true);
-    streamLayout->addWidget(FTextView);
-    streamLayout->addWidget(FHexView);
-    streamLayout->addStretch(1);
-    FData = new QPlainTextEdit(right);
-    FData->setObjectName(QStringLiteral("DataText"));
-    FData->setReadOnly(true);
-    FData->setFont(TextAreaFont());
-    FData->setLineWrapMode(QPlainTextEdit::NoWrap);
-    rightLayout->addWidget(FPlace);
-    rightLayout->addWidget(FValue, 1);
-    rightLayout->addWidget(FStreamInfo);
-    rightLayout->addWidget(FStreamRow);
-    rightLayout->addWidget(FData, 2);
+    FView = new TObjectView(*FDocument.Source, split);
     split->addWidget(left);
-    split->addWidget(right);
+    split->addWidget(FView);
     split->setStretchFactor(0, 2);
     split->setStretchFactor(1, 3);
     layout->addWidget(split, 1);
@@ -222,7 +140,6 @@ void TfrmBrowser::CreateWidgets() {
     connect(FFindBox, &QLineEdit::returnPressed, this, [this] { FindNext(FFindBox->text()); });
     connect(FReferrers, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* Item) { GoToPath(Item->data(Qt::UserRole).toString()); });
-    connect(FTextView, &QRadioButton::toggled, this, [this] { ShowData(); });
 }
 
 void TfrmBrowser::CreateActions() {
@@ -281,31 +198,8 @@ void TfrmBrowser::Selected(const QModelIndex& Index) {
     FForwardAction->setEnabled(FAt + 1 < FHistory.size());
     FPathBar->setText(Text(FModel->PathAt(Index)));
 
-    const TValue* value = FModel->ValueAt(Index);
-    const std::optional<int32_t> object = FModel->ObjectAt(Index);
-    std::string place;
-    if (object == -1) {
-        place = "trailer: リビジョン " + std::to_string(FDocument.Source->NewestRevision()) + " の最新のトレーラです。";
-    } else {
-        const int32_t number = object.value_or(FModel->OwnerAt(Index));
-        place = number < 0 ? "trailer " + FModel->InsideAt(Index) + " の値です。"
-                           : "オブジェクト " + std::to_string(number) +
-                                 (object ? std::string() : " の " + FModel->InsideAt(Index)) + ": " +
-                                 PlaceSentence(FDocument.Source->Place(number));
-    }
-    if (QModelIndex link = FModel->LinkTarget(Index); link.isValid())
-        place += " 上で開いている行への参照です（Enter で移動します）。";
-    FPlace->setText(Text(place));
-    FValue->setPlainText(value != nullptr ? Text(WrittenValue(*value)) : QString());
-    if (value != nullptr && value->Is(TValue::TKind::Stream) && object && *object >= 0) {
-        ShowStream(*object);
-    } else {
-        FStreamObject = -1;
-        FStreamData.clear();
-        FStreamInfo->hide();
-        FStreamRow->hide();
-        FData->hide();
-    }
+    FView->Show(FModel->ValueAt(Index), FModel->ObjectAt(Index), FModel->OwnerAt(Index), FModel->InsideAt(Index),
+                FModel->LinkTarget(Index).isValid());
 }
 
 void TfrmBrowser::Activated(const QModelIndex& Index) {
@@ -317,35 +211,7 @@ void TfrmBrowser::Activated(const QModelIndex& Index) {
     FTree->setExpanded(Index, !FTree->isExpanded(Index));
 }
 
-void TfrmBrowser::ShowStream(int32_t Number) {
-    if (Number != FStreamObject) {
-        TStreamDamage damage;
-        FStreamData = FDocument.Source->StreamData(Number, true, &damage);
-        const std::string stored = FDocument.Source->StreamData(Number, false, nullptr);
-        const TValuePtr stream = FDocument.Source->Object(Number);
-        std::string info = "ストリーム: 展開後 " + std::to_string(FStreamData.size()) + " バイト（格納 " +
-                           std::to_string(stored.size()) + " バイト）、フィルタ " + FilterNames(*stream);
-        if (damage.Damaged) info += "。展開できませんでした: " + JapaneseText(damage.What);
-        FStreamInfo->setText(Text(info));
-        FStreamObject = Number;
-    }
-    FStreamInfo->show();
-    FStreamRow->show();
-    FData->show();
-    ShowData();
-}
-
-void TfrmBrowser::ShowData() {
-    if (FStreamObject < 0) return;
-    const bool hex = FHexView->isChecked();
-    const size_t cap = hex ? ShownHexBytes : ShownTextBytes;
-    const std::string_view shown = std::string_view(FStreamData).substr(0, cap);
-    FData->setPlainText(hex ? Text(HexDump(shown)) : DataAsText(shown));
-    if (FStreamData.size() > cap)
-        Say(Text("先頭の %1 バイトだけを表示しています。").arg(static_cast<qulonglong>(cap)));
-}
-
-void TfrmBrowser::SetHexView(bool Hex) { (Hex ? FHexView : FTextView)->setChecked(true); }
+void TfrmBrowser::SetHexView(bool Hex) { FView->SetHexView(Hex); }
 
 bool TfrmBrowser::WalkSteps(QModelIndex At, const std::vector<std::string>& Steps) {
     for (const std::string& step : Steps) {
@@ -456,28 +322,17 @@ void TfrmBrowser::ShowReferrers() {
 }
 
 bool TfrmBrowser::ShowStreamAt(int32_t Number, int64_t Offset, int64_t Length) {
-    if (!GoToObject(Number) || FStreamObject != Number) return false;
-    SetHexView(false);
-    ShowData();
-    const int64_t size = FData->document()->characterCount() - 1;
-    if (Offset < 0 || Offset > size) return false;
-    QTextCursor cursor(FData->document());
-    cursor.setPosition(static_cast<int>(Offset));
-    cursor.setPosition(static_cast<int>(std::min(size, Offset + std::max<int64_t>(Length, 1))), QTextCursor::KeepAnchor);
-    FData->setTextCursor(cursor);
-    FData->centerCursor();
-    FData->setFocus();
-    return true;
+    return GoToObject(Number) && FView->StreamObject() == Number && FView->MarkData(Offset, Length);
 }
 
 std::string TfrmBrowser::CurrentPath() const { return FModel->PathAt(FTree->currentIndex()); }
-QString TfrmBrowser::PlaceText() const { return FPlace->text(); }
-QString TfrmBrowser::ValueText() const { return FValue->toPlainText(); }
-QString TfrmBrowser::StreamInfoText() const { return FStreamInfo->isHidden() ? QString() : FStreamInfo->text(); }
-QString TfrmBrowser::DataText() const { return FData->isHidden() ? QString() : FData->toPlainText(); }
+QString TfrmBrowser::PlaceText() const { return FView->PlaceText(); }
+QString TfrmBrowser::ValueText() const { return FView->ValueText(); }
+QString TfrmBrowser::StreamInfoText() const { return FView->StreamInfoText(); }
+QString TfrmBrowser::DataText() const { return FView->DataText(); }
 QString TfrmBrowser::NoteText() const { return FNote->text(); }
 QString TfrmBrowser::StatusText() const { return statusBar()->currentMessage(); }
-QString TfrmBrowser::MarkedData() const { return FData->textCursor().selectedText(); }
+QString TfrmBrowser::MarkedData() const { return FView->MarkedData(); }
 
 QStringList TfrmBrowser::ReferrerLines() const {
     QStringList lines;

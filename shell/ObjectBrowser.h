@@ -1,7 +1,6 @@
 // TfrmBrowser: the object browser (実行 → オブジェクトの表示). On the left
 // the tree from the trailer and the objects that refer to the selected one;
-// on the right the selected value in PDF syntax, where its object lies and
-// which revision wrote it, and a stream's data as text or as a hex dump.
+// on the right the selected value (TObjectView).
 // Moving around: a path bar, go to object, back and forward, find by key or
 // name. The document is read as extended reading reads, whatever the
 // option says.
@@ -23,14 +22,13 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QPlainTextEdit;
-class QRadioButton;
 class QTreeView;
 class QWidget;
 
 namespace lumerra {
 
 class TObjectTreeModel;
+class TObjectView;
 
 // What the browser reads: the objects, and what owns them.
 struct TBrowserDocument {
@@ -89,8 +87,6 @@ private:
     void Select(const QModelIndex& Index);
     void Selected(const QModelIndex& Index);
     void Activated(const QModelIndex& Index);
-    void ShowStream(int32_t Number);
-    void ShowData();
     // True when the file holds object Number; else says so.
     bool HasObject(int32_t Number);
     bool WalkSteps(QModelIndex At, const std::vector<std::string>& Steps);
@@ -104,21 +100,13 @@ private:
     QTreeView* FTree = nullptr;
     QLabel* FReferrersLabel = nullptr;
     QListWidget* FReferrers = nullptr;
-    QLabel* FPlace = nullptr;
-    QPlainTextEdit* FValue = nullptr;
-    QWidget* FStreamRow = nullptr;
-    QLabel* FStreamInfo = nullptr;
-    QRadioButton* FTextView = nullptr;
-    QRadioButton* FHexView = nullptr;
-    QPlainTextEdit* FData = nullptr;
+    TObjectView* FView = nullptr;
     QAction* FBackAction = nullptr;
     QAction* FForwardAction = nullptr;
 
     std::vector<QPersistentModelIndex> FHistory;
     size_t FAt = 0;
     bool FMoving = false;  // back or forward: the history stays as it is
-    int32_t FStreamObject = -1;
-    std::string FStreamData;
 };
 
 }  // namespace lumerra
