@@ -7,7 +7,7 @@
 #include <chrono>
 #include <stdexcept>
 
-#include "cli/AnalystObjectSource.h"
+#include "history/AnalystObjectSource.h"
 #include "model/ObjectPath.h"
 #include "pdf/ObjectReader.h"
 #include "pdf/ExtendedAnalyst.h"
@@ -42,7 +42,7 @@ size_t Info() {
 size_t ShowOne() {
     TExtendedAnalyst analyst;
     Load(analyst);
-    cli::TAnalystObjectSource source(analyst);
+    TAnalystObjectSource source(analyst);
     const TWalkResult found = WalkToTarget(source, *ParseShowTarget("50000"));
     if (found.Fault != TWalkFault::None) throw std::runtime_error("object 50000 not found");
     return WrittenValue(*found.Value).size() + static_cast<size_t>(source.Place(50000).Revision);

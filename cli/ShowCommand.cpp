@@ -5,12 +5,13 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "cli/AnalystObjectSource.h"
+#include "history/AnalystObjectSource.h"
 #include "cli/CommandLine.h"
 #include "cli/FileDriver.h"
 #include "cli/JsonReport.h"
 #include "cli/MessageText.h"
 #include "common/Exceptions.h"
+#include "common/HexDump.h"
 #include "model/ObjectPath.h"
 #include "pdf/DocInfo.h"
 #include "pdf/PDFAnalyst.h"
@@ -120,29 +121,6 @@ ordered_json LocationJson(const TObjectPlace& Place) {
         case TObjectLocation::TKind::None: break;
     }
     return Place.Free ? "free" : "missing";
-}
-
-// "   0  48 65 6c 6c 6f ...  |Hello...|", 16 bytes a line.
-std::string HexDump(const std::string& Bytes) {
-    std::string text;
-    char field[32];
-    for (size_t line = 0; line < Bytes.size(); line += 16) {
-        std::snprintf(field, sizeof field, "%08zx ", line);
-        text += field;
-        std::string shown;
-        for (size_t i = line; i < line + 16; ++i) {
-            if (i < Bytes.size()) {
-                const auto byte = static_cast<uint8_t>(Bytes[i]);
-                std::snprintf(field, sizeof field, " %02x", byte);
-                text += field;
-                shown += byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : '.';
-            } else {
-                text += "   ";
-            }
-        }
-        text += "  |" + shown + "|\n";
-    }
-    return text;
 }
 
 class TShower {

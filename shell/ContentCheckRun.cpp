@@ -54,7 +54,8 @@ std::string CountsLine(const check::TSeverityCounts& Counts) {
 }
 
 std::optional<std::vector<std::string>> ContentCheckLines(
-    TPDFAnalyst& Loaded, const std::function<bool(int32_t Done, int32_t Total)>& KeepGoing) {
+    TPDFAnalyst& Loaded, const std::function<bool(int32_t Done, int32_t Total)>& KeepGoing,
+    std::vector<TFindingMark>* Marks) {
     std::unique_ptr<TPDFAnalyst> reloaded;
     TPDFAnalyst* analyst = &Loaded;
     if (Loaded.Reading() != TReading::Extended) {
@@ -72,7 +73,12 @@ std::optional<std::vector<std::string>> ContentCheckLines(
         reader, pages, 1, total,
         [&](const check::TPageFindings& Page) {
             counts.Add(Page);
-            for (const check::TFinding& finding : Page.Kept()) lines.push_back(FindingLine(finding));
+            for (const check::TFinding& finding : Page.Kept()) {
+                if (Marks != nullptr && finding.Object >= 0 && finding.Offset >= 0)
+                    Marks->push_back({lines.size(), finding.Object, finding.Offset,
+                                      static_cast<int64_t>(finding.Operator.size())});
+                lines.push_back(FindingLine(finding));
+            }
             if (Page.Omitted() > 0) lines.push_back(OmittedLine(Page.Page(), Page.Omitted()));
         },
         [&](int32_t Done) { return KeepGoing(Done, total); });

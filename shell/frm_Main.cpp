@@ -29,8 +29,10 @@
 #include "shell/ContentCheckRun.h"
 #include "shell/DocumentLoad.h"
 #include "shell/DocumentSummary.h"
+#include "shell/FindingJump.h"
 #include "shell/Fonts.h"
 #include "shell/MessageBoxes.h"
+#include "shell/ObjectBrowser.h"
 #include "shell/PasswordDialog.h"
 #include "shell/RunSession.h"
 #include "shell/ScopeExit.h"
@@ -166,6 +168,7 @@ void TfrmMain::CreateComponents() {
     // Files dropped on the text area go to the window.
     Memo1->setAcceptDrops(false);
     layout->addWidget(Memo1, 1);
+    FFindingJump = new TFindingJump(*Memo1, [this](const TFindingMark& Mark) { OpenBrowser(&Mark); });
     setCentralWidget(client);
 
     CreateMenus();
@@ -239,6 +242,9 @@ void TfrmMain::CreateMenus() {
     R1->addAction(N2);
     N10 = NewAction(this, "N10", "内容の検査(&C)", "各ページの内容ストリームを検査する");
     R1->addAction(N10);
+    N11 = NewAction(this, "N11", "オブジェクトの表示(&O)", "ファイルのオブジェクトを表示する");
+    N11->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+    R1->addAction(N11);
     N4 = NewSeparator(R1, "N4");
     N7 = R1->addMenu(Text("オプション"));
     N7->setObjectName(QStringLiteral("N7"));
@@ -275,6 +281,7 @@ void TfrmMain::CreateMenus() {
     connect(R1, &QMenu::aboutToShow, this, [this] { R1Click(); });
     connect(N2, &QAction::triggered, this, [this] { N2Click(); });
     connect(N10, &QAction::triggered, this, [this] { N10Click(); });
+    connect(N11, &QAction::triggered, this, [this] { N11Click(); });
     connect(N5, &QAction::triggered, this, [this] { N5Click(); });
     connect(N6, &QAction::triggered, this, [this] { N6Click(); });
     connect(N8, &QAction::triggered, this, [this] { N8Click(); });
@@ -329,11 +336,16 @@ void TfrmMain::FormCreate() {
 
 void TfrmMain::FormShow() { setWindowTitle(Text(AppTitle)); }
 
-void TfrmMain::FormClose() { WriteWindowPosition(FSettingsFile, {x(), y()}); }
+void TfrmMain::FormClose() {
+    WriteWindowPosition(FSettingsFile, {x(), y()});
+    // The browser goes with the window it belongs to.
+    if (FBrowser) FBrowser->close();
+}
 
 void TfrmMain::FormDestroy() {
     FOpenDialog.reset();
     FSaveDialog.reset();
+    FBrowser.reset();
     FAnalyst.reset();
     FEscapeKey.reset();
 }
@@ -406,6 +418,7 @@ void TfrmMain::OpenFile(const QString& FileName) {
     // From here on the previous document is gone whatever happens, and the
     // run commands follow the new state.
     TScopeExit refreshRunMenu([this] { R1Click(); });
+    FBrowser.reset();
     FAnalyst.reset();
     FRefusedFile.clear();
 
@@ -485,6 +498,7 @@ bool TfrmMain::RunAvailable() const {
 void TfrmMain::R1Click() {
     N2->setEnabled(RunAvailable());
     N10->setEnabled(RunAvailable());
+    N11->setEnabled(RunAvailable());
     Run1->setEnabled(RunAvailable());
 }
 
@@ -563,6 +577,7 @@ void TfrmMain::RunContentCheck() {
     Cancel = false;
     ClearMemo();
     std::optional<std::vector<std::string>> lines;
+    std::vector<TFindingMark> marks;
     {
         const TRunSession session(*this, *Memo1, FProg, FRunning);
         FEscapeKey->Reset();
@@ -573,7 +588,7 @@ void TfrmMain::RunContentCheck() {
             if (FEscapeKey->Query()) Cancel = true;
             if (FProg != nullptr) FProg->ShowProgress(0, Total, Done, false);
             return !Cancel;
-        });
+        }, &marks);
         if (FProg != nullptr) FProg->ShowProgress(0, 1, 1, true);
     }
     if (!lines) {
@@ -582,8 +597,33 @@ void TfrmMain::RunContentCheck() {
         return;
     }
     AddLine(Text("% 内容の検査: ") + QString::fromStdString(ExtractFileName(FAnalyst->FileName())));
+    const int firstLine = Memo1->document()->blockCount() - 1;
     for (const std::string& line : *lines) AddLine(QString::fromStdString(line));
+    FFindingJump->SetMarks(firstLine, marks);
     if (!HasPages()) AddLine(Text(NoPagesLine));
+}
+
+void TfrmMain::N11Click() {
+    if (!isEnabled() || !RunAvailable()) return;
+    RunCommand(this, [this] { OpenBrowser(); });
+}
+
+TfrmBrowser* TfrmMain::OpenBrowser(const TFindingMark* Mark) {
+    if (!RunAvailable()) return nullptr;
+    if (!FBrowser) {
+        std::string why;
+        std::optional<TBrowserDocument> document = BrowserDocumentFor(*FAnalyst, why);
+        if (!document) {
+            ShowStandardErrorBox(this, QString::fromStdString(why));
+            return nullptr;
+        }
+        FBrowser = std::make_unique<TfrmBrowser>(std::move(*document));
+    }
+    FBrowser->show();
+    FBrowser->raise();
+    FBrowser->activateWindow();
+    if (Mark != nullptr) FBrowser->ShowStreamAt(Mark->Object, Mark->Offset, Mark->Length);
+    return FBrowser.get();
 }
 
 void TfrmMain::Contents1Click() {

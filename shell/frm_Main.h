@@ -29,7 +29,10 @@ class QToolBar;
 class QToolButton;
 
 namespace lumerra {
+class TfrmBrowser;
+class TFindingJump;
 class TfrmProg;
+struct TFindingMark;
 }
 
 namespace lumerra {
@@ -68,6 +71,7 @@ public:
     QMenu* R1;
     QAction* N2;
     QAction* N10;  // 内容の検査: the content check into the text area
+    QAction* N11;  // オブジェクトの表示: the object browser
     QAction* N4;
     QMenu* N7;
     QMenu* Help1;
@@ -99,6 +103,7 @@ public:
     void R1Click();
     void N2Click();
     void N10Click();
+    void N11Click();
     void N5Click();
     void N6Click();
     void N8Click();
@@ -113,6 +118,11 @@ public:
     TOpenDialogEx& OpenDialog() { return *FOpenDialog; }
     TSaveDialogEx& SaveDialog() { return *FSaveDialog; }
     TPDFAnalyst* Analyst() const { return FAnalyst.get(); }
+    // The object browser of the loaded file, opened (at Mark, when given)
+    // and shown; null when no file is loaded or it cannot be read.
+    TfrmBrowser* OpenBrowser(const TFindingMark* Mark = nullptr);
+    TfrmBrowser* Browser() const { return FBrowser.get(); }
+    TFindingJump& FindingJump() { return *FFindingJump; }
     bool Running() const { return FRunning; }
     const QString& SettingsFileName() const { return FSettingsFile; }
     // The text area's lines, as a list of lines (the last line break ends
@@ -146,6 +156,9 @@ private:
     bool HasPages() const;
 
     std::unique_ptr<TPDFAnalyst> FAnalyst;
+    // Reads FAnalyst: goes before it.
+    std::unique_ptr<TfrmBrowser> FBrowser;
+    TFindingJump* FFindingJump = nullptr;  // owned by Memo1
     std::unique_ptr<TOpenDialogEx> FOpenDialog;
     std::unique_ptr<TSaveDialogEx> FSaveDialog;
     std::unique_ptr<TEscapeKeyFilter> FEscapeKey;

@@ -1,5 +1,6 @@
 // Takes the documentation's screenshots of the main window: after loading a
-// document and after running it into a report. Run under an X server:
+// document, after running it into a report, and the object browser at the
+// first page's content stream. Run under an X server:
 //   xvfb-run -a shell_screenshots examples/sample.pdf docs
 #include <cstdio>
 
@@ -13,6 +14,7 @@
 #include <QFileInfo>
 #include <QWindow>
 
+#include "shell/ObjectBrowser.h"
 #include "shell/Program.h"
 #include "shell/ToolkitLanguage.h"
 #include "shell/frm_Main.h"
@@ -66,5 +68,11 @@ int main(int argc, char** argv) {
     };
     main.N2->trigger();
     ok = Shoot(main, output + QStringLiteral("/screenshot-run.png")) && ok;
+
+    lumerra::TfrmBrowser* browser = main.OpenBrowser();
+    if (browser == nullptr) return 1;
+    for (int i = 0; i < 100 && !(browser->windowHandle() && browser->windowHandle()->isExposed()); ++i) Settle(20);
+    browser->GoToPath(QStringLiteral("trailer/Root/Pages/Kids/0/Contents"));
+    ok = Shoot(*browser, output + QStringLiteral("/screenshot-browser.png")) && ok;
     return ok ? 0 : 1;
 }

@@ -1,5 +1,6 @@
 // The objects of a document loaded by today's extended reading, as "show"
-// asks for them: the one place that knows how objects are loaded.
+// and the desktop program's object browser ask for them: the one place that
+// knows how objects are loaded and which revision wrote each.
 #pragma once
 
 #include <memory>
@@ -12,10 +13,8 @@
 #include "pdf/ObjectReader.h"
 
 namespace lumerra {
-class TPDFAnalyst;
-}
 
-namespace lumerra::cli {
+class TPDFAnalyst;
 
 class TAnalystObjectSource final : public TObjectSource {
 public:
@@ -51,4 +50,4 @@ private:
     std::optional<TIDList> FPages;
 };
 
-}  // namespace lumerra::cli
+}  // namespace lumerra

@@ -1,4 +1,4 @@
-#include "cli/AnalystObjectSource.h"
+#include "history/AnalystObjectSource.h"
 
 #include <algorithm>
 
@@ -12,7 +12,7 @@
 #include "pdf/StreamData.h"
 #include "pdf/StreamDictionary.h"
 
-namespace lumerra::cli {
+namespace lumerra {
 
 namespace {
 
@@ -184,4 +184,4 @@ std::string TAnalystObjectSource::StreamData(int32_t Number, bool Decoded, TStre
     return std::string(reinterpret_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size()));
 }
 
-}  // namespace lumerra::cli
+}  // namespace lumerra
