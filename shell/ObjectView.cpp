@@ -42,10 +42,10 @@ QString DataAsText(std::string_view Bytes) {
     return text;
 }
 
-// "リビジョン 2 で書き込まれ、ファイルのオフセット 1234 にあります。"
+// "改訂 2 で書き込まれ、ファイルのオフセット 1234 にあります。"
 std::string PlaceSentence(const TObjectPlace& Place) {
-    std::string text = Place.Revision > 0 ? "リビジョン " + std::to_string(Place.Revision) + " で書き込まれ、"
-                                          : "書き込んだリビジョンは不明で、";
+    std::string text = Place.Revision > 0 ? "改訂 " + std::to_string(Place.Revision) + " で書き込まれ、"
+                                          : "書き込んだ改訂は不明で、";
     switch (Place.Location.Kind()) {
         case TObjectLocation::TKind::InFile:
             return text + "ファイルのオフセット " + std::to_string(Place.Location.Offset()) + " にあります。";
@@ -106,7 +106,7 @@ void TObjectView::Show(const TValue* Value, std::optional<int32_t> Object, int32
                        bool IsLink) {
     std::string place;
     if (Object == -1) {
-        place = "trailer: リビジョン " + std::to_string(FSource.NewestRevision()) + " の最新のトレーラです。";
+        place = "trailer: 改訂 " + std::to_string(FSource.NewestRevision()) + " の最新のトレーラです。";
     } else {
         const int32_t number = Object.value_or(Owner);
         place = number < 0 ? "trailer " + Inside + " の値です。"

@@ -151,7 +151,7 @@ TEST_F(ObjectBrowserTest, GoesWhereAPathLeadsOrSaysWhyNot) {
 TEST_F(ObjectBrowserTest, ShowsTheValueWhereItLiesAndTheReadingUsed) {
     Browser().GoToPath(U("trailer/Root"));
     EXPECT_EQ(Browser().ValueText(), U("<<\n  /Type /Catalog\n  /Pages 2 0 R\n>>"));
-    EXPECT_EQ(Browser().PlaceText(), U("オブジェクト 1: リビジョン 1 で書き込まれ、ファイルのオフセット 100 にあります。"));
+    EXPECT_EQ(Browser().PlaceText(), U("オブジェクト 1: 改訂 1 で書き込まれ、ファイルのオフセット 100 にあります。"));
     Browser().GoToPath(U("3/Resources/Font"));
     EXPECT_TRUE(Browser().PlaceText().startsWith(U("オブジェクト 3 の /Resources/Font: "))) << Browser().PlaceText().toStdString();
     EXPECT_TRUE(Browser().NoteText().contains(U("拡張読み込み")));
