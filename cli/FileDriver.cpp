@@ -5,11 +5,18 @@
 #include "cli/JsonLines.h"
 #include "cli/RevisionOption.h"
 #include "pdf/Diagnostics.h"
+#include "pdf/ExtendedAnalyst.h"
 
 namespace lumerra::cli {
 
 TPDFAnalyst& TFileRun::Load() {
-    FAnalyst = NewAnalyst(ReadingFor(FReading.Extended));
+    if (FReading.TableOnly) {
+        auto tableOnly = std::make_unique<TExtendedAnalyst>();
+        tableOnly->ReadTableOnly();
+        FAnalyst = std::move(tableOnly);
+    } else {
+        FAnalyst = NewAnalyst(ReadingFor(FReading.Extended));
+    }
     FAnalyst->SetPassword(FReading.Password);
     try {
         LoadDocument(*FAnalyst, FInput, FReading.Revision, FReading.Password);

@@ -26,6 +26,9 @@ struct TLoadOptions {
     // Where a file that fails gets its {"file", "error", ...} line; nowhere
     // when null.
     std::ostream* JsonErrors = nullptr;
+    // Only the table, for what needs no more than the file's structure: see
+    // TExtendedAnalyst::ReadTableOnly.
+    bool TableOnly = false;
 };
 
 // One file of a run, as a command's work sees it.

@@ -164,6 +164,8 @@ constexpr std::array<TEnglish, MessageCodeCount> English{{
     {M::SignatureRangePastEnd, N_("The signed range runs past the end of the file.")},
     {M::SignatureRangeNoRevisionEnd, N_("The signed range does not end where a revision ends.")},
     {M::SignatureRangeGap, N_("Between the signed ranges there are bytes other than the /Contents string.")},
+    {M::EncryptedLeftLocked, N_("The file is encrypted and the password does not open it ({1}): only its cross-reference sections, which are not encrypted, are read, and objects are compared by where they are stored.")},
+    {M::RevisionsFromMarkers, N_("The cross-reference chain cannot be followed ({1}): the revisions are the sections named by the startxref before each %%EOF.")},
     {M::ObjectNotHeld, N_("The file does not hold object {1}.")},
     {M::PageNotHeld, N_("The document has no page {1}.")},
     {M::PathKeyMissing, N_("{1} has no key {2}.")},

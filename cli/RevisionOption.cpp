@@ -12,6 +12,7 @@ namespace {
 // Where revision Revision of Input ends, in the file's own bytes.
 int64_t RevisionEnd(const std::string& Input, int32_t Revision, const std::optional<std::string>& Password) {
     TExtendedAnalyst whole;
+    whole.ReadTableOnly();
     whole.SetPassword(Password);
     whole.LoadFromFile(Input);
     const TRevisionChain chain = ReadDocumentHistory(whole).Chain;
@@ -19,9 +20,7 @@ int64_t RevisionEnd(const std::string& Input, int32_t Revision, const std::optio
     if (Revision < 1 || Revision > count)
         throw ERevisionOutOfRange("no revision " + std::to_string(Revision) + ": the file has " +
                                   std::to_string(count));
-    // The analyser counts from the header, which may follow some junk.
-    const int64_t junk = TFileStream(Input, TFileStream::TMode::OpenReadLarge).Size() - whole.Stream()->Size();
-    return chain.Revisions[static_cast<size_t>(Revision - 1)].End + junk;
+    return chain.Revisions[static_cast<size_t>(Revision - 1)].End;
 }
 
 }  // namespace

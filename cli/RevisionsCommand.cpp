@@ -31,6 +31,19 @@ std::vector<std::string> TrailerKeys(const TRevisionChanges& Changes) {
 
 const char* KindName(TXrefSection::TKind Kind) { return Kind == TXrefSection::TKind::Table ? "table" : "stream"; }
 
+// "table at 1707, bytes 0–2086"
+std::string Place(const TRevision& Revision) {
+    return std::string(KindName(Revision.Kind)) + " at " + std::to_string(Revision.Offset) + ", bytes " +
+           std::to_string(Revision.Start) + "\u2013" + std::to_string(Revision.End);
+}
+
+TJson PlaceJson(const TRevision& Revision) {
+    return {{"xref", KindName(Revision.Kind)},
+            {"offset", Revision.Offset},
+            {"start", Revision.Start},
+            {"end", Revision.End}};
+}
+
 }  // namespace
 
 std::string FormatRevisions(const std::string& File, const TDocumentHistory& History) {
@@ -39,16 +52,15 @@ std::string FormatRevisions(const std::string& File, const TDocumentHistory& His
     for (size_t i = 0; i < revisions.size(); ++i) {
         const TRevision& revision = revisions[i];
         const TRevisionChanges& changes = History.Changes[i];
-        text += "revision " + std::to_string(i + 1) + ": " + KindName(revision.Kind) + " at " +
-                std::to_string(revision.Offset) + ", bytes " + std::to_string(revision.Start) + "\u2013" +
-                std::to_string(revision.End) + Part("added", changes.Added) + Part("changed", changes.Changed) +
-                Part("freed", changes.Freed);
+        text += "revision " + std::to_string(i + 1) + ": " + Place(revision) + Part("added", changes.Added) +
+                Part("changed", changes.Changed) + Part("freed", changes.Freed);
         if (!changes.TrailerChanged.empty()) {
             text += ", trailer";
             for (const std::string& key : TrailerKeys(changes)) text += " " + key;
         }
         text += "\n";
     }
+    for (const TRevision& unlinked : History.Chain.Unlinked) text += "unlinked: " + Place(unlinked) + "\n";
     for (const TSignature& signature : History.Signatures) {
         const std::string name = "signature " + std::to_string(signature.Object) + ": ";
         text += name + "byte range";
@@ -70,16 +82,16 @@ std::string FormatRevisionsJson(const std::string& File, const TDocumentHistory&
     const std::vector<TRevision>& chain = History.Chain.Revisions;
     for (size_t i = 0; i < chain.size(); ++i) {
         const TRevisionChanges& changes = History.Changes[i];
-        revisions.push_back({{"revision", i + 1},
-                             {"xref", KindName(chain[i].Kind)},
-                             {"offset", chain[i].Offset},
-                             {"start", chain[i].Start},
-                             {"end", chain[i].End},
-                             {"added", changes.Added},
-                             {"changed", changes.Changed},
-                             {"freed", changes.Freed},
-                             {"trailer-changed", TrailerKeys(changes)}});
+        TJson revision = {{"revision", i + 1}};
+        revision.update(PlaceJson(chain[i]));
+        revision.update({{"added", changes.Added},
+                         {"changed", changes.Changed},
+                         {"freed", changes.Freed},
+                         {"trailer-changed", TrailerKeys(changes)}});
+        revisions.push_back(std::move(revision));
     }
+    TJson unlinked = TJson::array();
+    for (const TRevision& section : History.Chain.Unlinked) unlinked.push_back(PlaceJson(section));
     TJson signatures = TJson::array();
     for (const TSignature& signature : History.Signatures) {
         TJson entry = {{"object", signature.Object},
@@ -99,6 +111,7 @@ std::string FormatRevisionsJson(const std::string& File, const TDocumentHistory&
     }
     const TJson document = {{"file", File},
                             {"revisions", std::move(revisions)},
+                            {"unlinked", std::move(unlinked)},
                             {"signatures", std::move(signatures)},
                             {"after-last-eof", History.Chain.AfterLastEof},
                             {"diagnostics", DiagnosticsJson(Diagnostics)}};
@@ -107,9 +120,10 @@ std::string FormatRevisionsJson(const std::string& File, const TDocumentHistory&
 
 int RunRevisions(const std::vector<std::string>& Inputs, bool Json, std::ostream& Out, std::ostream& Err,
                  const std::optional<std::string>& Password) {
-    TFileDriver driver({true, Password, std::nullopt, Json ? &Out : nullptr}, Err);
+    TFileDriver driver({true, Password, std::nullopt, Json ? &Out : nullptr, true}, Err);
     const int exitCode = driver.Run(Inputs, [&](TFileRun& Run) {
         const TDocumentHistory history = ReadDocumentHistory(Run.Load());
+        if (history.Chain.ChainDamage) Run.Tell(*history.Chain.ChainDamage);
         Run.TellLateRepairs();
         Out << (Json ? FormatRevisionsJson(Run.Input(), history, Run.Diagnostics())
                      : FormatRevisions(Run.Input(), history));

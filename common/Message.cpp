@@ -155,6 +155,8 @@ constexpr std::array<TMessageEntry, MessageCodeCount> Entries{{
     {M::SignatureRangePastEnd, "signature-range-past-end", "署名の範囲がファイルの終わりを越えています。"},
     {M::SignatureRangeNoRevisionEnd, "signature-range-no-revision-end", "署名の範囲の終わりがどの改訂の終わりとも一致しません。"},
     {M::SignatureRangeGap, "signature-range-gap", "署名の範囲の間に /Contents の文字列以外のバイトがあります。"},
+    {M::EncryptedLeftLocked, "encrypted-left-locked", "ファイルは暗号化されており、パスワードでは開けません（{1}）。暗号化されない相互参照の区間だけを読み、オブジェクトは格納された位置で比べます。"},
+    {M::RevisionsFromMarkers, "revisions-from-markers", "相互参照の連鎖をたどれません（{1}）。各 %%EOF の前の startxref が指す区間を改訂とします。"},
     {M::ObjectNotHeld, "object-not-held", "オブジェクト {1} はファイルにありません。"},
     {M::PageNotHeld, "page-not-held", "{1} ページ目はありません。"},
     {M::PathKeyMissing, "path-key-missing", "{1} にキー {2} がありません。"},

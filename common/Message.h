@@ -160,6 +160,9 @@ enum class TMessageCode : uint16_t {
     SignatureRangePastEnd,
     SignatureRangeNoRevisionEnd,
     SignatureRangeGap,
+    // Revisions
+    EncryptedLeftLocked,
+    RevisionsFromMarkers,
     // Showing objects
     ObjectNotHeld,
     PageNotHeld,

@@ -5,12 +5,13 @@
 #include <string_view>
 
 #include "common/Stream.h"
+#include "syntax/EofMarker.h"
 
 namespace lumerra {
 
 namespace {
 
-constexpr std::string_view Marker = "%%EOF";
+constexpr std::string_view Marker = EofMarker;
 // The file is read in windows of this size; a marker may straddle two.
 constexpr int64_t WindowSize = 1024 * 1024;
 
@@ -31,28 +32,19 @@ std::string_view Text(const std::vector<uint8_t>& Bytes) {
 
 }  // namespace
 
-std::vector<int64_t> FirstEofMarkersAfter(TStream& File, const std::vector<int64_t>& Offsets) {
-    std::vector<int64_t> markers(Offsets.size(), -1);
-    if (Offsets.empty()) return markers;
+std::vector<int64_t> EofMarkers(TStream& File) {
+    std::vector<int64_t> markers;
     const int64_t size = File.Size();
-    size_t next = 0;  // the first offset still without its marker
-    int64_t found = -1;  // the last marker found
-    for (int64_t at = std::max<int64_t>(Offsets.front(), 0); next < Offsets.size() && at < size;) {
-        // Offsets that the last marker already follows take it.
-        while (next < Offsets.size() && found >= Offsets[next]) markers[next++] = found;
-        if (next == Offsets.size()) break;
-        at = std::max(at, Offsets[next]);
+    for (int64_t at = 0; at < size;) {
         const std::vector<uint8_t> window = ReadAt(File, at, WindowSize);
         if (window.size() < Marker.size()) break;
-        const size_t hit = Text(window).find(Marker);
-        if (hit == std::string_view::npos) {
-            at += static_cast<int64_t>(window.size() - Marker.size() + 1);
-            continue;
-        }
-        found = at + static_cast<int64_t>(hit);
-        at = found + 1;
+        const std::string_view text = Text(window);
+        size_t from = 0;
+        for (size_t hit; (hit = text.find(Marker, from)) != std::string_view::npos; from = hit + 1)
+            markers.push_back(at + static_cast<int64_t>(hit));
+        // The next window starts where a marker cut by this one's end would.
+        at += static_cast<int64_t>(window.size() - Marker.size() + 1);
     }
-    while (next < Offsets.size() && found >= Offsets[next]) markers[next++] = found;
     return markers;
 }
 
@@ -71,11 +63,7 @@ int64_t LastEofMarker(TStream& File) {
 
 int64_t EndOfMarkerLine(TStream& File, int64_t At) {
     const int64_t end = At + static_cast<int64_t>(Marker.size());
-    const std::vector<uint8_t> after = ReadAt(File, end, 2);
-    size_t i = 0;
-    if (i < after.size() && after[i] == '\r') ++i;
-    if (i < after.size() && after[i] == '\n') ++i;
-    return end + static_cast<int64_t>(i);
+    return end + static_cast<int64_t>(EofMarkerTail(ReadAt(File, end, 2)));
 }
 
 }  // namespace lumerra

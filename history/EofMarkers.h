@@ -1,5 +1,5 @@
 // Where the "%%EOF" markers of a file are: each revision of a file ends with
-// one (and the end of line after it).
+// one (and the byte or two after it that belong to it).
 #pragma once
 
 #include <cstdint>
@@ -9,16 +9,14 @@ namespace lumerra {
 
 class TStream;
 
-// For each of Offsets (ascending), the position of the first "%%EOF" at or
-// after it; -1 where none follows. One pass over the file from the first
-// offset.
-std::vector<int64_t> FirstEofMarkersAfter(TStream& File, const std::vector<int64_t>& Offsets);
+// The position of every "%%EOF" in the file, ascending; one pass.
+std::vector<int64_t> EofMarkers(TStream& File);
 
 // The position of the last "%%EOF" in the file; -1 when it has none.
 int64_t LastEofMarker(TStream& File);
 
-// Just past the marker at At and the end of line (CR, LF or CR LF) that
-// follows it, if any.
+// Just past the marker at At and what belongs to it after: CR LF, or one
+// CR, LF, space or tab.
 int64_t EndOfMarkerLine(TStream& File, int64_t At);
 
 }  // namespace lumerra

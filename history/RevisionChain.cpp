@@ -19,6 +19,8 @@ namespace {
 // How far before "%%EOF" the word "startxref" and the offset are looked for.
 constexpr int64_t StartXrefReach = 256;
 
+int32_t ClampedOffset(int64_t Offset) { return static_cast<int32_t>(std::clamp<int64_t>(Offset, -1, INT32_MAX)); }
+
 // The offset that "startxref N" right before the marker at Marker names;
 // -1 when the bytes before it are not that.
 int64_t StartXrefBefore(TStream& File, int64_t Marker) {
@@ -36,17 +38,26 @@ int64_t StartXrefBefore(TStream& File, int64_t Marker) {
 // The section at Offset; raises EDamagedInput when it cannot be read.
 TXrefSection ReadSection(TObjectReader& Reader, int64_t Offset) {
     TXrefSection section;
-    const int32_t at = static_cast<int32_t>(std::clamp<int64_t>(Offset, -1, INT32_MAX));
     switch (ReadXrefSection(Reader, Offset, section)) {
         case TXrefSectionFault::None:
             return section;
         case TXrefSectionFault::NotASection:
-            throw EDamagedInput(TMessageCode::XrefOffsetInvalid, at);
+            throw EDamagedInput(TMessageCode::XrefOffsetInvalid, ClampedOffset(Offset));
         case TXrefSectionFault::BadTrailer:
-            throw EDamagedInput(TMessageCode::TrailerInvalid, at);
+            throw EDamagedInput(TMessageCode::TrailerInvalid, ClampedOffset(Offset));
         default:
-            throw EDamagedInput(TMessageCode::XrefCountInvalid, at);
+            throw EDamagedInput(TMessageCode::XrefCountInvalid, ClampedOffset(Offset));
     }
+}
+
+// Section Section and, for a hybrid file's table, the stream beside it.
+void AddWithBeside(TObjectReader& Reader, TXrefSection Section, std::vector<TRevisionSection>& Out) {
+    const int64_t beside = Section.Kind == TXrefSection::TKind::Table ? Section.XRefStm() : -1;
+    Out.push_back({std::move(Section), false});
+    if (beside < 0) return;
+    TXrefSection stream = ReadSection(Reader, beside);
+    if (stream.Kind != TXrefSection::TKind::Stream) throw EDamagedInput(TMessageCode::XrefOffsetInvalid, ClampedOffset(beside));
+    Out.push_back({std::move(stream), true});
 }
 
 // The sections of the chain from Newest, newest first; each hybrid table's
@@ -54,50 +65,68 @@ TXrefSection ReadSection(TObjectReader& Reader, int64_t Offset) {
 std::vector<TRevisionSection> ReadChain(TObjectReader& Reader, int64_t Newest) {
     std::vector<TRevisionSection> chain;
     std::unordered_set<int64_t> seen;
-    const auto read = [&](int64_t Offset, bool Beside) -> const TXrefSection& {
-        if (!seen.insert(Offset).second)
-            throw EDamagedInput(TMessageCode::XrefOffsetInvalid, static_cast<int32_t>(std::min<int64_t>(Offset, INT32_MAX)));
-        chain.push_back({ReadSection(Reader, Offset), Beside});
-        return chain.back().Section;
-    };
     for (int64_t offset = Newest; offset != -1;) {
-        const TXrefSection& section = read(offset, false);
-        offset = section.Prev();
-        if (section.Kind != TXrefSection::TKind::Table || section.XRefStm() < 0) continue;
-        const int64_t beside = section.XRefStm();
-        if (read(beside, true).Kind != TXrefSection::TKind::Stream)
-            throw EDamagedInput(TMessageCode::XrefOffsetInvalid, static_cast<int32_t>(std::min<int64_t>(beside, INT32_MAX)));
+        if (!seen.insert(offset).second) throw EDamagedInput(TMessageCode::XrefOffsetInvalid, ClampedOffset(offset));
+        const size_t at = chain.size();
+        AddWithBeside(Reader, ReadSection(Reader, offset), chain);
+        if (chain.size() > at + 1 && !seen.insert(chain.back().Section.Offset).second)
+            throw EDamagedInput(TMessageCode::XrefOffsetInvalid, ClampedOffset(chain.back().Section.Offset));
+        offset = chain[at].Section.Prev();
     }
     return chain;
 }
 
-}  // namespace
+// A marker that "startxref N" comes right before.
+struct TNamingMarker {
+    int64_t End = 0;  // just past the marker
+    int64_t Named = -1;
+};
 
-TRevisionChain ReadRevisionChain(TObjectReader& Reader) {
-    TStream& file = *Reader.Analyst().Stream();
-    const int64_t lastMarker = LastEofMarker(file);
-    if (lastMarker < 0) throw EDamagedInput(TMessageCode::NoEof, -1);
-    const int64_t newest = StartXrefBefore(file, lastMarker);
-    if (newest < 0) throw EDamagedInput(TMessageCode::NoStartXref, static_cast<int32_t>(lastMarker));
-    std::vector<TRevisionSection> chain = ReadChain(Reader, newest);
+// Each section named, with the first marker that names it: markers right
+// after another ("%%EOF" is a comment) name the same section again.
+std::vector<TNamingMarker> NamingMarkers(TStream& File, const std::vector<int64_t>& Markers) {
+    std::vector<TNamingMarker> naming;
+    std::unordered_set<int64_t> named;
+    for (const int64_t marker : Markers)
+        if (const int64_t offset = StartXrefBefore(File, marker); offset >= 0 && named.insert(offset).second)
+            naming.push_back({EndOfMarkerLine(File, marker), offset});
+    return naming;
+}
 
-    // Each section ends at the first marker after it.
-    std::vector<int64_t> offsets;
-    for (const TRevisionSection& entry : chain) offsets.push_back(entry.Section.Offset);
-    std::sort(offsets.begin(), offsets.end());
-    const std::vector<int64_t> markers = FirstEofMarkersAfter(file, offsets);
+// The sections at Offset, when they read.
+std::optional<std::vector<TRevisionSection>> SectionsAt(TObjectReader& Reader, int64_t Offset) {
+    std::vector<TRevisionSection> sections;
+    try {
+        AddWithBeside(Reader, ReadSection(Reader, Offset), sections);
+    } catch (const EDamagedInput&) {
+        return std::nullopt;
+    }
+    return sections;
+}
+
+TRevision RevisionOf(std::vector<TRevisionSection> Sections, int64_t End) {
+    TRevision revision;
+    revision.Kind = Sections.front().Section.Kind;
+    revision.Offset = Sections.front().Section.Offset;
+    revision.End = End;
+    revision.Sections = std::move(Sections);
+    return revision;
+}
+
+// The revisions of the chain, oldest first. Each section ends at the first
+// marker after it (the file's end when none follows).
+std::vector<TRevision> ChainRevisions(std::vector<TRevisionSection> Chain, TStream& File,
+                                      const std::vector<int64_t>& Markers) {
     const auto endOf = [&](int64_t Offset) {
-        const int64_t marker = markers[static_cast<size_t>(
-            std::lower_bound(offsets.begin(), offsets.end(), Offset) - offsets.begin())];
-        return marker >= 0 ? EndOfMarkerLine(file, marker) : int64_t{file.Size()};
+        const auto marker = std::lower_bound(Markers.begin(), Markers.end(), Offset);
+        return marker != Markers.end() ? EndOfMarkerLine(File, *marker) : int64_t{File.Size()};
     };
-
     // Newest first, a section starts an older revision when it ends before
     // the revision in hand; one that ends after it (a linearized file's
     // main table behind its first page's) belongs to it, as does a beside
     // stream to its table.
     std::vector<TRevision> newestFirst;
-    for (TRevisionSection& entry : chain) {
+    for (TRevisionSection& entry : Chain) {
         const int64_t end = endOf(entry.Section.Offset);
         if (entry.Beside || (!newestFirst.empty() && end >= newestFirst.back().End)) {
             TRevision& revision = newestFirst.back();
@@ -105,18 +134,75 @@ TRevisionChain ReadRevisionChain(TObjectReader& Reader) {
             revision.Sections.push_back(std::move(entry));
             continue;
         }
-        TRevision revision;
-        revision.Kind = entry.Section.Kind;
-        revision.Offset = entry.Section.Offset;
-        revision.End = end;
-        revision.Sections.push_back(std::move(entry));
-        newestFirst.push_back(std::move(revision));
+        newestFirst.push_back(RevisionOf({std::move(entry)}, end));
     }
+    return {std::make_move_iterator(newestFirst.rbegin()), std::make_move_iterator(newestFirst.rend())};
+}
+
+bool InChain(const std::vector<TRevision>& Revisions, int64_t Offset) {
+    return std::any_of(Revisions.begin(), Revisions.end(), [&](const TRevision& Revision) {
+        return std::any_of(Revision.Sections.begin(), Revision.Sections.end(),
+                           [&](const TRevisionSection& Entry) { return Entry.Section.Offset == Offset; });
+    });
+}
+
+// Each revision and unlinked section starts where the one before it in the
+// file ends; the first at the file's first byte.
+void SetStarts(TRevisionChain& Chain) {
+    std::vector<int64_t> ends;
+    for (const auto* list : {&Chain.Revisions, &Chain.Unlinked})
+        for (const TRevision& revision : *list) ends.push_back(revision.End);
+    std::sort(ends.begin(), ends.end());
+    for (auto* list : {&Chain.Revisions, &Chain.Unlinked})
+        for (TRevision& revision : *list) {
+            const auto before = std::lower_bound(ends.begin(), ends.end(), revision.End);
+            revision.Start = before == ends.begin() ? 0 : *(before - 1);
+        }
+}
+
+}  // namespace
+
+TRevisionChain ReadRevisionChain(TObjectReader& Reader) {
+    TStream& file = *Reader.Analyst().Stream();
+    const std::vector<int64_t> markers = EofMarkers(file);
+    if (markers.empty()) throw EDamagedInput(TMessageCode::NoEof, -1);
+    const std::vector<TNamingMarker> naming = NamingMarkers(file, markers);
 
     TRevisionChain result;
-    result.Revisions.assign(std::make_move_iterator(newestFirst.rbegin()), std::make_move_iterator(newestFirst.rend()));
-    for (size_t i = 1; i < result.Revisions.size(); ++i) result.Revisions[i].Start = result.Revisions[i - 1].End;
-    result.AfterLastEof = file.Size() - EndOfMarkerLine(file, lastMarker);
+    try {
+        const int64_t newest = StartXrefBefore(file, markers.back());
+        if (newest < 0) throw EDamagedInput(TMessageCode::NoStartXref, ClampedOffset(markers.back()));
+        result.Revisions = ChainRevisions(ReadChain(Reader, newest), file, markers);
+        // What the chain does not reach: an earlier document that another
+        // was appended to, or updates whose /Prev was lost.
+        for (const TNamingMarker& marker : naming)
+            if (!InChain(result.Revisions, marker.Named))
+                if (auto sections = SectionsAt(Reader, marker.Named))
+                    result.Unlinked.push_back(RevisionOf(std::move(*sections), marker.End));
+    } catch (const EDamagedInput& Damage) {
+        // The chain cannot be followed: each marker whose startxref names a
+        // section that reads is a revision.
+        result.Revisions.clear();
+        for (const TNamingMarker& marker : naming)
+            if (auto sections = SectionsAt(Reader, marker.Named))
+                result.Revisions.push_back(RevisionOf(std::move(*sections), marker.End));
+        if (result.Revisions.empty()) throw;
+        TDiagnostic diagnostic = ErrorDiagnostic(Damage);
+        diagnostic.Message = MakeMessage(TMessageCode::RevisionsFromMarkers, diagnostic.Message);
+        diagnostic.Severity = TDiagnosticSeverity::Warning;
+        result.ChainDamage = std::move(diagnostic);
+    }
+    SetStarts(result);
+    result.AfterLastEof = file.Size() - EndOfMarkerLine(file, markers.back());
+    // The reader counts from the header; the revisions' bytes are the file's
+    // own, junk before the header and all.
+    const int64_t origin = Reader.Analyst().HeaderOffset();
+    for (auto* list : {&result.Revisions, &result.Unlinked})
+        for (TRevision& revision : *list) {
+            revision.Offset += origin;
+            if (revision.Start > 0) revision.Start += origin;
+            revision.End += origin;
+        }
     return result;
 }
 

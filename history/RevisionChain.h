@@ -4,7 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
+
+#include "common/Diagnostic.h"
 
 #include "pdf/XrefSection.h"
 
@@ -22,9 +25,9 @@ struct TRevisionSection {
 struct TRevision {
     // The section the revision's startxref names.
     TXrefSection::TKind Kind = TXrefSection::TKind::Table;
-    int64_t Offset = 0;
+    int64_t Offset = 0;  // in the file's own bytes, as Start and End
     // Its bytes: from the previous revision's end (0 for the first) to just
-    // past its "%%EOF" and that line's end of line.
+    // past its "%%EOF" and what belongs to the marker after it.
     int64_t Start = 0;
     int64_t End = 0;
     // Its sections, the one startxref names first. More than one for a
@@ -34,13 +37,22 @@ struct TRevision {
 
 struct TRevisionChain {
     std::vector<TRevision> Revisions;  // the oldest first
-    // Bytes after the last "%%EOF" and its end of line.
+    // Sections that a "%%EOF" marker's startxref names but the chain does
+    // not reach, in file order: an earlier document another was appended
+    // to, or updates whose /Prev was lost.
+    std::vector<TRevision> Unlinked;
+    // Why the chain could not be followed, when it could not: the revisions
+    // are then the sections that the markers name, in file order.
+    std::optional<TDiagnostic> ChainDamage;
+    // Bytes after the last "%%EOF" and what belongs to it (as triage counts).
     int64_t AfterLastEof = 0;
 };
 
 // The revisions of the document Reader reads, following /Prev from the
-// startxref before the last "%%EOF". A section that cannot be read, or a
-// chain that comes back to a section read before, raises EDamagedInput.
+// startxref before the last "%%EOF". When a section of the chain cannot be
+// read, or the chain comes back to a section read before, the revisions are
+// those the markers name (ChainDamage says why); EDamagedInput is raised
+// only when no marker names a section that reads.
 TRevisionChain ReadRevisionChain(TObjectReader& Reader);
 
 }  // namespace lumerra

@@ -35,7 +35,9 @@ std::vector<int64_t> ByteRangeOf(const TValue& Signature) {
 }
 
 // The byte range's faults; Revision set where it ends at a revision's end.
-void CheckByteRange(TStream& File, const TValue& Signature, const std::vector<TRevision>& Revisions,
+// File counts from the header, Origin bytes into the file; a byte range
+// counts from the file's first byte, as do the revisions.
+void CheckByteRange(TStream& File, int64_t Origin, const TValue& Signature, const std::vector<TRevision>& Revisions,
                     TSignature& Out) {
     Out.ByteRange = ByteRangeOf(Signature);
     if (Out.ByteRange.empty()) {
@@ -44,7 +46,8 @@ void CheckByteRange(TStream& File, const TValue& Signature, const std::vector<TR
     }
     const int64_t a = Out.ByteRange[0], b = Out.ByteRange[1], c = Out.ByteRange[2], d = Out.ByteRange[3];
     if (a != 0) Out.Findings.push_back(TSignatureFinding::NotFromStart);
-    if (c + d > File.Size()) Out.Findings.push_back(TSignatureFinding::PastEnd);
+    const int64_t size = File.Size() + Origin;
+    if (c + d > size) Out.Findings.push_back(TSignatureFinding::PastEnd);
     const auto covered = std::find_if(Revisions.begin(), Revisions.end(),
                                       [&](const TRevision& Revision) { return Revision.End == c + d; });
     if (covered == Revisions.end())
@@ -55,10 +58,10 @@ void CheckByteRange(TStream& File, const TValue& Signature, const std::vector<TR
     const TValue* contents = Signature.Find("Contents");
     const int64_t gap = c - (a + b);
     bool gapIsContents = false;
-    if (contents != nullptr && contents->Is(TValue::TKind::String) && gap >= 2 && c <= File.Size() &&
+    if (contents != nullptr && contents->Is(TValue::TKind::String) && gap >= 2 && c <= size && a + b >= Origin &&
         gap <= static_cast<int64_t>(contents->Text().size()) * HexSlack + 1024) {
         std::string bytes(static_cast<size_t>(gap), '\0');
-        File.SetPosition(a + b);
+        File.SetPosition(a + b - Origin);
         File.ReadBuffer(bytes.data(), static_cast<int32_t>(gap));
         gapIsContents = IsHexStringOf(bytes, contents->Text());
     }
@@ -118,7 +121,7 @@ std::vector<TSignature> FindSignatures(TObjectReader& Reader, const std::vector<
         if (!seen.insert(Number).second) return;
         TSignature signature;
         signature.Object = Number;
-        CheckByteRange(*analyst.Stream(), Dictionary, Revisions, signature);
+        CheckByteRange(*analyst.Stream(), analyst.HeaderOffset(), Dictionary, Revisions, signature);
         if (signature.Revision > 0) signature.ChangedAfter = ChangedAfter(signature.Revision, Changes);
         signatures.push_back(std::move(signature));
     };

@@ -2,6 +2,7 @@
 // /Encrypt and /ID, and opening the security handler.
 #include <algorithm>
 
+#include "common/Exceptions.h"
 #include "pdf/ExtendedAnalyst.h"
 #include "pdf/ObjectReader.h"
 #include "pdf/SecurityHandler.h"
@@ -69,6 +70,20 @@ void TExtendedAnalyst::OpenSecurity() {
     if (encrypt == nullptr) throw ESecurityError(TMessageCode::EncryptionDamaged, "trailer, offset " + std::to_string(FEncryptTrailer));
     Loading().Security = TSecurityHandler::Open(ResolvedEncryption(*encrypt), fileId, FPassword);
     if (const auto warning = Doc().Security->PermsWarning()) AddWarning({*warning, {}});
+}
+
+void TExtendedAnalyst::OpenSecurityOrStayLocked() {
+    // A password given and refused is the user's error, not a locked file.
+    if (!FTableOnly || FPassword) {
+        OpenSecurity();
+        return;
+    }
+    try {
+        OpenSecurity();
+    } catch (const ESecurityError& Error) {
+        Loading().Security.reset();
+        AddWarning(MakeMessage(TMessageCode::EncryptedLeftLocked, MessageOf(Error)));
+    }
 }
 
 }  // namespace lumerra

@@ -49,6 +49,9 @@ struct TDocument {
     int32_t ObjectCount = -1;
 
     std::string Version;
+    // Bytes of junk before the header: the offsets the file gives, and every
+    // position a reader uses, count from the header.
+    int64_t HeaderOffset = 0;
     std::string FileName;
     int32_t PageCount = -1;
     int32_t RootID = -1;

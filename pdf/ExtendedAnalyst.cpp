@@ -38,7 +38,7 @@ void TExtendedAnalyst::Analyze() {
     FTryingTable = true;
     try {
         ReadStructure();
-        GetPageList(nullptr);
+        if (!FTableOnly) GetPageList(nullptr);
         FTryingTable = false;
         return;
     } catch (const ESecurityError&) {
@@ -82,6 +82,7 @@ void TExtendedAnalyst::ShiftToHeader(int32_t Offset) {
         FStream = std::move(rest);
     }
     FStream->SetPosition(0);
+    Loading().HeaderOffset = Offset;
 }
 
 void TExtendedAnalyst::ReadStructure() {
@@ -90,7 +91,8 @@ void TExtendedAnalyst::ReadStructure() {
     if (xrefOffset < 0) Fail(TMessageCode::XrefOffsetUnreadable, FStream->Size());
     Loading().FreeObjects.clear();
     ReadXrefChain(xrefOffset);
-    if (Doc().Encrypted) OpenSecurity();
+    if (Doc().Encrypted) OpenSecurityOrStayLocked();
+    if (FTableOnly) return;
     if (Doc().RootID == -1) Fail(TMessageCode::NoRoot, xrefOffset);
     ReadCatalog();
     if (Doc().FirstPagesID == -1) Fail(TMessageCode::NoFirstPages, Locate(Doc().RootID).Offset(), Doc().RootID);

@@ -33,6 +33,12 @@ public:
     std::unique_ptr<TStream> CompressedObject(int32_t ID, const TObjectLocation& Location) override;
     std::unique_ptr<TObjectReader> ObjectModel() override;
 
+    // Reads no more than the table, for what needs only the file's
+    // structure (its revisions): no catalog and no page tree are looked
+    // for, and an encrypted file that the password does not open is read
+    // all the same, its strings and streams left as stored.
+    void ReadTableOnly() { FTableOnly = true; }
+
 protected:
     void Analyze() override;
     std::unique_ptr<TPDFAnalyst> EmptyReader() const override { return std::make_unique<TExtendedAnalyst>(); }
@@ -59,6 +65,9 @@ private:
     // and opens it with the password (AnalystSecurity.cpp); raises
     // ESecurityError.
     void OpenSecurity();
+    // OpenSecurity, except that a table-only reading stays locked, with a
+    // warning, where the password does not open the file.
+    void OpenSecurityOrStayLocked();
     // Value, or the object it refers to when it is a reference (What names
     // it in the error); raises ESecurityError. The encryption dictionary and
     // its parts are never in object streams: those are encrypted with it.
@@ -83,6 +92,7 @@ private:
     // step parsed (the catalog, the root of the page tree) the next finds.
     TObjectReader& TreeReader();
 
+    bool FTableOnly = false;
     // This reader's own: decoded object streams.
     std::unique_ptr<TObjectStreamCache> FObjectStreams;
     // Only while loading.

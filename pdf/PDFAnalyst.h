@@ -129,6 +129,7 @@ public:
     TStream* Stream() const { return FStream.get(); }
     const std::vector<bool>& FreeObjects() const { return Doc().FreeObjects; }
     const std::string& Version() const { return Doc().Version; }
+    int64_t HeaderOffset() const { return Doc().HeaderOffset; }
     const std::string& FileName() const { return Doc().FileName; }
     int32_t ObjectCount() const { return Doc().ObjectCount; }
     int32_t PageCount() const { return Doc().PageCount; }

@@ -46,7 +46,7 @@ void TExtendedAnalyst::RebuildTable() {
     doc.Encrypted = scan.Encrypted;
     if (doc.Encrypted && scan.EncryptTrailer >= 0) {
         FEncryptTrailer = scan.EncryptTrailer;
-        OpenSecurity();
+        OpenSecurityOrStayLocked();
     }
 
     // The objects inside object streams, unless the file defines them again
@@ -76,6 +76,11 @@ void TExtendedAnalyst::RebuildTable() {
     int64_t found = 0;
     for (size_t i = 0; i < doc.ObjectOffsets.size(); ++i) found += doc.ObjectOffsets[i] >= 0 || doc.Compressed[i].Stream >= 0;
     AddWarning(MakeMessage(TMessageCode::TableRebuilt, found));
+    if (FTableOnly) {
+        // Nothing to read: the caller tells a file without a header as no PDF.
+        if (found == 0) Fail(TMessageCode::NoPageTree);
+        return;
+    }
 
     if (Doc().RootID == -1) Fail(TMessageCode::NoPageTree);
     ReadCatalog();

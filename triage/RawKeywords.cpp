@@ -8,6 +8,7 @@
 
 #include "common/Stream.h"
 #include "syntax/CharClass.h"
+#include "syntax/EofMarker.h"
 
 namespace lumerra {
 
@@ -91,12 +92,11 @@ THeaderLine FindHeaderLine(std::span<const uint8_t> Start) {
 
 void TEofMarkerCounter::Add(uint8_t C) {
     if (FMarkers > 0) ++FAfterLast;
-    static constexpr std::string_view marker = "%%EOF";
-    if (FMatched < 5 && C == marker[static_cast<size_t>(FMatched)]) {
+    if (FMatched < 5 && C == EofMarker[static_cast<size_t>(FMatched)]) {
         ++FMatched;
         return;
     }
-    if (FMatched == 5 && (C == '\n' || C == '\r' || C == ' ' || C == '\t')) {
+    if (FMatched == 5 && EndsEofMarker(C)) {
         ++FMarkers;
         FAfterLast = 0;
         FMatched = C == '\n' ? 0 : C == '\r' ? 6 : 7;

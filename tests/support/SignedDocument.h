@@ -4,19 +4,23 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/PdfBuilder.h"
 
 namespace lumerra::test {
 
-// Just past each "%%EOF" and the end of line after it.
+// Just past each "%%EOF" and what belongs to it after.
 inline std::vector<int64_t> MarkerLineEnds(const std::string& Bytes) {
     std::vector<int64_t> ends;
     for (size_t at = Bytes.find("%%EOF"); at != std::string::npos; at = Bytes.find("%%EOF", at + 1)) {
+        // CR LF, or one CR, LF, space or tab, belongs to the marker.
         size_t end = at + 5;
-        if (end < Bytes.size() && Bytes[end] == '\r') ++end;
-        if (end < Bytes.size() && Bytes[end] == '\n') ++end;
+        if (Bytes.compare(end, 2, "\r\n") == 0)
+            end += 2;
+        else if (end < Bytes.size() && std::string_view(" \t\r\n").find(Bytes[end]) != std::string_view::npos)
+            ++end;
         ends.push_back(static_cast<int64_t>(end));
     }
     return ends;
