@@ -7,6 +7,7 @@
 
 #include "filters/Flate.h"
 #include "support/FilterFixtures.h"
+#include "support/Raised.h"
 
 namespace lumerra {
 namespace {
@@ -21,14 +22,9 @@ std::string Inflate(const std::string& Compressed, bool* Failed = nullptr) {
     TMemoryStream source;
     Load(source, Compressed);
     TMemoryStream output;
-    bool failed = false;
-    try {
-        DecodeFlate(source, output);
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), FlateFailureMessage);
-        failed = true;
-    }
-    if (Failed) *Failed = failed;
+    const std::string message = test::RaisedMessage([&] { DecodeFlate(source, output); });
+    EXPECT_TRUE(message.empty() || message == FlateFailureMessage) << message;
+    if (Failed) *Failed = !message.empty();
     return Contents(output);
 }
 
