@@ -2,9 +2,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 #include <string>
 #include <vector>
 
@@ -205,10 +203,7 @@ TEST(CliBatch, InterruptStopsEveryWorker) {
     const std::string dir = one.Sibling("out");
     TempFile scratch("");
     Process process({"decode", "-j", "2", "--output-dir", dir, one.Path(), two}, scratch);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!process.Running() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    ASSERT_TRUE(process.Running());
+    ASSERT_TRUE(AwaitRun(process));
     ::kill(process.Pid(), SIGINT);
     const RunResult r = process.Wait();
     EXPECT_EQ(r.ExitCode, 130) << r.Err;

@@ -31,13 +31,7 @@ const char* FailureName(TFailure Failure) {
 }
 
 std::string OnePage(const std::string& Content = "0 0 m 10 10 l S", const std::string& Dict = "") {
-    PdfBuilder b;
-    b.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
-    b.Set(2, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>");
-    b.Set(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 10 10] /Contents 4 0 R >>");
-    b.SetStream(4, Dict, Content);
-    b.Root(1);
-    return b.Build();
+    return PdfBuilder::SimpleDocument({""}).SetStream(4, Dict, Content).Build();
 }
 
 // The table numbers its subsection from 1: every offset is one object off,

@@ -65,6 +65,20 @@ TEST(CliLocale, MessagesFollowTheLocaleAndEverythingElseStays) {
     const std::string data = Deflate("0 0 m S\n" + std::string(5000, 'x'));
     cut.SetStream(4, "/Filter /FlateDecode", data.substr(0, data.size() / 2) + std::string(64, '\xff'));
     TempFile damagedStream(cut.Build(), "cut.pdf");
+    TempFile unknown(PdfBuilder::SimpleDocument({""}).SetStream(4, "/Filter /Foo", "0 0 m S").Build(), "foo.pdf");
+    // A stream that went unchecked says why in the same language as the
+    // sentence around the reason, and gives the reason's code to scripts.
+    const struct {
+        const TempFile* File;
+        const char* MessageCode;
+        const char* ReasonCode;
+        std::string Japanese, English;
+    } unchecked[] = {
+        {&damagedStream, "stream-unreadable", "flate-failed", "ストリームを検査していません（flate圧縮を正常に展開できませんでした。）。",
+         "The stream was not checked: Flate data could not be inflated completely."},
+        {&unknown, "stream-filter-unknown", nullptr, "フィルタ /Foo を展開できないため、ストリームを検査していません。",
+         "The stream was not checked: its filter /Foo cannot be decoded."},
+    };
     for (const TLocaleCase& c : LocaleCases) {
         SCOPED_TRACE(c.What);
         Launch how;
@@ -101,33 +115,8 @@ TEST(CliLocale, MessagesFollowTheLocaleAndEverythingElseStays) {
         const auto finding = nlohmann::json::parse(findings.substr(0, findings.find('\n')));
         EXPECT_EQ(finding["code"], "save-restore");
         EXPECT_EQ(finding["message-code"], "restore-without-save");
-    }
-}
 
-// A stream that went unchecked says why in the same language as the sentence
-// around the reason, and gives the reason's code to scripts.
-TEST(CliLocale, AReasonInsideAMessageIsInTheSameLanguage) {
-    PdfBuilder cut = PdfBuilder::SimpleDocument({""});
-    const std::string data = Deflate("0 0 m S\n" + std::string(5000, 'x'));
-    cut.SetStream(4, "/Filter /FlateDecode", data.substr(0, data.size() / 2) + std::string(64, '\xff'));
-    TempFile damaged(cut.Build(), "cut.pdf");
-    TempFile unknown(PdfBuilder::SimpleDocument({""}).SetStream(4, "/Filter /Foo", "0 0 m S").Build(), "foo.pdf");
-    const struct {
-        const TempFile* File;
-        const char* MessageCode;
-        const char* ReasonCode;
-        std::string Japanese, English;
-    } cases[] = {
-        {&damaged, "stream-unreadable", "flate-failed", "ストリームを検査していません（flate圧縮を正常に展開できませんでした。）。",
-         "The stream was not checked: Flate data could not be inflated completely."},
-        {&unknown, "stream-filter-unknown", nullptr, "フィルタ /Foo を展開できないため、ストリームを検査していません。",
-         "The stream was not checked: its filter /Foo cannot be decoded."},
-    };
-    for (const TLocaleCase& c : LocaleCases) {
-        SCOPED_TRACE(c.What);
-        Launch how;
-        how.Locale = c.Locale;
-        for (const auto& k : cases) {
+        for (const auto& k : unchecked) {
             SCOPED_TRACE(k.MessageCode);
             const RunResult text = RunCli({"check", k.File->Path()}, how);
             EXPECT_EQ(text.ExitCode, 3) << text.Err;

@@ -14,17 +14,7 @@ using namespace lumerra::test;
 namespace {
 
 // Two pages, each with its own content stream (objects 4 and 6).
-PdfBuilder TwoPages() {
-    PdfBuilder b;
-    b.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
-    b.Set(2, "<< /Type /Pages /Kids [3 0 R 5 0 R] /Count 2 >>");
-    b.Set(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 10 10] /Contents 4 0 R >>");
-    b.SetStream(4, "", "BT (one) Tj ET");
-    b.Set(5, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 10 10] /Contents 6 0 R >>");
-    b.SetStream(6, "", "BT (two) Tj ET");
-    b.Root(1);
-    return b;
-}
+PdfBuilder TwoPages() { return PdfBuilder::SimpleDocument({"BT (one) Tj ET", "BT (two) Tj ET"}); }
 
 // Two revisions: the first one's table numbers its subsection from 1
 // instead of 0, so that every offset is one object off; the update

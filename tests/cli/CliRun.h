@@ -7,11 +7,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/PdfBuilder.h"
@@ -115,6 +117,14 @@ private:
     std::string FErrPath;
     pid_t FPid = -1;
 };
+
+// Waits up to a minute for Started to begin its run; true when it has.
+inline bool AwaitRun(const Process& Started) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!Started.Running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return Started.Running();
+}
 
 inline RunResult RunCli(const std::vector<std::string>& Args, const Launch& How = {}) {
     TempFile scratch("");

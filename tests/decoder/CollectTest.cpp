@@ -10,6 +10,7 @@
 #include "decoder/PDFLumerra.h"
 #include "pdf/DefaultAnalyst.h"
 #include "support/PdfBuilder.h"
+#include "support/Raised.h"
 #include "support/ReportSupport.h"
 
 using namespace lumerra;
@@ -186,18 +187,8 @@ TEST(ResourceModel, CopiesKeepTheirOwnEntries) {
 
 TEST(ResourceModel, IndexErrorsCarryTheIndex) {
     TPDFResourceList list;
-    try {
-        list.GetName(1);
-        FAIL();
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), "Index値が不正です。[ 1 ]");
-    }
+    EXPECT_EQ(RaisedMessage([&] { list.GetName(1); }), "Index値が不正です。[ 1 ]");
     EXPECT_THROW(list.GetObjectNumber(-1), Exception);
     TPageResource R;
-    try {
-        R.GetChild(0);
-        FAIL();
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), "リストのインデックスが範囲を超えています (0)");
-    }
+    EXPECT_EQ(RaisedMessage([&] { R.GetChild(0); }), "リストのインデックスが範囲を超えています (0)");
 }

@@ -4,9 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -15,6 +14,7 @@
 #include "pdf/DefaultAnalyst.h"
 #include "pdf/ExtendedAnalyst.h"
 #include "support/DecoderEncoders.h"
+#include "support/FilterFixtures.h"
 #include "support/PdfBuilder.h"
 #include "support/ReportSupport.h"
 
@@ -120,13 +120,7 @@ TEST(ExtendedReport, OtherFiltersOnlyWhereTheDefaultWritesNothing) {
          EncodeLZW(text, {.EarlyChange = false}), text},
         {"RunLength", "/Filter /RunLengthDecode", std::string("\x1c", 1) + text + "\x80", text},
         {"a chain of three", "/Filter [/ASCIIHexDecode /RunLengthDecode /LZWDecode] /DecodeParms [null null null]",
-         [&] {
-             std::string hex;
-             const std::string runs = std::string(1, static_cast<char>(EncodeLZW(text).size() - 1)) + EncodeLZW(text) + "\x80";
-             for (const unsigned char c : runs) hex += "0123456789ABCDEF"[c >> 4], hex += "0123456789ABCDEF"[c & 15];
-             return hex + ">";
-         }(),
-         text},
+         EncodeHex(std::string(1, static_cast<char>(EncodeLZW(text).size() - 1)) + EncodeLZW(text) + "\x80") + ">", text},
         {"Identity crypt filter", "/Filter [/Crypt /LZWDecode]", EncodeLZW(text), text},
         {"an image filter stays undecoded", "/Filter /DCTDecode", "\xff\xd8\xff", ""},
     };

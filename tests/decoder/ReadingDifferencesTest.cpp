@@ -99,12 +99,9 @@ TEST(ReadingDifferences, EachShapeAsTheDefaultReadsItAndAsTheFileSaysIt) {
              Deflate(EncodePNG(text, 8, 1, {0, 1, 2, 3, 4}))).Build(),
          "Contents 1/1 | " + EncodePNG(text, 8, 1, {0, 1, 2, 3, 4}), "Contents 1/1 | " + text},
         {"three text and Flate filters",
-         PdfBuilder::SimpleDocument({""}).SetStream(4, "/Filter [/ASCIIHexDecode /ASCII85Decode /FlateDecode]", [&] {
-             std::string hex;
-             for (const unsigned char c : EncodeASCII85(Deflate(text)))
-                 hex += "0123456789ABCDEF"[c >> 4], hex += "0123456789ABCDEF"[c & 15];
-             return hex + ">";
-         }()).Build(),
+         PdfBuilder::SimpleDocument({""})
+             .SetStream(4, "/Filter [/ASCIIHexDecode /ASCII85Decode /FlateDecode]", EncodeHex(EncodeASCII85(Deflate(text))) + ">")
+             .Build(),
          "Contents 1/1", "Contents 1/1 | " + text},
         {"null and missing entries and content streams",
          WithResources("<< /Font << /F1 5 0 R /F8 null /F9 6 0 R >> >>")

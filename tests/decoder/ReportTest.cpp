@@ -12,6 +12,7 @@
 #include "decoder/PDFLumerra.h"
 #include "pdf/DefaultAnalyst.h"
 #include "support/PdfBuilder.h"
+#include "support/Raised.h"
 #include "support/ReportSupport.h"
 
 using namespace lumerra;
@@ -215,13 +216,9 @@ TEST(Report, PreviousReportSurvivesARunThatDoesNotComplete) {
             const TDecodeProgressProc progress = [&](int32_t, int32_t, int32_t, bool) {
                 cancel = c.CancelAfterFirstPage;
             };
-            std::string message;
-            try {
-                decoder.DecodeToFile(doc.Out, c.First, c.Last, true, progress, cancel);
-            } catch (const Exception& e) {
-                message = e.Message();
-            }
-            EXPECT_EQ(message, c.Message) << c.Name;
+            EXPECT_EQ(RaisedMessage([&] { decoder.DecodeToFile(doc.Out, c.First, c.Last, true, progress, cancel); }),
+                      c.Message)
+                << c.Name;
             EXPECT_EQ(cancel, c.CancelAfterFirstPage) << c.Name;
             EXPECT_EQ(std::filesystem::exists(doc.Out), hadReport) << c.Name;
             if (hadReport) {
@@ -297,35 +294,21 @@ TEST(Report, RefusesTargetsItMustNotWrite) {
     TPDFLumerra decoder(&doc.Analyst);
     for (const auto& c : cases) {
         bool cancel = false;
-        std::string message = "no refusal";
-        try {
-            decoder.DecodeToFile(c.Target, 1, 1, true, nullptr, cancel);
-        } catch (const Exception& e) {
-            message = e.Message();
-        }
-        EXPECT_EQ(message, c.Message) << c.Target;
+        EXPECT_EQ(RaisedMessage([&] { decoder.DecodeToFile(c.Target, 1, 1, true, nullptr, cancel); }, "no refusal"),
+                  c.Message)
+            << c.Target;
         EXPECT_EQ(ReadFileBytes(c.Target), c.Kept) << c.Target;
     }
 }
 
 TEST(Report, RefusesUnusableAnalysers) {
-    try {
-        TPDFLumerra decoder(nullptr);
-        FAIL();
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), "nilは代入できません。");
-    }
+    EXPECT_EQ(RaisedMessage([] { TPDFLumerra decoder(nullptr); }), "nilは代入できません。");
     PdfBuilder pdf = PdfBuilder::SimpleDocument({"a"});
     pdf.TrailerExtra("/Encrypt 9 0 R");
     LoadedDocument doc(pdf.Build());
     ASSERT_TRUE(doc.Analyst.Encrypted());
     EXPECT_EQ(doc.Analyst.Security(), nullptr);  // the default reading decrypts nothing
-    try {
-        TPDFLumerra decoder(&doc.Analyst);
-        FAIL();
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), "対応できない形式です。");
-    }
+    EXPECT_EQ(RaisedMessage([&] { TPDFLumerra decoder(&doc.Analyst); }), "対応できない形式です。");
 }
 
 TEST(Report, TruncatedDocumentKeepsWhatWasWrittenToTheStream) {

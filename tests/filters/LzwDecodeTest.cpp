@@ -112,45 +112,33 @@ TEST(DecodeLZW, EncodedDataComesBackWhole) {
     }
 }
 
-TEST(DecodeLZW, ACodePastTheNextEntryEndsTheData) {
-    // Damage stands at the byte where the bad code starts: code k (from 0)
-    // of 9 bits starts at bit 9k.
+// Damage stands at the byte where the bad code starts (code k, from 0, of 9
+// bits starts at bit 9k), or at the end of data without its end marker.
+TEST(DecodeLZW, DamageAndTheEndOfTheData) {
     struct TCase {
-        std::vector<std::pair<int, int>> Codes;
+        const char* Name;
+        std::string Data;
         std::string Bytes;
         std::vector<TFilterDiagnostic> Damage;
     };
+    const std::string text = test::ContentText(3000, 5);
+    const std::string unmarked = test::EncodeLZW(text, {.EndMarker = false});
     const std::vector<TCase> cases = {
-        {{{'A', 9}, {258, 9}, {257, 9}}, "AAA", {}},  // the entry being made
-        {{{'A', 9}, {'B', 9}, {300, 9}, {'C', 9}}, "AB", At(2)},
-        {{{'A', 9}, {259, 9}, {'C', 9}}, "A", At(1)},
-        {{{256, 9}, {258, 9}}, "", At(1)},  // no previous code to make it from
-        {{{'A', 9}, {'B', 9}, {256, 9}, {259, 9}}, "AB", At(3)},
+        {"the entry being made", PackCodes({{'A', 9}, {258, 9}, {257, 9}}), "AAA", {}},
+        {"a code past the next entry", PackCodes({{'A', 9}, {'B', 9}, {300, 9}, {'C', 9}}), "AB", At(2)},
+        {"the entry after the next", PackCodes({{'A', 9}, {259, 9}, {'C', 9}}), "A", At(1)},
+        {"no previous code to make it from", PackCodes({{256, 9}, {258, 9}}), "", At(1)},
+        {"past the next entry after a clear", PackCodes({{'A', 9}, {'B', 9}, {256, 9}, {259, 9}}), "AB", At(3)},
+        {"no end marker: damaged at the end, kept", unmarked, text, At(static_cast<int64_t>(unmarked.size()))},
+        {"a final partial code is padding", PackCodes({{'A', 9}, {'B', 9}, {0x1F, 5}}), "AB", At(3)},
+        {"no data", "", "", At(0)},
+        {"nothing after the end marker counts", test::EncodeLZW("before") + test::EncodeLZW("after"), "before", {}},
     };
     for (const TCase& c : cases) {
-        const TDecoded d = LZW(PackCodes(c.Codes));
-        EXPECT_EQ(d.Bytes, c.Bytes);
-        EXPECT_EQ(d.Damage, c.Damage) << c.Bytes;
+        const TDecoded d = LZW(c.Data);
+        EXPECT_TRUE(d.Bytes == c.Bytes) << c.Name;
+        EXPECT_EQ(d.Damage, c.Damage) << c.Name;
     }
-}
-
-TEST(DecodeLZW, DataWithoutTheEndMarkerIsDamagedAtItsEndButKept) {
-    const std::string text = test::ContentText(3000, 5);
-    const std::string coded = test::EncodeLZW(text, {.EndMarker = false});
-    const TDecoded d = LZW(coded);
-    EXPECT_TRUE(d.Bytes == text);
-    EXPECT_EQ(d.Damage, At(static_cast<int64_t>(coded.size())));
-    // A final partial code is padding.
-    const TDecoded partial = LZW(PackCodes({{'A', 9}, {'B', 9}, {0x1F, 5}}));
-    EXPECT_EQ(partial.Bytes, "AB");
-    EXPECT_EQ(partial.Damage, At(3));
-    EXPECT_EQ(LZW("").Damage, At(0));
-}
-
-TEST(DecodeLZW, NothingAfterTheEndMarkerCounts) {
-    const TDecoded d = LZW(test::EncodeLZW("before") + test::EncodeLZW("after"));
-    EXPECT_EQ(d.Bytes, "before");
-    EXPECT_TRUE(d.Damage.empty());
 }
 
 }  // namespace

@@ -69,25 +69,6 @@ TEST(DecodePredictor, PNGRowsRoundTripAtEveryWidth) {
     }
 }
 
-TEST(DecodePredictor, TIFFKnownRows) {
-    struct TCase {
-        TPredictorParams Params;
-        std::string Data, Bytes;
-    };
-    const std::vector<TCase> cases = {
-        {{2, 1, 8, 4}, Bytes({1, 1, 1, 255}), Bytes({1, 2, 3, 2})},
-        {{2, 2, 8, 2}, Bytes({1, 2, 3, 4, 9, 9, 0, 0}), Bytes({1, 2, 4, 6, 9, 9, 9, 9})},  // row by row
-        {{2, 1, 16, 2}, Bytes({0x00, 0xFF, 0x00, 0x01}), Bytes({0x00, 0xFF, 0x01, 0x00})},  // the carry
-        {{2, 1, 1, 5}, Bytes({0xA7}), Bytes({0xC7})},  // 10100 -> 11000, padding 111 kept
-        {{2, 1, 4, 3}, Bytes({0x1F, 0x20, 0x12, 0x3F}), Bytes({0x10, 0x20, 0x13, 0x6F})},
-    };
-    for (const TCase& c : cases) {
-        const TDecoded d = Predicted(c.Data, c.Params);
-        EXPECT_EQ(d.Bytes, c.Bytes) << c.Params.Colors << "x" << c.Params.BitsPerComponent;
-        EXPECT_TRUE(d.Damage.empty());
-    }
-}
-
 TEST(DecodePredictor, TIFFRoundTripsAtEveryWidth) {
     const std::string data = test::RandomBytes(4 * 75, 12);
     for (const int bits : {1, 2, 4, 8, 16}) {
@@ -99,36 +80,36 @@ TEST(DecodePredictor, TIFFRoundTripsAtEveryWidth) {
     }
 }
 
-TEST(DecodePredictor, FinalPartialRowIsKeptAsFarAsItGoes) {
+TEST(DecodePredictor, KnownRowsAndWhereTheDataEnds) {
     struct TCase {
         const char* Name;
         std::string Data;
         TPredictorParams Params;
         std::string Bytes;
+        int64_t DamageAt;  // -1: none
     };
+    const int64_t end = -2;  // damage at the end of the data
     const std::vector<TCase> cases = {
-        {"PNG bytes", Bytes({0, 1, 2, 3, 2, 1, 1}), {12, 1, 8, 3}, Bytes({1, 2, 3, 2, 3})},
-        {"PNG type byte alone", Bytes({0, 1, 2, 3, 2}), {12, 1, 8, 3}, Bytes({1, 2, 3})},
-        {"TIFF components", Bytes({1, 1, 1, 1, 1}), {2, 1, 8, 3}, Bytes({1, 2, 3, 1, 2})},
-        {"TIFF 16-bit odd byte", Bytes({0, 1, 0, 1, 0, 1, 0}), {2, 1, 16, 2}, Bytes({0, 1, 0, 2, 0, 1})},
+        {"TIFF 8-bit", Bytes({1, 1, 1, 255}), {2, 1, 8, 4}, Bytes({1, 2, 3, 2}), -1},
+        {"TIFF two colours, row by row", Bytes({1, 2, 3, 4, 9, 9, 0, 0}), {2, 2, 8, 2}, Bytes({1, 2, 4, 6, 9, 9, 9, 9}), -1},
+        {"TIFF 16-bit carry", Bytes({0x00, 0xFF, 0x00, 0x01}), {2, 1, 16, 2}, Bytes({0x00, 0xFF, 0x01, 0x00}), -1},
+        {"TIFF 1-bit, padding kept", Bytes({0xA7}), {2, 1, 1, 5}, Bytes({0xC7}), -1},  // 10100 -> 11000, 111 kept
+        {"TIFF 4-bit", Bytes({0x1F, 0x20, 0x12, 0x3F}), {2, 1, 4, 3}, Bytes({0x10, 0x20, 0x13, 0x6F}), -1},
+        {"no predictor copies whatever the other entries", "any bytes", {1, 0, 3, 0}, "any bytes", -1},
+        // A final partial row is kept as far as it goes.
+        {"PNG bytes", Bytes({0, 1, 2, 3, 2, 1, 1}), {12, 1, 8, 3}, Bytes({1, 2, 3, 2, 3}), end},
+        {"PNG type byte alone", Bytes({0, 1, 2, 3, 2}), {12, 1, 8, 3}, Bytes({1, 2, 3}), end},
+        {"TIFF components", Bytes({1, 1, 1, 1, 1}), {2, 1, 8, 3}, Bytes({1, 2, 3, 1, 2}), end},
+        {"TIFF 16-bit odd byte", Bytes({0, 1, 0, 1, 0, 1, 0}), {2, 1, 16, 2}, Bytes({0, 1, 0, 2, 0, 1}), end},
+        // An unknown PNG row type ends the data at its byte.
+        {"unknown PNG row type", Bytes({0, 1, 2, 5, 3, 4, 0, 5, 6}), {10, 1, 8, 2}, Bytes({1, 2}), 3},
     };
     for (const TCase& c : cases) {
         const TDecoded d = Predicted(c.Data, c.Params);
         EXPECT_EQ(d.Bytes, c.Bytes) << c.Name;
-        EXPECT_EQ(d.Damage, At(static_cast<int64_t>(c.Data.size()))) << c.Name;
+        const int64_t at = c.DamageAt == end ? static_cast<int64_t>(c.Data.size()) : c.DamageAt;
+        EXPECT_EQ(d.Damage, at < 0 ? std::vector<TFilterDiagnostic>{} : At(at)) << c.Name;
     }
-}
-
-TEST(DecodePredictor, UnknownPNGRowTypeEndsTheDataAtItsByte) {
-    const TDecoded d = Predicted(Bytes({0, 1, 2, 5, 3, 4, 0, 5, 6}), {10, 1, 8, 2});
-    EXPECT_EQ(d.Bytes, Bytes({1, 2}));
-    EXPECT_EQ(d.Damage, At(3));
-}
-
-TEST(DecodePredictor, NoPredictorCopiesWhateverTheOtherEntries) {
-    const TDecoded d = Predicted("any bytes", {1, 0, 3, 0});
-    EXPECT_EQ(d.Bytes, "any bytes");
-    EXPECT_TRUE(d.Damage.empty());
 }
 
 TEST(DecodePredictor, ParametersRefusedBeforeAnythingIsDone) {
