@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "history/RevisionView.h"
+#include "pdf/DocInfo.h"
 
 namespace lumerra {
 
@@ -88,7 +89,7 @@ private:
         if (!field->IsDictionary()) return;
         std::string name = Parent;
         if (const TValue* t = field->Find("T"); t != nullptr && t->Is(TValue::TKind::String))
-            name = Parent.empty() ? t->Text() : Parent + "." + t->Text();
+            name = Parent.empty() ? TextStringToUtf8(t->Text()) : Parent + "." + TextStringToUtf8(t->Text());
         if (!Set(NumberOf(&Ref), {K::Field, 0, 0, name}) && Ref.Is(TValue::TKind::Reference)) return;
         if (const TValue* ap = field->Find("AP"); ap != nullptr) Mark(*ap, {K::FieldAppearance, 0, 0, name});
         if (const TValue* v = field->Find("V"); v != nullptr) Mark(*v, {K::FieldValue, 0, 0, name});
@@ -140,7 +141,7 @@ private:
         if (subtype != nullptr && subtype->IsName("Widget")) {
             // A widget outside the form is still a field to whoever fills it.
             std::string name;
-            if (const TValue* t = annot->Find("T"); t != nullptr && t->Is(TValue::TKind::String)) name = t->Text();
+            if (const TValue* t = annot->Find("T"); t != nullptr && t->Is(TValue::TKind::String)) name = TextStringToUtf8(t->Text());
             if (Set(number, {K::Field, 0, 0, name}))
                 if (const TValue* ap = annot->Find("AP"); ap != nullptr) Mark(*ap, {K::FieldAppearance, 0, 0, name});
             return;

@@ -146,6 +146,18 @@ private:
 
 }  // namespace
 
+TMessageCode ShadowCode(TShadowKind Kind) {
+    switch (Kind) {
+        case TShadowKind::Hide: return TMessageCode::ShadowHide;
+        case TShadowKind::Replace: return TMessageCode::ShadowReplace;
+        case TShadowKind::HideAndReplace: return TMessageCode::ShadowHideAndReplace;
+        case TShadowKind::UnreachableAtSigning: return TMessageCode::UnreachableAtSigning;
+        case TShadowKind::EvilAnnotation: return TMessageCode::EvilAnnotation;
+        case TShadowKind::SneakySignature: return TMessageCode::SneakySignature;
+    }
+    return TMessageCode::ShadowHide;
+}
+
 std::vector<TShadowFinding> FindShadowAttacks(TRevisionView& View, const TSignedState& Signed,
                                               const std::vector<TLaterChange>& Later) {
     return TShadowSearch(View, Signed).Run(Later);

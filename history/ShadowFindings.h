@@ -8,6 +8,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "common/Message.h"
 #include "history/ChangeLevel.h"
 #include "history/ObjectRoles.h"
 
@@ -43,6 +44,10 @@ struct TLaterChange {
     size_t Revision = 0;  // from 0
     const TRevisionLevel* Level = nullptr;
 };
+
+// The finding's message code: the front ends make its sentence, and its
+// name ("shadow-hide") is the finding's code.
+TMessageCode ShadowCode(TShadowKind Kind);
 
 // The findings for one signature, the oldest revision first.
 std::vector<TShadowFinding> FindShadowAttacks(TRevisionView& View, const TSignedState& Signed,

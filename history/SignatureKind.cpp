@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "history/RevisionView.h"
+#include "pdf/DocInfo.h"
 
 namespace lumerra {
 
@@ -24,7 +25,7 @@ TFieldLock LockOf(TRevisionView& View, size_t R, const TValue& Dict) {
     const TValuePtr fields = View.Get(R, Dict, "Fields");
     if (fields->Is(TValue::TKind::Array))
         for (const TValue& name : fields->Items())
-            if (name.Is(TValue::TKind::String)) lock.Fields.push_back(name.Text());
+            if (name.Is(TValue::TKind::String)) lock.Fields.push_back(TextStringToUtf8(name.Text()));
     lock.P = LevelOf(View.Get(R, Dict, "P").get());
     return lock;
 }
