@@ -206,6 +206,19 @@ TRevisionLevel ClassifyRevision(TRevisionView& View, size_t R, const TRevisionCh
     for (const int32_t number : Changes.Added) result.Objects.push_back(classify.Added(number));
     for (const int32_t number : Changes.Changed) result.Objects.push_back(classify.Changed(number));
     for (const int32_t number : Changes.Freed) result.Objects.push_back(classify.Freed(number));
+    // A trailer that names another catalog changes the whole document.
+    const TValue* root = View.TrailerKey(R, "Root");
+    const bool rootChanged =
+        std::find(Changes.TrailerChanged.begin(), Changes.TrailerChanged.end(), "Root") != Changes.TrailerChanged.end();
+    if (rootChanged && root != nullptr && root->Is(TValue::TKind::Reference)) {
+        const int32_t number = root->AsReference().Number;
+        const auto listed = std::find_if(result.Objects.begin(), result.Objects.end(),
+                                         [&](const TChangedObject& O) { return O.Object == number; });
+        if (listed == result.Objects.end())
+            result.Objects.push_back({number, RoleOf(After, number), L::Other});
+        else
+            listed->Level = L::Other;
+    }
     std::sort(result.Objects.begin(), result.Objects.end(),
               [](const TChangedObject& A, const TChangedObject& B) { return A.Object < B.Object; });
     for (const TChangedObject& object : result.Objects) {

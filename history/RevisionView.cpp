@@ -15,7 +15,7 @@ namespace {
 constexpr int MaximumHops = 32;
 // Objects kept parsed, and object streams kept decoded, before the keep is
 // emptied: a view reads each revision's objects a few times over.
-constexpr size_t MaximumParsed = 16384;
+constexpr size_t MaximumParsed = 1 << 16;
 constexpr size_t MaximumObjectStreams = 32;
 // Stored stream bytes compared at most; past it, streams differ.
 constexpr int64_t MaximumStreamBytes = 16 * 1024 * 1024;

@@ -18,7 +18,8 @@ using S = TShadowKind;
 // The signed revision: field 6 signed; text field 7 "Name" with its
 // appearance 8; a square 9; font 10; a stream 11 that nothing reaches; the
 // empty signature field 12; 20, which a cross-reference stream's number
-// must stay above when the update adds objects.
+// must stay above when the update adds objects; a catalog 21 that nothing
+// reaches.
 const char* const Fields = "6 0 R 7 0 R 12 0 R";
 const char* const Annots = "6 0 R 7 0 R 9 0 R 12 0 R";
 const char* const Resources = "/Resources << /Font << /F1 10 0 R >> /Properties << /P0 20 0 R >> >> ";
@@ -53,6 +54,7 @@ SignedExtras Signed(int P, std::string Field = "", std::string Signature = "") {
                       {9, "<< /Type /Annot /Subtype /Square /Rect [300 300 400 400] /P 3 0 R >>"},
                       {10, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"},
                       {20, "<< /Type /OCMD >>"},
+                      {21, "<< /Type /Catalog /Pages 2 0 R >>"},
                       {12, "<< /FT /Sig /Type /Annot /Subtype /Widget /Rect [0 0 0 0] /P 3 0 R /T (Signature2) >>"}};
     extras.Streams = {{8, "BT (Alice) Tj ET"}, {11, "BT (payload) Tj ET"}};
     return extras;
@@ -78,7 +80,7 @@ struct TLevelCase {
     // The verdict with no permission, then with P = 1, 2 and 3: n(o permission
     // declared), a(llowed), x (not allowed).
     const char* Verdicts;
-    std::vector<TShadowFinding> Findings;  // with P = 3, besides the stream nothing reached
+    std::vector<TShadowFinding> Findings;  // with P = 3, besides the objects nothing reached
 };
 
 TVerdict VerdictOf(char C) {
@@ -144,6 +146,8 @@ TEST(Verdicts, EachLevelIsJudgedByThePermissionInForce) {
         {"the content redirected to a prepared stream",
          [](PdfBuilder& B, const std::string&) { B.Set(3, Page(Annots, "11 0 R")); },
          L::Other, {3, {K::Page, 1}, L::Other}, "nxxx", {{S::HideAndReplace, 2, {3, 11}}}},
+        {"the trailer turned to a prepared catalog", [](PdfBuilder& B, const std::string&) { B.Root(21); },
+         L::Other, {21, {K::Catalog}, L::Other}, "nxxx", {{S::HideAndReplace, 2, {21}}}},
         {"optional content turned off",
          [](PdfBuilder& B, const std::string& Perms) {
              B.Set(1, Catalog(Perms, Fields, "/OCProperties << /OCGs [13 0 R] /D << /OFF [13 0 R] >> >> "));
@@ -172,11 +176,11 @@ TEST(Verdicts, EachLevelIsJudgedByThePermissionInForce) {
                 EXPECT_EQ(key->Role, c.Key.Role);
                 EXPECT_EQ(key->Level, c.Key.Level);
 
-                // The prepared stream is told for every update; the
+                // The prepared objects are told for every update; the
                 // annotations and signature fields that paint over a
                 // certified document only after a certification.
                 ASSERT_FALSE(review.Findings.empty());
-                EXPECT_EQ(review.Findings[0], (TShadowFinding{S::UnreachableAtSigning, 1, {11}}));
+                EXPECT_EQ(review.Findings[0], (TShadowFinding{S::UnreachableAtSigning, 1, {11, 21}}));
                 std::vector<TShadowFinding> expected;
                 for (const TShadowFinding& finding : c.Findings)
                     if ((finding.Kind != S::EvilAnnotation || permissions[p] == 3) &&
