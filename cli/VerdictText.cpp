@@ -30,6 +30,15 @@ std::string LockText(const TFieldLock& Lock) {
     return text;
 }
 
+const char* IntegrityName(TIntegrity Integrity) {
+    switch (Integrity) {
+        case TIntegrity::NotChecked: return "not-checked";
+        case TIntegrity::Verified: return "verified";
+        case TIntegrity::Failed: return "failed";
+    }
+    return "not-checked";
+}
+
 }  // namespace
 
 const char* KindName(TSignatureKind Kind) {
@@ -97,7 +106,7 @@ std::string ReviewLines(int32_t Object, const TSignatureReview& Review) {
     if (description.Permissions.DocMdp) text += " P=" + std::to_string(*description.Permissions.DocMdp);
     if (!description.SubFilter.empty()) text += ", subfilter " + description.SubFilter;
     for (const TFieldLock& lock : description.Permissions.FieldMdp) text += ", " + LockText(lock);
-    text += "\n";
+    text += std::string(", integrity ") + IntegrityName(Review.Integrity) + "\n";
     for (const TLaterRevision& later : Review.Later)
         text += name + "revision " + std::to_string(later.Revision) + ": " + LevelName(later.Level) + ", " +
                 VerdictName(later.Verdict) + "\n";
@@ -133,6 +142,7 @@ void AddReviewJson(TJson& Entry, const TSignatureReview& Review) {
                          {"verdict", VerdictName(revision.Verdict)},
                          {"objects", std::move(objects)}});
     }
+    Entry["integrity"] = IntegrityName(Review.Integrity);
     Entry["later"] = std::move(later);
 }
 

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "history/RevisionView.h"
+#include "pdf/ObjectReader.h"
 
 namespace lumerra {
 
@@ -22,6 +23,14 @@ private:
     TRevisionView& FView;
     std::vector<std::optional<TObjectRoles>> FRoles;
 };
+
+// The signature's /Contents bytes; empty when it has none.
+std::string ContentsOf(TRevisionView& View, size_t R, int32_t Object) {
+    TValuePtr signature = View.Object(R, Object);
+    if (const TValue* v = signature->Find("V"); v != nullptr && v->IsDictionary()) signature = std::make_shared<const TValue>(*v);
+    const TValuePtr contents = View.Get(R, *signature, "Contents");
+    return contents->Is(TValue::TKind::String) ? contents->Text() : std::string();
+}
 
 std::optional<int32_t> Stricter(std::optional<int32_t> A, std::optional<int32_t> B) {
     if (!A) return B;
@@ -44,6 +53,9 @@ std::vector<TSignatureReview> ReviewSignatures(TObjectReader& Reader, const std:
     for (size_t i = 0; i < Signatures.size(); ++i) {
         const size_t at = Signatures[i].Revision > 0 ? static_cast<size_t>(Signatures[i].Revision - 1) : Revisions.size() - 1;
         reviews[i].Description = DescribeSignature(view, at, Signatures[i].Object, roles[at]);
+        reviews[i].Integrity = CheckIntegrity(Reader.File(), Signatures[i].ByteRange,
+                                              ContentsOf(view, at, Signatures[i].Object),
+                                              reviews[i].Description.SubFilter);
         if (Signatures[i].Revision > 0) first = std::min(first, at);
     }
 

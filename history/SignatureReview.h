@@ -8,6 +8,7 @@
 
 #include "history/ChangeLevel.h"
 #include "history/ShadowFindings.h"
+#include "history/SignatureIntegrity.h"
 #include "history/SignatureKind.h"
 #include "history/Signatures.h"
 #include "history/Verdict.h"
@@ -25,6 +26,7 @@ struct TLaterRevision {
 
 struct TSignatureReview {
     TSignatureDescription Description;
+    TIntegrity Integrity = TIntegrity::NotChecked;
     std::vector<TLaterRevision> Later;  // empty when the signature covers no revision
     std::vector<TShadowFinding> Findings;
 };

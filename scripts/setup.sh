@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   g++ make cmake pkg-config
-  zlib1g-dev libdeflate-dev nlohmann-json3-dev nettle-dev libidn-dev
+  zlib1g-dev libdeflate-dev nlohmann-json3-dev nettle-dev libidn-dev libgnutls28-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-translations-l10n fonts-ipafont-gothic
   # The command line's message catalogues (msgfmt); ja_JP.UTF-8 for the tests

@@ -60,12 +60,12 @@ std::string LevelText(const TLaterRevision& Later) {
         case TChangeLevel::Annotations: return "注釈の変更までで";
         case TChangeLevel::Other: break;
     }
-    for (const TChangedObject& object : Later.Objects)
-        if (object.Level == TChangeLevel::Other)
-            if (const std::string role = RoleText(object.Role); !role.empty())
-                return role + (static_cast<unsigned char>(role.back()) < 0x80 ? " " : "") + "が変更されており";
-            else
-                return "オブジェクト " + std::to_string(object.Object) + " が変更されており";
+    for (const TChangedObject& object : Later.Objects) {
+        if (object.Level != TChangeLevel::Other) continue;
+        const std::string role = RoleText(object.Role);
+        if (role.empty()) return "オブジェクト " + std::to_string(object.Object) + " が変更されており";
+        return role + (static_cast<unsigned char>(role.back()) < 0x80 ? " " : "") + "が変更されており";
+    }
     return "文書が変更されており";
 }
 

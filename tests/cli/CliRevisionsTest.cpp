@@ -48,7 +48,7 @@ TEST(CliRevisions, OneLinePerRevisionThenTheSignatures) {
                             "signature 5: byte range 0 " + std::to_string(range[1]) + " " +          //
                             std::to_string(range[2]) + " " + std::to_string(range[3]) +              //
                             ", covers revision 1, changed after 2 4 7 8\n" +                         //
-                            "signature 5: approval, subfilter adbe.pkcs7.detached\n" +                //
+                            "signature 5: approval, subfilter adbe.pkcs7.detached, integrity failed\n" +                //
                             "signature 5: revision 2: other, no-permission-declared\n" +              //
                             "after last %%EOF: 0 bytes\n");
 
@@ -73,7 +73,7 @@ TEST(CliRevisions, OneLinePerRevisionThenTheSignatures) {
                                     std::to_string(range[1]) + "," + std::to_string(range[2]) + "," +
                                     std::to_string(range[3]) + R"(], "revision": 1, "changed-after": [2, 4, 7, 8],
                                     "kind": "approval", "subfilter": "adbe.pkcs7.detached",
-                                    "permissions": {"docmdp": null, "fieldmdp": [], "ur3": false},
+                                    "permissions": {"docmdp": null, "fieldmdp": [], "ur3": false}, "integrity": "failed",
                                     "later": [{"revision": 2, "level": "other", "verdict": "no-permission-declared",
                                                "objects": [{"object": 2, "role": "page tree", "level": "other"},
                                                            {"object": 4, "role": "page 1 content", "level": "other"},

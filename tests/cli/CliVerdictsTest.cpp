@@ -30,14 +30,14 @@ TEST(CliVerdicts, EachLaterRevisionIsToldWithItsLevelAndVerdict) {
              B.Set(6, "<< /FT /Sig /Type /Annot /Subtype /Widget /Rect [0 0 0 0] /P 3 0 R /T (Signature1) /V 5 0 R "
                       "/DA (/Helv 0 Tf) >>");
          },
-         "signature 5: certification P=2, subfilter adbe.pkcs7.detached\n"
+         "signature 5: certification P=2, subfilter adbe.pkcs7.detached, integrity failed\n"
          "signature 5: revision 2: form-filling, allowed\n",
          R"([{"revision": 2, "level": "form-filling", "verdict": "allowed",
               "objects": [{"object": 6, "role": "field Signature1", "level": "form-filling"}]}])"_json,
          nlohmann::json::array()},
         {"the page's font replaced after an approval", false,
          [](PdfBuilder& B) { B.Set(7, "<< /Type /Font /Subtype /Type1 /BaseFont /Courier >>"); },
-         "signature 5: approval, subfilter adbe.pkcs7.detached\n"
+         "signature 5: approval, subfilter adbe.pkcs7.detached, integrity failed\n"
          "signature 5: revision 2: other, no-permission-declared\n"
          "signature 5: shadow-replace in revision 2, objects 7: "
          "後の改訂が署名されたフォント、画像、外観またはフィールドの値を置き換えています。\n",

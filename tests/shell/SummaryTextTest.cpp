@@ -77,7 +77,7 @@ TEST(SummaryTextTest, EachRevisionAfterASignatureNamesItsVerdict) {
         SCOPED_TRACE(c.Name);
         TDocumentHistory history;
         history.Signatures = {Signature(5, 1, {})};
-        history.Reviews = {{c.Description, {c.Later}, c.Findings}};
+        history.Reviews = {{c.Description, TIntegrity::NotChecked, {c.Later}, c.Findings}};
         EXPECT_EQ(SignatureVerdicts(history), c.Lines);
     }
 }

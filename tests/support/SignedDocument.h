@@ -32,6 +32,7 @@ struct SignedExtras {
     std::string Page;                  // more entries of page 3, e.g. its /Resources
     std::string SubFilter = "adbe.pkcs7.detached";
     std::string Signature;             // more entries of signature 5, e.g. its /Reference
+    size_t ContentsDigits = 128;       // the hex digits of its /Contents, all 0
     std::string Field;                 // more entries of field 6, e.g. its /Lock
     std::map<int, std::string> Objects;  // more objects of the signed revision (7 and on)
     std::map<int, std::string> Streams;  // more stream objects: number and data, without a dictionary
@@ -75,7 +76,7 @@ private:
         std::snprintf(numbers, sizeof numbers, "%010lld %010lld %010lld %010lld", Range[0], Range[1], Range[2],
                       Range[3]);
         Builder.Set(5, "<< /Type /Sig /Filter /Adobe.PPKLite /SubFilter /" + FExtras.SubFilter + " /ByteRange [" +
-                           numbers + "] /Contents <" + std::string(128, '0') + "> " + FExtras.Signature + ">>");
+                           numbers + "] /Contents <" + std::string(FExtras.ContentsDigits, '0') + "> " + FExtras.Signature + ">>");
     }
 
     SignedExtras FExtras;
