@@ -23,17 +23,40 @@ struct TCertificateFree {
     void operator()(gnutls_x509_crt_int* C) const { gnutls_x509_crt_deinit(C); }
 };
 
-// The length of the DER value Bytes starts with; 0 when it does not start
-// with one. /Contents is padded with zeros after it.
-size_t DerLength(std::string_view Bytes) {
-    if (Bytes.size() < 2 || static_cast<uint8_t>(Bytes[0]) != 0x30) return 0;
-    const auto first = static_cast<uint8_t>(Bytes[1]);
-    if (first < 0x80) return std::min<size_t>(2 + first, Bytes.size());
-    const size_t octets = first & 0x7f;
-    if (octets == 0 || octets > 4 || Bytes.size() < 2 + octets) return 0;
-    size_t length = 0;
-    for (size_t i = 0; i < octets; ++i) length = length << 8 | static_cast<uint8_t>(Bytes[2 + i]);
-    return 2 + octets + length <= Bytes.size() ? 2 + octets + length : 0;
+// Nesting of indefinite lengths followed at most.
+constexpr int MaximumBerDepth = 32;
+
+// The length of the BER value at At in Bytes, indefinite lengths (as NSS
+// writes them) followed to their end-of-contents; 0 when there is none.
+// /Contents is padded with zeros after it.
+size_t BerLength(std::string_view Bytes, size_t At, int Depth) {
+    const auto byte = [&](size_t I) { return static_cast<uint8_t>(Bytes[I]); };
+    size_t i = At;
+    if (Depth > MaximumBerDepth || i >= Bytes.size()) return 0;
+    const bool constructed = (byte(i) & 0x20) != 0;
+    if ((byte(i++) & 0x1f) == 0x1f) {
+        while (i < Bytes.size() && (byte(i) & 0x80) != 0) ++i;
+        ++i;  // the tag's last byte
+    }
+    if (i >= Bytes.size()) return 0;
+    const uint8_t first = byte(i++);
+    if (first == 0x80) {
+        if (!constructed) return 0;
+        while (i + 1 < Bytes.size() && (byte(i) != 0 || byte(i + 1) != 0)) {
+            const size_t inner = BerLength(Bytes, i, Depth + 1);
+            if (inner == 0) return 0;
+            i += inner;
+        }
+        return i + 1 < Bytes.size() ? i + 2 - At : 0;
+    }
+    size_t length = first;
+    if (first > 0x80) {
+        const size_t octets = first & 0x7f;
+        if (octets > 4 || i + octets > Bytes.size()) return 0;
+        length = 0;
+        for (size_t k = 0; k < octets; ++k) length = length << 8 | byte(i++);
+    }
+    return length <= Bytes.size() - i ? i + length - At : 0;
 }
 
 bool ReadRange(TStream& File, int64_t At, int64_t Count, std::string& Out) {
@@ -62,7 +85,7 @@ TIntegrity CheckIntegrity(TStream& File, const std::vector<int64_t>& ByteRange, 
     // digest or a timestamp token.
     if (SubFilter != "adbe.pkcs7.detached" && SubFilter != "ETSI.CAdES.detached") return TIntegrity::NotChecked;
     if (ByteRange.size() != 4 || ByteRange[1] + ByteRange[3] > MaximumSignedBytes) return TIntegrity::NotChecked;
-    const size_t der = DerLength(Contents);
+    const size_t der = Contents.empty() || static_cast<uint8_t>(Contents[0]) != 0x30 ? 0 : BerLength(Contents, 0, 0);
     if (der == 0) return TIntegrity::Failed;
     std::string data;
     if (!ReadRange(File, ByteRange[0], ByteRange[1], data) || !ReadRange(File, ByteRange[2], ByteRange[3], data))

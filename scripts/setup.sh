@@ -19,6 +19,9 @@ packages=(
   xvfb xauth
   # Test-only: rewrites fixtures with object streams and encrypts them; never linked.
   qpdf
+  # Test-only: signs a fixture for real (pdfsig) with a throw-away certificate
+  # in an NSS database (certutil); never linked.
+  poppler-utils libnss3-tools
   # Test-only: runs pdfid, the reference of triage's raw counts; never linked.
   python3
   # Benchmark-only: typesets the producer's document of bench_decode; never linked.
