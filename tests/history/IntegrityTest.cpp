@@ -86,6 +86,12 @@ TEST(Integrity, TheCmsDataVerifiesOverTheByteRangeOnly) {
     const TCase cases[] = {
         {"as signed", "adbe.pkcs7.detached", [](std::string&, std::string&) {}, TIntegrity::Verified},
         {"as signed, CAdES", "ETSI.CAdES.detached", [](std::string&, std::string&) {}, TIntegrity::Verified},
+        {"the outer length left open, as NSS writes it", "adbe.pkcs7.detached",
+         [](std::string&, std::string& Cms) {
+             ASSERT_EQ(static_cast<uint8_t>(Cms[1]), 0x82);
+             Cms = "\x30\x80" + Cms.substr(4) + std::string(2, '\0');
+         },
+         TIntegrity::Verified},
         {"a signed byte changed", "adbe.pkcs7.detached",
          [](std::string& File, std::string&) { File[File.find("(signed)") + 1] = 'S'; }, TIntegrity::Failed},
         {"the signature's last byte changed", "adbe.pkcs7.detached",
