@@ -7,6 +7,7 @@
 #include "cli/DiagnosticText.h"
 #include "cli/FileDriver.h"
 #include "cli/MessageText.h"
+#include "cli/VerdictText.h"
 
 namespace lumerra::cli {
 
@@ -61,7 +62,8 @@ std::string FormatRevisions(const std::string& File, const TDocumentHistory& His
         text += "\n";
     }
     for (const TRevision& unlinked : History.Chain.Unlinked) text += "unlinked: " + Place(unlinked) + "\n";
-    for (const TSignature& signature : History.Signatures) {
+    for (size_t s = 0; s < History.Signatures.size(); ++s) {
+        const TSignature& signature = History.Signatures[s];
         const std::string name = "signature " + std::to_string(signature.Object) + ": ";
         text += name + "byte range";
         if (signature.ByteRange.empty()) text += " unreadable";
@@ -71,6 +73,7 @@ std::string FormatRevisions(const std::string& File, const TDocumentHistory& His
         text += Part("changed after", signature.ChangedAfter) + "\n";
         for (const TSignatureFinding finding : signature.Findings)
             text += name + Sentence({FindingCode(finding), {}}) + "\n";
+        if (s < History.Reviews.size()) text += ReviewLines(signature.Object, History.Reviews[s]);
     }
     text += "after last %%EOF: " + std::to_string(History.Chain.AfterLastEof) + " bytes\n";
     return text;
@@ -93,7 +96,8 @@ std::string FormatRevisionsJson(const std::string& File, const TDocumentHistory&
     TJson unlinked = TJson::array();
     for (const TRevision& section : History.Chain.Unlinked) unlinked.push_back(PlaceJson(section));
     TJson signatures = TJson::array();
-    for (const TSignature& signature : History.Signatures) {
+    for (size_t s = 0; s < History.Signatures.size(); ++s) {
+        const TSignature& signature = History.Signatures[s];
         TJson entry = {{"object", signature.Object},
                        {"byte-range", signature.ByteRange},
                        {"revision", signature.Revision > 0 ? TJson(signature.Revision) : TJson(nullptr)},
@@ -107,12 +111,14 @@ std::string FormatRevisionsJson(const std::string& File, const TDocumentHistory&
             entry["findings"] = std::move(findings);
             entry["finding-codes"] = std::move(codes);
         }
+        if (s < History.Reviews.size()) AddReviewJson(entry, History.Reviews[s]);
         signatures.push_back(std::move(entry));
     }
     const TJson document = {{"file", File},
                             {"revisions", std::move(revisions)},
                             {"unlinked", std::move(unlinked)},
                             {"signatures", std::move(signatures)},
+                            {"findings", ShadowFindingsJson(History)},
                             {"after-last-eof", History.Chain.AfterLastEof},
                             {"diagnostics", DiagnosticsJson(Diagnostics)}};
     return Dump(document) + "\n";

@@ -160,6 +160,12 @@ enum class TMessageCode : uint16_t {
     SignatureRangePastEnd,
     SignatureRangeNoRevisionEnd,
     SignatureRangeGap,
+    ShadowHide,
+    ShadowReplace,
+    ShadowHideAndReplace,
+    UnreachableAtSigning,
+    EvilAnnotation,
+    SneakySignature,
     // Revisions
     EncryptedLeftLocked,
     RevisionsFromMarkers,

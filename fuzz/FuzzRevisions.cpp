@@ -40,5 +40,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
         fuzz::Require(signature.Revision > 0 || !signature.Findings.empty(), "a range that ends nowhere is a finding");
         fuzz::Require(signature.ByteRange.empty() || signature.ByteRange.size() == 4, "a byte range has four numbers");
     }
+    fuzz::Require(history.Reviews.size() == history.Signatures.size(), "one review per signature");
+    for (size_t i = 0; i < history.Reviews.size(); ++i) {
+        const TSignatureReview& review = history.Reviews[i];
+        const int32_t signedRevision = history.Signatures[i].Revision;
+        fuzz::Require(review.Later.size() == (signedRevision > 0 ? revisions.size() - static_cast<size_t>(signedRevision) : 0),
+                      "every revision after the signed one is judged");
+        for (const TLaterRevision& later : review.Later) {
+            fuzz::Require(later.Revision > signedRevision, "a later revision comes after the signed one");
+            for (const TChangedObject& object : later.Objects)
+                fuzz::Require(object.Level <= later.Level, "no object goes further than its revision");
+        }
+        for (const TShadowFinding& finding : review.Findings)
+            fuzz::Require(!finding.Objects.empty(), "a finding names its objects");
+    }
     return 0;
 }

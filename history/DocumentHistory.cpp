@@ -12,6 +12,7 @@ TDocumentHistory ReadDocumentHistory(TPDFAnalyst& Analyst) {
     history.Chain = ReadRevisionChain(reader);
     history.Changes = CompareRevisions(history.Chain.Revisions);
     history.Signatures = FindSignatures(reader, history.Chain.Revisions, history.Changes);
+    history.Reviews = ReviewSignatures(reader, history.Chain.Revisions, history.Changes, history.Signatures);
     return history;
 }
 

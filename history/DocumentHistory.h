@@ -9,6 +9,7 @@
 
 #include "history/RevisionChain.h"
 #include "history/RevisionChanges.h"
+#include "history/SignatureReview.h"
 #include "history/Signatures.h"
 
 namespace lumerra {
@@ -19,6 +20,7 @@ struct TDocumentHistory {
     TRevisionChain Chain;
     std::vector<TRevisionChanges> Changes;  // one per revision
     std::vector<TSignature> Signatures;
+    std::vector<TSignatureReview> Reviews;  // one per signature, in their order
 };
 
 // Raises EDamagedInput when the cross-reference chain cannot be followed.

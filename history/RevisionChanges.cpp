@@ -9,27 +9,12 @@ namespace lumerra {
 
 namespace {
 
-using TEntries = std::unordered_map<int32_t, TXrefStreamEntry>;
+using TEntries = TRevisionEntries;
 
-bool InUse(const TXrefStreamEntry& Entry) {
-    return Entry.Kind == TXrefStreamEntry::TKind::InFile || Entry.Kind == TXrefStreamEntry::TKind::InObjectStream;
-}
+bool InUse(const TXrefStreamEntry& Entry) { return EntryInUse(Entry); }
 
 bool SamePlace(const TXrefStreamEntry& A, const TXrefStreamEntry& B) {
     return A.Kind == B.Kind && A.Field2 == B.Field2 && A.Field3 == B.Field3;
-}
-
-// What the revision's sections list, a newer section's entry first; a
-// beside stream fills only what its table leaves absent or free.
-TEntries EntriesOf(const TRevision& Revision) {
-    TEntries entries;
-    for (const TRevisionSection& part : Revision.Sections) {
-        for (const auto& [number, entry] : part.Section.Entries) {
-            const auto [slot, added] = entries.try_emplace(number, entry);
-            if (!added && part.Beside && !InUse(slot->second)) slot->second = entry;
-        }
-    }
-    return entries;
 }
 
 const TValue* TrailerKey(const TRevision& Revision, const char* Key) {
@@ -51,6 +36,21 @@ std::vector<std::string> ChangedTrailerKeys(const TRevision* Before, const TRevi
 }
 
 }  // namespace
+
+bool EntryInUse(const TXrefStreamEntry& Entry) {
+    return Entry.Kind == TXrefStreamEntry::TKind::InFile || Entry.Kind == TXrefStreamEntry::TKind::InObjectStream;
+}
+
+TRevisionEntries RevisionEntries(const TRevision& Revision) {
+    TRevisionEntries entries;
+    for (const TRevisionSection& part : Revision.Sections) {
+        for (const auto& [number, entry] : part.Section.Entries) {
+            const auto [slot, added] = entries.try_emplace(number, entry);
+            if (!added && part.Beside && !EntryInUse(slot->second)) slot->second = entry;
+        }
+    }
+    return entries;
+}
 
 bool SameValue(const TValue& A, const TValue& B) {
     if (A.Kind() != B.Kind()) return false;
@@ -84,7 +84,7 @@ std::vector<TRevisionChanges> CompareRevisions(const std::vector<TRevision>& Rev
     std::vector<TRevisionChanges> result;
     TEntries state;  // each object as the revisions so far left it
     for (size_t r = 0; r < Revisions.size(); ++r) {
-        const TEntries entries = EntriesOf(Revisions[r]);
+        const TEntries entries = RevisionEntries(Revisions[r]);
         TRevisionChanges changes;
         // Objects in an object stream that this revision wrote anew are
         // changed with it, wherever the entry says they are.

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "history/RevisionChain.h"
@@ -21,6 +22,12 @@ struct TRevisionChanges {
     // the first revision, those its trailer has.
     std::vector<std::string> TrailerChanged;
 };
+
+// What a revision's sections list, a newer section's entry first; a
+// beside stream fills only what its table leaves absent or free.
+using TRevisionEntries = std::unordered_map<int32_t, TXrefStreamEntry>;
+TRevisionEntries RevisionEntries(const TRevision& Revision);
+bool EntryInUse(const TXrefStreamEntry& Entry);
 
 // One entry per revision of Revisions (the oldest first).
 //

@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   g++ make cmake pkg-config
-  zlib1g-dev libdeflate-dev nlohmann-json3-dev nettle-dev libidn-dev
+  zlib1g-dev libdeflate-dev nlohmann-json3-dev nettle-dev libidn-dev libgnutls28-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-translations-l10n fonts-ipafont-gothic
   # The command line's message catalogues (msgfmt); ja_JP.UTF-8 for the tests
@@ -19,6 +19,9 @@ packages=(
   xvfb xauth
   # Test-only: rewrites fixtures with object streams and encrypts them; never linked.
   qpdf
+  # Test-only: signs a fixture for real (pdfsig) with a throw-away certificate
+  # in an NSS database (certutil); never linked.
+  poppler-utils libnss3-tools
   # Test-only: runs pdfid, the reference of triage's raw counts; never linked.
   python3
   # Benchmark-only: typesets the producer's document of bench_decode; never linked.

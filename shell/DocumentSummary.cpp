@@ -20,6 +20,7 @@ QStringList DocumentSummaryLines(TPDFAnalyst& Analyst) {
         const TDocumentHistory history = ReadDocumentHistory(Analyst);
         parts.push_back(RevisionCountText(history));
         warnings = SignatureWarnings(history);
+        for (std::string& verdict : SignatureVerdicts(history)) warnings.push_back(std::move(verdict));
     } catch (const Exception&) {
     }
     for (const TActiveContent& kind : ActiveContentKinds(ScanNameKeywords(Analyst))) parts.push_back(ActiveContentText(kind));

@@ -546,13 +546,28 @@ def xref_stream_update(base, objects, root=1):
     return bytes(out)
 
 
-def signed_document():
-    """One page signed in its first revision, then changed."""
+def signed_document(certified=False):
+    """One page signed in its first revision, then changed. Certified, it
+    has a text field, an annotation, a font and a stream nothing reaches,
+    and the update touches each of them."""
     pdf = simple([CONTENT])
-    pdf.set(1, "<< /Type /Catalog /Pages 2 0 R /AcroForm << /Fields [6 0 R] >> >>")
     pdf.set(6, "<< /FT /Sig /T (S) /V 5 0 R >>")
+    reference = ""
+    if certified:
+        pdf.set(6, "<< /FT /Sig /T (S) /V 5 0 R /Lock << /Action /Include /Fields [(Name)] >> >>")
+        pdf.set(1, "<< /Type /Catalog /Pages 2 0 R /AcroForm << /Fields [6 0 R 7 0 R] >> "
+                   "/Perms << /DocMDP 5 0 R >> >>")
+        pdf.set(3, "<< /Type /Page /Parent 2 0 R /Contents 4 0 R /Annots [7 0 R 8 0 R] "
+                   "/Resources << /Font << /F1 9 0 R >> >> >>")
+        pdf.set(7, "<< /FT /Tx /Subtype /Widget /T (Name) /V (a) /Rect [0 0 9 9] >>")
+        pdf.set(8, "<< /Subtype /Square /Rect [0 0 9 9] >>")
+        pdf.set(9, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>")
+        pdf.stream(10, "", b"BT (payload) Tj ET")
+        reference = "/Reference [<< /TransformMethod /DocMDP /TransformParams << /P 3 >> >>]"
+    else:
+        pdf.set(1, "<< /Type /Catalog /Pages 2 0 R /AcroForm << /Fields [6 0 R] >> >>")
     placeholder = "/ByteRange [0000000000 0000000000 0000000000 0000000000]"
-    signature = "<< /Type /Sig %s /Contents <%s> >>" % (placeholder, "0" * 64)
+    signature = "<< /Type /Sig %s /Contents <%s> %s>>" % (placeholder, "0" * 64, reference + " " if reference else "")
     pdf.set(5, signature)
     first = pdf.build()
     start = first.index(b"/Contents <") + 10
@@ -560,7 +575,15 @@ def signed_document():
     eof = first.index(b"%%EOF") + 6
     pdf.set(5, signature.replace(placeholder, "/ByteRange [%010d %010d %010d %010d]" % (0, start, end, eof - end)))
     pdf.new_revision()
-    pdf.stream(4, "", b"BT (changed) Tj ET")
+    if not certified:
+        pdf.stream(4, "", b"BT (changed) Tj ET")
+        return pdf.build()
+    pdf.set(3, "<< /Type /Page /Parent 2 0 R /Contents 10 0 R /Annots [7 0 R 8 0 R 11 0 R] "
+               "/Resources << /Font << /F1 9 0 R >> >> >>")
+    pdf.set(7, "<< /FT /Tx /Subtype /Widget /T (Name) /V (b) /Rect [0 0 9 9] >>")
+    pdf.set(8, "<< /Subtype /Square /Rect [0 0 99 99] >>")
+    pdf.set(9, "<< /Type /Font /Subtype /Type1 /BaseFont /Courier >>")
+    pdf.set(11, "<< /Subtype /FreeText /Rect [0 0 99 99] >>")
     return pdf.build()
 
 
@@ -573,6 +596,7 @@ def revision_inputs():
     docs["two-tables"] = two.build()
     docs["table-then-stream"] = xref_stream_update(docs["two-tables"], {3: b"<< /Type /Page /Parent 2 0 R >>"})
     docs["signed-then-changed"] = signed_document()
+    docs["certified-then-changed"] = signed_document(certified=True)
     docs["after-last-eof"] = docs["two-tables"] + b"trailing bytes\n"
     many = simple([CONTENT])
     for i in range(20):

@@ -48,6 +48,8 @@ TEST(CliRevisions, OneLinePerRevisionThenTheSignatures) {
                             "signature 5: byte range 0 " + std::to_string(range[1]) + " " +          //
                             std::to_string(range[2]) + " " + std::to_string(range[3]) +              //
                             ", covers revision 1, changed after 2 4 7 8\n" +                         //
+                            "signature 5: approval, subfilter adbe.pkcs7.detached, integrity failed\n" +                //
+                            "signature 5: revision 2: other, no-permission-declared\n" +              //
                             "after last %%EOF: 0 bytes\n");
 
     const RunResult json = RunCli({"revisions", "--json", file.Path(), file.Sibling("missing.pdf")});
@@ -69,7 +71,15 @@ TEST(CliRevisions, OneLinePerRevisionThenTheSignatures) {
     EXPECT_EQ(document["signatures"],
               nlohmann::json::parse(R"([{"object": 5, "byte-range": [)" + std::to_string(range[0]) + "," +
                                     std::to_string(range[1]) + "," + std::to_string(range[2]) + "," +
-                                    std::to_string(range[3]) + R"(], "revision": 1, "changed-after": [2, 4, 7, 8]}])"));
+                                    std::to_string(range[3]) + R"(], "revision": 1, "changed-after": [2, 4, 7, 8],
+                                    "kind": "approval", "subfilter": "adbe.pkcs7.detached",
+                                    "permissions": {"docmdp": null, "fieldmdp": [], "ur3": false}, "integrity": "failed",
+                                    "later": [{"revision": 2, "level": "other", "verdict": "no-permission-declared",
+                                               "objects": [{"object": 2, "role": "page tree", "level": "other"},
+                                                           {"object": 4, "role": "page 1 content", "level": "other"},
+                                                           {"object": 7, "role": "page 2 content", "level": "other"},
+                                                           {"object": 8, "role": "page 2", "level": "other"}]}]}])"));
+    EXPECT_EQ(document["findings"], nlohmann::json::array());
     EXPECT_EQ(document["after-last-eof"], 0);
     EXPECT_EQ(nlohmann::json::parse(json.Out.substr(newline + 1))["file"], file.Sibling("missing.pdf"));
 }

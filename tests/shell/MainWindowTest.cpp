@@ -185,7 +185,9 @@ TEST_F(MainWindowTest, RevisionsActiveContentAndChangesAfterSigningAreToldAfterT
         {"signed.pdf", changedAfterSigning, true,
          Lines({"% 改訂: 2、AcroForm: 1 か所",
                 "% 署名（オブジェクト 5）の後に文書が変更されています。改訂 1 に署名した後、"
-                "オブジェクト 4 が追加または変更されました。"})},
+                "オブジェクト 4 が追加または変更されました。",
+                "% 署名（オブジェクト 5、承認）の後の改訂 2 はページ 1 の内容が変更されており、"
+                "許可の範囲は宣言されていません。"})},
         {"signed.pdf", changedAfterSigning, false, {}},
     };
     for (const auto& c : cases) {

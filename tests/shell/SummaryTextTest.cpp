@@ -41,6 +41,47 @@ TEST(SummaryTextTest, SignatureSentencesTellWhatChangedAndWhatIsAtFault) {
     }
 }
 
+TEST(SummaryTextTest, EachRevisionAfterASignatureNamesItsVerdict) {
+    using K = TObjectRole::TKind;
+    const auto certified = [](int32_t P) {
+        TSignatureDescription description;
+        description.Kind = TSignatureKind::Certification;
+        description.Permissions.DocMdp = P;
+        return description;
+    };
+    struct TCase {
+        const char* Name;
+        TSignatureDescription Description;
+        TLaterRevision Later;
+        std::vector<TShadowFinding> Findings;
+        std::vector<std::string> Lines;
+    };
+    const std::vector<TCase> cases = {
+        {"form filling after P=2", certified(2),
+         {2, TChangeLevel::FormFilling, TVerdict::Allowed, {{6, {K::Field, 0, 0, "Name"}, TChangeLevel::FormFilling}}},
+         {},
+         {"署名（オブジェクト 5、証明 P=2）の後の改訂 2 はフォーム入力のみで、許可されています。"}},
+        {"page content after P=2", certified(2),
+         {2, TChangeLevel::Other, TVerdict::NotAllowed,
+          {{3, {K::Page, 1}, TChangeLevel::Lta}, {4, {K::PageContent, 1}, TChangeLevel::Other}}},
+         {},
+         {"署名（オブジェクト 5、証明 P=2）の後の改訂 2 はページ 1 の内容が変更されており、許可されていません。"}},
+        {"an object of no role after an approval", {},
+         {3, TChangeLevel::Other, TVerdict::NoPermissionDeclared, {{9, {K::Other}, TChangeLevel::Other}}},
+         {{TShadowKind::Replace, 3, {9, 10}}},
+         {"署名（オブジェクト 5、承認）の後の改訂 3 はオブジェクト 9 が変更されており、許可の範囲は宣言されていません。",
+          "署名（オブジェクト 5、承認）: 後の改訂が署名されたフォント、画像、外観またはフィールドの値を置き換えています。"
+          "（改訂 3、オブジェクト 9、10）"}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TDocumentHistory history;
+        history.Signatures = {Signature(5, 1, {})};
+        history.Reviews = {{c.Description, TIntegrity::NotChecked, {c.Later}, c.Findings}};
+        EXPECT_EQ(SignatureVerdicts(history), c.Lines);
+    }
+}
+
 TEST(SummaryTextTest, RevisionsAndActiveContentJoinIntoOneLine) {
     TDocumentHistory history;
     history.Chain.Revisions.resize(3);
