@@ -1,0 +1,148 @@
+#include "objects/LinkChoice.h"
+
+#include <algorithm>
+#include <tuple>
+
+#include "objects/PredicateEval.h"
+
+namespace lumerra::objects {
+
+namespace {
+
+struct TFit {
+    int32_t Type = -1;
+    int Matched = 0;
+    int Missing = 0;
+    bool InVersion = true;
+    int Known = 0;
+    auto Rank() const { return std::make_tuple(Matched, -Missing, InVersion, Known); }
+};
+
+bool Holds(const TWhen& When, int Version) {
+    return (When.Since == 0 || Version >= When.Since) && (When.Before == 0 || Version < When.Before) &&
+           (When.Only == 0 || Version == When.Only);
+}
+
+}  // namespace
+
+bool KindMatches(TBasicType Type, const TValue& Value) {
+    using V = TValue::TKind;
+    switch (Type) {
+    case TBasicType::Array:
+    case TBasicType::Rectangle:
+    case TBasicType::Matrix:
+        return Value.Is(V::Array);
+    case TBasicType::Bitmask:
+    case TBasicType::Integer:
+        return Value.Is(V::Integer);
+    case TBasicType::Number:
+        return Value.IsNumber();
+    case TBasicType::Boolean:
+        return Value.Is(V::Boolean);
+    case TBasicType::Date:
+    case TBasicType::String:
+    case TBasicType::StringAscii:
+    case TBasicType::StringByte:
+    case TBasicType::StringText:
+        return Value.Is(V::String);
+    case TBasicType::Dictionary:
+    case TBasicType::NameTree:
+    case TBasicType::NumberTree:
+        return Value.Is(V::Dictionary);
+    case TBasicType::Stream:
+        return Value.Is(V::Stream);
+    case TBasicType::Name:
+        return Value.Is(V::Name);
+    case TBasicType::Null:
+        return Value.IsNull();
+    }
+    return false;
+}
+
+TLinkChoice ChooseLink(const TModel& Model, const std::vector<TLinkTarget>& Targets, const TValue& Value,
+                       const TResolve& Resolve, int Version) {
+    TLinkChoice choice;
+    const bool isArray = Value.Is(TValue::TKind::Array);
+    const bool isStream = Value.Is(TValue::TKind::Stream);
+    const auto shapeFits = [&](const TModelType& Type) {
+        return Type.Array == isArray && (isArray || Type.Stream == isStream);
+    };
+    // One type to choose from: the object is checked as it, and what does
+    // not fit it is told by the check.
+    if (Targets.size() == 1 && shapeFits(Model.Type(Targets[0].Type))) {
+        choice.Outcome = TLinkChoice::TOutcome::Chosen;
+        choice.Type = Targets[0].Type;
+        return choice;
+    }
+    std::vector<TFit> fits;
+    for (const TLinkTarget& target : Targets) {
+        const TModelType& type = Model.Type(target.Type);
+        if (!shapeFits(type)) continue;
+        TFit fit;
+        fit.Type = target.Type;
+        fit.InVersion = Holds(target.When, Version);
+        bool out = false;
+        for (const TRow& row : type.Rows) {
+            if (row.KeyKind == TRow::TKeyKind::Wildcard || row.Repeats) continue;
+            const TValue* raw = nullptr;
+            if (isArray) {
+                if (row.Index >= 0 && static_cast<size_t>(row.Index) < Value.Items().size())
+                    raw = &Value.Items()[static_cast<size_t>(row.Index)];
+            } else {
+                raw = Value.Find(row.Key);
+            }
+            const TValue* value = raw ? Resolve(raw) : nullptr;
+            if (value && value->IsNull()) value = nullptr;
+            const bool required = row.Required == TRow::TRule::Yes;
+            if (!value) {
+                if (required && (row.Since == 0 || row.Since <= Version)) ++fit.Missing;
+                continue;
+            }
+            ++fit.Known;
+            const bool distinguishing = required || row.Key == "Type" || row.Key == "Subtype";
+            if (!distinguishing) continue;
+            // Its value must be of one of the row's types, and among that
+            // type's values where they are a closed list.
+            bool kindFits = false, listed = false, closed = false;
+            for (const TAlternative& alternative : row.Alternatives) {
+                if (!KindMatches(alternative.Type, *value)) continue;
+                kindFits = true;
+                bool literals = !alternative.Possible.empty();
+                bool among = false;
+                for (const TPossibleValue& possible : alternative.Possible) {
+                    if (possible.Kind != TPossibleValue::TKind::Literal) {
+                        literals = false;
+                        break;
+                    }
+                    if (Equal(FromValue(value), LiteralOf(possible.Expr)) == true) among = true;
+                }
+                if (literals) {
+                    closed = true;
+                    listed = listed || among;
+                }
+            }
+            if (!kindFits || (closed && !listed)) {
+                out = true;
+                break;
+            }
+            if (closed) ++fit.Matched;
+        }
+        if (!out) fits.push_back(fit);
+    }
+    if (fits.empty()) {
+        for (const TLinkTarget& target : Targets) choice.Tied.push_back(target.Type);
+        return choice;
+    }
+    std::stable_sort(fits.begin(), fits.end(), [](const TFit& A, const TFit& B) { return A.Rank() > B.Rank(); });
+    if (fits.size() > 1 && fits[0].Rank() == fits[1].Rank()) {
+        choice.Outcome = TLinkChoice::TOutcome::Tie;
+        for (const TFit& fit : fits)
+            if (fit.Rank() == fits[0].Rank()) choice.Tied.push_back(fit.Type);
+        return choice;
+    }
+    choice.Outcome = TLinkChoice::TOutcome::Chosen;
+    choice.Type = fits[0].Type;
+    return choice;
+}
+
+}  // namespace lumerra::objects
