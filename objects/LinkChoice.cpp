@@ -121,7 +121,10 @@ TLinkChoice ChooseLink(const TModel& Model, const std::vector<TLinkTarget>& Targ
                     listed = listed || among;
                 }
             }
-            if (!kindFits || (closed && !listed)) {
+            // Only a closed list of values (or a wrong Type or Subtype)
+            // rules a type out; other faults are the chosen type's findings.
+            const bool named = row.Key == "Type" || row.Key == "Subtype";
+            if ((closed && !listed) || (named && !kindFits)) {
                 out = true;
                 break;
             }

@@ -140,7 +140,10 @@ public:
             auto expr = Parse(part);
             if (!expr) continue;
             const TExpr inner = Unwrap(std::move(*expr), alternative.When);
-            const auto type = inner.Kind == TExpr::TKind::Word ? BasicType(inner.Text) : std::nullopt;
+            // "null" reads as the null literal.
+            const auto type = inner.Kind == TExpr::TKind::Word ? BasicType(inner.Text)
+                              : inner.Kind == TExpr::TKind::Null ? std::optional(TBasicType::Null)
+                                                                 : std::nullopt;
             if (!type) {
                 ++FDamaged;
                 continue;
