@@ -60,7 +60,7 @@ bool KindMatches(TBasicType Type, const TValue& Value) {
 }
 
 TLinkChoice ChooseLink(const TModel& Model, const std::vector<TLinkTarget>& Targets, const TValue& Value,
-                       const TResolve& Resolve, int Version) {
+                       const TResolve& Resolve, int Version, std::string_view Preferred, int Depth) {
     TLinkChoice choice;
     const bool isArray = Value.Is(TValue::TKind::Array);
     const bool isStream = Value.Is(TValue::TKind::Stream);
@@ -69,7 +69,8 @@ TLinkChoice ChooseLink(const TModel& Model, const std::vector<TLinkTarget>& Targ
     };
     // One type to choose from: the object is checked as it, and what does
     // not fit it is told by the check.
-    if (Targets.size() == 1 && shapeFits(Model.Type(Targets[0].Type))) {
+    // (Followed from another object's entry, even one type must fit.)
+    if (Targets.size() == 1 && Depth > 0 && shapeFits(Model.Type(Targets[0].Type))) {
         choice.Outcome = TLinkChoice::TOutcome::Chosen;
         choice.Type = Targets[0].Type;
         return choice;
@@ -92,7 +93,9 @@ TLinkChoice ChooseLink(const TModel& Model, const std::vector<TLinkTarget>& Targ
                 raw = Value.Find(row.Key);
             }
             const TValue* value = raw ? Resolve(raw) : nullptr;
-            if (value && value->IsNull()) value = nullptr;
+            // A null entry of a dictionary is an absent one; an array's
+            // null is an element.
+            if (value && value->IsNull() && !isArray) value = nullptr;
             const bool required = row.Required == TRow::TRule::Yes;
             if (!value) {
                 if (required && (row.Since == 0 || row.Since <= Version)) ++fit.Missing;
@@ -129,6 +132,16 @@ TLinkChoice ChooseLink(const TModel& Model, const std::vector<TLinkTarget>& Targ
                 break;
             }
             if (closed) ++fit.Matched;
+            if (Depth > 0 && (value->IsDictionary() || value->Is(TValue::TKind::Array))) {
+                for (const TAlternative& alternative : row.Alternatives) {
+                    if (!KindMatches(alternative.Type, *value) || alternative.Links.empty()) continue;
+                    const TLinkChoice inner =
+                        ChooseLink(Model, alternative.Links, *value, Resolve, Version, {}, Depth - 1);
+                    if (inner.Outcome == TLinkChoice::TOutcome::NoneFits) out = true;
+                    break;
+                }
+                if (out) break;
+            }
         }
         if (!out) fits.push_back(fit);
     }
@@ -137,6 +150,14 @@ TLinkChoice ChooseLink(const TModel& Model, const std::vector<TLinkTarget>& Targ
         return choice;
     }
     std::stable_sort(fits.begin(), fits.end(), [](const TFit& A, const TFit& B) { return A.Rank() > B.Rank(); });
+    if (fits.size() > 1 && fits[0].Rank() == fits[1].Rank() && !Preferred.empty()) {
+        for (const TFit& fit : fits) {
+            if (fit.Rank() != fits[0].Rank() || Model.Type(fit.Type).Name != Preferred) continue;
+            choice.Outcome = TLinkChoice::TOutcome::Chosen;
+            choice.Type = fit.Type;
+            return choice;
+        }
+    }
     if (fits.size() > 1 && fits[0].Rank() == fits[1].Rank()) {
         choice.Outcome = TLinkChoice::TOutcome::Tie;
         for (const TFit& fit : fits)

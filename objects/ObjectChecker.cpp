@@ -206,8 +206,8 @@ bool TObjectChecker::Run(const TReport& Report, const TGoOn& GoOn) {
             break;
         }
         if (GoOn && FStats.ObjectsChecked % 512 == 0 && !GoOn(FStats.ObjectsChecked)) return false;
-        const TVisit visit = std::move(FPending.back());
-        FPending.pop_back();
+        const TVisit visit = std::move(FPending.front());
+        FPending.pop_front();
         Check(visit);
     }
     return true;
@@ -468,7 +468,7 @@ void TObjectChecker::Follow(const TVisit& Visit, const std::vector<TLinkTarget>&
     node->Segment = Segment;
     node->Value = &Value;
     const TLinkChoice choice = ChooseLink(FModel, Targets, Value, [this](const TValue* V) { return Resolve(V); },
-                                          FStats.Version);
+                                          FStats.Version, FilterType(Visit, Segment));
     if (choice.Outcome != TLinkChoice::TOutcome::Chosen) {
         // Told once per object, at the first place it is reached from.
         if (indirect && !FVisited.insert(static_cast<int64_t>(object) * 1024 + TreeSlot - 1).second) return;
@@ -481,6 +481,27 @@ void TObjectChecker::Follow(const TVisit& Visit, const std::vector<TLinkTarget>&
     }
     if (indirect && !FVisited.insert(static_cast<int64_t>(object) * 1024 + choice.Type).second) return;
     FPending.push_back({&Value, choice.Type, object, std::move(node)});
+}
+
+std::string TObjectChecker::FilterType(const TVisit& Visit, const std::string& Segment) {
+    // /DecodeParms beside /Filter, or element N of a /DecodeParms array
+    // beside element N of a /Filter array.
+    const TValue* holder = Visit.Value;
+    std::string filterKey = Segment == "FDecodeParms" ? "FFilter" : "Filter";
+    size_t index = 0;
+    const bool element = FModel.Type(Visit.Type).Array && Visit.Path && Visit.Path->Up;
+    if (element) {
+        holder = Visit.Path->Up->Value;
+        filterKey = Visit.Path->Segment == "FDecodeParms" ? "FFilter" : "Filter";
+        index = Segment.size() < 6 ? static_cast<size_t>(std::stoul("0" + Segment)) : 0;
+    } else if (Segment != "DecodeParms" && Segment != "FDecodeParms") {
+        return {};
+    }
+    const TValue* filter = holder && holder->IsDictionary() ? Resolve(holder->Find(filterKey)) : nullptr;
+    if (filter && filter->Is(TValue::TKind::Array))
+        filter = index < filter->Items().size() ? Resolve(&filter->Items()[index]) : nullptr;
+    if (!filter || !filter->Is(TValue::TKind::Name)) return {};
+    return "Filter" + filter->Text();
 }
 
 void TObjectChecker::FollowTree(const TVisit& Visit, const TAlternative& Alternative, const std::string& Key,

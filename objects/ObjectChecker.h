@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <deque>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -90,6 +91,9 @@ private:
     void FollowTree(const TVisit& Visit, const TAlternative& Alternative, const std::string& Key, const TValue& Raw,
                     const TValue& Tree);
     bool Inherited(const TValue& Object, std::string_view Key);
+    // The type a stream's /Filter names for its decoding parameters reached
+    // as Segment from Visit; empty when there is none.
+    std::string FilterType(const TVisit& Visit, const std::string& Segment);
     bool Holds(const TScope& Scope, const std::optional<TExpr>& Condition, bool Assertion);
 
     void Tell(TObjectCode Code, const TVisit& Visit, std::string Key, int Version, TMessage Message,
@@ -103,7 +107,7 @@ private:
     TValuePtr FTrailer;
     std::unordered_map<int32_t, TValuePtr> FObjects;
     std::unordered_set<int64_t> FVisited;  // object number and type
-    std::vector<TVisit> FPending;
+    std::deque<TVisit> FPending;  // breadth first: each object is reached by its shortest path
     TObjectStats FStats;
 };
 

@@ -257,10 +257,13 @@ TEvalValue TEvaluator::Function(const TExpr& Expr) {
     if (name == "IsPDFVersion" && !args.empty()) return wrapped(version == VersionOf(args[0]));
     if (name == "Deprecated" && args.size() == 2) return wrapped(true);
     if (name == "Extension" && !args.empty()) return wrapped(true);
-    if ((name == "IsRequired" || name == "MustBeDirect" || name == "MustBeIndirect" || name == "IsMeaningful" ||
-         name == "Ignore") &&
-        args.size() <= 1)
+    if ((name == "IsRequired" || name == "MustBeDirect" || name == "MustBeIndirect") && args.size() <= 1)
         return args.empty() ? Boolean(true) : truthOf(Truth(args[0]));
+    // Whether a key is ignored or meaningful asserts nothing that can fail.
+    if ((name == "Ignore" || name == "IsMeaningful") && args.size() <= 1) {
+        if (!args.empty()) Truth(args[0]);
+        return Boolean(true);
+    }
     if (name == "ImplementationDependent" || name == "KeyNameIsColorant") return Boolean(true);
     if (name == "IsPresent" && !args.empty()) {
         const bool path = args[0].Kind == TExpr::TKind::Word || (args[0].Kind == TExpr::TKind::Path && !args[0].ValueOf);
