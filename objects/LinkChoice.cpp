@@ -59,32 +59,27 @@ bool KindMatches(TBasicType Type, const TValue& Value) {
     return false;
 }
 
-TLinkChoice ChooseLink(const TModel& Model, const std::vector<TLinkTarget>& Targets, const TValue& Value,
-                       const TResolve& Resolve, int Version, std::string_view Preferred, int Depth) {
-    TLinkChoice choice;
+static std::vector<TFit> Fits(const TModel& Model, const std::vector<TLinkTarget>& Targets, const TValue& Value,
+                       const TResolve& Resolve, int Version, int Depth) {
     const bool isArray = Value.Is(TValue::TKind::Array);
     const bool isStream = Value.Is(TValue::TKind::Stream);
-    const auto shapeFits = [&](const TModelType& Type) {
-        return Type.Array == isArray && (isArray || Type.Stream == isStream);
-    };
-    // One type to choose from: the object is checked as it, and what does
-    // not fit it is told by the check.
-    // (Followed from another object's entry, even one type must fit.)
-    if (Targets.size() == 1 && Depth > 0 && shapeFits(Model.Type(Targets[0].Type))) {
-        choice.Outcome = TLinkChoice::TOutcome::Chosen;
-        choice.Type = Targets[0].Type;
-        return choice;
-    }
     std::vector<TFit> fits;
     for (const TLinkTarget& target : Targets) {
         const TModelType& type = Model.Type(target.Type);
-        if (!shapeFits(type)) continue;
+        if (type.Array != isArray || (!isArray && type.Stream != isStream)) continue;
         TFit fit;
         fit.Type = target.Type;
         fit.InVersion = Holds(target.When, Version);
         bool out = false;
-        for (const TRow& row : type.Rows) {
-            if (row.KeyKind == TRow::TKeyKind::Wildcard || row.Repeats) continue;
+        // Entries the type defines, counted as written.
+        if (isArray) {
+            fit.Known = static_cast<int>(std::min<size_t>(Value.Items().size(), static_cast<size_t>(type.FixedElements)));
+        } else {
+            for (const auto& [key, raw] : Value.Entries())
+                if (!raw.IsNull() && type.Keys.contains(key)) ++fit.Known;
+        }
+        for (const int32_t index : type.Distinguishing) {
+            const TRow& row = type.Rows[static_cast<size_t>(index)];
             const TValue* raw = nullptr;
             if (isArray) {
                 if (row.Index >= 0 && static_cast<size_t>(row.Index) < Value.Items().size())
@@ -96,14 +91,10 @@ TLinkChoice ChooseLink(const TModel& Model, const std::vector<TLinkTarget>& Targ
             // A null entry of a dictionary is an absent one; an array's
             // null is an element.
             if (value && value->IsNull() && !isArray) value = nullptr;
-            const bool required = row.Required == TRow::TRule::Yes;
             if (!value) {
-                if (required && (row.Since == 0 || row.Since <= Version)) ++fit.Missing;
+                if (row.Required == TRow::TRule::Yes && (row.Since == 0 || row.Since <= Version)) ++fit.Missing;
                 continue;
             }
-            ++fit.Known;
-            const bool distinguishing = required || row.Key == "Type" || row.Key == "Subtype";
-            if (!distinguishing) continue;
             // Its value must be of one of the row's types, and among that
             // type's values where they are a closed list.
             bool kindFits = false, listed = false, closed = false;
@@ -144,6 +135,37 @@ TLinkChoice ChooseLink(const TModel& Model, const std::vector<TLinkTarget>& Targ
             }
         }
         if (!out) fits.push_back(fit);
+    }
+    return fits;
+}
+
+TLinkChoice ChooseLink(const TModel& Model, const std::vector<TLinkTarget>& Targets, const TValue& Value,
+                       const TResolve& Resolve, int Version, std::string_view Preferred, int Depth) {
+    TLinkChoice choice;
+    const bool isArray = Value.Is(TValue::TKind::Array);
+    const bool isStream = Value.Is(TValue::TKind::Stream);
+    const auto shapeFits = [&](const TModelType& Type) {
+        return Type.Array == isArray && (isArray || Type.Stream == isStream);
+    };
+    // One type to choose from: the object is checked as it, and what does
+    // not fit it is told by the check.
+    // (Followed from another object's entry, even one type must fit.)
+    if (Targets.size() == 1 && Depth > 0 && shapeFits(Model.Type(Targets[0].Type))) {
+        choice.Outcome = TLinkChoice::TOutcome::Chosen;
+        choice.Type = Targets[0].Type;
+        return choice;
+    }
+    // First by the entries' own values; where that leaves a tie, again
+    // with the required entries' links followed.
+    std::vector<TFit> fits = Fits(Model, Targets, Value, Resolve, Version, 0);
+    std::stable_sort(fits.begin(), fits.end(), [](const TFit& A, const TFit& B) { return A.Rank() > B.Rank(); });
+    if (Depth > 0 && fits.size() > 1 && fits[0].Rank() == fits[1].Rank()) {
+        std::vector<TLinkTarget> tied;
+        for (const TFit& fit : fits)
+            if (fit.Rank() == fits[0].Rank())
+                for (const TLinkTarget& target : Targets)
+                    if (target.Type == fit.Type) tied.push_back(target);
+        fits = Fits(Model, tied, Value, Resolve, Version, Depth);
     }
     if (fits.empty()) {
         for (const TLinkTarget& target : Targets) choice.Tied.push_back(target.Type);

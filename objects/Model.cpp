@@ -237,48 +237,64 @@ private:
 
 std::string_view BasicTypeName(TBasicType Type) { return BasicNames[static_cast<size_t>(Type)]; }
 
-TModel::TModel() {
+TModel::TModel() : FTypes(RawTypes().size()) {}
+
+const TModelType& TModel::Type(int32_t Index) const {
+    auto& slot = FTypes[static_cast<size_t>(Index)];
+    if (slot) return *slot;
+    const TRawType& raw = RawTypes()[static_cast<size_t>(Index)];
     TBuilder builder(FCoverage, FDamaged);
-    const auto raw = RawTypes();
-    FTypes.resize(raw.size());
-    // Link names per type, row and alternative, resolved once every type
-    // is known.
-    std::vector<std::vector<std::vector<std::vector<std::string_view>>>> links(raw.size());
-    for (size_t t = 0; t < raw.size(); ++t) {
-        TModelType& type = FTypes[t];
-        type.Name = raw[t].Name;
-        links[t].resize(raw[t].RowCount);
-        bool indexed = false;
-        for (uint32_t r = 0; r < raw[t].RowCount; ++r) {
-            TRow row = builder.Row(raw[t].FirstRow + r, links[t][r]);
-            const auto at = static_cast<int32_t>(type.Rows.size());
-            if (row.KeyKind == TRow::TKeyKind::Wildcard) type.Wildcard = at;
-            if (row.KeyKind == TRow::TKeyKind::Index) {
-                indexed = true;
-                if (row.Repeats && type.FirstRepeat < 0) type.FirstRepeat = at;
-                if (!row.Repeats) type.FixedElements = row.Index + 1;
+    auto type = std::make_unique<TModelType>();
+    type->Name = raw.Name;
+    bool indexed = false;
+    std::vector<std::vector<std::string_view>> links;
+    for (uint32_t r = 0; r < raw.RowCount; ++r) {
+        TRow row = builder.Row(raw.FirstRow + r, links);
+        for (size_t c = 0; c < ColumnCount; ++c)
+            if (RawCell(raw.FirstRow + r, static_cast<TColumn>(c)).find("parent::") != std::string_view::npos)
+                type->UsesParent = true;
+        for (size_t a = 0; a < row.Alternatives.size(); ++a)
+            for (const std::string_view item : links[a]) {
+                TLinkTarget target = builder.Link(item, *this);
+                if (target.Type >= 0) row.Alternatives[a].Links.push_back(target);
             }
-            if (row.KeyKind == TRow::TKeyKind::Name) type.Keys.emplace(row.Key, at);
-            type.Rows.push_back(std::move(row));
+        const auto at = static_cast<int32_t>(type->Rows.size());
+        if (row.KeyKind == TRow::TKeyKind::Wildcard) type->Wildcard = at;
+        if (row.KeyKind == TRow::TKeyKind::Index) {
+            indexed = true;
+            if (row.Repeats && type->FirstRepeat < 0) type->FirstRepeat = at;
+            if (!row.Repeats) type->FixedElements = row.Index + 1;
         }
-        const bool arrayName = type.Name.starts_with("ArrayOf") || type.Name.ends_with("Array") ||
-                               type.Name.ends_with("ColorSpace");
-        type.Array = indexed || (arrayName && type.Keys.empty());
-        type.Stream = type.Keys.contains("DecodeParms") || type.Keys.contains("FFilter");
+        if (row.KeyKind == TRow::TKeyKind::Name) type->Keys.emplace(row.Key, at);
+        if (row.Required != TRow::TRule::No) type->MaybeRequired.push_back(at);
+        const bool fixed = row.KeyKind != TRow::TKeyKind::Wildcard && !row.Repeats;
+        if (fixed && (row.Required == TRow::TRule::Yes || row.Key == "Type" || row.Key == "Subtype"))
+            type->Distinguishing.push_back(at);
+        type->Rows.push_back(std::move(row));
     }
-    for (size_t t = 0; t < FTypes.size(); ++t)
-        for (size_t r = 0; r < FTypes[t].Rows.size(); ++r)
-            for (size_t a = 0; a < FTypes[t].Rows[r].Alternatives.size(); ++a)
-                for (const std::string_view item : links[t][r][a]) {
-                    TLinkTarget target = builder.Link(item, *this);
-                    if (target.Type >= 0) FTypes[t].Rows[r].Alternatives[a].Links.push_back(target);
-                }
+    const bool arrayName =
+        type->Name.starts_with("ArrayOf") || type->Name.ends_with("Array") || type->Name.ends_with("ColorSpace");
+    type->Array = indexed || (arrayName && type->Keys.empty());
+    type->Stream = type->Keys.contains("DecodeParms") || type->Keys.contains("FFilter");
+    slot = std::move(type);
+    return *slot;
+}
+
+TModelCoverage TModel::Coverage() const {
+    for (size_t t = 0; t < FTypes.size(); ++t) Type(static_cast<int32_t>(t));
+    return FCoverage;
+}
+
+int32_t TModel::Damaged() const {
+    Coverage();
+    return FDamaged;
 }
 
 int32_t TModel::Find(std::string_view Name) const {
-    const auto it = std::lower_bound(FTypes.begin(), FTypes.end(), Name,
-                                     [](const TModelType& Type, std::string_view N) { return Type.Name < N; });
-    return it != FTypes.end() && it->Name == Name ? static_cast<int32_t>(it - FTypes.begin()) : -1;
+    const auto raw = RawTypes();
+    const auto it = std::lower_bound(raw.begin(), raw.end(), Name,
+                                     [](const TRawType& Type, std::string_view N) { return Type.Name < N; });
+    return it != raw.end() && it->Name == Name ? static_cast<int32_t>(it - raw.begin()) : -1;
 }
 
 }  // namespace lumerra::objects

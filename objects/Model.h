@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -95,6 +96,11 @@ struct TModelType {
     int32_t FirstRepeat = -1;  // the first "N*" row
     int32_t FixedElements = 0;
     std::unordered_map<std::string_view, int32_t> Keys;
+    // Rows that may be required, and rows that tell types apart (required
+    // ones, Type and Subtype), as indices into Rows.
+    std::vector<int32_t> MaybeRequired;
+    std::vector<int32_t> Distinguishing;
+    bool UsesParent = false;  // a predicate looks at "parent::"
 };
 
 // How many predicate calls the model's cells hold, and how many of them
@@ -104,23 +110,26 @@ struct TModelCoverage {
     int64_t Evaluable = 0;
 };
 
+// The types are read from the compiled tables when first asked for, so that
+// a file that uses a few dozen of them pays for those only. One model
+// serves one thread at a time.
 class TModel {
 public:
-    // Reads the compiled tables; a cell that does not parse is kept as no
-    // condition and counted in Damaged().
     TModel();
 
-    const std::vector<TModelType>& Types() const { return FTypes; }
-    const TModelType& Type(int32_t Index) const { return FTypes[static_cast<size_t>(Index)]; }
+    size_t TypeCount() const { return FTypes.size(); }
+    const TModelType& Type(int32_t Index) const;
     // The type's index, or -1.
     int32_t Find(std::string_view Name) const;
-    const TModelCoverage& Coverage() const { return FCoverage; }
-    int32_t Damaged() const { return FDamaged; }
+    // Over every type (all are read): the predicate calls, and the cells
+    // that did not parse (kept as no condition).
+    TModelCoverage Coverage() const;
+    int32_t Damaged() const;
 
 private:
-    std::vector<TModelType> FTypes;
-    TModelCoverage FCoverage;
-    int32_t FDamaged = 0;
+    mutable std::vector<std::unique_ptr<TModelType>> FTypes;
+    mutable TModelCoverage FCoverage;
+    mutable int32_t FDamaged = 0;
 };
 
 }  // namespace lumerra::objects

@@ -118,12 +118,10 @@ TObjectChecker::TObjectChecker(const TModel& Model, TObjectSource& Source, TFile
 const TValue* TObjectChecker::Resolve(const TValue* Value) {
     if (!Value || !Value->Is(TValue::TKind::Reference)) return Value;
     const int32_t number = Value->AsReference().Number;
-    auto it = FObjects.find(number);
-    if (it == FObjects.end()) {
-        TValuePtr object = number >= 0 && number < FSource.ObjectCount() ? FSource.Object(number) : nullptr;
-        it = FObjects.emplace(number, std::move(object)).first;
-    }
-    const TValue* object = it->second.get();
+    if (number < 0 || static_cast<size_t>(number) >= FObjects.size()) return nullptr;
+    TValuePtr& slot = FObjects[static_cast<size_t>(number)];
+    if (!slot) slot = FSource.Object(number);
+    const TValue* object = slot.get();
     // A reference to a reference is no object.
     return object && !object->Is(TValue::TKind::Reference) ? object : nullptr;
 }
@@ -188,6 +186,9 @@ bool TObjectChecker::Holds(const TScope& Scope, const std::optional<TExpr>& Cond
 bool TObjectChecker::Run(const TReport& Report, const TGoOn& GoOn) {
     FReport = &Report;
     FTrailer = FSource.Trailer();
+    const auto objects = static_cast<size_t>(std::max(0, FSource.ObjectCount()));
+    FObjects.resize(objects);
+    FFirstType.assign(objects, -1);
     if (!FTrailer || !FTrailer->IsDictionary()) return true;
     FStats.Version = FFacts.HeaderVersion > 0 ? FFacts.HeaderVersion : 17;
     if (const TValue* catalog = Resolve(FTrailer->Find("Root")); catalog && catalog->IsDictionary())
@@ -200,24 +201,33 @@ bool TObjectChecker::Run(const TReport& Report, const TGoOn& GoOn) {
     node->Segment = "trailer";
     node->Value = FTrailer.get();
     FPending.push_back({FTrailer.get(), root, -1, std::move(node)});
+    FTypeCounts.assign(FModel.TypeCount(), 0);
+    const auto countTypes = [this] {
+        for (size_t t = 0; t < FTypeCounts.size(); ++t)
+            if (FTypeCounts[t] > 0) FStats.Types[std::string(FModel.Type(static_cast<int32_t>(t)).Name)] = FTypeCounts[t];
+    };
     while (!FPending.empty()) {
         if (FStats.ObjectsChecked >= FLimits.MaxVisits) {
             FStats.Cut = true;
             break;
         }
-        if (GoOn && FStats.ObjectsChecked % 512 == 0 && !GoOn(FStats.ObjectsChecked)) return false;
+        if (GoOn && FStats.ObjectsChecked % 512 == 0 && !GoOn(FStats.ObjectsChecked)) {
+            countTypes();
+            return false;
+        }
         const TVisit visit = std::move(FPending.front());
         FPending.pop_front();
         Check(visit);
     }
+    countTypes();
     return true;
 }
 
 void TObjectChecker::Check(const TVisit& Visit) {
     ++FStats.ObjectsChecked;
     const TModelType& type = FModel.Type(Visit.Type);
-    ++FStats.Types[std::string(type.Name)];
-    const TParents parents = ParentsOf(Visit);
+    ++FTypeCounts[static_cast<size_t>(Visit.Type)];
+    const TParents parents = type.UsesParent ? ParentsOf(Visit) : TParents{};
     TScope scope = ScopeOf(Visit, parents);
     if (type.Array) {
         if (Visit.Value->Is(TValue::TKind::Array)) CheckArray(Visit, scope);
@@ -254,8 +264,9 @@ void TObjectChecker::CheckDictionary(const TVisit& Visit, TScope& Scope) {
         CheckValue(Visit, Scope, type.Rows[static_cast<size_t>(row)], key, raw, *value);
     }
     Scope.Current = nullptr;
-    for (const TRow& row : type.Rows) {
-        if (row.KeyKind != TRow::TKeyKind::Name || row.Required == TRow::TRule::No) continue;
+    for (const int32_t index : type.MaybeRequired) {
+        const TRow& row = type.Rows[static_cast<size_t>(index)];
+        if (row.KeyKind != TRow::TKeyKind::Name) continue;
         if (const TValue* value = Resolve(dict.Find(row.Key)); value && !value->IsNull()) continue;
         if (row.Since > FStats.Version) continue;
         Scope.CurrentKey = row.Key;
@@ -432,7 +443,14 @@ void TObjectChecker::CheckPossible(const TVisit& Visit, TScope& Scope, const TAl
             break;
         }
         case TPossibleValue::TKind::RequiredValue: {
+            // The value is allowed, and it is the one allowed when the
+            // condition holds.
             const auto& args = possible.Expr.Args;
+            if (plain) {
+                literals = true;
+                if (allowed.size() < 200) allowed += (allowed.empty() ? "" : ", ") + ExprText(args[1]);
+                if (Equal(value, LiteralOf(args[1])) == true) listed = true;
+            }
             if (evaluator.Truth(args[0]) == true && Equal(value, LiteralOf(args[1])) == false)
                 Tell(TObjectCode::ValueNotAllowed, Visit, Key, 0,
                      MakeMessage(TMessageCode::ObjectValueNotAllowed, ValueText(Value), ExprText(possible.Expr)));
@@ -459,6 +477,20 @@ void TObjectChecker::CheckPossible(const TVisit& Visit, TScope& Scope, const TAl
              MakeMessage(TMessageCode::ObjectDeprecated, ValueText(Value), VersionText(match->When.Deprecated)));
 }
 
+bool TObjectChecker::FirstVisit(int32_t Object, int64_t Slot) {
+    // Most objects are reached as one type: that one is kept in a flat
+    // table, any other in a set.
+    if (Object >= 0 && static_cast<size_t>(Object) < FFirstType.size()) {
+        int32_t& first = FFirstType[static_cast<size_t>(Object)];
+        if (first < 0) {
+            first = static_cast<int32_t>(Slot);
+            return true;
+        }
+        if (first == Slot) return false;
+    }
+    return FVisited.insert(static_cast<int64_t>(Object) * 1024 + Slot).second;
+}
+
 void TObjectChecker::Follow(const TVisit& Visit, const std::vector<TLinkTarget>& Targets, const std::string& Segment,
                             const TValue& Raw, const TValue& Value) {
     const bool indirect = Raw.Is(TValue::TKind::Reference);
@@ -471,7 +503,7 @@ void TObjectChecker::Follow(const TVisit& Visit, const std::vector<TLinkTarget>&
                                           FStats.Version, FilterType(Visit, Segment));
     if (choice.Outcome != TLinkChoice::TOutcome::Chosen) {
         // Told once per object, at the first place it is reached from.
-        if (indirect && !FVisited.insert(static_cast<int64_t>(object) * 1024 + TreeSlot - 1).second) return;
+        if (indirect && !FirstVisit(object, TreeSlot - 1)) return;
         const TVisit at{&Value, Visit.Type, object, node};
         const bool tie = choice.Outcome == TLinkChoice::TOutcome::Tie;
         Tell(tie ? TObjectCode::TypesTie : TObjectCode::NoTypeFits, at, "", 0,
@@ -479,7 +511,7 @@ void TObjectChecker::Follow(const TVisit& Visit, const std::vector<TLinkTarget>&
                          TypeList(FModel, choice.Tied)));
         return;
     }
-    if (indirect && !FVisited.insert(static_cast<int64_t>(object) * 1024 + choice.Type).second) return;
+    if (indirect && !FirstVisit(object, choice.Type)) return;
     FPending.push_back({&Value, choice.Type, object, std::move(node)});
 }
 
@@ -506,9 +538,7 @@ std::string TObjectChecker::FilterType(const TVisit& Visit, const std::string& S
 
 void TObjectChecker::FollowTree(const TVisit& Visit, const TAlternative& Alternative, const std::string& Key,
                                 const TValue& Raw, const TValue& Tree) {
-    if (Raw.Is(TValue::TKind::Reference) &&
-        !FVisited.insert(static_cast<int64_t>(Raw.AsReference().Number) * 1024 + TreeSlot).second)
-        return;
+    if (Raw.Is(TValue::TKind::Reference) && !FirstVisit(Raw.AsReference().Number, TreeSlot)) return;
     const bool numbers = Alternative.Type == TBasicType::NumberTree;
     TVisit treeVisit = Visit;
     auto node = std::make_shared<TPathNode>();

@@ -91,6 +91,8 @@ private:
     void FollowTree(const TVisit& Visit, const TAlternative& Alternative, const std::string& Key, const TValue& Raw,
                     const TValue& Tree);
     bool Inherited(const TValue& Object, std::string_view Key);
+    // Whether Object is reached as Slot (a type, or a tree) for the first time.
+    bool FirstVisit(int32_t Object, int64_t Slot);
     // The type a stream's /Filter names for its decoding parameters reached
     // as Segment from Visit; empty when there is none.
     std::string FilterType(const TVisit& Visit, const std::string& Segment);
@@ -105,9 +107,11 @@ private:
     TObjectCheckLimits FLimits;
     const TReport* FReport = nullptr;
     TValuePtr FTrailer;
-    std::unordered_map<int32_t, TValuePtr> FObjects;
-    std::unordered_set<int64_t> FVisited;  // object number and type
-    std::deque<TVisit> FPending;  // breadth first: each object is reached by its shortest path
+    std::vector<TValuePtr> FObjects;  // by number, once resolved
+    std::vector<int32_t> FFirstType;   // by number: the first type (or tree slot) it was checked as
+    std::unordered_set<int64_t> FVisited;  // object number and type, past the first
+    std::deque<TVisit> FPending;
+    std::vector<int64_t> FTypeCounts;  // visits by type index  // breadth first: each object is reached by its shortest path
     TObjectStats FStats;
 };
 

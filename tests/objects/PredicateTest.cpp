@@ -91,8 +91,8 @@ TEST(Predicate, EvaluatesTheModelsCells) {
 TEST(Predicate, CoversTheModel) {
     const TModel model;
     EXPECT_EQ(model.Damaged(), 0);
-    EXPECT_GE(model.Types().size(), 600u);
-    const TModelCoverage& coverage = model.Coverage();
+    EXPECT_GE(model.TypeCount(), 600u);
+    const TModelCoverage coverage = model.Coverage();
     ASSERT_GT(coverage.Calls, 3000);
     EXPECT_GE(coverage.Evaluable * 100, coverage.Calls * 95) << coverage.Evaluable << " of " << coverage.Calls;
     const int32_t catalog = model.Find("Catalog");
