@@ -146,14 +146,31 @@ TScope TObjectChecker::ScopeOf(const TVisit& Visit, const TParents& Parents) con
     scope.Encrypted = FFacts.Encrypted;
     auto* self = const_cast<TObjectChecker*>(this);
     scope.Resolve = [self](const TValue* Value) { return self->Resolve(Value); };
+    scope.NameTreeHolds = [self](const TValue* Tree, std::string_view Key) {
+        const auto found = self->FTreeKeys.try_emplace(Tree);
+        std::unordered_set<std::string>& keys = found.first->second;
+        if (found.second)
+            ForEachLeaf(Tree, false, [self](const TValue* V) { return self->Resolve(V); },
+                        [&keys](const TValue& K, const TValue&, size_t) {
+                            if (K.Is(TValue::TKind::String)) keys.insert(K.Text());
+                            return true;
+                        });
+        return keys.contains(std::string(Key));
+    };
     return scope;
 }
 
 std::string TObjectChecker::PathText(const TPath& Path) {
+    // A long chain (an outline's /Next after /Next) is shown by its root
+    // and its last steps, so that telling a finding costs the same at any
+    // depth.
+    constexpr size_t Shown = 24;
     std::vector<const std::string*> segments;
-    for (const TPathNode* node = Path.get(); node; node = node->Up.get()) segments.push_back(&node->Segment);
-    std::string text;
-    for (auto it = segments.rbegin(); it != segments.rend(); ++it) text += (text.empty() ? "" : "/") + **it;
+    const TPathNode* node = Path.get();
+    for (; node && segments.size() < Shown; node = node->Up.get()) segments.push_back(&node->Segment);
+    std::string text = node ? "trailer/.../" : "";
+    for (auto it = segments.rbegin(); it != segments.rend(); ++it)
+        text += (it == segments.rbegin() ? "" : "/") + **it;
     return text;
 }
 

@@ -111,7 +111,9 @@ private:
     std::vector<int32_t> FFirstType;   // by number: the first type (or tree slot) it was checked as
     std::unordered_set<int64_t> FVisited;  // object number and type, past the first
     std::deque<TVisit> FPending;
-    std::vector<int64_t> FTypeCounts;  // visits by type index  // breadth first: each object is reached by its shortest path
+    std::vector<int64_t> FTypeCounts;  // visits by type index
+    // The keys of each name tree asked about, read once.
+    std::unordered_map<const TValue*, std::unordered_set<std::string>> FTreeKeys;  // breadth first: each object is reached by its shortest path
     TObjectStats FStats;
 };
 

@@ -303,14 +303,15 @@ TEvalValue TEvaluator::Function(const TExpr& Expr) {
     if (name == "InNameTree" && args.size() == 1) {
         const TValue* tree = Walk(args[0]);
         if (!current || !current->Is(TValue::TKind::String) || !tree) return Unknown();
-        return Boolean(NameTreeHolds(tree, current->Text(), FScope.Resolve));
+        return Boolean(FScope.NameTreeHolds ? FScope.NameTreeHolds(tree, current->Text())
+                                            : NameTreeHolds(tree, current->Text(), FScope.Resolve));
     }
     if (name == "NoCycle") {
         // Follows the row's key from object to object.
         if (!FScope.Self || FScope.CurrentKey.empty()) return Unknown();
         std::unordered_set<int32_t> seen;
         const TValue* at = FScope.Self;
-        for (int steps = 0; at && steps < 100'000; ++steps) {
+        for (int steps = 0; at && steps < 1'000; ++steps) {
             const TValue* next = at->IsDictionary() ? at->Find(FScope.CurrentKey) : nullptr;
             if (!next || !next->Is(TValue::TKind::Reference)) return Boolean(true);
             if (!seen.insert(next->AsReference().Number).second) return Boolean(false);

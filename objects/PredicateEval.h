@@ -42,6 +42,9 @@ struct TScope {
     // Follows a reference to its object (null for a missing one); any other
     // value is returned as it is.
     std::function<const TValue*(const TValue*)> Resolve;
+    // Whether the name tree Tree holds Key; none asks the tree itself
+    // (the checker keeps each tree's keys once read).
+    std::function<bool(const TValue* Tree, std::string_view Key)> NameTreeHolds;
 };
 
 // Predicate calls: evaluated to a result, evaluated without one (their

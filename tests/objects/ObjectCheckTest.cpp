@@ -172,5 +172,26 @@ TEST(ObjectCheck, LoopsAreWalkedOnce) {
     EXPECT_FALSE(run.Stats.Cut);
 }
 
+// A long chain of outline items, each with a key the model does not know:
+// every item is told, by the root and the last steps of its path.
+TEST(ObjectCheck, LongChainsAreToldByTheirLastSteps) {
+    auto objects = CleanDocument();
+    constexpr int32_t Items = 2000, First = 100;
+    objects[1] = "<< /Type /Catalog /Pages 2 0 R /Outlines 99 0 R >>";
+    objects[99] = "<< /Type /Outlines /First 100 0 R /Last " + std::to_string(First + Items - 1) + " 0 R >>";
+    for (int32_t i = 0; i < Items; ++i) {
+        const int32_t n = First + i;
+        std::string item = "<< /Title (t) /Parent 99 0 R /Extra 1";
+        if (i > 0) item += " /Prev " + std::to_string(n - 1) + " 0 R";
+        if (i + 1 < Items) item += " /Next " + std::to_string(n + 1) + " 0 R";
+        objects[n] = item + " >>";
+    }
+    const TRun run = Check(objects, CleanTrailer);
+    ASSERT_EQ(run.Stats.Findings[static_cast<size_t>(TObjectCode::UnknownKey)], Items) << Describe(run.Findings);
+    EXPECT_EQ(run.Findings.front().Path, "trailer/Root/Outlines/First");
+    EXPECT_EQ(run.Findings.back().Path.rfind("trailer/.../", 0), 0u) << run.Findings.back().Path;
+    EXPECT_EQ(run.Stats.Findings[static_cast<size_t>(TObjectCode::MissingKey)], 0) << Describe(run.Findings);
+}
+
 }  // namespace
 }  // namespace lumerra::objects
