@@ -120,6 +120,63 @@ INSTANTIATE_TEST_SUITE_P(
                  TObjectCode::NoTypeFits, "trailer/Root/Pages/Kids/0/Annots/0", ""}),
     [](const ::testing::TestParamInfo<TPlanted>& Info) { return std::string(Info.param.Name); });
 
+struct TRule {
+    const char* Name;
+    std::map<int32_t, std::string> Changes;  // objects replaced or added
+    std::string Trailer;                     // empty: the clean one
+    int Version;
+    std::vector<std::string> Findings;       // "code key", in order
+    std::string Type;                        // a type that must have been matched; empty: none asked
+};
+
+// Rules of the model that real producers' files showed wrong readings of:
+// each case is one shape, the findings it must give, and the type the
+// object must be checked as.
+TEST(ObjectCheck, ReadsTheModelsRulesAsMeant) {
+    const std::string image = "stream << /Type /XObject /Subtype /Image /Width 2 /Height 2 /Length 0 ";
+    const std::string page = "<< /Type /Page /Parent 2 0 R /Contents 4 0 R /Resources << /Font << /F1 5 0 R >>";
+    const std::vector<TRule> rules{
+        // A value a condition requires elsewhere is allowed all the same.
+        {"RequiredValueIsAllowed", {{10, image + "/ColorSpace /DeviceRGB /BitsPerComponent 8 /Filter /FlateDecode >>"},
+                                    {3, page + " /XObject << /Im1 10 0 R >> >> /MediaBox [0 0 1 1] >>"}},
+         "", 17, {}, "XObjectImage"},
+        {"RequiredValueIsRequired", {{10, image + "/BitsPerComponent 8 /ImageMask true >>"},
+                                     {3, page + " /XObject << /Im1 10 0 R >> >> /MediaBox [0 0 1 1] >>"}},
+         "", 17, {"value-not-allowed BitsPerComponent", "special-case ImageMask"}, ""},
+        // A destination to a page is no destination to a structure element
+        // (both exist in PDF 2.0, whose fonts and trailer need more).
+        {"DestinationToAPage", {{6, "<< /Type /Annot /Subtype /Link /Rect [0 0 1 1] /Dest [3 0 R /XYZ null null null] >>"}},
+         "", 20,
+         {"missing-key ID", "missing-key FirstChar", "missing-key LastChar", "missing-key Widths",
+          "missing-key FontDescriptor"},
+         "DestXYZArray"},
+        // A stream's /Filter names its parameters' type.
+        {"ParametersOfTheFilter", {{4, "stream << /Length 0 /Filter /FlateDecode /DecodeParms << /Predictor 12 /Columns 4 >> >>"}},
+         "", 17, {}, "FilterFlateDecode"},
+        // Pairs of an xref stream's /Index: an odd count is one too few.
+        {"RepeatedGroups", {{9, "6"}},
+         "stream << /Type /XRef /Size 10 /W [1 2 1] /Index [0 5 7] /Root 1 0 R /Length 0 >>", 17,
+         {"array-length Index", "array-length "}, "XRefStream"},
+        // An inheritable key is looked for up the page tree.
+        {"InheritedMediaBox", {{2, "<< /Type /Pages /Kids [3 0 R] /Count 1 /MediaBox [0 0 9 9] >>"},
+                               {3, page + " >> /Annots [6 0 R] >>"}},
+         "", 17, {}, "PageObject"},
+        {"NotInheritedMediaBox", {{3, page + " >> /Annots [6 0 R] >>"}}, "", 17, {"missing-key MediaBox"}, ""},
+    };
+    for (const TRule& rule : rules) {
+        auto objects = CleanDocument();
+        for (const auto& [number, body] : rule.Changes) objects[number] = body;
+        const TRun run = Check(objects, rule.Trailer.empty() ? CleanTrailer : rule.Trailer, rule.Version);
+        std::vector<std::string> findings;
+        for (const TObjectFinding& f : run.Findings)
+            if (f.Severity != TObjectSeverity::Info) findings.push_back(std::string(CodeName(f.Code)) + " " + f.Key);
+        EXPECT_EQ(findings, rule.Findings) << rule.Name << "\n" << Describe(run.Findings);
+        if (!rule.Type.empty()) {
+            EXPECT_EQ(run.Stats.Types.count(rule.Type), 1u) << rule.Name;
+        }
+    }
+}
+
 // A second-class name is an unknown key all the same, counted apart.
 TEST(ObjectCheck, SecondClassNamesAreCountedApart) {
     auto objects = CleanDocument();
