@@ -5,7 +5,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
+
 #include "check/NoPages.h"
+#include "history/AnalystObjectSource.h"
 #include "check/PageRun.h"
 #include "cli/DiagnosticText.h"
 #include "cli/FileDriver.h"
@@ -13,6 +16,7 @@
 #include "cli/Interrupt.h"
 #include "cli/JsonLines.h"
 #include "cli/MessageText.h"
+#include "cli/ObjectCheckText.h"
 #include "common/Exceptions.h"
 #include "pdf/PDFAnalyst.h"
 
@@ -26,26 +30,13 @@ std::string Line(const TJson& Value) { return Dump(Value) + "\n"; }
 // Writes one file's findings as they come, page by page.
 class TFileCheck {
 public:
-    TFileCheck(const TCheckArgs& Args, TFileRun& Run, std::ostream& Out)
-        : FArgs(Args), FRun(Run), FInput(Run.Input()), FOut(Out) {}
+    TFileCheck(const TCheckArgs& Args, TFileRun& Run, std::ostream& Out, const objects::TModel* Model)
+        : FArgs(Args), FRun(Run), FInput(Run.Input()), FOut(Out), FModel(Model) {}
 
     TFileOutcome Check() {
         TPDFAnalyst& analyst = FRun.Load();
-        TIDList pages;
-        analyst.GetPageList(&pages);
-        TObjectReader reader(analyst);
-        if (pages.empty()) {
-            WriteNoPages(reader);
-        } else {
-            const TPageRange range = ResolvePageRange(FArgs.Pages, static_cast<int32_t>(pages.size()));
-            TInterruptGuard interrupt;
-            const auto cores = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
-            // Streams not decoded whole are findings of their own.
-            const bool done = check::CheckPagesOnThreads(
-                reader, pages, range.First, range.Last, FArgs.Jobs > 0 ? FArgs.Jobs : cores,
-                [this](const check::TPageFindings& Page) { Write(Page); }, [](int32_t) { return !TakeInterrupt(); });
-            if (!done) return TFileOutcome::Interrupted;
-        }
+        if (FArgs.Content && !CheckContent(analyst)) return TFileOutcome::Interrupted;
+        if (FArgs.Objects && !CheckObjects(analyst)) return TFileOutcome::Interrupted;
         // Objects found elsewhere while the pages were read.
         FRun.TellLateRepairs();
         if (FArgs.Json) {
@@ -56,10 +47,54 @@ public:
         } else {
             FOut << FInput << ": " << CountsText(FCounts) << '\n';
         }
+        if (FStats) FOut << (FArgs.Json ? ObjectStatsJson(FInput, *FStats) : ObjectStatsText(FInput, *FStats));
         return FCounts[check::TSeverity::Error] > 0 ? TFileOutcome::Findings : TFileOutcome::Done;
     }
 
 private:
+    bool CheckContent(TPDFAnalyst& Analyst) {
+        TIDList pages;
+        Analyst.GetPageList(&pages);
+        TObjectReader reader(Analyst);
+        if (pages.empty()) {
+            WriteNoPages(reader);
+        } else {
+            const TPageRange range = ResolvePageRange(FArgs.Pages, static_cast<int32_t>(pages.size()));
+            TInterruptGuard interrupt;
+            const auto cores = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+            // Streams not decoded whole are findings of their own.
+            const bool done = check::CheckPagesOnThreads(
+                reader, pages, range.First, range.Last, FArgs.Jobs > 0 ? FArgs.Jobs : cores,
+                [this](const check::TPageFindings& Page) { Write(Page); }, [](int32_t) { return !TakeInterrupt(); });
+            if (!done) return false;
+        }
+        return true;
+    }
+
+    // The objects against the model; their findings counted with the
+    // content's, severity by severity.
+    bool CheckObjects(TPDFAnalyst& Analyst) {
+        TAnalystObjectSource source(Analyst);
+        objects::TFileFacts facts;
+        const std::string& version = Analyst.Version();
+        facts.HeaderVersion = version.size() >= 3 ? objects::ParseVersion(std::string_view(version).substr(version.size() - 3)) : 0;
+        std::error_code error;
+        const auto size = std::filesystem::file_size(FInput, error);
+        facts.FileSize = error ? 0 : static_cast<int64_t>(size);
+        facts.PageCount = std::max(0, Analyst.PageCount());
+        facts.Encrypted = Analyst.Encrypted();
+        objects::TObjectChecker checker(*FModel, source, facts);
+        TInterruptGuard interrupt;
+        const bool done = checker.Run(
+            [this](const objects::TObjectFinding& Finding) {
+                ++FCounts.Counts[static_cast<size_t>(Finding.Severity)];
+                FOut << (FArgs.Json ? ObjectFindingJson(FInput, Finding) : FInput + ": " + ObjectFindingText(Finding) + "\n");
+            },
+            [](int64_t) { return !TakeInterrupt(); });
+        if (FArgs.Stats) FStats = checker.Stats();
+        return done;
+    }
+
     // A file with no page is no clean file: it says that nothing was checked.
     void WriteNoPages(TObjectReader& Reader) {
         check::TPageFindings file(0);
@@ -85,7 +120,9 @@ private:
     TFileRun& FRun;
     const std::string& FInput;
     std::ostream& FOut;
+    const objects::TModel* FModel;
     check::TSeverityCounts FCounts;
+    std::optional<objects::TObjectStats> FStats;
 };
 
 }  // namespace
@@ -115,8 +152,12 @@ std::string FindingJson(const std::string& File, const check::TFinding& Finding)
 int RunCheck(const TCheckArgs& Args, std::ostream& Out, std::ostream& Err) {
     // Files are read as extended reading reads them.
     TFileDriver driver({true, Args.Password, Args.Revision, Args.Json ? &Out : nullptr}, Err);
+    // The model's tables are read once for all the files.
+    std::optional<objects::TModel> model;
+    if (Args.Objects) model.emplace();
+    const objects::TModel* tables = model ? &*model : nullptr;
     const int exitCode =
-        driver.Run(Args.Inputs, [&](TFileRun& Run) { return TFileCheck(Args, Run, Out).Check(); });
+        driver.Run(Args.Inputs, [&](TFileRun& Run) { return TFileCheck(Args, Run, Out, tables).Check(); });
     if (exitCode == ExitInterrupted) return exitCode;
     const int written = CheckStandardOutput(Out, Err);
     return written != ExitOk ? written : exitCode;

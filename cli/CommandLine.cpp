@@ -41,8 +41,8 @@ const char* const UsageText =
     "                      [--quiet] [--extended [--password PW | --password-file FILE]] [-j N]\n"
     "                      [--revision N] FILE.pdf...\n"
     "       lumerra triage [--json] [--password PW | --password-file FILE] FILE.pdf...\n"
-    "       lumerra check [--json] [--pages A-B] [--password PW | --password-file FILE]\n"
-    "                     [--revision N] [-j N] FILE.pdf...\n"
+    "       lumerra check [--content] [--objects [--stats]] [--json] [--pages A-B]\n"
+    "                     [--password PW | --password-file FILE] [--revision N] [-j N] FILE.pdf...\n"
     "       lumerra revisions [--json] [--password PW | --password-file FILE] FILE.pdf...\n"
     "       lumerra show [--json] [--decoded | --raw | --hex] [--revision N]\n"
     "                    [--password PW | --password-file FILE] FILE.pdf [WHAT...]\n"
@@ -101,7 +101,8 @@ const char* const HelpText =
     "    in place. With several files, one that fails is told on standard error\n"
     "    and the others are still decoded.\n"
     "\n"
-    "lumerra check [--json] [--pages A-B] [password options] [-j N] FILE.pdf...\n"
+    "lumerra check [--content] [--objects [--stats]] [--json] [--pages A-B]\n"
+    "              [password options] [-j N] FILE.pdf...\n"
     "    Checks exactly these streams: each page's /Contents (its parts joined\n"
     "    into one content); the cells of the tiling patterns and the soft-mask\n"
     "    groups (/SMask /G of an ExtGState) its /Resources declare; each\n"
@@ -141,6 +142,24 @@ const char* const HelpText =
     "    operand-count, operand-type, unknown-operator, undeclared-resource,\n"
     "    unused-resource (info), text-outside-text-object, operator-placement,\n"
     "    inline-image, syntax, operand-value, bad-resource, unchecked, no-pages.\n"
+    "    --content       checks the pages' content as above (the default)\n"
+    "    --objects       checks the objects instead against the Arlington PDF\n"
+    "                    Model (ISO 32000-2 with its errata): from the trailer\n"
+    "                    along the model's links, each object once per type it\n"
+    "                    is reached as, its keys or elements against the\n"
+    "                    type's rows. With --content too, both are checked.\n"
+    "                    One line per finding:\n"
+    "      FILE: [object N, ]path trailer/Root/..., [key K, ]type TYPE\n"
+    "        [, version V]: SEVERITY CODE: message\n"
+    "                    JSON Lines give file, check (\"objects\"), object,\n"
+    "                    path, key, type, version, severity, code and message.\n"
+    "                    Codes: missing-key, wrong-type, not-indirect,\n"
+    "                    not-direct, value-not-allowed, array-length,\n"
+    "                    special-case (errors); newer-than-file, no-type-fits\n"
+    "                    (warnings); deprecated, unknown-key, types-tie (info).\n"
+    "    --stats         with --objects, per file: the objects checked, the\n"
+    "                    types matched, the findings per code, and the model's\n"
+    "                    conditions evaluated, undetermined and skipped\n"
     "\n"
     "Passwords (info and decode with --extended, check, triage, revisions, show):\n"
     "    --password PW   an encrypted file's user or owner password. The empty\n"
@@ -381,6 +400,12 @@ TCheckArgs ParseCheck(const std::vector<std::string>& Args, TPasswordSource& Pas
         } else if (!optionsEnded && (arg == "-j" || arg == "--threads")) {
             if (i + 1 >= Args.size()) throw EUsageError("option " + arg + " needs a value");
             result.Jobs = JobCount(Args[++i]);
+        } else if (!optionsEnded && arg == "--content") {
+            result.Content = true;
+        } else if (!optionsEnded && arg == "--objects") {
+            result.Objects = true;
+        } else if (!optionsEnded && arg == "--stats") {
+            result.Stats = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             throw EUsageError("unknown option: " + arg);
         } else {
@@ -388,6 +413,8 @@ TCheckArgs ParseCheck(const std::vector<std::string>& Args, TPasswordSource& Pas
         }
     }
     if (result.Inputs.empty()) throw EUsageError("no PDF file given");
+    if (result.Stats && !result.Objects) throw EUsageError("option --stats needs --objects");
+    if (!result.Objects) result.Content = true;
     return result;
 }
 

@@ -65,6 +65,11 @@ struct TCheckArgs {
     std::optional<int32_t> Revision;  // the whole file when absent
     // -j N: threads over the pages of each file; 0 for one per core.
     int32_t Jobs = 0;
+    // What is checked: the pages' content (the default), the objects
+    // against the object model (--objects), or both.
+    bool Content = false;
+    bool Objects = false;
+    bool Stats = false;  // --stats: the object check's counts per file
 };
 
 enum class TCommand { Help, Version, Info, Decode, Triage, Check, Revisions, Show };

@@ -177,6 +177,21 @@ constexpr std::array<TEnglish, MessageCodeCount> English{{
     {M::PathKeyMissing, N_("{1} has no key {2}.")},
     {M::PathIndexMissing, N_("{1} has no item {2}.")},
     {M::PathNotContainer, N_("{1} is neither a dictionary nor an array.")},
+    {M::ObjectKeyMissing, N_("The required key {1} is missing.")},
+    {M::ObjectWrongType, N_("The value is {1}, none of {2}.")},
+    {M::ObjectNotIndirect, N_("The value must be an indirect reference.")},
+    {M::ObjectNotDirect, N_("The value must be a direct object.")},
+    {M::ObjectValueNotAllowed, N_("The value {1} is not allowed ({2}).")},
+    {M::ObjectArrayTooShort, N_("The array has {1} elements; it needs at least {2}.")},
+    {M::ObjectArrayTooLong, N_("The array has {1} elements; it may have at most {2}.")},
+    {M::ObjectArrayCondition, N_("The array's length fails {1}.")},
+    {M::ObjectNewerThanFile, N_("{1} came with PDF {2}; the file is PDF {3}.")},
+    {M::ObjectDeprecated, N_("{1} is deprecated since PDF {2}.")},
+    {M::ObjectUnknownKey, N_("The key {1} is not defined for {2}.")},
+    {M::ObjectSecondClassKey, N_("The key {1} is a second-class name not defined for {2}.")},
+    {M::ObjectConditionFails, N_("The condition {1} fails.")},
+    {M::ObjectNoTypeFits, N_("None of the types {1} fits.")},
+    {M::ObjectTypesTie, N_("The types {1} fit equally; none was chosen.")},
 }};
 
 constexpr bool InEnumOrder() {

@@ -168,6 +168,21 @@ constexpr std::array<TMessageEntry, MessageCodeCount> Entries{{
     {M::PathKeyMissing, "path-key-missing", "{1} にキー {2} がありません。"},
     {M::PathIndexMissing, "path-index-missing", "{1} に {2} 番の要素がありません。"},
     {M::PathNotContainer, "path-not-container", "{1} は辞書でも配列でもありません。"},
+    {M::ObjectKeyMissing, "object-key-missing", "必須のキー {1} がありません。"},
+    {M::ObjectWrongType, "object-wrong-type", "値の型 {1} は {2} のいずれでもありません。"},
+    {M::ObjectNotIndirect, "object-not-indirect", "値は間接参照でなければなりません。"},
+    {M::ObjectNotDirect, "object-not-direct", "値は直接オブジェクトでなければなりません。"},
+    {M::ObjectValueNotAllowed, "object-value-not-allowed", "値 {1} は許されていません（{2}）。"},
+    {M::ObjectArrayTooShort, "object-array-too-short", "配列の要素が {1} 個しかありません（少なくとも {2} 個）。"},
+    {M::ObjectArrayTooLong, "object-array-too-long", "配列の要素が {1} 個あります（多くて {2} 個）。"},
+    {M::ObjectArrayCondition, "object-array-condition", "配列の長さが条件 {1} を満たしません。"},
+    {M::ObjectNewerThanFile, "object-newer-than-file", "{1} は PDF {2} からのもので、このファイルは PDF {3} です。"},
+    {M::ObjectDeprecated, "object-deprecated", "{1} は PDF {2} から非推奨です。"},
+    {M::ObjectUnknownKey, "object-unknown-key", "キー {1} は {2} に定義されていません。"},
+    {M::ObjectSecondClassKey, "object-second-class-key", "キー {1} は {2} に定義されていない第二種の名前です。"},
+    {M::ObjectConditionFails, "object-condition-fails", "条件 {1} を満たしません。"},
+    {M::ObjectNoTypeFits, "object-no-type-fits", "{1} のどの型にも当てはまりません。"},
+    {M::ObjectTypesTie, "object-types-tie", "{1} のどれに当たるか決められません。"},
 }};
 
 constexpr bool InEnumOrder() {

@@ -175,7 +175,23 @@ enum class TMessageCode : uint16_t {
     PathKeyMissing,
     PathIndexMissing,
     PathNotContainer,
-    Last = PathNotContainer
+    // Objects checked against the object model
+    ObjectKeyMissing,
+    ObjectWrongType,
+    ObjectNotIndirect,
+    ObjectNotDirect,
+    ObjectValueNotAllowed,
+    ObjectArrayTooShort,
+    ObjectArrayTooLong,
+    ObjectArrayCondition,
+    ObjectNewerThanFile,
+    ObjectDeprecated,
+    ObjectUnknownKey,
+    ObjectSecondClassKey,
+    ObjectConditionFails,
+    ObjectNoTypeFits,
+    ObjectTypesTie,
+    Last = ObjectTypesTie
 };
 
 inline constexpr size_t MessageCodeCount = static_cast<size_t>(TMessageCode::Last) + 1;

@@ -28,6 +28,9 @@ packages=(
   ghostscript
   # Benchmark-only: mutool clean -d, the baseline of bench_sharing; never linked.
   mupdf-tools
+  # Test-only: pdfTeX writes one of the producers' files the object check is
+  # held to (check --objects); never linked.
+  texlive-latex-base
 )
 
 missing=()

@@ -33,6 +33,7 @@
 #include "shell/Fonts.h"
 #include "shell/MessageBoxes.h"
 #include "shell/ObjectBrowser.h"
+#include "shell/ObjectCheckRun.h"
 #include "shell/PasswordDialog.h"
 #include "shell/RunSession.h"
 #include "shell/ScopeExit.h"
@@ -245,6 +246,8 @@ void TfrmMain::CreateMenus() {
     N11 = NewAction(this, "N11", "オブジェクトの表示(&O)", "ファイルのオブジェクトを表示する");
     N11->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
     R1->addAction(N11);
+    N12 = NewAction(this, "N12", "オブジェクトの検査(&B)", "オブジェクトを Arlington PDF Model で検査する");
+    R1->addAction(N12);
     N4 = NewSeparator(R1, "N4");
     N7 = R1->addMenu(Text("オプション"));
     N7->setObjectName(QStringLiteral("N7"));
@@ -282,6 +285,7 @@ void TfrmMain::CreateMenus() {
     connect(N2, &QAction::triggered, this, [this] { N2Click(); });
     connect(N10, &QAction::triggered, this, [this] { N10Click(); });
     connect(N11, &QAction::triggered, this, [this] { N11Click(); });
+    connect(N12, &QAction::triggered, this, [this] { N12Click(); });
     connect(N5, &QAction::triggered, this, [this] { N5Click(); });
     connect(N6, &QAction::triggered, this, [this] { N6Click(); });
     connect(N8, &QAction::triggered, this, [this] { N8Click(); });
@@ -499,6 +503,7 @@ void TfrmMain::R1Click() {
     N2->setEnabled(RunAvailable());
     N10->setEnabled(RunAvailable());
     N11->setEnabled(RunAvailable());
+    N12->setEnabled(RunAvailable());
     Run1->setEnabled(RunAvailable());
 }
 
@@ -601,6 +606,36 @@ void TfrmMain::RunContentCheck() {
     for (const std::string& line : *lines) AddLine(QString::fromStdString(line));
     FFindingJump->SetMarks(firstLine, marks);
     if (!HasPages()) AddLine(Text(NoPagesLine));
+}
+
+void TfrmMain::N12Click() {
+    if (!isEnabled() || !RunAvailable()) return;
+    RunCommand(this, [this] { RunObjectCheck(); });
+}
+
+// As the content check runs: the same progress dialog, cancel and lines.
+void TfrmMain::RunObjectCheck() {
+    Cancel = false;
+    ClearMemo();
+    std::optional<std::vector<std::string>> lines;
+    {
+        const TRunSession session(*this, *Memo1, FProg, FRunning);
+        FEscapeKey->Reset();
+        lines = ObjectCheckLines(*FAnalyst, [this](int64_t Done, int64_t Total) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            if (FEscapeKey->Query()) Cancel = true;
+            if (FProg != nullptr) FProg->ShowProgress(0, static_cast<int32_t>(Total), static_cast<int32_t>(Done), false);
+            return !Cancel;
+        });
+        if (FProg != nullptr) FProg->ShowProgress(0, 1, 1, true);
+    }
+    if (!lines) {
+        AddLine(QString());
+        AddLine(Text("% キャンセルされました。m(_ _)m"));
+        return;
+    }
+    AddLine(Text("% オブジェクトの検査: ") + QString::fromStdString(ExtractFileName(FAnalyst->FileName())));
+    for (const std::string& line : *lines) AddLine(QString::fromStdString(line));
 }
 
 void TfrmMain::N11Click() {

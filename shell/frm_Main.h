@@ -72,6 +72,7 @@ public:
     QAction* N2;
     QAction* N10;  // 内容の検査: the content check into the text area
     QAction* N11;  // オブジェクトの表示: the object browser
+    QAction* N12;  // オブジェクトの検査: the object check into the text area
     QAction* N4;
     QMenu* N7;
     QMenu* Help1;
@@ -104,6 +105,7 @@ public:
     void N2Click();
     void N10Click();
     void N11Click();
+    void N12Click();
     void N5Click();
     void N6Click();
     void N8Click();
@@ -152,6 +154,7 @@ private:
     void AddLine(const QString& Line);
     void RunToFile();
     void RunContentCheck();
+    void RunObjectCheck();
     bool RunAvailable() const;
     bool HasPages() const;
 

@@ -365,5 +365,37 @@ TEST_F(RunTest, ADocumentWithoutPagesIsToldSoAtLoadAndAfterEachRun) {
     EXPECT_FALSE(Main().MemoLines().contains(noPages));
 }
 
+// 実行 → オブジェクトの検査: the object check's findings in the text area,
+// labelled in Japanese with the command line's codes; the progress dialog's
+// button cancels it as it cancels the content check.
+TEST_F(RunTest, TheObjectChecksFindingsGoToTheTextAreaAndItCancels) {
+    PdfBuilder b;
+    b.Set(1, "<< /Type /Catalog /Pages 2 0 R /Colour /Blue >>");
+    b.Set(2, "<< /Type /Pages /Kids [3 0 R] >>");
+    b.Set(3, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R /Resources << >> >>");
+    b.SetStream(4, "", "0 0 m 1 1 l S");
+    Open("objects.pdf", b.Build());
+    Main().N12->trigger();
+    EXPECT_EQ(Main().MemoLines(),
+              Lines({"% オブジェクトの検査: objects.pdf",
+                     "オブジェクト 1、パス trailer/Root、キー Colour、型 Catalog: 情報 unknown-key: キー Colour は "
+                     "Catalog に定義されていません。",
+                     "オブジェクト 2、パス trailer/Root/Pages、キー Count、型 PageTreeNodeRoot: エラー missing-key: "
+                     "必須のキー Count がありません。",
+                     "エラー 1、警告 0、情報 1"}));
+    EXPECT_TRUE(Main().isEnabled());
+    EXPECT_FALSE(Prog().isVisible());
+
+    bool cancelled = false;
+    DuringRun([&] {
+        Prog().Button1->click();
+        return cancelled = true;
+    });
+    Main().N12->trigger();
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(Main().MemoLines(), CancelledLines());
+    EXPECT_TRUE(Main().isEnabled());
+}
+
 }  // namespace
 }  // namespace lumerra::test
