@@ -111,7 +111,7 @@ void TExtendedAnalyst::ApplyXrefSection(const TXrefSection& Section, bool Entrie
     }
 }
 
-const TDecodedObjectStream* TExtendedAnalyst::ObjectStream(int32_t Number) {
+const TDecodedObjectStream* TExtendedAnalyst::DecodedObjectStream(int32_t Number) {
     if (!FObjectStreams) FObjectStreams = std::make_unique<TObjectStreamCache>();
     return FObjectStreams->Get(Number, [&]() -> std::optional<TDecodedObjectStream> {
         // An object stream lies in the file itself, never in another one.
@@ -128,21 +128,6 @@ const TDecodedObjectStream* TExtendedAnalyst::ObjectStream(int32_t Number) {
         TDecodedObjectStream decoded{std::vector<uint8_t>(data.Memory(), data.Memory() + data.Size()), std::move(*index)};
         return decoded;
     });
-}
-
-std::unique_ptr<TStream> TExtendedAnalyst::CompressedObject(int32_t ID, const TObjectLocation& Location) {
-    const TDecodedObjectStream* stream = ObjectStream(Location.Stream());
-    if (stream == nullptr) return nullptr;
-    const auto* entry = stream->Index.At(Location.Index());
-    if (entry == nullptr || entry->Number != ID) return nullptr;
-    auto bytes = std::make_unique<TMemoryStream>();
-    const std::string head = std::to_string(ID) + " 0 obj\n";
-    const std::string tail = "\nendobj\n";
-    bytes->WriteBuffer(head.data(), static_cast<int32_t>(head.size()));
-    bytes->WriteBuffer(stream->Data.data() + entry->Start, entry->End - entry->Start);
-    bytes->WriteBuffer(tail.data(), static_cast<int32_t>(tail.size()));
-    bytes->SetPosition(0);
-    return bytes;
 }
 
 bool ExtendedReadingLoads(const std::string& FileName) {

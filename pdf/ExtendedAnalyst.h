@@ -30,7 +30,7 @@ public:
     // Files of 2 GiB and more are read.
     TFileStream::TMode OpenMode() const override { return TFileStream::TMode::OpenReadLarge; }
     TObjectLocation Locate(int32_t ID) override;
-    std::unique_ptr<TStream> CompressedObject(int32_t ID, const TObjectLocation& Location) override;
+    const TDecodedObjectStream* DecodedObjectStream(int32_t Number) override;
     std::unique_ptr<TObjectReader> ObjectModel() override;
 
 protected:
@@ -51,10 +51,6 @@ private:
     // A section's entries where no newer section gave the object and, unless
     // EntriesOnly (a hybrid file's /XRefStm), its trailer's keys.
     void ApplyXrefSection(const TXrefSection& Section, bool EntriesOnly);
-    // The decoded object stream Number, from the cache or decoded now; null
-    // when it cannot be read.
-    const TDecodedObjectStream* ObjectStream(int32_t Number);
-
     // Reads the encryption dictionary named by the newest trailer naming it
     // and opens it with the password (AnalystSecurity.cpp); raises
     // ESecurityError.

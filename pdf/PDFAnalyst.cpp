@@ -93,7 +93,7 @@ TObjectLocation TPDFAnalyst::Locate(int32_t ID) {
     return TObjectLocation::InFile(offset);
 }
 
-std::unique_ptr<TStream> TPDFAnalyst::CompressedObject(int32_t, const TObjectLocation&) { return nullptr; }
+const TDecodedObjectStream* TPDFAnalyst::DecodedObjectStream(int32_t) { return nullptr; }
 
 std::unique_ptr<TObjectReader> TPDFAnalyst::ObjectModel() { return nullptr; }
 

@@ -29,6 +29,7 @@ class TSecurityHandler;
 class TValue;
 struct TFilterStep;
 struct TIndirectObject;
+struct TDecodedObjectStream;
 class TMemoryStream;
 
 // The two readings of a file. The front ends choose one when they make the
@@ -93,10 +94,10 @@ public:
     virtual TObjectLocation Locate(int32_t ID);
     // True when object ID can be read.
     bool HasObject(int32_t ID) { return Locate(ID).Found(); }
-    // The bytes of an object kept in an object stream, framed as the file
-    // frames its objects ("ID 0 obj" ... "endobj"), so that every scan reads
-    // them as it reads the file; null when the object stream cannot give it.
-    virtual std::unique_ptr<TStream> CompressedObject(int32_t ID, const TObjectLocation& Location);
+    // The decoded object stream Number, its objects parsed in place by the
+    // object reader; null when it cannot be read, and under the default
+    // reading, which has none.
+    virtual const TDecodedObjectStream* DecodedObjectStream(int32_t Number);
 
     int32_t ReadObjectInteger(int32_t ID);
     int32_t ReadIntegerValue(TStream& S);

@@ -52,7 +52,7 @@ void TExtendedAnalyst::RebuildTable() {
     // The objects inside object streams, unless the file defines them again
     // further on.
     for (const int32_t stream : scan.ObjectStreams) {
-        const TDecodedObjectStream* decoded = ObjectStream(stream);
+        const TDecodedObjectStream* decoded = DecodedObjectStream(stream);
         if (decoded == nullptr) continue;
         const int64_t at = doc.ObjectOffsets[static_cast<size_t>(stream)];
         int32_t index = 0;
