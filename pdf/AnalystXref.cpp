@@ -111,9 +111,14 @@ void TExtendedAnalyst::ApplyXrefSection(const TXrefSection& Section, bool Entrie
     }
 }
 
-const TDecodedObjectStream* TExtendedAnalyst::DecodedObjectStream(int32_t Number) {
-    if (!FObjectStreams) FObjectStreams = std::make_unique<TObjectStreamCache>();
-    return FObjectStreams->Get(Number, [&]() -> std::optional<TDecodedObjectStream> {
+TDecodedObjectStreamPtr TExtendedAnalyst::DecodedObjectStream(int32_t Number) {
+    if (!FDecodingStreams.insert(Number).second) return nullptr;
+    struct TDecoded {
+        std::unordered_set<int32_t>& Decoding;
+        int32_t Number;
+        ~TDecoded() { Decoding.erase(Number); }
+    } decoded{FDecodingStreams, Number};
+    return Doc().ObjectStreams->Get(Number, [&]() -> std::optional<TDecodedObjectStream> {
         // An object stream lies in the file itself, never in another one.
         const TObjectLocation location = Locate(Number);
         if (location.Kind() != TObjectLocation::TKind::InFile) return std::nullopt;

@@ -5,19 +5,19 @@
 // objects (TObjectReader).
 //
 // The load fills the document; afterwards every reader made by Reader()
-// shares it read-only and keeps only its read position and its decoded
-// object streams.
+// shares it read-only (the decoded object streams among it) and keeps only
+// its read position and its object cache.
 #pragma once
 
 #include <memory>
 #include <optional>
+#include <unordered_set>
 
 #include "pdf/PDFAnalyst.h"
 
 namespace lumerra {
 
 class TObjectReader;
-class TObjectStreamCache;
 struct TDecodedObjectStream;
 struct TXrefSection;
 
@@ -30,7 +30,7 @@ public:
     // Files of 2 GiB and more are read.
     TFileStream::TMode OpenMode() const override { return TFileStream::TMode::OpenReadLarge; }
     TObjectLocation Locate(int32_t ID) override;
-    const TDecodedObjectStream* DecodedObjectStream(int32_t Number) override;
+    std::shared_ptr<const TDecodedObjectStream> DecodedObjectStream(int32_t Number) override;
     std::unique_ptr<TObjectReader> ObjectModel() override;
 
 protected:
@@ -79,8 +79,9 @@ private:
     // step parsed (the catalog, the root of the page tree) the next finds.
     TObjectReader& TreeReader();
 
-    // This reader's own: decoded object streams.
-    std::unique_ptr<TObjectStreamCache> FObjectStreams;
+    // The object streams this reader is decoding: one whose decoding needs
+    // itself is refused, not looped.
+    std::unordered_set<int32_t> FDecodingStreams;
     // Only while loading.
     std::unique_ptr<TObjectReader> FTreeReader;  // its table may be rebuilt
     int64_t FEncryptTrailer = -1;                // where a rebuilt table found the trailer naming /Encrypt

@@ -116,7 +116,7 @@ TValuePtr TObjectReader::ParseInFile(int32_t Number, int64_t Offset) {
 
 TValuePtr TObjectReader::ParseCompressed(int32_t Number) {
     const TObjectLocation location = FAnalyst.Locate(Number);
-    const TDecodedObjectStream* stream = FAnalyst.DecodedObjectStream(location.Stream());
+    const TDecodedObjectStreamPtr stream = FAnalyst.DecodedObjectStream(location.Stream());
     if (stream == nullptr) return Missing(Number);
     // The table's entry must name the object the stream's index gives there.
     const TObjectStreamIndex::TEntry* entry = stream->Index.At(location.Index());

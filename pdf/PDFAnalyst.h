@@ -76,8 +76,8 @@ public:
     // analyser takes it over.
     void LoadFromStream(std::unique_ptr<TStream> Source, const std::string& FileName);
     // A second reader of the document this one loaded: the same document,
-    // its own read position (the same open file, or a copy of the bytes in
-    // memory), for reading on another thread.
+    // its own read position (the same open file, or the same bytes in
+    // memory, shared read-only), for reading on another thread.
     std::unique_ptr<TPDFAnalyst> Reader() const;
     // How this reading opens a file: the default reading refuses 2 GiB and
     // more when it opens them, as it always has.
@@ -97,7 +97,7 @@ public:
     // The decoded object stream Number, its objects parsed in place by the
     // object reader; null when it cannot be read, and under the default
     // reading, which has none.
-    virtual const TDecodedObjectStream* DecodedObjectStream(int32_t Number);
+    virtual std::shared_ptr<const TDecodedObjectStream> DecodedObjectStream(int32_t Number);
 
     int32_t ReadObjectInteger(int32_t ID);
     int32_t ReadIntegerValue(TStream& S);
@@ -211,6 +211,9 @@ protected:
     int64_t TableLimit() const;
 
     std::unique_ptr<TStream> FStream;
+    // The bytes a file loaded from memory is read from: FStream is a view of
+    // them, and so is every reader's stream.
+    std::shared_ptr<const TMemoryStream> FBytes;
     // Raised failures leave the analyser as it is: extended reading tries
     // the file's own table before it rebuilds one.
     bool FTryingTable = false;
