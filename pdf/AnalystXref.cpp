@@ -85,17 +85,20 @@ void TExtendedAnalyst::ApplyXrefSection(const TXrefSection& Section, bool Entrie
             case TXrefStreamEntry::TKind::InFile:
                 doc.ObjectOffsets[slot] = entry.Field2 >= 0 ? entry.Field2 : -2;
                 doc.FreeObjects[slot] = false;
+                doc.Generations[slot] = entry.Field3 >= 0 && entry.Field3 <= 65535 ? static_cast<int32_t>(entry.Field3) : -1;
                 break;
             case TXrefStreamEntry::TKind::InObjectStream:
                 if (entry.Field2 > INT32_MAX || entry.Field3 > INT32_MAX) continue;
                 doc.Compressed[slot] = {static_cast<int32_t>(entry.Field2), static_cast<int32_t>(entry.Field3)};
                 doc.ObjectOffsets[slot] = -2;  // elsewhere: not in the file
                 doc.FreeObjects[slot] = false;
+                doc.Generations[slot] = 0;
                 break;
             case TXrefStreamEntry::TKind::Free:
             case TXrefStreamEntry::TKind::Unknown:
                 doc.ObjectOffsets[slot] = 0;
                 doc.FreeObjects[slot] = true;
+                doc.Generations[slot] = -1;
                 break;
         }
     }

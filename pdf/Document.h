@@ -48,6 +48,9 @@ struct TDocument {
     std::vector<int64_t> ObjectOffsets;
     std::vector<bool> FreeObjects;
     std::vector<TCompressedEntry> Compressed;  // empty unless the file has object streams
+    // Extended reading: each object's generation as its table entry gives it
+    // (0 in an object stream); -1 where no entry gives one.
+    std::vector<int32_t> Generations;
     int32_t ObjectCount = -1;
 
     std::string Version;

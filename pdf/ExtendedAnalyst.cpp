@@ -100,6 +100,7 @@ void TExtendedAnalyst::ReadStructure() {
 void TExtendedAnalyst::GrowTable(int64_t End, int64_t At) {
     TPDFAnalyst::GrowTable(End, At);
     Loading().Compressed.resize(Doc().ObjectOffsets.size());
+    Loading().Generations.resize(Doc().ObjectOffsets.size(), -1);
 }
 
 TObjectLocation TExtendedAnalyst::Locate(int32_t ID) {

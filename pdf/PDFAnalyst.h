@@ -149,6 +149,12 @@ public:
     std::function<void(TMemoryStream&)> StreamDecryptor(int32_t ID, std::vector<TFilterStep>& Steps);
     // The generation number in the header of object ID (0 when not in the file).
     int32_t ObjectGeneration(int32_t ID);
+    // The generation the table gives object ID, without reading the file;
+    // -1 where it gives none (and under the default reading).
+    int32_t TableGeneration(int32_t ID) const {
+        return ID >= 0 && static_cast<size_t>(ID) < Doc().Generations.size() ? Doc().Generations[static_cast<size_t>(ID)]
+                                                                            : -1;
+    }
     bool Failed() const { return Doc().Failed; }
     // The last load returned normally; any error leaves it false, whether or
     // not it went through Fail.

@@ -62,6 +62,7 @@ void TExtendedAnalyst::RebuildTable() {
                 if (doc.ObjectOffsets[slot] < at) {
                     doc.ObjectOffsets[slot] = -2;
                     doc.Compressed[slot] = {stream, index};
+                    doc.Generations[slot] = 0;
                 }
             }
             ++index;
