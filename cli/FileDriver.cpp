@@ -32,6 +32,8 @@ TPDFAnalyst& TFileRun::Load() {
 
 void TFileRun::Tell(TDiagnostic Diagnostic) {
     if (FReading.Revision && Diagnostic.Revision < 0) Diagnostic.Revision = *FReading.Revision;
+    if (FAnalyst && Diagnostic.Object >= 0 && Diagnostic.Generation < 0)
+        Diagnostic.Generation = FAnalyst->TableGeneration(Diagnostic.Object);
     FErr << DiagnosticLine(FInput, Diagnostic);
     FDiagnostics.push_back(std::move(Diagnostic));
 }

@@ -63,6 +63,7 @@ constexpr std::array<TEnglish, MessageCodeCount> English{{
     {M::PredictorFailed, N_("The predictor could not be undone completely.")},
     {M::AsciiHexFailed, N_("ASCIIHex data could not be decoded completely.")},
     {M::Ascii85Failed, N_("ASCII85 data could not be decoded completely.")},
+    {M::FilterOutputCut, N_("A filter gave more than the next one takes: the rest was not decoded.")},
     {M::UnusableDocument, N_("This document cannot be used.")},
     {M::NoAnalyst, N_("No document was given.")},
     {M::IndexInvalid, N_("The index is invalid. [ {1} ]")},

@@ -54,6 +54,7 @@ constexpr std::array<TMessageEntry, MessageCodeCount> Entries{{
     {M::PredictorFailed, "predictor-failed", "予測子を正常に戻せませんでした。"},
     {M::AsciiHexFailed, "ascii-hex-failed", "ASCIIHex符号を正常に復号できませんでした。"},
     {M::Ascii85Failed, "ascii85-failed", "ASCII85符号を正常に復号できませんでした。"},
+    {M::FilterOutputCut, "filter-output-cut", "フィルタの出力が上限を超えたため、残りを展開していません。"},
     {M::UnusableDocument, "unusable-document", "対応できない形式です。"},
     {M::NoAnalyst, "no-document", "nilは代入できません。"},
     {M::IndexInvalid, "index-invalid", "Index値が不正です。[ {1} ]"},

@@ -55,6 +55,7 @@ enum class TMessageCode : uint16_t {
     PredictorFailed,
     AsciiHexFailed,
     Ascii85Failed,
+    FilterOutputCut,
     UnusableDocument,
     NoAnalyst,
     IndexInvalid,

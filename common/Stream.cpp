@@ -324,6 +324,7 @@ std::unique_ptr<TStream> SecondReader(TStream& Source) {
     if (const auto* file = dynamic_cast<const TFileStream*>(&Source)) return file->Duplicate();
     if (auto* memory = dynamic_cast<TMemoryStream*>(&Source))
         return std::make_unique<TMemoryView>(memory->Memory(), memory->Size());
+    if (const auto* view = dynamic_cast<const TMemoryView*>(&Source)) return view->Duplicate();
     return nullptr;
 }
 

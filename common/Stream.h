@@ -210,6 +210,9 @@ public:
         return FPosition;
     }
     int64_t Size() override { return FSize; }
+    const uint8_t* Data() const { return FData; }
+    // A second view of the same bytes, with a position of its own.
+    std::unique_ptr<TMemoryView> Duplicate() const { return std::make_unique<TMemoryView>(FData, FSize); }
 
 private:
     const uint8_t* FData;
@@ -218,8 +221,8 @@ private:
 };
 
 // A second reader of Source's bytes with a position of its own (the same
-// open file, or a view of the same memory); Source must outlive it. Null for
-// a stream that cannot be read twice.
+// open file, or a view of the same memory); Source, or for a view the bytes
+// it shows, must outlive it. Null for a stream that cannot be read twice.
 std::unique_ptr<TStream> SecondReader(TStream& Source);
 
 }  // namespace lumerra

@@ -19,8 +19,9 @@ TPDFAnalyst& Checked(TPDFAnalyst* Analyst) {
 
 TPDFLumerra::TPDFLumerra(TPDFAnalyst* Analyst) : FAnalyst(&Checked(Analyst)) {
     FObjects = Analyst->ObjectModel();
-    FPages = std::make_unique<TPageReader>(*Analyst, FObjects.get());
-    FStreams = std::make_unique<TStreamDecoder>(*Analyst, FObjects.get());
+    // The reading is chosen here, once: by key where it has an object model.
+    FPages = NewPageReader(*Analyst, FObjects.get());
+    FStreams = NewStreamDecoder(*Analyst, FObjects.get());
 }
 
 TPDFLumerra::~TPDFLumerra() = default;

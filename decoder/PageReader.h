@@ -1,13 +1,15 @@
 // A page's records as the report needs them: its resources with the forms
-// it can draw, and its content list. The default reading scans the objects'
-// tokens; extended reading reads them by key from parsed objects.
+// it can draw, and its content list. Each reading has its own reader, chosen
+// once where the decoder is made (NewPageReader): the default reading scans
+// the objects' tokens, extended reading reads them by key from parsed
+// objects.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "common/StrUtils.h"
 #include "decoder/PDFResource.h"
-#include "decoder/ResourceCollector.h"
 #include "pdf/ObjectReader.h"
 #include "pdf/PDFAnalyst.h"
 
@@ -15,9 +17,9 @@ namespace lumerra {
 
 class TPageReader {
 public:
-    // Objects is extended reading's reader over Analyst, null for the
-    // default reading; both stay the caller's.
-    TPageReader(TPDFAnalyst& Analyst, TObjectReader* Objects) : FAnalyst(Analyst), FObjects(Objects) {}
+    virtual ~TPageReader() = default;
+    TPageReader(const TPageReader&) = delete;
+    TPageReader& operator=(const TPageReader&) = delete;
 
     // Fills R with the resources of page P (or of its nearest ancestor),
     // with one child per Form XObject reachable from them.
@@ -33,12 +35,17 @@ public:
     // pages get no more form children and the report says so.
     int64_t FormWorkBudget = 100'000'000;
 
-private:
+protected:
+    explicit TPageReader(TPDFAnalyst& Analyst) : FAnalyst(Analyst) {}
+    virtual void ReadResources(int32_t P, TPageResource& R) = 0;
+    virtual void ReadContents(int32_t P, TIDList& L) = 0;
+
     TPDFAnalyst& FAnalyst;
-    TObjectReader* FObjects;
-    // The file does not change while it is read, so no node or form is
-    // scanned twice: pages that share ancestors or forms cost them once.
-    TScanCache FScanCache;
 };
+
+// The page reader of Analyst's reading: by key through Objects, Analyst's
+// object model (TPDFAnalyst::ObjectModel), where it has one; token by token
+// where it has none. Both stay the caller's.
+std::unique_ptr<TPageReader> NewPageReader(TPDFAnalyst& Analyst, TObjectReader* Objects);
 
 }  // namespace lumerra

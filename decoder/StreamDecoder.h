@@ -1,6 +1,8 @@
-// Decodes stream objects through one reader of a document: the default
-// reading scans the object's tokens for /Length and /Filter, extended
-// reading reads its dictionary by key. Used on one thread at a time.
+// Decodes stream objects through one reader of a document. Each reading has
+// its own decoder, chosen once where the decoder is made (NewStreamDecoder):
+// the default reading scans the object's tokens for /Length and /Filter,
+// extended reading reads its dictionary by key. Used on one thread at a
+// time.
 #pragma once
 
 #include <cstdint>
@@ -16,19 +18,27 @@ namespace lumerra {
 
 class TStreamDecoder {
 public:
-    // Objects is Analyst's object model (TPDFAnalyst::ObjectModel), null
-    // where it has none; both stay the caller's.
-    TStreamDecoder(TPDFAnalyst& Analyst, TObjectReader* Objects) : FAnalyst(Analyst), FObjects(Objects) {}
+    virtual ~TStreamDecoder() = default;
+    TStreamDecoder(const TStreamDecoder&) = delete;
+    TStreamDecoder& operator=(const TStreamDecoder&) = delete;
 
     // Appends the decoded data of stream object N to D and its filter names
     // to F; returns the number of bytes appended. Damage, when given, tells
     // what decoding passed over.
     int32_t Decode(int32_t N, TStringList& F, TStream& D, TStreamDamage* Damage);
 
-private:
+protected:
+    explicit TStreamDecoder(TPDFAnalyst& Analyst) : FAnalyst(Analyst) {}
+    // Object N, which the file holds; the stream's position is put back after.
+    virtual void DecodeObject(int32_t N, TStringList& F, TStream& D, TStreamDamage* Damage) = 0;
+
     TPDFAnalyst& FAnalyst;
-    TObjectReader* FObjects;
 };
+
+// The stream decoder of Analyst's reading: by key through Objects, Analyst's
+// object model (TPDFAnalyst::ObjectModel), where it has one; token by token
+// where it has none. Both stay the caller's.
+std::unique_ptr<TStreamDecoder> NewStreamDecoder(TPDFAnalyst& Analyst, TObjectReader* Objects);
 
 // A stream decoder over a reader of its own (TPDFAnalyst::Reader), for a
 // thread other than the one that loaded the document.
@@ -36,12 +46,12 @@ class TDetachedStreamDecoder {
 public:
     // Throws when the document gives no second reader.
     explicit TDetachedStreamDecoder(const TPDFAnalyst& Analyst);
-    TStreamDecoder& Decoder() { return FDecoder; }
+    TStreamDecoder& Decoder() { return *FDecoder; }
 
 private:
     std::unique_ptr<TPDFAnalyst> FReader;
     std::unique_ptr<TObjectReader> FObjects;
-    TStreamDecoder FDecoder;
+    std::unique_ptr<TStreamDecoder> FDecoder;
 };
 
 }  // namespace lumerra

@@ -78,11 +78,14 @@ bool ExtendedFiltersDecodable(const std::vector<TFilterStep>& Steps) {
     return std::all_of(Steps.begin(), Steps.end(), Decodable);
 }
 
-TFilterPipeline::TFilterPipeline(std::span<const uint8_t> Data, const std::vector<TFilterStep>& Steps) {
+TFilterPipeline::TFilterPipeline(std::span<const uint8_t> Data, const std::vector<TFilterStep>& Steps,
+                                 int64_t Intermediate)
+    : FIntermediate(Intermediate) {
     const auto add = [this, Data](const TFilterStep& Step, int32_t Filter, auto MakeStage) {
-        TStageInput input = FStages.empty() ? TStageInput(Data) : TStageInput(*FStages.back(), IntermediateLimit);
+        TStageInput input = FStages.empty() ? TStageInput(Data) : TStageInput(*FStages.back(), FIntermediate);
         FStages.push_back(MakeStage(std::move(input)));
         FStages.back()->ReportTo(FDiagnostics, Filter, Step.Name);
+        FStageNames.push_back({TMessageCode::FilterOutputCut, Filter, Step.Name, FIntermediate});
     };
     for (size_t i = 0; i < Steps.size(); ++i) {
         const TFilterStep& step = Steps[i];
@@ -100,7 +103,19 @@ TFilterPipeline::TFilterPipeline(std::span<const uint8_t> Data, const std::vecto
 
 TFilterPipeline::~TFilterPipeline() = default;
 
-size_t TFilterPipeline::Read(std::span<uint8_t> Out) { return FStages.back()->Read(Out); }
+size_t TFilterPipeline::Read(std::span<uint8_t> Out) {
+    const size_t n = FStages.back()->Read(Out);
+    if (n == 0 && !Out.empty()) TellCuts();
+    return n;
+}
+
+void TFilterPipeline::TellCuts() {
+    if (FCutsTold) return;
+    FCutsTold = true;
+    // Data cut is damage of the stage that gave too much.
+    for (size_t i = 1; i < FStages.size(); ++i)
+        if (FStages[i]->InputCut()) FDiagnostics.push_back(FStageNames[i - 1]);
+}
 
 int32_t OutputCap(TStream& Output, int32_t MaxOutput) {
     return static_cast<int32_t>(std::clamp<int64_t>(MaxOutput, 0, std::max<int64_t>(INT32_MAX - Output.Position(), 0)));

@@ -37,7 +37,9 @@ struct TFilterStep {
 bool ExtendedFiltersDecodable(const std::vector<TFilterStep>& Steps);
 
 // The most bytes one filter before the last gives to the next: a bomb in the
-// middle of a chain cannot keep the rest busy past it.
+// middle of a chain cannot keep the rest busy past it. What it holds past
+// that is not decoded, and told as damage of that filter
+// (TMessageCode::FilterOutputCut, at the limit's offset in its output).
 inline constexpr int64_t IntermediateLimit = 128 * 1024 * 1024;
 
 // Data decoded through Steps, first entry first, pulled a piece at a time.
@@ -46,7 +48,8 @@ inline constexpr int64_t IntermediateLimit = 128 * 1024 * 1024;
 // in the order it was met.
 class TFilterPipeline {
 public:
-    TFilterPipeline(std::span<const uint8_t> Data, const std::vector<TFilterStep>& Steps);
+    TFilterPipeline(std::span<const uint8_t> Data, const std::vector<TFilterStep>& Steps,
+                    int64_t Intermediate = IntermediateLimit);
     ~TFilterPipeline();
     TFilterPipeline(const TFilterPipeline&) = delete;
     TFilterPipeline& operator=(const TFilterPipeline&) = delete;
@@ -56,8 +59,14 @@ public:
     const std::vector<TFilterDiagnostic>& Diagnostics() const { return FDiagnostics; }
 
 private:
+    // At the end of the data: each stage whose input the limit cut.
+    void TellCuts();
+
+    int64_t FIntermediate;
     std::vector<TFilterDiagnostic> FDiagnostics;
     std::vector<std::unique_ptr<TFilterStage>> FStages;  // each reads the one before
+    std::vector<TFilterDiagnostic> FStageNames;          // per stage: its filter and name
+    bool FCutsTold = false;
 };
 
 // The default cap: all that the output can still hold (see OutputCap).

@@ -71,6 +71,8 @@ public:
     }
     // Bytes consumed so far: where the next byte stands in the input.
     int64_t Offset() const { return FOffset; }
+    // The limit ended this input while the stage before still had bytes.
+    bool Cut() const { return FCut; }
     // The whole of the stream's own bytes, before any is consumed; empty
     // when the input comes from a stage.
     std::span<const uint8_t> Whole() const { return FUpstream == nullptr && FOffset == 0 ? FAt : std::span<const uint8_t>(); }
@@ -80,6 +82,8 @@ private:
 
     TPullSource* FUpstream = nullptr;
     int64_t FLimit = 0;  // bytes still to take from the upstream
+    bool FCut = false;
+    bool FProbed = false;  // whether the upstream was asked for a byte past the limit
     std::unique_ptr<uint8_t[]> FBuffer;
     std::span<const uint8_t> FAt;
     int64_t FOffset = 0;
@@ -109,6 +113,10 @@ protected:
     // Ends the data without damage.
     void Finish() { FDone = true; }
     bool Done() const { return FDone; }
+
+public:
+    // The stage before gave more than this stage's input takes.
+    bool InputCut() const { return FInput.Cut(); }
 
 private:
     TStageInput FInput;

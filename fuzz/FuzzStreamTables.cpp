@@ -1,7 +1,8 @@
 // The tables of cross-reference streams and object streams, read from
 // hostile decoded data, and classic tables read from hostile bytes. The
 // first bytes choose the layout (/W, /Index, /N, /First); the rest is the
-// data. Entries must stay inside the data and the work inside its size.
+// data. Entries must stay inside the data and the work inside its size; the
+// objects of an object stream are parsed within their entries.
 #include <cstdint>
 
 #include "fuzz/FuzzSupport.h"
@@ -45,6 +46,9 @@ void ObjectTable(const uint8_t* Data, size_t Size) {
         Require(entry.Start >= previous && entry.Start <= entry.End, "entries in order");
         Require(entry.End <= static_cast<int64_t>(Size), "entries inside the data");
         previous = entry.Start;
+        // Each object parsed where it stands, never past its entry.
+        TValue value;
+        ParseObjectInStream({Data, Size}, entry, value);
     }
     Require(static_cast<int64_t>(index->Entries().size()) <= n, "no more entries than /N");
 }

@@ -85,17 +85,20 @@ void TExtendedAnalyst::ApplyXrefSection(const TXrefSection& Section, bool Entrie
             case TXrefStreamEntry::TKind::InFile:
                 doc.ObjectOffsets[slot] = entry.Field2 >= 0 ? entry.Field2 : -2;
                 doc.FreeObjects[slot] = false;
+                doc.Generations[slot] = entry.Field3 >= 0 && entry.Field3 <= 65535 ? static_cast<int32_t>(entry.Field3) : -1;
                 break;
             case TXrefStreamEntry::TKind::InObjectStream:
                 if (entry.Field2 > INT32_MAX || entry.Field3 > INT32_MAX) continue;
                 doc.Compressed[slot] = {static_cast<int32_t>(entry.Field2), static_cast<int32_t>(entry.Field3)};
                 doc.ObjectOffsets[slot] = -2;  // elsewhere: not in the file
                 doc.FreeObjects[slot] = false;
+                doc.Generations[slot] = 0;
                 break;
             case TXrefStreamEntry::TKind::Free:
             case TXrefStreamEntry::TKind::Unknown:
                 doc.ObjectOffsets[slot] = 0;
                 doc.FreeObjects[slot] = true;
+                doc.Generations[slot] = -1;
                 break;
         }
     }
@@ -111,9 +114,14 @@ void TExtendedAnalyst::ApplyXrefSection(const TXrefSection& Section, bool Entrie
     }
 }
 
-const TDecodedObjectStream* TExtendedAnalyst::ObjectStream(int32_t Number) {
-    if (!FObjectStreams) FObjectStreams = std::make_unique<TObjectStreamCache>();
-    return FObjectStreams->Get(Number, [&]() -> std::optional<TDecodedObjectStream> {
+TDecodedObjectStreamPtr TExtendedAnalyst::DecodedObjectStream(int32_t Number) {
+    if (!FDecodingStreams.insert(Number).second) return nullptr;
+    struct TDecoded {
+        std::unordered_set<int32_t>& Decoding;
+        int32_t Number;
+        ~TDecoded() { Decoding.erase(Number); }
+    } decoded{FDecodingStreams, Number};
+    return Doc().ObjectStreams->Get(Number, [&]() -> std::optional<TDecodedObjectStream> {
         // An object stream lies in the file itself, never in another one.
         const TObjectLocation location = Locate(Number);
         if (location.Kind() != TObjectLocation::TKind::InFile) return std::nullopt;
@@ -128,21 +136,6 @@ const TDecodedObjectStream* TExtendedAnalyst::ObjectStream(int32_t Number) {
         TDecodedObjectStream decoded{std::vector<uint8_t>(data.Memory(), data.Memory() + data.Size()), std::move(*index)};
         return decoded;
     });
-}
-
-std::unique_ptr<TStream> TExtendedAnalyst::CompressedObject(int32_t ID, const TObjectLocation& Location) {
-    const TDecodedObjectStream* stream = ObjectStream(Location.Stream());
-    if (stream == nullptr) return nullptr;
-    const auto* entry = stream->Index.At(Location.Index());
-    if (entry == nullptr || entry->Number != ID) return nullptr;
-    auto bytes = std::make_unique<TMemoryStream>();
-    const std::string head = std::to_string(ID) + " 0 obj\n";
-    const std::string tail = "\nendobj\n";
-    bytes->WriteBuffer(head.data(), static_cast<int32_t>(head.size()));
-    bytes->WriteBuffer(stream->Data.data() + entry->Start, entry->End - entry->Start);
-    bytes->WriteBuffer(tail.data(), static_cast<int32_t>(tail.size()));
-    bytes->SetPosition(0);
-    return bytes;
 }
 
 bool ExtendedReadingLoads(const std::string& FileName) {

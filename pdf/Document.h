@@ -2,10 +2,11 @@
 //
 // One document is shared by every reader of the file (TPDFAnalyst::Reader),
 // whatever its thread: readers hold it as std::shared_ptr<const TDocument>
-// and keep their read positions and caches to themselves. Only the analyser
-// that loads it writes to it, and only until the load ends. The one part
-// that changes later, the pass that finds misplaced objects, is
-// synchronised inside TLateRepair.
+// and keep their read positions and object caches to themselves. Only the
+// analyser that loads it writes to it, and only until the load ends. The two
+// parts that change later are synchronised inside: the pass that finds
+// misplaced objects (TLateRepair), and the decoded object streams
+// (TObjectStreamCache), which every reader shares.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +19,7 @@
 #include "common/StrUtils.h"
 #include "pdf/LateRepair.h"
 #include "pdf/ObjectLocation.h"
+#include "pdf/ObjectStreamCache.h"
 #include "pdf/PDFLexer.h"
 #include "syntax/Value.h"
 
@@ -46,6 +48,9 @@ struct TDocument {
     std::vector<int64_t> ObjectOffsets;
     std::vector<bool> FreeObjects;
     std::vector<TCompressedEntry> Compressed;  // empty unless the file has object streams
+    // Extended reading: each object's generation as its table entry gives it
+    // (0 in an object stream); -1 where no entry gives one.
+    std::vector<int32_t> Generations;
     int32_t ObjectCount = -1;
 
     std::string Version;
@@ -80,6 +85,8 @@ struct TDocument {
     std::vector<std::shared_ptr<const TValue>> DirectPages;
     // Synchronised inside: one pass over the file for every reader.
     std::shared_ptr<TLateRepair> LateRepair = std::make_shared<TLateRepair>();
+    // Synchronised inside: each object stream decoded once for every reader.
+    std::shared_ptr<TObjectStreamCache> ObjectStreams = std::make_shared<TObjectStreamCache>();
 };
 
 }  // namespace lumerra

@@ -14,7 +14,7 @@ TExtendedAnalyst::TExtendedAnalyst() = default;
 TExtendedAnalyst::~TExtendedAnalyst() = default;
 
 void TExtendedAnalyst::ClearReading() {
-    FObjectStreams.reset();
+    FDecodingStreams.clear();
     FTreeReader.reset();
     FEncryptTrailer = -1;
     FEncryptingTrailer.reset();
@@ -76,10 +76,9 @@ void TExtendedAnalyst::Analyze() {
 void TExtendedAnalyst::ShiftToHeader(int32_t Offset) {
     if (auto* file = dynamic_cast<TFileStream*>(FStream.get())) {
         file->StartAt(Offset);
-    } else if (auto* memory = dynamic_cast<TMemoryStream*>(FStream.get())) {
-        auto rest = std::make_unique<TMemoryStream>();
-        rest->WriteBuffer(memory->Memory() + Offset, memory->Size() - Offset);
-        FStream = std::move(rest);
+    } else if (const auto* view = dynamic_cast<const TMemoryView*>(FStream.get())) {
+        // The bytes stay where they are (FBytes, or the caller's).
+        FStream = std::make_unique<TMemoryView>(view->Data() + Offset, static_cast<int32_t>(FStream->Size()) - Offset);
     }
     FStream->SetPosition(0);
     Loading().HeaderOffset = Offset;
@@ -103,6 +102,7 @@ void TExtendedAnalyst::ReadStructure() {
 void TExtendedAnalyst::GrowTable(int64_t End, int64_t At) {
     TPDFAnalyst::GrowTable(End, At);
     Loading().Compressed.resize(Doc().ObjectOffsets.size());
+    Loading().Generations.resize(Doc().ObjectOffsets.size(), -1);
 }
 
 TObjectLocation TExtendedAnalyst::Locate(int32_t ID) {

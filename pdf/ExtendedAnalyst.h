@@ -5,19 +5,19 @@
 // objects (TObjectReader).
 //
 // The load fills the document; afterwards every reader made by Reader()
-// shares it read-only and keeps only its read position and its decoded
-// object streams.
+// shares it read-only (the decoded object streams among it) and keeps only
+// its read position and its object cache.
 #pragma once
 
 #include <memory>
 #include <optional>
+#include <unordered_set>
 
 #include "pdf/PDFAnalyst.h"
 
 namespace lumerra {
 
 class TObjectReader;
-class TObjectStreamCache;
 struct TDecodedObjectStream;
 struct TXrefSection;
 
@@ -30,7 +30,7 @@ public:
     // Files of 2 GiB and more are read.
     TFileStream::TMode OpenMode() const override { return TFileStream::TMode::OpenReadLarge; }
     TObjectLocation Locate(int32_t ID) override;
-    std::unique_ptr<TStream> CompressedObject(int32_t ID, const TObjectLocation& Location) override;
+    std::shared_ptr<const TDecodedObjectStream> DecodedObjectStream(int32_t Number) override;
     std::unique_ptr<TObjectReader> ObjectModel() override;
 
     // Reads no more than the table, for what needs only the file's
@@ -57,10 +57,6 @@ private:
     // A section's entries where no newer section gave the object and, unless
     // EntriesOnly (a hybrid file's /XRefStm), its trailer's keys.
     void ApplyXrefSection(const TXrefSection& Section, bool EntriesOnly);
-    // The decoded object stream Number, from the cache or decoded now; null
-    // when it cannot be read.
-    const TDecodedObjectStream* ObjectStream(int32_t Number);
-
     // Reads the encryption dictionary named by the newest trailer naming it
     // and opens it with the password (AnalystSecurity.cpp); raises
     // ESecurityError.
@@ -93,8 +89,9 @@ private:
     TObjectReader& TreeReader();
 
     bool FTableOnly = false;
-    // This reader's own: decoded object streams.
-    std::unique_ptr<TObjectStreamCache> FObjectStreams;
+    // The object streams this reader is decoding: one whose decoding needs
+    // itself is refused, not looped.
+    std::unordered_set<int32_t> FDecodingStreams;
     // Only while loading.
     std::unique_ptr<TObjectReader> FTreeReader;  // its table may be rebuilt
     int64_t FEncryptTrailer = -1;                // where a rebuilt table found the trailer naming /Encrypt

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "pdf/ObjectStreamCache.h"
 #include "pdf/PDFAnalyst.h"
 
 namespace lumerra {
@@ -114,23 +115,17 @@ TValuePtr TObjectReader::ParseInFile(int32_t Number, int64_t Offset) {
 }
 
 TValuePtr TObjectReader::ParseCompressed(int32_t Number) {
-    const std::unique_ptr<TStream> bytes = FAnalyst.CompressedObject(Number, FAnalyst.Locate(Number));
-    if (!bytes) {
-        return Missing(Number);
-    }
-    FWindow.resize(static_cast<size_t>(bytes->Size()));
-    bytes->SetPosition(0);
-    bytes->ReadBuffer(FWindow.data(), static_cast<int32_t>(FWindow.size()));
-    TTokenizer tokens(FWindow);
-    TParser parser(tokens, {}, true);
-    TIndirectObject object;
-    // Streams cannot be kept in object streams.
-    if (parser.ReadIndirectObject(object) != TParseFault::None || object.Value.Is(TValue::TKind::Stream)) {
-        return Missing(Number);
-    }
-    auto value = std::make_shared<const TValue>(std::move(object.Value));
-    FCache.Keep(Number, value, static_cast<int64_t>(FWindow.size()));
-    return value;
+    const TObjectLocation location = FAnalyst.Locate(Number);
+    const TDecodedObjectStreamPtr stream = FAnalyst.DecodedObjectStream(location.Stream());
+    if (stream == nullptr) return Missing(Number);
+    // The table's entry must name the object the stream's index gives there.
+    const TObjectStreamIndex::TEntry* entry = stream->Index.At(location.Index());
+    if (entry == nullptr || entry->Number != Number) return Missing(Number);
+    TValue value;
+    if (ParseObjectInStream(stream->Data, *entry, value) != TParseFault::None) return Missing(Number);
+    auto kept = std::make_shared<const TValue>(std::move(value));
+    FCache.Keep(Number, kept, entry->End - entry->Start);
+    return kept;
 }
 
 TValuePtr TObjectReader::Missing(int32_t Number) {

@@ -7,15 +7,11 @@ namespace lumerra {
 TObjectScanner TObjectScanner::OpenObject(TPDFAnalyst& Analyst, int32_t ID, const TScanOptions& Options) {
     const TObjectLocation location = Analyst.Locate(ID);
     switch (location.Kind()) {
-        case TObjectLocation::TKind::None: throw EDamagedInput(TMessageCode::ObjectIdInvalid, -1, ID);
+        // The default reading keeps no object streams; extended reading
+        // reads their objects by key (ObjectReader.h), never by tokens.
+        case TObjectLocation::TKind::None:
+        case TObjectLocation::TKind::InObjectStream: throw EDamagedInput(TMessageCode::ObjectIdInvalid, -1, ID);
         case TObjectLocation::TKind::InFile: break;
-        case TObjectLocation::TKind::InObjectStream: {
-            auto bytes = Analyst.CompressedObject(ID, location);
-            if (!bytes) throw EDamagedInput(TMessageCode::ObjectIdInvalid, -1, ID);
-            TObjectScanner scanner(Analyst, std::move(bytes), Options, ID);
-            scanner.EnterBody();
-            return scanner;
-        }
     }
     TStream& S = *Analyst.Stream();
     S.SetPosition(location.Offset());
@@ -30,10 +26,6 @@ TObjectScanner::TObjectScanner(TPDFAnalyst& Analyst, TStream& S, const TScanOpti
 TObjectScanner::TObjectScanner(TPDFAnalyst& Analyst, TStream& S, const TScanOptions& Options, int32_t Object,
                                int32_t Offset)
     : FAnalyst(Analyst), FStream(S), FOptions(Options), FObject(Object), FOffset(Offset) {}
-
-TObjectScanner::TObjectScanner(TPDFAnalyst& Analyst, std::unique_ptr<TStream> Owned, const TScanOptions& Options,
-                               int32_t Object)
-    : FAnalyst(Analyst), FStream(*Owned), FOptions(Options), FObject(Object), FOffset(-1), FOwned(std::move(Owned)) {}
 
 void TObjectScanner::EnterBody() {
     try {

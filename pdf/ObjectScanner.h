@@ -158,14 +158,11 @@ public:
     // Every token read from here on is counted in Counter as well.
     void CountInto(int64_t& Counter) { FCounter = &Counter; }
 
-    // What the scan reads: the file, or the bytes of an object kept in an
-    // object stream. Readers of a key's value read from here.
+    // What the scan reads: the file. Readers of a key's value read from here.
     TStream& Stream() const { return FStream; }
 
 private:
     TObjectScanner(TPDFAnalyst& Analyst, TStream& S, const TScanOptions& Options, int32_t Object, int32_t Offset);
-    // A scan over bytes of its own: an object kept in an object stream.
-    TObjectScanner(TPDFAnalyst& Analyst, std::unique_ptr<TStream> Owned, const TScanOptions& Options, int32_t Object);
     void EnterBody();
     void Read(TToken& Token);
     bool EndsAt(const TToken& Token, TScanEnd& End) const;
@@ -180,7 +177,6 @@ private:
     int32_t FOffset;
     int32_t FLength = 0;  // the last /Length met, for SkipStreamData
     int64_t* FCounter = nullptr;
-    std::unique_ptr<TStream> FOwned;  // what FStream is, when the scan has bytes of its own
     TToken FToken;  // the token the handler is shown
     TToken FValue;  // tokens the handler reads with Next
 };

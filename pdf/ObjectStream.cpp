@@ -54,4 +54,18 @@ const TObjectStreamIndex::TEntry* TObjectStreamIndex::At(int64_t Index) const {
     return &FEntries[static_cast<size_t>(Index)];
 }
 
+TParseFault ParseObjectInStream(std::span<const uint8_t> Data, const TObjectStreamIndex::TEntry& Entry, TValue& Out) {
+    if (Entry.Start < 0 || Entry.End < Entry.Start || static_cast<size_t>(Entry.End) > Data.size())
+        return TParseFault::Damaged;
+    const std::span<const uint8_t> bytes = Data.subspan(static_cast<size_t>(Entry.Start),
+                                                        static_cast<size_t>(Entry.End - Entry.Start));
+    TTokenizer tokens(bytes, Entry.Start);
+    // Nothing follows the entry's bytes: their end ends the value.
+    TParser parser(tokens, {}, true);
+    if (const TParseFault fault = parser.ReadValue(Out); fault != TParseFault::None)
+        return fault == TParseFault::NeedMore ? TParseFault::Damaged : fault;
+    if (tokens.Next().IsKeyword("stream")) return TParseFault::Damaged;
+    return TParseFault::None;
+}
+
 }  // namespace lumerra

@@ -9,6 +9,8 @@
 #include <span>
 #include <vector>
 
+#include "syntax/Parser.h"
+
 namespace lumerra {
 
 class TObjectStreamIndex {
@@ -35,5 +37,11 @@ public:
 private:
     std::vector<TEntry> FEntries;
 };
+
+// The object of Entry, parsed where it stands in the decoded Data: nothing
+// before or after its bytes is read. A value followed by "stream" is refused
+// (a stream cannot be kept in an object stream); anything else after the
+// value is passed over. Fault offsets count from the start of Data.
+TParseFault ParseObjectInStream(std::span<const uint8_t> Data, const TObjectStreamIndex::TEntry& Entry, TValue& Out);
 
 }  // namespace lumerra

@@ -2,21 +2,23 @@
 
 namespace lumerra {
 
-const TDecodedObjectStream* TObjectStreamCache::Get(int32_t Number, const TDecoder& Decode) {
-    if (const auto found = FEntries.find(Number); found != FEntries.end()) {
-        FUses.splice(FUses.begin(), FUses, found->second.Use);
-        return found->second.Stream.get();
+const TObjectStreamCache::TEntry* TObjectStreamCache::Find(int32_t Number) {
+    const auto found = FEntries.find(Number);
+    if (found == FEntries.end()) return nullptr;
+    FUses.splice(FUses.begin(), FUses, found->second.Use);
+    return &found->second;
+}
+
+TDecodedObjectStreamPtr TObjectStreamCache::Get(int32_t Number, const TDecoder& Decode) {
+    {
+        const std::lock_guard<std::mutex> lock(FMutex);
+        if (const TEntry* known = Find(Number)) return known->Stream;
     }
-    if (!FDecoding.insert(Number).second) return nullptr;
-    std::optional<TDecodedObjectStream> decoded;
-    try {
-        decoded = Decode();
-    } catch (...) {
-        FDecoding.erase(Number);
-        throw;
-    }
-    FDecoding.erase(Number);
-    std::shared_ptr<const TDecodedObjectStream> stream;
+    std::optional<TDecodedObjectStream> decoded = Decode();
+    const std::lock_guard<std::mutex> lock(FMutex);
+    // Another reader may have kept it meanwhile.
+    if (const TEntry* known = Find(Number)) return known->Stream;
+    TDecodedObjectStreamPtr stream;
     if (decoded) {
         FBytes += decoded->Data.size();
         stream = std::make_shared<const TDecodedObjectStream>(std::move(*decoded));
@@ -24,7 +26,7 @@ const TDecodedObjectStream* TObjectStreamCache::Get(int32_t Number, const TDecod
     FUses.push_front(Number);
     FEntries[Number] = {stream, FUses.begin()};
     LetGoBeyondLimit(Number);
-    return FEntries[Number].Stream.get();
+    return stream;
 }
 
 void TObjectStreamCache::LetGoBeyondLimit(int32_t Keep) {

@@ -1,15 +1,17 @@
-// Decoded object streams, kept so that each is decoded once per document
-// while the memory they take stays bounded: past the limit, the streams used
-// least recently are let go (and decoded again should they be needed).
+// Decoded object streams of one document, kept so that each is decoded once
+// for all the document's readers, whatever their thread, while the memory
+// they take stays bounded: past the limit, the streams used least recently
+// are let go (and decoded again should they be needed). A stream handed out
+// lives on in its holder after it is let go.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <list>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "pdf/ObjectStream.h"
@@ -21,6 +23,8 @@ struct TDecodedObjectStream {
     TObjectStreamIndex Index;
 };
 
+using TDecodedObjectStreamPtr = std::shared_ptr<const TDecodedObjectStream>;
+
 class TObjectStreamCache {
 public:
     static constexpr size_t DefaultByteLimit = 64 * 1024 * 1024;
@@ -28,23 +32,27 @@ public:
 
     using TDecoder = std::function<std::optional<TDecodedObjectStream>()>;
     // Object stream Number, decoded by Decode the first time (or again after
-    // it was let go). Null when it cannot be decoded, and while it is being
-    // decoded: a stream whose decoding needs itself is refused, not looped.
-    // The result stays valid until the next call.
-    const TDecodedObjectStream* Get(int32_t Number, const TDecoder& Decode);
+    // it was let go); null when it cannot be decoded. Decode runs outside
+    // the lock, so that readers wait for no one's decoding: two readers may
+    // decode the same stream at once, and the first one kept is the one
+    // both get. A decoding that needs its own stream is the caller's to
+    // refuse (each reader knows what it is decoding).
+    TDecodedObjectStreamPtr Get(int32_t Number, const TDecoder& Decode);
 
 private:
     struct TEntry {
-        std::shared_ptr<const TDecodedObjectStream> Stream;  // null: not decodable
+        TDecodedObjectStreamPtr Stream;  // null: not decodable
         std::list<int32_t>::iterator Use;
     };
+    // With FMutex held.
+    const TEntry* Find(int32_t Number);
     void LetGoBeyondLimit(int32_t Keep);
 
+    std::mutex FMutex;
     size_t FByteLimit;
     size_t FBytes = 0;
     std::unordered_map<int32_t, TEntry> FEntries;
     std::list<int32_t> FUses;  // most recent first
-    std::unordered_set<int32_t> FDecoding;
 };
 
 }  // namespace lumerra

@@ -25,6 +25,7 @@ TPDFAnalyst::~TPDFAnalyst() = default;
 void TPDFAnalyst::Clear() {
     ClearReading();
     FStream.reset();
+    FBytes.reset();
     FLoading = std::make_shared<TDocument>();
     FDocument = FLoading;
 }
@@ -44,7 +45,15 @@ void TPDFAnalyst::LoadFromFile(const std::string& FileName) {
 
 void TPDFAnalyst::LoadFromStream(std::unique_ptr<TStream> Source, const std::string& FileName) {
     Clear();
-    FStream = std::move(Source);
+    if (auto* memory = dynamic_cast<TMemoryStream*>(Source.get())) {
+        // Read through views, so that readers on other threads share the
+        // bytes instead of copying them.
+        Source.release();
+        FBytes.reset(memory);
+        FStream = std::make_unique<TMemoryView>(memory->Memory(), static_cast<int32_t>(memory->Size()));
+    } else {
+        FStream = std::move(Source);
+    }
     Loading().FileName = FileName;
     Load();
 }
@@ -62,15 +71,9 @@ void TPDFAnalyst::Load() {
 
 std::unique_ptr<TPDFAnalyst> TPDFAnalyst::Reader() const {
     std::unique_ptr<TPDFAnalyst> reader = EmptyReader();
-    if (const auto* file = dynamic_cast<const TFileStream*>(FStream.get())) {
-        reader->FStream = file->Duplicate();
-    } else if (auto* memory = dynamic_cast<TMemoryStream*>(FStream.get())) {
-        auto copy = std::make_unique<TMemoryStream>();
-        copy->WriteBuffer(memory->Memory(), memory->Size());
-        reader->FStream = std::move(copy);
-    } else {
-        return nullptr;
-    }
+    // The same open file, or a view of the same bytes.
+    if (FStream == nullptr || !(reader->FStream = SecondReader(*FStream))) return nullptr;
+    reader->FBytes = FBytes;
     reader->FDocument = FDocument;
     reader->FLoading.reset();
     return reader;
@@ -93,7 +96,7 @@ TObjectLocation TPDFAnalyst::Locate(int32_t ID) {
     return TObjectLocation::InFile(offset);
 }
 
-std::unique_ptr<TStream> TPDFAnalyst::CompressedObject(int32_t, const TObjectLocation&) { return nullptr; }
+std::shared_ptr<const TDecodedObjectStream> TPDFAnalyst::DecodedObjectStream(int32_t) { return nullptr; }
 
 std::unique_ptr<TObjectReader> TPDFAnalyst::ObjectModel() { return nullptr; }
 

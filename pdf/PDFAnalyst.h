@@ -29,6 +29,7 @@ class TSecurityHandler;
 class TValue;
 struct TFilterStep;
 struct TIndirectObject;
+struct TDecodedObjectStream;
 class TMemoryStream;
 
 // The two readings of a file. The front ends choose one when they make the
@@ -75,8 +76,8 @@ public:
     // analyser takes it over.
     void LoadFromStream(std::unique_ptr<TStream> Source, const std::string& FileName);
     // A second reader of the document this one loaded: the same document,
-    // its own read position (the same open file, or a copy of the bytes in
-    // memory), for reading on another thread.
+    // its own read position (the same open file, or the same bytes in
+    // memory, shared read-only), for reading on another thread.
     std::unique_ptr<TPDFAnalyst> Reader() const;
     // How this reading opens a file: the default reading refuses 2 GiB and
     // more when it opens them, as it always has.
@@ -93,10 +94,10 @@ public:
     virtual TObjectLocation Locate(int32_t ID);
     // True when object ID can be read.
     bool HasObject(int32_t ID) { return Locate(ID).Found(); }
-    // The bytes of an object kept in an object stream, framed as the file
-    // frames its objects ("ID 0 obj" ... "endobj"), so that every scan reads
-    // them as it reads the file; null when the object stream cannot give it.
-    virtual std::unique_ptr<TStream> CompressedObject(int32_t ID, const TObjectLocation& Location);
+    // The decoded object stream Number, its objects parsed in place by the
+    // object reader; null when it cannot be read, and under the default
+    // reading, which has none.
+    virtual std::shared_ptr<const TDecodedObjectStream> DecodedObjectStream(int32_t Number);
 
     int32_t ReadObjectInteger(int32_t ID);
     int32_t ReadIntegerValue(TStream& S);
@@ -149,6 +150,12 @@ public:
     std::function<void(TMemoryStream&)> StreamDecryptor(int32_t ID, std::vector<TFilterStep>& Steps);
     // The generation number in the header of object ID (0 when not in the file).
     int32_t ObjectGeneration(int32_t ID);
+    // The generation the table gives object ID, without reading the file;
+    // -1 where it gives none (and under the default reading).
+    int32_t TableGeneration(int32_t ID) const {
+        return ID >= 0 && static_cast<size_t>(ID) < Doc().Generations.size() ? Doc().Generations[static_cast<size_t>(ID)]
+                                                                            : -1;
+    }
     bool Failed() const { return Doc().Failed; }
     // The last load returned normally; any error leaves it false, whether or
     // not it went through Fail.
@@ -211,6 +218,9 @@ protected:
     int64_t TableLimit() const;
 
     std::unique_ptr<TStream> FStream;
+    // The bytes a file loaded from memory is read from: FStream is a view of
+    // them, and so is every reader's stream.
+    std::shared_ptr<const TMemoryStream> FBytes;
     // Raised failures leave the analyser as it is: extended reading tries
     // the file's own table before it rebuilds one.
     bool FTryingTable = false;

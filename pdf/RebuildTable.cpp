@@ -22,7 +22,6 @@ void TExtendedAnalyst::ForgetStructure() {
     fresh.Misplaced = std::move(failed.Misplaced);
     fresh.LateRepair = std::move(failed.LateRepair);
     failed = std::move(fresh);
-    FObjectStreams.reset();
     FEncryptTrailer = -1;
     FEncryptingTrailer.reset();
 }
@@ -52,7 +51,7 @@ void TExtendedAnalyst::RebuildTable() {
     // The objects inside object streams, unless the file defines them again
     // further on.
     for (const int32_t stream : scan.ObjectStreams) {
-        const TDecodedObjectStream* decoded = ObjectStream(stream);
+        const TDecodedObjectStreamPtr decoded = DecodedObjectStream(stream);
         if (decoded == nullptr) continue;
         const int64_t at = doc.ObjectOffsets[static_cast<size_t>(stream)];
         int32_t index = 0;
@@ -63,6 +62,7 @@ void TExtendedAnalyst::RebuildTable() {
                 if (doc.ObjectOffsets[slot] < at) {
                     doc.ObjectOffsets[slot] = -2;
                     doc.Compressed[slot] = {stream, index};
+                    doc.Generations[slot] = 0;
                 }
             }
             ++index;

@@ -156,6 +156,7 @@ TEST(CliFailure, EveryCommandToldAlikeWithItsExitCodeAndRecord) {
             if (c.Failure == TFailure::DamagedData) {
                 EXPECT_EQ((*record)["page"], 1);
                 EXPECT_EQ((*record)["object"], 4);
+                EXPECT_EQ((*record)["generation"], 0) << "as the table gives it";
                 EXPECT_TRUE((*record)["decoded-bytes"].is_number());
             }
         }

@@ -267,6 +267,39 @@ TEST(FilterPipeline, OutputStopsAtTheCapWithWhatCameBefore) {
     }
 }
 
+TEST(FilterPipeline, AFilterGivingMoreThanTheNextTakesIsToldAsCut) {
+    // 5001 bytes of hexadecimal text for 2500 bytes of output.
+    const std::string hex = std::string(5000, '0') + ">";
+    struct TCase {
+        const char* Name;
+        std::vector<TFilterStep> Steps;
+        std::string Data;
+        int64_t Limit;
+        size_t Output;
+        std::string Damage;  // "filter name offset" of each record
+    };
+    const std::vector<TCase> cases = {
+        {"within the limit", {Step(Flate), Step(Hex)}, test::Deflate(hex), 5001, 2500, ""},
+        {"past the limit", {Step(Flate), Step(Hex)}, test::Deflate(hex), 1000, 500, "0 /FlateDecode 1000;"},
+        {"one byte past the limit", {Step(Flate), Step(Hex)}, test::Deflate(hex), 5000, 2500, "0 /FlateDecode 5000;"},
+        {"the filter that gave too much is named", {Step(Flate), Step(Flate), Step(Hex)},
+         test::Deflate(test::Deflate(hex)), 1000, 500, "1 /FlateDecode 1000;"},
+    };
+    for (const TCase& c : cases) {
+        TFilterPipeline pipeline(test::Span(c.Data), c.Steps, c.Limit);
+        std::vector<uint8_t> piece(4096);
+        size_t output = 0;
+        for (size_t n; (n = pipeline.Read(piece)) > 0;) output += n;
+        EXPECT_EQ(output, c.Output) << c.Name;
+        std::string damage;
+        for (const TFilterDiagnostic& d : pipeline.Diagnostics()) {
+            EXPECT_EQ(d.Code, M::FilterOutputCut) << c.Name;
+            damage += std::to_string(d.Filter) + " " + d.Name + " " + std::to_string(d.Offset) + ";";
+        }
+        EXPECT_EQ(damage, c.Damage) << c.Name;
+    }
+}
+
 TEST(FilterPipeline, StepsThatCannotBeDecodedAppendNothing) {
     const std::vector<std::vector<TFilterStep>> refused = {
         {Step("/DCTDecode")},

@@ -53,56 +53,54 @@ std::vector<int64_t> ExpectedOffsets(const PdfBuilder& builder, int count) {
 
 // ---------------------------------------------------------- header, version
 
-TEST(AnalystHeader, ShortFileIsBroken) {
-    EXPECT_EQ(LoadMessage(""), Broken);
-    EXPECT_EQ(LoadMessage("%PDF"), Broken);
-}
-
-TEST(AnalystHeader, NothingMayPrecedeTheHeader) {
-    EXPECT_EQ(LoadMessage("\xEF\xBB\xBF" + Simple()), NotPdf);
-    EXPECT_EQ(LoadMessage("\n" + Simple()), NotPdf);
-    EXPECT_EQ(LoadMessage("%FDP-1.4 whatever"), NotPdf);
-}
-
-TEST(AnalystHeader, VersionsUpTo14LoadAndLaterOnesAreRefused) {
-    for (const std::string version : {"1.0", "1.1", "1.2", "1.3", "1.4"}) {
-        PdfBuilder::Options options;
-        options.Header = "%PDF-" + version + "\n";
+TEST(AnalystHeader, OnlyVersionsUpTo14AtTheFirstByteLoad) {
+    const auto withHeader = [](const std::string& Header) { return WithOptions({.Header = Header}).Build(); };
+    struct Case {
+        std::string Bytes, Message, Version;  // the version read when it loads
+    };
+    const std::vector<Case> cases = {
+        {"", Broken, ""},
+        {"%PDF", Broken, ""},
+        {"\xEF\xBB\xBF" + Simple(), NotPdf, ""},
+        {"\n" + Simple(), NotPdf, ""},
+        {"%FDP-1.4 whatever", NotPdf, ""},
+        {withHeader("%PDF-1.0\n"), "", "1.0"},
+        {withHeader("%PDF-1.1\n"), "", "1.1"},
+        {withHeader("%PDF-1.2\n"), "", "1.2"},
+        {withHeader("%PDF-1.3\n"), "", "1.3"},
+        {withHeader("%PDF-1.4\n"), "", "1.4"},
+        {withHeader("%PDF-1.5\n"), Unsupported, ""},
+        {withHeader("%PDF-1.7\n"), Unsupported, ""},
+        {withHeader("%PDF-2.0\n"), Unsupported, ""},
+        {withHeader("%PDF-1.x\n"), Unsupported, ""},
+        {withHeader("%PDF-a.b\n"), Unsupported, ""},
+        {withHeader("%PDF-1.\n"), NotPdf, ""},
+        {withHeader("%PDF-14\n"), NotPdf, ""},
+        {withHeader("%PDF-1\r"), NotPdf, ""},
+    };
+    for (const Case& c : cases) {
         TDefaultAnalyst analyst;
-        EXPECT_EQ(LoadMessage(analyst, WithOptions(options).Build()), "") << version;
-        EXPECT_EQ(analyst.Version(), version);
-    }
-    for (const std::string version : {"1.5", "1.7", "2.0", "1.x", "a.b"}) {
-        PdfBuilder::Options options;
-        options.Header = "%PDF-" + version + "\n";
-        EXPECT_EQ(LoadMessage(WithOptions(options).Build()), Unsupported) << version;
-    }
-    for (const std::string header : {"%PDF-1.\n", "%PDF-14\n", "%PDF-1\r"}) {
-        PdfBuilder::Options options;
-        options.Header = header;
-        EXPECT_EQ(LoadMessage(WithOptions(options).Build()), NotPdf) << header;
+        EXPECT_EQ(LoadMessage(analyst, c.Bytes), c.Message) << c.Bytes.substr(0, 12);
+        EXPECT_EQ(analyst.Version(), c.Version) << c.Bytes.substr(0, 12);
     }
 }
 
 // --------------------------------------------------- end marker and offset
 
-TEST(AnalystEndMarker, TrailingLineEndsAndSpacesAreAllowed) {
-    PdfBuilder::Options options;
-    options.Tail = "\r\n \n";
-    EXPECT_EQ(LoadMessage(WithOptions(options).Build()), "");
-    options.Tail = "";
-    EXPECT_EQ(LoadMessage(WithOptions(options).Build()), "");
-}
-
-TEST(AnalystEndMarker, AnyOtherTrailingByteFails) {
-    for (const std::string& tail : {std::string("\0", 1), std::string("\t"), std::string("\n%%EOF."), std::string("x\n")}) {
-        PdfBuilder::Options options;
-        options.Tail = tail;
-        EXPECT_EQ(LoadMessage(WithOptions(options).Build()), NoEof);
-    }
-    EXPECT_EQ(LoadMessage("%PDF-1.4\n"), NoEof);
-    EXPECT_EQ(LoadMessage("%PDF-1.4 \n\r\n   "), NoEof);
-    EXPECT_EQ(LoadMessage(ReplaceLast(Simple(), "%%EOF", "%%EOG")), NoEof);
+TEST(AnalystEndMarker, OnlyLineEndsAndSpacesMayFollowIt) {
+    const auto withTail = [](const std::string& Tail) { return WithOptions({.Tail = Tail}).Build(); };
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {withTail("\r\n \n"), ""},
+        {withTail(""), ""},
+        {withTail(std::string("\0", 1)), NoEof},
+        {withTail("\t"), NoEof},
+        {withTail("\n%%EOF."), NoEof},
+        {withTail("x\n"), NoEof},
+        {"%PDF-1.4\n", NoEof},
+        {"%PDF-1.4 \n\r\n   ", NoEof},
+        {ReplaceLast(Simple(), "%%EOF", "%%EOG"), NoEof},
+    };
+    for (const auto& [bytes, message] : cases) EXPECT_EQ(LoadMessage(bytes), message) << bytes.substr(bytes.size() - std::min<size_t>(bytes.size(), 8));
 }
 
 TEST(AnalystXrefOffset, OnlyTheWordBeforeTheMarkerCounts) {
@@ -227,32 +225,29 @@ std::string ObjectOneEntry() {
     return probe.Entry(probe.Offsets().at(1));
 }
 
-TEST(AnalystXrefSection, BadSubsectionHeadersAndEntries) {
+TEST(AnalystXrefSection, BadSubsectionsAndTablesLargerThanTheFile) {
     const std::string entry = ObjectOneEntry();
-    const auto withBody = WithXrefBody;
-    EXPECT_EQ(LoadMessage(withBody("abc 1\n" + entry)), FirstInvalid);
-    EXPECT_EQ(LoadMessage(withBody("-1 1\n" + entry)), FirstInvalid);
-    EXPECT_EQ(LoadMessage(withBody("-5 1\n" + entry)), FirstInvalid);
-    EXPECT_EQ(LoadMessage(withBody("1 x\n" + entry)), CountInvalid);
-    EXPECT_EQ(LoadMessage(withBody("1 -1\n" + entry)), CountInvalid);
-    EXPECT_EQ(LoadMessage(withBody("1 -3\n" + entry)), CountInvalid);
-    EXPECT_EQ(LoadMessage(withBody("1 1\nABCDEFGHIJ 00000 n \n")), CountInvalid);
-    // Three entries announced, two given: the third is read out of the trailer.
-    EXPECT_EQ(LoadMessage(withBody("1 3\n" + entry + entry)), CountInvalid);
-}
-
-TEST(AnalystXrefSection, TablesLargerThanTheFileAreRefusedBeforeSizing) {
-    const std::string entry = ObjectOneEntry();
-    const auto withBody = WithXrefBody;
-    // More entries than the rest of the file could hold at 19 bytes each.
-    EXPECT_EQ(LoadMessage(withBody("1 2000000000\n" + entry)), CountInvalid);
-    EXPECT_EQ(LoadMessage(withBody("1 100000\n" + entry)), CountInvalid);
-    EXPECT_EQ(LoadMessage(withBody("1 2147483647\n" + entry)), CountInvalid);
-    // A few entries with numbers far beyond anything the file could hold.
-    EXPECT_EQ(LoadMessage(withBody("2000000000 1\n" + entry)), FirstInvalid);
-    EXPECT_EQ(LoadMessage(withBody("2147483647 1\n" + entry)), FirstInvalid);
-    EXPECT_EQ(LoadMessage(withBody("0 1\n" + PdfBuilder().Entry(0, 65535, 'f') + "2147483600 1\n" + entry)),
-              FirstInvalid);
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"abc 1\n" + entry, FirstInvalid},
+        {"-1 1\n" + entry, FirstInvalid},
+        {"-5 1\n" + entry, FirstInvalid},
+        {"1 x\n" + entry, CountInvalid},
+        {"1 -1\n" + entry, CountInvalid},
+        {"1 -3\n" + entry, CountInvalid},
+        {"1 1\nABCDEFGHIJ 00000 n \n", CountInvalid},
+        // Three entries announced, two given: the third is read out of the trailer.
+        {"1 3\n" + entry + entry, CountInvalid},
+        // More entries than the rest of the file could hold at 19 bytes each:
+        // refused before the table is sized.
+        {"1 2000000000\n" + entry, CountInvalid},
+        {"1 100000\n" + entry, CountInvalid},
+        {"1 2147483647\n" + entry, CountInvalid},
+        // A few entries with numbers far beyond anything the file could hold.
+        {"2000000000 1\n" + entry, FirstInvalid},
+        {"2147483647 1\n" + entry, FirstInvalid},
+        {"0 1\n" + PdfBuilder().Entry(0, 65535, 'f') + "2147483600 1\n" + entry, FirstInvalid},
+    };
+    for (const auto& [body, message] : cases) EXPECT_EQ(LoadMessage(WithXrefBody(body)), message) << body.substr(0, 14);
 }
 
 // ------------------------------------------------------ incremental updates
@@ -344,35 +339,31 @@ TEST(AnalystIncremental, PrevChainThatComesBackFails) {
 
 // ------------------------------------------------------------------ trailer
 
-TEST(AnalystTrailer, MustOpenWithADictionary) {
-    for (const std::string trailer : {"[ /Root 1 0 R ]\n", "< < /Root 1 0 R >>\n", "/Root 1 0 R\n"}) {
-        PdfBuilder builder = WithOptions({});
-        builder.Trailer(trailer);
-        EXPECT_EQ(LoadMessage(builder.Build()), TrailerInvalid) << trailer;
-    }
-    PdfBuilder spaced = WithOptions({});
-    spaced.Trailer(" \r\n <</Root 1 0 R>>\n");
-    EXPECT_EQ(LoadMessage(spaced.Build()), "");
-}
-
-TEST(AnalystTrailer, KeysWhoseValueIsNotANumber) {
-    auto withTrailer = [](const std::string& trailer) {
-        PdfBuilder builder = WithOptions({});
-        builder.Trailer(trailer);
-        return builder.Build();
+TEST(AnalystTrailer, ADictionaryWhoseKeysAreNumbers) {
+    struct Case {
+        std::string Trailer, Message;
+        int32_t Root;  // when it loads
     };
-    EXPECT_EQ(LoadMessage(withTrailer("<< /Root /Catalog >>\n")), RootFailed);
-    EXPECT_EQ(LoadMessage(withTrailer("<< /Root 1 0 R /Prev abc >>\n")), PrevFailed);
-    EXPECT_EQ(LoadMessage(withTrailer("<< /Root 1 0 R /Prev -1 >>\n")), PrevFailed);
-    EXPECT_EQ(LoadMessage(withTrailer("<< /Root 1 0 R /Info (x) >>\n")), InfoFailed);
-    EXPECT_EQ(LoadMessage(withTrailer("<< /Size 5 >>\n")), NoRoot);
-}
-
-TEST(AnalystTrailer, StringsAndCommentsAreNotSpecial) {
-    PdfBuilder builder = WithOptions({});
-    builder.Trailer("<< /Size 5 /Note (/Root 1 0 R) >>\n");
-    LoadedDocument doc(builder);
-    EXPECT_EQ(doc.Analyst.RootID(), 1);
+    const std::vector<Case> cases = {
+        {"[ /Root 1 0 R ]\n", TrailerInvalid, -1},
+        {"< < /Root 1 0 R >>\n", TrailerInvalid, -1},
+        {"/Root 1 0 R\n", TrailerInvalid, -1},
+        {" \r\n <</Root 1 0 R>>\n", "", 1},
+        {"<< /Root /Catalog >>\n", RootFailed, -1},
+        {"<< /Root 1 0 R /Prev abc >>\n", PrevFailed, -1},
+        {"<< /Root 1 0 R /Prev -1 >>\n", PrevFailed, -1},
+        {"<< /Root 1 0 R /Info (x) >>\n", InfoFailed, -1},
+        {"<< /Size 5 >>\n", NoRoot, -1},
+        // Strings and comments are not special.
+        {"<< /Size 5 /Note (/Root 1 0 R) >>\n", "", 1},
+    };
+    for (const Case& c : cases) {
+        PdfBuilder builder = WithOptions({});
+        builder.Trailer(c.Trailer);
+        TDefaultAnalyst analyst;
+        EXPECT_EQ(LoadMessage(analyst, builder.Build()), c.Message) << c.Trailer;
+        EXPECT_EQ(analyst.RootID(), c.Root) << c.Trailer;
+    }
 }
 
 TEST(AnalystTrailer, EncryptIsRecordedAndLoadingCompletes) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pdf/ObjectCache.h"
+#include "pdf/ObjectStreamCache.h"
 
 using namespace lumerra;
 
@@ -55,5 +56,45 @@ TEST(ObjectCache, LetsTheLeastRecentlyUsedOfEachPartGoPastItsBudget) {
                 kept += std::to_string(n);
             }
         EXPECT_EQ(kept, c.Kept) << c.What;
+    }
+}
+
+// Decoded object streams: each decoded once, what cannot be decoded
+// remembered, and past the byte limit the least recently used let go while
+// its holders keep it.
+TEST(ObjectStreamCache, DecodesEachStreamOnceWithinItsLimit) {
+    struct Case {
+        const char* What;
+        std::vector<int32_t> Gets;  // stream numbers asked for, in order; 9 cannot be decoded
+        std::string Decodings;      // the streams decoded, in order
+    };
+    // Each stream takes 4 bytes; the limit is 8.
+    const std::vector<Case> cases = {
+        {"decoded once", {1, 1, 2, 1, 2}, "12"},
+        {"what cannot be decoded is not tried again", {9, 9, 1, 9}, "91"},
+        {"past the limit the oldest goes", {1, 2, 3, 1}, "1231"},
+        {"a stream asked for again is not the oldest", {1, 2, 1, 3, 1, 2}, "1232"},
+    };
+    for (const Case& c : cases) {
+        TObjectStreamCache cache(8);
+        std::string decodings;
+        TDecodedObjectStreamPtr held;
+        for (const int32_t number : c.Gets) {
+            const TDecodedObjectStreamPtr stream = cache.Get(number, [&]() -> std::optional<TDecodedObjectStream> {
+                decodings += std::to_string(number);
+                if (number == 9) return std::nullopt;
+                return TDecodedObjectStream{std::vector<uint8_t>(4, static_cast<uint8_t>(number)), {}};
+            });
+            EXPECT_EQ(stream == nullptr, number == 9) << c.What;
+            if (stream) {
+                EXPECT_EQ(stream->Data.front(), number) << c.What;
+            }
+            if (!held) held = stream;
+        }
+        EXPECT_EQ(decodings, c.Decodings) << c.What;
+        // The first stream handed out lives on in its holder, kept or not.
+        if (held) {
+            EXPECT_EQ(held->Data.size(), 4u) << c.What;
+        }
     }
 }

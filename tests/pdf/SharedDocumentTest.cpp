@@ -8,13 +8,14 @@
 #include "pdf/DefaultAnalyst.h"
 #include "pdf/ExtendedAnalyst.h"
 #include "pdf/ObjectReader.h"
+#include "pdf/ObjectStreamCache.h"
 #include "support/PdfBuilder.h"
 
 namespace lumerra::test {
 namespace {
 
-PdfBuilder TwoPages() {
-    PdfBuilder b;
+PdfBuilder TwoPages(PdfBuilder::Options Options = {}) {
+    PdfBuilder b(std::move(Options));
     b.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
     b.Set(2, "<< /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 /MediaBox [0 0 612 792] >>");
     b.Set(3, "<< /Type /Page /Parent 2 0 R /Resources 5 0 R >>");
@@ -94,6 +95,49 @@ TEST(SharedDocument, AnObjectMisplacedAfterTheLoadIsFoundOnceForEveryThread) {
     EXPECT_EQ(misplaced[0].Number, 7);
     EXPECT_EQ(misplaced[0].Offset, static_cast<int64_t>(builder.Offsets().at(5)));
     EXPECT_EQ(misplaced[0].Found, 5);
+}
+
+// A file read from memory with its objects in object streams: readers on
+// other threads view the loader's bytes instead of copying them, share each
+// decoded object stream, and read on once the loader is gone.
+TEST(SharedDocument, ReadersShareTheBytesInMemoryAndTheDecodedObjectStreams) {
+    const std::string bytes = TwoPages({.Header = "%PDF-1.5\n", .XrefStreams = true, .ObjectStreams = true}).Build();
+    auto memory = std::make_unique<TMemoryStream>();
+    memory->WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+    auto analyst = std::make_unique<TExtendedAnalyst>();
+    analyst->LoadFromStream(std::move(memory), "memory.pdf");
+    const TObjectLocation font = analyst->Locate(7);
+    ASSERT_EQ(font.Kind(), TObjectLocation::TKind::InObjectStream);
+
+    constexpr int Threads = 4;
+    std::vector<std::unique_ptr<TPDFAnalyst>> readers;
+    for (int t = 0; t < Threads; ++t) readers.push_back(analyst->Reader());
+    const auto* loaderBytes = dynamic_cast<const TMemoryView*>(analyst->Stream());
+    ASSERT_NE(loaderBytes, nullptr);
+    for (const auto& reader : readers) {
+        const auto* view = dynamic_cast<const TMemoryView*>(reader->Stream());
+        ASSERT_NE(view, nullptr);
+        EXPECT_EQ(view->Data(), loaderBytes->Data());
+    }
+    analyst.reset();
+
+    std::vector<std::string> fonts(Threads);
+    std::vector<const TDecodedObjectStream*> decoded(Threads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < Threads; ++t) {
+        threads.emplace_back([&, t] {
+            TObjectReader objects(*readers[static_cast<size_t>(t)]);
+            const TValue* name = objects.Object(7)->Find("BaseFont");
+            fonts[static_cast<size_t>(t)] = name != nullptr && name->Is(TValue::TKind::Name) ? name->Text() : "(none)";
+            decoded[static_cast<size_t>(t)] = readers[static_cast<size_t>(t)]->DecodedObjectStream(font.Stream()).get();
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    for (int t = 0; t < Threads; ++t) {
+        EXPECT_EQ(fonts[static_cast<size_t>(t)], "Helvetica");
+        EXPECT_NE(decoded[static_cast<size_t>(t)], nullptr);
+        EXPECT_EQ(decoded[static_cast<size_t>(t)], decoded[0]);
+    }
 }
 
 }  // namespace

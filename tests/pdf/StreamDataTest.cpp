@@ -87,31 +87,43 @@ TEST(FilterLists, DataOfKnownNamesGoesThroughTheChain) {
     }
 }
 
-TEST(SourcePosition, NonPositiveLengthLeavesTheLineEnd) {
-    for (const int32_t length : {0, -1, INT32_MIN}) {
-        const Result r = Read("\r\nABC\nendstream\n", length, {});
-        EXPECT_EQ(r.Output, "");
-        EXPECT_EQ(r.Position, AfterStream);
-        EXPECT_EQ(Read("\r\n4142\nendstream\n", length, {Hex}).Position, AfterStream);
+// What is appended, and where the source is left (counted from just after
+// "stream"), by the length and the filters.
+TEST(SourcePosition, ByLengthAndFilters) {
+    struct Case {
+        const char* Name;
+        std::string Rest;
+        int32_t Length;
+        TStringList Filters;
+        std::string Output;
+        int32_t Position;
+    };
+    const std::vector<Case> cases = {
+        {"no length", "\r\nABC\nendstream\n", 0, {}, "", 0},
+        {"a negative length", "\r\nABC\nendstream\n", -1, {}, "", 0},
+        {"the least length", "\r\nABC\nendstream\n", INT32_MIN, {}, "", 0},
+        {"no length, filtered", "\r\n4142\nendstream\n", 0, {Hex}, "", 0},
+        {"a negative length, filtered", "\r\n4142\nendstream\n", INT32_MIN, {Hex}, "", 0},
+        {"an unsupported filter after CR LF", "\r\nDATA\nendstream\n", 4, {"/DCTDecode"}, "", 2},
+        {"an unsupported filter after LF", "\nDATA\nendstream\n", 4, {"/DCTDecode"}, "", 1},
+        {"an unsupported filter after CR", "\rDATA\nendstream\n", 4, {"/DCTDecode"}, "", 1},
+        {"no filter: just after the data", "\nDATA\nendstream\n", 4, {}, "DATA", 1 + 4},
+        {"supported filters: past the next token", "\n4142\r\n  endstream\nendobj", 4, {Hex}, "AB", 1 + 4 + 4 + 9},
+        // The endstream check: a wrong length appends nothing.
+        {"the length ends the data", "\n41424344\nendstream\n", 8, {Hex}, "ABCD", -1},
+        {"a length short of the data", "\n41424344\nendstream\n", 6, {Hex}, "", -1},  // next token "44"
+        {"a length past the data", "\n41424344\nendstream\n", 14, {Hex}, "", -1},
+        {"a longer keyword", "\n41424344\nendstreamX\n", 8, {Hex}, "", -1},
+        {"no endstream", "\n41424344\nendobj\n", 8, {Hex}, "", -1},
+        {"unfiltered data is copied whatever follows", "\nDATA garbage", 4, {}, "DATA", -1},
+    };
+    for (const Case& c : cases) {
+        const Result r = Read(c.Rest, c.Length, c.Filters);
+        EXPECT_EQ(r.Output, c.Output) << c.Name;
+        if (c.Position >= 0) {
+            EXPECT_EQ(r.Position, AfterStream + c.Position) << c.Name;
+        }
     }
-}
-
-TEST(SourcePosition, UnsupportedFilterStopsAtTheFirstDataByte) {
-    EXPECT_EQ(Read("\r\nDATA\nendstream\n", 4, {"/DCTDecode"}).Position, AfterStream + 2);
-    EXPECT_EQ(Read("\nDATA\nendstream\n", 4, {"/DCTDecode"}).Position, AfterStream + 1);
-    EXPECT_EQ(Read("\rDATA\nendstream\n", 4, {"/DCTDecode"}).Position, AfterStream + 1);
-}
-
-TEST(SourcePosition, NoFilterStopsJustAfterTheData) {
-    const Result r = Read("\nDATA\nendstream\n", 4, {});
-    EXPECT_EQ(r.Output, "DATA");
-    EXPECT_EQ(r.Position, AfterStream + 1 + 4);
-}
-
-TEST(SourcePosition, SupportedFiltersConsumeTheNextToken) {
-    const Result r = Read("\n4142\r\n  endstream\nendobj", 4, {Hex});
-    EXPECT_EQ(r.Output, "AB");
-    EXPECT_EQ(r.Position, AfterStream + 1 + 4 + 4 + 9);
 }
 
 TEST(StreamLineEnd, CrLfOrOneByteIsPassedOver) {
@@ -130,53 +142,35 @@ TEST(StreamLineEnd, CrLfOrOneByteIsPassedOver) {
     }
 }
 
-TEST(EndstreamCheck, WrongLengthAppendsNothing) {
-    const std::string data = "41424344";
-    EXPECT_EQ(Read("\n" + data + "\nendstream\n", 8, {Hex}).Output, "ABCD");
-    EXPECT_EQ(Read("\n" + data + "\nendstream\n", 6, {Hex}).Output, "");  // next token "44"
-    EXPECT_EQ(Read("\n" + data + "\nendstream\n", 14, {Hex}).Output, "");
-    EXPECT_EQ(Read("\n" + data + "\nendstreamX\n", 8, {Hex}).Output, "");
-    EXPECT_EQ(Read("\n" + data + "\nendobj\n", 8, {Hex}).Output, "");
-}
-
-TEST(EndstreamCheck, UnfilteredDataIsCopiedWhateverFollows) {
-    EXPECT_EQ(Read("\nDATA garbage", 4, {}).Output, "DATA");
-}
-
 // Stored (level 0) zlib data cut inside its block inflates every byte that
 // came, so a line end that reaches the inflater shows in the output.
-class FlateLineEnd : public ::testing::Test {
-protected:
-    std::string Run(const std::string& Counted, const std::string& After) {
-        const std::string data = Stored + Counted;
-        return Read("\n" + data + After + "endstream\n", Size(data), {Flate}).Output;
+TEST(FlateLineEnd, OnlyTheCountedLastLineEndIsDropped) {
+    const std::string stored = Deflate("ABCDEFGH", 0).substr(0, 2 + 5 + 4);
+    const std::string hex = test::EncodeHex(stored) + "\r\n";
+    struct Case {
+        std::string Counted, After;  // the line end inside the length, and what follows before endstream
+        std::string Output;
+    };
+    const std::vector<Case> cases = {
+        {"\r\n", "", "ABCD"},
+        {"\n", "", "ABCD"},
+        {"\r", "", "ABCD"},
+        {"\r\n", " ", "ABCD"},
+        // Only the last line end.
+        {"\n\r", "", "ABCD\n"},
+        {"\n\n", "", "ABCD\n"},
+        // Nothing before another line end.
+        {"\r\n", "\n", "ABCD\r\n"},
+        {"\n", "\r\n", "ABCD\n"},
+    };
+    for (const Case& c : cases) {
+        const std::string data = stored + c.Counted;
+        EXPECT_EQ(Read("\n" + data + c.After + "endstream\n", Size(data), {Flate}).Output, c.Output)
+            << test::EncodeHex(c.Counted + "|" + c.After);
     }
-    const std::string Stored = Deflate("ABCDEFGH", 0).substr(0, 2 + 5 + 4);
-};
-
-TEST_F(FlateLineEnd, CountedLineEndIsDropped) {
-    EXPECT_EQ(Run("\r\n", ""), "ABCD");
-    EXPECT_EQ(Run("\n", ""), "ABCD");
-    EXPECT_EQ(Run("\r", ""), "ABCD");
-    EXPECT_EQ(Run("\r\n", " "), "ABCD");
-}
-
-TEST_F(FlateLineEnd, OnlyTheLastLineEndIsDropped) {
-    EXPECT_EQ(Run("\n\r", ""), "ABCD\n");
-    EXPECT_EQ(Run("\n\n", ""), "ABCD\n");
-}
-
-TEST_F(FlateLineEnd, NothingIsDroppedBeforeAnotherLineEnd) {
-    EXPECT_EQ(Run("\r\n", "\n"), "ABCD\r\n");
-    EXPECT_EQ(Run("\n", "\r\n"), "ABCD\n");
-}
-
-TEST_F(FlateLineEnd, HexadecimalFirstPassesOverTheLineEnd) {
-    const std::string hex = test::EncodeHex(Stored) + "\r\n";
+    // Hexadecimal first passes over the line end.
     EXPECT_EQ(Read("\n" + hex + "endstream\n", Size(hex), {Hex, Flate}).Output, "ABCD");
-}
-
-TEST_F(FlateLineEnd, NeverMoreThanTheDataHolds) {
+    // Never more than the data holds.
     EXPECT_EQ(Read("\n\nendstream\n", 1, {Flate}).Output, "");
     EXPECT_EQ(Read("\n\r\nendstream\n", 2, {Flate}).Output, "");
 }

@@ -8,6 +8,7 @@
 #include "pdf/ObjectStream.h"
 #include "pdf/XrefSection.h"
 #include "pdf/XrefStream.h"
+#include "syntax/ValueWriter.h"
 
 using namespace lumerra;
 
@@ -142,4 +143,37 @@ TEST(ObjectStream, TableOfContents) {
     EXPECT_NE(index->At(0), nullptr);
     EXPECT_EQ(index->At(1), nullptr);
     EXPECT_EQ(index->At(-1), nullptr);
+}
+
+TEST(ObjectStream, ObjectsAreParsedWithinTheirEntry) {
+    struct Case {
+        const char* Name;
+        std::string Entry, After;  // the entry's bytes, and the next entry's
+        std::string Expected;      // the value written, or "refused"
+    };
+    const std::vector<Case> cases = {
+        {"a dictionary", "<< /A 1 >>", "", "<<\n  /A 1\n>>"},
+        {"an integer ends with the data", "42", "", "42"},
+        {"two numbers at the end are no reference", "12 0", "", "12"},
+        {"a reference", "5 0 R", "", "5 0 R"},
+        {"white space and a comment before the value", " % note\n /Name ", "", "/Name"},
+        {"endobj after the value is passed over", "[1 2] endobj", "", "[1 2]"},
+        {"the next entry is not read", "[1 2", "] ", "refused"},
+        {"a number is not joined to the next entry", "7 0", "R ", "7"},
+        {"a value followed by stream", "<< /Length 2 >> stream\nxx", "", "refused"},
+        {"an unterminated string", "(abc", ") ", "refused"},
+        {"a keyword that is no value", "endobj", "", "refused"},
+        {"nothing at all", "  ", "1", "refused"},
+    };
+    for (const Case& c : cases) {
+        const std::string head = "3 0 ";
+        const std::string data = head + c.Entry + c.After;
+        const TObjectStreamIndex::TEntry entry{3, static_cast<int32_t>(head.size()),
+                                               static_cast<int32_t>(head.size() + c.Entry.size())};
+        TValue value;
+        const TParseFault fault = ParseObjectInStream(Bytes(data), entry, value);
+        EXPECT_EQ(fault == TParseFault::None ? WrittenValue(value) : "refused", c.Expected) << c.Name;
+    }
+    TValue value;
+    EXPECT_EQ(ParseObjectInStream(Bytes("1 0 42"), {1, 4, 9}, value), TParseFault::Damaged) << "an entry past the data";
 }
