@@ -2,6 +2,9 @@
 // read, or refused with a message. Nothing may crash, hang or grow without
 // bound, whatever the chain, the markers or the byte ranges say; what is
 // read must hold together.
+#include <algorithm>
+#include <vector>
+
 #include "fuzz/FuzzSupport.h"
 #include "history/DocumentHistory.h"
 #include "pdf/ExtendedAnalyst.h"
@@ -16,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     } catch (const Exception&) {
         return 0;
     }
-    const int64_t size = analyst.Stream()->Size();
+    // Revisions count in the file's own bytes, junk before the header and all.
+    const int64_t size = analyst.Stream()->Size() + analyst.HeaderOffset();
     TDocumentHistory history;
     try {
         history = ReadDocumentHistory(analyst);
@@ -28,11 +32,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     fuzz::Require(!revisions.empty(), "a chain has a newest section");
     fuzz::Require(history.Changes.size() == revisions.size(), "one list of changes per revision");
     fuzz::Require(history.Chain.AfterLastEof >= 0 && history.Chain.AfterLastEof <= size, "the tail lies in the file");
-    for (size_t i = 0; i < revisions.size(); ++i) {
-        fuzz::Require(revisions[i].End > 0 && revisions[i].End <= size, "a revision ends inside the file");
-        fuzz::Require(revisions[i].Start == (i == 0 ? 0 : revisions[i - 1].End),
-                      "a revision starts where the last ended");
-        fuzz::Require(!revisions[i].Sections.empty(), "a revision has its sections");
+    // Revisions and unlinked sections share the file out between them.
+    std::vector<const TRevision*> parts;
+    for (const TRevision& part : revisions) parts.push_back(&part);
+    for (const TRevision& part : history.Chain.Unlinked) parts.push_back(&part);
+    std::sort(parts.begin(), parts.end(), [](const TRevision* A, const TRevision* B) { return A->End < B->End; });
+    for (size_t i = 0; i < parts.size(); ++i) {
+        fuzz::Require(parts[i]->End > 0 && parts[i]->End <= size, "a revision ends inside the file");
+        fuzz::Require(parts[i]->Start == (i == 0 ? 0 : parts[i - 1]->End), "a revision starts where the last ended");
+        fuzz::Require(i == 0 || parts[i]->End > parts[i - 1]->End, "no two revisions end at one place");
+        fuzz::Require(!parts[i]->Sections.empty(), "a revision has its sections");
     }
     for (const TSignature& signature : history.Signatures) {
         fuzz::Require(signature.Revision >= 0 && signature.Revision <= static_cast<int32_t>(revisions.size()),

@@ -146,6 +146,12 @@ bool InChain(const std::vector<TRevision>& Revisions, int64_t Offset) {
     });
 }
 
+// Whether a revision of the chain ends at End: the marker there is its own,
+// whatever its startxref names.
+bool EndsRevision(const std::vector<TRevision>& Revisions, int64_t End) {
+    return std::any_of(Revisions.begin(), Revisions.end(), [&](const TRevision& Revision) { return Revision.End == End; });
+}
+
 // Each revision and unlinked section starts where the one before it in the
 // file ends; the first at the file's first byte.
 void SetStarts(TRevisionChain& Chain) {
@@ -176,7 +182,7 @@ TRevisionChain ReadRevisionChain(TObjectReader& Reader) {
         // What the chain does not reach: an earlier document that another
         // was appended to, or updates whose /Prev was lost.
         for (const TNamingMarker& marker : naming)
-            if (!InChain(result.Revisions, marker.Named))
+            if (!InChain(result.Revisions, marker.Named) && !EndsRevision(result.Revisions, marker.End))
                 if (auto sections = SectionsAt(Reader, marker.Named))
                     result.Unlinked.push_back(RevisionOf(std::move(*sections), marker.End));
     } catch (const EDamagedInput& Damage) {
