@@ -38,15 +38,6 @@ std::string_view StreamKindName(TStreamKind Kind) {
     return "";
 }
 
-std::string_view SeverityName(TSeverity Severity) {
-    switch (Severity) {
-        case TSeverity::Error: return "error";
-        case TSeverity::Warning: return "warning";
-        case TSeverity::Info: return "info";
-    }
-    return "error";
-}
-
 void TPageFindings::Add(TFinding Finding) {
     ++FCounts[static_cast<size_t>(Finding.Severity)];
     if (FKept.size() >= FLimit) {

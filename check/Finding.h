@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/FindingSeverity.h"
 #include "common/Message.h"
 
 namespace lumerra::check {
@@ -36,12 +37,12 @@ enum class TFindingCode : uint8_t {
     Last = NoPages
 };
 
-enum class TSeverity : uint8_t { Error, Warning, Info };
-inline constexpr size_t SeverityCount = 3;
+using TSeverity = TFindingSeverity;
+inline constexpr size_t SeverityCount = FindingSeverityCount;
+using lumerra::SeverityName;
 
 // The codes as users and scripts see them ("save-restore").
 std::string_view CodeName(TFindingCode Code);
-std::string_view SeverityName(TSeverity Severity);
 
 // A stream that draws, other than a page's content and the forms it draws.
 enum class TStreamKind : uint8_t { None, Pattern, SoftMask, Annotation, Glyph };

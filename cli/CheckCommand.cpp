@@ -5,7 +5,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <filesystem>
 
 #include "check/NoPages.h"
 #include "history/AnalystObjectSource.h"
@@ -75,15 +74,7 @@ private:
     // content's, severity by severity.
     bool CheckObjects(TPDFAnalyst& Analyst) {
         TAnalystObjectSource source(Analyst);
-        objects::TFileFacts facts;
-        const std::string& version = Analyst.Version();
-        facts.HeaderVersion = version.size() >= 3 ? objects::ParseVersion(std::string_view(version).substr(version.size() - 3)) : 0;
-        std::error_code error;
-        const auto size = std::filesystem::file_size(FInput, error);
-        facts.FileSize = error ? 0 : static_cast<int64_t>(size);
-        facts.PageCount = std::max(0, Analyst.PageCount());
-        facts.Encrypted = Analyst.Encrypted();
-        objects::TObjectChecker checker(*FModel, source, facts);
+        objects::TObjectChecker checker(*FModel, source, objects::FactsOf(Analyst));
         TInterruptGuard interrupt;
         const bool done = checker.Run(
             [this](const objects::TObjectFinding& Finding) {

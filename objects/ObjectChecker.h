@@ -20,6 +20,10 @@
 #include "objects/ObjectFinding.h"
 #include "objects/PredicateEval.h"
 
+namespace lumerra {
+class TPDFAnalyst;
+}
+
 namespace lumerra::objects {
 
 // What the checker needs to know of the file beside its objects.
@@ -29,6 +33,9 @@ struct TFileFacts {
     int32_t PageCount = 0;
     bool Encrypted = false;
 };
+
+// The facts of the file Analyst loaded (FileFacts.cpp).
+TFileFacts FactsOf(TPDFAnalyst& Analyst);
 
 struct TObjectStats {
     int Version = 0;             // the version held against: the header's, or the catalog's when higher

@@ -8,13 +8,10 @@ constexpr std::array<std::string_view, ObjectCodeCount> Names{
     "missing-key",  "wrong-type", "not-indirect", "not-direct",   "value-not-allowed", "array-length",
     "newer-than-file", "deprecated", "unknown-key", "special-case", "no-type-fits",      "types-tie"};
 
-constexpr std::array<std::string_view, ObjectSeverityCount> Severities{"error", "warning", "info"};
-
 }  // namespace
 
 std::string_view CodeName(TObjectCode Code) { return Names[static_cast<size_t>(Code)]; }
 
-std::string_view SeverityName(TObjectSeverity Severity) { return Severities[static_cast<size_t>(Severity)]; }
 
 TObjectSeverity SeverityOf(TObjectCode Code) {
     switch (Code) {

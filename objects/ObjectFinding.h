@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/FindingSeverity.h"
 #include "common/Message.h"
 
 namespace lumerra::objects {
@@ -30,12 +31,11 @@ enum class TObjectCode : uint8_t {
 };
 inline constexpr size_t ObjectCodeCount = static_cast<size_t>(TObjectCode::Last) + 1;
 
-enum class TObjectSeverity : uint8_t { Error, Warning, Info };
-inline constexpr size_t ObjectSeverityCount = 3;
+using TObjectSeverity = TFindingSeverity;
+using lumerra::SeverityName;
 
 // As users and scripts see them ("missing-key", "error").
 std::string_view CodeName(TObjectCode Code);
-std::string_view SeverityName(TObjectSeverity Severity);
 TObjectSeverity SeverityOf(TObjectCode Code);
 
 struct TObjectFinding {

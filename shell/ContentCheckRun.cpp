@@ -9,15 +9,6 @@ namespace lumerra {
 
 namespace {
 
-std::string SeverityLabel(check::TSeverity Severity) {
-    switch (Severity) {
-        case check::TSeverity::Error: return "エラー";
-        case check::TSeverity::Warning: return "警告";
-        case check::TSeverity::Info: return "情報";
-    }
-    return "エラー";
-}
-
 std::string StreamLabel(check::TStreamKind Kind) {
     switch (Kind) {
         case check::TStreamKind::None: return "";
@@ -30,6 +21,15 @@ std::string StreamLabel(check::TStreamKind Kind) {
 }
 
 }  // namespace
+
+std::string SeverityLabel(TFindingSeverity Severity) {
+    switch (Severity) {
+        case TFindingSeverity::Warning: return "警告";
+        case TFindingSeverity::Info: return "情報";
+        case TFindingSeverity::Error: break;
+    }
+    return "エラー";
+}
 
 std::string FindingLine(const check::TFinding& Finding) {
     std::string line = "ページ " + std::to_string(Finding.Page);

@@ -34,6 +34,8 @@ std::optional<std::vector<std::string>> ContentCheckLines(
     TPDFAnalyst& Loaded, const std::function<bool(int32_t Done, int32_t Total)>& KeepGoing,
     std::vector<TFindingMark>* Marks = nullptr);
 
+// "エラー", "警告", "情報": the desktop program's word for a severity.
+std::string SeverityLabel(TFindingSeverity Severity);
 // "ページ 3、オブジェクト 12、フォーム Fm0、オフセット 1234: エラー save-restore (Q): 対応する q のない Q です。"
 std::string FindingLine(const check::TFinding& Finding);
 // "ページ 3: ほかに 17 件の指摘を省略しました。"

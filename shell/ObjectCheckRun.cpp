@@ -1,6 +1,5 @@
 #include "shell/ObjectCheckRun.h"
 
-#include <filesystem>
 #include <memory>
 
 #include "check/Finding.h"
@@ -10,19 +9,6 @@
 #include "shell/ContentCheckRun.h"
 
 namespace lumerra {
-
-namespace {
-
-std::string SeverityLabel(objects::TObjectSeverity Severity) {
-    switch (Severity) {
-        case objects::TObjectSeverity::Error: return "エラー";
-        case objects::TObjectSeverity::Warning: return "警告";
-        case objects::TObjectSeverity::Info: return "情報";
-    }
-    return "エラー";
-}
-
-}  // namespace
 
 std::string ObjectFindingLine(const objects::TObjectFinding& Finding) {
     std::string line;
@@ -46,16 +32,8 @@ std::optional<std::vector<std::string>> ObjectCheckLines(
         analyst = reloaded.get();
     }
     TAnalystObjectSource source(*analyst);
-    objects::TFileFacts facts;
-    const std::string& version = analyst->Version();
-    facts.HeaderVersion = version.size() >= 3 ? objects::ParseVersion(std::string_view(version).substr(version.size() - 3)) : 0;
-    std::error_code error;
-    const auto size = std::filesystem::file_size(analyst->FileName(), error);
-    facts.FileSize = error ? 0 : static_cast<int64_t>(size);
-    facts.PageCount = std::max(0, analyst->PageCount());
-    facts.Encrypted = analyst->Encrypted();
     const objects::TModel model;
-    objects::TObjectChecker checker(model, source, facts);
+    objects::TObjectChecker checker(model, source, objects::FactsOf(*analyst));
     const int64_t total = std::max(1, source.ObjectCount());
     std::vector<std::string> lines;
     check::TSeverityCounts counts;
