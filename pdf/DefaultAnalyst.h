@@ -22,6 +22,7 @@ protected:
     void Analyze() override;
     std::unique_ptr<TPDFAnalyst> EmptyReader() const override { return std::make_unique<TDefaultAnalyst>(); }
     void AppendPages(TIDList& List) override;
+    TInfoEntries ReadInfoEntries() override;  // DefaultDocInfo.cpp
 
 private:
     // From the end marker to the first page, by the file's own table.

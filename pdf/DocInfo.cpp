@@ -1,34 +1,14 @@
 #include "pdf/DocInfo.h"
 
-#include <array>
 #include <cstdint>
 #include <optional>
 
-#include "pdf/ObjectReader.h"
-#include "pdf/ObjectScanner.h"
 #include "pdf/PDFAnalyst.h"
-#include "pdf/SecurityHandler.h"
 #include "syntax/CharClass.h"
 
 namespace lumerra {
 
 namespace {
-
-// The dictionary's keys, with the names info prints them under.
-constexpr std::array<std::pair<const char*, const char*>, 8> InfoKeys = {{
-    {"/Title", "title"},
-    {"/Author", "author"},
-    {"/Subject", "subject"},
-    {"/Keywords", "keywords"},
-    {"/Creator", "creator"},
-    {"/Producer", "producer"},
-    {"/CreationDate", "creation-date"},
-    {"/ModDate", "mod-date"},
-}};
-
-// Strings are read here, not passed over by the rules: the rules do not
-// balance parentheses.
-constexpr TScanOptions InfoScan{.Header = THeaderRule::Skip, .SkipComments = true, .EndsAt = {.Endobj = true}};
 
 // Reads bytes while keeping count of the span.
 class TBoundedReader {
@@ -124,29 +104,6 @@ std::string CheckedUtf8(const std::string& Bytes) {
     return text;
 }
 
-// The string value that follows a key: a literal or hexadecimal string, or a
-// reference to an object that is one (followed once).
-std::optional<std::string> ReadStringValue(TPDFAnalyst& Analyst, TObjectScanner& Scan, bool FollowReference) {
-    const TToken& token = Scan.Next();
-    std::string bytes;
-    if (token.Kind == TTokenKind::StringStart) {
-        ReadLiteralString(Scan.Stream(), bytes);
-        return bytes;
-    }
-    if (token.Kind == TTokenKind::Delimiter && token.Is("<") && !Scan.TakeSecond('<')) {
-        ReadHexString(Scan.Stream(), bytes);
-        return bytes;
-    }
-    if (token.Kind != TTokenKind::Number || !FollowReference) return std::nullopt;
-    const int32_t object = StrToIntDef(token.Text, -1);
-    Scan.Next();  // the generation
-    if (!Scan.Next().Is("R") || !Analyst.HasObject(object)) return std::nullopt;
-    TStream& S = *Analyst.Stream();
-    TPositionKeeper keeper(S);
-    TObjectScanner target = TObjectScanner::OpenObject(Analyst, object, InfoScan);
-    return ReadStringValue(Analyst, target, false);
-}
-
 }  // namespace
 
 bool ReadLiteralString(TStream& S, std::string& Bytes) {
@@ -230,88 +187,9 @@ std::string TextStringToUtf8(const std::string& Bytes) {
     return text;
 }
 
-namespace {
-
-// Extended reading: the dictionary parsed and read by key; the strings of an
-// encrypted file decrypted with the object that holds them.
-std::vector<std::pair<std::string, std::string>> ReadDocInfoByKey(TPDFAnalyst& Analyst, TObjectReader& Reader) {
-    std::vector<std::pair<std::string, std::string>> entries;
-    try {
-        const TValuePtr info = Reader.Object(Analyst.InfoID());
-        if (!info->IsDictionary()) return entries;
-        const TSecurityHandler* security = Analyst.Security();
-        for (const auto& [key, name] : InfoKeys) {
-            const TValue* entry = info->Find(std::string_view(key).substr(1));
-            if (entry == nullptr) continue;
-            const TValuePtr value = Reader.Resolve(TValuePtr(info, entry));
-            if (!value->Is(TValue::TKind::String)) continue;
-            std::string bytes = value->Text().substr(0, MaximumInfoString);
-            const int32_t holder =
-                entry->Is(TValue::TKind::Reference) ? entry->AsReference().Number : Analyst.InfoID();
-            // An object stream is decrypted whole: the strings in it are plain.
-            if (security != nullptr && Analyst.Locate(holder).Kind() == TObjectLocation::TKind::InFile) {
-                const TBytes plain = security->DecryptString(
-                    holder, Analyst.ObjectGeneration(holder),
-                    {reinterpret_cast<const uint8_t*>(value->Text().data()), value->Text().size()});
-                bytes.assign(plain.begin(), plain.begin() + std::min(plain.size(), MaximumInfoString));
-            }
-            entries.emplace_back(name, TextStringToUtf8(bytes));
-        }
-    } catch (const Exception&) {
-        // Damage ends the reading; what was read stands.
-    }
-    return entries;
-}
-
-}  // namespace
-
-std::vector<std::pair<std::string, std::string>> ReadDocInfo(TPDFAnalyst& Analyst) {
-    std::array<std::optional<std::string>, InfoKeys.size()> values;
+TInfoEntries ReadDocInfo(TPDFAnalyst& Analyst) {
     if (Analyst.Stream() == nullptr || !Analyst.HasObject(Analyst.InfoID())) return {};
-    if (const auto objects = Analyst.ObjectModel();
-        objects != nullptr && (!Analyst.Encrypted() || Analyst.Security() != nullptr))
-        return ReadDocInfoByKey(Analyst, *objects);
-    // Encrypted strings would be read as noise.
-    if (Analyst.Encrypted()) return {};
-    try {
-        TStream& S = *Analyst.Stream();
-        TPositionKeeper keeper(S);
-        TObjectScanner scan = TObjectScanner::OpenObject(Analyst, Analyst.InfoID(), InfoScan);
-        int depth = 0;  // of "<<": keys count at depth 1 only
-        std::string bytes;
-        scan.Run([&](const TToken& token) {
-            if (token.Kind == TTokenKind::StringStart) {
-                const bool ended = ReadLiteralString(scan.Stream(), bytes);
-                bytes.clear();
-                return ended ? TScanAction::Handled : TScanAction::Stop;
-            }
-            if (token.Kind == TTokenKind::Delimiter && token.Is("<")) {
-                if (scan.TakeSecond('<')) {
-                    ++depth;
-                    return TScanAction::Handled;
-                }
-                const bool ended = ReadHexString(scan.Stream(), bytes);
-                bytes.clear();
-                return ended ? TScanAction::Handled : TScanAction::Stop;
-            }
-            if (token.Kind == TTokenKind::Delimiter && token.Is(">") && scan.TakeSecond('>'))
-                return --depth <= 0 ? TScanAction::Stop : TScanAction::Handled;
-            if (token.Kind != TTokenKind::Name || depth != 1) return TScanAction::Default;
-            for (size_t k = 0; k < InfoKeys.size(); ++k) {
-                if (token.Text != InfoKeys[k].first || values[k]) continue;
-                if (std::optional<std::string> value = ReadStringValue(Analyst, scan, true))
-                    values[k] = TextStringToUtf8(*value);
-                break;
-            }
-            return TScanAction::Handled;
-        });
-    } catch (const Exception&) {
-        // Damage ends the reading; what was read stands.
-    }
-    std::vector<std::pair<std::string, std::string>> entries;
-    for (size_t k = 0; k < InfoKeys.size(); ++k)
-        if (values[k]) entries.emplace_back(InfoKeys[k].second, *values[k]);
-    return entries;
+    return Analyst.ReadInfoEntries();
 }
 
 }  // namespace lumerra

@@ -13,6 +13,9 @@ namespace lumerra {
 
 class TPDFAnalyst;
 
+// Entries of the Info dictionary: the name info shows, the text as UTF-8.
+using TInfoEntries = std::vector<std::pair<std::string, std::string>>;
+
 // The longest string kept; the rest of a longer one is read and dropped.
 inline constexpr size_t MaximumInfoString = 64 * 1024;
 // The most bytes one string may span in the file: a "(" that is never closed
@@ -38,7 +41,8 @@ std::string TextStringToUtf8(const std::string& Bytes);
 // creation-date and mod-date that the Info dictionary holds as strings
 // (directly or through a reference), in that order, first definition
 // winning. A missing, damaged or encrypted dictionary gives what could be
-// read before the damage, maybe nothing; it never raises.
-std::vector<std::pair<std::string, std::string>> ReadDocInfo(TPDFAnalyst& Analyst);
+// read before the damage, maybe nothing; it never raises. Each reading
+// reads the dictionary its own way (TPDFAnalyst::ReadInfoEntries).
+TInfoEntries ReadDocInfo(TPDFAnalyst& Analyst);
 
 }  // namespace lumerra

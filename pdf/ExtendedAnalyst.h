@@ -44,6 +44,7 @@ protected:
     std::unique_ptr<TPDFAnalyst> EmptyReader() const override { return std::make_unique<TExtendedAnalyst>(); }
     void ClearReading() override;
     void AppendPages(TIDList& List) override;
+    TInfoEntries ReadInfoEntries() override;  // ExtendedDocInfo.cpp
     void GrowTable(int64_t End, int64_t At) override;
 
 private:

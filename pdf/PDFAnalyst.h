@@ -16,6 +16,7 @@
 #include "common/Exceptions.h"
 #include "common/Stream.h"
 #include "common/StrUtils.h"
+#include "pdf/DocInfo.h"
 #include "pdf/Document.h"
 #include "pdf/LateRepair.h"
 #include "pdf/ObjectLocation.h"
@@ -188,6 +189,11 @@ public:
     TErrorEvent OnError;
 
 protected:
+    // The Info dictionary's entries as this reading reads them, for
+    // ReadDocInfo, which has made sure the dictionary is there.
+    virtual TInfoEntries ReadInfoEntries() = 0;
+    friend TInfoEntries ReadDocInfo(TPDFAnalyst& Analyst);
+
     TPDFAnalyst();
 
     // The reading's loading algorithm, over the analyser's own Stream().
