@@ -7,19 +7,17 @@
 #include "filters/Crypto.h"
 #include "pdf/SaslPrep.h"
 #include "pdf/SecurityHandler.h"
+#include "support/ByteSpan.h"
 #include "syntax/Parser.h"
 
 using namespace lumerra;
+using lumerra::test::BytesOf;
 
 namespace {
 
-std::span<const uint8_t> Span(const std::string& Text) {
-    return {reinterpret_cast<const uint8_t*>(Text.data()), Text.size()};
-}
-
 // The message (and context) Open raises for the dictionary Text, or "opened".
 std::string Refusal(const std::string& Text, const std::optional<std::string>& Password = std::nullopt) {
-    const auto value = ParseValue(Span(Text));
+    const auto value = ParseValue(BytesOf(Text));
     if (!value) return "unreadable";
     try {
         TSecurityHandler::Open(*value, "0123456789abcdef", Password);
@@ -74,7 +72,7 @@ std::string EmptyOwnerDictionary(int Revision, const std::string& User) {
     const std::string keyInput =
         paddedUser + std::string(owner.begin(), owner.end()) + std::string("\xFC\xFF\xFF\xFF", 4) + FileId;
     const TBytes key = Md5Rounds(TBytes(keyInput.begin(), keyInput.end()), Revision, length);
-    TBytes user = Revision == 2 ? Rc4(key, Span(Padding)) : Rc4Rounds(key, Md5(Span(Padding + FileId)), 3);
+    TBytes user = Revision == 2 ? Rc4(key, BytesOf(Padding)) : Rc4Rounds(key, Md5(BytesOf(Padding + FileId)), 3);
     user.resize(32, 0);
     const std::string method = Revision == 2   ? "/V 1 /R 2"
                                : Revision == 3 ? "/V 2 /R 3 /Length 128"
@@ -85,7 +83,7 @@ std::string EmptyOwnerDictionary(int Revision, const std::string& User) {
 // Which password opened the dictionary Text: "empty", "user", "owner", or the refusal.
 std::string OpenedBy(const std::string& Text, const std::optional<std::string>& Password) {
     try {
-        const TPasswordKind kind = TSecurityHandler::Open(*ParseValue(Span(Text)), FileId, Password)->Password();
+        const TPasswordKind kind = TSecurityHandler::Open(*ParseValue(BytesOf(Text)), FileId, Password)->Password();
         return kind == TPasswordKind::Empty ? "empty" : kind == TPasswordKind::User ? "user" : "owner";
     } catch (const ESecurityError& e) {
         return e.Message();

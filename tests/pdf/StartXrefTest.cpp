@@ -4,14 +4,16 @@
 #include <string>
 
 #include "pdf/StartXref.h"
+#include "support/ByteSpan.h"
 
 using namespace lumerra;
+using lumerra::test::BytesOf;
 using namespace std::string_literals;
 
 namespace {
 
 std::optional<int64_t> OffsetIn(const std::string& Bytes) {
-    const auto found = LastStartXref({reinterpret_cast<const uint8_t*>(Bytes.data()), Bytes.size()});
+    const auto found = LastStartXref(BytesOf(Bytes));
     if (found) return found->Offset;
     return std::nullopt;
 }
@@ -46,7 +48,7 @@ TEST(StartXref, TheLastKeywordOutsideCommentsNamesTheOffset) {
 
 TEST(StartXref, TellsWhereTheKeywordAndTheOffsetStand) {
     const std::string bytes = "x startxref\n% note\n  4096\n%%EOF";
-    const auto found = LastStartXref({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+    const auto found = LastStartXref(BytesOf(bytes));
     ASSERT_TRUE(found);
     EXPECT_EQ(found->Keyword, 2u);
     EXPECT_EQ(found->End, bytes.find("%%EOF") - 1);

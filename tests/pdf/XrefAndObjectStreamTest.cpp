@@ -8,20 +8,18 @@
 #include "pdf/ObjectStream.h"
 #include "pdf/XrefSection.h"
 #include "pdf/XrefStream.h"
+#include "support/ByteSpan.h"
 #include "syntax/ValueWriter.h"
 
 using namespace lumerra;
+using lumerra::test::BytesOf;
 
 namespace {
-
-std::span<const uint8_t> Bytes(const std::string& Text) {
-    return {reinterpret_cast<const uint8_t*>(Text.data()), Text.size()};
-}
 
 // "number:kind:field2:field3" for each entry visited.
 std::string Entries(const std::string& Data, TXrefStreamLayout Layout) {
     std::string seen;
-    const auto count = ReadXrefStreamEntries(Bytes(Data), Layout, [&](int32_t Number, const TXrefStreamEntry& E) {
+    const auto count = ReadXrefStreamEntries(BytesOf(Data), Layout, [&](int32_t Number, const TXrefStreamEntry& E) {
         seen += std::to_string(Number) + ":" + std::to_string(static_cast<int>(E.Kind)) + ":" +
                 std::to_string(E.Field2) + ":" + std::to_string(E.Field3) + " ";
     });
@@ -32,7 +30,7 @@ std::string Entries(const std::string& Data, TXrefStreamLayout Layout) {
 // trailer's /Prev; or the fault.
 std::string TableEntries(const std::string& Data) {
     TXrefSection section;
-    switch (ReadXrefTable(Bytes(Data), 100, section)) {
+    switch (ReadXrefTable(BytesOf(Data), 100, section)) {
         case TXrefSectionFault::None:
             break;
         case TXrefSectionFault::NeedMore:
@@ -127,7 +125,7 @@ TEST(ObjectStream, TableOfContents) {
     };
     for (const Case& c : cases) {
         const std::string data = c.Header + objects;
-        const auto index = TObjectStreamIndex::Read(Bytes(data), c.N, static_cast<int64_t>(c.Header.size()));
+        const auto index = TObjectStreamIndex::Read(BytesOf(data), c.N, static_cast<int64_t>(c.Header.size()));
         ASSERT_TRUE(index) << c.Name;
         std::string seen;
         for (const auto& e : index->Entries())
@@ -135,10 +133,10 @@ TEST(ObjectStream, TableOfContents) {
         EXPECT_EQ(seen, c.Expected) << c.Name;
     }
     const std::string data = "7 0 " + objects;
-    EXPECT_FALSE(TObjectStreamIndex::Read(Bytes(data), 1, 1000)) << "/First beyond the data";
-    EXPECT_FALSE(TObjectStreamIndex::Read(Bytes(data), -1, 4)) << "negative /N";
-    EXPECT_FALSE(TObjectStreamIndex::Read(Bytes(data), 1000000, 4)) << "/N the header cannot hold";
-    const auto index = TObjectStreamIndex::Read(Bytes(data), 1, 4);
+    EXPECT_FALSE(TObjectStreamIndex::Read(BytesOf(data), 1, 1000)) << "/First beyond the data";
+    EXPECT_FALSE(TObjectStreamIndex::Read(BytesOf(data), -1, 4)) << "negative /N";
+    EXPECT_FALSE(TObjectStreamIndex::Read(BytesOf(data), 1000000, 4)) << "/N the header cannot hold";
+    const auto index = TObjectStreamIndex::Read(BytesOf(data), 1, 4);
     ASSERT_TRUE(index);
     EXPECT_NE(index->At(0), nullptr);
     EXPECT_EQ(index->At(1), nullptr);
@@ -171,9 +169,9 @@ TEST(ObjectStream, ObjectsAreParsedWithinTheirEntry) {
         const TObjectStreamIndex::TEntry entry{3, static_cast<int32_t>(head.size()),
                                                static_cast<int32_t>(head.size() + c.Entry.size())};
         TValue value;
-        const TParseFault fault = ParseObjectInStream(Bytes(data), entry, value);
+        const TParseFault fault = ParseObjectInStream(BytesOf(data), entry, value);
         EXPECT_EQ(fault == TParseFault::None ? WrittenValue(value) : "refused", c.Expected) << c.Name;
     }
     TValue value;
-    EXPECT_EQ(ParseObjectInStream(Bytes("1 0 42"), {1, 4, 9}, value), TParseFault::Damaged) << "an entry past the data";
+    EXPECT_EQ(ParseObjectInStream(BytesOf("1 0 42"), {1, 4, 9}, value), TParseFault::Damaged) << "an entry past the data";
 }

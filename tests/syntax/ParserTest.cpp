@@ -5,15 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "support/ByteSpan.h"
 #include "syntax/Parser.h"
 
 using namespace lumerra;
+using lumerra::test::BytesOf;
 
 namespace {
-
-std::span<const uint8_t> Bytes(const std::string& Text) {
-    return {reinterpret_cast<const uint8_t*>(Text.data()), Text.size()};
-}
 
 // A value written back in a compact form of its own.
 std::string Show(const TValue& V) {
@@ -42,7 +40,7 @@ std::string Show(const TValue& V) {
 }
 
 std::string Parsed(const std::string& Text, bool Final = true, TParseLimits Limits = {}) {
-    TTokenizer tokens(Bytes(Text));
+    TTokenizer tokens(BytesOf(Text));
     TParser parser(tokens, Limits, Final);
     TValue value;
     switch (parser.ReadValue(value)) {
@@ -95,8 +93,8 @@ TEST(Parser, ReadsValuesWithinTheLimits) {
     };
     for (const Case& c : cases) EXPECT_EQ(Parsed(c.Input, true, c.Limits), c.Value) << c.Input;
     // Lookups: the last of repeated keys wins; a stream answers as a dictionary.
-    EXPECT_EQ(ParseValue(Bytes("<< /A 1 /A 2 >>"))->Find("A")->AsInteger(), 2);
-    EXPECT_EQ(ParseValue(Bytes("[1]"))->Find("A"), nullptr);
+    EXPECT_EQ(ParseValue(BytesOf("<< /A 1 /A 2 >>"))->Find("A")->AsInteger(), 2);
+    EXPECT_EQ(ParseValue(BytesOf("[1]"))->Find("A"), nullptr);
 }
 
 TEST(Parser, AWindowCutShortAsksForMoreUnlessItIsAll) {
@@ -127,7 +125,7 @@ TEST(Parser, IndirectObjects) {
         std::string Result;
     };
     const auto read = [](const std::string& Text, bool Final) -> std::string {
-        TTokenizer tokens(Bytes(Text), 100);
+        TTokenizer tokens(BytesOf(Text), 100);
         TParser parser(tokens, {}, Final);
         TIndirectObject object;
         const TParseFault fault = parser.ReadIndirectObject(object);

@@ -5,9 +5,11 @@
 
 #include <string>
 
+#include "support/ByteSpan.h"
 #include "syntax/Scanner.h"
 
 using namespace lumerra;
+using lumerra::test::BytesOf;
 
 namespace {
 
@@ -32,7 +34,7 @@ TEST(Scanner, LiteralStringsEndWhereTheyEndAtEveryAlignment) {
             };
             for (const TCase& c : cases) {
                 const std::string content = std::string(before, ' ') + c.String + " Tj" + Filler(9);
-                TScanner scanner({reinterpret_cast<const uint8_t*>(content.data()), content.size()});
+                TScanner scanner(BytesOf(content));
                 TScanToken token;
                 scanner.Next(token);
                 ASSERT_EQ(token.Type, c.Type) << content;
@@ -40,7 +42,7 @@ TEST(Scanner, LiteralStringsEndWhereTheyEndAtEveryAlignment) {
                 EXPECT_EQ(scanner.Position(), end) << content;
                 // The pass over a TJ array's body ends it alike, and stops
                 // on the keyword after it (or on a string not closed).
-                TScanner pass({reinterpret_cast<const uint8_t*>(content.data()), content.size()});
+                TScanner pass(BytesOf(content));
                 pass.PassStringsAndNumbers();
                 EXPECT_EQ(pass.Position(), c.Type == TTokenType::Bad ? before : end + 1) << content;
             }
@@ -76,11 +78,11 @@ TEST(Scanner, StringsAndNumbersArePassedUpToTheFirstOtherToken) {
         {std::string("\t\r\n\f(x)\0 5]", 11), 10},
     };
     for (const auto& c : cases) {
-        TScanner scanner({reinterpret_cast<const uint8_t*>(c.Content.data()), c.Content.size()});
+        TScanner scanner(BytesOf(c.Content));
         scanner.PassStringsAndNumbers();
         EXPECT_EQ(scanner.Position(), c.Stop) << c.Content;
         // Read token by token, all that was passed is strings and numbers.
-        TScanner tokens({reinterpret_cast<const uint8_t*>(c.Content.data()), c.Content.size()});
+        TScanner tokens(BytesOf(c.Content));
         TScanToken token;
         for (tokens.Next(token); token.Type != TTokenType::End && token.Offset < c.Stop; tokens.Next(token))
             EXPECT_TRUE(token.Type == TTokenType::String || token.Type == TTokenType::Integer ||
@@ -109,9 +111,9 @@ TEST(Scanner, StringsAndNumbersInBlocksStopWhereTokensSayAtEveryMix) {
             const size_t piece = next(run % 4 == 0 ? 22 : 13);
             content += piece == 11 ? std::string(1, '\0') : std::string(Pieces[piece]);
         }
-        TScanner pass({reinterpret_cast<const uint8_t*>(content.data()), content.size()});
+        TScanner pass(BytesOf(content));
         pass.PassStringsAndNumbers();
-        TScanner tokens({reinterpret_cast<const uint8_t*>(content.data()), content.size()});
+        TScanner tokens(BytesOf(content));
         TScanToken token;
         do tokens.Next(token);
         while (token.Type == TTokenType::String || token.Type == TTokenType::Integer || token.Type == TTokenType::Real);

@@ -5,20 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "support/ByteSpan.h"
 #include "syntax/Tokenizer.h"
 
 using namespace lumerra;
+using lumerra::test::BytesOf;
 
 namespace {
-
-std::span<const uint8_t> Bytes(const std::string& Text) {
-    return {reinterpret_cast<const uint8_t*>(Text.data()), Text.size()};
-}
 
 // Each token as "type:text" (numbers by value), joined by spaces.
 std::string Tokens(const std::string& Text) {
     static const char* const Types[] = {"int", "real", "name", "str", "hex", "kw", "[", "]", "<<", ">>", "{", "}", "end", "bad"};
-    TTokenizer tokens(Bytes(Text));
+    TTokenizer tokens(BytesOf(Text));
     std::string out;
     for (TSyntaxToken t = tokens.Next(); t.Type != TTokenType::End; t = tokens.Next()) {
         std::string text = t.Text;
@@ -55,7 +53,7 @@ TEST(Tokenizer, ReadsEachKindOfToken) {
 
 TEST(Tokenizer, TokensTellTheirOffsetsFromTheBase) {
     const std::string text = "  /A <<12>> (s)";
-    TTokenizer tokens(Bytes(text), 1000);
+    TTokenizer tokens(BytesOf(text), 1000);
     std::vector<int64_t> offsets;
     for (TSyntaxToken t = tokens.Next(); t.Type != TTokenType::End; t = tokens.Next()) offsets.push_back(t.Offset);
     EXPECT_EQ(offsets, (std::vector<int64_t>{1002, 1005, 1007, 1009, 1012}));
@@ -71,7 +69,7 @@ TEST(Tokenizer, NormalNameEscapesWhatANameCannotHoldAsItIs) {
 TEST(Tokenizer, StringsPassedOverEndWhereTheyEndWhenRead) {
     for (const std::string text : {"(a(b)c) Tj", "(a\\)b\\\\) x", "(\\\r\n) y", "<41 42 4> z", "<4G> w", "(open",
                                    "(a\\", "<41", "(x)(y)"}) {
-        TTokenizer kept(Bytes(text)), passed(Bytes(text));
+        TTokenizer kept(BytesOf(text)), passed(BytesOf(text));
         passed.SetKeepStringBytes(false);
         for (;;) {
             const TSyntaxToken a = kept.Next(), b = passed.Next();

@@ -5,15 +5,17 @@
 #include <span>
 #include <string>
 
+#include "support/ByteSpan.h"
 #include "syntax/Parser.h"
 #include "syntax/ValueWriter.h"
 
 using namespace lumerra;
+using lumerra::test::BytesOf;
 
 namespace {
 
 TValue Parsed(const std::string& Text) {
-    const auto value = ParseValue(std::span(reinterpret_cast<const uint8_t*>(Text.data()), Text.size()));
+    const auto value = ParseValue(BytesOf(Text));
     EXPECT_TRUE(value.has_value()) << Text;
     return value.value_or(TValue());
 }
