@@ -136,41 +136,22 @@ TEST(AnalystXrefOffset, WrongOrUnreadableOffsets) {
     EXPECT_EQ(LoadMessage("%PDF-1.4 \n%%EOF"), XrefUnreadable);
 }
 
-TEST(AnalystXrefOffset, OffsetPastTheEndMeansTheFileEnds) {
-    TDefaultAnalyst analyst;
-    TempFile file(ReplaceLast(Simple(), "%%EOF", "99999999\n%%EOF"));
-    EXPECT_EQ(DamageOnLoad(analyst, file.Path()), FileEnds + " (offset 99999999)");
-    EXPECT_FALSE(analyst.Failed());
-}
-
 // ----------------------------------------------------------- xref sections
 
-TEST(AnalystXrefSection, EveryEntryLineEndIsRead) {
+// Every line end an entry may have; thousands of entries of 19 or 20 bytes
+// cross the file stream's buffer ends at every alignment.
+TEST(AnalystXrefSection, EveryEntryLineEndIsReadAcrossBufferEnds) {
     for (const std::string end : {" \n", " \r", "\r\n", "\n", "\r"}) {
         PdfBuilder::Options options;
         options.EntryEnd = end;
-        const PdfBuilder builder = WithOptions(options);
+        PdfBuilder builder = WithOptions(options);
+        for (int i = 5; i < 4000; ++i) builder.Set(i, "null");
         LoadedDocument doc(builder);
-        EXPECT_EQ(doc.Analyst.ObjectCount(), 5);
-        EXPECT_EQ(doc.Analyst.ObjectOffsets(), ExpectedOffsets(builder, 5));
+        EXPECT_EQ(doc.Analyst.ObjectCount(), 4000);
+        EXPECT_EQ(doc.Analyst.ObjectOffsets(), ExpectedOffsets(builder, 4000)) << "entry end " << end.size();
         TIDList pages;
         doc.Analyst.GetPageList(&pages);
         EXPECT_EQ(pages, (TIDList{3, 4}));
-    }
-}
-
-TEST(AnalystXrefSection, LongTablesAreReadAcrossBufferEnds) {
-    // Thousands of entries of 19 or 20 bytes cross the file stream's
-    // buffer ends at every alignment.
-    for (const std::string end : {" \n", "\r\n", "\n", "\r"}) {
-        PdfBuilder::Options options;
-        options.EntryEnd = end;
-        PdfBuilder builder(options);
-        builder.Set(1, "<< /Type /Catalog /Pages 2 0 R >>");
-        builder.Set(2, "<< /Type /Pages /Kids [] /Count 0 >>");
-        for (int i = 3; i < 4000; ++i) builder.Set(i, "null");
-        LoadedDocument doc(builder);
-        EXPECT_EQ(doc.Analyst.ObjectOffsets(), ExpectedOffsets(builder, 4000)) << "entry end " << end.size();
     }
 }
 
@@ -308,9 +289,10 @@ TEST(AnalystIncremental, OlderInvalidRootOrInfoIsIgnoredOnceSet) {
     EXPECT_EQ(doc.Analyst.InfoID(), 5);
 }
 
+// /Encrypt in any trailer is recorded, and the load reads on past it.
 TEST(AnalystIncremental, ThreeRevisionsNewestFirstAndEncryptAnywhere) {
     PdfBuilder builder = WithOptions({});
-    builder.TrailerExtra("/Encrypt 9 0 R");
+    builder.TrailerExtra("/Encrypt 9 0 R /Info 3 0 R");
     builder.NewRevision().Set(5, "null");
     builder.NewRevision().Set(6, "null");
     LoadedDocument doc(builder);
@@ -318,23 +300,17 @@ TEST(AnalystIncremental, ThreeRevisionsNewestFirstAndEncryptAnywhere) {
     EXPECT_EQ(doc.Analyst.XrefOffsets(),
               (TStringList{std::to_string(x[2]), std::to_string(x[1]), std::to_string(x[0])}));
     EXPECT_TRUE(doc.Analyst.Encrypted());
+    EXPECT_EQ(doc.Analyst.InfoID(), 3);
+    EXPECT_EQ(doc.Analyst.FirstPageID(), 3);
     EXPECT_EQ(doc.Analyst.ObjectCount(), 7);
 }
 
+// A section naming itself is in AnalystFail.
 TEST(AnalystIncremental, PrevChainThatComesBackFails) {
-    {
-        PdfBuilder builder = WithOptions({});
-        builder.PrevTo(0);  // the section names itself
-        TDefaultAnalyst analyst;
-        EXPECT_EQ(LoadMessage(analyst, builder.Build()), XrefInvalid);
-        ExpectFailedState(analyst);
-    }
-    {
-        PdfBuilder builder = WithOptions({});
-        builder.NewRevision().Set(5, "null").PrevTo(2);  // back to the newest
-        builder.NewRevision().Set(6, "null");
-        EXPECT_EQ(LoadMessage(builder.Build()), XrefInvalid);
-    }
+    PdfBuilder builder = WithOptions({});
+    builder.NewRevision().Set(5, "null").PrevTo(2);  // back to the newest
+    builder.NewRevision().Set(6, "null");
+    EXPECT_EQ(LoadMessage(builder.Build()), XrefInvalid);
 }
 
 // ------------------------------------------------------------------ trailer
@@ -366,26 +342,28 @@ TEST(AnalystTrailer, ADictionaryWhoseKeysAreNumbers) {
     }
 }
 
-TEST(AnalystTrailer, EncryptIsRecordedAndLoadingCompletes) {
-    PdfBuilder builder = WithOptions({});
-    builder.TrailerExtra("/Encrypt 5 0 R /Info 3 0 R");
-    LoadedDocument doc(builder);
-    EXPECT_TRUE(doc.Analyst.Encrypted());
-    EXPECT_EQ(doc.Analyst.InfoID(), 3);
-    EXPECT_EQ(doc.Analyst.FirstPageID(), 3);
-}
-
-TEST(AnalystTrailer, MissingStartxrefMeansTheFileEndsWithoutFail) {
+// A section, or a stream's data, that runs past the end of the file is
+// damage told with where it was met; the analyser is not marked failed.
+TEST(AnalystFileEnds, DamageSaysWhereAndLeavesNoFailedState) {
     PdfBuilder::Options options;
     options.StartXrefPrefix = "";
-    const PdfBuilder builder = WithOptions(options);
-    TDefaultAnalyst analyst;
-    TempFile file(builder.Build());
-    EXPECT_EQ(DamageOnLoad(analyst, file.Path()),
-              FileEnds + " (offset " + std::to_string(builder.XrefOffsets()[0]) + ")");
-    EXPECT_FALSE(analyst.Failed());
-    EXPECT_FALSE(analyst.Loaded());
-    EXPECT_NE(analyst.Stream(), nullptr);
+    const PdfBuilder noStartxref = WithOptions(options);
+    PdfBuilder catalogStream = PdfBuilder::SimpleDocument({"BT ET"});
+    catalogStream.Set(1, "<< /Type /Catalog /Pages 2 0 R /Length 2147483647 >>\nstream\nxx\nendstream");
+    const std::string catalogBytes = catalogStream.Build();
+    const std::pair<std::string, std::string> cases[] = {
+        {ReplaceLast(Simple(), "%%EOF", "99999999\n%%EOF"), "offset 99999999"},
+        {noStartxref.Build(), "offset " + std::to_string(noStartxref.XrefOffsets()[0])},
+        {catalogBytes, "object 1, offset " + std::to_string(catalogStream.Offsets().at(1))},
+    };
+    for (const auto& [bytes, where] : cases) {
+        TDefaultAnalyst analyst;
+        TempFile file(bytes);
+        EXPECT_EQ(DamageOnLoad(analyst, file.Path()), FileEnds + " (" + where + ")");
+        EXPECT_FALSE(analyst.Failed()) << where;
+        EXPECT_FALSE(analyst.Loaded()) << where;
+        EXPECT_NE(analyst.Stream(), nullptr) << where;
+    }
 }
 
 // ------------------------------------------------- Fail and its aftermath
@@ -418,12 +396,15 @@ TEST(AnalystFail, ClearsEverythingButCallsOnErrorFirst) {
 TEST(AnalystFail, EveryLoadMessageLeavesTheFailedState) {
     PdfBuilder catalogDirect = WithOptions({});
     catalogDirect.Set(1, "<< /Type /Catalog /Pages << /Type /Pages >> >>");
+    PdfBuilder prevSelf = WithOptions({});
+    prevSelf.PrevTo(0);  // the section names itself
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"%PD", Broken},
         {"<html>", NotPdf},
         {WithOptions({.Header = "%PDF-1.7\n"}).Build(), Unsupported},
         {Simple() + "x", NoEof},
         {catalogDirect.Build(), NoFirstPages},
+        {prevSelf.Build(), XrefInvalid},
     };
     for (const auto& [bytes, message] : cases) {
         TDefaultAnalyst analyst;
@@ -435,47 +416,32 @@ TEST(AnalystFail, EveryLoadMessageLeavesTheFailedState) {
 // --------------------------------------- catalog and root checks at load
 
 TEST(AnalystObjectChecks, RootAndPagesNumbersAreCheckedBeforeUse) {
-    auto expectObjectID = [](const std::string& bytes, const char* what) {
+    // The simple document with object 1's entry giving Offset.
+    const auto rootAt = [](auto OffsetOf) {
+        PdfBuilder builder = WithOptions({});
+        builder.Build();
+        const auto& o = builder.Offsets();
+        return builder
+            .XrefBody("0 5\n" + builder.Entry(0, 65535, 'f') + builder.Entry(OffsetOf(o)) + builder.Entry(o.at(2)) +
+                      builder.Entry(o.at(3)) + builder.Entry(o.at(4)))
+            .Build();
+    };
+    const auto withCatalog = [](const std::string& Catalog) { return WithOptions({}).Set(1, Catalog).Build(); };
+    PdfBuilder gap;
+    gap.Set(3, "<< /Type /Catalog /Pages 4 0 R >>").Set(4, "<< /Type /Pages /Count 0 >>").Root(1);
+    const std::pair<const char*, std::string> cases[] = {
+        {"root beyond the table", WithOptions({}).Root(40).Build()},
+        {"root in a gap of the table (slot -1)", gap.Build()},
+        {"root offset past the end of the file", rootAt([](const auto&) { return 9999999; })},
+        {"root offset at another object", rootAt([](const auto& o) { return o.at(2); })},
+        {"pages beyond the table", withCatalog("<< /Type /Catalog /Pages 99 0 R >>")},
+        {"pages on the free object 0", withCatalog("<< /Type /Catalog /Pages 0 0 R >>")},
+    };
+    for (const auto& [what, bytes] : cases) {
         TDefaultAnalyst analyst;
         EXPECT_EQ(LoadMessage(analyst, bytes), ObjectID) << what;
         EXPECT_FALSE(analyst.Failed()) << what;
         EXPECT_NE(analyst.Stream(), nullptr) << what;
-    };
-    {
-        PdfBuilder builder = WithOptions({});
-        builder.Root(40);
-        expectObjectID(builder.Build(), "root beyond the table");
-    }
-    {
-        PdfBuilder builder;
-        builder.Set(3, "<< /Type /Catalog /Pages 4 0 R >>").Set(4, "<< /Type /Pages /Count 0 >>").Root(1);
-        expectObjectID(builder.Build(), "root in a gap of the table (slot -1)");
-    }
-    {
-        PdfBuilder builder = WithOptions({});
-        builder.Build();
-        const auto& o = builder.Offsets();
-        builder.XrefBody("0 5\n" + builder.Entry(0, 65535, 'f') + builder.Entry(9999999) + builder.Entry(o.at(2)) +
-                         builder.Entry(o.at(3)) + builder.Entry(o.at(4)));
-        expectObjectID(builder.Build(), "root offset past the end of the file");
-    }
-    {
-        PdfBuilder builder = WithOptions({});
-        builder.Build();
-        const auto& o = builder.Offsets();
-        builder.XrefBody("0 5\n" + builder.Entry(0, 65535, 'f') + builder.Entry(o.at(2)) + builder.Entry(o.at(2)) +
-                         builder.Entry(o.at(3)) + builder.Entry(o.at(4)));
-        expectObjectID(builder.Build(), "root offset at another object");
-    }
-    {
-        PdfBuilder builder = WithOptions({});
-        builder.Set(1, "<< /Type /Catalog /Pages 99 0 R >>");
-        expectObjectID(builder.Build(), "pages beyond the table");
-    }
-    {
-        PdfBuilder builder = WithOptions({});
-        builder.Set(1, "<< /Type /Catalog /Pages 0 0 R >>");
-        expectObjectID(builder.Build(), "pages on the free object 0");
     }
 }
 

@@ -140,23 +140,16 @@ TEST(ReadToken, FileAndMemoryStreamsReadTheSameTokensAcrossBlockBoundaries) {
 
 // ---------------------------------------------------------- literal strings
 
+// The string ends at the first ")" that is not escaped: nesting is not
+// counted.
 TEST(SkipLiteralString, EndsAtTheFirstUnescapedParenthesis) {
-    auto S = MemoryOf("a\\)b) tail");
-    SkipLiteralString(*S);
-    EXPECT_EQ(Rest(*S), " tail");
-
-    // Nesting is not counted: the string ends after "b)".
-    auto T = MemoryOf("a(b)c) tail");
-    SkipLiteralString(*T);
-    EXPECT_EQ(Rest(*T), "c) tail");
-}
-
-TEST(SkipLiteralString, Escapes) {
     struct Case {
         std::string Bytes;
         std::string Rest;
     };
     const std::vector<Case> cases = {
+        {"a\\)b) tail", " tail"},
+        {"a(b)c) tail", "c) tail"},   // nesting not counted
         {"\\\r\nx) tail", " tail"},   // backslash CR LF: both line-end bytes belong to the escape
         {"\\\rx) tail", " tail"},     // backslash CR: the x is read normally
         {"\\\r) tail", " tail"},      // backslash CR then ")": the ")" ends the string
@@ -188,42 +181,39 @@ TEST(SkipLiteralString, StopsQuietlyAtTheEnd) {
 // ------------------------------------------------------------ object header
 
 TEST(SkipObjectHeader, StandsOnTheFirstBodyToken) {
-    auto S = MemoryOf("7 0 obj % note\n<< /Length 5 >>");
-    SkipObjectHeader(*S);
-    EXPECT_EQ(Rest(*S), "<< /Length 5 >>");
-
-    auto T = MemoryOf("7 0 obj<</A 1>>");
-    SkipObjectHeader(*T);
-    EXPECT_EQ(Rest(*T), "<</A 1>>");
-
-    auto U = MemoryOf("7 0 obj\n  42 endobj");
-    SkipObjectHeader(*U);
-    EXPECT_EQ(ReadToken(*U), "42");
+    for (const auto& [bytes, rest] : {std::pair{"7 0 obj % note\n<< /Length 5 >>", "<< /Length 5 >>"},
+                                      std::pair{"7 0 obj<</A 1>>", "<</A 1>>"},
+                                      std::pair{"7 0 obj\n  42 endobj", "42 endobj"}}) {
+        auto S = MemoryOf(bytes);
+        SkipObjectHeader(*S);
+        EXPECT_EQ(Rest(*S), rest) << bytes;
+    }
 }
 
 // ----------------------------------------------------------------- boxes
 
-TEST(ParseBox, ReadsFourRoundedNumbers) {
-    EXPECT_EQ(Box(" [0 0 612 792]"), (TBox{0, 0, 612, 792}));
-    EXPECT_EQ(Box(" [0 0 612]"), (TBox{0, 0, 612, 0}));
-    EXPECT_EQ(Box("[-8.5 0.5 595.5 842]"), (TBox{-8, 0, 596, 842}));
-    EXPECT_EQ(Box("[612.5 791.5 +3 -2.5e1]"), (TBox{612, 792, 3, -25}));
-    EXPECT_EQ(Box("[.5 0 0 0]"), (TBox{5, 0, 0, 0}));  // the dot is passed over
-    EXPECT_EQ(Box("\r\n[ 1\n2\r3 4 ]"), (TBox{1, 2, 3, 4}));
-    EXPECT_EQ(Box("[-2147483648 2147483647 0 0]"), (TBox{INT32_MIN, INT32_MAX, 0, 0}));
-}
-
-TEST(ParseBox, AnyBadNumberGivesAllZero) {
-    EXPECT_EQ(Box(" [0 0 6.1.2 792]"), TBox{});
-    EXPECT_EQ(Box(""), TBox{});
-    EXPECT_EQ(Box("[1e300 0 0 0]"), TBox{});
-    EXPECT_EQ(Box("[0 -1e300 0 0]"), TBox{});
-    EXPECT_EQ(Box("[0 0 2147483648 0]"), TBox{});
-    EXPECT_EQ(Box("[0 0 1e999 0]"), TBox{});
-    EXPECT_EQ(Box("[1 2 3 4-]"), TBox{});
-    EXPECT_EQ(Box("[1 2 3 ++4]"), TBox{});
-    EXPECT_EQ(Box("[1 2 3 +-4]"), TBox{});
-    EXPECT_EQ(Box("[1 2 3 -+4]"), TBox{});
-    EXPECT_EQ(Box("[1 2 3 -inf]"), TBox{});
-    EXPECT_EQ(Box("[1 2 3 4R]"), TBox{});
+// Four numbers, rounded; any bad number gives all zero.
+TEST(ParseBox, ReadsFourRoundedNumbersOrNone) {
+    const std::pair<std::string, TBox> cases[] = {
+        {" [0 0 612 792]", {0, 0, 612, 792}},
+        {" [0 0 612]", {0, 0, 612, 0}},
+        {"[-8.5 0.5 595.5 842]", {-8, 0, 596, 842}},
+        {"[612.5 791.5 +3 -2.5e1]", {612, 792, 3, -25}},
+        {"[.5 0 0 0]", {5, 0, 0, 0}},  // the dot is passed over
+        {"\r\n[ 1\n2\r3 4 ]", {1, 2, 3, 4}},
+        {"[-2147483648 2147483647 0 0]", {INT32_MIN, INT32_MAX, 0, 0}},
+        {" [0 0 6.1.2 792]", {}},
+        {"", {}},
+        {"[1e300 0 0 0]", {}},
+        {"[0 -1e300 0 0]", {}},
+        {"[0 0 2147483648 0]", {}},
+        {"[0 0 1e999 0]", {}},
+        {"[1 2 3 4-]", {}},
+        {"[1 2 3 ++4]", {}},
+        {"[1 2 3 +-4]", {}},
+        {"[1 2 3 -+4]", {}},
+        {"[1 2 3 -inf]", {}},
+        {"[1 2 3 4R]", {}},
+    };
+    for (const auto& [text, box] : cases) EXPECT_EQ(Box(text), box) << text;
 }

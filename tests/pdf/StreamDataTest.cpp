@@ -175,16 +175,11 @@ TEST(FlateLineEnd, OnlyTheCountedLastLineEndIsDropped) {
     EXPECT_EQ(Read("\n\r\nendstream\n", 2, {Flate}).Output, "");
 }
 
-TEST(FlateInAStream, SecondCountedLineEndDoesNotLoseTheData) {
+// A second counted line end, or padding after the zlib data, loses nothing.
+TEST(FlateInAStream, WhatFollowsTheZlibDataIsIgnored) {
     const std::string text = test::ContentText(3000);
-    const std::string data = Deflate(text) + "\r\n";
-    EXPECT_EQ(Read("\r\n" + data + "\r\nendstream\n", Size(data), {Flate}).Output, text);
-}
-
-TEST(FlateInAStream, PaddingAfterTheZlibDataIsIgnored) {
-    const std::string text = test::ContentText(3000);
-    const std::string data = Deflate(text) + std::string(500, ' ') + "%pad";
-    EXPECT_EQ(Read("\n" + data + "\nendstream\n", Size(data), {Flate}).Output, text);
+    for (const std::string& data : {Deflate(text) + "\r\n", Deflate(text) + std::string(500, ' ') + "%pad"})
+        EXPECT_EQ(Read("\r\n" + data + "\r\nendstream\n", Size(data), {Flate}).Output, text);
 }
 
 TEST(FlateInAStream, CorruptDataKeepsWhatWasInflatedQuietly) {
@@ -204,44 +199,41 @@ TEST(FlateInAStream, UndecodableDataAppendsNothingQuietly) {
     EXPECT_EQ(Read("\n" + noHeader + "\nendstream\n", Size(noHeader), {Flate}).Output, "");
 }
 
-TEST(ReadErrors, EndOfFileBeforeTheDataGetsOut) {
-    TMemoryStream output;
-    for (const std::string rest : {"", "\r"}) {
-        TMemoryStream source;
-        Load(source, "stream" + rest, AfterStream);
-        EXPECT_THROW(ReadStreamData(source, output, 4, {}), EReadError);
-        Load(source, "stream" + rest, AfterStream);
-        EXPECT_THROW(ReadStreamData(source, output, 4, {Flate}), EReadError);
-    }
-    EXPECT_EQ(output.Size(), 0);
-}
-
-TEST(ReadErrors, FilteredDataCutByTheEndOfFileGetsOut) {
-    TMemoryStream source;
-    TMemoryStream output;
-    Load(source, "stream\n4142", AfterStream);
-    EXPECT_THROW(ReadStreamData(source, output, 10, {Hex}), EReadError);
-    // Data that ends with the file: no token (or no byte to check) follows.
-    Load(source, "stream\n4142", AfterStream);
-    EXPECT_THROW(ReadStreamData(source, output, 4, {Hex}), EReadError);
-    const std::string flate = "stream\n" + Deflate("xyz");
-    Load(source, flate, AfterStream);
-    EXPECT_THROW(ReadStreamData(source, output, Size(flate) - 7, {Flate}), EReadError);
-    EXPECT_EQ(output.Size(), 0);
-}
-
-TEST(ReadErrors, UnfilteredDataCutByTheEndOfFileKeepsWhatCame) {
-    const Result r = Read("\nDATA", 100, {});
-    EXPECT_EQ(r.Output, "DATA");
-}
-
-TEST(ReadErrors, HugeClaimedLengthFailsWithoutReservingIt) {
+// Filtered data, or any data that the file ends before, raises the read
+// error and appends nothing; unfiltered data cut short keeps what came, and
+// a huge claimed length is never reserved.
+TEST(ReadErrors, DataCutByTheEndOfFile) {
     const std::string data = std::string(200000, 'A');
-    EXPECT_EQ(Read("\n" + data, INT32_MAX, {}).Output, data);
-    TMemoryStream source;
-    TMemoryStream output;
-    Load(source, "stream\n" + Deflate(data), AfterStream);
-    EXPECT_THROW(ReadStreamData(source, output, INT32_MAX, {Flate}), EReadError);
+    const struct {
+        const char* Name;
+        std::string Rest;  // after "stream"
+        int32_t Length;
+        TStringList Filters;
+        bool Raises;
+    } cases[] = {
+        {"nothing after stream", "", 4, {}, true},
+        {"nothing after stream, filtered", "", 4, {Flate}, true},
+        {"CR then the end", "\r", 4, {}, true},
+        {"CR then the end, filtered", "\r", 4, {Flate}, true},
+        {"a length past the end, filtered", "\n4142", 10, {Hex}, true},
+        // No token (or no byte to check) follows.
+        {"data that ends with the file", "\n4142", 4, {Hex}, true},
+        {"Flate data that ends with the file", "\n" + Deflate("xyz"), Size(Deflate("xyz")), {Flate}, true},
+        {"a huge length, filtered", "\n" + Deflate(data), INT32_MAX, {Flate}, true},
+        {"unfiltered data cut short", "\nDATA", 100, {}, false},
+        {"a huge length, unfiltered", "\n" + data, INT32_MAX, {}, false},
+    };
+    for (const auto& c : cases) {
+        TMemoryStream source, output;
+        Load(source, "stream" + c.Rest, AfterStream);
+        if (c.Raises) {
+            EXPECT_THROW(ReadStreamData(source, output, c.Length, c.Filters), EReadError) << c.Name;
+            EXPECT_EQ(output.Size(), 0) << c.Name;
+        } else {
+            EXPECT_NO_THROW(ReadStreamData(source, output, c.Length, c.Filters)) << c.Name;
+            EXPECT_TRUE(Contents(output) == c.Rest.substr(1)) << c.Name;
+        }
+    }
 }
 
 TEST(OutputErrors, AFailingOutputIsNoDecodingError) {
