@@ -1,8 +1,8 @@
 // Extended reading's structures built to hurt: object streams that lie or
 // hold themselves, cross-reference streams that loop or claim billions of
-// entries, damaged files whose table is rebuilt, predictors with absurd rows,
-// an LZW bomb. Each ends in a report or a message, in time and within the
-// memory budget.
+// entries, damaged files whose table is rebuilt, damaged encryption
+// dictionaries, predictors with absurd rows, an LZW bomb. Each ends in a
+// report or a message, in time and within the memory budget.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -34,6 +34,13 @@ std::string WithXrefStream(const std::string& Objects, const std::string& Dictio
     return out;
 }
 
+// One page; object 5 and the trailer's extra keys as given.
+std::string Encrypted(const std::string& Object5, const std::string& Trailer) {
+    return PdfBuilder::SimpleDocument({"0 0 m S"}).Set(5, Object5).TrailerExtra(Trailer).Build();
+}
+
+const std::string Hash48 = "<" + std::string(96, 'f') + ">";
+
 }  // namespace
 
 TEST(HostileExtended, LyingStructuresEndInReportOrMessage) {
@@ -51,9 +58,12 @@ TEST(HostileExtended, LyingStructuresEndInReportOrMessage) {
     PdfBuilder doc = PdfBuilder::SimpleDocument({"BT ET"});
     doc.SetStream(4, "", "1 0 obj << /Type /Catalog >> endobj 2 0 obj << /Type /Pages /Kids [] >> endobj");
     const std::string inStream = doc.Build();
+    const std::string damaged = "暗号化辞書が壊れています。";
+    const std::string wrong = "パスワードが正しくありません。";
     struct Case {
         std::string Name, Bytes;
-        std::string Report = "";  // the start of the report's summary; "" when a message will do as well
+        std::string Report = "";   // the start of the report's summary; "" when a message will do as well
+        std::string Message = "";  // the message the run must end with
     };
     const std::vector<Case> cases = {
         {"xref stream whose /Prev is itself",
@@ -77,6 +87,30 @@ TEST(HostileExtended, LyingStructuresEndInReportOrMessage) {
         {"objects that overlap", "%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 2 0 R 2 0 obj << /Type /Pages /Kids [3 0 R"
                                  " 3 0 obj << /Type /Page /Parent 2 0 R >> endobj ] /Count 1 >> endobj >> endobj\n"},
         {"an unterminated string swallowing the file", "%PDF-1.4\n(" + std::string(3 * 1024 * 1024, 'x') + "\n1 0 obj\n"},
+        // Encryption dictionaries that cannot be opened.
+        {"/Encrypt naming an object the file lacks", Encrypted("null", "/Encrypt 77 0 R /ID [<00>]"), "", damaged},
+        {"/Encrypt naming a number", Encrypted("null", "/Encrypt 5 /ID [<00>]"), "", damaged},
+        {"/CF naming an object the file lacks",
+         Encrypted("<< /Filter /Standard /V 5 /R 6 /CF 77 0 R /StmF /StdCF >>", "/Encrypt 5 0 R"), "", damaged},
+        {"/CF naming the encryption dictionary itself",
+         Encrypted("<< /Filter /Standard /V 4 /R 4 /CF 5 0 R /StmF /StdCF /O " + Hash48 + " /U " + Hash48 + " /P -1 >>",
+                   "/Encrypt 5 0 R"),
+         "", "対応できない暗号化方式です。"},
+        {"encryption dictionary nested ten thousand deep", Encrypted(std::string(10000, '['), "/Encrypt 5 0 R"), "",
+         damaged},
+        {"encryption dictionary with an unended string",
+         Encrypted("<< /Filter /Standard /O (" + std::string(100000, 'x'), "/Encrypt 5 0 R"), "", damaged},
+        {"public-key handler", Encrypted("<< /Filter /Adobe.PubSec /V 4 /R 4 >>", "/Encrypt 5 0 R"), "",
+         "対応できないセキュリティハンドラです。"},
+        {"AES-256 whose hash loop runs as long as it may",
+         Encrypted("<< /Filter /Standard /V 5 /R 6 /O " + Hash48 + " /U " + Hash48 + " /OE " + Hash48 + " /UE " +
+                       Hash48 + " /P -1 >>",
+                   "/Encrypt 5 0 R"),
+         "", wrong},
+        {"RC4 with a huge /ID",
+         Encrypted("<< /Filter /Standard /V 2 /R 3 /Length 128 /O " + Hash48 + " /U " + Hash48 + " /P -1 >>",
+                   "/Encrypt 5 0 R /ID [<" + std::string(60000, 'a') + "> <00>]"),
+         "", wrong},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -88,6 +122,7 @@ TEST(HostileExtended, LyingStructuresEndInReportOrMessage) {
             ExpectReport(outcome);
             EXPECT_EQ(outcome.Text.rfind(c.Report, 0), 0u) << outcome.Text;
         }
+        if (!c.Message.empty()) ExpectMessage(outcome, c.Message);
     }
 }
 
