@@ -1,8 +1,7 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <climits>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -215,22 +214,9 @@ TEST(FileStreamOpen, MissingFileFolderAndCreateInMissingFolderAreRefused) {
 TEST(FileStreamOpen, FilesOf2GiBOrMoreAreRefused) {
     TempFile file("", "sparse.bin");
     // Sparse files: no disk space is used.
-    {
-        const int fd = ::open(file.Path().c_str(), O_WRONLY);
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(::ftruncate(fd, off_t{INT32_MAX}), 0);
-        ::close(fd);
-    }
-    {
-        TFileStream largest(file.Path(), TFileStream::TMode::OpenRead);
-        EXPECT_EQ(largest.Size(), INT32_MAX);
-    }
-    {
-        const int fd = ::open(file.Path().c_str(), O_WRONLY);
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(::ftruncate(fd, off_t{INT32_MAX} + 1), 0);
-        ::close(fd);
-    }
+    std::filesystem::resize_file(file.Path(), INT32_MAX);
+    EXPECT_EQ(TFileStream(file.Path(), TFileStream::TMode::OpenRead).Size(), INT32_MAX);
+    std::filesystem::resize_file(file.Path(), uintmax_t{INT32_MAX} + 1);
     EXPECT_THROW(TFileStream(file.Path(), TFileStream::TMode::OpenRead), EFOpenError);
 }
 
