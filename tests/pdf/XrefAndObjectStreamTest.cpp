@@ -16,36 +16,32 @@ using lumerra::test::BytesOf;
 
 namespace {
 
-// "number:kind:field2:field3" for each entry visited.
+// "number:kind:field2:field3 ".
+std::string Shown(int32_t Number, const TXrefStreamEntry& E) {
+    return std::to_string(Number) + ":" + std::to_string(static_cast<int>(E.Kind)) + ":" + std::to_string(E.Field2) +
+           ":" + std::to_string(E.Field3) + " ";
+}
+
+// Each entry visited, shown.
 std::string Entries(const std::string& Data, TXrefStreamLayout Layout) {
     std::string seen;
-    const auto count = ReadXrefStreamEntries(BytesOf(Data), Layout, [&](int32_t Number, const TXrefStreamEntry& E) {
-        seen += std::to_string(Number) + ":" + std::to_string(static_cast<int>(E.Kind)) + ":" +
-                std::to_string(E.Field2) + ":" + std::to_string(E.Field3) + " ";
-    });
+    const auto count = ReadXrefStreamEntries(BytesOf(Data), Layout,
+                                             [&](int32_t Number, const TXrefStreamEntry& E) { seen += Shown(Number, E); });
     return count ? seen : "refused";
 }
 
-// "number:kind:field2:field3" for each entry of the table, then the
-// trailer's /Prev; or the fault.
+// Each entry of the table, shown, then the trailer's /Prev; or the fault.
 std::string TableEntries(const std::string& Data) {
     TXrefSection section;
     switch (ReadXrefTable(BytesOf(Data), 100, section)) {
-        case TXrefSectionFault::None:
-            break;
-        case TXrefSectionFault::NeedMore:
-            return "more";
-        case TXrefSectionFault::NotASection:
-            return "no table";
-        case TXrefSectionFault::BadEntries:
-            return "bad entries";
-        case TXrefSectionFault::BadTrailer:
-            return "bad trailer";
+        case TXrefSectionFault::None: break;
+        case TXrefSectionFault::NeedMore: return "more";
+        case TXrefSectionFault::NotASection: return "no table";
+        case TXrefSectionFault::BadEntries: return "bad entries";
+        case TXrefSectionFault::BadTrailer: return "bad trailer";
     }
     std::string seen;
-    for (const auto& [number, e] : section.Entries)
-        seen += std::to_string(number) + ":" + std::to_string(static_cast<int>(e.Kind)) + ":" +
-                std::to_string(e.Field2) + ":" + std::to_string(e.Field3) + " ";
+    for (const auto& [number, e] : section.Entries) seen += Shown(number, e);
     return seen + "prev " + std::to_string(section.Prev());
 }
 
