@@ -415,7 +415,7 @@ TEST(AnalystFail, EveryLoadMessageLeavesTheFailedState) {
 // --------------------------------------- catalog and root checks at load
 
 TEST(AnalystObjectChecks, RootAndPagesNumbersAreCheckedBeforeUse) {
-    // The simple document with object 1's entry giving Offset.
+    // The simple document whose entry for object 1 gives the offset OffsetOf picks.
     const auto rootAt = [](auto OffsetOf) {
         PdfBuilder builder = WithOptions({});
         builder.Build();
