@@ -1,4 +1,4 @@
-// JSON output, several files per run and open page ranges.
+// JSON output and several files per run.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CliRun.h"
+#include "CliTools.h"
 #include "decoder/PDFLumerra.h"
 #include "pdf/DefaultAnalyst.h"
 #include "pdf/PDFAnalyst.h"
@@ -17,10 +18,6 @@ using namespace lumerra::test;
 using nlohmann::json;
 
 namespace {
-
-std::string SamplePath() {
-    return (std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "examples" / "sample.pdf").lexically_normal();
-}
 
 // Two pages sharing a form that uses another form, resources in several
 // categories, a content array and a stream with an unknown filter.
@@ -179,17 +176,6 @@ TEST(CliBatch, OutputFolderGetsOneReportPerFileAndFailuresAreTold) {
         EXPECT_EQ(ReadFileBytes(dir + "/sample" + ext), alone);
         EXPECT_TRUE(std::filesystem::exists(dir + "/forms" + ext));
     }
-}
-
-TEST(CliBatch, OpenPageRangesRunToTheEnds) {
-    const std::string all = RunCli({"decode", "--no-comments", "-o", "-", SamplePath()}).Out;
-    const std::string page = RunCli({"decode", "--no-comments", "--pages", "2", "-o", "-", SamplePath()}).Out;
-    const std::string fromTwo = RunCli({"decode", "--no-comments", "--pages", "2-", "-o", "-", SamplePath()}).Out;
-    const std::string toTwo = RunCli({"decode", "--no-comments", "--pages", "-2", "-o", "-", SamplePath()}).Out;
-    const std::string last = RunCli({"decode", "--no-comments", "--pages", "3-", "-o", "-", SamplePath()}).Out;
-    EXPECT_EQ(toTwo + last, all);
-    EXPECT_EQ(fromTwo, page + last);
-    EXPECT_EQ(RunCli({"decode", "--pages", "4-", "-o", "-", SamplePath()}).ExitCode, 1);
 }
 
 TEST(CliJson, ExtendedReadingGivesDirectObjectsNoObjectAndNamesInNormalForm) {

@@ -2,25 +2,18 @@
 // code says whether any is an error.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "cli/CliRun.h"
+#include "cli/CliTools.h"
 #include "support/PdfBuilder.h"
 
 using namespace lumerra::test;
 
 namespace {
-
-std::vector<std::string> Lines(const std::string& Text) {
-    std::vector<std::string> lines;
-    std::istringstream in(Text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
 
 std::string Faulty() {
     return PdfBuilder::SimpleDocument({"q BT /F1 12 Tf (a) Tj ET", "BT /F2 1 Tf ET", "0 0 m 1 1 l S"},

@@ -205,6 +205,8 @@ TEST(CliDecode, EveryOutputGetsTheDecodersReport) {
         {{"--no-comments"}, "out.txt", 1, 3, false},
         {{"--pages", "2-3"}, "out.txt", 2, 3, true},
         {{"--pages=2"}, "out.txt", 2, 2, true},
+        {{"--pages", "2-"}, "out.txt", 2, 3, true},  // open ranges run to the ends
+        {{"--pages", "-2"}, "out.txt", 1, 2, true},
         {{"--pages", "3", "--no-comments", "--quiet"}, "out.txt", 3, 3, false},
         {{"--pages", "1-2"}, "-", 1, 2, true},
         {{}, "", 1, 3, true},  // last: the only one that writes doc.txt
@@ -298,6 +300,7 @@ TEST(CliDecode, ErrorsNameTheFileAndTheReason) {
     const std::vector<Case> cases = {
         {{"-o", "-", "--pages", "2-4"}, pdf.Path() + ": ページ番号の指定が不正です。"},
         {{"--pages", "4"}, pdf.Path() + ": ページ番号の指定が不正です。"},
+        {{"--pages", "4-"}, pdf.Path() + ": ページ番号の指定が不正です。"},
         // The report may never replace the document itself.
         {{"-o", pdf.Path()}, pdf.Path() + ": " + inUse + " (the PDF being read)"},
         {{"-o", pdf.Sibling("ro.txt")}, pdf.Sibling("ro.txt") + ": " + inUse + " (read-only)"},
