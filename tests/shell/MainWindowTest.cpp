@@ -115,17 +115,38 @@ TEST_F(MainWindowTest, ToolButtonsShowTheirHintsAsTipAndInStatusPanel0) {
 // file whatever its extension's case, a shortcut under its target's name, a
 // damaged file, and a file that cannot even be opened: another program
 // writes it, so the open fails before the analyser reads anything and its
-// own failure mark stays unset.
+// own failure mark stays unset. A drop opens only its first file; the open
+// command, the name chosen.
 TEST_F(MainWindowTest, OpeningAFileShowsItsLinesItsTitleAndWhetherItRuns) {
     Write("target.pdf", GoodPdf());
+    const auto drop = [this](const QString& Name) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(Name), QUrl::fromLocalFile(Write("second.pdf", GoodPdf())),
+                      QUrl::fromLocalFile(Write("third.pdf", GoodPdf()))});
+        QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&Main(), &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent event(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&Main(), &event);
+    };
+    const auto choose = [this](const QString& Name) {
+        Main().OpenDialog().Chooser = [Name](TOpenDialogEx& Dialog) {
+            Dialog.FileName = Name;
+            return true;
+        };
+        Main().PDF1->trigger();
+    };
     const struct {
         const char* Name;
         std::string Bytes;
         const char* Shown;
         QStringList MemoLines;
         bool Locked = false;
+        std::function<void(const QString&)> Open{};  // OpenFile when empty
     } cases[] = {
         {"sample.pdf", GoodPdf(), "sample.pdf", LoadedLines("sample.pdf")},
+        {"first.pdf", GoodPdf(), "first.pdf", LoadedLines("first.pdf"), false, drop},
+        {"chosen.pdf", GoodPdf(), "chosen.pdf", LoadedLines("chosen.pdf"), false, choose},
         {"broken.pdf", DamagedPdf(), "broken.pdf", DamagedLines},
         {"SAMPLE.PDF", GoodPdf(), "SAMPLE.PDF", LoadedLines("SAMPLE.PDF")},
         {"busy.pdf", GoodPdf(), "busy.pdf", DamagedLines, true},
@@ -136,8 +157,13 @@ TEST_F(MainWindowTest, OpeningAFileShowsItsLinesItsTitleAndWhetherItRuns) {
         const QString name = Write(c.Name, c.Bytes);
         const int writer = c.Locked ? ::open(name.toLocal8Bit().constData(), O_RDWR) : -1;
         ASSERT_TRUE(!c.Locked || ::flock(writer, LOCK_EX) == 0);
-        Main().OpenFile(name);
+        if (c.Open) {
+            c.Open(name);
+        } else {
+            Main().OpenFile(name);
+        }
         if (c.Locked) ::close(writer);
+        EXPECT_TRUE(Main().isEnabled());
         EXPECT_EQ(Main().MemoLines(), c.MemoLines);
         EXPECT_EQ(WindowTitle(), Title(c.Shown));
         const bool runs = c.MemoLines == LoadedLines(c.Shown);
@@ -238,8 +264,9 @@ TEST_F(MainWindowTest, ARefusedFileNamesExtendedReadingAndIsReadAgainWhenItIsTur
     EXPECT_EQ(Main().MemoLines(), LoadedLines("good.pdf"));
 }
 
-// Names that are no PDF, opened or dropped, change nothing, with or
-// without a file loaded, and leave the window enabled.
+// Names that are no PDF, opened or dropped, and an open dialog cancelled,
+// change nothing, with or without a file loaded, and leave the window
+// enabled.
 TEST_F(MainWindowTest, NonPdfMissingFolderAndShortcutNamesChangeNothing) {
     QDir().mkpath(QPath("folder.pdf"));
     const QString text = Write("notes.txt", "%PDF-1.4 but not named so");
@@ -257,6 +284,10 @@ TEST_F(MainWindowTest, NonPdfMissingFolderAndShortcutNamesChangeNothing) {
         {"damaged shortcut", [&] { Main().OpenFile(junk); }},
         {"dropped text and folder", [&] { Main().DropFiles({text, QPath("folder.pdf")}); }},
         {"dropped folder", [&] { Main().DropFiles({QPath("folder.pdf")}); }},
+        {"the open dialog cancelled", [&] {
+             Main().OpenDialog().Chooser = [](TOpenDialogEx&) { return false; };
+             Main().ToolButton1->click();
+         }},
     };
     for (const char* loaded : {static_cast<const char*>(nullptr), "sample.pdf"}) {
         if (loaded) Main().OpenFile(Write(loaded, GoodPdf()));
@@ -271,34 +302,6 @@ TEST_F(MainWindowTest, NonPdfMissingFolderAndShortcutNamesChangeNothing) {
             EXPECT_TRUE(Main().isEnabled());
         }
     }
-}
-
-TEST_F(MainWindowTest, ADropOpensOnlyTheFirstFileAndReenablesTheWindow) {
-    const QStringList names = {Write("first.pdf", GoodPdf()), Write("second.pdf", GoodPdf()),
-                               Write("third.pdf", GoodPdf())};
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(names[0]), QUrl::fromLocalFile(names[1]), QUrl::fromLocalFile(names[2])});
-    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&Main(), &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&Main(), &drop);
-    EXPECT_EQ(WindowTitle(), Title("first.pdf"));
-    EXPECT_TRUE(Main().isEnabled());
-}
-
-TEST_F(MainWindowTest, TheOpenCommandOpensTheChosenName) {
-    const QString name = Write("chosen.pdf", GoodPdf());
-    Main().OpenDialog().Chooser = [&](TOpenDialogEx& Dialog) {
-        Dialog.FileName = name;
-        return true;
-    };
-    Main().PDF1->trigger();
-    EXPECT_EQ(WindowTitle(), Title("chosen.pdf"));
-    Main().OpenDialog().Chooser = [](TOpenDialogEx&) { return false; };
-    Main().OpenFile(Write("other.pdf", DamagedPdf()));
-    Main().ToolButton1->click();
-    EXPECT_EQ(WindowTitle(), Title("other.pdf"));
 }
 
 // The comment options are a radio pair; extended reading is a checkable
