@@ -159,6 +159,7 @@ TEST(CliUsage, WrongUsageExitsWithTwo) {
         EXPECT_EQ(r.ExitCode, 2) << joined;
         EXPECT_EQ(r.Out, "") << joined;
         EXPECT_NE(r.Err.find("Usage: lumerra"), std::string::npos) << joined;
+        EXPECT_NE(r.Err.find("lumerra triage [--json]"), std::string::npos) << joined;  // every command's usage
     }
     EXPECT_FALSE(std::filesystem::exists(pdf.Sibling("doc.txt")));
 }
