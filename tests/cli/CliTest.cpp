@@ -64,7 +64,7 @@ std::string DecoderReport(const std::string& Pdf, const std::string& Out, int32_
 
 // ------------------------------------------------------------------ info
 
-// The document information stays on its line.
+// The structure, then the document information, each text on its line.
 TEST(CliInfo, PrintsTheStructureOfAGoodFile) {
     PdfBuilder builder = ThreePages();
     builder.Set(12, "<< /Count 0 /Title (two\\nlines) /Author <FEFF00E9> >>");
@@ -282,7 +282,8 @@ TEST(CliDecode, ProgressBarOnlyOnATerminalAndNotWhenQuiet) {
     }
 }
 
-// The default reading loads an encrypted file and says so, but decrypts
+// Every refusal names the file and the reason, and writes nothing. The
+// default reading loads an encrypted file and says so, but decrypts
 // nothing: decode refuses it.
 TEST(CliDecode, ErrorsNameTheFileAndTheReason) {
     TempFile pdf(ThreePages().Build(), "doc.pdf");
