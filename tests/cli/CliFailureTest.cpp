@@ -16,20 +16,6 @@ using namespace lumerra::test;
 
 namespace {
 
-enum class TFailure { Missing, NotPdf, Repaired, DamagedData, WrongPassword, BadRevision };
-
-const char* FailureName(TFailure Failure) {
-    switch (Failure) {
-        case TFailure::Missing: return "missing file";
-        case TFailure::NotPdf: return "not a PDF";
-        case TFailure::Repaired: return "damaged, repaired";
-        case TFailure::DamagedData: return "damaged stream data";
-        case TFailure::WrongPassword: return "wrong password";
-        case TFailure::BadRevision: return "revision it does not have";
-    }
-    return "";
-}
-
 std::string OnePage(const std::string& Content = "0 0 m 10 10 l S", const std::string& Dict = "") {
     return PdfBuilder::SimpleDocument({""}).SetStream(4, Dict, Content).Build();
 }
@@ -49,41 +35,14 @@ std::string DamagedData() {
     return OnePage(data + std::string(64, '\xff'), "/Filter /FlateDecode");
 }
 
-// The file a failure is shown with; "" when the fixture cannot be made.
-struct TFixtures {
-    TFixtures() : Good(OnePage(), "good.pdf") {
-        WriteFileBytes(NotPdf, "plain text, no header /JS\n");
-        WriteFileBytes(Repaired, OneOff());
-        WriteFileBytes(Damaged, DamagedData());
-        if (std::system(("qpdf --encrypt user owner 256 -- " + Good.Path() + " " + Encrypted + " 2>/dev/null").c_str()) != 0)
-            Encrypted.clear();
-    }
-    std::string For(TFailure Failure) const {
-        switch (Failure) {
-            case TFailure::Missing: return Good.Sibling("missing.pdf");
-            case TFailure::NotPdf: return NotPdf;
-            case TFailure::Repaired: return Repaired;
-            case TFailure::DamagedData: return Damaged;
-            case TFailure::WrongPassword: return Encrypted;
-            case TFailure::BadRevision: return Good.Path();
-        }
-        return "";
-    }
-    TempFile Good;
-    std::string NotPdf = Good.Sibling("notes.pdf");
-    std::string Repaired = Good.Sibling("oneoff.pdf");
-    std::string Damaged = Good.Sibling("damaged.pdf");
-    std::string Encrypted = Good.Sibling("encrypted.pdf");
-};
-
 // The command's arguments with JSON output on standard output, read as
 // extended reading reads files.
-std::vector<std::string> Arguments(const std::string& Command, TFailure Failure, const std::string& File) {
+std::vector<std::string> Arguments(const std::string& Command, const std::vector<std::string>& Extra,
+                                   const std::string& File) {
     std::vector<std::string> args = {Command, "--json"};
     if (Command == "info") args.push_back("--extended");
     if (Command == "decode") args.insert(args.end(), {"--extended", "-o", "-"});
-    if (Failure == TFailure::WrongPassword) args.insert(args.end(), {"--password", "wrong"});
-    if (Failure == TFailure::BadRevision) args.insert(args.end(), {"--revision", "3"});
+    args.insert(args.end(), Extra.begin(), Extra.end());
     args.push_back(File);
     return args;
 }
@@ -98,8 +57,19 @@ nlohmann::json Diagnostics(const std::string& Out) {
 }
 
 TEST(CliFailure, EveryCommandToldAlikeWithItsExitCodeAndRecord) {
+    const TempFile good(OnePage(), "good.pdf");
+    const std::string notPdf = good.Sibling("notes.pdf"), repaired = good.Sibling("oneoff.pdf"),
+                      damaged = good.Sibling("damaged.pdf"), encrypted = good.Sibling("encrypted.pdf");
+    WriteFileBytes(notPdf, "plain text, no header /JS\n");
+    WriteFileBytes(repaired, OneOff());
+    WriteFileBytes(damaged, DamagedData());
+    const bool qpdf =
+        std::system(("qpdf --encrypt user owner 256 -- " + good.Path() + " " + encrypted + " 2>/dev/null").c_str()) == 0;
+    EXPECT_TRUE(qpdf) << "no encrypted file (is qpdf installed?)";
     struct TCase {
-        TFailure Failure;
+        const char* Name;
+        std::string File;
+        std::vector<std::string> Extra;  // besides the command's own options
         std::vector<std::string> Commands;
         int ExitCode;
         const char* Code;  // the record's code; none where nothing is written
@@ -107,31 +77,25 @@ TEST(CliFailure, EveryCommandToldAlikeWithItsExitCodeAndRecord) {
     };
     const std::vector<std::string> all = {"info", "decode", "check", "revisions", "triage"};
     const std::vector<TCase> cases = {
-        {TFailure::Missing, all, 1, "cannot-open-file", "error"},
-        {TFailure::NotPdf, {"info", "decode", "check", "revisions"}, 1, "not-pdf", "error"},
+        {"missing file", good.Sibling("missing.pdf"), {}, all, 1, "cannot-open-file", "error"},
         // Triage still gives the raw counts of a file it cannot load.
-        {TFailure::NotPdf, {"triage"}, 1, "not-pdf", "error"},
-        {TFailure::Repaired, {"info", "decode", "check", "triage"}, 0, "table-rebuilt", "warning"},
+        {"not a PDF", notPdf, {}, all, 1, "not-pdf", "error"},
+        {"damaged, repaired", repaired, {}, {"info", "decode", "check", "triage"}, 0, "table-rebuilt", "warning"},
         // Revisions read the table as written and no page tree: the objects
         // it misplaces are found as the signatures are looked for.
-        {TFailure::Repaired, {"revisions"}, 0, "object-misplaced", "warning"},
+        {"damaged, repaired", repaired, {}, {"revisions"}, 0, "object-misplaced", "warning"},
         // Only decode reads the data; check tells it as a finding of its own.
-        {TFailure::DamagedData, {"decode"}, 0, "flate-failed", "warning"},
-        {TFailure::WrongPassword, all, 1, "wrong-password", "error"},
-        {TFailure::BadRevision, {"info", "decode", "check"}, 2, nullptr, nullptr},
+        {"damaged stream data", damaged, {}, {"decode"}, 0, "flate-failed", "warning"},
+        {"wrong password", qpdf ? encrypted : "", {"--password", "wrong"}, all, 1, "wrong-password", "error"},
+        {"revision it does not have", good.Path(), {"--revision", "3"}, {"info", "decode", "check"}, 2, nullptr, nullptr},
     };
-    const TFixtures fixtures;
     for (const TCase& c : cases) {
-        const std::string file = fixtures.For(c.Failure);
-        if (file.empty()) {
-            ADD_FAILURE() << "no fixture for " << FailureName(c.Failure) << " (is qpdf installed?)";
-            continue;
-        }
+        if (c.File.empty()) continue;
         for (const std::string& command : c.Commands) {
-            SCOPED_TRACE(command + ", " + FailureName(c.Failure));
-            const RunResult run = RunCli(Arguments(command, c.Failure, file));
+            SCOPED_TRACE(command + ", " + c.Name);
+            const RunResult run = RunCli(Arguments(command, c.Extra, c.File));
             EXPECT_EQ(run.ExitCode, c.ExitCode) << run.Err;
-            EXPECT_EQ(run.Err.rfind("lumerra: " + file + ": ", 0), 0u) << run.Err;
+            EXPECT_EQ(run.Err.rfind("lumerra: " + c.File + ": ", 0), 0u) << run.Err;
             if (c.Code == nullptr) {
                 EXPECT_EQ(run.Out, "") << "wrong usage writes nothing";
                 continue;
@@ -153,7 +117,7 @@ TEST(CliFailure, EveryCommandToldAlikeWithItsExitCodeAndRecord) {
             EXPECT_TRUE((*record)["parameters"].is_array());
             EXPECT_TRUE((*record)["message"].is_string() && !(*record)["message"].get<std::string>().empty());
             EXPECT_TRUE((*record)["revision"].is_null()) << "the whole file was read";
-            if (c.Failure == TFailure::DamagedData) {
+            if (c.File == damaged) {
                 EXPECT_EQ((*record)["page"], 1);
                 EXPECT_EQ((*record)["object"], 4);
                 EXPECT_EQ((*record)["generation"], 0) << "as the table gives it";
@@ -163,16 +127,14 @@ TEST(CliFailure, EveryCommandToldAlikeWithItsExitCodeAndRecord) {
     }
     // Every command takes the password alike.
     for (const std::string& command : all) {
-        if (fixtures.Encrypted.empty()) break;
-        std::vector<std::string> args = Arguments(command, TFailure::WrongPassword, fixtures.Encrypted);
-        args[args.size() - 2] = "user";
-        const RunResult run = RunCli(args);
+        if (!qpdf) break;
+        const RunResult run = RunCli(Arguments(command, {"--password", "user"}, encrypted));
         EXPECT_EQ(run.ExitCode, 0) << command << ": " << run.Err;
         // Triage's clean report keeps pdfid's keys only.
         EXPECT_EQ(Diagnostics(run.Out), command == "triage" ? nlohmann::json() : nlohmann::json::array()) << command;
     }
     // Read as a revision left it, a file's records say which.
-    const RunResult revision = RunCli({"info", "--extended", "--json", "--revision", "1", fixtures.Repaired});
+    const RunResult revision = RunCli({"info", "--extended", "--json", "--revision", "1", repaired});
     const nlohmann::json records = Diagnostics(revision.Out);
     ASSERT_TRUE(records.is_array() && !records.empty()) << revision.Out;
     for (const nlohmann::json& record : records) EXPECT_EQ(record["revision"], 1);

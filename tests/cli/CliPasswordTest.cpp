@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "CliTools.h"
 #include "support/PdfBuilder.h"
 
 using namespace lumerra::test;
@@ -37,7 +38,7 @@ TRun RunLumerra(const std::string& Arguments, const std::string& Environment = "
 }  // namespace
 
 TEST(CliPassword, EachSourceOfThePasswordOpensTheFileAsItsKind) {
-    if (std::system("qpdf --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "qpdf is not installed";
+    if (!HaveTool("qpdf")) GTEST_SKIP() << "qpdf is not installed";
     TempFile plain(PdfBuilder::SimpleDocument({"0 0 m 10 10 l S"}).Build(), "plain.pdf");
     const std::string encrypted = plain.Sibling("encrypted.pdf");
     ASSERT_EQ(std::system(("qpdf --encrypt user owner 256 -- " + plain.Path() + " " + encrypted).c_str()), 0);

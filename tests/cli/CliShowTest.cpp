@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "CliRun.h"
+#include "CliTools.h"
 #include "support/PdfBuilder.h"
 
 using namespace lumerra::test;
@@ -117,20 +118,8 @@ TEST(CliShow, XrefTellsWhereEachObjectIsAndWhichRevisionWroteIt) {
 
 // ---- qpdf as the oracle
 
-bool HaveQpdf() { return std::system("qpdf --version > /dev/null 2>&1") == 0; }
-
-std::string Output(const std::string& Command) {
-    std::string out;
-    FILE* pipe = ::popen((Command + " 2> /dev/null").c_str(), "r");
-    if (pipe == nullptr) return out;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    ::pclose(pipe);
-    return out;
-}
-
 TEST(CliShowOracle, EveryObjectAndStreamAsQpdfReadsIt) {
-    if (!HaveQpdf()) GTEST_SKIP() << "qpdf is not installed";
+    if (!HaveTool("qpdf")) GTEST_SKIP() << "qpdf is not installed";
     // Encrypted files are written by qpdf from the plain one (it numbers the
     // objects anew): strings and streams are compared decrypted.
     const struct {
@@ -156,7 +145,7 @@ TEST(CliShowOracle, EveryObjectAndStreamAsQpdfReadsIt) {
         }
         const TempFile& pdf = plain;
         const std::string qpdfPassword = c.Encrypt != nullptr ? " --password=user" : "";
-        const json qpdf = json::parse(Output("qpdf" + qpdfPassword + " --json=2 --json-key=qpdf '" + path + "'"));
+        const json qpdf = json::parse(CommandOutput("qpdf" + qpdfPassword + " --json=2 --json-key=qpdf '" + path + "'"));
         const json& objects = qpdf.at("qpdf").at(1);
         int compared = 0;
         for (const auto& [key, expected] : objects.items()) {
@@ -174,7 +163,7 @@ TEST(CliShowOracle, EveryObjectAndStreamAsQpdfReadsIt) {
             args.insert(args.begin() + 2, "--decoded");
             const RunResult decoded = RunCli(args);
             const std::string data = FromBase64(json::parse(decoded.Out).at("stream").at("data").get<std::string>());
-            EXPECT_EQ(data, Output("qpdf" + qpdfPassword + " --show-object=" + number + " --filtered-stream-data '" +
+            EXPECT_EQ(data, CommandOutput("qpdf" + qpdfPassword + " --show-object=" + number + " --filtered-stream-data '" +
                                    path + "'"))
                 << c.Name << " " << key;
         }

@@ -64,8 +64,10 @@ std::string DecoderReport(const std::string& Pdf, const std::string& Out, int32_
 
 // ------------------------------------------------------------------ info
 
+// The structure, then the document information, each text on its line.
 TEST(CliInfo, PrintsTheStructureOfAGoodFile) {
     PdfBuilder builder = ThreePages();
+    builder.Set(12, "<< /Count 0 /Title (two\\nlines) /Author <FEFF00E9> >>");
     builder.NewRevision().Set(13, "null").Root(1);
     TempFile pdf(builder.Build(), "doc.pdf");
     const RunResult r = RunCli({"info", pdf.Path()});
@@ -89,7 +91,9 @@ TEST(CliInfo, PrintsTheStructureOfAGoodFile) {
                          "xref-offsets: " +
                          std::to_string(x[1]) + " " + std::to_string(x[0]) +
                          "\n"
-                         "page-list: 4 6 9\n");
+                         "page-list: 4 6 9\n"
+                         "title: two lines\n"
+                         "author: \xC3\xA9\n");
 }
 
 TEST(CliInfo, DamagedFilePrintsTheMessageAndFails) {
@@ -110,10 +114,6 @@ TEST(CliInfo, DamagedFilePrintsTheMessageAndFails) {
     EXPECT_EQ(b.ExitCode, 1);
     EXPECT_EQ(b.Out, "");
     EXPECT_EQ(b.Err, "lumerra: " + broken.Path() + ": オブジェクトIDが不正です。 (object 9, offset " + std::to_string(at) + ")\n");
-
-    const RunResult missing = RunCli({"info", pdf.Sibling("missing.pdf")});
-    EXPECT_EQ(missing.ExitCode, 1);
-    EXPECT_NE(missing.Err, "");
 }
 
 // ----------------------------------------------------------------- usage
@@ -143,6 +143,14 @@ TEST(CliUsage, WrongUsageExitsWithTwo) {
         {"decode", "--revision", "x", pdf.Path()},
         {"revisions", "--revision", "1", pdf.Path()},
         {"revisions"},
+        {"check"},
+        {"check", "--bogus", pdf.Path()},
+        {"check", "--pages"},
+        {"check", "-j", "0", pdf.Path()},
+        {"check", "--stats", pdf.Path()},  // --stats needs --objects
+        {"triage"},
+        {"triage", "--json"},
+        {"triage", "--all", pdf.Path()},
     };
     for (const auto& args : cases) {
         const RunResult r = RunCli(args);
@@ -151,6 +159,7 @@ TEST(CliUsage, WrongUsageExitsWithTwo) {
         EXPECT_EQ(r.ExitCode, 2) << joined;
         EXPECT_EQ(r.Out, "") << joined;
         EXPECT_NE(r.Err.find("Usage: lumerra"), std::string::npos) << joined;
+        EXPECT_NE(r.Err.find("lumerra triage [--json]"), std::string::npos) << joined;  // every command's usage
     }
     EXPECT_FALSE(std::filesystem::exists(pdf.Sibling("doc.txt")));
 }
@@ -161,7 +170,7 @@ TEST(CliUsage, HelpExplainsBothCommands) {
     EXPECT_EQ(r.Err, "");
     for (const char* word : {"info", "decode", "-o", "--no-comments", "--pages", "--quiet", "page-list", "--version",
                              "reads PDF 1.0 to 1.4", "reads PDF 1.0 to 2.0", "--password-file", "LUMERRA_PASSWORD",
-                             "(ps, shell history)"})
+                             "(ps, shell history)", "lumerra triage [--json]", "lumerra check [--content]"})
         EXPECT_NE(r.Out.find(word), std::string::npos) << word;
 
     const RunResult version = RunCli({"--version"});
@@ -197,6 +206,8 @@ TEST(CliDecode, EveryOutputGetsTheDecodersReport) {
         {{"--no-comments"}, "out.txt", 1, 3, false},
         {{"--pages", "2-3"}, "out.txt", 2, 3, true},
         {{"--pages=2"}, "out.txt", 2, 2, true},
+        {{"--pages", "2-"}, "out.txt", 2, 3, true},  // open ranges run to the ends
+        {{"--pages", "-2"}, "out.txt", 1, 2, true},
         {{"--pages", "3", "--no-comments", "--quiet"}, "out.txt", 3, 3, false},
         {{"--pages", "1-2"}, "-", 1, 2, true},
         {{}, "", 1, 3, true},  // last: the only one that writes doc.txt
@@ -271,18 +282,27 @@ TEST(CliDecode, ProgressBarOnlyOnATerminalAndNotWhenQuiet) {
     }
 }
 
+// Every refusal names the file and the reason, and writes nothing. The
+// default reading loads an encrypted file and says so, but decrypts
+// nothing: decode refuses it.
 TEST(CliDecode, ErrorsNameTheFileAndTheReason) {
     TempFile pdf(ThreePages().Build(), "doc.pdf");
     WriteFileBytes(pdf.Sibling("ro.txt"), "keep");
     ::chmod(pdf.Sibling("ro.txt").c_str(), 0444);
+    const std::string damaged = pdf.Sibling("damaged.pdf");
+    WriteFileBytes(damaged, "%PDF-1.4\n");
+    const std::string encrypted = pdf.Sibling("encrypted.pdf");
+    WriteFileBytes(encrypted, ThreePages().TrailerExtra("/Encrypt 12 0 R").Build());
     const std::string inUse = "このファイルは使用中です。別名で保存してください。";
     struct Case {
         std::vector<std::string> Args;
         std::string Err;
+        std::string File{};  // the document's own when empty
     };
     const std::vector<Case> cases = {
         {{"-o", "-", "--pages", "2-4"}, pdf.Path() + ": ページ番号の指定が不正です。"},
         {{"--pages", "4"}, pdf.Path() + ": ページ番号の指定が不正です。"},
+        {{"--pages", "4-"}, pdf.Path() + ": ページ番号の指定が不正です。"},
         // The report may never replace the document itself.
         {{"-o", pdf.Path()}, pdf.Path() + ": " + inUse + " (the PDF being read)"},
         {{"-o", pdf.Sibling("ro.txt")}, pdf.Sibling("ro.txt") + ": " + inUse + " (read-only)"},
@@ -290,11 +310,13 @@ TEST(CliDecode, ErrorsNameTheFileAndTheReason) {
         {{"-o", pdf.Sibling("none/x.txt")}, pdf.Sibling("none/x.txt") + ": 保存先のフォルダが見つかりません。 (" +
                                                 pdf.Sibling("none") + ")"},
         {{"-o", "/dev/full"}, "/dev/full: 書き込みに失敗しました。 (" + std::string(std::strerror(ENOSPC)) + ")"},
+        {{}, damaged + ": %%EOFがありません。 (offset 3)", damaged},
+        {{}, encrypted + ": 対応できない形式です。", encrypted},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args{"decode"};
         args.insert(args.end(), c.Args.begin(), c.Args.end());
-        args.push_back(pdf.Path());
+        args.push_back(c.File.empty() ? pdf.Path() : c.File);
         const RunResult r = RunCli(args);
         EXPECT_EQ(r.ExitCode, 1) << c.Err;
         EXPECT_EQ(r.Out, "") << c.Err;
@@ -302,12 +324,11 @@ TEST(CliDecode, ErrorsNameTheFileAndTheReason) {
     }
     EXPECT_EQ(ReadFileBytes(pdf.Path()), ThreePages().Build());
     EXPECT_EQ(ReadFileBytes(pdf.Sibling("ro.txt")), "keep");
-    EXPECT_FALSE(std::filesystem::exists(pdf.Sibling("doc.txt")));
-
-    TempFile damaged("%PDF-1.4\n", "damaged.pdf");
-    const RunResult d = RunCli({"decode", damaged.Path()});
-    EXPECT_EQ(d.ExitCode, 1);
-    EXPECT_EQ(d.Err, "lumerra: " + damaged.Path() + ": %%EOFがありません。 (offset 3)\n");
+    for (const char* report : {"doc.txt", "damaged.txt", "encrypted.txt"})
+        EXPECT_FALSE(std::filesystem::exists(pdf.Sibling(report))) << report;
+    const RunResult info = RunCli({"info", encrypted});
+    EXPECT_EQ(info.ExitCode, 0);
+    EXPECT_NE(info.Out.find("\nencrypted: yes\n"), std::string::npos) << info.Out;
 }
 
 TEST(CliOutput, FailedStandardOutputIsToldAndFails) {
@@ -326,21 +347,6 @@ TEST(CliOutput, FailedStandardOutputIsToldAndFails) {
     }
 }
 
-// The default reading loads an encrypted file and says so, but decrypts
-// nothing: decode refuses it.
-TEST(CliDecode, EncryptedFileLoadsButIsRefused) {
-    PdfBuilder builder = ThreePages();
-    builder.TrailerExtra("/Encrypt 12 0 R");
-    TempFile pdf(builder.Build(), "doc.pdf");
-    const RunResult info = RunCli({"info", pdf.Path()});
-    EXPECT_EQ(info.ExitCode, 0);
-    EXPECT_NE(info.Out.find("\nencrypted: yes\n"), std::string::npos) << info.Out;
-    const RunResult r = RunCli({"decode", pdf.Path()});
-    EXPECT_EQ(r.ExitCode, 1);
-    EXPECT_EQ(r.Err, "lumerra: " + pdf.Path() + ": 対応できない形式です。\n");
-    EXPECT_FALSE(std::filesystem::exists(pdf.Sibling("doc.txt")));
-}
-
 // ------------------------------------------------------- output safety
 
 namespace {
@@ -353,61 +359,69 @@ std::string BigDocument(int Pages) {
 
 std::set<std::string> FolderEntries(const std::string& Folder) {
     std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(Folder)) names.insert(entry.path().filename());
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(Folder))
+        names.insert(std::filesystem::relative(entry.path(), Folder));
     return names;
 }
 
 }  // namespace
 
-// Ctrl-C, a terminating signal or a kill in the middle of a run: the previous
-// report is kept and nothing is left beside it.
-TEST(CliOutput, PreviousReportSurvivesSignals) {
+// Ctrl-C, a terminating signal, a kill or a full disk in the middle of a
+// run: the previous report is kept, a link to a device stays one, every
+// worker stops, and nothing is left behind.
+TEST(CliOutput, AnInterruptedRunLeavesEverythingAsItWas) {
     TempFile pdf(BigDocument(20000), "big.pdf");
-    const std::string out = pdf.Sibling("big.txt");
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
-        WriteFileBytes(out, "previous report");
-        const auto entries = FolderEntries(pdf.Folder());
-        TempFile scratch("");
-        Process process({"decode", "--quiet", pdf.Path()}, scratch);
-        ASSERT_TRUE(AwaitRun(process));
-        ::kill(process.Pid(), signal);
-        const RunResult r = process.Wait();
-        if (signal == SIGINT) {
-            EXPECT_EQ(r.ExitCode, 130) << r.Err;
-            EXPECT_EQ(r.Err, "lumerra: " + pdf.Path() + ": キャンセルされました。\n");
-        } else {
-            EXPECT_EQ(r.Signal, signal) << r.Err;
-        }
-        EXPECT_EQ(ReadFileBytes(out), "previous report") << signal;
-        EXPECT_EQ(FolderEntries(pdf.Folder()), entries) << signal;
-    }
-}
-
-TEST(CliOutput, PreviousReportSurvivesAFullDisk) {
-    TempFile pdf(BigDocument(500), "doc.pdf");
-    WriteFileBytes(pdf.Sibling("doc.txt"), "previous report");
-    const auto entries = FolderEntries(pdf.Folder());
-    TempFile scratch("");
-    Launch how;
-    how.FileSizeBlocks = 64;  // 32 KiB
-    Process process({"decode", pdf.Path()}, scratch, how);
-    const RunResult r = process.Wait();
-    EXPECT_EQ(r.ExitCode, 1);
-    EXPECT_EQ(r.Err, "lumerra: " + pdf.Sibling("doc.txt") + ": 書き込みに失敗しました。 (" +
-                         std::string(std::strerror(EFBIG)) + ")\n");
-    EXPECT_EQ(ReadFileBytes(pdf.Sibling("doc.txt")), "previous report");
-    EXPECT_EQ(FolderEntries(pdf.Folder()), entries);
-}
-
-TEST(CliOutput, DevicesAndLinksToThemSurviveACancel) {
-    TempFile pdf(BigDocument(20000), "big.pdf");
+    const std::string two = pdf.Sibling("two.pdf");
+    WriteFileBytes(two, ReadFileBytes(pdf.Path()));
     const std::string link = pdf.Sibling("null.txt");
     std::filesystem::create_symlink("/dev/null", link);
-    TempFile scratch("");
-    Process process({"decode", "--quiet", "-o", link, pdf.Path()}, scratch);
-    ASSERT_TRUE(AwaitRun(process));
-    ::kill(process.Pid(), SIGINT);
-    EXPECT_EQ(process.Wait().ExitCode, 130);
+    const std::string folder = pdf.Sibling("out");
+    std::filesystem::create_directory(folder);
+    const std::string report = pdf.Sibling("big.txt");
+    const std::vector<std::string> decode = {"decode", "--quiet", pdf.Path()};
+    struct TCase {
+        const char* Name;
+        std::vector<std::string> Args;
+        int Signal;          // sent once the run has begun; 0: none
+        int FileSizeBlocks;  // 0: no limit
+        int ExitCode;        // -1: ended by the signal
+        std::string Err;     // not compared when empty
+    };
+    const std::vector<TCase> cases = {
+        {"Ctrl-C", decode, SIGINT, 0, 130, "lumerra: " + pdf.Path() + ": キャンセルされました。\n"},
+        {"SIGTERM", decode, SIGTERM, 0, -1, ""},
+        {"SIGHUP", decode, SIGHUP, 0, -1, ""},
+        {"SIGKILL", decode, SIGKILL, 0, -1, ""},
+        {"a full disk", {"decode", pdf.Path()}, 0, 64, 1,
+         "lumerra: " + report + ": 書き込みに失敗しました。 (" + std::string(std::strerror(EFBIG)) + ")\n"},
+        {"a link to a device", {"decode", "--quiet", "-o", link, pdf.Path()}, SIGINT, 0, 130, ""},
+        // Ctrl-C sent to the tool alone reaches its workers.
+        {"two workers", {"decode", "-j", "2", "--output-dir", folder, pdf.Path(), two}, SIGINT, 0, 130, ""},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        WriteFileBytes(report, "previous report");
+        const auto entries = FolderEntries(pdf.Folder());
+        TempFile scratch("");
+        Launch how;
+        how.FileSizeBlocks = c.FileSizeBlocks;
+        Process process(c.Args, scratch, how);
+        if (c.Signal != 0) {
+            ASSERT_TRUE(AwaitRun(process));
+            ::kill(process.Pid(), c.Signal);
+        }
+        const RunResult r = process.Wait();
+        if (c.ExitCode < 0) {
+            EXPECT_EQ(r.Signal, c.Signal) << r.Err;
+        } else {
+            EXPECT_EQ(r.ExitCode, c.ExitCode) << r.Err;
+        }
+        if (!c.Err.empty()) {
+            EXPECT_EQ(r.Err, c.Err);
+        }
+        EXPECT_EQ(ReadFileBytes(report), "previous report");
+        EXPECT_EQ(FolderEntries(pdf.Folder()), entries);
+    }
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
 }
@@ -424,80 +438,53 @@ TEST(CliOutput, StandardOutputIsStreamedWithoutATemporaryCopy) {
     EXPECT_EQ(FolderEntries(pdf.Folder()), (std::set<std::string>{"big.pdf"}));
 }
 
-// ------------------------------------------------------- bundled sample
-
-TEST(CliSample, TheBundledSampleLoadsAndDecodes) {
-    const std::string sample =
-        (std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "examples" / "sample.pdf").lexically_normal();
-    ASSERT_TRUE(std::filesystem::exists(sample)) << sample;
-    const RunResult info = RunCli({"info", sample});
-    EXPECT_EQ(info.ExitCode, 0) << info.Err;
-    EXPECT_NE(info.Out.find("\nversion: 1.4\n"), std::string::npos) << info.Out;
-    EXPECT_NE(info.Out.find("\npages: 3\n"), std::string::npos) << info.Out;
-    EXPECT_NE(info.Out.find("\npage-list: 3 4 5\n"), std::string::npos) << info.Out;
-
-    const RunResult decode = RunCli({"decode", "-o", "-", sample});
-    EXPECT_EQ(decode.ExitCode, 0) << decode.Err;
-    EXPECT_NE(decode.Out.find("%  Page 2/3 - XObject Resource ( /Fm0 = SubType is Form)\n%  Used Font       : [ /F3 ]\n"),
-              std::string::npos);
-    EXPECT_NE(decode.Out.find("(Text inside the form) Tj"), std::string::npos);
-    EXPECT_NE(decode.Out.find("%  Used Font       : [ /F1  /F2 ]\n"), std::string::npos);  // shared through the tree
-    EXPECT_EQ(decode.Out.find("DecodeSize  : 0 Byte"), std::string::npos);  // every stream inflates
-}
-
 // Every format goes through the same run: damaged streams are told beside
-// the report, and the report is the same for every thread count.
+// the report, and the report is the same for every thread count. Extended
+// reading tells the damage of every decoder as the default reading tells
+// Flate's.
 TEST(CliDecode, DamagedStreamsAreToldBesideTheReport) {
-    PdfBuilder builder = ThreePages();
-    std::string damaged = Deflate("BT /F1 12 Tf (two) Tj ET\n" + std::string(5000, 'x'));
-    damaged.resize(damaged.size() / 2);
-    damaged += std::string(64, '\xff');
-    builder.SetStream(7, "/Filter /FlateDecode", damaged);
-    TempFile pdf(builder.Build(), "doc.pdf");
-    // "--quiet" stands for the text report with comments.
-    for (const std::string format : {"--quiet", "--no-comments", "--json", "--json-data"}) {
-        std::string report;
-        for (const std::string threads : {"1", "2", "4"}) {
-            const RunResult r = RunCli({"decode", format, "-j", threads, "-o", "-", pdf.Path()});
-            EXPECT_EQ(r.ExitCode, 0) << r.Err;
-            const std::string prefix = "lumerra: " + pdf.Path() + ": page 2, object 7: data damaged after ";
-            EXPECT_EQ(r.Err.rfind(prefix, 0), 0u) << format << r.Err;
-            EXPECT_NE(r.Err.find(" bytes: flate圧縮を正常に展開できませんでした。\n"), std::string::npos) << r.Err;
-            if (report.empty()) report = r.Out;
-            EXPECT_EQ(r.Out, report) << format << ", " << threads << " threads";
-        }
-        if (format == "--quiet") {
-            EXPECT_NE(report.find("%  Page 2/3 - Contents 2/2"), std::string::npos);  // the run went on
-        } else if (format == "--json") {
-            EXPECT_EQ(nlohmann::json::parse(report)["pages"][1]["contents"][1]["size"], 15);
-        }
-    }
-}
-
-// Extended reading tells the damage of every decoder as the default reading
-// tells Flate's.
-TEST(CliDecode, EveryDecodersDamageIsToldAsFlatesIs) {
     const std::string text = "BT /F1 12 Tf (two) Tj ET";
+    const std::string flate = Deflate(text + "\n" + std::string(5000, 'x'));
     const std::string lzw = EncodeLZW(text);
     struct Case {
         const char* Dictionary;
         std::string Data;
         const char* Told;
+        bool Extended;  // else the default reading, in every format and thread count
     };
     const std::vector<Case> cases = {
-        {"/Filter /LZWDecode", lzw.substr(0, lzw.size() / 2), "LZW圧縮を正常に展開できませんでした。"},
-        {"/Filter /RunLengthDecode", "\x1c" + text.substr(0, 10), "RunLength圧縮を正常に展開できませんでした。"},
+        {"/Filter /FlateDecode", flate.substr(0, flate.size() / 2) + std::string(64, '\xff'),
+         "flate圧縮を正常に展開できませんでした。", false},
+        {"/Filter /LZWDecode", lzw.substr(0, lzw.size() / 2), "LZW圧縮を正常に展開できませんでした。", true},
+        {"/Filter /RunLengthDecode", "\x1c" + text.substr(0, 10), "RunLength圧縮を正常に展開できませんでした。", true},
         {"/Filter /FlateDecode /DecodeParms << /Predictor 12 /Columns 8 >>", Deflate("\x02" + text.substr(0, 4)),
-         "予測子を正常に戻せませんでした。"},
-        {"/Filter [/ASCIIHexDecode /FlateDecode]", "78 9c ff ff>", "flate圧縮を正常に展開できませんでした。"},
+         "予測子を正常に戻せませんでした。", true},
+        {"/Filter [/ASCIIHexDecode /FlateDecode]", "78 9c ff ff>", "flate圧縮を正常に展開できませんでした。", true},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.Dictionary);
         PdfBuilder builder = ThreePages();
         builder.SetStream(7, c.Dictionary, c.Data);
         TempFile pdf(builder.Build(), "doc.pdf");
-        const RunResult r = RunCli({"decode", "--extended", "-o", "-", pdf.Path()});
-        EXPECT_EQ(r.ExitCode, 0) << r.Err;
-        EXPECT_EQ(r.Err.rfind("lumerra: " + pdf.Path() + ": page 2, object 7: data damaged after ", 0), 0u) << r.Err;
-        EXPECT_NE(r.Err.find(std::string(" bytes: ") + c.Told + "\n"), std::string::npos) << c.Dictionary << r.Err;
+        // "--quiet" stands for the text report with comments.
+        using TList = std::vector<std::string>;
+        const TList formats = c.Extended ? TList{"--extended"} : TList{"--quiet", "--no-comments", "--json", "--json-data"};
+        for (const std::string& format : formats) {
+            std::string report;
+            for (const std::string& threads : c.Extended ? TList{"1"} : TList{"1", "2", "4"}) {
+                const RunResult r = RunCli({"decode", format, "-j", threads, "-o", "-", pdf.Path()});
+                EXPECT_EQ(r.ExitCode, 0) << r.Err;
+                const std::string prefix = "lumerra: " + pdf.Path() + ": page 2, object 7: data damaged after ";
+                EXPECT_EQ(r.Err.rfind(prefix, 0), 0u) << format << r.Err;
+                EXPECT_NE(r.Err.find(std::string(" bytes: ") + c.Told + "\n"), std::string::npos) << r.Err;
+                if (report.empty()) report = r.Out;
+                EXPECT_EQ(r.Out, report) << format << ", " << threads << " threads";
+            }
+            if (format == "--quiet") {
+                EXPECT_NE(report.find("%  Page 2/3 - Contents 2/2"), std::string::npos);  // the run went on
+            } else if (format == "--json") {
+                EXPECT_EQ(nlohmann::json::parse(report)["pages"][1]["contents"][1]["size"], 15);
+            }
+        }
     }
 }

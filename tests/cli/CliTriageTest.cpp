@@ -98,12 +98,4 @@ TEST(CliTriage, FilesThatFailAreToldAndTheOthersStillReported) {
     EXPECT_NE(text.Out.find(" PDF Header: \n"), std::string::npos);
     EXPECT_NE(text.Out.find("\n /XFA                   0\n /Colors > 2^24         2\n %%EOF"), std::string::npos);
     EXPECT_NE(text.Out.find("\n\nFile: " + pdf.Path() + "\n"), std::string::npos);  // a blank line between files
-
-    for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{{"triage"}, {"triage", "--json"}, {"triage", "--all", pdf.Path()}}) {
-        const RunResult usage = RunCli(args);
-        EXPECT_EQ(usage.ExitCode, 2);
-        EXPECT_EQ(usage.Out, "");
-        EXPECT_NE(usage.Err.find("lumerra triage [--json]"), std::string::npos);
-    }
 }

@@ -14,7 +14,7 @@ namespace {
 
 using ProgressDialogTest = TShellFixture;
 
-TEST_F(ProgressDialogTest, HasItsCaptionLayoutAndNoCloseButton) {
+TEST_F(ProgressDialogTest, HasItsCaptionAndLayoutAndNothingClosesIt) {
     EXPECT_EQ(Prog().windowTitle(), QString::fromUtf8("PDF オブジェクトを解析中・・・"));
     EXPECT_EQ(Prog().size(), QSize(328, 76));
     EXPECT_EQ(Prog().ProgressBar1->geometry(), QRect(16, 12, 297, 25));
@@ -32,9 +32,8 @@ TEST_F(ProgressDialogTest, HasItsCaptionLayoutAndNoCloseButton) {
     EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
     EXPECT_FALSE(Prog().isModal());
-}
 
-TEST_F(ProgressDialogTest, NothingClosesItAndTheButtonOnlyRaisesTheMainWindowsCancel) {
+    // Nothing closes it, and the button only raises the main window's cancel.
     Prog().show();
     EXPECT_FALSE(Prog().close());
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);

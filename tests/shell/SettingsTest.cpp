@@ -12,17 +12,20 @@ namespace {
 TEST(SettingsTest, MissingFileSectionOrKeyGives50) {
     TempFile folder("", "unused");
     const QString name = QString::fromStdString(folder.Sibling("s.ini"));
-    TWindowPosition position = ReadWindowPosition(name);
-    EXPECT_EQ(position.Left, 50);
-    EXPECT_EQ(position.Top, 50);
-    WriteFileBytes(name.toStdString(), "[Other]\nLeft=7\n[frmMain]\nTop=12\n");
-    position = ReadWindowPosition(name);
-    EXPECT_EQ(position.Left, 50);
-    EXPECT_EQ(position.Top, 12);
-    WriteFileBytes(name.toStdString(), "[frmMain]\nLeft=abc\nTop=-30\n");
-    position = ReadWindowPosition(name);
-    EXPECT_EQ(position.Left, 50);
-    EXPECT_EQ(position.Top, -30);
+    const struct {
+        const char* Contents;  // null: no file
+        int Left, Top;
+    } cases[] = {
+        {nullptr, 50, 50},
+        {"[Other]\nLeft=7\n[frmMain]\nTop=12\n", 50, 12},
+        {"[frmMain]\nLeft=abc\nTop=-30\n", 50, -30},
+    };
+    for (const auto& c : cases) {
+        if (c.Contents != nullptr) WriteFileBytes(name.toStdString(), c.Contents);
+        const TWindowPosition position = ReadWindowPosition(name);
+        EXPECT_EQ(position.Left, c.Left) << (c.Contents ? c.Contents : "no file");
+        EXPECT_EQ(position.Top, c.Top) << (c.Contents ? c.Contents : "no file");
+    }
 }
 
 TEST(SettingsTest, WritingCreatesTheFileAndKeepsOtherSections) {
@@ -39,9 +42,7 @@ TEST(SettingsTest, WritingCreatesTheFileAndKeepsOtherSections) {
     const TWindowPosition position = ReadWindowPosition(name);
     EXPECT_EQ(position.Left, 300);
     EXPECT_EQ(position.Top, 400);
-}
-
-TEST(SettingsTest, AWriteThatFailsIsIgnored) {
+    // A write that fails is ignored.
     EXPECT_NO_THROW(WriteWindowPosition(QStringLiteral("/proc/no-such/s.ini"), {1, 2}));
 }
 

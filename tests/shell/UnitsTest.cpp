@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -28,14 +29,31 @@ TEST(StandardErrorBoxTest, AppendsAPeriodAfterCharactersThatSortAfterIt) {
     for (const auto& c : cases) EXPECT_EQ(StandardErrorText(QString::fromUtf8(c.Text)), QString::fromUtf8(c.Shown));
 }
 
-TEST(StandardErrorBoxTest, ShowsTheMessageUnderTheProgramsTitle) {
-    TMessageBoxRecorder recorder;
-    RunCommand(nullptr, [] { throw Exception("ページ番号の指定が不正です。"); });
-    RunCommand(nullptr, [] {});
-    ASSERT_EQ(recorder.Boxes.size(), 1u);
-    EXPECT_EQ(recorder.Boxes[0].Kind, TMessageBoxKind::Error);
-    EXPECT_EQ(recorder.Boxes[0].Caption, QStringLiteral("PDF Lumerra"));
-    EXPECT_EQ(recorder.Boxes[0].Text, QString::fromUtf8("ページ番号の指定が不正です。."));
+// The standard error box (a command that throws; one that does not shows
+// nothing) and the leak warning, under their captions.
+TEST(StandardErrorBoxTest, EachBoxHasItsKindCaptionAndText) {
+    const struct {
+        std::function<void()> Show;
+        TMessageBoxKind Kind;
+        const char* Caption;
+        const char* Text;
+    } cases[] = {
+        {[] {
+             RunCommand(nullptr, [] { throw Exception("ページ番号の指定が不正です。"); });
+             RunCommand(nullptr, [] {});
+         },
+         TMessageBoxKind::Error, "PDF Lumerra", "ページ番号の指定が不正です。."},
+        {[] { ShowLeakWarning(3); }, TMessageBoxKind::Warning, "メモリーリークエラー", "3 回メモリーを解放し忘れています"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Text);
+        TMessageBoxRecorder recorder;
+        c.Show();
+        ASSERT_EQ(recorder.Boxes.size(), 1u);
+        EXPECT_EQ(recorder.Boxes[0].Kind, c.Kind);
+        EXPECT_EQ(recorder.Boxes[0].Caption, QString::fromUtf8(c.Caption));
+        EXPECT_EQ(recorder.Boxes[0].Text, QString::fromUtf8(c.Text));
+    }
 }
 
 TEST(StandardErrorBoxTest, FileSystemErrorsAddTheirReasonInJapanese) {
@@ -61,15 +79,6 @@ TEST(StandardErrorBoxTest, FileSystemErrorsAddTheirReasonInJapanese) {
     EXPECT_EQ(ErrorBoxMessage(EOutputRefused("このファイルは使用中です。別名で保存してください。", "read-only")),
               QString::fromUtf8("このファイルは使用中です。別名で保存してください。"));
     EXPECT_EQ(ErrorBoxMessage(Exception("対応できない形式です。", "object 12")), QString::fromUtf8("対応できない形式です。"));
-}
-
-TEST(LeakWarningTest, NamesTheNumberOfBlocks) {
-    TMessageBoxRecorder recorder;
-    ShowLeakWarning(3);
-    ASSERT_EQ(recorder.Boxes.size(), 1u);
-    EXPECT_EQ(recorder.Boxes[0].Kind, TMessageBoxKind::Warning);
-    EXPECT_EQ(recorder.Boxes[0].Caption, QString::fromUtf8("メモリーリークエラー"));
-    EXPECT_EQ(recorder.Boxes[0].Text, QString::fromUtf8("3 回メモリーを解放し忘れています"));
 }
 
 void SendKey(QObject* Receiver, QEvent::Type Type, int Key, bool AutoRepeat = false) {

@@ -9,7 +9,6 @@
 #include "support/PdfBuilder.h"
 #include "triage/ActiveContent.h"
 #include "triage/NameScan.h"
-#include "triage/Triage.h"
 
 using namespace lumerra;
 using namespace lumerra::test;
@@ -55,14 +54,6 @@ TEST(NameScan, FindsKeysAndValuesDecodedInFileAndInObjectStreams) {
     const TKeywordObjects inString = ScanDocument(true, "<< /S /URI /URI (/JavaScript /JS) >>");
     EXPECT_TRUE(inString[Index("/JavaScript")].empty());
     EXPECT_TRUE(inString[Index("/JS")].empty());
-}
-
-TEST(NameScan, TriageOfAFileThatDoesNotLoadKeepsItsRawCounts) {
-    TempFile file("not a pdf /JS /JS");
-    const TTriage triage = TriageFile(file.Path());
-    EXPECT_FALSE(triage.Objects);
-    EXPECT_NE(triage.Error.Code, TMessageCode::Uncoded);
-    EXPECT_EQ(triage.Raw.Keywords[Index("/JS")].Raw, 2);
 }
 
 TEST(ActiveContent, OneEntryPerKindScriptsCountedOnce) {
