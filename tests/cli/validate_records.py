@@ -32,9 +32,9 @@ for command, records in pairs:
     count = 0
     with open(records, encoding="utf-8") as f:
         for number, line in enumerate(f, 1):
-            errors = sorted(validator.iter_errors(json.loads(line)), key=lambda e: list(e.path))
-            if errors:
-                print(f"{command} record {number}: {errors[0].message} at {list(errors[0].path)}", file=sys.stderr)
+            error = jsonschema.exceptions.best_match(validator.iter_errors(json.loads(line)))
+            if error is not None:
+                print(f"{command} record {number}: {error.message} at {list(error.path)}", file=sys.stderr)
                 sys.exit(1)
             count += 1
     if count == 0:
