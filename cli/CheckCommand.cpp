@@ -140,9 +140,9 @@ std::string FindingJson(const std::string& File, const check::TFinding& Finding)
     return Line(line);
 }
 
-int RunCheck(const TCheckArgs& Args, std::ostream& Out, std::ostream& Err) {
+int RunCheck(const TCheckArgs& Args, std::ostream& Out, std::ostream& Err, const TFileWatch& Watch) {
     // Files are read as extended reading reads them.
-    TFileDriver driver({true, Args.Password, Args.Revision, Args.Json ? &Out : nullptr}, Err);
+    TFileDriver driver({true, Args.Password, Args.Revision, Args.Json ? &Out : nullptr, false, Watch}, Err);
     // The model's tables are read once for all the files.
     std::optional<objects::TModel> model;
     if (Args.Objects) model.emplace();

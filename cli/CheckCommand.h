@@ -7,6 +7,7 @@
 
 #include "check/Finding.h"
 #include "cli/CommandLine.h"
+#include "cli/FileDriver.h"
 
 namespace lumerra::cli {
 
@@ -19,6 +20,6 @@ std::string FindingJson(const std::string& File, const check::TFinding& Finding)
 // others are still checked. Returns 2 when a file lacks the revision asked
 // for, else 1 when a file could not be read, else 3 when any finding is an
 // error, else 0 (130 when interrupted).
-int RunCheck(const TCheckArgs& Args, std::ostream& Out, std::ostream& Err);
+int RunCheck(const TCheckArgs& Args, std::ostream& Out, std::ostream& Err, const TFileWatch& Watch = {});
 
 }  // namespace lumerra::cli

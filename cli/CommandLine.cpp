@@ -46,6 +46,8 @@ const char* const UsageText =
     "       lumerra revisions [--json] [--password PW | --password-file FILE] FILE.pdf...\n"
     "       lumerra show [--json] [--decoded | --raw | --hex] [--revision N]\n"
     "                    [--password PW | --password-file FILE] FILE.pdf [WHAT...]\n"
+    "       lumerra COMMAND [options] --files-from LIST [-0] [-j N] [--timeout S] [--max-memory MIB]\n"
+    "                       [--shard K/N] [--resume OUT.jsonl]\n"
     "       lumerra --help | --version\n";
 
 const char* const HelpText =

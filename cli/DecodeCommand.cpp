@@ -83,7 +83,7 @@ TFileOutcome DecodeFile(const TDecodeArgs& Args, TFileRun& Run) {
 
 }  // namespace
 
-int RunDecode(const TDecodeArgs& Args, std::ostream& Err) {
+int RunDecode(const TDecodeArgs& Args, std::ostream& Err, const TFileWatch& Watch) {
     if (!Args.OutputDir.empty()) {
         std::error_code error;
         std::filesystem::create_directories(Args.OutputDir, error);
@@ -98,7 +98,7 @@ int RunDecode(const TDecodeArgs& Args, std::ostream& Err) {
     // Each file on its own: one that fails is told and the others are still
     // done; an interrupted one ends the run.
     return RunInWorkers(args.Inputs, args.Jobs, [&](const std::vector<std::string>& Inputs) {
-        return TFileDriver({args.Extended, args.Password, args.Revision, nullptr}, Err)
+        return TFileDriver({args.Extended, args.Password, args.Revision, nullptr, false, Watch}, Err)
             .Run(Inputs, [&](TFileRun& Run) { return DecodeFile(args, Run); });
     });
 }

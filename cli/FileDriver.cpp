@@ -69,15 +69,18 @@ bool TFileDriver::RunFile(const std::string& Input, const TFileWork& Work) {
         }
         if (run.Failed()) FExitCode = WorseExitCode(FExitCode, ExitFailed);
         if (outcome == TFileOutcome::Findings) FExitCode = WorseExitCode(FExitCode, ExitFindings);
+        if (FReading.Watch) FReading.Watch({run, nullptr, outcome});
     } catch (const ERevisionOutOfRange& e) {
         // Wrong usage: told, and nothing is written for the file.
         FErr << ErrorLine(Input, e);
         FExitCode = WorseExitCode(FExitCode, ExitUsage);
+        if (FReading.Watch) FReading.Watch({run, &e, TFileOutcome::Done});
     } catch (const std::exception& e) {
         run.Fail(e);
         if (!FReading.Extended && run.LoadFailed()) FErr << ExtendedReadingHint(Input);
         if (FReading.JsonErrors != nullptr) *FReading.JsonErrors << ErrorJson(Input, e, run.Diagnostics());
         FExitCode = WorseExitCode(FExitCode, ExitFailed);
+        if (FReading.Watch) FReading.Watch({run, &e, TFileOutcome::Done});
     }
     return true;
 }

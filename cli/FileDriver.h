@@ -18,6 +18,18 @@
 
 namespace lumerra::cli {
 
+class TFileRun;
+enum class TFileOutcome;
+
+// How the run of one file ended, for a caller that keeps a record of each
+// file (pipeline mode).
+struct TFileEnd {
+    const TFileRun& Run;
+    const std::exception* Error;  // what stopped the file's reading, if anything
+    TFileOutcome Outcome;
+};
+using TFileWatch = std::function<void(const TFileEnd&)>;
+
 // How a command reads each of its files.
 struct TLoadOptions {
     bool Extended = true;
@@ -29,6 +41,8 @@ struct TLoadOptions {
     // Only the table, for what needs no more than the file's structure: see
     // TExtendedAnalyst::ReadTableOnly.
     bool TableOnly = false;
+    // Told at the end of each file that was not interrupted.
+    TFileWatch Watch;
 };
 
 // One file of a run, as a command's work sees it.
@@ -59,6 +73,8 @@ public:
     const std::string& Culprit() const { return FCulprit; }
     bool LoadFailed() const { return FLoadFailed; }
     bool Failed() const { return FFailed; }
+    // The file turned out to be encrypted (its reading may have failed).
+    bool Encrypted() const { return FAnalyst && FAnalyst->Encrypted(); }
 
 private:
     const TLoadOptions& FReading;

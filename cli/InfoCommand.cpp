@@ -116,8 +116,8 @@ std::string FormatInfoJson(const TInfoFields& Fields, const TDiagnostics& Diagno
 
 int RunInfo(const std::vector<std::string>& Inputs, bool Extended, bool Json, std::ostream& Out,
             std::ostream& Err, const std::optional<std::string>& Password,
-            const std::optional<int32_t>& Revision) {
-    TFileDriver driver({Extended, Password, Revision, Json ? &Out : nullptr}, Err);
+            const std::optional<int32_t>& Revision, const TFileWatch& Watch) {
+    TFileDriver driver({Extended, Password, Revision, Json ? &Out : nullptr, false, Watch}, Err);
     const int exitCode = driver.Run(Inputs, [&](TFileRun& Run) {
         TPDFAnalyst& analyst = Run.Load();
         TIDList pages;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/Diagnostic.h"
+#include "cli/FileDriver.h"
 #include "common/StrUtils.h"
 #include "pdf/PDFAnalyst.h"
 
@@ -36,6 +37,6 @@ std::string FormatInfoJson(const TInfoFields& Fields, const TDiagnostics& Diagno
 // is told on Err only, and the exit code is 2.
 int RunInfo(const std::vector<std::string>& Inputs, bool Extended, bool Json, std::ostream& Out,
             std::ostream& Err, const std::optional<std::string>& Password = std::nullopt,
-            const std::optional<int32_t>& Revision = std::nullopt);
+            const std::optional<int32_t>& Revision = std::nullopt, const TFileWatch& Watch = {});
 
 }  // namespace lumerra::cli

@@ -193,6 +193,9 @@ constexpr std::array<TEnglish, MessageCodeCount> English{{
     {M::ObjectConditionFails, N_("The condition {1} fails.")},
     {M::ObjectNoTypeFits, N_("None of the types {1} fits.")},
     {M::ObjectTypesTie, N_("The types {1} fit equally; none was chosen.")},
+    {M::FileTimedOut, N_("The file was not read within {1} s.")},
+    {M::FileMemoryLimit, N_("Reading the file needed more than the memory limit ({1} MiB).")},
+    {M::WorkerCrashed, N_("The process reading the file ended by signal {1}.")},
 }};
 
 constexpr bool InEnumOrder() {

@@ -125,8 +125,8 @@ std::string FormatRevisionsJson(const std::string& File, const TDocumentHistory&
 }
 
 int RunRevisions(const std::vector<std::string>& Inputs, bool Json, std::ostream& Out, std::ostream& Err,
-                 const std::optional<std::string>& Password) {
-    TFileDriver driver({true, Password, std::nullopt, Json ? &Out : nullptr, true}, Err);
+                 const std::optional<std::string>& Password, const TFileWatch& Watch) {
+    TFileDriver driver({true, Password, std::nullopt, Json ? &Out : nullptr, true, Watch}, Err);
     const int exitCode = driver.Run(Inputs, [&](TFileRun& Run) {
         const TDocumentHistory history = ReadDocumentHistory(Run.Load());
         if (history.Chain.ChainDamage) Run.Tell(*history.Chain.ChainDamage);

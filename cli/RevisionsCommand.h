@@ -10,6 +10,8 @@
 #include "common/Diagnostic.h"
 #include "history/DocumentHistory.h"
 
+#include "cli/FileDriver.h"
+
 namespace lumerra::cli {
 
 // One line per revision, then one per signature and its findings, then the
@@ -24,6 +26,6 @@ std::string FormatRevisionsJson(const std::string& File, const TDocumentHistory&
 // done. Returns the exit code: 1 when any failed.
 // Password opens encrypted files, after the empty one.
 int RunRevisions(const std::vector<std::string>& Inputs, bool Json, std::ostream& Out, std::ostream& Err,
-                 const std::optional<std::string>& Password = std::nullopt);
+                 const std::optional<std::string>& Password = std::nullopt, const TFileWatch& Watch = {});
 
 }  // namespace lumerra::cli

@@ -261,10 +261,10 @@ void CheckShowTargets(const std::vector<std::string>& Whats) {
         if (!ParseShowTarget(what)) throw EUsageError("invalid object or path: " + what);
 }
 
-int RunShow(const TShowArgs& Args, std::ostream& Out, std::ostream& Err) {
+int RunShow(const TShowArgs& Args, std::ostream& Out, std::ostream& Err, const TFileWatch& Watch) {
     // An object the file does not hold fails the command, not the file.
     bool missing = false;
-    TFileDriver driver({true, Args.Password, Args.Revision, nullptr}, Err);
+    TFileDriver driver({true, Args.Password, Args.Revision, nullptr, false, Watch}, Err);
     const int exitCode = driver.Run({Args.Input}, [&](TFileRun& Run) {
         TAnalystObjectSource source(Run.Load());
         TShower shower(Args, source, Out, Err);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/FileDriver.h"
+
 namespace lumerra::cli {
 
 struct TShowArgs {
@@ -26,6 +28,6 @@ void CheckShowTargets(const std::vector<std::string>& Whats);
 
 // Shows each WHAT of Args in turn: 0, 1 when the file does not hold one of
 // them (the reason on Err), or 2 for a revision the file does not have.
-int RunShow(const TShowArgs& Args, std::ostream& Out, std::ostream& Err);
+int RunShow(const TShowArgs& Args, std::ostream& Out, std::ostream& Err, const TFileWatch& Watch = {});
 
 }  // namespace lumerra::cli

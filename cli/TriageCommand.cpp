@@ -9,9 +9,9 @@
 namespace lumerra::cli {
 
 int RunTriage(const std::vector<std::string>& Inputs, bool Json, std::ostream& Out, std::ostream& Err,
-              const std::optional<std::string>& Password) {
+              const std::optional<std::string>& Password, const TFileWatch& Watch) {
     bool first = true;
-    TFileDriver driver({true, Password, std::nullopt, Json ? &Out : nullptr}, Err);
+    TFileDriver driver({true, Password, std::nullopt, Json ? &Out : nullptr, false, Watch}, Err);
     const int exitCode = driver.Run(Inputs, [&](TFileRun& Run) {
         // A file that cannot be read at all fails; one that extended reading
         // cannot load still gets its raw counts.

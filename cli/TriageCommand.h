@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/FileDriver.h"
+
 namespace lumerra::cli {
 
 // Writes each input's report to Out, as text (a blank line between files)
@@ -16,6 +18,6 @@ namespace lumerra::cli {
 // exit code: 1 when any file failed either way.
 // Password opens encrypted files, after the empty one.
 int RunTriage(const std::vector<std::string>& Inputs, bool Json, std::ostream& Out, std::ostream& Err,
-              const std::optional<std::string>& Password = std::nullopt);
+              const std::optional<std::string>& Password = std::nullopt, const TFileWatch& Watch = {});
 
 }  // namespace lumerra::cli

@@ -16,6 +16,8 @@
 #include "cli/TriageCommand.h"
 #include "cli/RevisionsCommand.h"
 #include "cli/ShowCommand.h"
+#include "cli/pipeline/PipelineOptions.h"
+#include "cli/pipeline/PipelineRun.h"
 
 using namespace lumerra::cli;
 
@@ -23,8 +25,12 @@ namespace {
 
 int Run(const std::vector<std::string>& Args) {
     TArguments arguments;
+    std::optional<pipeline::TPipelineOptions> listed;
     try {
-        arguments = ParseArguments(Args);
+        std::vector<std::string> args = Args;
+        listed = pipeline::TakePipelineOptions(args);
+        arguments = ParseArguments(args);
+        if (listed) pipeline::CheckPipelineArguments(arguments, *listed);
     } catch (const EUsageError& e) {
         std::cerr << "lumerra: " << e.what() << '\n' << UsageText;
         return ExitUsage;
@@ -42,9 +48,10 @@ int Run(const std::vector<std::string>& Args) {
             return ExitUsage;
         }
     }
+    if (listed) return pipeline::RunPipeline(arguments, *listed);
     switch (arguments.Command) {
         case TCommand::Help:
-            std::cout << HelpText;
+            std::cout << HelpText << pipeline::PipelineHelpText;
             return CheckStandardOutput(std::cout, std::cerr);
         case TCommand::Version:
             std::cout << VersionText;

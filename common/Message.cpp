@@ -184,6 +184,9 @@ constexpr std::array<TMessageEntry, MessageCodeCount> Entries{{
     {M::ObjectConditionFails, "object-condition-fails", "条件 {1} を満たしません。"},
     {M::ObjectNoTypeFits, "object-no-type-fits", "{1} のどの型にも当てはまりません。"},
     {M::ObjectTypesTie, "object-types-tie", "{1} のどれに当たるか決められません。"},
+    {M::FileTimedOut, "timeout", "{1} 秒以内に読み終わりませんでした。"},
+    {M::FileMemoryLimit, "memory-limit", "メモリの上限 ({1} MiB) を超えました。"},
+    {M::WorkerCrashed, "crashed", "ファイルを読んでいたプロセスがシグナル {1} で終了しました。"},
 }};
 
 constexpr bool InEnumOrder() {

@@ -192,7 +192,11 @@ enum class TMessageCode : uint16_t {
     ObjectConditionFails,
     ObjectNoTypeFits,
     ObjectTypesTie,
-    Last = ObjectTypesTie
+    // Pipeline runs: what ended the reading of one file
+    FileTimedOut,
+    FileMemoryLimit,
+    WorkerCrashed,
+    Last = WorkerCrashed
 };
 
 inline constexpr size_t MessageCodeCount = static_cast<size_t>(TMessageCode::Last) + 1;

@@ -24,6 +24,8 @@ packages=(
   poppler-utils libnss3-tools
   # Test-only: runs pdfid, the reference of triage's raw counts; never linked.
   python3
+  # Test-only: validates pipeline records against docs/schema; never linked.
+  python3-jsonschema
   # Benchmark-only: typesets the producer's document of bench_decode; never linked.
   ghostscript
   # Benchmark-only: mutool clean -d, the baseline of bench_sharing; never linked.

@@ -1,0 +1,40 @@
+#include "cli/pipeline/PipelineOptions.h"
+
+namespace lumerra::cli::pipeline {
+
+const char* const PipelineHelpText =
+    "\n"
+    "Pipeline mode (info, decode, check, triage, revisions, show):\n"
+    "    lumerra COMMAND [options] --files-from LIST [-0] [-j N] [--timeout S]\n"
+    "                    [--max-memory MIB] [--shard K/N] [--resume OUT.jsonl]\n"
+    "    --files-from LIST  the inputs, one path per line, from LIST (\"-\" for\n"
+    "                    standard input); empty lines are passed over\n"
+    "    -0              the paths in LIST are each ended by a NUL byte\n"
+    "    -j N, --jobs N  N worker processes, each reading one file at a time\n"
+    "                    on one thread (default: 1)\n"
+    "    --timeout S     a file not done in S seconds is stopped and recorded\n"
+    "                    as \"timeout\" (default: 60; 0 for none)\n"
+    "    --max-memory MIB  each worker's heap and mappings; a file that needs\n"
+    "                    more is recorded as \"memory-limit\" (default: 2048;\n"
+    "                    0 for none; not applied in sanitizer builds)\n"
+    "    --shard K/N     only the paths whose hash is K modulo N: the first 8\n"
+    "                    bytes of the SHA-256 of the path's bytes, big-endian\n"
+    "    --resume OUT.jsonl  appends the records to OUT.jsonl instead of\n"
+    "                    standard output, skipping the files it already\n"
+    "                    records; a record cut off by a killed run is removed\n"
+    "                    first (needs --json)\n"
+    "    With --json: one JSON record per input, in the list's order, whatever\n"
+    "    happens to it: file, size, sha256 (null when it cannot be read),\n"
+    "    status (ok, findings, damaged-repaired, unreadable, encrypted,\n"
+    "    timeout, memory-limit, crashed with signal), elapsed-ms, then the\n"
+    "    command's own JSON under its name: \"info\", \"triage\" and\n"
+    "    \"revisions\" the object they print, \"check\" and \"show\" the list of\n"
+    "    their lines, \"decode\" {\"report\", \"diagnostics\"} (or the error).\n"
+    "    decode writes each report where it does for several files: beside\n"
+    "    its input, or in --output-dir; -o cannot be used. Without --json each\n"
+    "    file's text comes out as without --files-from, in the list's order.\n"
+    "    A crash, timeout or memory limit costs only that file; it counts as\n"
+    "    a file that could not be read (exit code 1). The schemas of the\n"
+    "    records are in docs/schema/.\n";
+
+}  // namespace lumerra::cli::pipeline
