@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Dask recipe on a real cluster: a scheduler and two workers on
 # 127.0.0.1, a few hundred generated files, and one worker killed while it
-# holds tasks. Every input must still have exactly one record.
+# holds tasks; then the run resumed after its output was cut in half. Every
+# input must have exactly one record.
 #
 # Usage: dask_test.sh LUMERRA SOURCE_DIR
 # Exits 77 (skipped) where Dask is not installed.
@@ -102,6 +103,15 @@ grep -q "^partition $partitions/$partitions done" "$work/recipe.log"
 # The scheduler saw the worker go, and ran its tasks again elsewhere.
 grep -q "Remove worker" "$work/scheduler.log"
 
+python3 "$source_dir/tests/distributed/check_records.py" "$work/list" "$work/records.jsonl" triage
+
+# Resuming: a run stopped while writing leaves half its records and a torn
+# last line; the same command again does the rest, each file once.
+records_size=$(stat -c %s "$work/records.jsonl")
+truncate -s $((records_size / 2 + 7)) "$work/records.jsonl"
+timeout 60 "$python" "$source_dir/contrib/dask/lumerra_dask.py" --scheduler "$scheduler" \
+    --output "$work/records.jsonl" --partition-size "$partition_size" --lumerra "$lumerra" \
+    "$work/list" -- triage >"$work/resume.log" 2>&1
 python3 "$source_dir/tests/distributed/check_records.py" "$work/list" "$work/records.jsonl" triage
 if python3 -c 'import jsonschema' 2>/dev/null; then
     python3 "$source_dir/tests/cli/validate_records.py" "$source_dir/docs/schema" triage "$work/records.jsonl"
