@@ -14,7 +14,7 @@ const char* const PipelineHelpText =
     "                    on one thread (default: 1)\n"
     "    --timeout S     a file not done in S seconds is stopped and recorded\n"
     "                    as \"timeout\" (default: 60; 0 for none)\n"
-    "    --max-memory MIB  each worker's address space; a file that needs\n"
+    "    --max-memory MIB  each worker's heap and mappings; a file that needs\n"
     "                    more is recorded as \"memory-limit\" (default: 2048;\n"
     "                    0 for none; not applied in sanitizer builds)\n"
     "    --shard K/N     only the paths whose hash is K modulo N: the first 8\n"
