@@ -26,6 +26,9 @@ packages=(
   python3
   # Test-only: validates pipeline records against docs/schema; never linked.
   python3-jsonschema
+  # Test-only: the distributed engines the recipes in contrib/ are run on
+  # (a Dask cluster on 127.0.0.1, GNU parallel); never linked.
+  python3-distributed parallel
   # Benchmark-only: typesets the producer's document of bench_decode; never linked.
   ghostscript
   # Benchmark-only: mutool clean -d, the baseline of bench_sharing; never linked.
