@@ -4,6 +4,7 @@
 // objects) that decide where each may stand.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -48,8 +49,37 @@ struct TOperator {
     bool Variable = false;
 };
 
-// The entry of operator Name, or null for an operator that PDF does not have.
-const TOperator* FindOperator(std::string_view Name);
+namespace operator_detail {
+inline constexpr size_t OperatorCount = 73;
+inline constexpr int HashBits = 10;
+// Operators are one to three bytes long: each is looked up as a number made
+// of its length and bytes. The bytes at 0, size/2 and size-1 are all three
+// bytes of any name that short, and read without a branch (a loop over the
+// bytes would mispredict its end on every other operator).
+constexpr uint32_t Key(std::string_view Name) {
+    const size_t size = Name.size();
+    return static_cast<uint32_t>(size) << 24 | static_cast<uint32_t>(static_cast<uint8_t>(Name[0])) << 16 |
+           static_cast<uint32_t>(static_cast<uint8_t>(Name[size / 2])) << 8 | static_cast<uint8_t>(Name[size - 1]);
+}
+constexpr uint32_t Slot(uint32_t Key, uint32_t Multiplier) { return (Key * Multiplier) >> (32 - HashBits); }
+// A perfect hash over the keys (OperatorTable.cpp): a multiplier that sends
+// each key to a slot of its own, so that a lookup costs a multiplication and
+// one comparison.
+extern const uint32_t Multiplier;
+extern const std::array<uint8_t, size_t{1} << HashBits> Hash;  // 0xFF: no operator
+extern const std::array<uint32_t, OperatorCount> Keys;
+extern const std::array<TOperator, OperatorCount> Table;
+}  // namespace operator_detail
+
+// The entry of operator Name, or null for an operator that PDF does not
+// have. Inline: the check asks for every operator of every stream.
+inline const TOperator* FindOperator(std::string_view Name) {
+    using namespace operator_detail;
+    if (Name.empty() || Name.size() > 3) return nullptr;
+    const uint32_t key = Key(Name);
+    const uint8_t index = Hash[Slot(key, Multiplier)];
+    return index != 0xFF && Keys[index] == key ? &Table[index] : nullptr;
+}
 
 // Every entry, for tests.
 std::span<const TOperator> AllOperators();

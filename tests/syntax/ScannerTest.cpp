@@ -22,7 +22,7 @@ std::string Filler(size_t Length) { return std::string(Length, 'a'); }
 
 TEST(Scanner, LiteralStringsEndWhereTheyEndAtEveryAlignment) {
     for (size_t before = 0; before < 9; ++before)
-        for (size_t at = 0; at < 18; ++at) {
+        for (size_t at = 0; at < 34; ++at) {
             const TCase cases[] = {
                 {"(" + Filler(at) + ")", TTokenType::String},
                 {"(" + Filler(at) + "\\)" + Filler(3) + ")", TTokenType::String},
