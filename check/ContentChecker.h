@@ -72,6 +72,9 @@ private:
             default: return KindBit(TKind::Name) | KindBit(TKind::Dictionary);
         }
     }
+    // Accepted for each letter, looked up rather than switched on: letters
+    // come in no order a branch could learn.
+    static const std::array<uint8_t, 128> AcceptedKinds;
     // Where a finding stands: a part's object and the offset inside it.
     struct TPlace {
         int32_t Object = -1;

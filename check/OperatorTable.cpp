@@ -7,9 +7,10 @@ namespace lumerra::check {
 namespace {
 
 using C = TOperatorClass;
+using operator_detail::HashBits;
 using operator_detail::Key;
 using operator_detail::Slot;
-using operator_detail::HashBits;
+using operator_detail::TSlot;
 
 // ISO 32000-2:2020, Annex A, Table A.1: all 73 operators, in the table's
 // order.
@@ -94,46 +95,25 @@ constexpr std::array<TOperator, 73> MakeTable() {
 
 constexpr std::array<TOperator, 73> TheTable = MakeTable();
 
-constexpr std::array<uint32_t, 73> MakeKeys() {
-    std::array<uint32_t, 73> keys{};
-    for (size_t i = 0; i < TheTable.size(); ++i) keys[i] = Key(TheTable[i].Name);
-    return keys;
-}
-
-constexpr std::array<uint32_t, 73> TheKeys = MakeKeys();
-
-// The multiplier is found at compile time.
-constexpr uint32_t FindMultiplier() {
-    for (uint32_t multiplier = 2654435761u;; multiplier += 2) {
-        std::array<bool, size_t{1} << HashBits> taken{};
-        bool distinct = true;
-        for (const uint32_t key : TheKeys) {
-            bool& slot = taken[Slot(key, multiplier)];
-            if (slot) {
-                distinct = false;
-                break;
-            }
-            slot = true;
-        }
-        if (distinct) return multiplier;
-    }
-}
-
-constexpr uint32_t TheMultiplier = FindMultiplier();
-
-constexpr std::array<uint8_t, size_t{1} << HashBits> MakeHash() {
-    std::array<uint8_t, size_t{1} << HashBits> slots{};
-    for (uint8_t& slot : slots) slot = 0xFF;
-    for (size_t i = 0; i < TheKeys.size(); ++i) slots[Slot(TheKeys[i], TheMultiplier)] = static_cast<uint8_t>(i);
+constexpr std::array<TSlot, size_t{1} << HashBits> MakeSlots() {
+    std::array<TSlot, size_t{1} << HashBits> slots{};
+    for (size_t i = 0; i < TheTable.size(); ++i) slots[Slot(Key(TheTable[i].Name))] = {Key(TheTable[i].Name), static_cast<uint8_t>(i)};
     return slots;
 }
+
+constexpr std::array<TSlot, size_t{1} << HashBits> TheSlots = MakeSlots();
+
+constexpr bool EachOperatorHasASlot() {
+    for (size_t i = 0; i < TheTable.size(); ++i)
+        if (TheSlots[Slot(Key(TheTable[i].Name))].Index != i) return false;
+    return true;
+}
+static_assert(EachOperatorHasASlot(), "the multiplier sends two operators to one slot");
 
 }  // namespace
 
 namespace operator_detail {
-constexpr uint32_t Multiplier = TheMultiplier;
-constexpr std::array<uint8_t, size_t{1} << HashBits> Hash = MakeHash();
-constexpr std::array<uint32_t, OperatorCount> Keys = TheKeys;
+constexpr std::array<TSlot, size_t{1} << HashBits> Slots = TheSlots;
 constexpr std::array<TOperator, OperatorCount> Table = TheTable;
 }  // namespace operator_detail
 

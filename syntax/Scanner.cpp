@@ -140,12 +140,16 @@ void TScanner::PassStringsAndNumbers() {
 }
 
 void TScanner::NextOther(TScanToken& Token) {
-    SkipWhiteSpace();
     const uint8_t* const begin = FData.data();
     const uint8_t* const end = begin + FData.size();
     const uint8_t* p = begin + FAt;
-    // Past a comment, another keyword or number may stand.
-    if (p < end && syntax_detail::NumberClasses[*p] != 0) return Next(Token);
+    // Next passed the white space; past a comment, another keyword or
+    // number may stand.
+    if (p < end && *p == '%') {
+        SkipWhiteSpace();
+        p = begin + FAt;
+        if (p < end && syntax_detail::NumberClasses[*p] != 0) return Next(Token);
+    }
     Token.Fault = TScanFault::None;
     Token.Escaped = false;
     Token.Bytes = {};
