@@ -8,9 +8,6 @@ namespace lumerra::check {
 
 namespace {
 
-// Operands kept for checking; more are only counted (no operator takes
-// more than a DeviceN colour's 32 components and a name).
-constexpr size_t MaximumKept = 40;
 // Graphics states saved for their colour spaces; deeper ones are counted.
 constexpr size_t MaximumSaved = 4096;
 
@@ -63,7 +60,6 @@ const std::array<uint8_t, 128> TContentChecker::AcceptedKinds = [] {
 TContentChecker::TContentChecker(TResourceNames& Resources, TPageFindings& Findings, std::string Form)
     : FResources(Resources), FFindings(Findings), FForm(std::move(Form)) {
     if (FForm.empty()) FFill = FStroke = TColourSpace::Device(1);
-    FOperands.resize(MaximumKept);
 }
 
 TContentChecker::TPlace TContentChecker::Locate(int64_t Offset) const {
