@@ -8,9 +8,6 @@ namespace lumerra::check {
 
 namespace {
 
-// Operands kept for checking; more are only counted (no operator takes
-// more than a DeviceN colour's 32 components and a name).
-constexpr size_t MaximumKept = 40;
 // Graphics states saved for their colour spaces; deeper ones are counted.
 constexpr size_t MaximumSaved = 4096;
 
@@ -54,10 +51,15 @@ TMessage SyntaxMessage(TScanFault Fault) {
 
 }  // namespace
 
+const std::array<uint8_t, 128> TContentChecker::AcceptedKinds = [] {
+    std::array<uint8_t, 128> kinds{};
+    for (size_t letter = 0; letter < kinds.size(); ++letter) kinds[letter] = static_cast<uint8_t>(Accepted(static_cast<char>(letter)));
+    return kinds;
+}();
+
 TContentChecker::TContentChecker(TResourceNames& Resources, TPageFindings& Findings, std::string Form)
     : FResources(Resources), FFindings(Findings), FForm(std::move(Form)) {
     if (FForm.empty()) FFill = FStroke = TColourSpace::Device(1);
-    FOperands.resize(MaximumKept);
 }
 
 TContentChecker::TPlace TContentChecker::Locate(int64_t Offset) const {
@@ -295,7 +297,7 @@ void TContentChecker::CheckInlineImage(int64_t Offset) {
     for (size_t i = 0; i < Op.Operands.size(); ++i) {
         const TOperand& operand = Operand(i);
         const char want = Op.Operands[i];
-        if ((Accepted(want) & KindBit(operand.Kind)) == 0) {
+        if ((AcceptedKinds[static_cast<uint8_t>(want) & 0x7F] & KindBit(operand.Kind)) == 0) {
             ReportAt(operand, Offset, TFindingCode::OperandType, Op.Name,
                    MakeMessage(OperandTypeWrong(want), i + 1));
             return false;

@@ -72,6 +72,9 @@ private:
             default: return KindBit(TKind::Name) | KindBit(TKind::Dictionary);
         }
     }
+    // Accepted for each letter, looked up rather than switched on: letters
+    // come in no order a branch could learn.
+    static const std::array<uint8_t, 128> AcceptedKinds;
     // Where a finding stands: a part's object and the offset inside it.
     struct TPlace {
         int32_t Object = -1;
@@ -145,7 +148,10 @@ private:
     TScanner* FScanner = nullptr;
     std::vector<TContentPart> FParts;  // of the data being read
     TScanToken FToken;
-    std::vector<TOperand> FOperands;  // the first MaximumKept of them, never reallocated (names may point into them)
+    // Operands kept for checking; more are only counted (no operator takes
+    // more than a DeviceN colour's 32 components and a name).
+    static constexpr size_t MaximumKept = 40;
+    std::array<TOperand, MaximumKept> FOperands;  // in place, for names that point into them
     size_t FKept = 0;
     int64_t FOperandCount = 0;
     std::vector<uint8_t> FComposite;  // the open brackets of an array or dictionary being read

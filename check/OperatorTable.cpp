@@ -7,6 +7,10 @@ namespace lumerra::check {
 namespace {
 
 using C = TOperatorClass;
+using operator_detail::HashBits;
+using operator_detail::Key;
+using operator_detail::Slot;
+using operator_detail::TSlot;
 
 // ISO 32000-2:2020, Annex A, Table A.1: all 73 operators, in the table's
 // order.
@@ -89,68 +93,30 @@ constexpr std::array<TOperator, 73> MakeTable() {
     return table;
 }
 
-constexpr std::array<TOperator, 73> Table = MakeTable();
+constexpr std::array<TOperator, 73> TheTable = MakeTable();
 
-// Operators are one to three bytes long: each is looked up as a number made
-// of its length and bytes. The bytes at 0, size/2 and size-1 are all three
-// bytes of any name that short, and read without a branch (a loop over the
-// bytes would mispredict its end on every other operator).
-constexpr uint32_t Key(std::string_view Name) {
-    const size_t size = Name.size();
-    return static_cast<uint32_t>(size) << 24 | static_cast<uint32_t>(static_cast<uint8_t>(Name[0])) << 16 |
-           static_cast<uint32_t>(static_cast<uint8_t>(Name[size / 2])) << 8 | static_cast<uint8_t>(Name[size - 1]);
-}
-
-constexpr std::array<uint32_t, 73> MakeKeys() {
-    std::array<uint32_t, 73> keys{};
-    for (size_t i = 0; i < Table.size(); ++i) keys[i] = Key(Table[i].Name);
-    return keys;
-}
-
-constexpr std::array<uint32_t, 73> Keys = MakeKeys();
-
-// A perfect hash over the keys, found at compile time: a multiplier that
-// sends each key to a slot of its own, so that a lookup costs a
-// multiplication and one comparison.
-constexpr int HashBits = 10;
-constexpr uint32_t Slot(uint32_t Key, uint32_t Multiplier) { return (Key * Multiplier) >> (32 - HashBits); }
-
-constexpr uint32_t FindMultiplier() {
-    for (uint32_t multiplier = 2654435761u;; multiplier += 2) {
-        std::array<bool, size_t{1} << HashBits> taken{};
-        bool distinct = true;
-        for (const uint32_t key : Keys) {
-            bool& slot = taken[Slot(key, multiplier)];
-            if (slot) {
-                distinct = false;
-                break;
-            }
-            slot = true;
-        }
-        if (distinct) return multiplier;
-    }
-}
-
-constexpr uint32_t Multiplier = FindMultiplier();
-
-constexpr std::array<uint8_t, size_t{1} << HashBits> MakeHash() {
-    std::array<uint8_t, size_t{1} << HashBits> slots{};
-    for (uint8_t& slot : slots) slot = 0xFF;
-    for (size_t i = 0; i < Keys.size(); ++i) slots[Slot(Keys[i], Multiplier)] = static_cast<uint8_t>(i);
+constexpr std::array<TSlot, size_t{1} << HashBits> MakeSlots() {
+    std::array<TSlot, size_t{1} << HashBits> slots{};
+    for (size_t i = 0; i < TheTable.size(); ++i) slots[Slot(Key(TheTable[i].Name))] = {Key(TheTable[i].Name), static_cast<uint8_t>(i)};
     return slots;
 }
 
-constexpr std::array<uint8_t, size_t{1} << HashBits> Hash = MakeHash();
+constexpr std::array<TSlot, size_t{1} << HashBits> TheSlots = MakeSlots();
+
+constexpr bool EachOperatorHasASlot() {
+    for (size_t i = 0; i < TheTable.size(); ++i)
+        if (TheSlots[Slot(Key(TheTable[i].Name))].Index != i) return false;
+    return true;
+}
+static_assert(EachOperatorHasASlot(), "the multiplier sends two operators to one slot");
 
 }  // namespace
 
-const TOperator* FindOperator(std::string_view Name) {
-    if (Name.empty() || Name.size() > 3) return nullptr;
-    const uint32_t key = Key(Name);
-    const uint8_t index = Hash[Slot(key, Multiplier)];
-    return index != 0xFF && Keys[index] == key ? &Table[index] : nullptr;
-}
+namespace operator_detail {
+constexpr std::array<TSlot, size_t{1} << HashBits> Slots = TheSlots;
+constexpr std::array<TOperator, OperatorCount> Table = TheTable;
+}  // namespace operator_detail
 
-std::span<const TOperator> AllOperators() { return Table; }
+std::span<const TOperator> AllOperators() { return operator_detail::Table; }
 
 }  // namespace lumerra::check

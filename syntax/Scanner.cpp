@@ -7,6 +7,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace lumerra {
 
 namespace {
@@ -28,6 +32,34 @@ uint64_t ByteFlags(uint64_t Word, uint8_t Byte) {
 size_t BytesBeforeFlag(uint64_t Flags) {
     if constexpr (std::endian::native == std::endian::little) return static_cast<size_t>(std::countr_zero(Flags)) / 8;
     return 0;
+}
+
+// The first parenthesis or backslash from At, or End: sixteen bytes at a
+// time where SSE2 is, eight otherwise (text is most of a content stream).
+const uint8_t* StringStop(const uint8_t* At, const uint8_t* End) {
+#if defined(__SSE2__)
+    const __m128i open = _mm_set1_epi8('('), close = _mm_set1_epi8(')'), backslash = _mm_set1_epi8('\\');
+    for (; End - At >= 16; At += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(At));
+        const __m128i stops = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, open), _mm_cmpeq_epi8(bytes, close)),
+                                           _mm_cmpeq_epi8(bytes, backslash));
+        if (const auto mask = static_cast<unsigned>(_mm_movemask_epi8(stops)); mask != 0)
+            return At + std::countr_zero(mask);
+    }
+#endif
+    for (; End - At >= 8; At += 8) {
+        uint64_t word;
+        std::memcpy(&word, At, 8);
+        const uint64_t flags = ByteFlags(word, '(') | ByteFlags(word, ')') | ByteFlags(word, '\\');
+        // Near the first of them (on it where the first byte in memory is
+        // the low one); the bytes below find it.
+        if (flags != 0) {
+            At += BytesBeforeFlag(flags);
+            break;
+        }
+    }
+    while (At < End && *At != '(' && *At != ')' && *At != '\\') ++At;
+    return At;
 }
 
 }  // namespace
@@ -108,12 +140,16 @@ void TScanner::PassStringsAndNumbers() {
 }
 
 void TScanner::NextOther(TScanToken& Token) {
-    SkipWhiteSpace();
     const uint8_t* const begin = FData.data();
     const uint8_t* const end = begin + FData.size();
     const uint8_t* p = begin + FAt;
-    // Past a comment, another keyword or number may stand.
-    if (p < end && syntax_detail::NumberClasses[*p] != 0) return Next(Token);
+    // Next passed the white space; past a comment, another keyword or
+    // number may stand.
+    if (p < end && *p == '%') {
+        SkipWhiteSpace();
+        p = begin + FAt;
+        if (p < end && syntax_detail::NumberClasses[*p] != 0) return Next(Token);
+    }
     Token.Fault = TScanFault::None;
     Token.Escaped = false;
     Token.Bytes = {};
@@ -169,33 +205,25 @@ void TScanner::NextOther(TScanToken& Token) {
 
 void TScanner::PassLiteralString(TScanToken& Token) {
     Token.Type = TTokenType::String;
-    int depth = 0;
-    while (FAt < FData.size()) {
-        // Eight bytes at a time while none of them is a parenthesis or a
-        // backslash: text is most of a content stream.
-        while (FAt + 8 <= FData.size()) {
-            uint64_t word;
-            std::memcpy(&word, FData.data() + FAt, 8);
-            const uint64_t flags = ByteFlags(word, '(') | ByteFlags(word, ')') | ByteFlags(word, '\\');
-            if (flags != 0) {
-                // Straight to the first of them: strings of text are short.
-                FAt += BytesBeforeFlag(flags);
-                break;
-            }
-            FAt += 8;
-        }
-        if (FAt >= FData.size()) break;
-        const uint8_t c = FData[FAt++];
+    const uint8_t* const begin = FData.data();
+    const uint8_t* const end = begin + FData.size();
+    const uint8_t* p = begin + FAt;
+    for (int depth = 0; (p = StringStop(p, end)) < end;) {
+        const uint8_t c = *p++;
         if (c == '(') {
             ++depth;
         } else if (c == ')') {
-            if (depth-- == 0) return;
-        } else if (c == '\\') {
+            if (depth-- == 0) {
+                FAt = static_cast<size_t>(p - begin);
+                return;
+            }
+        } else if (p < end) {
             // Whatever the escape, the byte after the backslash neither opens
             // nor closes the string.
-            if (FAt < FData.size()) ++FAt;
+            ++p;
         }
     }
+    FAt = FData.size();
     Token.Type = TTokenType::Bad;
     Token.Fault = TScanFault::UnterminatedString;
 }

@@ -96,10 +96,16 @@ public:
             for (++p; p < end && Classes[*p] == WhiteClass;) ++p;
         FAt = static_cast<size_t>(p - begin);
         const uint8_t kind = p < end ? NumberClasses[*p] : 0;
-        if (kind == 0) return NextOther(Token);
         Token.Offset = FAt;
         Token.Fault = TScanFault::None;
         Token.Escaped = false;
+        if (kind == 0) {
+            // Strings of text, the commonest of the rest, read straight.
+            if (p == end || *p != '(') return NextOther(Token);
+            Token.Bytes = {};
+            ++FAt;
+            return PassLiteralString(Token);
+        }
         const uint8_t* const start = p++;
         if (kind == OtherByte) {
             while (p < end && Classes[*p] == 0) ++p;
