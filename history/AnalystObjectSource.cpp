@@ -111,6 +111,15 @@ TValuePtr TAnalystObjectSource::Trailer() {
     return FTrailer;
 }
 
+std::vector<TValuePtr> TAnalystObjectSource::SectionDictionaries() {
+    const auto& kept = FAnalyst.SectionDictionaries();
+    if (kept.empty() || FAnalyst.Repaired()) return {Trailer()};
+    std::vector<TValuePtr> dictionaries;
+    for (const TValuePtr& section : kept)
+        dictionaries.push_back(std::make_shared<const TValue>(TValue::Dictionary(section->Entries())));
+    return dictionaries;
+}
+
 int32_t TAnalystObjectSource::NewestRevision() {
     ReadHistory();
     return FRevisions;

@@ -55,6 +55,7 @@ void TExtendedAnalyst::ReadXrefChain(int64_t Offset) {
         Loading().XrefOffsets.push_back(std::to_string(offset));
         TXrefSection section;
         read(offset, section);
+        Loading().SectionDictionaries.push_back(std::make_shared<const TValue>(section.Trailer));
         ApplyXrefSection(section, false);
         // A hybrid file: the table's objects kept in object streams are
         // listed by a cross-reference stream beside it.
@@ -63,6 +64,7 @@ void TExtendedAnalyst::ReadXrefChain(int64_t Offset) {
             TXrefSection hidden;
             read(beside, hidden);
             if (hidden.Kind != TXrefSection::TKind::Stream) Fail(TMessageCode::XrefOffsetInvalid, beside);
+            Loading().SectionDictionaries.push_back(std::make_shared<const TValue>(hidden.Trailer));
             ApplyXrefSection(hidden, true);
         }
         offset = section.Prev();

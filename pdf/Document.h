@@ -71,6 +71,9 @@ struct TDocument {
     bool HasStructTree = false;
     TBox MediaBox;
     TStringList XrefOffsets;
+    // Each section's trailer (a cross-reference stream's dictionary) as the
+    // chain read them, newest first; a hybrid file's stream after its table.
+    std::vector<std::shared_ptr<const TValue>> SectionDictionaries;
 
     TXrefCensus Census;
     bool Repaired = false;
