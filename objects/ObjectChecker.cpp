@@ -318,18 +318,34 @@ void TObjectChecker::CheckArray(const TVisit& Visit, TScope& Scope) {
     const auto count = static_cast<int32_t>(items.size());
     // The fixed elements first, then a repeated group or any number of one.
     const int32_t group = type.FirstRepeat >= 0 ? static_cast<int32_t>(type.Rows.size()) - type.FirstRepeat : 0;
-    const auto rowFor = [&](int32_t Index) -> const TRow* {
-        if (Index < type.FixedElements) {
-            for (const TRow& row : type.Rows)
-                if (row.KeyKind == TRow::TKeyKind::Index && !row.Repeats && row.Index == Index) return &row;
-            return nullptr;
-        }
-        if (group > 0) return &type.Rows[static_cast<size_t>(type.FirstRepeat + (Index - type.FixedElements) % group)];
-        if (type.Wildcard >= 0) return &type.Rows[static_cast<size_t>(type.Wildcard)];
+    const auto fixedRow = [&](int32_t Index) -> const TRow* {
+        for (const TRow& row : type.Rows)
+            if (row.KeyKind == TRow::TKeyKind::Index && !row.Repeats && row.Index == Index) return &row;
         return nullptr;
     };
+    // In a repeated group an element the model does not require may be
+    // left out: a value of none of its row's types but of the group's first
+    // row's starts the group again (an attribute object whose revision
+    // number is left out).
+    const auto isOf = [](const TRow& Row, const TValue* Value) {
+        return Value && std::any_of(Row.Alternatives.begin(), Row.Alternatives.end(),
+                                    [&](const TAlternative& A) { return KindMatches(A.Type, *Value); });
+    };
+    const auto groupRow = [&](int32_t Position) -> const TRow& {
+        return type.Rows[static_cast<size_t>(type.FirstRepeat + Position)];
+    };
+    const auto placed = [&](int32_t Position, const TValue* Value) {
+        const bool leftOut = Position > 0 && groupRow(Position).Required == TRow::TRule::No &&
+                             !isOf(groupRow(Position), Value) && isOf(groupRow(0), Value);
+        return leftOut ? 0 : Position;
+    };
+    // Where the last group ends.
+    int32_t last = 0;
+    if (group > 1)
+        for (int32_t i = type.FixedElements; i < count; ++i)
+            last = (placed(last, Resolve(&items[static_cast<size_t>(i)])) + 1) % group;
     // Too short: a required fixed element is missing, or a repeated group
-    // is left incomplete.
+    // is left without a required element.
     int32_t needed = 0;
     for (const TRow& row : type.Rows) {
         if (row.KeyKind != TRow::TKeyKind::Index || row.Repeats || row.Index < count) continue;
@@ -337,20 +353,30 @@ void TObjectChecker::CheckArray(const TVisit& Visit, TScope& Scope) {
         if (row.Required == TRow::TRule::Yes || (row.Required == TRow::TRule::When && Holds(Scope, row.RequiredWhen, false)))
             needed = std::max(needed, row.Index + 1);
     }
-    if (group > 0 && count > type.FixedElements) {
-        const bool whole = type.Rows[static_cast<size_t>(type.FirstRepeat)].Required == TRow::TRule::Yes;
-        const int32_t extra = (count - type.FixedElements) % group;
-        if (whole && extra != 0) needed = std::max(needed, count + group - extra);
+    if (group > 0 && count > type.FixedElements && last != 0 && groupRow(0).Required == TRow::TRule::Yes) {
+        bool missing = false;
+        for (int32_t p = last; p < group; ++p) missing = missing || groupRow(p).Required == TRow::TRule::Yes;
+        if (missing) needed = std::max(needed, count + group - last);
     }
     if (needed > count)
         Tell(TObjectCode::ArrayLength, Visit, "", 0, MakeMessage(TMessageCode::ObjectArrayTooShort, count, needed));
     if (group == 0 && type.Wildcard < 0 && count > type.FixedElements)
         Tell(TObjectCode::ArrayLength, Visit, "", 0,
              MakeMessage(TMessageCode::ObjectArrayTooLong, count, type.FixedElements));
+    int32_t position = 0;
     for (int32_t i = 0; i < count; ++i) {
-        const TRow* row = rowFor(i);
-        if (!row) break;
         const TValue* value = Resolve(&items[static_cast<size_t>(i)]);
+        const TRow* row = nullptr;
+        if (i < type.FixedElements) {
+            row = fixedRow(i);
+        } else if (group > 0) {
+            position = placed(position, value);
+            row = &groupRow(position);
+            position = (position + 1) % group;
+        } else if (type.Wildcard >= 0) {
+            row = &type.Rows[static_cast<size_t>(type.Wildcard)];
+        }
+        if (!row) break;
         if (!value) continue;
         // A null element is left alone unless the model names null.
         if (value->IsNull() && std::none_of(row->Alternatives.begin(), row->Alternatives.end(),
