@@ -12,6 +12,7 @@
 #include "check/PageCheck.h"
 #include "pdf/ExtendedAnalyst.h"
 #include "pdf/PDFAnalyst.h"
+#include "support/LibreOfficeDocument.h"
 #include "support/PdfBuilder.h"
 
 using namespace lumerra;
@@ -72,6 +73,28 @@ TEST(Producers, GhostscriptWritesNoErrorLevelFinding) {
                 if (finding.Severity != check::TSeverity::Info) errors += check::FormatFinding(finding) + "\n";
         });
         EXPECT_EQ(errors, "") << "PDF " << level;
+    }
+}
+
+// LibreOffice's Writer: text in two fonts, a table, links, an image and
+// outlines, plain and tagged.
+TEST(Producers, LibreOfficeWritesNoErrorLevelFinding) {
+    for (const TLibreOfficeKind kind : {TLibreOfficeKind::Plain, TLibreOfficeKind::Tagged}) {
+        std::string why;
+        const auto pdf = LibreOfficeDocument(kind, &why);
+        if (!pdf) GTEST_SKIP() << why;
+        TExtendedAnalyst analyst;
+        analyst.LoadFromFile(*pdf);
+        TIDList pages;
+        analyst.GetPageList(&pages);
+        ASSERT_EQ(pages.size(), 1u);
+        TObjectReader reader(analyst);
+        std::string errors;
+        check::CheckPages(reader, pages, 1, 1, [&](const check::TPageFindings& Page) {
+            for (const check::TFinding& finding : Page.Kept())
+                if (finding.Severity != check::TSeverity::Info) errors += check::FormatFinding(finding) + "\n";
+        });
+        EXPECT_EQ(errors, "") << (kind == TLibreOfficeKind::Tagged ? "tagged" : "plain");
     }
 }
 
