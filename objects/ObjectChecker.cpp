@@ -568,7 +568,9 @@ void TObjectChecker::Follow(const TVisit& Visit, const std::vector<TLinkTarget>&
     } else {
         choice = ChooseLink(FModel, Targets, Value, [this](const TValue* V) { return Resolve(V); }, FStats.Version,
                             preferred);
-        if (kept && !kept->Targets && choice.Outcome == TLinkChoice::TOutcome::Chosen) *kept = {&Targets, choice.Type};
+        // The latest list kept: an object is reached by its parent once, by
+        // its children's /Parent many times.
+        if (kept && choice.Outcome == TLinkChoice::TOutcome::Chosen) *kept = {&Targets, choice.Type};
     }
     if (choice.Outcome != TLinkChoice::TOutcome::Chosen) {
         // Told once per object, at the first place it is reached from.
