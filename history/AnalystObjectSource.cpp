@@ -111,13 +111,13 @@ TValuePtr TAnalystObjectSource::Trailer() {
     return FTrailer;
 }
 
-std::vector<TValuePtr> TAnalystObjectSource::SectionDictionaries() {
-    const auto& kept = FAnalyst.SectionDictionaries();
+std::vector<TValuePtr> TAnalystObjectSource::RevisionTrailers() {
+    const auto& kept = FAnalyst.RevisionTrailers();
     if (kept.empty() || FAnalyst.Repaired()) return {Trailer()};
-    std::vector<TValuePtr> dictionaries;
-    for (const TValuePtr& section : kept)
-        dictionaries.push_back(std::make_shared<const TValue>(TValue::Dictionary(section->Entries())));
-    return dictionaries;
+    std::vector<TValuePtr> trailers;
+    for (const TValuePtr& trailer : kept)
+        trailers.push_back(std::make_shared<const TValue>(TValue::Dictionary(trailer->Entries())));
+    return trailers;
 }
 
 int32_t TAnalystObjectSource::NewestRevision() {

@@ -33,9 +33,9 @@ public:
     // known).
     virtual TValuePtr Trailer() = 0;
     virtual int32_t NewestRevision() = 0;
-    // Every section's trailer (a cross-reference stream's dictionary, as a
+    // Each revision's trailer (a cross-reference stream's dictionary, as a
     // dictionary), newest first; the newest is Trailer().
-    virtual std::vector<TValuePtr> SectionDictionaries() { return {Trailer()}; }
+    virtual std::vector<TValuePtr> RevisionTrailers() { return {Trailer()}; }
     // Object Number's value; the null value when the document does not
     // hold it.
     virtual TValuePtr Object(int32_t Number) = 0;

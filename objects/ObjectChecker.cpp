@@ -214,8 +214,8 @@ bool TObjectChecker::Holds(const TScope& Scope, const std::optional<TExpr>& Cond
 
 bool TObjectChecker::Run(const TReport& Report, const TGoOn& GoOn) {
     FReport = &Report;
-    FSections = FSource.SectionDictionaries();
-    FTrailer = FSections.empty() ? nullptr : FSections.front();
+    FTrailers = FSource.RevisionTrailers();
+    FTrailer = FTrailers.empty() ? nullptr : FTrailers.front();
     const auto objects = static_cast<size_t>(std::max(0, FSource.ObjectCount()));
     FObjects.resize(objects);
     FFirstType.assign(objects, -1);
@@ -230,16 +230,16 @@ bool TObjectChecker::Run(const TReport& Report, const TGoOn& GoOn) {
         for (size_t t = 0; t < FTypeCounts.size(); ++t)
             if (FTypeCounts[t] > 0) FStats.Types[std::string(FModel.Type(static_cast<int32_t>(t)).Name)] = FTypeCounts[t];
     };
-    // The newest section's objects first, each walked to its end, so that
+    // The newest revision's objects first, each walked to its end, so that
     // an object the document still uses is shown by its path from there;
-    // the earlier sections add what only they reach.
-    for (size_t s = 0; s < FSections.size() && !FStats.Cut; ++s) {
-        const TValue* section = FSections[s].get();
-        if (!section || !section->IsDictionary()) continue;
-        const TValue* type = section->Find("Type");
+    // the earlier revisions add what only they reach.
+    for (size_t r = 0; r < FTrailers.size() && !FStats.Cut; ++r) {
+        const TValue* trailer = FTrailers[r].get();
+        if (!trailer || !trailer->IsDictionary()) continue;
+        const TValue* type = trailer->Find("Type");
         const int32_t root = FModel.Find(type && type->IsName("XRef") ? "XRefStream" : "FileTrailer");
         if (root < 0) continue;
-        FPending.push_back({section, root, -1, Node(nullptr, {{}, static_cast<int64_t>(s), true}, section)});
+        FPending.push_back({trailer, root, -1, Node(nullptr, {{}, static_cast<int64_t>(r), true}, trailer)});
         while (!FPending.empty()) {
             if (FStats.ObjectsChecked >= FLimits.MaxVisits) {
                 FStats.Cut = true;

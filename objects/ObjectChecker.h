@@ -73,8 +73,8 @@ private:
         int64_t Number = 0;
         bool Numbered = false;
     };
-    // The path from a section's trailer; the root's Number is the section's
-    // place in the chain, newest first. Nodes live as long as the checker.
+    // The path from a revision's trailer; the root's Number is the
+    // revision's place in the chain, newest first. Nodes live as long as the checker.
     struct TPathNode {
         const TPathNode* Up = nullptr;
         TStep Step;
@@ -133,8 +133,8 @@ private:
     TFileFacts FFacts;
     TObjectCheckLimits FLimits;
     const TReport* FReport = nullptr;
-    std::vector<TValuePtr> FSections;  // each section's dictionary, newest first
-    TValuePtr FTrailer;                // the newest
+    std::vector<TValuePtr> FTrailers;  // each revision's, newest first
+    TValuePtr FTrailer;                 // the newest
     std::vector<TValuePtr> FObjects;  // by number, once resolved
     std::vector<int32_t> FFirstType;   // by number: the first type (or tree slot) it was checked as
     std::unordered_set<int64_t> FVisited;  // object number and type, past the first

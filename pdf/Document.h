@@ -71,9 +71,11 @@ struct TDocument {
     bool HasStructTree = false;
     TBox MediaBox;
     TStringList XrefOffsets;
-    // Each section's trailer (a cross-reference stream's dictionary) as the
-    // chain read them, newest first; a hybrid file's stream after its table.
-    std::vector<std::shared_ptr<const TValue>> SectionDictionaries;
+    // Each revision's trailer (a cross-reference stream's dictionary) as the
+    // chain read them, newest first. A hybrid file's stream beside its table,
+    // and a linearized file's main table, which lies behind its first page's
+    // section, belong to the revision before them and have none.
+    std::vector<std::shared_ptr<const TValue>> RevisionTrailers;
 
     TXrefCensus Census;
     bool Repaired = false;
