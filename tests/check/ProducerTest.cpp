@@ -2,7 +2,8 @@
 // PostScript written here, made into PDF 1.4, 1.7 and 2.0 by Ghostscript
 // (a test-only tool; skipped without it). The PostScript draws text in
 // several fonts, paths, dashes, clipping, images (inline ones too), a
-// separation colour, a pattern, a shading and a form drawn twice.
+// separation colour, a pattern, a shading and a form drawn twice. And
+// LibreOffice's Writer (test-only too) from an HTML page written here.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
