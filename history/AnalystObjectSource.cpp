@@ -111,6 +111,15 @@ TValuePtr TAnalystObjectSource::Trailer() {
     return FTrailer;
 }
 
+std::vector<TValuePtr> TAnalystObjectSource::RevisionTrailers() {
+    const auto& kept = FAnalyst.RevisionTrailers();
+    if (kept.empty() || FAnalyst.Repaired()) return {Trailer()};
+    std::vector<TValuePtr> trailers;
+    for (const TValuePtr& trailer : kept)
+        trailers.push_back(std::make_shared<const TValue>(TValue::Dictionary(trailer->Entries())));
+    return trailers;
+}
+
 int32_t TAnalystObjectSource::NewestRevision() {
     ReadHistory();
     return FRevisions;

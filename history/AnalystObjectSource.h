@@ -24,6 +24,9 @@ public:
     int32_t ObjectCount() override;
     TValuePtr Trailer() override;
     int32_t NewestRevision() override;
+    // As the load read the chain, so the chain is not read again; a rebuilt
+    // table's stand-in trailer alone.
+    std::vector<TValuePtr> RevisionTrailers() override;
     TValuePtr Object(int32_t Number) override;
     TObjectPlace Place(int32_t Number) override;
     std::optional<int32_t> PageObject(int32_t Page) override;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "pdf/ObjectCache.h"
 #include "pdf/ObjectLocation.h"
@@ -32,6 +33,9 @@ public:
     // known).
     virtual TValuePtr Trailer() = 0;
     virtual int32_t NewestRevision() = 0;
+    // Each revision's trailer (a cross-reference stream's dictionary, as a
+    // dictionary), newest first; the newest is Trailer().
+    virtual std::vector<TValuePtr> RevisionTrailers() { return {Trailer()}; }
     // Object Number's value; the null value when the document does not
     // hold it.
     virtual TValuePtr Object(int32_t Number) = 0;

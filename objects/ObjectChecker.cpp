@@ -128,8 +128,8 @@ const TValue* TObjectChecker::Resolve(const TValue* Value) {
 
 TObjectChecker::TParents TObjectChecker::ParentsOf(const TVisit& Visit) {
     TParents parents;
-    for (const TPathNode* node = Visit.Path ? Visit.Path->Up.get() : nullptr;
-         node && parents.Count < parents.Values.size(); node = node->Up.get())
+    for (const TPathNode* node = Visit.Path ? Visit.Path->Up : nullptr;
+         node && parents.Count < parents.Values.size(); node = node->Up)
         parents.Values[parents.Count++] = node->Value;
     return parents;
 }
@@ -160,22 +160,34 @@ TScope TObjectChecker::ScopeOf(const TVisit& Visit, const TParents& Parents) con
     return scope;
 }
 
-std::string TObjectChecker::PathText(const TPath& Path) {
+std::string TObjectChecker::StepText(const TPathNode& Node) {
+    if (!Node.Up) return Node.Step.Number == 0 ? "trailer" : "trailer~" + std::to_string(Node.Step.Number);
+    return Node.Step.Numbered ? std::to_string(Node.Step.Number) : Printable(Node.Step.Key);
+}
+
+std::string TObjectChecker::PathText(TPath Path) {
     // A long chain (an outline's /Next after /Next) is shown by its root
     // and its last steps, so that telling a finding costs the same at any
     // depth.
     constexpr size_t Shown = 24;
-    std::vector<const std::string*> segments;
-    const TPathNode* node = Path.get();
-    for (; node && segments.size() < Shown; node = node->Up.get()) segments.push_back(&node->Segment);
-    std::string text = node ? "trailer/.../" : "";
-    for (auto it = segments.rbegin(); it != segments.rend(); ++it)
-        text += (it == segments.rbegin() ? "" : "/") + **it;
+    std::vector<const TPathNode*> nodes;
+    const TPathNode* node = Path;
+    for (; node && nodes.size() < Shown; node = node->Up) nodes.push_back(node);
+    std::string text;
+    if (node) {
+        while (node->Up) node = node->Up;
+        text = StepText(*node) + "/.../";
+    }
+    for (auto it = nodes.rbegin(); it != nodes.rend(); ++it) text += (it == nodes.rbegin() ? "" : "/") + StepText(**it);
     return text;
 }
 
+TObjectChecker::TPath TObjectChecker::Node(TPath Up, TStep Step, const TValue* Value) {
+    return &FNodes.emplace_back(TPathNode{Up, Step, Value});
+}
+
 void TObjectChecker::Tell(TObjectCode Code, const TVisit& Visit, std::string Key, int Version, TMessage Message,
-                          const TPath& At) {
+                          TPath At) {
     TObjectFinding finding;
     finding.Code = Code;
     finding.Severity = SeverityOf(Code);
@@ -202,39 +214,45 @@ bool TObjectChecker::Holds(const TScope& Scope, const std::optional<TExpr>& Cond
 
 bool TObjectChecker::Run(const TReport& Report, const TGoOn& GoOn) {
     FReport = &Report;
-    FTrailer = FSource.Trailer();
+    FTrailers = FSource.RevisionTrailers();
+    FTrailer = FTrailers.empty() ? nullptr : FTrailers.front();
     const auto objects = static_cast<size_t>(std::max(0, FSource.ObjectCount()));
     FObjects.resize(objects);
     FFirstType.assign(objects, -1);
+    FChoices.assign(objects, {});
     if (!FTrailer || !FTrailer->IsDictionary()) return true;
     FStats.Version = FFacts.HeaderVersion > 0 ? FFacts.HeaderVersion : 17;
     if (const TValue* catalog = Resolve(FTrailer->Find("Root")); catalog && catalog->IsDictionary())
         if (const TValue* version = Resolve(catalog->Find("Version")); version && version->Is(TValue::TKind::Name))
             FStats.Version = std::max(FStats.Version, ParseVersion(version->Text()));
-    const TValue* type = FTrailer->Find("Type");
-    const int32_t root = FModel.Find(type && type->IsName("XRef") ? "XRefStream" : "FileTrailer");
-    if (root < 0) return true;
-    auto node = std::make_shared<TPathNode>();
-    node->Segment = "trailer";
-    node->Value = FTrailer.get();
-    FPending.push_back({FTrailer.get(), root, -1, std::move(node)});
     FTypeCounts.assign(FModel.TypeCount(), 0);
     const auto countTypes = [this] {
         for (size_t t = 0; t < FTypeCounts.size(); ++t)
             if (FTypeCounts[t] > 0) FStats.Types[std::string(FModel.Type(static_cast<int32_t>(t)).Name)] = FTypeCounts[t];
     };
-    while (!FPending.empty()) {
-        if (FStats.ObjectsChecked >= FLimits.MaxVisits) {
-            FStats.Cut = true;
-            break;
+    // The newest revision's objects first, each walked to its end, so that
+    // an object the document still uses is shown by its path from there;
+    // the earlier revisions add what only they reach.
+    for (size_t r = 0; r < FTrailers.size() && !FStats.Cut; ++r) {
+        const TValue* trailer = FTrailers[r].get();
+        if (!trailer || !trailer->IsDictionary()) continue;
+        const TValue* type = trailer->Find("Type");
+        const int32_t root = FModel.Find(type && type->IsName("XRef") ? "XRefStream" : "FileTrailer");
+        if (root < 0) continue;
+        FPending.push_back({trailer, root, -1, Node(nullptr, {{}, static_cast<int64_t>(r), true}, trailer)});
+        while (!FPending.empty()) {
+            if (FStats.ObjectsChecked >= FLimits.MaxVisits) {
+                FStats.Cut = true;
+                break;
+            }
+            if (GoOn && FStats.ObjectsChecked % 512 == 0 && !GoOn(FStats.ObjectsChecked)) {
+                countTypes();
+                return false;
+            }
+            const TVisit visit = std::move(FPending.front());
+            FPending.pop_front();
+            Check(visit);
         }
-        if (GoOn && FStats.ObjectsChecked % 512 == 0 && !GoOn(FStats.ObjectsChecked)) {
-            countTypes();
-            return false;
-        }
-        const TVisit visit = std::move(FPending.front());
-        FPending.pop_front();
-        Check(visit);
     }
     countTypes();
     return true;
@@ -278,7 +296,7 @@ void TObjectChecker::CheckDictionary(const TVisit& Visit, TScope& Scope) {
         }
         // A null value stands for an absent key.
         if (!value || value->IsNull()) continue;
-        CheckValue(Visit, Scope, type.Rows[static_cast<size_t>(row)], key, raw, *value);
+        CheckValue(Visit, Scope, type.Rows[static_cast<size_t>(row)], key, {key}, raw, *value);
     }
     Scope.Current = nullptr;
     for (const int32_t index : type.MaybeRequired) {
@@ -300,18 +318,34 @@ void TObjectChecker::CheckArray(const TVisit& Visit, TScope& Scope) {
     const auto count = static_cast<int32_t>(items.size());
     // The fixed elements first, then a repeated group or any number of one.
     const int32_t group = type.FirstRepeat >= 0 ? static_cast<int32_t>(type.Rows.size()) - type.FirstRepeat : 0;
-    const auto rowFor = [&](int32_t Index) -> const TRow* {
-        if (Index < type.FixedElements) {
-            for (const TRow& row : type.Rows)
-                if (row.KeyKind == TRow::TKeyKind::Index && !row.Repeats && row.Index == Index) return &row;
-            return nullptr;
-        }
-        if (group > 0) return &type.Rows[static_cast<size_t>(type.FirstRepeat + (Index - type.FixedElements) % group)];
-        if (type.Wildcard >= 0) return &type.Rows[static_cast<size_t>(type.Wildcard)];
+    const auto fixedRow = [&](int32_t Index) -> const TRow* {
+        for (const TRow& row : type.Rows)
+            if (row.KeyKind == TRow::TKeyKind::Index && !row.Repeats && row.Index == Index) return &row;
         return nullptr;
     };
+    // In a repeated group an element the model does not require may be
+    // left out: a value of none of its row's types but of the group's first
+    // row's starts the group again (an attribute object whose revision
+    // number is left out).
+    const auto isOf = [](const TRow& Row, const TValue* Value) {
+        return Value && std::any_of(Row.Alternatives.begin(), Row.Alternatives.end(),
+                                    [&](const TAlternative& A) { return KindMatches(A.Type, *Value); });
+    };
+    const auto groupRow = [&](int32_t Position) -> const TRow& {
+        return type.Rows[static_cast<size_t>(type.FirstRepeat + Position)];
+    };
+    const auto placed = [&](int32_t Position, const TValue* Value) {
+        const bool leftOut = Position > 0 && groupRow(Position).Required == TRow::TRule::No &&
+                             !isOf(groupRow(Position), Value) && isOf(groupRow(0), Value);
+        return leftOut ? 0 : Position;
+    };
+    // Where the last group ends.
+    int32_t last = 0;
+    if (group > 1)
+        for (int32_t i = type.FixedElements; i < count; ++i)
+            last = (placed(last, Resolve(&items[static_cast<size_t>(i)])) + 1) % group;
     // Too short: a required fixed element is missing, or a repeated group
-    // is left incomplete.
+    // is left without a required element.
     int32_t needed = 0;
     for (const TRow& row : type.Rows) {
         if (row.KeyKind != TRow::TKeyKind::Index || row.Repeats || row.Index < count) continue;
@@ -319,31 +353,41 @@ void TObjectChecker::CheckArray(const TVisit& Visit, TScope& Scope) {
         if (row.Required == TRow::TRule::Yes || (row.Required == TRow::TRule::When && Holds(Scope, row.RequiredWhen, false)))
             needed = std::max(needed, row.Index + 1);
     }
-    if (group > 0 && count > type.FixedElements) {
-        const bool whole = type.Rows[static_cast<size_t>(type.FirstRepeat)].Required == TRow::TRule::Yes;
-        const int32_t extra = (count - type.FixedElements) % group;
-        if (whole && extra != 0) needed = std::max(needed, count + group - extra);
+    if (group > 0 && count > type.FixedElements && last != 0 && groupRow(0).Required == TRow::TRule::Yes) {
+        bool missing = false;
+        for (int32_t p = last; p < group; ++p) missing = missing || groupRow(p).Required == TRow::TRule::Yes;
+        if (missing) needed = std::max(needed, count + group - last);
     }
     if (needed > count)
         Tell(TObjectCode::ArrayLength, Visit, "", 0, MakeMessage(TMessageCode::ObjectArrayTooShort, count, needed));
     if (group == 0 && type.Wildcard < 0 && count > type.FixedElements)
         Tell(TObjectCode::ArrayLength, Visit, "", 0,
              MakeMessage(TMessageCode::ObjectArrayTooLong, count, type.FixedElements));
+    int32_t position = 0;
     for (int32_t i = 0; i < count; ++i) {
-        const TRow* row = rowFor(i);
-        if (!row) break;
         const TValue* value = Resolve(&items[static_cast<size_t>(i)]);
+        const TRow* row = nullptr;
+        if (i < type.FixedElements) {
+            row = fixedRow(i);
+        } else if (group > 0) {
+            position = placed(position, value);
+            row = &groupRow(position);
+            position = (position + 1) % group;
+        } else if (type.Wildcard >= 0) {
+            row = &type.Rows[static_cast<size_t>(type.Wildcard)];
+        }
+        if (!row) break;
         if (!value) continue;
         // A null element is left alone unless the model names null.
         if (value->IsNull() && std::none_of(row->Alternatives.begin(), row->Alternatives.end(),
                                             [](const TAlternative& A) { return A.Type == TBasicType::Null; }))
             continue;
-        CheckValue(Visit, Scope, *row, std::to_string(i), items[static_cast<size_t>(i)], *value);
+        CheckValue(Visit, Scope, *row, std::to_string(i), {{}, i, true}, items[static_cast<size_t>(i)], *value);
     }
 }
 
 void TObjectChecker::CheckValue(const TVisit& Visit, TScope& Scope, const TRow& Row, const std::string& Key,
-                                const TValue& Raw, const TValue& Value) {
+                                TStep Step, const TValue& Raw, const TValue& Value) {
     const int version = FStats.Version;
     Scope.Current = &Value;
     Scope.CurrentKey = Row.KeyKind == TRow::TKeyKind::Name ? Row.Key : std::string_view(Key);
@@ -418,10 +462,10 @@ void TObjectChecker::CheckValue(const TVisit& Visit, TScope& Scope, const TRow& 
 
     if (alternative->Links.empty()) return;
     if (alternative->Type == TBasicType::NameTree || alternative->Type == TBasicType::NumberTree) {
-        FollowTree(Visit, *alternative, Key, Raw, Value);
+        FollowTree(Visit, *alternative, Step, Raw, Value);
         return;
     }
-    Follow(Visit, alternative->Links, Printable(Key), Raw, Value);
+    Follow(Visit, alternative->Links, Step, Raw, Value);
 }
 
 void TObjectChecker::CheckPossible(const TVisit& Visit, TScope& Scope, const TAlternative& Alternative,
@@ -508,20 +552,30 @@ bool TObjectChecker::FirstVisit(int32_t Object, int64_t Slot) {
     return FVisited.insert(static_cast<int64_t>(Object) * 1024 + Slot).second;
 }
 
-void TObjectChecker::Follow(const TVisit& Visit, const std::vector<TLinkTarget>& Targets, const std::string& Segment,
+void TObjectChecker::Follow(const TVisit& Visit, const std::vector<TLinkTarget>& Targets, TStep Step,
                             const TValue& Raw, const TValue& Value) {
     const bool indirect = Raw.Is(TValue::TKind::Reference);
     const int32_t object = indirect ? Raw.AsReference().Number : Visit.Object;
-    auto node = std::make_shared<TPathNode>();
-    node->Up = Visit.Path;
-    node->Segment = Segment;
-    node->Value = &Value;
-    const TLinkChoice choice = ChooseLink(FModel, Targets, Value, [this](const TValue* V) { return Resolve(V); },
-                                          FStats.Version, FilterType(Visit, Segment));
+    const std::string preferred = FilterType(Visit, Step);
+    // Without a /Filter to prefer, the choice depends on the object alone.
+    TKeptChoice* kept = indirect && preferred.empty() && Targets.size() > 1 && static_cast<size_t>(object) < FChoices.size()
+                            ? &FChoices[static_cast<size_t>(object)]
+                            : nullptr;
+    TLinkChoice choice;
+    if (kept && kept->Targets == &Targets) {
+        choice.Outcome = TLinkChoice::TOutcome::Chosen;
+        choice.Type = kept->Type;
+    } else {
+        choice = ChooseLink(FModel, Targets, Value, [this](const TValue* V) { return Resolve(V); }, FStats.Version,
+                            preferred);
+        // The latest list kept: an object is reached by its parent once, by
+        // its children's /Parent many times.
+        if (kept && choice.Outcome == TLinkChoice::TOutcome::Chosen) *kept = {&Targets, choice.Type};
+    }
     if (choice.Outcome != TLinkChoice::TOutcome::Chosen) {
         // Told once per object, at the first place it is reached from.
         if (indirect && !FirstVisit(object, TreeSlot - 1)) return;
-        const TVisit at{&Value, Visit.Type, object, node};
+        const TVisit at{&Value, Visit.Type, object, Node(Visit.Path, Step, &Value)};
         const bool tie = choice.Outcome == TLinkChoice::TOutcome::Tie;
         Tell(tie ? TObjectCode::TypesTie : TObjectCode::NoTypeFits, at, "", 0,
              MakeMessage(tie ? TMessageCode::ObjectTypesTie : TMessageCode::ObjectNoTypeFits,
@@ -529,21 +583,25 @@ void TObjectChecker::Follow(const TVisit& Visit, const std::vector<TLinkTarget>&
         return;
     }
     if (indirect && !FirstVisit(object, choice.Type)) return;
-    FPending.push_back({&Value, choice.Type, object, std::move(node)});
+    FPending.push_back({&Value, choice.Type, object, Node(Visit.Path, Step, &Value)});
 }
 
-std::string TObjectChecker::FilterType(const TVisit& Visit, const std::string& Segment) {
+std::string TObjectChecker::FilterType(const TVisit& Visit, TStep Step) {
     // /DecodeParms beside /Filter, or element N of a /DecodeParms array
     // beside element N of a /Filter array.
+    const auto parameters = [](const TStep& S) {
+        return !S.Numbered && (S.Key == "DecodeParms" || S.Key == "FDecodeParms");
+    };
     const TValue* holder = Visit.Value;
-    std::string filterKey = Segment == "FDecodeParms" ? "FFilter" : "Filter";
+    std::string_view filterKey = Step.Key == "FDecodeParms" ? "FFilter" : "Filter";
     size_t index = 0;
-    const bool element = FModel.Type(Visit.Type).Array && Visit.Path && Visit.Path->Up;
+    const bool element = Step.Numbered && Visit.Path && Visit.Path->Up && parameters(Visit.Path->Step) &&
+                         FModel.Type(Visit.Type).Array;
     if (element) {
         holder = Visit.Path->Up->Value;
-        filterKey = Visit.Path->Segment == "FDecodeParms" ? "FFilter" : "Filter";
-        index = Segment.size() < 6 ? static_cast<size_t>(std::stoul("0" + Segment)) : 0;
-    } else if (Segment != "DecodeParms" && Segment != "FDecodeParms") {
+        filterKey = Visit.Path->Step.Key == "FDecodeParms" ? "FFilter" : "Filter";
+        index = Step.Number >= 0 && Step.Number < 100000 ? static_cast<size_t>(Step.Number) : 0;
+    } else if (!parameters(Step)) {
         return {};
     }
     const TValue* filter = holder && holder->IsDictionary() ? Resolve(holder->Find(filterKey)) : nullptr;
@@ -553,23 +611,19 @@ std::string TObjectChecker::FilterType(const TVisit& Visit, const std::string& S
     return "Filter" + filter->Text();
 }
 
-void TObjectChecker::FollowTree(const TVisit& Visit, const TAlternative& Alternative, const std::string& Key,
+void TObjectChecker::FollowTree(const TVisit& Visit, const TAlternative& Alternative, TStep Step,
                                 const TValue& Raw, const TValue& Tree) {
     if (Raw.Is(TValue::TKind::Reference) && !FirstVisit(Raw.AsReference().Number, TreeSlot)) return;
     const bool numbers = Alternative.Type == TBasicType::NumberTree;
     TVisit treeVisit = Visit;
-    auto node = std::make_shared<TPathNode>();
-    node->Up = Visit.Path;
-    node->Segment = Printable(Key);
-    node->Value = &Tree;
-    treeVisit.Path = node;
+    treeVisit.Path = Node(Visit.Path, Step, &Tree);
     ForEachLeaf(&Tree, numbers, [this](const TValue* V) { return Resolve(V); },
                 [&](const TValue& LeafKey, const TValue& LeafRaw, size_t) {
                     const TValue* leaf = Resolve(&LeafRaw);
                     if (!leaf || !(leaf->IsDictionary() || leaf->Is(TValue::TKind::Array))) return true;
-                    const std::string segment = LeafKey.Is(TValue::TKind::Integer) ? std::to_string(LeafKey.AsInteger())
-                                                                                    : Printable(LeafKey.Text());
-                    Follow(treeVisit, Alternative.Links, segment, LeafRaw, *leaf);
+                    const TStep step = LeafKey.Is(TValue::TKind::Integer) ? TStep{{}, LeafKey.AsInteger(), true}
+                                                                         : TStep{LeafKey.Text(), 0, false};
+                    Follow(treeVisit, Alternative.Links, step, LeafRaw, *leaf);
                     return true;
                 });
 }

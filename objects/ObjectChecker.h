@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "model/ObjectSource.h"
+#include "objects/LinkChoice.h"
 #include "objects/Model.h"
 #include "objects/ObjectFinding.h"
 #include "objects/PredicateEval.h"
@@ -64,60 +65,82 @@ public:
     const TObjectStats& Stats() const { return FStats; }
 
 private:
+    // One step of the walk: a key as the file writes it, or a number (an
+    // array's element, a number tree's key). Made printable only when a
+    // finding is told.
+    struct TStep {
+        std::string_view Key;
+        int64_t Number = 0;
+        bool Numbered = false;
+    };
+    // The path from a revision's trailer; the root's Number is the
+    // revision's place in the chain, newest first. Nodes live as long as the checker.
     struct TPathNode {
-        std::shared_ptr<const TPathNode> Up;
-        std::string Segment;
+        const TPathNode* Up = nullptr;
+        TStep Step;
         const TValue* Value = nullptr;
     };
-    using TPath = std::shared_ptr<const TPathNode>;
+    using TPath = const TPathNode*;
     struct TVisit {
         const TValue* Value = nullptr;
         int32_t Type = -1;
         int32_t Object = -1;
-        TPath Path;
+        TPath Path = nullptr;
     };
     struct TParents {
         std::array<const TValue*, 4> Values{};
         size_t Count = 0;
     };
+    // The type an indirect object was chosen as for one list of link
+    // targets, kept: a shared object is reached from many places (every
+    // page's /Parent) and is chosen for once.
+    struct TKeptChoice {
+        const std::vector<TLinkTarget>* Targets = nullptr;
+        int32_t Type = -1;
+    };
 
     const TValue* Resolve(const TValue* Value);
     TScope ScopeOf(const TVisit& Visit, const TParents& Parents) const;
     static TParents ParentsOf(const TVisit& Visit);
-    static std::string PathText(const TPath& Path);
+    static std::string StepText(const TPathNode& Node);
+    static std::string PathText(TPath Path);
+    TPath Node(TPath Up, TStep Step, const TValue* Value);
 
     void Check(const TVisit& Visit);
     void CheckDictionary(const TVisit& Visit, TScope& Scope);
     void CheckArray(const TVisit& Visit, TScope& Scope);
-    void CheckValue(const TVisit& Visit, TScope& Scope, const TRow& Row, const std::string& Key, const TValue& Raw,
-                    const TValue& Value);
+    void CheckValue(const TVisit& Visit, TScope& Scope, const TRow& Row, const std::string& Key, TStep Step,
+                    const TValue& Raw, const TValue& Value);
     void CheckPossible(const TVisit& Visit, TScope& Scope, const TAlternative& Alternative, const std::string& Key,
                        const TValue& Value);
-    void Follow(const TVisit& Visit, const std::vector<TLinkTarget>& Targets, const std::string& Segment,
-                const TValue& Raw, const TValue& Value);
-    void FollowTree(const TVisit& Visit, const TAlternative& Alternative, const std::string& Key, const TValue& Raw,
+    void Follow(const TVisit& Visit, const std::vector<TLinkTarget>& Targets, TStep Step, const TValue& Raw,
+                const TValue& Value);
+    void FollowTree(const TVisit& Visit, const TAlternative& Alternative, TStep Step, const TValue& Raw,
                     const TValue& Tree);
     bool Inherited(const TValue& Object, std::string_view Key);
     // Whether Object is reached as Slot (a type, or a tree) for the first time.
     bool FirstVisit(int32_t Object, int64_t Slot);
     // The type a stream's /Filter names for its decoding parameters reached
-    // as Segment from Visit; empty when there is none.
-    std::string FilterType(const TVisit& Visit, const std::string& Segment);
+    // by Step from Visit; empty when there is none.
+    std::string FilterType(const TVisit& Visit, TStep Step);
     bool Holds(const TScope& Scope, const std::optional<TExpr>& Condition, bool Assertion);
 
     void Tell(TObjectCode Code, const TVisit& Visit, std::string Key, int Version, TMessage Message,
-              const TPath& At = nullptr);
+              TPath At = nullptr);
 
     const TModel& FModel;
     TObjectSource& FSource;
     TFileFacts FFacts;
     TObjectCheckLimits FLimits;
     const TReport* FReport = nullptr;
-    TValuePtr FTrailer;
+    std::vector<TValuePtr> FTrailers;  // each revision's, newest first
+    TValuePtr FTrailer;                 // the newest
     std::vector<TValuePtr> FObjects;  // by number, once resolved
     std::vector<int32_t> FFirstType;   // by number: the first type (or tree slot) it was checked as
     std::unordered_set<int64_t> FVisited;  // object number and type, past the first
     std::deque<TVisit> FPending;
+    std::deque<TPathNode> FNodes;
+    std::vector<TKeptChoice> FChoices;  // by object number
     std::vector<int64_t> FTypeCounts;  // visits by type index
     // The keys of each name tree asked about, read once.
     std::unordered_map<const TValue*, std::unordered_set<std::string>> FTreeKeys;  // breadth first: each object is reached by its shortest path

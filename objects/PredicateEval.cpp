@@ -117,6 +117,14 @@ const TValue* TEvaluator::Walk(const TExpr& Path, std::optional<bool>* Any) {
         ++up;
         ++i;
     }
+    // A key by name is never an array's: the parent meant is the nearest
+    // dictionary (a structure element, not the /K array that holds its
+    // object reference).
+    const auto named = [&](size_t At) {
+        return At < segments.size() && segments[At] != "*" && segments[At] != "trailer" &&
+               !std::all_of(segments[At].begin(), segments[At].end(), ::isdigit);
+    };
+    while (up > 0 && IsArray(at) && named(i)) at = up < FScope.Parents.size() ? FScope.Parents[up++] : nullptr;
     if (i < segments.size() && segments[i] == "trailer") {
         at = FScope.Trailer;
         ++i;

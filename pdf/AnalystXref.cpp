@@ -51,10 +51,14 @@ void TExtendedAnalyst::ReadXrefChain(int64_t Offset) {
         }
         ++(Section.Kind == TXrefSection::TKind::Table ? Loading().Census.Tables : Loading().Census.Streams);
     };
+    int64_t newer = -1;
     for (int64_t offset = Offset; offset != -1;) {
         Loading().XrefOffsets.push_back(std::to_string(offset));
         TXrefSection section;
         read(offset, section);
+        // An older revision lies before the newer one.
+        if (newer < 0 || offset < newer) Loading().RevisionTrailers.push_back(std::make_shared<const TValue>(section.Trailer));
+        newer = offset;
         ApplyXrefSection(section, false);
         // A hybrid file: the table's objects kept in object streams are
         // listed by a cross-reference stream beside it.

@@ -71,6 +71,11 @@ struct TDocument {
     bool HasStructTree = false;
     TBox MediaBox;
     TStringList XrefOffsets;
+    // Each revision's trailer (a cross-reference stream's dictionary) as the
+    // chain read them, newest first. A hybrid file's stream beside its table,
+    // and a linearized file's main table, which lies behind its first page's
+    // section, belong to the revision before them and have none.
+    std::vector<std::shared_ptr<const TValue>> RevisionTrailers;
 
     TXrefCensus Census;
     bool Repaired = false;

@@ -164,6 +164,7 @@ public:
     bool HasStructTree() const { return Doc().HasStructTree; }
     const TBox& MediaBox() const { return Doc().MediaBox; }
     const TStringList& XrefOffsets() const { return Doc().XrefOffsets; }
+    const std::vector<std::shared_ptr<const TValue>>& RevisionTrailers() const { return Doc().RevisionTrailers; }
 
     using TXrefCensus = lumerra::TXrefCensus;
     TXrefCensus XrefCensus() const;

@@ -36,6 +36,9 @@ packages=(
   # Test-only: pdfTeX writes one of the producers' files the object check is
   # held to (check --objects); never linked.
   texlive-latex-base
+  # Test-only: LibreOffice's Writer writes another of them (converted once per
+  # test program, a few seconds); never linked.
+  libreoffice-writer-nogui
 )
 
 missing=()

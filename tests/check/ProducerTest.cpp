@@ -2,7 +2,8 @@
 // PostScript written here, made into PDF 1.4, 1.7 and 2.0 by Ghostscript
 // (a test-only tool; skipped without it). The PostScript draws text in
 // several fonts, paths, dashes, clipping, images (inline ones too), a
-// separation colour, a pattern, a shading and a form drawn twice.
+// separation colour, a pattern, a shading and a form drawn twice. And
+// LibreOffice's Writer (test-only too) from an HTML page written here.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include "check/PageCheck.h"
 #include "pdf/ExtendedAnalyst.h"
 #include "pdf/PDFAnalyst.h"
+#include "support/LibreOfficeDocument.h"
 #include "support/PdfBuilder.h"
 
 using namespace lumerra;
@@ -72,6 +74,28 @@ TEST(Producers, GhostscriptWritesNoErrorLevelFinding) {
                 if (finding.Severity != check::TSeverity::Info) errors += check::FormatFinding(finding) + "\n";
         });
         EXPECT_EQ(errors, "") << "PDF " << level;
+    }
+}
+
+// LibreOffice's Writer: text in two fonts, a table, links, an image and
+// outlines, plain and tagged.
+TEST(Producers, LibreOfficeWritesNoErrorLevelFinding) {
+    for (const TLibreOfficeKind kind : {TLibreOfficeKind::Plain, TLibreOfficeKind::Tagged}) {
+        std::string why;
+        const auto pdf = LibreOfficeDocument(kind, &why);
+        if (!pdf) GTEST_SKIP() << why;
+        TExtendedAnalyst analyst;
+        analyst.LoadFromFile(*pdf);
+        TIDList pages;
+        analyst.GetPageList(&pages);
+        ASSERT_EQ(pages.size(), 1u);
+        TObjectReader reader(analyst);
+        std::string errors;
+        check::CheckPages(reader, pages, 1, 1, [&](const check::TPageFindings& Page) {
+            for (const check::TFinding& finding : Page.Kept())
+                if (finding.Severity != check::TSeverity::Info) errors += check::FormatFinding(finding) + "\n";
+        });
+        EXPECT_EQ(errors, "") << (kind == TLibreOfficeKind::Tagged ? "tagged" : "plain");
     }
 }
 

@@ -135,6 +135,9 @@ struct TRule {
 TEST(ObjectCheck, ReadsTheModelsRulesAsMeant) {
     const std::string image = "stream << /Type /XObject /Subtype /Image /Width 2 /Height 2 /Length 0 ";
     const std::string page = "<< /Type /Page /Parent 2 0 R /Contents 4 0 R /Resources << /Font << /F1 5 0 R >>";
+    const std::string catalog = "<< /Type /Catalog /Pages 2 0 R /StructTreeRoot 8 0 R >>";
+    const std::string tree = "<< /Type /StructTreeRoot /K 9 0 R >>";
+    const std::string element = "<< /Type /StructElem /S /Link /P 8 0 R ";
     const std::vector<TRule> rules{
         // A value a condition requires elsewhere is allowed all the same.
         {"RequiredValueIsAllowed", {{10, image + "/ColorSpace /DeviceRGB /BitsPerComponent 8 /Filter /FlateDecode >>"},
@@ -162,6 +165,17 @@ TEST(ObjectCheck, ReadsTheModelsRulesAsMeant) {
                                {3, page + " >> /Annots [6 0 R] >>"}},
          "", 17, {}, "PageObject"},
         {"NotInheritedMediaBox", {{3, page + " >> /Annots [6 0 R] >>"}}, "", 17, {"missing-key MediaBox"}, ""},
+        // A link's object reference may leave its page to its structure
+        // element: the parent meant is the element, not the /K array.
+        {"PageOfTheElement", {{1, catalog}, {8, tree}, {9, element + "/Pg 3 0 R /K [<< /Type /OBJR /Obj 6 0 R >>] >>"}},
+         "", 17, {}, "ObjectReference"},
+        {"NoPageAnywhere", {{1, catalog}, {8, tree}, {9, element + "/K [<< /Type /OBJR /Obj 6 0 R >>] >>"}},
+         "", 17, {"missing-key Pg"}, ""},
+        // Attribute objects, each maybe followed by its revision number.
+        {"RevisionsLeftOut", {{1, catalog}, {8, tree}, {9, element + "/A [<< /O /Layout >> << /O /Table >> 0] >>"}},
+         "", 17, {}, "ArrayOfAttributeRevisions"},
+        {"RevisionOfNoKind", {{1, catalog}, {8, tree}, {9, element + "/A [<< /O /Layout >> (1)] >>"}},
+         "", 17, {"wrong-type 1"}, ""},
     };
     for (const TRule& rule : rules) {
         auto objects = CleanDocument();
