@@ -11,6 +11,11 @@
 // them (small content streams, embedded font subsets, indirect lengths).
 // Without ps2pdf its benchmarks are skipped.
 //
+// The book: about 2,000 pages of chapters, sections, running text with some
+// mathematics, and figures drawn in picture mode, typeset by pdflatex at PDF
+// 1.4 (small content streams, Type 1 font subsets, one page tree node per
+// six pages). Without pdflatex its benchmarks are skipped.
+//
 // BM_ProcessVersusZlib runs the lumerra program built beside this one.
 //
 //   bench_decode                          run the benchmarks
@@ -19,6 +24,7 @@
 //                                         memory)
 //   bench_decode --write-producer-document=PATH    the same for the
 //                                         producer's document
+//   bench_decode --write-book=PATH        the same for the book
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -40,6 +46,7 @@
 #include "pdf/DefaultAnalyst.h"
 #include "pdf/ObjectScanner.h"
 #include "support/Process.h"
+#include "support/LatexBook.h"
 #include "support/ProducerDocument.h"
 
 namespace {
@@ -246,8 +253,30 @@ const BenchFile& ProducerFile() {
     return file;
 }
 
+const BenchFile& BookFile() {
+    static const BenchFile file = [] {
+        BenchFile f{BenchTempPath("book.pdf"), {}, {}};
+        if (lumerra::bench::WriteLatexBook(f.Path, PageCount))
+            f.Streams = ReportStreams(f.Path);
+        else
+            f.Missing = "pdflatex could not make the book (Debian: apt-get install texlive-latex-base)";
+        return f;
+    }();
+    return file;
+}
+
+// Documents: 0 the synthetic one, 1 the producer's, 2 the book.
 const BenchFile& FileOf(const benchmark::State& state) {
-    return state.range(0) == 0 ? SyntheticFile() : ProducerFile();
+    switch (state.range(0)) {
+        case 0: return SyntheticFile();
+        case 1: return ProducerFile();
+        default: return BookFile();
+    }
+}
+
+const char* DocumentName(const benchmark::State& state) {
+    static const char* const Names[] = {"synthetic", "ps2pdf", "pdflatex"};
+    return Names[std::clamp<int64_t>(state.range(0), 0, 2)];
 }
 
 // True, with the benchmark marked skipped, when the document could not be
@@ -354,13 +383,13 @@ void BM_RunVersusZlib(benchmark::State& state) {
     state.counters["fast_ratio"] = fast / zlib;
     std::printf("%s, %zu streams: whole run with comments, %d thread(s) / zlib inflate alone: %.3f (wall), "
                 "%.3f (cpu); fast inflate alone / zlib: %.3f\n",
-                state.range(0) == 0 ? "synthetic" : "ps2pdf", file.Streams.size(), threads, run / zlib,
+                DocumentName(state), file.Streams.size(), threads, run / zlib,
                 runCpu / zlibCpu, fast / zlib);
 }
-// Documents: 0 the synthetic one, 1 the producer's. Threads: 1 is the
+// Documents: 0 the synthetic one, 1 the producer's, 2 the book. Threads: 1 is the
 // sequential run; with more, the wall ratio is the one that counts.
 BENCHMARK(BM_RunVersusZlib)
-    ->ArgsProduct({{0, 1}, {1, 2}})
+    ->ArgsProduct({{0, 1, 2}, {1, 2}})
     ->ArgNames({"document", "threads"})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(10);
@@ -409,10 +438,10 @@ void BM_ProcessVersusZlib(benchmark::State& state) {
     state.counters["peak_mib"] = peak;
     std::printf("%s: lumerra decode -j 2 process / zlib inflate alone: %.3f wall (%.1f ms / %.1f ms), %.3f cpu, "
                 "peak %.1f MiB\n",
-                state.range(0) == 0 ? "synthetic" : "ps2pdf", process / zlib, process * 1e3, zlib * 1e3,
+                DocumentName(state), process / zlib, process * 1e3, zlib * 1e3,
                 processCpu / zlibCpu, peak);
 }
-BENCHMARK(BM_ProcessVersusZlib)->Arg(0)->Arg(1)->ArgName("document")->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_ProcessVersusZlib)->DenseRange(0, 2)->ArgName("document")->Unit(benchmark::kMillisecond)->Iterations(10);
 
 double Median(std::vector<double> Values) {
     std::sort(Values.begin(), Values.end());
@@ -468,7 +497,7 @@ void BM_ReplaceVersusNew(benchmark::State& state) {
     state.counters["removed_ms"] = removed * 1e3;
     std::printf("%s in %s: lumerra decode -j 2 replacing / writing a new report: %.3f wall, medians %.1f ms / "
                 "%.1f ms (new with the previous report removed just before: %.1f ms)\n",
-                state.range(0) == 0 ? "synthetic" : "ps2pdf", std::filesystem::temp_directory_path().c_str(),
+                DocumentName(state), std::filesystem::temp_directory_path().c_str(),
                 ratio, replace * 1e3, fresh * 1e3, removed * 1e3);
 }
 BENCHMARK(BM_ReplaceVersusNew)->Arg(0)->ArgName("document")->Unit(benchmark::kMillisecond)->Iterations(30);
@@ -498,7 +527,7 @@ void BM_ExtendedVersusDefault(benchmark::State& state) {
     }
     state.counters["ratio"] = extended / standard;
     std::printf("%s: extended reading / default reading, one thread: %.3f (%.1f ms / %.1f ms)\n",
-                state.range(0) == 0 ? "synthetic" : "ps2pdf", extended / standard, extended * 1e3, standard * 1e3);
+                DocumentName(state), extended / standard, extended * 1e3, standard * 1e3);
 }
 BENCHMARK(BM_ExtendedVersusDefault)->Arg(0)->Arg(1)->ArgName("document")->Unit(benchmark::kMillisecond)->Iterations(10);
 
@@ -517,19 +546,21 @@ int main(int argc, char** argv) {
     }
     const std::string writeSynthetic = "--write-document=";
     const std::string writeProducer = "--write-producer-document=";
+    const std::string writeBook = "--write-book=";
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument.starts_with(writeSynthetic)) {
             std::ofstream(argument.substr(writeSynthetic.size()), std::ios::binary) << TheDocument().Bytes;
             return 0;
         }
-        if (argument.starts_with(writeProducer)) {
-            const BenchFile& file = ProducerFile();
+        if (argument.starts_with(writeProducer) || argument.starts_with(writeBook)) {
+            const bool book = argument.starts_with(writeBook);
+            const BenchFile& file = book ? BookFile() : ProducerFile();
             if (!file.Missing.empty()) {
                 std::fprintf(stderr, "%s\n", file.Missing.c_str());
                 return 1;
             }
-            std::filesystem::copy_file(file.Path, argument.substr(writeProducer.size()),
+            std::filesystem::copy_file(file.Path, argument.substr((book ? writeBook : writeProducer).size()),
                                        std::filesystem::copy_options::overwrite_existing);
             std::filesystem::remove(file.Path);
             return 0;
@@ -538,6 +569,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    for (const char* name : {"document.pdf", "producer.pdf"}) std::filesystem::remove(BenchTempPath(name));
+    for (const char* name : {"document.pdf", "producer.pdf", "book.pdf"}) std::filesystem::remove(BenchTempPath(name));
     return 0;
 }

@@ -75,7 +75,10 @@ public:
 private:
     void WriteThrough(const uint8_t* data, size_t count);
 
-    static constexpr int32_t BufferSize = 64 * 1024;
+    // ext4 gives larger writes larger folios: a report written 256 KiB at a
+    // time costs the kernel a quarter less than one written 64 KiB at a time
+    // (tmpfs costs the same either way).
+    static constexpr int32_t BufferSize = 256 * 1024;
     int FHandle;
     std::string FName;
     int32_t FPosition = 0;

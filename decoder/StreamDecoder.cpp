@@ -31,7 +31,7 @@ private:
             } else if (token.Is("/Filter")) {
                 FAnalyst.ReadNameList(S, F);
             } else if (token.Is("stream")) {
-                ReadStreamData(S, D, length, F, Damage);
+                ReadStreamData(S, D, length, F, Damage, &FInflater);
                 // Data that an unknown filter left undecoded is passed over by
                 // its length instead of being read as tokens, where a stray "("
                 // would run the scan to the end of the file.

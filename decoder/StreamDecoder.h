@@ -10,6 +10,7 @@
 
 #include "common/StrUtils.h"
 #include "common/Stream.h"
+#include "filters/FastInflate.h"
 #include "pdf/ObjectReader.h"
 #include "pdf/PDFAnalyst.h"
 #include "pdf/StreamData.h"
@@ -33,6 +34,9 @@ protected:
     virtual void DecodeObject(int32_t N, TStringList& F, TStream& D, TStreamDamage* Damage) = 0;
 
     TPDFAnalyst& FAnalyst;
+    // A decoder serves one thread, stream after stream: its inflater's
+    // decompressor and buffer are made once rather than for every stream.
+    TFastInflater FInflater;
 };
 
 // The stream decoder of Analyst's reading: by key through Objects, Analyst's

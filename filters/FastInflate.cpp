@@ -27,9 +27,14 @@ TFastInflater::~TFastInflater() { libdeflate_free_decompressor(FDecompressor); }
 
 bool TFastInflater::Inflate(const uint8_t* Data, size_t Size) {
     FOutputSize = 0;
+    if (FCapacity > RetainedCapacity) {
+        FBuffer.reset();
+        FCapacity = 0;
+    }
     // A zlib header with FDICT set asks for a preset dictionary.
     if (Size < 2 || (Data[1] & 0x20) != 0) return false;
-    size_t room = std::clamp(Size * GuessFactor, SmallestGuess, OutputLimit);
+    // The room a buffer kept from an earlier stream has is free to use.
+    size_t room = std::max(std::clamp(Size * GuessFactor, SmallestGuess, OutputLimit), FCapacity);
     for (;;) {
         if (FCapacity < room) {
             FBuffer = std::make_unique_for_overwrite<uint8_t[]>(room);

@@ -21,8 +21,8 @@ enum class TPlace { FirstOnly, LastOnly };
 struct TDecoder {
     std::string_view Name;
     TPlace Place;
-    // Decodes all of Input and appends the bytes to Output.
-    void (*Decode)(TMemoryStream& Input, TStream& Output);
+    // Decodes all of Input and appends the bytes to Output; Fast is for Flate.
+    void (*Decode)(TMemoryStream& Input, TStream& Output, TFastInflater* Fast);
     // Decodes all of Input into Output, replacing its content and leaving its
     // position at 0: a step that another decoder follows. Null when Decode
     // into the memory stream does as well.
@@ -31,18 +31,18 @@ struct TDecoder {
 
 constexpr TDecoder Decoders[] = {
     {ASCIIHexDecodeName, TPlace::FirstOnly,
-     [](TMemoryStream& Input, TStream& Output) {
+     [](TMemoryStream& Input, TStream& Output, TFastInflater*) {
          const std::string decoded = DecodeASCIIHex(Input.Memory(), Input.Size());
          Output.WriteBuffer(decoded.data(), static_cast<int32_t>(decoded.size()));
      },
      [](TMemoryStream& Input, TMemoryStream& Output) { DecodeASCIIHexToMemory(Input.Memory(), Input.Size(), Output); }},
     {ASCII85DecodeName, TPlace::FirstOnly,
-     [](TMemoryStream& Input, TStream& Output) { DecodeASCII85(Input.Memory(), Input.Size(), Output); },
+     [](TMemoryStream& Input, TStream& Output, TFastInflater*) { DecodeASCII85(Input.Memory(), Input.Size(), Output); },
      [](TMemoryStream& Input, TMemoryStream& Output) { DecodeASCII85ToMemory(Input.Memory(), Input.Size(), Output); }},
     {FlateDecodeName, TPlace::LastOnly,
-     [](TMemoryStream& Input, TStream& Output) {
+     [](TMemoryStream& Input, TStream& Output, TFastInflater* Fast) {
          Input.SetPosition(0);
-         DecodeFlate(Input, Output);
+         DecodeFlate(Input, Output, Fast);
      },
      nullptr},
 };
@@ -72,7 +72,7 @@ void DecodeStep(const TDecoder& Decoder, TMemoryStream& Input, TMemoryStream& Ou
         return;
     }
     Output.SetSize(0);
-    Decoder.Decode(Input, Output);
+    Decoder.Decode(Input, Output, nullptr);
     Output.SetPosition(0);
 }
 
@@ -85,7 +85,7 @@ bool FiltersSupported(const TStringList& Filters) {
                        [](const std::string& Name) { return FindDecoder(Name) != nullptr; });
 }
 
-void ApplyFilters(TMemoryStream& Data, const TStringList& Filters, TStream& Output) {
+void ApplyFilters(TMemoryStream& Data, const TStringList& Filters, TStream& Output, TFastInflater* Fast) {
     const auto chain = ChainOf(Filters);
     if (!chain) return;
     if (chain->empty()) {
@@ -100,7 +100,7 @@ void ApplyFilters(TMemoryStream& Data, const TStringList& Filters, TStream& Outp
         DecodeStep(*(*chain)[i], *input, next);
         input = &next;
     }
-    chain->back()->Decode(*input, Output);
+    chain->back()->Decode(*input, Output, Fast);
 }
 
 }  // namespace lumerra

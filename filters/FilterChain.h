@@ -9,6 +9,8 @@
 
 namespace lumerra {
 
+class TFastInflater;
+
 inline constexpr std::string_view ASCIIHexDecodeName = "/ASCIIHexDecode";
 inline constexpr std::string_view ASCII85DecodeName = "/ASCII85Decode";
 inline constexpr std::string_view FlateDecodeName = "/FlateDecode";
@@ -24,7 +26,8 @@ bool FiltersFormChain(const TStringList& Filters);
 // The chains: no filter (the bytes are copied), one filter, or a text
 // decoder followed by Flate. Any other list, known names in another order or
 // number included, appends nothing. Decoding errors propagate, after the
-// bytes decoded before them have been appended.
-void ApplyFilters(TMemoryStream& Data, const TStringList& Filters, TStream& Output);
+// bytes decoded before them have been appended. Fast, when given, is the
+// inflater Flate uses (see DecodeFlate).
+void ApplyFilters(TMemoryStream& Data, const TStringList& Filters, TStream& Output, TFastInflater* Fast = nullptr);
 
 }  // namespace lumerra

@@ -15,15 +15,16 @@ int32_t FlateChunkSize(int64_t SourceSize) {
     return static_cast<int32_t>(std::clamp(3 * std::max<int64_t>(SourceSize, 0), MinChunk, MaxChunk));
 }
 
-void DecodeFlate(TStream& Source, TStream& Output) {
+void DecodeFlate(TStream& Source, TStream& Output, TFastInflater* Fast) {
     // Data in memory that is one clean zlib stream takes the fast path; the
     // rest, damaged data above all, goes through zlib's rules.
     if (auto* memory = dynamic_cast<TMemoryStream*>(&Source)) {
         const int32_t position = memory->Position();
         const int32_t size = memory->Size();
-        TFastInflater fast;
-        if (position < size && fast.Inflate(memory->Memory() + position, static_cast<size_t>(size - position))) {
-            Output.WriteBuffer(fast.Output(), static_cast<int32_t>(fast.OutputSize()));
+        std::unique_ptr<TFastInflater> own;
+        if (Fast == nullptr && position < size) Fast = (own = std::make_unique<TFastInflater>()).get();
+        if (position < size && Fast->Inflate(memory->Memory() + position, static_cast<size_t>(size - position))) {
+            Output.WriteBuffer(Fast->Output(), static_cast<int32_t>(Fast->OutputSize()));
             memory->SetPosition(size);
             return;
         }

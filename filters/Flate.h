@@ -8,6 +8,8 @@
 
 namespace lumerra {
 
+class TFastInflater;
+
 // The message of a Flate stream that could not be inflated.
 inline constexpr std::string_view FlateFailureMessage = "flate圧縮を正常に展開できませんでした。";
 
@@ -19,8 +21,9 @@ inline constexpr std::string_view FlateFailureMessage = "flate圧縮を正常に
 //
 // A memory source holding one clean zlib stream is inflated at once by the
 // fast path (TFastInflater); anything else by zlib, chunk by chunk. Both give
-// the same bytes.
-void DecodeFlate(TStream& Source, TStream& Output);
+// the same bytes. Fast is the caller's inflater, kept from stream to stream
+// on its thread; without one, one is made for this stream.
+void DecodeFlate(TStream& Source, TStream& Output, TFastInflater* Fast = nullptr);
 // The zlib path alone, chunk by chunk: what DecodeFlate does with data the
 // fast path leaves to it.
 void DecodeFlateWithZlib(TStream& Source, TStream& Output);

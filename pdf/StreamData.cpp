@@ -140,7 +140,8 @@ void CheckEndKeyword(TStream& Source, TStreamDamage* Damage) {
 // The data in front of the end, through the default chain, as the default
 // reading decodes it; EndChecked tells whether the end may be read.
 void ReadDefaultChain(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters,
-                      TStreamDamage* Damage, const std::function<bool(TStream&)>& EndChecked) {
+                      TStreamDamage* Damage, const std::function<bool(TStream&)>& EndChecked,
+                      TFastInflater* Fast = nullptr) {
     if (Length <= 0) return;
     SkipStreamLineEnd(Source);
     if (Filters.empty()) {
@@ -152,7 +153,7 @@ void ReadDefaultChain(TStream& Source, TStream& Output, int32_t Length, const TS
     ReadRaw(Source, raw, Length);
     if (Filters.front() == FlateDecodeName) TrimFlateLineEnd(Source, raw);
     if (!EndChecked(Source)) return;
-    DecodeGuarded(Output, Damage, [&](TStream& Out) { ApplyFilters(raw, Filters, Out); });
+    DecodeGuarded(Output, Damage, [&](TStream& Out) { ApplyFilters(raw, Filters, Out, Fast); });
 }
 
 }  // namespace
@@ -163,11 +164,14 @@ void SkipStreamLineEnd(TStream& S) {
 }
 
 void ReadStreamData(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters,
-                    TStreamDamage* Damage) {
-    ReadDefaultChain(Source, Output, Length, Filters, Damage, [](TStream& S) {
-        std::string token;
-        return ReadToken(S, token) == "endstream";
-    });
+                    TStreamDamage* Damage, TFastInflater* Fast) {
+    ReadDefaultChain(
+        Source, Output, Length, Filters, Damage,
+        [](TStream& S) {
+            std::string token;
+            return ReadToken(S, token) == "endstream";
+        },
+        Fast);
 }
 
 void ReadStreamDataBounded(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters,

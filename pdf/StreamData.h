@@ -14,6 +14,8 @@
 
 namespace lumerra {
 
+class TFastInflater;
+
 // Passes over the end of line after the keyword "stream": CR LF, a lone CR
 // (the byte after it is data), or any other single byte, normally LF.
 // EReadError at the end of S.
@@ -44,8 +46,10 @@ struct TStreamDamage {
     std::vector<TFilterDiagnostic> Filters{};
 };
 
+// Fast is the reading thread's inflater, kept from stream to stream (see
+// DecodeFlate); without one, each stream makes its own.
 void ReadStreamData(TStream& Source, TStream& Output, int32_t Length, const TStringList& Filters,
-                    TStreamDamage* Damage = nullptr);
+                    TStreamDamage* Damage = nullptr, TFastInflater* Fast = nullptr);
 
 // Extended reading's reading of the same: "endstream" found after any white
 // space or comment. Its absence is told in Damage; the data is decoded all

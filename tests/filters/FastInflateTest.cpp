@@ -44,5 +44,33 @@ TEST(FastInflate, TakesOnlyOneCleanZlibStream) {
     EXPECT_TRUE(std::string(reinterpret_cast<const char*>(fast.Output()), fast.OutputSize()) == large);
 }
 
+// One inflater serves stream after stream on a thread: each gives its own
+// bytes whatever came before it, a larger stream, a failure, or a stream that
+// outgrew the first guess.
+TEST(FastInflate, OneInflaterServesStreamAfterStream) {
+    struct Case {
+        const char* Name;
+        std::string Text;
+        bool Corrupt;
+    };
+    const std::vector<Case> cases = {
+        {"small", test::ContentText(3000), false},
+        {"larger than the buffer kept", test::ContentText(3 * TFastInflater::RetainedCapacity), false},
+        {"small after a large one", test::ContentText(700), false},
+        {"damaged", test::ContentText(20000), true},
+        {"small after a failure", test::ContentText(1500), false},
+        {"far beyond the first guess", std::string(2 * 1024 * 1024, ' '), false},
+        {"empty", "", false},
+    };
+    TFastInflater fast;
+    for (const Case& c : cases) {
+        const std::string data = c.Corrupt ? test::DeflateThenBadBlock(c.Text) : test::Deflate(c.Text);
+        const bool taken = fast.Inflate(reinterpret_cast<const uint8_t*>(data.data()), data.size());
+        EXPECT_EQ(taken, !c.Corrupt) << c.Name;
+        const std::string out(reinterpret_cast<const char*>(fast.Output()), fast.OutputSize());
+        EXPECT_TRUE(out == (c.Corrupt ? std::string() : c.Text)) << c.Name;
+    }
+}
+
 }  // namespace
 }  // namespace lumerra
