@@ -173,6 +173,7 @@ constexpr std::array<TEnglish, MessageCodeCount> English{{
     {M::SneakySignature, N_("A visible signature field was added after a certification.")},
     {M::EncryptedLeftLocked, N_("The file is encrypted and the password does not open it ({1}): only its cross-reference sections, which are not encrypted, are read, and objects are compared by where they are stored.")},
     {M::RevisionsFromMarkers, N_("The cross-reference chain cannot be followed ({1}): the revisions are the sections named by the startxref before each %%EOF.")},
+    {M::TableFoundBeforeMarker, N_("The startxref names offset {1}, where no cross-reference section begins: the table found at offset {2}, before the same %%EOF, is taken.")},
     {M::ObjectNotHeld, N_("The file does not hold object {1}.")},
     {M::PageNotHeld, N_("The document has no page {1}.")},
     {M::PathKeyMissing, N_("{1} has no key {2}.")},

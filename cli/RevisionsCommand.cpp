@@ -130,6 +130,7 @@ int RunRevisions(const std::vector<std::string>& Inputs, bool Json, std::ostream
     const int exitCode = driver.Run(Inputs, [&](TFileRun& Run) {
         const TDocumentHistory history = ReadDocumentHistory(Run.Load());
         if (history.Chain.ChainDamage) Run.Tell(*history.Chain.ChainDamage);
+        for (const TDiagnostic& found : history.Chain.TablesFound) Run.Tell(found);
         Run.TellLateRepairs();
         Out << (Json ? FormatRevisionsJson(Run.Input(), history, Run.Diagnostics())
                      : FormatRevisions(Run.Input(), history));

@@ -164,6 +164,7 @@ constexpr std::array<TMessageEntry, MessageCodeCount> Entries{{
     {M::SneakySignature, "sneaky-signature", "証明の後に、表示される署名フィールドが追加されました。"},
     {M::EncryptedLeftLocked, "encrypted-left-locked", "ファイルは暗号化されており、パスワードでは開けません（{1}）。暗号化されない相互参照の区間だけを読み、オブジェクトは格納された位置で比べます。"},
     {M::RevisionsFromMarkers, "revisions-from-markers", "相互参照の連鎖をたどれません（{1}）。各 %%EOF の前の startxref が指す区間を改訂とします。"},
+    {M::TableFoundBeforeMarker, "table-found-before-marker", "startxref はオフセット {1} を指していますが、そこに相互参照の区間はありません。同じ %%EOF の前のオフセット {2} に見つけた表を使います。"},
     {M::ObjectNotHeld, "object-not-held", "オブジェクト {1} はファイルにありません。"},
     {M::PageNotHeld, "page-not-held", "{1} ページ目はありません。"},
     {M::PathKeyMissing, "path-key-missing", "{1} にキー {2} がありません。"},

@@ -170,6 +170,7 @@ enum class TMessageCode : uint16_t {
     // Revisions
     EncryptedLeftLocked,
     RevisionsFromMarkers,
+    TableFoundBeforeMarker,
     // Showing objects
     ObjectNotHeld,
     PageNotHeld,

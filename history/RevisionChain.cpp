@@ -7,6 +7,7 @@
 #include "common/Exceptions.h"
 #include "common/Message.h"
 #include "history/EofMarkers.h"
+#include "history/TableKeyword.h"
 #include "pdf/ObjectReader.h"
 #include "pdf/PDFAnalyst.h"
 #include "pdf/StartXref.h"
@@ -104,6 +105,23 @@ std::optional<std::vector<TRevisionSection>> SectionsAt(TObjectReader& Reader, i
     return sections;
 }
 
+// The sections of the revision that ends at Marker, from the table found by
+// its keyword after From, when the marker's startxref names no section;
+// what was taken instead is told in Found. Origin: where the header is.
+std::optional<std::vector<TRevisionSection>> TableBefore(TObjectReader& Reader, int64_t From, const TNamingMarker& Marker,
+                                                         int64_t Origin, std::vector<TDiagnostic>& Found) {
+    const int64_t table = LastTableKeyword(*Reader.Analyst().Stream(), From, Marker.End);
+    if (table < 0 || table == Marker.Named) return std::nullopt;
+    auto sections = SectionsAt(Reader, table);
+    if (sections) {
+        TDiagnostic diagnostic;
+        diagnostic.Message = MakeMessage(TMessageCode::TableFoundBeforeMarker, Marker.Named + Origin, table + Origin);
+        diagnostic.Offset = table + Origin;
+        Found.push_back(std::move(diagnostic));
+    }
+    return sections;
+}
+
 TRevision RevisionOf(std::vector<TRevisionSection> Sections, int64_t End) {
     TRevision revision;
     revision.Kind = Sections.front().Section.Kind;
@@ -174,6 +192,9 @@ TRevisionChain ReadRevisionChain(TObjectReader& Reader) {
     if (markers.empty()) throw EDamagedInput(TMessageCode::NoEof, -1);
     const std::vector<TNamingMarker> naming = NamingMarkers(file, markers);
 
+    // The reader counts from the header; the revisions' bytes are the file's
+    // own, junk before the header and all.
+    const int64_t origin = Reader.Analyst().HeaderOffset();
     TRevisionChain result;
     try {
         const int64_t newest = StartXrefBefore(file, markers.back());
@@ -187,11 +208,17 @@ TRevisionChain ReadRevisionChain(TObjectReader& Reader) {
                     result.Unlinked.push_back(RevisionOf(std::move(*sections), marker.End));
     } catch (const EDamagedInput& Damage) {
         // The chain cannot be followed: each marker whose startxref names a
-        // section that reads is a revision.
+        // section that reads is a revision, and so is one whose table is
+        // found before it though its startxref names none.
         result.Revisions.clear();
-        for (const TNamingMarker& marker : naming)
-            if (auto sections = SectionsAt(Reader, marker.Named))
-                result.Revisions.push_back(RevisionOf(std::move(*sections), marker.End));
+        result.Unlinked.clear();
+        int64_t after = 0;  // the revision before ends here
+        for (const TNamingMarker& marker : naming) {
+            auto sections = SectionsAt(Reader, marker.Named);
+            if (!sections) sections = TableBefore(Reader, after, marker, origin, result.TablesFound);
+            if (sections) result.Revisions.push_back(RevisionOf(std::move(*sections), marker.End));
+            after = marker.End;
+        }
         if (result.Revisions.empty()) throw;
         TDiagnostic diagnostic = ErrorDiagnostic(Damage);
         diagnostic.Message = MakeMessage(TMessageCode::RevisionsFromMarkers, diagnostic.Message);
@@ -200,9 +227,6 @@ TRevisionChain ReadRevisionChain(TObjectReader& Reader) {
     }
     SetStarts(result);
     result.AfterLastEof = file.Size() - EndOfMarkerLine(file, markers.back());
-    // The reader counts from the header; the revisions' bytes are the file's
-    // own, junk before the header and all.
-    const int64_t origin = Reader.Analyst().HeaderOffset();
     for (auto* list : {&result.Revisions, &result.Unlinked})
         for (TRevision& revision : *list) {
             revision.Offset += origin;

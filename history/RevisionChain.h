@@ -44,6 +44,9 @@ struct TRevisionChain {
     // Why the chain could not be followed, when it could not: the revisions
     // are then the sections that the markers name, in file order.
     std::optional<TDiagnostic> ChainDamage;
+    // Then, for each marker whose startxref names no section, the table
+    // found by its keyword before the marker and taken instead.
+    std::vector<TDiagnostic> TablesFound;
     // Bytes after the last "%%EOF" and what belongs to it (as triage counts).
     int64_t AfterLastEof = 0;
 };
@@ -51,8 +54,8 @@ struct TRevisionChain {
 // The revisions of the document Reader reads, following /Prev from the
 // startxref before the last "%%EOF". When a section of the chain cannot be
 // read, or the chain comes back to a section read before, the revisions are
-// those the markers name (ChainDamage says why); EDamagedInput is raised
-// only when no marker names a section that reads.
+// those the markers name (ChainDamage says why), or the tables found before
+// them (TablesFound); EDamagedInput is raised only when no revision reads.
 TRevisionChain ReadRevisionChain(TObjectReader& Reader);
 
 }  // namespace lumerra

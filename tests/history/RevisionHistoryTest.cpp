@@ -219,8 +219,56 @@ TEST(RevisionHistory, ADamagedChainFallsBackToTheMarkers) {
     }
     // No marker names a section that reads: nothing to fall back to.
     std::string bytes = PdfBuilder::SimpleDocument({"BT ET"}).Build();
-    bytes.replace(bytes.rfind("startxref"), 9, "startxrex");
     EXPECT_THROW(HistoryOf(bytes), EDamagedInput);
+}
+
+// A startxref that names no section (an offset a few bytes off, or past the
+// end): the table before the same marker is that revision's, and it is told.
+TEST(RevisionHistory, AWrongStartxrefFallsBackToTheTableBeforeItsMarker) {
+    struct TCase {
+        const char* Name;
+        int Revisions;
+        size_t Wrong;  // the revision whose startxref is wrong, from 0
+        const char* Offset;  // what it names instead
+    };
+    const TCase cases[] = {
+        {"one revision, seven bytes off", 1, 0, "+7"},
+        {"one revision, past the end", 1, 0, "99999999"},
+        {"the newest of two", 2, 1, "+1"},
+        {"the oldest of two", 2, 0, "+3"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        PdfBuilder builder = PdfBuilder::SimpleDocument({"BT ET"});
+        if (c.Revisions == 2) builder.NewRevision().Root(1).Set(5, "<< >>");
+        std::string bytes = builder.Build();
+        const std::vector<size_t> tables = builder.XrefOffsets();
+        // The startxref of revision Wrong, rewritten.
+        size_t keyword = bytes.find("startxref");
+        for (size_t r = 0; r < c.Wrong; ++r) keyword = bytes.find("startxref", keyword + 1);
+        const size_t number = bytes.find_first_of("0123456789", keyword);
+        const size_t numberEnd = bytes.find_first_not_of("0123456789", number);
+        const std::string named = c.Offset[0] == '+'
+                                      ? std::to_string(tables[c.Wrong] + std::stoul(c.Offset + 1))
+                                      : std::string(c.Offset);
+        // Later revisions' offsets stay right only when the length does.
+        if (c.Wrong + 1 < tables.size()) {
+            ASSERT_EQ(named.size(), numberEnd - number);
+        }
+        bytes.replace(number, numberEnd - number, named);
+        const TDocumentHistory history = HistoryOf(bytes);
+        ASSERT_EQ(history.Chain.Revisions.size(), static_cast<size_t>(c.Revisions));
+        for (int r = 0; r < c.Revisions; ++r)
+            EXPECT_EQ(history.Chain.Revisions[r].Offset, static_cast<int64_t>(tables[r]));
+        const bool newestWrong = c.Wrong + 1 == static_cast<size_t>(c.Revisions);
+        // An older revision's wrong startxref does not matter while the
+        // chain from the newest is followed.
+        ASSERT_EQ(history.Chain.TablesFound.size(), newestWrong ? 1u : 0u);
+        if (newestWrong) {
+            EXPECT_EQ(history.Chain.TablesFound[0].Message.Code, TMessageCode::TableFoundBeforeMarker);
+            EXPECT_EQ(history.Chain.TablesFound[0].Offset, static_cast<int64_t>(tables[c.Wrong]));
+        }
+    }
 }
 
 // Sections the chain does not reach are listed apart, with their bytes: an
