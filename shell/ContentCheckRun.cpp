@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "check/PageCheck.h"
-#include "pdf/ExtendedAnalyst.h"
+#include "shell/ExtendedDocument.h"
 
 namespace lumerra {
 
@@ -57,12 +57,7 @@ std::optional<std::vector<std::string>> ContentCheckLines(
     TPDFAnalyst& Loaded, const std::function<bool(int32_t Done, int32_t Total)>& KeepGoing,
     std::vector<TFindingMark>* Marks) {
     std::unique_ptr<TPDFAnalyst> reloaded;
-    TPDFAnalyst* analyst = &Loaded;
-    if (Loaded.Reading() != TReading::Extended) {
-        reloaded = std::make_unique<TExtendedAnalyst>();
-        reloaded->LoadFromFile(Loaded.FileName());
-        analyst = reloaded.get();
-    }
+    TPDFAnalyst* const analyst = &ExtendedDocumentOf(Loaded, reloaded);
     TIDList pages;
     analyst->GetPageList(&pages);
     const auto total = static_cast<int32_t>(pages.size());

@@ -19,7 +19,7 @@
 #include "history/AnalystObjectSource.h"
 #include "model/ObjectPath.h"
 #include "model/ObjectSearch.h"
-#include "pdf/ExtendedAnalyst.h"
+#include "shell/ExtendedDocument.h"
 #include "shell/Fonts.h"
 #include "shell/ObjectTreeModel.h"
 #include "shell/ObjectView.h"
@@ -36,17 +36,13 @@ QString Text(const std::string& Utf8) { return QString::fromStdString(Utf8); }
 std::optional<TBrowserDocument> BrowserDocumentFor(TPDFAnalyst& Loaded, std::string& Why) {
     TBrowserDocument document;
     document.FileName = Loaded.FileName();
-    TPDFAnalyst* analyst = &Loaded;
-    if (Loaded.Reading() != TReading::Extended) {
-        document.ReadAgain = true;
-        document.Reloaded = std::make_unique<TExtendedAnalyst>();
-        try {
-            document.Reloaded->LoadFromFile(Loaded.FileName());
-        } catch (const std::exception& error) {
-            Why = error.what();
-            return std::nullopt;
-        }
-        analyst = document.Reloaded.get();
+    document.ReadAgain = Loaded.Reading() != TReading::Extended;
+    TPDFAnalyst* analyst = nullptr;
+    try {
+        analyst = &ExtendedDocumentOf(Loaded, document.Reloaded);
+    } catch (const std::exception& error) {
+        Why = error.what();
+        return std::nullopt;
     }
     document.Source = std::make_unique<TAnalystObjectSource>(*analyst);
     return document;

@@ -5,7 +5,7 @@
 #include "check/Finding.h"
 #include "history/AnalystObjectSource.h"
 #include "objects/ObjectChecker.h"
-#include "pdf/ExtendedAnalyst.h"
+#include "shell/ExtendedDocument.h"
 #include "shell/ContentCheckRun.h"
 
 namespace lumerra {
@@ -25,12 +25,7 @@ std::string ObjectFindingLine(const objects::TObjectFinding& Finding) {
 std::optional<std::vector<std::string>> ObjectCheckLines(
     TPDFAnalyst& Loaded, const std::function<bool(int64_t Done, int64_t Total)>& KeepGoing) {
     std::unique_ptr<TPDFAnalyst> reloaded;
-    TPDFAnalyst* analyst = &Loaded;
-    if (Loaded.Reading() != TReading::Extended) {
-        reloaded = std::make_unique<TExtendedAnalyst>();
-        reloaded->LoadFromFile(Loaded.FileName());
-        analyst = reloaded.get();
-    }
+    TPDFAnalyst* const analyst = &ExtendedDocumentOf(Loaded, reloaded);
     TAnalystObjectSource source(*analyst);
     const objects::TModel model;
     objects::TObjectChecker checker(model, source, objects::FactsOf(*analyst));
