@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include <nettle/sha2.h>
+#include "filters/Crypto.h"
 
 namespace lumerra::cli::pipeline {
 
@@ -27,11 +27,7 @@ std::optional<TShard> ParseShard(std::string_view Text) {
 }
 
 uint64_t PathHash(std::string_view Path) {
-    sha256_ctx context;
-    sha256_init(&context);
-    sha256_update(&context, Path.size(), reinterpret_cast<const uint8_t*>(Path.data()));
-    uint8_t digest[SHA256_DIGEST_SIZE];
-    sha256_digest(&context, sizeof digest, digest);
+    const TBytes digest = Sha2(256, {reinterpret_cast<const uint8_t*>(Path.data()), Path.size()});
     uint64_t hash = 0;
     for (int i = 0; i < 8; ++i) hash = hash << 8 | digest[i];
     return hash;
