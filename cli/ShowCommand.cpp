@@ -17,6 +17,7 @@
 #include "pdf/PDFAnalyst.h"
 #include "pdf/StreamData.h"
 #include "syntax/ValueWriter.h"
+#include "syntax/CharClass.h"
 
 namespace lumerra::cli {
 
@@ -25,7 +26,7 @@ namespace {
 using nlohmann::ordered_json;
 
 std::string LowerHex(const std::string& Bytes) {
-    static constexpr char Digits[] = "0123456789abcdef";
+    constexpr std::string_view Digits = LowerHexDigits;
     std::string text;
     for (const char c : Bytes) {
         text += Digits[static_cast<uint8_t>(c) >> 4];

@@ -4,6 +4,7 @@
 
 #include "objects/LinkChoice.h"
 #include "objects/Trees.h"
+#include "syntax/CharClass.h"
 
 namespace lumerra::objects {
 
@@ -36,7 +37,7 @@ std::string Printable(std::string_view Bytes) {
         if (u > 0x20 && u < 0x7f && c != '/' && c != '#') {
             out += c;
         } else {
-            static constexpr char hex[] = "0123456789ABCDEF";
+            constexpr std::string_view hex = UpperHexDigits;
             out += '#';
             out += hex[u >> 4];
             out += hex[u & 15];

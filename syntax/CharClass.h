@@ -44,5 +44,7 @@ constexpr int HexDigitValue(uint8_t c) { return syntax_detail::HexValues[c]; }
 
 // The digits that write a nibble, as names, strings and messages show bytes.
 inline constexpr std::string_view UpperHexDigits = "0123456789ABCDEF";
+// The same in lower case, as digests and hex dumps are written.
+inline constexpr std::string_view LowerHexDigits = "0123456789abcdef";
 
 }  // namespace lumerra

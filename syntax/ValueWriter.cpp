@@ -4,17 +4,16 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "syntax/CharClass.h"
 #include "syntax/Scanner.h"
 
 namespace lumerra {
 
 namespace {
 
-constexpr char HexDigits[] = "0123456789ABCDEF";
-
 void AppendHex(std::string& Text, uint8_t Byte) {
-    Text += HexDigits[Byte >> 4];
-    Text += HexDigits[Byte & 15];
+    Text += UpperHexDigits[Byte >> 4];
+    Text += UpperHexDigits[Byte & 15];
 }
 
 // A real without exponent or trailing zeros, to six decimals and at most

@@ -8,6 +8,7 @@
 #include <nettle/sha2.h>
 
 #include "common/UniqueFd.h"
+#include "syntax/CharClass.h"
 
 namespace lumerra::cli::pipeline {
 
@@ -28,7 +29,7 @@ std::optional<TFileDigest> DigestFile(const std::string& Path) {
     }
     uint8_t bytes[SHA256_DIGEST_SIZE];
     sha256_digest(&context, sizeof bytes, bytes);
-    static constexpr char Digits[] = "0123456789abcdef";
+    constexpr std::string_view Digits = LowerHexDigits;
     for (const uint8_t byte : bytes) {
         digest.Sha256 += Digits[byte >> 4];
         digest.Sha256 += Digits[byte & 15];
